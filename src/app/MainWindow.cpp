@@ -1,0 +1,7 @@
+#include "MainWindow.h"
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
+{
+    setWindowTitle("Quillmarsh");
+    setMinimumSize(1000, 650);
+}

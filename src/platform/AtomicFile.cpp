@@ -1,0 +1,35 @@
+#include "AtomicFile.h"
+
+#include <QSaveFile>
+
+namespace {
+
+bool writeWith(const QString& path, const QByteArray& contents, bool ownerOnly)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return false;
+    }
+    // QSaveFile buffers: a full disk only shows at flush, and commit() would then still move the
+    // truncated file over the good one.
+    if (file.write(contents) != contents.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+bool AtomicFile::write(const QString& path, const QByteArray& contents)
+{
+    return writeWith(path, contents, false);
+}
+
+bool AtomicFile::writePrivate(const QString& path, const QByteArray& contents)
+{
+    return writeWith(path, contents, true);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+// The user's defaults: a typed key-value store of strings, booleans, integers, doubles, data,
+// arrays and dictionaries. A typed read answers nothing when the key is missing or holds a value
+// of another kind; doubles also answer for integers, as numbers do in the platform this mirrors.
+class Defaults {
+public:
+    virtual ~Defaults() = default;
+
+    // An invalid QVariant when the key is missing.
+    virtual QVariant value(const QString& key) const = 0;
+    // Accepts QString, bool, int/qint64, double, QByteArray, QStringList/QVariantList, QVariantMap;
+    // a value of any other kind is not stored.
+    virtual void setValue(const QString& key, const QVariant& value) = 0;
+    virtual void remove(const QString& key) = 0;
+    // Forgets every key of the domain.
+    virtual void removeDomain() = 0;
+
+    bool contains(const QString& key) const { return value(key).isValid(); }
+    std::optional<QString> string(const QString& key) const;
+    std::optional<bool> boolean(const QString& key) const;
+    std::optional<qint64> integer(const QString& key) const;
+    std::optional<double> number(const QString& key) const;
+    std::optional<QByteArray> data(const QString& key) const;
+    std::optional<QVariantList> array(const QString& key) const;
+    std::optional<QVariantMap> dictionary(const QString& key) const;
+
+    static bool isStorable(const QVariant& value);
+
+    // The process's standard defaults, kept in the file Paths::defaultsFile() names.
+    static Defaults& standard();
+};

@@ -1,0 +1,41 @@
+#include "WorkQueues.h"
+
+#include <QThread>
+
+namespace {
+
+struct Queues {
+    Queues()
+    {
+        // Most tasks wait on child processes or files, so more threads than cores is right here.
+        const int cores = qMax(8, QThread::idealThreadCount());
+        utility.setMaxThreadCount(cores);
+        userInitiated.setMaxThreadCount(cores);
+    }
+    QThreadPool utility;
+    QThreadPool userInitiated;
+};
+
+Queues& queues()
+{
+    static Queues q;
+    return q;
+}
+
+} // namespace
+
+QThreadPool& WorkQueues::utility()
+{
+    return queues().utility;
+}
+
+QThreadPool& WorkQueues::userInitiated()
+{
+    return queues().userInitiated;
+}
+
+void WorkQueues::drain()
+{
+    queues().utility.waitForDone();
+    queues().userInitiated.waitForDone();
+}

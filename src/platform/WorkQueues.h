@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QThreadPool>
+
+// The shared background queues: periodic reads go to utility(), work the user asked for to
+// userInitiated(). A SerialQueue runs its tasks one after another, in the order given.
+namespace WorkQueues {
+
+QThreadPool& utility();
+QThreadPool& userInitiated();
+// Waits for every task of both shared queues; the application calls it before it exits.
+void drain();
+
+} // namespace WorkQueues
+
+class SerialQueue {
+public:
+    SerialQueue() { m_pool.setMaxThreadCount(1); }
+    ~SerialQueue() { m_pool.waitForDone(); }
+    SerialQueue(const SerialQueue&) = delete;
+    SerialQueue& operator=(const SerialQueue&) = delete;
+
+    QThreadPool& pool() { return m_pool; }
+    bool waitForDone(int msecs = -1) { return m_pool.waitForDone(msecs); }
+
+private:
+    QThreadPool m_pool;
+};

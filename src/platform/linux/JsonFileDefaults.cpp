@@ -1,0 +1,166 @@
+#include "JsonFileDefaults.h"
+
+#include "AtomicFile.h"
+#include "Paths.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QJsonValue encode(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return QJsonObject{{"string", v.toString()}};
+    case QMetaType::Bool:
+        return QJsonObject{{"bool", v.toBool()}};
+    case QMetaType::Double:
+        return QJsonObject{{"double", v.toDouble()}};
+    case QMetaType::QByteArray:
+        return QJsonObject{{"data", QString::fromLatin1(v.toByteArray().toBase64())}};
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList: {
+        QJsonArray items;
+        for (const QVariant& item : v.toList())
+            items.append(encode(item));
+        return QJsonObject{{"array", items}};
+    }
+    case QMetaType::QVariantMap: {
+        QJsonObject entries;
+        const QVariantMap map = v.toMap();
+        for (auto it = map.begin(); it != map.end(); ++it)
+            entries.insert(it.key(), encode(it.value()));
+        return QJsonObject{{"dictionary", entries}};
+    }
+    default:
+        return QJsonObject{{"integer", v.toLongLong()}};
+    }
+}
+
+std::optional<QVariant> decode(const QJsonValue& json)
+{
+    const QJsonObject object = json.toObject();
+    if (object.size() != 1)
+        return std::nullopt;
+    const QString kind = object.begin().key();
+    const QJsonValue v = object.begin().value();
+    if (kind == "string" && v.isString())
+        return QVariant(v.toString());
+    if (kind == "bool" && v.isBool())
+        return QVariant(v.toBool());
+    if (kind == "double" && v.isDouble())
+        return QVariant(v.toDouble());
+    if (kind == "integer" && v.isDouble())
+        return QVariant(qint64(v.toInteger()));
+    if (kind == "data" && v.isString()) {
+        auto bytes = QByteArray::fromBase64Encoding(v.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        if (!bytes)
+            return std::nullopt;
+        return QVariant(*bytes);
+    }
+    if (kind == "array" && v.isArray()) {
+        QVariantList items;
+        for (const QJsonValue& item : v.toArray()) {
+            auto decoded = decode(item);
+            if (!decoded)
+                return std::nullopt;
+            items.append(*decoded);
+        }
+        return QVariant(items);
+    }
+    if (kind == "dictionary" && v.isObject()) {
+        QVariantMap map;
+        const QJsonObject entries = v.toObject();
+        for (auto it = entries.begin(); it != entries.end(); ++it) {
+            auto decoded = decode(it.value());
+            if (!decoded)
+                return std::nullopt;
+            map.insert(it.key(), *decoded);
+        }
+        return QVariant(map);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+JsonFileDefaults::JsonFileDefaults(QString filePath) : m_filePath(std::move(filePath))
+{
+    load();
+}
+
+QVariant JsonFileDefaults::value(const QString& key) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_values.value(key);
+}
+
+void JsonFileDefaults::setValue(const QString& key, const QVariant& value)
+{
+    if (!isStorable(value))
+        return;
+    QMutexLocker lock(&m_mutex);
+    m_values.insert(key, value.typeId() == QMetaType::QStringList ? QVariant(value.toList()) : value);
+    save();
+}
+
+void JsonFileDefaults::remove(const QString& key)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_values.remove(key) > 0)
+        save();
+}
+
+void JsonFileDefaults::removeDomain()
+{
+    QMutexLocker lock(&m_mutex);
+    m_values.clear();
+    QFile::remove(m_filePath);
+}
+
+void JsonFileDefaults::load()
+{
+    QFile file(m_filePath);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    file.close();
+
+    QVariantMap values;
+    bool intact = document.isObject();
+    const QJsonObject root = document.object();
+    for (auto it = root.begin(); intact && it != root.end(); ++it) {
+        auto decoded = decode(it.value());
+        if (decoded)
+            values.insert(it.key(), *decoded);
+        else
+            intact = false;
+    }
+    if (!intact) {
+        const QString stamp = QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss");
+        QFile::rename(m_filePath, m_filePath + ".unreadable-" + stamp);
+        return;
+    }
+    m_values = values;
+}
+
+void JsonFileDefaults::save()
+{
+    QJsonObject root;
+    for (auto it = m_values.begin(); it != m_values.end(); ++it)
+        root.insert(it.key(), encode(it.value()));
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    AtomicFile::writePrivate(m_filePath, QJsonDocument(root).toJson(QJsonDocument::Compact));
+}
+
+Defaults& Defaults::standard()
+{
+    static JsonFileDefaults defaults(Paths::defaultsFile());
+    return defaults;
+}

@@ -1,0 +1,70 @@
+#include "LinuxProcessRunner.h"
+
+#include "LinuxHeldProcess.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+namespace {
+
+const QStringList kRelocatedTools = {"ping", "du", "dig"};
+const QStringList kBinaryFolders = {"/usr/bin", "/bin", "/usr/sbin", "/sbin"};
+
+// Tool output is parsed, so it must not change with the user's language.
+QProcessEnvironment childEnvironment()
+{
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C");
+    return env;
+}
+
+} // namespace
+
+QString LinuxProcessRunner::resolveProgram(const QString& program)
+{
+    const QFileInfo info(program);
+    if (info.exists() || !kRelocatedTools.contains(info.fileName()))
+        return program;
+    const QString found = QStandardPaths::findExecutable(info.fileName(), kBinaryFolders);
+    return found.isEmpty() ? program : found;
+}
+
+ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    QProcess process;
+    process.setProgram(resolveProgram(program));
+    process.setArguments(arguments);
+    process.setProcessEnvironment(childEnvironment());
+    process.setStandardInputFile(QProcess::nullDevice());
+
+    QDeadlineTimer deadline(timeoutMs);
+    process.start();
+    if (!process.waitForStarted(int(deadline.remainingTime())))
+        return ProcessResult::notStarted();
+
+    ProcessResult result;
+    if (!process.waitForFinished(int(qMax<qint64>(deadline.remainingTime(), 0)))) {
+        process.kill();
+        process.waitForFinished(1000);
+        result.outcome = ProcessResult::Outcome::TimedOut;
+    } else if (process.exitStatus() == QProcess::CrashExit) {
+        result.outcome = ProcessResult::Outcome::Crashed;
+    } else {
+        result.outcome = ProcessResult::Outcome::Exited;
+        result.exitCode = process.exitCode();
+    }
+    result.standardOutput = process.readAllStandardOutput();
+    result.standardError = process.readAllStandardError();
+    return result;
+}
+
+std::unique_ptr<HeldProcess> LinuxProcessRunner::startHeld(const QString& program, const QStringList& arguments)
+{
+    auto held = std::make_unique<LinuxHeldProcess>();
+    if (!held->start(resolveProgram(program), arguments, childEnvironment()))
+        return nullptr;
+    return held;
+}
