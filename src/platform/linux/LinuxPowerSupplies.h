@@ -1,0 +1,28 @@
+#pragma once
+
+#include "PowerSupplies.h"
+
+#include <QStringList>
+
+// Power sources from <sys>/class/power_supply. The internal battery is the first supply (by name)
+// of type Battery whose scope is not Device; its charge is the kernel's capacity percentage, or
+// energy_now of energy_full (charge_now of charge_full) where the capacity is missing. External
+// power is connected when a Mains, USB or Wireless supply of the system is online. Accessories are
+// the Battery supplies of scope Device that report a capacity, named by their model name.
+class LinuxPowerSupplies final : public PowerSupplies {
+public:
+    explicit LinuxPowerSupplies(const QString& sysRoot = QStringLiteral("/sys"));
+
+    std::optional<BatteryProperties> internalBattery() override;
+    QList<AccessoryBattery> accessoryBatteries() override;
+
+private:
+    struct Supply {
+        QString folder;
+        QString type;
+        bool isDevice = false;
+    };
+    QList<Supply> supplies() const;
+
+    QString m_folder;
+};

@@ -1,0 +1,54 @@
+#include "ToolText.h"
+
+#include <QLocale>
+#include <QStringDecoder>
+
+std::optional<QString> ToolText::decodeUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+QString ToolText::trimmedSpacesAndTabs(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (begin < end && blank(text[begin]))
+        ++begin;
+    while (end > begin && blank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+std::optional<double> ToolText::toDouble(const QString& text)
+{
+    if (text.isEmpty() || text.front().isSpace() || text.back().isSpace())
+        return std::nullopt;
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = c.toDouble(text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> ToolText::toInteger(const QString& text)
+{
+    const qsizetype digitsStart = (!text.isEmpty() && (text[0] == u'+' || text[0] == u'-')) ? 1 : 0;
+    if (digitsStart == text.size())
+        return std::nullopt;
+    for (qsizetype i = digitsStart; i < text.size(); ++i) {
+        if (text[i] < u'0' || text[i] > u'9')
+            return std::nullopt;
+    }
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
