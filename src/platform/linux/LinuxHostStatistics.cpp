@@ -181,9 +181,10 @@ std::optional<QList<ProcessorTicks>> LinuxHostStatistics::parseStat(QByteArrayVi
                 break; // the processor lines come first and together
             continue;
         }
-        qsizetype pos = 3;
-        if (!takeNumber(line, pos))
+        if (line.size() < 4 || line[3] < '0' || line[3] > '9')
             continue; // the "cpu" line of all processors together
+        qsizetype pos = 3;
+        takeNumber(line, pos);
         // user nice system idle iowait irq softirq steal; older kernels stop after idle.
         quint64 field[8] = {};
         int count = 0;
