@@ -26,7 +26,8 @@ std::optional<SystemMonitor::PeripheralBattery> percentLine(const QString& line)
 std::optional<SystemMonitor::PeripheralBattery> sourceLine(const QString& line)
 {
     static const QRegularExpression percentPattern(QStringLiteral("\\d+%"));
-    if (line.isEmpty() || line.contains(QStringLiteral("- InternalBattery")) || line.contains(QStringLiteral("BatteryPower")))
+    // The internal battery is listed as " -InternalBattery-0" or " - InternalBattery-0"; it is no accessory.
+    if (line.isEmpty() || line.contains(QStringLiteral("InternalBattery")) || line.contains(QStringLiteral("BatteryPower")))
         return std::nullopt;
     const auto percent = percentPattern.match(line);
     if (!percent.hasMatch())
