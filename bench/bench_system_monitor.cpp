@@ -1,0 +1,88 @@
+// CPU time of one SystemMonitor tick on the live Linux readers, against the floor of reading
+// /proc/stat and /proc/meminfo once the way cat does. Run by hand: build/bench/bench_system_monitor [ticks]
+
+#include "linux/LinuxGraphicsDevice.h"
+#include "linux/LinuxHostStatistics.h"
+#include "linux/LinuxPowerSupplies.h"
+#include "linux/LinuxProcessRunner.h"
+#include "telemetry/SystemMonitor.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double cpuMicroseconds(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
+}
+
+double median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+// What cat does: open, read in large blocks to the end, close.
+void catFile(const char* path)
+{
+    static char buffer[128 * 1024];
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    while (::read(fd, buffer, sizeof buffer) > 0) {
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int ticks = argc > 1 ? std::max(10, atoi(argv[1])) : 2000;
+
+    std::vector<double> floor;
+    for (int i = 0; i < ticks; ++i) {
+        const double start = cpuMicroseconds(CLOCK_THREAD_CPUTIME_ID);
+        catFile("/proc/stat");
+        catFile("/proc/meminfo");
+        floor.push_back(cpuMicroseconds(CLOCK_THREAD_CPUTIME_ID) - start);
+    }
+
+    SystemMonitor monitor(std::make_shared<LinuxHostStatistics>(), std::make_shared<LinuxGraphicsDevice>(),
+                          std::make_shared<LinuxPowerSupplies>(), std::make_shared<LinuxProcessRunner>());
+    int published = 0;
+    QObject::connect(&monitor, &SystemMonitor::changed, [&] { ++published; });
+    const auto tick = [&] {
+        // The process clock counts the worker thread that measures the sample too.
+        const double start = cpuMicroseconds(CLOCK_PROCESS_CPUTIME_ID);
+        const int before = published;
+        monitor.updateMemoryAndCPU();
+        monitor.updatePing();
+        monitor.updateGPU();
+        while (published == before)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return cpuMicroseconds(CLOCK_PROCESS_CPUTIME_ID) - start;
+    };
+    for (int i = 0; i < 50; ++i)
+        tick();
+    std::vector<double> sampled;
+    for (int i = 0; i < ticks; ++i)
+        sampled.push_back(tick());
+
+    const double floorMedian = median(floor);
+    const double tickMedian = median(sampled);
+    std::printf("reading /proc/stat + /proc/meminfo once (cat): median %.1f us CPU over %d reads\n", floorMedian, ticks);
+    std::printf("one SystemMonitor tick:                        median %.1f us CPU over %d ticks\n", tickMedian, ticks);
+    std::printf("ratio %.2f (limit 3.00): %s\n", tickMedian / floorMedian, tickMedian <= 3 * floorMedian ? "ok" : "OVER");
+    return tickMedian <= 3 * floorMedian ? 0 : 1;
+}
