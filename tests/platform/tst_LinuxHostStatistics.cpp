@@ -1,3 +1,4 @@
+#include "FixturePath.h"
 #include "TestMain.h"
 #include "TicksText.h"
 #include "linux/KernelFile.h"
@@ -7,11 +8,6 @@
 #include <QElapsedTimer>
 
 namespace {
-
-QString fixture(const QString& path)
-{
-    return QStringLiteral(QT_TESTCASE_SOURCEDIR "/fixtures/") + path;
-}
 
 quint64 sumOfKinds(const VirtualMemoryStatistics& p)
 {
@@ -109,7 +105,7 @@ private slots:
 
     void usedMemoryIsTotalLessAvailable()
     {
-        LinuxHostStatistics host(fixture("laptop/proc"), 4096);
+        LinuxHostStatistics host(fixturePath("laptop/proc"), 4096);
         const auto pages = host.virtualMemory();
         QVERIFY(pages);
         QCOMPARE(host.physicalMemory(), quint64(16234567) * 1024);
@@ -181,7 +177,7 @@ private slots:
         QFETCH(QString, proc);
         QFETCH(int, processors);
         QFETCH(quint64, physical);
-        LinuxHostStatistics host(fixture(proc), 4096);
+        LinuxHostStatistics host(fixturePath(proc), 4096);
         QCOMPARE(host.physicalMemory(), physical);
         const auto pages = host.virtualMemory();
         QVERIFY(pages);
@@ -193,7 +189,7 @@ private slots:
 
     void missingFolderReadsNothing()
     {
-        LinuxHostStatistics host(fixture("nowhere/proc"), 4096);
+        LinuxHostStatistics host(fixturePath("nowhere/proc"), 4096);
         QVERIFY(!host.virtualMemory());
         QVERIFY(!host.physicalMemory());
         QVERIFY(!host.processorTicks());

@@ -1,3 +1,4 @@
+#include "FixturePath.h"
 #include "TestMain.h"
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
@@ -5,12 +6,7 @@
 
 namespace {
 
-QString fixture(const QString& path)
-{
-    return QStringLiteral(QT_TESTCASE_SOURCEDIR "/fixtures/") + path;
-}
-
-const QStringList kPciIds = {fixture("pci.ids")};
+const QStringList kPciIds = {fixturePath("pci.ids")};
 
 QString describe(const SensorReadings& readings)
 {
@@ -37,7 +33,7 @@ private slots:
 
         QTest::newRow("amdgpu card named from the PCI database") << "amdgpu/sys" << kPciIds
                                                                  << "Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]";
-        QTest::newRow("without the database: driver and PCI id") << "amdgpu/sys" << QStringList{fixture("none.ids")}
+        QTest::newRow("without the database: driver and PCI id") << "amdgpu/sys" << QStringList{fixturePath("none.ids")}
                                                                  << "amdgpu (1002:73bf)";
         QTest::newRow("integrated graphics") << "laptop/sys" << kPciIds << "TigerLake-LP GT2 [Iris Xe Graphics]";
         QTest::newRow("device missing from the database") << "desktop/sys" << kPciIds << "nouveau (10de:2484)";
@@ -49,7 +45,7 @@ private slots:
         QFETCH(QString, sys);
         QFETCH(QStringList, pciIds);
         QFETCH(QString, name);
-        LinuxGraphicsDevice device(fixture(sys), pciIds);
+        LinuxGraphicsDevice device(fixturePath(sys), pciIds);
         QCOMPARE(device.defaultDeviceName().value_or(QString()), name);
     }
 
@@ -72,7 +68,7 @@ private slots:
         QFETCH(OptionalBytes, total);
         QFETCH(OptionalBytes, used);
         QFETCH(int, utilization);
-        LinuxGraphicsDevice device(fixture(sys), kPciIds);
+        LinuxGraphicsDevice device(fixturePath(sys), kPciIds);
         const AcceleratorStatistics statistics = device.acceleratorStatistics();
         QCOMPARE(statistics.memoryTotal, total);
         QCOMPARE(statistics.memoryUsed, used);
@@ -95,14 +91,14 @@ private slots:
     {
         QFETCH(QString, id);
         QFETCH(QString, name);
-        QFile file(fixture("pci.ids"));
+        QFile file(fixturePath("pci.ids"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(LinuxGraphicsDevice::pciDeviceName(file.readAll(), id), name);
     }
 
     void laptopPowerSupplies()
     {
-        LinuxPowerSupplies supplies(fixture("laptop/sys"));
+        LinuxPowerSupplies supplies(fixturePath("laptop/sys"));
         const auto battery = supplies.internalBattery();
         QVERIFY(battery);
         QCOMPARE(battery->currentCapacity, qint64(87));
@@ -126,7 +122,7 @@ private slots:
     void machinesWithoutBatteries()
     {
         QFETCH(QString, sys);
-        LinuxPowerSupplies supplies(fixture(sys));
+        LinuxPowerSupplies supplies(fixturePath(sys));
         QVERIFY(!supplies.internalBattery());
         QVERIFY(supplies.accessoryBatteries().isEmpty());
     }
@@ -171,7 +167,7 @@ private slots:
     {
         QFETCH(QString, sys);
         QFETCH(QString, readings);
-        QCOMPARE(describe(LinuxHardwareSensors(fixture(sys)).read()), readings);
+        QCOMPARE(describe(LinuxHardwareSensors(fixturePath(sys)).read()), readings);
     }
 
     void thisMachinesSysFolderReadsPlausibly()

@@ -1,5 +1,6 @@
 #include "FakeHardwareSensors.h"
 #include "FakeProcessRunner.h"
+#include "FixturePath.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
 #include "linux/LinuxHardwareSensors.h"
@@ -81,7 +82,7 @@ private slots:
         QFETCH(int, temps);
         QFETCH(double, cpu);
         QFETCH(double, gpu);
-        LinuxHardwareSensors sensors(QStringLiteral(QT_TESTCASE_SOURCEDIR "/fixtures/") + sys);
+        LinuxHardwareSensors sensors(fixturePath(sys));
         const SensorReport report = FanMonitor::readSensorReport(*m_runner, sensors);
         QCOMPARE(report.fans.size(), fans);
         QCOMPARE(report.temps.size(), temps);

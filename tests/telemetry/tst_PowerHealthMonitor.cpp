@@ -1,4 +1,5 @@
 #include "FakePowerSupplies.h"
+#include "FixturePath.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
 #include "linux/LinuxPowerSupplies.h"
@@ -71,7 +72,7 @@ private slots:
     {
         QFETCH(QString, sys);
         QFETCH(std::optional<BatterySnapshot>, snapshot);
-        LinuxPowerSupplies supplies(QStringLiteral(QT_TESTCASE_SOURCEDIR "/fixtures/") + sys);
+        LinuxPowerSupplies supplies(fixturePath(sys));
         QCOMPARE(PowerHealthMonitor::readBatterySnapshot(supplies), snapshot);
     }
 

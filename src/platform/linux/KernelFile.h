@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 
@@ -14,5 +15,19 @@ std::optional<QByteArray> read(const QString& path);
 std::optional<QByteArray> readValue(const QString& path);
 // A decimal integer, as sysfs attributes hold them; nothing when unreadable or not a number.
 std::optional<qint64> readInteger(const QString& path);
+
+// Calls fn with each line of text, without its line feed, until fn returns false.
+template <typename Fn>
+void forEachLine(QByteArrayView text, Fn fn)
+{
+    for (qsizetype lineStart = 0; lineStart < text.size();) {
+        qsizetype lineEnd = text.indexOf('\n', lineStart);
+        if (lineEnd < 0)
+            lineEnd = text.size();
+        if (!fn(text.sliced(lineStart, lineEnd - lineStart)))
+            return;
+        lineStart = lineEnd + 1;
+    }
+}
 
 } // namespace KernelFile

@@ -103,23 +103,22 @@ QString LinuxGraphicsDevice::pciDeviceName(QByteArrayView pciIds, const QString&
     const QByteArray device = parts[1].toLatin1();
     // Vendors start at the margin, their devices follow indented by one tab.
     bool inVendor = false;
-    for (qsizetype lineStart = 0; lineStart < pciIds.size();) {
-        qsizetype lineEnd = pciIds.indexOf('\n', lineStart);
-        if (lineEnd < 0)
-            lineEnd = pciIds.size();
-        const QByteArrayView line = pciIds.sliced(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
+    QString name;
+    KernelFile::forEachLine(pciIds, [&](QByteArrayView line) {
         if (line.isEmpty() || line.startsWith('#'))
-            continue;
+            return true;
         if (line[0] != '\t') {
             if (inVendor)
-                return {};
+                return false;
             inVendor = line.size() > 4 && isHexId(line.first(4)) && line.first(4).compare(vendor, Qt::CaseInsensitive) == 0;
-            continue;
+            return true;
         }
         if (inVendor && line.size() > 5 && line[1] != '\t' && isHexId(line.sliced(1, 4)) &&
-            line.sliced(1, 4).compare(device, Qt::CaseInsensitive) == 0)
-            return QString::fromUtf8(line.sliced(5)).trimmed();
-    }
-    return {};
+            line.sliced(1, 4).compare(device, Qt::CaseInsensitive) == 0) {
+            name = QString::fromUtf8(line.sliced(5)).trimmed();
+            return false;
+        }
+        return true;
+    });
+    return name;
 }

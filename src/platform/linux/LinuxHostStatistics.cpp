@@ -124,19 +124,15 @@ std::optional<LinuxHostStatistics::MemoryReading> LinuxHostStatistics::parseMemi
     if (pageSize == 0)
         return std::nullopt;
     Meminfo info;
-    for (qsizetype lineStart = 0; lineStart < text.size();) {
-        qsizetype lineEnd = text.indexOf('\n', lineStart);
-        if (lineEnd < 0)
-            lineEnd = text.size();
-        const QByteArrayView line = text.sliced(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
+    KernelFile::forEachLine(text, [&info](QByteArrayView line) {
         const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
         qsizetype pos = colon + 1;
-        if (const auto kB = takeNumber(line, pos))
-            assign(info, line.first(colon), *kB);
-    }
+        if (colon > 0) {
+            if (const auto kB = takeNumber(line, pos))
+                assign(info, line.first(colon), *kB);
+        }
+        return true;
+    });
     if (!info.total || !info.free)
         return std::nullopt;
 
@@ -170,19 +166,12 @@ std::optional<LinuxHostStatistics::MemoryReading> LinuxHostStatistics::parseMemi
 std::optional<QList<ProcessorTicks>> LinuxHostStatistics::parseStat(QByteArrayView text)
 {
     QList<ProcessorTicks> processors;
-    for (qsizetype lineStart = 0; lineStart < text.size();) {
-        qsizetype lineEnd = text.indexOf('\n', lineStart);
-        if (lineEnd < 0)
-            lineEnd = text.size();
-        const QByteArrayView line = text.sliced(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
-        if (!line.startsWith("cpu")) {
-            if (!processors.isEmpty())
-                break; // the processor lines come first and together
-            continue;
-        }
+    bool malformed = false;
+    KernelFile::forEachLine(text, [&](QByteArrayView line) {
+        if (!line.startsWith("cpu"))
+            return processors.isEmpty(); // the processor lines come first and together
         if (line.size() < 4 || line[3] < '0' || line[3] > '9')
-            continue; // the "cpu" line of all processors together
+            return true; // the "cpu" line of all processors together
         qsizetype pos = 3;
         takeNumber(line, pos);
         // user nice system idle iowait irq softirq steal; older kernels stop after idle.
@@ -194,16 +183,19 @@ std::optional<QList<ProcessorTicks>> LinuxHostStatistics::parseStat(QByteArrayVi
                 break;
             field[count++] = *value;
         }
-        if (count < 4)
-            return std::nullopt;
+        if (count < 4) {
+            malformed = true;
+            return false;
+        }
         ProcessorTicks ticks;
         ticks.user = field[0];
         ticks.nice = field[1];
         ticks.system = field[2] + field[5] + field[6] + field[7];
         ticks.idle = field[3] + field[4];
         processors.append(ticks);
-    }
-    if (processors.isEmpty())
+        return true;
+    });
+    if (malformed || processors.isEmpty())
         return std::nullopt;
     return processors;
 }
