@@ -1,9 +1,7 @@
 #include "FakeHardwareSensors.h"
 #include "FakeProcessRunner.h"
-#include "FixturePath.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
-#include "linux/LinuxHardwareSensors.h"
 #include "telemetry/FanMonitor.h"
 #include "telemetry/SensorReport.h"
 
@@ -61,33 +59,6 @@ private slots:
         QCOMPARE(report.temps[1].celsius, 38.85);
         QCOMPARE(report.cpuTemp, 52.0);
         QCOMPARE(report.gpuTemp, 48.0);
-    }
-
-    void fixtureMachines_data()
-    {
-        QTest::addColumn<QString>("sys");
-        QTest::addColumn<int>("fans");
-        QTest::addColumn<int>("temps");
-        QTest::addColumn<double>("cpu");
-        QTest::addColumn<double>("gpu");
-        QTest::newRow("laptop: the last processor sensor") << "laptop/sys" << 1 << 5 << 51.5 << -1.0;
-        QTest::newRow("graphics card") << "amdgpu/sys" << 1 << 2 << -1.0 << 55.0;
-        QTest::newRow("desktop without sensors") << "desktop/sys" << 0 << 0 << -1.0 << -1.0;
-    }
-
-    void fixtureMachines()
-    {
-        QFETCH(QString, sys);
-        QFETCH(int, fans);
-        QFETCH(int, temps);
-        QFETCH(double, cpu);
-        QFETCH(double, gpu);
-        LinuxHardwareSensors sensors(fixturePath(sys));
-        const SensorReport report = FanMonitor::readSensorReport(*m_runner, sensors);
-        QCOMPARE(report.fans.size(), fans);
-        QCOMPARE(report.temps.size(), temps);
-        QCOMPARE(report.cpuTemp.value_or(-1), cpu);
-        QCOMPARE(report.gpuTemp.value_or(-1), gpu);
     }
 
     void startPublishesAtOnceAndStopKeepsTheReadings()

@@ -1,8 +1,6 @@
 #include "FakePowerSupplies.h"
-#include "FixturePath.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
-#include "linux/LinuxPowerSupplies.h"
 #include "telemetry/PowerHealthMonitor.h"
 
 using OptionalNumber = std::optional<qint64>;
@@ -58,22 +56,6 @@ private slots:
         const auto snapshot = PowerHealthMonitor::readBatterySnapshot(*m_power);
         QVERIFY(snapshot);
         QCOMPARE(*snapshot, (BatterySnapshot{percent, isCharging, isExternal}));
-    }
-
-    void fixtureMachines_data()
-    {
-        QTest::addColumn<QString>("sys");
-        QTest::addColumn<std::optional<BatterySnapshot>>("snapshot");
-        QTest::newRow("laptop on its adapter") << "laptop/sys" << std::optional(BatterySnapshot{87, true, true});
-        QTest::newRow("desktop") << "desktop/sys" << std::optional<BatterySnapshot>();
-    }
-
-    void fixtureMachines()
-    {
-        QFETCH(QString, sys);
-        QFETCH(std::optional<BatterySnapshot>, snapshot);
-        LinuxPowerSupplies supplies(fixturePath(sys));
-        QCOMPARE(PowerHealthMonitor::readBatterySnapshot(supplies), snapshot);
     }
 
     void startReadsAtOnceAndOnlyOnce()
