@@ -16,6 +16,8 @@ struct ProcessResult {
     int exitCode = -1;
     QByteArray standardOutput;
     QByteArray standardError;
+    // The system's description of why the program could not be started; empty otherwise.
+    QString errorString;
 
     bool started() const { return outcome != Outcome::FailedToStart; }
     bool succeeded() const { return outcome == Outcome::Exited && exitCode == 0; }
@@ -23,7 +25,12 @@ struct ProcessResult {
 
     static ProcessResult exited(int code, QByteArray out = {}, QByteArray err = {})
     {
-        return {Outcome::Exited, code, std::move(out), std::move(err)};
+        return {Outcome::Exited, code, std::move(out), std::move(err), {}};
     }
-    static ProcessResult notStarted() { return {}; }
+    static ProcessResult notStarted(QString error = QStringLiteral("No such file or directory"))
+    {
+        ProcessResult result;
+        result.errorString = std::move(error);
+        return result;
+    }
 };

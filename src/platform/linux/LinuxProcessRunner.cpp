@@ -43,7 +43,7 @@ ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList&
     QDeadlineTimer deadline(timeoutMs);
     process.start();
     if (!process.waitForStarted(int(deadline.remainingTime())))
-        return ProcessResult::notStarted();
+        return ProcessResult::notStarted(process.errorString());
 
     ProcessResult result;
     if (!process.waitForFinished(int(qMax<qint64>(deadline.remainingTime(), 0)))) {

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The desktop entries (*.desktop files) of the installed applications, by the executable they start.
+// Built once when created; lookups may come from any thread.
+class DesktopEntryIndex {
+public:
+    struct Entry {
+        // The desktop-file id: the path below the applications folder, '/' turned into '-',
+        // without ".desktop".
+        QString id;
+        QString name;
+    };
+
+    // Folders are searched in the order given; the first entry of an id wins, as the
+    // freedesktop rules have it.
+    explicit DesktopEntryIndex(QStringList applicationFolders);
+
+    // The applications folders of this user and system.
+    static QStringList standardFolders();
+
+    std::optional<Entry> forExecutable(const QString& executable) const;
+    // Reads one desktop file; its id is taken relative to the folder that holds it, when that is
+    // one of ours, else from its file name.
+    std::optional<Entry> forFile(const QString& path) const;
+
+private:
+    struct Parsed {
+        QString name;
+        QString executable;
+    };
+    static std::optional<Parsed> parse(const QString& path);
+    static QString resolveExecutable(const QString& exec);
+    QString idOf(const QString& path) const;
+
+    QStringList m_folders;
+    QHash<QString, Entry> m_byExecutable;
+};

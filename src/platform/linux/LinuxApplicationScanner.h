@@ -1,0 +1,58 @@
+#pragma once
+
+#include "DesktopEntryIndex.h"
+#include "RunningApplication.h"
+
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <sys/types.h>
+
+// Finds the user's running applications in a proc file system.
+//
+// An application is a process that
+//  - belongs to this user (real and effective user id both ours),
+//  - has an executable (which leaves out kernel threads) and has not ended (no zombies), and
+//  - does not run the same executable as its parent: the helper processes of a multi-process
+//    application are counted with the application, as one.
+// Its name and bundle identifier come from its desktop entry when one is known (the entry that
+// launched it, as GLib launchers record in GIO_LAUNCHED_DESKTOP_FILE, else the entry whose Exec
+// starts the same executable); otherwise the name is the executable's file name and the bundle
+// identifier is "". A process the user's service manager runs as a service (a ".service" unit, or
+// the manager itself, below "user@<uid>.service") runs in the background only; every other
+// application counts as regular.
+//
+// Scans may run on any thread; what was learnt about a process is kept until it ends.
+class LinuxApplicationScanner {
+public:
+    struct Snapshot {
+        QList<RunningApplication> applications; // ascending process identifiers
+        QHash<qint32, qint32> helpers;          // helper process -> its application
+    };
+
+    LinuxApplicationScanner(QString procRoot, QStringList applicationFolders);
+
+    Snapshot scan();
+
+private:
+    struct Key {
+        qint32 pid;
+        quint64 startTime;
+        QString executable;
+        friend bool operator==(const Key&, const Key&) = default;
+        friend size_t qHash(const Key& key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.pid, key.startTime, key.executable);
+        }
+    };
+
+    RunningApplication describe(const Key& key);
+    RunningApplication::ActivationPolicy policyOf(qint32 pid) const;
+
+    const QString m_procRoot;
+    const DesktopEntryIndex m_entries;
+    const uid_t m_uid;
+    QMutex m_mutex;
+    QHash<Key, RunningApplication> m_known;
+};

@@ -1,0 +1,137 @@
+#include "ProcFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <unistd.h>
+
+namespace {
+
+QString processPath(const QString& root, qint32 pid, const char* file)
+{
+    return root + '/' + QString::number(pid) + '/' + QLatin1String(file);
+}
+
+std::optional<QByteArray> readWhole(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+QList<qint32> numericEntries(const QString& folder)
+{
+    QList<qint32> ids;
+    const QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        bool ok = false;
+        const qint32 id = name.toInt(&ok);
+        if (ok && id > 0)
+            ids.append(id);
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+} // namespace
+
+std::optional<ProcFiles::Stat> ProcFiles::readStat(const QString& root, qint32 pid)
+{
+    const auto bytes = readWhole(processPath(root, pid, "stat"));
+    if (!bytes)
+        return std::nullopt;
+    // The short name is in parentheses and may itself hold blanks and parentheses.
+    const qsizetype open = bytes->indexOf('(');
+    const qsizetype close = bytes->lastIndexOf(')');
+    if (open < 0 || close < open)
+        return std::nullopt;
+    const QList<QByteArray> fields = bytes->mid(close + 1).simplified().split(' ');
+    // fields[0] is field 3 of the file (the state), so field n is fields[n - 3].
+    constexpr int kStartTime = 22 - 3;
+    if (fields.size() <= kStartTime || fields[0].size() != 1)
+        return std::nullopt;
+    bool parentOk = false;
+    bool startOk = false;
+    Stat stat;
+    stat.command = QString::fromUtf8(bytes->mid(open + 1, close - open - 1));
+    stat.state = fields[0].at(0);
+    stat.parent = fields[1].toInt(&parentOk);
+    stat.startTime = fields[kStartTime].toULongLong(&startOk);
+    if (!parentOk || !startOk)
+        return std::nullopt;
+    return stat;
+}
+
+std::optional<uid_t> ProcFiles::readOwner(const QString& root, qint32 pid)
+{
+    const auto bytes = readWhole(processPath(root, pid, "status"));
+    if (!bytes)
+        return std::nullopt;
+    for (const QByteArray& line : bytes->split('\n')) {
+        if (!line.startsWith("Uid:"))
+            continue;
+        const QList<QByteArray> ids = line.mid(4).simplified().split(' ');
+        bool realOk = false;
+        bool effectiveOk = false;
+        const uint real = ids.value(0).toUInt(&realOk);
+        const uint effective = ids.value(1).toUInt(&effectiveOk);
+        if (!realOk || !effectiveOk || real != effective)
+            return std::nullopt;
+        return uid_t(real);
+    }
+    return std::nullopt;
+}
+
+QString ProcFiles::readExecutable(const QString& root, qint32 pid)
+{
+    const QByteArray link = QFile::encodeName(processPath(root, pid, "exe"));
+    char target[4096];
+    const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+    if (length <= 0 || size_t(length) >= sizeof target)
+        return {};
+    QString path = QFile::decodeName(QByteArray(target, int(length)));
+    const QString deleted = QStringLiteral(" (deleted)");
+    if (path.endsWith(deleted))
+        path.chop(deleted.size());
+    return path;
+}
+
+std::optional<QByteArray> ProcFiles::readEnvironment(const QString& root, qint32 pid, const QByteArray& name)
+{
+    const auto bytes = readWhole(processPath(root, pid, "environ"));
+    if (!bytes)
+        return std::nullopt;
+    const QByteArray prefix = name + '=';
+    for (const QByteArray& entry : bytes->split('\0')) {
+        if (entry.startsWith(prefix))
+            return entry.mid(prefix.size());
+    }
+    return std::nullopt;
+}
+
+QList<QByteArray> ProcFiles::readControlGroups(const QString& root, qint32 pid)
+{
+    QList<QByteArray> paths;
+    const auto bytes = readWhole(processPath(root, pid, "cgroup"));
+    if (!bytes)
+        return paths;
+    // Each line is "hierarchy:controllers:path"; the path may contain colons.
+    for (const QByteArray& line : bytes->split('\n')) {
+        const qsizetype first = line.indexOf(':');
+        const qsizetype second = first < 0 ? -1 : line.indexOf(':', first + 1);
+        if (second >= 0)
+            paths.append(line.mid(second + 1));
+    }
+    return paths;
+}
+
+QList<qint32> ProcFiles::listProcesses(const QString& root)
+{
+    return numericEntries(root);
+}
+
+QList<qint32> ProcFiles::listThreads(const QString& root, qint32 pid)
+{
+    return numericEntries(processPath(root, pid, "task"));
+}

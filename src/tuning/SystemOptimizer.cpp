@@ -1,0 +1,375 @@
+#include "SystemOptimizer.h"
+
+#include "GameDetector.h"
+
+#include "AppleScriptRunner.h"
+#include "MainThread.h"
+#include "ProcessRunner.h"
+#include "WorkQueues.h"
+#include "Workspace.h"
+
+namespace {
+
+const QString kPurge = QStringLiteral("/usr/sbin/purge");
+const QString kDscacheutil = QStringLiteral("/usr/bin/dscacheutil");
+const QString kDefaults = QStringLiteral("/usr/bin/defaults");
+const QString kHudKey = QStringLiteral("MetalForceHudEnabled");
+
+const QString kPreventedSleep = QStringLiteral("Prevented display sleep during gameplay");
+const QString kMuted = QStringLiteral("Muted system output for focus mode");
+const QString kRaised = QStringLiteral("Raised priority for ");
+const QString kLowered = QStringLiteral("Lowered priority for ");
+const QString kRestoredGame = QStringLiteral("Restored game process priority");
+const QString kRestoredBackground = QStringLiteral("Restored background process priority");
+const QString kGameModeDisabled = QStringLiteral("Game Mode disabled");
+
+} // namespace
+
+const QStringList& SystemOptimizer::backgroundApplications()
+{
+    static const QStringList names = {"Safari", "Google Chrome", "Chrome", "Discord",
+                                      "Slack",  "Spotify",       "Teams",  "zoom.us"};
+    return names;
+}
+
+const QStringList& SystemOptimizer::quickBoostQuitList()
+{
+    static const QStringList names = {"Discord",     "Slack",    "Spotify",  "Dropbox", "Steam Helper",
+                                      "Google Drive", "OneDrive", "Box",      "Transmission", "qbittorrent",
+                                      "uTorrent",    "Skype",    "Zoom",     "Teams",   "Telegram"};
+    return names;
+}
+
+SystemOptimizer::SystemOptimizer(const Services& services, QObject* parent)
+    : SystemOptimizer(services, Timing{}, parent)
+{
+}
+
+SystemOptimizer::SystemOptimizer(const Services& services, const Timing& timing, QObject* parent)
+    : QObject(parent),
+      m_workspace(services.workspace),
+      m_runner(services.runner),
+      m_scripts(services.scripts),
+      m_freeMemory(services.host),
+      m_priorities(services.processes),
+      m_keepAwake(services.runner, timing.keepAwakeMinute)
+{
+    m_autoHealTimer.setInterval(timing.autoHealInterval);
+    connect(&m_autoHealTimer, &QTimer::timeout, this, &SystemOptimizer::autoHealTick);
+    connect(&m_keepAwake, &KeepAwake::ended, this, [this] { publish(m_antiShutEnabled, false); });
+    detectRunningGames();
+}
+
+SystemOptimizer::~SystemOptimizer() = default;
+
+template <typename T>
+void SystemOptimizer::publish(T& field, T value)
+{
+    if (field == value)
+        return;
+    field = std::move(value);
+    emit changed();
+}
+
+void SystemOptimizer::setLastOptimizationReport(std::optional<OptimizationReport> report)
+{
+    publish(m_lastOptimizationReport, std::move(report));
+}
+
+void SystemOptimizer::detectRunningGames()
+{
+    publishDetectedGames(GameDetector::gamesAmong(m_workspace.runningApplications()));
+}
+
+void SystemOptimizer::publishDetectedGames(const QList<RunningAppInfo>& games)
+{
+    MainThread::post(m_life.watch(), [this, games] { publish(m_detectedGames, games); });
+}
+
+std::optional<RunningApplication> SystemOptimizer::targetGameApp(std::optional<qint32> pid)
+{
+    const QList<RunningApplication> running = m_workspace.runningApplications();
+    if (pid) {
+        for (const RunningApplication& application : running) {
+            if (application.processIdentifier == *pid)
+                return application;
+        }
+    }
+    // The choice is made from this fresh list, not from the one published before.
+    const QList<RunningAppInfo> games = GameDetector::gamesAmong(running);
+    publishDetectedGames(games);
+    if (const auto front = m_workspace.frontmostApplication()) {
+        for (const RunningAppInfo& game : games) {
+            if (game.id == front->processIdentifier)
+                return front;
+        }
+    }
+    if (games.isEmpty())
+        return std::nullopt;
+    for (const RunningApplication& application : running) {
+        if (application.processIdentifier == games.first().id)
+            return application;
+    }
+    return std::nullopt;
+}
+
+void SystemOptimizer::enableGameMode(std::optional<qint32> pid, GameModeCompletion completion)
+{
+    detectRunningGames();
+    const auto before = m_freeMemory.gigabytes();
+    QStringList actions;
+
+    setAntiShut(true);
+    if (m_keepAwake.isRunning())
+        actions.append(kPreventedSleep);
+    if (changeMute(true))
+        actions.append(kMuted);
+
+    const auto game = targetGameApp(pid);
+    if (game && m_priorities.apply(game->identity(), gamePriority, PriorityLedger::Change::Boosted))
+        actions.append(kRaised + (game->localizedName.isEmpty() ? QStringLiteral("game") : game->localizedName));
+
+    for (const RunningApplication& application : m_workspace.runningApplications()) {
+        if (application.localizedName.isEmpty() || !backgroundApplications().contains(application.localizedName)
+            || application.processIdentifier < 1
+            || (game && application.processIdentifier == game->processIdentifier))
+            continue;
+        if (m_priorities.apply(application.identity(), backgroundPriority, PriorityLedger::Change::Throttled))
+            actions.append(kLowered + application.localizedName);
+    }
+
+    const auto after = m_freeMemory.gigabytes();
+    const bool tookEffect = !actions.isEmpty();
+    if (tookEffect) {
+        publish(m_gameModeEnabled, true);
+        const auto reclaimed = before && after ? std::optional(FreeMemory::growth(before, after)) : std::nullopt;
+        setLastOptimizationReport(OptimizationReport{QStringLiteral("Game Mode enabled"), actions, reclaimed});
+    }
+    if (completion)
+        completion(tookEffect, actions);
+}
+
+void SystemOptimizer::disableGameMode(GameModeOffCompletion completion)
+{
+    QStringList actions;
+    for (int i = m_priorities.restore(PriorityLedger::Change::Boosted); i > 0; --i)
+        actions.append(kRestoredGame);
+    for (int i = m_priorities.restore(PriorityLedger::Change::Throttled); i > 0; --i)
+        actions.append(kRestoredBackground);
+    setAntiShut(false);
+    setFocusMode(false);
+    publish(m_gameModeEnabled, false);
+    actions.append(kGameModeDisabled);
+    setLastOptimizationReport(OptimizationReport{QStringLiteral("Game Mode disabled"), actions, std::nullopt});
+    if (completion)
+        completion(actions);
+}
+
+void SystemOptimizer::setAntiShut(bool enabled, std::optional<int> minutes)
+{
+    if (enabled) {
+        if (m_keepAwake.start(minutes))
+            publish(m_antiShutEnabled, true);
+        return;
+    }
+    m_keepAwake.stop();
+    publish(m_antiShutEnabled, false);
+}
+
+void SystemOptimizer::setFocusMode(bool enabled)
+{
+    changeMute(enabled);
+}
+
+bool SystemOptimizer::changeMute(bool muted)
+{
+    const auto result = m_scripts.run(muted ? AppleScriptRunner::muteOutputScript
+                                            : AppleScriptRunner::unmuteOutputScript);
+    if (result.succeeded)
+        publish(m_focusModeEnabled, muted);
+    return result.succeeded;
+}
+
+void SystemOptimizer::writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled)
+{
+    runMetalHUDDefault(m_runner, bundleIdentifier, enabled);
+}
+
+void SystemOptimizer::runMetalHUDDefault(ProcessRunner& runner, const QString& bundleIdentifier, bool enabled)
+{
+    if (enabled)
+        runner.run(kDefaults, {"write", bundleIdentifier, kHudKey, "-bool", "YES"});
+    else
+        runner.run(kDefaults, {"delete", bundleIdentifier, kHudKey});
+}
+
+double SystemOptimizer::freeMemoryGB() const
+{
+    return m_freeMemory.gigabytes().value_or(0.0);
+}
+
+void SystemOptimizer::purgeRAM(PurgeCompletion completion)
+{
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), runner = &m_runner, memory = m_freeMemory,
+                                       completion = std::move(completion)] {
+        const auto fail = [&completion](const QString& message) {
+            MainThread::post([completion, message] { completion(false, message, 0.0); });
+        };
+        if (life.expired())
+            return fail(QStringLiteral("Failed"));
+        const auto before = memory.gigabytes();
+        const ProcessResult purge = runner->run(kPurge, {});
+        if (!purge.started())
+            return fail(QStringLiteral("Purge command failed: ") + purge.errorString);
+        if (!purge.succeeded())
+            return fail(QStringLiteral("Purge command was not permitted on this Mac."));
+        const auto after = memory.gigabytes();
+        const double freed = FreeMemory::growth(before, after);
+        const auto reclaimed = before && after ? std::optional(freed) : std::nullopt;
+        const QString message = freed > 0 ? QString::asprintf("Purged %.2f GB of inactive memory", freed)
+                                          : QStringLiteral("Memory already optimized");
+        MainThread::post([this, life, reclaimed, freed, message, completion] {
+            if (life.lock()) {
+                setLastOptimizationReport(OptimizationReport{
+                    QStringLiteral("Purge RAM"), {QStringLiteral("Ran purge command to free inactive memory pages")},
+                    reclaimed});
+            }
+            completion(true, message, freed);
+        });
+    });
+}
+
+void SystemOptimizer::setAutoHealEnabled(bool enabled)
+{
+    publish(m_autoHealEnabled, enabled);
+    if (enabled)
+        startAutoHeal();
+    else
+        m_autoHealTimer.stop();
+}
+
+void SystemOptimizer::startAutoHeal()
+{
+    m_autoHealTimer.stop();
+    publish(m_autoHealMessage, QStringLiteral("Monitoring\u2026"));
+    m_autoHealTimer.start();
+}
+
+void SystemOptimizer::autoHealTick()
+{
+    if (!m_autoHealEnabled)
+        return;
+    // An unreadable amount is not a low one.
+    const auto free = m_freeMemory.gigabytes();
+    if (!free || *free >= autoHealThresholdGB)
+        return;
+    purgeRAM([this, life = m_life.watch()](bool success, const QString& message, double freedGB) {
+        const QString text = success ? QString::asprintf("Healed: %.2f GB freed", freedGB) : message;
+        MainThread::post(life, [this, text] { publish(m_autoHealMessage, text); });
+    });
+}
+
+bool SystemOptimizer::flushDNSCache()
+{
+    return m_runner.run(kDscacheutil, {"-flushcache"}).succeeded();
+}
+
+int SystemOptimizer::terminateJunkProcesses()
+{
+    int count = 0;
+    for (const RunningApplication& application : m_workspace.runningApplications()) {
+        if (application.localizedName.isEmpty() || !quickBoostQuitList().contains(application.localizedName)
+            || application.processIdentifier < 1 || application.isTerminated)
+            continue;
+        if (m_workspace.requestQuit(application))
+            ++count;
+    }
+    return count;
+}
+
+void SystemOptimizer::quickBoost(QuickBoostCompletion completion)
+{
+    using Action = QuickBoostResult::QuickBoostAction;
+    const auto before = m_freeMemory.gigabytes();
+    QuickBoostResult result;
+
+    const bool flushed = flushDNSCache();
+    result.actions.append(Action{.icon = QStringLiteral("network"),
+                                 .label = flushed ? QStringLiteral("DNS cache flushed")
+                                                  : QStringLiteral("DNS cache flush failed"),
+                                 .success = flushed});
+
+    const int quit = terminateJunkProcesses();
+    if (quit < 1) {
+        result.actions.append(Action{.icon = QStringLiteral("checkmark.circle"),
+                                     .label = QStringLiteral("No junk processes running"),
+                                     .success = true});
+    } else {
+        result.actions.append(Action{.icon = QStringLiteral("xmark.circle"),
+                                     .label = QStringLiteral("Terminated %1 junk process%2")
+                                                  .arg(quit)
+                                                  .arg(quit == 1 ? QString() : QStringLiteral("es")),
+                                     .success = true});
+    }
+
+    const bool purged = m_runner.run(kPurge, {}).succeeded();
+    result.ramFreed = FreeMemory::growth(before, m_freeMemory.gigabytes());
+    Action memory{.icon = QStringLiteral("memorychip"), .label = {}, .success = purged};
+    if (!purged)
+        memory.label = QStringLiteral("Memory purge unavailable on this Mac");
+    else if (result.ramFreed > 0)
+        memory.label = QString::asprintf("Freed %.2f GB of inactive memory", result.ramFreed);
+    else
+        memory.label = QStringLiteral("Memory already optimized");
+    result.actions.append(memory);
+
+    MainThread::post([completion = std::move(completion), result] { completion(result); });
+}
+
+void SystemOptimizer::startGameLaunchObserver()
+{
+    if (m_gameLaunchObserver)
+        return;
+    m_gameLaunchObserver = connect(&m_workspace, &Workspace::applicationLaunched, this,
+                                   &SystemOptimizer::handleGameLaunch);
+}
+
+void SystemOptimizer::stopGameLaunchObserver()
+{
+    if (!m_gameLaunchObserver)
+        return;
+    disconnect(m_gameLaunchObserver);
+    m_gameLaunchObserver = {};
+}
+
+void SystemOptimizer::handleGameLaunch(const RunningApplication& application)
+{
+    if (application.localizedName.isEmpty() || application.processIdentifier < 1
+        || !GameDetector::isGame(application.localizedName, application.bundleIdentifier))
+        return;
+    const QString bundle = application.bundleIdentifier;
+    if (m_metalHUDEnabled && !bundle.isEmpty() && !m_metalHUDBundleIDs.contains(bundle)) {
+        WorkQueues::utility().start([this, life = m_life.watch(), runner = &m_runner, bundle] {
+            runMetalHUDDefault(*runner, bundle, true);
+            MainThread::post(life, [this, bundle] { m_metalHUDBundleIDs.insert(bundle); });
+        });
+    }
+    if (m_isAutoOptimizeEnabled)
+        enableGameMode(application.processIdentifier);
+}
+
+void SystemOptimizer::cleanup()
+{
+    stopGameLaunchObserver();
+    m_autoHealTimer.stop();
+    m_keepAwake.stop();
+    if (m_frameLimitActive)
+        m_runner.run(kDefaults, {"delete", "-g", "MetalFPSLimit"});
+    for (const QString& bundle : std::as_const(m_metalHUDBundleIDs))
+        writeMetalHUDDefault(bundle, false);
+    m_metalHUDBundleIDs.clear();
+    m_priorities.restore(PriorityLedger::Change::Boosted);
+    m_priorities.restore(PriorityLedger::Change::Throttled);
+    publish(m_gameModeEnabled, false);
+    publish(m_antiShutEnabled, false);
+}

@@ -1,0 +1,163 @@
+#pragma once
+
+#include "FreeMemory.h"
+#include "KeepAwake.h"
+#include "OptimizationReport.h"
+#include "PriorityLedger.h"
+#include "QuickBoostResult.h"
+#include "RunningAppInfo.h"
+
+#include "LifeToken.h"
+#include "RunningApplication.h"
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class AppleScriptRunner;
+class HostStatistics;
+class ProcessControl;
+class ProcessRunner;
+class Workspace;
+
+// The tuning engine: running-game detection, Game Mode, keep-awake, mute, memory purge, auto-heal,
+// Quick Boost, the game-launch observer and the clean-up at quit. Lives on the main thread; its
+// published state changes there only and is announced by changed(). Every completion is called
+// exactly once, on the main thread. The services it is given must outlive it and its background work.
+class SystemOptimizer : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool antiShutEnabled READ antiShutEnabled NOTIFY changed)
+    Q_PROPERTY(bool focusModeEnabled READ focusModeEnabled NOTIFY changed)
+    Q_PROPERTY(bool metalHUDEnabled READ metalHUDEnabled NOTIFY changed)
+    Q_PROPERTY(bool gameModeEnabled READ gameModeEnabled NOTIFY changed)
+    Q_PROPERTY(bool autoHealEnabled READ autoHealEnabled WRITE setAutoHealEnabled NOTIFY changed)
+    Q_PROPERTY(QString autoHealMessage READ autoHealMessage NOTIFY changed)
+    Q_PROPERTY(bool frameLimitActive READ frameLimitActive NOTIFY changed)
+
+public:
+    using RunningAppInfo = ::RunningAppInfo;
+    using OptimizationReport = ::OptimizationReport;
+    using QuickBoostResult = ::QuickBoostResult;
+
+    using GameModeCompletion = std::function<void(bool success, const QStringList& actions)>;
+    using GameModeOffCompletion = std::function<void(const QStringList& actions)>;
+    using PurgeCompletion = std::function<void(bool success, const QString& message, double freedGB)>;
+    using QuickBoostCompletion = std::function<void(const QuickBoostResult& result)>;
+
+    struct Services {
+        Workspace& workspace;
+        ProcessControl& processes;
+        ProcessRunner& runner;
+        AppleScriptRunner& scripts;
+        HostStatistics& host;
+    };
+    struct Timing {
+        std::chrono::milliseconds autoHealInterval{30'000};
+        // One minute of the keep-awake expiry.
+        std::chrono::milliseconds keepAwakeMinute{60'000};
+    };
+
+    static constexpr int gamePriority = -10;
+    static constexpr int backgroundPriority = 10;
+    static constexpr double autoHealThresholdGB = 1.5;
+    // Matched exactly against application names.
+    static const QStringList& backgroundApplications();
+    static const QStringList& quickBoostQuitList();
+
+    explicit SystemOptimizer(const Services& services, QObject* parent = nullptr);
+    SystemOptimizer(const Services& services, const Timing& timing, QObject* parent = nullptr);
+    ~SystemOptimizer() override;
+
+    // Published state.
+    bool antiShutEnabled() const { return m_antiShutEnabled; }
+    bool focusModeEnabled() const { return m_focusModeEnabled; }
+    bool metalHUDEnabled() const { return m_metalHUDEnabled; }
+    const QList<RunningAppInfo>& detectedGames() const { return m_detectedGames; }
+    bool gameModeEnabled() const { return m_gameModeEnabled; }
+    const std::optional<OptimizationReport>& lastOptimizationReport() const { return m_lastOptimizationReport; }
+    void setLastOptimizationReport(std::optional<OptimizationReport> report);
+    bool autoHealEnabled() const { return m_autoHealEnabled; }
+    // Every assignment, also of the same value, starts auto-heal afresh or stops it.
+    void setAutoHealEnabled(bool enabled);
+    const QString& autoHealMessage() const { return m_autoHealMessage; }
+    bool frameLimitActive() const { return m_frameLimitActive; }
+
+    // The app setting: when on, a game launch turns Game Mode on for that game.
+    bool isAutoOptimizeEnabled() const { return m_isAutoOptimizeEnabled; }
+    void setAutoOptimizeEnabled(bool enabled) { m_isAutoOptimizeEnabled = enabled; }
+
+    // What Game Mode changed, and the HUD defaults written, for the clean-up.
+    QSet<qint32> boostedPIDs() const { return m_priorities.processIds(PriorityLedger::Change::Boosted); }
+    QSet<qint32> throttledPIDs() const { return m_priorities.processIds(PriorityLedger::Change::Throttled); }
+    const QSet<QString>& metalHUDBundleIDs() const { return m_metalHUDBundleIDs; }
+    std::optional<std::chrono::milliseconds> keepAwakeExpiry() const { return m_keepAwake.expiry(); }
+
+    // Scans now; detectedGames() changes on the main thread a moment later.
+    void detectRunningGames();
+    void startGameLaunchObserver();
+    void stopGameLaunchObserver();
+    // On: starts keep-awake unless it runs; a count of minutes of 1 or more schedules its end.
+    void setAntiShut(bool enabled, std::optional<int> minutes = std::nullopt);
+    // Mutes or unmutes the sound output; focusModeEnabled() follows when that succeeded.
+    void setFocusMode(bool enabled);
+    // Writes (on) or deletes (off) a game's forced Metal HUD default; waits for the tool.
+    void writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled);
+    void purgeRAM(PurgeCompletion completion);
+    // The given process when it runs; else the frontmost game; else the first game by name.
+    std::optional<RunningApplication> targetGameApp(std::optional<qint32> pid);
+    void startAutoHeal();
+    void cleanup();
+
+    // Both run synchronously; the completion is called before they return.
+    void enableGameMode(std::optional<qint32> pid = std::nullopt, GameModeCompletion completion = {});
+    void disableGameMode(GameModeOffCompletion completion = {});
+
+    // 0.0 when the reading fails.
+    double freeMemoryGB() const;
+    // These three block while the tools run: call them off the main thread.
+    bool flushDNSCache();
+    int terminateJunkProcesses();
+    // The completion comes on the main thread.
+    void quickBoost(QuickBoostCompletion completion);
+
+signals:
+    void changed();
+
+protected:
+    // Kept by the frame-limit and HUD operations; read by the launch observer and the clean-up.
+    bool m_metalHUDEnabled = false;
+    bool m_frameLimitActive = false;
+    QSet<QString> m_metalHUDBundleIDs;
+
+private:
+    template <typename T>
+    void publish(T& field, T value);
+    void publishDetectedGames(const QList<RunningAppInfo>& games);
+    bool changeMute(bool muted);
+    void handleGameLaunch(const RunningApplication& application);
+    void autoHealTick();
+    static void runMetalHUDDefault(ProcessRunner& runner, const QString& bundleIdentifier, bool enabled);
+
+    Workspace& m_workspace;
+    ProcessRunner& m_runner;
+    AppleScriptRunner& m_scripts;
+    FreeMemory m_freeMemory;
+    PriorityLedger m_priorities;
+    KeepAwake m_keepAwake;
+
+    bool m_antiShutEnabled = false;
+    bool m_focusModeEnabled = false;
+    QList<RunningAppInfo> m_detectedGames;
+    bool m_gameModeEnabled = false;
+    std::optional<OptimizationReport> m_lastOptimizationReport;
+    bool m_autoHealEnabled = false;
+    QString m_autoHealMessage;
+    bool m_isAutoOptimizeEnabled = false;
+    QMetaObject::Connection m_gameLaunchObserver;
+    QTimer m_autoHealTimer;
+    LifeToken m_life;
+};
