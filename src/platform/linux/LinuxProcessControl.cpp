@@ -5,8 +5,8 @@
 #include <QFile>
 #include <cerrno>
 #include <csignal>
-#include <sys/pidfd.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -93,10 +93,11 @@ bool LinuxProcessControl::sendSignal(const ProcessIdentity& process, int signal)
     if (!isOurs(process))
         return false;
     // A descriptor pins the process, so the identity checked after opening it is the one signalled.
-    const int descriptor = ::pidfd_open(pid_t(process.pid), 0);
+    // Called through syscall(): the C library's wrappers are not declared for C++ in every version.
+    const int descriptor = int(::syscall(SYS_pidfd_open, pid_t(process.pid), 0u));
     if (descriptor < 0)
         return errno == ENOSYS && ::kill(pid_t(process.pid), signal) == 0;
-    const bool delivered = isOurs(process) && ::pidfd_send_signal(descriptor, signal, nullptr, 0) == 0;
+    const bool delivered = isOurs(process) && ::syscall(SYS_pidfd_send_signal, descriptor, signal, nullptr, 0u) == 0;
     ::close(descriptor);
     return delivered;
 }

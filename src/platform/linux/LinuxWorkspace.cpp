@@ -70,7 +70,7 @@ std::optional<qint32> LinuxWorkspace::activeWindowProcess()
     if (!window || *window == 0)
         return std::nullopt;
     const ProcessResult owner = m_runner.run(
-        kXprop, {"-id", QString::number(*window), "-notype", "_NET_WM_PID"}, kXpropTimeoutMs);
+        kXprop, {"-id", "0x" + QString::number(*window, 16), "-notype", "_NET_WM_PID"}, kXpropTimeoutMs);
     const auto pid = owner.succeeded() ? lastNumber(owner.standardOutput) : std::nullopt;
     if (!pid || *pid < 1 || *pid > qulonglong(std::numeric_limits<qint32>::max()))
         return std::nullopt;
