@@ -95,22 +95,6 @@ private slots:
         QVERIFY(!control.sendSignal({0, 0}, 0));
         QVERIFY(!control.sendSignal({-1, 0}, 0));
     }
-
-    void sigtermEndsAChild()
-    {
-        ChildProcesses children;
-        QProcess* child = children.start("/bin/sh", "Discord",
-                                         {"-c", "trap 'exit 7' TERM; echo ready; while :; do sleep 0.05; done"});
-        QVERIFY(child);
-        // The shell has its trap in place once it speaks.
-        QVERIFY(child->waitForReadyRead(5000));
-        LinuxProcessControl control;
-        QVERIFY(control.sendSignal(identityOf(child), SIGTERM));
-        QVERIFY(child->waitForFinished(5000));
-        QCOMPARE(child->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child->exitCode(), 7);
-        QVERIFY(!control.sendSignal(identityOf(child), SIGTERM));
-    }
 };
 
 QM_TEST_MAIN(TestLinuxProcessControl)
