@@ -16,8 +16,9 @@ struct ProcessResult {
     int exitCode = -1;
     QByteArray standardOutput;
     QByteArray standardError;
-    // The system's description of why the program could not be started; empty otherwise.
-    QString errorString;
+    // The system's description of why the program could not be started; empty otherwise. Initialised
+    // so that aggregate initialisations may leave it out.
+    QString errorString = {};
 
     bool started() const { return outcome != Outcome::FailedToStart; }
     bool succeeded() const { return outcome == Outcome::Exited && exitCode == 0; }
@@ -25,7 +26,7 @@ struct ProcessResult {
 
     static ProcessResult exited(int code, QByteArray out = {}, QByteArray err = {})
     {
-        return {Outcome::Exited, code, std::move(out), std::move(err), {}};
+        return {Outcome::Exited, code, std::move(out), std::move(err)};
     }
     static ProcessResult notStarted(QString error = QStringLiteral("No such file or directory"))
     {

@@ -49,6 +49,8 @@ private slots:
         QCOMPARE(result.exitCode, exitCode);
         QCOMPARE(result.standardOutput, output);
         QCOMPARE(result.succeeded(), outcome == Outcome::Exited && exitCode == 0);
+        // Only a start failure carries the system's reason, which callers show to the user.
+        QCOMPARE(result.errorString.isEmpty(), outcome != Outcome::FailedToStart);
         // A timed-out child is killed, not waited for.
         QVERIFY(clock.elapsed() < 5000);
     }

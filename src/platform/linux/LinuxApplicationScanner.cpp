@@ -23,25 +23,28 @@ LinuxApplicationScanner::LinuxApplicationScanner(QString procRoot, QStringList a
 
 LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan()
 {
+    QMutexLocker lock(&m_mutex);
     QHash<qint32, Process> processes;
     QList<qint32> order;
     for (const qint32 pid : ProcFiles::listProcesses(m_procRoot)) {
         const auto stat = ProcFiles::readStat(m_procRoot, pid);
         if (!stat || stat->state == 'Z' || stat->state == 'X')
             continue;
-        const auto owner = ProcFiles::readOwner(m_procRoot, pid);
-        if (!owner || *owner != m_uid)
-            continue;
         const QString executable = ProcFiles::readExecutable(m_procRoot, pid);
         if (executable.isEmpty())
             continue;
+        // A process already known as ours is still ours; only newcomers are checked.
+        if (!m_known.contains(Key{pid, stat->startTime, executable})) {
+            const auto owner = ProcFiles::readOwner(m_procRoot, pid);
+            if (!owner || *owner != m_uid)
+                continue;
+        }
         processes.insert(pid, {stat->parent, stat->startTime, executable});
         order.append(pid);
     }
 
     Snapshot snapshot;
     QHash<Key, RunningApplication> seen;
-    QMutexLocker lock(&m_mutex);
     for (const qint32 pid : std::as_const(order)) {
         const Process& process = processes[pid];
         qint32 root = pid;

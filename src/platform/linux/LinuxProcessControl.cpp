@@ -1,8 +1,8 @@
 #include "LinuxProcessControl.h"
 
+#include "KernelFile.h"
 #include "ProcFiles.h"
 
-#include <QFile>
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
@@ -75,17 +75,19 @@ bool LinuxProcessControl::mayRaisePriorityTo(const ProcessIdentity& process, int
 
 bool LinuxProcessControl::mayRaiseAnyPriority() const
 {
-    QFile status(m_procRoot + QStringLiteral("/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("CapEff:")) {
+    const auto status = KernelFile::read(m_procRoot + QStringLiteral("/self/status"));
+    bool capable = false;
+    if (status) {
+        KernelFile::forEachLine(*status, [&capable](QByteArrayView line) {
+            if (!line.startsWith("CapEff:"))
+                return true;
             bool ok = false;
-            const quint64 mask = line.mid(7).trimmed().toULongLong(&ok, 16);
-            return ok && (mask >> kCapSysNice & 1);
-        }
+            const quint64 mask = line.sliced(7).toByteArray().trimmed().toULongLong(&ok, 16);
+            capable = ok && (mask >> kCapSysNice & 1);
+            return false;
+        });
     }
-    return false;
+    return capable;
 }
 
 bool LinuxProcessControl::sendSignal(const ProcessIdentity& process, int signal)

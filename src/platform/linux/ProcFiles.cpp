@@ -1,5 +1,7 @@
 #include "ProcFiles.h"
 
+#include "KernelFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <algorithm>
@@ -10,14 +12,6 @@ namespace {
 QString processPath(const QString& root, qint32 pid, const char* file)
 {
     return root + '/' + QString::number(pid) + '/' + QLatin1String(file);
-}
-
-std::optional<QByteArray> readWhole(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
 }
 
 QList<qint32> numericEntries(const QString& folder)
@@ -38,7 +32,7 @@ QList<qint32> numericEntries(const QString& folder)
 
 std::optional<ProcFiles::Stat> ProcFiles::readStat(const QString& root, qint32 pid)
 {
-    const auto bytes = readWhole(processPath(root, pid, "stat"));
+    const auto bytes = KernelFile::read(processPath(root, pid, "stat"));
     if (!bytes)
         return std::nullopt;
     // The short name is in parentheses and may itself hold blanks and parentheses.
@@ -65,22 +59,23 @@ std::optional<ProcFiles::Stat> ProcFiles::readStat(const QString& root, qint32 p
 
 std::optional<uid_t> ProcFiles::readOwner(const QString& root, qint32 pid)
 {
-    const auto bytes = readWhole(processPath(root, pid, "status"));
+    const auto bytes = KernelFile::read(processPath(root, pid, "status"));
     if (!bytes)
         return std::nullopt;
-    for (const QByteArray& line : bytes->split('\n')) {
+    std::optional<uid_t> owner;
+    KernelFile::forEachLine(*bytes, [&owner](QByteArrayView line) {
         if (!line.startsWith("Uid:"))
-            continue;
-        const QList<QByteArray> ids = line.mid(4).simplified().split(' ');
+            return true;
+        const QList<QByteArray> ids = line.sliced(4).toByteArray().simplified().split(' ');
         bool realOk = false;
         bool effectiveOk = false;
         const uint real = ids.value(0).toUInt(&realOk);
         const uint effective = ids.value(1).toUInt(&effectiveOk);
-        if (!realOk || !effectiveOk || real != effective)
-            return std::nullopt;
-        return uid_t(real);
-    }
-    return std::nullopt;
+        if (realOk && effectiveOk && real == effective)
+            owner = uid_t(real);
+        return false;
+    });
+    return owner;
 }
 
 QString ProcFiles::readExecutable(const QString& root, qint32 pid)
@@ -99,7 +94,7 @@ QString ProcFiles::readExecutable(const QString& root, qint32 pid)
 
 std::optional<QByteArray> ProcFiles::readEnvironment(const QString& root, qint32 pid, const QByteArray& name)
 {
-    const auto bytes = readWhole(processPath(root, pid, "environ"));
+    const auto bytes = KernelFile::read(processPath(root, pid, "environ"));
     if (!bytes)
         return std::nullopt;
     const QByteArray prefix = name + '=';
@@ -113,16 +108,17 @@ std::optional<QByteArray> ProcFiles::readEnvironment(const QString& root, qint32
 QList<QByteArray> ProcFiles::readControlGroups(const QString& root, qint32 pid)
 {
     QList<QByteArray> paths;
-    const auto bytes = readWhole(processPath(root, pid, "cgroup"));
+    const auto bytes = KernelFile::read(processPath(root, pid, "cgroup"));
     if (!bytes)
         return paths;
     // Each line is "hierarchy:controllers:path"; the path may contain colons.
-    for (const QByteArray& line : bytes->split('\n')) {
+    KernelFile::forEachLine(*bytes, [&paths](QByteArrayView line) {
         const qsizetype first = line.indexOf(':');
         const qsizetype second = first < 0 ? -1 : line.indexOf(':', first + 1);
         if (second >= 0)
-            paths.append(line.mid(second + 1));
-    }
+            paths.append(line.sliced(second + 1).toByteArray());
+        return true;
+    });
     return paths;
 }
 

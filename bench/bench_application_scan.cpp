@@ -1,0 +1,86 @@
+// CPU time of one scan of the user's applications from /proc, the work the workspace does once a
+// second, against the floor of listing /proc and reading every process's stat file once.
+// Run by hand: build/bench/bench_application_scan [scans]
+
+#include "linux/DesktopEntryIndex.h"
+#include "linux/LinuxApplicationScanner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double cpuMicroseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
+}
+
+double median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+void readEveryStat()
+{
+    char buffer[4096];
+    for (const QString& name : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!name.front().isDigit())
+            continue;
+        const QByteArray path = "/proc/" + name.toLatin1() + "/stat";
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        while (::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        ::close(fd);
+    }
+}
+
+template <typename Fn>
+double measure(int runs, Fn fn)
+{
+    std::vector<double> samples;
+    for (int i = 0; i < runs; ++i) {
+        const double start = cpuMicroseconds();
+        fn();
+        samples.push_back(cpuMicroseconds() - start);
+    }
+    return median(samples);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int scans = argc > 1 ? std::max(10, atoi(argv[1])) : 200;
+    const QStringList folders = DesktopEntryIndex::standardFolders();
+
+    const double floor = measure(scans, readEveryStat);
+    const double index = measure(10, [&folders] { DesktopEntryIndex entries(folders); });
+    int applications = 0;
+    const double cold = measure(10, [&] {
+        LinuxApplicationScanner scanner("/proc", {});
+        applications = int(scanner.scan().applications.size());
+    });
+    LinuxApplicationScanner scanner("/proc", folders);
+    scanner.scan();
+    const double warm = measure(scans, [&scanner] { scanner.scan(); });
+
+    std::printf("processes: %d, applications: %d\n", int(QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs).size()),
+                applications);
+    std::printf("floor (list /proc, read every stat): %8.0f us\n", floor);
+    std::printf("desktop entry index, built once:     %8.0f us\n", index);
+    std::printf("first scan (describes every process): %7.0f us  (%.1fx floor)\n", cold, cold / floor);
+    std::printf("later scans (known processes):       %8.0f us  (%.1fx floor)\n", warm, warm / floor);
+    return 0;
+}
