@@ -2,32 +2,18 @@
 // second, against the floor of listing /proc and reading every process's stat file once.
 // Run by hand: build/bench/bench_application_scan [scans]
 
+#include "CpuTime.h"
 #include "linux/DesktopEntryIndex.h"
 #include "linux/LinuxApplicationScanner.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-double cpuMicroseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
-}
-
-double median(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
 
 void readEveryStat()
 {
@@ -50,11 +36,11 @@ double measure(int runs, Fn fn)
 {
     std::vector<double> samples;
     for (int i = 0; i < runs; ++i) {
-        const double start = cpuMicroseconds();
+        const double start = CpuTime::microseconds(CLOCK_THREAD_CPUTIME_ID);
         fn();
-        samples.push_back(cpuMicroseconds() - start);
+        samples.push_back(CpuTime::microseconds(CLOCK_THREAD_CPUTIME_ID) - start);
     }
-    return median(samples);
+    return CpuTime::median(samples);
 }
 
 } // namespace

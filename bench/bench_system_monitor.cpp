@@ -1,6 +1,7 @@
 // CPU time of one SystemMonitor tick on the live Linux readers, against the floor of reading
 // /proc/stat and /proc/meminfo once the way cat does. Run by hand: build/bench/bench_system_monitor [ticks]
 
+#include "CpuTime.h"
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHostStatistics.h"
 #include "linux/LinuxPowerSupplies.h"
@@ -17,19 +18,6 @@
 #include <vector>
 
 namespace {
-
-double cpuMicroseconds(clockid_t clock)
-{
-    timespec now{};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
-}
-
-double median(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
 
 // What cat does: open, read in large blocks to the end, close.
 void catFile(const char* path)
@@ -52,10 +40,10 @@ int main(int argc, char* argv[])
 
     std::vector<double> floor;
     for (int i = 0; i < ticks; ++i) {
-        const double start = cpuMicroseconds(CLOCK_THREAD_CPUTIME_ID);
+        const double start = CpuTime::microseconds(CLOCK_THREAD_CPUTIME_ID);
         catFile("/proc/stat");
         catFile("/proc/meminfo");
-        floor.push_back(cpuMicroseconds(CLOCK_THREAD_CPUTIME_ID) - start);
+        floor.push_back(CpuTime::microseconds(CLOCK_THREAD_CPUTIME_ID) - start);
     }
 
     SystemMonitor monitor(std::make_shared<LinuxHostStatistics>(), std::make_shared<LinuxGraphicsDevice>(),
@@ -64,14 +52,14 @@ int main(int argc, char* argv[])
     QObject::connect(&monitor, &SystemMonitor::changed, [&] { ++published; });
     const auto tick = [&] {
         // The process clock counts the worker thread that measures the sample too.
-        const double start = cpuMicroseconds(CLOCK_PROCESS_CPUTIME_ID);
+        const double start = CpuTime::microseconds(CLOCK_PROCESS_CPUTIME_ID);
         const int before = published;
         monitor.updateMemoryAndCPU();
         monitor.updatePing();
         monitor.updateGPU();
         while (published == before)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        return cpuMicroseconds(CLOCK_PROCESS_CPUTIME_ID) - start;
+        return CpuTime::microseconds(CLOCK_PROCESS_CPUTIME_ID) - start;
     };
     for (int i = 0; i < 50; ++i)
         tick();
@@ -79,8 +67,8 @@ int main(int argc, char* argv[])
     for (int i = 0; i < ticks; ++i)
         sampled.push_back(tick());
 
-    const double floorMedian = median(floor);
-    const double tickMedian = median(sampled);
+    const double floorMedian = CpuTime::median(floor);
+    const double tickMedian = CpuTime::median(sampled);
     std::printf("reading /proc/stat + /proc/meminfo once (cat): median %.1f us CPU over %d reads\n", floorMedian, ticks);
     std::printf("one SystemMonitor tick:                        median %.1f us CPU over %d ticks\n", tickMedian, ticks);
     std::printf("ratio %.2f (limit 3.00): %s\n", tickMedian / floorMedian, tickMedian <= 3 * floorMedian ? "ok" : "OVER");

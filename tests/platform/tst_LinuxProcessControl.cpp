@@ -1,10 +1,10 @@
 #include "ChildProcesses.h"
+#include "NiceValues.h"
 #include "TestMain.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/ProcFiles.h"
 
 #include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -13,22 +13,6 @@ ProcessIdentity identityOf(const QProcess* child)
 {
     const auto stat = ProcFiles::readStat("/proc", qint32(child->processId()));
     return {qint32(child->processId()), stat ? stat->startTime : 0};
-}
-
-int niceOf(const QProcess* child)
-{
-    errno = 0;
-    return ::getpriority(PRIO_PROCESS, id_t(child->processId()));
-}
-
-// Whether this test may lower a nice value of its own children to `nice`.
-bool mayLowerTo(int nice)
-{
-    if (::geteuid() == 0)
-        return true;
-    rlimit limit{};
-    return ::getrlimit(RLIMIT_NICE, &limit) == 0
-           && (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= rlim_t(20 - nice));
 }
 
 } // namespace
@@ -53,16 +37,16 @@ private slots:
         QVERIFY(child);
         const ProcessIdentity identity = identityOf(child);
         LinuxProcessControl control;
-        const int original = niceOf(child);
+        const int original = NiceValues::of(child);
         QCOMPARE(control.priority(identity), std::optional(original));
 
         // Raising a nice value is always allowed for one's own process.
         QVERIFY(control.setPriority(identity, 15));
-        QCOMPARE(niceOf(child), 15);
-        QCOMPARE(control.mayRaisePriorityTo(identity, original), mayLowerTo(original));
-        QCOMPARE(control.setPriority(identity, original), mayLowerTo(original));
-        QCOMPARE(niceOf(child), mayLowerTo(original) ? original : 15);
-        QCOMPARE(control.setPriority(identity, -10), mayLowerTo(-10));
+        QCOMPARE(NiceValues::of(child), 15);
+        QCOMPARE(control.mayRaisePriorityTo(identity, original), NiceValues::mayLowerTo(original));
+        QCOMPARE(control.setPriority(identity, original), NiceValues::mayLowerTo(original));
+        QCOMPARE(NiceValues::of(child), NiceValues::mayLowerTo(original) ? original : 15);
+        QCOMPARE(control.setPriority(identity, -10), NiceValues::mayLowerTo(-10));
     }
 
     void aStaleIdentityIsRefused()
@@ -73,12 +57,12 @@ private slots:
         ProcessIdentity stale = identityOf(child);
         stale.startTime += 1;
         LinuxProcessControl control;
-        const int before = niceOf(child);
+        const int before = NiceValues::of(child);
         QVERIFY(!control.priority(stale));
         QVERIFY(!control.setPriority(stale, 19));
         QVERIFY(!control.mayRaisePriorityTo(stale, 0));
         QVERIFY(!control.sendSignal(stale, SIGTERM));
-        QCOMPARE(niceOf(child), before);
+        QCOMPARE(NiceValues::of(child), before);
         QVERIFY(!child->waitForFinished(50));
     }
 

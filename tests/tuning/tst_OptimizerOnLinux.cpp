@@ -1,37 +1,16 @@
+#include "ChildProcessWorkspace.h"
 #include "ChildProcesses.h"
 #include "FakeAppleScriptRunner.h"
 #include "FakeProcessRunner.h"
 #include "FreeMemorySequence.h"
-#include "ChildProcessWorkspace.h"
+#include "NiceValues.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxWorkspace.h"
 #include "tuning/SystemOptimizer.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 using namespace std::chrono_literals;
-
-namespace {
-
-int niceOf(const QProcess* child)
-{
-    errno = 0;
-    return ::getpriority(PRIO_PROCESS, id_t(child->processId()));
-}
-
-bool mayLowerTo(int nice)
-{
-    if (::geteuid() == 0)
-        return true;
-    rlimit limit{};
-    return ::getrlimit(RLIMIT_NICE, &limit) == 0
-           && (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= rlim_t(20 - nice));
-}
-
-} // namespace
 
 // The engine against the real /proc and real children of this test. The workspace is narrowed to
 // those children, so nothing here can reach any other process. Tools and scripts stay fake.
@@ -81,25 +60,25 @@ private slots:
 
     void gameModeChangesAndRestoresPriorities()
     {
-        const int gameBefore = niceOf(m_game);
-        const int chatBefore = niceOf(m_chat);
+        const int gameBefore = NiceValues::of(m_game);
+        const int chatBefore = NiceValues::of(m_chat);
         QStringList lines;
         m_optimizer->enableGameMode({}, [&lines](bool, const QStringList& l) { lines = l; });
 
-        const bool boosts = mayLowerTo(-10);
-        const bool throttles = mayLowerTo(chatBefore);
+        const bool boosts = NiceValues::mayLowerTo(-10);
+        const bool throttles = NiceValues::mayLowerTo(chatBefore);
         QStringList expected{"Muted system output for focus mode"};
         if (boosts)
             expected.append("Raised priority for SteamGameTest");
         if (throttles)
             expected.append("Lowered priority for Discord");
         QCOMPARE(lines, expected);
-        QCOMPARE(niceOf(m_game), boosts ? -10 : gameBefore);
-        QCOMPARE(niceOf(m_chat), throttles ? 10 : chatBefore);
+        QCOMPARE(NiceValues::of(m_game), boosts ? -10 : gameBefore);
+        QCOMPARE(NiceValues::of(m_chat), throttles ? 10 : chatBefore);
 
         m_optimizer->disableGameMode();
-        QCOMPARE(niceOf(m_game), gameBefore);
-        QCOMPARE(niceOf(m_chat), chatBefore);
+        QCOMPARE(NiceValues::of(m_game), gameBefore);
+        QCOMPARE(NiceValues::of(m_chat), chatBefore);
     }
 
     void quickBoostAsksTheChatToQuit()
