@@ -6,12 +6,12 @@
 const QStringList& GameDetector::gameKeywords()
 {
     static const QStringList keywords = {
-        "steam",       "epic",     "battle.net",   "minecraft",       "roblox",
-        "league",      "valorant", "dota",         "counter-strike",  "cs2",
-        "fortnite",    "genshin",  "hoyoplay",     "unity",           "unreal",
-        "game",        "launcher", "world of warcraft", "overwatch",  "apex legends",
-        "call of duty", "cyberpunk", "witcher",    "elden ring",      "red dead",
-        "grand theft", "fifa",     "madden",       "nba",             "rockstargames",
+        "steam",        "epic",      "battle.net", "minecraft",         "roblox",
+        "league",       "valorant",  "dota",       "counter-strike",    "cs2",
+        "fortnite",     "genshin",   "hoyoplay",   "unity",             "unreal",
+        "game",         "launcher",  "world of warcraft", "overwatch",  "apex legends",
+        "call of duty", "cyberpunk", "witcher",    "elden ring",        "red dead",
+        "grand theft",  "fifa",      "madden",     "nba",               "rockstargames",
     };
     return keywords;
 }

@@ -27,16 +27,19 @@ const QString kGameModeDisabled = QStringLiteral("Game Mode disabled");
 
 const QStringList& SystemOptimizer::backgroundApplications()
 {
-    static const QStringList names = {"Safari", "Google Chrome", "Chrome", "Discord",
-                                      "Slack",  "Spotify",       "Teams",  "zoom.us"};
+    static const QStringList names = {
+        "Safari", "Google Chrome", "Chrome", "Discord", "Slack", "Spotify", "Teams", "zoom.us",
+    };
     return names;
 }
 
 const QStringList& SystemOptimizer::quickBoostQuitList()
 {
-    static const QStringList names = {"Discord",     "Slack",    "Spotify",  "Dropbox", "Steam Helper",
-                                      "Google Drive", "OneDrive", "Box",      "Transmission", "qbittorrent",
-                                      "uTorrent",    "Skype",    "Zoom",     "Teams",   "Telegram"};
+    static const QStringList names = {
+        "Discord",  "Slack",        "Spotify",  "Dropbox", "Steam Helper",
+        "Google Drive", "OneDrive", "Box",      "Transmission", "qbittorrent",
+        "uTorrent", "Skype",        "Zoom",     "Teams",   "Telegram",
+    };
     return names;
 }
 
