@@ -13,7 +13,7 @@ struct ProcessIdentity {
     friend bool operator==(const ProcessIdentity&, const ProcessIdentity&) = default;
 };
 
-inline size_t qHash(const ProcessIdentity& identity, size_t seed = 0)
+inline size_t qHash(const ProcessIdentity& identity, size_t salt = 0)
 {
-    return qHashMulti(seed, identity.pid, identity.startTime);
+    return qHashMulti(salt, identity.pid, identity.startTime);
 }

@@ -14,7 +14,7 @@ struct RunningAppInfo {
     friend bool operator==(const RunningAppInfo&, const RunningAppInfo&) = default;
 };
 
-inline size_t qHash(const RunningAppInfo& info, size_t seed = 0)
+inline size_t qHash(const RunningAppInfo& info, size_t salt = 0)
 {
-    return qHashMulti(seed, info.id, info.name, info.bundleIdentifier);
+    return qHashMulti(salt, info.id, info.name, info.bundleIdentifier);
 }

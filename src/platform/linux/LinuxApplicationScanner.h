@@ -41,9 +41,9 @@ private:
         quint64 startTime;
         QString executable;
         friend bool operator==(const Key&, const Key&) = default;
-        friend size_t qHash(const Key& key, size_t seed = 0)
+        friend size_t qHash(const Key& key, size_t salt = 0)
         {
-            return qHashMulti(seed, key.pid, key.startTime, key.executable);
+            return qHashMulti(salt, key.pid, key.startTime, key.executable);
         }
     };
 
