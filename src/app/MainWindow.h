@@ -1,9 +1,38 @@
 #pragma once
 
-#include <QWidget>
+#include "PlatformServices.h"
 
+#include <QWidget>
+#include <functional>
+
+class ContentView;
+class QAction;
+
+// The one window: the root view with no title bar of its own, never smaller than 1000 x 650 and
+// free to grow. Without a title bar it is moved by dragging its top band and resized from its
+// bottom-right corner. "Quit Quillmarsh" (the platform's quit shortcut) is its one command; it is
+// also offered on the window's context menu, as there is no application menu here.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    static constexpr int dragBandHeight = 48;
+
+    explicit MainWindow(const PlatformServices& platform, QWidget* parent = nullptr);
+
+    ContentView* contentView() const { return m_content; }
+    QAction* quitAction() const { return m_quit; }
+    // What the quit command and the end of the clean uninstall do; by default the application's
+    // ordinary quit, which every request is granted at once.
+    void setTerminateApp(std::function<void()> terminate) { m_terminate = std::move(terminate); }
+    void terminateApp();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    ContentView* m_content;
+    QAction* m_quit;
+    QWidget* m_sizeGrip;
+    std::function<void()> m_terminate;
 };

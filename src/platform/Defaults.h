@@ -18,8 +18,9 @@ public:
     // a value of any other kind is not stored.
     virtual void setValue(const QString& key, const QVariant& value) = 0;
     virtual void remove(const QString& key) = 0;
-    // Forgets every key of the domain.
-    virtual void removeDomain() = 0;
+    // Forgets every key of the domain and deletes where it was kept; false when that could not be
+    // deleted.
+    virtual bool removeDomain() = 0;
 
     bool contains(const QString& key) const { return value(key).isValid(); }
     std::optional<QString> string(const QString& key) const;

@@ -13,9 +13,9 @@ LaunchAgent::LaunchAgent(ProcessRunner& runner, QString homeDirectory, QString a
 {
 }
 
-QString LaunchAgent::plistPath() const
+QString LaunchAgent::plistPath(const QString& homeDirectory)
 {
-    return m_home + "/Library/LaunchAgents/" + label + ".plist";
+    return homeDirectory + "/Library/LaunchAgents/" + label + ".plist";
 }
 
 QByteArray LaunchAgent::plist(const QString& applicationPath)

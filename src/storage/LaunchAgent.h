@@ -17,7 +17,8 @@ public:
 
     LaunchAgent(ProcessRunner& runner, QString homeDirectory, QString applicationPath);
 
-    QString plistPath() const;
+    QString plistPath() const { return plistPath(m_home); }
+    static QString plistPath(const QString& homeDirectory);
     static QByteArray plist(const QString& applicationPath);
 
     // Queues the install (true) or removal (false); returns at once.

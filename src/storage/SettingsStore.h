@@ -55,6 +55,7 @@ public:
 
     // From now on nothing is written: the store is about to be wiped and the application to quit.
     void suspendWrites() { m_writesSuspended = true; }
+    bool writesSuspended() const { return m_writesSuspended; }
 
 signals:
     void changed();

@@ -86,7 +86,7 @@ private slots:
         defaults.remove("a");
         QVERIFY(!JsonFileDefaults(path()).contains("a"));
         QVERIFY(JsonFileDefaults(path()).contains("b"));
-        defaults.removeDomain();
+        QVERIFY(defaults.removeDomain());
         QVERIFY(!defaults.contains("b"));
         QVERIFY(!QFile::exists(path()));
     }

@@ -25,12 +25,17 @@ public:
         QMutexLocker lock(&m_mutex);
         m_values.remove(key);
     }
-    void removeDomain() override
+    bool removeDomain() override
     {
         QMutexLocker lock(&m_mutex);
-        m_values.clear();
         ++m_domainRemovals;
+        if (m_domainRemovalFails)
+            return false;
+        m_values.clear();
+        return true;
     }
+    // Makes removeDomain() keep every key and report the failure.
+    void setDomainRemovalFails(bool fails) { m_domainRemovalFails = fails; }
 
     QVariantMap all() const
     {
@@ -43,4 +48,5 @@ private:
     mutable QMutex m_mutex;
     QVariantMap m_values;
     int m_domainRemovals = 0;
+    bool m_domainRemovalFails = false;
 };

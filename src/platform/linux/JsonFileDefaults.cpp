@@ -117,11 +117,12 @@ void JsonFileDefaults::remove(const QString& key)
         save();
 }
 
-void JsonFileDefaults::removeDomain()
+bool JsonFileDefaults::removeDomain()
 {
     QMutexLocker lock(&m_mutex);
     m_values.clear();
     QFile::remove(m_filePath);
+    return !QFileInfo::exists(m_filePath);
 }
 
 void JsonFileDefaults::load()

@@ -16,7 +16,7 @@ public:
     QVariant value(const QString& key) const override;
     void setValue(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
-    void removeDomain() override;
+    bool removeDomain() override;
 
     QString filePath() const { return m_filePath; }
 

@@ -1,0 +1,12 @@
+#include "AppDelegate.h"
+
+#include "Defaults.h"
+
+#include <QWidget>
+
+void AppDelegate::applicationDidFinishLaunching(QWidget& window)
+{
+    m_defaults.setValue(quitAlwaysKeepsWindowsKey, false);
+    window.raise();
+    window.activateWindow();
+}

@@ -1,0 +1,210 @@
+#include "ContentView.h"
+
+#include "ScreenCatalog.h"
+#include "ScreenStrip.h"
+#include "WelcomeScreen.h"
+#include "storage/CleanupSchedule.h"
+#include "storage/SecureLocalStore.h"
+#include "style/AnimatedBackground.h"
+
+#include "Defaults.h"
+
+#include <QCoreApplication>
+#include <QGraphicsOpacityEffect>
+#include <QPropertyAnimation>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+AppScreenState initialState(SecureLocalStore& store)
+{
+    return store.isSetupComplete() ? AppScreenState::dashboard : AppScreenState::setup;
+}
+
+} // namespace
+
+ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
+    : QWidget(parent),
+      m_platform(platform),
+      m_stateManager(initialState(*platform.secureStore)),
+      m_launchAgent(*platform.processRunner, platform.homeDirectory, platform.applicationPath),
+      m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
+      m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory)
+{
+    setObjectName("contentView");
+    setMinimumSize(1000, 650);
+
+    m_cleanupTimer.setInterval(cleanupCheckIntervalMs);
+    m_cleanupTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_cleanupTimer, &QTimer::timeout, this, [this] { checkScheduledCleanup(QDateTime::currentDateTime()); });
+
+    connect(&m_stateManager, &AppStateManager::currentStateChanged, this,
+            [this](AppScreenState state) { showRootView(state, m_animateStateChange); });
+    connect(&m_uninstall, &CleanUninstall::started, this, &ContentView::suspendWrites);
+    connect(&m_uninstall, &CleanUninstall::finished, this,
+            [this] { QTimer::singleShot(m_quitDelayMs, this, &ContentView::terminateRequested); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &ContentView::shutdownServices);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_background = new AnimatedBackground(this);
+    m_background->setObjectName("animatedBackground");
+    outer->addWidget(m_background);
+    m_layers = new QVBoxLayout(m_background);
+    m_layers->setContentsMargins(0, 0, 0, 0);
+    showRootView(m_stateManager.currentState(), false);
+}
+
+ContentView::~ContentView()
+{
+    shutdownServices();
+}
+
+ScreenServices ContentView::screenServices()
+{
+    return {&m_scanner, &m_settingsStore, &m_uninstall};
+}
+
+void ContentView::showRootView(AppScreenState state, bool animated)
+{
+    if (m_rootView) {
+        m_layers->removeWidget(m_rootView);
+        m_rootView->hide();
+        m_rootView->deleteLater();
+    }
+    m_strip = nullptr;
+    m_detail = nullptr;
+    m_detailLayout = nullptr;
+
+    if (state == AppScreenState::setup) {
+        auto* welcome = new WelcomeScreen(m_background);
+        connect(welcome, &WelcomeScreen::getStarted, this, &ContentView::completeSetup);
+        m_rootView = welcome;
+    } else {
+        m_rootView = mainLayout();
+    }
+    m_layers->addWidget(m_rootView);
+
+    if (animated) {
+        auto* fade = new QGraphicsOpacityEffect(m_rootView);
+        fade->setOpacity(0);
+        m_rootView->setGraphicsEffect(fade);
+        auto* animation = new QPropertyAnimation(fade, "opacity", m_rootView);
+        animation->setDuration(500);
+        animation->setEasingCurve(QEasingCurve::InOutQuad);
+        animation->setStartValue(0.0);
+        animation->setEndValue(1.0);
+        // The effect costs a pass over the whole view on every repaint; it goes when the fade ends.
+        connect(animation, &QPropertyAnimation::finished, m_rootView, [view = m_rootView] { view->setGraphicsEffect(nullptr); });
+        animation->start(QAbstractAnimation::DeleteWhenStopped);
+    }
+    m_rootView->show();
+}
+
+QWidget* ContentView::mainLayout()
+{
+    auto* main = new QWidget(m_background);
+    main->setObjectName("mainLayout");
+    auto* stack = new QVBoxLayout(main);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+
+    m_strip = new ScreenStrip(m_selectedScreen, main);
+    connect(m_strip, &ScreenStrip::screenSelected, this, &ContentView::selectScreen);
+    stack->addWidget(m_strip);
+
+    auto* host = new QWidget(main);
+    host->setObjectName("detailView");
+    m_detailLayout = new QVBoxLayout(host);
+    m_detailLayout->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(host, 1);
+
+    m_detail = ScreenCatalog::create(m_selectedScreen, screenServices(), host);
+    m_detailLayout->addWidget(m_detail);
+    return main;
+}
+
+void ContentView::selectScreen(AppScreen screen)
+{
+    if (screen == m_selectedScreen)
+        return;
+    m_selectedScreen = screen;
+    if (!m_strip)
+        return;
+    m_strip->setSelected(screen);
+    // Only the selected screen exists; leaving one discards it with whatever it made for itself.
+    QWidget* host = m_detail->parentWidget();
+    m_detail->hide();
+    m_detail->deleteLater();
+    m_detail = ScreenCatalog::create(screen, screenServices(), host);
+    m_detailLayout->addWidget(m_detail);
+    m_detail->show();
+}
+
+void ContentView::completeSetup()
+{
+    m_platform.secureStore->writeSecure(SecureLocalStore::setupCompleteKey, QByteArrayLiteral("true"));
+    m_animateStateChange = true;
+    m_stateManager.setCurrentState(AppScreenState::dashboard);
+    m_animateStateChange = false;
+}
+
+void ContentView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    QMetaObject::invokeMethod(this, &ContentView::bootstrapServices, Qt::QueuedConnection);
+    if (!m_cleanupTimer.isActive() && !m_writesSuspended)
+        m_cleanupTimer.start();
+}
+
+void ContentView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // A minimised window is still on screen; only a real close takes the view away.
+    if (!event->spontaneous())
+        shutdownServices();
+}
+
+void ContentView::bootstrapServices()
+{
+    bootstrapIfNeeded();
+}
+
+void ContentView::bootstrapIfNeeded()
+{
+    if (m_hasBootstrapped)
+        return;
+    m_hasBootstrapped = true;
+    updateRootState();
+}
+
+void ContentView::updateRootState()
+{
+    if (m_platform.secureStore->isSetupComplete())
+        m_stateManager.setCurrentState(AppScreenState::dashboard);
+    else
+        m_stateManager.setCurrentState(AppScreenState::setup);
+}
+
+void ContentView::checkScheduledCleanup(const QDateTime& now)
+{
+    if (m_writesSuspended || !m_settingsStore.isCleanupDue(now))
+        return;
+    m_platform.defaults->setValue(CleanupSchedule::lastCleanupDateKey, double(now.toMSecsSinceEpoch()) / 1000.0);
+    m_scanner.startScan();
+}
+
+void ContentView::suspendWrites()
+{
+    m_writesSuspended = true;
+    m_settingsStore.suspendWrites();
+    m_cleanupTimer.stop();
+}
+
+void ContentView::shutdownServices()
+{
+    m_cleanupTimer.stop();
+}

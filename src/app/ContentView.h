@@ -1,0 +1,88 @@
+#pragma once
+
+#include "AppScreen.h"
+#include "AppStateManager.h"
+#include "PlatformServices.h"
+#include "ScreenServices.h"
+#include "cleanup/DiskScanner.h"
+#include "storage/CleanUninstall.h"
+#include "storage/LaunchAgent.h"
+#include "storage/SettingsStore.h"
+
+#include <QDateTime>
+#include <QTimer>
+#include <QWidget>
+
+class AnimatedBackground;
+class QVBoxLayout;
+class ScreenStrip;
+
+// The root view of the window. It owns every long-lived service, created here in a fixed order
+// and kept for the life of the window; it shows the welcome screen or the screen strip with the
+// selected screen over the animated backdrop, runs the start sequence when it comes on screen,
+// checks once a minute for a due scheduled cleanup, and stops the services at quit.
+class ContentView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int cleanupCheckIntervalMs = 60'000;
+    static constexpr int quitDelayMs = 1'000;
+
+    explicit ContentView(const PlatformServices& platform, QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    AppStateManager& stateManager() { return m_stateManager; }
+    AppScreen selectedScreen() const { return m_selectedScreen; }
+    ScreenServices screenServices();
+    QWidget* detailView() const { return m_detail; }
+    const QTimer& cleanupTimer() const { return m_cleanupTimer; }
+    bool hasBootstrapped() const { return m_hasBootstrapped; }
+
+    void selectScreen(AppScreen screen);
+    // The action of "Get Started".
+    void completeSetup();
+    // The minute check, for the given moment.
+    void checkScheduledCleanup(const QDateTime& now);
+    // Stops what the services run; safe to call more than once.
+    void shutdownServices();
+    // Tests shorten the pause between the end of the clean uninstall and the quit.
+    void setQuitDelay(int ms) { m_quitDelayMs = ms; }
+
+signals:
+    // The clean uninstall has finished and its message has been on screen for the quit delay.
+    void terminateRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void bootstrapServices();
+    void bootstrapIfNeeded();
+    void updateRootState();
+    void suspendWrites();
+    void showRootView(AppScreenState state, bool animated);
+    QWidget* mainLayout();
+
+    const PlatformServices m_platform;
+
+    // Owned services, in the order they are created.
+    AppStateManager m_stateManager;
+    DiskScanner m_scanner;
+    LaunchAgent m_launchAgent;
+    SettingsStore m_settingsStore;
+    CleanUninstall m_uninstall;
+
+    AppScreen m_selectedScreen = AppScreen::dashboard;
+    bool m_hasBootstrapped = false;
+    bool m_writesSuspended = false;
+    bool m_animateStateChange = false;
+    int m_quitDelayMs = quitDelayMs;
+    QTimer m_cleanupTimer;
+
+    AnimatedBackground* m_background = nullptr;
+    QVBoxLayout* m_layers = nullptr;
+    QWidget* m_rootView = nullptr;
+    ScreenStrip* m_strip = nullptr;
+    QVBoxLayout* m_detailLayout = nullptr;
+    QWidget* m_detail = nullptr;
+};

@@ -1,0 +1,94 @@
+#include "CleanUninstall.h"
+
+#include "Defaults.h"
+#include "LaunchAgent.h"
+#include "MainThread.h"
+#include "ProcessRunner.h"
+#include "WorkQueues.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
+
+const QStringList CleanUninstall::metalDomains{"-g", "com.apple.Metal"};
+const QStringList CleanUninstall::metalKeys{"MetalFPSLimit", "MetalForceHudEnabled"};
+const QStringList CleanUninstall::legacyKeys{
+    "QuillMarsherFirstRun", "QuillMarsherSettings", "QuillMarshFirstRun",
+    "QuillMarshSettings",   "QuillmarshFirstRun",   "QuillmarshSettings",
+};
+const QStringList CleanUninstall::legacyPaths{
+    "Library/Preferences/brindlecove.QuillMarsher.plist",
+    "Library/Caches/brindlecove.QuillMarsher",
+    "Library/Application Support/brindlecove.QuillMarsher",
+    "Library/Preferences/brindlecove.QuillMarsh.plist",
+    "Library/Caches/brindlecove.QuillMarsh",
+    "Library/Application Support/brindlecove.QuillMarsh",
+    "Library/Preferences/brindlecove.Quillmarsh.plist",
+    "Library/Caches/brindlecove.Quillmarsh",
+};
+
+CleanUninstall::CleanUninstall(ProcessRunner& runner, Defaults& defaults, QString homeDirectory,
+                               QString appSupportDirectory, QObject* parent)
+    : QObject(parent),
+      m_runner(runner),
+      m_defaults(defaults),
+      m_home(std::move(homeDirectory)),
+      m_appSupport(std::move(appSupportDirectory))
+{
+}
+
+bool CleanUninstall::removeItem(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    if (info.isDir() && !info.isSymLink())
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(path);
+    const QFileInfo after(path);
+    return !after.exists() && !after.isSymLink();
+}
+
+void CleanUninstall::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    emit started();
+
+    (void)QtConcurrent::run(&WorkQueues::utility(), [this, life = m_life.watch(), &runner = m_runner,
+                                                     home = m_home, appSupport = m_appSupport] {
+        const QString agent = LaunchAgent::plistPath(home);
+        runner.run(launchctl, {"unload", agent});
+        bool allRemoved = removeItem(agent);
+        allRemoved = removeItem(appSupport) && allRemoved;
+        for (const QString& domain : metalDomains) {
+            for (const QString& key : metalKeys)
+                runner.run(defaultsTool, {"delete", domain, key});
+        }
+        MainThread::post(life, [this, allRemoved] {
+            const bool defaultsRemoved = wipeUserDefaults();
+            const bool legacyRemoved = removeLegacyFiles();
+            m_finished = true;
+            emit finished(allRemoved && defaultsRemoved && legacyRemoved);
+        });
+    });
+}
+
+bool CleanUninstall::wipeUserDefaults()
+{
+    const bool removed = m_defaults.removeDomain();
+    for (const QString& key : legacyKeys)
+        m_defaults.remove(key);
+    return removed;
+}
+
+bool CleanUninstall::removeLegacyFiles()
+{
+    bool allRemoved = true;
+    for (const QString& path : legacyPaths)
+        allRemoved = removeItem(m_home + "/" + path) && allRemoved;
+    return allRemoved;
+}

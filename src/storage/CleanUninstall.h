@@ -1,0 +1,56 @@
+#pragma once
+
+#include "LifeToken.h"
+
+#include <QObject>
+#include <QStringList>
+
+class Defaults;
+class ProcessRunner;
+
+// Removes what the application keeps for the current user: the log-in launch agent, the
+// Application Support folder, the system-wide frame-limit keys, the application's defaults and
+// the files of earlier versions. Runs once; the tool runs and folder deletions happen on the
+// utility queue, the defaults and legacy files on the main thread.
+class CleanUninstall : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString launchctl = QStringLiteral("/bin/launchctl");
+    static inline const QString defaultsTool = QStringLiteral("/usr/bin/defaults");
+    static const QStringList metalDomains;
+    static const QStringList metalKeys;
+    static const QStringList legacyKeys;
+    // Relative to the home folder.
+    static const QStringList legacyPaths;
+
+    CleanUninstall(ProcessRunner& runner, Defaults& defaults, QString homeDirectory, QString appSupportDirectory,
+                   QObject* parent = nullptr);
+
+    bool hasStarted() const { return m_started; }
+    bool isFinished() const { return m_finished; }
+
+    // Starts the removal; returns at once. Later calls do nothing.
+    void start();
+
+    // Deletes a file, a folder with its contents, or a link (never what it points to). True when
+    // nothing is left at the path, whether or not there was anything.
+    static bool removeItem(const QString& path);
+
+signals:
+    // Emitted by start(), before any work: from now on nothing may write application data.
+    void started();
+    // `allRemoved` is false when an item that existed could not be deleted.
+    void finished(bool allRemoved);
+
+private:
+    bool wipeUserDefaults();
+    bool removeLegacyFiles();
+
+    ProcessRunner& m_runner;
+    Defaults& m_defaults;
+    const QString m_home;
+    const QString m_appSupport;
+    bool m_started = false;
+    bool m_finished = false;
+    LifeToken m_life;
+};

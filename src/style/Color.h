@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QColor>
+#include <QLinearGradient>
+#include <QString>
+
+// The application's palette. Every constant is built once, on first use, and shared; the status
+// colours pick the colour-blind column while ColorBlindMode is on.
+class Color {
+public:
+    // Leading and trailing non-alphanumerics are ignored; 3, 6 or 8 (alpha first) hexadecimal
+    // characters give a colour, any other length opaque black. Never fails.
+    static QColor fromHex(const QString& hex);
+
+    static const QColor& bgDeep();
+    static const QColor& bgNavy();
+    static const QColor& bgIndigo();
+    static const QColor& neonCyan();
+    static const QColor& neonPurple();
+    static const QColor& neonGreen();
+    static const QColor& white95();
+    static const QColor& white70();
+    static const QColor& white50();
+    static const QColor& white05();
+    static const QColor& white10();
+    static const QColor& white10b();
+    static const QColor& white20();
+
+    static const QColor& cbBlue();
+    static const QColor& cbOrange();
+    static const QColor& cbMagenta();
+    static const QColor& cbCyan();
+
+    // The platform's dark-appearance system colours the status scale is built from.
+    static const QColor& systemOrange();
+    static const QColor& systemRed();
+    static const QColor& systemYellow();
+
+    // The stand-in for the platform's ultra-thin material: a faint, slightly lighter veil.
+    static const QColor& ultraThinMaterial();
+
+    // The accent gradient, neonCyan at the top-leading corner to neonPurple at the bottom-trailing
+    // one, in object coordinates so it spans whatever it fills.
+    static QLinearGradient accentGradient();
+
+    // The status scale, read at the moment a screen draws.
+    static QColor statusGood();
+    static QColor statusWarning();
+    static QColor statusCritical();
+    // The second step of a four-step scale (good, accent, warning, critical).
+    static QColor statusAccentStep();
+};

@@ -1,0 +1,83 @@
+#include "FloatingBlob.h"
+
+#include "Blur.h"
+
+#include <QEasingCurve>
+#include <QPainter>
+#include <QRadialGradient>
+#include <QRandomGenerator>
+#include <cmath>
+
+namespace {
+
+// The platform's ease-in-out timing curve.
+const QEasingCurve& easeInOut()
+{
+    static const QEasingCurve curve = [] {
+        QEasingCurve c(QEasingCurve::BezierSpline);
+        c.addCubicBezierSegment(QPointF(0.42, 0.0), QPointF(0.58, 1.0), QPointF(1.0, 1.0));
+        return c;
+    }();
+    return curve;
+}
+
+double uniform(QRandomGenerator& random, double low, double high)
+{
+    return low + (high - low) * random.generateDouble();
+}
+
+} // namespace
+
+FloatingBlob::FloatingBlob(const QColor& color, qreal size, double animationDuration)
+    : m_color(color), m_size(size), m_duration(animationDuration)
+{
+}
+
+void FloatingBlob::drawTargets(QRandomGenerator& random)
+{
+    setTargets(QPointF(uniform(random, -50, 50), uniform(random, -30, 30)), uniform(random, 0.9, 1.1));
+}
+
+void FloatingBlob::setTargets(const QPointF& offset, qreal scale)
+{
+    m_targetOffset = offset;
+    m_targetScale = scale;
+}
+
+FloatingBlob::State FloatingBlob::stateAt(double seconds) const
+{
+    if (m_duration <= 0 || seconds <= 0)
+        return {};
+    const double phase = std::fmod(seconds / m_duration, 2.0);
+    const double progress = easeInOut().valueForProgress(phase <= 1.0 ? phase : 2.0 - phase);
+    return {m_targetOffset * progress, 1.0 + (m_targetScale - 1.0) * progress};
+}
+
+const QImage& FloatingBlob::image(qreal devicePixelRatio) const
+{
+    if (!m_image.isNull() && qFuzzyCompare(m_image.devicePixelRatio(), devicePixelRatio))
+        return m_image;
+
+    const int pixels = qCeil(extent() * devicePixelRatio);
+    QImage glow(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    glow.fill(Qt::transparent);
+    {
+        QPainter painter(&glow);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPointF centre(pixels / 2.0, pixels / 2.0);
+        const qreal radius = m_size * 0.5 * devicePixelRatio;
+        QColor inner = m_color;
+        inner.setAlphaF(m_color.alphaF() * 0.6f);
+        QColor outer = m_color;
+        outer.setAlphaF(0);
+        QRadialGradient gradient(centre, radius);
+        gradient.setColorAt(0, inner);
+        gradient.setColorAt(1, outer);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(gradient);
+        painter.drawEllipse(centre, radius, radius);
+    }
+    m_image = Blur::blurred(glow, qRound(blurRadius * devicePixelRatio));
+    m_image.setDevicePixelRatio(devicePixelRatio);
+    return m_image;
+}

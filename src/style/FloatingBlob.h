@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+
+class QRandomGenerator;
+
+// One soft glow of the animated backdrop. It swings, eased in and out, between its rest state
+// (no offset, scale 1) and a target drawn when it comes on screen, and back, forever. The glow
+// itself is rendered and blurred once, then only moved and scaled.
+class FloatingBlob {
+public:
+    struct State {
+        QPointF offset;
+        qreal scale = 1.0;
+        bool operator==(const State&) const = default;
+    };
+
+    static constexpr int blurRadius = 40;
+
+    FloatingBlob(const QColor& color, qreal size, double animationDuration);
+
+    // Draws new targets: x in [-50, 50], y in [-30, 30], scale in [0.9, 1.1].
+    void drawTargets(QRandomGenerator& random);
+    void setTargets(const QPointF& offset, qreal scale);
+    // Where the blob stands `seconds` after its animation started.
+    State stateAt(double seconds) const;
+
+    // The blurred glow at the given pixel density; its centre is the image's centre.
+    const QImage& image(qreal devicePixelRatio) const;
+    // The square, in logical pixels, that the image covers at scale 1.
+    qreal extent() const { return m_size + 3.0 * blurRadius; }
+
+    const QColor& color() const { return m_color; }
+    qreal size() const { return m_size; }
+    double animationDuration() const { return m_duration; }
+
+private:
+    QColor m_color;
+    qreal m_size;
+    double m_duration;
+    QPointF m_targetOffset;
+    qreal m_targetScale = 1.0;
+    mutable QImage m_image;
+};

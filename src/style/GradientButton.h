@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QFont>
+
+// A button whose label (an optional symbol and a text) stands on the accent gradient, in a
+// rounded rectangle, with the given padding around the label.
+class GradientButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    GradientButton(const QString& text, const QFont& font, QSize padding, qreal cornerRadius,
+                   QWidget* parent = nullptr);
+
+    void setSymbol(const QString& name) { m_symbol = name; updateGeometry(); }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    qreal symbolSize() const;
+
+    QFont m_font;
+    QSize m_padding;
+    qreal m_cornerRadius;
+    QString m_symbol;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPainterPath>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QPainter;
+class QBrush;
+
+// The symbol names the screens use, drawn with glyphs of the Material Icons font. The font is
+// loaded at run time; when it or a glyph is missing the symbol is drawn as a plain ring, so a
+// screen never lacks its shape.
+class Symbols {
+public:
+    // The font family once loaded, or nothing when the font could not be found.
+    static std::optional<QString> iconFontFamily();
+    // The glyph's code point for a known symbol name; nothing for an unknown name.
+    static std::optional<char32_t> codePoint(const QString& name);
+    static QStringList names();
+
+    // The symbol's outline fitted into a square of `size` pixels at the origin.
+    static QPainterPath path(const QString& name, qreal size);
+    static void paint(QPainter& painter, const QString& name, const QRectF& box, const QBrush& brush);
+
+    // Where the font file is looked for, in order.
+    static QStringList fontCandidates();
+
+private:
+    static QPainterPath outline(const QString& name, qreal size);
+};

@@ -1,0 +1,68 @@
+#include "SnapshotRenderer.h"
+
+#include "app/AppScreen.h"
+#include "app/ContentView.h"
+#include "app/MainWindow.h"
+#include "app/ScreenCatalog.h"
+#include "storage/SettingsStore.h"
+#include "style/AnimatedBackground.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+QString save(QWidget& widget, const QString& outputFile)
+{
+    settle();
+    const QPixmap image = widget.grab();
+    if (image.isNull() || !image.save(outputFile, "PNG"))
+        return "could not write " + outputFile;
+    return {};
+}
+
+} // namespace
+
+QString SnapshotRenderer::render(const PlatformServices& platform, const QString& name, QSize size, bool colorBlind,
+                                 const QString& outputFile)
+{
+    const auto screen = AppScreens::fromRawValue(name);
+    if (!screen && name != welcome && name != window) {
+        QStringList known = {welcome, window};
+        for (const AppScreen s : AppScreens::allCases())
+            known.append(AppScreens::rawValue(s));
+        return "unknown screen \"" + name + "\"; one of: " + known.join(", ");
+    }
+
+    MainWindow mainWindow(platform);
+    ContentView& content = *mainWindow.contentView();
+    SettingsStore& settings = *content.screenServices().settingsStore;
+    // A snapshot never changes what the user stored.
+    settings.suspendWrites();
+    settings.setColorBlindMode(colorBlind);
+
+    if (!screen) {
+        mainWindow.resize(size);
+        mainWindow.show();
+        settle();
+        content.stateManager().setCurrentState(name == welcome ? AppScreenState::setup : AppScreenState::dashboard);
+        return save(mainWindow, outputFile);
+    }
+
+    AnimatedBackground backdrop;
+    auto* layout = new QVBoxLayout(&backdrop);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ScreenCatalog::create(*screen, content.screenServices(), &backdrop));
+    backdrop.resize(size);
+    backdrop.show();
+    return save(backdrop, outputFile);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/PlatformServices.h"
+
+#include <QSize>
+#include <QString>
+
+// Renders the welcome screen, the whole window, or one screen of the strip (by its title) into a
+// PNG, offscreen, with the services of the given platform.
+class SnapshotRenderer {
+public:
+    static inline const QString welcome = QStringLiteral("welcome");
+    static inline const QString window = QStringLiteral("window");
+
+    // An empty text on success, otherwise what went wrong.
+    static QString render(const PlatformServices& platform, const QString& name, QSize size, bool colorBlind,
+                          const QString& outputFile);
+};

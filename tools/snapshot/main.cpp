@@ -1,0 +1,67 @@
+#include "SnapshotRenderer.h"
+#include "TestMain.h"
+
+#include "FakePlatform.h"
+#include "app/LinuxPlatform.h"
+#include "style/AppStyle.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live]
+int main(int argc, char* argv[])
+{
+    bool live = false;
+    for (int i = 1; i < argc; ++i)
+        live = live || QByteArray(argv[i]) == "--live";
+    // With fixture data the whole run lives in a scratch home, so no file of the real user is touched.
+    std::optional<TestEnvironment> scratch;
+    if (!live)
+        scratch.emplace();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quillmarsh");
+    QApplication::setApplicationVersion(QM_VERSION);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Renders a Quillmarsh screen into a PNG, offscreen.");
+    parser.addHelpOption();
+    parser.addOption({"screen", "A strip title (\"Dashboard\", \"Settings\", ...), \"welcome\" or \"window\".", "NAME"});
+    parser.addOption({"out", "The PNG file to write.", "FILE"});
+    parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
+    parser.addOption({"color-blind", "Draw with the colour-blind palette."});
+    parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
+    parser.process(app);
+
+    const QRegularExpressionMatch size = QRegularExpression("^(\\d+)x(\\d+)$").match(parser.value("size"));
+    if (!parser.isSet("screen") || !parser.isSet("out") || !size.hasMatch()) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return 2;
+    }
+
+    AppStyle::install();
+    std::unique_ptr<FakePlatform> fixture;
+    std::unique_ptr<LinuxPlatform> linuxPlatform;
+    PlatformServices services;
+    if (live) {
+        linuxPlatform = std::make_unique<LinuxPlatform>();
+        services = linuxPlatform->services();
+    } else {
+        fixture = std::make_unique<FakePlatform>(scratch->root());
+        fixture->completeSetup();
+        services = fixture->services();
+    }
+
+    const QString error = SnapshotRenderer::render(services, parser.value("screen"),
+                                                   QSize(size.captured(1).toInt(), size.captured(2).toInt()),
+                                                   parser.isSet("color-blind"), parser.value("out"));
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
