@@ -33,13 +33,15 @@ QSize ScreenTabButton::sizeHint() const
 
 void ScreenTabButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (m_selected) {
-        QPainterPath shape;
-        shape.addRoundedRect(rect(), 8, 8);
-        painter.fillPath(shape, Color::white10b());
-    }
-    painter.setPen(m_selected ? Color::neonCyan() : Color::white70());
-    painter.drawText(rect(), Qt::AlignCenter, text());
+    QPainter target(this);
+    m_cache.draw(target, *this, QString::number(m_selected), [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (m_selected) {
+            QPainterPath shape;
+            shape.addRoundedRect(rect(), 8, 8);
+            painter.fillPath(shape, Color::white10b());
+        }
+        painter.setPen(m_selected ? Color::neonCyan() : Color::white70());
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppScreen.h"
+#include "style/PaintCache.h"
 
 #include <QAbstractButton>
 
@@ -21,4 +22,5 @@ protected:
 private:
     AppScreen m_screen;
     bool m_selected = false;
+    PaintCache m_cache;
 };

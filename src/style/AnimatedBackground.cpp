@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QWindow>
+#include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -16,11 +18,10 @@ QColor withOpacity(QColor color, float opacity)
     return color;
 }
 
-// States are compared at a quarter pixel and a thousandth of scale: finer changes are invisible.
 FloatingBlob::State quantised(const FloatingBlob::State& s)
 {
-    return {QPointF(std::round(s.offset.x() * 4) / 4, std::round(s.offset.y() * 4) / 4),
-            std::round(s.scale * 1000) / 1000};
+    return {QPointF(std::round(s.offset.x()), std::round(s.offset.y())),
+            std::round(s.scale / AnimatedBackground::scaleStep) * AnimatedBackground::scaleStep};
 }
 
 } // namespace
@@ -49,28 +50,28 @@ bool AnimatedBackground::isOnScreen() const
     return isVisible() && !top->isMinimized() && handle && handle->isExposed();
 }
 
-std::array<FloatingBlob::State, 3> AnimatedBackground::currentStates() const
+AnimatedBackground::States AnimatedBackground::currentStates() const
 {
     const double seconds = double(m_clock.elapsed()) / 1000.0;
-    std::array<FloatingBlob::State, 3> states;
+    States states;
     for (size_t i = 0; i < m_blobs.size(); ++i)
         states[i] = quantised(m_blobs[i].stateAt(seconds));
     return states;
 }
 
-QRectF AnimatedBackground::blobRect(int index, const FloatingBlob::State& state) const
+QRect AnimatedBackground::blobRect(int index, const FloatingBlob::State& state) const
 {
-    const FloatingBlob& blob = m_blobs[size_t(index)];
-    const qreal side = blob.extent() * state.scale;
-    const QPointF centre = QRectF(rect()).center() + blobOffsets()[size_t(index)] + state.offset;
-    return QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side);
+    const QImage& image = m_blobs[size_t(index)].image(m_dpr, state.scale);
+    const QPointF centre = (QRectF(rect()).center() + blobOffsets()[size_t(index)] + state.offset) * m_dpr;
+    return QRect(QPoint(qRound(centre.x() - image.width() / 2.0), qRound(centre.y() - image.height() / 2.0)),
+                 image.size());
 }
 
-QRegion AnimatedBackground::blobRegion(const std::array<FloatingBlob::State, 3>& states) const
+QRegion AnimatedBackground::blobRegion(const States& states) const
 {
     QRegion region;
     for (int i = 0; i < int(states.size()); ++i)
-        region += blobRect(i, states[size_t(i)]).toAlignedRect().adjusted(-1, -1, 1, 1);
+        region += blobRect(i, states[size_t(i)]);
     return region;
 }
 
@@ -78,38 +79,42 @@ void AnimatedBackground::ensureFrame()
 {
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = size() * dpr;
-    if (m_frame.size() == pixels && qFuzzyCompare(m_frame.devicePixelRatio(), dpr))
+    if (m_frame.size() == pixels && qFuzzyCompare(m_dpr, dpr))
         return;
 
-    m_gradient = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    m_gradient.setDevicePixelRatio(dpr);
+    m_dpr = dpr;
+    // Opaque formats: copying them back onto the window is a plain blit, not a blend.
+    m_gradient = QImage(pixels, QImage::Format_RGB32);
     {
         QPainter painter(&m_gradient);
-        QLinearGradient gradient(QPointF(0, 0), QPointF(width(), height()));
+        QLinearGradient gradient(QPointF(0, 0), QPointF(pixels.width(), pixels.height()));
         gradient.setColorAt(0.0, Color::bgNavy());
         gradient.setColorAt(0.5, Color::bgIndigo());
         gradient.setColorAt(1.0, Color::bgNavy());
-        painter.fillRect(rect(), gradient);
+        painter.fillRect(m_gradient.rect(), gradient);
     }
-    m_frame = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    m_frame.setDevicePixelRatio(dpr);
+    m_frame = QImage(pixels, QImage::Format_RGB32);
     m_drawn = currentStates();
-    compose(QRegion(rect()));
+    compose(QRegion(m_frame.rect()));
 }
 
-void AnimatedBackground::compose(const QRegion& region)
+void AnimatedBackground::compose(const QRegion& pixels)
 {
+    // In device pixels, rectangle by rectangle: the gradient is copied back line by line, and the
+    // glows are blended unscaled at whole-pixel positions, the cheapest paths there are.
     QPainter painter(&m_frame);
-    painter.setClipRegion(region);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, m_gradient);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const qreal dpr = m_frame.devicePixelRatio();
-    for (int i = 0; i < int(m_blobs.size()); ++i) {
-        const QRectF target = blobRect(i, m_drawn[size_t(i)]);
-        if (region.intersects(target.toAlignedRect()))
-            painter.drawImage(target, m_blobs[size_t(i)].image(dpr));
+    for (const QRect& area : pixels & m_frame.rect()) {
+        const qsizetype bytes = qsizetype(area.width()) * 4;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            std::memcpy(m_frame.scanLine(y) + area.left() * 4, m_gradient.constScanLine(y) + area.left() * 4, bytes);
+        painter.setClipRect(area);
+        for (int i = 0; i < int(m_blobs.size()); ++i) {
+            const QRect blob = blobRect(i, m_drawn[size_t(i)]);
+            if (blob.intersects(area)) {
+                const QImage& image = m_blobs[size_t(i)].image(m_dpr, m_drawn[size_t(i)].scale);
+                painter.drawImage(blob, image, image.rect());
+            }
+        }
     }
     ++m_composedFrames;
 }
@@ -121,23 +126,24 @@ void AnimatedBackground::advance()
         return;
     }
     ensureFrame();
-    const auto states = currentStates();
+    const States states = currentStates();
     if (states == m_drawn)
         return;
     const QRegion dirty = blobRegion(m_drawn) + blobRegion(states);
     m_drawn = states;
     compose(dirty);
-    update(dirty);
+    // One rectangle is repainted rather than the exact region: copying a rectangle back is a plain
+    // blit, while a ragged region would be copied span by span.
+    const QRect bounds = dirty.boundingRect();
+    update(QRectF(QPointF(bounds.topLeft()) / m_dpr, QSizeF(bounds.size()) / m_dpr).toAlignedRect());
 }
 
 void AnimatedBackground::paintEvent(QPaintEvent* event)
 {
     ensureFrame();
     QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect& r : event->region())
-        painter.drawImage(r, m_frame, QRectF(QPointF(r.topLeft()) * m_frame.devicePixelRatio(),
-                                             QSizeF(r.size()) * m_frame.devicePixelRatio()));
+        painter.drawImage(r, m_frame, QRectF(QPointF(r.topLeft()) * m_dpr, QSizeF(r.size()) * m_dpr));
     // Coming back from being minimised or covered shows up as a repaint, not as a show event.
     if (!m_timer.isActive() && isOnScreen())
         m_timer.start();

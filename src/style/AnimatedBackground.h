@@ -10,22 +10,26 @@
 #include "FloatingBlob.h"
 
 // The full-window backdrop: a diagonal navy-indigo gradient with three drifting glows.
-// It lies behind every screen for the life of the window, so it is built to cost little: the glows
-// are pre-rendered once, the current frame is kept and only re-composed where a glow moved, a few
-// times a second, and nothing runs while the window is hidden or minimised. Widgets repainting on
-// top of it get their part of the kept frame copied back.
+// It lies behind every screen for the life of the window, so it is built to cost little: the
+// gradient and the blurred glows are rendered once (a glow again only when its scale has moved by
+// a step); a few times a second the kept frame is re-composed where a glow moved, by plain copies
+// and blends at whole-pixel positions; nothing runs while the window is hidden or minimised.
+// Widgets repainting on top of it get their part of the kept frame copied back.
 class AnimatedBackground : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int frameIntervalMs = 80;
+    static constexpr int frameIntervalMs = 125;
+    // Glows move in whole pixels and scale in steps of this size.
+    static constexpr qreal scaleStep = 0.01;
 
     explicit AnimatedBackground(QWidget* parent = nullptr);
 
     bool isAnimating() const { return m_timer.isActive(); }
-    // The blob layers, back to front, and where each one rests relative to the centre.
+    // The blob layers, back to front.
     const std::array<FloatingBlob, 3>& blobs() const { return m_blobs; }
+    // Where each blob rests relative to the centre.
     static std::array<QPointF, 3> blobOffsets();
-    // How many frames have been composed; a frame in which nothing moved is not.
+    // How many frames have been composed; a tick in which nothing moved composes none.
     int composedFrames() const { return m_composedFrames; }
 
     void advance();
@@ -37,18 +41,22 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    using States = std::array<FloatingBlob::State, 3>;
+
     bool isOnScreen() const;
-    std::array<FloatingBlob::State, 3> currentStates() const;
-    QRectF blobRect(int index, const FloatingBlob::State& state) const;
-    QRegion blobRegion(const std::array<FloatingBlob::State, 3>& states) const;
-    void compose(const QRegion& region);
+    States currentStates() const;
+    // In device pixels of the frame.
+    QRect blobRect(int index, const FloatingBlob::State& state) const;
+    QRegion blobRegion(const States& states) const;
+    void compose(const QRegion& pixels);
     void ensureFrame();
 
     std::array<FloatingBlob, 3> m_blobs;
-    std::array<FloatingBlob::State, 3> m_drawn;
+    States m_drawn;
     QElapsedTimer m_clock;
     QTimer m_timer;
     QImage m_gradient;
     QImage m_frame;
+    qreal m_dpr = 1.0;
     int m_composedFrames = 0;
 };

@@ -53,11 +53,25 @@ FloatingBlob::State FloatingBlob::stateAt(double seconds) const
     return {m_targetOffset * progress, 1.0 + (m_targetScale - 1.0) * progress};
 }
 
-const QImage& FloatingBlob::image(qreal devicePixelRatio) const
+const QImage& FloatingBlob::image(qreal devicePixelRatio, qreal scale) const
 {
-    if (!m_image.isNull() && qFuzzyCompare(m_image.devicePixelRatio(), devicePixelRatio))
-        return m_image;
+    if (m_glow.isNull() || !qFuzzyCompare(m_glow.devicePixelRatio(), devicePixelRatio)) {
+        m_glow = render(devicePixelRatio);
+        m_scaled = QImage();
+    }
+    if (qFuzzyCompare(scale, 1.0))
+        return m_glow;
+    if (m_scaled.isNull() || !qFuzzyCompare(m_scaledAt, scale)) {
+        const int pixels = qRound(m_glow.width() * scale);
+        m_scaled = m_glow.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_scaled.setDevicePixelRatio(devicePixelRatio);
+        m_scaledAt = scale;
+    }
+    return m_scaled;
+}
 
+QImage FloatingBlob::render(qreal devicePixelRatio) const
+{
     const int pixels = qCeil(extent() * devicePixelRatio);
     QImage glow(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
     glow.fill(Qt::transparent);
@@ -77,7 +91,7 @@ const QImage& FloatingBlob::image(qreal devicePixelRatio) const
         painter.setBrush(gradient);
         painter.drawEllipse(centre, radius, radius);
     }
-    m_image = Blur::blurred(glow, qRound(blurRadius * devicePixelRatio));
-    m_image.setDevicePixelRatio(devicePixelRatio);
-    return m_image;
+    QImage blurred = Blur::blurred(glow, qRound(blurRadius * devicePixelRatio));
+    blurred.setDevicePixelRatio(devicePixelRatio);
+    return blurred;
 }

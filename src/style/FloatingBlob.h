@@ -27,8 +27,10 @@ public:
     // Where the blob stands `seconds` after its animation started.
     State stateAt(double seconds) const;
 
-    // The blurred glow at the given pixel density; its centre is the image's centre.
-    const QImage& image(qreal devicePixelRatio) const;
+    // The blurred glow at the given pixel density and scale; its centre is the image's centre.
+    // The glow is rendered once; a new scale is a resize of that rendering, kept until the scale
+    // changes again.
+    const QImage& image(qreal devicePixelRatio, qreal scale = 1.0) const;
     // The square, in logical pixels, that the image covers at scale 1.
     qreal extent() const { return m_size + 3.0 * blurRadius; }
 
@@ -37,10 +39,14 @@ public:
     double animationDuration() const { return m_duration; }
 
 private:
+    QImage render(qreal devicePixelRatio) const;
+
     QColor m_color;
     qreal m_size;
     double m_duration;
     QPointF m_targetOffset;
     qreal m_targetScale = 1.0;
-    mutable QImage m_image;
+    mutable QImage m_glow;
+    mutable QImage m_scaled;
+    mutable qreal m_scaledAt = 0;
 };

@@ -14,12 +14,14 @@ GlassModifier::GlassModifier(qreal cornerRadius, qreal padding, QWidget* parent)
 
 void GlassModifier::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
-    painter.fillPath(shape, Color::ultraThinMaterial());
-    painter.fillPath(shape, Color::white05());
-    painter.setPen(QPen(Color::white10(), 1.0));
-    painter.drawPath(shape);
+    QPainter target(this);
+    m_cache.draw(target, *this, QString(), [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
+        painter.fillPath(shape, Color::ultraThinMaterial());
+        painter.fillPath(shape, Color::white05());
+        painter.setPen(QPen(Color::white10(), 1.0));
+        painter.drawPath(shape);
+    });
 }

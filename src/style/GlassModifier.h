@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -22,4 +24,5 @@ private:
     qreal m_cornerRadius;
     qreal m_padding;
     QVBoxLayout* m_body;
+    PaintCache m_cache;
 };

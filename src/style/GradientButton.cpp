@@ -35,7 +35,13 @@ QSize GradientButton::sizeHint() const
 
 void GradientButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
+    QPainter target(this);
+    const QString key = text() + '|' + m_symbol + '|' + QString::number(isDown()) + QString::number(isEnabled());
+    m_cache.draw(target, *this, key, [this](QPainter& painter) { paintLabel(painter); });
+}
+
+void GradientButton::paintLabel(QPainter& painter) const
+{
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath shape;
     shape.addRoundedRect(rect(), m_cornerRadius, m_cornerRadius);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QAbstractButton>
 #include <QFont>
 
@@ -19,9 +21,11 @@ protected:
 
 private:
     qreal symbolSize() const;
+    void paintLabel(QPainter& painter) const;
 
     QFont m_font;
     QSize m_padding;
     qreal m_cornerRadius;
     QString m_symbol;
+    PaintCache m_cache;
 };

@@ -21,12 +21,14 @@ QSize GradientText::sizeHint() const
 
 void GradientText::paintEvent(QPaintEvent*)
 {
-    const QFontMetricsF metrics(m_font);
-    QPainterPath path;
-    path.addText(QPointF((width() - metrics.horizontalAdvance(m_text)) / 2,
-                         (height() - metrics.height()) / 2 + metrics.ascent()),
-                 m_font, m_text);
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(path, Color::accentGradient());
+    QPainter target(this);
+    m_cache.draw(target, *this, m_text, [this](QPainter& painter) {
+        const QFontMetricsF metrics(m_font);
+        QPainterPath outline;
+        outline.addText(QPointF((width() - metrics.horizontalAdvance(m_text)) / 2,
+                                (height() - metrics.height()) / 2 + metrics.ascent()),
+                        m_font, m_text);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(outline, Color::accentGradient());
+    });
 }

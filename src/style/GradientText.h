@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QFont>
 #include <QWidget>
 
@@ -18,4 +20,5 @@ protected:
 private:
     QString m_text;
     QFont m_font;
+    PaintCache m_cache;
 };

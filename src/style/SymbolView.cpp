@@ -28,6 +28,8 @@ void SymbolView::setGradient(const QGradient& gradient)
 
 void SymbolView::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    Symbols::paint(painter, m_name, rect(), m_gradient.value_or(QBrush(m_color)));
+    QPainter target(this);
+    m_cache.draw(target, *this, m_name + '|' + m_color.name(QColor::HexArgb), [this](QPainter& painter) {
+        Symbols::paint(painter, m_name, rect(), m_gradient.value_or(QBrush(m_color)));
+    });
 }

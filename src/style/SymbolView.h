@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QBrush>
 #include <QWidget>
 #include <optional>
@@ -26,4 +28,5 @@ private:
     int m_size;
     QColor m_color;
     std::optional<QBrush> m_gradient;
+    PaintCache m_cache;
 };

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -261,7 +262,10 @@ QString SettingsView::lastCleanupText(const QDateTime& moment)
 {
     const QLocale locale;
     const QDateTime local = moment.toLocalTime();
-    return locale.toString(local.date(), "MMM d, yyyy") + ", " + locale.toString(local.time(), QLocale::ShortFormat);
+    // Some locales' short time still shows seconds; the shortened style never does.
+    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
+    timeFormat.remove(QRegularExpression("[:.]ss?"));
+    return locale.toString(local.date(), "MMM d, yyyy") + ", " + locale.toString(local.time(), timeFormat);
 }
 
 void SettingsView::showEvent(QShowEvent* event)
