@@ -28,6 +28,10 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
     : QWidget(parent),
       m_platform(platform),
       m_stateManager(initialState(*platform.secureStore)),
+      m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner),
+      m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
+                   *platform.host}),
+      m_sessionLogger(platform.host),
       m_launchAgent(*platform.processRunner, platform.homeDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
       m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory)
@@ -41,6 +45,8 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
 
     connect(&m_stateManager, &AppStateManager::currentStateChanged, this,
             [this](AppScreenState state) { showRootView(state, m_animateStateChange); });
+    connect(&m_settingsStore, &SettingsStore::autoOptimizeChanged, &m_optimizer,
+            &SystemOptimizer::setAutoOptimizeEnabled);
     connect(&m_uninstall, &CleanUninstall::started, this, &ContentView::suspendWrites);
     connect(&m_uninstall, &CleanUninstall::finished, this,
             [this] { QTimer::singleShot(m_quitDelayMs, this, &ContentView::terminateRequested); });
@@ -63,7 +69,7 @@ ContentView::~ContentView()
 
 ScreenServices ContentView::screenServices()
 {
-    return {&m_scanner, &m_settingsStore, &m_uninstall};
+    return {&m_scanner, &m_settingsStore, &m_uninstall, &m_monitor, &m_optimizer, &m_sessionLogger, &m_platform};
 }
 
 void ContentView::showRootView(AppScreenState state, bool animated)
@@ -148,6 +154,7 @@ void ContentView::completeSetup()
     m_animateStateChange = true;
     m_stateManager.setCurrentState(AppScreenState::dashboard);
     m_animateStateChange = false;
+    startMonitors();
 }
 
 void ContentView::showEvent(QShowEvent* event)
@@ -178,15 +185,24 @@ void ContentView::bootstrapIfNeeded()
     if (m_hasBootstrapped)
         return;
     m_hasBootstrapped = true;
+    m_optimizer.setAutoOptimizeEnabled(m_settingsStore.autoOptimize());
+    m_optimizer.startGameLaunchObserver();
     updateRootState();
 }
 
 void ContentView::updateRootState()
 {
-    if (m_platform.secureStore->isSetupComplete())
+    if (m_platform.secureStore->isSetupComplete()) {
         m_stateManager.setCurrentState(AppScreenState::dashboard);
-    else
+        startMonitors();
+    } else {
         m_stateManager.setCurrentState(AppScreenState::setup);
+    }
+}
+
+void ContentView::startMonitors()
+{
+    m_monitor.startMonitoring();
 }
 
 void ContentView::checkScheduledCleanup(const QDateTime& now)
@@ -207,4 +223,7 @@ void ContentView::suspendWrites()
 void ContentView::shutdownServices()
 {
     m_cleanupTimer.stop();
+    m_monitor.stopMonitoring();
+    m_sessionLogger.stopLogging();
+    m_optimizer.cleanup();
 }

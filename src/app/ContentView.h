@@ -8,6 +8,9 @@
 #include "storage/CleanUninstall.h"
 #include "storage/LaunchAgent.h"
 #include "storage/SettingsStore.h"
+#include "telemetry/SessionLogger.h"
+#include "telemetry/SystemMonitor.h"
+#include "tuning/SystemOptimizer.h"
 
 #include <QDateTime>
 #include <QTimer>
@@ -36,6 +39,9 @@ public:
     QWidget* detailView() const { return m_detail; }
     const QTimer& cleanupTimer() const { return m_cleanupTimer; }
     bool hasBootstrapped() const { return m_hasBootstrapped; }
+    SystemMonitor& monitor() { return m_monitor; }
+    SystemOptimizer& optimizer() { return m_optimizer; }
+    SessionLogger& sessionLogger() { return m_sessionLogger; }
 
     void selectScreen(AppScreen screen);
     // The action of "Get Started".
@@ -59,6 +65,7 @@ private:
     void bootstrapServices();
     void bootstrapIfNeeded();
     void updateRootState();
+    void startMonitors();
     void suspendWrites();
     void showRootView(AppScreenState state, bool animated);
     QWidget* mainLayout();
@@ -67,7 +74,10 @@ private:
 
     // Owned services, in the order they are created.
     AppStateManager m_stateManager;
+    SystemMonitor m_monitor;
+    SystemOptimizer m_optimizer;
     DiskScanner m_scanner;
+    SessionLogger m_sessionLogger;
     LaunchAgent m_launchAgent;
     SettingsStore m_settingsStore;
     CleanUninstall m_uninstall;

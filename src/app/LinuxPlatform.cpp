@@ -2,19 +2,39 @@
 
 #include "Defaults.h"
 #include "Paths.h"
+#include "linux/LinuxAppleScriptRunner.h"
+#include "linux/LinuxGraphicsDevice.h"
+#include "linux/LinuxHardwareSensors.h"
+#include "linux/LinuxHostStatistics.h"
+#include "linux/LinuxPowerSupplies.h"
+#include "linux/LinuxProcessControl.h"
+#include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxWorkspace.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
 
 #include <QCoreApplication>
 
-LinuxPlatform::LinuxPlatform() = default;
-
-PlatformServices LinuxPlatform::services()
+LinuxPlatform::LinuxPlatform()
 {
-    return {&m_processRunner,
-            &Defaults::standard(),
-            &SecureLocalStore::shared(),
-            Paths::home(),
-            FileManagerHelper::applicationSupportPath(),
-            QCoreApplication::applicationFilePath()};
+    auto runner = std::make_shared<LinuxProcessRunner>();
+    auto processControl = std::make_shared<LinuxProcessControl>();
+    m_services.processRunner = runner;
+    m_services.defaults = &Defaults::standard();
+    m_services.secureStore = &SecureLocalStore::shared();
+    m_services.host = std::make_shared<LinuxHostStatistics>();
+    m_services.graphics = std::make_shared<LinuxGraphicsDevice>();
+    m_services.powerSupplies = std::make_shared<LinuxPowerSupplies>();
+    m_services.sensors = std::make_shared<LinuxHardwareSensors>();
+    m_services.processControl = processControl;
+    // The workspace's poll borrows the runner and process control; the shared pointers it is
+    // stored beside keep them alive as long as it is.
+    m_services.workspace = std::shared_ptr<LinuxWorkspace>(
+        new LinuxWorkspace(*runner, *processControl, LinuxWorkspace::Options{}),
+        [runner, processControl](LinuxWorkspace* workspace) { delete workspace; });
+    m_services.scripts = std::shared_ptr<LinuxAppleScriptRunner>(
+        new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
+    m_services.homeDirectory = Paths::home();
+    m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
+    m_services.applicationPath = QCoreApplication::applicationFilePath();
 }

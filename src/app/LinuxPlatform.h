@@ -1,14 +1,13 @@
 #pragma once
 
 #include "PlatformServices.h"
-#include "linux/LinuxProcessRunner.h"
 
 // The live platform objects of this machine.
 class LinuxPlatform {
 public:
     LinuxPlatform();
-    PlatformServices services();
+    PlatformServices services() const { return m_services; }
 
 private:
-    LinuxProcessRunner m_processRunner;
+    PlatformServices m_services;
 };

@@ -1,17 +1,33 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
+class AppleScriptRunner;
 class Defaults;
+class GraphicsDevice;
+class HardwareSensors;
+class HostStatistics;
+class PowerSupplies;
+class ProcessControl;
 class ProcessRunner;
 class SecureLocalStore;
+class Workspace;
 
 // The platform objects the root view borrows: the live Linux ones in the application, fakes in
-// tests and in the screen renderer.
+// tests and in the screen renderer. Shared, because background work may still hold them while the
+// window closes.
 struct PlatformServices {
-    ProcessRunner* processRunner = nullptr;
+    std::shared_ptr<ProcessRunner> processRunner;
     Defaults* defaults = nullptr;
     SecureLocalStore* secureStore = nullptr;
+    std::shared_ptr<HostStatistics> host;
+    std::shared_ptr<GraphicsDevice> graphics;
+    std::shared_ptr<PowerSupplies> powerSupplies;
+    std::shared_ptr<HardwareSensors> sensors;
+    std::shared_ptr<ProcessControl> processControl;
+    std::shared_ptr<Workspace> workspace;
+    std::shared_ptr<AppleScriptRunner> scripts;
     QString homeDirectory;
     QString appSupportDirectory;
     // The executable the log-in launch agent starts.

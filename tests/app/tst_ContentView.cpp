@@ -147,6 +147,38 @@ private slots:
         QCOMPARE(view->stateManager().currentState(), AppScreenState::setup);
     }
 
+    void samplersRunOnlyOnTheMainScreens()
+    {
+        auto view = launch();
+        QVERIFY(!view->monitor().isMonitoring());
+        QTest::mouseClick(view->findChild<GradientButton*>("getStartedButton"), Qt::LeftButton);
+        settle();
+        QVERIFY(view->monitor().isMonitoring());
+        view->shutdownServices();
+        QVERIFY(!view->monitor().isMonitoring());
+
+        m_platform = std::make_unique<FakePlatform>(m_dir->path());
+        ContentView later(m_platform->services());
+        later.show();
+        settle();
+        QVERIFY(later.monitor().isMonitoring());
+    }
+
+    void autoOptimizeFollowsTheSetting()
+    {
+        auto view = launch();
+        QVERIFY(!view->optimizer().isAutoOptimizeEnabled());
+        view->screenServices().settingsStore->setAutoOptimize(true);
+        QVERIFY(view->optimizer().isAutoOptimizeEnabled());
+
+        m_platform = std::make_unique<FakePlatform>(m_dir->path());
+        ContentView later(m_platform->services());
+        QVERIFY(!later.optimizer().isAutoOptimizeEnabled());
+        later.show();
+        settle();
+        QVERIFY(later.optimizer().isAutoOptimizeEnabled()); // copied in the start sequence
+    }
+
     void minuteCheck_data()
     {
         QTest::addColumn<bool>("enabled");

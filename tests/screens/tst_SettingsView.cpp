@@ -46,9 +46,9 @@ private:
     void build(Defaults* defaults = nullptr)
     {
         Defaults& d = defaults ? *defaults : m_platform->defaults;
-        m_agent = std::make_unique<LaunchAgent>(m_platform->runner, m_platform->homeDirectory(), "/opt/quillmarsh");
+        m_agent = std::make_unique<LaunchAgent>(*m_platform->runner, m_platform->homeDirectory(), "/opt/quillmarsh");
         m_store = std::make_unique<SettingsStore>(m_platform->secureStore, m_platform->defaults, *m_agent);
-        m_uninstall = std::make_unique<CleanUninstall>(m_platform->runner, d, m_platform->homeDirectory(),
+        m_uninstall = std::make_unique<CleanUninstall>(*m_platform->runner, d, m_platform->homeDirectory(),
                                                        m_platform->appSupportDirectory());
         m_view = std::make_unique<SettingsView>(*m_store, *m_uninstall);
         m_view->resize(1000, 900);
@@ -110,7 +110,7 @@ private slots:
         QVERIFY(row->isOn());
         QCOMPARE(row->button()->symbol(), QString("checkmark.circle.fill"));
         QCOMPARE(m_store->property(qPrintable(property)).toBool(), true);
-        LaunchAgent agent(m_platform->runner, m_platform->homeDirectory(), "/opt/quillmarsh");
+        LaunchAgent agent(*m_platform->runner, m_platform->homeDirectory(), "/opt/quillmarsh");
         QCOMPARE(SettingsStore(m_platform->secureStore, m_platform->defaults, agent).property(qPrintable(property)),
                  QVariant(true));
 
@@ -245,7 +245,7 @@ private slots:
         QTest::mouseClick(confirm->findChild<QPushButton*>("cancelUninstall"), Qt::LeftButton);
         QVERIFY(!m_view->isUninstallConfirmShown());
         QVERIFY(!m_uninstall->hasStarted());
-        QVERIFY(m_platform->runner.calls().isEmpty());
+        QVERIFY(m_platform->runner->calls().isEmpty());
         QVERIFY(m_view->uninstallMessage().isEmpty());
         QVERIFY(!child<QLabel>("uninstallMessage")->isVisible());
     }
@@ -272,7 +272,7 @@ private slots:
         QVERIFY(child<QLabel>("uninstallMessage")->isVisible());
         QCOMPARE(child<QLabel>("uninstallMessage")->text(), QString("All data removed. Quitting..."));
 
-        QCOMPARE(m_platform->runner.commandLines(),
+        QCOMPARE(m_platform->runner->commandLines(),
                  (QStringList{"/bin/launchctl unload " + agent,
                               "/usr/bin/defaults delete -g MetalFPSLimit",
                               "/usr/bin/defaults delete -g MetalForceHudEnabled",
@@ -294,7 +294,7 @@ private slots:
         QVERIFY(!m_view->isUninstallConfirmShown());
         m_uninstall->start();
         QTRY_VERIFY(m_uninstall->isFinished());
-        QCOMPARE(m_platform->runner.calls().size(), 5);
+        QCOMPARE(m_platform->runner->calls().size(), 5);
         QVERIFY(!child<GradientButton>("uninstallButton")->isEnabled());
     }
 

@@ -1,6 +1,13 @@
 #pragma once
 
+#include "FakeAppleScriptRunner.h"
+#include "FakeGraphicsDevice.h"
+#include "FakeHardwareSensors.h"
+#include "FakeHostStatistics.h"
+#include "FakePowerSupplies.h"
+#include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
+#include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
 #include "linux/JsonFileDefaults.h"
 #include "storage/SecureLocalStore.h"
@@ -22,14 +29,35 @@ struct FakePlatform {
 
     PlatformServices services()
     {
-        return {&runner, &defaults, &secureStore, homeDirectory(), appSupportDirectory(), "/opt/quillmarsh/quillmarsh"};
+        PlatformServices s;
+        s.processRunner = runner;
+        s.defaults = &defaults;
+        s.secureStore = &secureStore;
+        s.host = host;
+        s.graphics = graphics;
+        s.powerSupplies = powerSupplies;
+        s.sensors = sensors;
+        s.processControl = processControl;
+        s.workspace = workspace;
+        s.scripts = scripts;
+        s.homeDirectory = homeDirectory();
+        s.appSupportDirectory = appSupportDirectory();
+        s.applicationPath = "/opt/quillmarsh/quillmarsh";
+        return s;
     }
 
     // What "Get Started" stores.
     void completeSetup() { secureStore.writeSecure(SecureLocalStore::setupCompleteKey, "true"); }
 
     const QString root;
-    FakeProcessRunner runner;
+    std::shared_ptr<FakeProcessRunner> runner = std::make_shared<FakeProcessRunner>();
     JsonFileDefaults defaults;
     SecureLocalStore secureStore;
+    std::shared_ptr<FakeHostStatistics> host = std::make_shared<FakeHostStatistics>();
+    std::shared_ptr<FakeGraphicsDevice> graphics = std::make_shared<FakeGraphicsDevice>();
+    std::shared_ptr<FakePowerSupplies> powerSupplies = std::make_shared<FakePowerSupplies>();
+    std::shared_ptr<FakeHardwareSensors> sensors = std::make_shared<FakeHardwareSensors>();
+    std::shared_ptr<FakeProcessControl> processControl = std::make_shared<FakeProcessControl>();
+    std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
+    std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
 };
