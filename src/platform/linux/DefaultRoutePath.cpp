@@ -1,0 +1,115 @@
+#include "DefaultRoutePath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <net/if.h>
+#include <net/if_arp.h>
+#include <net/route.h>
+
+namespace {
+
+QByteArray fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool isUp(const QString& netRoot, const QString& name)
+{
+    const QString folder = netRoot + '/' + name;
+    bool ok = false;
+    const uint flags = fileText(folder + "/flags").trimmed().toUInt(&ok, 16);
+    const QByteArray state = fileText(folder + "/operstate").trimmed();
+    return ok && (flags & IFF_UP) && (state == "up" || state == "unknown");
+}
+
+QByteArray deviceType(const QString& netRoot, const QString& name)
+{
+    for (const QByteArray& line : fileText(netRoot + '/' + name + "/uevent").split('\n')) {
+        if (line.startsWith("DEVTYPE="))
+            return line.mid(8).trimmed();
+    }
+    return {};
+}
+
+struct DefaultRoute {
+    QString interface;
+    uint metric = 0;
+};
+
+QList<DefaultRoute> defaultRoutes(const QString& procRoot)
+{
+    QList<DefaultRoute> routes;
+    const QList<QByteArray> lines = fileText(procRoot + "/net/route").split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines[i].simplified().split(' ');
+        if (fields.size() < 8)
+            continue;
+        bool flagsOk = false;
+        bool metricOk = false;
+        const uint flags = fields[3].toUInt(&flagsOk, 16);
+        const uint metric = fields[6].toUInt(&metricOk);
+        if (!flagsOk || !metricOk || !(flags & RTF_UP) || (flags & RTF_REJECT))
+            continue;
+        if (fields[1] == "00000000" && fields[7] == "00000000")
+            routes.append({QString::fromUtf8(fields[0]), metric});
+    }
+    std::stable_sort(routes.begin(), routes.end(),
+                     [](const DefaultRoute& a, const DefaultRoute& b) { return a.metric < b.metric; });
+    return routes;
+}
+
+QStringList interfacesByIndex(const QString& netRoot)
+{
+    QStringList names = QDir(netRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
+    const auto index = [&](const QString& name) { return fileText(netRoot + '/' + name + "/ifindex").trimmed().toUInt(); };
+    std::stable_sort(names.begin(), names.end(),
+                     [&](const QString& a, const QString& b) { return index(a) < index(b); });
+    return names;
+}
+
+} // namespace
+
+NetworkPath::Kind DefaultRoutePath::interfaceKind(const QString& netRoot, const QString& name)
+{
+    const QString folder = netRoot + '/' + name;
+    const QByteArray devType = deviceType(netRoot, name);
+    if (devType == "wlan" || QFileInfo::exists(folder + "/wireless") || QFileInfo::exists(folder + "/phy80211"))
+        return NetworkPath::Kind::WiFi;
+    if (devType == "wwan")
+        return NetworkPath::Kind::Cellular;
+    switch (fileText(folder + "/type").trimmed().toInt()) {
+    case ARPHRD_LOOPBACK:
+        return NetworkPath::Kind::Loopback;
+    case ARPHRD_ETHER:
+        return NetworkPath::Kind::WiredEthernet;
+    default:
+        return NetworkPath::Kind::Other;
+    }
+}
+
+NetworkPath DefaultRoutePath::read(const QString& procRoot, const QString& netRoot)
+{
+    NetworkPath path;
+    QStringList routed;
+    for (const DefaultRoute& route : defaultRoutes(procRoot)) {
+        if (routed.contains(route.interface) || !isUp(netRoot, route.interface))
+            continue;
+        routed.append(route.interface);
+        const NetworkPath::Kind kind = interfaceKind(netRoot, route.interface);
+        path.availableInterfaces.append({route.interface, kind});
+        if (!path.usedKinds.contains(kind))
+            path.usedKinds.append(kind);
+    }
+    path.satisfied = !routed.isEmpty();
+    for (const QString& name : interfacesByIndex(netRoot)) {
+        if (routed.contains(name) || !isUp(netRoot, name))
+            continue;
+        const NetworkPath::Kind kind = interfaceKind(netRoot, name);
+        if (kind != NetworkPath::Kind::Loopback)
+            path.availableInterfaces.append({name, kind});
+    }
+    return path;
+}

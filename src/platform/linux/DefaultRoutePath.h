@@ -1,0 +1,13 @@
+#pragma once
+
+#include "NetworkPath.h"
+
+// The network path as the routing table shows it: satisfied while a default route leads through
+// an interface that is up; that interface's kind is what the path uses.
+namespace DefaultRoutePath {
+
+// procRoot is normally "/proc", netRoot "/sys/class/net".
+NetworkPath read(const QString& procRoot, const QString& netRoot);
+NetworkPath::Kind interfaceKind(const QString& netRoot, const QString& name);
+
+} // namespace DefaultRoutePath

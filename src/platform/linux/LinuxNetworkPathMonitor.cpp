@@ -1,0 +1,64 @@
+#include "LinuxNetworkPathMonitor.h"
+
+#include "DefaultRoutePath.h"
+
+LinuxNetworkPathMonitor::LinuxNetworkPathMonitor(Options options, QObject* parent)
+    : NetworkPathMonitor(parent), m_options(std::move(options))
+{
+    m_poll.setInterval(m_options.pollIntervalMs);
+    connect(&m_poll, &QTimer::timeout, this, &LinuxNetworkPathMonitor::refresh);
+}
+
+void LinuxNetworkPathMonitor::start()
+{
+    if (m_poll.isActive())
+        return;
+    if (m_options.useNetworkInformation && !m_information
+        && QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+        m_information = QNetworkInformation::instance();
+        connect(m_information, &QNetworkInformation::reachabilityChanged, this, [this] {
+            if (m_poll.isActive())
+                refresh();
+        });
+    }
+    m_lastReported.reset();
+    m_poll.start();
+    QMetaObject::invokeMethod(this, [this] {
+        if (m_poll.isActive())
+            refresh();
+    }, Qt::QueuedConnection);
+}
+
+void LinuxNetworkPathMonitor::cancel()
+{
+    m_poll.stop();
+}
+
+NetworkPath LinuxNetworkPathMonitor::withReachability(NetworkPath path, QNetworkInformation::Reachability reachability)
+{
+    using Reachability = QNetworkInformation::Reachability;
+    switch (reachability) {
+    case Reachability::Unknown:
+        break;
+    case Reachability::Disconnected:
+        path.satisfied = false;
+        break;
+    case Reachability::Local:
+    case Reachability::Site:
+    case Reachability::Online:
+        path.satisfied = true;
+        break;
+    }
+    return path;
+}
+
+void LinuxNetworkPathMonitor::refresh()
+{
+    NetworkPath path = DefaultRoutePath::read(m_options.procRoot, m_options.netRoot);
+    if (m_information)
+        path = withReachability(std::move(path), m_information->reachability());
+    if (m_lastReported == path)
+        return;
+    m_lastReported = path;
+    emit pathChanged(path);
+}
