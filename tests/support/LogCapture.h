@@ -18,7 +18,7 @@ public:
 
     explicit LogCapture(const char* category) : m_category(category)
     {
-        QLoggingCategory::setFilterRules(QStringLiteral("%1.debug=true").arg(QLatin1String(category)));
+        QLoggingCategory::setFilterRules(QStringLiteral("%1=true").arg(QLatin1String(category)));
         active() = this;
         m_previous = qInstallMessageHandler(&LogCapture::handle);
     }
