@@ -100,8 +100,8 @@ void NetworkSpeedTest::start()
 void NetworkSpeedTest::handleDownloadResult(QNetworkReply* reply)
 {
     reply->deleteLater();
-    const QByteArray body = reply->readAll();
-    if (!answeredWithSuccess(reply) || body.isEmpty()) {
+    const QByteArray body = answeredWithSuccess(reply) ? reply->readAll() : QByteArray();
+    if (body.isEmpty()) {
         finish(downloadFailedError);
         return;
     }

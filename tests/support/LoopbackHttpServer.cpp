@@ -66,7 +66,7 @@ LoopbackHttpServer::Response LoopbackHttpServer::speedService(const Request& req
     if (request.method == "GET" && request.path == "/__down")
         return {200, QByteArray(request.query.queryItemValue("bytes").toLongLong(), 'x')};
     if (request.method == "POST" && request.path == "/__up")
-        return {200, {}};
+        return {200, "ok"};
     return {404, "not found"};
 }
 
