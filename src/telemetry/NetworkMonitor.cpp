@@ -1,9 +1,9 @@
 #include "NetworkMonitor.h"
 
 #include "MainThread.h"
-#include "NetworkLatencyProbe.h"
 #include "NetworkPathMonitor.h"
 #include "NetworkSpeedTest.h"
+#include "PingProbe.h"
 #include "ProcessRunner.h"
 #include "WiFiDetails.h"
 #include "linux/LinuxInterfaceCounters.h"
@@ -23,6 +23,11 @@ namespace {
 constexpr int kSmoothingWindow = 3;
 
 const QString kWiFiType = QStringLiteral("WiFi");
+
+double toMbps(qint64 bytes, double seconds)
+{
+    return double(bytes) * 8 / seconds / 1'000'000;
+}
 
 unsigned long long ull(quint64 value)
 {
@@ -270,7 +275,7 @@ void NetworkMonitor::scheduleLatencyProbe()
     m_isProbeInFlight = true;
     WorkQueues::utility().start([this, runner = m_platform.runner, host = m_options.latencyHost,
                                  timeoutMs = m_options.latencyTimeoutMs, life = m_life.watch()] {
-        const auto milliseconds = NetworkLatencyProbe::measure(*runner, host, timeoutMs);
+        const auto milliseconds = PingProbe::measure(*runner, host, timeoutMs);
         MainThread::post(life, [this, milliseconds] {
             m_isProbeInFlight = false;
             if (milliseconds) {
@@ -305,7 +310,7 @@ void NetworkMonitor::runDownloadTest()
 
 void NetworkMonitor::applyDownloadResult(qint64 bytes, double seconds)
 {
-    const double mbps = double(bytes) * 8 / seconds / 1'000'000;
+    const double mbps = toMbps(bytes, seconds);
     m_speedTestDownloadMbps = mbps;
     m_speedTestProgress = 0.55;
     m_downloadSpeed = double(bytes) / seconds;
@@ -315,7 +320,7 @@ void NetworkMonitor::applyDownloadResult(qint64 bytes, double seconds)
 
 void NetworkMonitor::applyUploadResult(qint64 bytes, double seconds)
 {
-    const double mbps = double(bytes) * 8 / seconds / 1'000'000;
+    const double mbps = toMbps(bytes, seconds);
     m_speedTestUploadMbps = mbps;
     m_speedTestProgress = 1.0;
     m_uploadSpeed = double(bytes) / seconds;

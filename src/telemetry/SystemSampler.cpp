@@ -2,7 +2,7 @@
 
 #include "AccessoryBatteryReport.h"
 #include "GraphicsDevice.h"
-#include "PingOutput.h"
+#include "PingProbe.h"
 #include "PowerSupplies.h"
 #include "ProcessRunner.h"
 #include "ToolText.h"
@@ -87,13 +87,7 @@ SystemMonitor::GPUStats SystemSampler::sampleGPU()
 
 std::optional<double> SystemSampler::runPing()
 {
-    const ProcessResult result = m_runner->run(QStringLiteral("/sbin/ping"), {"-c", "1", "1.1.1.1"}, pingTimeoutMs);
-    if (!result.started())
-        return std::nullopt;
-    const auto text = ToolText::decodeUtf8(result.standardOutput);
-    if (!text)
-        return std::nullopt;
-    return PingOutput::latency(*text);
+    return PingProbe::measure(*m_runner, QStringLiteral("1.1.1.1"), pingTimeoutMs);
 }
 
 QList<SystemMonitor::PeripheralBattery> SystemSampler::readPeripheralBatteries()

@@ -1,33 +1,11 @@
 #include "WiFiDetails.h"
 
 #include "ProcessRunner.h"
-
-#include <QStringDecoder>
+#include "ToolText.h"
 
 namespace {
 
 constexpr int kToolTimeoutMs = 15'000;
-
-std::optional<QString> decodedText(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
-
-QString trimmedOfSpacesAndTabs(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    const auto blank = [](QChar c) { return c == ' ' || c == '\t'; };
-    while (begin < end && blank(text[begin]))
-        ++begin;
-    while (end > begin && blank(text[end - 1]))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 } // namespace
 
@@ -37,7 +15,7 @@ std::optional<QString> WiFiDetails::fetchSSID(ProcessRunner& runner)
         runner.run(QStringLiteral("/usr/sbin/networksetup"), {"-getairportnetwork", "en0"}, kToolTimeoutMs);
     if (!result.started())
         return QStringLiteral("WiFi");
-    const auto text = decodedText(result.standardOutput);
+    const auto text = ToolText::decodeUtf8(result.standardOutput);
     if (!text)
         return std::nullopt;
     return networkName(*text);
@@ -49,7 +27,7 @@ std::optional<QString> WiFiDetails::fetchPHYMode(ProcessRunner& runner)
         runner.run(QStringLiteral("/usr/sbin/system_profiler"), {"SPAirPortDataType"}, kToolTimeoutMs);
     if (!result.started())
         return std::nullopt;
-    const auto text = decodedText(result.standardOutput);
+    const auto text = ToolText::decodeUtf8(result.standardOutput);
     if (!text)
         return std::nullopt;
     return phyMode(*text);
@@ -72,7 +50,7 @@ std::optional<QString> WiFiDetails::phyMode(const QString& output)
     for (const QString& line : output.split('\n')) {
         if (inCurrentNetwork && line.contains(QLatin1String("PHY Mode:"))) {
             const QStringList pieces = line.split(':');
-            const QString mode = pieces.size() >= 2 ? trimmedOfSpacesAndTabs(pieces[1]) : QString();
+            const QString mode = pieces.size() >= 2 ? ToolText::trimmedSpacesAndTabs(pieces[1]) : QString();
             return mode.isEmpty() ? std::nullopt : std::optional(mode);
         }
         if (line.contains(QLatin1String("Current Network Information:")))

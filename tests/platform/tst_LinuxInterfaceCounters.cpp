@@ -1,3 +1,4 @@
+#include "FixturePath.h"
 #include "TestMain.h"
 #include "linux/LinuxInterfaceCounters.h"
 
@@ -16,7 +17,7 @@ constexpr unsigned kUpRunning = IFF_UP | IFF_RUNNING | IFF_BROADCAST | IFF_MULTI
 
 QString netRoot()
 {
-    return QStringLiteral(QT_TESTCASE_SOURCEDIR "/fixtures/network/sys/class/net");
+    return fixturePath("network/sys/class/net");
 }
 
 LinuxInterfaceCounters::AddressReader addresses(QList<Link> links, int errorNumber = 0)

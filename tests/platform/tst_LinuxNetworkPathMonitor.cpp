@@ -1,3 +1,4 @@
+#include "FixturePath.h"
 #include "TestMain.h"
 #include "linux/DefaultRoutePath.h"
 #include "linux/LinuxNetworkPathMonitor.h"
@@ -10,7 +11,7 @@ Q_DECLARE_METATYPE(NetworkPath)
 
 namespace {
 
-const QString kFixtures = QStringLiteral(QT_TESTCASE_SOURCEDIR "/fixtures/network");
+const QString kFixtures = fixturePath("network");
 const QString kNetRoot = kFixtures + "/sys/class/net";
 
 // The interfaces that are up but carry no default route, in index order, after the routed ones.

@@ -1,37 +1,37 @@
 #include "DefaultRoutePath.h"
 
+#include "KernelFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <utility>
 #include <net/if.h>
 #include <net/if_arp.h>
 #include <net/route.h>
 
 namespace {
 
-QByteArray fileText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 bool isUp(const QString& netRoot, const QString& name)
 {
     const QString folder = netRoot + '/' + name;
     bool ok = false;
-    const uint flags = fileText(folder + "/flags").trimmed().toUInt(&ok, 16);
-    const QByteArray state = fileText(folder + "/operstate").trimmed();
+    const uint flags = KernelFile::readValue(folder + "/flags").value_or(QByteArray()).toUInt(&ok, 16);
+    const QByteArray state = KernelFile::readValue(folder + "/operstate").value_or(QByteArray());
     return ok && (flags & IFF_UP) && (state == "up" || state == "unknown");
 }
 
 QByteArray deviceType(const QString& netRoot, const QString& name)
 {
-    for (const QByteArray& line : fileText(netRoot + '/' + name + "/uevent").split('\n')) {
-        if (line.startsWith("DEVTYPE="))
-            return line.mid(8).trimmed();
-    }
-    return {};
+    QByteArray type;
+    KernelFile::forEachLine(KernelFile::read(netRoot + '/' + name + "/uevent").value_or(QByteArray()),
+                            [&](QByteArrayView line) {
+                                if (!line.startsWith("DEVTYPE="))
+                                    return true;
+                                type = line.sliced(8).trimmed().toByteArray();
+                                return false;
+                            });
+    return type;
 }
 
 struct DefaultRoute {
@@ -42,20 +42,22 @@ struct DefaultRoute {
 QList<DefaultRoute> defaultRoutes(const QString& procRoot)
 {
     QList<DefaultRoute> routes;
-    const QList<QByteArray> lines = fileText(procRoot + "/net/route").split('\n');
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QList<QByteArray> fields = lines[i].simplified().split(' ');
+    bool header = true;
+    KernelFile::forEachLine(KernelFile::read(procRoot + "/net/route").value_or(QByteArray()), [&](QByteArrayView line) {
+        if (std::exchange(header, false))
+            return true;
+        const QList<QByteArray> fields = line.toByteArray().simplified().split(' ');
         if (fields.size() < 8)
-            continue;
+            return true;
         bool flagsOk = false;
         bool metricOk = false;
         const uint flags = fields[3].toUInt(&flagsOk, 16);
         const uint metric = fields[6].toUInt(&metricOk);
-        if (!flagsOk || !metricOk || !(flags & RTF_UP) || (flags & RTF_REJECT))
-            continue;
-        if (fields[1] == "00000000" && fields[7] == "00000000")
+        if (flagsOk && metricOk && (flags & RTF_UP) && !(flags & RTF_REJECT) && fields[1] == "00000000"
+            && fields[7] == "00000000")
             routes.append({QString::fromUtf8(fields[0]), metric});
-    }
+        return true;
+    });
     std::stable_sort(routes.begin(), routes.end(),
                      [](const DefaultRoute& a, const DefaultRoute& b) { return a.metric < b.metric; });
     return routes;
@@ -64,7 +66,7 @@ QList<DefaultRoute> defaultRoutes(const QString& procRoot)
 QStringList interfacesByIndex(const QString& netRoot)
 {
     QStringList names = QDir(netRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
-    const auto index = [&](const QString& name) { return fileText(netRoot + '/' + name + "/ifindex").trimmed().toUInt(); };
+    const auto index = [&](const QString& name) { return KernelFile::readInteger(netRoot + '/' + name + "/ifindex").value_or(0); };
     std::stable_sort(names.begin(), names.end(),
                      [&](const QString& a, const QString& b) { return index(a) < index(b); });
     return names;
@@ -80,7 +82,7 @@ NetworkPath::Kind DefaultRoutePath::interfaceKind(const QString& netRoot, const 
         return NetworkPath::Kind::WiFi;
     if (devType == "wwan")
         return NetworkPath::Kind::Cellular;
-    switch (fileText(folder + "/type").trimmed().toInt()) {
+    switch (KernelFile::readInteger(folder + "/type").value_or(-1)) {
     case ARPHRD_LOOPBACK:
         return NetworkPath::Kind::Loopback;
     case ARPHRD_ETHER:

@@ -1,5 +1,7 @@
 #include "LinuxInterfaceCounters.h"
 
+#include "KernelFile.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
@@ -8,13 +10,12 @@
 
 namespace {
 
-std::optional<quint64> readNumber(const QString& path)
+// Counters are unsigned 64-bit, beyond what a signed reading holds.
+std::optional<quint64> readCounter(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+    const auto text = KernelFile::readValue(path);
     bool ok = false;
-    const quint64 value = file.readAll().trimmed().toULongLong(&ok);
+    const quint64 value = text ? text->toULongLong(&ok) : 0;
     return ok ? std::optional(value) : std::nullopt;
 }
 
@@ -58,7 +59,7 @@ InterfaceCounters::Listing LinuxInterfaceCounters::list()
     }
 
     struct Indexed {
-        quint64 index;
+        qint64 index;
         Entry entry;
     };
     QList<Indexed> found;
@@ -67,11 +68,11 @@ InterfaceCounters::Listing LinuxInterfaceCounters::list()
         if (!flags || !LinkAddresses::qualifies(*flags))
             continue;
         const QString folder = m_netRoot + '/' + name;
-        const auto received = readNumber(folder + "/statistics/rx_bytes");
-        const auto sent = readNumber(folder + "/statistics/tx_bytes");
+        const auto received = readCounter(folder + "/statistics/rx_bytes");
+        const auto sent = readCounter(folder + "/statistics/tx_bytes");
         if (!received || !sent)
             continue;
-        found.append({readNumber(folder + "/ifindex").value_or(0), {name, *received, *sent}});
+        found.append({KernelFile::readInteger(folder + "/ifindex").value_or(0), {name, *received, *sent}});
     }
     std::stable_sort(found.begin(), found.end(), [](const Indexed& a, const Indexed& b) {
         return a.index != b.index ? a.index < b.index : a.entry.name < b.entry.name;

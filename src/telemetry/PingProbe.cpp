@@ -1,0 +1,16 @@
+#include "PingProbe.h"
+
+#include "PingOutput.h"
+#include "ProcessRunner.h"
+#include "ToolText.h"
+
+std::optional<double> PingProbe::measure(ProcessRunner& runner, const QString& host, int timeoutMs)
+{
+    const ProcessResult result = runner.run(QStringLiteral("/sbin/ping"), {"-c", "1", host}, timeoutMs);
+    if (!result.started())
+        return std::nullopt;
+    const auto text = ToolText::decodeUtf8(result.standardOutput);
+    if (!text)
+        return std::nullopt;
+    return PingOutput::latency(*text);
+}
