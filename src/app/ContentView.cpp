@@ -34,6 +34,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_sessionLogger(platform.host),
       m_launchAgent(*platform.processRunner, platform.homeDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
+      m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner}, {}),
       m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory)
 {
     setObjectName("contentView");
@@ -69,7 +70,8 @@ ContentView::~ContentView()
 
 ScreenServices ContentView::screenServices()
 {
-    return {&m_scanner, &m_settingsStore, &m_uninstall, &m_monitor, &m_optimizer, &m_sessionLogger, &m_platform};
+    return {&m_scanner, &m_settingsStore, &m_uninstall, &m_monitor, &m_optimizer, &m_sessionLogger, &m_networkMonitor,
+            &m_platform};
 }
 
 void ContentView::showRootView(AppScreenState state, bool animated)
@@ -203,6 +205,7 @@ void ContentView::updateRootState()
 void ContentView::startMonitors()
 {
     m_monitor.startMonitoring();
+    m_networkMonitor.startMonitoring();
 }
 
 void ContentView::checkScheduledCleanup(const QDateTime& now)
@@ -224,6 +227,7 @@ void ContentView::shutdownServices()
 {
     m_cleanupTimer.stop();
     m_monitor.stopMonitoring();
+    m_networkMonitor.stopMonitoring();
     m_sessionLogger.stopLogging();
     m_optimizer.cleanup();
 }

@@ -8,6 +8,7 @@
 #include "storage/CleanUninstall.h"
 #include "storage/LaunchAgent.h"
 #include "storage/SettingsStore.h"
+#include "telemetry/NetworkMonitor.h"
 #include "telemetry/SessionLogger.h"
 #include "telemetry/SystemMonitor.h"
 #include "tuning/SystemOptimizer.h"
@@ -42,6 +43,7 @@ public:
     SystemMonitor& monitor() { return m_monitor; }
     SystemOptimizer& optimizer() { return m_optimizer; }
     SessionLogger& sessionLogger() { return m_sessionLogger; }
+    NetworkMonitor& networkMonitor() { return m_networkMonitor; }
 
     void selectScreen(AppScreen screen);
     // The action of "Get Started".
@@ -80,6 +82,7 @@ private:
     SessionLogger m_sessionLogger;
     LaunchAgent m_launchAgent;
     SettingsStore m_settingsStore;
+    NetworkMonitor m_networkMonitor;
     CleanUninstall m_uninstall;
 
     AppScreen m_selectedScreen = AppScreen::dashboard;

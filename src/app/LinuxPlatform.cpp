@@ -6,6 +6,8 @@
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
 #include "linux/LinuxHostStatistics.h"
+#include "linux/LinuxInterfaceCounters.h"
+#include "linux/LinuxNetworkPathMonitor.h"
 #include "linux/LinuxPowerSupplies.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
@@ -34,6 +36,8 @@ LinuxPlatform::LinuxPlatform()
         [runner, processControl](LinuxWorkspace* workspace) { delete workspace; });
     m_services.scripts = std::shared_ptr<LinuxAppleScriptRunner>(
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
+    m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
+    m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.applicationPath = QCoreApplication::applicationFilePath();

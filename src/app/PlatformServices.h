@@ -8,6 +8,8 @@ class Defaults;
 class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
+class InterfaceCounters;
+class NetworkPathMonitor;
 class PowerSupplies;
 class ProcessControl;
 class ProcessRunner;
@@ -28,6 +30,8 @@ struct PlatformServices {
     std::shared_ptr<ProcessControl> processControl;
     std::shared_ptr<Workspace> workspace;
     std::shared_ptr<AppleScriptRunner> scripts;
+    std::shared_ptr<InterfaceCounters> interfaceCounters;
+    std::shared_ptr<NetworkPathMonitor> pathMonitor;
     QString homeDirectory;
     QString appSupportDirectory;
     // The executable the log-in launch agent starts.

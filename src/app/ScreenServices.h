@@ -2,6 +2,7 @@
 
 class CleanUninstall;
 class DiskScanner;
+class NetworkMonitor;
 class SessionLogger;
 class SettingsStore;
 class SystemMonitor;
@@ -17,5 +18,6 @@ struct ScreenServices {
     SystemMonitor* monitor = nullptr;
     SystemOptimizer* optimizer = nullptr;
     SessionLogger* sessionLogger = nullptr;
+    NetworkMonitor* networkMonitor = nullptr;
     const PlatformServices* platform = nullptr;
 };

@@ -151,11 +151,14 @@ private slots:
     {
         auto view = launch();
         QVERIFY(!view->monitor().isMonitoring());
+        QVERIFY(!view->networkMonitor().isMonitoring());
         QTest::mouseClick(view->findChild<GradientButton*>("getStartedButton"), Qt::LeftButton);
         settle();
         QVERIFY(view->monitor().isMonitoring());
+        QVERIFY(view->networkMonitor().isMonitoring());
         view->shutdownServices();
         QVERIFY(!view->monitor().isMonitoring());
+        QVERIFY(!view->networkMonitor().isMonitoring());
 
         m_platform = std::make_unique<FakePlatform>(m_dir->path());
         ContentView later(m_platform->services());

@@ -4,6 +4,8 @@
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
 #include "FakeHostStatistics.h"
+#include "FakeInterfaceCounters.h"
+#include "FakeNetworkPathMonitor.h"
 #include "FakePowerSupplies.h"
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
@@ -40,6 +42,8 @@ struct FakePlatform {
         s.processControl = processControl;
         s.workspace = workspace;
         s.scripts = scripts;
+        s.interfaceCounters = interfaceCounters;
+        s.pathMonitor = pathMonitor;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
@@ -60,4 +64,6 @@ struct FakePlatform {
     std::shared_ptr<FakeProcessControl> processControl = std::make_shared<FakeProcessControl>();
     std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
+    std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
+    std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
 };
