@@ -4,24 +4,11 @@
 class TestAppScreen : public QObject {
     Q_OBJECT
 private slots:
-    void casesInStripOrder()
-    {
-        QStringList titles;
-        for (const AppScreen screen : AppScreens::allCases())
-            titles.append(AppScreens::rawValue(screen));
-        QCOMPARE(titles, (QStringList{"Dashboard", "Optimizers", "Resolution", "Frame Limiter", "Cleaner", "Menu Bar",
-                                      "Game Profiles", "Background Freeze", "Assistant", "AI Connect", "System",
-                                      "Settings"}));
-    }
-
     void fromRawValue_data()
     {
         QTest::addColumn<QString>("raw");
         QTest::addColumn<int>("expected"); // -1: none
         QTest::newRow("Frame Limiter") << "Frame Limiter" << int(AppScreen::frameLimiter);
-        QTest::newRow("Dashboard") << "Dashboard" << int(AppScreen::dashboard);
-        QTest::newRow("AI Connect") << "AI Connect" << int(AppScreen::aiConnect);
-        QTest::newRow("Settings") << "Settings" << int(AppScreen::settings);
         QTest::newRow("lower case") << "frame limiter" << -1;
         QTest::newRow("no space") << "FrameLimiter" << -1;
         QTest::newRow("trailing space") << "Settings " << -1;

@@ -26,7 +26,7 @@ private slots:
         QCOMPARE(window.size(), QSize(1600, 1000));
     }
 
-    void quitCommandUsesThePlatformShortcut()
+    void quitShortcutAndFinishedUninstallTerminateTheApp()
     {
         FakePlatform platform(m_dir.path());
         MainWindow window(platform.services());
@@ -43,16 +43,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keySequence(&window, quit->shortcut());
         QCOMPARE(terminations, 1);
-    }
-
-    void finishedUninstallQuitsThroughTheSameRequest()
-    {
-        FakePlatform platform(m_dir.path());
-        MainWindow window(platform.services());
-        int terminations = 0;
-        window.setTerminateApp([&] { ++terminations; });
         emit window.contentView()->terminateRequested();
-        QCOMPARE(terminations, 1);
+        QCOMPARE(terminations, 2);
     }
 
     void launchTurnsOffWindowRestoration()
