@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QSaveFile>
 
 namespace {
@@ -32,4 +34,20 @@ bool AtomicFile::write(const QString& path, const QByteArray& contents)
 bool AtomicFile::writePrivate(const QString& path, const QByteArray& contents)
 {
     return writeWith(path, contents, true);
+}
+
+std::optional<QString> AtomicFile::moveAside(const QString& path)
+{
+    const QString stem = path + QStringLiteral(".unreadable-")
+                         + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    // Two files set aside within one millisecond get a counter.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString target = attempt == 0 ? stem : stem + u'-' + QString::number(attempt);
+        if (QFile::exists(target))
+            continue;
+        if (QFile::rename(path, target))
+            return target;
+        return std::nullopt;
+    }
+    return std::nullopt;
 }

@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <QVariantMap>
 
-namespace {
-
-bool isInteger(const QVariant& v)
+bool Defaults::isInteger(const QVariant& v)
 {
     switch (v.typeId()) {
     case QMetaType::Int:
@@ -18,8 +16,6 @@ bool isInteger(const QVariant& v)
         return false;
     }
 }
-
-} // namespace
 
 bool Defaults::isStorable(const QVariant& value)
 {

@@ -32,6 +32,8 @@ public:
     std::optional<QVariantMap> dictionary(const QString& key) const;
 
     static bool isStorable(const QVariant& value);
+    // Whether the value is one of the integer kinds (not a double).
+    static bool isInteger(const QVariant& value);
 
     // The process's standard defaults, kept in the file Paths::defaultsFile() names.
     static Defaults& standard();

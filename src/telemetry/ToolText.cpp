@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QStringDecoder>
+#include <limits>
 
 std::optional<QString> ToolText::decodeUtf8(const QByteArray& bytes)
 {
@@ -39,6 +40,14 @@ std::optional<double> ToolText::toDouble(const QString& text)
 
 std::optional<int> ToolText::toInteger(const QString& text)
 {
+    const auto value = toInteger64(text);
+    if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(*value);
+}
+
+std::optional<qint64> ToolText::toInteger64(const QString& text)
+{
     const qsizetype digitsStart = (!text.isEmpty() && (text[0] == u'+' || text[0] == u'-')) ? 1 : 0;
     if (digitsStart == text.size())
         return std::nullopt;
@@ -47,7 +56,7 @@ std::optional<int> ToolText::toInteger(const QString& text)
             return std::nullopt;
     }
     bool ok = false;
-    const int value = text.toInt(&ok);
+    const qint64 value = text.toLongLong(&ok);
     if (!ok)
         return std::nullopt;
     return value;

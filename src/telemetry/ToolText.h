@@ -16,5 +16,6 @@ QString trimmedSpacesAndTabs(const QString& text);
 std::optional<double> toDouble(const QString& text);
 // An optional sign, then ASCII digits only; nothing when empty, malformed or out of range.
 std::optional<int> toInteger(const QString& text);
+std::optional<qint64> toInteger64(const QString& text);
 
 } // namespace ToolText

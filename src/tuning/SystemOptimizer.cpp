@@ -1,6 +1,7 @@
 #include "SystemOptimizer.h"
 
 #include "GameDetector.h"
+#include "GameProfilePresets.h"
 
 #include "AppleScriptRunner.h"
 #include "MainThread.h"
@@ -12,8 +13,6 @@ namespace {
 
 const QString kPurge = QStringLiteral("/usr/sbin/purge");
 const QString kDscacheutil = QStringLiteral("/usr/bin/dscacheutil");
-const QString kDefaults = QStringLiteral("/usr/bin/defaults");
-const QString kHudKey = QStringLiteral("MetalForceHudEnabled");
 
 const QString kPreventedSleep = QStringLiteral("Prevented display sleep during gameplay");
 const QString kMuted = QStringLiteral("Muted system output for focus mode");
@@ -22,6 +21,36 @@ const QString kLowered = QStringLiteral("Lowered priority for ");
 const QString kRestoredGame = QStringLiteral("Restored game process priority");
 const QString kRestoredBackground = QStringLiteral("Restored background process priority");
 const QString kGameModeDisabled = QStringLiteral("Game Mode disabled");
+
+// Calls the completion, if any, on the main thread.
+void complete(const SystemOptimizer::StatusCompletion& completion, bool success, const QString& message)
+{
+    if (completion)
+        MainThread::post([completion, success, message] { completion(success, message); });
+}
+
+QString games(qsizetype count)
+{
+    return QString::number(count) + (count == 1 ? QStringLiteral(" game") : QStringLiteral(" games"));
+}
+
+QString metalHUDMessage(bool enabled, qsizetype changed, qsizetype failed)
+{
+    if (changed == 0) {
+        return enabled ? QStringLiteral("Could not enable Metal HUD: the setting could not be written for any of the ")
+                             + games(failed) + '.'
+                       : QStringLiteral("Could not disable Metal HUD: the setting could not be removed for any of the ")
+                             + games(failed) + '.';
+    }
+    const QString restart = QStringLiteral(" RESTART the game to see the HUD.");
+    if (failed == 0) {
+        return enabled ? QStringLiteral("Metal HUD enabled for ") + games(changed) + '.' + restart
+                       : QStringLiteral("Metal HUD disabled for all known games.");
+    }
+    const QString rest = QStringLiteral("; ") + QString::number(failed) + QStringLiteral(" could not be changed.");
+    return enabled ? QStringLiteral("Metal HUD enabled for ") + games(changed) + rest + restart
+                   : QStringLiteral("Metal HUD disabled for ") + games(changed) + rest;
+}
 
 } // namespace
 
@@ -53,6 +82,8 @@ SystemOptimizer::SystemOptimizer(const Services& services, const Timing& timing,
       m_workspace(services.workspace),
       m_runner(services.runner),
       m_scripts(services.scripts),
+      m_metal(services.runner),
+      m_dns(services.runner, services.scripts),
       m_freeMemory(services.host),
       m_priorities(services.processes),
       m_keepAwake(services.runner, timing.keepAwakeMinute)
@@ -193,17 +224,145 @@ bool SystemOptimizer::changeMute(bool muted)
     return result.succeeded;
 }
 
-void SystemOptimizer::writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled)
+bool SystemOptimizer::writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled)
 {
-    runMetalHUDDefault(m_runner, bundleIdentifier, enabled);
+    return m_metal.writeHUD(bundleIdentifier, enabled);
 }
 
-void SystemOptimizer::runMetalHUDDefault(ProcessRunner& runner, const QString& bundleIdentifier, bool enabled)
+QStringList SystemOptimizer::knownGameBundleIDs() const
 {
-    if (enabled)
-        runner.run(kDefaults, {"write", bundleIdentifier, kHudKey, "-bool", "YES"});
-    else
-        runner.run(kDefaults, {"delete", bundleIdentifier, kHudKey});
+    QSet<QString> bundles = GameProfilePresets::bundleIDs();
+    for (const RunningAppInfo& game : m_detectedGames) {
+        if (!game.bundleIdentifier.isEmpty())
+            bundles.insert(game.bundleIdentifier);
+    }
+    return QStringList(bundles.cbegin(), bundles.cend());
+}
+
+void SystemOptimizer::publishFrameLimit(std::optional<qint64> limit)
+{
+    const bool active = limit.has_value();
+    const qint64 value = limit.value_or(0);
+    if (m_frameLimitActive == active && m_frameLimitValue == value)
+        return;
+    m_frameLimitActive = active;
+    m_frameLimitValue = value;
+    emit changed();
+}
+
+void SystemOptimizer::refreshFrameLimit()
+{
+    WorkQueues::utility().start([this, life = m_life.watch(), metal = m_metal]() mutable {
+        const auto limit = metal.readFrameLimit();
+        MainThread::post(life, [this, limit] { publishFrameLimit(limit); });
+    });
+}
+
+void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
+{
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal, limit,
+                                       completion = std::move(completion)]() mutable {
+        const ProcessResult write = metal.writeFrameLimit(limit);
+        if (!write.started())
+            return complete(completion, false, write.errorString);
+        if (!write.succeeded())
+            return complete(completion, false, QStringLiteral("Failed to set frame limit"));
+        MainThread::post([this, life, limit, completion] {
+            if (life.lock())
+                publishFrameLimit(limit);
+            if (completion)
+                completion(true, QStringLiteral("FPS limited to ") + QString::number(limit));
+        });
+    });
+}
+
+void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
+{
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal,
+                                       completion = std::move(completion)]() mutable {
+        const ProcessResult removal = metal.deleteFrameLimit();
+        if (!removal.started())
+            return complete(completion, false, removal.errorString);
+        if (!removal.succeeded())
+            return complete(completion, false, QStringLiteral("Failed to remove frame limit"));
+        MainThread::post([this, life, completion] {
+            if (life.lock())
+                publishFrameLimit(std::nullopt);
+            if (completion)
+                completion(true, QStringLiteral("Frame limit removed"));
+        });
+    });
+}
+
+void SystemOptimizer::setMetalHUD(bool enabled, StatusCompletion completion)
+{
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal, bundles = knownGameBundleIDs(),
+                                       enabled, completion = std::move(completion)]() mutable {
+        if (life.expired())
+            return;
+        QStringList changed;
+        QStringList failed;
+        for (const QString& bundle : bundles)
+            (metal.writeHUD(bundle, enabled) ? changed : failed).append(bundle);
+        MainThread::post([this, life, enabled, changed, failed, completion] {
+            if (life.lock())
+                finishMetalHUD(enabled, changed, failed);
+            if (completion)
+                completion(!changed.isEmpty(), metalHUDMessage(enabled, changed.size(), failed.size()));
+        });
+    });
+}
+
+void SystemOptimizer::finishMetalHUD(bool enabled, const QStringList& changed, const QStringList& failed)
+{
+    // Every write is recorded, even a failed one, so that the clean-up tries to undo it; a default
+    // whose removal failed stays recorded for the same reason.
+    for (const QString& bundle : changed) {
+        if (enabled)
+            m_metalHUDBundleIDs.insert(bundle);
+        else
+            m_metalHUDBundleIDs.remove(bundle);
+    }
+    if (enabled) {
+        for (const QString& bundle : failed)
+            m_metalHUDBundleIDs.insert(bundle);
+    }
+    if (!changed.isEmpty())
+        publish(m_metalHUDEnabled, enabled);
+}
+
+void SystemOptimizer::refreshCurrentDNS()
+{
+    WorkQueues::utility().start([this, life = m_life.watch(), dns = m_dns]() mutable {
+        if (life.expired())
+            return;
+        const auto servers = dns.configuredServers();
+        if (servers)
+            MainThread::post(life, [this, servers] { publish(m_currentDNS, *servers); });
+    });
+}
+
+void SystemOptimizer::setDNS(const QString& provider, StatusCompletion completion)
+{
+    changeDNS([provider](DnsSwitcher& dns) { return dns.switchTo(provider); }, std::move(completion));
+}
+
+void SystemOptimizer::resetDNS(StatusCompletion completion)
+{
+    changeDNS([](DnsSwitcher& dns) { return dns.reset(); }, std::move(completion));
+}
+
+void SystemOptimizer::changeDNS(std::function<DnsSwitcher::Result(DnsSwitcher&)> change, StatusCompletion completion)
+{
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), dns = m_dns, change = std::move(change),
+                                       completion = std::move(completion)]() mutable {
+        if (life.expired())
+            return;
+        const DnsSwitcher::Result result = change(dns);
+        if (result.succeeded)
+            MainThread::post(life, [this] { refreshCurrentDNS(); });
+        complete(completion, result.succeeded, result.message);
+    });
 }
 
 double SystemOptimizer::freeMemoryGB() const
@@ -352,8 +511,8 @@ void SystemOptimizer::handleGameLaunch(const RunningApplication& application)
         return;
     const QString bundle = application.bundleIdentifier;
     if (m_metalHUDEnabled && !bundle.isEmpty() && !m_metalHUDBundleIDs.contains(bundle)) {
-        WorkQueues::utility().start([this, life = m_life.watch(), runner = &m_runner, bundle] {
-            runMetalHUDDefault(*runner, bundle, true);
+        WorkQueues::utility().start([this, life = m_life.watch(), metal = m_metal, bundle]() mutable {
+            metal.writeHUD(bundle, true);
             MainThread::post(life, [this, bundle] { m_metalHUDBundleIDs.insert(bundle); });
         });
     }
@@ -367,7 +526,7 @@ void SystemOptimizer::cleanup()
     m_autoHealTimer.stop();
     m_keepAwake.stop();
     if (m_frameLimitActive)
-        m_runner.run(kDefaults, {"delete", "-g", "MetalFPSLimit"});
+        m_metal.deleteFrameLimit();
     for (const QString& bundle : std::as_const(m_metalHUDBundleIDs))
         writeMetalHUDDefault(bundle, false);
     m_metalHUDBundleIDs.clear();

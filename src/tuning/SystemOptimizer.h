@@ -1,7 +1,9 @@
 #pragma once
 
+#include "DnsSwitcher.h"
 #include "FreeMemory.h"
 #include "KeepAwake.h"
+#include "MetalDefaults.h"
 #include "OptimizationReport.h"
 #include "PriorityLedger.h"
 #include "QuickBoostResult.h"
@@ -25,7 +27,8 @@ class ProcessRunner;
 class Workspace;
 
 // The tuning engine: running-game detection, Game Mode, keep-awake, mute, memory purge, auto-heal,
-// Quick Boost, the game-launch observer and the clean-up at quit. Lives on the main thread; its
+// Quick Boost, the Metal frame limit and HUD, DNS switching, the game-launch observer and the
+// clean-up at quit. Lives on the main thread; its
 // published state changes there only and is announced by changed(). Every completion is called
 // exactly once, on the main thread. The services it is given must outlive it and its background work.
 class SystemOptimizer : public QObject {
@@ -37,6 +40,8 @@ class SystemOptimizer : public QObject {
     Q_PROPERTY(bool autoHealEnabled READ autoHealEnabled WRITE setAutoHealEnabled NOTIFY changed)
     Q_PROPERTY(QString autoHealMessage READ autoHealMessage NOTIFY changed)
     Q_PROPERTY(bool frameLimitActive READ frameLimitActive NOTIFY changed)
+    Q_PROPERTY(qint64 frameLimitValue READ frameLimitValue NOTIFY changed)
+    Q_PROPERTY(QStringList currentDNS READ currentDNS NOTIFY changed)
 
 public:
     using RunningAppInfo = ::RunningAppInfo;
@@ -47,6 +52,7 @@ public:
     using GameModeOffCompletion = std::function<void(const QStringList& actions)>;
     using PurgeCompletion = std::function<void(bool success, const QString& message, double freedGB)>;
     using QuickBoostCompletion = std::function<void(const QuickBoostResult& result)>;
+    using StatusCompletion = std::function<void(bool success, const QString& message)>;
 
     struct Services {
         Workspace& workspace;
@@ -85,6 +91,11 @@ public:
     void setAutoHealEnabled(bool enabled);
     const QString& autoHealMessage() const { return m_autoHealMessage; }
     bool frameLimitActive() const { return m_frameLimitActive; }
+    // 0 whenever frameLimitActive() is false.
+    qint64 frameLimitValue() const { return m_frameLimitValue; }
+    // The DNS servers of the active network service as last read; empty for automatic servers.
+    const QStringList& currentDNS() const { return m_currentDNS; }
+    static const QMap<QString, QStringList>& dnsProviders() { return DnsSwitcher::providers(); }
 
     // The app setting: when on, a game launch turns Game Mode on for that game.
     bool isAutoOptimizeEnabled() const { return m_isAutoOptimizeEnabled; }
@@ -104,8 +115,27 @@ public:
     void setAntiShut(bool enabled, std::optional<int> minutes = std::nullopt);
     // Mutes or unmutes the sound output; focusModeEnabled() follows when that succeeded.
     void setFocusMode(bool enabled);
-    // Writes (on) or deletes (off) a game's forced Metal HUD default; waits for the tool.
-    void writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled);
+    // Writes (on) or deletes (off) a game's forced Metal HUD default; waits for the tool. True when
+    // that was done (see MetalDefaults::writeHUD).
+    bool writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled);
+    // The bundle identifiers of the built-in profiles and of the detected games, once each.
+    QStringList knownGameBundleIDs() const;
+
+    // The Metal frame limit. Each reads or changes the system's default in the background and
+    // publishes what it learnt; set and remove report through the completion.
+    void refreshFrameLimit();
+    void setFrameLimit(qint64 limit, StatusCompletion completion = {});
+    void removeFrameLimit(StatusCompletion completion = {});
+    // Forces the Metal HUD on or off for every known game. Fails only when no default could be
+    // changed; a partial failure is counted in the message. Nothing happens (and no completion
+    // comes) when the optimizer is gone before the work starts.
+    void setMetalHUD(bool enabled, StatusCompletion completion = {});
+
+    // DNS servers of the active network service. The switch and the reset need an administrator's
+    // password; like the refresh, they do nothing once the optimizer is gone before they start.
+    void refreshCurrentDNS();
+    void setDNS(const QString& provider, StatusCompletion completion = {});
+    void resetDNS(StatusCompletion completion = {});
     void purgeRAM(PurgeCompletion completion);
     // The given process when it runs; else the frontmost game; else the first game by name.
     std::optional<RunningApplication> targetGameApp(std::optional<qint32> pid);
@@ -136,15 +166,19 @@ protected:
 private:
     template <typename T>
     void publish(T& field, T value);
+    void publishFrameLimit(std::optional<qint64> limit);
+    void finishMetalHUD(bool enabled, const QStringList& changed, const QStringList& failed);
+    void changeDNS(std::function<DnsSwitcher::Result(DnsSwitcher&)> change, StatusCompletion completion);
     void publishDetectedGames(const QList<RunningAppInfo>& games);
     bool changeMute(bool muted);
     void handleGameLaunch(const RunningApplication& application);
     void autoHealTick();
-    static void runMetalHUDDefault(ProcessRunner& runner, const QString& bundleIdentifier, bool enabled);
 
     Workspace& m_workspace;
     ProcessRunner& m_runner;
     AppleScriptRunner& m_scripts;
+    MetalDefaults m_metal;
+    DnsSwitcher m_dns;
     FreeMemory m_freeMemory;
     PriorityLedger m_priorities;
     KeepAwake m_keepAwake;
@@ -157,6 +191,8 @@ private:
     bool m_autoHealEnabled = false;
     QString m_autoHealMessage;
     bool m_isAutoOptimizeEnabled = false;
+    qint64 m_frameLimitValue = 0;
+    QStringList m_currentDNS;
     QMetaObject::Connection m_gameLaunchObserver;
     QTimer m_autoHealTimer;
     LifeToken m_life;

@@ -14,8 +14,8 @@
 class TestableOptimizer final : public SystemOptimizer {
 public:
     using SystemOptimizer::SystemOptimizer;
-    void setMetalHUD(bool enabled) { m_metalHUDEnabled = enabled; }
-    void setFrameLimitActive(bool active) { m_frameLimitActive = active; }
+    void forceMetalHUD(bool enabled) { m_metalHUDEnabled = enabled; }
+    void forceFrameLimitActive(bool active) { m_frameLimitActive = active; }
     void recordHUDBundle(const QString& bundle) { m_metalHUDBundleIDs.insert(bundle); }
 };
 

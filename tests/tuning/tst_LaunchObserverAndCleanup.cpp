@@ -71,7 +71,7 @@ private slots:
         f.processes.add(launched.processIdentifier, launched.startTime);
         TestableOptimizer& optimizer = f.optimizer();
         optimizer.setAutoOptimizeEnabled(autoOptimize);
-        optimizer.setMetalHUD(hud);
+        optimizer.forceMetalHUD(hud);
         for (const QString& bundle : hudBundlesBefore)
             optimizer.recordHUDBundle(bundle);
         optimizer.startGameLaunchObserver();
@@ -135,8 +135,8 @@ private slots:
         optimizer.setAutoHealEnabled(true);
         optimizer.enableGameMode();
         optimizer.setAntiShut(true, 30);
-        optimizer.setMetalHUD(true);
-        optimizer.setFrameLimitActive(true);
+        optimizer.forceMetalHUD(true);
+        optimizer.forceFrameLimitActive(true);
         for (const QString& bundle : QStringList{"com.a.game", "com.b.game", "com.c.game"})
             optimizer.recordHUDBundle(bundle);
         const auto report = optimizer.lastOptimizationReport();

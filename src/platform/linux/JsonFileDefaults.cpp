@@ -3,7 +3,6 @@
 #include "AtomicFile.h"
 #include "Paths.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -144,8 +143,7 @@ void JsonFileDefaults::load()
             intact = false;
     }
     if (!intact) {
-        const QString stamp = QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss");
-        QFile::rename(m_filePath, m_filePath + ".unreadable-" + stamp);
+        AtomicFile::moveAside(m_filePath);
         return;
     }
     m_values = values;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ProcessIdentity.h"
+
+#include <QList>
+#include <QString>
+
+class Defaults;
+class ProcessControl;
+
+// The processes Background Freeze has paused, kept in the user's defaults so that they are resumed
+// even when the application ends without resuming them (a crash, a kill). The identifiers go under
+// one key as a sorted array of integers; each one's start time goes under a second key, a
+// dictionary from the identifier's decimal text to the start time, so that a later start resumes a
+// process only while it is still the one that was paused.
+class FrozenProcessStore {
+public:
+    static inline const QString pidsKey = QStringLiteral("com.quillmarsh.backgroundFreeze.frozenProcessPIDs");
+    static inline const QString startTimesKey = QStringLiteral("com.quillmarsh.backgroundFreeze.frozenProcessStartTimes");
+
+    explicit FrozenProcessStore(Defaults& defaults);
+
+    // Replaces the stored list with these processes.
+    void save(const QList<ProcessIdentity>& processes);
+
+    // Sends SIGCONT to every stored process that is still the same process, then removes both keys,
+    // whatever they held. A list with an element that is not an integer counts as empty; identifiers
+    // below 1 or above 2147483647, and those without a stored start time, are skipped. Returns how
+    // many processes were resumed.
+    static int recover(Defaults& defaults, ProcessControl& control);
+
+private:
+    Defaults& m_defaults;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "GameProfile.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The profiles file: one JSON array of every profile, in list order.
+class GameProfileFile {
+public:
+    explicit GameProfileFile(QString path);
+
+    // The profiles the file holds; nothing when it is missing, cannot be read or does not decode
+    // (an incomplete or mistyped profile spoils the whole file). Reading never changes the file.
+    std::optional<QList<GameProfile>> load() const;
+    // Replaces the file's contents in one step. A file that is there but does not decode is first
+    // set aside under a new name and kept; when that fails, nothing is written. False when nothing
+    // was written.
+    bool save(const QList<GameProfile>& profiles) const;
+
+    const QString& path() const { return m_path; }
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,171 @@
+#include "GameProfileManager.h"
+
+#include "GameProfilePresets.h"
+#include "InstalledGameScanner.h"
+#include "SystemOptimizer.h"
+
+#include "MainThread.h"
+#include "WorkQueues.h"
+#include "Workspace.h"
+#include "storage/FileManagerHelper.h"
+
+namespace {
+
+QString profilesPathOr(const QString& path)
+{
+    return path.isEmpty() ? FileManagerHelper::appSupportDirectory() + QStringLiteral("/game_profiles.json") : path;
+}
+
+} // namespace
+
+GameProfileManager::GameProfileManager(Workspace& workspace, QObject* parent)
+    : GameProfileManager(workspace, Options{}, parent)
+{
+}
+
+GameProfileManager::GameProfileManager(Workspace& workspace, Options options, QObject* parent)
+    : QObject(parent),
+      m_workspace(workspace),
+      m_file(profilesPathOr(options.profilesPath)),
+      m_scanFolders(options.scanFolders.isEmpty() ? InstalledGameScanner::standardFolders() : options.scanFolders),
+      m_presetIDs(GameProfilePresets::ids())
+{
+    loadProfiles();
+    scanInstalledGames();
+}
+
+const QList<GameProfile>& GameProfileManager::presets()
+{
+    return GameProfilePresets::all();
+}
+
+void GameProfileManager::loadProfiles()
+{
+    if (const auto stored = m_file.load()) {
+        m_profiles = *stored;
+        emit changed();
+        return;
+    }
+    if (m_profiles.isEmpty()) {
+        m_profiles = presets();
+        emit changed();
+    }
+}
+
+std::optional<GameProfile> GameProfileManager::profile(const QString& id) const
+{
+    for (const GameProfile& candidate : m_profiles) {
+        if (candidate.id == id)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+void GameProfileManager::updateProfile(const GameProfile& profile)
+{
+    for (GameProfile& stored : m_profiles) {
+        if (stored.id == profile.id) {
+            stored = profile;
+            emit changed();
+            save();
+            return;
+        }
+    }
+}
+
+void GameProfileManager::deleteProfile(qsizetype index)
+{
+    if (index < 0 || index >= m_profiles.size())
+        return;
+    m_profiles.removeAt(index);
+    emit changed();
+    save();
+}
+
+void GameProfileManager::addProfile(const GameProfile& profile)
+{
+    m_profiles.append(profile);
+    emit changed();
+    save();
+}
+
+void GameProfileManager::deactivateProfile()
+{
+    if (!m_activatedProfileID && !m_activeGameName)
+        return;
+    m_activatedProfileID.reset();
+    m_activeGameName.reset();
+    emit changed();
+}
+
+void GameProfileManager::save()
+{
+    m_file.save(m_profiles);
+}
+
+std::optional<GameProfile> GameProfileManager::detectRunningGame() const
+{
+    for (const RunningApplication& application : m_workspace.runningApplications()) {
+        if (application.localizedName.isEmpty())
+            continue;
+        for (const GameProfile& candidate : m_profiles) {
+            if (candidate.matches(application.localizedName, application.bundleIdentifier))
+                return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+void GameProfileManager::applyProfile(const GameProfile& profile, SystemOptimizer& optimizer)
+{
+    m_activatedProfileID = profile.id;
+    m_activeGameName = profile.name;
+    emit changed();
+    if (profile.frameLimit >= 1)
+        optimizer.setFrameLimit(profile.frameLimit);
+    else
+        optimizer.removeFrameLimit();
+    if (profile.enableAntiShut)
+        optimizer.setAntiShut(true);
+    if (profile.enableFocusMode)
+        optimizer.setFocusMode(true);
+    if (profile.autoActivateGameMode)
+        optimizer.enableGameMode();
+}
+
+void GameProfileManager::startLaunchMonitoring()
+{
+    if (m_launchObserver)
+        return;
+    m_launchObserver = connect(&m_workspace, &Workspace::applicationLaunched, this, &GameProfileManager::handleAppLaunch);
+}
+
+void GameProfileManager::removeLaunchObserver()
+{
+    disconnect(m_launchObserver);
+    m_launchObserver = {};
+}
+
+void GameProfileManager::handleAppLaunch()
+{
+    const auto running = detectRunningGame();
+    if (!running)
+        return;
+    const auto current = profile(running->id);
+    if (!current || !m_optimizer)
+        return;
+    applyProfile(*current, *m_optimizer);
+}
+
+void GameProfileManager::scanInstalledGames()
+{
+    WorkQueues::utility().start([this, life = m_life.watch(), folders = m_scanFolders, profiles = m_profiles] {
+        if (life.expired())
+            return;
+        const QStringList found = InstalledGameScanner::scan(folders, profiles);
+        MainThread::post(life, [this, found] {
+            m_installedGames = found;
+            emit changed();
+        });
+    });
+}
