@@ -36,7 +36,7 @@ std::optional<qint64> wholeNumber(const QJsonValue& value)
 
 bool GameProfile::matches(const QString& name, const QString& bundleIdentifier) const
 {
-    if (bundleIDs.contains(bundleIdentifier))
+    if (!bundleIdentifier.isEmpty() && bundleIDs.contains(bundleIdentifier))
         return true;
     return std::any_of(processNames.cbegin(), processNames.cend(), [&name](const QString& fragment) {
         return !fragment.isEmpty() && name.contains(fragment, Qt::CaseInsensitive);

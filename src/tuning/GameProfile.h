@@ -25,7 +25,8 @@ struct GameProfile {
     bool autoActivateGameMode = false;
 
     // An application belongs to the profile when its bundle identifier is one of bundleIDs, or else
-    // its name contains one of processNames without regard to case. An empty fragment matches nothing.
+    // its name contains one of processNames without regard to case. Empty entries match nothing:
+    // most applications have no bundle identifier, and every name contains the empty text.
     bool matches(const QString& name, const QString& bundleIdentifier) const;
 
     // Every field under its own name; reading needs all ten with their types and ignores other keys.

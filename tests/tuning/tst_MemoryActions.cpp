@@ -2,9 +2,7 @@
 #include "MainThread.h"
 #include "OptimizerFixture.h"
 #include "TestMain.h"
-
-#include <QSemaphore>
-#include <QThreadPool>
+#include "WorkerGate.h"
 
 namespace {
 
@@ -117,19 +115,14 @@ private slots:
     void purgeAfterTheOptimizerIsGone()
     {
         // Hold every worker so that the purge cannot start before the optimizer is released.
-        QThreadPool& pool = WorkQueues::userInitiated();
-        QSemaphore gate;
-        const int workers = pool.maxThreadCount();
-        for (int i = 0; i < workers; ++i)
-            pool.start([&gate] { gate.acquire(); });
-
+        WorkerGate gate(WorkQueues::userInitiated());
         PurgeOutcome outcome;
         {
             OptimizerFixture f;
             f.runner.respond(kPurge, {}, ProcessResult::exited(0));
             f.optimizer().purgeRAM(recordInto(outcome));
             f.release();
-            gate.release(workers);
+            gate.open();
             QTRY_COMPARE(outcome.calls, 1);
             QVERIFY(f.runner.calls().isEmpty());
         }
