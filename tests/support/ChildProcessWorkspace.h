@@ -6,7 +6,8 @@
 #include <QSet>
 
 // Shows only the processes a test started itself, so that nothing a test does with the real
-// workspace can reach any other process.
+// workspace can reach any other process. Which of them is in front may be set by the test, for
+// machines without an X display.
 class ChildProcessWorkspace final : public Workspace {
     Q_OBJECT
 public:
@@ -41,8 +42,27 @@ public:
         }
         return mine;
     }
+    // Nothing: ask the real workspace again.
+    void setFrontmost(std::optional<qint64> pid)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_frontmost = pid;
+    }
+
     std::optional<RunningApplication> frontmostApplication() override
     {
+        std::optional<qint64> chosen;
+        {
+            QMutexLocker lock(&m_mutex);
+            chosen = m_frontmost;
+        }
+        if (chosen) {
+            for (const RunningApplication& app : runningApplications()) {
+                if (app.processIdentifier == *chosen)
+                    return app;
+            }
+            return std::nullopt;
+        }
         const auto front = m_inner.frontmostApplication();
         return front && isAllowed(*front) ? front : std::nullopt;
     }
@@ -58,4 +78,5 @@ private:
     Workspace& m_inner;
     mutable QMutex m_mutex;
     QSet<qint32> m_allowed;
+    std::optional<qint64> m_frontmost;
 };
