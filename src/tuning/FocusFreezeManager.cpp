@@ -119,15 +119,20 @@ void FocusFreezeManager::refreshCandidates()
     publish(m_candidates, found);
 
     if (m_selectedCandidateIDs.isEmpty() && !m_didSelectDefaultCandidates) {
-        QSet<QString> safe;
-        for (const FreezeCandidate& candidate : std::as_const(m_candidates)) {
-            if (candidate.risk == FreezeCandidate::Risk::Safe)
-                safe.insert(candidate.id);
-        }
-        publish(m_selectedCandidateIDs, safe);
+        publish(m_selectedCandidateIDs, safeCandidateIDs());
         m_didSelectDefaultCandidates = true;
     }
     saveSelection();
+}
+
+QSet<QString> FocusFreezeManager::safeCandidateIDs() const
+{
+    QSet<QString> safe;
+    for (const FreezeCandidate& candidate : m_candidates) {
+        if (candidate.risk == FreezeCandidate::Risk::Safe)
+            safe.insert(candidate.id);
+    }
+    return safe;
 }
 
 void FocusFreezeManager::evaluateFrontmost()
@@ -229,12 +234,7 @@ void FocusFreezeManager::toggleCandidate(const QString& candidateID)
 
 void FocusFreezeManager::selectSafeOnly()
 {
-    QSet<QString> safe;
-    for (const FreezeCandidate& candidate : std::as_const(m_candidates)) {
-        if (candidate.risk == FreezeCandidate::Risk::Safe)
-            safe.insert(candidate.id);
-    }
-    publish(m_selectedCandidateIDs, safe);
+    publish(m_selectedCandidateIDs, safeCandidateIDs());
     m_didSelectDefaultCandidates = true;
     saveSelection();
     resumeDeselected();

@@ -90,6 +90,7 @@ private:
     template <typename T>
     void publish(T& field, T value);
     FreezeRules::Context context() const;
+    QSet<QString> safeCandidateIDs() const;
     void startObserving();
     void evaluateFrontmost();
     void freezeSelected();
