@@ -268,6 +268,9 @@ void FocusFreezeManager::saveSelection()
 {
     QStringList ids(m_selectedCandidateIDs.cbegin(), m_selectedCandidateIDs.cend());
     ids.sort();
+    // Saved once a second while on; the file is rewritten only when the selection changed.
+    if (m_defaults.array(selectedCandidatesKey) == QVariant(ids).toList())
+        return;
     m_defaults.setValue(selectedCandidatesKey, ids);
 }
 

@@ -21,6 +21,8 @@ void FrozenProcessStore::save(const QList<ProcessIdentity>& processes)
         pids.append(qint64(process.pid));
         startTimes.insert(QString::number(process.pid), qint64(process.startTime));
     }
+    if (m_defaults.array(pidsKey) == pids && m_defaults.dictionary(startTimesKey) == startTimes)
+        return;
     m_defaults.setValue(startTimesKey, startTimes);
     m_defaults.setValue(pidsKey, pids);
 }

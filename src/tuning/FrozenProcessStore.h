@@ -20,7 +20,7 @@ public:
 
     explicit FrozenProcessStore(Defaults& defaults);
 
-    // Replaces the stored list with these processes.
+    // Replaces the stored list with these processes; writes nothing when it holds them already.
     void save(const QList<ProcessIdentity>& processes);
 
     // Sends SIGCONT to every stored process that is still the same process, then removes both keys,
