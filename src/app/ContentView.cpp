@@ -5,6 +5,7 @@
 #include "WelcomeScreen.h"
 #include "storage/CleanupSchedule.h"
 #include "storage/SecureLocalStore.h"
+#include "tuning/FocusFreezeManager.h"
 #include "style/AnimatedBackground.h"
 
 #include "Defaults.h"
@@ -35,8 +36,12 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_launchAgent(*platform.processRunner, platform.homeDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
       m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner}, {}),
+      m_gameProfileManager(*platform.workspace,
+                           GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json", {}}),
       m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory)
 {
+    // A previous run that ended without resuming what it paused must not leave those processes stopped.
+    FocusFreezeManager::recoverPausedProcesses(*platform.defaults, *platform.processControl);
     setObjectName("contentView");
     setMinimumSize(1000, 650);
 
@@ -71,7 +76,7 @@ ContentView::~ContentView()
 ScreenServices ContentView::screenServices()
 {
     return {&m_scanner, &m_settingsStore, &m_uninstall, &m_monitor, &m_optimizer, &m_sessionLogger, &m_networkMonitor,
-            &m_platform};
+            &m_gameProfileManager, &m_platform};
 }
 
 void ContentView::showRootView(AppScreenState state, bool animated)
@@ -179,6 +184,12 @@ void ContentView::hideEvent(QHideEvent* event)
 
 void ContentView::bootstrapServices()
 {
+    m_gameProfileManager.setOptimizer(&m_optimizer);
+    m_gameProfileManager.startLaunchMonitoring();
+    if (const auto running = m_gameProfileManager.detectRunningGame()) {
+        if (const auto profile = m_gameProfileManager.profile(running->id))
+            m_gameProfileManager.applyProfile(*profile, m_optimizer);
+    }
     bootstrapIfNeeded();
 }
 
@@ -220,6 +231,7 @@ void ContentView::suspendWrites()
 {
     m_writesSuspended = true;
     m_settingsStore.suspendWrites();
+    m_gameProfileManager.suspendWrites();
     m_cleanupTimer.stop();
 }
 
@@ -230,4 +242,5 @@ void ContentView::shutdownServices()
     m_networkMonitor.stopMonitoring();
     m_sessionLogger.stopLogging();
     m_optimizer.cleanup();
+    m_gameProfileManager.removeLaunchObserver();
 }

@@ -11,6 +11,7 @@
 #include "telemetry/NetworkMonitor.h"
 #include "telemetry/SessionLogger.h"
 #include "telemetry/SystemMonitor.h"
+#include "tuning/GameProfileManager.h"
 #include "tuning/SystemOptimizer.h"
 
 #include <QDateTime>
@@ -44,6 +45,7 @@ public:
     SystemOptimizer& optimizer() { return m_optimizer; }
     SessionLogger& sessionLogger() { return m_sessionLogger; }
     NetworkMonitor& networkMonitor() { return m_networkMonitor; }
+    GameProfileManager& gameProfileManager() { return m_gameProfileManager; }
 
     void selectScreen(AppScreen screen);
     // The action of "Get Started".
@@ -83,6 +85,7 @@ private:
     LaunchAgent m_launchAgent;
     SettingsStore m_settingsStore;
     NetworkMonitor m_networkMonitor;
+    GameProfileManager m_gameProfileManager;
     CleanUninstall m_uninstall;
 
     AppScreen m_selectedScreen = AppScreen::dashboard;

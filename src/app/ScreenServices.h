@@ -2,6 +2,7 @@
 
 class CleanUninstall;
 class DiskScanner;
+class GameProfileManager;
 class NetworkMonitor;
 class SessionLogger;
 class SettingsStore;
@@ -19,5 +20,6 @@ struct ScreenServices {
     SystemOptimizer* optimizer = nullptr;
     SessionLogger* sessionLogger = nullptr;
     NetworkMonitor* networkMonitor = nullptr;
+    GameProfileManager* gameProfileManager = nullptr;
     const PlatformServices* platform = nullptr;
 };

@@ -100,6 +100,8 @@ void GameProfileManager::deactivateProfile()
 
 void GameProfileManager::save()
 {
+    if (m_writesSuspended)
+        return;
     m_file.save(m_profiles);
 }
 

@@ -71,6 +71,9 @@ public:
     void removeLaunchObserver();
     bool isMonitoringLaunches() const { return bool(m_launchObserver); }
 
+    // From now on the profiles file is left alone: the application's data is about to be wiped.
+    void suspendWrites() { m_writesSuspended = true; }
+
     // Looks for installed games in the background; installedGames() changes once, later.
     void scanInstalledGames();
 
@@ -85,6 +88,7 @@ private:
     GameProfileFile m_file;
     QStringList m_scanFolders;
     QList<GameProfile> m_profiles;
+    bool m_writesSuspended = false;
     std::optional<QString> m_activeGameName;
     std::optional<QString> m_activatedProfileID;
     QStringList m_installedGames;

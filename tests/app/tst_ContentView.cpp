@@ -5,8 +5,11 @@
 #include "app/ScreenTabButton.h"
 #include "app/WelcomeScreen.h"
 #include "storage/CleanupSchedule.h"
+#include "tuning/FrozenProcessStore.h"
 #include "style/GradientButton.h"
 
+#include <csignal>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -31,9 +34,11 @@ private:
     std::unique_ptr<FakePlatform> m_platform;
 
     // One launch of the application: fresh platform objects reading the same user's files.
-    std::unique_ptr<ContentView> launch(bool show = true)
+    std::unique_ptr<ContentView> launch(bool show = true, const std::function<void(FakePlatform&)>& before = {})
     {
         m_platform = std::make_unique<FakePlatform>(m_dir->path());
+        if (before)
+            before(*m_platform);
         auto view = std::make_unique<ContentView>(m_platform->services());
         if (show) {
             view->resize(1000, 650);
@@ -141,6 +146,35 @@ private slots:
         QVERIFY(launch()->monitor().isMonitoring());
     }
 
+    void startResumesWhatACrashedRunLeftPaused()
+    {
+        // pid 4100 is still the process that was paused; pid 4200 has since been reused.
+        auto view = launch(false, [](FakePlatform& platform) {
+            platform.processControl->add(4100, 77);
+            platform.processControl->add(4200, 99);
+            platform.defaults.setValue(FrozenProcessStore::pidsKey, QVariantList{4100, 4200});
+            platform.defaults.setValue(FrozenProcessStore::startTimesKey, QVariantMap{{"4100", 77}, {"4200", 55}});
+        });
+        QList<qint32> resumed;
+        for (const auto& call : m_platform->processControl->signalCalls()) {
+            if (call.signal == SIGCONT)
+                resumed.append(call.pid);
+        }
+        QCOMPARE(resumed, QList<qint32>{4100});
+        QVERIFY(!m_platform->defaults.contains(FrozenProcessStore::pidsKey));
+    }
+
+    void runningGameGetsItsProfileAtStart()
+    {
+        auto view = launch(true, [](FakePlatform& platform) {
+            platform.workspace->add(FakeWorkspace::application(4300, "Minecraft"));
+        });
+        QCOMPARE(view->gameProfileManager().activatedProfileID(), QString("minecraft"));
+        QVERIFY(view->gameProfileManager().isMonitoringLaunches());
+        view->shutdownServices();
+        QVERIFY(!view->gameProfileManager().isMonitoringLaunches());
+    }
+
     void autoOptimizeFollowsTheSetting()
     {
         auto view = launch();
@@ -231,6 +265,7 @@ private slots:
         connect(view->screenServices().uninstall, &CleanUninstall::finished, view.get(), [&] {
             store.setAutoOptimize(true);
             store.setLaunchOnStartup(true);
+            view->gameProfileManager().addProfile(GameProfile{});
             view->checkScheduledCleanup(at(3, 0));
         });
         view->screenServices().uninstall->start();
