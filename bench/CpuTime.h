@@ -20,4 +20,17 @@ inline double median(std::vector<double> samples)
     return samples[samples.size() / 2];
 }
 
+// The median thread CPU time of `runs` calls of fn, in microseconds.
+template <typename Fn>
+double medianThreadTime(int runs, Fn fn)
+{
+    std::vector<double> samples;
+    for (int i = 0; i < runs; ++i) {
+        const double start = microseconds(CLOCK_THREAD_CPUTIME_ID);
+        fn();
+        samples.push_back(microseconds(CLOCK_THREAD_CPUTIME_ID) - start);
+    }
+    return median(std::move(samples));
+}
+
 } // namespace CpuTime

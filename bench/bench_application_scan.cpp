@@ -31,17 +31,6 @@ void readEveryStat()
     }
 }
 
-template <typename Fn>
-double measure(int runs, Fn fn)
-{
-    std::vector<double> samples;
-    for (int i = 0; i < runs; ++i) {
-        const double start = CpuTime::microseconds(CLOCK_THREAD_CPUTIME_ID);
-        fn();
-        samples.push_back(CpuTime::microseconds(CLOCK_THREAD_CPUTIME_ID) - start);
-    }
-    return CpuTime::median(samples);
-}
 
 } // namespace
 
@@ -51,16 +40,16 @@ int main(int argc, char* argv[])
     const int scans = argc > 1 ? std::max(10, atoi(argv[1])) : 200;
     const QStringList folders = DesktopEntryIndex::standardFolders();
 
-    const double floor = measure(scans, readEveryStat);
-    const double index = measure(10, [&folders] { DesktopEntryIndex entries(folders); });
+    const double floor = CpuTime::medianThreadTime(scans, readEveryStat);
+    const double index = CpuTime::medianThreadTime(10, [&folders] { DesktopEntryIndex entries(folders); });
     int applications = 0;
-    const double cold = measure(10, [&] {
+    const double cold = CpuTime::medianThreadTime(10, [&] {
         LinuxApplicationScanner scanner("/proc", {});
         applications = int(scanner.scan().applications.size());
     });
     LinuxApplicationScanner scanner("/proc", folders);
     scanner.scan();
-    const double warm = measure(scans, [&scanner] { scanner.scan(); });
+    const double warm = CpuTime::medianThreadTime(scans, [&scanner] { scanner.scan(); });
 
     std::printf("processes: %d, applications: %d\n", int(QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs).size()),
                 applications);

@@ -14,22 +14,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-namespace {
-
-template <typename Fn>
-double measure(int runs, Fn fn)
-{
-    std::vector<double> samples;
-    for (int i = 0; i < runs; ++i) {
-        const double start = CpuTime::microseconds(CLOCK_THREAD_CPUTIME_ID);
-        fn();
-        samples.push_back(CpuTime::microseconds(CLOCK_THREAD_CPUTIME_ID) - start);
-    }
-    return CpuTime::median(samples);
-}
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
@@ -42,8 +26,8 @@ int main(int argc, char* argv[])
     FocusFreezeManager manager({workspace, control, defaults});
 
     workspace.runningApplications();
-    const double scan = measure(ticks, [&workspace] { workspace.runningApplications(); });
-    const double refresh = measure(ticks, [&manager] { manager.refreshCandidates(); });
+    const double scan = CpuTime::medianThreadTime(ticks, [&workspace] { workspace.runningApplications(); });
+    const double refresh = CpuTime::medianThreadTime(ticks, [&manager] { manager.refreshCandidates(); });
     std::printf("applications: %d, candidates: %d\n", int(workspace.runningApplications().size()),
                 int(manager.candidates().size()));
     std::printf("scan of the running applications: %8.0f us\n", scan);
