@@ -1,5 +1,3 @@
-#include "FakeDefaults.h"
-#include "FakeProcessRunner.h"
 #include "TestMain.h"
 #include "storage/CleanUninstall.h"
 
@@ -20,12 +18,10 @@ private slots:
     void removeItem_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("nothing there") << "none";
-        QTest::newRow("file") << "file";
-        QTest::newRow("folder with contents") << "folder";
-        QTest::newRow("link to a folder") << "link";
-        QTest::newRow("dangling link") << "dangling";
+        for (const char* kind : {"nothing there", "file", "folder with contents", "link to a folder", "dangling link"})
+            QTest::newRow(kind) << QString(kind);
     }
+
     void removeItem()
     {
         QFETCH(QString, kind);
@@ -35,48 +31,15 @@ private slots:
         const QString path = dir.path() + "/item";
         if (kind == "file")
             QVERIFY(makeFile(path));
-        else if (kind == "folder")
+        else if (kind == "folder with contents")
             QVERIFY(makeFile(path + "/sub/deep.txt"));
-        else if (kind == "link")
-            QVERIFY(QFile::link(target, path));
-        else if (kind == "dangling")
-            QVERIFY(QFile::link(dir.path() + "/gone", path));
+        else if (kind.endsWith("link"))
+            QVERIFY(QFile::link(kind == "dangling link" ? dir.path() + "/gone" : target, path));
 
         QVERIFY(CleanUninstall::removeItem(path));
-        const QFileInfo after(path);
-        QVERIFY(!after.exists() && !after.isSymLink());
+        QVERIFY(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink());
         // A link is removed, never what it points to.
         QVERIFY(QFileInfo::exists(target + "/precious.txt"));
-    }
-
-    void legacyPathsAreTheEightOfEarlierVersions()
-    {
-        QCOMPARE(CleanUninstall::legacyPaths.size(), 8);
-        QVERIFY(!CleanUninstall::legacyPaths.contains("Library/Application Support/brindlecove.Quillmarsh"));
-        QCOMPARE(CleanUninstall::legacyKeys.size(), 6);
-    }
-
-    void runsOnceAndReportsOnTheMainThread()
-    {
-        QTemporaryDir dir;
-        FakeProcessRunner runner;
-        FakeDefaults defaults;
-        defaults.setValue("QuillMarshFirstRun", true);
-        defaults.setValue("kept elsewhere", 1);
-        QVERIFY(makeFile(dir.path() + "/support/.secure/a.bin"));
-        CleanUninstall uninstall(runner, defaults, dir.path() + "/home", dir.path() + "/support");
-        QSignalSpy started(&uninstall, &CleanUninstall::started);
-        QSignalSpy finished(&uninstall, &CleanUninstall::finished);
-
-        uninstall.start();
-        uninstall.start();
-        QCOMPARE(started.count(), 1);
-        QTRY_COMPARE(finished.count(), 1);
-        QCOMPARE(finished.first().first().toBool(), true);
-        QCOMPARE(defaults.domainRemovals(), 1);
-        QVERIFY(defaults.all().isEmpty());
-        QVERIFY(!QFileInfo::exists(dir.path() + "/support"));
-        QCOMPARE(runner.calls().size(), 5);
     }
 };
 
