@@ -73,7 +73,7 @@ private slots:
 
     void ramUsagePercent_data()
     {
-        QTest::addColumn<QList<quint64>>("pages"); // free, active, inactive, wire, purgeable, speculative, compressor
+        QTest::addColumn<QList<quint64>>("pages"); // in the order VirtualMemoryStatistics declares them
         QTest::addColumn<double>("percent");
         const quint64 huge = quint64(1) << 62;
         QTest::newRow("active, wired and compressed are in use") << QList<quint64>{15, 10, 30, 20, 5, 10, 10} << 40.0;

@@ -49,12 +49,12 @@ private slots:
 
     void ramArithmetic_data()
     {
-        // Pages of 16 kB, 65536 to the gigabyte: free, inactive, speculative, purgeable.
+        // Pages of 16 kB, 65536 to the gigabyte: free, inactive, cached, purgeable.
         QTest::addColumn<QList<quint64>>("pages");
         QTest::addColumn<quint64>("physical");
         QTest::addColumn<QString>("figures"); // available and used gigabytes, percent used
 
-        QTest::newRow("available is free, inactive, speculative and purgeable")
+        QTest::newRow("available is the free, inactive, cached and purgeable pages")
             << QList<quint64>{65536, 131072, 32768, 32768} << 16 * kGiB << "4 12 75";
         QTest::newRow("more available than installed gives 0 used") << QList<quint64>{65536 * 20, 0, 0, 0} << 16 * kGiB
                                                                      << "20 0 0";
@@ -67,6 +67,7 @@ private slots:
         QFETCH(QList<quint64>, pages);
         QFETCH(quint64, physical);
         QFETCH(QString, figures);
+        // free, active, inactive, wired, purgeable, cached, compressed
         VirtualMemoryStatistics statistics{pages[0], 65536 * 3, pages[1], 65536 / 2, pages[3], pages[2], 65536 / 4};
         const SystemMonitor::RAMStats ram = SystemSampler::ramStats(statistics, 16384, physical);
         QCOMPARE(QStringLiteral("%1 %2 %3").arg(ram.available).arg(ram.used).arg(ram.percent), figures);
