@@ -77,7 +77,8 @@ private slots:
         const SensorReadings found = LinuxHardwareSensors(fixturePath(sys)).read();
         QStringList parts;
         for (const SensorFan& fan : found.fans)
-            parts.append(QStringLiteral("fan %1/%2/%3").arg(fan.current).arg(fan.minimum.value_or(-1)).arg(fan.maximum.value_or(-1)));
+            parts.append(
+                QStringLiteral("fan %1/%2/%3").arg(fan.current).arg(fan.minimum.value_or(-1)).arg(fan.maximum.value_or(-1)));
         for (const SensorTemperature& temperature : found.temperatures)
             parts.append(QStringLiteral("%1=%2").arg(temperature.name).arg(temperature.celsius));
         QCOMPARE(parts.join("; "), readings);

@@ -34,7 +34,7 @@ private slots:
         QCOMPARE(report.fans, (QList<FanSpeed>{{0, 1200, 1000, 5000}}));
         QCOMPARE(report.cpuTemp, 52.5);
         QCOMPARE(report.gpuTemp, 40.0);
-        QCOMPARE(runner.calls().last().commandLine(), QString("/usr/sbin/system_profiler SPSensorsDataType -detailLevel mini"));
+        QCOMPARE(runner.commandLines().last(), "/usr/sbin/system_profiler SPSensorsDataType -detailLevel mini");
         QVERIFY(runner.calls().last().timeoutMs > 0);
         QCOMPARE(sensors.reads(), 1);
     }

@@ -206,16 +206,18 @@ private slots:
         QTest::addColumn<NetworkPath>("update");
         QTest::addColumn<QString>("state"); // connected, type, active interface, primary interface
 
-        QTest::newRow("Wi-Fi") << NetworkPath{true, {Kind::WiFi}, {{"wlan0", Kind::WiFi}}} << "1 WiFi wlan0 wlan0";
+        const Kind wifi = Kind::WiFi;
+        const Kind wired = Kind::WiredEthernet;
+        QTest::newRow("Wi-Fi") << NetworkPath{true, {wifi}, {{"wlan0", wifi}}} << "1 WiFi wlan0 wlan0";
         QTest::newRow("wired and Wi-Fi at once: Wi-Fi is named, the first used interface is active")
-            << NetworkPath{true, {Kind::WiredEthernet, Kind::WiFi}, {{"eth0", Kind::WiredEthernet}, {"wlan0", Kind::WiFi}}}
-            << "1 WiFi eth0 eth0";
-        QTest::newRow("wired") << NetworkPath{true, {Kind::WiredEthernet}, {{"wlan0", Kind::WiFi}, {"enp3s0", Kind::WiredEthernet}}}
+            << NetworkPath{true, {wired, wifi}, {{"eth0", wired}, {"wlan0", wifi}}} << "1 WiFi eth0 eth0";
+        QTest::newRow("wired") << NetworkPath{true, {wired}, {{"wlan0", wifi}, {"enp3s0", wired}}}
                                << "1 Ethernet enp3s0 enp3s0";
-        QTest::newRow("cellular") << NetworkPath{true, {Kind::Cellular}, {{"wwan0", Kind::Cellular}}} << "1 Cellular wwan0 wwan0";
-        QTest::newRow("unsatisfied") << NetworkPath{false, {}, {{"wlan0", Kind::WiFi}}} << "0 Unknown  en0";
+        QTest::newRow("cellular") << NetworkPath{true, {Kind::Cellular}, {{"wwan0", Kind::Cellular}}}
+                                  << "1 Cellular wwan0 wwan0";
+        QTest::newRow("unsatisfied") << NetworkPath{false, {}, {{"wlan0", wifi}}} << "0 Unknown  en0";
         QTest::newRow("used kind not among the available interfaces")
-            << NetworkPath{true, {Kind::WiFi}, {{"eth0", Kind::WiredEthernet}}} << "1 WiFi  en0";
+            << NetworkPath{true, {wifi}, {{"eth0", wired}}} << "1 WiFi  en0";
     }
 
     void pathUpdate()

@@ -73,22 +73,23 @@ private slots:
 
     void ramUsagePercent_data()
     {
-        QTest::addColumn<QList<quint64>>("pages"); // in the order VirtualMemoryStatistics declares them
+        QTest::addColumn<std::optional<VirtualMemoryStatistics>>("pages");
         QTest::addColumn<double>("percent");
+        // Free, active, inactive, wired, purgeable, cached and compressed pages.
         const quint64 huge = quint64(1) << 62;
-        QTest::newRow("active, wired and compressed are in use") << QList<quint64>{15, 10, 30, 20, 5, 10, 10} << 40.0;
-        QTest::newRow("all zero") << QList<quint64>{0, 0, 0, 0, 0, 0, 0} << 0.0;
-        QTest::newRow("huge counts do not wrap") << QList<quint64>{0, huge, huge, huge, 0, huge, 0} << 50.0;
-        QTest::newRow("unreadable") << QList<quint64>{} << 0.0;
+        QTest::newRow("active, wired and compressed are in use")
+            << std::optional(VirtualMemoryStatistics{15, 10, 30, 20, 5, 10, 10}) << 40.0;
+        QTest::newRow("all zero") << std::optional(VirtualMemoryStatistics{}) << 0.0;
+        QTest::newRow("huge counts do not wrap")
+            << std::optional(VirtualMemoryStatistics{0, huge, huge, huge, 0, huge, 0}) << 50.0;
+        QTest::newRow("unreadable") << std::optional<VirtualMemoryStatistics>() << 0.0;
     }
 
     void ramUsagePercent()
     {
-        QFETCH(QList<quint64>, pages);
+        QFETCH(std::optional<VirtualMemoryStatistics>, pages);
         QFETCH(double, percent);
-        m_host->setVirtualMemory(std::nullopt);
-        if (!pages.isEmpty())
-            m_host->setVirtualMemory(VirtualMemoryStatistics{pages[0], pages[1], pages[2], pages[3], pages[4], pages[5], pages[6]});
+        m_host->setVirtualMemory(pages);
         QCOMPARE(SessionLogger::ramUsagePercent(*m_host), percent);
     }
 };

