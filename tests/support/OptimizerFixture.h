@@ -8,21 +8,10 @@
 #include "WorkQueues.h"
 #include "tuning/SystemOptimizer.h"
 
-#include <memory>
-
-// Gives tests the frame-limit and HUD state that the later operations keep.
-class TestableOptimizer final : public SystemOptimizer {
-public:
-    using SystemOptimizer::SystemOptimizer;
-    void forceMetalHUD(bool enabled) { m_metalHUDEnabled = enabled; }
-    void forceFrameLimitActive(bool active) { m_frameLimitActive = active; }
-    void recordHUDBundle(const QString& bundle) { m_metalHUDBundleIDs.insert(bundle); }
-};
+#include <QCoreApplication>
 
 // An optimizer over fakes: nothing it does reaches the real system. Timers are short.
-class OptimizerFixture {
-public:
-    static constexpr std::chrono::milliseconds kAutoHealInterval{20};
+struct OptimizerFixture {
     static constexpr std::chrono::milliseconds kMinute{5};
 
     FakeWorkspace workspace;
@@ -30,36 +19,29 @@ public:
     FakeProcessRunner runner;
     FakeAppleScriptRunner scripts;
     FreeMemorySequence memory;
+    SystemOptimizer optimizer{{workspace, processes, runner, scripts, memory}, {std::chrono::milliseconds(20), kMinute}};
 
-    explicit OptimizerFixture(HostStatistics* host = nullptr)
-        : m_optimizer(std::make_unique<TestableOptimizer>(
-            SystemOptimizer::Services{workspace, processes, runner, scripts, host ? *host : memory},
-            SystemOptimizer::Timing{kAutoHealInterval, kMinute}))
+    // Background work uses the fakes; it must be over before they go.
+    ~OptimizerFixture() { WorkQueues::drain(); }
+
+    // Lets background work finish and hand its results to the main thread.
+    static void settle()
     {
-    }
-    ~OptimizerFixture()
-    {
-        // Background work uses the fakes; it must be over before they go.
         WorkQueues::drain();
-        m_optimizer.reset();
+        QCoreApplication::processEvents();
     }
-
-    TestableOptimizer& optimizer() { return *m_optimizer; }
-    // Drops the optimizer as the root view does when it goes; background work may still be queued.
-    void release() { m_optimizer.reset(); }
-
-    // Runs the application in the workspace, as a process of this user.
-    void run(const RunningApplication& app, int nice = 0)
+    // Runs the applications in the workspace, as processes of this user.
+    void run(const QList<RunningApplication>& apps, int nice = 0)
     {
-        workspace.add(app);
-        processes.add(app.processIdentifier, app.startTime, nice);
+        for (const RunningApplication& app : apps) {
+            workspace.add(app);
+            processes.add(app.processIdentifier, app.startTime, nice);
+        }
     }
-    void run(const QList<RunningApplication>& apps)
-    {
-        for (const RunningApplication& app : apps)
-            run(app);
-    }
-
-private:
-    std::unique_ptr<TestableOptimizer> m_optimizer;
 };
+
+inline RunningApplication app(qint32 pid, const QString& name, const QString& bundle = {},
+                              RunningApplication::ActivationPolicy policy = RunningApplication::ActivationPolicy::Regular)
+{
+    return FakeWorkspace::application(pid, name, bundle, policy);
+}

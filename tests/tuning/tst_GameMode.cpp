@@ -1,296 +1,361 @@
 #include "OptimizerFixture.h"
 #include "TestMain.h"
+#include "tuning/GameDetector.h"
+
+#include <QPointer>
 
 namespace {
 
+using Policy = RunningApplication::ActivationPolicy;
+using Change = PriorityLedger::Change;
+using Minutes = std::optional<int>;
+
 const QString kSleep = "Prevented display sleep during gameplay";
 const QString kMuted = "Muted system output for focus mode";
-
-RunningApplication app(qint32 pid, const QString& name, const QString& bundle = {},
-                       RunningApplication::ActivationPolicy policy = RunningApplication::ActivationPolicy::Regular)
-{
-    return FakeWorkspace::application(pid, name, bundle, policy);
-}
-
-struct Outcome {
-    bool called = false;
-    bool success = false;
-    QStringList lines;
-};
+const QString kDefaults = "/usr/bin/defaults";
 
 } // namespace
 
 class TestGameMode : public QObject {
     Q_OBJECT
 private slots:
-    void enable_data()
+    void gameTest_data()
     {
-        QTest::addColumn<QList<RunningApplication>>("running");
-        QTest::addColumn<qint32>("pid");       // 0: choose automatically
-        QTest::addColumn<qint32>("frontmost"); // 0: none
-        QTest::addColumn<bool>("keepAwakeStarts");
-        QTest::addColumn<bool>("muteWorks");
-        QTest::addColumn<bool>("privileged");
-        QTest::addColumn<int>("niceLimit");
-        QTest::addColumn<QList<qint32>>("foreign");
-        QTest::addColumn<QStringList>("lines");
-
-        const QList<RunningApplication> usual{app(10, "Steam", "com.valvesoftware.steam"), app(11, "Discord"),
-                                              app(12, "Safari")};
-        QTest::newRow("every step takes effect")
-            << usual << 0 << 0 << true << true << true << 0 << QList<qint32>{}
-            << QStringList{kSleep, kMuted, "Raised priority for Steam", "Lowered priority for Discord",
-                           "Lowered priority for Safari"};
-        QTest::newRow("keep-awake cannot start")
-            << usual << 0 << 0 << false << true << true << 0 << QList<qint32>{}
-            << QStringList{kMuted, "Raised priority for Steam", "Lowered priority for Discord",
-                           "Lowered priority for Safari"};
-        QTest::newRow("mute fails")
-            << usual << 0 << 0 << true << false << true << 0 << QList<qint32>{}
-            << QStringList{kSleep, "Raised priority for Steam", "Lowered priority for Discord",
-                           "Lowered priority for Safari"};
-        QTest::newRow("may lower and raise back, may not boost")
-            << usual << 0 << 0 << true << true << false << 20 << QList<qint32>{}
-            << QStringList{kSleep, kMuted, "Lowered priority for Discord", "Lowered priority for Safari"};
-        QTest::newRow("ordinary user without a nice limit")
-            << usual << 0 << 0 << false << true << false << 0 << QList<qint32>{} << QStringList{kMuted};
-        QTest::newRow("nothing takes effect")
-            << usual << 0 << 0 << false << false << false << 0 << QList<qint32>{} << QStringList{};
-        QTest::newRow("another user's processes are left alone")
-            << usual << 0 << 0 << true << true << true << 0 << QList<qint32>{10, 11}
-            << QStringList{kSleep, kMuted, "Lowered priority for Safari"};
-        QTest::newRow("background applications in workspace order, no game")
-            << QList{app(20, "Google Chrome"), app(21, "Notes"), app(22, "Discord")} << 0 << 0 << true << true
-            << true << 0 << QList<qint32>{}
-            << QStringList{kSleep, kMuted, "Lowered priority for Google Chrome", "Lowered priority for Discord"};
-        QTest::newRow("names must match exactly")
-            << QList{app(30, "Discord Helper"), app(31, "google chrome"), app(32, "Slack")} << 0 << 0 << true
-            << true << true << 0 << QList<qint32>{} << QStringList{kSleep, kMuted, "Lowered priority for Slack"};
-        QTest::newRow("a chosen game on the background list is raised, not lowered")
-            << usual << 11 << 0 << true << true << true << 0 << QList<qint32>{}
-            << QStringList{kSleep, kMuted, "Raised priority for Discord", "Lowered priority for Safari"};
-        QTest::newRow("a nameless chosen process")
-            << QList{app(40, "")} << 40 << 0 << true << true << true << 0 << QList<qint32>{}
-            << QStringList{kSleep, kMuted, "Raised priority for game"};
-        QTest::newRow("the frontmost game is preferred")
-            << QList{app(50, "Steam"), app(51, "Minecraft")} << 0 << 50 << true << true << true << 0
-            << QList<qint32>{} << QStringList{kSleep, kMuted, "Raised priority for Steam"};
-        QTest::newRow("else the first game by name")
-            << QList{app(50, "Steam"), app(51, "Minecraft")} << 0 << 0 << true << true << true << 0
-            << QList<qint32>{} << QStringList{kSleep, kMuted, "Raised priority for Minecraft"};
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("bundle");
+        QTest::addColumn<bool>("game");
+        QTest::newRow("keyword in the name, any case") << "CALL OF DUTY" << "" << true;
+        QTest::newRow("keyword inside a word") << "Endgame Studio" << "" << true;
+        QTest::newRow("keyword in the bundle identifier") << "Player" << "com.unity3d.player" << true;
+        QTest::newRow("name and bundle joined by one blank") << "Red" << "dead.redemption" << true;
+        QTest::newRow("words without the blank") << "Callofduty" << "" << false;
+        QTest::newRow("the dot of battle.net is literal") << "Battlexnet" << "" << false;
+        QTest::newRow("ordinary application") << "Notes" << "com.apple.Notes" << false;
     }
 
-    void enable()
+    void gameTest()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, bundle);
+        QFETCH(bool, game);
+        QCOMPARE(GameDetector::isGame(name, bundle), game);
+    }
+
+    void detection_data()
+    {
+        QTest::addColumn<QList<RunningApplication>>("running");
+        QTest::addColumn<QList<qint32>>("expected");
+        RunningApplication ended = app(9, "Minecraft");
+        ended.isTerminated = true;
+        QTest::newRow("ordered by name without regard to case")
+            << QList{app(3, "Steam"), app(4, "apex legends"), app(5, "Minecraft")} << QList<qint32>{4, 5, 3};
+        QTest::newRow("equal names keep the workspace order")
+            << QList{app(7, "steam"), app(2, "STEAM"), app(5, "Steam")} << QList<qint32>{7, 2, 5};
+        QTest::newRow("only regular, running, named applications with a process")
+            << QList{app(10, "Game Helper", "", Policy::Accessory), app(11, "gamed", "", Policy::Prohibited), ended,
+                     app(12, "", "com.acme.game"), app(0, "Roblox"), app(13, "Roblox"), app(14, "Safari")}
+            << QList<qint32>{13};
+    }
+
+    void detection()
     {
         QFETCH(QList<RunningApplication>, running);
-        QFETCH(qint32, pid);
-        QFETCH(qint32, frontmost);
+        QFETCH(QList<qint32>, expected);
+        QList<qint32> found;
+        for (const RunningAppInfo& game : GameDetector::gamesAmong(running))
+            found.append(game.id);
+        QCOMPARE(found, expected);
+    }
+
+    void gameMode_data()
+    {
+        QTest::addColumn<bool>("keepAwakeStarts");
+        QTest::addColumn<bool>("muteWorks");
+        QTest::addColumn<int>("niceLimit"); // of every process: 30 allows -10, 20 allows raising back to 2
+        QTest::addColumn<qint32>("pid");       // 0: choose automatically
+        QTest::addColumn<qint32>("frontmost"); // 0: none
+        QTest::addColumn<QStringList>("lines");
+
+        // Running: Steam 10, Discord 11, Safari 12, Minecraft 13, a nameless 14, Discord Helper 15.
+        const QString discord = "Lowered priority for Discord";
+        const QString safari = "Lowered priority for Safari";
+        QTest::newRow("every step; the first game by name; background names matched exactly")
+            << true << true << 30 << 0 << 0
+            << QStringList{kSleep, kMuted, "Raised priority for Minecraft", discord, safari};
+        QTest::newRow("keep-awake cannot start")
+            << false << true << 30 << 0 << 0 << QStringList{kMuted, "Raised priority for Minecraft", discord, safari};
+        QTest::newRow("mute fails")
+            << true << false << 30 << 0 << 0 << QStringList{kSleep, "Raised priority for Minecraft", discord, safari};
+        QTest::newRow("may lower and raise back, may not boost")
+            << true << true << 20 << 0 << 0 << QStringList{kSleep, kMuted, discord, safari};
+        QTest::newRow("nothing takes effect") << false << false << 0 << 0 << 0 << QStringList{};
+        QTest::newRow("the frontmost game is preferred")
+            << true << true << 30 << 0 << 10 << QStringList{kSleep, kMuted, "Raised priority for Steam", discord, safari};
+        QTest::newRow("a chosen background application is raised, not lowered")
+            << true << true << 30 << 11 << 10 << QStringList{kSleep, kMuted, "Raised priority for Discord", safari};
+        QTest::newRow("a nameless chosen process")
+            << true << true << 30 << 14 << 0 << QStringList{kSleep, kMuted, "Raised priority for game", discord, safari};
+    }
+
+    void gameMode()
+    {
         QFETCH(bool, keepAwakeStarts);
         QFETCH(bool, muteWorks);
-        QFETCH(bool, privileged);
         QFETCH(int, niceLimit);
-        QFETCH(QList<qint32>, foreign);
+        QFETCH(qint32, pid);
+        QFETCH(qint32, frontmost);
         QFETCH(QStringList, lines);
 
         OptimizerFixture f;
-        for (const RunningApplication& a : running) {
-            f.workspace.add(a);
-            f.processes.add(a.processIdentifier, a.startTime, 0, !foreign.contains(a.processIdentifier));
-            f.processes.setNiceLimit(a.processIdentifier, niceLimit);
-        }
+        f.run({app(10, "Steam"), app(11, "Discord"), app(12, "Safari"), app(13, "Minecraft"), app(14, ""),
+               app(15, "Discord Helper")},
+              2);
+        for (qint32 id = 10; id <= 15; ++id)
+            f.processes.setNiceLimit(id, niceLimit);
         if (frontmost)
             f.workspace.setFrontmost(frontmost);
         f.runner.setHeldStartFails(!keepAwakeStarts);
         if (!muteWorks)
             f.scripts.setFailure("no sound server");
-        f.processes.setPrivileged(privileged);
-        SystemOptimizer& optimizer = f.optimizer();
+        SystemOptimizer& o = f.optimizer;
 
-        Outcome outcome;
-        optimizer.enableGameMode(pid ? std::optional(pid) : std::nullopt, [&outcome](bool success, const QStringList& l) {
-            QVERIFY(!outcome.called);
-            outcome = {true, success, l};
+        std::optional<std::pair<bool, QStringList>> on;
+        o.enableGameMode(pid ? std::optional(pid) : std::nullopt, [&on](bool success, const QStringList& actions) {
+            QVERIFY(!on);
+            on = {success, actions};
         });
+        QCOMPARE(on, std::optional(std::pair(!lines.isEmpty(), lines)));
+        QCOMPARE(o.gameModeEnabled(), !lines.isEmpty());
+        QCOMPARE(o.antiShutEnabled(), keepAwakeStarts);
+        QCOMPARE(o.focusModeEnabled(), muteWorks);
+        QCOMPARE(o.lastOptimizationReport() ? o.lastOptimizationReport()->actions : QStringList(), lines);
+        const qsizetype raised = lines.filter("Raised").size();
+        const qsizetype lowered = lines.filter("Lowered").size();
+        QCOMPARE(o.boostedPIDs().size(), raised);
+        QCOMPARE(o.throttledPIDs().size(), lowered);
+        for (const qint32 id : o.boostedPIDs())
+            QCOMPARE(f.processes.niceOf(id), -10);
+        for (const qint32 id : o.throttledPIDs())
+            QCOMPARE(f.processes.niceOf(id), 10);
 
-        QVERIFY(outcome.called);
-        QCOMPARE(outcome.lines, lines);
-        QCOMPARE(outcome.success, !lines.isEmpty());
-        QCOMPARE(optimizer.gameModeEnabled(), !lines.isEmpty());
-        QCOMPARE(optimizer.antiShutEnabled(), keepAwakeStarts);
-        QCOMPARE(optimizer.focusModeEnabled(), muteWorks);
-        QCOMPARE(f.scripts.sources(), QStringList{"set volume output muted"});
-        if (lines.isEmpty()) {
-            QVERIFY(!optimizer.lastOptimizationReport());
-        } else {
-            QVERIFY(optimizer.lastOptimizationReport());
-            QCOMPARE(optimizer.lastOptimizationReport()->title, "Game Mode enabled");
-            QCOMPARE(optimizer.lastOptimizationReport()->actions, lines);
-        }
-        const qsizetype raised = lines.filter("Raised priority for ").size();
-        const qsizetype lowered = lines.filter("Lowered priority for ").size();
-        QCOMPARE(optimizer.boostedPIDs().size(), raised);
-        QCOMPARE(optimizer.throttledPIDs().size(), lowered);
-        for (const qint32 boosted : optimizer.boostedPIDs())
-            QCOMPARE(f.processes.niceOf(boosted), -10);
-        for (const qint32 throttled : optimizer.throttledPIDs())
-            QCOMPARE(f.processes.niceOf(throttled), 10);
-    }
-
-    void enablingTwice()
-    {
-        OptimizerFixture f;
-        f.run({app(101, "Steam"), app(102, "Discord"), app(103, "Spotify")});
-        f.processes.setPrivileged(true);
-        QStringList first;
-        QStringList second;
-        f.optimizer().enableGameMode({}, [&first](bool, const QStringList& l) { first = l; });
-        f.optimizer().enableGameMode({}, [&second](bool, const QStringList& l) { second = l; });
-
-        QCOMPARE(second.filter("Lowered"), first.filter("Lowered"));
-        QCOMPARE(second.filter("Lowered").size(), 2);
-        QCOMPARE(f.optimizer().throttledPIDs(), (QSet<qint32>{102, 103}));
-        QCOMPARE(f.optimizer().boostedPIDs(), QSet<qint32>{101});
-        // The keep-awake process of the first call still runs and is not started again.
-        QCOMPARE(f.runner.heldStarts().size(), 1);
-        QVERIFY(second.contains(kSleep));
-    }
-
-    void reclaimedMemory_data()
-    {
-        QTest::addColumn<std::optional<double>>("before");
-        QTest::addColumn<std::optional<double>>("after");
-        QTest::addColumn<std::optional<double>>("reclaimed");
-        QTest::newRow("grew") << std::optional(4.0) << std::optional(4.5) << std::optional(0.5);
-        QTest::newRow("fell") << std::optional(4.0) << std::optional(3.0) << std::optional(0.0);
-        QTest::newRow("first reading failed")
-            << std::optional<double>() << std::optional(4.0) << std::optional<double>();
-        QTest::newRow("second reading failed")
-            << std::optional(4.0) << std::optional<double>() << std::optional<double>();
-    }
-
-    void reclaimedMemory()
-    {
-        QFETCH(std::optional<double>, before);
-        QFETCH(std::optional<double>, after);
-        QFETCH(std::optional<double>, reclaimed);
-        OptimizerFixture f;
-        f.memory.setReadings({before, after});
-        f.optimizer().enableGameMode();
-        QVERIFY(f.optimizer().lastOptimizationReport());
-        QCOMPARE(f.optimizer().lastOptimizationReport()->reclaimedRAMGB, reclaimed);
-    }
-
-    void disableRestoresEarlierPriorities()
-    {
-        OptimizerFixture f;
-        f.run(app(101, "Steam"), 3);
-        f.run(app(102, "Discord"), -2);
-        f.run(app(103, "Slack"), 0);
-        f.processes.setPrivileged(true);
-        f.optimizer().enableGameMode();
-        QCOMPARE(f.processes.niceOf(101), -10);
-        QVERIFY(f.optimizer().antiShutEnabled());
-        QSignalSpy keepAwakeEnded(f.runner.lastHeld(), &HeldProcess::finished);
-
-        QStringList lines;
-        bool called = false;
-        f.optimizer().disableGameMode([&](const QStringList& l) {
-            QVERIFY(!called);
-            called = true;
-            lines = l;
-        });
-
-        QVERIFY(called);
-        QCOMPARE(lines, (QStringList{"Restored game process priority", "Restored background process priority",
-                                     "Restored background process priority", "Game Mode disabled"}));
-        QCOMPARE(f.processes.niceOf(101), 3);
-        QCOMPARE(f.processes.niceOf(102), -2);
-        QCOMPARE(f.processes.niceOf(103), 0);
-        QVERIFY(f.optimizer().boostedPIDs().isEmpty());
-        QVERIFY(f.optimizer().throttledPIDs().isEmpty());
-        QVERIFY(!f.optimizer().gameModeEnabled());
-        QVERIFY(!f.optimizer().antiShutEnabled());
-        QCOMPARE(keepAwakeEnded.size(), 1);
-        QVERIFY(!f.optimizer().focusModeEnabled());
-        QCOMPARE(*f.optimizer().lastOptimizationReport(),
-                 (OptimizationReport{"Game Mode disabled", lines, std::nullopt}));
-    }
-
-    void disableWithNothingChanged()
-    {
-        OptimizerFixture f;
-        QStringList lines;
-        f.optimizer().disableGameMode([&lines](const QStringList& l) { lines = l; });
-        QCOMPARE(lines, QStringList{"Game Mode disabled"});
-        QCOMPARE(f.scripts.sources(), QStringList{"set volume output muted false"});
-        QVERIFY(!f.optimizer().antiShutEnabled());
-        QCOMPARE(f.optimizer().lastOptimizationReport()->title, "Game Mode disabled");
-        QVERIFY(!f.optimizer().lastOptimizationReport()->reclaimedRAMGB);
+        QStringList off;
+        o.disableGameMode([&off](const QStringList& actions) { off.append(actions); });
+        QCOMPARE(off, QStringList(raised, "Restored game process priority")
+                          + QStringList(lowered, "Restored background process priority") + QStringList{"Game Mode disabled"});
+        for (qint32 id = 10; id <= 15; ++id)
+            QCOMPARE(f.processes.niceOf(id), 2);
+        QVERIFY(!o.gameModeEnabled() && !o.antiShutEnabled() && !o.focusModeEnabled());
+        QVERIFY(o.boostedPIDs().isEmpty() && o.throttledPIDs().isEmpty());
+        QCOMPARE(f.scripts.sources(), (QStringList{"set volume output muted", "set volume output muted false"}));
     }
 
     void restoreSkipsARecycledProcessId()
     {
         OptimizerFixture f;
-        f.run(app(7, "Steam"), 0);
-        f.run(app(8, "Discord"), 4);
+        f.run({app(7, "Steam"), app(8, "Discord")}, 4);
         f.processes.setPrivileged(true);
-        f.optimizer().enableGameMode();
-        QCOMPARE(f.optimizer().throttledPIDs(), QSet<qint32>{8});
+        f.optimizer.enableGameMode();
+        QCOMPARE(f.optimizer.throttledPIDs(), QSet<qint32>{8});
 
         // Discord quit and an unrelated process took its identifier.
         f.processes.recycle(8, 5555);
         QStringList lines;
-        f.optimizer().disableGameMode([&lines](const QStringList& l) { lines = l; });
-
+        f.optimizer.disableGameMode([&lines](const QStringList& l) { lines = l; });
         QCOMPARE(lines, (QStringList{"Restored game process priority", "Game Mode disabled"}));
+        QCOMPARE(f.processes.niceOf(7), 4);
         QCOMPARE(f.processes.niceOf(8), 0);
-        QVERIFY(f.optimizer().throttledPIDs().isEmpty());
+        QVERIFY(f.optimizer.throttledPIDs().isEmpty());
     }
 
-    void target_data()
+    void priorityLedger_data()
     {
-        QTest::addColumn<QList<RunningApplication>>("running");
-        QTest::addColumn<qint32>("pid");
-        QTest::addColumn<qint32>("frontmost");
-        QTest::addColumn<qint32>("chosen"); // 0: none
-
-        const QList<RunningApplication> games{app(5, "Steam"), app(6, "Notes"), app(7, "Minecraft")};
-        QTest::newRow("the given process, game or not") << games << 6 << 5 << 6;
-        QTest::newRow("a quit process falls back to the frontmost game") << games << 99 << 5 << 5;
-        QTest::newRow("a frontmost non-game is passed over") << games << 99 << 6 << 7;
-        QTest::newRow("first game by name") << games << 0 << 0 << 7;
-        QTest::newRow("no game") << QList{app(6, "Notes")} << 0 << 6 << 0;
-        QTest::newRow("a frontmost accessory is not a detected game")
-            << QList{app(5, "Steam"), app(8, "Game Overlay", "", RunningApplication::ActivationPolicy::Accessory)}
-            << 0 << 8 << 5;
+        QTest::addColumn<int>("niceLimit");
+        QTest::addColumn<int>("original");
+        QTest::addColumn<int>("nice");
+        QTest::addColumn<QString>("owner");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("raised") << 30 << 5 << -10 << "" << true;
+        QTest::newRow("lowered: the limit allows raising back") << 20 << 0 << 19 << "" << true;
+        QTest::newRow("not lowered: RLIMIT_NICE forbids raising back") << 19 << 0 << 19 << "" << false;
+        QTest::newRow("another user's process") << 40 << 0 << 19 << "other user" << false;
+        QTest::newRow("this process") << 40 << 0 << -10 << "this process" << false;
     }
 
-    void target()
+    void priorityLedger()
     {
-        QFETCH(QList<RunningApplication>, running);
-        QFETCH(qint32, pid);
-        QFETCH(qint32, frontmost);
-        QFETCH(qint32, chosen);
+        QFETCH(int, niceLimit);
+        QFETCH(int, original);
+        QFETCH(int, nice);
+        QFETCH(QString, owner);
+        QFETCH(bool, applied);
+        FakeProcessControl control;
+        control.add(100, 7, original, owner != "other user");
+        control.setNiceLimit(100, niceLimit);
+        if (owner == "this process")
+            control.setOwnProcessId(100);
+        PriorityLedger ledger(control);
+        const Change change = nice < original ? Change::Boosted : Change::Throttled;
+
+        // A repeated change keeps the first original.
+        QCOMPARE(ledger.apply({100, 7}, nice, change), applied);
+        QCOMPARE(ledger.apply({100, 7}, nice, change), applied);
+        QCOMPARE(control.niceOf(100), applied ? nice : original);
+        QCOMPARE(ledger.processIds(change), applied ? QSet<qint32>{100} : QSet<qint32>{});
+        QCOMPARE(ledger.restore(change), applied ? 1 : 0);
+        QCOMPARE(control.niceOf(100), original);
+        QVERIFY(ledger.processIds(change).isEmpty());
+    }
+
+    void keepAwake_data()
+    {
+        QTest::addColumn<Minutes>("minutes");
+        QTest::addColumn<Minutes>("again");     // asked again while it runs
+        QTest::addColumn<Minutes>("scheduled"); // minutes until it ends by itself
+        QTest::addColumn<QString>("end");
+        QTest::newRow("no minutes, stopped") << Minutes() << Minutes() << Minutes() << "stop";
+        QTest::newRow("0 minutes schedule nothing") << Minutes(0) << Minutes() << Minutes() << "stop";
+        QTest::newRow("a later count replaces the first, then expires") << Minutes(30) << Minutes(2) << Minutes(2)
+                                                                        << "expiry";
+        QTest::newRow("a later 0 keeps the first; the child exits") << Minutes(30) << Minutes(0) << Minutes(30)
+                                                                    << "child exit";
+    }
+
+    void keepAwake()
+    {
+        QFETCH(Minutes, minutes);
+        QFETCH(Minutes, again);
+        QFETCH(Minutes, scheduled);
+        QFETCH(QString, end);
         OptimizerFixture f;
-        f.run(running);
-        if (frontmost)
-            f.workspace.setFrontmost(frontmost);
-        const auto target = f.optimizer().targetGameApp(pid ? std::optional(pid) : std::nullopt);
-        QCOMPARE(target ? target->processIdentifier : 0, chosen);
+        SystemOptimizer& o = f.optimizer;
+        o.setAntiShut(true, minutes);
+        o.setAntiShut(true, again);
+        QVERIFY(o.antiShutEnabled());
+        QCOMPARE(f.runner.heldStarts().size(), 1);
+        QCOMPARE(f.runner.heldStarts().first().commandLine(), "/usr/bin/caffeinate -d");
+        QCOMPARE(o.keepAwakeExpiry(), scheduled ? std::optional(*scheduled * OptimizerFixture::kMinute) : std::nullopt);
+
+        QPointer<FakeHeldProcess> child = f.runner.lastHeld();
+        QSignalSpy childEnded(child, &HeldProcess::finished);
+        QSignalSpy changed(&o, &SystemOptimizer::changed);
+        if (end == "stop")
+            o.setAntiShut(false);
+        else if (end == "child exit")
+            child->exitOnItsOwn();
+        QTRY_VERIFY(!o.antiShutEnabled());
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(childEnded.size(), 1);
+        QVERIFY(!o.keepAwakeExpiry());
+        QTRY_VERIFY(!child);
+        o.setAntiShut(true);
+        QCOMPARE(f.runner.heldStarts().size(), 2);
     }
 
-    void detectionPublishesLater()
+    void launchObserver_data()
+    {
+        QTest::addColumn<RunningApplication>("launched");
+        QTest::addColumn<bool>("autoOptimize");
+        QTest::addColumn<bool>("hud");
+        QTest::addColumn<bool>("gameMode");
+        QTest::addColumn<bool>("hudWrite");
+
+        // Switching the HUD on wrote the default of every preset's game, Steam's among them.
+        const auto steam = app(40, "Steam", "com.valve.steam");
+        QTest::newRow("a game, auto-optimise on") << steam << true << false << true << false;
+        QTest::newRow("a game, auto-optimise off") << steam << false << false << false << false;
+        QTest::newRow("HUD on, its default already written") << steam << false << true << false << false;
+        QTest::newRow("HUD on, a background game process")
+            << app(42, "Game Agent", "com.acme.gameagent", Policy::Prohibited) << true << true << true << true;
+        QTest::newRow("HUD on, no bundle identifier") << app(41, "Minecraft") << false << true << false << false;
+        QTest::newRow("not a game") << app(43, "Mail", "com.apple.mail") << true << true << false << false;
+        QTest::newRow("no process") << app(0, "Steam", "com.acme.steam") << true << true << false << false;
+    }
+
+    void launchObserver()
+    {
+        QFETCH(RunningApplication, launched);
+        QFETCH(bool, autoOptimize);
+        QFETCH(bool, hud);
+        QFETCH(bool, gameMode);
+        QFETCH(bool, hudWrite);
+        OptimizerFixture f;
+        SystemOptimizer& o = f.optimizer;
+        f.processes.setPrivileged(true);
+        f.processes.add(launched.processIdentifier, launched.startTime);
+        if (hud) {
+            f.runner.respond(kDefaults, ProcessResult::exited(0));
+            o.setMetalHUD(true);
+            OptimizerFixture::settle();
+            QVERIFY(o.metalHUDEnabled());
+            f.runner.clear();
+        }
+        o.setAutoOptimizeEnabled(autoOptimize);
+        // A second registration would handle every launch twice.
+        o.startGameLaunchObserver();
+        o.startGameLaunchObserver();
+        f.workspace.launch(launched);
+        OptimizerFixture::settle();
+
+        QCOMPARE(o.gameModeEnabled(), gameMode);
+        QCOMPARE(o.boostedPIDs().contains(launched.processIdentifier), gameMode);
+        QCOMPARE(f.scripts.sources().size(), gameMode ? 1 : 0);
+        const QString write = kDefaults + " write " + launched.bundleIdentifier + " MetalForceHudEnabled -bool YES";
+        QCOMPARE(f.runner.commandLines(), hudWrite ? QStringList{write} : QStringList{});
+        if (hudWrite)
+            QVERIFY(o.metalHUDBundleIDs().contains(launched.bundleIdentifier));
+    }
+
+    void cleanupUndoesEverythingAndCanRunTwice()
     {
         OptimizerFixture f;
-        QTRY_VERIFY(f.optimizer().detectedGames().isEmpty());
-        QCoreApplication::processEvents();
-        f.run({app(3, "Roblox", "com.roblox.RobloxPlayer"), app(4, "Mail")});
-        QSignalSpy changed(&f.optimizer(), &SystemOptimizer::changed);
-        f.optimizer().detectRunningGames();
-        QVERIFY(f.optimizer().detectedGames().isEmpty());
-        QVERIFY(changed.wait(1000));
-        QCOMPARE(f.optimizer().detectedGames(),
-                 (QList<RunningAppInfo>{{3, "Roblox", "com.roblox.RobloxPlayer"}}));
+        SystemOptimizer& o = f.optimizer;
+        f.processes.setPrivileged(true);
+        f.run({app(70, "Steam"), app(71, "Discord")}, 2);
+        f.runner.respond(kDefaults, ProcessResult::exited(0));
+        o.setMetalHUD(true);
+        o.setFrameLimit(144);
+        OptimizerFixture::settle();
+        o.setAutoOptimizeEnabled(true);
+        o.startGameLaunchObserver();
+        o.setAutoHealEnabled(true);
+        o.enableGameMode();
+        o.setAntiShut(true, 30);
+        QSignalSpy keepAwakeEnded(f.runner.lastHeld(), &HeldProcess::finished);
+        const auto report = o.lastOptimizationReport();
+        QSet<QString> deletes{kDefaults + " delete -g MetalFPSLimit"};
+        for (const QString& bundle : o.metalHUDBundleIDs())
+            deletes.insert(kDefaults + " delete " + bundle + " MetalForceHudEnabled");
+        QCOMPARE(deletes.size(), 13);
+        QVERIFY(o.frameLimitActive() && o.focusModeEnabled() && o.gameModeEnabled());
+        f.runner.clear();
+        // Low memory, which a live auto-heal would purge.
+        f.memory.setReadings({0.5});
+
+        o.cleanup();
+        const QStringList tools = f.runner.commandLines();
+        QCOMPARE(tools.first(), kDefaults + " delete -g MetalFPSLimit");
+        QCOMPARE(QSet<QString>(tools.cbegin(), tools.cend()), deletes);
+        QVERIFY(o.metalHUDBundleIDs().isEmpty());
+        QCOMPARE(keepAwakeEnded.size(), 1);
+        QCOMPARE(f.processes.niceOf(70), 2);
+        QCOMPARE(f.processes.niceOf(71), 2);
+        QVERIFY(!o.gameModeEnabled() && !o.antiShutEnabled() && o.boostedPIDs().isEmpty() && o.throttledPIDs().isEmpty());
+        // What the clean-up leaves as it was.
+        QVERIFY(o.focusModeEnabled() && o.metalHUDEnabled() && o.frameLimitActive() && o.autoHealEnabled());
+        QCOMPARE(o.lastOptimizationReport(), report);
+        // The launch observer and the auto-heal watch are gone.
+        const int reads = f.memory.reads();
+        f.workspace.launch(app(72, "Fortnite"));
+        QTest::qWait(60);
+        QCOMPARE(f.memory.reads(), reads);
+        QCOMPARE(f.scripts.sources().size(), 1);
+
+        f.runner.clear();
+        const qsizetype priorityCalls = f.processes.priorityCalls().size();
+        o.cleanup();
+        QCOMPARE(f.runner.commandLines(), QStringList{kDefaults + " delete -g MetalFPSLimit"});
+        QCOMPARE(f.processes.priorityCalls().size(), priorityCalls);
+        QCOMPARE(keepAwakeEnded.size(), 1);
     }
 };
 

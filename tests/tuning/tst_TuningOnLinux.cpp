@@ -1,6 +1,7 @@
 #include "ChildProcessWorkspace.h"
 #include "ChildProcesses.h"
 #include "FakeAppleScriptRunner.h"
+#include "FakeDefaults.h"
 #include "FakeProcessRunner.h"
 #include "FreeMemorySequence.h"
 #include "NiceValues.h"
@@ -8,34 +9,45 @@
 #include "WorkQueues.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxWorkspace.h"
+#include "linux/ProcFiles.h"
+#include "tuning/FocusFreezeManager.h"
+#include "tuning/GameProfilePresets.h"
 #include "tuning/SystemOptimizer.h"
 
 using namespace std::chrono_literals;
 
-// The engine against the real /proc and real children of this test. The workspace is narrowed to
-// those children, so nothing here can reach any other process. Tools and scripts stay fake.
-class TestOptimizerOnLinux : public QObject {
+namespace {
+
+qint32 pid(const QProcess* child)
+{
+    return qint32(child->processId());
+}
+
+bool isPaused(const QProcess* child)
+{
+    const auto stat = ProcFiles::readStat("/proc", pid(child));
+    return stat && stat->state == 'T';
+}
+
+} // namespace
+
+// The engine and Background Freeze against real children of this test, seen through the real
+// /proc. The workspace is narrowed to those children, so nothing here can reach any other process.
+// Tools and scripts stay fake.
+class TestTuningOnLinux : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        // As on Linux: there is no caffeinate.
-        m_runner.setHeldStartFails(true);
-    }
-
     void init()
     {
         m_children = std::make_unique<ChildProcesses>();
-        m_game = m_children->start("/bin/sleep", "SteamGameTest", {"30"});
+        m_game = m_children->start("/bin/sleep", "Minecraft", {"30"});
         m_chat = m_children->start("/bin/sh", "Discord",
                                    {"-c", "trap 'exit 7' TERM; echo ready; while :; do sleep 0.05; done"});
-        QVERIFY(m_game && m_chat);
+        m_sync = m_children->start("/bin/sleep", "Dropbox", {"30"});
+        QVERIFY(m_game && m_chat && m_sync);
         QVERIFY(m_chat->waitForReadyRead(5000));
-        m_linux = std::make_unique<LinuxWorkspace>(m_runner, m_control,
-                                                   LinuxWorkspace::Options{"/proc", {}, 20ms});
-        m_workspace = std::make_unique<ChildProcessWorkspace>(*m_linux);
-        m_workspace->allow(m_game->processId());
-        m_workspace->allow(m_chat->processId());
+        m_linux = std::make_unique<LinuxWorkspace>(m_runner, m_control, LinuxWorkspace::Options{"/proc", {}, 1h});
+        m_workspace = std::make_unique<ChildProcessWorkspace>(*m_linux, QSet{pid(m_game), pid(m_chat), pid(m_sync)});
         m_optimizer = std::make_unique<SystemOptimizer>(
             SystemOptimizer::Services{*m_workspace, m_control, m_runner, m_scripts, m_memory});
     }
@@ -51,11 +63,7 @@ private slots:
 
     void detectsTheGameFromProc()
     {
-        QTRY_COMPARE(m_optimizer->detectedGames().size(), 1);
-        const RunningAppInfo game = m_optimizer->detectedGames().first();
-        QCOMPARE(game.id, qint32(m_game->processId()));
-        QCOMPARE(game.name, "SteamGameTest");
-        QCOMPARE(game.bundleIdentifier, "");
+        QTRY_COMPARE(m_optimizer->detectedGames(), (QList<RunningAppInfo>{{pid(m_game), "Minecraft", ""}}));
     }
 
     void gameModeChangesAndRestoresPriorities()
@@ -67,9 +75,9 @@ private slots:
 
         const bool boosts = NiceValues::mayLowerTo(-10);
         const bool throttles = NiceValues::mayLowerTo(chatBefore);
-        QStringList expected{"Muted system output for focus mode"};
+        QStringList expected{"Prevented display sleep during gameplay", "Muted system output for focus mode"};
         if (boosts)
-            expected.append("Raised priority for SteamGameTest");
+            expected.append("Raised priority for Minecraft");
         if (throttles)
             expected.append("Lowered priority for Discord");
         QCOMPARE(lines, expected);
@@ -81,36 +89,44 @@ private slots:
         QCOMPARE(NiceValues::of(m_chat), chatBefore);
     }
 
-    void quickBoostAsksTheChatToQuit()
+    void quickBoostAsksTheAppsToQuit()
     {
         std::optional<QuickBoostResult> result;
         QThreadPool::globalInstance()->start([this, &result] {
             m_optimizer->quickBoost([&result](const QuickBoostResult& r) { result = r; });
         });
         QTRY_VERIFY(result);
-        QCOMPARE(result->actions.at(1).label, "Terminated 1 junk process");
+        QCOMPARE(result->actions.at(1).label, "Terminated 2 junk processes");
         QTRY_COMPARE(m_chat->state(), QProcess::NotRunning);
-        // The shell's own handler ran: this was an ordinary request, not a kill.
+        // The shell's own handler ran: this was SIGTERM, not a kill.
         QCOMPARE(m_chat->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_chat->exitCode(), 7);
+        QTRY_COMPARE(m_sync->state(), QProcess::NotRunning);
         QCOMPARE(m_game->state(), QProcess::Running);
     }
 
-    void launchNoticeFromProc()
+    void freezePausesAndResumes()
     {
-        m_optimizer->setAutoOptimizeEnabled(true);
-        m_optimizer->startGameLaunchObserver();
-        const qsizetype scriptsBefore = m_scripts.sources().size();
-        QSignalSpy launched(m_linux.get(), &Workspace::applicationLaunched);
-        QProcess* late = m_children->start("/bin/sleep", "LateGame", {"30"});
-        QVERIFY(late);
-        m_workspace->allow(late->processId());
-        QTRY_VERIFY(std::any_of(launched.cbegin(), launched.cend(), [late](const QList<QVariant>& args) {
-            return args.first().value<RunningApplication>().processIdentifier == qint32(late->processId());
-        }));
-        QTRY_VERIFY(m_optimizer->gameModeEnabled());
-        QCOMPARE(m_scripts.sources().size(), scriptsBefore + 1);
-        m_optimizer->cleanup();
+        FakeDefaults defaults;
+        const GameProfile minecraft = GameProfilePresets::all().first();
+        m_workspace->setFrontmost(pid(m_game));
+        auto manager = std::make_unique<FocusFreezeManager>(FocusFreezeManager::Services{*m_workspace, m_control, defaults},
+                                                            FocusFreezeManager::Options{0, {}, 1h});
+        QCOMPARE(manager->selectedCandidateIDs(), QSet<QString>{"Dropbox|Dropbox"});
+        manager->setActiveProfile(minecraft);
+        manager->setEnabled(true);
+        QTRY_VERIFY(isPaused(m_sync));
+        QVERIFY(!isPaused(m_game) && !isPaused(m_chat));
+
+        // Linking the same profile again makes the manager look at the frontmost application.
+        m_workspace->setFrontmost(pid(m_chat));
+        manager->setActiveProfile(minecraft);
+        QTRY_VERIFY(!isPaused(m_sync));
+        m_workspace->setFrontmost(pid(m_game));
+        manager->setActiveProfile(minecraft);
+        QTRY_VERIFY(isPaused(m_sync));
+        manager.reset();
+        QTRY_VERIFY(!isPaused(m_sync));
     }
 
 private:
@@ -121,10 +137,11 @@ private:
     std::unique_ptr<ChildProcesses> m_children;
     QProcess* m_game = nullptr;
     QProcess* m_chat = nullptr;
+    QProcess* m_sync = nullptr;
     std::unique_ptr<LinuxWorkspace> m_linux;
     std::unique_ptr<ChildProcessWorkspace> m_workspace;
     std::unique_ptr<SystemOptimizer> m_optimizer;
 };
 
-QM_TEST_MAIN(TestOptimizerOnLinux)
-#include "tst_OptimizerOnLinux.moc"
+QM_TEST_MAIN(TestTuningOnLinux)
+#include "tst_TuningOnLinux.moc"
