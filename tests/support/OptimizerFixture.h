@@ -1,14 +1,15 @@
 #pragma once
 
 #include "FakeAppleScriptRunner.h"
+#include "FakeHostStatistics.h"
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
 #include "FakeWorkspace.h"
-#include "FreeMemorySequence.h"
 #include "WorkQueues.h"
 #include "tuning/SystemOptimizer.h"
 
 #include <QCoreApplication>
+#include <cmath>
 
 // An optimizer over fakes: nothing it does reaches the real system. Timers are short.
 struct OptimizerFixture {
@@ -18,8 +19,8 @@ struct OptimizerFixture {
     FakeProcessControl processes;
     FakeProcessRunner runner;
     FakeAppleScriptRunner scripts;
-    FreeMemorySequence memory;
-    SystemOptimizer optimizer{{workspace, processes, runner, scripts, memory}, {std::chrono::milliseconds(20), kMinute}};
+    FakeHostStatistics host;
+    SystemOptimizer optimizer{{workspace, processes, runner, scripts, host}, {std::chrono::milliseconds(20), kMinute}};
 
     // Background work uses the fakes; it must be over before they go.
     ~OptimizerFixture() { WorkQueues::drain(); }
@@ -29,6 +30,13 @@ struct OptimizerFixture {
     {
         WorkQueues::drain();
         QCoreApplication::processEvents();
+    }
+    // What the host reports as free memory; nothing makes the reading fail.
+    void setFreeMemory(std::optional<double> gigabytes)
+    {
+        host.setVirtualMemory(gigabytes ? std::optional(VirtualMemoryStatistics{
+                                              .freeCount = quint64(std::ldexp(*gigabytes, 30)) / host.pageSize()})
+                                        : std::nullopt);
     }
     // Runs the applications in the workspace, as processes of this user.
     void run(const QList<RunningApplication>& apps, int nice = 0)
@@ -41,7 +49,10 @@ struct OptimizerFixture {
 };
 
 inline RunningApplication app(qint32 pid, const QString& name, const QString& bundle = {},
-                              RunningApplication::ActivationPolicy policy = RunningApplication::ActivationPolicy::Regular)
+                              RunningApplication::ActivationPolicy policy = RunningApplication::ActivationPolicy::Regular,
+                              std::optional<QString> executable = std::nullopt)
 {
-    return FakeWorkspace::application(pid, name, bundle, policy);
+    RunningApplication application = FakeWorkspace::application(pid, name, bundle, policy);
+    application.executableLocation = executable.value_or(application.executableLocation);
+    return application;
 }

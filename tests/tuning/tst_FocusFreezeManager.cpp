@@ -1,6 +1,5 @@
 #include "FakeDefaults.h"
-#include "FakeProcessControl.h"
-#include "FakeWorkspace.h"
+#include "OptimizerFixture.h"
 #include "TestMain.h"
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfilePresets.h"
@@ -19,14 +18,6 @@ const GameProfile& minecraft()
     return GameProfilePresets::all().first();
 }
 
-RunningApplication app(qint32 pid, const QString& name, const QString& bundle = {}, Policy policy = Policy::Regular,
-                       std::optional<QString> executable = std::nullopt)
-{
-    RunningApplication application = FakeWorkspace::application(pid, name, bundle, policy);
-    application.executableLocation = executable.value_or(application.executableLocation);
-    return application;
-}
-
 struct FreezeFixture {
     FakeWorkspace workspace;
     FakeProcessControl processes;
@@ -43,7 +34,7 @@ struct FreezeFixture {
     std::unique_ptr<FocusFreezeManager> make()
     {
         return std::make_unique<FocusFreezeManager>(FocusFreezeManager::Services{workspace, processes, defaults},
-                                                    FocusFreezeManager::Options{kOwnPid, {}, std::chrono::hours(1)});
+                                                    FocusFreezeManager::Options{kOwnPid, "org.quillmarsh.app", std::chrono::hours(1)});
     }
     Signals sent() const
     {
@@ -80,10 +71,10 @@ private slots:
                            "com.getdropbox.dropbox|Dropbox Safe", "MEGAsync|MEGAsync Safe",
                            "Steam Helper|Steam Helper Safe", "brave|brave Review", "com.spotify.client|Player Review",
                            "com.apple.Safari|Safari Review"};
-        QTest::newRow("never the system, tools, background-only, this process or the nameless")
+        QTest::newRow("never the system, tools, background-only, this application or the nameless")
             << QList{app(10, "Finder Sync"), app(11, "terminal Update"), app(12, "XCODE Helper"),
                      app(13, "Quillmarsh Helper"), app(14, "Dropbox Agent", "", Policy::Prohibited),
-                     app(kOwnPid, "Sync Helper"), app(16, "", "", Policy::Regular, "")}
+                     app(kOwnPid, "Sync Helper"), app(16, "", "", Policy::Regular, ""), app(17, "Box", "org.quillmarsh.app")}
             << QStringList{};
         QTest::newRow("never a program of the desktop session, whatever it is called")
             << QList{app(10, "Sound Sync", "", Policy::Regular, "/usr/bin/pipewire"),
@@ -108,28 +99,6 @@ private slots:
         for (const FreezeCandidate& candidate : manager->candidates())
             found.append(candidate.id + ' ' + FreezeCandidate::riskText(candidate.risk));
         QCOMPARE(found, candidates);
-    }
-
-    void protection_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("bundle");
-        QTest::addColumn<bool>("protectedNow");
-        // This application is org.quillmarsh.app; the linked game is Minecraft.
-        QTest::newRow("an ordinary candidate") << "Dropbox" << "" << false;
-        QTest::newRow("this application") << "Box" << "org.quillmarsh.app" << true;
-        QTest::newRow("an excluded name") << "Spotlight Sync" << "" << true;
-        QTest::newRow("named after the game") << "minecraft Updater" << "" << true;
-        QTest::newRow("the game's bundle identifier") << "Java Helper" << "com.mojang.minecraft" << true;
-    }
-
-    void protection()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, bundle);
-        QFETCH(bool, protectedNow);
-        const FreezeCandidate candidate{FreezeCandidate::makeID(bundle, name), name, bundle, 10, 0, {}, {}};
-        QCOMPARE(FreezeRules::isProtected(candidate, {kOwnPid, "org.quillmarsh.app", minecraft()}), protectedNow);
     }
 
     void pausesWhileTheGameIsInFront()

@@ -3,7 +3,7 @@
 #include "FakeAppleScriptRunner.h"
 #include "FakeDefaults.h"
 #include "FakeProcessRunner.h"
-#include "FreeMemorySequence.h"
+#include "FakeHostStatistics.h"
 #include "NiceValues.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
@@ -49,7 +49,7 @@ private slots:
         m_linux = std::make_unique<LinuxWorkspace>(m_runner, m_control, LinuxWorkspace::Options{"/proc", {}, 1h});
         m_workspace = std::make_unique<ChildProcessWorkspace>(*m_linux, QSet{pid(m_game), pid(m_chat), pid(m_sync)});
         m_optimizer = std::make_unique<SystemOptimizer>(
-            SystemOptimizer::Services{*m_workspace, m_control, m_runner, m_scripts, m_memory});
+            SystemOptimizer::Services{*m_workspace, m_control, m_runner, m_scripts, m_host});
     }
 
     void cleanup()
@@ -132,7 +132,7 @@ private slots:
 private:
     FakeProcessRunner m_runner;
     FakeAppleScriptRunner m_scripts;
-    FreeMemorySequence m_memory;
+    FakeHostStatistics m_host;
     LinuxProcessControl m_control;
     std::unique_ptr<ChildProcesses> m_children;
     QProcess* m_game = nullptr;

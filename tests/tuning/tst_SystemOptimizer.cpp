@@ -1,0 +1,672 @@
+#include "MainThread.h"
+#include "OptimizerFixture.h"
+#include "StatusRecorder.h"
+#include "TestMain.h"
+#include "tuning/GameDetector.h"
+#include "tuning/MetalDefaults.h"
+#include "tuning/NetworkServiceLocator.h"
+
+#include <QPointer>
+
+namespace {
+
+using Policy = RunningApplication::ActivationPolicy;
+using Outcome = std::pair<bool, QStringList>;
+using Readings = QList<std::optional<double>>; // free memory before and after
+using Limit = std::optional<qint64>;
+using Text = std::optional<QString>;
+using Output = std::optional<QByteArray>;
+
+const QString kSleep = "Prevented display sleep during gameplay";
+const QString kMuted = "Muted system output for focus mode";
+const QString kDefaults = "/usr/bin/defaults";
+const QString kPurge = "/usr/sbin/purge";
+const QString kMissing = "execve: No such file or directory";
+const QString kRoute = "/usr/sbin/route";
+const QString kNetworkSetup = "/usr/sbin/networksetup";
+// The service of en0; the shell and the administrator script must each keep it one word.
+const QString kService = R"(Bob's "Net"\2)";
+const QByteArray kServiceList = "An asterisk (*) denotes that a network service is disabled.\n"
+                                "(1) Thunderbolt Ethernet\n(Hardware Port: Thunderbolt Ethernet, Device: en10)\n\n"
+                                "(2) " + kService.toUtf8() + "\n(Hardware Port: Wi-Fi, Device: en0)\n\n"
+                                "(3) USB LAN\n(Hardware Port: USB 10/100/1000 LAN, Device: en1)\n\n"
+                                "(*) Bluetooth PAN\n(Hardware Port: Bluetooth PAN, Device: en6)\n";
+
+// The tools of a Mac whose default route runs over en0, but for what `network` names.
+void scriptNetwork(FakeProcessRunner& runner, const QString& network)
+{
+    if (network == "no tools")
+        return;
+    runner.respond(kRoute, {"-n", "get", "default"},
+                   ProcessResult::exited(0, network == "no route" ? "route: writing to routing socket: not in table\n"
+                                                                  : "  gateway: 10.0.0.1\n  interface: en0\n"));
+    runner.respond(kNetworkSetup, {"-listnetworkserviceorder"}, ProcessResult::exited(0, kServiceList));
+    runner.respond("/usr/bin/dig", network == "silent provider" ? ProcessResult::exited(9, ";; connection timed out\n")
+                                                                : ProcessResult::exited(0, "17.253.144.10\n"));
+    runner.respond(kNetworkSetup, {"-getdnsservers", kService}, ProcessResult::exited(0, "1.1.1.1\n1.0.0.1\n"));
+}
+
+} // namespace
+
+class TestSystemOptimizer : public QObject {
+    Q_OBJECT
+private slots:
+    void detection_data()
+    {
+        QTest::addColumn<QList<RunningApplication>>("running");
+        QTest::addColumn<QList<qint32>>("games");
+        RunningApplication ended = app(9, "Minecraft");
+        ended.isTerminated = true;
+        QTest::newRow("keywords in the name or bundle identifier, as plain text")
+            << QList{app(1, "CALL OF DUTY"), app(2, "Endgame Studio"), app(3, "Player", "com.unity3d.player"),
+                     app(4, "Red", "dead.redemption"), app(5, "Callofduty"), app(6, "Battlexnet"), app(7, "Notes")}
+            << QList<qint32>{1, 2, 3, 4};
+        QTest::newRow("by name without regard to case; equal names in workspace order")
+            << QList{app(7, "steam"), app(4, "apex legends"), app(2, "STEAM"), app(5, "Minecraft")}
+            << QList<qint32>{4, 5, 7, 2};
+        QTest::newRow("only regular, running, named applications with a process")
+            << QList{app(10, "Game Helper", "", Policy::Accessory), app(11, "gamed", "", Policy::Prohibited), ended,
+                     app(12, "", "com.acme.game"), app(0, "Roblox"), app(13, "Roblox")}
+            << QList<qint32>{13};
+    }
+
+    void detection()
+    {
+        QFETCH(QList<RunningApplication>, running);
+        QFETCH(QList<qint32>, games);
+        QList<qint32> found;
+        for (const RunningAppInfo& game : GameDetector::gamesAmong(running))
+            found.append(game.id);
+        QCOMPARE(found, games);
+    }
+
+    void gameMode_data()
+    {
+        QTest::addColumn<bool>("keepAwakeStarts");
+        QTest::addColumn<bool>("muteWorks");
+        QTest::addColumn<int>("niceLimit"); // of every process: 30 allows -10, 18 allows raising back to 2
+        QTest::addColumn<qint32>("pid");       // 0: choose automatically
+        QTest::addColumn<qint32>("frontmost"); // 0: none
+        QTest::addColumn<QStringList>("lines");
+
+        const QString discord = "Lowered priority for Discord";
+        const QString spotify = "Lowered priority for Spotify";
+        const QString minecraft = "Raised priority for Minecraft";
+        QTest::newRow("every step; the first game by name")
+            << true << true << 30 << 0 << 0 << QStringList{kSleep, kMuted, minecraft, discord, spotify};
+        QTest::newRow("keep-awake cannot start")
+            << false << true << 30 << 0 << 0 << QStringList{kMuted, minecraft, discord, spotify};
+        QTest::newRow("mute fails") << true << false << 30 << 0 << 0 << QStringList{kSleep, minecraft, discord, spotify};
+        QTest::newRow("the limit allows raising back, not boosting")
+            << true << true << 18 << 0 << 0 << QStringList{kSleep, kMuted, discord, spotify};
+        QTest::newRow("nothing: the limit is one short of raising back")
+            << false << false << 17 << 0 << 0 << QStringList{};
+        QTest::newRow("the frontmost game is preferred")
+            << true << true << 30 << 0 << 10 << QStringList{kSleep, kMuted, "Raised priority for Steam", discord, spotify};
+        QTest::newRow("a chosen background application is raised, not lowered")
+            << true << true << 30 << 11 << 10 << QStringList{kSleep, kMuted, "Raised priority for Discord", spotify};
+        QTest::newRow("a nameless chosen process")
+            << true << true << 30 << 14 << 0 << QStringList{kSleep, kMuted, "Raised priority for game", discord, spotify};
+    }
+
+    void gameMode()
+    {
+        QFETCH(bool, keepAwakeStarts);
+        QFETCH(bool, muteWorks);
+        QFETCH(int, niceLimit);
+        QFETCH(qint32, pid);
+        QFETCH(qint32, frontmost);
+        QFETCH(QStringList, lines);
+
+        // Background names are matched exactly; Safari is another user's and Slack is this process.
+        OptimizerFixture f;
+        f.run({app(10, "Steam"), app(11, "Discord"), app(12, "Safari"), app(13, "Minecraft"), app(14, ""),
+               app(15, "Discord Helper"), app(16, "Slack"), app(17, "Spotify")},
+              2);
+        for (qint32 id = 10; id <= 17; ++id)
+            f.processes.setNiceLimit(id, niceLimit);
+        f.processes.add(12, app(12, "Safari").startTime, 2, false);
+        f.processes.setOwnProcessId(16);
+        if (frontmost)
+            f.workspace.setFrontmost(frontmost);
+        f.runner.setHeldStartFails(!keepAwakeStarts);
+        if (!muteWorks)
+            f.scripts.setFailure("no sound server");
+        SystemOptimizer& o = f.optimizer;
+
+        // Asked twice: the second time must not take the first change for the earlier priority.
+        QList<Outcome> on;
+        for (int i = 0; i < 2; ++i)
+            o.enableGameMode(pid ? std::optional(pid) : std::nullopt,
+                             [&on](bool success, const QStringList& actions) { on.append({success, actions}); });
+        QCOMPARE(on, QList<Outcome>(2, {!lines.isEmpty(), lines}));
+        QCOMPARE(o.gameModeEnabled(), !lines.isEmpty());
+        QCOMPARE(o.antiShutEnabled(), keepAwakeStarts);
+        QCOMPARE(o.focusModeEnabled(), muteWorks);
+        QCOMPARE(o.lastOptimizationReport() ? o.lastOptimizationReport()->actions : QStringList(), lines);
+        const qsizetype raised = lines.filter("Raised").size();
+        const qsizetype lowered = lines.filter("Lowered").size();
+        QCOMPARE(o.boostedPIDs().size(), raised);
+        QCOMPARE(o.throttledPIDs().size(), lowered);
+        for (const qint32 id : o.boostedPIDs())
+            QCOMPARE(f.processes.niceOf(id), -10);
+        for (const qint32 id : o.throttledPIDs())
+            QCOMPARE(f.processes.niceOf(id), 10);
+
+        // Spotify quit meanwhile and an unrelated process took its identifier.
+        f.processes.recycle(17, 5555);
+        QStringList off;
+        o.disableGameMode([&off](const QStringList& actions) { off.append(actions); });
+        QCOMPARE(off, QStringList(raised, "Restored game process priority")
+                          + QStringList(lowered - lines.count("Lowered priority for Spotify"),
+                                        "Restored background process priority")
+                          + QStringList{"Game Mode disabled"});
+        for (qint32 id = 10; id <= 16; ++id)
+            QCOMPARE(f.processes.niceOf(id), 2);
+        QCOMPARE(f.processes.niceOf(17), 0);
+        QVERIFY(!o.gameModeEnabled() && !o.antiShutEnabled() && !o.focusModeEnabled());
+        QVERIFY(o.boostedPIDs().isEmpty() && o.throttledPIDs().isEmpty());
+        QCOMPARE(f.scripts.sources().last(), "set volume output muted false");
+    }
+
+    void keepAwake_data()
+    {
+        QTest::addColumn<std::optional<int>>("minutes");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("no minutes, stopped") << std::optional<int>() << "stop";
+        QTest::newRow("0 minutes schedule no end; the child exits") << std::optional(0) << "child exit";
+        QTest::newRow("2 minutes, expired") << std::optional(2) << "expiry";
+    }
+
+    void keepAwake()
+    {
+        QFETCH(std::optional<int>, minutes);
+        QFETCH(QString, end);
+        OptimizerFixture f;
+        SystemOptimizer& o = f.optimizer;
+        o.setAntiShut(true, minutes);
+        o.setAntiShut(true);
+        QVERIFY(o.antiShutEnabled());
+        QCOMPARE(f.runner.heldStarts().size(), 1);
+        QCOMPARE(f.runner.heldStarts().first().commandLine(), "/usr/bin/caffeinate -d");
+        QCOMPARE(o.keepAwakeExpiry(),
+                 end == "expiry" ? std::optional(*minutes * OptimizerFixture::kMinute) : std::nullopt);
+
+        QPointer<FakeHeldProcess> child = f.runner.lastHeld();
+        QSignalSpy childEnded(child, &HeldProcess::finished);
+        if (end == "stop")
+            o.setAntiShut(false);
+        else if (end == "child exit")
+            child->exitOnItsOwn();
+        QTRY_VERIFY(!o.antiShutEnabled());
+        QCOMPARE(childEnded.size(), 1);
+        QVERIFY(!o.keepAwakeExpiry());
+        QTRY_VERIFY(!child);
+        o.setAntiShut(true);
+        QCOMPARE(f.runner.heldStarts().size(), 2);
+    }
+
+    void launchObserver_data()
+    {
+        QTest::addColumn<RunningApplication>("launched");
+        QTest::addColumn<bool>("autoOptimize");
+        QTest::addColumn<bool>("gameMode");
+        QTest::newRow("a game, auto-optimise on") << app(40, "Steam") << true << true;
+        QTest::newRow("a game, auto-optimise off") << app(40, "Steam") << false << false;
+        QTest::newRow("a background game process") << app(41, "Game Agent", "", Policy::Prohibited) << true << true;
+        QTest::newRow("not a game") << app(42, "Mail", "com.apple.mail") << true << false;
+        QTest::newRow("no process") << app(0, "Steam") << true << false;
+    }
+
+    void launchObserver()
+    {
+        QFETCH(RunningApplication, launched);
+        QFETCH(bool, autoOptimize);
+        QFETCH(bool, gameMode);
+        OptimizerFixture f;
+        f.processes.setPrivileged(true);
+        f.processes.add(launched.processIdentifier, launched.startTime);
+        f.optimizer.setAutoOptimizeEnabled(autoOptimize);
+        // A second registration would handle every launch twice.
+        f.optimizer.startGameLaunchObserver();
+        f.optimizer.startGameLaunchObserver();
+        f.workspace.launch(launched);
+        QCOMPARE(f.optimizer.gameModeEnabled(), gameMode);
+        QCOMPARE(f.optimizer.boostedPIDs().contains(launched.processIdentifier), gameMode);
+        QCOMPARE(f.scripts.sources().size(), gameMode ? 1 : 0);
+    }
+
+    void cleanupUndoesEverythingAndCanRunTwice()
+    {
+        OptimizerFixture f;
+        SystemOptimizer& o = f.optimizer;
+        f.processes.setPrivileged(true);
+        f.run({app(70, "Steam"), app(71, "Discord")}, 2);
+        f.runner.respond(kDefaults, ProcessResult::exited(0));
+        o.setMetalHUD(true);
+        o.setFrameLimit(144);
+        OptimizerFixture::settle();
+        o.setAutoOptimizeEnabled(true);
+        o.startGameLaunchObserver();
+        o.setAutoHealEnabled(true);
+        o.enableGameMode();
+        o.setAntiShut(true, 30);
+        QSignalSpy keepAwakeEnded(f.runner.lastHeld(), &HeldProcess::finished);
+        const auto report = o.lastOptimizationReport();
+        QSet<QString> deletes{kDefaults + " delete -g MetalFPSLimit"};
+        for (const QString& bundle : o.metalHUDBundleIDs())
+            deletes.insert(kDefaults + " delete " + bundle + " MetalForceHudEnabled");
+        QVERIFY(o.frameLimitActive() && o.focusModeEnabled() && o.gameModeEnabled());
+        f.runner.clear();
+        // Low memory, which a live auto-heal would purge.
+        f.setFreeMemory(0.5);
+
+        o.cleanup();
+        const QStringList tools = f.runner.commandLines();
+        QCOMPARE(QSet<QString>(tools.cbegin(), tools.cend()), deletes);
+        QVERIFY(o.metalHUDBundleIDs().isEmpty());
+        QCOMPARE(keepAwakeEnded.size(), 1);
+        QCOMPARE(std::pair(f.processes.niceOf(70), f.processes.niceOf(71)), std::pair(2, 2));
+        QVERIFY(!o.gameModeEnabled() && !o.antiShutEnabled() && o.boostedPIDs().isEmpty());
+        QVERIFY(o.throttledPIDs().isEmpty());
+        // What the clean-up leaves as it was.
+        QVERIFY(o.focusModeEnabled() && o.metalHUDEnabled() && o.frameLimitActive() && o.autoHealEnabled());
+        QCOMPARE(o.lastOptimizationReport(), report);
+        // The launch observer and the auto-heal watch are gone.
+        const int reads = f.host.memoryReads();
+        f.workspace.launch(app(72, "Fortnite"));
+        QTest::qWait(60);
+        QCOMPARE(f.host.memoryReads(), reads);
+        QCOMPARE(f.scripts.sources().size(), 1);
+
+        f.runner.clear();
+        const qsizetype priorityCalls = f.processes.priorityCalls().size();
+        o.cleanup();
+        QCOMPARE(f.runner.commandLines(), QStringList{kDefaults + " delete -g MetalFPSLimit"});
+        QCOMPARE(f.processes.priorityCalls().size(), priorityCalls);
+        QCOMPARE(keepAwakeEnded.size(), 1);
+    }
+
+    void purge_data()
+    {
+        QTest::addColumn<ProcessResult>("tool");
+        QTest::addColumn<Readings>("readings");
+        QTest::addColumn<bool>("success");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<std::optional<double>>("measured");
+
+        const auto ok = ProcessResult::exited(0);
+        QTest::newRow("freed memory") << ok << Readings{2.0, 2.5} << true << "Purged 0.50 GB of inactive memory"
+                                      << std::optional(0.5);
+        QTest::newRow("free memory fell") << ok << Readings{2.0, 1.0} << true << "Memory already optimized"
+                                          << std::optional(0.0);
+        QTest::newRow("a failed reading is not measured") << ok << Readings{std::nullopt, 6.0} << true
+                                                          << "Memory already optimized" << std::optional<double>();
+        QTest::newRow("not permitted") << ProcessResult::exited(1) << Readings{2.0, 3.0} << false
+                                       << "Purge command was not permitted on this Mac." << std::optional<double>();
+        QTest::newRow("tool missing") << ProcessResult::notStarted(kMissing) << Readings{2.0, 3.0} << false
+                                      << "Purge command failed: " + kMissing << std::optional<double>();
+    }
+
+    void purge()
+    {
+        QFETCH(ProcessResult, tool);
+        QFETCH(Readings, readings);
+        QFETCH(bool, success);
+        QFETCH(QString, message);
+        QFETCH(std::optional<double>, measured);
+
+        OptimizerFixture f;
+        f.setFreeMemory(readings.first());
+        f.runner.respondWith([&f, tool, readings](const QString&, const QStringList&) {
+            f.setFreeMemory(readings.last());
+            return tool;
+        });
+        QList<std::tuple<bool, bool, QString, double>> calls; // on the main thread, success, message, freed
+        f.optimizer.purgeRAM([&calls](bool ok, const QString& text, double gigabytes) {
+            calls.append({MainThread::isCurrent(), ok, text, gigabytes});
+        });
+        QTRY_COMPARE(calls.size(), 1);
+        QCOMPARE(calls.first(), std::tuple(true, success, message, measured.value_or(0.0)));
+        QCOMPARE(f.runner.commandLines(), QStringList{kPurge});
+        // Only a purge that ran is reported.
+        const OptimizationReport report{"Purge RAM", {"Ran purge command to free inactive memory pages"}, measured};
+        QCOMPARE(f.optimizer.lastOptimizationReport(), success ? std::optional(report) : std::nullopt);
+        OptimizerFixture::settle();
+        QCOMPARE(calls.size(), 1);
+    }
+
+    void autoHealThreshold_data()
+    {
+        QTest::addColumn<std::optional<double>>("free");
+        QTest::addColumn<bool>("purges");
+        QTest::newRow("below 1.5 GB") << std::optional(1.49) << true;
+        QTest::newRow("exactly 1.5 GB") << std::optional(1.5) << false;
+        QTest::newRow("unreadable") << std::optional<double>() << false;
+    }
+
+    void autoHealThreshold()
+    {
+        QFETCH(std::optional<double>, free);
+        QFETCH(bool, purges);
+        OptimizerFixture f;
+        f.setFreeMemory(free);
+        f.runner.respond(kPurge, {}, ProcessResult::exited(0));
+        f.optimizer.setAutoHealEnabled(true);
+        QCOMPARE(f.optimizer.autoHealMessage(), QString("Monitoring\u2026"));
+
+        // Two ticks have certainly read the memory once the count has grown by two.
+        const int readsBefore = f.host.memoryReads();
+        QTRY_VERIFY(f.host.memoryReads() >= readsBefore + 2);
+        f.optimizer.setAutoHealEnabled(false);
+        OptimizerFixture::settle();
+        QCOMPARE(!f.runner.calls().isEmpty(), purges);
+        QCOMPARE(f.optimizer.autoHealMessage(), purges ? "Healed: 0.00 GB freed" : "Monitoring\u2026");
+    }
+
+    void quickBoost_data()
+    {
+        QTest::addColumn<ProcessResult>("flush");
+        QTest::addColumn<ProcessResult>("purge");
+        QTest::addColumn<Readings>("readings");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<double>("freed");
+
+        const auto missing = ProcessResult::notStarted();
+        const auto ok = ProcessResult::exited(0);
+        const QString quit = "done: Terminated 2 junk processes";
+        QTest::newRow("every tool missing, as on Linux")
+            << missing << missing << Readings{4.0, 4.5}
+            << QStringList{"failed: DNS cache flush failed", quit, "failed: Memory purge unavailable on this Mac"}
+            << 0.5;
+        QTest::newRow("everything works")
+            << ok << ok << Readings{4.0, 4.25}
+            << QStringList{"done: DNS cache flushed", quit, "done: Freed 0.25 GB of inactive memory"} << 0.25;
+        QTest::newRow("a failed flush")
+            << ProcessResult::exited(1) << ok << Readings{4.0, 4.0}
+            << QStringList{"failed: DNS cache flush failed", quit, "done: Memory already optimized"} << 0.0;
+        QTest::newRow("a failed reading frees nothing")
+            << ok << ok << Readings{std::nullopt, 7.0}
+            << QStringList{"done: DNS cache flushed", quit, "done: Memory already optimized"} << 0.0;
+    }
+
+    void quickBoost()
+    {
+        QFETCH(ProcessResult, flush);
+        QFETCH(ProcessResult, purge);
+        QFETCH(Readings, readings);
+        QFETCH(QStringList, actions);
+        QFETCH(double, freed);
+
+        OptimizerFixture f;
+        // Names are matched exactly; a refused request is not counted.
+        f.run({app(10, "Discord"), app(11, "Discord Helper"), app(12, "spotify"),
+               app(13, "Telegram", {}, Policy::Prohibited), app(14, "Zoom")});
+        f.workspace.refuseQuit(14);
+        f.setFreeMemory(readings.first());
+        f.runner.respondWith([&f, flush, purge, readings](const QString& program, const QStringList&) {
+            if (program != kPurge)
+                return flush;
+            f.setFreeMemory(readings.last());
+            return purge;
+        });
+
+        std::optional<QuickBoostResult> result;
+        bool onMainThread = false;
+        QThreadPool::globalInstance()->start([&] {
+            f.optimizer.quickBoost([&](const QuickBoostResult& r) {
+                onMainThread = MainThread::isCurrent();
+                result = r;
+            });
+        });
+        QTRY_VERIFY(result);
+        QVERIFY(onMainThread);
+        QStringList got;
+        for (const auto& action : result->actions)
+            got.append((action.success ? "done: " : "failed: ") + action.label);
+        QCOMPARE(got, actions);
+        QCOMPARE(result->ramFreed, freed);
+        QList<qint32> asked;
+        for (const RunningApplication& quitting : f.workspace.quitRequests())
+            asked.append(quitting.processIdentifier);
+        QCOMPARE(asked, (QList<qint32>{10, 13, 14}));
+        QCOMPARE(f.runner.commandLines(), (QStringList{"/usr/bin/dscacheutil -flushcache", kPurge}));
+    }
+
+    void parseReadBack_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<Limit>("limit");
+        QTest::newRow("a plus sign") << QByteArray("+90") << Limit(90);
+        QTest::newRow("blanks and a line break") << QByteArray("  144 \r\n") << Limit(144);
+        QTest::newRow("largest 64-bit value") << QByteArray("9223372036854775807") << Limit(9223372036854775807LL);
+        QTest::newRow("beyond 64 bits") << QByteArray("9223372036854775808") << Limit();
+        QTest::newRow("zero") << QByteArray("0") << Limit();
+        QTest::newRow("negative") << QByteArray("-5") << Limit();
+        QTest::newRow("a fraction") << QByteArray("60.0") << Limit();
+        QTest::newRow("not UTF-8") << QByteArray("6\xff" "0") << Limit();
+        QTest::newRow("the tool's message for a missing default")
+            << QByteArray("The domain/default pair of (kCFPreferencesAnyApplication, MetalFPSLimit) does not exist\n")
+            << Limit();
+    }
+
+    void parseReadBack()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(Limit, limit);
+        QCOMPARE(MetalDefaults::parseFrameLimit(output), limit);
+    }
+
+    void setAndRemoveFrameLimit_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<ProcessResult>("tool");
+        QTest::addColumn<bool>("success");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<Limit>("limit"); // before each: 60, as read back
+
+        const QString set = "write -g MetalFPSLimit -int 144";
+        const QString remove = "delete -g MetalFPSLimit";
+        QTest::newRow("set") << set << ProcessResult::exited(0) << true << "FPS limited to 144" << Limit(144);
+        QTest::newRow("set refused") << set << ProcessResult::exited(1) << false << "Failed to set frame limit"
+                                     << Limit(60);
+        QTest::newRow("set, tool missing") << set << ProcessResult::notStarted(kMissing) << false << kMissing
+                                           << Limit(60);
+        QTest::newRow("remove") << remove << ProcessResult::exited(0) << true << "Frame limit removed" << Limit();
+        QTest::newRow("remove refused") << remove << ProcessResult::exited(1) << false
+                                        << "Failed to remove frame limit" << Limit(60);
+    }
+
+    void setAndRemoveFrameLimit()
+    {
+        QFETCH(QString, call);
+        QFETCH(ProcessResult, tool);
+        QFETCH(bool, success);
+        QFETCH(QString, message);
+        QFETCH(Limit, limit);
+
+        OptimizerFixture f;
+        SystemOptimizer& o = f.optimizer;
+        const auto published = [&o] { return o.frameLimitActive() ? Limit(o.frameLimitValue()) : Limit(); };
+        f.runner.respond(kDefaults, ProcessResult::exited(0, "60\n"));
+        o.refreshFrameLimit();
+        OptimizerFixture::settle();
+        QCOMPARE(published(), Limit(60));
+        f.runner.clear();
+
+        f.runner.respond(kDefaults, tool);
+        StatusRecorder outcome;
+        Limit seen;
+        outcome.inspect = [&] { seen = published(); };
+        if (call.startsWith("write"))
+            o.setFrameLimit(144, outcome.completion());
+        else
+            o.removeFrameLimit(outcome.completion());
+        OptimizerFixture::settle();
+        QCOMPARE(f.runner.commandLines(), QStringList{kDefaults + ' ' + call});
+        QCOMPARE(outcome.calls, 1);
+        QVERIFY(outcome.onMainThread);
+        QCOMPARE(outcome.success, success);
+        QCOMPARE(outcome.message, message);
+        // The completion already sees the published limit.
+        QCOMPARE(seen, limit);
+        QCOMPARE(published(), limit);
+        QCOMPARE(o.frameLimitValue(), limit.value_or(0));
+    }
+
+    void metalHUD_data()
+    {
+        QTest::addColumn<bool>("enable");
+        QTest::addColumn<int>("failing"); // of the 12 games'
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("hudEnabled");
+        QTest::addColumn<int>("recorded"); // defaults left for the clean-up to remove
+
+        const QString restart = " RESTART the game to see the HUD.";
+        QTest::newRow("on") << true << 0 << "Metal HUD enabled for 12 games." + restart << true << 12;
+        QTest::newRow("on, two writes failed")
+            << true << 2 << "Metal HUD enabled for 10 games; 2 could not be changed." + restart << true << 12;
+        QTest::newRow("on, every write failed")
+            << true << 12 << "Could not enable Metal HUD: the setting could not be written for any of the 12 games."
+            << false << 12;
+        QTest::newRow("off") << false << 0 << "Metal HUD disabled for all known games." << false << 0;
+        QTest::newRow("off, one removal failed")
+            << false << 1 << "Metal HUD disabled for 11 games; 1 could not be changed." << false << 1;
+        QTest::newRow("off, every removal failed")
+            << false << 12 << "Could not disable Metal HUD: the setting could not be removed for any of the 12 games."
+            << true << 12;
+    }
+
+    void metalHUD()
+    {
+        QFETCH(bool, enable);
+        QFETCH(int, failing);
+        QFETCH(QString, message);
+        QFETCH(bool, hudEnabled);
+        QFETCH(int, recorded);
+
+        OptimizerFixture f;
+        SystemOptimizer& o = f.optimizer;
+        if (!enable) {
+            f.runner.respond(kDefaults, ProcessResult::exited(0));
+            o.setMetalHUD(true);
+            OptimizerFixture::settle();
+            f.runner.clear();
+        }
+        QStringList bundles = o.knownGameBundleIDs();
+        bundles.sort();
+        QCOMPARE(bundles.size(), 12);
+        const QStringList failed = bundles.mid(0, failing);
+        // Removing a default that is not there exits with 1; it is gone all the same.
+        f.runner.respondWith([failed, enable](const QString&, const QStringList& arguments) {
+            return failed.contains(arguments.value(1)) ? ProcessResult::notStarted()
+                                                       : ProcessResult::exited(enable ? 0 : 1);
+        });
+        StatusRecorder outcome;
+        o.setMetalHUD(enable, outcome.completion());
+        OptimizerFixture::settle();
+        QCOMPARE(outcome.calls, 1);
+        QVERIFY(outcome.onMainThread);
+        QCOMPARE(outcome.success, failing < 12);
+        QCOMPARE(outcome.message, message);
+        QCOMPARE(o.metalHUDEnabled(), hudEnabled);
+        QCOMPARE(o.metalHUDBundleIDs().size(), recorded);
+        QStringList touched;
+        for (const FakeProcessRunner::Call& call : f.runner.calls())
+            touched.append(call.arguments.value(1));
+        touched.sort();
+        QCOMPARE(touched, bundles);
+    }
+
+    void activeNetworkService_data()
+    {
+        QTest::addColumn<Output>("route"); // what route -n get default prints; nothing: no such tool
+        QTest::addColumn<Text>("service");
+        QTest::newRow("the default route's interface")
+            << Output("   route to: default\n    gateway: 192.168.1.1\n  interface: en0\n      flags: <UP,GATEWAY>\n")
+            << Text(kService);
+        QTest::newRow("en1 is not en10") << Output("interface: en1\r\n") << Text("USB LAN");
+        QTest::newRow("en10") << Output("interface: en10\n") << Text("Thunderbolt Ethernet");
+        QTest::newRow("a disabled service") << Output("interface: en6\n") << Text("Bluetooth PAN");
+        QTest::newRow("not at the start of the line") << Output("the interface: en0\n") << Text();
+        QTest::newRow("an unknown device") << Output("interface: en7\n") << Text();
+        QTest::newRow("no default route") << Output("route: writing to routing socket: not in table\n") << Text();
+        QTest::newRow("output not UTF-8") << Output("interface: en0\xff\n") << Text();
+        QTest::newRow("no route tool") << Output() << Text();
+    }
+
+    void activeNetworkService()
+    {
+        QFETCH(Output, route);
+        QFETCH(Text, service);
+        FakeProcessRunner runner;
+        if (route)
+            runner.respond(kRoute, {"-n", "get", "default"}, ProcessResult::exited(0, *route));
+        runner.respond(kNetworkSetup, {"-listnetworkserviceorder"}, ProcessResult::exited(0, kServiceList));
+        QCOMPARE(NetworkServiceLocator(runner).activeNetworkService(), service);
+    }
+
+    void switchAndResetDNS_data()
+    {
+        QTest::addColumn<QString>("provider"); // empty: reset
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<Text>("scriptError"); // nothing: the script succeeds
+        QTest::addColumn<bool>("asked");       // for the administrator's password
+        QTest::addColumn<bool>("success");
+        QTest::addColumn<QString>("message");
+
+        const QString noService = "Could not find the active network service.";
+        const QString unreachable = "The selected DNS provider is not reachable. Your current DNS was not changed.";
+        QTest::newRow("switch") << "Cloudflare" << "" << Text() << true << true << "DNS set to Cloudflare on " + kService;
+        QTest::newRow("switch, a name in another case")
+            << "cloudflare" << "" << Text() << false << false << "Unknown provider";
+        QTest::newRow("switch, the provider is silent")
+            << "Google" << "silent provider" << Text() << false << false << unreachable;
+        QTest::newRow("switch, no default route") << "Gaming DNS" << "no route" << Text() << false << false << noService;
+        QTest::newRow("switch, password prompt cancelled")
+            << "Cloudflare" << "" << Text("User canceled.") << true << false << "User canceled.";
+        QTest::newRow("switch, script error without a message")
+            << "Cloudflare" << "" << Text("") << true << false << "Failed to set DNS";
+        QTest::newRow("switch on Linux: no tools") << "Cloudflare" << "no tools" << Text() << false << false
+                                                   << unreachable;
+        QTest::newRow("reset") << "" << "" << Text() << true << true << "DNS reset to automatic (DHCP) on " + kService;
+        QTest::newRow("reset, script error without a message")
+            << "" << "" << Text("") << true << false << "Failed to reset DNS";
+        QTest::newRow("reset on Linux: no tools") << "" << "no tools" << Text() << false << false << noService;
+    }
+
+    void switchAndResetDNS()
+    {
+        QFETCH(QString, provider);
+        QFETCH(QString, network);
+        QFETCH(Text, scriptError);
+        QFETCH(bool, asked);
+        QFETCH(bool, success);
+        QFETCH(QString, message);
+
+        OptimizerFixture f;
+        scriptNetwork(f.runner, network);
+        if (scriptError)
+            f.scripts.setFailure(*scriptError);
+        StatusRecorder outcome;
+        if (provider.isEmpty())
+            f.optimizer.resetDNS(outcome.completion());
+        else
+            f.optimizer.setDNS(provider, outcome.completion());
+        // A success reads the servers again, in the background.
+        OptimizerFixture::settle();
+        OptimizerFixture::settle();
+        QCOMPARE(outcome.calls, 1);
+        QVERIFY(outcome.onMainThread);
+        QCOMPARE(outcome.success, success);
+        QCOMPARE(outcome.message, message);
+        const QString command = R"(/usr/sbin/networksetup -setdnsservers 'Bob'\\''s \"Net\"\\2' )"
+                                + QString(provider.isEmpty() ? "Empty" : "'1.1.1.1' '1.0.0.1'");
+        QCOMPARE(f.scripts.sources(), asked ? QStringList{"do shell script \"" + command + "\" with administrator privileges"}
+                                            : QStringList());
+        QCOMPARE(f.optimizer.currentDNS(), success ? QStringList({"1.1.1.1", "1.0.0.1"}) : QStringList());
+    }
+};
+
+QM_TEST_MAIN(TestSystemOptimizer)
+#include "tst_SystemOptimizer.moc"
