@@ -48,8 +48,9 @@ struct OptimizerFixture {
     }
 };
 
+// A regular application unless told otherwise.
 inline RunningApplication app(qint32 pid, const QString& name, const QString& bundle = {},
-                              RunningApplication::ActivationPolicy policy = RunningApplication::ActivationPolicy::Regular,
+                              RunningApplication::ActivationPolicy policy = {},
                               std::optional<QString> executable = std::nullopt)
 {
     RunningApplication application = FakeWorkspace::application(pid, name, bundle, policy);
