@@ -71,6 +71,8 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
 ContentView::~ContentView()
 {
     shutdownServices();
+    // The screens borrow the services held here, so they go first, while the services still exist.
+    delete m_background;
 }
 
 ScreenServices ContentView::screenServices()

@@ -1,12 +1,18 @@
 #include "ScreenCatalog.h"
 
 #include "PlaceholderScreen.h"
+#include "screens/monitoring/DashboardView.h"
 #include "screens/settings/SettingsView.h"
+#include "storage/SettingsStore.h"
 
 QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidget* parent)
 {
     QWidget* view = nullptr;
     switch (screen) {
+    case AppScreen::dashboard:
+        view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
+                                 *s.platform, parent);
+        break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;
     }

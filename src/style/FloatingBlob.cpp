@@ -63,7 +63,7 @@ const QImage& FloatingBlob::image(qreal devicePixelRatio, qreal scale) const
         return m_glow;
     if (m_scaled.isNull() || !qFuzzyCompare(m_scaledAt, scale)) {
         const int pixels = qRound(m_glow.width() * scale);
-        m_scaled = m_glow.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_scaled = m_glow.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         m_scaled.setDevicePixelRatio(devicePixelRatio);
         m_scaledAt = scale;
     }

@@ -59,8 +59,8 @@ const QHash<QString, char32_t>& table()
         {"exclamationmark.triangle", 0xf083},          // warning_amber
         {"exclamationmark.triangle.fill", 0xe002},     // warning
         {"eye", 0xe8f4},                               // visibility
-        {"fanblades", 0xe332},                         // toys
-        {"fanblades.fill", 0xe332},                    // toys
+        {"fanblades", 0xec18},                         // heat_pump
+        {"fanblades.fill", 0xec18},                    // heat_pump
         {"fanblades.slash", 0xec17},                   // mode_fan_off
         {"figure.arms.open", 0xe92c},                  // accessibility_new
         {"figure.fencing", 0xeae9},                    // sports_martial_arts

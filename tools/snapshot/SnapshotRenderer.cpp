@@ -7,14 +7,26 @@
 #include "storage/SettingsStore.h"
 #include "style/AnimatedBackground.h"
 
+#include "WorkQueues.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QVBoxLayout>
 
 namespace {
 
+constexpr int kSettleLimitMs = 5000;
+
+// Lets what showing started (reads on the utility queue and their publishing) finish.
 void settle()
 {
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    } while (WorkQueues::utility().activeThreadCount() > 0 && clock.elapsed() < kSettleLimitMs);
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -33,7 +45,7 @@ QString save(QWidget& widget, const QString& outputFile)
 } // namespace
 
 QString SnapshotRenderer::render(const PlatformServices& platform, const QString& name, QSize size, bool colorBlind,
-                                 const QString& outputFile)
+                                 const QString& outputFile, const std::function<void(ContentView&)>& prepare)
 {
     const auto screen = AppScreens::fromRawValue(name);
     if (!screen && name != welcome && name != window) {
@@ -49,6 +61,8 @@ QString SnapshotRenderer::render(const PlatformServices& platform, const QString
     // A snapshot never changes what the user stored.
     settings.suspendWrites();
     settings.setColorBlindMode(colorBlind);
+    if (prepare)
+        prepare(content);
 
     if (!screen) {
         mainWindow.resize(size);

@@ -4,9 +4,14 @@
 
 #include <QSize>
 #include <QString>
+#include <functional>
+
+class ContentView;
 
 // Renders the welcome screen, the whole window, or one screen of the strip (by its title) into a
-// PNG, offscreen, with the services of the given platform.
+// PNG, offscreen, with the services of the given platform. `prepare` runs on the root view before
+// anything is shown, to give its services readings; the picture is taken once the work that
+// showing started has been published.
 class SnapshotRenderer {
 public:
     static inline const QString welcome = QStringLiteral("welcome");
@@ -14,5 +19,5 @@ public:
 
     // An empty text on success, otherwise what went wrong.
     static QString render(const PlatformServices& platform, const QString& name, QSize size, bool colorBlind,
-                          const QString& outputFile);
+                          const QString& outputFile, const std::function<void(ContentView&)>& prepare = {});
 };

@@ -1,15 +1,25 @@
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
+#include "DashboardFixture.h"
 #include "FakePlatform.h"
+#include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
 #include "style/AppStyle.h"
 
 #include <QCommandLineParser>
+#include <QEventLoop>
+#include <QTimer>
 #include <QRegularExpression>
 #include <cstdio>
 #include <memory>
 #include <optional>
+
+namespace {
+
+constexpr int liveSamplingMs = 6000;
+
+} // namespace
 
 // qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live]
 int main(int argc, char* argv[])
@@ -47,18 +57,32 @@ int main(int argc, char* argv[])
     std::unique_ptr<FakePlatform> fixture;
     std::unique_ptr<LinuxPlatform> linuxPlatform;
     PlatformServices services;
+    std::function<void(ContentView&)> prepare;
     if (live) {
         linuxPlatform = std::make_unique<LinuxPlatform>();
         services = linuxPlatform->services();
+        // A few seconds of the real samplers, so the graphs have something to draw.
+        prepare = [](ContentView& content) {
+            content.monitor().startMonitoring();
+            content.networkMonitor().startMonitoring();
+            content.monitor().refreshPeripheralBatteries();
+            QEventLoop wait;
+            QTimer::singleShot(liveSamplingMs, &wait, &QEventLoop::quit);
+            wait.exec();
+        };
     } else {
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
+        DashboardFixture::fill(*fixture);
         services = fixture->services();
+        prepare = [&fixture](ContentView& content) {
+            DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+        };
     }
 
     const QString error = SnapshotRenderer::render(services, parser.value("screen"),
                                                    QSize(size.captured(1).toInt(), size.captured(2).toInt()),
-                                                   parser.isSet("color-blind"), parser.value("out"));
+                                                   parser.isSet("color-blind"), parser.value("out"), prepare);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(error));
         return 1;

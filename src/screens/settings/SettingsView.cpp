@@ -3,11 +3,13 @@
 #include "storage/CleanUninstall.h"
 #include "storage/SettingsStore.h"
 #include "style/Color.h"
+#include "style/Divider.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/GlassToggleStyle.h"
 #include "style/GradientButton.h"
 #include "style/HoverEffect.h"
+#include "style/RoundedPanel.h"
 #include "style/SegmentedPicker.h"
 #include "style/SwitchToggle.h"
 #include "style/SymbolView.h"
@@ -18,45 +20,12 @@
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
-
-// A rounded rectangle of one colour behind its contents.
-class RoundedPanel : public QWidget {
-public:
-    RoundedPanel(qreal radius, const QColor& color, QWidget* parent) : QWidget(parent), m_radius(radius), m_color(color) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(rect(), m_radius, m_radius);
-        painter.fillPath(shape, m_color);
-    }
-
-private:
-    qreal m_radius;
-    QColor m_color;
-};
-
-QWidget* divider(QWidget* parent)
-{
-    auto* line = new QWidget(parent);
-    line->setFixedHeight(1);
-    line->setAutoFillBackground(true);
-    QPalette p = line->palette();
-    p.setColor(QPalette::Window, Color::white50());
-    line->setPalette(p);
-    return line;
-}
 
 GlassModifier* section(const QString& symbol, const QString& title, const QColor& symbolColor,
                        const QString& objectName, QWidget* parent)
@@ -145,9 +114,9 @@ QWidget* SettingsView::general()
     connect(m_autoOptimize, &GlassToggleStyle::toggled, &m_store, &SettingsStore::setAutoOptimize);
     connect(m_colorBlind, &GlassToggleStyle::toggled, &m_store, &SettingsStore::setColorBlindMode);
     card->body()->addWidget(m_launchAtLogin);
-    card->body()->addWidget(divider(card));
+    card->body()->addWidget(new Divider(Color::white50(), card));
     card->body()->addWidget(m_autoOptimize);
-    card->body()->addWidget(divider(card));
+    card->body()->addWidget(new Divider(Color::white50(), card));
     card->body()->addWidget(m_colorBlind);
     return card;
 }

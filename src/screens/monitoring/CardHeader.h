@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+class QHBoxLayout;
+class SymbolView;
+
+// The header row of a Dashboard card: a symbol in a colour, the title at 14 pixels semibold, then
+// flexible space. Further items go beside the title or at the trailing end.
+class CardHeader : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int symbolSize = 16;
+
+    CardHeader(const QString& symbol, const QColor& symbolColor, const QString& title, QWidget* parent = nullptr);
+
+    SymbolView* symbol() const { return m_symbol; }
+    void addBesideTitle(QWidget* item);
+    void addTrailing(QWidget* item);
+
+private:
+    QHBoxLayout* m_row;
+    SymbolView* m_symbol;
+    int m_besideTitle = 2;
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "PerformanceWarningItem.h"
+#include "telemetry/FanMonitor.h"
+#include "telemetry/PowerHealthMonitor.h"
+
+#include <QList>
+#include <QScrollArea>
+
+class FanSpeedView;
+class LiveGraphView;
+class NetworkGraphView;
+class NetworkMonitor;
+class PerformanceWarningToast;
+class PeripheralCard;
+class QuickStatCard;
+class QVBoxLayout;
+class SessionLogger;
+class SystemMonitor;
+struct PlatformServices;
+
+// The Dashboard: one scrolling column of the performance warnings, the memory graph, the network
+// card, the memory breakdown, the accessory batteries and the cooling card. It borrows the root
+// view's samplers and owns a fan monitor and a battery monitor of its own, which run only while
+// the screen is shown.
+class DashboardView : public QScrollArea {
+    Q_OBJECT
+public:
+    static constexpr int networkSmoothingWindow = 3;
+
+    DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogger, NetworkMonitor& networkMonitor,
+                  bool colorBlindMode, const PlatformServices& platform, QWidget* parent = nullptr);
+
+    // From this screen's own monitors and the colour-blind setting as it stands now; every call
+    // builds new items.
+    QList<PerformanceWarningItem> performanceWarnings() const;
+
+    SystemMonitor& monitor() const { return m_monitor; }
+    SessionLogger& sessionLogger() const { return m_sessionLogger; }
+    NetworkMonitor& networkMonitor() const { return m_networkMonitor; }
+    bool colorBlindMode() const { return m_colorBlindMode; }
+    FanMonitor& fanMonitor() { return m_fanMonitor; }
+    PowerHealthMonitor& powerHealthMonitor() { return m_powerHealthMonitor; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QWidget* buildMemoryRow(QWidget* parent);
+    void refreshWarnings();
+    void refreshMemoryRow();
+
+    SystemMonitor& m_monitor;
+    SessionLogger& m_sessionLogger;
+    NetworkMonitor& m_networkMonitor;
+    bool m_colorBlindMode;
+    FanMonitor m_fanMonitor;
+    PowerHealthMonitor m_powerHealthMonitor;
+
+    PerformanceWarningToast* m_warnings = nullptr;
+    QuickStatCard* m_active = nullptr;
+    QuickStatCard* m_wired = nullptr;
+    QuickStatCard* m_compressed = nullptr;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+// A fan's speed as a bar: a faint 100 x 6 track and a fill in the fan's colour.
+class FanSpeedBar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int trackWidth = 100;
+    static constexpr int trackHeight = 6;
+
+    FanSpeedBar(double fillWidth, const QColor& color, QWidget* parent = nullptr);
+
+    double fillWidth() const { return m_fillWidth; }
+    QColor color() const { return m_color; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    double m_fillWidth;
+    QColor m_color;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "style/GlassModifier.h"
+#include "telemetry/TempReading.h"
+
+#include <QList>
+#include <optional>
+
+class FanMonitor;
+struct FanSpeed;
+class QVBoxLayout;
+
+// The "Cooling & Thermal" card: the CPU and GPU temperatures, one further sensor and every fan with
+// its speed as a bar, from the Dashboard's own fan monitor, and a button that restarts the monitor.
+class FanSpeedView : public GlassModifier {
+    Q_OBJECT
+public:
+    FanSpeedView(FanMonitor& fanMonitor, bool colorBlindMode, QWidget* parent = nullptr);
+
+    // Green below 60 °C, cyan to 80, orange to 90, red from 90; blue, orange and magenta with steps
+    // at 60 and 80 when colour-blind.
+    static QColor temperatureColor(bool colorBlind, double celsius);
+    // By the share of the maximum: green below 0.3, cyan to 0.6, orange to 0.85, red above; an
+    // unknown maximum (0 or less) is a neutral white.
+    static QColor fanColor(bool colorBlind, double current, double maximum);
+    // The fill of a fan's bar on a track `track` wide: the share of the maximum, held to the track;
+    // none when the maximum is unknown or the speed is not a number.
+    static double fanBarWidth(double current, double maximum, double track);
+    // The first sensor whose name mentions no CPU, GPU or accelerator, in any case.
+    static std::optional<TempReading> otherSensor(const QList<TempReading>& temps);
+    // One decimal and the degree sign; empty when not a number.
+    static QString temperatureText(double celsius);
+
+    // Stops the monitor and starts it again: a fresh read at once and a new timer.
+    void restartMonitor();
+
+    bool colorBlindMode() const { return m_colorBlindMode; }
+
+private:
+    void refresh();
+    QWidget* temperatureRow(const QString& icon, const QString& label, double celsius);
+    QWidget* fanRow(const FanSpeed& fan);
+
+    FanMonitor& m_fanMonitor;
+    bool m_colorBlindMode;
+    QVBoxLayout* m_rows = nullptr;
+};

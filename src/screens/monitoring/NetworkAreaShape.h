@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QList>
+#include <QPainterPath>
+#include <QRectF>
+
+// The area under a series: from the bottom-left corner along the straight segments between the
+// samples (placed as NetworkLineShape places them) to the bottom-right corner, closed. Fewer than
+// two samples give an empty path.
+struct NetworkAreaShape {
+    QList<double> data;
+    double maxValue = 0;
+
+    QPainterPath path(const QRectF& rect) const;
+};
