@@ -67,11 +67,17 @@ QRect AnimatedBackground::blobRect(int index, const FloatingBlob::State& state) 
                  image.size());
 }
 
-QRegion AnimatedBackground::blobRegion(const States& states) const
+QRegion AnimatedBackground::movedRegion(const States& from, const States& to) const
 {
+    // A glow that kept its place and size leaves its pixels as they are, unless another one moves
+    // over them; that is covered by the mover's own rectangles.
     QRegion region;
-    for (int i = 0; i < int(states.size()); ++i)
-        region += blobRect(i, states[size_t(i)]);
+    for (int i = 0; i < int(to.size()); ++i) {
+        if (from[size_t(i)] == to[size_t(i)])
+            continue;
+        region += blobRect(i, from[size_t(i)]);
+        region += blobRect(i, to[size_t(i)]);
+    }
     return region;
 }
 
@@ -129,7 +135,7 @@ void AnimatedBackground::advance()
     const States states = currentStates();
     if (states == m_drawn)
         return;
-    const QRegion dirty = blobRegion(m_drawn) + blobRegion(states);
+    const QRegion dirty = movedRegion(m_drawn, states);
     m_drawn = states;
     compose(dirty);
     // One rectangle is repainted rather than the exact region: copying a rectangle back is a plain

@@ -18,7 +18,7 @@
 class AnimatedBackground : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int frameIntervalMs = 125;
+    static constexpr int frameIntervalMs = 200;
     // Glows move in whole pixels and scale in steps of this size.
     static constexpr qreal scaleStep = 0.01;
 
@@ -47,7 +47,8 @@ private:
     States currentStates() const;
     // In device pixels of the frame.
     QRect blobRect(int index, const FloatingBlob::State& state) const;
-    QRegion blobRegion(const States& states) const;
+    // The pixels that change when the glows go from one state to the other.
+    QRegion movedRegion(const States& from, const States& to) const;
     void compose(const QRegion& pixels);
     void ensureFrame();
 
