@@ -222,6 +222,24 @@ private slots:
         QCOMPARE(cpu->findChild<TextLabel*>("temperatureValue")->color(), Color::cbMagenta());
     }
 
+    void destroyingAShownWindowStopsTheOwnedMonitorsFirst()
+    {
+        ContentView root(m_platform->services());
+        auto window = std::make_unique<QWidget>();
+        auto* screen = new DashboardView(root.monitor(), root.sessionLogger(), root.networkMonitor(), false,
+                                         m_platform->services(), window.get());
+        window->resize(1000, 650);
+        window->show();
+        waitForFirstReads(*screen);
+        QList<bool> fanActivity;
+        connect(&screen->fanMonitor(), &FanMonitor::changed, this,
+                [&, fans = &screen->fanMonitor()] { fanActivity.append(fans->isActive()); });
+        // A window destroyed while shown closes first; its screen is hidden with its cards still in place.
+        window.reset();
+        QCOMPARE(fanActivity, QList<bool>{false});
+        QVERIFY(!root.networkMonitor().isMonitoring());
+    }
+
     void aReadingThatArrivesAfterTheScreenIsGoneIsDropped()
     {
         SensorReadings late;

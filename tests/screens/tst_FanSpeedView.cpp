@@ -205,6 +205,20 @@ private slots:
                  QString());
     }
 
+    void stoppingKeepsTheRowsAsTheyAre()
+    {
+        m_sensors->setReadings({{{3000, 1000.0, 6000.0}}, {{"CPU", 55}}});
+        FanSpeedView card(*m_monitor, false);
+        readOnce();
+        const QPointer<QWidget> row = card.findChild<QWidget*>("fan:1");
+        QVERIFY(row);
+        // Only the running state changes; the rows are not built anew.
+        m_monitor->stop();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!row.isNull());
+        QCOMPARE(card.findChild<QWidget*>("fan:1"), row.data());
+    }
+
     void restartReadsAtOnceAndKeepsRunning()
     {
         m_sensors->setReadings({{{3000, 1000.0, 6000.0}}, {}});

@@ -97,14 +97,19 @@ void FanSpeedView::restartMonitor()
 
 void FanSpeedView::refresh()
 {
+    const QList<FanSpeed>& fans = m_fanMonitor.fanSpeeds();
+    const auto cpu = m_fanMonitor.cpuTemp();
+    const auto gpu = m_fanMonitor.gpuTemp();
+    const auto other = otherSensor(m_fanMonitor.temps());
+    Shown shown{fans, cpu, gpu, other ? std::optional(other->name) : std::nullopt, other ? other->celsius : 0};
+    if (shown == m_shown)
+        return;
+    m_shown = std::move(shown);
+
     while (QLayoutItem* item = m_rows->takeAt(0)) {
         delete item->widget();
         delete item;
     }
-
-    const QList<FanSpeed>& fans = m_fanMonitor.fanSpeeds();
-    const auto cpu = m_fanMonitor.cpuTemp();
-    const auto gpu = m_fanMonitor.gpuTemp();
     if (fans.isEmpty() && !cpu && !gpu) {
         auto* empty = new QWidget(this);
         empty->setObjectName("noSensorData");
@@ -123,7 +128,7 @@ void FanSpeedView::refresh()
         m_rows->addWidget(temperatureRow("cpu", "CPU", *cpu));
     if (gpu)
         m_rows->addWidget(temperatureRow("gpu", "GPU", *gpu));
-    if (const auto other = otherSensor(m_fanMonitor.temps()))
+    if (other)
         m_rows->addWidget(temperatureRow("thermometer", other->name, other->celsius));
     if (fans.isEmpty())
         return;

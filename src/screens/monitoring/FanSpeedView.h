@@ -1,13 +1,13 @@
 #pragma once
 
 #include "style/GlassModifier.h"
+#include "telemetry/FanSpeed.h"
 #include "telemetry/TempReading.h"
 
 #include <QList>
 #include <optional>
 
 class FanMonitor;
-struct FanSpeed;
 class QVBoxLayout;
 
 // The "Cooling & Thermal" card: the CPU and GPU temperatures, one further sensor and every fan with
@@ -37,6 +37,16 @@ public:
     bool colorBlindMode() const { return m_colorBlindMode; }
 
 private:
+    // What the rows show; the monitor also publishes when only its running state changes.
+    struct Shown {
+        QList<FanSpeed> fans;
+        std::optional<double> cpuTemp;
+        std::optional<double> gpuTemp;
+        std::optional<QString> otherName;
+        double otherCelsius = 0;
+        bool operator==(const Shown&) const = default;
+    };
+
     void refresh();
     QWidget* temperatureRow(const QString& icon, const QString& label, double celsius);
     QWidget* fanRow(const FanSpeed& fan);
@@ -44,4 +54,5 @@ private:
     FanMonitor& m_fanMonitor;
     bool m_colorBlindMode;
     QVBoxLayout* m_rows = nullptr;
+    std::optional<Shown> m_shown;
 };
