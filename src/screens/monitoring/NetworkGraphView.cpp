@@ -177,8 +177,10 @@ QWidget* NetworkGraphView::buildThroughput()
     row->setSpacing(20);
     m_downloadSpeed = new TextLabel(QString(), 14, QFont::Bold, Color::neonCyan(), throughput);
     m_downloadSpeed->setObjectName("downloadSpeed");
+    Readout::holdSize(*m_downloadSpeed, "8888.8 MB/s", Qt::AlignLeft);
     m_uploadSpeed = new TextLabel(QString(), 14, QFont::Bold, Color::neonPurple(), throughput);
     m_uploadSpeed->setObjectName("uploadSpeed");
+    Readout::holdSize(*m_uploadSpeed, "8888.8 MB/s", Qt::AlignLeft);
     row->addLayout(captionedValue(symbolCaption("arrow.down", "Download", throughput), m_downloadSpeed));
     row->addLayout(captionedValue(symbolCaption("arrow.up", "Upload", throughput), m_uploadSpeed));
     row->addStretch(1);

@@ -1,5 +1,6 @@
 #include "QuickStatCard.h"
 
+#include "Readout.h"
 #include "style/Color.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
@@ -10,6 +11,7 @@ QuickStatCard::QuickStatCard(const QString& title, const QString& icon, const QC
     : RoundedPanel(12, Color::white05(), parent), m_value(new TextLabel(QString(), 14, QFont::Bold, Color::white95(), this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    Readout::holdSize(*m_value, "8888.8 GB", Qt::AlignHCenter);
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 16, 0, 16);
     stack->setSpacing(8);

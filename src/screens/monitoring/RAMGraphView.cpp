@@ -18,6 +18,7 @@ RAMGraphView::RAMGraphView(QWidget* parent)
     body()->setSpacing(8);
     auto* header = new CardHeader("memorychip", Color::neonCyan(), "RAM Usage", this);
     m_used->setObjectName("ramUsed");
+    Readout::holdSize(*m_used, "8888.8 GB", Qt::AlignRight);
     header->addTrailing(m_used);
     body()->addWidget(header);
 
@@ -27,7 +28,9 @@ RAMGraphView::RAMGraphView(QWidget* parent)
     auto* footer = new QHBoxLayout;
     footer->setSpacing(8);
     m_percent->setObjectName("ramPercent");
+    Readout::holdSize(*m_percent, "888%", Qt::AlignLeft);
     m_total->setObjectName("ramTotal");
+    Readout::holdSize(*m_total, "8888 GB", Qt::AlignRight);
     footer->addWidget(m_percent, 0, Qt::AlignVCenter);
     footer->addStretch(1);
     footer->addWidget(m_total, 0, Qt::AlignVCenter);

@@ -1,5 +1,7 @@
 #include "Readout.h"
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <cmath>
 
 std::optional<qint64> Readout::wholeNumber(double value)
@@ -22,4 +24,11 @@ QString Readout::format(const char* pattern, double value)
     if (!std::isfinite(value))
         return {};
     return QString::asprintf(pattern, value);
+}
+
+void Readout::holdSize(QLabel& label, const QString& widest, Qt::Alignment alignment)
+{
+    const QFontMetrics metrics(label.font());
+    label.setAlignment(alignment | Qt::AlignVCenter);
+    label.setFixedSize(metrics.horizontalAdvance(widest) + 1, metrics.height());
 }
