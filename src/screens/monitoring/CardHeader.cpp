@@ -1,6 +1,7 @@
 #include "CardHeader.h"
 
 #include "style/Color.h"
+#include "style/SymbolButton.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
@@ -24,4 +25,12 @@ void CardHeader::addBesideTitle(QWidget* item)
 void CardHeader::addTrailing(QWidget* item)
 {
     m_row->addWidget(item, 0, Qt::AlignVCenter);
+}
+
+SymbolButton* CardHeader::addRefreshButton(const QString& objectName)
+{
+    auto* button = new SymbolButton("arrow.clockwise", 12, Color::white70(), this);
+    button->setObjectName(objectName);
+    addTrailing(button);
+    return button;
 }

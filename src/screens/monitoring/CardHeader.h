@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QHBoxLayout;
+class SymbolButton;
 class SymbolView;
 
 // The header row of a Dashboard card: a symbol in a colour, the title at 14 pixels semibold, then
@@ -18,6 +19,8 @@ public:
     SymbolView* symbol() const { return m_symbol; }
     void addBesideTitle(QWidget* item);
     void addTrailing(QWidget* item);
+    // The plain "arrow.clockwise" button at the trailing end.
+    SymbolButton* addRefreshButton(const QString& objectName);
 
 private:
     QHBoxLayout* m_row;

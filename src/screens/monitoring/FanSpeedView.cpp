@@ -3,6 +3,7 @@
 #include "CardHeader.h"
 #include "FanSpeedBar.h"
 #include "Readout.h"
+#include "SymbolTextRow.h"
 #include "style/Color.h"
 #include "style/Divider.h"
 #include "style/SymbolButton.h"
@@ -19,10 +20,8 @@ FanSpeedView::FanSpeedView(FanMonitor& fanMonitor, bool colorBlindMode, QWidget*
 {
     body()->setSpacing(12);
     auto* header = new CardHeader("fanblades", Color::neonCyan(), "Cooling & Thermal", this);
-    auto* restart = new SymbolButton("arrow.clockwise", 12, Color::white70(), header);
-    restart->setObjectName("restartFanMonitorButton");
-    connect(restart, &QAbstractButton::clicked, this, &FanSpeedView::restartMonitor);
-    header->addTrailing(restart);
+    connect(header->addRefreshButton("restartFanMonitorButton"), &QAbstractButton::clicked, this,
+            &FanSpeedView::restartMonitor);
     body()->addWidget(header);
 
     m_rows = new QVBoxLayout;
@@ -111,15 +110,8 @@ void FanSpeedView::refresh()
         delete item;
     }
     if (fans.isEmpty() && !cpu && !gpu) {
-        auto* empty = new QWidget(this);
+        auto* empty = new SymbolTextRow("fanblades.slash", 12, "No sensor data available", 12, Color::white50(), 8, this);
         empty->setObjectName("noSensorData");
-        auto* row = new QHBoxLayout(empty);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(8);
-        row->addWidget(new SymbolView("fanblades.slash", 12, Color::white50(), empty), 0, Qt::AlignVCenter);
-        row->addWidget(new TextLabel("No sensor data available", 12, QFont::Normal, Color::white50(), empty), 0,
-                       Qt::AlignVCenter);
-        row->addStretch(1);
         m_rows->addWidget(empty);
         return;
     }

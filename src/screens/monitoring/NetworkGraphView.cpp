@@ -3,6 +3,7 @@
 #include "CardHeader.h"
 #include "GraphCanvas.h"
 #include "Readout.h"
+#include "SymbolTextRow.h"
 #include "style/ActivityIndicator.h"
 #include "style/Color.h"
 #include "style/LinearProgressBar.h"
@@ -51,19 +52,6 @@ QVBoxLayout* captionedValue(QWidget* caption, TextLabel* value)
     column->addWidget(caption);
     column->addWidget(value);
     return column;
-}
-
-// A symbol and a caption at 9 pixels, 4 pixels apart.
-QWidget* symbolCaption(const QString& symbol, const QString& text, QWidget* parent)
-{
-    auto* caption = new QWidget(parent);
-    auto* row = new QHBoxLayout(caption);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(4);
-    row->addWidget(new SymbolView(symbol, 9, Color::white50(), caption), 0, Qt::AlignVCenter);
-    row->addWidget(new TextLabel(text, 9, QFont::Normal, Color::white50(), caption), 0, Qt::AlignVCenter);
-    row->addStretch(1);
-    return caption;
 }
 
 QWidget* legendEntry(const QColor& color, const QString& text, QWidget* parent)
@@ -117,17 +105,10 @@ NetworkGraphView::NetworkGraphView(NetworkMonitor& monitor, int smoothingWindow,
 
 QWidget* NetworkGraphView::buildWiFiRow()
 {
-    m_wifiRow = new QWidget(this);
+    m_wifiRow = new SymbolTextRow("antenna.radiowaves.left.and.right", 10, QString(), 10, Color::white50(), 4, this);
     m_wifiRow->setObjectName("wifiStandardRow");
-    auto* row = new QHBoxLayout(m_wifiRow);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(4);
-    row->addWidget(new SymbolView("antenna.radiowaves.left.and.right", 10, Color::white50(), m_wifiRow), 0,
-                   Qt::AlignVCenter);
-    m_wifiStandard = new TextLabel(QString(), 10, QFont::Normal, Color::white50(), m_wifiRow);
+    m_wifiStandard = m_wifiRow->findChild<TextLabel*>();
     m_wifiStandard->setObjectName("wifiStandard");
-    row->addWidget(m_wifiStandard, 0, Qt::AlignVCenter);
-    row->addStretch(1);
     return m_wifiRow;
 }
 
@@ -181,8 +162,8 @@ QWidget* NetworkGraphView::buildThroughput()
     m_uploadSpeed = new TextLabel(QString(), 14, QFont::Bold, Color::neonPurple(), throughput);
     m_uploadSpeed->setObjectName("uploadSpeed");
     Readout::holdSize(*m_uploadSpeed, "8888.8 MB/s", Qt::AlignLeft);
-    row->addLayout(captionedValue(symbolCaption("arrow.down", "Download", throughput), m_downloadSpeed));
-    row->addLayout(captionedValue(symbolCaption("arrow.up", "Upload", throughput), m_uploadSpeed));
+    row->addLayout(captionedValue(new SymbolTextRow("arrow.down", 9, "Download", 9, Color::white50(), 4, throughput), m_downloadSpeed));
+    row->addLayout(captionedValue(new SymbolTextRow("arrow.up", 9, "Upload", 9, Color::white50(), 4, throughput), m_uploadSpeed));
     row->addStretch(1);
     return throughput;
 }

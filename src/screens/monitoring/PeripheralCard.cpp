@@ -1,6 +1,7 @@
 #include "PeripheralCard.h"
 
 #include "CardHeader.h"
+#include "SymbolTextRow.h"
 #include "style/Color.h"
 #include "style/SymbolButton.h"
 #include "style/SymbolView.h"
@@ -26,10 +27,8 @@ PeripheralCard::PeripheralCard(SystemMonitor& monitor, bool colorBlindMode, QWid
 {
     body()->setSpacing(12);
     auto* header = new CardHeader("keyboard", Color::neonCyan(), "Bluetooth Devices", this);
-    auto* refreshButton = new SymbolButton("arrow.clockwise", 12, Color::white70(), header);
-    refreshButton->setObjectName("refreshPeripheralsButton");
-    connect(refreshButton, &QAbstractButton::clicked, &m_monitor, &SystemMonitor::refreshPeripheralBatteries);
-    header->addTrailing(refreshButton);
+    connect(header->addRefreshButton("refreshPeripheralsButton"), &QAbstractButton::clicked, &m_monitor,
+            &SystemMonitor::refreshPeripheralBatteries);
     body()->addWidget(header);
 
     m_rows = new QVBoxLayout;
@@ -81,17 +80,9 @@ void PeripheralCard::refresh()
         delete item;
     }
     if (peripherals.isEmpty()) {
-        auto* empty = new QWidget(this);
+        auto* empty = new SymbolTextRow("keyboard.badge.ellipsis", kDefaultTextSize, "No devices found - tap refresh",
+                                        kDefaultTextSize, Color::white50(), 8, this);
         empty->setObjectName("noPeripherals");
-        auto* row = new QHBoxLayout(empty);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(8);
-        row->addWidget(new SymbolView("keyboard.badge.ellipsis", kDefaultTextSize, Color::white50(), empty), 0,
-                       Qt::AlignVCenter);
-        row->addWidget(new TextLabel("No devices found - tap refresh", kDefaultTextSize, QFont::Normal,
-                                     Color::white50(), empty),
-                       0, Qt::AlignVCenter);
-        row->addStretch(1);
         m_rows->addWidget(empty);
         return;
     }
