@@ -10,13 +10,11 @@ public:
     Listing list() override
     {
         QMutexLocker lock(&m_mutex);
-        ++m_listCalls;
         return m_listing;
     }
     std::optional<Totals> fallbackTotals() override
     {
         QMutexLocker lock(&m_mutex);
-        ++m_fallbackCalls;
         return m_fallback;
     }
 
@@ -35,21 +33,9 @@ public:
         QMutexLocker lock(&m_mutex);
         m_fallback = totals;
     }
-    int listCalls() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_listCalls;
-    }
-    int fallbackCalls() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_fallbackCalls;
-    }
 
 private:
-    mutable QMutex m_mutex;
+    QMutex m_mutex;
     Listing m_listing;
     std::optional<Totals> m_fallback;
-    int m_listCalls = 0;
-    int m_fallbackCalls = 0;
 };

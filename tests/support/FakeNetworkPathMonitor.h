@@ -11,11 +11,7 @@ public:
         m_running = true;
         ++m_starts;
     }
-    void cancel() override
-    {
-        m_running = false;
-        ++m_cancels;
-    }
+    void cancel() override { m_running = false; }
 
     // Returns whether the path was reported (a cancelled monitor reports nothing).
     bool report(const NetworkPath& path)
@@ -28,10 +24,8 @@ public:
 
     bool isRunning() const { return m_running; }
     int starts() const { return m_starts; }
-    int cancels() const { return m_cancels; }
 
 private:
     bool m_running = false;
     int m_starts = 0;
-    int m_cancels = 0;
 };

@@ -10,7 +10,6 @@ public:
     std::optional<BatteryProperties> internalBattery() override
     {
         QMutexLocker lock(&m_mutex);
-        ++m_batteryReads;
         return m_battery;
     }
     QList<AccessoryBattery> accessoryBatteries() override
@@ -29,15 +28,9 @@ public:
         QMutexLocker lock(&m_mutex);
         m_accessories = std::move(accessories);
     }
-    int batteryReads() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_batteryReads;
-    }
 
 private:
-    mutable QMutex m_mutex;
+    QMutex m_mutex;
     std::optional<BatteryProperties> m_battery;
     QList<AccessoryBattery> m_accessories;
-    int m_batteryReads = 0;
 };

@@ -2,7 +2,6 @@
 
 void FakeHeldProcess::stop()
 {
-    ++m_stops;
     if (!m_running)
         return;
     m_running = false;

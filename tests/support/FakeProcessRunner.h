@@ -18,12 +18,9 @@ public:
     // The child ends by itself.
     void exitOnItsOwn() { stop(); }
 
-    int stopCount() const { return m_stops; }
-
 private:
     qint64 m_pid;
     bool m_running = true;
-    int m_stops = 0;
 };
 
 // Records every run and answers from a script. A program with no scripted answer fails to start,

@@ -46,11 +46,6 @@ public:
         return !m_refusedQuits.contains(app.processIdentifier);
     }
 
-    void setApplications(const QList<RunningApplication>& applications)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_applications = applications;
-    }
     void add(const RunningApplication& app)
     {
         QMutexLocker lock(&m_mutex);
