@@ -32,24 +32,33 @@ private slots:
         QTEST(FanSpeedView::fanBarWidth(current, maximum, FanSpeedBar::trackWidth), "width");
     }
 
-    // One card over every kind of row; stopping the monitor afterwards leaves those rows in place.
+    // One card over every kind of row; stopping the monitor leaves the rows in place.
     void sensorAndFanRows()
     {
         auto sensors = std::make_shared<FakeHardwareSensors>();
         SensorReadings readings;
-        readings.temperatures = {{"CPU Die", 92.4}, {"GPU Proximity", 59.9}, {"ACCELERATOR 1", 70}, {"Palm Rest", NAN}};
-        readings.fans = {{4380, 1200.0, 6000.0}, {2150.9, 1200.0, std::nullopt}, {7000, 1000.0, 5000.0},
-                         {NAN, 1200.0, 6000.0}};
+        readings.temperatures = {{"CPU Die", 92.4}, {"GPU Proximity", 59.9}, {"ACCELERATOR 1", 70}, {"Palm Rest", 34.8}};
+        readings.fans = {{4380, 1200.0, 6000.0}, {2150.9, 1200.0, std::nullopt}, {7000, 1000.0, 5000.0}};
         sensors->setReadings(readings);
         FanMonitor monitor(std::make_shared<FakeProcessRunner>(), sensors);
         FanSpeedView card(monitor, false);
         monitor.start();
-        QTRY_VERIFY_WITH_TIMEOUT(!card.findChild<QWidget*>("noSensorData"), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(card.findChild<QWidget*>("fan:1"), 2000);
+        const QPointer<QWidget> row = card.findChild<QWidget*>("fan:1");
+        monitor.stop();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!row.isNull());
+        QCOMPARE(card.findChild<QWidget*>("fan:1"), row.data());
 
+        readings.temperatures.last().celsius = NAN;
+        readings.fans.append({NAN, 1200.0, 6000.0});
+        sensors->setReadings(readings);
+        monitor.start();
+        QTRY_VERIFY_WITH_TIMEOUT(card.findChild<QWidget*>("fan:4"), 2000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QStringList rows;
         for (QWidget* row : card.findChildren<QWidget*>(QRegularExpression("^(temperature|fan):"))) {
-            auto* value = row->findChild<TextLabel*>(QRegularExpression("^(temperatureValue|fanSpeed)$"));
+            auto* value = row->findChild<TextLabel*>(row->objectName().startsWith("fan") ? "fanSpeed" : "temperatureValue");
             auto* bar = row->findChild<FanSpeedBar*>();
             rows.append(row->objectName() + '|' + value->text() + (bar ? '|' + QString::number(bar->fillWidth()) : ""));
         }
@@ -61,12 +70,6 @@ private slots:
         QCOMPARE(cpu->findChild<TextLabel*>("temperatureValue")->color(), Color::systemRed());
         QCOMPARE(card.findChild<QWidget*>("fan:2")->findChild<SymbolView*>("fanIcon")->color(), Color::white70());
         QCOMPARE(card.findChild<QWidget*>("fan:3")->findChild<FanSpeedBar*>()->width(), FanSpeedBar::trackWidth);
-
-        const QPointer<QWidget> row = card.findChild<QWidget*>("fan:1");
-        monitor.stop();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!row.isNull());
-        QCOMPARE(card.findChild<QWidget*>("fan:1"), row.data());
     }
 };
 
