@@ -70,6 +70,12 @@ private slots:
         QCOMPARE(cpu->findChild<TextLabel*>("temperatureValue")->color(), Color::systemRed());
         QCOMPARE(card.findChild<QWidget*>("fan:2")->findChild<SymbolView*>("fanIcon")->color(), Color::white70());
         QCOMPARE(card.findChild<QWidget*>("fan:3")->findChild<FanSpeedBar*>()->width(), FanSpeedBar::trackWidth);
+
+        // Readings that are not numbers still count as unchanged: stopping keeps these rows too.
+        const QPointer<QWidget> nanRow = card.findChild<QWidget*>("fan:4");
+        monitor.stop();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!nanRow.isNull());
     }
 };
 

@@ -88,6 +88,33 @@ QString FanSpeedView::temperatureText(double celsius)
     return Readout::format("%.1f\u00B0C", celsius);
 }
 
+namespace {
+
+bool sameReading(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool sameReading(const std::optional<double>& a, const std::optional<double>& b)
+{
+    return a.has_value() == b.has_value() && (!a || sameReading(*a, *b));
+}
+
+bool sameFan(const FanSpeed& a, const FanSpeed& b)
+{
+    return a.index == b.index && sameReading(a.current, b.current) && sameReading(a.min, b.min)
+           && sameReading(a.max, b.max);
+}
+
+} // namespace
+
+bool FanSpeedView::Shown::operator==(const Shown& other) const
+{
+    return std::equal(fans.cbegin(), fans.cend(), other.fans.cbegin(), other.fans.cend(), sameFan)
+           && sameReading(cpuTemp, other.cpuTemp) && sameReading(gpuTemp, other.gpuTemp)
+           && otherName == other.otherName && sameReading(otherCelsius, other.otherCelsius);
+}
+
 void FanSpeedView::restartMonitor()
 {
     m_fanMonitor.stop();

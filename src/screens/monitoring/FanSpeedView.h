@@ -44,7 +44,9 @@ private:
         std::optional<double> gpuTemp;
         std::optional<QString> otherName;
         double otherCelsius = 0;
-        bool operator==(const Shown&) const = default;
+        // A reading that is not a number equals another one, or the rows would be rebuilt on every
+        // change of the monitor, also while the window closes.
+        bool operator==(const Shown& other) const;
     };
 
     void refresh();
