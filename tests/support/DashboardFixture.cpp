@@ -5,30 +5,22 @@
 #include "telemetry/SystemMonitor.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTest>
 #include <QThread>
 #include <cmath>
-#include <functional>
 
 namespace {
 
 constexpr quint64 kPageSize = 4096;
 constexpr quint64 kPhysicalBytes = quint64(16) << 30;
-constexpr int kWaitMs = 5000;
 // Long enough between network samples that the monitor's millisecond clock measures the rate well.
 constexpr int kSampleSpacingMs = 25;
 
-bool waitFor(const std::function<bool()>& done)
+template <typename Done>
+void waitFor(Done done)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kWaitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    static_cast<void>(QTest::qWaitFor(done));
 }
 
 VirtualMemoryStatistics pagesAtLoad(double percent)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AppleScriptRunner.h"
+#include "Locked.h"
 
-#include <QMutex>
 #include <QStringList>
 
 // Records every script and answers as told.
@@ -10,20 +10,14 @@ class FakeAppleScriptRunner final : public AppleScriptRunner {
 public:
     Result run(const QString& source) override
     {
-        QMutexLocker lock(&m_mutex);
-        m_sources.append(source);
-        return m_result;
+        m_sources.with([&](QStringList& sources) { sources.append(source); });
+        return m_result.get();
     }
 
-    void setFailure(const QString& message) { m_result = {false, message}; }
-    QStringList sources() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_sources;
-    }
+    void setFailure(const QString& message) { m_result.set({false, message}); }
+    QStringList sources() const { return m_sources.get(); }
 
 private:
-    mutable QMutex m_mutex;
-    Result m_result{true, {}};
-    QStringList m_sources;
+    Locked<Result> m_result{Result{true, {}}};
+    Locked<QStringList> m_sources;
 };

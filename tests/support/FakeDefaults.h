@@ -1,52 +1,39 @@
 #pragma once
 
 #include "Defaults.h"
+#include "Locked.h"
 
-#include <QMutex>
 #include <QVariantMap>
 
 // Defaults held in memory, for tests that inspect or pre-set keys.
 class FakeDefaults final : public Defaults {
 public:
-    QVariant value(const QString& key) const override
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_values.value(key);
-    }
+    QVariant value(const QString& key) const override { return m_values.get().value(key); }
     void setValue(const QString& key, const QVariant& value) override
     {
-        if (!isStorable(value))
-            return;
-        QMutexLocker lock(&m_mutex);
-        m_values.insert(key, value);
+        if (isStorable(value))
+            m_values.with([&](QVariantMap& values) { values.insert(key, value); });
     }
     void remove(const QString& key) override
     {
-        QMutexLocker lock(&m_mutex);
-        m_values.remove(key);
+        m_values.with([&](QVariantMap& values) { values.remove(key); });
     }
     bool removeDomain() override
     {
-        QMutexLocker lock(&m_mutex);
         ++m_domainRemovals;
         if (m_domainRemovalFails)
             return false;
-        m_values.clear();
+        m_values.set({});
         return true;
     }
     // Makes removeDomain() keep every key and report the failure.
     void setDomainRemovalFails(bool fails) { m_domainRemovalFails = fails; }
 
-    QVariantMap all() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_values;
-    }
+    QVariantMap all() const { return m_values.get(); }
     int domainRemovals() const { return m_domainRemovals; }
 
 private:
-    mutable QMutex m_mutex;
-    QVariantMap m_values;
-    int m_domainRemovals = 0;
-    bool m_domainRemovalFails = false;
+    Locked<QVariantMap> m_values;
+    std::atomic<int> m_domainRemovals = 0;
+    std::atomic<bool> m_domainRemovalFails = false;
 };

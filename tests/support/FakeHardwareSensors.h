@@ -1,32 +1,21 @@
 #pragma once
 
 #include "HardwareSensors.h"
-
-#include <QMutex>
+#include "Locked.h"
 
 // Sensors that tests set; by default none.
 class FakeHardwareSensors final : public HardwareSensors {
 public:
     SensorReadings read() override
     {
-        QMutexLocker lock(&m_mutex);
         ++m_reads;
-        return m_readings;
+        return m_readings.get();
     }
 
-    void setReadings(SensorReadings readings)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_readings = std::move(readings);
-    }
-    int reads() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_reads;
-    }
+    void setReadings(SensorReadings readings) { m_readings.set(std::move(readings)); }
+    int reads() const { return m_reads; }
 
 private:
-    mutable QMutex m_mutex;
-    SensorReadings m_readings;
-    int m_reads = 0;
+    Locked<SensorReadings> m_readings;
+    std::atomic<int> m_reads = 0;
 };

@@ -1,57 +1,30 @@
 #pragma once
 
 #include "HostStatistics.h"
-
-#include <QMutex>
+#include "Locked.h"
 
 // Host statistics that tests set; each reading can be made to fail by setting it to nothing.
 class FakeHostStatistics final : public HostStatistics {
 public:
     std::optional<VirtualMemoryStatistics> virtualMemory() override
     {
-        QMutexLocker lock(&m_mutex);
         ++m_memoryReads;
-        return m_memory;
+        return m_memory.get();
     }
     quint64 pageSize() override { return m_pageSize; }
-    std::optional<quint64> physicalMemory() override
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_physical;
-    }
-    std::optional<QList<ProcessorTicks>> processorTicks() override
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_ticks;
-    }
+    std::optional<quint64> physicalMemory() override { return m_physical.get(); }
+    std::optional<QList<ProcessorTicks>> processorTicks() override { return m_ticks.get(); }
 
-    void setVirtualMemory(std::optional<VirtualMemoryStatistics> memory)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_memory = memory;
-    }
+    void setVirtualMemory(std::optional<VirtualMemoryStatistics> memory) { m_memory.set(memory); }
     void setPageSize(quint64 bytes) { m_pageSize = bytes; }
-    void setPhysicalMemory(std::optional<quint64> bytes)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_physical = bytes;
-    }
-    void setProcessorTicks(std::optional<QList<ProcessorTicks>> ticks)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_ticks = std::move(ticks);
-    }
-    int memoryReads() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_memoryReads;
-    }
+    void setPhysicalMemory(std::optional<quint64> bytes) { m_physical.set(bytes); }
+    void setProcessorTicks(std::optional<QList<ProcessorTicks>> ticks) { m_ticks.set(std::move(ticks)); }
+    int memoryReads() const { return m_memoryReads; }
 
 private:
-    mutable QMutex m_mutex;
-    std::optional<VirtualMemoryStatistics> m_memory = VirtualMemoryStatistics{};
-    quint64 m_pageSize = 4096;
-    std::optional<quint64> m_physical = quint64(16) << 30;
-    std::optional<QList<ProcessorTicks>> m_ticks = QList<ProcessorTicks>{};
-    int m_memoryReads = 0;
+    Locked<std::optional<VirtualMemoryStatistics>> m_memory{VirtualMemoryStatistics{}};
+    std::atomic<quint64> m_pageSize = 4096;
+    Locked<std::optional<quint64>> m_physical{quint64(16) << 30};
+    Locked<std::optional<QList<ProcessorTicks>>> m_ticks{QList<ProcessorTicks>{}};
+    std::atomic<int> m_memoryReads = 0;
 };

@@ -1,36 +1,18 @@
 #pragma once
 
+#include "Locked.h"
 #include "PowerSupplies.h"
-
-#include <QMutex>
 
 // Power sources that tests set; by default no battery and no accessories.
 class FakePowerSupplies final : public PowerSupplies {
 public:
-    std::optional<BatteryProperties> internalBattery() override
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_battery;
-    }
-    QList<AccessoryBattery> accessoryBatteries() override
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_accessories;
-    }
+    std::optional<BatteryProperties> internalBattery() override { return m_battery.get(); }
+    QList<AccessoryBattery> accessoryBatteries() override { return m_accessories.get(); }
 
-    void setInternalBattery(std::optional<BatteryProperties> battery)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_battery = battery;
-    }
-    void setAccessoryBatteries(QList<AccessoryBattery> accessories)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_accessories = std::move(accessories);
-    }
+    void setInternalBattery(std::optional<BatteryProperties> battery) { m_battery.set(battery); }
+    void setAccessoryBatteries(QList<AccessoryBattery> accessories) { m_accessories.set(std::move(accessories)); }
 
 private:
-    QMutex m_mutex;
-    std::optional<BatteryProperties> m_battery;
-    QList<AccessoryBattery> m_accessories;
+    Locked<std::optional<BatteryProperties>> m_battery;
+    Locked<QList<AccessoryBattery>> m_accessories;
 };

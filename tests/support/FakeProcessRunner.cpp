@@ -35,16 +35,10 @@ std::unique_ptr<HeldProcess> FakeProcessRunner::startHeld(const QString& program
     return held;
 }
 
-void FakeProcessRunner::respond(const QString& program, const ProcessResult& result)
+void FakeProcessRunner::addRule(const QString& program, std::optional<QStringList> arguments, const ProcessResult& result)
 {
     QMutexLocker lock(&m_mutex);
-    m_rules.append({program, std::nullopt, result});
-}
-
-void FakeProcessRunner::respond(const QString& program, const QStringList& arguments, const ProcessResult& result)
-{
-    QMutexLocker lock(&m_mutex);
-    m_rules.append({program, arguments, result});
+    m_rules.append({program, std::move(arguments), result});
 }
 
 void FakeProcessRunner::respondWith(Responder responder)

@@ -39,8 +39,11 @@ public:
     std::unique_ptr<HeldProcess> startHeld(const QString& program, const QStringList& arguments) override;
 
     // Later answers take precedence over earlier ones.
-    void respond(const QString& program, const ProcessResult& result);
-    void respond(const QString& program, const QStringList& arguments, const ProcessResult& result);
+    void respond(const QString& program, const ProcessResult& result) { addRule(program, std::nullopt, result); }
+    void respond(const QString& program, const QStringList& arguments, const ProcessResult& result)
+    {
+        addRule(program, arguments, result);
+    }
     void respondWith(Responder responder);
     void setHeldStartFails(bool fails) { m_heldFails = fails; }
 
@@ -56,6 +59,7 @@ private:
         std::optional<QStringList> arguments;
         ProcessResult result;
     };
+    void addRule(const QString& program, std::optional<QStringList> arguments, const ProcessResult& result);
 
     mutable QMutex m_mutex;
     QList<Rule> m_rules;

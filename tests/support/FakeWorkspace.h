@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Locked.h"
 #include "Workspace.h"
 
-#include <QMutex>
 #include <QSet>
 
 // Running applications that tests set, with notices sent at will and quit requests recorded.
@@ -25,62 +25,41 @@ public:
         return app;
     }
 
-    QList<RunningApplication> runningApplications() override
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_applications;
-    }
+    QList<RunningApplication> runningApplications() override { return m_applications.get(); }
     std::optional<RunningApplication> frontmostApplication() override
     {
-        QMutexLocker lock(&m_mutex);
-        for (const RunningApplication& app : std::as_const(m_applications)) {
-            if (m_frontmost && app.processIdentifier == *m_frontmost)
+        const std::optional<qint32> frontmost = m_frontmost.get();
+        for (const RunningApplication& app : runningApplications()) {
+            if (frontmost && app.processIdentifier == *frontmost)
                 return app;
         }
         return std::nullopt;
     }
     bool requestQuit(const RunningApplication& app) override
     {
-        QMutexLocker lock(&m_mutex);
-        m_quitRequests.append(app);
-        return !m_refusedQuits.contains(app.processIdentifier);
+        m_quitRequests.with([&](QList<RunningApplication>& requests) { requests.append(app); });
+        return !m_refusedQuits.get().contains(app.processIdentifier);
     }
 
-    void add(const RunningApplication& app)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_applications.append(app);
-    }
-    void remove(qint32 pid)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_applications.removeIf([pid](const RunningApplication& app) { return app.processIdentifier == pid; });
-    }
     void launch(const RunningApplication& app)
     {
         add(app);
         emit applicationLaunched(app);
     }
-    void setFrontmost(std::optional<qint32> pid)
+    void add(const RunningApplication& app)
     {
-        QMutexLocker lock(&m_mutex);
-        m_frontmost = pid;
+        m_applications.with([&](QList<RunningApplication>& apps) { apps.append(app); });
     }
+    void setFrontmost(std::optional<qint32> pid) { m_frontmost.set(pid); }
     void refuseQuit(qint32 pid)
     {
-        QMutexLocker lock(&m_mutex);
-        m_refusedQuits.insert(pid);
+        m_refusedQuits.with([&](QSet<qint32>& refused) { refused.insert(pid); });
     }
-    QList<RunningApplication> quitRequests() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_quitRequests;
-    }
+    QList<RunningApplication> quitRequests() const { return m_quitRequests.get(); }
 
 private:
-    mutable QMutex m_mutex;
-    QList<RunningApplication> m_applications;
-    std::optional<qint32> m_frontmost;
-    QSet<qint32> m_refusedQuits;
-    QList<RunningApplication> m_quitRequests;
+    Locked<QList<RunningApplication>> m_applications;
+    Locked<std::optional<qint32>> m_frontmost;
+    Locked<QSet<qint32>> m_refusedQuits;
+    Locked<QList<RunningApplication>> m_quitRequests;
 };

@@ -45,11 +45,6 @@ public:
         }
         return found;
     }
-    void clear()
-    {
-        QMutexLocker lock(&m_mutex);
-        m_lines.clear();
-    }
 
 private:
     static LogCapture*& active()

@@ -6,20 +6,6 @@
 
 namespace {
 
-const char* reason(int status)
-{
-    switch (status) {
-    case 200:
-        return "OK";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Status";
-    }
-}
-
 // The request in `buffer` once it is complete.
 std::optional<LoopbackHttpServer::Request> parse(const QByteArray& buffer)
 {
@@ -84,7 +70,7 @@ void LoopbackHttpServer::serve(QTcpSocket* socket)
         const Response response = m_handler(*request);
         if (response.silent)
             return;
-        socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(response.status) + ' ' + reason(response.status)
+        socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(response.status) + (response.status == 200 ? " OK" : " Error")
                       + "\r\nContent-Type: application/octet-stream\r\nContent-Length: "
                       + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n" + response.body);
         socket->disconnectFromHost();

@@ -15,16 +15,13 @@ public:
     TestEnvironment()
     {
         const QString root = m_root.path();
-        for (const char* sub : {"config", "data", "cache", "state", "tmp", "runtime"})
-            QDir(root).mkpath(sub);
+        for (const auto& [variable, sub] : {std::pair{"HOME", ""}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_DATA_HOME", "/data"},
+                                            {"XDG_CACHE_HOME", "/cache"}, {"XDG_STATE_HOME", "/state"},
+                                            {"TMPDIR", "/tmp"}, {"XDG_RUNTIME_DIR", "/runtime"}}) {
+            QDir().mkpath(root + sub);
+            qputenv(variable, (root + sub).toUtf8());
+        }
         QFile::setPermissions(root + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv("HOME", root.toUtf8());
-        qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
-        qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
-        qputenv("XDG_CACHE_HOME", (root + "/cache").toUtf8());
-        qputenv("XDG_STATE_HOME", (root + "/state").toUtf8());
-        qputenv("TMPDIR", (root + "/tmp").toUtf8());
-        qputenv("XDG_RUNTIME_DIR", (root + "/runtime").toUtf8());
         qputenv("LC_ALL", "C");
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
