@@ -37,21 +37,9 @@ public:
     }
     void setOwnProcessId(qint32 pid) { m_self = pid; }
 
-    int niceOf(qint32 pid) const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_processes.value(pid).nice;
-    }
-    QList<PriorityCall> priorityCalls() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_priorityCalls;
-    }
-    QList<SignalCall> signalCalls() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_signalCalls;
-    }
+    int niceOf(qint32 pid) const { return copy(m_processes).value(pid).nice; }
+    QList<PriorityCall> priorityCalls() const { return copy(m_priorityCalls); }
+    QList<SignalCall> signalCalls() const { return copy(m_signalCalls); }
 
     std::optional<int> priority(const ProcessIdentity& process) override
     {
@@ -92,6 +80,12 @@ private:
         int niceLimit = 0;
     };
 
+    template <typename T>
+    T copy(const T& value) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return value;
+    }
     bool isOurs(const ProcessIdentity& process) const
     {
         const auto it = m_processes.constFind(process.pid);
