@@ -35,7 +35,6 @@ private slots:
         QCOMPARE(report.cpuTemp, 52.5);
         QCOMPARE(report.gpuTemp, 40.0);
         QCOMPARE(runner.commandLines().last(), "/usr/sbin/system_profiler SPSensorsDataType -detailLevel mini");
-        QVERIFY(runner.calls().last().timeoutMs > 0);
         QCOMPARE(sensors.reads(), 1);
     }
 };

@@ -19,7 +19,6 @@ private slots:
         QTest::addColumn<OptionalNumber>("current");
         QTest::addColumn<OptionalNumber>("max");
         QTest::addColumn<int>("percent");
-        QTest::newRow("share of the maximum") << OptionalNumber(4500) << OptionalNumber(5000) << 90;
         QTest::newRow("halves round up") << OptionalNumber(1) << OptionalNumber(8) << 13;
         QTest::newRow("no maximum: the raw value") << OptionalNumber(87) << OptionalNumber() << 87;
         QTest::newRow("zero maximum: the raw value") << OptionalNumber(87) << OptionalNumber(0) << 87;

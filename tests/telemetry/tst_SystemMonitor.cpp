@@ -144,8 +144,6 @@ private slots:
         QTRY_VERIFY(!monitor->isPingInFlight());
         QCOMPARE(m_runner->calls().size(), 2);
         QCOMPARE(monitor->pingLatency(), 12.3);
-        QCOMPARE(m_runner->calls()[1].commandLine(), QString("/sbin/ping -c 1 1.1.1.1"));
-        QVERIFY(m_runner->calls()[1].timeoutMs > 0 && m_runner->calls()[1].timeoutMs <= 10'000);
     }
 };
 
