@@ -14,6 +14,9 @@ DisplayModeRow::DisplayModeRow(const DisplayModeOption& option, bool isSelected,
     : QAbstractButton(parent), m_option(option), m_isSelected(isSelected)
 {
     setCursor(Qt::PointingHandCursor);
+    // A click must not take the focus: the row is replaced once the switch is done, and a focused
+    // row that goes away hands the focus on, which scrolls the list to the widget that takes it.
+    setFocusPolicy(Qt::TabFocus);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 10, 12, 10);
     row->setSpacing(8);
