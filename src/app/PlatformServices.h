@@ -6,6 +6,7 @@
 class AppleScriptRunner;
 class Defaults;
 class DisplayModes;
+class FileRevealer;
 class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
@@ -34,6 +35,7 @@ struct PlatformServices {
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
     std::shared_ptr<DisplayModes> displayModes;
+    std::shared_ptr<FileRevealer> fileRevealer;
     QString homeDirectory;
     QString appSupportDirectory;
     // The executable the log-in launch agent starts.

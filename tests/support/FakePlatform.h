@@ -2,6 +2,7 @@
 
 #include "FakeAppleScriptRunner.h"
 #include "FakeDisplayModes.h"
+#include "FakeFileRevealer.h"
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
 #include "FakeHostStatistics.h"
@@ -46,6 +47,7 @@ struct FakePlatform {
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
         s.displayModes = displayModes;
+        s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
@@ -69,4 +71,5 @@ struct FakePlatform {
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
+    std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };
