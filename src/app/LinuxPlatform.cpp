@@ -40,5 +40,6 @@ LinuxPlatform::LinuxPlatform()
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
+    m_services.autostartDirectory = Paths::autostart();
     m_services.applicationPath = QCoreApplication::applicationFilePath();
 }

@@ -28,6 +28,7 @@ struct FakePlatform {
     QString homeDirectory() const { return root + "/home"; }
     QString appSupportDirectory() const { return root + "/data/Quillmarsh"; }
     QString defaultsFile() const { return root + "/config/Quillmarsh/defaults.json"; }
+    QString autostartDirectory() const { return root + "/config/autostart"; }
 
     PlatformServices services()
     {
@@ -46,6 +47,7 @@ struct FakePlatform {
         s.pathMonitor = pathMonitor;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
+        s.autostartDirectory = autostartDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
         return s;
     }
