@@ -2,6 +2,7 @@
 #include "TestMain.h"
 
 #include "DashboardFixture.h"
+#include "OptimizersStage.h"
 #include "FakePlatform.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
@@ -21,7 +22,7 @@ constexpr int liveSamplingMs = 6000;
 
 } // namespace
 
-// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live]
+// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live] [--state STATE]
 int main(int argc, char* argv[])
 {
     bool live = false;
@@ -45,6 +46,8 @@ int main(int argc, char* argv[])
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
+    parser.addOption({"state", "With fixture data, bring the screen into a state first (Optimizers: "
+                               + OptimizersStage::states().join(", ") + ").", "STATE"});
     parser.process(app);
 
     const QRegularExpressionMatch size = QRegularExpression("^(\\d+)x(\\d+)$").match(parser.value("size"));
@@ -80,9 +83,20 @@ int main(int argc, char* argv[])
         };
     }
 
+    std::function<void(QWidget&)> stage;
+    if (parser.isSet("state")) {
+        if (fixture && parser.value("screen") == "Optimizers")
+            stage = OptimizersStage::forState(parser.value("state"), *fixture);
+        if (!stage) {
+            std::fprintf(stderr, "qm_snapshot: no state \"%s\" of that screen with fixture data\n",
+                         qPrintable(parser.value("state")));
+            return 2;
+        }
+    }
+
     const QString error = SnapshotRenderer::render(services, parser.value("screen"),
                                                    QSize(size.captured(1).toInt(), size.captured(2).toInt()),
-                                                   parser.isSet("color-blind"), parser.value("out"), prepare);
+                                                   parser.isSet("color-blind"), parser.value("out"), prepare, stage);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(error));
         return 1;
