@@ -11,8 +11,9 @@ class QWidget;
 
 // Renders the welcome screen, the whole window, or one screen of the strip (by its title) into a
 // PNG, offscreen, with the services of the given platform. `prepare` runs on the root view before
-// anything is shown, to give its services readings; `stage` runs on the shown screen, to bring it
-// into a state; the picture is taken once the work that showing started has been published.
+// anything is shown, to give its services readings; `stage` runs on a screen of the strip once it
+// is shown, to put it in the state to be pictured; the picture is taken once the work that showing
+// started has been published.
 class SnapshotRenderer {
 public:
     static inline const QString welcome = QStringLiteral("welcome");
