@@ -1,10 +1,6 @@
 #pragma once
 
-#include "AIChatOutcome.h"
-#include "AIContextAttachment.h"
-#include "AIConnectSettings.h"
-#include "AIProvider.h"
-#include "ChatMessage.h"
+#include "AIProviderClient.h"
 #include "LifeToken.h"
 #include "LinkPolicy.h"
 
@@ -21,7 +17,7 @@ class QNetworkReply;
 // or with the error every status and transport failure stands for; loads context attachments. It keeps no conversation: the
 // history, key and settings come with every call. Runs on the main thread without blocking it;
 // callbacks arrive there, once, unless the call was cancelled or the service is gone.
-class AIProviderService : public QObject {
+class AIProviderService : public QObject, public AIProviderClient {
     Q_OBJECT
 public:
     struct Options {
@@ -37,21 +33,13 @@ public:
     // The longest provider text shown in an error message.
     static constexpr int maxProviderTextCharacters = 500;
 
-    using ChatCallback = std::function<void(const AIChatOutcome&)>;
-    using Cancel = std::function<void()>;
-    using AttachmentCallback = std::function<void(const AttachmentResult&)>;
-
     explicit AIProviderService(QObject* parent = nullptr);
     explicit AIProviderService(Options options, QObject* parent = nullptr);
 
-    // The returned function cancels the call: the transfer stops and `done` is not called.
     Cancel send(const QList<ChatMessage>& history, AIProvider provider, const QString& apiKey,
-                const AIConnectSettings& settings, ChatCallback done);
-
-    // Reads a local text file off the main thread.
-    void loadFileAttachment(const QString& path, AttachmentCallback done);
-    // Fetches the readable text of the web or GitHub page the typed link names.
-    void fetchLinkAttachment(const QString& link, AttachmentCallback done);
+                const AIConnectSettings& settings, ChatCallback done) override;
+    void loadFileAttachment(const QString& path, AttachmentCallback done) override;
+    void fetchLinkAttachment(const QString& link, AttachmentCallback done) override;
 
     QUrl baseURL(AIProvider provider) const;
 
