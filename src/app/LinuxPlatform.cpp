@@ -2,6 +2,7 @@
 
 #include "Defaults.h"
 #include "Paths.h"
+#include "TrayStatusBar.h"
 #include "linux/LinuxAppleScriptRunner.h"
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
@@ -38,6 +39,7 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.applicationPath = QCoreApplication::applicationFilePath();

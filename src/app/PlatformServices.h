@@ -14,6 +14,7 @@ class PowerSupplies;
 class ProcessControl;
 class ProcessRunner;
 class SecureLocalStore;
+class StatusBar;
 class Workspace;
 
 // The platform objects the root view borrows: the live Linux ones in the application, fakes in
@@ -32,6 +33,7 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    std::shared_ptr<StatusBar> statusBar;
     QString homeDirectory;
     QString appSupportDirectory;
     // The executable the log-in launch agent starts.

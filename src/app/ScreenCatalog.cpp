@@ -1,6 +1,8 @@
 #include "ScreenCatalog.h"
 
 #include "PlaceholderScreen.h"
+#include "screens/framelimiter/FrameLimiterView.h"
+#include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/settings/SettingsView.h"
 #include "storage/SettingsStore.h"
@@ -12,6 +14,10 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     case AppScreen::dashboard:
         view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
                                  *s.platform, parent);
+        break;
+    case AppScreen::frameLimiter: view = new FrameLimiterView(*s.optimizer, parent); break;
+    case AppScreen::menuBar:
+        view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
         break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;

@@ -9,6 +9,7 @@
 #include "FakePowerSupplies.h"
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
+#include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
 #include "linux/JsonFileDefaults.h"
@@ -44,6 +45,7 @@ struct FakePlatform {
         s.scripts = scripts;
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
+        s.statusBar = statusBar;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
@@ -66,4 +68,5 @@ struct FakePlatform {
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
+    std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
 };
