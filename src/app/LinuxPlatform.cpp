@@ -4,6 +4,7 @@
 #include "Paths.h"
 #include "TrayStatusBar.h"
 #include "linux/LinuxAppleScriptRunner.h"
+#include "linux/LinuxFileRevealer.h"
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
 #include "linux/LinuxHostStatistics.h"
@@ -40,6 +41,7 @@ LinuxPlatform::LinuxPlatform()
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
     m_services.statusBar = std::make_shared<TrayStatusBar>();
+    m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.applicationPath = QCoreApplication::applicationFilePath();

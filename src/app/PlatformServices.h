@@ -5,6 +5,7 @@
 
 class AppleScriptRunner;
 class Defaults;
+class FileRevealer;
 class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
@@ -34,6 +35,7 @@ struct PlatformServices {
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
     std::shared_ptr<StatusBar> statusBar;
+    std::shared_ptr<FileRevealer> fileRevealer;
     QString homeDirectory;
     QString appSupportDirectory;
     // The executable the log-in launch agent starts.

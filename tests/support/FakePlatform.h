@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeAppleScriptRunner.h"
+#include "FakeFileRevealer.h"
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
 #include "FakeHostStatistics.h"
@@ -46,6 +47,7 @@ struct FakePlatform {
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
         s.statusBar = statusBar;
+        s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
@@ -69,4 +71,5 @@ struct FakePlatform {
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
+    std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };
