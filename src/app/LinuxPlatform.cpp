@@ -4,6 +4,7 @@
 #include "Paths.h"
 #include "TrayStatusBar.h"
 #include "linux/LinuxAppleScriptRunner.h"
+#include "linux/LinuxDisplayModes.h"
 #include "linux/LinuxFileRevealer.h"
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
@@ -41,6 +42,7 @@ LinuxPlatform::LinuxPlatform()
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
     m_services.statusBar = std::make_shared<TrayStatusBar>();
+    m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();

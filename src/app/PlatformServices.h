@@ -5,6 +5,7 @@
 
 class AppleScriptRunner;
 class Defaults;
+class DisplayModes;
 class FileRevealer;
 class GraphicsDevice;
 class HardwareSensors;
@@ -35,6 +36,7 @@ struct PlatformServices {
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
     std::shared_ptr<StatusBar> statusBar;
+    std::shared_ptr<DisplayModes> displayModes;
     std::shared_ptr<FileRevealer> fileRevealer;
     QString homeDirectory;
     QString appSupportDirectory;

@@ -1,6 +1,8 @@
 #include "ScreenCatalog.h"
 
 #include "PlaceholderScreen.h"
+#include "PlatformServices.h"
+#include "screens/display/ResolutionView.h"
 #include "screens/framelimiter/FrameLimiterView.h"
 #include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
@@ -19,6 +21,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     case AppScreen::menuBar:
         view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
         break;
+    case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;
     }

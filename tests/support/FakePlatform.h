@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeAppleScriptRunner.h"
+#include "FakeDisplayModes.h"
 #include "FakeFileRevealer.h"
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
@@ -47,6 +48,7 @@ struct FakePlatform {
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
         s.statusBar = statusBar;
+        s.displayModes = displayModes;
         s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
@@ -71,5 +73,6 @@ struct FakePlatform {
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
+    std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };
