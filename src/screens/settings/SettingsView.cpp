@@ -81,7 +81,9 @@ QComboBox* numberPicker(int count, const QString& objectName, QWidget* parent)
 SettingsView::SettingsView(SettingsStore& settingsStore, CleanUninstall& uninstall, QWidget* parent)
     : ScreenColumn(parent), m_store(settingsStore), m_uninstall(uninstall)
 {
-    addCards({general(), scheduledCleanup(), about(), cleanUninstall()});
+    m_saveFailedLabel = new TextLabel(saveFailedMessage, 12, QFont::DemiBold, Color::statusCritical(), this);
+    m_saveFailedLabel->setObjectName("saveFailedMessage");
+    addCards({m_saveFailedLabel, general(), scheduledCleanup(), about(), cleanUninstall()});
 
     connect(&m_store, &SettingsStore::changed, this, &SettingsView::refresh);
     connect(&m_uninstall, &CleanUninstall::finished, this, &SettingsView::finishUninstall);
@@ -241,6 +243,8 @@ void SettingsView::showEvent(QShowEvent* event)
 
 void SettingsView::refresh()
 {
+    m_saveFailedLabel->setColor(Color::statusCritical());
+    m_saveFailedLabel->setVisible(m_store.saveFailed());
     m_launchAtLogin->setOn(m_store.launchOnStartup());
     m_autoOptimize->setOn(m_store.autoOptimize());
     m_colorBlind->setOn(m_store.colorBlindMode());
