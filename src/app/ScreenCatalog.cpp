@@ -6,6 +6,7 @@
 #include "screens/framelimiter/FrameLimiterView.h"
 #include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
+#include "screens/optimizers/OptimizersView.h"
 #include "screens/settings/SettingsView.h"
 #include "storage/SettingsStore.h"
 
@@ -17,6 +18,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
                                  *s.platform, parent);
         break;
+    case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
     case AppScreen::frameLimiter: view = new FrameLimiterView(*s.optimizer, parent); break;
     case AppScreen::menuBar:
         view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
