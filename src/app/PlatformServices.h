@@ -5,6 +5,7 @@
 
 class AppleScriptRunner;
 class Defaults;
+class FileRevealer;
 class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
@@ -32,6 +33,7 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    std::shared_ptr<FileRevealer> fileRevealer;
     QString homeDirectory;
     QString appSupportDirectory;
     // The executable the log-in launch agent starts.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeAppleScriptRunner.h"
+#include "FakeFileRevealer.h"
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
 #include "FakeHostStatistics.h"
@@ -44,6 +45,7 @@ struct FakePlatform {
         s.scripts = scripts;
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
+        s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
@@ -66,4 +68,5 @@ struct FakePlatform {
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
+    std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };
