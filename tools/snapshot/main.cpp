@@ -2,9 +2,12 @@
 #include "TestMain.h"
 
 #include "DashboardFixture.h"
+#include "DisplayFixture.h"
+#include "OptimizersStage.h"
 #include "FakePlatform.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
+#include "screens/display/DisplayModeRow.h"
 #include "style/AppStyle.h"
 
 #include <QCommandLineParser>
@@ -21,7 +24,7 @@ constexpr int liveSamplingMs = 6000;
 
 } // namespace
 
-// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live]
+// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live] [--state NAME]
 int main(int argc, char* argv[])
 {
     bool live = false;
@@ -45,6 +48,9 @@ int main(int argc, char* argv[])
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
+    parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
+                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\".",
+                      "NAME"});
     parser.process(app);
 
     const QRegularExpressionMatch size = QRegularExpression("^(\\d+)x(\\d+)$").match(parser.value("size"));
@@ -58,6 +64,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<LinuxPlatform> linuxPlatform;
     PlatformServices services;
     std::function<void(ContentView&)> prepare;
+    std::function<void(QWidget&)> stage;
     if (live) {
         linuxPlatform = std::make_unique<LinuxPlatform>();
         services = linuxPlatform->services();
@@ -74,6 +81,27 @@ int main(int argc, char* argv[])
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
         DashboardFixture::fill(*fixture);
+        DisplayFixture::fill(*fixture->displayModes);
+        const QString state = parser.value("state");
+        if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
+            stage = OptimizersStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (state == "no-display") {
+            fixture->displayModes->modes.reset();
+            fixture->displayModes->current.reset();
+        } else if (state == "applying") {
+            fixture->displayModes->holdSwitches = true;
+            stage = [](QWidget& screen) {
+                if (auto* row = screen.findChild<DisplayModeRow*>("modeRow"))
+                    row->click();
+            };
+        } else if (!state.isEmpty()) {
+            std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+            return 2;
+        }
         services = fixture->services();
         prepare = [&fixture](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
@@ -82,7 +110,9 @@ int main(int argc, char* argv[])
 
     const QString error = SnapshotRenderer::render(services, parser.value("screen"),
                                                    QSize(size.captured(1).toInt(), size.captured(2).toInt()),
-                                                   parser.isSet("color-blind"), parser.value("out"), prepare);
+                                                   parser.isSet("color-blind"), parser.value("out"), prepare, stage);
+    if (fixture && fixture->displayModes->holdSwitches)
+        fixture->displayModes->release();
     if (!error.isEmpty()) {
         std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(error));
         return 1;
