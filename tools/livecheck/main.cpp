@@ -57,7 +57,7 @@ int runHost(const QString& freezeID)
     // What the application does first at start: resume what an earlier run left paused.
     say("recovered " + QString::number(FocusFreezeManager::recoverPausedProcesses(Defaults::standard(), control)));
 
-    LinuxWorkspace workspace(runner, control, {});
+    LinuxWorkspace workspace(control, {});
     SystemOptimizer optimizer({workspace, control, runner, scripts, host});
     GameProfileManager profiles(workspace);
     QObject::connect(&profiles, &GameProfileManager::changed, [&profiles] {
@@ -308,9 +308,8 @@ private:
         return 1;
     }
 
-    LinuxProcessRunner m_runner;
     LinuxProcessControl m_control;
-    LinuxWorkspace m_workspace{m_runner, m_control, {}};
+    LinuxWorkspace m_workspace{m_control, {}};
     QTemporaryDir m_home;
     QTemporaryDir m_bin;
     QProcessEnvironment m_env;
