@@ -3,6 +3,7 @@
 #include "Defaults.h"
 #include "Paths.h"
 #include "linux/LinuxAppleScriptRunner.h"
+#include "linux/LinuxFileRevealer.h"
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
 #include "linux/LinuxHostStatistics.h"
@@ -11,6 +12,7 @@
 #include "linux/LinuxPowerSupplies.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxSystemFacts.h"
 #include "linux/LinuxWorkspace.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
@@ -38,6 +40,8 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
+    m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.applicationPath = QCoreApplication::applicationFilePath();

@@ -5,6 +5,7 @@
 
 class AppleScriptRunner;
 class Defaults;
+class FileRevealer;
 class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
@@ -14,6 +15,7 @@ class PowerSupplies;
 class ProcessControl;
 class ProcessRunner;
 class SecureLocalStore;
+class SystemFacts;
 class Workspace;
 
 // The platform objects the root view borrows: the live Linux ones in the application, fakes in
@@ -32,6 +34,8 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    std::shared_ptr<SystemFacts> systemFacts;
+    std::shared_ptr<FileRevealer> fileRevealer;
     QString homeDirectory;
     QString appSupportDirectory;
     // The executable the log-in launch agent starts.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeAppleScriptRunner.h"
+#include "FakeFileRevealer.h"
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
 #include "FakeHostStatistics.h"
@@ -9,6 +10,7 @@
 #include "FakePowerSupplies.h"
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
+#include "FakeSystemFacts.h"
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
 #include "linux/JsonFileDefaults.h"
@@ -44,6 +46,8 @@ struct FakePlatform {
         s.scripts = scripts;
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
+        s.systemFacts = systemFacts;
+        s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
@@ -66,4 +70,6 @@ struct FakePlatform {
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
+    std::shared_ptr<FakeSystemFacts> systemFacts = std::make_shared<FakeSystemFacts>();
+    std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int kSettleLimitMs = 5000;
+// Work the user asked for (measuring folders) may take longer, but it ends.
+constexpr int kRequestedWorkLimitMs = 120'000;
 
 // Lets what showing started (reads on the utility queue and their publishing) finish.
 void settle()
@@ -26,7 +28,8 @@ void settle()
     do {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    } while (WorkQueues::utility().activeThreadCount() > 0 && clock.elapsed() < kSettleLimitMs);
+    } while ((WorkQueues::utility().activeThreadCount() > 0 && clock.elapsed() < kSettleLimitMs) ||
+             (WorkQueues::userInitiated().activeThreadCount() > 0 && clock.elapsed() < kRequestedWorkLimitMs));
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -45,7 +48,8 @@ QString save(QWidget& widget, const QString& outputFile)
 } // namespace
 
 QString SnapshotRenderer::render(const PlatformServices& platform, const QString& name, QSize size, bool colorBlind,
-                                 const QString& outputFile, const std::function<void(ContentView&)>& prepare)
+                                 const QString& outputFile, const std::function<void(ContentView&)>& prepare,
+                                 const std::function<void(QWidget&)>& shown)
 {
     const auto screen = AppScreens::fromRawValue(name);
     if (!screen && name != welcome && name != window) {
@@ -75,8 +79,13 @@ QString SnapshotRenderer::render(const PlatformServices& platform, const QString
     AnimatedBackground backdrop;
     auto* layout = new QVBoxLayout(&backdrop);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ScreenCatalog::create(*screen, content.screenServices(), &backdrop));
+    QWidget* view = ScreenCatalog::create(*screen, content.screenServices(), &backdrop);
+    layout->addWidget(view);
     backdrop.resize(size);
     backdrop.show();
+    if (shown) {
+        settle();
+        shown(*view);
+    }
     return save(backdrop, outputFile);
 }

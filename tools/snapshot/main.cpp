@@ -3,11 +3,21 @@
 
 #include "DashboardFixture.h"
 #include "FakePlatform.h"
+#include "Paths.h"
+#include "SessionFixture.h"
+#include "SystemInfoFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
+#include "screens/monitoring/DashboardView.h"
+#include "screens/monitoring/PDFReportGenerator.h"
+#include "screens/monitoring/SessionCard.h"
+#include "screens/monitoring/SessionReportView.h"
+#include "telemetry/SessionLogger.h"
 #include "style/AppStyle.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QScrollArea>
 #include <QEventLoop>
 #include <QTimer>
 #include <QRegularExpression>
@@ -18,10 +28,33 @@
 namespace {
 
 constexpr int liveSamplingMs = 6000;
+constexpr int recordedSamples = 3;
+
+// The Dashboard scrolled to its session card, after a recording was stopped when `state` is "saved".
+void showSessionCard(QWidget& screen, SessionLogger& logger, const QString& state)
+{
+    auto* card = screen.findChild<SessionCard*>();
+    if (!card)
+        return;
+    if (state == "saved") {
+        QDir().mkpath(Paths::desktop());
+        card->toggleRecording();
+        for (int i = 0; i < recordedSamples; ++i)
+            logger.recordSample();
+        card->toggleRecording();
+        QEventLoop wait;
+        QTimer::singleShot(500, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    if (auto* area = qobject_cast<QScrollArea*>(&screen))
+        area->ensureWidgetVisible(card);
+}
 
 } // namespace
 
 // qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live]
+//             [--machine laptop|desktop] [--session idle|recording|saved]
+// qm_snapshot --report FILE.pdf
 int main(int argc, char* argv[])
 {
     bool live = false;
@@ -45,7 +78,21 @@ int main(int argc, char* argv[])
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
+    parser.addOption({"machine", "The fixture machine of the System screen: laptop or desktop.", "NAME", "laptop"});
+    parser.addOption({"session", "Show the Dashboard's session card idle, recording or after a saved report.",
+                      "STATE"});
+    parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
+
+    if (parser.isSet("report")) {
+        const SessionReportView page(SessionFixture::records(), SessionFixture::startTime(), SessionFixture::endTime(),
+                                     SessionFixture::ramStats());
+        if (!PDFReportGenerator::writePDF(page, parser.value("report"))) {
+            std::fprintf(stderr, "qm_snapshot: could not write %s\n", qPrintable(parser.value("report")));
+            return 1;
+        }
+        return 0;
+    }
 
     const QRegularExpressionMatch size = QRegularExpression("^(\\d+)x(\\d+)$").match(parser.value("size"));
     if (!parser.isSet("screen") || !parser.isSet("out") || !size.hasMatch()) {
@@ -75,14 +122,35 @@ int main(int argc, char* argv[])
         fixture->completeSetup();
         DashboardFixture::fill(*fixture);
         services = fixture->services();
-        prepare = [&fixture](ContentView& content) {
+        if (parser.value("screen") == "System") {
+            const auto machine = SystemInfoFixture::services(*fixture, parser.value("machine"));
+            if (!machine) {
+                std::fprintf(stderr, "qm_snapshot: no fixture machine \"%s\"\n", qPrintable(parser.value("machine")));
+                return 2;
+            }
+            services = *machine;
+        }
+        prepare = [&fixture, &parser](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+            // A recording that was running before the Dashboard was built.
+            if (parser.value("session") == "recording") {
+                content.sessionLogger().startLogging();
+                for (int i = 0; i < recordedSamples; ++i)
+                    content.sessionLogger().recordSample();
+            }
+        };
+    }
+    std::function<void(QWidget&)> shown;
+    if (parser.isSet("session")) {
+        shown = [state = parser.value("session")](QWidget& screen) {
+            if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
+                showSessionCard(screen, dashboard->sessionLogger(), state);
         };
     }
 
     const QString error = SnapshotRenderer::render(services, parser.value("screen"),
                                                    QSize(size.captured(1).toInt(), size.captured(2).toInt()),
-                                                   parser.isSet("color-blind"), parser.value("out"), prepare);
+                                                   parser.isSet("color-blind"), parser.value("out"), prepare, shown);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(error));
         return 1;

@@ -12,6 +12,7 @@ namespace {
 
 const QStringList kRelocatedTools = {"ping", "du", "dig"};
 const QStringList kBinaryFolders = {"/usr/bin", "/bin", "/usr/sbin", "/sbin"};
+constexpr int kAbandonCheckMs = 100;
 
 // Tool output is parsed, so it must not change with the user's language.
 QProcessEnvironment childEnvironment()
@@ -34,6 +35,12 @@ QString LinuxProcessRunner::resolveProgram(const QString& program)
 
 ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList& arguments, int timeoutMs)
 {
+    return runUnlessAbandoned(program, arguments, timeoutMs, {});
+}
+
+ProcessResult LinuxProcessRunner::runUnlessAbandoned(const QString& program, const QStringList& arguments,
+                                                     int timeoutMs, const std::function<bool()>& abandoned)
+{
     QProcess process;
     process.setProgram(resolveProgram(program));
     process.setArguments(arguments);
@@ -46,7 +53,14 @@ ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList&
         return ProcessResult::notStarted(process.errorString());
 
     ProcessResult result;
-    if (!process.waitForFinished(int(qMax<qint64>(deadline.remainingTime(), 0)))) {
+    bool finished = false;
+    do {
+        qint64 slice = deadline.remainingTime();
+        if (abandoned && (slice < 0 || slice > kAbandonCheckMs))
+            slice = kAbandonCheckMs;
+        finished = process.waitForFinished(int(slice));
+    } while (!finished && !deadline.hasExpired() && !(abandoned && abandoned()));
+    if (!finished) {
         process.kill();
         process.waitForFinished(1000);
         result.outcome = ProcessResult::Outcome::TimedOut;

@@ -8,6 +8,8 @@
 class LinuxProcessRunner final : public ProcessRunner {
 public:
     ProcessResult run(const QString& program, const QStringList& arguments, int timeoutMs) override;
+    ProcessResult runUnlessAbandoned(const QString& program, const QStringList& arguments, int timeoutMs,
+                                     const std::function<bool()>& abandoned) override;
     std::unique_ptr<HeldProcess> startHeld(const QString& program, const QStringList& arguments) override;
 
     static QString resolveProgram(const QString& program);

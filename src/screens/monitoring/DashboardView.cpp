@@ -8,9 +8,11 @@
 #include "PeripheralCard.h"
 #include "QuickStatCard.h"
 #include "Readout.h"
+#include "SessionCard.h"
 #include "app/PlatformServices.h"
 #include "storage/ColorBlindMode.h"
 #include "style/Color.h"
+#include "style/ScreenColumn.h"
 #include "telemetry/SystemMonitor.h"
 
 #include <QHBoxLayout>
@@ -27,18 +29,8 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
       m_fanMonitor(platform.processRunner, platform.sensors),
       m_powerHealthMonitor(platform.powerSupplies)
 {
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    viewport()->setAutoFillBackground(false);
-
-    auto* content = new QWidget;
-    content->setObjectName("dashboardColumn");
-    content->setAutoFillBackground(false);
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(16, 16, 16, 16);
-    column->setSpacing(16);
+    QVBoxLayout* column = ScreenColumn::install(*this, "dashboardColumn");
+    QWidget* content = widget();
 
     m_warnings = new PerformanceWarningToast(content);
     m_warnings->setObjectName("performanceWarnings");
@@ -62,8 +54,11 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
     cooling->setObjectName("coolingCard");
     column->addWidget(cooling);
 
+    auto* session = new SessionCard(m_sessionLogger, m_monitor, platform.fileRevealer, content);
+    session->setObjectName("sessionCard");
+    column->addWidget(session);
+
     column->addStretch(1);
-    setWidget(content);
 
     connect(&m_fanMonitor, &FanMonitor::changed, this, &DashboardView::refreshWarnings);
     connect(&m_powerHealthMonitor, &PowerHealthMonitor::changed, this, &DashboardView::refreshWarnings);
