@@ -9,6 +9,7 @@
 #include "style/AnimatedBackground.h"
 
 #include "Defaults.h"
+#include "Paths.h"
 
 #include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
@@ -32,6 +33,8 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner),
       m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
                    *platform.host}),
+      m_scanner(ScanEnvironment::linuxTable(platform.homeDirectory, Paths::temporary()), platform.processRunner,
+                platform.fileRevealer),
       m_sessionLogger(platform.host),
       m_launchAgent(*platform.processRunner, platform.homeDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),

@@ -14,7 +14,7 @@ public:
 
     // An invalid QVariant when the key is missing.
     virtual QVariant value(const QString& key) const = 0;
-    // Accepts QString, bool, int/qint64, double, QByteArray, QStringList/QVariantList, QVariantMap;
+    // Accepts QString, bool, int/qint64, a finite double, QByteArray, QStringList/QVariantList, QVariantMap;
     // a value of any other kind is not stored.
     virtual void setValue(const QString& key, const QVariant& value) = 0;
     virtual void remove(const QString& key) = 0;

@@ -2,39 +2,39 @@
 
 #include "ProcessRunner.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <limits>
 
-QStringList DiskUsage::summaryArguments(const QString& path)
+qint64 DiskUsage::parseKilobytes(const QByteArray& output)
 {
-    return {QStringLiteral("-skx"), QStringLiteral("--"), path};
-}
-
-qint64 DiskUsage::parseSummary(const QByteArray& output)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(output);
-    if (utf8.hasError())
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(output);
+    if (decoder.hasError())
         return 0;
-    static const QRegularExpression decimal(QStringLiteral("^[+-]?[0-9]+$"));
-    const QString blocks = text.section(QLatin1Char('\t'), 0, 0);
-    if (!decimal.match(blocks).hasMatch())
+    const QString field = text.section(QLatin1Char('\t'), 0, 0);
+    const qsizetype digitsFrom = field.startsWith(u'+') || field.startsWith(u'-') ? 1 : 0;
+    if (field.size() == digitsFrom)
         return 0;
+    for (qsizetype i = digitsFrom; i < field.size(); ++i) {
+        if (field[i] < u'0' || field[i] > u'9')
+            return 0;
+    }
     bool ok = false;
-    const qint64 count = blocks.toLongLong(&ok);
+    const qint64 kib = field.toLongLong(&ok);
     constexpr qint64 limit = std::numeric_limits<qint64>::max() / 1024;
-    if (!ok || count > limit || count < -limit)
+    if (!ok || kib > limit || kib < -limit)
         return 0;
-    return count * 1024;
+    return kib * 1024;
 }
 
 qint64 DiskUsage::folderSize(ProcessRunner& runner, const QString& path, int timeoutMs,
                              const std::function<bool()>& abandoned)
 {
-    const ProcessResult result =
-        runner.runUnlessAbandoned(program, summaryArguments(path), timeoutMs, abandoned);
-    if (result.outcome != ProcessResult::Outcome::Exited)
+    const ProcessResult result = runner.runUnlessAbandoned(
+        QStringLiteral("/usr/bin/du"),
+        {QStringLiteral("-s"), QStringLiteral("-k"), QStringLiteral("-x"), QStringLiteral("--"), path}, timeoutMs,
+        abandoned);
+    if (result.outcome == ProcessResult::Outcome::FailedToStart || result.outcome == ProcessResult::Outcome::TimedOut)
         return 0;
-    return parseSummary(result.standardOutput);
+    return parseKilobytes(result.standardOutput);
 }

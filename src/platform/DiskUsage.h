@@ -2,32 +2,24 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 #include <functional>
 
 class ProcessRunner;
 
-// Folder sizes as `du` counts them: the blocks in use below a folder, on the folder's own file
-// system only, so a mounted network share or removable disk inside it is neither counted nor
-// waited for.
+// Bytes used by a folder as `du` counts them. Shared by the disk scanner and the storage card.
 namespace DiskUsage {
 
-inline const QString program = QStringLiteral("/usr/bin/du");
-// A folder that takes longer than this (a hung mount) counts as empty rather than stalling its caller.
-constexpr int defaultTimeoutMs = 60'000;
+constexpr int kDefaultTimeoutMs = 120'000;
 
-// One summary line in 1024-byte blocks; the path comes after "--", so a name that begins with "-"
-// can never be read as an option.
-QStringList summaryArguments(const QString& path);
+// The first tab-separated field of `du -sk` output as KiB, in bytes; 0 for anything else (not
+// UTF-8, not a plain integer, out of range).
+qint64 parseKilobytes(const QByteArray& output);
 
-// Bytes from a summary line: the number before the first tab, in 1024-byte blocks. Output that is
-// not UTF-8 or does not begin with a decimal number gives 0.
-qint64 parseSummary(const QByteArray& output);
-
-// Blocks until `du` has ended, timed out, or `abandoned` became true; 0 when it could not start,
-// timed out, was abandoned or printed no total. A non-zero exit with a total (some subfolders were
-// unreadable) still counts that total. Call it off the main thread.
-qint64 folderSize(ProcessRunner& runner, const QString& path, int timeoutMs = defaultTimeoutMs,
+// Runs `du -s -k -x -- path`: it stays on the folder's own file system and never reads the path
+// as an option. 0 when du cannot start or is still running at the deadline; a total printed
+// despite unreadable subfolders counts. Once `abandoned` returns true (its caller has gone away)
+// du is ended and the size is 0.
+qint64 folderSize(ProcessRunner& runner, const QString& path, int timeoutMs = kDefaultTimeoutMs,
                   const std::function<bool()>& abandoned = {});
 
 } // namespace DiskUsage

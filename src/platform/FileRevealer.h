@@ -2,11 +2,10 @@
 
 #include <QString>
 
-// Shows a file to the user in the desktop's file manager, selected in its folder.
+// Shows a file in the desktop's file manager, selected in its folder. Called on the main thread;
+// returns at once and reports nothing.
 class FileRevealer {
 public:
     virtual ~FileRevealer() = default;
-
-    // Returns at once; a file manager that cannot be reached is not reported.
-    virtual void reveal(const QString& filePath) = 0;
+    virtual void reveal(const QString& path) = 0;
 };

@@ -61,7 +61,8 @@ std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key)
     }
 
     const auto mirror = m_defaults.string(mirrorPrefix + key);
-    if (!mirror)
+    // Only padded standard base64: the decoder alone would also take text without its padding.
+    if (!mirror || mirror->size() % 4 != 0)
         return std::nullopt;
     auto decoded = QByteArray::fromBase64Encoding(mirror->toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)

@@ -55,14 +55,14 @@ void SettingsStore::setScheduledCleanupFrequency(const QString& frequency)
     saveSettings();
 }
 
-void SettingsStore::setScheduledCleanupHour(int hour)
+void SettingsStore::setScheduledCleanupHour(qint64 hour)
 {
     m_settings.scheduledCleanupHour = hour;
     emit changed();
     saveSettings();
 }
 
-void SettingsStore::setScheduledCleanupMinute(int minute)
+void SettingsStore::setScheduledCleanupMinute(qint64 minute)
 {
     m_settings.scheduledCleanupMinute = minute;
     emit changed();
@@ -77,10 +77,8 @@ bool SettingsStore::isCleanupDue(const QDateTime& now) const
 
 QDateTime SettingsStore::lastCleanupDate() const
 {
-    const double seconds = m_defaults.number(CleanupSchedule::lastCleanupDateKey).value_or(0);
-    if (!(seconds > 0))
-        return {};
-    return QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0));
+    return CleanupSchedule::lastCleanupMoment(m_defaults.number(CleanupSchedule::lastCleanupDateKey).value_or(0))
+        .value_or(QDateTime());
 }
 
 void SettingsStore::setLaunchAtLogin()

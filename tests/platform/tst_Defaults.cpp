@@ -53,6 +53,46 @@ private slots:
         QVERIFY(!reread.string("missing"));
     }
 
+    void numbersFromTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // the stored entry of key "k"
+        QTest::addColumn<QVariant>("read");    // invalid: the file is set aside
+        QTest::newRow("integer") << QByteArray(R"({"integer": -7})") << QVariant(qint64(-7));
+        QTest::newRow("widest integer, exact") << QByteArray(R"({"integer": 9223372036854775807})")
+                                               << QVariant(qint64(9223372036854775807));
+        QTest::newRow("integer written as a whole double") << QByteArray(R"({"integer": 3.0})") << QVariant(qint64(3));
+        QTest::newRow("fractional integer") << QByteArray(R"({"integer": 3.5})") << QVariant();
+        QTest::newRow("integer beyond 64 bits") << QByteArray(R"({"integer": 1e20})") << QVariant();
+        QTest::newRow("double") << QByteArray(R"({"double": 2.5})") << QVariant(2.5);
+        QTest::newRow("double too large for a double") << QByteArray(R"({"double": 1e400})") << QVariant();
+        QTest::newRow("double written as null") << QByteArray(R"({"double": null})") << QVariant();
+    }
+    void numbersFromTheFile()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QVariant, read);
+        QVERIFY(QDir().mkpath(m_dir.path() + "/sub"));
+        QVERIFY(AtomicFile::write(path(), "{\"k\": " + value + "}"));
+        JsonFileDefaults defaults(path());
+        QCOMPARE(defaults.value("k"), read);
+        const QStringList aside = QDir(m_dir.path() + "/sub").entryList({"defaults.json.unreadable-*"});
+        QCOMPARE(aside.size(), read.isValid() ? 0 : 1);
+        for (const QString& name : aside)
+            QVERIFY(QFile::remove(m_dir.path() + "/sub/" + name));
+    }
+
+    void numbersJsonCannotHoldAreNotStored()
+    {
+        JsonFileDefaults defaults(path());
+        for (const double wild : {qQNaN(), qInf(), -qInf()}) {
+            defaults.setValue("wild", wild);
+            QVERIFY(!defaults.contains("wild"));
+        }
+        defaults.setValue("fine", 1.5);
+        QCOMPARE(JsonFileDefaults(path()).number("fine"), 1.5);
+        QVERIFY(QDir(m_dir.path() + "/sub").entryList({"defaults.json.unreadable-*"}).isEmpty());
+    }
+
     void failedAtomicWriteKeepsTheOldContents()
     {
         const QString file = m_dir.path() + "/value.bin";

@@ -1,75 +1,81 @@
-#include "DiskUsage.h"
 #include "FakeProcessRunner.h"
 #include "TestMain.h"
+#include "DiskUsage.h"
 #include "linux/LinuxProcessRunner.h"
-
-Q_DECLARE_METATYPE(ProcessResult)
 
 class TestDiskUsage : public QObject {
     Q_OBJECT
 private slots:
-    void parseSummary_data()
+    void parseKilobytes_data()
     {
         QTest::addColumn<QByteArray>("output");
         QTest::addColumn<qint64>("bytes");
-        QTest::newRow("blocks, tab, path") << QByteArray("2048\t/home/q/Music\n") << qint64(2'097'152);
-        QTest::newRow("leading plus") << QByteArray("+12\tx") << qint64(12'288);
-        QTest::newRow("no tab") << QByteArray("12") << qint64(12'288);
-        QTest::newRow("garbage") << QByteArray("du: cannot access") << qint64(0);
+        QTest::newRow("size, tab, path") << QByteArray("2048\t/home/me/Music\n") << qint64(2097152);
+        QTest::newRow("path with a tab and a newline") << QByteArray("3\t/a\tb\nc\n") << qint64(3072);
+        QTest::newRow("plus sign") << QByteArray("+12\tx") << qint64(12288);
+        QTest::newRow("minus sign") << QByteArray("-5\tx") << qint64(-5120);
+        QTest::newRow("no tab, no newline") << QByteArray("7") << qint64(7168);
+        QTest::newRow("no tab but a newline") << QByteArray("7\n") << qint64(0);
         QTest::newRow("nothing") << QByteArray() << qint64(0);
-        QTest::newRow("empty number") << QByteArray("\t/path") << qint64(0);
-        QTest::newRow("blank before tab") << QByteArray("12 \t/path") << qint64(0);
-        QTest::newRow("not UTF-8") << QByteArray("12\t/\xff\xfe") << qint64(0);
-        QTest::newRow("beyond 64 bits once in bytes") << QByteArray("9223372036854775\t/x") << qint64(0);
+        QTest::newRow("sign alone") << QByteArray("-\tx") << qint64(0);
+        QTest::newRow("space before the tab") << QByteArray("12 \tx") << qint64(0);
+        QTest::newRow("error text") << QByteArray("du: cannot access 'x'") << qint64(0);
+        QTest::newRow("not UTF-8") << QByteArray("12\t\xff\xfe") << qint64(0);
+        QTest::newRow("past 64 bits once in bytes") << QByteArray("9007199254740993\tx") << qint64(0);
+        QTest::newRow("past 64 bits already") << QByteArray("99999999999999999999\tx") << qint64(0);
     }
-    void parseSummary()
+    void parseKilobytes()
     {
         QFETCH(QByteArray, output);
         QFETCH(qint64, bytes);
-        QCOMPARE(DiskUsage::parseSummary(output), bytes);
+        QCOMPARE(DiskUsage::parseKilobytes(output), bytes);
     }
 
     void folderSize_data()
     {
-        QTest::addColumn<ProcessResult>("result");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("exitCode");
         QTest::addColumn<qint64>("bytes");
-        QTest::newRow("some subfolders unreadable: the total counts")
-            << ProcessResult::exited(1, "2048\t-odd name\n", "du: cannot read directory")
-            << qint64(2'097'152);
-        QTest::newRow("hung mount, timed out")
-            << ProcessResult{ProcessResult::Outcome::TimedOut, -1, "2048\t-odd name\n", {}} << qint64(0);
-        QTest::newRow("no du") << ProcessResult::notStarted() << qint64(0);
+        using O = ProcessResult::Outcome;
+        QTest::newRow("exit 0") << int(O::Exited) << 0 << qint64(2097152);
+        QTest::newRow("a total despite unreadable folders") << int(O::Exited) << 1 << qint64(2097152);
+        QTest::newRow("time is up") << int(O::TimedOut) << -1 << qint64(0);
+        QTest::newRow("no du") << int(O::FailedToStart) << -1 << qint64(0);
     }
-    // The path follows "--", so a folder named like an option is measured, not obeyed.
     void folderSize()
     {
-        QFETCH(ProcessResult, result);
+        QFETCH(int, outcome);
+        QFETCH(int, exitCode);
         QFETCH(qint64, bytes);
         FakeProcessRunner runner;
-        runner.respond(DiskUsage::program, result);
-        QCOMPARE(DiskUsage::folderSize(runner, "-odd name", 1234), bytes);
-        QCOMPARE(runner.commandLines(), QStringList{"/usr/bin/du -skx -- -odd name"});
-        QCOMPARE(runner.calls().first().timeoutMs, 1234);
+        runner.respond("/usr/bin/du", ProcessResult{ProcessResult::Outcome(outcome), exitCode, "2048\t-rf\n", {}});
+        QCOMPARE(DiskUsage::folderSize(runner, "-rf", 5000), bytes);
+        QCOMPARE(runner.calls().size(), 1);
+        QCOMPARE(runner.calls().first().arguments, (QStringList{"-s", "-k", "-x", "--", "-rf"}));
+        QCOMPARE(runner.calls().first().timeoutMs, 5000);
     }
 
-    void measuresARealFolder()
+    void realDuMeasuresAFolderNamedLikeAnOption()
     {
-        QTemporaryDir folder;
-        QFile file(folder.filePath("-data"));
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/--help";
+        QVERIFY(QDir().mkpath(folder + "/sub"));
+        QFile file(folder + "/sub/data.bin");
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.write(QByteArray(256 * 1024, 'q')) == 256 * 1024);
+        QVERIFY(file.write(QByteArray(300 * 1024, 'x')) == 300 * 1024);
         file.close();
         LinuxProcessRunner runner;
-        QVERIFY(DiskUsage::folderSize(runner, folder.path()) >= 256 * 1024);
-        QCOMPARE(DiskUsage::folderSize(runner, folder.filePath("missing")), qint64(0));
+        const qint64 size = DiskUsage::folderSize(runner, folder);
+        QVERIFY2(size >= 300 * 1024 && size < 400 * 1024, qPrintable(QString::number(size)));
+        QCOMPARE(size % 1024, 0);
+        QCOMPARE(DiskUsage::folderSize(runner, dir.path() + "/missing"), 0);
     }
 
     // A caller that has gone away ends its child instead of waiting the whole timeout.
     void abandonedRunEnds()
     {
         LinuxProcessRunner runner;
-        const ProcessResult result =
-            runner.runUnlessAbandoned("/bin/sleep", {"30"}, 60'000, [] { return true; });
+        const ProcessResult result = runner.runUnlessAbandoned("/bin/sleep", {"30"}, 60'000, [] { return true; });
         QCOMPARE(result.outcome, ProcessResult::Outcome::TimedOut);
     }
 };

@@ -130,8 +130,10 @@ private slots:
         QTest::addColumn<QString>("shown"); // the pattern of the text shown; empty: the row is hidden
         QTest::newRow("zero") << QVariant(0.0) << "";
         QTest::newRow("not a number") << QVariant(QString("yesterday")) << "";
-        // Hours and minutes only, even where the locale's short time has seconds (as C's has).
-        QTest::newRow("a moment") << QVariant(1'780'000'000.5) << "^May 2[89], 2026, \\d\\d:\\d\\d$";
+        QTest::newRow("negative") << QVariant(-5.0) << "";
+        QTest::newRow("beyond any calendar") << QVariant(1e300) << "";
+        // The C locale's abbreviated date; hours and minutes only, although its short time has seconds.
+        QTest::newRow("a moment") << QVariant(1'780'000'000.5) << "^2[89] May 2026, \\d\\d:\\d\\d$";
     }
     void lastCleanupRow()
     {
@@ -144,6 +146,24 @@ private slots:
         QCOMPARE(child<QWidget>("lastCleanupRow")->isVisible(), !shown.isEmpty());
         if (!shown.isEmpty())
             QVERIFY(child<QLabel>("lastCleanupValue")->text().contains(QRegularExpression(shown)));
+    }
+
+    void abbreviatedDate_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("United States") << "en_US" << "Dec 6, 2026";
+        QTest::newRow("Germany") << "de_DE" << "6. Dez. 2026";
+        QTest::newRow("France") << "fr_FR" << "6 d\u00e9c. 2026";
+        QTest::newRow("Japan, weekday at the end") << "ja_JP" << "2026\u5e7412\u67086\u65e5";
+        QTest::newRow("Spain, quoted words") << "es_ES" << "6 de dic de 2026";
+    }
+    void abbreviatedDate()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, date);
+        const QLocale chosen(locale);
+        QCOMPARE(chosen.toString(QDate(2026, 12, 6), SettingsView::abbreviatedDateFormat(chosen)), date);
     }
 
     void uninstallRemovesTheApplicationsData()

@@ -1,4 +1,3 @@
-#include "DiskUsage.h"
 #include "FakePlatform.h"
 #include "TestMain.h"
 #include "screens/system/PieChartView.h"
@@ -215,7 +214,7 @@ private slots:
         platform.systemFacts->setFacts(facts);
         platform.host->setPhysicalMemory(8'589'934'592);
         platform.runner->respondWith([](const QString& program, const QStringList& arguments) {
-            return program == DiskUsage::program && arguments.last().endsWith("/Music")
+            return program == QStringLiteral("/usr/bin/du") && arguments.last().endsWith("/Music")
                        ? ProcessResult::exited(0, "2048\t" + arguments.last().toUtf8())
                        : ProcessResult::notStarted();
         });
@@ -233,7 +232,7 @@ private slots:
         QVERIFY(info.batteryCharging);
         QStringList measured;
         for (const auto& call : platform.runner->calls()) {
-            if (call.program == DiskUsage::program)
+            if (call.program == QStringLiteral("/usr/bin/du"))
                 measured.append(call.arguments.last());
         }
         QStringList table;

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -75,26 +76,32 @@ private slots:
     void decoding_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<bool>("decodes");
-        QTest::newRow("complete") << kValidJson << true;
-        QTest::newRow("extra keys ignored") << replaced("somethingElse", 1) << true;
-        QTest::newRow("missing key") << replaced("autoOptimize", QJsonValue::Undefined) << false;
-        QTest::newRow("fractional hour") << replaced("scheduledCleanupHour", 3.5) << false;
-        QTest::newRow("hour as string") << replaced("scheduledCleanupHour", "3") << false;
-        QTest::newRow("too wide a minute") << replaced("scheduledCleanupMinute", 1e20) << false;
-        QTest::newRow("bool as number") << replaced("colorBlindMode", 1) << false;
-        QTest::newRow("not an object") << QByteArray("[1,2]") << false;
+        QTest::addColumn<qint64>("hour"); // -1: the record does not decode
+        QTest::newRow("complete") << kValidJson << qint64(22);
+        QTest::newRow("extra keys ignored") << replaced("somethingElse", 1) << qint64(22);
+        QTest::newRow("missing key") << replaced("autoOptimize", QJsonValue::Undefined) << qint64(-1);
+        QTest::newRow("fractional hour") << replaced("scheduledCleanupHour", 3.5) << qint64(-1);
+        QTest::newRow("hour as string") << replaced("scheduledCleanupHour", "3") << qint64(-1);
+        QTest::newRow("an hour wider than 32 bits is an integer")
+            << replaced("scheduledCleanupHour", qint64(1) << 40) << (qint64(1) << 40);
+        QTest::newRow("the widest integer stays exact")
+            << QByteArray(kValidJson).replace(":22,", ":9223372036854775807,") << qint64(9223372036854775807);
+        QTest::newRow("too wide a minute") << replaced("scheduledCleanupMinute", 1e20) << qint64(-1);
+        QTest::newRow("an hour beyond the widest integer") << QByteArray(kValidJson).replace(":22,", ":9223372036854775808,")
+                                                           << qint64(-1);
+        QTest::newRow("bool as number") << replaced("colorBlindMode", 1) << qint64(-1);
+        QTest::newRow("not an object") << QByteArray("[1,2]") << qint64(-1);
     }
 
     void decoding()
     {
         QFETCH(QByteArray, json);
-        QFETCH(bool, decodes);
+        QFETCH(qint64, hour);
         const auto settings = AppSettings::fromJson(json);
-        QCOMPARE(settings.has_value(), decodes);
-        if (decodes) {
+        QCOMPARE(settings.has_value(), hour >= 0);
+        if (settings) {
             QCOMPARE(settings->scheduledCleanupFrequency, QString("weekly"));
-            QCOMPARE(settings->scheduledCleanupHour, 22);
+            QCOMPARE(settings->scheduledCleanupHour, hour);
             QCOMPARE(AppSettings::fromJson(settings->toJson()), settings);
         }
     }
@@ -155,30 +162,43 @@ private slots:
     void cleanupDue_data()
     {
         QTest::addColumn<QString>("frequency");
+        QTest::addColumn<qint64>("hour");
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<double>("last");
         QTest::addColumn<bool>("due");
 
-        QTest::newRow("daily, never ran") << "daily" << at(7, 3, 0, 59) << 0.0 << true;
-        QTest::newRow("daily, missing is never") << "daily" << at(7, 3, 0) << -1.0 << true;
-        QTest::newRow("daily, a minute late") << "daily" << at(7, 3, 1) << 0.0 << false;
-        QTest::newRow("daily, wrong hour") << "daily" << at(7, 4, 0) << 0.0 << false;
-        QTest::newRow("daily, ran yesterday") << "daily" << at(8, 3, 0) << secondsOf(at(7, 3, 0)) << true;
-        QTest::newRow("daily, ran today") << "daily" << at(8, 3, 0, 40) << secondsOf(at(8, 3, 0, 1)) << false;
-        QTest::newRow("weekly on Sunday") << "weekly" << at(6, 3, 0) << 0.0 << true;
-        QTest::newRow("weekly on Monday") << "weekly" << at(7, 3, 0) << 0.0 << false;
-        QTest::newRow("Weekly is daily") << "Weekly" << at(7, 3, 0) << 0.0 << true;
+        QTest::newRow("daily, never ran") << "daily" << qint64(3) << at(7, 3, 0, 59) << 0.0 << true;
+        QTest::newRow("daily, missing is never") << "daily" << qint64(3) << at(7, 3, 0) << -1.0 << true;
+        QTest::newRow("daily, a minute late") << "daily" << qint64(3) << at(7, 3, 1) << 0.0 << false;
+        QTest::newRow("daily, wrong hour") << "daily" << qint64(3) << at(7, 4, 0) << 0.0 << false;
+        QTest::newRow("daily, ran yesterday") << "daily" << qint64(3) << at(8, 3, 0) << secondsOf(at(7, 3, 0)) << true;
+        QTest::newRow("daily, ran today") << "daily" << qint64(3) << at(8, 3, 0, 40) << secondsOf(at(8, 3, 0, 1))
+                                          << false;
+        QTest::newRow("weekly on Sunday") << "weekly" << qint64(3) << at(6, 3, 0) << 0.0 << true;
+        QTest::newRow("weekly on Monday") << "weekly" << qint64(3) << at(7, 3, 0) << 0.0 << false;
+        QTest::newRow("Weekly is daily") << "Weekly" << qint64(3) << at(7, 3, 0) << 0.0 << true;
+        QTest::newRow("hour 24 is never due") << "daily" << qint64(24) << at(8, 0, 0) << 0.0 << false;
+        QTest::newRow("an hour that is 3 in its low 32 bits is not 3")
+            << "daily" << ((qint64(1) << 32) + 3) << at(7, 3, 0) << 0.0 << false;
+        QTest::newRow("a last date beyond any calendar is never")
+            << "daily" << qint64(3) << at(7, 3, 0) << 1e300 << true;
+        QTest::newRow("an infinite last date is never")
+            << "daily" << qint64(3) << at(7, 3, 0) << std::numeric_limits<double>::infinity() << true;
+        QTest::newRow("a last date that is no number is never")
+            << "daily" << qint64(3) << at(7, 3, 0) << std::numeric_limits<double>::quiet_NaN() << true;
     }
 
     void cleanupDue()
     {
         QFETCH(QString, frequency);
+        QFETCH(qint64, hour);
         QFETCH(QDateTime, now);
         QFETCH(double, last);
         QFETCH(bool, due);
         AppSettings settings;
         settings.scheduledCleanupEnabled = true;
         settings.scheduledCleanupFrequency = frequency;
+        settings.scheduledCleanupHour = hour;
         QCOMPARE(CleanupSchedule::isCleanupDue(settings, now, last), due);
         settings.scheduledCleanupEnabled = false;
         QVERIFY(!CleanupSchedule::isCleanupDue(settings, now, last));

@@ -101,7 +101,9 @@ private slots:
 
     void unusableMirrorMeansNothing()
     {
-        for (const QVariant& unusable : {QVariant(42), QVariant("dHJ1\nZQ=="), QVariant("dHJ1ZQ==!")}) {
+        // Not a text, a line break, a stray character, no padding, short padding.
+        for (const QVariant& unusable : {QVariant(42), QVariant("dHJ1\nZQ=="), QVariant("dHJ1ZQ==!"), QVariant("dHJ1ZQ"),
+                                         QVariant("dHJ1ZQ=")}) {
             m_defaults->setValue(SecureLocalStore::mirrorPrefix + "setup_complete", unusable);
             QVERIFY(!m_store->isSetupComplete());
         }

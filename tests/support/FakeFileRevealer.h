@@ -4,10 +4,9 @@
 
 #include <QStringList>
 
-// Records the files it was asked to show.
+// Records the paths it was asked to show.
 class FakeFileRevealer final : public FileRevealer {
 public:
-    void reveal(const QString& filePath) override { revealed.append(filePath); }
-
+    void reveal(const QString& path) override { revealed.append(path); }
     QStringList revealed;
 };

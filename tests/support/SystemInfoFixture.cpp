@@ -1,6 +1,5 @@
 #include "SystemInfoFixture.h"
 
-#include "DiskUsage.h"
 #include "FakePlatform.h"
 #include "FixturePath.h"
 #include "linux/LinuxGraphicsDevice.h"
@@ -31,7 +30,7 @@ std::optional<PlatformServices> SystemInfoFixture::services(FakePlatform& platfo
     const QString home = platform.homeDirectory();
     platform.runner->respondWith([home, kibibytes](const QString& program, const QStringList& arguments) {
         const QString path = arguments.value(arguments.size() - 1);
-        if (program != DiskUsage::program || !path.startsWith(home) || !kibibytes.contains(path.mid(home.size())))
+        if (program != QStringLiteral("/usr/bin/du") || !path.startsWith(home) || !kibibytes.contains(path.mid(home.size())))
             return ProcessResult::exited(1, {}, "du: cannot access: No such file or directory\n");
         return ProcessResult::exited(0, QByteArray::number(kibibytes.value(path.mid(home.size()))) + "\t" +
                                             path.toUtf8() + "\n");

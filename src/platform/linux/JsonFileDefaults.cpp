@@ -1,6 +1,7 @@
 #include "JsonFileDefaults.h"
 
 #include "AtomicFile.h"
+#include "JsonInteger.h"
 #include "Paths.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
 
 namespace {
 
@@ -53,10 +55,12 @@ std::optional<QVariant> decode(const QJsonValue& json)
         return QVariant(v.toString());
     if (kind == "bool" && v.isBool())
         return QVariant(v.toBool());
-    if (kind == "double" && v.isDouble())
+    if (kind == "double" && v.isDouble() && std::isfinite(v.toDouble()))
         return QVariant(v.toDouble());
-    if (kind == "integer" && v.isDouble())
-        return QVariant(qint64(v.toInteger()));
+    if (kind == "integer") {
+        const auto integer = JsonInteger::wholeNumber(v);
+        return integer ? std::optional(QVariant(*integer)) : std::nullopt;
+    }
     if (kind == "data" && v.isString()) {
         auto bytes = QByteArray::fromBase64Encoding(v.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
         if (!bytes)

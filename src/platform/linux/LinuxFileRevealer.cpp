@@ -3,44 +3,35 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QDesktopServices>
 #include <QFileInfo>
+#include <QProcess>
 #include <QUrl>
 
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.FileManager1");
-const QString kPath = QStringLiteral("/org/freedesktop/FileManager1");
-
-void openFolder(const QString& filePath)
+void openContainingFolder(const QString& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(filePath).absolutePath()));
+    const QString folder = QFileInfo(path).absolutePath();
+    QProcess::startDetached(QStringLiteral("/usr/bin/xdg-open"), {QUrl::fromLocalFile(folder).toString()});
 }
 
 } // namespace
 
-QStringList LinuxFileRevealer::itemUris(const QString& filePath)
-{
-    return {QUrl::fromLocalFile(QFileInfo(filePath).absoluteFilePath()).toString(QUrl::FullyEncoded)};
-}
-
-void LinuxFileRevealer::reveal(const QString& filePath)
+void LinuxFileRevealer::reveal(const QString& path)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        openFolder(filePath);
+        openContainingFolder(path);
         return;
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("ShowItems"));
-    call << itemUris(filePath) << QString();
-    // Asynchronous, so a file manager that is slow to start never freezes the window.
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [filePath](QDBusPendingCallWatcher* done) {
-                         if (QDBusPendingReply<>(*done).isError())
-                             openFolder(filePath);
-                         done->deleteLater();
-                     });
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [path](QDBusPendingCallWatcher* done) {
+        if (done->isError())
+            openContainingFolder(path);
+        done->deleteLater();
+    });
 }

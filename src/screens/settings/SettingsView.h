@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScrollArea>
@@ -32,7 +33,8 @@ public:
     // The short version immediately followed by the build number in parentheses; a value that is
     // missing or not a text stands as "1.0" and "1".
     static QString versionText(const QVariant& shortVersion, const QVariant& bundleVersion);
-    static QString lastCleanupText(const QDateTime& moment);
+    static QString abbreviatedDateFormat(const QLocale& locale);
+    static QString lastCleanupText(const QDateTime& moment, const QLocale& locale = QLocale());
 
     QString uninstallMessage() const { return m_uninstallMessage; }
     bool isUninstallConfirmShown() const;
