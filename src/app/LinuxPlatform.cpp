@@ -3,6 +3,7 @@
 #include "Defaults.h"
 #include "Paths.h"
 #include "linux/LinuxAppleScriptRunner.h"
+#include "linux/LinuxDisplayModes.h"
 #include "linux/LinuxFileRevealer.h"
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
@@ -41,8 +42,10 @@ LinuxPlatform::LinuxPlatform()
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
     m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
+    m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
+    m_services.autostartDirectory = Paths::autostart();
     m_services.applicationPath = QCoreApplication::applicationFilePath();
 }

@@ -2,6 +2,7 @@
 
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
+#include "screens/display/ResolutionView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/settings/SettingsView.h"
 #include "screens/system/SystemInfoLoader.h"
@@ -16,6 +17,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
                                  *s.platform, parent);
         break;
+    case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     case AppScreen::system: {
         const SystemInfoLoader loader({s.platform->systemFacts, s.platform->host, s.platform->graphics,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeAppleScriptRunner.h"
+#include "FakeDisplayModes.h"
 #include "FakeFileRevealer.h"
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
@@ -30,6 +31,7 @@ struct FakePlatform {
     QString homeDirectory() const { return root + "/home"; }
     QString appSupportDirectory() const { return root + "/data/Quillmarsh"; }
     QString defaultsFile() const { return root + "/config/Quillmarsh/defaults.json"; }
+    QString autostartDirectory() const { return root + "/config/autostart"; }
 
     PlatformServices services()
     {
@@ -47,9 +49,11 @@ struct FakePlatform {
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
         s.systemFacts = systemFacts;
+        s.displayModes = displayModes;
         s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
+        s.autostartDirectory = autostartDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
         return s;
     }
@@ -71,5 +75,6 @@ struct FakePlatform {
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
     std::shared_ptr<FakeSystemFacts> systemFacts = std::make_shared<FakeSystemFacts>();
+    std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };

@@ -49,7 +49,7 @@ QString save(QWidget& widget, const QString& outputFile)
 
 QString SnapshotRenderer::render(const PlatformServices& platform, const QString& name, QSize size, bool colorBlind,
                                  const QString& outputFile, const std::function<void(ContentView&)>& prepare,
-                                 const std::function<void(QWidget&)>& shown)
+                                 const std::function<void(QWidget&)>& stage)
 {
     const auto screen = AppScreens::fromRawValue(name);
     if (!screen && name != welcome && name != window) {
@@ -83,9 +83,9 @@ QString SnapshotRenderer::render(const PlatformServices& platform, const QString
     layout->addWidget(view);
     backdrop.resize(size);
     backdrop.show();
-    if (shown) {
+    if (stage) {
         settle();
-        shown(*view);
+        stage(*view);
     }
     return save(backdrop, outputFile);
 }

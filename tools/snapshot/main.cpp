@@ -2,12 +2,14 @@
 #include "TestMain.h"
 
 #include "DashboardFixture.h"
+#include "DisplayFixture.h"
 #include "FakePlatform.h"
 #include "Paths.h"
 #include "SessionFixture.h"
 #include "SystemInfoFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
+#include "screens/display/DisplayModeRow.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/monitoring/PDFReportGenerator.h"
 #include "screens/monitoring/SessionCard.h"
@@ -52,8 +54,7 @@ void showSessionCard(QWidget& screen, SessionLogger& logger, const QString& stat
 
 } // namespace
 
-// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live]
-//             [--machine laptop|desktop] [--session idle|recording|saved]
+// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live] [--state NAME]
 // qm_snapshot --report FILE.pdf
 int main(int argc, char* argv[])
 {
@@ -78,9 +79,11 @@ int main(int argc, char* argv[])
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
-    parser.addOption({"machine", "The fixture machine of the System screen: laptop or desktop.", "NAME", "laptop"});
-    parser.addOption({"session", "Show the Dashboard's session card idle, recording or after a saved report.",
-                      "STATE"});
+    parser.addOption({"state",
+                      "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
+                      "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; System: \"laptop\" "
+                      "(the default), \"desktop\".",
+                      "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
 
@@ -105,6 +108,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<LinuxPlatform> linuxPlatform;
     PlatformServices services;
     std::function<void(ContentView&)> prepare;
+    std::function<void(QWidget&)> stage;
     if (live) {
         linuxPlatform = std::make_unique<LinuxPlatform>();
         services = linuxPlatform->services();
@@ -121,36 +125,56 @@ int main(int argc, char* argv[])
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
         DashboardFixture::fill(*fixture);
-        services = fixture->services();
-        if (parser.value("screen") == "System") {
-            const auto machine = SystemInfoFixture::services(*fixture, parser.value("machine"));
+        DisplayFixture::fill(*fixture->displayModes);
+        const QString state = parser.value("state");
+        const QString screenName = parser.value("screen");
+        if (screenName == "System") {
+            const auto machine = SystemInfoFixture::services(*fixture, state.isEmpty() ? "laptop" : state);
             if (!machine) {
-                std::fprintf(stderr, "qm_snapshot: no fixture machine \"%s\"\n", qPrintable(parser.value("machine")));
+                std::fprintf(stderr, "qm_snapshot: no fixture machine \"%s\"\n", qPrintable(state));
                 return 2;
             }
             services = *machine;
+        } else if (screenName == "Dashboard" && !state.isEmpty()) {
+            if (state != "idle" && state != "recording" && state != "saved") {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+            stage = [state](QWidget& screen) {
+                if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
+                    showSessionCard(screen, dashboard->sessionLogger(), state);
+            };
+        } else if (state == "no-display") {
+            fixture->displayModes->modes.reset();
+            fixture->displayModes->current.reset();
+        } else if (state == "applying") {
+            fixture->displayModes->holdSwitches = true;
+            stage = [](QWidget& screen) {
+                if (auto* row = screen.findChild<DisplayModeRow*>("modeRow"))
+                    row->click();
+            };
+        } else if (!state.isEmpty()) {
+            std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+            return 2;
         }
-        prepare = [&fixture, &parser](ContentView& content) {
+        if (screenName != "System")
+            services = fixture->services();
+        prepare = [&fixture, state](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
             // A recording that was running before the Dashboard was built.
-            if (parser.value("session") == "recording") {
+            if (state == "recording") {
                 content.sessionLogger().startLogging();
                 for (int i = 0; i < recordedSamples; ++i)
                     content.sessionLogger().recordSample();
             }
         };
     }
-    std::function<void(QWidget&)> shown;
-    if (parser.isSet("session")) {
-        shown = [state = parser.value("session")](QWidget& screen) {
-            if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
-                showSessionCard(screen, dashboard->sessionLogger(), state);
-        };
-    }
 
     const QString error = SnapshotRenderer::render(services, parser.value("screen"),
                                                    QSize(size.captured(1).toInt(), size.captured(2).toInt()),
-                                                   parser.isSet("color-blind"), parser.value("out"), prepare, shown);
+                                                   parser.isSet("color-blind"), parser.value("out"), prepare, stage);
+    if (fixture && fixture->displayModes->holdSwitches)
+        fixture->displayModes->release();
     if (!error.isEmpty()) {
         std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(error));
         return 1;
