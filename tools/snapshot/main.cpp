@@ -3,6 +3,7 @@
 
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
+#include "OptimizersStage.h"
 #include "FakePlatform.h"
 #include "Paths.h"
 #include "SessionFixture.h"
@@ -79,10 +80,10 @@ int main(int argc, char* argv[])
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
-    parser.addOption({"state",
-                      "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
-                      "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; System: \"laptop\" "
-                      "(the default), \"desktop\".",
+    parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
+                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
+                               "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
+                               "System: \"laptop\" (the default), \"desktop\".",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
@@ -144,6 +145,12 @@ int main(int argc, char* argv[])
                 if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
                     showSessionCard(screen, dashboard->sessionLogger(), state);
             };
+        } else if (screenName == "Optimizers" && !state.isEmpty()) {
+            stage = OptimizersStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
         } else if (state == "no-display") {
             fixture->displayModes->modes.reset();
             fixture->displayModes->current.reset();

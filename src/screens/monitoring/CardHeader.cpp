@@ -8,8 +8,8 @@
 #include <QHBoxLayout>
 
 CardHeader::CardHeader(const QString& symbol, const QColor& symbolColor, const QString& title, QWidget* parent,
-                       int titleSize)
-    : QWidget(parent), m_row(new QHBoxLayout(this)), m_symbol(new SymbolView(symbol, symbolSize, symbolColor, this))
+                       int titleSize, int symbolPixels)
+    : QWidget(parent), m_row(new QHBoxLayout(this)), m_symbol(new SymbolView(symbol, symbolPixels, symbolColor, this))
 {
     m_row->setContentsMargins(0, 0, 0, 0);
     m_row->setSpacing(8);

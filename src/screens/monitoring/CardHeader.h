@@ -15,7 +15,7 @@ public:
     static constexpr int symbolSize = 16;
 
     CardHeader(const QString& symbol, const QColor& symbolColor, const QString& title, QWidget* parent = nullptr,
-               int titleSize = 14);
+               int titleSize = 14, int symbolPixels = symbolSize);
 
     SymbolView* symbol() const { return m_symbol; }
     void addBesideTitle(QWidget* item);
