@@ -17,7 +17,6 @@ namespace {
 
 const QStringList kRelocatedTools = {"ping", "du", "dig"};
 const QStringList kBinaryFolders = {"/usr/bin", "/bin", "/usr/sbin", "/sbin"};
-constexpr int kAbandonCheckMs = 100;
 
 // Tool output is parsed, so it must not change with the user's language.
 QProcessEnvironment childEnvironment()
@@ -62,6 +61,8 @@ ProcessResult LinuxProcessRunner::runUnlessAbandoned(const QString& program, con
                                                      int timeoutMs, const std::function<bool()>& abandoned)
 {
     const QString resolved = resolveProgram(program);
+    if (m_ending)
+        return ProcessResult::notStarted(QStringLiteral("The application is quitting."));
     if (const auto problem = startProblem(resolved))
         return ProcessResult::notStarted(*problem);
     QProcess process;
@@ -75,18 +76,19 @@ ProcessResult LinuxProcessRunner::runUnlessAbandoned(const QString& program, con
     if (!process.waitForStarted(int(deadline.remainingTime())))
         return ProcessResult::notStarted(process.errorString());
 
+    // Waits in short steps so that a quit, or a caller that has gone away, ends the child at once
+    // rather than after its timeout.
+    constexpr qint64 kStepMs = 100;
     ProcessResult result;
     bool finished = false;
-    do {
-        qint64 slice = deadline.remainingTime();
-        if (abandoned && (slice < 0 || slice > kAbandonCheckMs))
-            slice = kAbandonCheckMs;
-        finished = process.waitForFinished(int(slice));
-    } while (!finished && !deadline.hasExpired() && !(abandoned && abandoned()));
+    while (!finished && !deadline.hasExpired() && !m_ending && !(abandoned && abandoned())) {
+        const qint64 step = deadline.isForever() ? kStepMs : qBound<qint64>(0, deadline.remainingTime(), kStepMs);
+        finished = process.waitForFinished(int(step)) || process.state() == QProcess::NotRunning;
+    }
     if (!finished) {
         process.kill();
         process.waitForFinished(1000);
-        result.outcome = ProcessResult::Outcome::TimedOut;
+        result.outcome = m_ending ? ProcessResult::Outcome::Crashed : ProcessResult::Outcome::TimedOut;
     } else if (process.exitStatus() == QProcess::CrashExit) {
         result.outcome = ProcessResult::Outcome::Crashed;
     } else {
@@ -101,10 +103,21 @@ ProcessResult LinuxProcessRunner::runUnlessAbandoned(const QString& program, con
 std::unique_ptr<HeldProcess> LinuxProcessRunner::startHeld(const QString& program, const QStringList& arguments)
 {
     const QString resolved = resolveProgram(program);
-    if (startProblem(resolved))
+    if (m_ending || startProblem(resolved))
         return nullptr;
-    auto held = std::make_unique<LinuxHeldProcess>();
+    auto held = std::make_unique<LinuxHeldProcess>(m_heldChildren);
     if (!held->start(resolved, arguments, childEnvironment()))
         return nullptr;
     return held;
+}
+
+void LinuxProcessRunner::endChildren()
+{
+    m_ending = true;
+    const QList<QProcess*> children = m_heldChildren.findChildren<QProcess*>(Qt::FindDirectChildrenOnly);
+    for (QProcess* child : children)
+        child->kill();
+    const QDeadlineTimer deadline(kEndWaitMs);
+    for (QProcess* child : children)
+        child->waitForFinished(int(qMax<qint64>(deadline.remainingTime(), 0)));
 }
