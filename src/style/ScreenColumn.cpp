@@ -1,19 +1,26 @@
 #include "ScreenColumn.h"
 
-QVBoxLayout* ScreenColumn::install(QScrollArea& area, const QString& objectName)
+#include <QVBoxLayout>
+
+ScreenColumn::ScreenColumn(QWidget* parent) : QScrollArea(parent)
 {
-    area.setFrameShape(QFrame::NoFrame);
-    area.setWidgetResizable(true);
-    area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    area.viewport()->setAutoFillBackground(false);
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAutoFillBackground(false);
 
     auto* content = new QWidget;
-    content->setObjectName(objectName);
     content->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(16);
-    area.setWidget(content);
-    return column;
+    column->addStretch(1);
+    setWidget(content);
+}
+
+void ScreenColumn::addCards(std::initializer_list<QWidget*> cards)
+{
+    auto* column = static_cast<QVBoxLayout*>(widget()->layout());
+    for (QWidget* card : cards)
+        column->insertWidget(column->count() - 1, card);
 }

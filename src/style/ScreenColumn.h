@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QScrollArea>
-#include <QVBoxLayout>
+#include <initializer_list>
 
-// The frame of a scrolling screen: a transparent vertical scroll area holding one column with 16
-// pixels of margin around it and 16 between its items.
-namespace ScreenColumn {
+// The frame of a screen: a vertical scroll view over one column of cards, 16 pixels apart and 16
+// from the edges, with the backdrop showing through; the space below the last card stays empty.
+class ScreenColumn : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit ScreenColumn(QWidget* parent = nullptr);
 
-// Makes `area` such a frame and returns the column to fill; its content widget takes `objectName`.
-QVBoxLayout* install(QScrollArea& area, const QString& objectName);
-
-} // namespace ScreenColumn
+    // Puts the cards into the column, below those already there.
+    void addCards(std::initializer_list<QWidget*> cards);
+};

@@ -12,6 +12,7 @@
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
 #include "FakeSystemFacts.h"
+#include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
 #include "linux/JsonFileDefaults.h"
@@ -49,6 +50,7 @@ struct FakePlatform {
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
         s.systemFacts = systemFacts;
+        s.statusBar = statusBar;
         s.displayModes = displayModes;
         s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
@@ -75,6 +77,7 @@ struct FakePlatform {
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
     std::shared_ptr<FakeSystemFacts> systemFacts = std::make_shared<FakeSystemFacts>();
+    std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };

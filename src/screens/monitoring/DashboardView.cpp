@@ -12,7 +12,6 @@
 #include "app/PlatformServices.h"
 #include "storage/ColorBlindMode.h"
 #include "style/Color.h"
-#include "style/ScreenColumn.h"
 #include "telemetry/SystemMonitor.h"
 
 #include <QHBoxLayout>
@@ -29,8 +28,18 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
       m_fanMonitor(platform.processRunner, platform.sensors),
       m_powerHealthMonitor(platform.powerSupplies)
 {
-    QVBoxLayout* column = ScreenColumn::install(*this, "dashboardColumn");
-    QWidget* content = widget();
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setAutoFillBackground(false);
+
+    auto* content = new QWidget;
+    content->setObjectName("dashboardColumn");
+    content->setAutoFillBackground(false);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(16);
 
     m_warnings = new PerformanceWarningToast(content);
     m_warnings->setObjectName("performanceWarnings");
@@ -59,6 +68,7 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
     column->addWidget(session);
 
     column->addStretch(1);
+    setWidget(content);
 
     connect(&m_fanMonitor, &FanMonitor::changed, this, &DashboardView::refreshWarnings);
     connect(&m_powerHealthMonitor, &PowerHealthMonitor::changed, this, &DashboardView::refreshWarnings);

@@ -60,15 +60,21 @@ GlassModifier* factCard(CardHeader* header, const QList<InfoRow>& rows, QWidget*
 
 } // namespace
 
-SystemInfoView::SystemInfoView(Load load, QWidget* parent) : QScrollArea(parent), m_load(std::move(load))
+SystemInfoView::SystemInfoView(Load load, QWidget* parent) : ScreenColumn(parent), m_load(std::move(load))
 {
-    m_column = ScreenColumn::install(*this, "systemColumn");
+    // The spinner, or the cards once loaded, 16 pixels apart as the screen's column sets them.
+    auto* stack = new QWidget(this);
+    stack->setObjectName("systemStack");
+    m_column = new QVBoxLayout(stack);
+    m_column->setContentsMargins(0, 0, 0, 0);
+    m_column->setSpacing(16);
+    addCards({stack});
     rebuild();
 }
 
 void SystemInfoView::showEvent(QShowEvent* event)
 {
-    QScrollArea::showEvent(event);
+    ScreenColumn::showEvent(event);
     if (!event->spontaneous())
         loadBasicInfo();
 }
@@ -103,13 +109,12 @@ void SystemInfoView::rebuild()
         delete item->widget();
         delete item;
     }
-    QWidget* content = widget();
+    QWidget* content = m_column->parentWidget();
     if (m_isLoading) {
         m_column->addSpacing(60);
         auto* spinner = new ActivityIndicator(kSpinnerSize, Color::white70(), content);
         spinner->setObjectName("spinner");
         m_column->addWidget(spinner, 0, Qt::AlignHCenter);
-        m_column->addStretch(1);
         return;
     }
     m_column->addWidget(hardwareCard());
@@ -119,7 +124,6 @@ void SystemInfoView::rebuild()
     m_column->addWidget(storage);
     if (m_info.hasBattery())
         m_column->addWidget(batteryCard());
-    m_column->addStretch(1);
 }
 
 QWidget* SystemInfoView::hardwareCard()
@@ -130,7 +134,7 @@ QWidget* SystemInfoView::hardwareCard()
                            {"memorychip", "RAM", m_info.physicalRAM},
                            {"gpu", "Graphics", m_info.gpuName},
                            {"gearshape.2", "System", m_info.osVersion}},
-                          widget());
+                          m_column->parentWidget());
     card->setObjectName("hardwareCard");
     return card;
 }
@@ -143,7 +147,7 @@ QWidget* SystemInfoView::batteryCard()
                  {{"arrow.triangle.2.circlepath", "Cycle Count", QString::number(m_info.batteryCycleCount)},
                   {"heart", "Health", QString::number(m_info.batteryHealth) + "%"},
                   {"powerplug", "Status", m_info.batteryCharging ? "Charging" : "Not Charging"}},
-                 widget());
+                 m_column->parentWidget());
     card->setObjectName("batteryCard");
     return card;
 }

@@ -4,7 +4,8 @@
 #include "StorageCategory.h"
 #include "SystemInfo.h"
 
-#include <QScrollArea>
+#include "style/ScreenColumn.h"
+
 #include <functional>
 
 class QVBoxLayout;
@@ -13,7 +14,7 @@ class QVBoxLayout;
 // Battery when there is one). Showing the screen gathers the facts on the user-initiated queue
 // behind a spinner; they are shown all together once the whole load has finished. A load whose
 // screen has gone is abandoned: its result is dropped and its folder measurement ended.
-class SystemInfoView : public QScrollArea {
+class SystemInfoView : public ScreenColumn {
     Q_OBJECT
 public:
     // Runs on a worker thread; `abandoned` turns true once the screen is gone.
