@@ -1,5 +1,7 @@
 #include "LinuxPlatform.h"
 
+#include "DesktopFilePicker.h"
+#include "DesktopURLOpener.h"
 #include "Defaults.h"
 #include "Paths.h"
 #include "TrayStatusBar.h"
@@ -46,6 +48,8 @@ LinuxPlatform::LinuxPlatform()
     m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
+    m_services.urlOpener = std::make_shared<DesktopURLOpener>();
+    m_services.filePicker = std::make_shared<DesktopFilePicker>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.autostartDirectory = Paths::autostart();

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "assistant/AIProvider.h"
+
+#include <QHash>
 #include <QString>
+#include <QUrl>
 #include <memory>
 
 class AppleScriptRunner;
 class Defaults;
 class DisplayModes;
+class FilePicker;
 class FileRevealer;
 class GraphicsDevice;
 class HardwareSensors;
@@ -16,6 +21,7 @@ class PowerSupplies;
 class ProcessControl;
 class ProcessRunner;
 class SecureLocalStore;
+class URLOpener;
 class SystemFacts;
 class StatusBar;
 class Workspace;
@@ -40,6 +46,10 @@ struct PlatformServices {
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;
     std::shared_ptr<FileRevealer> fileRevealer;
+    std::shared_ptr<URLOpener> urlOpener;
+    std::shared_ptr<FilePicker> filePicker;
+    // Where AI Connect's chat requests go, by provider; a provider without an entry uses its public API.
+    QHash<AIProvider, QUrl> aiProviderURLs;
     QString homeDirectory;
     QString appSupportDirectory;
     // Where the launch-at-log-in entry goes.

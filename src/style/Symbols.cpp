@@ -89,6 +89,7 @@ const QHash<QString, char32_t>& table()
         {"magnifyingglass", 0xe8b6},                   // search
         {"memorychip", 0xe1c2},                        // sd_storage
         {"menubar.rectangle", 0xe069},                 // web_asset
+        {"minus", 0xe15b},                             // remove
         {"moon.fill", 0xe51c},                         // dark_mode
         {"network", 0xeb2f},                           // lan
         {"number.square", 0xf045},                     // pin
@@ -98,6 +99,7 @@ const QHash<QString, char32_t>& table()
         {"person.fill", 0xe7fd},                       // person
         {"play.circle", 0xe039},                       // play_circle_outline
         {"play.fill", 0xe037},                         // play_arrow
+        {"plus", 0xe145},                              // add
         {"plus.circle", 0xe148},                       // add_circle_outline
         {"powerplug", 0xe63c},                         // power
         {"rectangle.3.group", 0xe8f0},                 // view_module

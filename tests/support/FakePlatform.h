@@ -2,6 +2,7 @@
 
 #include "FakeAppleScriptRunner.h"
 #include "FakeDisplayModes.h"
+#include "FakeFilePicker.h"
 #include "FakeFileRevealer.h"
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
@@ -11,6 +12,7 @@
 #include "FakePowerSupplies.h"
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
+#include "FakeURLOpener.h"
 #include "FakeSystemFacts.h"
 #include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
@@ -53,6 +55,8 @@ struct FakePlatform {
         s.statusBar = statusBar;
         s.displayModes = displayModes;
         s.fileRevealer = fileRevealer;
+        s.urlOpener = urlOpener;
+        s.filePicker = filePicker;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
         s.autostartDirectory = autostartDirectory();
@@ -80,4 +84,6 @@ struct FakePlatform {
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
+    std::shared_ptr<FakeURLOpener> urlOpener = std::make_shared<FakeURLOpener>();
+    std::shared_ptr<FakeFilePicker> filePicker = std::make_shared<FakeFilePicker>();
 };

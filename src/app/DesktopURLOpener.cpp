@@ -1,0 +1,8 @@
+#include "DesktopURLOpener.h"
+
+#include <QDesktopServices>
+
+void DesktopURLOpener::open(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
