@@ -2,6 +2,7 @@
 
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
+#include "screens/cleaner/CleanerView.h"
 #include "screens/display/ResolutionView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/optimizers/OptimizersView.h"
@@ -18,6 +19,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         break;
     case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
+    case AppScreen::cleaner: view = new CleanerView(*s.scanner, parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;
     }

@@ -1,6 +1,7 @@
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
+#include "CleanerStage.h"
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
 #include "OptimizersStage.h"
@@ -31,9 +32,11 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         live = live || QByteArray(argv[i]) == "--live";
     // With fixture data the whole run lives in a scratch home, so no file of the real user is touched.
+    // It lies beside this program rather than in the system's temporary folder, which the disk
+    // scanner never proposes anything from.
     std::optional<TestEnvironment> scratch;
     if (!live)
-        scratch.emplace();
+        scratch.emplace(QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath());
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
@@ -49,7 +52,8 @@ int main(int argc, char* argv[])
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
-                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\".",
+                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; Cleaner: \"" +
+                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home).",
                       "NAME"});
     parser.process(app);
 
@@ -77,13 +81,22 @@ int main(int argc, char* argv[])
             QTimer::singleShot(liveSamplingMs, &wait, &QEventLoop::quit);
             wait.exec();
         };
+        if (parser.value("screen") == "Cleaner")
+            stage = CleanerStage::forState("preview");
     } else {
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
         DashboardFixture::fill(*fixture);
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
-        if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
+        if (parser.value("screen") == "Cleaner") {
+            CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp");
+            stage = CleanerStage::forState(state);
+            if (!state.isEmpty() && !stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
             stage = OptimizersStage::forState(state, *fixture);
             if (!stage) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
@@ -103,8 +116,10 @@ int main(int argc, char* argv[])
             return 2;
         }
         services = fixture->services();
-        prepare = [&fixture](ContentView& content) {
+        prepare = [&fixture, cleaner = CleanerStage::prepare(state)](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+            if (cleaner)
+                cleaner(content);
         };
     }
 
