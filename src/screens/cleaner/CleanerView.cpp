@@ -15,20 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QList<QUuid> idsOf(const QList<FileItem>& items)
-{
-    QList<QUuid> ids;
-    for (const FileItem& item : items)
-        ids << item.id;
-    return ids;
-}
-
-} // namespace
-
 CleanerView::CleanerView(DiskScanner& scanner, QWidget* parent)
-    : QScrollArea(parent), m_scanner(scanner), m_knownRecommendations(idsOf(scanner.recommendations()))
+    : QScrollArea(parent), m_scanner(scanner), m_knownRecommendations(FileItem::ids(scanner.recommendations()))
 {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
@@ -147,14 +135,14 @@ void CleanerView::finishCleanup(const TrashOutcome& outcome)
     m_freedSpace += outcome.freedBytes;
     m_selectedItems.clear();
     m_isCleaningSelected = false;
-    m_knownRecommendations = idsOf(m_scanner.recommendations());
+    m_knownRecommendations = FileItem::ids(m_scanner.recommendations());
     setMessage(finishMessage(outcome));
 }
 
 void CleanerView::applyDefaultSelection()
 {
     const QList<FileItem>& recommendations = m_scanner.recommendations();
-    const QList<QUuid> ids = idsOf(recommendations);
+    const QList<QUuid> ids = FileItem::ids(recommendations);
     if (ids == m_knownRecommendations)
         return;
     m_knownRecommendations = ids;

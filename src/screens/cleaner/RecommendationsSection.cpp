@@ -10,18 +10,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-namespace {
-
-QList<QUuid> idsOf(const QList<FileItem>& items)
-{
-    QList<QUuid> ids;
-    for (const FileItem& item : items)
-        ids << item.id;
-    return ids;
-}
-
-} // namespace
-
 RecommendationsSection::RecommendationsSection(DiskScanner& scanner, QWidget* parent)
     : GlassModifier(16, 16, parent), m_scanner(scanner)
 {
@@ -84,7 +72,7 @@ void RecommendationsSection::refresh(const CleanupCategories::Selection& selecti
     m_count->setText(QString("%1/%2 selected").arg(selection.size()).arg(recommendations.size()));
     if (!m_expanded)
         return;
-    if (idsOf(recommendations) != m_shown)
+    if (FileItem::ids(recommendations) != m_shown)
         rebuildRows();
     for (RecommendationRow* row : m_list->findChildren<RecommendationRow*>())
         row->setSelected(selection.contains(row->property("itemId").toUuid()));
@@ -104,7 +92,7 @@ void RecommendationsSection::rebuildRows()
         delete item;
     }
     const QList<FileItem>& recommendations = m_scanner.recommendations();
-    m_shown = idsOf(recommendations);
+    m_shown = FileItem::ids(recommendations);
     for (const FileItem& item : recommendations) {
         auto* row = new RecommendationRow(item, false, m_list);
         row->setProperty("itemId", item.id);
