@@ -2,6 +2,7 @@
 
 #include "Defaults.h"
 #include "Paths.h"
+#include "TrayStatusBar.h"
 #include "linux/LinuxAppleScriptRunner.h"
 #include "linux/LinuxDisplayModes.h"
 #include "linux/LinuxFileRevealer.h"
@@ -13,6 +14,7 @@
 #include "linux/LinuxPowerSupplies.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxSystemFacts.h"
 #include "linux/LinuxWorkspace.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
@@ -31,15 +33,17 @@ LinuxPlatform::LinuxPlatform()
     m_services.powerSupplies = std::make_shared<LinuxPowerSupplies>();
     m_services.sensors = std::make_shared<LinuxHardwareSensors>();
     m_services.processControl = processControl;
-    // The workspace's poll borrows the runner and process control; the shared pointers it is
-    // stored beside keep them alive as long as it is.
+    // The workspace borrows process control; the shared pointer it is stored beside keeps it alive
+    // as long as the workspace is.
     m_services.workspace = std::shared_ptr<LinuxWorkspace>(
-        new LinuxWorkspace(*runner, *processControl, LinuxWorkspace::Options{}),
-        [runner, processControl](LinuxWorkspace* workspace) { delete workspace; });
+        new LinuxWorkspace(*processControl, LinuxWorkspace::Options{}),
+        [processControl](LinuxWorkspace* workspace) { delete workspace; });
     m_services.scripts = std::shared_ptr<LinuxAppleScriptRunner>(
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
+    m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.homeDirectory = Paths::home();
