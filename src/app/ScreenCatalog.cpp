@@ -2,6 +2,7 @@
 
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
+#include "screens/assistant/AIAssistantView.h"
 #include "screens/display/ResolutionView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/settings/SettingsView.h"
@@ -16,6 +17,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
                                  *s.platform, parent);
         break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
+    case AppScreen::assistant: view = new AIAssistantView(parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;
     }
