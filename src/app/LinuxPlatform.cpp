@@ -44,5 +44,6 @@ LinuxPlatform::LinuxPlatform()
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
+    m_services.autostartDirectory = Paths::autostart();
     m_services.applicationPath = QCoreApplication::applicationFilePath();
 }

@@ -38,6 +38,8 @@ struct PlatformServices {
     std::shared_ptr<FileRevealer> fileRevealer;
     QString homeDirectory;
     QString appSupportDirectory;
-    // The executable the log-in launch agent starts.
+    // Where the launch-at-log-in entry goes.
+    QString autostartDirectory;
+    // The executable that entry starts.
     QString applicationPath;
 };

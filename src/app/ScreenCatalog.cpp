@@ -5,6 +5,7 @@
 #include "screens/assistant/AIAssistantView.h"
 #include "screens/display/ResolutionView.h"
 #include "screens/monitoring/DashboardView.h"
+#include "screens/optimizers/OptimizersView.h"
 #include "screens/settings/SettingsView.h"
 #include "storage/SettingsStore.h"
 
@@ -16,6 +17,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
                                  *s.platform, parent);
         break;
+    case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::assistant: view = new AIAssistantView(parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;

@@ -10,10 +10,16 @@ SettingsStore::SettingsStore(SecureLocalStore& secureStore, Defaults& defaults, 
                              QObject* parent)
     : QObject(parent), m_secureStore(secureStore), m_defaults(defaults), m_launchAgent(launchAgent)
 {
-    if (const auto bytes = m_secureStore.readSecure(settingsKey)) {
-        if (const auto stored = AppSettings::fromJson(*bytes))
-            m_settings = *stored;
+    auto bytes = m_secureStore.readSecure(settingsKey);
+    auto stored = bytes ? AppSettings::fromJson(*bytes) : std::nullopt;
+    // A record that does not decode is kept aside rather than saved over at the next change; the
+    // mirror's copy, when it decodes, takes its place.
+    if (bytes && !stored && m_secureStore.setAside(settingsKey)) {
+        bytes = m_secureStore.readSecure(settingsKey);
+        stored = bytes ? AppSettings::fromJson(*bytes) : std::nullopt;
     }
+    if (stored)
+        m_settings = *stored;
     ColorBlindMode::setEnabled(m_settings.colorBlindMode);
 }
 
@@ -92,5 +98,9 @@ void SettingsStore::saveSettings()
 {
     if (m_writesSuspended)
         return;
-    m_secureStore.writeSecure(settingsKey, m_settings.toJson());
+    const bool failed = !m_secureStore.writeSecure(settingsKey, m_settings.toJson());
+    if (failed == m_saveFailed)
+        return;
+    m_saveFailed = failed;
+    emit changed();
 }

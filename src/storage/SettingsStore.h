@@ -52,6 +52,8 @@ public:
 
     void setLaunchAtLogin();
     void saveSettings();
+    // The last save could not store the record; cleared by the next save that can.
+    bool saveFailed() const { return m_saveFailed; }
 
     // From now on nothing is written: the store is about to be wiped and the application to quit.
     void suspendWrites() { m_writesSuspended = true; }
@@ -67,4 +69,5 @@ private:
     LaunchAgent& m_launchAgent;
     AppSettings m_settings;
     bool m_writesSuspended = false;
+    bool m_saveFailed = false;
 };

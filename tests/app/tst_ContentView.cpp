@@ -319,7 +319,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_platform->defaultsFile()));
         QVERIFY(!m_platform->defaults.contains(CleanupSchedule::lastCleanupDateKey));
         QVERIFY(!view->screenServices().scanner->isScanning());
-        QVERIFY(!QFileInfo::exists(LaunchAgent::plistPath(m_platform->homeDirectory())));
+        QVERIFY(!QFileInfo::exists(LaunchAgent::entryPath(m_platform->autostartDirectory())));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "FakeDefaults.h"
 #include "FakePlatform.h"
+#include "FileSizeLimit.h"
 #include "TestMain.h"
 #include "screens/settings/SettingsView.h"
 #include "storage/CleanUninstall.h"
@@ -7,6 +8,7 @@
 #include "storage/ColorBlindMode.h"
 #include "storage/LaunchAgent.h"
 #include "storage/SettingsStore.h"
+#include "style/Color.h"
 #include "style/GlassToggleStyle.h"
 #include "style/SegmentedPicker.h"
 #include "style/SymbolButton.h"
@@ -20,8 +22,9 @@ namespace {
 // The screen with the services it borrows, as the root view lends them.
 struct Rig {
     Rig(FakePlatform& p, Defaults& defaults)
-        : agent(*p.runner, p.homeDirectory(), "/opt/quillmarsh"), store(p.secureStore, p.defaults, agent),
-          uninstall(*p.runner, defaults, p.homeDirectory(), p.appSupportDirectory()), view(store, uninstall)
+        : agent(p.autostartDirectory(), "/opt/quillmarsh"), store(p.secureStore, p.defaults, agent),
+          uninstall(*p.runner, defaults, p.homeDirectory(), p.appSupportDirectory(), agent.entryPath()),
+          view(store, uninstall)
     {
         view.show();
     }
@@ -81,7 +84,7 @@ private slots:
         QFETCH(QString, property);
         QFETCH(bool, flipsPalette);
         auto* row = child<GlassToggleStyle>(toggle);
-        LaunchAgent agent(*m_platform->runner, m_platform->homeDirectory(), "/opt/quillmarsh");
+        LaunchAgent agent(m_platform->autostartDirectory(), "/opt/quillmarsh");
         for (const bool on : {true, false}) {
             QTest::mouseClick(row->button(), Qt::LeftButton);
             QCOMPARE(row->isOn(), on);
@@ -148,6 +151,27 @@ private slots:
             QVERIFY(child<QLabel>("lastCleanupValue")->text().contains(QRegularExpression(shown)));
     }
 
+    void failedSaveIsShownUntilASaveSucceeds()
+    {
+        auto* message = child<QLabel>("saveFailedMessage");
+        auto* toggle = child<GlassToggleStyle>("autoOptimizeToggle");
+        QTest::mouseClick(toggle->button(), Qt::LeftButton);
+        QVERIFY(!message->isVisible());
+        {
+            FileSizeLimit noRoom(0);
+            QTest::mouseClick(toggle->button(), Qt::LeftButton);
+        }
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->text(), QString("Settings could not be saved."));
+        QCOMPARE(message->palette().color(QPalette::WindowText), Color::statusCritical());
+        // Nothing stored was lost: a new launch still finds the last record that could be saved.
+        QVERIFY(SettingsStore(m_platform->secureStore, m_platform->defaults, m_rig->agent).autoOptimize());
+
+        QTest::mouseClick(toggle->button(), Qt::LeftButton);
+        QVERIFY(!message->isVisible());
+        QVERIFY(SettingsStore(m_platform->secureStore, m_platform->defaults, m_rig->agent).autoOptimize());
+    }
+
     void abbreviatedDate_data()
     {
         QTest::addColumn<QString>("locale");
@@ -169,8 +193,9 @@ private slots:
     void uninstallRemovesTheApplicationsData()
     {
         const QString home = m_platform->homeDirectory();
-        const QString agent = LaunchAgent::plistPath(home);
-        for (const QString& path : {agent, m_platform->appSupportDirectory() + "/game_profiles.json",
+        const QString agent = m_rig->agent.entryPath();
+        const QString setAside = m_platform->defaultsFile() + ".unreadable-20261206-030000-000";
+        for (const QString& path : {agent, setAside, m_platform->appSupportDirectory() + "/game_profiles.json",
                                     home + "/Library/Caches/brindlecove.QuillMarsh/cache.db",
                                     home + "/Library/Preferences/brindlecove.Quillmarsh.plist", home + "/Documents/keep.txt"}) {
             QDir().mkpath(QFileInfo(path).absolutePath());
@@ -189,14 +214,16 @@ private slots:
         QVERIFY(child<QLabel>("uninstallMessage")->isVisible());
 
         QCOMPARE(m_platform->runner->commandLines(),
-                 (QStringList{"/bin/launchctl unload " + agent,
-                              "/usr/bin/defaults delete -g MetalFPSLimit",
+                 (QStringList{"/usr/bin/defaults delete -g MetalFPSLimit",
                               "/usr/bin/defaults delete -g MetalForceHudEnabled",
                               "/usr/bin/defaults delete com.apple.Metal MetalFPSLimit",
                               "/usr/bin/defaults delete com.apple.Metal MetalForceHudEnabled"}));
         QVERIFY(!QFileInfo::exists(agent));
         QVERIFY(!QFileInfo::exists(m_platform->appSupportDirectory()));
         QVERIFY(!QFileInfo::exists(m_platform->defaultsFile()));
+        QVERIFY(!QFileInfo::exists(setAside));
+        QVERIFY(!QFileInfo::exists(QFileInfo(m_platform->defaultsFile()).path()));
+        QVERIFY(QFileInfo::exists(m_platform->autostartDirectory())); // shared with other programs
         QVERIFY(!m_platform->defaults.contains("QuillmarshSettings"));
         QVERIFY(!QFileInfo::exists(home + "/Library/Caches/brindlecove.QuillMarsh"));
         QVERIFY(!QFileInfo::exists(home + "/Library/Preferences/brindlecove.Quillmarsh.plist"));
@@ -220,7 +247,7 @@ private slots:
         QVERIFY(!m_rig->view.isUninstallConfirmShown());
         m_rig->uninstall.start();
         QTRY_VERIFY(m_rig->uninstall.isFinished());
-        QCOMPARE(m_platform->runner->calls().size(), 5);
+        QCOMPARE(m_platform->runner->calls().size(), 4);
         QVERIFY(!child<QWidget>("uninstallButton")->isEnabled());
     }
 

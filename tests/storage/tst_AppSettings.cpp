@@ -1,5 +1,4 @@
 #include "FakeDefaults.h"
-#include "FakeProcessRunner.h"
 #include "TestMain.h"
 #include "storage/AppSettings.h"
 #include "storage/CleanupSchedule.h"
@@ -9,6 +8,8 @@
 #include "storage/SettingsStore.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,7 +50,6 @@ class TestAppSettings : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<FakeDefaults> m_defaults;
-    std::unique_ptr<FakeProcessRunner> m_runner;
     std::unique_ptr<SecureLocalStore> m_secure;
     std::unique_ptr<LaunchAgent> m_agent;
 
@@ -67,9 +67,8 @@ private slots:
     {
         m_home = std::make_unique<QTemporaryDir>();
         m_defaults = std::make_unique<FakeDefaults>();
-        m_runner = std::make_unique<FakeProcessRunner>();
         m_secure = std::make_unique<SecureLocalStore>(*m_defaults, m_home->path() + "/data/Quillmarsh/.secure");
-        m_agent = std::make_unique<LaunchAgent>(*m_runner, m_home->path(), "/opt/Quillmarsh/quillmarsh");
+        m_agent = std::make_unique<LaunchAgent>(m_home->path() + "/config/autostart", "/opt/Quillmarsh/quillmarsh");
         ColorBlindMode::setEnabled(false);
     }
 
@@ -117,6 +116,33 @@ private slots:
         QCOMPARE(storedJson().keys().size(), 7);
     }
 
+    void undecodableRecordIsKeptAside_data()
+    {
+        QTest::addColumn<bool>("mirrorKept");
+        QTest::newRow("the mirror's copy takes its place") << true;
+        QTest::newRow("no mirror: defaults, the record still kept") << false;
+    }
+    void undecodableRecordIsKeptAside()
+    {
+        QFETCH(bool, mirrorKept);
+        const AppSettings saved{true, true, false, true, "weekly", 22, 15};
+        QVERIFY(m_secure->writeSecure("app_settings", saved.toJson()));
+        QFile file(m_secure->secureFileURL("app_settings"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{\"launchOnStartup\": tru") > 0);
+        file.close();
+        if (!mirrorKept)
+            m_defaults->remove(SecureLocalStore::mirrorPrefix + "app_settings");
+
+        auto store = makeStore();
+        QCOMPARE(store->settings(), mirrorKept ? saved : AppSettings{});
+        store->setAutoOptimize(true);
+        const QStringList aside = QDir(m_secure->directory()).entryList({"*.bin.unreadable-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QFile kept(m_secure->directory() + "/" + aside.first());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("{\"launchOnStartup\": tru"));
+    }
+
     void firstRunThenEveryChangeIsSavedAndSurvivesARestart()
     {
         auto store = makeStore();
@@ -138,7 +164,8 @@ private slots:
         const AppSettings expected{false, true, false, true, "weekly", 23, 59};
         QCOMPARE(store->settings(), expected);
         QCOMPARE(makeStore()->settings(), expected);
-        QVERIFY(m_runner->calls().isEmpty()); // neither these changes nor loading touch the launch agent
+        m_agent->waitForDone();
+        QVERIFY(!QFileInfo::exists(m_agent->entryPath())); // neither these changes nor loading touch it
     }
 
     void loadingSetsTheColorBlindFlag()
@@ -156,7 +183,7 @@ private slots:
         store->setLaunchOnStartup(true);
         m_agent->waitForDone();
         QVERIFY(!m_secure->readSecure("app_settings"));
-        QVERIFY(m_runner->calls().isEmpty());
+        QVERIFY(!QFileInfo::exists(m_agent->entryPath()));
     }
 
     void cleanupDue_data()
@@ -216,28 +243,72 @@ private slots:
         QVERIFY(store->isCleanupDue(at(7, 3, 0)));
     }
 
-    void launchAgentOnThenOff()
+    void launchAtLoginEntry_data()
     {
-        QVERIFY(!QDir(m_home->path() + "/Library").exists()); // the folder is made when missing
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec"); // the Exec line; empty: no entry can be written
+        QTest::newRow("plain") << "/opt/Quillmarsh/quillmarsh" << "Exec=\"/opt/Quillmarsh/quillmarsh\"";
+        QTest::newRow("space") << "/home/a b/quillmarsh" << "Exec=\"/home/a b/quillmarsh\"";
+        QTest::newRow("quote, dollar, backquote") << "/x/\"$`/q" << "Exec=\"/x/\\\\\"\\\\$\\\\`/q\"";
+        QTest::newRow("backslash, escaped twice") << "/x\\y" << "Exec=\"/x\\\\\\\\y\"";
+        QTest::newRow("percent is no field code") << "/x/100%/q" << "Exec=\"/x/100%%/q\"";
+        QTest::newRow("a line break cannot be written") << "/x/a\nExec=/bin/evil" << "";
+        QTest::newRow("not an absolute path") << "quillmarsh" << "";
+    }
+    void launchAtLoginEntry()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        const auto entry = LaunchAgent::desktopEntry(program);
+        QCOMPARE(entry.has_value(), !exec.isEmpty());
+        if (!entry)
+            return;
+        const QStringList lines = QString::fromUtf8(*entry).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.first(), QString("[Desktop Entry]"));
+        QVERIFY(lines.contains("Type=Application"));
+        QVERIFY(lines.contains("Name=Quillmarsh"));
+        QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{exec});
+    }
+
+    void launchAtLoginOnThenOff_data()
+    {
+        QTest::addColumn<QString>("before"); // what stands where the entry goes
+        QTest::newRow("nothing, no autostart folder yet") << "";
+        QTest::newRow("an old entry") << "file";
+        QTest::newRow("a link to a file elsewhere") << "link";
+        QTest::newRow("a link to nowhere") << "dangling";
+    }
+    void launchAtLoginOnThenOff()
+    {
+        QFETCH(QString, before);
+        const QString path = m_agent->entryPath();
+        const QString elsewhere = m_home->path() + "/elsewhere.txt";
+        QVERIFY(QFile(elsewhere).open(QIODevice::WriteOnly) && QFile(elsewhere).size() == 0);
+        if (!before.isEmpty())
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        if (before == "file")
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        if (before == "link" || before == "dangling")
+            QVERIFY(QFile::link(before == "link" ? elsewhere : m_home->path() + "/nowhere", path));
+
         auto store = makeStore();
         store->setLaunchOnStartup(true);
         m_agent->waitForDone();
-
-        const QString path = m_home->path() + "/Library/LaunchAgents/com.quillmarsh.app.plist";
-        QFile plist(path);
-        QVERIFY(plist.open(QIODevice::ReadOnly));
-        const QString xml = QString::fromUtf8(plist.readAll());
-        for (const char* expected : {"<key>Label</key>", "<string>com.quillmarsh.app</string>", "<key>RunAtLoad</key>",
-                                     "<true/>", "<key>KeepAlive</key>", "<false/>", "<string>/usr/bin/open</string>",
-                                     "<string>/opt/Quillmarsh/quillmarsh</string>", "<plist version=\"1.0\">"})
-            QVERIFY2(xml.contains(expected), expected);
-        QCOMPARE(m_runner->commandLines(), QStringList{"/bin/launchctl load " + path});
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QFile entry(path);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QCOMPARE(entry.readAll(), *LaunchAgent::desktopEntry("/opt/Quillmarsh/quillmarsh"));
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{QFileInfo(path).fileName()});
+        QCOMPARE(QFile(elsewhere).size(), 0);
+        QVERIFY(!QFileInfo::exists(m_home->path() + "/nowhere"));
+        QVERIFY(!QFileInfo::exists(m_home->path() + "/Library"));
         QVERIFY(storedJson().value("launchOnStartup").toBool());
 
         store->setLaunchOnStartup(false);
         m_agent->waitForDone();
-        QCOMPARE(m_runner->commandLines().last(), "/bin/launchctl unload " + path);
-        QVERIFY(!QFile::exists(path));
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(QFileInfo::exists(elsewhere));
     }
 
     void quickOnThenOffEndsOff()
@@ -248,11 +319,11 @@ private slots:
             store->setLaunchOnStartup(false);
         }
         m_agent->waitForDone();
-        QVERIFY(!QFile::exists(m_agent->plistPath()));
-        const QStringList lines = m_runner->commandLines();
-        QCOMPARE(lines.size(), 10);
-        for (int i = 0; i < lines.size(); ++i)
-            QVERIFY(lines[i].startsWith(i % 2 == 0 ? "/bin/launchctl load" : "/bin/launchctl unload"));
+        QVERIFY(!QFileInfo::exists(m_agent->entryPath()));
+        store->setLaunchOnStartup(false);
+        store->setLaunchOnStartup(true);
+        m_agent->waitForDone();
+        QVERIFY(QFileInfo::exists(m_agent->entryPath()));
     }
 };
 

@@ -30,6 +30,7 @@ struct FakePlatform {
     QString homeDirectory() const { return root + "/home"; }
     QString appSupportDirectory() const { return root + "/data/Quillmarsh"; }
     QString defaultsFile() const { return root + "/config/Quillmarsh/defaults.json"; }
+    QString autostartDirectory() const { return root + "/config/autostart"; }
 
     PlatformServices services()
     {
@@ -50,6 +51,7 @@ struct FakePlatform {
         s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
+        s.autostartDirectory = autostartDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
         return s;
     }

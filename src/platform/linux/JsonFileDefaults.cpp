@@ -104,13 +104,13 @@ QVariant JsonFileDefaults::value(const QString& key) const
     return m_values.value(key);
 }
 
-void JsonFileDefaults::setValue(const QString& key, const QVariant& value)
+bool JsonFileDefaults::setValue(const QString& key, const QVariant& value)
 {
     if (!isStorable(value))
-        return;
+        return false;
     QMutexLocker lock(&m_mutex);
     m_values.insert(key, value.typeId() == QMetaType::QStringList ? QVariant(value.toList()) : value);
-    save();
+    return save();
 }
 
 void JsonFileDefaults::remove(const QString& key)
@@ -124,8 +124,16 @@ bool JsonFileDefaults::removeDomain()
 {
     QMutexLocker lock(&m_mutex);
     m_values.clear();
-    QFile::remove(m_filePath);
-    return !QFileInfo::exists(m_filePath);
+    // The copies of unreadable files set aside beside it go too, and so does its folder when
+    // nothing else is left in it.
+    const QFileInfo file(m_filePath);
+    QDir folder = file.dir();
+    bool removed = true;
+    const QStringList names{file.fileName(), file.fileName() + QStringLiteral(".unreadable-*")};
+    for (const QString& name : folder.entryList(names, QDir::Files | QDir::Hidden | QDir::System))
+        removed = folder.remove(name) && removed;
+    QDir().rmdir(folder.absolutePath());
+    return removed && !file.exists() && !file.isSymLink();
 }
 
 void JsonFileDefaults::load()
@@ -153,13 +161,13 @@ void JsonFileDefaults::load()
     m_values = values;
 }
 
-void JsonFileDefaults::save()
+bool JsonFileDefaults::save()
 {
     QJsonObject root;
     for (auto it = m_values.begin(); it != m_values.end(); ++it)
         root.insert(it.key(), encode(it.value()));
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    AtomicFile::writePrivate(m_filePath, QJsonDocument(root).toJson(QJsonDocument::Compact));
+    AtomicFile::makePrivateFolder(QFileInfo(m_filePath).absolutePath());
+    return AtomicFile::writePrivate(m_filePath, QJsonDocument(root).toJson(QJsonDocument::Compact));
 }
 
 Defaults& Defaults::standard()

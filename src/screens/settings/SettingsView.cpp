@@ -91,6 +91,9 @@ SettingsView::SettingsView(SettingsStore& settingsStore, CleanUninstall& uninsta
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(16, 16, 16, 16);
     stack->setSpacing(16);
+    m_saveFailedLabel = new TextLabel(saveFailedMessage, 12, QFont::DemiBold, Color::statusCritical(), content);
+    m_saveFailedLabel->setObjectName("saveFailedMessage");
+    stack->addWidget(m_saveFailedLabel);
     stack->addWidget(general());
     stack->addWidget(scheduledCleanup());
     stack->addWidget(about());
@@ -256,6 +259,8 @@ void SettingsView::showEvent(QShowEvent* event)
 
 void SettingsView::refresh()
 {
+    m_saveFailedLabel->setColor(Color::statusCritical());
+    m_saveFailedLabel->setVisible(m_store.saveFailed());
     m_launchAtLogin->setOn(m_store.launchOnStartup());
     m_autoOptimize->setOn(m_store.autoOptimize());
     m_colorBlind->setOn(m_store.colorBlindMode());

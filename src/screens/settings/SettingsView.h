@@ -27,6 +27,7 @@ public:
     static inline const QString allRemovedMessage = QStringLiteral("All data removed. Quitting...");
     static inline const QString partlyRemovedMessage =
         QStringLiteral("Some data could not be removed. Quitting...");
+    static inline const QString saveFailedMessage = QStringLiteral("Settings could not be saved.");
 
     SettingsView(SettingsStore& settingsStore, CleanUninstall& uninstall, QWidget* parent = nullptr);
 
@@ -56,6 +57,7 @@ private:
     CleanUninstall& m_uninstall;
     QString m_uninstallMessage;
 
+    TextLabel* m_saveFailedLabel = nullptr;
     GlassToggleStyle* m_launchAtLogin = nullptr;
     GlassToggleStyle* m_autoOptimize = nullptr;
     GlassToggleStyle* m_colorBlind = nullptr;
