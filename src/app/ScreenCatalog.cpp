@@ -4,6 +4,8 @@
 #include "PlatformServices.h"
 #include "screens/assistant/AIAssistantView.h"
 #include "screens/display/ResolutionView.h"
+#include "screens/framelimiter/FrameLimiterView.h"
+#include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/optimizers/OptimizersView.h"
 #include "screens/settings/SettingsView.h"
@@ -18,6 +20,10 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
                                  *s.platform, parent);
         break;
     case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
+    case AppScreen::frameLimiter: view = new FrameLimiterView(*s.optimizer, parent); break;
+    case AppScreen::menuBar:
+        view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
+        break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::assistant: view = new AIAssistantView(parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
