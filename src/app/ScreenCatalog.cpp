@@ -2,7 +2,12 @@
 
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
+#include "assistant/AIConnectViewModel.h"
+#include "assistant/AIProviderService.h"
+#include "assistant/AISettingsStore.h"
+#include "assistant/APIKeyStore.h"
 #include "screens/assistant/AIAssistantView.h"
+#include "screens/assistant/AIConnectView.h"
 #include "screens/cleaner/CleanerView.h"
 #include "screens/display/ResolutionView.h"
 #include "screens/framelimiter/FrameLimiterView.h"
@@ -36,6 +41,14 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
                                        s.platform->processRunner, s.platform->homeDirectory});
         view = new SystemInfoView([loader](const std::function<bool()>& abandoned) { return loader.load(abandoned); },
                                   parent);
+        break;
+    }
+    case AppScreen::aiConnect: {
+        AIProviderService::Options options;
+        options.baseURLs = s.platform->aiProviderURLs;
+        view = new AIConnectView(std::make_unique<AIConnectViewModel>(AISettingsStore::shared(), APIKeyStore::shared(),
+                                                                      std::make_unique<AIProviderService>(options)),
+                                 s.platform->urlOpener, s.platform->filePicker, parent);
         break;
     }
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;

@@ -19,6 +19,12 @@ GradientButton::GradientButton(const QString& text, const QFont& font, QSize pad
     setCursor(Qt::PointingHandCursor);
 }
 
+void GradientButton::setGradientShown(bool shown)
+{
+    m_gradientShown = shown;
+    update();
+}
+
 qreal GradientButton::symbolSize() const
 {
     return QFontMetricsF(m_font).height();
@@ -36,7 +42,8 @@ QSize GradientButton::sizeHint() const
 void GradientButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    const QString key = text() + '|' + m_symbol + '|' + QString::number(isDown()) + QString::number(isEnabled());
+    const QString key = text() + '|' + m_symbol + '|' + QString::number(isDown()) + QString::number(isEnabled())
+                        + QString::number(m_gradientShown);
     m_cache.draw(target, *this, key, [this](QPainter& painter) { paintLabel(painter); });
 }
 
@@ -45,7 +52,10 @@ void GradientButton::paintLabel(QPainter& painter) const
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath shape;
     shape.addRoundedRect(rect(), m_cornerRadius, m_cornerRadius);
-    painter.fillPath(shape, Color::accentGradient());
+    if (m_gradientShown)
+        painter.fillPath(shape, Color::accentGradient());
+    else
+        painter.fillPath(shape, Color::white10b());
     if (isDown())
         painter.fillPath(shape, QColor(0, 0, 0, 50));
 

@@ -14,6 +14,9 @@ public:
                    QWidget* parent = nullptr);
 
     void setSymbol(const QString& name) { m_symbol = name; updateGeometry(); }
+    // Without the gradient the label stands on the faint white.
+    void setGradientShown(bool shown);
+    bool isGradientShown() const { return m_gradientShown; }
     QSize sizeHint() const override;
 
 protected:
@@ -27,5 +30,6 @@ private:
     QSize m_padding;
     qreal m_cornerRadius;
     QString m_symbol;
+    bool m_gradientShown = true;
     PaintCache m_cache;
 };

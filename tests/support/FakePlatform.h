@@ -57,6 +57,7 @@ struct FakePlatform {
         s.fileRevealer = fileRevealer;
         s.urlOpener = urlOpener;
         s.filePicker = filePicker;
+        s.aiProviderURLs = aiProviderURLs;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
         s.autostartDirectory = autostartDirectory();
@@ -86,4 +87,5 @@ struct FakePlatform {
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
     std::shared_ptr<FakeURLOpener> urlOpener = std::make_shared<FakeURLOpener>();
     std::shared_ptr<FakeFilePicker> filePicker = std::make_shared<FakeFilePicker>();
+    QHash<AIProvider, QUrl> aiProviderURLs;
 };

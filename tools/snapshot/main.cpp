@@ -1,6 +1,7 @@
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
+#include "AIConnectStage.h"
 #include "CleanerStage.h"
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
@@ -87,6 +88,7 @@ int main(int argc, char* argv[])
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
                                "Assistant: \"conversation\"; "
+                               "AI Connect: \"" + AIConnectStage::states().join("\", \"") + "\"; "
                                "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
                                "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
@@ -163,6 +165,12 @@ int main(int argc, char* argv[])
             };
         } else if (screenName == "Optimizers" && !state.isEmpty()) {
             stage = OptimizersStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (screenName == "AI Connect" && !state.isEmpty()) {
+            stage = AIConnectStage::forState(state, *fixture);
             if (!stage) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
                 return 2;

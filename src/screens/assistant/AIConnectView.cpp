@@ -1,0 +1,108 @@
+#include "AIConnectView.h"
+
+#include "AIConnectChatPanel.h"
+#include "AIConnectSettingsCard.h"
+#include "AIConnectSetupPanel.h"
+#include "AILinkSheet.h"
+#include "assistant/AIConnectViewModel.h"
+#include "style/Color.h"
+#include "style/Fonts.h"
+#include "style/GlassModifier.h"
+#include "style/GradientText.h"
+#include "style/SymbolView.h"
+#include "style/TextLabel.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+AIConnectView::AIConnectView(std::unique_ptr<AIConnectViewModel> model, std::shared_ptr<URLOpener> urlOpener,
+                             std::shared_ptr<FilePicker> filePicker, QWidget* parent)
+    : QWidget(parent), m_model(std::move(model))
+{
+    // The page scrolls when the window is too low for the settings and a readable transcript.
+    auto* page = new QScrollArea(this);
+    page->setObjectName("page");
+    page->setFrameShape(QFrame::NoFrame);
+    page->setWidgetResizable(true);
+    page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    page->viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget;
+    auto* stack = new QVBoxLayout(content);
+    stack->setContentsMargins(16, 16, 16, 16);
+    stack->setSpacing(14);
+    stack->addWidget(header());
+    m_settings = new AIConnectSettingsCard(*m_model, content);
+    stack->addWidget(m_settings);
+    m_setup = new AIConnectSetupPanel(*m_model, std::move(urlOpener), content);
+    stack->addWidget(m_setup);
+    m_chat = new AIConnectChatPanel(*m_model, std::move(filePicker), content);
+    stack->addWidget(m_chat, 1);
+    stack->addStretch(0);
+    page->setWidget(content);
+    content->setAutoFillBackground(false);
+    auto* frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->addWidget(page);
+    m_sheet = new AILinkSheet(this);
+
+    connect(m_chat, &AIConnectChatPanel::linkRequested, m_sheet, &AILinkSheet::present);
+    connect(m_sheet, &AILinkSheet::linkSubmitted, m_model.get(), &AIConnectViewModel::attachLink);
+    connect(m_model.get(), &AIConnectViewModel::providerChanged, this, &AIConnectView::providerChanged);
+    connect(m_model.get(), &AIConnectViewModel::changed, this, &AIConnectView::refresh);
+    refresh();
+}
+
+AIConnectView::~AIConnectView() = default;
+
+QWidget* AIConnectView::header()
+{
+    auto* card = new GlassModifier(16, 16);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(12);
+    auto* symbol = new SymbolView("network", 24, Color::neonCyan(), card);
+    symbol->setGradient(Color::accentGradient());
+    row->addWidget(symbol, 0, Qt::AlignVCenter);
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(4);
+    titles->addWidget(new GradientText("AI Connect", Fonts::ui(24, QFont::Bold), card));
+    m_subtitle = new TextLabel(QString(), 12, QFont::Medium, Color::white70(), card);
+    m_subtitle->setObjectName("subtitle");
+    titles->addWidget(m_subtitle);
+    row->addLayout(titles, 1);
+    m_providerPicker = new QComboBox(card);
+    m_providerPicker->setObjectName("providerPicker");
+    m_providerPicker->setFixedWidth(180);
+    m_providerPicker->setFont(Fonts::ui(13));
+    for (const AIProvider provider : AIProviders::allCases())
+        m_providerPicker->addItem(AIProviders::rawValue(provider), int(provider));
+    connect(m_providerPicker, &QComboBox::activated, this,
+            [this](int index) { m_model->setProvider(AIProvider(m_providerPicker->itemData(index).toInt())); });
+    row->addWidget(m_providerPicker, 0, Qt::AlignVCenter);
+    card->body()->addLayout(row);
+    return card;
+}
+
+QString AIConnectView::subtitle(bool connected, const QString& providerName)
+{
+    if (!connected)
+        return QStringLiteral("Connect your own provider key");
+    return providerName + QStringLiteral(" ready with saved key, editable model selection, and attachable context");
+}
+
+void AIConnectView::providerChanged()
+{
+    m_setup->clearKey();
+}
+
+void AIConnectView::refresh()
+{
+    m_providerPicker->setCurrentIndex(m_providerPicker->findData(int(m_model->provider())));
+    m_subtitle->setText(subtitle(m_model->isConnected(), AIProviders::rawValue(m_model->provider())));
+    m_setup->setVisible(!m_model->isConnected());
+    m_chat->setVisible(m_model->isConnected());
+    m_settings->refresh();
+    m_setup->refresh();
+    m_chat->refresh();
+}

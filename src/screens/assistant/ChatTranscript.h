@@ -1,0 +1,34 @@
+#pragma once
+
+#include "assistant/ChatMessage.h"
+
+#include <QList>
+#include <QScrollArea>
+
+class AIMessageBubble;
+class QVBoxLayout;
+class TypingBubble;
+
+// A chat's messages as bubbles, oldest first, with the typing row below them while a reply is
+// awaited, in a vertical scroll area. After each change it brings the newest message (or, with no
+// message, the typing row) to the bottom edge.
+class ChatTranscript : public QScrollArea {
+    Q_OBJECT
+public:
+    static constexpr int scrollDelayMs = 50;
+
+    explicit ChatTranscript(QWidget* parent = nullptr);
+
+    void setMessages(const QList<ChatMessage>& messages);
+    void setTyping(bool typing);
+    const QList<AIMessageBubble*>& bubbles() const { return m_bubbles; }
+    TypingBubble* typingRow() const { return m_typing; }
+
+private:
+    void scheduleScroll();
+    void scrollToLatest();
+
+    QVBoxLayout* m_rows;
+    QList<AIMessageBubble*> m_bubbles;
+    TypingBubble* m_typing;
+};

@@ -1,0 +1,385 @@
+#include "AIConnectRig.h"
+#include "FakeFilePicker.h"
+#include "FakeURLOpener.h"
+#include "LoopbackHttpServer.h"
+#include "TestMain.h"
+#include "assistant/AIProviderService.h"
+#include "screens/assistant/AIConnectChatPanel.h"
+#include "screens/assistant/AIConnectSetupPanel.h"
+#include "screens/assistant/AIConnectView.h"
+#include "screens/assistant/AILinkSheet.h"
+#include "screens/assistant/AIMessageBubble.h"
+#include "screens/assistant/AttachmentChip.h"
+#include "screens/assistant/ChatTranscript.h"
+#include "screens/assistant/TypingBubble.h"
+#include "style/GradientButton.h"
+#include "style/Stepper.h"
+#include "style/SymbolTileButton.h"
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSlider>
+
+namespace {
+
+// The real screen over scratch stores, a fake client, picker and browser.
+struct ScreenRig : AIConnectStores {
+    explicit ScreenRig(bool keysStorable = true, bool openAIKeyStored = false,
+                       std::unique_ptr<AIProviderClient> realClient = nullptr)
+        : AIConnectStores(keysStorable)
+    {
+        if (openAIKeyStored)
+            keys.save("sk-stored", AIProvider::openAI);
+        std::unique_ptr<AIProviderClient> chosen = std::move(realClient);
+        if (!chosen) {
+            auto fake = std::make_unique<FakeAIProviderClient>();
+            client = fake.get();
+            chosen = std::move(fake);
+        }
+        view = std::make_unique<AIConnectView>(makeModel(std::move(chosen)), urlOpener, filePicker);
+        view->resize(1000, 900);
+        view->show();
+    }
+
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* widget = view->findChild<T*>(name);
+        if (!widget)
+            qWarning("no widget named %s", name);
+        return widget;
+    }
+    AIConnectViewModel& model() const { return view->viewModel(); }
+    void click(const char* name) const { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
+    void chooseProvider(AIProvider provider) const
+    {
+        auto* picker = find<QComboBox>("providerPicker");
+        const int index = picker->findData(int(provider));
+        picker->setCurrentIndex(index);
+        emit picker->activated(index);
+    }
+    QList<AIMessageBubble*> bubbles() const { return view->chatPanel()->transcript()->bubbles(); }
+
+    FakeAIProviderClient* client = nullptr;
+    std::shared_ptr<FakeURLOpener> urlOpener = std::make_shared<FakeURLOpener>();
+    std::shared_ptr<FakeFilePicker> filePicker = std::make_shared<FakeFilePicker>();
+    std::unique_ptr<AIConnectView> view;
+};
+
+} // namespace
+
+class TestAIConnectView : public QObject {
+    Q_OBJECT
+private slots:
+    void connectButtonsFollowTheTypedKey_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("sending");
+        QTest::addColumn<bool>("connectEnabled");
+        QTest::addColumn<bool>("testEnabled");
+        QTest::addColumn<QString>("testTitle");
+
+        QTest::newRow("empty") << "" << false << false << false << "Connect & Test";
+        QTest::newRow("blanks only") << " \t " << false << false << false << "Connect & Test";
+        QTest::newRow("a key") << " sk-1 " << false << true << true << "Connect & Test";
+        QTest::newRow("a key while sending") << "sk-1" << true << true << false << "Testing";
+        QTest::newRow("blanks while sending") << "  " << true << false << false << "Testing";
+    }
+    void connectButtonsFollowTheTypedKey()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, sending);
+        ScreenRig rig(true, sending);
+        if (sending)
+            rig.model().send("in flight", false);
+        rig.find<QLineEdit>("apiKeyField")->setText(typed);
+        auto* connectButton = rig.find<GradientButton>("connectButton");
+        auto* test = rig.find<GradientButton>("connectAndTestButton");
+        QTEST(connectButton->isEnabled(), "connectEnabled");
+        QTEST(test->isEnabled(), "testEnabled");
+        QTEST(test->text(), "testTitle");
+        // The gradient shows exactly when a key is typed.
+        QCOMPARE(connectButton->isGradientShown(), !typed.trimmed().isEmpty());
+        QCOMPARE(test->isGradientShown(), !typed.trimmed().isEmpty());
+    }
+
+    void connectAndTest_data()
+    {
+        QTest::addColumn<bool>("storable");
+        QTest::newRow("key stored") << true;
+        QTest::newRow("key not stored") << false;
+    }
+    void connectAndTest()
+    {
+        QFETCH(bool, storable);
+        ScreenRig rig(storable);
+        QVERIFY(rig.view->setupPanel()->isVisible());
+        auto* key = rig.find<QLineEdit>("apiKeyField");
+        QTest::keyClicks(key, "sk-secret-42");
+        QCOMPARE(key->echoMode(), QLineEdit::Password);
+        QVERIFY(!key->displayText().contains("sk-secret"));
+        QTest::keyClick(key, Qt::Key_Return);
+        QVERIFY(rig.client->calls.isEmpty());
+
+        rig.click("connectAndTestButton");
+        QVERIFY(key->text().isEmpty());
+        QCOMPARE(rig.view->chatPanel()->isVisible(), storable);
+        auto* notice = rig.find<QLabel>("setupNotice");
+        if (storable) {
+            QCOMPARE(rig.client->calls.size(), 1);
+            QCOMPARE(rig.client->calls.first().history.size(), 1);
+            QCOMPARE(rig.client->calls.first().apiKey, QString("sk-secret-42"));
+            QVERIFY(rig.bubbles().size() == 2);
+        } else {
+            QVERIFY(rig.client->calls.isEmpty());
+            QVERIFY(notice->isVisible());
+            QCOMPARE(notice->text(), AIConnectViewModel::keyNotSavedNotice);
+            QVERIFY(rig.model().messages().isEmpty());
+        }
+    }
+
+    void providerSwitchLoadsThatProvidersSettings()
+    {
+        ScreenRig rig(true, true);
+        AIConnectSettings claude = AIConnectSettings::defaults(AIProvider::anthropic);
+        claude.modelID = "claude-custom";
+        claude.temperature = 1.3;
+        claude.maxTokens = 2048;
+        claude.systemPrompt = "Be brief";
+        claude.contextNotes = "Notes for Claude";
+        rig.settings.save(claude, AIProvider::anthropic);
+        const QVariant storedClaude = rig.defaults.value(AISettingsStore::storageKey(AIProvider::anthropic));
+        rig.find<QLineEdit>("apiKeyField")->setText("sk-typed");
+        rig.find<QLineEdit>("draftField")->setText("hello");
+        rig.click("sendButton");
+        QCOMPARE(rig.bubbles().size(), 2);
+
+        rig.chooseProvider(AIProvider::anthropic);
+        QVERIFY(rig.find<QLineEdit>("apiKeyField")->text().isEmpty());
+        QVERIFY(rig.client->calls.first().cancelled);
+        QCOMPARE(rig.find<QLineEdit>("customModelField")->text(), QString("claude-custom"));
+        QCOMPARE(rig.find<QComboBox>("modelPicker")->currentIndex(), -1);
+        QCOMPARE(rig.find<QComboBox>("modelPicker")->itemData(0).toString(), AIProviders::defaultModelID(AIProvider::anthropic));
+        QCOMPARE(rig.find<QLabel>("temperatureLabel")->text(), QString("Temperature 1.3"));
+        QCOMPARE(rig.find<Stepper>("maxTokensStepper")->text(), QString("Max 2048"));
+        QCOMPARE(rig.find<QPlainTextEdit>("systemPromptEditor")->toPlainText(), QString("Be brief"));
+        QCOMPARE(rig.find<QPlainTextEdit>("contextNotesEditor")->toPlainText(), QString("Notes for Claude"));
+        QVERIFY(rig.view->setupPanel()->isVisible());
+        QVERIFY(!rig.view->chatPanel()->isVisible());
+        QCOMPARE(rig.model().messages().size(), 2);
+        // Nothing was saved on the way: neither the old settings under the new key nor the loaded ones.
+        QCOMPARE(rig.defaults.value(AISettingsStore::storageKey(AIProvider::anthropic)), storedClaude);
+        QVERIFY(!rig.defaults.value(AISettingsStore::storageKey(AIProvider::openAI)).isValid());
+
+        rig.find<QSlider>("temperatureSlider")->setValue(20);
+        QCOMPARE(rig.settings.load(AIProvider::anthropic).temperature, 2.0);
+        QCOMPARE(rig.find<QLabel>("temperatureLabel")->text(), QString("Temperature 2.0"));
+        QVERIFY(!rig.defaults.value(AISettingsStore::storageKey(AIProvider::openAI)).isValid());
+
+        rig.chooseProvider(AIProvider::openAI);
+        QVERIFY(rig.view->chatPanel()->isVisible());
+        QCOMPARE(rig.find<QLineEdit>("customModelField")->text(), QString("gpt-4o"));
+        QCOMPARE(rig.find<QComboBox>("modelPicker")->currentIndex(), 0);
+    }
+
+    void settingsEditsAreSavedAsMade()
+    {
+        ScreenRig rig;
+        auto* custom = rig.find<QLineEdit>("customModelField");
+        custom->clear();
+        QTest::keyClicks(custom, "my-model");
+        QCOMPARE(rig.settings.load(AIProvider::openAI).modelID, QString("my-model"));
+        QCOMPARE(rig.find<QComboBox>("modelPicker")->currentIndex(), -1);
+
+        auto* picker = rig.find<QComboBox>("modelPicker");
+        emit picker->activated(2);
+        const QString second = AIProviders::modelOptions(AIProvider::openAI).at(2).id;
+        QCOMPARE(custom->text(), second);
+        QCOMPARE(rig.settings.load(AIProvider::openAI).modelID, second);
+
+        auto* stepper = rig.find<Stepper>("maxTokensStepper");
+        QTest::mouseClick(stepper->plusButton(), Qt::LeftButton);
+        QCOMPARE(rig.settings.load(AIProvider::openAI).maxTokens, 1200 + 128);
+        for (int i = 0; i < 20; ++i)
+            QTest::mouseClick(stepper->minusButton(), Qt::LeftButton);
+        QCOMPARE(rig.settings.load(AIProvider::openAI).maxTokens, 128);
+        QCOMPARE(stepper->text(), QString("Max 128"));
+        QVERIFY(!stepper->minusButton()->isEnabled());
+
+        QTest::keyClicks(rig.find<QPlainTextEdit>("contextNotesEditor"), "<b>notes</b>");
+        QCOMPARE(rig.settings.load(AIProvider::openAI).contextNotes, QString("<b>notes</b>"));
+    }
+
+    void removingChips()
+    {
+        ScreenRig rig(true, true);
+        rig.client->addFile("/f/a.txt");
+        rig.client->addFile("/f/b.txt");
+        rig.filePicker->chosen = {"/f/a.txt", "/f/b.txt"};
+        auto* strip = rig.find<QWidget>("attachmentStrip");
+        QVERIFY(!strip->isVisible());
+        rig.click("attachFilesButton");
+        QCOMPARE(rig.filePicker->titles, QStringList{"Attach"});
+        QVERIFY(rig.find<QLabel>("loadingLabel")->isVisible());
+        QVERIFY(QTest::qWaitFor([&] { return rig.view->chatPanel()->chips().size() == 2; }, 2000));
+        QVERIFY(strip->isVisible());
+        QVERIFY(!rig.find<QLabel>("loadingLabel")->isVisible());
+
+        QTest::mouseClick(rig.view->chatPanel()->chips().first()->removeButton(), Qt::LeftButton);
+        QCOMPARE(rig.model().attachments().size(), 1);
+        QCOMPARE(rig.model().attachments().first().source, QString("b.txt"));
+        QCOMPARE(rig.view->chatPanel()->chips().size(), 1);
+        QTest::mouseClick(rig.view->chatPanel()->chips().first()->removeButton(), Qt::LeftButton);
+        QVERIFY(rig.model().attachments().isEmpty());
+        QVERIFY(!strip->isVisible());
+
+        rig.filePicker->chosen.clear();
+        rig.click("attachFilesButton");
+        QVERIFY(!rig.model().isImportingContext());
+    }
+
+    void sendAndStop()
+    {
+        ScreenRig rig(true, true);
+        auto* draft = rig.find<QLineEdit>("draftField");
+        auto* send = rig.find<SymbolTileButton>("sendButton");
+        auto* stop = rig.find<SymbolTileButton>("stopButton");
+        draft->setText("  \n ");
+        QVERIFY(!send->isEnabled());
+        QTest::keyClick(draft, Qt::Key_Return);
+        QVERIFY(rig.client->calls.isEmpty());
+        QCOMPARE(draft->text(), QString("  \n "));
+
+        draft->setText("  hello  ");
+        QVERIFY(send->isEnabled());
+        QTest::mouseClick(send, Qt::LeftButton);
+        QCOMPARE(rig.client->calls.first().history.last().content, QString("hello"));
+        QVERIFY(draft->text().isEmpty());
+        QVERIFY(stop->isVisible());
+        QVERIFY(!send->isVisible());
+        QVERIFY(rig.view->chatPanel()->transcript()->typingRow()->isVisible());
+        QVERIFY(!rig.find<QAbstractButton>("testButton")->isEnabled());
+
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QVERIFY(rig.client->calls.first().cancelled);
+        QVERIFY(!stop->isVisible());
+        QVERIFY(send->isVisible());
+        QVERIFY(!rig.view->chatPanel()->transcript()->typingRow()->isVisible());
+        QVERIFY(rig.find<QAbstractButton>("testButton")->isEnabled());
+        QCOMPARE(rig.bubbles().size(), 2);
+    }
+
+    void markupIsShownLiterally()
+    {
+        ScreenRig rig(true, true);
+        const QString markup = "<b>bold</b> <a href=\"https://x.example\">link</a> &amp; <img src=\"x\">";
+        rig.client->files.insert("/f/<i>t</i>.txt", FakeAIProviderClient::attachment(AIContextKind::file, "<i>t</i>.txt",
+                                                                                       "<i>t</i>.txt", markup));
+        rig.filePicker->chosen = {"/f/<i>t</i>.txt", "/f/<u>missing</u>"};
+        rig.click("attachFilesButton");
+        QVERIFY(QTest::qWaitFor([&] { return !rig.model().isImportingContext(); }, 2000));
+        QCOMPARE(rig.find<QLabel>("chipTitle")->text(), QString("<i>t</i>.txt"));
+        QVERIFY(rig.find<QLabel>("chatNotice")->text().contains("<u>missing</u>"));
+        auto everyLabelIsPlain = [&] {
+            const auto labels = rig.view->findChildren<QLabel*>();
+            for (const QLabel* label : labels)
+                QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName() + ": " + label->text()));
+        };
+        everyLabelIsPlain();
+        rig.model().send(markup, false);
+        rig.client->answer(0, AIChatOutcome::success(markup, std::nullopt));
+        QCOMPARE(rig.bubbles().last()->label()->text(), markup);
+        everyLabelIsPlain();
+    }
+
+    void linkSheet()
+    {
+        ScreenRig rig(true, true);
+        AILinkSheet* sheet = rig.view->linkSheet();
+        QVERIFY(!sheet->isVisible());
+        rig.click("addLinkButton");
+        QVERIFY(sheet->isVisible());
+        auto* field = rig.find<QLineEdit>("linkField");
+        QTest::keyClicks(field, "   ");
+        QVERIFY(!rig.find<GradientButton>("attachLinkButton")->isEnabled());
+        rig.click("cancelLinkButton");
+        QVERIFY(!sheet->isVisible());
+        QVERIFY(field->text().isEmpty());
+
+        rig.click("addLinkButton");
+        QTest::keyClicks(field, " https://docs.example/a ");
+        QTest::keyClick(field, Qt::Key_Return);
+        QVERIFY(sheet->isVisible());
+        QVERIFY(rig.client->fetchedLinks.isEmpty());
+        rig.click("attachLinkButton");
+        QVERIFY(!sheet->isVisible());
+        QVERIFY(field->text().isEmpty());
+        QCOMPARE(rig.client->fetchedLinks, QStringList{"https://docs.example/a"});
+        QVERIFY(QTest::qWaitFor([&] { return !rig.model().isImportingContext(); }, 2000));
+        QCOMPARE(rig.find<QLabel>("chatNotice")->text(), AIServiceError::invalidContextURL().errorDescription());
+    }
+
+    void getAPIKeyOpensTheProvidersPage()
+    {
+        ScreenRig rig;
+        rig.click("getAPIKeyButton");
+        rig.chooseProvider(AIProvider::gemini);
+        rig.click("getAPIKeyButton");
+        QCOMPARE(rig.urlOpener->opened,
+                 (QList<QUrl>{AIProviders::apiKeyURL(AIProvider::openAI), AIProviders::apiKeyURL(AIProvider::gemini)}));
+        QCOMPARE(rig.find<QLineEdit>("apiKeyField")->placeholderText(), QString("Paste your Gemini API key"));
+    }
+
+    void endToEndAgainstTheLoopbackServer()
+    {
+        LoopbackHttpServer server;
+        server.answer({200,
+                       R"({"choices":[{"message":{"content":"Hello from the loopback model"}}],)"
+                       R"("usage":{"prompt_tokens":42,"completion_tokens":7,"total_tokens":49}})",
+                       false,
+                       {{"Content-Type", "application/json"}}});
+        AIProviderService::Options options;
+        options.baseURLs.insert(AIProvider::openAI, server.baseUrl());
+        ScreenRig rig(true, false, std::make_unique<AIProviderService>(options));
+        const QString notes = rig.folder.path() + "/notes.txt";
+        QFile file(notes);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Line one of the notes.\n");
+        file.close();
+        rig.filePicker->chosen = {notes};
+
+        QTest::keyClicks(rig.find<QLineEdit>("apiKeyField"), "sk-loopback-123");
+        rig.click("connectButton");
+        QVERIFY(rig.view->chatPanel()->isVisible());
+        rig.click("attachFilesButton");
+        QVERIFY(QTest::qWaitFor([&] { return rig.view->chatPanel()->chips().size() == 1; }, 5000));
+        auto* draft = rig.find<QLineEdit>("draftField");
+        QTest::keyClicks(draft, "hello");
+        QTest::keyClick(draft, Qt::Key_Return);
+        QVERIFY(QTest::qWaitFor([&] { return rig.bubbles().size() == 3; }, 10000));
+
+        QCOMPARE(rig.bubbles().at(1)->message().content, QString("hello\n\n[Attached context: 1 item(s)]"));
+        QCOMPARE(rig.bubbles().last()->message().role, ChatRole::assistant);
+        QCOMPARE(rig.bubbles().last()->label()->text(), QString("Hello from the loopback model"));
+        QCOMPARE(rig.find<QLabel>("usageLabel")->text(), QString("in 42 | out 7 | total 49"));
+        QVERIFY(rig.find<QLabel>("usageLabel")->isVisible());
+
+        QCOMPARE(server.requests().size(), 1);
+        const auto& request = server.requests().first();
+        QCOMPARE(request.path, QString("/v1/chat/completions"));
+        QCOMPARE(request.headers.value("authorization"), QByteArray("Bearer sk-loopback-123"));
+        const QJsonArray sent = QJsonDocument::fromJson(request.body).object().value("messages").toArray();
+        const QString last = sent.last().toObject().value("content").toString();
+        QVERIFY2(last.startsWith("User request:\nhello\n\nAttached context from Quillmarsh:\n[Context FILE]\nTitle: notes.txt"),
+                 qPrintable(last));
+        QVERIFY(last.contains("Line one of the notes."));
+    }
+};
+
+QM_TEST_MAIN(TestAIConnectView)
+#include "tst_AIConnectView.moc"
