@@ -1,7 +1,10 @@
 #include "ScreenCatalog.h"
 
 #include "PlaceholderScreen.h"
+#include "PlatformServices.h"
 #include "screens/monitoring/DashboardView.h"
+#include "screens/profiles/BackgroundFreezeView.h"
+#include "screens/profiles/GameProfilesView.h"
 #include "screens/settings/SettingsView.h"
 #include "storage/SettingsStore.h"
 
@@ -12,6 +15,12 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     case AppScreen::dashboard:
         view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
                                  *s.platform, parent);
+        break;
+    case AppScreen::gameProfiles: view = new GameProfilesView(*s.gameProfileManager, *s.optimizer, parent); break;
+    case AppScreen::backgroundFreeze:
+        view = new BackgroundFreezeView(
+            *s.gameProfileManager, {*s.platform->workspace, *s.platform->processControl, *s.platform->defaults}, {},
+            parent);
         break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;

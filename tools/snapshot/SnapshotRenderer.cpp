@@ -45,7 +45,8 @@ QString save(QWidget& widget, const QString& outputFile)
 } // namespace
 
 QString SnapshotRenderer::render(const PlatformServices& platform, const QString& name, QSize size, bool colorBlind,
-                                 const QString& outputFile, const std::function<void(ContentView&)>& prepare)
+                                 const QString& outputFile, const std::function<void(ContentView&)>& prepare,
+                                 const std::function<QWidget*(QWidget&)>& stage)
 {
     const auto screen = AppScreens::fromRawValue(name);
     if (!screen && name != welcome && name != window) {
@@ -75,8 +76,14 @@ QString SnapshotRenderer::render(const PlatformServices& platform, const QString
     AnimatedBackground backdrop;
     auto* layout = new QVBoxLayout(&backdrop);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ScreenCatalog::create(*screen, content.screenServices(), &backdrop));
+    QWidget* view = ScreenCatalog::create(*screen, content.screenServices(), &backdrop);
+    layout->addWidget(view);
     backdrop.resize(size);
     backdrop.show();
+    if (stage) {
+        settle();
+        if (QWidget* picture = stage(*view))
+            return save(*picture, outputFile);
+    }
     return save(backdrop, outputFile);
 }

@@ -3,6 +3,7 @@
 
 #include "DashboardFixture.h"
 #include "FakePlatform.h"
+#include "ProfilesFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
 #include "style/AppStyle.h"
@@ -21,7 +22,7 @@ constexpr int liveSamplingMs = 6000;
 
 } // namespace
 
-// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live]
+// qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live] [--state NAME]
 int main(int argc, char* argv[])
 {
     bool live = false;
@@ -45,6 +46,8 @@ int main(int argc, char* argv[])
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
+    parser.addOption({"state", "With fixture data, the profile screens' state: \"no-profile\", \"edit-preset\" or "
+                               "\"add-game\".", "NAME"});
     parser.process(app);
 
     const QRegularExpressionMatch size = QRegularExpression("^(\\d+)x(\\d+)$").match(parser.value("size"));
@@ -74,15 +77,20 @@ int main(int argc, char* argv[])
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
         DashboardFixture::fill(*fixture);
+        ProfilesFixture::fill(*fixture);
         services = fixture->services();
-        prepare = [&fixture](ContentView& content) {
+        prepare = [&fixture, state = parser.value("state")](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+            ProfilesFixture::prepare(content, state);
         };
     }
+    const auto stage = [live, state = parser.value("state")](QWidget& screen) {
+        return live ? nullptr : ProfilesFixture::stage(screen, state);
+    };
 
     const QString error = SnapshotRenderer::render(services, parser.value("screen"),
                                                    QSize(size.captured(1).toInt(), size.captured(2).toInt()),
-                                                   parser.isSet("color-blind"), parser.value("out"), prepare);
+                                                   parser.isSet("color-blind"), parser.value("out"), prepare, stage);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(error));
         return 1;
