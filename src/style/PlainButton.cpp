@@ -13,6 +13,9 @@ PlainButton::PlainButton(Qt::Orientation direction, QWidget* parent)
       m_label(new QBoxLayout(direction == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, this))
 {
     m_label->setContentsMargins(0, 0, 0, 0);
+    // Labels inside take their colours from the window roles, as they do everywhere else.
+    setBackgroundRole(QPalette::Window);
+    setForegroundRole(QPalette::WindowText);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
 }
