@@ -1,7 +1,18 @@
 #include "TestMain.h"
 #include "linux/LinuxProcessRunner.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+int openDescriptors()
+{
+    return int(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+} // namespace
 
 using Outcome = ProcessResult::Outcome;
 
@@ -45,6 +56,34 @@ private slots:
         QCOMPARE(result.standardOutput, output);
         // Only a start failure carries the system's reason, which callers show to the user.
         QCOMPARE(result.errorString.isEmpty(), outcome != Outcome::FailedToStart);
+    }
+
+    void unstartableProgramsLeaveNoDescriptorOpen_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("missing") << "/usr/sbin/system_profiler";
+        QTest::newRow("not executable") << "plain.txt";
+        QTest::newRow("a folder") << ".";
+    }
+
+    void unstartableProgramsLeaveNoDescriptorOpen()
+    {
+        QFETCH(QString, program);
+        QTemporaryDir scratch;
+        QFile plain(scratch.filePath("plain.txt"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString path = program.startsWith('/') ? program : QDir::cleanPath(scratch.filePath(program));
+
+        LinuxProcessRunner runner;
+        const int before = openDescriptors();
+        for (int i = 0; i < 200; ++i) {
+            const ProcessResult result = runner.run(path, {}, 5000);
+            QCOMPARE(result.outcome, Outcome::FailedToStart);
+            QVERIFY(!result.errorString.isEmpty());
+        }
+        QVERIFY(!runner.startHeld(path, {}));
+        QCOMPARE(openDescriptors(), before);
     }
 
     void outputLargerThanAPipe()

@@ -1,10 +1,14 @@
 #include "LoopbackHttpServer.h"
 
+#include <QPointer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
 namespace {
+
+constexpr qint64 kStreamChunk = 64 * 1024;
 
 // The request in `buffer` once it is complete.
 std::optional<LoopbackHttpServer::Request> parse(const QByteArray& buffer)
@@ -16,7 +20,8 @@ std::optional<LoopbackHttpServer::Request> parse(const QByteArray& buffer)
     const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
     LoopbackHttpServer::Request request;
     request.method = requestLine.value(0);
-    const QUrl target(QString::fromLatin1(requestLine.value(1)));
+    request.target = requestLine.value(1);
+    const QUrl target = QUrl::fromEncoded(request.target);
     request.path = target.path();
     request.query = QUrlQuery(target);
     for (qsizetype i = 1; i < lines.size(); ++i) {
@@ -31,14 +36,25 @@ std::optional<LoopbackHttpServer::Request> parse(const QByteArray& buffer)
     return request;
 }
 
+bool hasHeader(const LoopbackHttpServer::Response& response, QByteArrayView name)
+{
+    for (const auto& [header, value] : response.headers) {
+        if (header.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 LoopbackHttpServer::LoopbackHttpServer(QObject* parent) : QObject(parent)
 {
     m_server.listen(QHostAddress::LocalHost, 0);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket* socket = m_server.nextPendingConnection())
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            ++m_connections;
             serve(socket);
+        }
     });
 }
 
@@ -70,9 +86,51 @@ void LoopbackHttpServer::serve(QTcpSocket* socket)
         const Response response = m_handler(*request);
         if (response.silent)
             return;
-        socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(response.status) + (response.status == 200 ? " OK" : " Error")
-                      + "\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-                      + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n" + response.body);
-        socket->disconnectFromHost();
+        if (response.delayMs <= 0) {
+            respond(socket, response);
+            return;
+        }
+        QTimer::singleShot(response.delayMs, socket, [this, socket, response] { respond(socket, response); });
     });
+}
+
+void LoopbackHttpServer::respond(QTcpSocket* socket, const Response& response)
+{
+    if (response.close) {
+        socket->disconnectFromHost();
+        return;
+    }
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + (response.status == 200 ? " OK" : " Error") + "\r\n";
+    if (!hasHeader(response, "content-type"))
+        head += "Content-Type: application/octet-stream\r\n";
+    if (!hasHeader(response, "content-length") && response.streamBytes == 0)
+        head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    for (const auto& [name, value] : response.headers)
+        head += name + ": " + value + "\r\n";
+    send(socket, head + "Connection: close\r\n\r\n" + response.body);
+    if (response.streamBytes > 0)
+        stream(socket, response.streamBytes);
+    else
+        socket->disconnectFromHost();
+}
+
+// One chunk per turn of the event loop, so the client's reading keeps pace with what was sent and
+// a client that gives up early stops the stream.
+void LoopbackHttpServer::stream(QTcpSocket* socket, qint64 remaining)
+{
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    if (remaining <= 0) {
+        socket->disconnectFromHost();
+        return;
+    }
+    const qint64 size = std::min(remaining, kStreamChunk);
+    send(socket, QByteArray(size, 'x'));
+    QTimer::singleShot(1, socket, [this, socket, remaining, size] { stream(socket, remaining - size); });
+}
+
+void LoopbackHttpServer::send(QTcpSocket* socket, const QByteArray& bytes)
+{
+    m_bytesSent += bytes.size();
+    socket->write(bytes);
 }

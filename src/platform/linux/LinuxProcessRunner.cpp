@@ -3,10 +3,15 @@
 #include "LinuxHeldProcess.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,6 +24,21 @@ QProcessEnvironment childEnvironment()
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert("LC_ALL", "C");
     return env;
+}
+
+// Why the program cannot be started, or nothing when it can. Checked before a QProcess exists: a
+// failed start inside QProcess leaves a pipe open, and tools missing here are tried every few seconds.
+std::optional<QString> startProblem(const QString& program)
+{
+    const QByteArray path = QFile::encodeName(program);
+    struct stat status {};
+    if (::stat(path.constData(), &status) != 0)
+        return qt_error_string(errno);
+    if (!S_ISREG(status.st_mode))
+        return qt_error_string(EACCES);
+    if (::access(path.constData(), X_OK) != 0)
+        return qt_error_string(errno);
+    return std::nullopt;
 }
 
 } // namespace
@@ -34,8 +54,11 @@ QString LinuxProcessRunner::resolveProgram(const QString& program)
 
 ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList& arguments, int timeoutMs)
 {
+    const QString resolved = resolveProgram(program);
+    if (const auto problem = startProblem(resolved))
+        return ProcessResult::notStarted(*problem);
     QProcess process;
-    process.setProgram(resolveProgram(program));
+    process.setProgram(resolved);
     process.setArguments(arguments);
     process.setProcessEnvironment(childEnvironment());
     process.setStandardInputFile(QProcess::nullDevice());
@@ -63,8 +86,11 @@ ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList&
 
 std::unique_ptr<HeldProcess> LinuxProcessRunner::startHeld(const QString& program, const QStringList& arguments)
 {
+    const QString resolved = resolveProgram(program);
+    if (startProblem(resolved))
+        return nullptr;
     auto held = std::make_unique<LinuxHeldProcess>();
-    if (!held->start(resolveProgram(program), arguments, childEnvironment()))
+    if (!held->start(resolved, arguments, childEnvironment()))
         return nullptr;
     return held;
 }

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "AIChatOutcome.h"
+#include "AIConnectSettings.h"
+#include "AIProvider.h"
+#include "ChatMessage.h"
+
+#include <QHash>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QUrl>
+#include <functional>
+
+class QNetworkReply;
+
+// Sends one chat turn to the chosen provider and answers with its reply text and usage summary,
+// or with the error every status and transport failure stands for. It keeps no conversation: the
+// history, key and settings come with every call. Runs on the main thread without blocking it;
+// callbacks arrive there, once, unless the call was cancelled or the service is gone.
+class AIProviderService : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        // Scheme, host and port of each provider's API; a provider without an entry uses its
+        // public one.
+        QHash<AIProvider, QUrl> baseURLs;
+        // Whole-transfer limits.
+        int chatTimeoutMs = 60'000;
+        int linkTimeoutMs = 30'000;
+    };
+
+    static constexpr int maxContextCharacters = 12'000;
+    // The longest provider text shown in an error message.
+    static constexpr int maxProviderTextCharacters = 500;
+
+    using ChatCallback = std::function<void(const AIChatOutcome&)>;
+    using Cancel = std::function<void()>;
+
+    explicit AIProviderService(QObject* parent = nullptr);
+    explicit AIProviderService(Options options, QObject* parent = nullptr);
+
+    // The returned function cancels the call: the transfer stops and `done` is not called.
+    Cancel send(const QList<ChatMessage>& history, AIProvider provider, const QString& apiKey,
+                const AIConnectSettings& settings, ChatCallback done);
+
+    QUrl baseURL(AIProvider provider) const;
+
+private:
+    Options m_options;
+    QNetworkAccessManager m_network;
+};

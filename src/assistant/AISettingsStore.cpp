@@ -1,0 +1,39 @@
+#include "AISettingsStore.h"
+
+#include "Defaults.h"
+
+#include <algorithm>
+
+AISettingsStore::AISettingsStore(Defaults& defaults) : m_defaults(defaults) {}
+
+AISettingsStore& AISettingsStore::shared()
+{
+    static AISettingsStore store(Defaults::standard());
+    return store;
+}
+
+QString AISettingsStore::storageKey(AIProvider provider)
+{
+    return QStringLiteral("quillmarsh.aiConnect.settings.") + AIProviders::rawValue(provider);
+}
+
+AIConnectSettings AISettingsStore::load(AIProvider provider) const
+{
+    const auto stored = m_defaults.data(storageKey(provider));
+    const auto decoded = stored ? AIConnectSettings::fromJson(*stored) : std::nullopt;
+    if (!decoded)
+        return AIConnectSettings::defaults(provider);
+
+    AIConnectSettings settings = *decoded;
+    // A model off the menu is a custom identifier the user typed; only a blank one is replaced.
+    if (settings.modelID.trimmed().isEmpty())
+        settings.modelID = AIProviders::defaultModelID(provider);
+    settings.temperature = std::clamp(settings.temperature, 0.0, 2.0);
+    settings.maxTokens = std::clamp(settings.maxTokens, 128, 8192);
+    return settings;
+}
+
+void AISettingsStore::save(const AIConnectSettings& settings, AIProvider provider)
+{
+    m_defaults.setValue(storageKey(provider), settings.toJson());
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "AIConnectSettings.h"
+#include "AIProvider.h"
+
+class Defaults;
+
+// Keeps each provider's chat settings in the user defaults, as the JSON of AIConnectSettings.
+// Reading never fails: an absent or unreadable record gives the provider's defaults (the stored
+// value stays), and out-of-range values are brought into range without being written back.
+class AISettingsStore final {
+public:
+    explicit AISettingsStore(Defaults& defaults);
+
+    // Over the standard defaults, whose domain the clean uninstall removes.
+    static AISettingsStore& shared();
+
+    static QString storageKey(AIProvider provider);
+
+    AIConnectSettings load(AIProvider provider) const;
+    void save(const AIConnectSettings& settings, AIProvider provider);
+
+private:
+    Defaults& m_defaults;
+};

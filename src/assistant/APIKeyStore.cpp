@@ -1,0 +1,101 @@
+#include "APIKeyStore.h"
+
+#include "AesGcm.h"
+#include "AtomicFile.h"
+#include "BackupExclusion.h"
+#include "storage/FileManagerHelper.h"
+#include "MachineIdentifier.h"
+#include "storage/Sha256Hex.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Fixed, 14 ASCII characters; keys stored under one label are not found under another.
+const QString kFileLabel = QStringLiteral("Quillmarsh") + QStringLiteral(".key");
+
+} // namespace
+
+const QByteArray APIKeyStore::pepper = QByteArray::fromHex("5c1e9a07d3b84f26e0a97c4b12f8d63e");
+
+APIKeyStore::APIKeyStore(QString directory, std::function<QString()> machineIdentifier)
+    : m_directory(std::move(directory)), m_machineIdentifier(std::move(machineIdentifier))
+{
+}
+
+APIKeyStore& APIKeyStore::shared()
+{
+    static APIKeyStore store(defaultDirectory(), [] { return MachineIdentifier::read(); });
+    return store;
+}
+
+QString APIKeyStore::defaultDirectory()
+{
+    if (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).isEmpty())
+        return {};
+    return FileManagerHelper::applicationSupportPath() + QStringLiteral("/.ai");
+}
+
+QString APIKeyStore::fileURL(AIProvider provider) const
+{
+    return m_directory + u'/' + sha256Hex(kFileLabel + AIProviders::rawValue(provider)) + QStringLiteral(".bin");
+}
+
+bool APIKeyStore::ensureDirectory() const
+{
+    if (m_directory.isEmpty())
+        return false;
+    QDir().mkpath(m_directory);
+    // Checked and changed through one descriptor, so a link put in its place is never followed.
+    const int folder = ::open(QFile::encodeName(m_directory).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return false;
+    struct stat status {};
+    const bool owned = fstat(folder, &status) == 0 && status.st_uid == geteuid() && fchmod(folder, 0700) == 0;
+    ::close(folder);
+    if (owned)
+        BackupExclusion::exclude(m_directory);
+    return owned;
+}
+
+QByteArray APIKeyStore::encryptionKey() const
+{
+    return QCryptographicHash::hash(m_machineIdentifier().toUtf8() + pepper, QCryptographicHash::Sha256);
+}
+
+bool APIKeyStore::save(const QString& key, AIProvider provider)
+{
+    const QString trimmed = key.trimmed();
+    if (trimmed.isEmpty() || !ensureDirectory())
+        return false;
+    const auto box = AesGcm::seal(encryptionKey(), trimmed.toUtf8());
+    return box && AtomicFile::writePrivate(fileURL(provider), *box);
+}
+
+std::optional<QString> APIKeyStore::load(AIProvider provider) const
+{
+    QFile file(fileURL(provider));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const auto plaintext = AesGcm::open(encryptionKey(), file.readAll());
+    if (!plaintext)
+        return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(*plaintext);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+void APIKeyStore::remove(AIProvider provider)
+{
+    QFile::remove(fileURL(provider));
+}

@@ -1,0 +1,210 @@
+#include "TestMain.h"
+#include "assistant/APIKeyStore.h"
+#include "assistant/AesGcm.h"
+#include "MachineIdentifier.h"
+
+#include <QRegularExpression>
+
+#include <memory>
+
+namespace {
+
+constexpr auto kOwnerOnlyFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+constexpr auto kOwnerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// A key folder in a fresh scratch folder, with a machine identifier the test can change.
+struct KeyStoreRig {
+    QTemporaryDir base;
+    std::shared_ptr<QString> machine = std::make_shared<QString>("machine-a");
+    APIKeyStore store{base.path() + "/Application Support/Quillmarsh/.ai", [machine = machine] { return *machine; }};
+
+    QByteArray fileBytes(AIProvider provider) const
+    {
+        QFile file(store.fileURL(provider));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void writeFile(AIProvider provider, const QByteArray& bytes) const
+    {
+        QFile file(store.fileURL(provider));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+};
+
+QFileDevice::Permissions permissionsOf(const QString& path)
+{
+    return QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                       | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                                       | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+}
+
+} // namespace
+
+class TestAPIKeyStore : public QObject {
+    Q_OBJECT
+private slots:
+    void knownAnswer()
+    {
+        const auto box = AesGcm::seal(QByteArray(32, '\0'), QByteArray(), QByteArray(12, '\0'));
+        QVERIFY(box);
+        QCOMPARE(box->toHex(), QByteArray(24, '0') + "530f8afbc74536b9a963b4f1c4cb738b");
+        QCOMPARE(AesGcm::open(QByteArray(32, '\0'), *box), QByteArray(""));
+    }
+
+    void roundTripTrimsAndProtects()
+    {
+        KeyStoreRig rig;
+        QVERIFY(rig.store.save("  sk-test-123\n\t", AIProvider::openAI));
+        QCOMPARE(rig.store.load(AIProvider::openAI), QString("sk-test-123"));
+        // Nonce, ciphertext as long as the key, tag.
+        QCOMPARE(rig.fileBytes(AIProvider::openAI).size(), 12 + 11 + 16);
+        QCOMPARE(permissionsOf(rig.store.directoryURL()), kOwnerOnlyFolder);
+        QCOMPARE(permissionsOf(rig.store.fileURL(AIProvider::openAI)), kOwnerOnlyFile);
+        QVERIFY(!rig.store.load(AIProvider::anthropic));
+    }
+
+    void fileNames()
+    {
+        KeyStoreRig rig;
+        QSet<QString> names;
+        for (const AIProvider provider : AIProviders::allCases()) {
+            const QString name = QFileInfo(rig.store.fileURL(provider)).fileName();
+            QVERIFY2(QRegularExpression("^[0-9a-f]{64}\\.bin$").match(name).hasMatch(), qPrintable(name));
+            QCOMPARE(QFileInfo(rig.store.fileURL(provider)).absolutePath(), rig.store.directoryURL());
+            names.insert(name);
+        }
+        QCOMPARE(names.size(), 6);
+    }
+
+    void blankSaveKeepsTheStoredKey()
+    {
+        KeyStoreRig rig;
+        QVERIFY(rig.store.save("first", AIProvider::gemini));
+        QVERIFY(!rig.store.save(" \n ", AIProvider::gemini));
+        QCOMPARE(rig.store.load(AIProvider::gemini), QString("first"));
+    }
+
+    void resavingUsesAFreshNonce()
+    {
+        KeyStoreRig rig;
+        QVERIFY(rig.store.save("same-key", AIProvider::groq));
+        const QByteArray first = rig.fileBytes(AIProvider::groq);
+        QVERIFY(rig.store.save("same-key", AIProvider::groq));
+        QVERIFY(rig.fileBytes(AIProvider::groq) != first);
+        QVERIFY(rig.store.save("second-key", AIProvider::groq));
+        QCOMPARE(rig.store.load(AIProvider::groq), QString("second-key"));
+        QCOMPARE(QDir(rig.store.directoryURL()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void damagedOrForeignFilesAreAbsent_data()
+    {
+        QTest::addColumn<int>("cutTo");   // -1: keep the length
+        QTest::addColumn<int>("flipByte"); // -1: none
+        QTest::addColumn<QString>("machine");
+        QTest::newRow("cut to 27 bytes") << 27 << -1 << "machine-a";
+        QTest::newRow("cut to 28 bytes") << 28 << -1 << "machine-a";
+        QTest::newRow("nonce byte changed") << -1 << 0 << "machine-a";
+        QTest::newRow("ciphertext byte changed") << -1 << 14 << "machine-a";
+        QTest::newRow("tag byte changed") << -1 << 30 << "machine-a";
+        QTest::newRow("another machine") << -1 << -1 << "machine-b";
+    }
+    void damagedOrForeignFilesAreAbsent()
+    {
+        QFETCH(int, cutTo);
+        QFETCH(int, flipByte);
+        QFETCH(QString, machine);
+        KeyStoreRig rig;
+        QVERIFY(rig.store.save("sk-abcdefghij", AIProvider::mistral));
+        QByteArray bytes = rig.fileBytes(AIProvider::mistral);
+        if (cutTo >= 0)
+            bytes.truncate(cutTo);
+        if (flipByte >= 0)
+            bytes[flipByte] = char(bytes[flipByte] ^ 0x01);
+        rig.writeFile(AIProvider::mistral, bytes);
+        *rig.machine = machine;
+        QCOMPARE(rig.store.load(AIProvider::mistral), std::nullopt);
+    }
+
+    void sealedTextThatIsNotUtf8IsAbsent()
+    {
+        KeyStoreRig rig;
+        QVERIFY(rig.store.ensureDirectory());
+        rig.writeFile(AIProvider::openRouter, *AesGcm::seal(rig.store.encryptionKey(), "\xff\xfe key"));
+        QCOMPARE(rig.store.load(AIProvider::openRouter), std::nullopt);
+    }
+
+    void removeForgetsOneProvider()
+    {
+        KeyStoreRig rig;
+        QVERIFY(rig.store.save("a", AIProvider::openAI));
+        QVERIFY(rig.store.save("b", AIProvider::anthropic));
+        rig.store.remove(AIProvider::openAI);
+        rig.store.remove(AIProvider::gemini);
+        QCOMPARE(rig.store.load(AIProvider::openAI), std::nullopt);
+        QCOMPARE(rig.store.load(AIProvider::anthropic), QString("b"));
+    }
+
+    // Saving refuses a folder that is not a real folder of this user, and never touches where a
+    // link points.
+    void refusesFoldersItDoesNotOwn_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::newRow("folder is a link") << "link";
+        QTest::newRow("folder is a file") << "file";
+        QTest::newRow("no folder named") << "none";
+    }
+    void refusesFoldersItDoesNotOwn()
+    {
+        QFETCH(QString, setup);
+        QTemporaryDir base;
+        const QString folder = base.path() + "/.ai";
+        const QString elsewhere = base.path() + "/elsewhere";
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(QFile::setPermissions(elsewhere, QFileDevice::Permissions(0x7777)));
+        if (setup == "link")
+            QVERIFY(QFile::link(elsewhere, folder));
+        if (setup == "file") {
+            QFile file(folder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        APIKeyStore store(setup == "none" ? QString() : folder, [] { return QStringLiteral("m"); });
+        QVERIFY(!store.save("sk-key", AIProvider::openAI));
+        QCOMPARE(store.load(AIProvider::openAI), std::nullopt);
+        QVERIFY(QDir(elsewhere).isEmpty());
+        QVERIFY(QFile::permissions(elsewhere) & QFileDevice::WriteOther);
+    }
+    void machineIdentifierSources_data()
+    {
+        QTest::addColumn<QByteArray>("machineId");
+        QTest::addColumn<QByteArray>("dbusId");
+        QTest::addColumn<QString>("identifier"); // empty: the login name
+        QTest::newRow("systemd identifier") << QByteArray("0123abcd\n") << QByteArray("ffff\n") << "0123abcd";
+        QTest::newRow("blank systemd file, D-Bus identifier") << QByteArray(" \n") << QByteArray("ffff\n") << "ffff";
+        QTest::newRow("no files") << QByteArray() << QByteArray() << "";
+    }
+    void machineIdentifierSources()
+    {
+        QFETCH(QByteArray, machineId);
+        QFETCH(QByteArray, dbusId);
+        QFETCH(QString, identifier);
+        QTemporaryDir root;
+        for (const auto& [path, contents] : {std::pair{QStringLiteral("/etc/machine-id"), machineId},
+                                             {QStringLiteral("/var/lib/dbus/machine-id"), dbusId}}) {
+            if (contents.isNull())
+                continue;
+            QDir().mkpath(QFileInfo(root.path() + path).absolutePath());
+            QFile file(root.path() + path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(contents);
+        }
+        const QString read = MachineIdentifier::read(root.path());
+        QVERIFY(!read.isEmpty());
+        if (!identifier.isEmpty())
+            QCOMPARE(read, identifier);
+        else
+            QVERIFY(read != "ffff");
+    }
+};
+
+QM_TEST_MAIN(TestAPIKeyStore)
+#include "tst_APIKeyStore.moc"
