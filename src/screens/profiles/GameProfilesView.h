@@ -2,6 +2,7 @@
 
 #include "tuning/GameProfile.h"
 
+#include <QDialog>
 #include <QPointer>
 #include <QScrollArea>
 #include <optional>
@@ -10,7 +11,6 @@ class CustomGameForm;
 class FlowLayout;
 class GameProfileManager;
 class GlassModifier;
-class QDialog;
 class QGridLayout;
 class QVBoxLayout;
 class SystemOptimizer;
