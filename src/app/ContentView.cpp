@@ -9,6 +9,7 @@
 #include "style/AnimatedBackground.h"
 
 #include "Defaults.h"
+#include "Paths.h"
 
 #include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
@@ -32,13 +33,16 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner),
       m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
                    *platform.host}),
+      m_scanner(ScanEnvironment::linuxTable(platform.homeDirectory, Paths::temporary()), platform.processRunner,
+                platform.fileRevealer),
       m_sessionLogger(platform.host),
-      m_launchAgent(*platform.processRunner, platform.homeDirectory, platform.applicationPath),
+      m_launchAgent(platform.autostartDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
       m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner}, {}),
       m_gameProfileManager(*platform.workspace,
                            GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json", {}}),
-      m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory)
+      m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory,
+                  m_launchAgent.entryPath())
 {
     // A previous run that ended without resuming what it paused must not leave those processes stopped.
     FocusFreezeManager::recoverPausedProcesses(*platform.defaults, *platform.processControl);

@@ -3,6 +3,8 @@
 #include "Defaults.h"
 #include "Paths.h"
 #include "linux/LinuxAppleScriptRunner.h"
+#include "linux/LinuxDisplayModes.h"
+#include "linux/LinuxFileRevealer.h"
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
 #include "linux/LinuxHostStatistics.h"
@@ -38,7 +40,10 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
+    m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
+    m_services.autostartDirectory = Paths::autostart();
     m_services.applicationPath = QCoreApplication::applicationFilePath();
 }

@@ -5,6 +5,8 @@
 
 class AppleScriptRunner;
 class Defaults;
+class DisplayModes;
+class FileRevealer;
 class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
@@ -32,8 +34,12 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    std::shared_ptr<DisplayModes> displayModes;
+    std::shared_ptr<FileRevealer> fileRevealer;
     QString homeDirectory;
     QString appSupportDirectory;
-    // The executable the log-in launch agent starts.
+    // Where the launch-at-log-in entry goes.
+    QString autostartDirectory;
+    // The executable that entry starts.
     QString applicationPath;
 };

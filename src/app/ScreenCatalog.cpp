@@ -2,7 +2,9 @@
 
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
+#include "screens/display/ResolutionView.h"
 #include "screens/monitoring/DashboardView.h"
+#include "screens/optimizers/OptimizersView.h"
 #include "screens/profiles/BackgroundFreezeView.h"
 #include "screens/profiles/GameProfilesView.h"
 #include "screens/settings/SettingsView.h"
@@ -16,6 +18,8 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
                                  *s.platform, parent);
         break;
+    case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
+    case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::gameProfiles: view = new GameProfilesView(*s.gameProfileManager, *s.optimizer, parent); break;
     case AppScreen::backgroundFreeze:
         view = new BackgroundFreezeView(

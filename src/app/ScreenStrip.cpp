@@ -33,6 +33,8 @@ ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent) : QScrollArea(pare
             setSelected(screen);
             emit screenSelected(screen);
         });
+        // Wheel turns over an entry are taken here directly, not left to find their way up.
+        button->installEventFilter(this);
         layout->addWidget(button, 0, Qt::AlignVCenter);
         m_buttons.append(button);
     }
@@ -54,6 +56,23 @@ void ScreenStrip::setSelected(AppScreen screen)
     m_selected = screen;
     for (ScreenTabButton* button : m_buttons)
         button->setSelected(button->screen() == screen);
+    showSelected();
+}
+
+void ScreenStrip::showSelected()
+{
+    for (ScreenTabButton* button : m_buttons) {
+        if (button->screen() == m_selected)
+            ensureWidgetVisible(button, 16, 0);
+    }
+}
+
+void ScreenStrip::resizeEvent(QResizeEvent* event)
+{
+    QScrollArea::resizeEvent(event);
+    // The row is laid out anew for the new width first; only then is the entry's place known.
+    widget()->layout()->activate();
+    showSelected();
 }
 
 void ScreenStrip::paintEvent(QPaintEvent*)
@@ -67,7 +86,7 @@ void ScreenStrip::paintEvent(QPaintEvent*)
 bool ScreenStrip::eventFilter(QObject* watched, QEvent* event)
 {
     // A plain mouse wheel scrolls the row sideways.
-    if (watched == viewport() && event->type() == QEvent::Wheel) {
+    if (event->type() == QEvent::Wheel && (watched == viewport() || watched->parent() == widget())) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         const QPoint delta = wheel->angleDelta();
         const int step = delta.x() != 0 ? delta.x() : delta.y();

@@ -8,7 +8,8 @@
 class ScreenTabButton;
 
 // The row of screen titles across the top of the main screens. It scrolls sideways, without
-// scroll bars, when the window is narrower than the row.
+// scroll bars, when the window is narrower than the row: with the mouse wheel either way, and by
+// itself to keep the selected entry in view.
 class ScreenStrip : public QScrollArea {
     Q_OBJECT
 public:
@@ -25,9 +26,13 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Scrolls the row so that the selected entry is fully in view.
+    void showSelected();
+
     QList<ScreenTabButton*> m_buttons;
     AppScreen m_selected;
 };

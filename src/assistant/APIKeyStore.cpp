@@ -8,8 +8,8 @@
 #include "storage/Sha256Hex.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -53,7 +53,10 @@ bool APIKeyStore::ensureDirectory() const
 {
     if (m_directory.isEmpty())
         return false;
-    QDir().mkpath(m_directory);
+    // Created owner-only from the start, inside the Application Support folder made the same way; a
+    // link standing in its place makes mkdir fail and is refused below.
+    AtomicFile::makePrivateFolder(QFileInfo(m_directory).path());
+    ::mkdir(QFile::encodeName(m_directory).constData(), 0700);
     // Checked and changed through one descriptor, so a link put in its place is never followed.
     const int folder = ::open(QFile::encodeName(m_directory).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)

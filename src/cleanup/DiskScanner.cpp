@@ -1,22 +1,136 @@
 #include "DiskScanner.h"
 
+#include "FileRevealer.h"
 #include "MainThread.h"
 #include "WorkQueues.h"
 
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
-DiskScanner::DiskScanner(QObject* parent) : QObject(parent) {}
+namespace {
+
+const QStringList kSizeUnits = {"B", "KB", "MB", "GB", "TB"};
+
+void dropPaths(QList<FileItem>& items, const QSet<QString>& paths)
+{
+    items.removeIf([&](const FileItem& item) { return paths.contains(item.path); });
+}
+
+} // namespace
+
+DiskScanner::DiskScanner(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner,
+                         std::shared_ptr<FileRevealer> revealer, QObject* parent)
+    : QObject(parent),
+      m_engine(std::make_shared<const DiskScanEngine>(std::move(environment), std::move(runner))),
+      m_revealer(std::move(revealer))
+{
+}
+
+QString DiskScanner::formatSize(qint64 bytes)
+{
+    double value = double(bytes);
+    int unit = 0;
+    if (bytes >= 1024) {
+        value /= 1024;
+        unit = 1;
+        while (value >= 1024 && unit < 4) {
+            value /= 1024;
+            ++unit;
+        }
+    }
+    return QString::asprintf("%.2f ", value) + kSizeUnits[unit];
+}
 
 void DiskScanner::startScan()
 {
+    if (m_isScanning)
+        return;
     m_isScanning = true;
     m_scanProgress = 0;
+    m_movedDuringScan.clear();
     emit changed();
-    (void)QtConcurrent::run(&WorkQueues::utility(), [this, life = m_life.watch()] {
-        MainThread::post(life, [this] {
-            m_isScanning = false;
-            m_scanProgress = 1.0;
+
+    // The worker never touches the scanner itself: what it found reaches it on the main thread,
+    // and only while it lives.
+    const std::weak_ptr<void> life = m_life.watch();
+    const auto publish = [this, life](std::function<void()> apply) {
+        MainThread::post(life, [this, apply = std::move(apply)] {
+            apply();
             emit changed();
         });
+    };
+    const auto updateStatus = [this, publish](const QString& message, double progress) {
+        publish([this, message, progress] {
+            m_scanMessage = message;
+            m_scanProgress = progress;
+        });
+    };
+    (void)QtConcurrent::run(&WorkQueues::utility(), [this, engine = m_engine, life, publish, updateStatus] {
+        const DiskScanEngine::Cancelled cancelled = [life] { return life.expired(); };
+        if (cancelled())
+            return;
+        const QList<FileItem> apps = engine->scanApplications(cancelled);
+        publish([this, apps] { m_heavyApps = apps; });
+        updateStatus("Scanning applications...", 10);
+
+        // The folder sizes come from du children that read about as much as the walk does, so the
+        // two run side by side; the folders are still published before the files.
+        std::unique_ptr<QThread> sizing(QThread::create([this, engine, cancelled, publish, updateStatus] {
+            const QList<FileItem> folders = engine->scanLargeFolders(DiskScanEngine::kLargeFolderLimit, cancelled);
+            publish([this, folders] {
+                m_heavyFolders = folders;
+                dropPaths(m_heavyFolders, m_movedDuringScan);
+            });
+            updateStatus("Calculating folder sizes...", 30);
+        }));
+        sizing->start();
+        const DiskScanEngine::HomeFiles found =
+            engine->scanHomeFiles(DiskScanEngine::kMaxFiles, DiskScanEngine::kMaxMedia, cancelled);
+        sizing->wait();
+        publish([this, files = found.files, media = found.media] {
+            m_heavyFiles = files;
+            m_heavyMedia = media;
+            dropPaths(m_heavyFiles, m_movedDuringScan);
+            dropPaths(m_heavyMedia, m_movedDuringScan);
+        });
+        updateStatus("Scanning files and media...", 60);
+
+        const QList<FileItem> recommendations = engine->buildRecommendations(found.files, found.candidates);
+        publish([this, recommendations] {
+            m_recommendations = recommendations;
+            dropPaths(m_recommendations, m_movedDuringScan);
+        });
+        updateStatus("Analyzing recommendations...", 90);
+        updateStatus("Scan complete!", 100);
+        publish([this] { m_isScanning = false; });
     });
+}
+
+void DiskScanner::moveToTrash(const QStringList& paths, std::function<void(const TrashOutcome&)> completion)
+{
+    (void)QtConcurrent::run(&WorkQueues::utility(), [this, paths, completion = std::move(completion),
+                                                     engine = m_engine, life = m_life.watch()] {
+        const TrashOutcome outcome =
+            life.expired() ? TrashOutcome{0, int(paths.size()), 0, {}} : engine->moveToTrash(paths);
+        MainThread::post([this, life, outcome, completion] {
+            if (life.lock() && outcome.moved > 0)
+                forgetMoved(QSet<QString>(outcome.movedPaths.begin(), outcome.movedPaths.end()));
+            completion(outcome);
+        });
+    });
+}
+
+void DiskScanner::forgetMoved(const QSet<QString>& moved)
+{
+    for (QList<FileItem>* list : {&m_heavyApps, &m_heavyFiles, &m_heavyFolders, &m_heavyMedia, &m_recommendations})
+        dropPaths(*list, moved);
+    if (m_isScanning)
+        m_movedDuringScan.unite(moved);
+    emit changed();
+}
+
+void DiskScanner::revealInFinder(const QString& path)
+{
+    if (m_revealer)
+        m_revealer->reveal(path);
 }

@@ -1,30 +1,67 @@
 #pragma once
 
+#include "DiskScanEngine.h"
+#include "FileItem.h"
 #include "LifeToken.h"
+#include "ScanEnvironment.h"
+#include "TrashOutcome.h"
 
 #include <QObject>
+#include <QSet>
+#include <functional>
+#include <memory>
 
-// Scans the disk for cleanup candidates on the utility queue and publishes what it found on the
-// main thread. It only scans: nothing is moved or deleted here.
+class FileRevealer;
+class ProcessRunner;
+
+// The disk cleaner's model. A scan runs in the background and publishes its progress, its phase
+// text and five result lists on the main thread as each phase ends; it only scans. Moving to the
+// Trash happens only for the paths a caller hands to moveToTrash, each admitted again first.
 class DiskScanner : public QObject {
     Q_OBJECT
-    Q_PROPERTY(bool isScanning READ isScanning NOTIFY changed)
-    Q_PROPERTY(double scanProgress READ scanProgress NOTIFY changed)
 public:
-    explicit DiskScanner(QObject* parent = nullptr);
+    using FileItem = ::FileItem;
 
-    bool isScanning() const { return m_isScanning; }
-    // 0 to 1.
+    DiskScanner(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner,
+                std::shared_ptr<FileRevealer> revealer, QObject* parent = nullptr);
+
+    // Percent, 0 to 100.
     double scanProgress() const { return m_scanProgress; }
+    QString scanMessage() const { return m_scanMessage; }
+    bool isScanning() const { return m_isScanning; }
+    const QList<FileItem>& heavyApps() const { return m_heavyApps; }
+    const QList<FileItem>& heavyFiles() const { return m_heavyFiles; }
+    const QList<FileItem>& heavyFolders() const { return m_heavyFolders; }
+    const QList<FileItem>& heavyMedia() const { return m_heavyMedia; }
+    const QList<FileItem>& recommendations() const { return m_recommendations; }
 
-    // Returns at once; the scan runs in the background.
+    const DiskScanEngine& engine() const { return *m_engine; }
+    bool isProtected(const QString& path) const { return m_engine->environment().isProtected(path); }
+    static QString formatSize(qint64 bytes);
+
+    // Returns at once. A call while a scan runs is ignored.
     void startScan();
+    // Returns at once; the completion runs once, on the main thread. Moved items leave the lists.
+    void moveToTrash(const QStringList& paths, std::function<void(const TrashOutcome&)> completion);
+    void revealInFinder(const QString& path);
 
 signals:
     void changed();
 
 private:
+    void forgetMoved(const QSet<QString>& moved);
+
+    const std::shared_ptr<const DiskScanEngine> m_engine;
+    const std::shared_ptr<FileRevealer> m_revealer;
+    double m_scanProgress = 0.0;
+    QString m_scanMessage;
     bool m_isScanning = false;
-    double m_scanProgress = 0;
+    QList<FileItem> m_heavyApps;
+    QList<FileItem> m_heavyFiles;
+    QList<FileItem> m_heavyFolders;
+    QList<FileItem> m_heavyMedia;
+    QList<FileItem> m_recommendations;
+    // Moved while a scan ran: that scan's lists may still name them.
+    QSet<QString> m_movedDuringScan;
     LifeToken m_life;
 };

@@ -4,7 +4,9 @@
 #include <QString>
 #include <optional>
 
-// Whole-file writes that either replace the old contents entirely or leave them untouched.
+// Whole-file writes that either replace the old contents entirely or leave them untouched. A
+// symbolic link standing where the file goes is removed and replaced by the new file; what it
+// points to is never written.
 namespace AtomicFile {
 
 bool write(const QString& path, const QByteArray& contents);
@@ -14,5 +16,13 @@ bool writePrivate(const QString& path, const QByteArray& contents);
 // folder, so that the user's data is kept when a new file takes its place. Returns the new path,
 // or nothing when the file could not be moved (it is then left where it was).
 std::optional<QString> moveAside(const QString& path);
+// Creates the folders of `path` that are missing, each 0700 from the moment it exists; what
+// already exists, links included, is left as it is. True when `path` is then a folder.
+bool makeMissingFolders(const QString& path);
+// Makes `path` a folder of the user's own with mode 0700. Missing folders on the way are created
+// 0700 from the start; a link standing at `path` itself is removed and a real folder made in its
+// place (links further up are the system's or the user's choice and are followed). False when no
+// such folder could be made, say because a file stands there.
+bool makePrivateFolder(const QString& path);
 
 } // namespace AtomicFile

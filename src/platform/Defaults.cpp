@@ -2,6 +2,7 @@
 
 #include <QVariantList>
 #include <algorithm>
+#include <cmath>
 #include <QVariantMap>
 
 bool Defaults::isInteger(const QVariant& v)
@@ -20,9 +21,11 @@ bool Defaults::isInteger(const QVariant& v)
 bool Defaults::isStorable(const QVariant& value)
 {
     switch (value.typeId()) {
+    case QMetaType::Double:
+        // JSON, and the property lists this mirrors, have no place for them.
+        return std::isfinite(value.toDouble());
     case QMetaType::QString:
     case QMetaType::Bool:
-    case QMetaType::Double:
     case QMetaType::QByteArray:
     case QMetaType::QStringList:
         return true;

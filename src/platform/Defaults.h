@@ -14,9 +14,10 @@ public:
 
     // An invalid QVariant when the key is missing.
     virtual QVariant value(const QString& key) const = 0;
-    // Accepts QString, bool, int/qint64, double, QByteArray, QStringList/QVariantList, QVariantMap;
-    // a value of any other kind is not stored.
-    virtual void setValue(const QString& key, const QVariant& value) = 0;
+    // Accepts QString, bool, int/qint64, a finite double, QByteArray, QStringList/QVariantList, QVariantMap;
+    // a value of any other kind is not stored. True when the value is stored and kept where the
+    // defaults live.
+    virtual bool setValue(const QString& key, const QVariant& value) = 0;
     virtual void remove(const QString& key) = 0;
     // Forgets every key of the domain and deletes where it was kept; false when that could not be
     // deleted.

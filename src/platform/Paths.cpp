@@ -38,3 +38,9 @@ QString Paths::defaultsFile()
         config = temporary();
     return config + "/" + kAppFolder + "/defaults.json";
 }
+
+QString Paths::autostart()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return (config.isEmpty() ? home() + "/.config" : config) + "/autostart";
+}

@@ -14,5 +14,7 @@ QString temporary();
 QString applicationSupport();
 // The file that holds the standard defaults.
 QString defaultsFile();
+// The folder of the desktop session's autostart entries.
+QString autostart();
 
 } // namespace Paths

@@ -1,24 +1,9 @@
 #include "AppSettings.h"
 
+#include "JsonInteger.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cmath>
-#include <limits>
-
-namespace {
-
-// Integral JSON numbers that fit a signed 64-bit integer, as the settings' integers are kept.
-std::optional<int> strictInteger(const QJsonValue& value)
-{
-    if (!value.isDouble())
-        return std::nullopt;
-    const double d = value.toDouble();
-    if (!std::isfinite(d) || std::trunc(d) != d || std::abs(d) > double(std::numeric_limits<int>::max()))
-        return std::nullopt;
-    return int(d);
-}
-
-} // namespace
 
 QByteArray AppSettings::toJson() const
 {
@@ -48,8 +33,8 @@ std::optional<AppSettings> AppSettings::fromJson(const QByteArray& json)
     }
     if (!o.value("scheduledCleanupFrequency").isString())
         return std::nullopt;
-    const auto hour = strictInteger(o.value("scheduledCleanupHour"));
-    const auto minute = strictInteger(o.value("scheduledCleanupMinute"));
+    const auto hour = JsonInteger::wholeNumber(o.value("scheduledCleanupHour"));
+    const auto minute = JsonInteger::wholeNumber(o.value("scheduledCleanupMinute"));
     if (!hour || !minute)
         return std::nullopt;
 

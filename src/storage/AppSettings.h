@@ -11,8 +11,9 @@ struct AppSettings {
     bool colorBlindMode = false;
     bool scheduledCleanupEnabled = false;
     QString scheduledCleanupFrequency = QStringLiteral("daily");
-    int scheduledCleanupHour = 3;
-    int scheduledCleanupMinute = 0;
+    // Kept as stored, 64 bits wide: a value outside 0-23 or 0-59 is never due.
+    qint64 scheduledCleanupHour = 3;
+    qint64 scheduledCleanupMinute = 0;
 
     QByteArray toJson() const;
     // Every one of the seven keys must be present with a value of its kind; otherwise nothing.

@@ -1,7 +1,6 @@
 #include "CleanUninstall.h"
 
 #include "Defaults.h"
-#include "LaunchAgent.h"
 #include "MainThread.h"
 #include "ProcessRunner.h"
 #include "WorkQueues.h"
@@ -29,12 +28,13 @@ const QStringList CleanUninstall::legacyPaths{
 };
 
 CleanUninstall::CleanUninstall(ProcessRunner& runner, Defaults& defaults, QString homeDirectory,
-                               QString appSupportDirectory, QObject* parent)
+                               QString appSupportDirectory, QString launchAtLoginEntry, QObject* parent)
     : QObject(parent),
       m_runner(runner),
       m_defaults(defaults),
       m_home(std::move(homeDirectory)),
-      m_appSupport(std::move(appSupportDirectory))
+      m_appSupport(std::move(appSupportDirectory)),
+      m_launchAtLoginEntry(std::move(launchAtLoginEntry))
 {
 }
 
@@ -59,10 +59,8 @@ void CleanUninstall::start()
     emit started();
 
     (void)QtConcurrent::run(&WorkQueues::utility(), [this, life = m_life.watch(), &runner = m_runner,
-                                                     home = m_home, appSupport = m_appSupport] {
-        const QString agent = LaunchAgent::plistPath(home);
-        runner.run(launchctl, {"unload", agent});
-        bool allRemoved = removeItem(agent);
+                                                     entry = m_launchAtLoginEntry, appSupport = m_appSupport] {
+        bool allRemoved = removeItem(entry);
         allRemoved = removeItem(appSupport) && allRemoved;
         for (const QString& domain : metalDomains) {
             for (const QString& key : metalKeys)

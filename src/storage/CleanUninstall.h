@@ -8,14 +8,14 @@
 class Defaults;
 class ProcessRunner;
 
-// Removes what the application keeps for the current user: the log-in launch agent, the
-// Application Support folder, the system-wide frame-limit keys, the application's defaults and
-// the files of earlier versions. Runs once; the tool runs and folder deletions happen on the
-// utility queue, the defaults and legacy files on the main thread.
+// Removes what the application keeps for the current user: the launch-at-log-in entry, the
+// Application Support folder, the system-wide frame-limit keys, the application's defaults (their
+// file, the copies of it set aside and its folder) and the files of earlier versions. Runs once;
+// the tool runs and folder deletions happen on the utility queue, the defaults and legacy files on
+// the main thread.
 class CleanUninstall : public QObject {
     Q_OBJECT
 public:
-    static inline const QString launchctl = QStringLiteral("/bin/launchctl");
     static inline const QString defaultsTool = QStringLiteral("/usr/bin/defaults");
     static const QStringList metalDomains;
     static const QStringList metalKeys;
@@ -24,7 +24,7 @@ public:
     static const QStringList legacyPaths;
 
     CleanUninstall(ProcessRunner& runner, Defaults& defaults, QString homeDirectory, QString appSupportDirectory,
-                   QObject* parent = nullptr);
+                   QString launchAtLoginEntry, QObject* parent = nullptr);
 
     bool hasStarted() const { return m_started; }
     bool isFinished() const { return m_finished; }
@@ -50,6 +50,7 @@ private:
     Defaults& m_defaults;
     const QString m_home;
     const QString m_appSupport;
+    const QString m_launchAtLoginEntry;
     bool m_started = false;
     bool m_finished = false;
     LifeToken m_life;

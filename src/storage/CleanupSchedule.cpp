@@ -12,8 +12,15 @@ bool CleanupSchedule::isCleanupDue(const AppSettings& settings, const QDateTime&
         return false;
     if (settings.scheduledCleanupFrequency == QLatin1String("weekly") && local.date().dayOfWeek() != Qt::Sunday)
         return false;
-    if (!(lastCleanupDate > 0))
-        return true;
-    const QDateTime last = QDateTime::fromMSecsSinceEpoch(qint64(lastCleanupDate * 1000.0)).toLocalTime();
-    return last.date() != local.date();
+    const auto last = lastCleanupMoment(lastCleanupDate);
+    return !last || last->toLocalTime().date() != local.date();
+}
+
+std::optional<QDateTime> CleanupSchedule::lastCleanupMoment(double seconds)
+{
+    // 9999-12-31 23:59:59 UTC; checked before the conversion to an integer, which would overflow.
+    constexpr double latest = 253'402'300'799.0;
+    if (!(seconds > 0) || !(seconds <= latest))
+        return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0), Qt::UTC);
 }

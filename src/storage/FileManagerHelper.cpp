@@ -1,14 +1,13 @@
 #include "FileManagerHelper.h"
 
+#include "AtomicFile.h"
 #include "Paths.h"
-
-#include <QDir>
 
 QString FileManagerHelper::appSupportDirectory()
 {
     static const QString directory = [] {
         const QString path = applicationSupportPath();
-        QDir().mkpath(path);
+        AtomicFile::makePrivateFolder(path);
         return path;
     }();
     return directory;

@@ -1,48 +1,55 @@
 #include "LaunchAgent.h"
 
-#include "ProcessRunner.h"
+#include "AtomicFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QXmlStreamWriter>
 #include <QtConcurrent/QtConcurrentRun>
 
-LaunchAgent::LaunchAgent(ProcessRunner& runner, QString homeDirectory, QString applicationPath)
-    : m_runner(runner), m_home(std::move(homeDirectory)), m_applicationPath(std::move(applicationPath))
+namespace {
+
+// The program as one quoted argument of an Exec key: backslash, quote, backquote and dollar are
+// escaped inside the quotes, then every backslash is doubled again because the value is itself an
+// escaped string, and a percent sign is doubled so that it is no field code.
+QString execArgument(const QString& program)
+{
+    QString quoted;
+    for (const QChar c : program) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        quoted += c;
+    }
+    quoted.replace(u'\\', QStringLiteral("\\\\"));
+    quoted.replace(u'%', QStringLiteral("%%"));
+    return u'"' + quoted + u'"';
+}
+
+} // namespace
+
+LaunchAgent::LaunchAgent(QString autostartDirectory, QString applicationPath)
+    : m_autostartDirectory(std::move(autostartDirectory)), m_applicationPath(std::move(applicationPath))
 {
 }
 
-QString LaunchAgent::plistPath(const QString& homeDirectory)
+QString LaunchAgent::entryPath(const QString& autostartDirectory)
 {
-    return homeDirectory + "/Library/LaunchAgents/" + label + ".plist";
+    return autostartDirectory + "/" + label + ".desktop";
 }
 
-QByteArray LaunchAgent::plist(const QString& applicationPath)
+std::optional<QByteArray> LaunchAgent::desktopEntry(const QString& applicationPath)
 {
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeDTD(R"(<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">)");
-    xml.writeStartElement("plist");
-    xml.writeAttribute("version", "1.0");
-    xml.writeStartElement("dict");
-    xml.writeTextElement("key", "KeepAlive");
-    xml.writeEmptyElement("false");
-    xml.writeTextElement("key", "Label");
-    xml.writeTextElement("string", label);
-    xml.writeTextElement("key", "ProgramArguments");
-    xml.writeStartElement("array");
-    xml.writeTextElement("string", "/usr/bin/open");
-    xml.writeTextElement("string", applicationPath);
-    xml.writeEndElement();
-    xml.writeTextElement("key", "RunAtLoad");
-    xml.writeEmptyElement("true");
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeEndDocument();
-    return bytes;
+    // One line per key: a line break or other control character cannot be written into a value.
+    const bool writable = applicationPath.startsWith(u'/')
+                          && std::none_of(applicationPath.cbegin(), applicationPath.cend(),
+                                          [](QChar c) { return c.category() == QChar::Other_Control; });
+    if (!writable)
+        return std::nullopt;
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Quillmarsh\n"
+                          "Exec=%1\n"
+                          "Terminal=false\n")
+        .arg(execArgument(applicationPath))
+        .toUtf8();
 }
 
 void LaunchAgent::apply(bool enabled)
@@ -52,23 +59,16 @@ void LaunchAgent::apply(bool enabled)
 
 void LaunchAgent::install() const
 {
-    const QString path = plistPath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    const auto entry = desktopEntry(m_applicationPath);
+    if (!entry)
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    const QByteArray bytes = plist(m_applicationPath);
-    const bool written = file.write(bytes) == bytes.size();
-    file.close();
-    if (!written)
-        return;
-    m_runner.run(launchctl, {"load", path});
+    // The autostart folder is shared with other programs: missing folders are made, a link the
+    // user keeps there is followed.
+    AtomicFile::makeMissingFolders(m_autostartDirectory);
+    AtomicFile::write(entryPath(), *entry);
 }
 
 void LaunchAgent::remove() const
 {
-    const QString path = plistPath();
-    m_runner.run(launchctl, {"unload", path});
-    QFile::remove(path);
+    QFile::remove(entryPath());
 }

@@ -4,24 +4,23 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
-class ProcessRunner;
-
-// The log-in launch agent "com.quillmarsh.app": a property list in the user's LaunchAgents folder,
-// loaded and unloaded with launchctl. Changes run in the background one after another, in the order
-// they were asked for, so the last one wins.
+// Launch at log-in: the freedesktop autostart entry "com.quillmarsh.app.desktop" in the user's
+// autostart folder, which the desktop session reads at log-in to start the application. Changes
+// run in the background one after another, in the order they were asked for, so the last one wins.
 class LaunchAgent {
 public:
     static inline const QString label = QStringLiteral("com.quillmarsh.app");
-    static inline const QString launchctl = QStringLiteral("/bin/launchctl");
 
-    LaunchAgent(ProcessRunner& runner, QString homeDirectory, QString applicationPath);
+    LaunchAgent(QString autostartDirectory, QString applicationPath);
 
-    QString plistPath() const { return plistPath(m_home); }
-    static QString plistPath(const QString& homeDirectory);
-    static QByteArray plist(const QString& applicationPath);
+    QString entryPath() const { return entryPath(m_autostartDirectory); }
+    static QString entryPath(const QString& autostartDirectory);
+    // The entry that starts `applicationPath`; nothing for a path a desktop entry cannot carry.
+    static std::optional<QByteArray> desktopEntry(const QString& applicationPath);
 
-    // Queues the install (true) or removal (false); returns at once.
+    // Queues writing (true) or removing (false) the entry; returns at once.
     void apply(bool enabled);
     void waitForDone() { m_queue.waitForDone(); }
 
@@ -29,8 +28,7 @@ private:
     void install() const;
     void remove() const;
 
-    ProcessRunner& m_runner;
-    const QString m_home;
+    const QString m_autostartDirectory;
     const QString m_applicationPath;
     SerialQueue m_queue;
 };

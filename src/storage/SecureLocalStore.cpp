@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 SecureLocalStore::SecureLocalStore(Defaults& defaults, QString directory)
     : m_defaults(defaults), m_directory(std::move(directory))
@@ -27,8 +28,9 @@ QString SecureLocalStore::secureFileURL(const QString& key) const
 
 void SecureLocalStore::ensureSecureDirectory()
 {
-    QDir().mkpath(m_directory);
-    QFile::setPermissions(m_directory, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // The Application Support folder it lies in is ours as well.
+    AtomicFile::makePrivateFolder(QFileInfo(m_directory).path());
+    AtomicFile::makePrivateFolder(m_directory);
     BackupExclusion::exclude(m_directory);
 }
 
@@ -37,31 +39,46 @@ bool SecureLocalStore::writeFile(const QString& path, const QByteArray& value)
     return AtomicFile::writePrivate(path, value);
 }
 
-void SecureLocalStore::writeSecure(const QString& key, const QByteArray& value)
+bool SecureLocalStore::writeSecure(const QString& key, const QByteArray& value)
 {
     ensureSecureDirectory();
     const QString path = secureFileURL(key);
-    // A stale file would be preferred over the mirror on the next read and bring the old value back.
-    if (!writeFile(path, value))
-        QFile::remove(path);
-    m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(value.toBase64()));
+    const bool written = writeFile(path, value);
+    const bool mirrored = m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(value.toBase64()));
+    if (written)
+        return true;
+    // The old file would be preferred over the mirror on the next read and bring the old value
+    // back; it goes, but only once the mirror surely holds the new value.
+    return mirrored && (QFile::remove(path) || !QFileInfo(path).exists());
+}
+
+bool SecureLocalStore::isOwnFile(const QString& path) const
+{
+    return !QFileInfo(m_directory).isSymLink() && !QFileInfo(path).isSymLink();
 }
 
 std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key)
 {
     const QString path = secureFileURL(key);
-    QFile file(path);
-    if (file.exists() && file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        if (file.error() == QFileDevice::NoError) {
-            if (!m_defaults.string(mirrorPrefix + key))
-                m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(bytes.toBase64()));
-            return bytes;
+    // A link is never read through; restoring the value below replaces it with a file of ours.
+    if (isOwnFile(path) && QFileInfo::exists(path)) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = file.readAll();
+            if (file.error() == QFileDevice::NoError) {
+                if (!m_defaults.string(mirrorPrefix + key))
+                    m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(bytes.toBase64()));
+                return bytes;
+            }
+            file.close();
         }
+        // Kept, under a timestamped name, before the mirror's copy takes its place.
+        AtomicFile::moveAside(path);
     }
 
     const auto mirror = m_defaults.string(mirrorPrefix + key);
-    if (!mirror)
+    // Only padded standard base64: the decoder alone would also take text without its padding.
+    if (!mirror || mirror->size() % 4 != 0)
         return std::nullopt;
     auto decoded = QByteArray::fromBase64Encoding(mirror->toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
@@ -69,6 +86,14 @@ std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key)
     ensureSecureDirectory();
     writeFile(path, *decoded);
     return *decoded;
+}
+
+std::optional<QString> SecureLocalStore::setAside(const QString& key)
+{
+    const QString path = secureFileURL(key);
+    if (!isOwnFile(path))
+        return std::nullopt;
+    return AtomicFile::moveAside(path);
 }
 
 void SecureLocalStore::removeSecureFile(const QString& key)

@@ -20,8 +20,14 @@ public:
     // Support folder.
     static SecureLocalStore& shared();
 
-    void writeSecure(const QString& key, const QByteArray& value);
+    // True when the value is safely stored: in its file, or in the mirror with no older file left
+    // to win over it.
+    bool writeSecure(const QString& key, const QByteArray& value);
+    // A file that cannot be read is set aside and the value restored from the mirror.
     std::optional<QByteArray> readSecure(const QString& key);
+    // Moves the key's file aside (for a value its reader cannot decode), keeping it under a
+    // timestamped name; the mirror then answers the next read. Returns the new name.
+    std::optional<QString> setAside(const QString& key);
     void removeSecureFile(const QString& key);
     bool isSetupComplete();
 
@@ -31,6 +37,8 @@ public:
 
 private:
     bool writeFile(const QString& path, const QByteArray& value);
+    // Neither the file nor its folder is a link.
+    bool isOwnFile(const QString& path) const;
 
     Defaults& m_defaults;
     const QString m_directory;

@@ -10,10 +10,16 @@ SettingsStore::SettingsStore(SecureLocalStore& secureStore, Defaults& defaults, 
                              QObject* parent)
     : QObject(parent), m_secureStore(secureStore), m_defaults(defaults), m_launchAgent(launchAgent)
 {
-    if (const auto bytes = m_secureStore.readSecure(settingsKey)) {
-        if (const auto stored = AppSettings::fromJson(*bytes))
-            m_settings = *stored;
+    auto bytes = m_secureStore.readSecure(settingsKey);
+    auto stored = bytes ? AppSettings::fromJson(*bytes) : std::nullopt;
+    // A record that does not decode is kept aside rather than saved over at the next change; the
+    // mirror's copy, when it decodes, takes its place.
+    if (bytes && !stored && m_secureStore.setAside(settingsKey)) {
+        bytes = m_secureStore.readSecure(settingsKey);
+        stored = bytes ? AppSettings::fromJson(*bytes) : std::nullopt;
     }
+    if (stored)
+        m_settings = *stored;
     ColorBlindMode::setEnabled(m_settings.colorBlindMode);
 }
 
@@ -55,14 +61,14 @@ void SettingsStore::setScheduledCleanupFrequency(const QString& frequency)
     saveSettings();
 }
 
-void SettingsStore::setScheduledCleanupHour(int hour)
+void SettingsStore::setScheduledCleanupHour(qint64 hour)
 {
     m_settings.scheduledCleanupHour = hour;
     emit changed();
     saveSettings();
 }
 
-void SettingsStore::setScheduledCleanupMinute(int minute)
+void SettingsStore::setScheduledCleanupMinute(qint64 minute)
 {
     m_settings.scheduledCleanupMinute = minute;
     emit changed();
@@ -77,10 +83,8 @@ bool SettingsStore::isCleanupDue(const QDateTime& now) const
 
 QDateTime SettingsStore::lastCleanupDate() const
 {
-    const double seconds = m_defaults.number(CleanupSchedule::lastCleanupDateKey).value_or(0);
-    if (!(seconds > 0))
-        return {};
-    return QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0));
+    return CleanupSchedule::lastCleanupMoment(m_defaults.number(CleanupSchedule::lastCleanupDateKey).value_or(0))
+        .value_or(QDateTime());
 }
 
 void SettingsStore::setLaunchAtLogin()
@@ -94,5 +98,9 @@ void SettingsStore::saveSettings()
 {
     if (m_writesSuspended)
         return;
-    m_secureStore.writeSecure(settingsKey, m_settings.toJson());
+    const bool failed = !m_secureStore.writeSecure(settingsKey, m_settings.toJson());
+    if (failed == m_saveFailed)
+        return;
+    m_saveFailed = failed;
+    emit changed();
 }

@@ -19,8 +19,8 @@ class SettingsStore : public QObject {
     Q_PROPERTY(bool colorBlindMode READ colorBlindMode WRITE setColorBlindMode NOTIFY changed)
     Q_PROPERTY(bool scheduledCleanupEnabled READ scheduledCleanupEnabled WRITE setScheduledCleanupEnabled NOTIFY changed)
     Q_PROPERTY(QString scheduledCleanupFrequency READ scheduledCleanupFrequency WRITE setScheduledCleanupFrequency NOTIFY changed)
-    Q_PROPERTY(int scheduledCleanupHour READ scheduledCleanupHour WRITE setScheduledCleanupHour NOTIFY changed)
-    Q_PROPERTY(int scheduledCleanupMinute READ scheduledCleanupMinute WRITE setScheduledCleanupMinute NOTIFY changed)
+    Q_PROPERTY(qint64 scheduledCleanupHour READ scheduledCleanupHour WRITE setScheduledCleanupHour NOTIFY changed)
+    Q_PROPERTY(qint64 scheduledCleanupMinute READ scheduledCleanupMinute WRITE setScheduledCleanupMinute NOTIFY changed)
 
 public:
     static inline const QString settingsKey = QStringLiteral("app_settings");
@@ -34,16 +34,16 @@ public:
     bool colorBlindMode() const { return m_settings.colorBlindMode; }
     bool scheduledCleanupEnabled() const { return m_settings.scheduledCleanupEnabled; }
     QString scheduledCleanupFrequency() const { return m_settings.scheduledCleanupFrequency; }
-    int scheduledCleanupHour() const { return m_settings.scheduledCleanupHour; }
-    int scheduledCleanupMinute() const { return m_settings.scheduledCleanupMinute; }
+    qint64 scheduledCleanupHour() const { return m_settings.scheduledCleanupHour; }
+    qint64 scheduledCleanupMinute() const { return m_settings.scheduledCleanupMinute; }
 
     void setLaunchOnStartup(bool on);
     void setAutoOptimize(bool on);
     void setColorBlindMode(bool on);
     void setScheduledCleanupEnabled(bool on);
     void setScheduledCleanupFrequency(const QString& frequency);
-    void setScheduledCleanupHour(int hour);
-    void setScheduledCleanupMinute(int minute);
+    void setScheduledCleanupHour(qint64 hour);
+    void setScheduledCleanupMinute(qint64 minute);
 
     bool isCleanupDue() const { return isCleanupDue(QDateTime::currentDateTime()); }
     bool isCleanupDue(const QDateTime& now) const;
@@ -52,6 +52,8 @@ public:
 
     void setLaunchAtLogin();
     void saveSettings();
+    // The last save could not store the record; cleared by the next save that can.
+    bool saveFailed() const { return m_saveFailed; }
 
     // From now on nothing is written: the store is about to be wiped and the application to quit.
     void suspendWrites() { m_writesSuspended = true; }
@@ -67,4 +69,5 @@ private:
     LaunchAgent& m_launchAgent;
     AppSettings m_settings;
     bool m_writesSuspended = false;
+    bool m_saveFailed = false;
 };

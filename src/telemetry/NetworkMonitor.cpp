@@ -225,6 +225,9 @@ void NetworkMonitor::applyPathUpdate(const NetworkPath& path)
         m_connectionType = QStringLiteral("Cellular");
     else
         m_connectionType = QStringLiteral("Unknown");
+    // Only Wi-Fi has a network name to look up; any other working path is simply connected.
+    if (path.satisfied && m_connectionType != kWiFiType)
+        m_connectionName = QStringLiteral("Connected");
     for (const NetworkPath::Interface& interface : path.availableInterfaces) {
         if (path.uses(interface.kind)) {
             m_primaryInterface = interface.name;

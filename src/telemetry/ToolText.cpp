@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QStringDecoder>
+#include <cmath>
 #include <limits>
 
 std::optional<QString> ToolText::decodeUtf8(const QByteArray& bytes)
@@ -33,7 +34,8 @@ std::optional<double> ToolText::toDouble(const QString& text)
     c.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
     const double value = c.toDouble(text, &ok);
-    if (!ok)
+    // The C locale also reads "nan" and "inf", which no tool means as a reading.
+    if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

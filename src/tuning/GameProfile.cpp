@@ -1,9 +1,10 @@
 #include "GameProfile.h"
 
+#include "JsonInteger.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -18,18 +19,6 @@ std::optional<QStringList> stringArray(const QJsonValue& value)
         strings.append(item.toString());
     }
     return strings;
-}
-
-// A JSON number that holds a whole value a signed 64-bit integer can carry exactly.
-std::optional<qint64> wholeNumber(const QJsonValue& value)
-{
-    if (!value.isDouble())
-        return std::nullopt;
-    const double number = value.toDouble();
-    // 2^63 is the first double outside the range.
-    if (number != std::trunc(number) || number < -9223372036854775808.0 || number >= 9223372036854775808.0)
-        return std::nullopt;
-    return value.toInteger();
 }
 
 } // namespace
@@ -74,7 +63,7 @@ std::optional<GameProfile> GameProfile::fromJson(const QJsonObject& object)
     const auto bundleIDs = stringArray(object.value("bundleIDs"));
     const auto processNames = stringArray(object.value("processNames"));
     const auto iconName = text("iconName");
-    const auto frameLimit = wholeNumber(object.value("frameLimit"));
+    const auto frameLimit = JsonInteger::wholeNumber(object.value("frameLimit"));
     const auto antiShut = flag("enableAntiShut");
     const auto focusMode = flag("enableFocusMode");
     const auto boost = flag("boostPriority");

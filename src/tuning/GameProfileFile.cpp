@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 GameProfileFile::GameProfileFile(QString path) : m_path(std::move(path)) {}
 
@@ -18,5 +19,6 @@ bool GameProfileFile::save(const QList<GameProfile>& profiles) const
 {
     if (QFile::exists(m_path) && !load() && !AtomicFile::moveAside(m_path))
         return false;
+    AtomicFile::makePrivateFolder(QFileInfo(m_path).path());
     return AtomicFile::write(m_path, GameProfile::encodeList(profiles));
 }

@@ -8,6 +8,8 @@
 #include "tuning/FrozenProcessStore.h"
 #include "style/GradientButton.h"
 
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -130,6 +132,49 @@ private slots:
         QCOMPARE(view->findChildren<QWidget*>(QRegularExpression("^screen:")).size(), 1);
     }
 
+    void stripIsReachableAtTheMinimumWidth_data()
+    {
+        QTest::addColumn<int>("selected"); // index of the selected entry
+        QTest::addColumn<int>("wheel");    // vertical wheel turn over an entry; positive turns up
+        QTest::addColumn<int>("scrolls");  // -1 towards the start, 0 not at all, 1 towards the end
+        const int last = int(AppScreens::allCases().size()) - 1;
+        QTest::newRow("first entry, wheel down") << 0 << -120 << 1;
+        QTest::newRow("first entry, wheel up at the start") << 0 << 120 << 0;
+        QTest::newRow("last entry, wheel up") << last << 120 << -1;
+        QTest::newRow("last entry, wheel down at the end") << last << -120 << 0;
+    }
+    void stripIsReachableAtTheMinimumWidth()
+    {
+        QFETCH(int, selected);
+        QFETCH(int, wheel);
+        QFETCH(int, scrolls);
+        ScreenStrip strip(AppScreens::allCases().constFirst());
+        strip.resize(1000, strip.height());
+        strip.show();
+        strip.setSelected(AppScreens::allCases().at(selected));
+        settle();
+        QScrollBar* bar = strip.horizontalScrollBar();
+        QVERIFY(bar->maximum() > 0); // the row is wider than the window
+        const auto inView = [&strip](const QWidget* entry) {
+            const QRect place(entry->mapTo(strip.viewport(), QPoint(0, 0)), entry->size());
+            return strip.viewport()->rect().contains(place);
+        };
+        QVERIFY(inView(strip.buttons().at(selected)));
+
+        const int before = bar->value();
+        QWidget* entry = strip.buttons().at(selected);
+        const QPointF at = QRectF(entry->rect()).center();
+        QWheelEvent turn(at, entry->mapToGlobal(at), QPoint(), QPoint(0, wheel), Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(entry, &turn);
+        QCOMPARE((bar->value() > before) - (bar->value() < before), scrolls);
+
+        // Choosing another entry brings it into view, wherever the row was scrolled to.
+        const int other = selected == 0 ? int(strip.buttons().size()) - 1 : 0;
+        strip.setSelected(AppScreens::allCases().at(other));
+        QVERIFY(inView(strip.buttons().at(other)));
+    }
+
     void samplersRunOnlyOnTheMainScreens()
     {
         auto view = launch();
@@ -217,7 +262,6 @@ private slots:
             m_platform->defaults.setValue(CleanupSchedule::lastCleanupDateKey, before);
 
         DiskScanner& scanner = *view->screenServices().scanner;
-        QSignalSpy published(&scanner, &DiskScanner::changed);
         view->checkScheduledCleanup(now);
 
         QCOMPARE(scanner.isScanning(), scans);
@@ -225,8 +269,7 @@ private slots:
         QCOMPARE(stored, scans ? double(now.toMSecsSinceEpoch()) / 1000.0 : before);
         if (scans) {
             QTRY_VERIFY(!scanner.isScanning());
-            QCOMPARE(scanner.scanProgress(), 1.0);
-            QCOMPARE(published.count(), 2);
+            QCOMPARE(scanner.scanMessage(), QString("Scan complete!"));
             // A second check in the same minute finds today's date and starts nothing.
             view->checkScheduledCleanup(now.addSecs(20));
             QVERIFY(!scanner.isScanning());
@@ -276,7 +319,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_platform->defaultsFile()));
         QVERIFY(!m_platform->defaults.contains(CleanupSchedule::lastCleanupDateKey));
         QVERIFY(!view->screenServices().scanner->isScanning());
-        QVERIFY(!QFileInfo::exists(LaunchAgent::plistPath(m_platform->homeDirectory())));
+        QVERIFY(!QFileInfo::exists(LaunchAgent::entryPath(m_platform->autostartDirectory())));
     }
 };
 

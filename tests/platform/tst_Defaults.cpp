@@ -3,6 +3,8 @@
 #include "TestMain.h"
 #include "linux/JsonFileDefaults.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray contents(const QString& path)
@@ -53,6 +55,46 @@ private slots:
         QVERIFY(!reread.string("missing"));
     }
 
+    void numbersFromTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // the stored entry of key "k"
+        QTest::addColumn<QVariant>("read");    // invalid: the file is set aside
+        QTest::newRow("integer") << QByteArray(R"({"integer": -7})") << QVariant(qint64(-7));
+        QTest::newRow("widest integer, exact") << QByteArray(R"({"integer": 9223372036854775807})")
+                                               << QVariant(qint64(9223372036854775807));
+        QTest::newRow("integer written as a whole double") << QByteArray(R"({"integer": 3.0})") << QVariant(qint64(3));
+        QTest::newRow("fractional integer") << QByteArray(R"({"integer": 3.5})") << QVariant();
+        QTest::newRow("integer beyond 64 bits") << QByteArray(R"({"integer": 1e20})") << QVariant();
+        QTest::newRow("double") << QByteArray(R"({"double": 2.5})") << QVariant(2.5);
+        QTest::newRow("double too large for a double") << QByteArray(R"({"double": 1e400})") << QVariant();
+        QTest::newRow("double written as null") << QByteArray(R"({"double": null})") << QVariant();
+    }
+    void numbersFromTheFile()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QVariant, read);
+        QVERIFY(QDir().mkpath(m_dir.path() + "/sub"));
+        QVERIFY(AtomicFile::write(path(), "{\"k\": " + value + "}"));
+        JsonFileDefaults defaults(path());
+        QCOMPARE(defaults.value("k"), read);
+        const QStringList aside = QDir(m_dir.path() + "/sub").entryList({"defaults.json.unreadable-*"});
+        QCOMPARE(aside.size(), read.isValid() ? 0 : 1);
+        for (const QString& name : aside)
+            QVERIFY(QFile::remove(m_dir.path() + "/sub/" + name));
+    }
+
+    void numbersJsonCannotHoldAreNotStored()
+    {
+        JsonFileDefaults defaults(path());
+        for (const double wild : {qQNaN(), qInf(), -qInf()}) {
+            defaults.setValue("wild", wild);
+            QVERIFY(!defaults.contains("wild"));
+        }
+        defaults.setValue("fine", 1.5);
+        QCOMPARE(JsonFileDefaults(path()).number("fine"), 1.5);
+        QVERIFY(QDir(m_dir.path() + "/sub").entryList({"defaults.json.unreadable-*"}).isEmpty());
+    }
+
     void failedAtomicWriteKeepsTheOldContents()
     {
         const QString file = m_dir.path() + "/value.bin";
@@ -64,6 +106,73 @@ private slots:
         }
         QCOMPARE(contents(file), QByteArray("old contents"));
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"value.bin"});
+    }
+
+    void writesReplaceALinkAndNeverFollowIt_data()
+    {
+        QTest::addColumn<bool>("ownerOnly");
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("to a file elsewhere") << false << false;
+        QTest::newRow("to nowhere") << false << true;
+        QTest::newRow("private, to a file elsewhere") << true << false;
+        QTest::newRow("private, to nowhere") << true << true;
+    }
+    void writesReplaceALinkAndNeverFollowIt()
+    {
+        QFETCH(bool, ownerOnly);
+        QFETCH(bool, dangling);
+        const QString outside = m_dir.path() + "/outside";
+        QVERIFY(AtomicFile::write(outside, "precious"));
+        const QString target = dangling ? m_dir.path() + "/nowhere" : outside;
+        const QString file = m_dir.path() + "/ours";
+        QVERIFY(QFile::link(target, file));
+        QVERIFY(ownerOnly ? AtomicFile::writePrivate(file, "mine") : AtomicFile::write(file, "mine"));
+        QVERIFY(!QFileInfo(file).isSymLink());
+        QCOMPARE(contents(file), QByteArray("mine"));
+        QCOMPARE(contents(outside), QByteArray("precious"));
+        QVERIFY(!QFileInfo::exists(m_dir.path() + "/nowhere"));
+        QVERIFY(QFile::remove(file) && QFile::remove(outside));
+    }
+
+    void privateFolder_data()
+    {
+        QTest::addColumn<QString>("before"); // what stands at the folder's place
+        QTest::addColumn<bool>("made");
+        QTest::newRow("nothing, nor its parents") << "" << true;
+        QTest::newRow("a folder open to all") << "open folder" << true;
+        QTest::newRow("a link to a folder elsewhere") << "link" << true;
+        QTest::newRow("a link to nowhere") << "dangling" << true;
+        QTest::newRow("a file") << "file" << false;
+    }
+    void privateFolder()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, made);
+        QTemporaryDir root;
+        const QString elsewhere = root.path() + "/elsewhere";
+        QVERIFY(QDir().mkpath(elsewhere));
+        const QString folder = root.path() + (before.isEmpty() ? "/x/y/Quillmarsh" : "/Quillmarsh");
+        if (before == "open folder") {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        } else if (before == "link" || before == "dangling") {
+            QVERIFY(QFile::link(before == "link" ? elsewhere : root.path() + "/nowhere", folder));
+        } else if (before == "file") {
+            QVERIFY(AtomicFile::write(folder, "a file of the user's"));
+        }
+        const mode_t savedMask = ::umask(0);
+        const bool result = AtomicFile::makePrivateFolder(folder);
+        ::umask(savedMask);
+        QCOMPARE(result, made);
+        if (made) {
+            QVERIFY(!QFileInfo(folder).isSymLink());
+            for (QString path = folder; path != root.path(); path = QFileInfo(path).path())
+                QCOMPARE(QFile::permissions(path), QFileDevice::Permissions(0x7700));
+        } else {
+            QCOMPARE(contents(folder), QByteArray("a file of the user's"));
+        }
+        QVERIFY(!QFileInfo::exists(root.path() + "/nowhere"));
+        QVERIFY(QFileInfo(elsewhere).isDir() && QFile::permissions(elsewhere) != QFileDevice::Permissions(0x7700));
     }
 
     void unreadableFileIsKeptAside()

@@ -1,5 +1,6 @@
 #include "FakeDefaults.h"
 #include "FakePlatform.h"
+#include "FileSizeLimit.h"
 #include "TestMain.h"
 #include "screens/settings/SettingsView.h"
 #include "storage/CleanUninstall.h"
@@ -7,6 +8,7 @@
 #include "storage/ColorBlindMode.h"
 #include "storage/LaunchAgent.h"
 #include "storage/SettingsStore.h"
+#include "style/Color.h"
 #include "style/GlassToggleStyle.h"
 #include "style/SegmentedPicker.h"
 #include "style/SymbolButton.h"
@@ -20,8 +22,9 @@ namespace {
 // The screen with the services it borrows, as the root view lends them.
 struct Rig {
     Rig(FakePlatform& p, Defaults& defaults)
-        : agent(*p.runner, p.homeDirectory(), "/opt/quillmarsh"), store(p.secureStore, p.defaults, agent),
-          uninstall(*p.runner, defaults, p.homeDirectory(), p.appSupportDirectory()), view(store, uninstall)
+        : agent(p.autostartDirectory(), "/opt/quillmarsh"), store(p.secureStore, p.defaults, agent),
+          uninstall(*p.runner, defaults, p.homeDirectory(), p.appSupportDirectory(), agent.entryPath()),
+          view(store, uninstall)
     {
         view.show();
     }
@@ -81,7 +84,7 @@ private slots:
         QFETCH(QString, property);
         QFETCH(bool, flipsPalette);
         auto* row = child<GlassToggleStyle>(toggle);
-        LaunchAgent agent(*m_platform->runner, m_platform->homeDirectory(), "/opt/quillmarsh");
+        LaunchAgent agent(m_platform->autostartDirectory(), "/opt/quillmarsh");
         for (const bool on : {true, false}) {
             QTest::mouseClick(row->button(), Qt::LeftButton);
             QCOMPARE(row->isOn(), on);
@@ -130,8 +133,10 @@ private slots:
         QTest::addColumn<QString>("shown"); // the pattern of the text shown; empty: the row is hidden
         QTest::newRow("zero") << QVariant(0.0) << "";
         QTest::newRow("not a number") << QVariant(QString("yesterday")) << "";
-        // Hours and minutes only, even where the locale's short time has seconds (as C's has).
-        QTest::newRow("a moment") << QVariant(1'780'000'000.5) << "^May 2[89], 2026, \\d\\d:\\d\\d$";
+        QTest::newRow("negative") << QVariant(-5.0) << "";
+        QTest::newRow("beyond any calendar") << QVariant(1e300) << "";
+        // The C locale's abbreviated date; hours and minutes only, although its short time has seconds.
+        QTest::newRow("a moment") << QVariant(1'780'000'000.5) << "^2[89] May 2026, \\d\\d:\\d\\d$";
     }
     void lastCleanupRow()
     {
@@ -146,11 +151,51 @@ private slots:
             QVERIFY(child<QLabel>("lastCleanupValue")->text().contains(QRegularExpression(shown)));
     }
 
+    void failedSaveIsShownUntilASaveSucceeds()
+    {
+        auto* message = child<QLabel>("saveFailedMessage");
+        auto* toggle = child<GlassToggleStyle>("autoOptimizeToggle");
+        QTest::mouseClick(toggle->button(), Qt::LeftButton);
+        QVERIFY(!message->isVisible());
+        {
+            FileSizeLimit noRoom(0);
+            QTest::mouseClick(toggle->button(), Qt::LeftButton);
+        }
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->text(), QString("Settings could not be saved."));
+        QCOMPARE(message->palette().color(QPalette::WindowText), Color::statusCritical());
+        // Nothing stored was lost: a new launch still finds the last record that could be saved.
+        QVERIFY(SettingsStore(m_platform->secureStore, m_platform->defaults, m_rig->agent).autoOptimize());
+
+        QTest::mouseClick(toggle->button(), Qt::LeftButton);
+        QVERIFY(!message->isVisible());
+        QVERIFY(SettingsStore(m_platform->secureStore, m_platform->defaults, m_rig->agent).autoOptimize());
+    }
+
+    void abbreviatedDate_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("United States") << "en_US" << "Dec 6, 2026";
+        QTest::newRow("Germany") << "de_DE" << "6. Dez. 2026";
+        QTest::newRow("France") << "fr_FR" << "6 d\u00e9c. 2026";
+        QTest::newRow("Japan, weekday at the end") << "ja_JP" << "2026\u5e7412\u67086\u65e5";
+        QTest::newRow("Spain, quoted words") << "es_ES" << "6 de dic de 2026";
+    }
+    void abbreviatedDate()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, date);
+        const QLocale chosen(locale);
+        QCOMPARE(chosen.toString(QDate(2026, 12, 6), SettingsView::abbreviatedDateFormat(chosen)), date);
+    }
+
     void uninstallRemovesTheApplicationsData()
     {
         const QString home = m_platform->homeDirectory();
-        const QString agent = LaunchAgent::plistPath(home);
-        for (const QString& path : {agent, m_platform->appSupportDirectory() + "/game_profiles.json",
+        const QString agent = m_rig->agent.entryPath();
+        const QString setAside = m_platform->defaultsFile() + ".unreadable-20261206-030000-000";
+        for (const QString& path : {agent, setAside, m_platform->appSupportDirectory() + "/game_profiles.json",
                                     home + "/Library/Caches/brindlecove.QuillMarsh/cache.db",
                                     home + "/Library/Preferences/brindlecove.Quillmarsh.plist", home + "/Documents/keep.txt"}) {
             QDir().mkpath(QFileInfo(path).absolutePath());
@@ -169,14 +214,16 @@ private slots:
         QVERIFY(child<QLabel>("uninstallMessage")->isVisible());
 
         QCOMPARE(m_platform->runner->commandLines(),
-                 (QStringList{"/bin/launchctl unload " + agent,
-                              "/usr/bin/defaults delete -g MetalFPSLimit",
+                 (QStringList{"/usr/bin/defaults delete -g MetalFPSLimit",
                               "/usr/bin/defaults delete -g MetalForceHudEnabled",
                               "/usr/bin/defaults delete com.apple.Metal MetalFPSLimit",
                               "/usr/bin/defaults delete com.apple.Metal MetalForceHudEnabled"}));
         QVERIFY(!QFileInfo::exists(agent));
         QVERIFY(!QFileInfo::exists(m_platform->appSupportDirectory()));
         QVERIFY(!QFileInfo::exists(m_platform->defaultsFile()));
+        QVERIFY(!QFileInfo::exists(setAside));
+        QVERIFY(!QFileInfo::exists(QFileInfo(m_platform->defaultsFile()).path()));
+        QVERIFY(QFileInfo::exists(m_platform->autostartDirectory())); // shared with other programs
         QVERIFY(!m_platform->defaults.contains("QuillmarshSettings"));
         QVERIFY(!QFileInfo::exists(home + "/Library/Caches/brindlecove.QuillMarsh"));
         QVERIFY(!QFileInfo::exists(home + "/Library/Preferences/brindlecove.Quillmarsh.plist"));
@@ -200,7 +247,7 @@ private slots:
         QVERIFY(!m_rig->view.isUninstallConfirmShown());
         m_rig->uninstall.start();
         QTRY_VERIFY(m_rig->uninstall.isFinished());
-        QCOMPARE(m_platform->runner->calls().size(), 5);
+        QCOMPARE(m_platform->runner->calls().size(), 4);
         QVERIFY(!child<QWidget>("uninstallButton")->isEnabled());
     }
 

@@ -1,5 +1,4 @@
 #include "FakeDefaults.h"
-#include "FakeProcessRunner.h"
 #include "TestMain.h"
 #include "storage/AppSettings.h"
 #include "storage/CleanupSchedule.h"
@@ -9,9 +8,12 @@
 #include "storage/SettingsStore.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -48,7 +50,6 @@ class TestAppSettings : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<FakeDefaults> m_defaults;
-    std::unique_ptr<FakeProcessRunner> m_runner;
     std::unique_ptr<SecureLocalStore> m_secure;
     std::unique_ptr<LaunchAgent> m_agent;
 
@@ -66,35 +67,40 @@ private slots:
     {
         m_home = std::make_unique<QTemporaryDir>();
         m_defaults = std::make_unique<FakeDefaults>();
-        m_runner = std::make_unique<FakeProcessRunner>();
         m_secure = std::make_unique<SecureLocalStore>(*m_defaults, m_home->path() + "/data/Quillmarsh/.secure");
-        m_agent = std::make_unique<LaunchAgent>(*m_runner, m_home->path(), "/opt/Quillmarsh/quillmarsh");
+        m_agent = std::make_unique<LaunchAgent>(m_home->path() + "/config/autostart", "/opt/Quillmarsh/quillmarsh");
         ColorBlindMode::setEnabled(false);
     }
 
     void decoding_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<bool>("decodes");
-        QTest::newRow("complete") << kValidJson << true;
-        QTest::newRow("extra keys ignored") << replaced("somethingElse", 1) << true;
-        QTest::newRow("missing key") << replaced("autoOptimize", QJsonValue::Undefined) << false;
-        QTest::newRow("fractional hour") << replaced("scheduledCleanupHour", 3.5) << false;
-        QTest::newRow("hour as string") << replaced("scheduledCleanupHour", "3") << false;
-        QTest::newRow("too wide a minute") << replaced("scheduledCleanupMinute", 1e20) << false;
-        QTest::newRow("bool as number") << replaced("colorBlindMode", 1) << false;
-        QTest::newRow("not an object") << QByteArray("[1,2]") << false;
+        QTest::addColumn<qint64>("hour"); // -1: the record does not decode
+        QTest::newRow("complete") << kValidJson << qint64(22);
+        QTest::newRow("extra keys ignored") << replaced("somethingElse", 1) << qint64(22);
+        QTest::newRow("missing key") << replaced("autoOptimize", QJsonValue::Undefined) << qint64(-1);
+        QTest::newRow("fractional hour") << replaced("scheduledCleanupHour", 3.5) << qint64(-1);
+        QTest::newRow("hour as string") << replaced("scheduledCleanupHour", "3") << qint64(-1);
+        QTest::newRow("an hour wider than 32 bits is an integer")
+            << replaced("scheduledCleanupHour", qint64(1) << 40) << (qint64(1) << 40);
+        QTest::newRow("the widest integer stays exact")
+            << QByteArray(kValidJson).replace(":22,", ":9223372036854775807,") << qint64(9223372036854775807);
+        QTest::newRow("too wide a minute") << replaced("scheduledCleanupMinute", 1e20) << qint64(-1);
+        QTest::newRow("an hour beyond the widest integer") << QByteArray(kValidJson).replace(":22,", ":9223372036854775808,")
+                                                           << qint64(-1);
+        QTest::newRow("bool as number") << replaced("colorBlindMode", 1) << qint64(-1);
+        QTest::newRow("not an object") << QByteArray("[1,2]") << qint64(-1);
     }
 
     void decoding()
     {
         QFETCH(QByteArray, json);
-        QFETCH(bool, decodes);
+        QFETCH(qint64, hour);
         const auto settings = AppSettings::fromJson(json);
-        QCOMPARE(settings.has_value(), decodes);
-        if (decodes) {
+        QCOMPARE(settings.has_value(), hour >= 0);
+        if (settings) {
             QCOMPARE(settings->scheduledCleanupFrequency, QString("weekly"));
-            QCOMPARE(settings->scheduledCleanupHour, 22);
+            QCOMPARE(settings->scheduledCleanupHour, hour);
             QCOMPARE(AppSettings::fromJson(settings->toJson()), settings);
         }
     }
@@ -108,6 +114,33 @@ private slots:
         store->setAutoOptimize(true);
         QCOMPARE(storedJson().value("scheduledCleanupHour").toInt(), 3);
         QCOMPARE(storedJson().keys().size(), 7);
+    }
+
+    void undecodableRecordIsKeptAside_data()
+    {
+        QTest::addColumn<bool>("mirrorKept");
+        QTest::newRow("the mirror's copy takes its place") << true;
+        QTest::newRow("no mirror: defaults, the record still kept") << false;
+    }
+    void undecodableRecordIsKeptAside()
+    {
+        QFETCH(bool, mirrorKept);
+        const AppSettings saved{true, true, false, true, "weekly", 22, 15};
+        QVERIFY(m_secure->writeSecure("app_settings", saved.toJson()));
+        QFile file(m_secure->secureFileURL("app_settings"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{\"launchOnStartup\": tru") > 0);
+        file.close();
+        if (!mirrorKept)
+            m_defaults->remove(SecureLocalStore::mirrorPrefix + "app_settings");
+
+        auto store = makeStore();
+        QCOMPARE(store->settings(), mirrorKept ? saved : AppSettings{});
+        store->setAutoOptimize(true);
+        const QStringList aside = QDir(m_secure->directory()).entryList({"*.bin.unreadable-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QFile kept(m_secure->directory() + "/" + aside.first());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("{\"launchOnStartup\": tru"));
     }
 
     void firstRunThenEveryChangeIsSavedAndSurvivesARestart()
@@ -131,7 +164,8 @@ private slots:
         const AppSettings expected{false, true, false, true, "weekly", 23, 59};
         QCOMPARE(store->settings(), expected);
         QCOMPARE(makeStore()->settings(), expected);
-        QVERIFY(m_runner->calls().isEmpty()); // neither these changes nor loading touch the launch agent
+        m_agent->waitForDone();
+        QVERIFY(!QFileInfo::exists(m_agent->entryPath())); // neither these changes nor loading touch it
     }
 
     void loadingSetsTheColorBlindFlag()
@@ -149,36 +183,49 @@ private slots:
         store->setLaunchOnStartup(true);
         m_agent->waitForDone();
         QVERIFY(!m_secure->readSecure("app_settings"));
-        QVERIFY(m_runner->calls().isEmpty());
+        QVERIFY(!QFileInfo::exists(m_agent->entryPath()));
     }
 
     void cleanupDue_data()
     {
         QTest::addColumn<QString>("frequency");
+        QTest::addColumn<qint64>("hour");
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<double>("last");
         QTest::addColumn<bool>("due");
 
-        QTest::newRow("daily, never ran") << "daily" << at(7, 3, 0, 59) << 0.0 << true;
-        QTest::newRow("daily, missing is never") << "daily" << at(7, 3, 0) << -1.0 << true;
-        QTest::newRow("daily, a minute late") << "daily" << at(7, 3, 1) << 0.0 << false;
-        QTest::newRow("daily, wrong hour") << "daily" << at(7, 4, 0) << 0.0 << false;
-        QTest::newRow("daily, ran yesterday") << "daily" << at(8, 3, 0) << secondsOf(at(7, 3, 0)) << true;
-        QTest::newRow("daily, ran today") << "daily" << at(8, 3, 0, 40) << secondsOf(at(8, 3, 0, 1)) << false;
-        QTest::newRow("weekly on Sunday") << "weekly" << at(6, 3, 0) << 0.0 << true;
-        QTest::newRow("weekly on Monday") << "weekly" << at(7, 3, 0) << 0.0 << false;
-        QTest::newRow("Weekly is daily") << "Weekly" << at(7, 3, 0) << 0.0 << true;
+        QTest::newRow("daily, never ran") << "daily" << qint64(3) << at(7, 3, 0, 59) << 0.0 << true;
+        QTest::newRow("daily, missing is never") << "daily" << qint64(3) << at(7, 3, 0) << -1.0 << true;
+        QTest::newRow("daily, a minute late") << "daily" << qint64(3) << at(7, 3, 1) << 0.0 << false;
+        QTest::newRow("daily, wrong hour") << "daily" << qint64(3) << at(7, 4, 0) << 0.0 << false;
+        QTest::newRow("daily, ran yesterday") << "daily" << qint64(3) << at(8, 3, 0) << secondsOf(at(7, 3, 0)) << true;
+        QTest::newRow("daily, ran today") << "daily" << qint64(3) << at(8, 3, 0, 40) << secondsOf(at(8, 3, 0, 1))
+                                          << false;
+        QTest::newRow("weekly on Sunday") << "weekly" << qint64(3) << at(6, 3, 0) << 0.0 << true;
+        QTest::newRow("weekly on Monday") << "weekly" << qint64(3) << at(7, 3, 0) << 0.0 << false;
+        QTest::newRow("Weekly is daily") << "Weekly" << qint64(3) << at(7, 3, 0) << 0.0 << true;
+        QTest::newRow("hour 24 is never due") << "daily" << qint64(24) << at(8, 0, 0) << 0.0 << false;
+        QTest::newRow("an hour that is 3 in its low 32 bits is not 3")
+            << "daily" << ((qint64(1) << 32) + 3) << at(7, 3, 0) << 0.0 << false;
+        QTest::newRow("a last date beyond any calendar is never")
+            << "daily" << qint64(3) << at(7, 3, 0) << 1e300 << true;
+        QTest::newRow("an infinite last date is never")
+            << "daily" << qint64(3) << at(7, 3, 0) << std::numeric_limits<double>::infinity() << true;
+        QTest::newRow("a last date that is no number is never")
+            << "daily" << qint64(3) << at(7, 3, 0) << std::numeric_limits<double>::quiet_NaN() << true;
     }
 
     void cleanupDue()
     {
         QFETCH(QString, frequency);
+        QFETCH(qint64, hour);
         QFETCH(QDateTime, now);
         QFETCH(double, last);
         QFETCH(bool, due);
         AppSettings settings;
         settings.scheduledCleanupEnabled = true;
         settings.scheduledCleanupFrequency = frequency;
+        settings.scheduledCleanupHour = hour;
         QCOMPARE(CleanupSchedule::isCleanupDue(settings, now, last), due);
         settings.scheduledCleanupEnabled = false;
         QVERIFY(!CleanupSchedule::isCleanupDue(settings, now, last));
@@ -196,28 +243,72 @@ private slots:
         QVERIFY(store->isCleanupDue(at(7, 3, 0)));
     }
 
-    void launchAgentOnThenOff()
+    void launchAtLoginEntry_data()
     {
-        QVERIFY(!QDir(m_home->path() + "/Library").exists()); // the folder is made when missing
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec"); // the Exec line; empty: no entry can be written
+        QTest::newRow("plain") << "/opt/Quillmarsh/quillmarsh" << "Exec=\"/opt/Quillmarsh/quillmarsh\"";
+        QTest::newRow("space") << "/home/a b/quillmarsh" << "Exec=\"/home/a b/quillmarsh\"";
+        QTest::newRow("quote, dollar, backquote") << "/x/\"$`/q" << "Exec=\"/x/\\\\\"\\\\$\\\\`/q\"";
+        QTest::newRow("backslash, escaped twice") << "/x\\y" << "Exec=\"/x\\\\\\\\y\"";
+        QTest::newRow("percent is no field code") << "/x/100%/q" << "Exec=\"/x/100%%/q\"";
+        QTest::newRow("a line break cannot be written") << "/x/a\nExec=/bin/evil" << "";
+        QTest::newRow("not an absolute path") << "quillmarsh" << "";
+    }
+    void launchAtLoginEntry()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        const auto entry = LaunchAgent::desktopEntry(program);
+        QCOMPARE(entry.has_value(), !exec.isEmpty());
+        if (!entry)
+            return;
+        const QStringList lines = QString::fromUtf8(*entry).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.first(), QString("[Desktop Entry]"));
+        QVERIFY(lines.contains("Type=Application"));
+        QVERIFY(lines.contains("Name=Quillmarsh"));
+        QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{exec});
+    }
+
+    void launchAtLoginOnThenOff_data()
+    {
+        QTest::addColumn<QString>("before"); // what stands where the entry goes
+        QTest::newRow("nothing, no autostart folder yet") << "";
+        QTest::newRow("an old entry") << "file";
+        QTest::newRow("a link to a file elsewhere") << "link";
+        QTest::newRow("a link to nowhere") << "dangling";
+    }
+    void launchAtLoginOnThenOff()
+    {
+        QFETCH(QString, before);
+        const QString path = m_agent->entryPath();
+        const QString elsewhere = m_home->path() + "/elsewhere.txt";
+        QVERIFY(QFile(elsewhere).open(QIODevice::WriteOnly) && QFile(elsewhere).size() == 0);
+        if (!before.isEmpty())
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        if (before == "file")
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        if (before == "link" || before == "dangling")
+            QVERIFY(QFile::link(before == "link" ? elsewhere : m_home->path() + "/nowhere", path));
+
         auto store = makeStore();
         store->setLaunchOnStartup(true);
         m_agent->waitForDone();
-
-        const QString path = m_home->path() + "/Library/LaunchAgents/com.quillmarsh.app.plist";
-        QFile plist(path);
-        QVERIFY(plist.open(QIODevice::ReadOnly));
-        const QString xml = QString::fromUtf8(plist.readAll());
-        for (const char* expected : {"<key>Label</key>", "<string>com.quillmarsh.app</string>", "<key>RunAtLoad</key>",
-                                     "<true/>", "<key>KeepAlive</key>", "<false/>", "<string>/usr/bin/open</string>",
-                                     "<string>/opt/Quillmarsh/quillmarsh</string>", "<plist version=\"1.0\">"})
-            QVERIFY2(xml.contains(expected), expected);
-        QCOMPARE(m_runner->commandLines(), QStringList{"/bin/launchctl load " + path});
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QFile entry(path);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QCOMPARE(entry.readAll(), *LaunchAgent::desktopEntry("/opt/Quillmarsh/quillmarsh"));
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{QFileInfo(path).fileName()});
+        QCOMPARE(QFile(elsewhere).size(), 0);
+        QVERIFY(!QFileInfo::exists(m_home->path() + "/nowhere"));
+        QVERIFY(!QFileInfo::exists(m_home->path() + "/Library"));
         QVERIFY(storedJson().value("launchOnStartup").toBool());
 
         store->setLaunchOnStartup(false);
         m_agent->waitForDone();
-        QCOMPARE(m_runner->commandLines().last(), "/bin/launchctl unload " + path);
-        QVERIFY(!QFile::exists(path));
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(QFileInfo::exists(elsewhere));
     }
 
     void quickOnThenOffEndsOff()
@@ -228,11 +319,11 @@ private slots:
             store->setLaunchOnStartup(false);
         }
         m_agent->waitForDone();
-        QVERIFY(!QFile::exists(m_agent->plistPath()));
-        const QStringList lines = m_runner->commandLines();
-        QCOMPARE(lines.size(), 10);
-        for (int i = 0; i < lines.size(); ++i)
-            QVERIFY(lines[i].startsWith(i % 2 == 0 ? "/bin/launchctl load" : "/bin/launchctl unload"));
+        QVERIFY(!QFileInfo::exists(m_agent->entryPath()));
+        store->setLaunchOnStartup(false);
+        store->setLaunchOnStartup(true);
+        m_agent->waitForDone();
+        QVERIFY(QFileInfo::exists(m_agent->entryPath()));
     }
 };
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <memory>
 #include <sys/stat.h>
 
@@ -77,10 +78,14 @@ private slots:
         QCOMPARE(fileContents(m_store->secureFileURL("app_settings")), QByteArray("{}"));
         QCOMPARE(posixMode(m_store->secureFileURL("app_settings")), 0600);
 
-        // Something that cannot be read as a file standing in its place.
+        // Something that cannot be read as a file standing in its place is kept aside.
         QVERIFY(QFile::remove(m_store->secureFileURL("app_settings")));
-        QVERIFY(QDir().mkpath(m_store->secureFileURL("app_settings")));
+        QVERIFY(QDir().mkpath(m_store->secureFileURL("app_settings") + "/inside"));
         QCOMPARE(m_store->readSecure("app_settings"), QByteArray("{}"));
+        QCOMPARE(fileContents(m_store->secureFileURL("app_settings")), QByteArray("{}"));
+        const QStringList aside = QDir(m_store->directory()).entryList({"*.bin.unreadable-*"}, QDir::Dirs);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(QFileInfo::exists(m_store->directory() + "/" + aside.first() + "/inside"));
     }
 
     void lostMirrorComesBackFromTheFile()
@@ -101,7 +106,9 @@ private slots:
 
     void unusableMirrorMeansNothing()
     {
-        for (const QVariant& unusable : {QVariant(42), QVariant("dHJ1\nZQ=="), QVariant("dHJ1ZQ==!")}) {
+        // Not a text, a line break, a stray character, no padding, short padding.
+        for (const QVariant& unusable : {QVariant(42), QVariant("dHJ1\nZQ=="), QVariant("dHJ1ZQ==!"), QVariant("dHJ1ZQ"),
+                                         QVariant("dHJ1ZQ=")}) {
             m_defaults->setValue(SecureLocalStore::mirrorPrefix + "setup_complete", unusable);
             QVERIFY(!m_store->isSetupComplete());
         }
@@ -117,18 +124,93 @@ private slots:
         QVERIFY(m_store->isSetupComplete());
     }
 
-    void failedWriteDoesNotLeaveTheOldValueBehind()
+    void failedWrite_data()
     {
-        m_store->writeSecure("k", "old");
+        QTest::addColumn<bool>("fileFails");
+        QTest::addColumn<bool>("mirrorFails");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QByteArray>("read"); // what the next read returns
+        QTest::newRow("both written") << false << false << true << QByteArray("new value");
+        QTest::newRow("file failed: the old file goes, the mirror answers") << true << false << true
+                                                                           << QByteArray("new value");
+        QTest::newRow("mirror failed: the file answers") << false << true << true << QByteArray("new value");
+        QTest::newRow("both failed: the old file stays") << true << true << false << QByteArray("old");
+    }
+    void failedWrite()
+    {
+        QFETCH(bool, fileFails);
+        QFETCH(bool, mirrorFails);
+        QFETCH(bool, saved);
+        QFETCH(QByteArray, read);
+        QVERIFY(m_store->writeSecure("k", "old"));
+        m_defaults->setWritesFail(mirrorFails);
         {
-            FileSizeLimit noRoom(0);
-            m_store->writeSecure("k", "new value");
-            QVERIFY(!QFile::exists(m_store->secureFileURL("k")));
-            QCOMPARE(mirror("k"), QString(QByteArray("new value").toBase64()));
-            QCOMPARE(m_store->readSecure("k"), QByteArray("new value"));
+            std::optional<FileSizeLimit> noRoom;
+            if (fileFails)
+                noRoom.emplace(0);
+            QCOMPARE(m_store->writeSecure("k", "new value"), saved);
         }
-        QCOMPARE(m_store->readSecure("k"), QByteArray("new value"));
-        QCOMPARE(fileContents(m_store->secureFileURL("k")), QByteArray("new value"));
+        QCOMPARE(m_store->readSecure("k"), read);
+        QCOMPARE(fileContents(m_store->secureFileURL("k")), read);
+    }
+
+    // A link where the store's file or folder belongs is never read or written through: it is
+    // replaced by the store's own, and what it points to stays as it was.
+    void linkInPlaceOfOwnFileOrFolder_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("file links to a file elsewhere") << false << false;
+        QTest::newRow("file links to nowhere") << false << true;
+        QTest::newRow("folder links to a folder elsewhere") << true << false;
+        QTest::newRow("folder links to nowhere") << true << true;
+    }
+    void linkInPlaceOfOwnFileOrFolder()
+    {
+        QFETCH(bool, folder);
+        QFETCH(bool, dangling);
+        const QString elsewhere = m_root->path() + "/elsewhere";
+        QVERIFY(QDir().mkpath(elsewhere));
+        const QString name = QFileInfo(m_store->secureFileURL("k")).fileName();
+        QFile precious(elsewhere + "/" + (folder ? name : "precious"));
+        QVERIFY(precious.open(QIODevice::WriteOnly) && precious.write("precious") == 8);
+        precious.close();
+        const QString target = dangling ? m_root->path() + "/nowhere" : folder ? elsewhere : precious.fileName();
+        const QString linkPath = folder ? m_store->directory() : m_store->secureFileURL("k");
+        const auto plant = [&] {
+            QVERIFY(QDir().mkpath(QFileInfo(linkPath).path()));
+            QVERIFY(QFile::link(target, linkPath));
+        };
+        const auto checkReplaced = [&] {
+            QVERIFY(!QFileInfo(linkPath).isSymLink());
+            QVERIFY(QFileInfo(m_store->secureFileURL("k")).isFile());
+            QCOMPARE(fileContents(precious.fileName()), QByteArray("precious"));
+            QVERIFY(!QFileInfo::exists(m_root->path() + "/nowhere"));
+            QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden), QStringList{precious.fileName().section('/', -1)});
+        };
+
+        plant();
+        m_defaults->setValue(SecureLocalStore::mirrorPrefix + "k", QString("bWluZQ=="));
+        QCOMPARE(m_store->readSecure("k"), QByteArray("mine"));
+        checkReplaced();
+        QCOMPARE(fileContents(m_store->secureFileURL("k")), QByteArray("mine"));
+
+        QVERIFY(QFile::remove(linkPath) || QDir(linkPath).removeRecursively());
+        plant();
+        QVERIFY(m_store->writeSecure("k", "new"));
+        checkReplaced();
+        QCOMPARE(fileContents(m_store->secureFileURL("k")), QByteArray("new"));
+    }
+
+    void foldersArePrivateFromTheStart()
+    {
+        const mode_t saved = ::umask(0);
+        SecureLocalStore store(*m_defaults, m_root->path() + "/a/b/Quillmarsh/.secure");
+        store.writeSecure("k", "v");
+        ::umask(saved);
+        for (const char* folder : {"/a", "/a/b", "/a/b/Quillmarsh", "/a/b/Quillmarsh/.secure"})
+            QCOMPARE(posixMode(m_root->path() + folder), 0700);
+        QCOMPARE(posixMode(store.secureFileURL("k")), 0600);
     }
 
     void folderThatCannotBeCreated()

@@ -9,10 +9,12 @@
 class FakeDefaults final : public Defaults {
 public:
     QVariant value(const QString& key) const override { return m_values.get().value(key); }
-    void setValue(const QString& key, const QVariant& value) override
+    bool setValue(const QString& key, const QVariant& value) override
     {
-        if (isStorable(value))
-            m_values.with([&](QVariantMap& values) { values.insert(key, value); });
+        if (!isStorable(value))
+            return false;
+        m_values.with([&](QVariantMap& values) { values.insert(key, value); });
+        return !m_writesFail;
     }
     void remove(const QString& key) override
     {
@@ -28,6 +30,8 @@ public:
     }
     // Makes removeDomain() keep every key and report the failure.
     void setDomainRemovalFails(bool fails) { m_domainRemovalFails = fails; }
+    // Makes setValue() keep the value in memory only and report that it could not be kept.
+    void setWritesFail(bool fail) { m_writesFail = fail; }
 
     QVariantMap all() const { return m_values.get(); }
     int domainRemovals() const { return m_domainRemovals; }
@@ -36,4 +40,5 @@ private:
     Locked<QVariantMap> m_values;
     std::atomic<int> m_domainRemovals = 0;
     std::atomic<bool> m_domainRemovalFails = false;
+    std::atomic<bool> m_writesFail = false;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "FakeAppleScriptRunner.h"
+#include "FakeDisplayModes.h"
+#include "FakeFileRevealer.h"
 #include "FakeGraphicsDevice.h"
 #include "FakeHardwareSensors.h"
 #include "FakeHostStatistics.h"
@@ -28,6 +30,7 @@ struct FakePlatform {
     QString homeDirectory() const { return root + "/home"; }
     QString appSupportDirectory() const { return root + "/data/Quillmarsh"; }
     QString defaultsFile() const { return root + "/config/Quillmarsh/defaults.json"; }
+    QString autostartDirectory() const { return root + "/config/autostart"; }
 
     PlatformServices services()
     {
@@ -44,8 +47,11 @@ struct FakePlatform {
         s.scripts = scripts;
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
+        s.displayModes = displayModes;
+        s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
+        s.autostartDirectory = autostartDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
         return s;
     }
@@ -66,4 +72,6 @@ struct FakePlatform {
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
+    std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
+    std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };

@@ -11,7 +11,6 @@
 #include "AtomicFile.h"
 
 #include <QAbstractButton>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -82,23 +81,22 @@ void ProfilesFixture::prepare(ContentView& content, const QString& state)
         profiles.applyProfile(*minecraft, content.optimizer());
 }
 
-QWidget* ProfilesFixture::stage(QWidget& screen, const QString& state)
+void ProfilesFixture::stage(QWidget& screen, const QString& state)
 {
     if (auto* freeze = qobject_cast<BackgroundFreezeView*>(&screen)) {
         if (state != noProfile)
             freeze->freezeManager().setEnabled(true);
-        return nullptr;
+        return;
     }
     auto* profiles = qobject_cast<GameProfilesView*>(&screen);
-    if (!profiles || (state != editPreset && state != addGame))
-        return nullptr;
+    if (!profiles)
+        return;
     if (state == editPreset) {
         for (PresetCard* card : profiles->findChildren<PresetCard*>()) {
             if (card->profileID() == "minecraft")
                 card->gear()->click();
         }
-    } else {
+    } else if (state == addGame) {
         profiles->findChild<QAbstractButton*>("addCustomGameButton")->click();
     }
-    return profiles->sheet();
 }

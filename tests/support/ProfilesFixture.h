@@ -21,6 +21,9 @@ public:
     static inline const QString noProfile = QStringLiteral("no-profile");
     static inline const QString editPreset = QStringLiteral("edit-preset");
     static inline const QString addGame = QStringLiteral("add-game");
+    static QStringList states() { return {noProfile, editPreset, addGame}; }
+    // The screens this fixture is for.
+    static QStringList screens() { return {QStringLiteral("Game Profiles"), QStringLiteral("Background Freeze")}; }
 
     static QList<GameProfile> customProfiles();
     static QStringList backgroundNames();
@@ -33,7 +36,7 @@ public:
     static void fill(FakePlatform& platform);
     // Applies Minecraft's profile unless the state says otherwise; before the screen is made.
     static void prepare(ContentView& content, const QString& state);
-    // Brings the shown screen into the state and returns what to picture: the editor's sheet, or
-    // the screen itself (nullptr).
-    static QWidget* stage(QWidget& screen, const QString& state);
+    // Brings the shown screen into the state: Background Freeze switched on (unless no profile is
+    // applied), or an editor's sheet opened.
+    static void stage(QWidget& screen, const QString& state);
 };

@@ -202,17 +202,21 @@ private slots:
     void pathUpdate_data()
     {
         QTest::addColumn<NetworkPath>("update");
-        QTest::addColumn<QString>("state"); // connected, type, active interface, primary interface
+        QTest::addColumn<QString>("state"); // connected, type, active interface, primary interface, name
 
         const Kind wifi = Kind::WiFi;
         const Kind wired = Kind::WiredEthernet;
         QTest::newRow("wired and Wi-Fi at once: Wi-Fi is named, the first used interface is active")
-            << NetworkPath{true, {wired, wifi}, {{"eth0", wired}, {"wlan0", wifi}}} << "1 WiFi eth0 eth0";
+            << NetworkPath{true, {wired, wifi}, {{"eth0", wired}, {"wlan0", wifi}}} << "1 WiFi eth0 eth0 Not Connected";
         QTest::newRow("wired") << NetworkPath{true, {wired}, {{"wlan0", wifi}, {"enp3s0", wired}}}
-                               << "1 Ethernet enp3s0 enp3s0";
-        QTest::newRow("unsatisfied") << NetworkPath{false, {}, {{"wlan0", wifi}}} << "0 Unknown  en0";
+                               << "1 Ethernet enp3s0 enp3s0 Connected";
+        QTest::newRow("cellular") << NetworkPath{true, {Kind::Cellular}, {{"wwan0", Kind::Cellular}}}
+                                  << "1 Cellular wwan0 wwan0 Connected";
+        QTest::newRow("a path of another kind") << NetworkPath{true, {}, {{"tun0", Kind::Other}}}
+                                                << "1 Unknown  en0 Connected";
+        QTest::newRow("unsatisfied") << NetworkPath{false, {}, {{"wlan0", wifi}}} << "0 Unknown  en0 Not Connected";
         QTest::newRow("used kind not among the available interfaces")
-            << NetworkPath{true, {wifi}, {{"eth0", wired}}} << "1 WiFi  en0";
+            << NetworkPath{true, {wifi}, {{"eth0", wired}}} << "1 WiFi  en0 Not Connected";
     }
 
     void pathUpdate()
@@ -224,9 +228,10 @@ private slots:
         monitor->startMonitoring();
         QSignalSpy changes(monitor.get(), &NetworkMonitor::changed);
         QVERIFY(rig.path->report(update));
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
                      .arg(monitor->isConnected())
-                     .arg(monitor->connectionType(), monitor->activeInterface(), monitor->primaryInterface()),
+                     .arg(monitor->connectionType(), monitor->activeInterface(), monitor->primaryInterface(),
+                          monitor->connectionName()),
                  state);
         QVERIFY(!changes.isEmpty());
     }

@@ -77,6 +77,10 @@ private slots:
         QTest::newRow("sensors: unreadable readings skipped, the section goes on")
             << "sensors" << "Temperature:\nCPU Die: hot\nCPU: 50 \u00B0C extra\nA: B: 3\nGPU: -40 \u00B0F\n"
             << "GPU=-40 | cpu - gpu -40";
+        QTest::newRow("sensors: nan and inf are no readings")
+            << "sensors" << "Temperature:\nCPU: nan \u00B0C\nGPU: inf\nSoC: -INF\n\nFan 1:\n  Actual Speed: NaN\n"
+                            "  Maximum Speed: inf\n"
+            << "fan0 0/0/0 | cpu - gpu -";
         QTest::newRow("sensors: Fan: ends the section and starts no fan")
             << "sensors" << "Temperature:\nCPU: 50 \u00B0C\nFan: 2\nGPU: 40 \u00B0C\n" << "CPU=50 | cpu 50 gpu -";
         QTest::newRow("sensors: fan blocks; a later line overwrites; a unit reads as 0")

@@ -46,7 +46,7 @@ QString save(QWidget& widget, const QString& outputFile)
 
 QString SnapshotRenderer::render(const PlatformServices& platform, const QString& name, QSize size, bool colorBlind,
                                  const QString& outputFile, const std::function<void(ContentView&)>& prepare,
-                                 const std::function<QWidget*(QWidget&)>& stage)
+                                 const std::function<void(QWidget&)>& stage)
 {
     const auto screen = AppScreens::fromRawValue(name);
     if (!screen && name != welcome && name != window) {
@@ -82,8 +82,9 @@ QString SnapshotRenderer::render(const PlatformServices& platform, const QString
     backdrop.show();
     if (stage) {
         settle();
-        if (QWidget* picture = stage(*view))
-            return save(*picture, outputFile);
+        stage(*view);
+        if (QWidget* sheet = QApplication::activeModalWidget())
+            return save(*sheet, outputFile);
     }
     return save(backdrop, outputFile);
 }

@@ -2,10 +2,13 @@
 #include "TestMain.h"
 
 #include "DashboardFixture.h"
+#include "DisplayFixture.h"
+#include "OptimizersStage.h"
 #include "FakePlatform.h"
 #include "ProfilesFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
+#include "screens/display/DisplayModeRow.h"
 #include "style/AppStyle.h"
 
 #include <QCommandLineParser>
@@ -46,8 +49,10 @@ int main(int argc, char* argv[])
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
-    parser.addOption({"state", "With fixture data, the profile screens' state: \"no-profile\", \"edit-preset\" or "
-                               "\"add-game\".", "NAME"});
+    parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
+                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; Game Profiles and "
+                               "Background Freeze: \"" + ProfilesFixture::states().join("\", \"") + "\".",
+                      "NAME"});
     parser.process(app);
 
     const QRegularExpressionMatch size = QRegularExpression("^(\\d+)x(\\d+)$").match(parser.value("size"));
@@ -61,6 +66,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<LinuxPlatform> linuxPlatform;
     PlatformServices services;
     std::function<void(ContentView&)> prepare;
+    std::function<void(QWidget&)> stage;
     if (live) {
         linuxPlatform = std::make_unique<LinuxPlatform>();
         services = linuxPlatform->services();
@@ -77,20 +83,45 @@ int main(int argc, char* argv[])
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
         DashboardFixture::fill(*fixture);
-        ProfilesFixture::fill(*fixture);
+        DisplayFixture::fill(*fixture->displayModes);
+        const QString state = parser.value("state");
+        const bool profileScreen = ProfilesFixture::screens().contains(parser.value("screen"));
+        if (profileScreen)
+            ProfilesFixture::fill(*fixture);
+        if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
+            stage = OptimizersStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (profileScreen && (state.isEmpty() || ProfilesFixture::states().contains(state))) {
+            stage = [state](QWidget& screen) { ProfilesFixture::stage(screen, state); };
+        } else if (state == "no-display") {
+            fixture->displayModes->modes.reset();
+            fixture->displayModes->current.reset();
+        } else if (state == "applying") {
+            fixture->displayModes->holdSwitches = true;
+            stage = [](QWidget& screen) {
+                if (auto* row = screen.findChild<DisplayModeRow*>("modeRow"))
+                    row->click();
+            };
+        } else if (!state.isEmpty()) {
+            std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+            return 2;
+        }
         services = fixture->services();
-        prepare = [&fixture, state = parser.value("state")](ContentView& content) {
+        prepare = [&fixture, state, profileScreen](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
-            ProfilesFixture::prepare(content, state);
+            if (profileScreen)
+                ProfilesFixture::prepare(content, state);
         };
     }
-    const auto stage = [live, state = parser.value("state")](QWidget& screen) {
-        return live ? nullptr : ProfilesFixture::stage(screen, state);
-    };
 
     const QString error = SnapshotRenderer::render(services, parser.value("screen"),
                                                    QSize(size.captured(1).toInt(), size.captured(2).toInt()),
                                                    parser.isSet("color-blind"), parser.value("out"), prepare, stage);
+    if (fixture && fixture->displayModes->holdSwitches)
+        fixture->displayModes->release();
     if (!error.isEmpty()) {
         std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(error));
         return 1;

@@ -1,6 +1,7 @@
 #include "JsonFileDefaults.h"
 
 #include "AtomicFile.h"
+#include "JsonInteger.h"
 #include "Paths.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
 
 namespace {
 
@@ -53,10 +55,12 @@ std::optional<QVariant> decode(const QJsonValue& json)
         return QVariant(v.toString());
     if (kind == "bool" && v.isBool())
         return QVariant(v.toBool());
-    if (kind == "double" && v.isDouble())
+    if (kind == "double" && v.isDouble() && std::isfinite(v.toDouble()))
         return QVariant(v.toDouble());
-    if (kind == "integer" && v.isDouble())
-        return QVariant(qint64(v.toInteger()));
+    if (kind == "integer") {
+        const auto integer = JsonInteger::wholeNumber(v);
+        return integer ? std::optional(QVariant(*integer)) : std::nullopt;
+    }
     if (kind == "data" && v.isString()) {
         auto bytes = QByteArray::fromBase64Encoding(v.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
         if (!bytes)
@@ -100,13 +104,13 @@ QVariant JsonFileDefaults::value(const QString& key) const
     return m_values.value(key);
 }
 
-void JsonFileDefaults::setValue(const QString& key, const QVariant& value)
+bool JsonFileDefaults::setValue(const QString& key, const QVariant& value)
 {
     if (!isStorable(value))
-        return;
+        return false;
     QMutexLocker lock(&m_mutex);
     m_values.insert(key, value.typeId() == QMetaType::QStringList ? QVariant(value.toList()) : value);
-    save();
+    return save();
 }
 
 void JsonFileDefaults::remove(const QString& key)
@@ -120,8 +124,16 @@ bool JsonFileDefaults::removeDomain()
 {
     QMutexLocker lock(&m_mutex);
     m_values.clear();
-    QFile::remove(m_filePath);
-    return !QFileInfo::exists(m_filePath);
+    // The copies of unreadable files set aside beside it go too, and so does its folder when
+    // nothing else is left in it.
+    const QFileInfo file(m_filePath);
+    QDir folder = file.dir();
+    bool removed = true;
+    const QStringList names{file.fileName(), file.fileName() + QStringLiteral(".unreadable-*")};
+    for (const QString& name : folder.entryList(names, QDir::Files | QDir::Hidden | QDir::System))
+        removed = folder.remove(name) && removed;
+    QDir().rmdir(folder.absolutePath());
+    return removed && !file.exists() && !file.isSymLink();
 }
 
 void JsonFileDefaults::load()
@@ -149,13 +161,13 @@ void JsonFileDefaults::load()
     m_values = values;
 }
 
-void JsonFileDefaults::save()
+bool JsonFileDefaults::save()
 {
     QJsonObject root;
     for (auto it = m_values.begin(); it != m_values.end(); ++it)
         root.insert(it.key(), encode(it.value()));
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    AtomicFile::writePrivate(m_filePath, QJsonDocument(root).toJson(QJsonDocument::Compact));
+    AtomicFile::makePrivateFolder(QFileInfo(m_filePath).absolutePath());
+    return AtomicFile::writePrivate(m_filePath, QJsonDocument(root).toJson(QJsonDocument::Compact));
 }
 
 Defaults& Defaults::standard()

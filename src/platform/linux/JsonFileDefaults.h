@@ -14,7 +14,7 @@ public:
     explicit JsonFileDefaults(QString filePath);
 
     QVariant value(const QString& key) const override;
-    void setValue(const QString& key, const QVariant& value) override;
+    bool setValue(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
     bool removeDomain() override;
 
@@ -22,7 +22,7 @@ public:
 
 private:
     void load();
-    void save();
+    bool save();
 
     const QString m_filePath;
     mutable QMutex m_mutex;

@@ -72,7 +72,7 @@ QComboBox* numberPicker(int count, const QString& objectName, QWidget* parent)
     picker->setFixedWidth(60);
     picker->setFont(Fonts::ui(12));
     for (int n = 0; n < count; ++n)
-        picker->addItem(QString::asprintf("%02d", n), n);
+        picker->addItem(QString::asprintf("%02d", n), qint64(n));
     return picker;
 }
 
@@ -91,6 +91,9 @@ SettingsView::SettingsView(SettingsStore& settingsStore, CleanUninstall& uninsta
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(16, 16, 16, 16);
     stack->setSpacing(16);
+    m_saveFailedLabel = new TextLabel(saveFailedMessage, 12, QFont::DemiBold, Color::statusCritical(), content);
+    m_saveFailedLabel->setObjectName("saveFailedMessage");
+    stack->addWidget(m_saveFailedLabel);
     stack->addWidget(general());
     stack->addWidget(scheduledCleanup());
     stack->addWidget(about());
@@ -162,9 +165,9 @@ QWidget* SettingsView::scheduledCleanup()
     m_hour = numberPicker(24, "hourPicker", m_timeRow);
     m_minute = numberPicker(60, "minutePicker", m_timeRow);
     connect(m_hour, &QComboBox::activated, this,
-            [this](int index) { m_store.setScheduledCleanupHour(m_hour->itemData(index).toInt()); });
+            [this](int index) { m_store.setScheduledCleanupHour(m_hour->itemData(index).toLongLong()); });
     connect(m_minute, &QComboBox::activated, this,
-            [this](int index) { m_store.setScheduledCleanupMinute(m_minute->itemData(index).toInt()); });
+            [this](int index) { m_store.setScheduledCleanupMinute(m_minute->itemData(index).toLongLong()); });
     time->addWidget(new TextLabel("Time", 12, QFont::Normal, Color::white70(), m_timeRow));
     time->addStretch(1);
     time->addWidget(m_hour);
@@ -227,14 +230,25 @@ QString SettingsView::versionText(const QVariant& shortVersion, const QVariant& 
     return text(shortVersion, "1.0") + "(" + text(bundleVersion, "1") + ")";
 }
 
-QString SettingsView::lastCleanupText(const QDateTime& moment)
+QString SettingsView::abbreviatedDateFormat(const QLocale& locale)
 {
-    const QLocale locale;
+    // The locale's long date without the weekday and with the month's short name: "MMM d, yyyy"
+    // in the United States, "d. MMM yyyy" in Germany.
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression("^dddd[\\s,]*"));
+    format.remove(QRegularExpression("[\\s,]*dddd$"));
+    format.remove(QStringLiteral("dddd"));
+    format.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+    return format.trimmed();
+}
+
+QString SettingsView::lastCleanupText(const QDateTime& moment, const QLocale& locale)
+{
     const QDateTime local = moment.toLocalTime();
     // Some locales' short time still shows seconds; the shortened style never does.
     QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
     timeFormat.remove(QRegularExpression("[:.]ss?"));
-    return locale.toString(local.date(), "MMM d, yyyy") + ", " + locale.toString(local.time(), timeFormat);
+    return locale.toString(local.date(), abbreviatedDateFormat(locale)) + ", " + locale.toString(local.time(), timeFormat);
 }
 
 void SettingsView::showEvent(QShowEvent* event)
@@ -245,6 +259,8 @@ void SettingsView::showEvent(QShowEvent* event)
 
 void SettingsView::refresh()
 {
+    m_saveFailedLabel->setColor(Color::statusCritical());
+    m_saveFailedLabel->setVisible(m_store.saveFailed());
     m_launchAtLogin->setOn(m_store.launchOnStartup());
     m_autoOptimize->setOn(m_store.autoOptimize());
     m_colorBlind->setOn(m_store.colorBlindMode());

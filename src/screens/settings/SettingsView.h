@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScrollArea>
@@ -26,13 +27,15 @@ public:
     static inline const QString allRemovedMessage = QStringLiteral("All data removed. Quitting...");
     static inline const QString partlyRemovedMessage =
         QStringLiteral("Some data could not be removed. Quitting...");
+    static inline const QString saveFailedMessage = QStringLiteral("Settings could not be saved.");
 
     SettingsView(SettingsStore& settingsStore, CleanUninstall& uninstall, QWidget* parent = nullptr);
 
     // The short version immediately followed by the build number in parentheses; a value that is
     // missing or not a text stands as "1.0" and "1".
     static QString versionText(const QVariant& shortVersion, const QVariant& bundleVersion);
-    static QString lastCleanupText(const QDateTime& moment);
+    static QString abbreviatedDateFormat(const QLocale& locale);
+    static QString lastCleanupText(const QDateTime& moment, const QLocale& locale = QLocale());
 
     QString uninstallMessage() const { return m_uninstallMessage; }
     bool isUninstallConfirmShown() const;
@@ -54,6 +57,7 @@ private:
     CleanUninstall& m_uninstall;
     QString m_uninstallMessage;
 
+    TextLabel* m_saveFailedLabel = nullptr;
     GlassToggleStyle* m_launchAtLogin = nullptr;
     GlassToggleStyle* m_autoOptimize = nullptr;
     GlassToggleStyle* m_colorBlind = nullptr;

@@ -1,0 +1,445 @@
+#include "DiskScanEngine.h"
+
+#include "DiskUsage.h"
+#include "ProcessRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kMiB = 1024 * 1024;
+constexpr qint64 kCandidateFloor = kMiB;
+constexpr qint64 kLargeFile = 10 * kMiB;
+constexpr qint64 kLargeMedia = 50 * kMiB;
+constexpr qint64 kLargeFolder = 100 * kMiB;
+constexpr qint64 kLargeTempFile = 100 * kMiB;
+constexpr qint64 kLargeLooseFile = 1024 * kMiB;
+constexpr int kMaxApplications = 10;
+constexpr double kDay = 86400;
+constexpr double kUnusedDays = 14;
+constexpr double kStaleDays = 60;
+// Another program may still be writing a file it left in the shared temporary folder.
+constexpr double kTemporaryQuietSeconds = 3600;
+// Each level of the walk holds one open folder; deeper folders are left alone.
+constexpr int kMaxDepth = 200;
+constexpr int kNoFollow = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+constexpr unsigned kStatMask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_MNT_ID;
+
+// The file system and mount an item lies on: bind mounts of one file system share the device but
+// not the mount id.
+struct Mount {
+    dev_t device = 0;
+    quint64 mountId = 0;
+    bool hasMountId = false;
+
+    static Mount of(const struct statx& info)
+    {
+        return {makedev(info.stx_dev_major, info.stx_dev_minor), info.stx_mnt_id, (info.stx_mask & STATX_MNT_ID) != 0};
+    }
+    bool operator==(const Mount& other) const
+    {
+        return device == other.device && (!hasMountId || !other.hasMountId || mountId == other.mountId);
+    }
+};
+
+std::optional<struct statx> statAt(int folder, const char* name, int flags)
+{
+    struct statx info {};
+    if (statx(folder, name, flags, kStatMask, &info) != 0)
+        return std::nullopt;
+    return info;
+}
+
+std::optional<struct statx> statPath(const QString& path, int flags)
+{
+    return statAt(AT_FDCWD, QFile::encodeName(path).constData(), flags);
+}
+
+// A name that does not survive the trip through QString could not be found again by its text.
+std::optional<QString> decoded(const QByteArray& bytes)
+{
+    QString text = QFile::decodeName(bytes);
+    if (QFile::encodeName(text) != bytes)
+        return std::nullopt;
+    return text;
+}
+
+QString realFolder(const QString& folder)
+{
+    char buffer[PATH_MAX];
+    if (!realpath(QFile::encodeName(folder).constData(), buffer))
+        return {};
+    return QFile::decodeName(buffer);
+}
+
+QStringList entryNames(const QString& folder)
+{
+    QStringList names;
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        if (const auto text = decoded(name))
+            names.append(*text);
+    }
+    closedir(dir);
+    return names;
+}
+
+void sortLargestFirst(QList<FileItem>& items)
+{
+    std::stable_sort(items.begin(), items.end(), [](const FileItem& a, const FileItem& b) { return a.size > b.size; });
+}
+
+bool containsAny(const QString& path, const QStringList& markers)
+{
+    return std::any_of(markers.begin(), markers.end(), [&](const QString& marker) { return path.contains(marker); });
+}
+
+// One directory walk. It never follows a link, never leaves the mount it starts on, skips hidden
+// and protected folders unless they lead to a safe folder, and looks no closer at files of 1 MiB
+// or less: no rule can make anything of them.
+class Walk {
+public:
+    Walk(const DiskScanEngine& engine, DiskScanEngine::HomeFiles& found, int maxFiles, int maxMedia,
+         const DiskScanEngine::Cancelled& cancelled)
+        : m_engine(engine), m_env(engine.environment()), m_found(found), m_maxFiles(maxFiles), m_maxMedia(maxMedia),
+          m_cancelled(cancelled)
+    {
+    }
+
+    // The home folder, recursively: large files, media and candidates.
+    void home() { run(m_env.home, true); }
+    // The files directly in a folder, as candidates only.
+    void flat(const QString& folder) { run(folder, false); }
+
+private:
+    void run(const QString& root, bool wholeTree)
+    {
+        m_wholeTree = wholeTree;
+        m_rootLength = root.size() + 1;
+        m_path = QFile::encodeName(root);
+        const int fd = open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        const auto info = statAt(fd, "", AT_EMPTY_PATH);
+        if (!info) {
+            close(fd);
+            return;
+        }
+        m_mount = Mount::of(*info);
+        folder(fd, 0);
+    }
+
+    void folder(int fd, int depth)
+    {
+        DIR* dir = fdopendir(fd);
+        if (!dir) {
+            close(fd);
+            return;
+        }
+        while (const dirent* entry = readdir(dir)) {
+            const char* name = entry->d_name;
+            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+                continue;
+            const qsizetype base = m_path.size();
+            m_path.append('/').append(name);
+            unsigned char type = entry->d_type;
+            if (type == DT_UNKNOWN) {
+                struct stat st {};
+                if (fstatat(dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                    type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
+            }
+            if (type == DT_DIR && m_wholeTree)
+                enter(dirfd(dir), name, depth + 1);
+            else if (type == DT_REG && name[0] != '.')
+                examine(dirfd(dir), name);
+            m_path.truncate(base);
+        }
+        closedir(dir);
+    }
+
+    void enter(int parent, const char* name, int depth)
+    {
+        if (depth > kMaxDepth || m_cancelled())
+            return;
+        const auto path = decoded(m_path);
+        if (!path)
+            return;
+        if (!m_env.leadsToSafeDirectory(*path) && (name[0] == '.' || m_env.isProtected(*path)))
+            return;
+        const auto info = statAt(parent, name, kNoFollow);
+        if (!info || !S_ISDIR(info->stx_mode) || !(Mount::of(*info) == m_mount))
+            return;
+        const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        // The folder may have been swapped between the look and the open.
+        struct stat opened {};
+        if (fstat(fd, &opened) != 0 || opened.st_ino != info->stx_ino ||
+            opened.st_dev != makedev(info->stx_dev_major, info->stx_dev_minor)) {
+            close(fd);
+            return;
+        }
+        folder(fd, depth);
+    }
+
+    void examine(int parent, const char* name)
+    {
+        struct stat st {};
+        if (fstatat(parent, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) || st.st_size <= kCandidateFloor)
+            return;
+        const auto path = decoded(m_path);
+        if (!path)
+            return;
+        const auto admitted = m_engine.admit(*path);
+        if (!admitted)
+            return;
+        const qint64 size = admitted->size;
+        const double days = (m_env.now() - admitted->modified) / kDay;
+        const QString relative = path->mid(m_rootLength);
+        if (m_wholeTree) {
+            if (size > kLargeFile)
+                DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, "file", days), m_maxFiles,
+                                                  m_found.files);
+            const QString key = ScanEnvironment::extensionKey(*path);
+            if (size > kLargeMedia && m_env.mediaExtensions.contains(key)) {
+                const QString type = m_env.videoExtensions.contains(key) ? "video" : "image";
+                DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, type), m_maxMedia, m_found.media);
+            }
+        }
+        if (auto candidate = m_engine.cleanupCandidate(relative, *path, size, days))
+            m_found.candidates.append(std::move(*candidate));
+    }
+
+    const DiskScanEngine& m_engine;
+    const ScanEnvironment& m_env;
+    DiskScanEngine::HomeFiles& m_found;
+    const int m_maxFiles;
+    const int m_maxMedia;
+    const DiskScanEngine::Cancelled& m_cancelled;
+    bool m_wholeTree = true;
+    qsizetype m_rootLength = 0;
+    QByteArray m_path;
+    Mount m_mount;
+};
+
+} // namespace
+
+DiskScanEngine::DiskScanEngine(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner)
+    : m_env(std::move(environment)), m_runner(std::move(runner))
+{
+}
+
+QList<FileItem> DiskScanEngine::scanApplications(const Cancelled& cancelled) const
+{
+    QList<FileItem> apps;
+    for (const QString& root : m_env.applicationRoots) {
+        for (const QString& name : entryNames(root)) {
+            if (cancelled())
+                return {};
+            if (!name.endsWith(".app"))
+                continue;
+            const QString path = root + u'/' + name;
+            const auto info = statPath(path, kNoFollow);
+            if (!info || !S_ISDIR(info->stx_mode))
+                continue;
+            const qint64 size = folderSize(path);
+            if (size > kLargeFolder)
+                apps.append(FileItem::make(QString(name).remove(".app"), path, size, "app"));
+        }
+    }
+    sortLargestFirst(apps);
+    if (apps.size() > kMaxApplications)
+        apps.resize(kMaxApplications);
+    return apps;
+}
+
+qint64 DiskScanEngine::folderSize(const QString& path) const
+{
+    return DiskUsage::folderSize(*m_runner, path);
+}
+
+QList<FileItem> DiskScanEngine::scanLargeFolders(int limit, const Cancelled& cancelled) const
+{
+    QList<FileItem> folders;
+    const auto home = statPath(m_env.home, AT_NO_AUTOMOUNT);
+    if (!home)
+        return folders;
+    for (const QString& name : entryNames(m_env.home)) {
+        if (cancelled())
+            return {};
+        const QString path = m_env.home + u'/' + name;
+        const auto info = statPath(path, kNoFollow);
+        if (!info || !S_ISDIR(info->stx_mode) || !(Mount::of(*info) == Mount::of(*home)) || m_env.isProtected(path))
+            continue;
+        const qint64 size = folderSize(path);
+        if (size > kLargeFolder)
+            folders.append(FileItem::make(name, path, size, "folder"));
+    }
+    sortLargestFirst(folders);
+    if (folders.size() > qMax(limit, 0))
+        folders.resize(qMax(limit, 0));
+    return folders;
+}
+
+DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(int maxFiles, int maxMedia, const Cancelled& cancelled) const
+{
+    HomeFiles found;
+    Walk walk(*this, found, maxFiles, maxMedia, cancelled);
+    walk.home();
+    if (!m_env.temporary.startsWith(m_env.home + u'/') && !cancelled())
+        walk.flat(m_env.temporary.chopped(1));
+    return found;
+}
+
+std::optional<FileItem> DiskScanEngine::cleanupCandidate(const QString& name, const QString& path, qint64 size,
+                                                          double days) const
+{
+    if (size <= kCandidateFloor)
+        return std::nullopt;
+    const QString key = ScanEnvironment::extensionKey(name);
+    const bool cache = containsAny(path, m_env.cacheMarkers);
+    const bool log = containsAny(path, m_env.logMarkers);
+    const bool temporaryFolder = path.startsWith(m_env.temporary);
+    const bool downloadArtifact = path.contains("/Downloads/") && m_env.mediaExtensions.contains(key);
+    const bool temporaryExtension = m_env.tempExtensions.contains(key);
+    const bool old = days > kUnusedDays;
+
+    QStringList reasons;
+    if (cache)
+        reasons << "App cache";
+    if (log)
+        reasons << "Log file";
+    if (temporaryFolder || temporaryExtension)
+        reasons << "Temporary file";
+    if (downloadArtifact)
+        reasons << "Large download artifact";
+    if (old)
+        reasons << "Unused for 14+ days";
+    if (reasons.isEmpty())
+        return std::nullopt;
+    return FileItem::make(path.section(u'/', -1), path, size, cache ? "cache" : "cleanup", days, reasons, true);
+}
+
+QList<FileItem> DiskScanEngine::buildRecommendations(const QList<FileItem>& files,
+                                                     const QList<FileItem>& candidates) const
+{
+    QList<FileItem> result;
+    for (const FileItem& file : files) {
+        if (m_env.isProtected(file.path))
+            continue;
+        const QString parent = file.path.section(u'/', -2, -2);
+        QStringList reasons;
+        if ((parent == "Downloads" || parent == "Desktop") && file.size > kLargeLooseFile)
+            reasons << "Large file in " + parent;
+        if (m_env.tempExtensions.contains(ScanEnvironment::extensionKey(file.path)) && file.size > kLargeTempFile)
+            reasons << "Temp file over 100MB";
+        if (file.daysSinceAccess > kStaleDays)
+            reasons << QStringLiteral("Not accessed in %1 days").arg(qint64(file.daysSinceAccess));
+        if (reasons.isEmpty())
+            continue;
+        FileItem recommended = file;
+        recommended.reasons = reasons;
+        recommended.recommended = true;
+        result.append(recommended);
+    }
+    result += candidates;
+    result = dedupeRecommendations(result);
+    sortLargestFirst(result);
+    return result;
+}
+
+QList<FileItem> DiskScanEngine::dedupeRecommendations(const QList<FileItem>& items)
+{
+    QList<FileItem> kept;
+    QSet<QString> seen;
+    for (const FileItem& item : items) {
+        if (!seen.contains(item.path)) {
+            seen.insert(item.path);
+            kept.append(item);
+        }
+    }
+    return kept;
+}
+
+void DiskScanEngine::mergeSortedBySize(const FileItem& item, int limit, QList<FileItem>& list)
+{
+    if (limit < 1)
+        return;
+    const auto at = std::upper_bound(list.begin(), list.end(), item.size,
+                                     [](qint64 size, const FileItem& kept) { return size > kept.size; });
+    list.insert(at, item);
+    if (list.size() > limit)
+        list.resize(limit);
+}
+
+std::optional<DiskScanEngine::Admission> DiskScanEngine::admit(const QString& path) const
+{
+    if (!QDir::isAbsolutePath(path) || QDir::cleanPath(path) != path)
+        return std::nullopt;
+    const QString parent = path.left(path.lastIndexOf(u'/'));
+    if (path.mid(parent.size() + 1).startsWith(u'.'))
+        return std::nullopt;
+
+    QString root;
+    bool temporary = false;
+    if (path.startsWith(m_env.home + u'/')) {
+        if (m_env.isProtected(path))
+            return std::nullopt;
+        const QString safe = m_env.safeDirectoryHolding(path);
+        const QString below = path.mid((safe.isEmpty() ? m_env.home : safe).size() + 1);
+        if (below.startsWith(u'.') || below.contains(QLatin1String("/.")))
+            return std::nullopt;
+        root = m_env.home;
+    } else if (parent + u'/' == m_env.temporary) {
+        root = parent;
+        temporary = true;
+    } else {
+        return std::nullopt;
+    }
+
+    const auto info = statPath(path, kNoFollow);
+    if (!info || !S_ISREG(info->stx_mode) || info->stx_uid != m_env.ownerId)
+        return std::nullopt;
+    const auto rootInfo = statPath(root, AT_NO_AUTOMOUNT);
+    if (!rootInfo || !(Mount::of(*info) == Mount::of(*rootInfo)))
+        return std::nullopt;
+    // No link on the way from the root to the file.
+    const QString realRoot = realFolder(root);
+    if (realRoot.isEmpty() || realFolder(parent) != realRoot + parent.mid(root.size()))
+        return std::nullopt;
+    const double modified = double(info->stx_mtime.tv_sec) + double(info->stx_mtime.tv_nsec) / 1e9;
+    if (temporary && modified > m_env.now() - kTemporaryQuietSeconds)
+        return std::nullopt;
+    return Admission{qint64(info->stx_size), modified};
+}
+
+TrashOutcome DiskScanEngine::moveToTrash(const QStringList& paths) const
+{
+    TrashOutcome outcome;
+    for (const QString& path : paths) {
+        const auto admitted = admit(path);
+        if (admitted && QFile::moveToTrash(path)) {
+            ++outcome.moved;
+            outcome.freedBytes += admitted->size;
+            outcome.movedPaths.append(path);
+        } else {
+            ++outcome.notMoved;
+        }
+    }
+    return outcome;
+}

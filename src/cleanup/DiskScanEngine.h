@@ -1,0 +1,68 @@
+#pragma once
+
+#include "FileItem.h"
+#include "ScanEnvironment.h"
+#include "TrashOutcome.h"
+
+#include <QList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ProcessRunner;
+
+// The file-system work of a disk scan and of a cleanup. It reads only its fixed environment, so one
+// engine serves the scan's worker threads and the Trash worker at once.
+//
+// What may be proposed is decided in one place, admit(): a regular file (never a folder or a link)
+// of the owner, either inside the home folder, not protected and not inside a hidden folder (the
+// safe folders excepted), or directly in the temporary folder and unchanged for an hour; reached
+// without a symbolic link on the way and on the same mount as the folder it belongs to. The walks
+// keep only admitted files, and the Trash admits each path again just before moving it.
+class DiskScanEngine {
+public:
+    using Cancelled = std::function<bool()>;
+
+    struct HomeFiles {
+        QList<FileItem> files;
+        QList<FileItem> media;
+        QList<FileItem> candidates;
+    };
+
+    struct Admission {
+        qint64 size = 0;
+        // Seconds since 1970.
+        double modified = 0;
+    };
+
+    static constexpr int kLargeFolderLimit = 20;
+    static constexpr int kMaxFiles = 100;
+    static constexpr int kMaxMedia = 50;
+
+    DiskScanEngine(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner);
+
+    const ScanEnvironment& environment() const { return m_env; }
+
+    // Bundles over 100 MiB in the application folders, largest first, at most ten.
+    QList<FileItem> scanApplications(const Cancelled& cancelled) const;
+    qint64 folderSize(const QString& path) const;
+    // Folders directly in the home folder over 100 MiB, largest first, at most `limit`.
+    QList<FileItem> scanLargeFolders(int limit, const Cancelled& cancelled) const;
+    // Large files, large media and cleanup candidates of the home folder and the temporary folder.
+    HomeFiles scanHomeFiles(int maxFiles, int maxMedia, const Cancelled& cancelled) const;
+
+    // `name` is the path relative to the walked folder; nothing when no reason applies.
+    std::optional<FileItem> cleanupCandidate(const QString& name, const QString& path, qint64 size, double days) const;
+    QList<FileItem> buildRecommendations(const QList<FileItem>& files, const QList<FileItem>& candidates) const;
+    static QList<FileItem> dedupeRecommendations(const QList<FileItem>& items);
+    // Keeps `list` the `limit` largest items seen, largest first; of equal sizes the earlier stays ahead.
+    static void mergeSortedBySize(const FileItem& item, int limit, QList<FileItem>& list);
+
+    std::optional<Admission> admit(const QString& path) const;
+    // Blocks; moves each admitted path to the user's Trash, deleting nothing.
+    TrashOutcome moveToTrash(const QStringList& paths) const;
+
+private:
+    const ScanEnvironment m_env;
+    const std::shared_ptr<ProcessRunner> m_runner;
+};

@@ -1,0 +1,100 @@
+#include "ScanEnvironment.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <unistd.h>
+
+namespace {
+
+QString withoutTrailingSlash(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder;
+}
+
+} // namespace
+
+ScanEnvironment ScanEnvironment::originalTable(const QString& home, const QString& temporary)
+{
+    ScanEnvironment env;
+    env.home = withoutTrailingSlash(QDir::cleanPath(home));
+    env.temporary = withoutTrailingSlash(QDir::cleanPath(temporary)) + u'/';
+    env.protectedPaths = {"/System", "/Library", "/usr",    "/bin",       "/sbin",  "/etc",
+                          "/var",    "/private", "/Network", "/automount", "/cores", "/dev"};
+    env.protectedFolders = {".ssh", ".gnupg", ".config", ".local", ".Trash"};
+    env.safeCleanupDirectories = {env.home + "/Library/Caches", env.home + "/Library/Logs", env.home + "/Downloads",
+                                  env.temporary};
+    env.cacheMarkers = {"/Library/Caches/"};
+    env.logMarkers = {"/Library/Logs/"};
+    env.applicationRoots = {"/Applications"};
+    env.mediaExtensions = {".mov", ".mp4",  ".avi",  ".mkv", ".wmv", ".flv", ".png", ".jpg", ".jpeg", ".gif", ".bmp",
+                           ".tiff", ".webp", ".heic", ".dmg", ".iso", ".zip", ".rar", ".7z",  ".tar",  ".gz"};
+    env.videoExtensions = {".mov", ".mp4", ".avi", ".mkv", ".wmv", ".flv"};
+    env.tempExtensions = {".log", ".tmp", ".temp", ".cache", ".swp", ".DS_Store"};
+    env.ownerId = uint(geteuid());
+    env.clock = [] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
+    return env;
+}
+
+ScanEnvironment ScanEnvironment::linuxTable(const QString& home, const QString& temporary)
+{
+    ScanEnvironment env = originalTable(home, temporary);
+    env.protectedPaths += {"/proc", "/sys", "/boot", "/run", "/opt",   "/snap", "/srv",
+                           "/root", "/lib", "/lib64", "/mnt", "/media", "/tmp"};
+    env.safeCleanupDirectories += env.home + "/.cache";
+    env.cacheMarkers += env.home + "/.cache/";
+    return env;
+}
+
+bool ScanEnvironment::isProtected(const QString& path) const
+{
+    if (!QDir::isAbsolutePath(path))
+        return true;
+    const QString clean = QDir::cleanPath(path);
+    for (const QString& prefix : protectedPaths) {
+        if (clean.startsWith(prefix))
+            return true;
+    }
+    for (const QString& folder : protectedFolders) {
+        if (clean.contains(u'/' + folder))
+            return true;
+    }
+    if (clean.startsWith(home + "/Library")) {
+        for (const QString& safe : safeCleanupDirectories) {
+            if (clean.startsWith(safe))
+                return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+QString ScanEnvironment::extensionKey(const QString& name)
+{
+    const QString last = name.section(u'/', -1);
+    const qsizetype dot = last.lastIndexOf(u'.');
+    if (dot <= 0)
+        return QStringLiteral(".");
+    return u'.' + last.mid(dot + 1).toLower();
+}
+
+QString ScanEnvironment::safeDirectoryHolding(const QString& path) const
+{
+    for (const QString& entry : safeCleanupDirectories) {
+        const QString folder = withoutTrailingSlash(entry);
+        if (path.startsWith(folder + u'/'))
+            return folder;
+    }
+    return {};
+}
+
+bool ScanEnvironment::leadsToSafeDirectory(const QString& folder) const
+{
+    for (const QString& entry : safeCleanupDirectories) {
+        const QString safe = withoutTrailingSlash(entry);
+        if (safe == folder || safe.startsWith(folder + u'/'))
+            return true;
+    }
+    return false;
+}

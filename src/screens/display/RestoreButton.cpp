@@ -1,0 +1,41 @@
+#include "RestoreButton.h"
+
+#include "style/Color.h"
+#include "style/SymbolView.h"
+#include "style/TextLabel.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+
+RestoreButton::RestoreButton(QWidget* parent) : QAbstractButton(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 12, 0, 12);
+    row->setSpacing(6);
+    row->addStretch(1);
+    row->addWidget(new SymbolView("arrow.counterclockwise", 13, Color::white70(), this), 0, Qt::AlignVCenter);
+    row->addWidget(new TextLabel("Restore Default Resolution", 13, QFont::Medium, Color::white70(), this), 0,
+                   Qt::AlignVCenter);
+    row->addStretch(1);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QSize RestoreButton::sizeHint() const
+{
+    return layout()->sizeHint();
+}
+
+void RestoreButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled())
+        painter.setOpacity(0.5);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), 10, 10);
+    painter.fillPath(shape, Color::white10b());
+}

@@ -1,0 +1,358 @@
+#include "FakeProcessRunner.h"
+#include "ScratchHome.h"
+#include "TestMain.h"
+#include "cleanup/DiskScanEngine.h"
+
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 MiB = ScratchHome::kMiB;
+
+const DiskScanEngine::Cancelled never = [] { return false; };
+
+const FileItem* find(const QList<FileItem>& items, const QString& path)
+{
+    for (const FileItem& item : items) {
+        if (item.path == path)
+            return &item;
+    }
+    return nullptr;
+}
+
+FileItem item(const QString& path, qint64 size, double days = 0)
+{
+    return FileItem::make(path.section('/', -1), path, size, "file", days);
+}
+
+// The walk's environment on either table. The scratch folder lies under the system's temporary
+// folder, which the Linux table protects, so that one prefix is lifted for the test.
+ScanEnvironment environmentFor(const ScratchHome& scratch, bool onLinux)
+{
+    if (!onLinux)
+        return scratch.environment();
+    ScanEnvironment env = ScanEnvironment::linuxTable(scratch.home(), scratch.temporary());
+    env.protectedPaths.removeAll("/tmp");
+    env.clock = [] { return ScratchHome::kNow; };
+    return env;
+}
+
+} // namespace
+
+class TestDiskScanEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void walk_data()
+    {
+        QTest::addColumn<bool>("onLinux");
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<double>("days");
+        QTest::addColumn<QString>("linkTo");
+        QTest::addColumn<bool>("largeFile");
+        QTest::addColumn<QString>("mediaType");
+        QTest::addColumn<QStringList>("reasons");
+
+        const auto row = [](const char* name, const QString& relative, qint64 size, double days, bool large,
+                            const QString& media, const QStringList& reasons, bool onLinux = false) {
+            QTest::newRow(name) << onLinux << relative << size << days << QString() << large << media << reasons;
+        };
+        const auto nothing = [](const char* name, const QString& relative, qint64 size = 60 * MiB,
+                                const QString& linkTo = {}, bool onLinux = false, double days = 90) {
+            QTest::newRow(name) << onLinux << relative << size << days << linkTo << false << QString() << QStringList{};
+        };
+        const QStringList unused{"Unused for 14+ days"};
+        const QStringList temporary{"Temporary file"};
+
+        row("exactly 10 MiB", "home/Documents/a.bin", 10 * MiB, 0, false, {}, {});
+        row("10 MiB and a byte", "home/Documents/b.bin", 10 * MiB + 1, 3.5, true, {}, {});
+        row("media of exactly 50 MiB", "home/Movies/c.mp4", 50 * MiB, 0, true, {}, {});
+        row("media of 50 MiB and a byte", "home/Movies/d.mp4", 50 * MiB + 1, 0, true, "video", {});
+        row("zip of 60 MiB in both lists", "home/Documents/e.zip", 60 * MiB, 0, true, "image", {});
+        row("upper-case video extension", "home/Movies/f.MOV", 60 * MiB, 0, true, "video", {});
+        row("name with a newline and a leading dash", "home/Documents/-rf\nname.bin", 20 * MiB, 0, true, {}, {});
+        row("old document", "home/Documents/old.bin", 2 * MiB, 20, false, {}, unused);
+        row("fourteen days is not old", "home/Documents/recent.bin", 2 * MiB, 14, false, {}, {});
+        row("download artifact deeper down", "home/Downloads/deep/x.zip", 2 * MiB, 0, false, {},
+            {"Large download artifact"});
+        row("log extension anywhere", "home/Projects/run.log", 2 * MiB, 0, false, {}, temporary);
+        row("home Library caches are walked", "home/Library/Caches/app/blob.bin", 2 * MiB, 30, false, {},
+            {"App cache", "Unused for 14+ days"});
+        row("home Library logs are walked", "home/Library/Logs/app/run.txt", 2 * MiB, 0, false, {}, {"Log file"});
+        row("old temporary file", "tmp/a.tmp", 2 * MiB, 1, false, {}, temporary);
+        row("temporary file quiet for two hours", "tmp/c.bin", 2 * MiB, 2.0 / 24, false, {}, temporary);
+        row("temporary files are never large files", "tmp/e.mp4", 60 * MiB, 1, false, {}, temporary);
+        row("XDG cache on Linux", "home/.cache/app/blob.bin", 2 * MiB, 0, false, {}, {"App cache"}, true);
+        row("Library caches on Linux", "home/Library/Caches/x.bin", 2 * MiB, 0, false, {}, {"App cache"}, true);
+
+        nothing("one MiB is never a candidate", "home/Documents/small.bin", MiB);
+        nothing("hidden folder", "home/.hidden/big.bin");
+        nothing("hidden file", "home/Documents/.big.bin");
+        nothing("hidden folder inside Downloads", "home/Downloads/.partial/big.zip");
+        nothing("ssh keys", "home/.ssh/id_rsa", 2 * MiB);
+        nothing("the Trash", "home/.local/share/Trash/files/old.iso");
+        nothing("home Library preferences", "home/Library/Preferences/p.bin");
+        nothing("file directly in the home Library", "home/Library/loose.bin");
+        nothing("temporary file changed in the last hour", "tmp/b.bin", 2 * MiB, {}, false, 0.5 / 24);
+        nothing("temporary subfolder", "tmp/sub/d.bin");
+        nothing("hidden XDG cache entry on Linux", "home/.cache/.private/x.bin", 2 * MiB, {}, true);
+        nothing("XDG config on Linux", "home/.config/app/state.bin", 2 * MiB, {}, true);
+        nothing("link to a large file", "home/Documents/link.bin", 60 * MiB, "outside/big.bin");
+        nothing("link to a folder holding a large file", "home/Elsewhere", 60 * MiB, "outside/big.bin");
+        nothing("link to the root folder", "home/root", 0, "/");
+    }
+    void walk()
+    {
+        QFETCH(bool, onLinux);
+        QFETCH(QString, relative);
+        QFETCH(qint64, size);
+        QFETCH(double, days);
+        QFETCH(QString, linkTo);
+        QFETCH(bool, largeFile);
+        QFETCH(QString, mediaType);
+        QFETCH(QStringList, reasons);
+
+        ScratchHome scratch;
+        QString path = scratch.at(relative);
+        if (linkTo.isEmpty()) {
+            QVERIFY(!scratch.file(relative, size, days).isEmpty());
+        } else {
+            const QString target = linkTo.startsWith('/') ? linkTo : scratch.file(linkTo, size, days);
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            const QString pointTo = relative.endsWith("Elsewhere") ? QFileInfo(target).absolutePath() : target;
+            QVERIFY(QFile::link(pointTo, path));
+        }
+
+        const DiskScanEngine engine(environmentFor(scratch, onLinux), std::make_shared<FakeProcessRunner>());
+        const DiskScanEngine::HomeFiles found = engine.scanHomeFiles(100, 50, never);
+
+        const FileItem* file = find(found.files, path);
+        QCOMPARE(file != nullptr, largeFile);
+        if (file) {
+            QCOMPARE(file->type, QString("file"));
+            QCOMPARE(file->name, relative.mid(5));
+            QCOMPARE(file->daysSinceAccess, days);
+        }
+        const FileItem* media = find(found.media, path);
+        QCOMPARE(media ? media->type : QString(), mediaType);
+        const FileItem* candidate = find(found.candidates, path);
+        QCOMPARE(candidate ? candidate->reasons : QStringList(), reasons);
+        if (candidate) {
+            QCOMPARE(candidate->type, reasons.contains("App cache") ? QString("cache") : QString("cleanup"));
+            QCOMPARE(candidate->name, path.section('/', -1));
+            QVERIFY(candidate->recommended);
+        }
+        for (const auto* list : {&found.files, &found.media, &found.candidates}) {
+            for (const FileItem& kept : *list)
+                QVERIFY2(kept.path == path, qPrintable(kept.path));
+        }
+    }
+
+    void anotherUsersFileIsLeftAlone()
+    {
+        ScratchHome scratch;
+        const QString path = scratch.file("home/Documents/theirs.bin", 20 * MiB, 30);
+        ScanEnvironment env = scratch.environment();
+        env.ownerId = uint(geteuid()) + 1;
+        const DiskScanEngine engine(env, std::make_shared<FakeProcessRunner>());
+        const DiskScanEngine::HomeFiles found = engine.scanHomeFiles(100, 50, never);
+        QVERIFY(found.files.isEmpty() && found.candidates.isEmpty());
+        QVERIFY(!engine.admit(path));
+    }
+
+    void largestHundredOfHundredAndFifty()
+    {
+        ScratchHome scratch;
+        for (int i = 0; i < 150; ++i)
+            scratch.file(QString("home/set%1/file%2.bin").arg(i % 7).arg(i), 10 * MiB + 1 + i * 4096);
+        const DiskScanEngine engine(scratch.environment(), std::make_shared<FakeProcessRunner>());
+        const QList<FileItem> files = engine.scanHomeFiles(100, 50, never).files;
+        QCOMPARE(files.size(), 100);
+        QCOMPARE(files.first().size, 10 * MiB + 1 + 149 * 4096);
+        QCOMPARE(files.last().size, 10 * MiB + 1 + 50 * 4096);
+        for (int i = 1; i < files.size(); ++i)
+            QVERIFY(files[i - 1].size > files[i].size);
+    }
+
+    void mergeSortedBySize_data()
+    {
+        QTest::addColumn<QList<qint64>>("sizes");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QList<int>>("kept");
+        QTest::newRow("largest first") << QList<qint64>{3, 9, 5} << 5 << QList<int>{1, 2, 0};
+        QTest::newRow("ties keep the order found") << QList<qint64>{5, 7, 5, 7, 5} << 5 << QList<int>{1, 3, 0, 2, 4};
+        QTest::newRow("later ties fall off at the cut") << QList<qint64>{5, 7, 5, 7, 5} << 3 << QList<int>{1, 3, 0};
+        QTest::newRow("no room at all") << QList<qint64>{5, 7} << 0 << QList<int>{};
+    }
+    void mergeSortedBySize()
+    {
+        QFETCH(QList<qint64>, sizes);
+        QFETCH(int, limit);
+        QFETCH(QList<int>, kept);
+        QList<FileItem> list;
+        for (int i = 0; i < sizes.size(); ++i)
+            DiskScanEngine::mergeSortedBySize(item(QString("/h/%1").arg(i), sizes[i]), limit, list);
+        QList<int> order;
+        for (const FileItem& entry : list)
+            order.append(entry.path.section('/', -1).toInt());
+        QCOMPARE(order, kept);
+    }
+
+    void cleanupCandidate_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<double>("days");
+        QTest::addColumn<QStringList>("reasons");
+        QTest::addColumn<QString>("type");
+        const QString home = "/Users/me";
+        QTest::newRow("one MiB, however old") << home + "/Documents/x.bin" << MiB << 400.0 << QStringList{} << "";
+        QTest::newRow("a byte more and old") << home + "/Documents/x.bin" << MiB + 1 << 15.0
+                                             << QStringList{"Unused for 14+ days"} << "cleanup";
+        QTest::newRow("cache and old") << home + "/Library/Caches/app/blob" << 2 * MiB << 30.0
+                                       << QStringList{"App cache", "Unused for 14+ days"} << "cache";
+        QTest::newRow("temporary folder and .tmp give one reason")
+            << "/var/folders/xy/T/a.tmp" << 2 * MiB << 0.0 << QStringList{"Temporary file"} << "cleanup";
+        QTest::newRow("every reason in order")
+            << home + "/Library/Caches/Downloads/Library/Logs/x.log" << 2 * MiB << 30.0
+            << QStringList{"App cache", "Log file", "Temporary file", "Unused for 14+ days"} << "cache";
+        QTest::newRow("zip directly in Downloads") << home + "/Downloads/x.zip" << 2 * MiB << 0.0
+                                                   << QStringList{"Large download artifact"} << "cleanup";
+        QTest::newRow("document in Downloads") << home + "/Downloads/x.pdf" << 2 * MiB << 0.0 << QStringList{} << "";
+        QTest::newRow("case-sensitive markers") << home + "/library/caches/x" << 2 * MiB << 0.0 << QStringList{} << "";
+    }
+    void cleanupCandidate()
+    {
+        QFETCH(QString, path);
+        QFETCH(qint64, size);
+        QFETCH(double, days);
+        QFETCH(QStringList, reasons);
+        QFETCH(QString, type);
+        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr);
+        const auto candidate = engine.cleanupCandidate(path.section('/', 3), path, size, days);
+        QCOMPARE(candidate ? candidate->reasons : QStringList(), reasons);
+        QCOMPARE(candidate ? candidate->type : QString(), type);
+        if (candidate)
+            QCOMPARE(candidate->daysSinceAccess, days);
+    }
+
+    void buildRecommendations_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<double>("days");
+        QTest::addColumn<QStringList>("reasons");
+        const qint64 GiB = 1024 * MiB;
+        QTest::newRow("1.5 GiB directly on the Desktop") << "/Users/me/Desktop/film.mkv" << GiB * 3 / 2 << 1.0
+                                                          << QStringList{"Large file in Desktop"};
+        QTest::newRow("1.5 GiB one level deeper") << "/Users/me/Desktop/sub/film.mkv" << GiB * 3 / 2 << 1.0
+                                                  << QStringList{};
+        QTest::newRow("exactly 1 GiB in Downloads") << "/Users/me/Downloads/x.iso" << GiB << 1.0 << QStringList{};
+        QTest::newRow("200 MiB .tmp") << "/Users/me/Work/x.tmp" << 200 * MiB << 1.0
+                                      << QStringList{"Temp file over 100MB"};
+        QTest::newRow("100 MiB .tmp") << "/Users/me/Work/x.tmp" << 100 * MiB << 1.0 << QStringList{};
+        QTest::newRow("61.7 days") << "/Users/me/Work/x.bin" << 20 * MiB << 61.7
+                                   << QStringList{"Not accessed in 61 days"};
+        QTest::newRow("60 days") << "/Users/me/Work/x.bin" << 20 * MiB << 60.0 << QStringList{};
+        QTest::newRow("all three") << "/Users/me/Downloads/x.swp" << 2 * GiB << 90.2
+                                   << QStringList{"Large file in Downloads", "Temp file over 100MB",
+                                                  "Not accessed in 90 days"};
+        QTest::newRow("protected") << "/Users/me/Projects/.ssh/x.bin" << 2 * GiB << 90.0 << QStringList{};
+    }
+    void buildRecommendations()
+    {
+        QFETCH(QString, path);
+        QFETCH(qint64, size);
+        QFETCH(double, days);
+        QFETCH(QStringList, reasons);
+        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr);
+        const FileItem file = item(path, size, days);
+        const QList<FileItem> recommended = engine.buildRecommendations({file}, {});
+        QCOMPARE(recommended.size(), reasons.isEmpty() ? 0 : 1);
+        if (!reasons.isEmpty()) {
+            FileItem expected = file;
+            expected.reasons = reasons;
+            expected.recommended = true;
+            QCOMPARE(recommended.first(), expected);
+        }
+    }
+
+    void recommendationsListEachPathOnceLargestFirst()
+    {
+        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr);
+        const FileItem large = item("/Users/me/Work/old.bin", 20 * MiB, 70);
+        const auto sameAsCandidate = engine.cleanupCandidate("Work/old.bin", large.path, large.size, 70);
+        const auto smaller = engine.cleanupCandidate("a.log", "/Users/me/a.log", 2 * MiB, 0);
+        const auto tie = engine.cleanupCandidate("b.log", "/Users/me/b.log", 2 * MiB, 0);
+        QVERIFY(sameAsCandidate && smaller && tie);
+        const QList<FileItem> recommended = engine.buildRecommendations({large}, {*smaller, *sameAsCandidate, *tie});
+        QCOMPARE(recommended.size(), 3);
+        QCOMPARE(recommended[0].id, large.id);
+        QCOMPARE(recommended[0].reasons, QStringList{"Not accessed in 70 days"});
+        QCOMPARE(recommended[1].path, QString("/Users/me/a.log"));
+        QCOMPARE(recommended[2].path, QString("/Users/me/b.log"));
+    }
+
+    void scanLargeFolders()
+    {
+        ScratchHome scratch;
+        for (const char* folder : {"Small", "Exact", "Big", "Bigger", ".hidden", ".Trash", "Library"})
+            QDir().mkpath(scratch.home() + "/" + folder);
+        scratch.file("home/file.bin", 10);
+        QVERIFY(QFile::link(scratch.home() + "/Bigger", scratch.home() + "/LinkToBigger"));
+        const QHash<QString, QByteArray> kib{
+            {"Small", "5"}, {"Exact", "102400"}, {"Big", "102401"}, {"Bigger", "300000"}, {".hidden", "200000"}};
+        auto runner = std::make_shared<FakeProcessRunner>();
+        runner->respondWith([&](const QString&, const QStringList& arguments) {
+            return ProcessResult::exited(0, kib.value(arguments.last().section('/', -1)) + "\t" +
+                                                QFile::encodeName(arguments.last()) + "\n");
+        });
+        const DiskScanEngine engine(scratch.environment(), runner);
+
+        const QList<FileItem> folders = engine.scanLargeFolders(2, never);
+        QStringList names;
+        for (const FileItem& folder : folders)
+            names << folder.name;
+        QCOMPARE(names, (QStringList{"Bigger", ".hidden"}));
+        QCOMPARE(folders.first().size, qint64(300000) * 1024);
+        QCOMPARE(folders.first().type, QString("folder"));
+        QStringList sized;
+        for (const auto& call : runner->calls()) {
+            QCOMPARE(call.arguments.mid(0, 4), (QStringList{"-s", "-k", "-x", "--"}));
+            sized << call.arguments.last().section('/', -1);
+        }
+        sized.sort();
+        QCOMPARE(sized, (QStringList{".hidden", "Big", "Bigger", "Exact", "Small"}));
+    }
+
+    void scanApplications()
+    {
+        ScratchHome scratch;
+        const QString root = scratch.at("Applications");
+        for (int i = 0; i < 12; ++i)
+            QDir().mkpath(QString("%1/Tool%2.app").arg(root).arg(i));
+        for (const char* bundle : {"Editor.app", "My.app Tools.app", "Exact.app", "Notes.APP"})
+            QDir().mkpath(root + "/" + bundle);
+        QVERIFY(QFile::link(root + "/Editor.app", root + "/Alias.app"));
+        auto runner = std::make_shared<FakeProcessRunner>();
+        runner->respondWith([](const QString&, const QStringList& arguments) {
+            const QString name = arguments.last().section('/', -1);
+            const qint64 kib = name == "Exact.app" ? 102400 : name == "Editor.app" ? 900000
+                               : name == "My.app Tools.app"                      ? 800000
+                                                                                 : 200000;
+            return ProcessResult::exited(1, QByteArray::number(kib) + "\t" + name.toUtf8());
+        });
+        ScanEnvironment env = scratch.environment();
+        env.applicationRoots = {root};
+        const QList<FileItem> apps = DiskScanEngine(env, runner).scanApplications(never);
+        QCOMPARE(apps.size(), 10);
+        QCOMPARE(apps[0].name, QString("Editor"));
+        QCOMPARE(apps[1].name, QString("My Tools"));
+        QCOMPARE(apps[1].type, QString("app"));
+        QCOMPARE(apps[9].size, qint64(200000) * 1024);
+        QCOMPARE(runner->calls().size(), 15);
+    }
+};
+
+QM_TEST_MAIN(TestDiskScanEngine)
+#include "tst_DiskScanEngine.moc"
