@@ -17,7 +17,6 @@
 
 #include "app/MainWindow.h"
 #include "app/QuillmarshApp.h"
-#include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxWorkspace.h"
 #include "linux/ProcFiles.h"
@@ -339,9 +338,16 @@ private:
         return true;
     }
 
+    // What the workspace of this machine reports as the frontmost application; its snapshot is
+    // refreshed once a second and published through the event loop.
     bool inFront(const QString& name)
     {
-        const auto front = m_workspace.frontmostApplication();
+        std::optional<RunningApplication> front;
+        QDeadlineTimer deadline(3000);
+        do {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+            front = m_workspace.frontmostApplication();
+        } while (!(front && front->localizedName == name) && !deadline.hasExpired());
         say("  in front: " + (front ? front->localizedName + " (pid " + QString::number(front->processIdentifier) + ")"
                                      : QString("nothing")));
         return front && front->localizedName == name;
@@ -359,9 +365,8 @@ private:
         return 1;
     }
 
-    LinuxProcessRunner m_runner;
     LinuxProcessControl m_control;
-    LinuxWorkspace m_workspace{m_runner, m_control, {}};
+    LinuxWorkspace m_workspace{m_control, {}};
     QTemporaryDir m_home;
     QTemporaryDir m_bin;
     QProcessEnvironment m_env;
