@@ -3,6 +3,8 @@
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
 #include "screens/display/ResolutionView.h"
+#include "screens/framelimiter/FrameLimiterView.h"
+#include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/optimizers/OptimizersView.h"
 #include "screens/profiles/BackgroundFreezeView.h"
@@ -19,6 +21,10 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
                                  *s.platform, parent);
         break;
     case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
+    case AppScreen::frameLimiter: view = new FrameLimiterView(*s.optimizer, parent); break;
+    case AppScreen::menuBar:
+        view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
+        break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::gameProfiles: view = new GameProfilesView(*s.gameProfileManager, *s.optimizer, parent); break;
     case AppScreen::backgroundFreeze:
