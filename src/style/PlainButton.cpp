@@ -1,70 +1,45 @@
 #include "PlainButton.h"
 
-#include "SymbolView.h"
-#include "TextLabel.h"
-
-#include <QBoxLayout>
-#include <QChildEvent>
 #include <QPainter>
 #include <QPainterPath>
 
-PlainButton::PlainButton(Qt::Orientation direction, QWidget* parent)
-    : QAbstractButton(parent),
-      m_label(new QBoxLayout(direction == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, this))
+PlainButton::PlainButton(const QString& text, const QFont& font, const QColor& textColor, const QColor& fill,
+                         QSize padding, qreal cornerRadius, QWidget* parent)
+    : QAbstractButton(parent), m_textColor(textColor), m_fill(fill), m_padding(padding),
+      m_cornerRadius(cornerRadius)
 {
-    m_label->setContentsMargins(0, 0, 0, 0);
-    // Labels inside take their colours from the window roles, as they do everywhere else.
-    setBackgroundRole(QPalette::Window);
-    setForegroundRole(QPalette::WindowText);
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::TabFocus);
-}
-
-PlainButton::PlainButton(const QString& symbol, const QString& text, int pixelSize, QFont::Weight weight,
-                         const QColor& color, QWidget* parent)
-    : PlainButton(Qt::Horizontal, parent)
-{
-    m_label->setSpacing(6);
-    if (!symbol.isEmpty())
-        m_label->addWidget(new SymbolView(symbol, pixelSize + 1, color, this), 0, Qt::AlignVCenter);
-    m_label->addWidget(new TextLabel(text, pixelSize, weight, color, this), 0, Qt::AlignVCenter);
     setText(text);
+    setFont(font);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void PlainButton::setBackground(const QColor& fill, qreal cornerRadius, const QColor& stroke)
+void PlainButton::setLabel(const QString& text, const QColor& textColor)
 {
-    m_fill = fill;
-    m_stroke = stroke;
-    m_cornerRadius = cornerRadius;
+    m_textColor = textColor;
+    setText(text);
+    updateGeometry();
     update();
 }
 
 QSize PlainButton::sizeHint() const
 {
-    return m_label->sizeHint();
-}
-
-QSize PlainButton::minimumSizeHint() const
-{
-    return m_label->minimumSize();
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(text()) + 2 * m_padding.width(),
+            metrics.height() + 2 * m_padding.height()};
 }
 
 void PlainButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (m_fill.alpha() > 0 || m_stroke.alpha() > 0) {
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
-        painter.fillPath(shape, m_fill);
-        if (m_stroke.alpha() > 0)
-            painter.strokePath(shape, QPen(m_stroke, 1));
-    }
-}
-
-void PlainButton::childEvent(QChildEvent* event)
-{
-    QAbstractButton::childEvent(event);
-    if (event->added() && event->child()->isWidgetType())
-        static_cast<QWidget*>(event->child())->setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (!isEnabled())
+        painter.setOpacity(0.4);
+    else if (isDown())
+        painter.setOpacity(0.7);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
+    painter.fillPath(shape, m_fill);
+    painter.setPen(m_textColor);
+    painter.drawText(rect(), Qt::AlignCenter, text());
 }

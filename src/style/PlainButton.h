@@ -4,32 +4,24 @@
 #include <QColor>
 #include <QFont>
 
-class QBoxLayout;
-
-// A plain button whose label is made of ordinary widgets laid out in label(): the whole area is
-// one click target, and the label's widgets never take the mouse themselves. It may stand on a
-// rounded rectangle of its own, filled and outlined.
+// A plain button that draws its own label: a line of text in a colour, padded, on a rounded fill.
+// Disabled, it is drawn faded.
 class PlainButton : public QAbstractButton {
     Q_OBJECT
 public:
-    explicit PlainButton(Qt::Orientation direction = Qt::Horizontal, QWidget* parent = nullptr);
-    // An optional symbol and a text, both in one font size, weight and colour.
-    PlainButton(const QString& symbol, const QString& text, int pixelSize, QFont::Weight weight, const QColor& color,
-                QWidget* parent = nullptr);
+    PlainButton(const QString& text, const QFont& font, const QColor& textColor, const QColor& fill,
+                QSize padding, qreal cornerRadius, QWidget* parent = nullptr);
 
-    QBoxLayout* label() const { return m_label; }
-    void setBackground(const QColor& fill, qreal cornerRadius, const QColor& stroke = Qt::transparent);
-
+    void setLabel(const QString& text, const QColor& textColor);
+    QColor textColor() const { return m_textColor; }
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void childEvent(QChildEvent* event) override;
 
 private:
-    QBoxLayout* m_label;
-    QColor m_fill = Qt::transparent;
-    QColor m_stroke = Qt::transparent;
-    qreal m_cornerRadius = 0;
+    QColor m_textColor;
+    QColor m_fill;
+    QSize m_padding;
+    qreal m_cornerRadius;
 };

@@ -4,7 +4,7 @@
 #include "screens/profiles/CustomGameForm.h"
 #include "screens/profiles/GameProfilesView.h"
 #include "screens/profiles/PresetCard.h"
-#include "style/PlainButton.h"
+#include "style/ContentButton.h"
 #include "style/SymbolButton.h"
 #include "style/TextLabel.h"
 #include "tuning/GameProfileFile.h"

@@ -2,10 +2,9 @@
 
 #include "FreezeCandidateRow.h"
 #include "HowItWorks.h"
-#include "tuning/GameProfileManager.h"
-#include "tuning/SystemOptimizer.h"
-
 #include "style/Color.h"
+#include "style/ContentButton.h"
+#include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/PlainButton.h"
 #include "style/RoundedPanel.h"
@@ -13,6 +12,8 @@
 #include "style/SymbolButton.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
+#include "tuning/GameProfileManager.h"
+#include "tuning/SystemOptimizer.h"
 
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -27,7 +28,8 @@ GlassModifier* card(int spacing, const QString& objectName, QWidget* parent)
     return card;
 }
 
-TextLabel* wrapped(const QString& text, int pixelSize, QFont::Weight weight, const QColor& color, QWidget* parent)
+TextLabel* wrapped(const QString& text, int pixelSize, QFont::Weight weight, const QColor& color,
+                   QWidget* parent)
 {
     auto* label = new TextLabel(text, pixelSize, weight, color, parent);
     label->setWordWrap(true);
@@ -39,8 +41,7 @@ TextLabel* wrapped(const QString& text, int pixelSize, QFont::Weight weight, con
 BackgroundFreezeView::BackgroundFreezeView(GameProfileManager& profileManager,
                                            const FocusFreezeManager::Services& services,
                                            const FocusFreezeManager::Options& options, QWidget* parent)
-    : QScrollArea(parent),
-      m_profileManager(profileManager),
+    : QScrollArea(parent), m_profileManager(profileManager),
       m_freezeManager(std::make_unique<FocusFreezeManager>(services, options))
 {
     setFrameShape(QFrame::NoFrame);
@@ -133,14 +134,16 @@ QWidget* BackgroundFreezeView::controlsCard()
     auto* empty = new QHBoxLayout(m_emptyRow);
     empty->setContentsMargins(0, 0, 0, 0);
     empty->setSpacing(8);
-    empty->addWidget(new SymbolView("checkmark.shield", 14, Color::neonGreen(), m_emptyRow), 0, Qt::AlignVCenter);
-    empty->addWidget(new TextLabel("No safe background apps found right now.", 12, QFont::Normal, Color::white70(),
-                                   m_emptyRow),
+    empty->addWidget(new SymbolView("checkmark.shield", 14, Color::neonGreen(), m_emptyRow), 0,
+                     Qt::AlignVCenter);
+    empty->addWidget(new TextLabel("No safe background apps found right now.", 12, QFont::Normal,
+                                   Color::white70(), m_emptyRow),
                      0, Qt::AlignVCenter);
     empty->addStretch(1);
     auto* refreshButton = new SymbolButton("arrow.clockwise", 12, Color::neonCyan(), m_emptyRow);
     refreshButton->setObjectName("refreshButton");
-    connect(refreshButton, &SymbolButton::clicked, m_freezeManager.get(), &FocusFreezeManager::refreshCandidates);
+    connect(refreshButton, &SymbolButton::clicked, m_freezeManager.get(),
+            &FocusFreezeManager::refreshCandidates);
     empty->addWidget(refreshButton, 0, Qt::AlignVCenter);
     controls->body()->addWidget(m_emptyRow);
 
@@ -152,13 +155,15 @@ QWidget* BackgroundFreezeView::controlsCard()
     m_count->setObjectName("selectedCount");
     header->addWidget(m_count, 0, Qt::AlignVCenter);
     header->addStretch(1);
-    auto* safeOnly = new PlainButton({}, "Safe Only", 11, QFont::DemiBold, Color::neonCyan(), m_listHeader);
+    auto* safeOnly = new PlainButton("Safe Only", Fonts::ui(11, QFont::DemiBold), Color::neonCyan(),
+                                     Qt::transparent, {}, 0, m_listHeader);
     safeOnly->setObjectName("safeOnlyButton");
-    connect(safeOnly, &PlainButton::clicked, this, &BackgroundFreezeView::selectSafeOnly);
+    connect(safeOnly, &QAbstractButton::clicked, this, &BackgroundFreezeView::selectSafeOnly);
     header->addWidget(safeOnly, 0, Qt::AlignVCenter);
-    auto* resumeAll = new PlainButton("play.circle", "Resume All", 11, QFont::DemiBold, Color::neonGreen(), m_listHeader);
+    auto* resumeAll =
+        new ContentButton("play.circle", "Resume All", 11, QFont::DemiBold, Color::neonGreen(), m_listHeader);
     resumeAll->setObjectName("resumeAllButton");
-    connect(resumeAll, &PlainButton::clicked, m_freezeManager.get(), &FocusFreezeManager::resumeAll);
+    connect(resumeAll, &QAbstractButton::clicked, m_freezeManager.get(), &FocusFreezeManager::resumeAll);
     header->addWidget(resumeAll, 0, Qt::AlignVCenter);
     controls->body()->addWidget(m_listHeader);
 
@@ -175,10 +180,11 @@ QWidget* BackgroundFreezeView::controlsCard()
 
     auto* notes = new QVBoxLayout;
     notes->setSpacing(5);
-    for (const char* note : {"When the selected game is frontmost, Quillmarsh pauses selected background apps.",
-                             "When you Alt-Tab away, everything resumes automatically so Chrome, Discord, music, and "
-                             "chats work again.",
-                             "Quillmarsh, the game, and core macOS apps are protected and will not be frozen."})
+    for (const char* note :
+         {"When the selected game is frontmost, Quillmarsh pauses selected background apps.",
+          "When you Alt-Tab away, everything resumes automatically so Chrome, Discord, music, and "
+          "chats work again.",
+          "Quillmarsh, the game, and core macOS apps are protected and will not be frozen."})
         notes->addWidget(wrapped(note, 11, QFont::Normal, Color::white50(), controls));
     controls->body()->addLayout(notes);
     return controls;
@@ -194,8 +200,10 @@ int BackgroundFreezeView::selectedCount() const
 {
     const QSet<QString>& selection = m_freezeManager->selectedCandidateIDs();
     const QList<FreezeCandidate>& candidates = m_freezeManager->candidates();
-    return int(std::count_if(candidates.cbegin(), candidates.cend(),
-                             [&selection](const FreezeCandidate& candidate) { return selection.contains(candidate.id); }));
+    return int(
+        std::count_if(candidates.cbegin(), candidates.cend(), [&selection](const FreezeCandidate& candidate) {
+            return selection.contains(candidate.id);
+        }));
 }
 
 void BackgroundFreezeView::linkActiveProfile()
@@ -228,11 +236,12 @@ void BackgroundFreezeView::refresh()
 {
     const FocusFreezeManager& freeze = *m_freezeManager;
     const auto linked = linkedProfile();
-    m_description->setText(linked ? "Linked to " + linked->name
-                                        + ". Background apps wake up automatically when you switch away."
-                                  : QStringLiteral("Activate a game profile first, then choose which background apps "
-                                                   "can pause while you play."));
-    m_linkedLabel->setText(linked ? "Linked to " + linked->name : QStringLiteral("Activate a game profile first"));
+    m_description->setText(
+        linked ? "Linked to " + linked->name + ". Background apps wake up automatically when you switch away."
+               : QStringLiteral("Activate a game profile first, then choose which background apps "
+                                "can pause while you play."));
+    m_linkedLabel->setText(linked ? "Linked to " + linked->name
+                                  : QStringLiteral("Activate a game profile first"));
     m_switch->setChecked(freeze.isEnabled());
     m_switch->setEnabled(linked.has_value());
 

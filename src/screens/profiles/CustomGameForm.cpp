@@ -1,8 +1,6 @@
 #include "CustomGameForm.h"
 
 #include "ToggleRow.h"
-#include "tuning/GameProfilePresets.h"
-
 #include "style/Color.h"
 #include "style/Fonts.h"
 #include "style/GradientButton.h"
@@ -10,6 +8,7 @@
 #include "style/RoundedPanel.h"
 #include "style/SegmentedPicker.h"
 #include "style/TextLabel.h"
+#include "tuning/GameProfilePresets.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -19,8 +18,8 @@ namespace {
 
 bool isLineBreak(QChar c)
 {
-    return c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == QChar(0x85) || c == QChar(0x2028)
-           || c == QChar(0x2029);
+    return c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == QChar(0x85) || c == QChar(0x2028) ||
+           c == QChar(0x2029);
 }
 
 bool isBlank(QChar c)
@@ -36,15 +35,11 @@ const QList<qint64>& CustomGameForm::frameLimitChoices()
     return choices;
 }
 
-CustomGameForm::CustomGameForm(const Fields& initial, bool isEditing, bool isPresetProfile, const QString& existingID,
-                               SaveAction onSave, CancelAction onCancel, QWidget* parent)
-    : QWidget(parent),
-      m_fields(initial),
-      m_isEditing(isEditing),
-      m_isPresetProfile(isPresetProfile),
-      m_existingID(existingID),
-      m_onSave(std::move(onSave)),
-      m_onCancel(std::move(onCancel))
+CustomGameForm::CustomGameForm(const Fields& initial, bool isEditing, bool isPresetProfile,
+                               const QString& existingID, SaveAction onSave, CancelAction onCancel,
+                               QWidget* parent)
+    : QWidget(parent), m_fields(initial), m_isEditing(isEditing), m_isPresetProfile(isPresetProfile),
+      m_existingID(existingID), m_onSave(std::move(onSave)), m_onCancel(std::move(onCancel))
 {
     setObjectName("customGameForm");
     setFixedSize(formWidth, formHeight);
@@ -57,9 +52,9 @@ CustomGameForm::CustomGameForm(const Fields& initial, bool isEditing, bool isPre
     title->addWidget(new TextLabel(isEditing ? "Edit Profile" : "Add Custom Game", 16, QFont::DemiBold,
                                    Color::white95(), this));
     title->addStretch(1);
-    auto* cancel = new PlainButton({}, "Cancel", 13, QFont::Normal, Color::white70(), this);
+    auto* cancel = new PlainButton("Cancel", Fonts::ui(13), Color::white70(), Qt::transparent, {}, 0, this);
     cancel->setObjectName("cancelButton");
-    connect(cancel, &PlainButton::clicked, this, [this] {
+    connect(cancel, &QAbstractButton::clicked, this, [this] {
         if (m_onCancel)
             m_onCancel();
     });
@@ -69,8 +64,8 @@ CustomGameForm::CustomGameForm(const Fields& initial, bool isEditing, bool isPre
     column->addWidget(settingsBlock());
     column->addStretch(1);
 
-    m_saveButton = new GradientButton(isEditing ? "Save Changes" : "Add Profile", Fonts::ui(14, QFont::DemiBold),
-                                      QSize(0, 14), 12, this);
+    m_saveButton = new GradientButton(isEditing ? "Save Changes" : "Add Profile",
+                                      Fonts::ui(14, QFont::DemiBold), QSize(0, 14), 12, this);
     m_saveButton->setObjectName("saveButton");
     m_saveButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_saveButton, &GradientButton::clicked, this, &CustomGameForm::buildProfileFromForm);
@@ -135,10 +130,12 @@ QWidget* CustomGameForm::settingsBlock()
     });
     rows->addWidget(m_frameLimitPicker);
 
-    addToggle("cup.and.saucer.fill", "Anti-Shut (Prevent Sleep)", &Fields::enableAntiShut, "antiShutToggle", block);
+    addToggle("cup.and.saucer.fill", "Anti-Shut (Prevent Sleep)", &Fields::enableAntiShut, "antiShutToggle",
+              block);
     addToggle("moon.fill", "Focus Mode (Mute)", &Fields::enableFocusMode, "focusModeToggle", block);
     addToggle("bolt.fill", "Boost Priority", &Fields::boostPriority, "boostPriorityToggle", block);
-    addToggle("play.fill", "Auto Game Mode on Launch", &Fields::autoActivateGameMode, "autoGameModeToggle", block);
+    addToggle("play.fill", "Auto Game Mode on Launch", &Fields::autoActivateGameMode, "autoGameModeToggle",
+              block);
     return block;
 }
 

@@ -61,8 +61,8 @@ protected:
 private:
     QWidget* nameBlock();
     QWidget* settingsBlock();
-    ToggleRow* addToggle(const QString& icon, const QString& label, bool Fields::*field, const QString& objectName,
-                         QWidget* parent);
+    ToggleRow* addToggle(const QString& icon, const QString& label, bool Fields::*field,
+                         const QString& objectName, QWidget* parent);
     void refresh();
 
     Fields m_fields;

@@ -13,9 +13,9 @@ QColor FreezeCandidateRow::riskColor(FreezeCandidate::Risk risk)
     return risk == FreezeCandidate::Risk::Safe ? Color::neonGreen() : Color::systemOrange();
 }
 
-FreezeCandidateRow::FreezeCandidateRow(const FreezeCandidate& candidate, bool isSelected, bool isFrozen, QWidget* parent)
-    : PlainButton(Qt::Horizontal, parent),
-      m_mark(new SymbolView("circle", 16, Color::white50(), this)),
+FreezeCandidateRow::FreezeCandidateRow(const FreezeCandidate& candidate, bool isSelected, bool isFrozen,
+                                       QWidget* parent)
+    : ContentButton(Qt::Horizontal, parent), m_mark(new SymbolView("circle", 16, Color::white50(), this)),
       m_name(new ElidedLabel({}, 12, QFont::DemiBold, Color::white95(), this)),
       m_badgePanel(new RoundedPanel(5, Qt::transparent, this)),
       m_badge(new TextLabel({}, 9, QFont::Bold, Color::white95(), m_badgePanel)),
@@ -51,7 +51,7 @@ FreezeCandidateRow::FreezeCandidateRow(const FreezeCandidate& candidate, bool is
     state->addWidget(m_state, 0, Qt::AlignVCenter);
     row->addLayout(state);
 
-    connect(this, &PlainButton::clicked, this, [this] { emit toggleRequested(m_candidate); });
+    connect(this, &QAbstractButton::clicked, this, [this] { emit toggleRequested(m_candidate); });
     setCandidate(candidate, isSelected, isFrozen);
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "style/ContentButton.h"
 #include "tuning/FreezeCandidate.h"
-
-#include "style/PlainButton.h"
 
 class ElidedLabel;
 class RoundedPanel;
@@ -12,10 +11,11 @@ class TextLabel;
 // One running application that Background Freeze may pause: whether it is selected, its name,
 // risk badge and reason, and whether it is paused now. The whole row is one button; a click asks
 // for the candidate to be toggled and the row changes only when it is shown the new state.
-class FreezeCandidateRow : public PlainButton {
+class FreezeCandidateRow : public ContentButton {
     Q_OBJECT
 public:
-    FreezeCandidateRow(const FreezeCandidate& candidate, bool isSelected, bool isFrozen, QWidget* parent = nullptr);
+    FreezeCandidateRow(const FreezeCandidate& candidate, bool isSelected, bool isFrozen,
+                       QWidget* parent = nullptr);
 
     void setCandidate(const FreezeCandidate& candidate, bool isSelected, bool isFrozen);
 

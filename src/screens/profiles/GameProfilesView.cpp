@@ -3,16 +3,17 @@
 #include "CustomGameForm.h"
 #include "HowItWorks.h"
 #include "PresetCard.h"
-#include "tuning/GameProfileManager.h"
-#include "tuning/SystemOptimizer.h"
-
 #include "style/Color.h"
+#include "style/ContentButton.h"
 #include "style/FlowLayout.h"
+#include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/PlainButton.h"
 #include "style/RoundedPanel.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
+#include "tuning/GameProfileManager.h"
+#include "tuning/SystemOptimizer.h"
 
 #include <QDialog>
 #include <QGridLayout>
@@ -21,8 +22,8 @@
 
 namespace {
 
-GlassModifier* sectionCard(const QString& symbol, const QColor& symbolColor, const QString& title, int spacing,
-                           const QString& objectName, QWidget* parent)
+GlassModifier* sectionCard(const QString& symbol, const QColor& symbolColor, const QString& title,
+                           int spacing, const QString& objectName, QWidget* parent)
 {
     auto* card = new GlassModifier(16, 16, parent);
     card->setObjectName(objectName);
@@ -59,14 +60,16 @@ QWidget* chip(const QString& name, QWidget* parent)
     auto* row = new QHBoxLayout(chip);
     row->setContentsMargins(10, 6, 10, 6);
     row->setSpacing(4);
-    row->addWidget(new SymbolView("checkmark.circle.fill", 10, Color::neonGreen(), chip), 0, Qt::AlignVCenter);
+    row->addWidget(new SymbolView("checkmark.circle.fill", 10, Color::neonGreen(), chip), 0,
+                   Qt::AlignVCenter);
     row->addWidget(new TextLabel(name, 11, QFont::Normal, Color::white95(), chip), 0, Qt::AlignVCenter);
     return chip;
 }
 
 } // namespace
 
-GameProfilesView::GameProfilesView(GameProfileManager& profileManager, SystemOptimizer& optimizer, QWidget* parent)
+GameProfilesView::GameProfilesView(GameProfileManager& profileManager, SystemOptimizer& optimizer,
+                                   QWidget* parent)
     : QScrollArea(parent), m_profileManager(profileManager), m_optimizer(optimizer)
 {
     setFrameShape(QFrame::NoFrame);
@@ -85,11 +88,10 @@ GameProfilesView::GameProfilesView(GameProfileManager& profileManager, SystemOpt
     column->addWidget(installedCard());
     column->addWidget(presetCard());
     column->addWidget(customCard());
-    column->addWidget(HowItWorks::card({"Tap a preset to apply it immediately",
-                                        "Tap the gear icon to customize any profile's settings",
-                                        "Changes auto-save and persist across restarts",
-                                        "Profiles auto-activate when the game launches"},
-                                       content));
+    column->addWidget(HowItWorks::card(
+        {"Tap a preset to apply it immediately", "Tap the gear icon to customize any profile's settings",
+         "Changes auto-save and persist across restarts", "Profiles auto-activate when the game launches"},
+        content));
     column->addStretch(1);
     setWidget(content);
 
@@ -119,8 +121,8 @@ QList<GameProfile> GameProfilesView::customProfiles() const
 
 QString GameProfilesView::installedGamesText(qsizetype count)
 {
-    return QString::number(count) + QStringLiteral(" game") + (count > 1 ? QStringLiteral("s") : QString())
-           + QStringLiteral(" found. Profiles auto-apply when launched.");
+    return QString::number(count) + QStringLiteral(" game") + (count > 1 ? QStringLiteral("s") : QString()) +
+           QStringLiteral(" found. Profiles auto-apply when launched.");
 }
 
 QString GameProfilesView::detailLine(const GameProfile& profile)
@@ -141,9 +143,10 @@ QString GameProfilesView::detailLine(const GameProfile& profile)
 QWidget* GameProfilesView::headerCard()
 {
     auto* card = sectionCard("gamecontroller", Color::neonCyan(), "Game Profiles", 12, "headerCard", this);
-    card->body()->addWidget(wrapped("Profiles auto-apply when a game launches. Tap to apply, tap the gear to customize "
-                                    "— changes save automatically.",
-                                    12, Color::white70(), card));
+    card->body()->addWidget(
+        wrapped("Profiles auto-apply when a game launches. Tap to apply, tap the gear to customize "
+                "— changes save automatically.",
+                12, Color::white70(), card));
     return card;
 }
 
@@ -155,19 +158,22 @@ QWidget* GameProfilesView::activeBanner()
     auto* row = new QHBoxLayout(banner);
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(12);
-    row->addWidget(new SymbolView("checkmark.circle.fill", 20, Color::neonGreen(), banner), 0, Qt::AlignVCenter);
+    row->addWidget(new SymbolView("checkmark.circle.fill", 20, Color::neonGreen(), banner), 0,
+                   Qt::AlignVCenter);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     m_bannerTitle = new TextLabel({}, 14, QFont::DemiBold, Color::white95(), banner);
     m_bannerTitle->setObjectName("activeTitle");
     texts->addWidget(m_bannerTitle);
-    texts->addWidget(new TextLabel("Profile applied automatically", 11, QFont::Normal, Color::white50(), banner));
+    texts->addWidget(
+        new TextLabel("Profile applied automatically", 11, QFont::Normal, Color::white50(), banner));
     row->addLayout(texts);
     row->addStretch(1);
-    auto* deactivate = new PlainButton({}, "Deactivate", 12, QFont::Medium,
-                                       Color::withOpacity(Color::systemRed(), 0.8), banner);
+    auto* deactivate =
+        new PlainButton("Deactivate", Fonts::ui(12, QFont::Medium),
+                        Color::withOpacity(Color::systemRed(), 0.8), Qt::transparent, {}, 0, banner);
     deactivate->setObjectName("deactivateButton");
-    connect(deactivate, &PlainButton::clicked, this, &GameProfilesView::deactivateProfile);
+    connect(deactivate, &QAbstractButton::clicked, this, &GameProfilesView::deactivateProfile);
     row->addWidget(deactivate, 0, Qt::AlignVCenter);
     m_banner = banner;
     return banner;
@@ -175,7 +181,8 @@ QWidget* GameProfilesView::activeBanner()
 
 QWidget* GameProfilesView::installedCard()
 {
-    m_installed = sectionCard("magnifyingglass", Color::neonGreen(), "Detected Installed Games", 12, "installedCard", this);
+    m_installed = sectionCard("magnifyingglass", Color::neonGreen(), "Detected Installed Games", 12,
+                              "installedCard", this);
     m_installedText = new TextLabel({}, 12, QFont::Normal, Color::white70(), m_installed);
     m_installedText->setObjectName("installedText");
     m_installed->body()->addWidget(m_installedText);
@@ -197,10 +204,11 @@ QWidget* GameProfilesView::presetCard()
     grid->setColumnStretch(1, 1);
     card->body()->addWidget(m_presetGrid);
 
-    auto* add = new PlainButton("plus.circle", "Add Custom Game", 13, QFont::Medium, Color::neonCyan(), card);
+    auto* add =
+        new ContentButton("plus.circle", "Add Custom Game", 13, QFont::Medium, Color::neonCyan(), card);
     add->setObjectName("addCustomGameButton");
     add->label()->setContentsMargins(0, 8, 0, 8);
-    connect(add, &PlainButton::clicked, this, &GameProfilesView::openAddSheet);
+    connect(add, &QAbstractButton::clicked, this, &GameProfilesView::openAddSheet);
     card->body()->addWidget(add, 0, Qt::AlignHCenter);
     return card;
 }
@@ -230,7 +238,8 @@ void GameProfilesView::refresh()
     m_refreshPending = false;
     const auto& activeID = m_profileManager.activatedProfileID();
     m_banner->setVisible(activeID.has_value());
-    m_bannerTitle->setText(QStringLiteral("Active: ") + m_profileManager.activeGameName().value_or(QString()));
+    m_bannerTitle->setText(QStringLiteral("Active: ") +
+                           m_profileManager.activeGameName().value_or(QString()));
     refreshInstalled();
     refreshPresets();
     refreshCustom();
@@ -292,16 +301,19 @@ QWidget* GameProfilesView::customRow(const GameProfile& profile)
     line->addLayout(texts, 1);
 
     const QString id = profile.id;
-    auto* apply = new PlainButton({}, "Apply", 12, QFont::Medium, Color::neonCyan(), row);
+    auto* apply = new PlainButton("Apply", Fonts::ui(12, QFont::Medium), Color::neonCyan(), Qt::transparent,
+                                  {}, 0, row);
     apply->setObjectName("applyButton");
-    connect(apply, &PlainButton::clicked, this, [this, id] { applyProfile(id); });
-    auto* edit = new PlainButton({}, "Edit", 12, QFont::Normal, Color::white70(), row);
+    connect(apply, &QAbstractButton::clicked, this, [this, id] { applyProfile(id); });
+    auto* edit = new PlainButton("Edit", Fonts::ui(12), Color::white70(), Qt::transparent, {}, 0, row);
     edit->setObjectName("editButton");
-    connect(edit, &PlainButton::clicked, this, [this, profile] { editProfile(profile); });
-    auto* remove = new PlainButton({}, "Del", 12, QFont::Normal, Color::withOpacity(Color::systemRed(), 0.7), row);
+    connect(edit, &QAbstractButton::clicked, this, [this, profile] { editProfile(profile); });
+    auto* remove = new PlainButton("Del", Fonts::ui(12), Color::withOpacity(Color::systemRed(), 0.7),
+                                   Qt::transparent, {}, 0, row);
     remove->setObjectName("deleteButton");
-    connect(remove, &PlainButton::clicked, this, [this, id] { deleteProfile(id); });
-    for (QWidget* button : {static_cast<QWidget*>(apply), static_cast<QWidget*>(edit), static_cast<QWidget*>(remove)})
+    connect(remove, &QAbstractButton::clicked, this, [this, id] { deleteProfile(id); });
+    for (QWidget* button :
+         {static_cast<QWidget*>(apply), static_cast<QWidget*>(edit), static_cast<QWidget*>(remove)})
         line->addWidget(button, 0, Qt::AlignVCenter);
     return row;
 }
@@ -330,8 +342,9 @@ void GameProfilesView::editProfile(const GameProfile& profile)
     if (m_sheet)
         return;
     m_editingProfile = profile;
-    const CustomGameForm::Fields fields{profile.name,          profile.frameLimit,    profile.enableAntiShut,
-                                        profile.enableFocusMode, profile.boostPriority, profile.autoActivateGameMode};
+    const CustomGameForm::Fields fields{profile.name,           profile.frameLimit,
+                                        profile.enableAntiShut, profile.enableFocusMode,
+                                        profile.boostPriority,  profile.autoActivateGameMode};
     presentSheet(new CustomGameForm(
         fields, true, m_profileManager.presetIDs().contains(profile.id), profile.id,
         [this](const GameProfile& edited) { saveEditedProfile(edited); }, [this] { closeSheet(); }));

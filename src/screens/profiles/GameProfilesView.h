@@ -24,7 +24,8 @@ class GameProfilesView : public QScrollArea {
 public:
     static inline const QString newProfileIcon = QStringLiteral("gamecontroller");
 
-    GameProfilesView(GameProfileManager& profileManager, SystemOptimizer& optimizer, QWidget* parent = nullptr);
+    GameProfilesView(GameProfileManager& profileManager, SystemOptimizer& optimizer,
+                     QWidget* parent = nullptr);
 
     // Derived from the manager's list: the built-in profiles and the user's own, in list order.
     QList<GameProfile> presetProfiles() const;

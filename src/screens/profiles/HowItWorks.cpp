@@ -14,7 +14,8 @@ QWidget* HowItWorks::header(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     layout->addWidget(new SymbolView("info.circle", 16, Color::neonCyan(), row), 0, Qt::AlignVCenter);
-    layout->addWidget(new TextLabel("How It Works", 14, QFont::DemiBold, Color::white95(), row), 0, Qt::AlignVCenter);
+    layout->addWidget(new TextLabel("How It Works", 14, QFont::DemiBold, Color::white95(), row), 0,
+                      Qt::AlignVCenter);
     layout->addStretch(1);
     return row;
 }

@@ -1,8 +1,8 @@
 #include "PresetCard.h"
 
 #include "style/Color.h"
+#include "style/ContentButton.h"
 #include "style/ElidedLabel.h"
-#include "style/PlainButton.h"
 #include "style/SymbolButton.h"
 #include "style/SymbolView.h"
 #include "style/Symbols.h"
@@ -34,7 +34,8 @@ protected:
         painter.setBrush(Color::white10b());
         painter.drawEllipse(QRectF(rect()));
         Symbols::paint(painter, symbol(),
-                       QRectF(rect()).adjusted(kGearPadding, kGearPadding, -kGearPadding, -kGearPadding), color());
+                       QRectF(rect()).adjusted(kGearPadding, kGearPadding, -kGearPadding, -kGearPadding),
+                       color());
     }
 };
 
@@ -42,11 +43,13 @@ protected:
 
 QString PresetCard::frameLimitText(qint64 frameLimit)
 {
-    return frameLimit >= 1 ? QString::number(frameLimit) + QStringLiteral(" FPS") : QStringLiteral("No limit");
+    return frameLimit >= 1 ? QString::number(frameLimit) + QStringLiteral(" FPS")
+                           : QStringLiteral("No limit");
 }
 
 PresetCard::PresetCard(const GameProfile& profile, bool isActive, QWidget* parent)
-    : QWidget(parent), m_profileID(profile.id), m_card(new PlainButton(Qt::Vertical, this)), m_gear(new GearButton(this))
+    : QWidget(parent), m_profileID(profile.id), m_card(new ContentButton(Qt::Vertical, this)),
+      m_gear(new GearButton(this))
 {
     setObjectName("preset:" + profile.id);
     const QColor& ink = isActive ? Color::neonCyan() : Color::white70();
@@ -63,8 +66,9 @@ PresetCard::PresetCard(const GameProfile& profile, bool isActive, QWidget* paren
     auto* name = new ElidedLabel(profile.name, 12, QFont::Medium, ink, m_card);
     name->setObjectName("presetName");
     label->addWidget(name, 0, Qt::AlignHCenter);
-    label->addWidget(new TextLabel(frameLimitText(profile.frameLimit), 9, QFont::Normal, Color::white50(), m_card), 0,
-                     Qt::AlignHCenter);
+    label->addWidget(
+        new TextLabel(frameLimitText(profile.frameLimit), 9, QFont::Normal, Color::white50(), m_card), 0,
+        Qt::AlignHCenter);
     m_card->setText(profile.name);
 
     auto* stack = new QVBoxLayout(this);
@@ -72,7 +76,7 @@ PresetCard::PresetCard(const GameProfile& profile, bool isActive, QWidget* paren
     stack->addWidget(m_card);
     m_gear->setObjectName("presetGear");
     m_gear->raise();
-    connect(m_card, &PlainButton::clicked, this, [this] { emit applyRequested(m_profileID); });
+    connect(m_card, &QAbstractButton::clicked, this, [this] { emit applyRequested(m_profileID); });
     connect(m_gear, &SymbolButton::clicked, this, [this] { emit editRequested(m_profileID); });
 }
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-class PlainButton;
+class ContentButton;
 class SymbolButton;
 
 // One built-in profile in the preset grid: the card, which applies the profile, and the gear over
@@ -15,7 +15,7 @@ public:
     PresetCard(const GameProfile& profile, bool isActive, QWidget* parent = nullptr);
 
     const QString& profileID() const { return m_profileID; }
-    PlainButton* card() const { return m_card; }
+    ContentButton* card() const { return m_card; }
     SymbolButton* gear() const { return m_gear; }
     // "60 FPS", or "No limit" below 1.
     static QString frameLimitText(qint64 frameLimit);
@@ -29,6 +29,6 @@ protected:
 
 private:
     QString m_profileID;
-    PlainButton* m_card;
+    ContentButton* m_card;
     SymbolButton* m_gear;
 };
