@@ -1,6 +1,7 @@
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
+#include "CleanerStage.h"
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
 #include "OptimizersStage.h"
@@ -64,9 +65,11 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         live = live || QByteArray(argv[i]) == "--live";
     // With fixture data the whole run lives in a scratch home, so no file of the real user is touched.
+    // It lies beside this program rather than in the system's temporary folder, which the disk
+    // scanner never proposes anything from.
     std::optional<TestEnvironment> scratch;
     if (!live)
-        scratch.emplace();
+        scratch.emplace(QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath());
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
@@ -84,8 +87,9 @@ int main(int argc, char* argv[])
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
                                "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
-                               "System: \"laptop\" (the default), \"desktop\"; Game Profiles and Background Freeze: \""
-                               + ProfilesFixture::states().join("\", \"") + "\".",
+                               "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
+                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home); "
+                               "Game Profiles and Background Freeze: \"" + ProfilesFixture::states().join("\", \"") + "\".",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
@@ -124,6 +128,8 @@ int main(int argc, char* argv[])
             QTimer::singleShot(liveSamplingMs, &wait, &QEventLoop::quit);
             wait.exec();
         };
+        if (parser.value("screen") == "Cleaner")
+            stage = CleanerStage::forState("preview");
     } else {
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
@@ -134,7 +140,14 @@ int main(int argc, char* argv[])
         const bool profileScreen = ProfilesFixture::screens().contains(screenName);
         if (profileScreen)
             ProfilesFixture::fill(*fixture);
-        if (screenName == "System") {
+        if (screenName == "Cleaner") {
+            CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp");
+            stage = CleanerStage::forState(state);
+            if (!state.isEmpty() && !stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (screenName == "System") {
             const auto machine = SystemInfoFixture::services(*fixture, state.isEmpty() ? "laptop" : state);
             if (!machine) {
                 std::fprintf(stderr, "qm_snapshot: no fixture machine \"%s\"\n", qPrintable(state));
@@ -173,7 +186,7 @@ int main(int argc, char* argv[])
         }
         if (screenName != "System")
             services = fixture->services();
-        prepare = [&fixture, state, profileScreen](ContentView& content) {
+        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state)](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
             if (profileScreen)
                 ProfilesFixture::prepare(content, state);
@@ -183,6 +196,8 @@ int main(int argc, char* argv[])
                 for (int i = 0; i < recordedSamples; ++i)
                     content.sessionLogger().recordSample();
             }
+            if (cleaner)
+                cleaner(content);
         };
     }
 
