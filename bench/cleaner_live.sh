@@ -2,7 +2,7 @@
 # Live check of the Cleaner screen: fills a scratch home with files of every cleanup category and
 # some that must stay, then starts the application on it under a virtual X display inside a
 # network namespace with only loopback. Drive it with xdotool on DISPLAY=:$QM_LIVE_DISPLAY (default
-# 99) and stop it with `kill` of the printed process id; afterwards `bench/cleaner_live.sh --report`
+# 218) and stop it with `kill` of the printed process id; afterwards `bench/cleaner_live.sh --report`
 # lists what is in the scratch Trash and what stayed.
 # Usage: bench/cleaner_live.sh [--report] [FOLDER]   (default build/cleaner-live; not under /tmp)
 set -euo pipefail
@@ -11,11 +11,11 @@ report=no
 [ "${1:-}" = "--report" ] && { report=yes; shift; }
 root=$(realpath -m "${1:-build/cleaner-live}")
 home=$root/home tmp=$root/tmp
-display=${QM_LIVE_DISPLAY:-99}
+display=${QM_LIVE_DISPLAY:-218}
 
 if [ $report = yes ]; then
   echo "In the Trash:"; (cd "$root/data/Trash/files" 2>/dev/null && find . -type f | sort) || true
-  echo "Still in place:"; (cd "$root" && find home tmp -type f ! -path 'home/.local/*' | sort)
+  echo "Still in place:"; (cd "$root" && find home tmp -type f ! -path 'home/Projects/bulk/*' | sort)
   exit 0
 fi
 
@@ -35,6 +35,15 @@ file "$home/Desktop/Backup.iso" 1600M 1
 file "$home/Music/album.flac" 40M 1
 file "$home/.ssh/id_ed25519" 2M 90
 file "$home/Documents/notes.txt" 1M 200
+# Enough small files that the scan lasts long enough to watch its progress.
+python3 -c "
+import os
+for d in range(400):
+    folder = '$home/Projects/bulk/d%d/e%d' % (d // 20, d)
+    os.makedirs(folder)
+    for f in range(1000):
+        open('%s/f%d.txt' % (folder, f), 'w').close()
+"
 
 exec unshare --net bash -c '
   ip link set lo up
