@@ -1,3 +1,5 @@
+#include "FrameLimiterStage.h"
+#include "MenuBarStage.h"
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
@@ -49,7 +51,9 @@ int main(int argc, char* argv[])
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
-                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\".",
+                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; Frame Limiter: \"" +
+                               FrameLimiterStage::states().join("\", \"") + "\"; Menu Bar: \"" +
+                               MenuBarStage::states().join("\", \"") + "\".",
                       "NAME"});
     parser.process(app);
 
@@ -83,7 +87,20 @@ int main(int argc, char* argv[])
         DashboardFixture::fill(*fixture);
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
-        if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
+        std::function<void(ContentView&)> feed;
+        if (parser.value("screen") == "Frame Limiter" && !state.isEmpty()) {
+            stage = FrameLimiterStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (parser.value("screen") == "Menu Bar" && !state.isEmpty()) {
+            feed = MenuBarStage::forState(state, *fixture);
+            if (!feed) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
             stage = OptimizersStage::forState(state, *fixture);
             if (!stage) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
@@ -103,8 +120,10 @@ int main(int argc, char* argv[])
             return 2;
         }
         services = fixture->services();
-        prepare = [&fixture](ContentView& content) {
+        prepare = [&fixture, feed](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+            if (feed)
+                feed(content);
         };
     }
 
