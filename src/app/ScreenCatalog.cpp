@@ -2,12 +2,15 @@
 
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
+#include "screens/cleaner/CleanerView.h"
 #include "screens/display/ResolutionView.h"
 #include "screens/framelimiter/FrameLimiterView.h"
 #include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/optimizers/OptimizersView.h"
 #include "screens/settings/SettingsView.h"
+#include "screens/system/SystemInfoLoader.h"
+#include "screens/system/SystemInfoView.h"
 #include "storage/SettingsStore.h"
 
 QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidget* parent)
@@ -24,7 +27,15 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
         break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
+    case AppScreen::cleaner: view = new CleanerView(*s.scanner, parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
+    case AppScreen::system: {
+        const SystemInfoLoader loader({s.platform->systemFacts, s.platform->host, s.platform->graphics,
+                                       s.platform->processRunner, s.platform->homeDirectory});
+        view = new SystemInfoView([loader](const std::function<bool()>& abandoned) { return loader.load(abandoned); },
+                                  parent);
+        break;
+    }
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;
     }
     view->setObjectName("screen:" + AppScreens::rawValue(screen));

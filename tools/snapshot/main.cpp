@@ -3,16 +3,27 @@
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
+#include "CleanerStage.h"
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
 #include "OptimizersStage.h"
 #include "FakePlatform.h"
+#include "Paths.h"
+#include "SessionFixture.h"
+#include "SystemInfoFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
 #include "screens/display/DisplayModeRow.h"
+#include "screens/monitoring/DashboardView.h"
+#include "screens/monitoring/PDFReportGenerator.h"
+#include "screens/monitoring/SessionCard.h"
+#include "screens/monitoring/SessionReportView.h"
+#include "telemetry/SessionLogger.h"
 #include "style/AppStyle.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QScrollArea>
 #include <QEventLoop>
 #include <QTimer>
 #include <QRegularExpression>
@@ -23,19 +34,43 @@
 namespace {
 
 constexpr int liveSamplingMs = 6000;
+constexpr int recordedSamples = 3;
+
+// The Dashboard scrolled to its session card, after a recording was stopped when `state` is "saved".
+void showSessionCard(QWidget& screen, SessionLogger& logger, const QString& state)
+{
+    auto* card = screen.findChild<SessionCard*>();
+    if (!card)
+        return;
+    if (state == "saved") {
+        QDir().mkpath(Paths::desktop());
+        card->toggleRecording();
+        for (int i = 0; i < recordedSamples; ++i)
+            logger.recordSample();
+        card->toggleRecording();
+        QEventLoop wait;
+        QTimer::singleShot(500, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    if (auto* area = qobject_cast<QScrollArea*>(&screen))
+        area->ensureWidgetVisible(card);
+}
 
 } // namespace
 
 // qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live] [--state NAME]
+// qm_snapshot --report FILE.pdf
 int main(int argc, char* argv[])
 {
     bool live = false;
     for (int i = 1; i < argc; ++i)
         live = live || QByteArray(argv[i]) == "--live";
     // With fixture data the whole run lives in a scratch home, so no file of the real user is touched.
+    // It lies beside this program rather than in the system's temporary folder, which the disk
+    // scanner never proposes anything from.
     std::optional<TestEnvironment> scratch;
     if (!live)
-        scratch.emplace();
+        scratch.emplace(QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath());
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
@@ -51,11 +86,25 @@ int main(int argc, char* argv[])
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
-                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; Frame Limiter: \"" +
-                               FrameLimiterStage::states().join("\", \"") + "\"; Menu Bar: \"" +
+                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
+                               "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
+                               "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
+                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home); "
+                               "Frame Limiter: \"" + FrameLimiterStage::states().join("\", \"") + "\"; Menu Bar: \"" +
                                MenuBarStage::states().join("\", \"") + "\".",
                       "NAME"});
+    parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
+
+    if (parser.isSet("report")) {
+        const SessionReportView page(SessionFixture::records(), SessionFixture::startTime(), SessionFixture::endTime(),
+                                     SessionFixture::ramStats());
+        if (!PDFReportGenerator::writePDF(page, parser.value("report"))) {
+            std::fprintf(stderr, "qm_snapshot: could not write %s\n", qPrintable(parser.value("report")));
+            return 1;
+        }
+        return 0;
+    }
 
     const QRegularExpressionMatch size = QRegularExpression("^(\\d+)x(\\d+)$").match(parser.value("size"));
     if (!parser.isSet("screen") || !parser.isSet("out") || !size.hasMatch()) {
@@ -81,6 +130,8 @@ int main(int argc, char* argv[])
             QTimer::singleShot(liveSamplingMs, &wait, &QEventLoop::quit);
             wait.exec();
         };
+        if (parser.value("screen") == "Cleaner")
+            stage = CleanerStage::forState("preview");
     } else {
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
@@ -88,19 +139,43 @@ int main(int argc, char* argv[])
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
         std::function<void(ContentView&)> feed;
-        if (parser.value("screen") == "Frame Limiter" && !state.isEmpty()) {
+        const QString screenName = parser.value("screen");
+        if (screenName == "Cleaner") {
+            CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp");
+            stage = CleanerStage::forState(state);
+            if (!state.isEmpty() && !stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (screenName == "System") {
+            const auto machine = SystemInfoFixture::services(*fixture, state.isEmpty() ? "laptop" : state);
+            if (!machine) {
+                std::fprintf(stderr, "qm_snapshot: no fixture machine \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+            services = *machine;
+        } else if (screenName == "Dashboard" && !state.isEmpty()) {
+            if (state != "idle" && state != "recording" && state != "saved") {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+            stage = [state](QWidget& screen) {
+                if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
+                    showSessionCard(screen, dashboard->sessionLogger(), state);
+            };
+        } else if (screenName == "Frame Limiter" && !state.isEmpty()) {
             stage = FrameLimiterStage::forState(state, *fixture);
             if (!stage) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
                 return 2;
             }
-        } else if (parser.value("screen") == "Menu Bar" && !state.isEmpty()) {
+        } else if (screenName == "Menu Bar" && !state.isEmpty()) {
             feed = MenuBarStage::forState(state, *fixture);
             if (!feed) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
                 return 2;
             }
-        } else if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
+        } else if (screenName == "Optimizers" && !state.isEmpty()) {
             stage = OptimizersStage::forState(state, *fixture);
             if (!stage) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
@@ -119,9 +194,18 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
             return 2;
         }
-        services = fixture->services();
-        prepare = [&fixture, feed](ContentView& content) {
+        if (screenName != "System")
+            services = fixture->services();
+        prepare = [&fixture, state, cleaner = CleanerStage::prepare(state), feed](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+            // A recording that was running before the Dashboard was built.
+            if (state == "recording") {
+                content.sessionLogger().startLogging();
+                for (int i = 0; i < recordedSamples; ++i)
+                    content.sessionLogger().recordSample();
+            }
+            if (cleaner)
+                cleaner(content);
             if (feed)
                 feed(content);
         };
