@@ -221,7 +221,8 @@ int main(int argc, char* argv[])
         }
         if (screenName != "System")
             services = fixture->services();
-        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state), feed](ContentView& content) {
+        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state),
+                   feed](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
             if (profileScreen)
                 ProfilesFixture::prepare(content, state);
