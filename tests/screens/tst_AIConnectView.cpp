@@ -148,7 +148,8 @@ private slots:
         ScreenRig rig(true, true);
         AIConnectSettings claude = AIConnectSettings::defaults(AIProvider::anthropic);
         claude.modelID = "claude-custom";
-        claude.temperature = 1.3;
+        // Off the slider's 0.1 grid: showing it must not round it into a save.
+        claude.temperature = 1.26;
         claude.maxTokens = 2048;
         claude.systemPrompt = "Be brief";
         claude.contextNotes = "Notes for Claude";
