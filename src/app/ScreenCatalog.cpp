@@ -2,12 +2,15 @@
 
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
+#include "screens/assistant/AIAssistantView.h"
 #include "screens/cleaner/CleanerView.h"
 #include "screens/display/ResolutionView.h"
 #include "screens/framelimiter/FrameLimiterView.h"
 #include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/optimizers/OptimizersView.h"
+#include "screens/profiles/BackgroundFreezeView.h"
+#include "screens/profiles/GameProfilesView.h"
 #include "screens/settings/SettingsView.h"
 #include "screens/system/SystemInfoLoader.h"
 #include "screens/system/SystemInfoView.h"
@@ -27,7 +30,14 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
         break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
+    case AppScreen::assistant: view = new AIAssistantView(parent); break;
     case AppScreen::cleaner: view = new CleanerView(*s.scanner, parent); break;
+    case AppScreen::gameProfiles: view = new GameProfilesView(*s.gameProfileManager, *s.optimizer, parent); break;
+    case AppScreen::backgroundFreeze:
+        view = new BackgroundFreezeView(
+            *s.gameProfileManager, {*s.platform->workspace, *s.platform->processControl, *s.platform->defaults}, {},
+            parent);
+        break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     case AppScreen::system: {
         const SystemInfoLoader loader({s.platform->systemFacts, s.platform->host, s.platform->graphics,

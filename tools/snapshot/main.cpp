@@ -1,3 +1,5 @@
+#include "FrameLimiterStage.h"
+#include "MenuBarStage.h"
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
@@ -8,10 +10,13 @@
 #include "OptimizersStage.h"
 #include "FakePlatform.h"
 #include "Paths.h"
+#include "ProfilesFixture.h"
 #include "SessionFixture.h"
 #include "SystemInfoFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
+#include "assistant/AIAssistantViewModel.h"
+#include "screens/assistant/AIAssistantView.h"
 #include "screens/display/DisplayModeRow.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/monitoring/PDFReportGenerator.h"
@@ -89,10 +94,14 @@ int main(int argc, char* argv[])
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
+                               "Assistant: \"conversation\"; "
                                "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
                                "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
-                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home).",
+                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home); "
+                               "Game Profiles and Background Freeze: \"" + ProfilesFixture::states().join("\", \"") + "\"; "
+                               "Frame Limiter: \"" + FrameLimiterStage::states().join("\", \"") + "\"; Menu Bar: \"" +
+                               MenuBarStage::states().join("\", \"") + "\".",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
@@ -144,7 +153,11 @@ int main(int argc, char* argv[])
         DashboardFixture::fill(*fixture);
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
+        std::function<void(ContentView&)> feed;
         const QString screenName = parser.value("screen");
+        const bool profileScreen = ProfilesFixture::screens().contains(screenName);
+        if (profileScreen)
+            ProfilesFixture::fill(*fixture);
         if (screenName == "Cleaner") {
             CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp");
             stage = CleanerStage::forState(state);
@@ -168,12 +181,26 @@ int main(int argc, char* argv[])
                 if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
                     showSessionCard(screen, dashboard->sessionLogger(), state);
             };
+        } else if (screenName == "Frame Limiter" && !state.isEmpty()) {
+            stage = FrameLimiterStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (screenName == "Menu Bar" && !state.isEmpty()) {
+            feed = MenuBarStage::forState(state, *fixture);
+            if (!feed) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
         } else if (screenName == "Optimizers" && !state.isEmpty()) {
             stage = OptimizersStage::forState(state, *fixture);
             if (!stage) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
                 return 2;
             }
+        } else if (profileScreen && (state.isEmpty() || ProfilesFixture::states().contains(state))) {
+            stage = [state](QWidget& screen) { ProfilesFixture::stage(screen, state); };
         } else if (state == "no-display") {
             fixture->displayModes->modes.reset();
             fixture->displayModes->current.reset();
@@ -183,14 +210,32 @@ int main(int argc, char* argv[])
                 if (auto* row = screen.findChild<DisplayModeRow*>("modeRow"))
                     row->click();
             };
+        } else if (state == "conversation") {
+            stage = [](QWidget& screen) {
+                auto* assistant = qobject_cast<AIAssistantView*>(&screen);
+                if (!assistant)
+                    return;
+                // Two answered questions, then one still being typed.
+                for (const char* question : {"how do i use the cleaner", "Does it work on Wayland?"}) {
+                    assistant->viewModel().send(question);
+                    QEventLoop wait;
+                    QTimer::singleShot(AIAssistantViewModel::longestDelay + std::chrono::milliseconds(100), &wait,
+                                       &QEventLoop::quit);
+                    wait.exec();
+                }
+                assistant->viewModel().send("what is ping?");
+            };
         } else if (!state.isEmpty()) {
             std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
             return 2;
         }
         if (screenName != "System")
             services = fixture->services();
-        prepare = [&fixture, state, cleaner = CleanerStage::prepare(state)](ContentView& content) {
+        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state),
+                   feed](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+            if (profileScreen)
+                ProfilesFixture::prepare(content, state);
             // A recording that was running before the Dashboard was built.
             if (state == "recording") {
                 content.sessionLogger().startLogging();
@@ -199,6 +244,8 @@ int main(int argc, char* argv[])
             }
             if (cleaner)
                 cleaner(content);
+            if (feed)
+                feed(content);
         };
     }
 
