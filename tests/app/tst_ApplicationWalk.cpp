@@ -16,8 +16,9 @@ namespace {
 
 // The strip entries whose own screen is built; any other entry may still show a placeholder.
 const QList<AppScreen> builtScreens{
-    AppScreen::dashboard, AppScreen::optimizers, AppScreen::resolution, AppScreen::frameLimiter,
-    AppScreen::cleaner,   AppScreen::menuBar,    AppScreen::system,     AppScreen::settings,
+    AppScreen::dashboard,    AppScreen::optimizers,       AppScreen::resolution, AppScreen::frameLimiter,
+    AppScreen::cleaner,      AppScreen::menuBar,          AppScreen::gameProfiles,
+    AppScreen::backgroundFreeze, AppScreen::assistant,    AppScreen::system,     AppScreen::settings,
 };
 
 void settle()
