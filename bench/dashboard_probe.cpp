@@ -18,8 +18,9 @@ namespace {
 
 bool g_quitAfterFirstFrame = false;
 
-// Sees the first paint of a window; the frame is complete once the event that painted it (the whole
-// widget tree and the flush to the screen) has been handled, which the zero timer waits for.
+// Sees the first paint of a widget (a window covered by opaque children gets none itself); the frame
+// is complete once the event that painted it (the whole widget tree and the flush to the screen) has
+// been handled, which the zero timer waits for.
 class FirstFrameWatcher : public QObject {
 public:
     using QObject::QObject;
@@ -27,8 +28,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow()) {
+        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType()) {
             m_seen = true;
             QTimer::singleShot(0, qApp, [] {
                 timespec now{};
