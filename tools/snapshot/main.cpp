@@ -1,6 +1,7 @@
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
+#include "CleanerStage.h"
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
 #include "OptimizersStage.h"
@@ -10,6 +11,8 @@
 #include "SystemInfoFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
+#include "assistant/AIAssistantViewModel.h"
+#include "screens/assistant/AIAssistantView.h"
 #include "screens/display/DisplayModeRow.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/monitoring/PDFReportGenerator.h"
@@ -63,9 +66,11 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         live = live || QByteArray(argv[i]) == "--live";
     // With fixture data the whole run lives in a scratch home, so no file of the real user is touched.
+    // It lies beside this program rather than in the system's temporary folder, which the disk
+    // scanner never proposes anything from.
     std::optional<TestEnvironment> scratch;
     if (!live)
-        scratch.emplace();
+        scratch.emplace(QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath());
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
@@ -81,9 +86,11 @@ int main(int argc, char* argv[])
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
+                               "Assistant: \"conversation\"; "
                                "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
-                               "System: \"laptop\" (the default), \"desktop\".",
+                               "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
+                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home).",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
@@ -122,6 +129,8 @@ int main(int argc, char* argv[])
             QTimer::singleShot(liveSamplingMs, &wait, &QEventLoop::quit);
             wait.exec();
         };
+        if (parser.value("screen") == "Cleaner")
+            stage = CleanerStage::forState("preview");
     } else {
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
@@ -129,7 +138,14 @@ int main(int argc, char* argv[])
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
         const QString screenName = parser.value("screen");
-        if (screenName == "System") {
+        if (screenName == "Cleaner") {
+            CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp");
+            stage = CleanerStage::forState(state);
+            if (!state.isEmpty() && !stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (screenName == "System") {
             const auto machine = SystemInfoFixture::services(*fixture, state.isEmpty() ? "laptop" : state);
             if (!machine) {
                 std::fprintf(stderr, "qm_snapshot: no fixture machine \"%s\"\n", qPrintable(state));
@@ -160,13 +176,28 @@ int main(int argc, char* argv[])
                 if (auto* row = screen.findChild<DisplayModeRow*>("modeRow"))
                     row->click();
             };
+        } else if (state == "conversation") {
+            stage = [](QWidget& screen) {
+                auto* assistant = qobject_cast<AIAssistantView*>(&screen);
+                if (!assistant)
+                    return;
+                // Two answered questions, then one still being typed.
+                for (const char* question : {"how do i use the cleaner", "Does it work on Wayland?"}) {
+                    assistant->viewModel().send(question);
+                    QEventLoop wait;
+                    QTimer::singleShot(AIAssistantViewModel::longestDelay + std::chrono::milliseconds(100), &wait,
+                                       &QEventLoop::quit);
+                    wait.exec();
+                }
+                assistant->viewModel().send("what is ping?");
+            };
         } else if (!state.isEmpty()) {
             std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
             return 2;
         }
         if (screenName != "System")
             services = fixture->services();
-        prepare = [&fixture, state](ContentView& content) {
+        prepare = [&fixture, state, cleaner = CleanerStage::prepare(state)](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
             // A recording that was running before the Dashboard was built.
             if (state == "recording") {
@@ -174,6 +205,8 @@ int main(int argc, char* argv[])
                 for (int i = 0; i < recordedSamples; ++i)
                     content.sessionLogger().recordSample();
             }
+            if (cleaner)
+                cleaner(content);
         };
     }
 
