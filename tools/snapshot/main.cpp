@@ -1,3 +1,5 @@
+#include "FrameLimiterStage.h"
+#include "MenuBarStage.h"
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
@@ -92,7 +94,9 @@ int main(int argc, char* argv[])
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
                                "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
                                CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home); "
-                               "Game Profiles and Background Freeze: \"" + ProfilesFixture::states().join("\", \"") + "\".",
+                               "Game Profiles and Background Freeze: \"" + ProfilesFixture::states().join("\", \"") + "\"; "
+                               "Frame Limiter: \"" + FrameLimiterStage::states().join("\", \"") + "\"; Menu Bar: \"" +
+                               MenuBarStage::states().join("\", \"") + "\".",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
@@ -139,6 +143,7 @@ int main(int argc, char* argv[])
         DashboardFixture::fill(*fixture);
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
+        std::function<void(ContentView&)> feed;
         const QString screenName = parser.value("screen");
         const bool profileScreen = ProfilesFixture::screens().contains(screenName);
         if (profileScreen)
@@ -166,6 +171,18 @@ int main(int argc, char* argv[])
                 if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
                     showSessionCard(screen, dashboard->sessionLogger(), state);
             };
+        } else if (screenName == "Frame Limiter" && !state.isEmpty()) {
+            stage = FrameLimiterStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (screenName == "Menu Bar" && !state.isEmpty()) {
+            feed = MenuBarStage::forState(state, *fixture);
+            if (!feed) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
         } else if (screenName == "Optimizers" && !state.isEmpty()) {
             stage = OptimizersStage::forState(state, *fixture);
             if (!stage) {
@@ -204,7 +221,8 @@ int main(int argc, char* argv[])
         }
         if (screenName != "System")
             services = fixture->services();
-        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state)](ContentView& content) {
+        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state),
+                   feed](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
             if (profileScreen)
                 ProfilesFixture::prepare(content, state);
@@ -216,6 +234,8 @@ int main(int argc, char* argv[])
             }
             if (cleaner)
                 cleaner(content);
+            if (feed)
+                feed(content);
         };
     }
 
