@@ -6,6 +6,7 @@
 // Run by hand: build/bench/bench_dashboard [seconds]           (offscreen unless a display is set)
 //              xvfb-run -a -s "-screen 0 1440x900x24" build/bench/bench_dashboard [seconds]
 
+#include "LoopbackOnlyNetwork.h"
 #include "CpuTime.h"
 #include "TestMain.h"
 #include "app/LinuxPlatform.h"
@@ -144,6 +145,11 @@ int main(int argc, char* argv[])
         return mode == "dashboard" ? runDashboard(argc, argv, seconds) : runBare(argc, argv, seconds);
     }
 
+    // Live services (in the children, which inherit the namespace), and the pings they send, stay on this machine.
+    if (const QString failure = LoopbackOnlyNetwork::enter(); !failure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
+        return 1;
+    }
     const int seconds = argc > 1 ? std::max(5, atoi(argv[1])) : 60;
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
