@@ -4,6 +4,7 @@
 #include "PlatformServices.h"
 #include "screens/display/ResolutionView.h"
 #include "screens/monitoring/DashboardView.h"
+#include "screens/optimizers/OptimizersView.h"
 #include "screens/settings/SettingsView.h"
 #include "storage/SettingsStore.h"
 
@@ -15,6 +16,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
                                  *s.platform, parent);
         break;
+    case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "AIContextKind.h"
+#include "AIServiceError.h"
 
 #include <QString>
 #include <QUuid>
+#include <variant>
 
 // Readable text the user attached as context for the next message: a local file or a fetched link.
 struct AIContextAttachment {
@@ -20,3 +22,6 @@ struct AIContextAttachment {
 
     friend bool operator==(const AIContextAttachment&, const AIContextAttachment&) = default;
 };
+
+// A loaded attachment, or why it could not be loaded.
+using AttachmentResult = std::variant<AIContextAttachment, AIServiceError>;

@@ -2,6 +2,11 @@
 
 #include "AIChatWire.h"
 #include "AIReplyReader.h"
+#include "ContextAddress.h"
+#include "FileAttachmentReader.h"
+#include "LinkFetch.h"
+#include "MainThread.h"
+#include "WorkQueues.h"
 #include "PerceivedText.h"
 
 #include <QNetworkReply>
@@ -19,20 +24,6 @@ QString withoutKey(QString text, const QString& apiKey)
     text.replace(apiKey, hidden);
     text.replace(QString::fromLatin1(QUrl::toPercentEncoding(apiKey)), hidden, Qt::CaseInsensitive);
     return text;
-}
-
-AIServiceError transportError(QNetworkReply::NetworkError error, bool timedOut)
-{
-    if (timedOut || error == QNetworkReply::TimeoutError)
-        return AIServiceError::timeout();
-    switch (error) {
-    case QNetworkReply::RemoteHostClosedError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-        return AIServiceError::noConnection();
-    default:
-        return AIServiceError::providerUnavailable();
-    }
 }
 
 } // namespace
@@ -83,7 +74,8 @@ AIProviderService::Cancel AIProviderService::send(const QList<ChatMessage>& hist
         if (*timedOut || !status.isValid()) {
             done(AIChatOutcome::failure(reply->error() == QNetworkReply::NoError && !*timedOut
                                             ? AIServiceError::invalidResponse()
-                                            : transportError(reply->error(), *timedOut)));
+                                            : AIReplyReader::connectionError(reply->error(), *timedOut)
+                                                  .value_or(AIServiceError::providerUnavailable())));
             return;
         }
         const QByteArray bytes = reply->readAll();
@@ -105,4 +97,22 @@ AIProviderService::Cancel AIProviderService::send(const QList<ChatMessage>& hist
         guarded->abort();
         guarded->deleteLater();
     };
+}
+
+void AIProviderService::loadFileAttachment(const QString& path, AttachmentCallback done)
+{
+    WorkQueues::userInitiated().start([path, done = std::move(done), life = m_life.watch()] {
+        MainThread::post(life, [result = FileAttachmentReader::read(path), done] { done(result); });
+    });
+}
+
+void AIProviderService::fetchLinkAttachment(const QString& link, AttachmentCallback done)
+{
+    const auto url = ContextAddress::normalizedContextURL(link, m_options.linkPolicy);
+    if (!url) {
+        QTimer::singleShot(0, this, [done] { done(AIServiceError::invalidContextURL()); });
+        return;
+    }
+    auto* fetch = new LinkFetch(m_network, m_options.linkPolicy, m_options.linkTimeoutMs, this);
+    fetch->start(*url, std::move(done));
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "AIChatOutcome.h"
+#include "AIContextAttachment.h"
 #include "AIConnectSettings.h"
 #include "AIProvider.h"
 #include "ChatMessage.h"
+#include "LifeToken.h"
+#include "LinkPolicy.h"
 
 #include <QHash>
 #include <QList>
@@ -15,7 +18,7 @@
 class QNetworkReply;
 
 // Sends one chat turn to the chosen provider and answers with its reply text and usage summary,
-// or with the error every status and transport failure stands for. It keeps no conversation: the
+// or with the error every status and transport failure stands for; loads context attachments. It keeps no conversation: the
 // history, key and settings come with every call. Runs on the main thread without blocking it;
 // callbacks arrive there, once, unless the call was cancelled or the service is gone.
 class AIProviderService : public QObject {
@@ -28,6 +31,7 @@ public:
         // Whole-transfer limits.
         int chatTimeoutMs = 60'000;
         int linkTimeoutMs = 30'000;
+        LinkPolicy linkPolicy = LinkPolicy::application();
     };
 
     static constexpr int maxContextCharacters = 12'000;
@@ -36,6 +40,7 @@ public:
 
     using ChatCallback = std::function<void(const AIChatOutcome&)>;
     using Cancel = std::function<void()>;
+    using AttachmentCallback = std::function<void(const AttachmentResult&)>;
 
     explicit AIProviderService(QObject* parent = nullptr);
     explicit AIProviderService(Options options, QObject* parent = nullptr);
@@ -44,9 +49,15 @@ public:
     Cancel send(const QList<ChatMessage>& history, AIProvider provider, const QString& apiKey,
                 const AIConnectSettings& settings, ChatCallback done);
 
+    // Reads a local text file off the main thread.
+    void loadFileAttachment(const QString& path, AttachmentCallback done);
+    // Fetches the readable text of the web or GitHub page the typed link names.
+    void fetchLinkAttachment(const QString& link, AttachmentCallback done);
+
     QUrl baseURL(AIProvider provider) const;
 
 private:
     Options m_options;
     QNetworkAccessManager m_network;
+    LifeToken m_life;
 };

@@ -184,3 +184,17 @@ std::optional<QString> AIReplyReader::usageSummary(std::optional<qint64> input, 
         return std::nullopt;
     return parts.join(QStringLiteral(" | "));
 }
+
+std::optional<AIServiceError> AIReplyReader::connectionError(QNetworkReply::NetworkError error, bool timedOut)
+{
+    if (timedOut || error == QNetworkReply::TimeoutError)
+        return AIServiceError::timeout();
+    switch (error) {
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+        return AIServiceError::noConnection();
+    default:
+        return std::nullopt;
+    }
+}

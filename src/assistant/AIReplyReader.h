@@ -4,6 +4,7 @@
 #include "AIProvider.h"
 
 #include <QByteArray>
+#include <QNetworkReply>
 #include <QString>
 #include <optional>
 
@@ -18,6 +19,9 @@ std::optional<QString> providerErrorMessage(const QByteArray& body);
 std::optional<AIServiceError> statusError(int status, const std::optional<QString>& message);
 // The reply text and usage of a 2xx body in the provider's family.
 AIChatOutcome readReply(AIProvider provider, const QByteArray& body);
+// The error a failed transfer stands for when it names one (a time-out, a lost connection);
+// nothing for the rest, which each caller reports in its own words.
+std::optional<AIServiceError> connectionError(QNetworkReply::NetworkError error, bool timedOut);
 // "in N | out N | total N" with the parts whose counts are present; nothing when none is.
 std::optional<QString> usageSummary(std::optional<qint64> input, std::optional<qint64> output,
                                     std::optional<qint64> total);

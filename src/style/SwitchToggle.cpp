@@ -4,7 +4,7 @@
 
 #include <QPainter>
 
-SwitchToggle::SwitchToggle(qreal scale, QWidget* parent) : QAbstractButton(parent), m_scale(scale)
+SwitchToggle::SwitchToggle(qreal scale, QWidget* parent) : QAbstractButton(parent), m_scale(scale), m_tint(Color::neonCyan())
 {
     setCheckable(true);
     setCursor(Qt::PointingHandCursor);
@@ -16,6 +16,12 @@ QSize SwitchToggle::sizeHint() const
     return QSizeF(38 * m_scale, 22 * m_scale).toSize();
 }
 
+void SwitchToggle::setTint(const QColor& tint)
+{
+    m_tint = tint;
+    update();
+}
+
 void SwitchToggle::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -23,7 +29,7 @@ void SwitchToggle::paintEvent(QPaintEvent*)
     const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = track.height() / 2;
     painter.setPen(Qt::NoPen);
-    painter.setBrush(isChecked() ? Color::neonCyan() : Color::white20());
+    painter.setBrush(isChecked() ? m_tint : Color::white20());
     painter.drawRoundedRect(track, radius, radius);
 
     const qreal inset = 2 * m_scale;

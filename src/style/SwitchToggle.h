@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QColor>
 
-// A switch in the platform's style, tinted with the accent while on.
+// A switch in the platform's style, tinted while on.
 class SwitchToggle : public QAbstractButton {
     Q_OBJECT
 public:
@@ -10,10 +11,14 @@ public:
     explicit SwitchToggle(qreal scale = 1.0, QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
+    // The track's colour while on; the accent unless set.
+    void setTint(const QColor& tint);
+    QColor tint() const { return m_tint; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     qreal m_scale;
+    QColor m_tint;
 };

@@ -114,8 +114,8 @@ void LoopbackHttpServer::respond(QTcpSocket* socket, const Response& response)
         socket->disconnectFromHost();
 }
 
-// One chunk per turn of the event loop, so the client's reading keeps pace with what was sent and
-// a client that gives up early stops the stream.
+// One chunk a millisecond, so the client's reading keeps pace with what was sent and a client
+// that gives up early stops the stream.
 void LoopbackHttpServer::stream(QTcpSocket* socket, qint64 remaining)
 {
     if (socket->state() != QAbstractSocket::ConnectedState)
@@ -124,8 +124,11 @@ void LoopbackHttpServer::stream(QTcpSocket* socket, qint64 remaining)
         socket->disconnectFromHost();
         return;
     }
-    const qint64 size = std::min(remaining, kStreamChunk);
-    send(socket, QByteArray(size, 'x'));
+    // Nothing more is handed over until the last chunk has left, so bytesSent() stays close to
+    // what the client could have read.
+    const qint64 size = socket->bytesToWrite() > 0 ? 0 : std::min(remaining, kStreamChunk);
+    if (size > 0)
+        send(socket, QByteArray(size, 'x'));
     QTimer::singleShot(1, socket, [this, socket, remaining, size] { stream(socket, remaining - size); });
 }
 

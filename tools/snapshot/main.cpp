@@ -4,6 +4,7 @@
 
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
+#include "OptimizersStage.h"
 #include "FakePlatform.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
@@ -53,7 +54,8 @@ int main(int argc, char* argv[])
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
-    parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\".",
+    parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
+                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\".",
                       "NAME"});
     parser.process(app);
 
@@ -87,7 +89,13 @@ int main(int argc, char* argv[])
         DashboardFixture::fill(*fixture);
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
-        if (state == "no-display") {
+        if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
+            stage = OptimizersStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (state == "no-display") {
             fixture->displayModes->modes.reset();
             fixture->displayModes->current.reset();
         } else if (state == "applying") {

@@ -7,13 +7,14 @@
 
 #include <QHBoxLayout>
 
-CardHeader::CardHeader(const QString& symbol, const QColor& symbolColor, const QString& title, QWidget* parent)
-    : QWidget(parent), m_row(new QHBoxLayout(this)), m_symbol(new SymbolView(symbol, symbolSize, symbolColor, this))
+CardHeader::CardHeader(const QString& symbol, const QColor& symbolColor, const QString& title, QWidget* parent,
+                       int titleSize, int symbolPixels)
+    : QWidget(parent), m_row(new QHBoxLayout(this)), m_symbol(new SymbolView(symbol, symbolPixels, symbolColor, this))
 {
     m_row->setContentsMargins(0, 0, 0, 0);
     m_row->setSpacing(8);
     m_row->addWidget(m_symbol, 0, Qt::AlignVCenter);
-    m_row->addWidget(new TextLabel(title, 14, QFont::DemiBold, Color::white95(), this), 0, Qt::AlignVCenter);
+    m_row->addWidget(new TextLabel(title, titleSize, QFont::DemiBold, Color::white95(), this), 0, Qt::AlignVCenter);
     m_row->addStretch(1);
 }
 

@@ -7,14 +7,15 @@ class QHBoxLayout;
 class SymbolButton;
 class SymbolView;
 
-// The header row of a Dashboard card: a symbol in a colour, the title at 14 pixels semibold, then
-// flexible space. Further items go beside the title or at the trailing end.
+// The header row of a card: a symbol in a colour, the title semibold (14 pixels on the Dashboard),
+// then flexible space. Further items go beside the title or at the trailing end.
 class CardHeader : public QWidget {
     Q_OBJECT
 public:
     static constexpr int symbolSize = 16;
 
-    CardHeader(const QString& symbol, const QColor& symbolColor, const QString& title, QWidget* parent = nullptr);
+    CardHeader(const QString& symbol, const QColor& symbolColor, const QString& title, QWidget* parent = nullptr,
+               int titleSize = 14, int symbolPixels = symbolSize);
 
     SymbolView* symbol() const { return m_symbol; }
     void addBesideTitle(QWidget* item);

@@ -1,0 +1,137 @@
+#include "ContextAddress.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QString kGitHubWeb = QStringLiteral("github.com");
+const QString kGitHubRaw = QStringLiteral("raw.githubusercontent.com");
+const QString kGitHubContentDomain = QStringLiteral("githubusercontent.com");
+
+// The host as written in an absolute address, before any parser rewrites a numeric form.
+QString writtenHost(const QString& text)
+{
+    static const QRegularExpression authority(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:[/\\\\]*([^/?#\\\\]*)"));
+    QString host = authority.match(text).captured(1);
+    host = host.mid(host.lastIndexOf(u'@') + 1);
+    if (host.startsWith(u'['))
+        return host.left(host.indexOf(u']') + 1);
+    return host.left(host.indexOf(u':') < 0 ? host.size() : host.indexOf(u':'));
+}
+
+bool isNumericLabel(const QString& label)
+{
+    static const QRegularExpression number(QStringLiteral("^(0x[0-9a-f]*|[0-9]+)$"));
+    return number.match(label).hasMatch();
+}
+
+bool isPlainDecimalOctet(const QString& label)
+{
+    static const QRegularExpression octet(QStringLiteral("^(0|[1-9][0-9]{0,2})$"));
+    return octet.match(label).hasMatch() && label.toInt() <= 255;
+}
+
+// Scheme and host rules shared by a typed link and every address it redirects to.
+// `text` is the address as written, which is judged too: a parser may have turned a numeric
+// host form into a plain one.
+bool permitted(const QUrl& url, const QString& text, const LinkPolicy& policy)
+{
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
+        return false;
+    QString written = writtenHost(text);
+    if (written.startsWith(u'['))
+        written = written.mid(1, written.size() - 2);
+    if (policy.trusts(url) && written.compare(url.host(), Qt::CaseInsensitive) == 0)
+        return true;
+    if (url.scheme().compare(QStringLiteral("https"), Qt::CaseInsensitive) != 0)
+        return false;
+    return !ContextAddress::isPrivateHost(url.host()) && !ContextAddress::isPrivateHost(written);
+}
+
+} // namespace
+
+bool ContextAddress::isRefusedAddress(const QHostAddress& address)
+{
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    if (mapped) {
+        const quint32 a = v4 >> 24;
+        const quint32 b = (v4 >> 16) & 0xff;
+        return a == 0 || a == 10 || a == 127 || (a == 100 && b >= 64 && b <= 127) || (a == 169 && b == 254)
+               || (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168) || a >= 224;
+    }
+    if (address.protocol() != QAbstractSocket::IPv6Protocol)
+        return true;
+    const Q_IPV6ADDR v6 = address.toIPv6Address();
+    const bool zeroPrefix = std::all_of(v6.c, v6.c + 12, [](quint8 byte) { return byte == 0; });
+    return zeroPrefix                                     // ::, ::1 and the old IPv4-compatible forms
+           || (v6[0] & 0xfe) == 0xfc                      // unique local fc00::/7
+           || (v6[0] == 0xfe && (v6[1] & 0xc0) == 0x80) // link-local fe80::/10
+           || v6[0] == 0xff;                              // multicast ff00::/8
+}
+
+bool ContextAddress::isPrivateHost(const QString& host)
+{
+    QString name = host.toLower();
+    while (name.startsWith(u'['))
+        name.remove(0, 1);
+    while (name.endsWith(u']'))
+        name.chop(1);
+    if (name.endsWith(u'.'))
+        name.chop(1);
+    if (name.isEmpty() || name == u"localhost" || name.endsWith(u".localhost") || name.endsWith(u".local")
+        || name.endsWith(u".internal"))
+        return true;
+
+    if (name.contains(u':')) {
+        const QHostAddress address(name);
+        return address.isNull() || address.protocol() != QAbstractSocket::IPv6Protocol || isRefusedAddress(address);
+    }
+    // A last label that is a number makes the whole host a number: only four plain decimal parts
+    // are read as an address, every other numeric form is refused rather than guessed at.
+    const QStringList labels = name.split(u'.');
+    if (!isNumericLabel(labels.last()))
+        return false;
+    if (labels.size() != 4 || !std::all_of(labels.begin(), labels.end(), isPlainDecimalOctet))
+        return true;
+    return isRefusedAddress(QHostAddress(name));
+}
+
+bool ContextAddress::isGitHubHost(const QString& host)
+{
+    return host.contains(kGitHubWeb) || host.contains(kGitHubContentDomain);
+}
+
+std::optional<QUrl> ContextAddress::permittedHop(const QString& text, const QUrl& base, const LinkPolicy& policy)
+{
+    const QUrl url = base.resolved(QUrl(text));
+    QString written = base.toString();
+    if (text.startsWith(QStringLiteral("//")))
+        written = base.scheme() + u':' + text;
+    else if (!QUrl(text).isRelative())
+        written = text;
+    if (!permitted(url, written, policy))
+        return std::nullopt;
+    return url;
+}
+
+std::optional<QUrl> ContextAddress::normalizedContextURL(const QString& text, const LinkPolicy& policy)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    const QUrl url(trimmed, QUrl::StrictMode);
+    if (!permitted(url, trimmed, policy))
+        return std::nullopt;
+    if (url.host().toLower() != kGitHubWeb)
+        return url;
+
+    const QStringList parts = url.path().split(u'/', Qt::SkipEmptyParts);
+    if (parts.size() < 5 || parts[2] != u"blob")
+        return url;
+    QUrl raw;
+    raw.setScheme(QStringLiteral("https"));
+    raw.setHost(kGitHubRaw);
+    raw.setPath(u'/' + (parts.mid(0, 2) + parts.mid(3)).join(u'/'));
+    return raw.isValid() ? std::optional(raw) : std::nullopt;
+}

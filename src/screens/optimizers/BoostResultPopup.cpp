@@ -1,0 +1,106 @@
+#include "BoostResultPopup.h"
+
+#include "BoostActionRow.h"
+#include "screens/monitoring/Readout.h"
+#include "style/Color.h"
+#include "style/Fonts.h"
+#include "style/OutlineButton.h"
+#include "style/SymbolView.h"
+#include "style/TextLabel.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr qreal kCornerRadius = 20;
+constexpr qreal kMarkStartScale = 0.3;
+// The regular material over the dimmed card: dark and nearly opaque, so the result reads clearly.
+const QColor kMaterial(28, 30, 44, 250);
+
+} // namespace
+
+BoostResultPopup::BoostResultPopup(const QuickBoostResult& result, std::function<void()> onDismiss, QWidget* parent)
+    : QWidget(parent),
+      m_result(result),
+      m_onDismiss(std::move(onDismiss)),
+      m_markHolder(new QWidget(this)),
+      m_mark(new SymbolView("checkmark.circle.fill", markSize, Color::neonCyan(), m_markHolder)),
+      m_done(new OutlineButton("Done", Fonts::ui(13, QFont::DemiBold), Color::neonCyan(), 10, 8, this))
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(20);
+
+    // The mark grows inside a holder of its full size, so the layout never moves.
+    m_markHolder->setFixedSize(markSize, markSize);
+    column->addWidget(m_markHolder, 0, Qt::AlignHCenter);
+
+    auto* title = new TextLabel("Quick Boost Complete", 18, QFont::Bold, Color::white95(), this);
+    column->addWidget(title, 0, Qt::AlignHCenter);
+
+    if (result.ramFreed > 0) {
+        auto* freed = new TextLabel(Readout::format("%.2f GB Freed", result.ramFreed), 26, QFont::ExtraBold,
+                                    Color::neonCyan(), this);
+        freed->setObjectName("ramFreed");
+        column->addWidget(freed, 0, Qt::AlignHCenter);
+    }
+
+    auto* rows = new QVBoxLayout;
+    rows->setSpacing(8);
+    for (const QuickBoostResult::QuickBoostAction& action : result.actions) {
+        auto* row = new BoostActionRow(action, this);
+        row->setObjectName("boostAction");
+        rows->addWidget(row);
+        m_rows.append(row);
+    }
+    column->addLayout(rows);
+
+    m_done->setObjectName("doneButton");
+    connect(m_done, &QAbstractButton::clicked, this, [this] {
+        if (m_onDismiss)
+            m_onDismiss();
+    });
+    column->addWidget(m_done);
+
+    m_entrance.setStartValue(0.0);
+    m_entrance.setEndValue(1.0);
+    m_entrance.setDuration(entranceMs);
+    // A spring that overshoots a little before it settles.
+    m_entrance.setEasingCurve(QEasingCurve(QEasingCurve::OutBack));
+    connect(&m_entrance, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setEntrance(value.toReal()); });
+    setEntrance(0.0);
+}
+
+void BoostResultPopup::setEntrance(qreal progress)
+{
+    const qreal scale = kMarkStartScale + (1.0 - kMarkStartScale) * progress;
+    const int side = qMax(1, qRound(markSize * qMin(scale, 1.0)));
+    m_mark->setFixedSize(side, side);
+    m_mark->move((markSize - side) / 2, (markSize - side) / 2);
+    for (BoostActionRow* row : std::as_const(m_rows))
+        row->setEntrance(progress);
+}
+
+void BoostResultPopup::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_animate || event->spontaneous())
+        return;
+    m_animate = true;
+    m_entrance.start();
+}
+
+void BoostResultPopup::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
+    painter.fillPath(shape, kMaterial);
+    painter.setPen(QPen(Color::white10(), 1.0));
+    painter.drawPath(shape);
+}

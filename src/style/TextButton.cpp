@@ -1,0 +1,29 @@
+#include "TextButton.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+TextButton::TextButton(const QString& text, const QFont& font, const QColor& color, int verticalPadding,
+                       QWidget* parent)
+    : QAbstractButton(parent), m_font(font), m_color(color), m_verticalPadding(verticalPadding)
+{
+    setText(text);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize TextButton::sizeHint() const
+{
+    const QFontMetrics metrics(m_font);
+    return {metrics.horizontalAdvance(text()) + 1, metrics.height() + 2 * m_verticalPadding};
+}
+
+void TextButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (isDown() || !isEnabled())
+        painter.setOpacity(isEnabled() ? 0.7 : 0.4);
+    painter.setFont(m_font);
+    painter.setPen(m_color);
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+}
