@@ -34,7 +34,6 @@ public:
         LinkPolicy linkPolicy = LinkPolicy::application();
     };
 
-    static constexpr int maxContextCharacters = 12'000;
     // The longest provider text shown in an error message.
     static constexpr int maxProviderTextCharacters = 500;
 

@@ -6,13 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -33,7 +33,8 @@ constexpr double kTemporaryQuietSeconds = 3600;
 // Each level of the walk holds one open folder; deeper folders are left alone.
 constexpr int kMaxDepth = 200;
 constexpr int kNoFollow = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
-constexpr unsigned kStatMask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_MNT_ID;
+constexpr unsigned kStatMask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_SIZE | STATX_BLOCKS |
+                             STATX_MTIME | STATX_MNT_ID;
 
 // The file system and mount an item lies on: bind mounts of one file system share the device but
 // not the mount id.
@@ -65,13 +66,12 @@ std::optional<struct statx> statPath(const QString& path, int flags)
     return statAt(AT_FDCWD, QFile::encodeName(path).constData(), flags);
 }
 
-// A name that does not survive the trip through QString could not be found again by its text.
+// File names are read as UTF-8; a name that is not could not be found again by its text.
 std::optional<QString> decoded(const QByteArray& bytes)
 {
-    QString text = QFile::decodeName(bytes);
-    if (QFile::encodeName(text) != bytes)
+    if (!QByteArrayView(bytes).isValidUtf8())
         return std::nullopt;
-    return text;
+    return QString::fromUtf8(bytes);
 }
 
 QString realFolder(const QString& folder)
@@ -109,24 +109,41 @@ bool containsAny(const QString& path, const QStringList& markers)
     return std::any_of(markers.begin(), markers.end(), [&](const QString& marker) { return path.contains(marker); });
 }
 
-// One directory walk. It never follows a link, never leaves the mount it starts on, skips hidden
-// and protected folders unless they lead to a safe folder, and looks no closer at files of 1 MiB
-// or less: no rule can make anything of them.
+// One directory walk. It never follows a link and never leaves the mount it starts on. Where it
+// examines, it skips hidden and protected folders unless they lead to a safe folder, and looks no
+// closer at files of 1 MiB or less: no rule can make anything of them. Below each folder of the
+// home folder that is sized it also counts every item's blocks, hidden ones included, each hard
+// linked file once.
 class Walk {
 public:
-    Walk(const DiskScanEngine& engine, DiskScanEngine::HomeFiles& found, int maxFiles, int maxMedia,
+    Walk(const DiskScanEngine& engine, DiskScanEngine::HomeFiles& found, const DiskScanEngine::Limits& limits,
          const DiskScanEngine::Cancelled& cancelled)
-        : m_engine(engine), m_env(engine.environment()), m_found(found), m_maxFiles(maxFiles), m_maxMedia(maxMedia),
-          m_cancelled(cancelled)
+        : m_engine(engine), m_env(engine.environment()), m_found(found), m_limits(limits), m_cancelled(cancelled)
     {
     }
 
-    // The home folder, recursively: large files, media and candidates.
-    void home() { run(m_env.home, true); }
+    // The home folder, recursively: folder sizes, large files, media and candidates.
+    void home()
+    {
+        QList<FileItem> sized;
+        m_sized = &sized;
+        run(m_env.home, true);
+        m_sized = nullptr;
+        sortLargestFirst(sized);
+        for (const FileItem& folder : std::as_const(sized)) {
+            if (folder.size > kLargeFolder && m_found.folders.size() < m_limits.maxFolders)
+                m_found.folders.append(folder);
+        }
+    }
     // The files directly in a folder, as candidates only.
     void flat(const QString& folder) { run(folder, false); }
 
 private:
+    struct Mode {
+        bool examine = true;
+        bool count = false;
+    };
+
     void run(const QString& root, bool wholeTree)
     {
         m_wholeTree = wholeTree;
@@ -141,10 +158,10 @@ private:
             return;
         }
         m_mount = Mount::of(*info);
-        folder(fd, 0);
+        folder(fd, 0, Mode{});
     }
 
-    void folder(int fd, int depth)
+    void folder(int fd, int depth, Mode mode)
     {
         DIR* dir = fdopendir(fd);
         if (!dir) {
@@ -155,33 +172,66 @@ private:
             const char* name = entry->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            const qsizetype base = m_path.size();
-            m_path.append('/').append(name);
-            unsigned char type = entry->d_type;
-            if (type == DT_UNKNOWN) {
-                struct stat st {};
-                if (fstatat(dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) == 0)
-                    type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
+            if (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN) {
+                const qsizetype base = m_path.size();
+                m_path.append('/').append(name);
+                enter(dirfd(dir), name, depth + 1, mode, entry->d_type == DT_DIR);
+                m_path.truncate(base);
+            } else if (mode.count || (mode.examine && entry->d_type == DT_REG && name[0] != '.')) {
+                item(dirfd(dir), name, mode);
             }
-            if (type == DT_DIR && m_wholeTree)
-                enter(dirfd(dir), name, depth + 1);
-            else if (type == DT_REG && name[0] != '.')
-                examine(dirfd(dir), name);
-            m_path.truncate(base);
         }
         closedir(dir);
     }
 
-    void enter(int parent, const char* name, int depth)
+    void item(int parent, const char* name, Mode mode)
     {
-        if (depth > kMaxDepth || m_cancelled())
+        struct stat st {};
+        if (fstatat(parent, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             return;
-        const auto path = decoded(m_path);
-        if (!path)
+        if (mode.count && (st.st_nlink < 2 || m_linked.insert({st.st_dev, st.st_ino}).second))
+            m_blocks += st.st_blocks;
+        if (mode.examine && S_ISREG(st.st_mode) && name[0] != '.' && st.st_size > kCandidateFloor) {
+            const qsizetype base = m_path.size();
+            m_path.append('/').append(name);
+            examine();
+            m_path.truncate(base);
+        }
+    }
+
+    // A folder, or an entry whose type the folder listing did not give. Hidden and protected folders
+    // are judged by their name before anything is asked of them.
+    void enter(int parent, const char* name, int depth, Mode mode, bool knownFolder)
+    {
+        std::optional<struct statx> info;
+        if (!knownFolder) {
+            info = statAt(parent, name, kNoFollow);
+            if (!info)
+                return;
+            if (!S_ISDIR(info->stx_mode)) {
+                // item() puts the name on the path itself.
+                m_path.truncate(m_path.lastIndexOf('/'));
+                item(parent, name, mode);
+                return;
+            }
+        }
+        if (!m_wholeTree || depth > kMaxDepth || m_cancelled())
             return;
-        if (!m_env.leadsToSafeDirectory(*path) && (name[0] == '.' || m_env.isProtected(*path)))
+        const bool topLevel = depth == 1 && m_sized;
+        Mode inside{false, mode.count};
+        std::optional<QString> path;
+        if (mode.examine || topLevel) {
+            path = decoded(m_path);
+            if (!path)
+                return;
+            const bool isProtected = m_env.isProtected(*path);
+            inside.examine = m_env.leadsToSafeDirectory(*path) || (name[0] != '.' && !isProtected);
+            inside.count = mode.count || (topLevel && !isProtected);
+        }
+        if (!inside.examine && !inside.count)
             return;
-        const auto info = statAt(parent, name, kNoFollow);
+        if (!info)
+            info = statAt(parent, name, kNoFollow);
         if (!info || !S_ISDIR(info->stx_mode) || !(Mount::of(*info) == m_mount))
             return;
         const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -194,14 +244,22 @@ private:
             close(fd);
             return;
         }
-        folder(fd, depth);
+        if (topLevel && inside.count) {
+            m_blocks = 0;
+            m_linked.clear();
+        }
+        if (inside.count)
+            m_blocks += qint64(info->stx_blocks);
+        folder(fd, depth, inside);
+        if (topLevel && inside.count && !m_cancelled()) {
+            // As du reports it: whole KiB, rounded up.
+            const qint64 bytes = (m_blocks * 512 + 1023) / 1024 * 1024;
+            m_sized->append(FileItem::make(QString(name), *path, bytes, "folder"));
+        }
     }
 
-    void examine(int parent, const char* name)
+    void examine()
     {
-        struct stat st {};
-        if (fstatat(parent, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) || st.st_size <= kCandidateFloor)
-            return;
         const auto path = decoded(m_path);
         if (!path)
             return;
@@ -213,12 +271,13 @@ private:
         const QString relative = path->mid(m_rootLength);
         if (m_wholeTree) {
             if (size > kLargeFile)
-                DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, "file", days), m_maxFiles,
-                                                  m_found.files);
+                DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, "file", days),
+                                                  m_limits.maxFiles, m_found.files);
             const QString key = ScanEnvironment::extensionKey(*path);
             if (size > kLargeMedia && m_env.mediaExtensions.contains(key)) {
                 const QString type = m_env.videoExtensions.contains(key) ? "video" : "image";
-                DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, type), m_maxMedia, m_found.media);
+                DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, type), m_limits.maxMedia,
+                                                  m_found.media);
             }
         }
         if (auto candidate = m_engine.cleanupCandidate(relative, *path, size, days))
@@ -228,13 +287,16 @@ private:
     const DiskScanEngine& m_engine;
     const ScanEnvironment& m_env;
     DiskScanEngine::HomeFiles& m_found;
-    const int m_maxFiles;
-    const int m_maxMedia;
+    const DiskScanEngine::Limits m_limits;
     const DiskScanEngine::Cancelled& m_cancelled;
     bool m_wholeTree = true;
     qsizetype m_rootLength = 0;
     QByteArray m_path;
     Mount m_mount;
+    // The folders of the home folder being sized, in the order found; none outside home().
+    QList<FileItem>* m_sized = nullptr;
+    qint64 m_blocks = 0;
+    std::set<std::pair<dev_t, ino_t>> m_linked;
 };
 
 } // namespace
@@ -273,33 +335,10 @@ qint64 DiskScanEngine::folderSize(const QString& path) const
     return DiskUsage::folderSize(*m_runner, path);
 }
 
-QList<FileItem> DiskScanEngine::scanLargeFolders(int limit, const Cancelled& cancelled) const
-{
-    QList<FileItem> folders;
-    const auto home = statPath(m_env.home, AT_NO_AUTOMOUNT);
-    if (!home)
-        return folders;
-    for (const QString& name : entryNames(m_env.home)) {
-        if (cancelled())
-            return {};
-        const QString path = m_env.home + u'/' + name;
-        const auto info = statPath(path, kNoFollow);
-        if (!info || !S_ISDIR(info->stx_mode) || !(Mount::of(*info) == Mount::of(*home)) || m_env.isProtected(path))
-            continue;
-        const qint64 size = folderSize(path);
-        if (size > kLargeFolder)
-            folders.append(FileItem::make(name, path, size, "folder"));
-    }
-    sortLargestFirst(folders);
-    if (folders.size() > qMax(limit, 0))
-        folders.resize(qMax(limit, 0));
-    return folders;
-}
-
-DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(int maxFiles, int maxMedia, const Cancelled& cancelled) const
+DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(const Limits& limits, const Cancelled& cancelled) const
 {
     HomeFiles found;
-    Walk walk(*this, found, maxFiles, maxMedia, cancelled);
+    Walk walk(*this, found, limits, cancelled);
     walk.home();
     if (!m_env.temporary.startsWith(m_env.home + u'/') && !cancelled())
         walk.flat(m_env.temporary.chopped(1));

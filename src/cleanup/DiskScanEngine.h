@@ -19,11 +19,23 @@ class ProcessRunner;
 // safe folders excepted), or directly in the temporary folder and unchanged for an hour; reached
 // without a symbolic link on the way and on the same mount as the folder it belongs to. The walks
 // keep only admitted files, and the Trash admits each path again just before moving it.
+//
+// The home folder is read once: the same walk that looks at the files adds up the blocks of each
+// folder directly in the home folder, hidden contents included, as `du -x` counts them, so a scan
+// costs about one `du` of the home folder rather than two.
 class DiskScanEngine {
 public:
     using Cancelled = std::function<bool()>;
 
+    struct Limits {
+        int maxFiles = 100;
+        int maxMedia = 50;
+        int maxFolders = 20;
+    };
+
     struct HomeFiles {
+        // Folders directly in the home folder over 100 MiB, largest first.
+        QList<FileItem> folders;
         QList<FileItem> files;
         QList<FileItem> media;
         QList<FileItem> candidates;
@@ -35,10 +47,6 @@ public:
         double modified = 0;
     };
 
-    static constexpr int kLargeFolderLimit = 20;
-    static constexpr int kMaxFiles = 100;
-    static constexpr int kMaxMedia = 50;
-
     DiskScanEngine(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner);
 
     const ScanEnvironment& environment() const { return m_env; }
@@ -46,10 +54,9 @@ public:
     // Bundles over 100 MiB in the application folders, largest first, at most ten.
     QList<FileItem> scanApplications(const Cancelled& cancelled) const;
     qint64 folderSize(const QString& path) const;
-    // Folders directly in the home folder over 100 MiB, largest first, at most `limit`.
-    QList<FileItem> scanLargeFolders(int limit, const Cancelled& cancelled) const;
-    // Large files, large media and cleanup candidates of the home folder and the temporary folder.
-    HomeFiles scanHomeFiles(int maxFiles, int maxMedia, const Cancelled& cancelled) const;
+    // Large folders, large files and large media of the home folder, and the cleanup candidates of
+    // the home folder and the temporary folder.
+    HomeFiles scanHomeFiles(const Limits& limits, const Cancelled& cancelled) const;
 
     // `name` is the path relative to the walked folder; nothing when no reason applies.
     std::optional<FileItem> cleanupCandidate(const QString& name, const QString& path, qint64 size, double days) const;

@@ -4,7 +4,6 @@
 #include "MainThread.h"
 #include "WorkQueues.h"
 
-#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -73,20 +72,12 @@ void DiskScanner::startScan()
         publish([this, apps] { m_heavyApps = apps; });
         updateStatus("Scanning applications...", 10);
 
-        // The folder sizes come from du children that read about as much as the walk does, so the
-        // two run side by side; the folders are still published before the files.
-        std::unique_ptr<QThread> sizing(QThread::create([this, engine, cancelled, publish, updateStatus] {
-            const QList<FileItem> folders = engine->scanLargeFolders(DiskScanEngine::kLargeFolderLimit, cancelled);
-            publish([this, folders] {
-                m_heavyFolders = folders;
-                dropPaths(m_heavyFolders, m_movedDuringScan);
-            });
-            updateStatus("Calculating folder sizes...", 30);
-        }));
-        sizing->start();
-        const DiskScanEngine::HomeFiles found =
-            engine->scanHomeFiles(DiskScanEngine::kMaxFiles, DiskScanEngine::kMaxMedia, cancelled);
-        sizing->wait();
+        const DiskScanEngine::HomeFiles found = engine->scanHomeFiles({}, cancelled);
+        publish([this, folders = found.folders] {
+            m_heavyFolders = folders;
+            dropPaths(m_heavyFolders, m_movedDuringScan);
+        });
+        updateStatus("Calculating folder sizes...", 30);
         publish([this, files = found.files, media = found.media] {
             m_heavyFiles = files;
             m_heavyMedia = media;

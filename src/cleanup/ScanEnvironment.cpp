@@ -13,6 +13,12 @@ QString withoutTrailingSlash(QString folder)
     return folder;
 }
 
+// A folder entry of the tables as a folder, without the trailing slash the temporary folder has.
+QStringView asFolder(const QString& entry)
+{
+    return entry.size() > 1 && entry.endsWith(u'/') ? QStringView(entry).chopped(1) : QStringView(entry);
+}
+
 } // namespace
 
 ScanEnvironment ScanEnvironment::originalTable(const QString& home, const QString& temporary)
@@ -51,18 +57,22 @@ bool ScanEnvironment::isProtected(const QString& path) const
 {
     if (!QDir::isAbsolutePath(path))
         return true;
-    const QString clean = QDir::cleanPath(path);
+    // The walk asks for every folder it meets, so a path that is already clean is not copied.
+    const bool clean = !path.contains(QLatin1String("/.")) && !path.contains(QLatin1String("//"));
+    const QString cleaned = clean ? path : QDir::cleanPath(path);
     for (const QString& prefix : protectedPaths) {
-        if (clean.startsWith(prefix))
+        if (cleaned.startsWith(prefix))
             return true;
     }
     for (const QString& folder : protectedFolders) {
-        if (clean.contains(u'/' + folder))
-            return true;
+        for (qsizetype at = cleaned.indexOf(folder); at >= 0; at = cleaned.indexOf(folder, at + 1)) {
+            if (at > 0 && cleaned[at - 1] == u'/')
+                return true;
+        }
     }
-    if (clean.startsWith(home + "/Library")) {
+    if (cleaned.startsWith(home) && QStringView(cleaned).mid(home.size()).startsWith(u"/Library")) {
         for (const QString& safe : safeCleanupDirectories) {
-            if (clean.startsWith(safe))
+            if (cleaned.startsWith(safe))
                 return false;
         }
         return true;
@@ -82,9 +92,9 @@ QString ScanEnvironment::extensionKey(const QString& name)
 QString ScanEnvironment::safeDirectoryHolding(const QString& path) const
 {
     for (const QString& entry : safeCleanupDirectories) {
-        const QString folder = withoutTrailingSlash(entry);
-        if (path.startsWith(folder + u'/'))
-            return folder;
+        const QStringView folder = asFolder(entry);
+        if (path.startsWith(folder) && path.size() > folder.size() && path[folder.size()] == u'/')
+            return folder.toString();
     }
     return {};
 }
@@ -92,8 +102,8 @@ QString ScanEnvironment::safeDirectoryHolding(const QString& path) const
 bool ScanEnvironment::leadsToSafeDirectory(const QString& folder) const
 {
     for (const QString& entry : safeCleanupDirectories) {
-        const QString safe = withoutTrailingSlash(entry);
-        if (safe == folder || safe.startsWith(folder + u'/'))
+        const QStringView safe = asFolder(entry);
+        if (safe.startsWith(folder) && (safe.size() == folder.size() || safe[folder.size()] == u'/'))
             return true;
     }
     return false;

@@ -1,6 +1,5 @@
 #include "TestMain.h"
 #include "assistant/AIConnectSettings.h"
-#include "assistant/AIContextAttachment.h"
 #include "assistant/AIProvider.h"
 #include "assistant/AIServiceError.h"
 #include "assistant/ChatMessage.h"
@@ -106,11 +105,6 @@ private slots:
                                            << "That attachment could not be read. ";
         QTest::newRow("attachment, detail") << AIServiceError::attachmentReadFailed("HTTP 404")
                                             << "That attachment could not be read. HTTP 404";
-        QTest::newRow("missing key") << AIServiceError::missingKey() << "Add an API key before sending a message.";
-        QTest::newRow("rate limit") << AIServiceError::rateLimit()
-                                    << "You've hit your API rate limit. Please wait a moment and try again.";
-        QTest::newRow("unsupported") << AIServiceError::unsupportedAttachment()
-                                     << "Attach text, code, markdown, JSON, CSV, log, or HTML files for AI context.";
     }
     void errorTexts()
     {
@@ -129,16 +123,6 @@ private slots:
         badRole["role"] = "system";
         QVERIFY(!ChatMessage::fromJson(badRole));
         QVERIFY(ChatMessage::make(ChatRole::user, "a").id != ChatMessage::make(ChatRole::user, "a").id);
-    }
-
-    void attachmentsDifferingOnlyInExcerptDiffer()
-    {
-        const AIContextAttachment one{QUuid::createUuid(), AIContextKind::web, "example.org", "https://example.org/",
-                                      "short", "text"};
-        AIContextAttachment other = one;
-        QCOMPARE(other, one);
-        other.excerpt = "short...";
-        QVERIFY(!(other == one));
     }
 };
 

@@ -68,8 +68,12 @@ private slots:
         ScratchHome scratch;
         const QString big = scratch.file("home/Documents/big.bin", 20 * MiB, 90);
         const QString old = scratch.file("home/Documents/old.bin", 2 * MiB, 30);
+        QVERIFY(QDir().mkpath(scratch.at("Applications/Editor.app")));
         auto runner = std::make_shared<FakeProcessRunner>();
-        DiskScanner scanner(scratch.environment(), runner, nullptr);
+        runner->respond("/usr/bin/du", ProcessResult::exited(0, "204800\tEditor.app\n"));
+        ScanEnvironment env = scratch.environment();
+        env.applicationRoots = {scratch.at("Applications")};
+        DiskScanner scanner(env, runner, nullptr);
         QList<std::pair<double, QString>> seen;
         connect(&scanner, &DiskScanner::changed, this, [&] {
             const std::pair<double, QString> now{scanner.scanProgress(), scanner.scanMessage()};
@@ -90,7 +94,9 @@ private slots:
                                                          {90, "Analyzing recommendations..."},
                                                          {100, "Scan complete!"}};
         QCOMPARE(seen, expected);
-        QCOMPARE(runner->commandLines(), QStringList{"/usr/bin/du -s -k -x -- " + scratch.home() + "/Documents"});
+        QCOMPARE(runner->commandLines(), QStringList{"/usr/bin/du -s -k -x -- " + scratch.at("Applications/Editor.app")});
+        QCOMPARE(scanner.heavyApps().size(), 1);
+        QCOMPARE(scanner.heavyApps().first().name, QString("Editor"));
         QCOMPARE(paths(scanner.heavyFiles()), QStringList{big});
         QCOMPARE(paths(scanner.recommendations()), (QStringList{big, old}));
         QCOMPARE(scanner.recommendations().first().reasons, QStringList{"Not accessed in 90 days"});
