@@ -3,11 +3,15 @@
 #include "AppDelegate.h"
 #include "LinuxPlatform.h"
 #include "MainWindow.h"
+#include "ProcessRunner.h"
 #include "WorkQueues.h"
+#include "linux/QuitSignals.h"
 #include "style/AppStyle.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 int QuillmarshApp::main(int argc, char* argv[])
 {
@@ -19,14 +23,23 @@ int QuillmarshApp::main(int argc, char* argv[])
     LinuxPlatform platform;
     const PlatformServices services = platform.services();
     AppDelegate delegate(*services.defaults);
+    QuitSignals quitSignals;
     int status = 0;
     {
         MainWindow window(services);
+        // A termination signal quits the way the quit command does.
+        QObject::connect(&quitSignals, &QuitSignals::quitRequested, &window, &MainWindow::terminateApp);
+        // Connected after the window's own clean-up, which may still run tools.
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&services] { services.processRunner->endChildren(); });
         window.resize(window.minimumSize());
         window.show();
         QTimer::singleShot(0, &window, [&] { delegate.applicationDidFinishLaunching(window); });
         status = QApplication::exec();
     }
-    WorkQueues::drain();
+    // A task that outlives the wait must not hold up the exit, nor see the services destroyed under it.
+    if (!WorkQueues::drain(std::chrono::seconds(1))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The application: one window around the root view, the delegate's launch answers, and the
-// background queues drained before the process ends.
+// The application: one window around the root view, the delegate's launch answers, quit on a
+// termination signal, and the children and background queues ended, in bounded time, before exit.
 class QuillmarshApp {
 public:
     static int main(int argc, char* argv[]);

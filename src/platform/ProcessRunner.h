@@ -20,4 +20,8 @@ public:
 
     // Starts a child that is kept until stop(); nullptr when it could not be started.
     virtual std::unique_ptr<HeldProcess> startHeld(const QString& program, const QStringList& arguments) = 0;
+
+    // At quit: ends every child still running, waiting a bounded time, and starts no new one. Runs
+    // under way return as soon as their child is gone. Called on the main thread.
+    virtual void endChildren() {}
 };

@@ -1,5 +1,6 @@
 #include "WorkQueues.h"
 
+#include <QDeadlineTimer>
 #include <QThread>
 
 namespace {
@@ -38,4 +39,11 @@ void WorkQueues::drain()
 {
     queues().utility.waitForDone();
     queues().userInitiated.waitForDone();
+}
+
+bool WorkQueues::drain(std::chrono::milliseconds limit)
+{
+    const QDeadlineTimer deadline(limit);
+    const bool utilityDone = queues().utility.waitForDone(int(deadline.remainingTime()));
+    return queues().userInitiated.waitForDone(int(deadline.remainingTime())) && utilityDone;
 }

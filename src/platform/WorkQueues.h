@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QThreadPool>
+#include <chrono>
 
 // The shared background queues: periodic reads go to utility(), work the user asked for to
 // userInitiated(). A SerialQueue runs its tasks one after another, in the order given.
@@ -8,8 +9,11 @@ namespace WorkQueues {
 
 QThreadPool& utility();
 QThreadPool& userInitiated();
-// Waits for every task of both shared queues; the application calls it before it exits.
+// Waits for every task of both shared queues.
 void drain();
+// Waits at most `limit` in all; false when a task was still running then. The application calls it
+// before it exits.
+bool drain(std::chrono::milliseconds limit);
 
 } // namespace WorkQueues
 

@@ -433,17 +433,27 @@ void SystemOptimizer::autoHealTick()
 
 bool SystemOptimizer::flushDNSCache()
 {
-    return m_runner.run(kDscacheutil, {"-flushcache"}).succeeded();
+    return flushDNSCache(m_runner);
+}
+
+bool SystemOptimizer::flushDNSCache(ProcessRunner& runner)
+{
+    return runner.run(kDscacheutil, {"-flushcache"}).succeeded();
 }
 
 int SystemOptimizer::terminateJunkProcesses()
 {
+    return terminateJunkProcesses(m_workspace);
+}
+
+int SystemOptimizer::terminateJunkProcesses(Workspace& workspace)
+{
     int count = 0;
-    for (const RunningApplication& application : m_workspace.runningApplications()) {
+    for (const RunningApplication& application : workspace.runningApplications()) {
         if (application.localizedName.isEmpty() || !quickBoostQuitList().contains(application.localizedName)
             || application.processIdentifier < 1 || application.isTerminated)
             continue;
-        if (m_workspace.requestQuit(application))
+        if (workspace.requestQuit(application))
             ++count;
     }
     return count;
@@ -451,17 +461,23 @@ int SystemOptimizer::terminateJunkProcesses()
 
 void SystemOptimizer::quickBoost(QuickBoostCompletion completion)
 {
+    // The boost keeps only what it takes here: the window, and the optimizer with it, may close
+    // while the tools run.
+    Workspace& workspace = m_workspace;
+    ProcessRunner& runner = m_runner;
+    const FreeMemory memory = m_freeMemory;
+
     using Action = QuickBoostResult::QuickBoostAction;
-    const auto before = m_freeMemory.gigabytes();
+    const auto before = memory.gigabytes();
     QuickBoostResult result;
 
-    const bool flushed = flushDNSCache();
+    const bool flushed = flushDNSCache(runner);
     result.actions.append(Action{.icon = QStringLiteral("network"),
                                  .label = flushed ? QStringLiteral("DNS cache flushed")
                                                   : QStringLiteral("DNS cache flush failed"),
                                  .success = flushed});
 
-    const int quit = terminateJunkProcesses();
+    const int quit = terminateJunkProcesses(workspace);
     if (quit < 1) {
         result.actions.append(Action{.icon = QStringLiteral("checkmark.circle"),
                                      .label = QStringLiteral("No junk processes running"),
@@ -474,16 +490,17 @@ void SystemOptimizer::quickBoost(QuickBoostCompletion completion)
                                      .success = true});
     }
 
-    const bool purged = m_runner.run(kPurge, {}).succeeded();
-    result.ramFreed = FreeMemory::growth(before, m_freeMemory.gigabytes());
-    Action memory{.icon = QStringLiteral("memorychip"), .label = {}, .success = purged};
+    // Memory that grew without a purge was not freed by the boost; no amount is claimed then.
+    const bool purged = runner.run(kPurge, {}).succeeded();
+    result.ramFreed = purged ? FreeMemory::growth(before, memory.gigabytes()) : 0.0;
+    Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = purged};
     if (!purged)
-        memory.label = QStringLiteral("Memory purge unavailable on this Mac");
+        action.label = QStringLiteral("Memory purge unavailable on this Mac");
     else if (result.ramFreed > 0)
-        memory.label = QString::asprintf("Freed %.2f GB of inactive memory", result.ramFreed);
+        action.label = QString::asprintf("Freed %.2f GB of inactive memory", result.ramFreed);
     else
-        memory.label = QStringLiteral("Memory already optimized");
-    result.actions.append(memory);
+        action.label = QStringLiteral("Memory already optimized");
+    result.actions.append(action);
 
     MainThread::post([completion = std::move(completion), result] { completion(result); });
 }

@@ -151,7 +151,8 @@ public:
     // These three block while the tools run: call them off the main thread.
     bool flushDNSCache();
     int terminateJunkProcesses();
-    // The completion comes on the main thread.
+    // Blocks like them; the completion comes on the main thread. Once started, the boost touches
+    // nothing of the optimizer, which may be destroyed while it runs.
     void quickBoost(QuickBoostCompletion completion);
 
 signals:
@@ -173,6 +174,8 @@ private:
     bool changeMute(bool muted);
     void handleGameLaunch(const RunningApplication& application);
     void autoHealTick();
+    static bool flushDNSCache(ProcessRunner& runner);
+    static int terminateJunkProcesses(Workspace& workspace);
 
     Workspace& m_workspace;
     ProcessRunner& m_runner;

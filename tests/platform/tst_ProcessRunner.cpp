@@ -4,12 +4,37 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtConcurrent>
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
 int openDescriptors()
 {
     return int(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// The children of this process that run `program`, read from /proc.
+QList<qint32> childrenRunning(const QString& program)
+{
+    QList<qint32> found;
+    for (const QString& name : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat("/proc/" + name + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toInt() == ::getpid()
+            && QFile::symLinkTarget("/proc/" + name + "/exe") == program)
+            found.append(name.toInt());
+    }
+    return found;
+}
+
+bool alive(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) == 0;
 }
 
 } // namespace
@@ -116,6 +141,46 @@ private slots:
         QCOMPARE(stopped.count(), 1);
         held->stop();
         QCOMPARE(stopped.count(), 1);
+    }
+
+    void stoppingDoesNotWaitForTheChild()
+    {
+        LinuxProcessRunner runner;
+        // The child ignores SIGTERM, so a stop that waited for it would find it gone afterwards.
+        auto held = runner.startHeld("/bin/sh", {"-c", "trap '' TERM; exec sleep 30"});
+        QVERIFY(held);
+        const qint64 pid = held->processId();
+        QTRY_VERIFY(QFile::symLinkTarget(QString("/proc/%1/exe").arg(pid)).endsWith("sleep"));
+        held->stop();
+        QVERIFY(!held->isRunning());
+        QVERIFY(alive(pid));
+        held.reset();
+        QVERIFY(alive(pid));
+
+        runner.endChildren();
+        QVERIFY(!alive(pid));
+    }
+
+    void endingChildrenAtQuit()
+    {
+        LinuxProcessRunner runner;
+        auto held = runner.startHeld("/bin/sleep", {"30"});
+        QVERIFY(held);
+        QSignalSpy heldEnded(held.get(), &HeldProcess::finished);
+        auto run = QtConcurrent::run([&runner] { return runner.run("/bin/sleep", {"30"}, 60'000); });
+        QTRY_COMPARE(childrenRunning(QFileInfo("/bin/sleep").canonicalFilePath()).size(), 2);
+
+        runner.endChildren();
+        QVERIFY(!held->isRunning());
+        QCOMPARE(heldEnded.count(), 1);
+        // The run was given a minute; it came back because its child was ended.
+        QCOMPARE(run.result().outcome, Outcome::Crashed);
+        QTRY_VERIFY(childrenRunning(QFileInfo("/bin/sleep").canonicalFilePath()).isEmpty());
+
+        const ProcessResult late = runner.run("/bin/true", {}, 5000);
+        QCOMPARE(late.outcome, Outcome::FailedToStart);
+        QVERIFY(!late.errorString.isEmpty());
+        QVERIFY(!runner.startHeld("/bin/sleep", {"30"}));
     }
 };
 

@@ -55,6 +55,8 @@ QString LinuxProcessRunner::resolveProgram(const QString& program)
 ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList& arguments, int timeoutMs)
 {
     const QString resolved = resolveProgram(program);
+    if (m_ending)
+        return ProcessResult::notStarted(QStringLiteral("The application is quitting."));
     if (const auto problem = startProblem(resolved))
         return ProcessResult::notStarted(*problem);
     QProcess process;
@@ -68,11 +70,18 @@ ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList&
     if (!process.waitForStarted(int(deadline.remainingTime())))
         return ProcessResult::notStarted(process.errorString());
 
+    // Waits in short steps so that a quit ends the child at once rather than after its timeout.
+    constexpr qint64 kStepMs = 100;
     ProcessResult result;
-    if (!process.waitForFinished(int(qMax<qint64>(deadline.remainingTime(), 0)))) {
+    bool finished = false;
+    while (!finished && !deadline.hasExpired() && !m_ending) {
+        const qint64 step = deadline.isForever() ? kStepMs : qBound<qint64>(0, deadline.remainingTime(), kStepMs);
+        finished = process.waitForFinished(int(step)) || process.state() == QProcess::NotRunning;
+    }
+    if (!finished) {
         process.kill();
         process.waitForFinished(1000);
-        result.outcome = ProcessResult::Outcome::TimedOut;
+        result.outcome = m_ending ? ProcessResult::Outcome::Crashed : ProcessResult::Outcome::TimedOut;
     } else if (process.exitStatus() == QProcess::CrashExit) {
         result.outcome = ProcessResult::Outcome::Crashed;
     } else {
@@ -87,10 +96,21 @@ ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList&
 std::unique_ptr<HeldProcess> LinuxProcessRunner::startHeld(const QString& program, const QStringList& arguments)
 {
     const QString resolved = resolveProgram(program);
-    if (startProblem(resolved))
+    if (m_ending || startProblem(resolved))
         return nullptr;
-    auto held = std::make_unique<LinuxHeldProcess>();
+    auto held = std::make_unique<LinuxHeldProcess>(m_heldChildren);
     if (!held->start(resolved, arguments, childEnvironment()))
         return nullptr;
     return held;
+}
+
+void LinuxProcessRunner::endChildren()
+{
+    m_ending = true;
+    const QList<QProcess*> children = m_heldChildren.findChildren<QProcess*>(Qt::FindDirectChildrenOnly);
+    for (QProcess* child : children)
+        child->kill();
+    const QDeadlineTimer deadline(kEndWaitMs);
+    for (QProcess* child : children)
+        child->waitForFinished(int(qMax<qint64>(deadline.remainingTime(), 0)));
 }
