@@ -7,7 +7,6 @@
 #include "CpuTime.h"
 #include "linux/JsonFileDefaults.h"
 #include "linux/LinuxProcessControl.h"
-#include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxWorkspace.h"
 #include "tuning/FocusFreezeManager.h"
 
@@ -26,9 +25,8 @@ int main(int argc, char* argv[])
     const int ticks = argc > 1 ? std::max(10, atoi(argv[1])) : 200;
     QTemporaryDir scratch;
     JsonFileDefaults defaults(scratch.filePath("defaults.json"));
-    LinuxProcessRunner runner;
     LinuxProcessControl control;
-    LinuxWorkspace workspace(runner, control, {});
+    LinuxWorkspace workspace(control, {});
     FocusFreezeManager manager({workspace, control, defaults});
 
     workspace.runningApplications();

@@ -31,11 +31,11 @@ LinuxPlatform::LinuxPlatform()
     m_services.powerSupplies = std::make_shared<LinuxPowerSupplies>();
     m_services.sensors = std::make_shared<LinuxHardwareSensors>();
     m_services.processControl = processControl;
-    // The workspace's poll borrows the runner and process control; the shared pointers it is
-    // stored beside keep them alive as long as it is.
+    // The workspace borrows process control; the shared pointer it is stored beside keeps it alive
+    // as long as the workspace is.
     m_services.workspace = std::shared_ptr<LinuxWorkspace>(
-        new LinuxWorkspace(*runner, *processControl, LinuxWorkspace::Options{}),
-        [runner, processControl](LinuxWorkspace* workspace) { delete workspace; });
+        new LinuxWorkspace(*processControl, LinuxWorkspace::Options{}),
+        [processControl](LinuxWorkspace* workspace) { delete workspace; });
     m_services.scripts = std::shared_ptr<LinuxAppleScriptRunner>(
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();

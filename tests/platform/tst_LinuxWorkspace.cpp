@@ -1,16 +1,16 @@
 #include "FakeProcTree.h"
 #include "FakeProcessControl.h"
-#include "FakeProcessRunner.h"
+#include "FakeWindowList.h"
 #include "TestMain.h"
 #include "linux/LinuxWorkspace.h"
+
+#include <QtConcurrent>
 
 using namespace std::chrono_literals;
 using Process = FakeProcTree::Process;
 
 namespace {
 
-const QString kXprop = "/usr/bin/xprop";
-const QStringList kActiveWindow{"-root", "-notype", "_NET_ACTIVE_WINDOW"};
 Process process(qint32 pid, const QString& executable, qint32 parent = 1)
 {
     Process p;
@@ -29,6 +29,12 @@ Process inUnit(Process p, const QByteArray& unit)
     return p;
 }
 
+Process withEnvironment(Process p, const QByteArrayList& entries)
+{
+    p.environment = entries.join('\0');
+    return p;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Process)
@@ -44,11 +50,15 @@ private slots:
         writeEntry("spaced.desktop", "Game Space", "\"/opt/game space/run\" -x");
         writeEntry("kde/org.acme.Tool.desktop", "Acme Tool", "env FOO=1 BAR=2 /opt/acme/tool %f");
         writeEntry("hidden.desktop", "Hidden", "/opt/hidden/hidden\nHidden=true");
+        writeEntry("pytool.desktop", "Py Tool", "/usr/bin/python3.11 /opt/pytool/main.py");
+        writeEntry("shellwork.desktop", "Shell Work", "/usr/bin/bash -c 'make all'");
+        writeEntry("packed.desktop", "Packed", "env GDK_BACKEND=x11 /usr/bin/flatpak run org.acme.Packed");
     }
 
     void scan_data()
     {
         QTest::addColumn<QList<Process>>("processes");
+        QTest::addColumn<QList<qint32>>("windowOwners");
         QTest::addColumn<QString>("expected"); // "pid name [bundle]", "*" for background ones
 
         Process foreign = process(101, "/opt/tools/Tool");
@@ -60,12 +70,13 @@ private slots:
         Process zombie = process(104, "/opt/tools/Tool");
         zombie.state = 'Z';
         QTest::newRow("own process named after its executable; not the user's, not a program, or ended")
-            << QList{process(100, "/opt/tools/Tool"), foreign, setuid, kernel, zombie} << "100 Tool []";
+            << QList{process(100, "/opt/tools/Tool"), foreign, setuid, kernel, zombie} << QList<qint32>{100, 101, 102, 104}
+            << "100 Tool []";
 
-        QTest::newRow("helpers of the same executable count as one")
+        QTest::newRow("helpers of the same executable count as one, also for the window a helper owns")
             << QList{process(200, "/opt/chrome/chrome"), process(201, "/opt/chrome/chrome", 200),
                      process(202, "/opt/chrome/chrome", 201), process(203, "/usr/bin/cat", 201)}
-            << "200 chrome [] | 203 cat []";
+            << QList<qint32>{202} << "200 chrome []";
 
         Process launched = process(301, "/opt/other/run");
         launched.environment = QByteArrayList{"HOME=/h",
@@ -75,11 +86,11 @@ private slots:
         Process inherited = process(302, "/opt/other/child", 301);
         inherited.environment = launched.environment;
         QTest::newRow("desktop entry of the executable; the launcher's record only for the launched process")
-            << QList{process(300, "/opt/steam/steam"), launched, inherited}
-            << "300 Steam [steam] | 301 Acme Game [org.acme.Game] | 302 child []";
+            << QList{process(300, "/opt/steam/steam"), launched, inherited} << QList<qint32>{}
+            << "300 Steam [steam] | 301 Acme Game [org.acme.Game]";
         QTest::newRow("quoted and env-prefixed commands, nested entry ids, hidden entries left out")
             << QList{process(310, "/opt/game space/run"), process(311, "/opt/acme/tool"), process(312, "/opt/hidden/hidden")}
-            << "310 Game Space [spaced] | 311 Acme Tool [kde-org.acme.Tool] | 312 hidden []";
+            << QList<qint32>{} << "310 Game Space [spaced] | 311 Acme Tool [kde-org.acme.Tool]";
 
         Process systemService = process(403, "/opt/runner/Runner");
         systemService.cgroup = "0::/system.slice/runner.service\n";
@@ -90,23 +101,43 @@ private slots:
                      inUnit(process(401, "/usr/lib/systemd/systemd"), "init.scope"),
                      inUnit(process(402, "/opt/steam/steam"), "app.slice/app-gnome-steam-1234.scope"), systemService,
                      legacy}
+            << QList<qint32>{400, 401, 403, 404}
             << "400 pipewire []* | 401 systemd []* | 402 Steam [steam] | 403 Runner [] | 404 gamed []*";
 
         Process odd = process(501, "/opt/odd/Odd");
         odd.command = "a) (b";
         QTest::newRow("deleted executable, odd short name")
-            << QList{process(500, "/opt/game/Game (deleted)"), odd} << "500 Game [] | 501 Odd []";
+            << QList{process(500, "/opt/game/Game (deleted)"), odd} << QList<qint32>{500, 501} << "500 Game [] | 501 Odd []";
+
+        // A terminal with a shell and its commands, a script run by python3 (which has an entry of
+        // its own), and a game in a window. Only the windows and the launched script count.
+        const QList<Process> session{process(600, "/usr/bin/xterm"), process(601, "/usr/bin/bash", 600),
+                                     process(602, "/usr/bin/ls", 601), process(603, "/usr/bin/make", 601),
+                                     process(604, "/usr/bin/bash", 603), process(605, "/usr/bin/python3.11", 601),
+                                     process(606, "/opt/games/Quake", 1), process(607, "/usr/bin/flatpak", 1)};
+        QTest::newRow("a shell and its commands, interpreters and shared launchers are no applications")
+            << session << QList<qint32>{600, 606} << "600 xterm [] | 606 Quake []";
+        Process script = withEnvironment(process(610, "/usr/bin/python3.11"),
+                                         {"GIO_LAUNCHED_DESKTOP_FILE=" + m_apps.filePath("pytool.desktop").toUtf8(),
+                                          "GIO_LAUNCHED_DESKTOP_FILE_PID=610"});
+        QTest::newRow("the interpreter entry names only the process it launched")
+            << QList{script, process(611, "/usr/bin/python3.11"), process(612, "/usr/bin/python3.11", 610)}
+            << QList<qint32>{611} << "610 Py Tool [pytool] | 611 python3.11 []";
     }
 
     void scan()
     {
         QFETCH(QList<Process>, processes);
+        QFETCH(QList<qint32>, windowOwners);
         QFETCH(QString, expected);
         FakeProcTree tree;
         for (const Process& p : processes)
             tree.add(p);
+        m_windows->with([&windowOwners](FakeWindowList::State& state) {
+            state.reading.owners = QSet<qint32>(windowOwners.cbegin(), windowOwners.cend());
+        });
         QStringList found;
-        for (const RunningApplication& app : LinuxWorkspace(m_runner, m_control, options(tree)).runningApplications()) {
+        for (const RunningApplication& app : LinuxWorkspace(m_control, options(tree)).runningApplications()) {
             found.append(QStringLiteral("%1 %2 [%3]").arg(app.processIdentifier).arg(app.localizedName, app.bundleIdentifier) +
                          (app.activationPolicy == RunningApplication::ActivationPolicy::Prohibited ? "*" : ""));
             QVERIFY(!app.isTerminated && !app.executableLocation.isEmpty());
@@ -118,8 +149,9 @@ private slots:
     void launchNotices()
     {
         FakeProcTree tree;
+        m_windows->set({});
         tree.add(process(600, "/opt/a/Already"));
-        LinuxWorkspace workspace(m_runner, m_control, options(tree));
+        LinuxWorkspace workspace(m_control, options(tree));
         QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
         tree.add(process(601, "/opt/steam/steam"));
         QVERIFY(launched.wait(2000));
@@ -133,8 +165,52 @@ private slots:
         QCOMPARE(launched.last().first().value<RunningApplication>().startTime, 9999u);
     }
 
+    void commandsInAShellAreNoLaunches()
+    {
+        FakeProcTree tree;
+        tree.add(process(700, "/usr/bin/xterm"));
+        m_windows->set({{{700}, 700}, {}});
+        LinuxWorkspace workspace(m_control, options(tree));
+        QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
+        tree.add(process(701, "/usr/bin/bash", 700));
+        for (qint32 pid = 702; pid < 722; ++pid)
+            tree.add(process(pid, pid % 2 ? "/usr/bin/git" : "/usr/bin/ls", 701));
+        tree.add(process(722, "/usr/bin/python3.11", 701));
+        // Polls see the tree in order: had a command been taken for a launch, it would come first.
+        tree.add(process(730, "/opt/games/Quake", 701));
+        m_windows->with([](FakeWindowList::State& state) { state.reading.owners.insert(730); });
+        QVERIFY(launched.wait(2000));
+        QCOMPARE(launched.size(), 1);
+        QCOMPARE(launched.first().first().value<RunningApplication>().processIdentifier, 730);
+    }
+
+    void oneSharedSnapshotReadOnOneThread()
+    {
+        FakeProcTree tree;
+        tree.add(process(800, "/opt/games/Quake"));
+        tree.add(process(801, "/opt/games/Quake", 800));
+        m_windows->set({{{800}, 801}, {}});
+        LinuxWorkspace::Options slow = options(tree);
+        slow.pollInterval = 1h;
+        LinuxWorkspace workspace(m_control, slow);
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(workspace.runningApplications().size(), 1);
+            // The active window belongs to a helper; the application is its owner.
+            QCOMPARE(workspace.frontmostApplication()->processIdentifier, 800);
+        }
+        QTRY_COMPARE(QtConcurrent::run([&workspace] { return workspace.runningApplications().size(); }).result(), 1);
+        const QList<QThread*> readers = m_windows->get().readers;
+        QCOMPARE(readers.size(), 1);
+        QVERIFY(readers.first() != QThread::currentThread());
+    }
+
+    void init() { m_windows->set({}); }
+
 private:
-    LinuxWorkspace::Options options(const FakeProcTree& tree) const { return {tree.root(), {m_apps.path()}, 10ms}; }
+    LinuxWorkspace::Options options(const FakeProcTree& tree) const
+    {
+        return {tree.root(), {m_apps.path()}, 10ms, [state = m_windows] { return std::make_unique<FakeWindowList>(state); }};
+    }
     void writeEntry(const QString& file, const QByteArray& name, const QByteArray& exec)
     {
         QDir().mkpath(QFileInfo(m_apps.filePath(file)).path());
@@ -144,8 +220,8 @@ private:
     }
 
     QTemporaryDir m_apps;
-    FakeProcessRunner m_runner;
     FakeProcessControl m_control;
+    std::shared_ptr<Locked<FakeWindowList::State>> m_windows = std::make_shared<Locked<FakeWindowList::State>>();
 };
 
 QM_TEST_MAIN(TestLinuxWorkspace)

@@ -4,6 +4,7 @@
 #include "FakeDefaults.h"
 #include "FakeHostStatistics.h"
 #include "FakeProcessRunner.h"
+#include "FakeWindowList.h"
 #include "NiceValues.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
@@ -42,7 +43,10 @@ struct Rig {
     FakeAppleScriptRunner scripts;
     FakeHostStatistics host;
     LinuxProcessControl control;
-    LinuxWorkspace proc{runner, control, {"/proc", {}, 1h}};
+    // The children count as applications by owning windows.
+    std::shared_ptr<Locked<FakeWindowList::State>> windows = std::make_shared<Locked<FakeWindowList::State>>(
+        FakeWindowList::State{{{pid(game), pid(chat), pid(sync)}, {}}, {}});
+    LinuxWorkspace proc{control, {"/proc", {}, 1h, [this] { return std::make_unique<FakeWindowList>(windows); }}};
     ChildProcessWorkspace workspace{proc, {pid(game), pid(chat), pid(sync)}};
     SystemOptimizer optimizer{{workspace, control, runner, scripts, host}};
 

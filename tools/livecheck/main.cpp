@@ -58,7 +58,7 @@ int runHost(const QString& freezeID)
     // What the application does first at start: resume what an earlier run left paused.
     say("recovered " + QString::number(FocusFreezeManager::recoverPausedProcesses(Defaults::standard(), control)));
 
-    LinuxWorkspace workspace(runner, control, {});
+    LinuxWorkspace workspace(control, {});
     SystemOptimizer optimizer({workspace, control, runner, scripts, host});
     GameProfileManager profiles(workspace);
     QObject::connect(&profiles, &GameProfileManager::changed, [&profiles] {
@@ -163,7 +163,10 @@ public:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             return fail("no X display: run the check through tools/livecheck/run");
-        QProcess* dropbox = start(copy("/bin/sleep", m_background), {"600"});
+        // A background program counts as an application through its desktop entry, as an installed one would.
+        const QString background = copy("/bin/sleep", m_background);
+        writeEntry(m_background, background);
+        QProcess* dropbox = start(background, {"600"});
         QProcess* host = startHost(true);
         if (!dropbox || !host || !waitFor(host, "ready"))
             return fail("could not start the background process and the service host");
@@ -205,6 +208,14 @@ private:
         QFile::copy(program, target);
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return target;
+    }
+
+    void writeEntry(const QString& name, const QString& program)
+    {
+        QDir(m_home.path()).mkpath("data/applications");
+        QFile entry(m_home.filePath("data/applications/" + name + ".desktop"));
+        if (entry.open(QIODevice::WriteOnly))
+            entry.write(("[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + program + "\n").toUtf8());
     }
 
     QProcess* start(const QString& program, const QStringList& arguments)
@@ -309,9 +320,8 @@ private:
         return 1;
     }
 
-    LinuxProcessRunner m_runner;
     LinuxProcessControl m_control;
-    LinuxWorkspace m_workspace{m_runner, m_control, {}};
+    LinuxWorkspace m_workspace{m_control, {}};
     QTemporaryDir m_home;
     QTemporaryDir m_bin;
     QProcessEnvironment m_env;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -39,7 +40,23 @@ QStringList splitCommand(const QString& exec)
     return words;
 }
 
+// Interpreters and launchers that run other programs' code; `*` ends a prefix ("python*" is also
+// "python3.11").
+const QStringList kSharedPrograms = {
+    "env", "sh", "bash", "dash", "zsh", "ksh", "mksh", "fish", "csh", "tcsh", "busybox",
+    "python*", "pypy*", "perl*", "ruby*", "node", "nodejs", "java", "mono", "gjs", "lua*", "php*",
+    "tclsh*", "wish*", "flatpak", "snap", "wine*", "proton", "electron*", "xdg-open", "gtk-launch",
+    "sudo", "pkexec", "bwrap", "dbus-launch", "dbus-run-session",
+};
+
 } // namespace
+
+bool DesktopEntryIndex::isSharedProgram(const QString& fileName)
+{
+    return std::any_of(kSharedPrograms.cbegin(), kSharedPrograms.cend(), [&fileName](const QString& pattern) {
+        return pattern.endsWith('*') ? fileName.startsWith(QStringView(pattern).chopped(1)) : fileName == pattern;
+    });
+}
 
 DesktopEntryIndex::DesktopEntryIndex(QStringList applicationFolders) : m_folders(std::move(applicationFolders))
 {
@@ -53,7 +70,7 @@ DesktopEntryIndex::DesktopEntryIndex(QStringList applicationFolders) : m_folders
                 continue;
             seenIds.insert(id);
             const auto parsed = parse(path);
-            if (!parsed || parsed->executable.isEmpty() || m_byExecutable.contains(parsed->executable))
+            if (!parsed || parsed->executable.isEmpty() || parsed->shared || m_byExecutable.contains(parsed->executable))
                 continue;
             m_byExecutable.insert(parsed->executable, {id, parsed->name});
         }
@@ -129,11 +146,11 @@ std::optional<DesktopEntryIndex::Parsed> DesktopEntryIndex::parse(const QString&
     }
     if (type != QLatin1String("Application") || hidden || parsed.name.isEmpty())
         return std::nullopt;
-    parsed.executable = resolveExecutable(exec);
+    resolveExecutable(exec, parsed);
     return parsed;
 }
 
-QString DesktopEntryIndex::resolveExecutable(const QString& exec)
+void DesktopEntryIndex::resolveExecutable(const QString& exec, Parsed& parsed)
 {
     QStringList words = splitCommand(exec);
     // "env VAR=value program ..." starts the program after the assignments.
@@ -143,11 +160,12 @@ QString DesktopEntryIndex::resolveExecutable(const QString& exec)
             words.removeFirst();
     }
     if (words.isEmpty())
-        return {};
+        return;
     const QString program = words.first().contains('/') ? words.first()
                                                           : QStandardPaths::findExecutable(words.first());
-    if (program.isEmpty())
-        return {};
     const QString canonical = QFileInfo(program).canonicalFilePath();
-    return canonical.isEmpty() ? program : canonical;
+    parsed.executable = canonical.isEmpty() ? program : canonical;
+    // Both names count: /usr/bin/python3 may be a link to python3.11, /bin/sh one to dash.
+    parsed.shared = isSharedProgram(QFileInfo(words.first()).fileName())
+                    || isSharedProgram(QFileInfo(parsed.executable).fileName());
 }

@@ -6,7 +6,10 @@
 #include <optional>
 
 // The desktop entries (*.desktop files) of the installed applications, by the executable they start.
-// Built once when created; lookups may come from any thread.
+// An entry whose program is an interpreter or a launcher that many applications share (a shell,
+// python3, java, flatpak, wine, ...) is not found by that program: its processes run someone else's
+// code, and the entry's name would stick to every one of them. Built once when created; lookups may
+// come from any thread.
 class DesktopEntryIndex {
 public:
     struct Entry {
@@ -24,6 +27,8 @@ public:
     static QStringList standardFolders();
 
     std::optional<Entry> forExecutable(const QString& executable) const;
+    // True for the file name of an interpreter or shared launcher.
+    static bool isSharedProgram(const QString& fileName);
     // Reads one desktop file; its id is taken relative to the folder that holds it, when that is
     // one of ours, else from its file name.
     std::optional<Entry> forFile(const QString& path) const;
@@ -32,9 +37,10 @@ private:
     struct Parsed {
         QString name;
         QString executable;
+        bool shared = false;
     };
     static std::optional<Parsed> parse(const QString& path);
-    static QString resolveExecutable(const QString& exec);
+    static void resolveExecutable(const QString& exec, Parsed& parsed);
     QString idOf(const QString& path) const;
 
     QStringList m_folders;

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <unistd.h>
 
 namespace {
@@ -21,7 +22,7 @@ LinuxApplicationScanner::LinuxApplicationScanner(QString procRoot, QStringList a
 {
 }
 
-LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan()
+LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList::Reading& windows)
 {
     QMutexLocker lock(&m_mutex);
     QHash<qint32, Process> processes;
@@ -43,35 +44,54 @@ LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan()
         order.append(pid);
     }
 
-    Snapshot snapshot;
-    QHash<Key, RunningApplication> seen;
+    // Each process's application: itself, or the first ancestor of the chain that runs the same executable.
+    QHash<qint32, qint32> roots;
     for (const qint32 pid : std::as_const(order)) {
-        const Process& process = processes[pid];
+        const QString& executable = processes[pid].executable;
         qint32 root = pid;
         // Parent links cannot loop, but a bound keeps a corrupt tree from hanging the scan.
         for (int depth = 0; depth < processes.size(); ++depth) {
             const auto parent = processes.constFind(processes[root].parent);
-            if (parent == processes.constEnd() || parent->executable != process.executable)
+            if (parent == processes.constEnd() || parent->executable != executable)
                 break;
             root = processes[root].parent;
         }
-        if (root != pid) {
-            snapshot.helpers.insert(pid, root);
+        roots.insert(pid, root);
+    }
+    QSet<qint32> windowed;
+    for (const qint32 owner : windows.owners) {
+        if (const auto root = roots.constFind(owner); root != roots.constEnd())
+            windowed.insert(*root);
+    }
+
+    Snapshot snapshot;
+    QSet<qint32> applications;
+    QHash<Key, Described> seen;
+    for (const qint32 pid : std::as_const(order)) {
+        if (roots[pid] != pid)
             continue;
-        }
+        const Process& process = processes[pid];
         const Key key{pid, process.startTime, process.executable};
         auto known = m_known.constFind(key);
-        const RunningApplication application = known != m_known.constEnd() ? *known : describe(key);
-        seen.insert(key, application);
-        snapshot.applications.append(application);
+        const Described described = known != m_known.constEnd() ? *known : describe(key);
+        seen.insert(key, described);
+        if (!described.fromEntry && !windowed.contains(pid))
+            continue;
+        applications.insert(pid);
+        snapshot.applications.append(described.application);
+    }
+    for (auto it = roots.cbegin(); it != roots.cend(); ++it) {
+        if (it.key() != it.value() && applications.contains(it.value()))
+            snapshot.helpers.insert(it.key(), it.value());
     }
     m_known = std::move(seen);
     return snapshot;
 }
 
-RunningApplication LinuxApplicationScanner::describe(const Key& key)
+LinuxApplicationScanner::Described LinuxApplicationScanner::describe(const Key& key)
 {
-    RunningApplication application;
+    Described described;
+    RunningApplication& application = described.application;
     application.processIdentifier = key.pid;
     application.startTime = key.startTime;
     application.executableLocation = key.executable;
@@ -86,13 +106,14 @@ RunningApplication LinuxApplicationScanner::describe(const Key& key)
     }
     if (!entry)
         entry = m_entries.forExecutable(key.executable);
+    described.fromEntry = entry.has_value();
     if (entry) {
         application.localizedName = entry->name;
         application.bundleIdentifier = entry->id;
     } else {
         application.localizedName = QFileInfo(key.executable).fileName();
     }
-    return application;
+    return described;
 }
 
 RunningApplication::ActivationPolicy LinuxApplicationScanner::policyOf(qint32 pid) const

@@ -2,6 +2,7 @@
 
 #include "DesktopEntryIndex.h"
 #include "RunningApplication.h"
+#include "WindowList.h"
 
 #include <QHash>
 #include <QList>
@@ -13,15 +14,17 @@
 //
 // An application is a process that
 //  - belongs to this user (real and effective user id both ours),
-//  - has an executable (which leaves out kernel threads) and has not ended (no zombies), and
+//  - has an executable (which leaves out kernel threads) and has not ended (no zombies),
 //  - does not run the same executable as its parent: the helper processes of a multi-process
-//    application are counted with the application, as one.
-// Its name and bundle identifier come from its desktop entry when one is known (the entry that
-// launched it, as GLib launchers record in GIO_LAUNCHED_DESKTOP_FILE, else the entry whose Exec
-// starts the same executable); otherwise the name is the executable's file name and the bundle
-// identifier is "". A process the user's service manager runs as a service (a ".service" unit, or
-// the manager itself, below "user@<uid>.service") runs in the background only; every other
-// application counts as regular.
+//    application are counted with the application, as one, and
+//  - owns a top-level window of the display (itself or one of its helpers), or was launched from a
+//    desktop entry (the launcher's record, GLib's GIO_LAUNCHED_DESKTOP_FILE_PID, names this very
+//    process), or runs the program of a desktop entry that is not an interpreter or shared launcher.
+// Anything else (a shell, the commands run in it, a script's interpreter) is not an application.
+// Its name and bundle identifier come from that desktop entry when there is one; otherwise the
+// name is the executable's file name and the bundle identifier is "". A process the user's service
+// manager runs as a service (a ".service" unit, or the manager itself, below "user@<uid>.service")
+// runs in the background only; every other application counts as regular.
 //
 // Scans may run on any thread; what was learnt about a process is kept until it ends.
 class LinuxApplicationScanner {
@@ -33,7 +36,8 @@ public:
 
     LinuxApplicationScanner(QString procRoot, QStringList applicationFolders);
 
-    Snapshot scan();
+    // `windows` is the display's window list read just before.
+    Snapshot scan(const WindowList::Reading& windows = {});
 
 private:
     struct Key {
@@ -47,12 +51,17 @@ private:
         }
     };
 
-    RunningApplication describe(const Key& key);
+    struct Described {
+        RunningApplication application;
+        bool fromEntry = false; // named by a desktop entry, so an application with or without a window
+    };
+
+    Described describe(const Key& key);
     RunningApplication::ActivationPolicy policyOf(qint32 pid) const;
 
     const QString m_procRoot;
     const DesktopEntryIndex m_entries;
     const uid_t m_uid;
     QMutex m_mutex;
-    QHash<Key, RunningApplication> m_known;
+    QHash<Key, Described> m_known;
 };

@@ -2,37 +2,23 @@
 
 #include "MainThread.h"
 #include "ProcessControl.h"
-#include "ProcessRunner.h"
 
-#include <QMetaMethod>
+#include <QtConcurrent>
 #include <csignal>
-#include <limits>
 
-namespace {
-
-const QString kXprop = QStringLiteral("/usr/bin/xprop");
-constexpr int kXpropTimeoutMs = 2000;
-
-// The last word of an xprop line, e.g. "0x3a00007" of "_NET_ACTIVE_WINDOW: window id # 0x3a00007"
-// or "4242" of "_NET_WM_PID = 4242".
-std::optional<qulonglong> lastNumber(const QByteArray& output)
-{
-    const QList<QByteArray> words = output.simplified().split(' ');
-    bool ok = false;
-    const qulonglong value = words.last().toULongLong(&ok, 0);
-    return ok ? std::optional(value) : std::nullopt;
-}
-
-} // namespace
-
-LinuxWorkspace::LinuxWorkspace(ProcessRunner& runner, ProcessControl& control, Options options, QObject* parent)
+LinuxWorkspace::LinuxWorkspace(ProcessControl& control, Options options, QObject* parent)
     : Workspace(parent),
-      m_runner(runner),
       m_control(control),
-      m_scanner(options.procRoot, options.applicationFolders)
+      m_scanner(options.procRoot, options.applicationFolders),
+      m_windowListFactory(std::move(options.windowList))
 {
-    for (const RunningApplication& application : m_scanner.scan().applications)
+    // The window list stays with the thread that made it, so that thread must never be retired.
+    m_pollQueue.pool().setExpiryTimeout(-1);
+    const Snapshot first = QtConcurrent::run(&m_pollQueue.pool(), [this] { return read(); }).result();
+    for (const RunningApplication& application : first.applications)
         m_known.insert(application.identity(), application);
+    if (first.frontmost)
+        m_frontmost = first.frontmost->identity();
     m_pollTimer.setInterval(options.pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &LinuxWorkspace::startPoll);
     m_pollTimer.start();
@@ -41,19 +27,17 @@ LinuxWorkspace::LinuxWorkspace(ProcessRunner& runner, ProcessControl& control, O
 LinuxWorkspace::~LinuxWorkspace()
 {
     m_pollTimer.stop();
+    m_pollQueue.pool().start([this] { m_windows.reset(); });
 }
 
 QList<RunningApplication> LinuxWorkspace::runningApplications()
 {
-    return m_scanner.scan().applications;
+    return latest().applications;
 }
 
 std::optional<RunningApplication> LinuxWorkspace::frontmostApplication()
 {
-    const auto pid = activeWindowProcess();
-    if (!pid)
-        return std::nullopt;
-    return owning(m_scanner.scan(), *pid);
+    return latest().frontmost;
 }
 
 bool LinuxWorkspace::requestQuit(const RunningApplication& application)
@@ -61,30 +45,31 @@ bool LinuxWorkspace::requestQuit(const RunningApplication& application)
     return m_control.sendSignal(application.identity(), SIGTERM);
 }
 
-std::optional<qint32> LinuxWorkspace::activeWindowProcess()
+LinuxWorkspace::Snapshot LinuxWorkspace::latest() const
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return std::nullopt;
-    const ProcessResult active = m_runner.run(kXprop, {"-root", "-notype", "_NET_ACTIVE_WINDOW"}, kXpropTimeoutMs);
-    const auto window = active.succeeded() ? lastNumber(active.standardOutput) : std::nullopt;
-    if (!window || *window == 0)
-        return std::nullopt;
-    const ProcessResult owner = m_runner.run(
-        kXprop, {"-id", "0x" + QString::number(*window, 16), "-notype", "_NET_WM_PID"}, kXpropTimeoutMs);
-    const auto pid = owner.succeeded() ? lastNumber(owner.standardOutput) : std::nullopt;
-    if (!pid || *pid < 1 || *pid > qulonglong(std::numeric_limits<qint32>::max()))
-        return std::nullopt;
-    return qint32(*pid);
+    QMutexLocker lock(&m_latestMutex);
+    return m_latest;
 }
 
-std::optional<RunningApplication> LinuxWorkspace::owning(const LinuxApplicationScanner::Snapshot& snapshot, qint32 pid)
+LinuxWorkspace::Snapshot LinuxWorkspace::read()
 {
-    const qint32 applicationPid = snapshot.helpers.value(pid, pid);
-    for (const RunningApplication& application : snapshot.applications) {
-        if (application.processIdentifier == applicationPid)
-            return application;
+    if (!m_windows && m_windowListFactory) {
+        m_windows = m_windowListFactory();
+        m_windowListFactory = nullptr;
     }
-    return std::nullopt;
+    const WindowList::Reading windows = m_windows ? m_windows->read() : WindowList::Reading{};
+    const auto scan = m_scanner.scan(windows);
+    Snapshot snapshot{scan.applications, std::nullopt};
+    if (windows.activeOwner) {
+        const qint32 owner = scan.helpers.value(*windows.activeOwner, *windows.activeOwner);
+        for (const RunningApplication& application : scan.applications) {
+            if (application.processIdentifier == owner)
+                snapshot.frontmost = application;
+        }
+    }
+    QMutexLocker lock(&m_latestMutex);
+    m_latest = snapshot;
+    return snapshot;
 }
 
 void LinuxWorkspace::startPoll()
@@ -92,26 +77,18 @@ void LinuxWorkspace::startPoll()
     if (m_pollInFlight)
         return;
     m_pollInFlight = true;
-    const bool wantsFrontmost = isSignalConnected(QMetaMethod::fromSignal(&Workspace::applicationActivated));
-    m_pollQueue.pool().start([this, wantsFrontmost, life = m_life.watch()] {
-        const auto snapshot = m_scanner.scan();
-        Poll poll{snapshot.applications, std::nullopt};
-        if (wantsFrontmost) {
-            if (const auto pid = activeWindowProcess()) {
-                if (const auto front = owning(snapshot, *pid))
-                    poll.frontmost = front->identity();
-            }
-        }
-        MainThread::post(life, [this, poll] { publish(poll); });
+    m_pollQueue.pool().start([this, life = m_life.watch()] {
+        const Snapshot snapshot = read();
+        MainThread::post(life, [this, snapshot] { publish(snapshot); });
     });
 }
 
-void LinuxWorkspace::publish(const Poll& poll)
+void LinuxWorkspace::publish(const Snapshot& snapshot)
 {
     m_pollInFlight = false;
     QHash<ProcessIdentity, RunningApplication> current;
     QList<RunningApplication> launched;
-    for (const RunningApplication& application : poll.applications) {
+    for (const RunningApplication& application : snapshot.applications) {
         current.insert(application.identity(), application);
         if (!m_known.contains(application.identity()))
             launched.append(application);
@@ -127,14 +104,16 @@ void LinuxWorkspace::publish(const Poll& poll)
     std::sort(ended.begin(), ended.end(), [](const RunningApplication& a, const RunningApplication& b) {
         return a.processIdentifier < b.processIdentifier;
     });
-    const bool activated = poll.frontmost && poll.frontmost != m_frontmost;
+    const std::optional<ProcessIdentity> frontmost =
+        snapshot.frontmost ? std::optional(snapshot.frontmost->identity()) : std::nullopt;
+    const bool activated = frontmost && frontmost != m_frontmost;
     m_known = std::move(current);
-    m_frontmost = poll.frontmost;
+    m_frontmost = frontmost;
 
     for (const RunningApplication& application : std::as_const(ended))
         emit applicationTerminated(application);
     for (const RunningApplication& application : std::as_const(launched))
         emit applicationLaunched(application);
     if (activated)
-        emit applicationActivated(m_known.value(*poll.frontmost));
+        emit applicationActivated(*snapshot.frontmost);
 }

@@ -2,32 +2,41 @@
 
 #include "LifeToken.h"
 #include "LinuxApplicationScanner.h"
+#include "WindowList.h"
 #include "Workspace.h"
+#include "XcbWindowList.h"
 #include "WorkQueues.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QTimer>
 #include <chrono>
+#include <functional>
+#include <memory>
 
 class ProcessControl;
-class ProcessRunner;
 
-// The user's applications read from /proc (see LinuxApplicationScanner for what counts as one).
-// The frontmost application is the owner of the X display's active window (_NET_ACTIVE_WINDOW and
-// its _NET_WM_PID, read with xprop); without an X display there is none. Launch, activation and
-// termination notices come from comparing one poll of /proc with the next; the poll runs off the
-// main thread and the notices are emitted on it. Activation is only looked for while someone
-// listens for it. A quit request is SIGTERM.
+// The user's applications read from /proc (see LinuxApplicationScanner for what counts as one) and
+// the display's window list. One poll thread reads both once per interval; every caller of
+// runningApplications() and frontmostApplication(), on any thread, gets that one shared snapshot
+// instead of a scan of its own. The frontmost application owns the active window; without a display
+// there is none. Launch, activation and termination notices come from comparing one snapshot with
+// the next and are emitted on the main thread. A quit request is SIGTERM.
 class LinuxWorkspace final : public Workspace {
     Q_OBJECT
 public:
+    using WindowListFactory = std::function<std::unique_ptr<WindowList>()>;
+
     struct Options {
         QString procRoot = QStringLiteral("/proc");
         QStringList applicationFolders = DesktopEntryIndex::standardFolders();
         std::chrono::milliseconds pollInterval{1000};
+        // Called on the poll thread, which alone uses the window list.
+        WindowListFactory windowList = &XcbWindowList::forEnvironment;
     };
 
-    LinuxWorkspace(ProcessRunner& runner, ProcessControl& control, Options options, QObject* parent = nullptr);
+    // Reads the first snapshot before it returns.
+    LinuxWorkspace(ProcessControl& control, Options options, QObject* parent = nullptr);
     ~LinuxWorkspace() override;
 
     QList<RunningApplication> runningApplications() override;
@@ -35,24 +44,28 @@ public:
     bool requestQuit(const RunningApplication& application) override;
 
 private:
-    struct Poll {
+    struct Snapshot {
         QList<RunningApplication> applications;
-        std::optional<ProcessIdentity> frontmost;
+        std::optional<RunningApplication> frontmost;
     };
 
+    Snapshot read();
+    Snapshot latest() const;
     void startPoll();
-    void publish(const Poll& poll);
-    std::optional<qint32> activeWindowProcess();
-    static std::optional<RunningApplication> owning(const LinuxApplicationScanner::Snapshot& snapshot, qint32 pid);
+    void publish(const Snapshot& snapshot);
 
-    ProcessRunner& m_runner;
     ProcessControl& m_control;
     LinuxApplicationScanner m_scanner;
+    WindowListFactory m_windowListFactory;
+    // Created, used and destroyed on the poll thread only.
+    std::unique_ptr<WindowList> m_windows;
+    mutable QMutex m_latestMutex;
+    Snapshot m_latest;
     QTimer m_pollTimer;
     bool m_pollInFlight = false;
     QHash<ProcessIdentity, RunningApplication> m_known;
     std::optional<ProcessIdentity> m_frontmost;
     LifeToken m_life;
-    // Last, so that it is destroyed first: it waits for a running poll, which uses the scanner.
+    // Last, so that it is destroyed first: it waits for a running poll, which uses the members above.
     SerialQueue m_pollQueue;
 };
