@@ -39,6 +39,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_launchAgent(platform.autostartDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
       m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner}, {}),
+      m_menuBarCompanion(*platform.statusBar),
       m_gameProfileManager(*platform.workspace,
                            GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json", {}}),
       m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory,
@@ -61,6 +62,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
     connect(&m_uninstall, &CleanUninstall::finished, this,
             [this] { QTimer::singleShot(m_quitDelayMs, this, &ContentView::terminateRequested); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, &ContentView::shutdownServices);
+    connect(&m_menuBarCompanion, &MenuBarCompanion::quitRequested, this, &ContentView::terminateRequested);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -82,7 +84,7 @@ ContentView::~ContentView()
 ScreenServices ContentView::screenServices()
 {
     return {&m_scanner, &m_settingsStore, &m_uninstall, &m_monitor, &m_optimizer, &m_sessionLogger, &m_networkMonitor,
-            &m_gameProfileManager, &m_platform};
+            &m_gameProfileManager, &m_platform, &m_menuBarCompanion};
 }
 
 void ContentView::showRootView(AppScreenState state, bool animated)
@@ -190,6 +192,8 @@ void ContentView::hideEvent(QHideEvent* event)
 
 void ContentView::bootstrapServices()
 {
+    m_menuBarCompanion.setMonitor(&m_monitor);
+    m_menuBarCompanion.setOptimizer(&m_optimizer);
     m_gameProfileManager.setOptimizer(&m_optimizer);
     m_gameProfileManager.startLaunchMonitoring();
     if (const auto running = m_gameProfileManager.detectRunningGame()) {
@@ -248,5 +252,6 @@ void ContentView::shutdownServices()
     m_networkMonitor.stopMonitoring();
     m_sessionLogger.stopLogging();
     m_optimizer.cleanup();
+    m_menuBarCompanion.disable();
     m_gameProfileManager.removeLaunchObserver();
 }

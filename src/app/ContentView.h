@@ -4,6 +4,7 @@
 #include "AppStateManager.h"
 #include "PlatformServices.h"
 #include "ScreenServices.h"
+#include "screens/menubar/MenuBarCompanion.h"
 #include "cleanup/DiskScanner.h"
 #include "storage/CleanUninstall.h"
 #include "storage/LaunchAgent.h"
@@ -45,6 +46,7 @@ public:
     SystemOptimizer& optimizer() { return m_optimizer; }
     SessionLogger& sessionLogger() { return m_sessionLogger; }
     NetworkMonitor& networkMonitor() { return m_networkMonitor; }
+    MenuBarCompanion& menuBarCompanion() { return m_menuBarCompanion; }
     GameProfileManager& gameProfileManager() { return m_gameProfileManager; }
 
     void selectScreen(AppScreen screen);
@@ -58,7 +60,8 @@ public:
     void setQuitDelay(int ms) { m_quitDelayMs = ms; }
 
 signals:
-    // The clean uninstall has finished and its message has been on screen for the quit delay.
+    // The clean uninstall has finished and its message has been on screen for the quit delay, or
+    // Quit was chosen in the status item's menu.
     void terminateRequested();
 
 protected:
@@ -85,6 +88,7 @@ private:
     LaunchAgent m_launchAgent;
     SettingsStore m_settingsStore;
     NetworkMonitor m_networkMonitor;
+    MenuBarCompanion m_menuBarCompanion;
     GameProfileManager m_gameProfileManager;
     CleanUninstall m_uninstall;
 

@@ -2,6 +2,7 @@
 
 #include "Defaults.h"
 #include "Paths.h"
+#include "TrayStatusBar.h"
 #include "linux/LinuxAppleScriptRunner.h"
 #include "linux/LinuxDisplayModes.h"
 #include "linux/LinuxFileRevealer.h"
@@ -40,6 +41,7 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.homeDirectory = Paths::home();

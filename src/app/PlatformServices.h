@@ -16,6 +16,7 @@ class PowerSupplies;
 class ProcessControl;
 class ProcessRunner;
 class SecureLocalStore;
+class StatusBar;
 class Workspace;
 
 // The platform objects the root view borrows: the live Linux ones in the application, fakes in
@@ -34,6 +35,7 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;
     std::shared_ptr<FileRevealer> fileRevealer;
     QString homeDirectory;

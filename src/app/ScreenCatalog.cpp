@@ -3,6 +3,8 @@
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
 #include "screens/display/ResolutionView.h"
+#include "screens/framelimiter/FrameLimiterView.h"
+#include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/optimizers/OptimizersView.h"
 #include "screens/settings/SettingsView.h"
@@ -17,6 +19,10 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
                                  *s.platform, parent);
         break;
     case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
+    case AppScreen::frameLimiter: view = new FrameLimiterView(*s.optimizer, parent); break;
+    case AppScreen::menuBar:
+        view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
+        break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;

@@ -3,6 +3,7 @@
 class CleanUninstall;
 class DiskScanner;
 class GameProfileManager;
+class MenuBarCompanion;
 class NetworkMonitor;
 class SessionLogger;
 class SettingsStore;
@@ -22,4 +23,5 @@ struct ScreenServices {
     NetworkMonitor* networkMonitor = nullptr;
     GameProfileManager* gameProfileManager = nullptr;
     const PlatformServices* platform = nullptr;
+    MenuBarCompanion* menuBarCompanion = nullptr;
 };

@@ -59,6 +59,7 @@ const QHash<QString, char32_t>& table()
         {"exclamationmark.triangle", 0xf083},          // warning_amber
         {"exclamationmark.triangle.fill", 0xe002},     // warning
         {"eye", 0xe8f4},                               // visibility
+        {"fan", 0xec18},                               // heat_pump
         {"fanblades", 0xec18},                         // heat_pump
         {"fanblades.fill", 0xec18},                    // heat_pump
         {"fanblades.slash", 0xec17},                   // mode_fan_off

@@ -11,6 +11,7 @@
 #include "FakePowerSupplies.h"
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
+#include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
 #include "linux/JsonFileDefaults.h"
@@ -47,6 +48,7 @@ struct FakePlatform {
         s.scripts = scripts;
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
+        s.statusBar = statusBar;
         s.displayModes = displayModes;
         s.fileRevealer = fileRevealer;
         s.homeDirectory = homeDirectory();
@@ -72,6 +74,7 @@ struct FakePlatform {
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
+    std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
 };

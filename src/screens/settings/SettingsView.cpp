@@ -79,27 +79,11 @@ QComboBox* numberPicker(int count, const QString& objectName, QWidget* parent)
 } // namespace
 
 SettingsView::SettingsView(SettingsStore& settingsStore, CleanUninstall& uninstall, QWidget* parent)
-    : QScrollArea(parent), m_store(settingsStore), m_uninstall(uninstall)
+    : ScreenColumn(parent), m_store(settingsStore), m_uninstall(uninstall)
 {
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
-
-    auto* content = new QWidget;
-    content->setAutoFillBackground(false);
-    auto* stack = new QVBoxLayout(content);
-    stack->setContentsMargins(16, 16, 16, 16);
-    stack->setSpacing(16);
-    m_saveFailedLabel = new TextLabel(saveFailedMessage, 12, QFont::DemiBold, Color::statusCritical(), content);
+    m_saveFailedLabel = new TextLabel(saveFailedMessage, 12, QFont::DemiBold, Color::statusCritical(), this);
     m_saveFailedLabel->setObjectName("saveFailedMessage");
-    stack->addWidget(m_saveFailedLabel);
-    stack->addWidget(general());
-    stack->addWidget(scheduledCleanup());
-    stack->addWidget(about());
-    stack->addWidget(cleanUninstall());
-    stack->addStretch(1);
-    setWidget(content);
+    addCards({m_saveFailedLabel, general(), scheduledCleanup(), about(), cleanUninstall()});
 
     connect(&m_store, &SettingsStore::changed, this, &SettingsView::refresh);
     connect(&m_uninstall, &CleanUninstall::finished, this, &SettingsView::finishUninstall);
@@ -253,7 +237,7 @@ QString SettingsView::lastCleanupText(const QDateTime& moment, const QLocale& lo
 
 void SettingsView::showEvent(QShowEvent* event)
 {
-    QScrollArea::showEvent(event);
+    ScreenColumn::showEvent(event);
     refresh();
 }
 

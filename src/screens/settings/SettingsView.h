@@ -1,10 +1,11 @@
 #pragma once
 
+#include "style/ScreenColumn.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
-#include <QScrollArea>
 #include <QVariant>
 
 class CleanUninstall;
@@ -20,7 +21,7 @@ class TextLabel;
 // The Settings screen: the seven app settings bound straight to the settings store (every change
 // is stored at once), the time of the last scheduled cleanup, the version, and the clean uninstall
 // behind a confirmation.
-class SettingsView : public QScrollArea {
+class SettingsView : public ScreenColumn {
     Q_OBJECT
 public:
     static inline const QString buildText = QStringLiteral("2026.0523");

@@ -1,0 +1,42 @@
+#include "PreviewCell.h"
+
+#include "screens/monitoring/Readout.h"
+#include "style/Color.h"
+#include "style/SymbolView.h"
+#include "style/TextLabel.h"
+
+#include <QVBoxLayout>
+
+PreviewCell::PreviewCell(const QString& symbol, const QString& title, QWidget* parent)
+    : RoundedPanel(12, Color::white10b(), parent),
+      m_symbol(new SymbolView(symbol, 16, Color::white50(), this)),
+      m_value(new TextLabel(QString(), 15, QFont::Bold, Color::white50(), this))
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    Readout::holdSize(*m_value, "88888 RPM", Qt::AlignHCenter);
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 14, 0, 14);
+    stack->setSpacing(6);
+    stack->addWidget(m_symbol, 0, Qt::AlignHCenter);
+    stack->addWidget(new TextLabel(title, 10, QFont::Normal, Color::white50(), this), 0, Qt::AlignHCenter);
+    stack->addWidget(m_value, 0, Qt::AlignHCenter);
+}
+
+void PreviewCell::setReading(const QString& value, const QColor& color)
+{
+    m_value->setText(value);
+    if (m_value->color() == color)
+        return;
+    m_value->setColor(color);
+    m_symbol->setSymbol(m_symbol->symbol(), color);
+}
+
+QString PreviewCell::value() const
+{
+    return m_value->text();
+}
+
+QColor PreviewCell::readingColor() const
+{
+    return m_value->color();
+}

@@ -1,0 +1,26 @@
+#include "ScreenColumn.h"
+
+#include <QVBoxLayout>
+
+ScreenColumn::ScreenColumn(QWidget* parent) : QScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAutoFillBackground(false);
+
+    auto* content = new QWidget;
+    content->setAutoFillBackground(false);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(16);
+    column->addStretch(1);
+    setWidget(content);
+}
+
+void ScreenColumn::addCards(std::initializer_list<QWidget*> cards)
+{
+    auto* column = static_cast<QVBoxLayout*>(widget()->layout());
+    for (QWidget* card : cards)
+        column->insertWidget(column->count() - 1, card);
+}
