@@ -14,6 +14,7 @@
 #include "linux/LinuxPowerSupplies.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxSystemFacts.h"
 #include "linux/LinuxWorkspace.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
@@ -41,6 +42,7 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
     m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();

@@ -16,6 +16,7 @@ class PowerSupplies;
 class ProcessControl;
 class ProcessRunner;
 class SecureLocalStore;
+class SystemFacts;
 class StatusBar;
 class Workspace;
 
@@ -35,6 +36,7 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    std::shared_ptr<SystemFacts> systemFacts;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;
     std::shared_ptr<FileRevealer> fileRevealer;

@@ -8,6 +8,8 @@
 #include "screens/monitoring/DashboardView.h"
 #include "screens/optimizers/OptimizersView.h"
 #include "screens/settings/SettingsView.h"
+#include "screens/system/SystemInfoLoader.h"
+#include "screens/system/SystemInfoView.h"
 #include "storage/SettingsStore.h"
 
 QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidget* parent)
@@ -25,6 +27,13 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
+    case AppScreen::system: {
+        const SystemInfoLoader loader({s.platform->systemFacts, s.platform->host, s.platform->graphics,
+                                       s.platform->processRunner, s.platform->homeDirectory});
+        view = new SystemInfoView([loader](const std::function<bool()>& abandoned) { return loader.load(abandoned); },
+                                  parent);
+        break;
+    }
     default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;
     }
     view->setObjectName("screen:" + AppScreens::rawValue(screen));

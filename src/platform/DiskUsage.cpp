@@ -27,12 +27,13 @@ qint64 DiskUsage::parseKilobytes(const QByteArray& output)
     return kib * 1024;
 }
 
-qint64 DiskUsage::folderSize(ProcessRunner& runner, const QString& path, int timeoutMs)
+qint64 DiskUsage::folderSize(ProcessRunner& runner, const QString& path, int timeoutMs,
+                             const std::function<bool()>& abandoned)
 {
-    const ProcessResult result =
-        runner.run(QStringLiteral("/usr/bin/du"), {QStringLiteral("-s"), QStringLiteral("-k"), QStringLiteral("-x"),
-                                                   QStringLiteral("--"), path},
-                   timeoutMs);
+    const ProcessResult result = runner.runUnlessAbandoned(
+        QStringLiteral("/usr/bin/du"),
+        {QStringLiteral("-s"), QStringLiteral("-k"), QStringLiteral("-x"), QStringLiteral("--"), path}, timeoutMs,
+        abandoned);
     if (result.outcome == ProcessResult::Outcome::FailedToStart || result.outcome == ProcessResult::Outcome::TimedOut)
         return 0;
     return parseKilobytes(result.standardOutput);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class ProcessRunner;
 
@@ -16,7 +17,9 @@ qint64 parseKilobytes(const QByteArray& output);
 
 // Runs `du -s -k -x -- path`: it stays on the folder's own file system and never reads the path
 // as an option. 0 when du cannot start or is still running at the deadline; a total printed
-// despite unreadable subfolders counts.
-qint64 folderSize(ProcessRunner& runner, const QString& path, int timeoutMs = kDefaultTimeoutMs);
+// despite unreadable subfolders counts. Once `abandoned` returns true (its caller has gone away)
+// du is ended and the size is 0.
+qint64 folderSize(ProcessRunner& runner, const QString& path, int timeoutMs = kDefaultTimeoutMs,
+                  const std::function<bool()>& abandoned = {});
 
 } // namespace DiskUsage

@@ -4,6 +4,7 @@
 #include "ProcessResult.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // Starts programs by absolute path with an argument list; there is never a shell in between.
@@ -17,6 +18,15 @@ public:
 
     virtual ProcessResult run(const QString& program, const QStringList& arguments,
                               int timeoutMs = kDefaultTimeoutMs) = 0;
+    // Like run(), but the child is also ended, as at a timeout, once `abandoned` returns true: work
+    // whose caller has gone away stops early. `abandoned` is asked from the calling thread every
+    // few hundred milliseconds. Runners that cannot end a child early run it to its end.
+    virtual ProcessResult runUnlessAbandoned(const QString& program, const QStringList& arguments, int timeoutMs,
+                                             const std::function<bool()>& abandoned)
+    {
+        Q_UNUSED(abandoned);
+        return run(program, arguments, timeoutMs);
+    }
 
     // Starts a child that is kept until stop(); nullptr when it could not be started.
     virtual std::unique_ptr<HeldProcess> startHeld(const QString& program, const QStringList& arguments) = 0;

@@ -97,6 +97,9 @@ QM_COLOR(cbCyan, fromHex("33BBEE"))
 QM_COLOR(systemOrange, fromHex("FF9F0A"))
 QM_COLOR(systemRed, fromHex("FF453A"))
 QM_COLOR(systemYellow, fromHex("FFD60A"))
+QM_COLOR(systemBlue, fromHex("0A84FF"))
+QM_COLOR(systemPink, fromHex("FF375F"))
+QM_COLOR(systemGray, fromHex("8E8E93"))
 QM_COLOR(ultraThinMaterial, QColor(120, 120, 160, 28))
 
 #undef QM_COLOR

@@ -35,6 +35,9 @@ public:
     static const QColor& systemOrange();
     static const QColor& systemRed();
     static const QColor& systemYellow();
+    static const QColor& systemBlue();
+    static const QColor& systemPink();
+    static const QColor& systemGray();
 
     // The stand-in for the platform's ultra-thin material: a faint, slightly lighter veil.
     static const QColor& ultraThinMaterial();

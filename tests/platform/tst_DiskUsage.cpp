@@ -70,6 +70,14 @@ private slots:
         QCOMPARE(size % 1024, 0);
         QCOMPARE(DiskUsage::folderSize(runner, dir.path() + "/missing"), 0);
     }
+
+    // A caller that has gone away ends its child instead of waiting the whole timeout.
+    void abandonedRunEnds()
+    {
+        LinuxProcessRunner runner;
+        const ProcessResult result = runner.runUnlessAbandoned("/bin/sleep", {"30"}, 60'000, [] { return true; });
+        QCOMPARE(result.outcome, ProcessResult::Outcome::TimedOut);
+    }
 };
 
 QM_TEST_MAIN(TestDiskUsage)

@@ -11,6 +11,7 @@
 #include "FakePowerSupplies.h"
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
+#include "FakeSystemFacts.h"
 #include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
@@ -48,6 +49,7 @@ struct FakePlatform {
         s.scripts = scripts;
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
+        s.systemFacts = systemFacts;
         s.statusBar = statusBar;
         s.displayModes = displayModes;
         s.fileRevealer = fileRevealer;
@@ -74,6 +76,7 @@ struct FakePlatform {
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
+    std::shared_ptr<FakeSystemFacts> systemFacts = std::make_shared<FakeSystemFacts>();
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int kSettleLimitMs = 5000;
+// Work the user asked for (measuring folders) may take longer, but it ends.
+constexpr int kRequestedWorkLimitMs = 120'000;
 
 // Lets what showing started (reads on the utility queue and their publishing) finish.
 void settle()
@@ -26,7 +28,8 @@ void settle()
     do {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    } while (WorkQueues::utility().activeThreadCount() > 0 && clock.elapsed() < kSettleLimitMs);
+    } while ((WorkQueues::utility().activeThreadCount() > 0 && clock.elapsed() < kSettleLimitMs) ||
+             (WorkQueues::userInitiated().activeThreadCount() > 0 && clock.elapsed() < kRequestedWorkLimitMs));
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

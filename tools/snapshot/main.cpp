@@ -6,12 +6,22 @@
 #include "DisplayFixture.h"
 #include "OptimizersStage.h"
 #include "FakePlatform.h"
+#include "Paths.h"
+#include "SessionFixture.h"
+#include "SystemInfoFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
 #include "screens/display/DisplayModeRow.h"
+#include "screens/monitoring/DashboardView.h"
+#include "screens/monitoring/PDFReportGenerator.h"
+#include "screens/monitoring/SessionCard.h"
+#include "screens/monitoring/SessionReportView.h"
+#include "telemetry/SessionLogger.h"
 #include "style/AppStyle.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QScrollArea>
 #include <QEventLoop>
 #include <QTimer>
 #include <QRegularExpression>
@@ -22,10 +32,32 @@
 namespace {
 
 constexpr int liveSamplingMs = 6000;
+constexpr int recordedSamples = 3;
+
+// The Dashboard scrolled to its session card, after a recording was stopped when `state` is "saved".
+void showSessionCard(QWidget& screen, SessionLogger& logger, const QString& state)
+{
+    auto* card = screen.findChild<SessionCard*>();
+    if (!card)
+        return;
+    if (state == "saved") {
+        QDir().mkpath(Paths::desktop());
+        card->toggleRecording();
+        for (int i = 0; i < recordedSamples; ++i)
+            logger.recordSample();
+        card->toggleRecording();
+        QEventLoop wait;
+        QTimer::singleShot(500, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    if (auto* area = qobject_cast<QScrollArea*>(&screen))
+        area->ensureWidgetVisible(card);
+}
 
 } // namespace
 
 // qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live] [--state NAME]
+// qm_snapshot --report FILE.pdf
 int main(int argc, char* argv[])
 {
     bool live = false;
@@ -55,9 +87,22 @@ int main(int argc, char* argv[])
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
-                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\".",
+                               "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
+                               "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
+                               "System: \"laptop\" (the default), \"desktop\".",
                       "NAME"});
+    parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
+
+    if (parser.isSet("report")) {
+        const SessionReportView page(SessionFixture::records(), SessionFixture::startTime(), SessionFixture::endTime(),
+                                     SessionFixture::ramStats());
+        if (!PDFReportGenerator::writePDF(page, parser.value("report"))) {
+            std::fprintf(stderr, "qm_snapshot: could not write %s\n", qPrintable(parser.value("report")));
+            return 1;
+        }
+        return 0;
+    }
 
     const QRegularExpressionMatch size = QRegularExpression("^(\\d{1,5})x(\\d{1,5})$").match(parser.value("size"));
     if (!parser.isSet("screen") || !parser.isSet("out") || !size.hasMatch()) {
@@ -89,7 +134,24 @@ int main(int argc, char* argv[])
         DashboardFixture::fill(*fixture);
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
-        if (parser.value("screen") == "Optimizers" && !state.isEmpty()) {
+        const QString screenName = parser.value("screen");
+        if (screenName == "System") {
+            const auto machine = SystemInfoFixture::services(*fixture, state.isEmpty() ? "laptop" : state);
+            if (!machine) {
+                std::fprintf(stderr, "qm_snapshot: no fixture machine \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+            services = *machine;
+        } else if (screenName == "Dashboard" && !state.isEmpty()) {
+            if (state != "idle" && state != "recording" && state != "saved") {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+            stage = [state](QWidget& screen) {
+                if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
+                    showSessionCard(screen, dashboard->sessionLogger(), state);
+            };
+        } else if (screenName == "Optimizers" && !state.isEmpty()) {
             stage = OptimizersStage::forState(state, *fixture);
             if (!stage) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
@@ -108,9 +170,16 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
             return 2;
         }
-        services = fixture->services();
-        prepare = [&fixture](ContentView& content) {
+        if (screenName != "System")
+            services = fixture->services();
+        prepare = [&fixture, state](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+            // A recording that was running before the Dashboard was built.
+            if (state == "recording") {
+                content.sessionLogger().startLogging();
+                for (int i = 0; i < recordedSamples; ++i)
+                    content.sessionLogger().recordSample();
+            }
         };
     }
 

@@ -32,16 +32,24 @@ QList<LinuxPowerSupplies::Supply> LinuxPowerSupplies::supplies() const
     return found;
 }
 
-std::optional<BatteryProperties> LinuxPowerSupplies::internalBattery()
+std::optional<QString> LinuxPowerSupplies::internalBatteryFolder() const
 {
     const QList<Supply> all = supplies();
     const auto battery = std::find_if(all.cbegin(), all.cend(),
                                       [](const Supply& s) { return s.type == "Battery" && !s.isDevice; });
     if (battery == all.cend())
         return std::nullopt;
+    return battery->folder;
+}
+
+std::optional<BatteryProperties> LinuxPowerSupplies::internalBattery()
+{
+    const std::optional<QString> folder = internalBatteryFolder();
+    if (!folder)
+        return std::nullopt;
 
     BatteryProperties properties;
-    const QString& path = battery->folder;
+    const QString& path = *folder;
     if (const auto capacity = KernelFile::readInteger(path + "/capacity")) {
         properties.currentCapacity = capacity;
     } else {
@@ -59,7 +67,7 @@ std::optional<BatteryProperties> LinuxPowerSupplies::internalBattery()
     if (!status.isEmpty())
         properties.isCharging = status == "Charging";
 
-    for (const Supply& supply : all) {
+    for (const Supply& supply : supplies()) {
         if (supply.isDevice || !isExternalSource(supply.type))
             continue;
         if (const auto online = KernelFile::readInteger(supply.folder + "/online"))

@@ -16,6 +16,9 @@ public:
     std::optional<BatteryProperties> internalBattery() override;
     QList<AccessoryBattery> accessoryBatteries() override;
 
+    // The internal battery's folder; nothing when there is none.
+    std::optional<QString> internalBatteryFolder() const;
+
 private:
     struct Supply {
         QString folder;

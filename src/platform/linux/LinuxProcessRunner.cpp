@@ -54,6 +54,12 @@ QString LinuxProcessRunner::resolveProgram(const QString& program)
 
 ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList& arguments, int timeoutMs)
 {
+    return runUnlessAbandoned(program, arguments, timeoutMs, {});
+}
+
+ProcessResult LinuxProcessRunner::runUnlessAbandoned(const QString& program, const QStringList& arguments,
+                                                     int timeoutMs, const std::function<bool()>& abandoned)
+{
     const QString resolved = resolveProgram(program);
     if (m_ending)
         return ProcessResult::notStarted(QStringLiteral("The application is quitting."));
@@ -70,11 +76,12 @@ ProcessResult LinuxProcessRunner::run(const QString& program, const QStringList&
     if (!process.waitForStarted(int(deadline.remainingTime())))
         return ProcessResult::notStarted(process.errorString());
 
-    // Waits in short steps so that a quit ends the child at once rather than after its timeout.
+    // Waits in short steps so that a quit, or a caller that has gone away, ends the child at once
+    // rather than after its timeout.
     constexpr qint64 kStepMs = 100;
     ProcessResult result;
     bool finished = false;
-    while (!finished && !deadline.hasExpired() && !m_ending) {
+    while (!finished && !deadline.hasExpired() && !m_ending && !(abandoned && abandoned())) {
         const qint64 step = deadline.isForever() ? kStepMs : qBound<qint64>(0, deadline.remainingTime(), kStepMs);
         finished = process.waitForFinished(int(step)) || process.state() == QProcess::NotRunning;
     }

@@ -15,6 +15,8 @@ public:
     static constexpr int kEndWaitMs = 1000;
 
     ProcessResult run(const QString& program, const QStringList& arguments, int timeoutMs) override;
+    ProcessResult runUnlessAbandoned(const QString& program, const QStringList& arguments, int timeoutMs,
+                                     const std::function<bool()>& abandoned) override;
     std::unique_ptr<HeldProcess> startHeld(const QString& program, const QStringList& arguments) override;
     void endChildren() override;
 

@@ -8,6 +8,7 @@
 #include "PeripheralCard.h"
 #include "QuickStatCard.h"
 #include "Readout.h"
+#include "SessionCard.h"
 #include "app/PlatformServices.h"
 #include "storage/ColorBlindMode.h"
 #include "style/Color.h"
@@ -65,6 +66,10 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
     auto* cooling = new FanSpeedView(m_fanMonitor, m_colorBlindMode, content);
     cooling->setObjectName("coolingCard");
     column->addWidget(cooling);
+
+    auto* session = new SessionCard(m_sessionLogger, m_monitor, platform.fileRevealer, content);
+    session->setObjectName("sessionCard");
+    column->addWidget(session);
 
     column->addStretch(1);
     setWidget(content);

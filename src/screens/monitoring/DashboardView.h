@@ -20,9 +20,9 @@ class SystemMonitor;
 struct PlatformServices;
 
 // The Dashboard: one scrolling column of the performance warnings, the memory graph, the network
-// card, the memory breakdown, the accessory batteries and the cooling card. It borrows the root
-// view's samplers and owns a fan monitor and a battery monitor of its own, which run only while
-// the screen is shown.
+// card, the memory breakdown, the accessory batteries, the cooling card and the session recorder.
+// It borrows the root view's samplers and owns a fan monitor and a battery monitor of its own,
+// which run only while the screen is shown.
 class DashboardView : public QScrollArea {
     Q_OBJECT
 public:

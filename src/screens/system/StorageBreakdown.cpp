@@ -1,0 +1,56 @@
+#include "StorageBreakdown.h"
+
+#include "style/Color.h"
+
+#include <QHash>
+
+QList<StorageCategory>
+StorageBreakdown::buildStorageCategories(const QList<std::pair<QString, qint64>>& folderSizes,
+                                         qint64 usedBytes)
+{
+    QList<StorageCategory> categories;
+    qint64 remaining = usedBytes;
+    for (const auto& [name, size] : folderSizes) {
+        if (size < 1)
+            continue;
+        categories.append({QUuid::createUuid(), name, size, categoryColor(name)});
+        remaining -= size;
+    }
+    if (remaining > otherThreshold)
+        categories.append({QUuid::createUuid(), QStringLiteral("Other"), remaining, categoryColor("Other")});
+    return categories;
+}
+
+QColor StorageBreakdown::categoryColor(const QString& name)
+{
+    static const QHash<QString, QColor> colors = {
+        {"Applications", Color::neonCyan()}, {"System Cache", Color::neonPurple()},
+        {"Logs", Color::neonGreen()},        {"Downloads", Color::systemOrange()},
+        {"Desktop", Color::systemBlue()},    {"Documents", QColor::fromRgbF(0.3f, 0.8f, 0.6f)},
+        {"Movies", Color::systemRed()},      {"Music", Color::systemPink()},
+        {"Pictures", Color::systemYellow()}};
+    QColor other = Color::systemGray();
+    other.setAlphaF(0.5f);
+    return colors.value(name, other);
+}
+
+QString StorageBreakdown::formatBytes(qint64 bytes)
+{
+    static const char* const units[] = {"B", "KB", "MB", "GB", "TB"};
+    double value = double(bytes);
+    int unit = 0;
+    if (bytes >= 1024) {
+        value /= 1024;
+        unit = 1;
+        while (value >= 1024 && unit < 4) {
+            value /= 1024;
+            ++unit;
+        }
+    }
+    return QString::asprintf("%.1f %s", value, units[unit]);
+}
+
+double StorageBreakdown::usedFraction(qint64 totalBytes, qint64 usedBytes)
+{
+    return totalBytes < 1 ? 0.0 : double(usedBytes) / double(totalBytes);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+// A small filled circle of one colour: a legend key, a recording light.
+class ColorDot : public QWidget {
+    Q_OBJECT
+public:
+    ColorDot(const QColor& color, int diameter, QWidget* parent = nullptr);
+
+    QColor color() const { return m_color; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_color;
+};
