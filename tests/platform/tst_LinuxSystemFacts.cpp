@@ -92,6 +92,26 @@ private slots:
         QCOMPARE(LinuxSystemFacts::cpuListCount(list), count);
     }
 
+    void capacity_data()
+    {
+        QTest::addColumn<QList<quint64>>("blocks");  // all, free, available to the user, block size
+        QTest::addColumn<QList<qint64>>("expected"); // size, free
+        QTest::newRow("no reserve") << QList<quint64>{1000, 400, 400, 4096}
+                                    << QList<qint64>{4'096'000, 1'638'400};
+        QTest::newRow("reserved blocks are neither used nor free")
+            << QList<quint64>{66'053'021, 51'759'943, 10'791'219, 4096}
+            << QList<qint64>{(66'053'021 - 51'759'943 + 10'791'219) * qint64(4096),
+                             10'791'219 * qint64(4096)};
+        QTest::newRow("more free than blocks") << QList<quint64>{10, 20, 5, 512} << QList<qint64>{2560, 2560};
+    }
+    void capacity()
+    {
+        QFETCH(QList<quint64>, blocks);
+        QFETCH(QList<qint64>, expected);
+        const VolumeCapacity volume = LinuxSystemFacts::capacity(blocks[0], blocks[1], blocks[2], blocks[3]);
+        QCOMPARE((QList<qint64>{volume.total, volume.free}), expected);
+    }
+
     void volumeCapacity()
     {
         LinuxSystemFacts facts;

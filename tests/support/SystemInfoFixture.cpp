@@ -30,7 +30,8 @@ std::optional<PlatformServices> SystemInfoFixture::services(FakePlatform& platfo
     const QString home = platform.homeDirectory();
     platform.runner->respondWith([home, kibibytes](const QString& program, const QStringList& arguments) {
         const QString path = arguments.value(arguments.size() - 1);
-        if (program != QStringLiteral("/usr/bin/du") || !path.startsWith(home) || !kibibytes.contains(path.mid(home.size())))
+        if (program != QStringLiteral("/usr/bin/du") || !path.startsWith(home) ||
+            !kibibytes.contains(path.mid(home.size())))
             return ProcessResult::exited(1, {}, "du: cannot access: No such file or directory\n");
         return ProcessResult::exited(0, QByteArray::number(kibibytes.value(path.mid(home.size()))) + "\t" +
                                             path.toUtf8() + "\n");
@@ -38,6 +39,7 @@ std::optional<PlatformServices> SystemInfoFixture::services(FakePlatform& platfo
 
     PlatformServices services = platform.services();
     services.host = std::make_shared<LinuxHostStatistics>(root + "/proc", 4096);
-    services.graphics = std::make_shared<LinuxGraphicsDevice>(root + "/sys", QStringList{fixturePath("pci.ids")});
+    services.graphics =
+        std::make_shared<LinuxGraphicsDevice>(root + "/sys", QStringList{fixturePath("pci.ids")});
     return services;
 }

@@ -119,10 +119,15 @@ std::optional<VolumeCapacity> LinuxSystemFacts::volumeCapacity(const QString& pa
     struct statvfs volume {};
     if (::statvfs(path.toLocal8Bit().constData(), &volume) != 0)
         return std::nullopt;
-    const auto unit = qint64(volume.f_frsize ? volume.f_frsize : volume.f_bsize);
-    // Free is what the user may still write, as df's "Avail" column says; blocks kept for the
-    // system count as used.
-    return VolumeCapacity{qint64(volume.f_blocks) * unit, qint64(volume.f_bavail) * unit};
+    return capacity(volume.f_blocks, volume.f_bfree, volume.f_bavail,
+                    volume.f_frsize ? volume.f_frsize : volume.f_bsize);
+}
+
+VolumeCapacity LinuxSystemFacts::capacity(quint64 blocks, quint64 freeBlocks, quint64 availableBlocks,
+                                          quint64 blockSize)
+{
+    const quint64 used = blocks > freeBlocks ? blocks - freeBlocks : 0;
+    return VolumeCapacity{qint64((used + availableBlocks) * blockSize), qint64(availableBlocks * blockSize)};
 }
 
 std::optional<BatteryWear> LinuxSystemFacts::internalBattery()

@@ -24,6 +24,11 @@ public:
     // PRETTY_NAME of an os-release text, unquoted; "Linux" when it names none, as the format's
     // default says.
     static QString prettyName(QByteArrayView osRelease);
+    // A volume as its user sees it: free is what the user may still write; blocks the file system
+    // keeps for the system are neither free nor used, so they are left out of the size, as df's
+    // Use% leaves them out.
+    static VolumeCapacity capacity(quint64 blocks, quint64 freeBlocks, quint64 availableBlocks,
+                                   quint64 blockSize);
     // The number of CPUs in a kernel CPU list such as "0-7,12,14-15"; 0 for a malformed list.
     static int cpuListCount(QByteArrayView list);
 

@@ -110,8 +110,8 @@ QList<std::pair<QString, qint64>> SystemInfoLoader::storageCategoryPaths(const A
     for (const auto& [name, path] : folderTable(m_sources.home)) {
         const bool gone = abandoned && abandoned();
         sizes.append({name, gone ? 0
-                                 : DiskUsage::folderSize(*m_sources.runner, path, DiskUsage::kDefaultTimeoutMs,
-                                                         abandoned)});
+                                 : DiskUsage::folderSize(*m_sources.runner, path,
+                                                         DiskUsage::kDefaultTimeoutMs, abandoned)});
     }
     return sizes;
 }

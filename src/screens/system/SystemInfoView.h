@@ -3,7 +3,6 @@
 #include "LifeToken.h"
 #include "StorageCategory.h"
 #include "SystemInfo.h"
-
 #include "style/ScreenColumn.h"
 
 #include <functional>
