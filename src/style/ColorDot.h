@@ -9,8 +9,6 @@ class ColorDot : public QWidget {
 public:
     ColorDot(const QColor& color, int diameter, QWidget* parent = nullptr);
 
-    QColor color() const { return m_color; }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -13,7 +13,6 @@ public:
                 QSize padding, qreal cornerRadius, QWidget* parent = nullptr);
 
     void setLabel(const QString& text, const QColor& textColor);
-    QColor textColor() const { return m_textColor; }
     QSize sizeHint() const override;
 
 protected:

@@ -100,7 +100,6 @@ void SystemInfoView::applyLoadedInfo(const SystemInfo& info)
     m_storageCategories = StorageBreakdown::buildStorageCategories(info.folderSizes, info.usedStorage);
     m_isLoading = false;
     rebuild();
-    emit loaded();
 }
 
 void SystemInfoView::rebuild()

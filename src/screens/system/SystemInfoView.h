@@ -22,21 +22,15 @@ public:
     explicit SystemInfoView(Load load, QWidget* parent = nullptr);
 
     bool isLoading() const { return m_isLoading; }
-    bool hasBattery() const { return m_info.hasBattery(); }
-    const SystemInfo& info() const { return m_info; }
     const QList<StorageCategory>& storageCategories() const { return m_storageCategories; }
-
-    // Every fact at once, as the end of a load does.
-    void applyLoadedInfo(const SystemInfo& info);
-
-signals:
-    void loaded();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void loadBasicInfo();
+    // Every fact at once, on the main thread, as the end of a load does.
+    void applyLoadedInfo(const SystemInfo& info);
     void rebuild();
     QWidget* hardwareCard();
     QWidget* batteryCard();
