@@ -80,7 +80,7 @@ private slots:
                               s.view->dns()};
         QVERIFY(std::is_sorted(cards.cbegin(), cards.cend(),
                                [](QWidget* a, QWidget* b) { return a->geometry().bottom() < b->geometry().top(); }));
-        QVERIFY(s.view->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(s.view->verticalScrollBar()->isVisible());
         QVERIFY(s.view->verticalScrollBar()->maximum() > 0);
         s.view->ensureWidgetVisible(s.view->dns());
         QVERIFY(s.view->verticalScrollBar()->value() > 0);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QScrollArea>
+#include "style/ScreenColumn.h"
+
 #include <chrono>
 
 class AutoHealSection;
@@ -13,7 +14,7 @@ class SystemToolsSection;
 // The Optimizers screen: one scrolling column of the Quick Boost, Game Mode, Auto-Heal, System
 // Tools and DNS cards over the root view's optimizer, which it only borrows. The cards' state
 // lives as long as the screen.
-class OptimizersView : public QScrollArea {
+class OptimizersView : public ScreenColumn {
     Q_OBJECT
 public:
     // How long a Game Mode or System Tools result stays shown.

@@ -12,9 +12,35 @@
 #include "MainThread.h"
 #include "WorkQueues.h"
 
+#include <QGraphicsOpacityEffect>
+#include <QPropertyAnimation>
+
 namespace {
+
 constexpr int kPopupInset = 40;
 constexpr qreal kCornerRadius = 16;
+constexpr int kAppearMs = 400;
+constexpr int kLeaveMs = 200;
+
+// Fades a layer between two opacities, then hands it to `done`. The effect is dropped afterwards,
+// so a layer at rest is drawn directly.
+void fade(QWidget* layer, qreal from, qreal to, int ms, QEasingCurve::Type curve, std::function<void(QWidget*)> done)
+{
+    auto* effect = new QGraphicsOpacityEffect(layer);
+    effect->setOpacity(from);
+    layer->setGraphicsEffect(effect);
+    auto* animation = new QPropertyAnimation(effect, "opacity", layer);
+    animation->setStartValue(from);
+    animation->setEndValue(to);
+    animation->setDuration(ms);
+    animation->setEasingCurve(curve);
+    QObject::connect(animation, &QAbstractAnimation::finished, layer, [layer, done = std::move(done)] {
+        layer->setGraphicsEffect(nullptr);
+        done(layer);
+    });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
 } // namespace
 
 QuickBoostSection::QuickBoostSection(SystemOptimizer& optimizer, QWidget* parent)
@@ -67,18 +93,23 @@ void QuickBoostSection::showBoostResult(const QuickBoostResult& result)
     placeOverlay();
     m_backdrop->show();
     m_backdrop->raise();
+    fade(m_backdrop, 0.0, 1.0, kAppearMs, QEasingCurve::OutCubic, [](QWidget*) {});
 }
 
 void QuickBoostSection::dismissResult()
 {
     if (!m_backdrop)
         return;
-    m_backdrop->hide();
-    m_backdrop->deleteLater();
+    // The leaving layer no longer takes clicks; the card shrinks back once it has faded.
+    m_backdrop->setAttribute(Qt::WA_TransparentForMouseEvents);
+    fade(m_backdrop, 1.0, 0.0, kLeaveMs, QEasingCurve::OutQuad, [this](QWidget* layer) {
+        layer->deleteLater();
+        if (!m_backdrop)
+            setMinimumHeight(0);
+    });
     m_backdrop = nullptr;
     m_popup = nullptr;
     m_result.reset();
-    setMinimumHeight(0);
 }
 
 void QuickBoostSection::refreshButton()
