@@ -25,7 +25,7 @@ DiskScanner::DiskScanner(ScanEnvironment environment, std::shared_ptr<ProcessRun
 {
 }
 
-QString DiskScanner::formatSize(qint64 bytes)
+QString DiskScanner::formatSize(qint64 bytes, int decimals)
 {
     double value = double(bytes);
     int unit = 0;
@@ -37,7 +37,7 @@ QString DiskScanner::formatSize(qint64 bytes)
             ++unit;
         }
     }
-    return QString::asprintf("%.2f ", value) + kSizeUnits[unit];
+    return QString::number(value, 'f', decimals) + u' ' + kSizeUnits[unit];
 }
 
 void DiskScanner::startScan()
@@ -90,6 +90,7 @@ void DiskScanner::startScan()
         publish([this, recommendations] {
             m_recommendations = recommendations;
             dropPaths(m_recommendations, m_movedDuringScan);
+            emit recommendationsPublished();
         });
         updateStatus("Analyzing recommendations...", 90);
         updateStatus("Scan complete!", 100);
@@ -117,6 +118,20 @@ void DiskScanner::forgetMoved(const QSet<QString>& moved)
         dropPaths(*list, moved);
     if (m_isScanning)
         m_movedDuringScan.unite(moved);
+    emit changed();
+}
+
+void DiskScanner::setPublished(const Published& state)
+{
+    m_scanProgress = state.progress;
+    m_scanMessage = state.message;
+    m_isScanning = state.scanning;
+    m_heavyApps = state.apps;
+    m_heavyFiles = state.files;
+    m_heavyFolders = state.folders;
+    m_heavyMedia = state.media;
+    m_recommendations = state.recommendations;
+    emit recommendationsPublished();
     emit changed();
 }
 

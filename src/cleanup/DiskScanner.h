@@ -22,6 +22,19 @@ class DiskScanner : public QObject {
 public:
     using FileItem = ::FileItem;
 
+    // Everything a scan publishes. The screen renderer and the screens' tests put the scanner in a
+    // given state with it instead of walking a disk.
+    struct Published {
+        double progress = 0;
+        QString message;
+        bool scanning = false;
+        QList<FileItem> apps;
+        QList<FileItem> files;
+        QList<FileItem> folders;
+        QList<FileItem> media;
+        QList<FileItem> recommendations;
+    };
+
     DiskScanner(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner,
                 std::shared_ptr<FileRevealer> revealer, QObject* parent = nullptr);
 
@@ -37,16 +50,21 @@ public:
 
     const DiskScanEngine& engine() const { return *m_engine; }
     bool isProtected(const QString& path) const { return m_engine->environment().isProtected(path); }
-    static QString formatSize(qint64 bytes);
+    // Bytes divided by 1024 while at least 1024, at most four times, with "B" to "TB".
+    static QString formatSize(qint64 bytes, int decimals = 2);
 
     // Returns at once. A call while a scan runs is ignored.
     void startScan();
     // Returns at once; the completion runs once, on the main thread. Moved items leave the lists.
     void moveToTrash(const QStringList& paths, std::function<void(const TrashOutcome&)> completion);
     void revealInFinder(const QString& path);
+    void setPublished(const Published& state);
 
 signals:
     void changed();
+    // A scan (or setPublished) put out its list of recommendations, which may equal the last one.
+    // Items leaving the list after a move to the Trash do not count.
+    void recommendationsPublished();
 
 private:
     void forgetMoved(const QSet<QString>& moved);

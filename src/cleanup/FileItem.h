@@ -24,4 +24,6 @@ struct FileItem {
 
     static FileItem make(const QString& name, const QString& path, qint64 size, const QString& type,
                          double daysSinceAccess = 0, const QStringList& reasons = {}, bool recommended = false);
+    // The identifiers of a list, in its order.
+    static QList<QUuid> ids(const QList<FileItem>& items);
 };

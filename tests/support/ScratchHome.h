@@ -16,7 +16,8 @@ public:
     static constexpr double kNow = 1'800'000'000.0;
     static constexpr qint64 kMiB = 1024 * 1024;
 
-    ScratchHome()
+    // In the system's temporary folder unless a base folder is given.
+    explicit ScratchHome(const QString& base = QDir::tempPath()) : m_dir(base + "/qm-scratch-XXXXXX")
     {
         QDir().mkpath(home());
         QDir().mkpath(temporary());

@@ -12,7 +12,13 @@
 // scratch folder before Qt reads them, so no test can touch the real user's files.
 class TestEnvironment {
 public:
-    TestEnvironment()
+    TestEnvironment() { point(); }
+    // The scratch folder inside `base` rather than the system's temporary folder.
+    explicit TestEnvironment(const QString& base) : m_root(base + "/qm-scratch-XXXXXX") { point(); }
+    QString root() const { return m_root.path(); }
+
+private:
+    void point()
     {
         const QString root = m_root.path();
         for (const auto& [variable, sub] : {std::pair{"HOME", ""}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_DATA_HOME", "/data"},
@@ -26,9 +32,7 @@ public:
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QString root() const { return m_root.path(); }
 
-private:
     QTemporaryDir m_root;
 };
 

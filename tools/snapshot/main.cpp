@@ -2,6 +2,7 @@
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
+#include "CleanerStage.h"
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
 #include "OptimizersStage.h"
@@ -64,9 +65,11 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         live = live || QByteArray(argv[i]) == "--live";
     // With fixture data the whole run lives in a scratch home, so no file of the real user is touched.
+    // It lies beside this program rather than in the system's temporary folder, which the disk
+    // scanner never proposes anything from.
     std::optional<TestEnvironment> scratch;
     if (!live)
-        scratch.emplace();
+        scratch.emplace(QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath());
     // Live services, and the pings they send, stay on this machine.
     if (const QString failure = live ? LoopbackOnlyNetwork::enter() : QString(); !failure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(failure));
@@ -89,7 +92,8 @@ int main(int argc, char* argv[])
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
                                "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
-                               "System: \"laptop\" (the default), \"desktop\".",
+                               "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
+                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home).",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
@@ -128,6 +132,8 @@ int main(int argc, char* argv[])
             QTimer::singleShot(liveSamplingMs, &wait, &QEventLoop::quit);
             wait.exec();
         };
+        if (parser.value("screen") == "Cleaner")
+            stage = CleanerStage::forState("preview");
     } else {
         fixture = std::make_unique<FakePlatform>(scratch->root());
         fixture->completeSetup();
@@ -135,7 +141,14 @@ int main(int argc, char* argv[])
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
         const QString screenName = parser.value("screen");
-        if (screenName == "System") {
+        if (screenName == "Cleaner") {
+            CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp");
+            stage = CleanerStage::forState(state);
+            if (!state.isEmpty() && !stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (screenName == "System") {
             const auto machine = SystemInfoFixture::services(*fixture, state.isEmpty() ? "laptop" : state);
             if (!machine) {
                 std::fprintf(stderr, "qm_snapshot: no fixture machine \"%s\"\n", qPrintable(state));
@@ -172,7 +185,7 @@ int main(int argc, char* argv[])
         }
         if (screenName != "System")
             services = fixture->services();
-        prepare = [&fixture, state](ContentView& content) {
+        prepare = [&fixture, state, cleaner = CleanerStage::prepare(state)](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
             // A recording that was running before the Dashboard was built.
             if (state == "recording") {
@@ -180,6 +193,8 @@ int main(int argc, char* argv[])
                 for (int i = 0; i < recordedSamples; ++i)
                     content.sessionLogger().recordSample();
             }
+            if (cleaner)
+                cleaner(content);
         };
     }
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "cleanup/CleanupCategories.h"
+#include "style/GlassModifier.h"
+
+class CleanerButton;
+class DiskScanner;
+class QVBoxLayout;
+class SymbolView;
+class TextLabel;
+
+// The item review: a header that opens and closes the list of every recommendation, with the
+// selected count, and under the open list a button that asks the screen to clean the selection.
+class RecommendationsSection : public GlassModifier {
+    Q_OBJECT
+public:
+    explicit RecommendationsSection(DiskScanner& scanner, QWidget* parent = nullptr);
+    void refresh(const CleanupCategories::Selection& selection);
+    bool isExpanded() const { return m_expanded; }
+    void setExpanded(bool expanded);
+
+signals:
+    void toggleItem(const QUuid& id);
+    void deleteRequested();
+
+private:
+    void rebuildRows();
+
+    DiskScanner& m_scanner;
+    CleanupCategories::Selection m_selection;
+    bool m_expanded = false;
+    // The identifiers the rows were built for.
+    QList<QUuid> m_shown;
+    TextLabel* m_count;
+    SymbolView* m_chevron;
+    QWidget* m_list;
+    QVBoxLayout* m_rows;
+    CleanerButton* m_clean;
+};

@@ -1,0 +1,106 @@
+#include "CleanerStage.h"
+
+#include "app/ContentView.h"
+#include "cleanup/DiskScanner.h"
+#include "screens/cleaner/CleanerView.h"
+
+#include <QAbstractButton>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kWaitMs = 30'000;
+constexpr qint64 MiB = 1024 * 1024;
+
+void sparseFile(const QString& path, qint64 size, double days)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
+        return;
+    file.close();
+    const time_t when = time_t(QDateTime::currentSecsSinceEpoch() - qint64(days * 86400));
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+}
+
+bool press(QWidget& screen, const QString& name)
+{
+    auto* button = screen.findChild<QAbstractButton*>(name);
+    if (!button)
+        return false;
+    button->click();
+    return true;
+}
+
+void scan(QWidget& screen)
+{
+    if (!press(screen, "startScanButton"))
+        return;
+    auto* start = screen.findChild<QAbstractButton*>("startScanButton");
+    (void)QTest::qWaitFor([start] { return start->isEnabled(); }, kWaitMs);
+}
+
+} // namespace
+
+QStringList CleanerStage::states()
+{
+    return {"scanning", "preview", "review", "cleaned"};
+}
+
+void CleanerStage::fillHome(const QString& home, const QString& temporary)
+{
+    sparseFile(home + "/.cache/thumbnails/large/3f9a1c.png", 48 * MiB, 3);
+    sparseFile(home + "/.cache/steam/shadercache/7d2e.bin", 310 * MiB, 6);
+    sparseFile(home + "/Library/Logs/Launcher/content_log.txt", 12 * MiB, 20);
+    sparseFile(home + "/Projects/engine/build/link.tmp", 30 * MiB, 1);
+    sparseFile(temporary + "/render-cache.bin", 96 * MiB, 2);
+    sparseFile(home + "/Downloads/GameInstaller.zip", 220 * MiB, 2);
+    sparseFile(home + "/Documents/old-render.mov", 80 * MiB, 45);
+    sparseFile(home + "/Videos/capture-2026-09.mkv", 700 * MiB, 90);
+    sparseFile(home + "/Desktop/Backup.iso", 1600 * MiB, 1);
+    sparseFile(home + "/Music/album.flac", 40 * MiB, 1);
+}
+
+std::function<void(ContentView&)> CleanerStage::prepare(const QString& state)
+{
+    if (state != "scanning")
+        return {};
+    return [](ContentView& content) {
+        DiskScanner::Published scanning;
+        scanning.progress = 60;
+        scanning.message = "Scanning files and media...";
+        scanning.scanning = true;
+        content.screenServices().scanner->setPublished(scanning);
+    };
+}
+
+std::function<void(QWidget& screen)> CleanerStage::forState(const QString& state)
+{
+    if (state == "scanning")
+        return [](QWidget&) {};
+    if (state == "preview")
+        return scan;
+    if (state == "review") {
+        return [](QWidget& screen) {
+            scan(screen);
+            press(screen, "reviewHeader");
+        };
+    }
+    if (state == "cleaned") {
+        return [](QWidget& screen) {
+            scan(screen);
+            press(screen, "cleanSelectedButton");
+            press(screen, "confirmCleanup");
+            auto* view = qobject_cast<CleanerView*>(&screen);
+            (void)QTest::qWaitFor([view] { return view && !view->isCleaningSelected(); }, kWaitMs);
+        };
+    }
+    return {};
+}

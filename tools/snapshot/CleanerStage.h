@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class ContentView;
+class QWidget;
+
+// Brings the Cleaner screen into one of its states before the picture is taken: a fixture home
+// with files of all six cleanup categories is scanned for real, and the screen's buttons are
+// pressed as a user would.
+class CleanerStage {
+public:
+    static QStringList states();
+    // Sparse files of every category, aged, in the fixture home and temporary folder.
+    static void fillHome(const QString& home, const QString& temporary);
+    // Before the screen is built; nothing for states that need nothing there.
+    static std::function<void(ContentView&)> prepare(const QString& state);
+    // Nothing for an unknown state.
+    static std::function<void(QWidget& screen)> forState(const QString& state);
+};
