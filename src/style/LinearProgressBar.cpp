@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-LinearProgressBar::LinearProgressBar(const QColor& tint, QWidget* parent) : QWidget(parent), m_tint(tint)
+LinearProgressBar::LinearProgressBar(const QBrush& tint, QWidget* parent) : QWidget(parent), m_tint(tint)
 {
     setFixedHeight(barHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

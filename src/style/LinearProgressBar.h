@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QColor>
+#include <QBrush>
 #include <QWidget>
 
 // A thin determinate progress bar: a faint track and a tinted fill for a fraction of 0 to 1.
@@ -9,7 +9,8 @@ class LinearProgressBar : public QWidget {
 public:
     static constexpr int barHeight = 4;
 
-    explicit LinearProgressBar(const QColor& tint, QWidget* parent = nullptr);
+    // A colour, or a gradient in object coordinates that spans the filled part.
+    explicit LinearProgressBar(const QBrush& tint, QWidget* parent = nullptr);
 
     // Out-of-range fractions are held to the track; one that is not a number shows no fill.
     void setValue(double fraction);
@@ -19,6 +20,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QColor m_tint;
+    QBrush m_tint;
     double m_value = 0;
 };

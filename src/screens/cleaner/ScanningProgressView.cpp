@@ -10,7 +10,7 @@ ScanningProgressView::ScanningProgressView(DiskScanner& scanner, QWidget* parent
 {
     setObjectName("scanningProgress");
     body()->setSpacing(12);
-    m_bar = new LinearProgressBar(Color::neonCyan(), this);
+    m_bar = new LinearProgressBar(Color::accentGradient(), this);
     m_message = new TextLabel(QString(), 12, QFont::Normal, Color::white70(), this);
     m_message->setObjectName("scanMessage");
     m_percent = new TextLabel(QString(), 24, QFont::Bold, Color::white95(), this);
