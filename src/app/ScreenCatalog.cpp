@@ -2,6 +2,7 @@
 
 #include "PlaceholderScreen.h"
 #include "PlatformServices.h"
+#include "screens/assistant/AIAssistantView.h"
 #include "screens/cleaner/CleanerView.h"
 #include "screens/display/ResolutionView.h"
 #include "screens/framelimiter/FrameLimiterView.h"
@@ -27,6 +28,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
         view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
         break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
+    case AppScreen::assistant: view = new AIAssistantView(parent); break;
     case AppScreen::cleaner: view = new CleanerView(*s.scanner, parent); break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     case AppScreen::system: {

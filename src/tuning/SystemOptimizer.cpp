@@ -461,48 +461,51 @@ int SystemOptimizer::terminateJunkProcesses(Workspace& workspace)
 
 void SystemOptimizer::quickBoost(QuickBoostCompletion completion)
 {
-    // The boost keeps only what it takes here: the window, and the optimizer with it, may close
-    // while the tools run.
-    Workspace& workspace = m_workspace;
-    ProcessRunner& runner = m_runner;
-    const FreeMemory memory = m_freeMemory;
+    quickBoostTask()(std::move(completion));
+}
 
-    using Action = QuickBoostResult::QuickBoostAction;
-    const auto before = memory.gigabytes();
-    QuickBoostResult result;
+std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quickBoostTask() const
+{
+    // The task keeps the services, which outlive the optimizer, and a copy of the memory reader;
+    // nothing of the optimizer itself.
+    return [&workspace = m_workspace, &runner = m_runner, memory = m_freeMemory](QuickBoostCompletion completion) {
+        using Action = QuickBoostResult::QuickBoostAction;
+        const auto before = memory.gigabytes();
+        QuickBoostResult result;
 
-    const bool flushed = flushDNSCache(runner);
-    result.actions.append(Action{.icon = QStringLiteral("network"),
-                                 .label = flushed ? QStringLiteral("DNS cache flushed")
-                                                  : QStringLiteral("DNS cache flush failed"),
-                                 .success = flushed});
+        const bool flushed = flushDNSCache(runner);
+        result.actions.append(Action{.icon = QStringLiteral("network"),
+                                     .label = flushed ? QStringLiteral("DNS cache flushed")
+                                                      : QStringLiteral("DNS cache flush failed"),
+                                     .success = flushed});
 
-    const int quit = terminateJunkProcesses(workspace);
-    if (quit < 1) {
-        result.actions.append(Action{.icon = QStringLiteral("checkmark.circle"),
-                                     .label = QStringLiteral("No junk processes running"),
-                                     .success = true});
-    } else {
-        result.actions.append(Action{.icon = QStringLiteral("xmark.circle"),
-                                     .label = QStringLiteral("Terminated %1 junk process%2")
-                                                  .arg(quit)
-                                                  .arg(quit == 1 ? QString() : QStringLiteral("es")),
-                                     .success = true});
-    }
+        const int quit = terminateJunkProcesses(workspace);
+        if (quit < 1) {
+            result.actions.append(Action{.icon = QStringLiteral("checkmark.circle"),
+                                         .label = QStringLiteral("No junk processes running"),
+                                         .success = true});
+        } else {
+            result.actions.append(Action{.icon = QStringLiteral("xmark.circle"),
+                                         .label = QStringLiteral("Terminated %1 junk process%2")
+                                                      .arg(quit)
+                                                      .arg(quit == 1 ? QString() : QStringLiteral("es")),
+                                         .success = true});
+        }
 
-    // Memory that grew without a purge was not freed by the boost; no amount is claimed then.
-    const bool purged = runner.run(kPurge, {}).succeeded();
-    result.ramFreed = purged ? FreeMemory::growth(before, memory.gigabytes()) : 0.0;
-    Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = purged};
-    if (!purged)
-        action.label = QStringLiteral("Memory purge unavailable on this Mac");
-    else if (result.ramFreed > 0)
-        action.label = QString::asprintf("Freed %.2f GB of inactive memory", result.ramFreed);
-    else
-        action.label = QStringLiteral("Memory already optimized");
-    result.actions.append(action);
+        // Memory that grew without a purge was not freed by the boost; no amount is claimed then.
+        const bool purged = runner.run(kPurge, {}).succeeded();
+        result.ramFreed = purged ? FreeMemory::growth(before, memory.gigabytes()) : 0.0;
+        Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = purged};
+        if (!purged)
+            action.label = QStringLiteral("Memory purge unavailable on this Mac");
+        else if (result.ramFreed > 0)
+            action.label = QString::asprintf("Freed %.2f GB of inactive memory", result.ramFreed);
+        else
+            action.label = QStringLiteral("Memory already optimized");
+        result.actions.append(action);
 
-    MainThread::post([completion = std::move(completion), result] { completion(result); });
+        MainThread::post([completion = std::move(completion), result] { completion(result); });
+    };
 }
 
 void SystemOptimizer::startGameLaunchObserver()

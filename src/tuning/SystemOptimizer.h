@@ -154,6 +154,10 @@ public:
     // Blocks like them; the completion comes on the main thread. Once started, the boost touches
     // nothing of the optimizer, which may be destroyed while it runs.
     void quickBoost(QuickBoostCompletion completion);
+    // The same boost as a task to run later on any thread, taken on the main thread while the
+    // optimizer exists: a caller that hands the boost to a worker cannot find the optimizer gone
+    // before the boost starts.
+    std::function<void(QuickBoostCompletion)> quickBoostTask() const;
 
 signals:
     void changed();

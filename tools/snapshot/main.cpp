@@ -12,6 +12,8 @@
 #include "SystemInfoFixture.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
+#include "assistant/AIAssistantViewModel.h"
+#include "screens/assistant/AIAssistantView.h"
 #include "screens/display/DisplayModeRow.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/monitoring/PDFReportGenerator.h"
@@ -90,6 +92,7 @@ int main(int argc, char* argv[])
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
     parser.addOption({"live", "Use this machine's live services and the user's stored settings."});
     parser.addOption({"state", "A screen's state to picture with fixture data: Resolution: \"no-display\", \"applying\"; "
+                               "Assistant: \"conversation\"; "
                                "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
                                "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
@@ -178,6 +181,21 @@ int main(int argc, char* argv[])
             stage = [](QWidget& screen) {
                 if (auto* row = screen.findChild<DisplayModeRow*>("modeRow"))
                     row->click();
+            };
+        } else if (state == "conversation") {
+            stage = [](QWidget& screen) {
+                auto* assistant = qobject_cast<AIAssistantView*>(&screen);
+                if (!assistant)
+                    return;
+                // Two answered questions, then one still being typed.
+                for (const char* question : {"how do i use the cleaner", "Does it work on Wayland?"}) {
+                    assistant->viewModel().send(question);
+                    QEventLoop wait;
+                    QTimer::singleShot(AIAssistantViewModel::longestDelay + std::chrono::milliseconds(100), &wait,
+                                       &QEventLoop::quit);
+                    wait.exec();
+                }
+                assistant->viewModel().send("what is ping?");
             };
         } else if (!state.isEmpty()) {
             std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));

@@ -71,8 +71,8 @@ void QuickBoostSection::startBoost()
     m_isBoosting = true;
     refreshButton();
     // The boost goes on in the optimizer if the card goes; only its result is then dropped.
-    WorkQueues::userInitiated().start([this, optimizer = &m_optimizer, life = m_life.watch()] {
-        optimizer->quickBoost([this, life](const QuickBoostResult& result) {
+    WorkQueues::userInitiated().start([this, boost = m_optimizer.quickBoostTask(), life = m_life.watch()] {
+        boost([this, life](const QuickBoostResult& result) {
             MainThread::post(life, [this, result] { showBoostResult(result); });
         });
     });

@@ -1,0 +1,81 @@
+#include "AIMessageBubble.h"
+
+#include "style/Color.h"
+#include "style/Fonts.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr int horizontalPadding = 14;
+constexpr int verticalPadding = 10;
+constexpr qreal cornerRadius = 12;
+
+QColor withOpacity(QColor color, qreal opacity)
+{
+    color.setAlphaF(opacity);
+    return color;
+}
+
+} // namespace
+
+AIMessageBubble::AIMessageBubble(const ChatMessage& message, QWidget* parent)
+    : QWidget(parent), m_message(message), m_label(new QLabel(this))
+{
+    m_label->setObjectName("bubbleText");
+    m_label->setTextFormat(Qt::PlainText);
+    m_label->setText(message.content);
+    m_label->setWordWrap(true);
+    m_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_label->setFont(Fonts::ui(14));
+    m_label->setContentsMargins(horizontalPadding, verticalPadding, horizontalPadding, verticalPadding);
+    QPalette palette = m_label->palette();
+    palette.setColor(QPalette::WindowText, Color::white95());
+    m_label->setPalette(palette);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}
+
+int AIMessageBubble::bubbleWidth(int width) const
+{
+    const int natural = m_label->fontMetrics().boundingRect(QRect(0, 0, 100000, 100000), Qt::TextExpandTabs,
+                                                            m_message.content).width() +
+                        2 * horizontalPadding + 1;
+    return std::max(0, std::min(natural, width - freeSide));
+}
+
+int AIMessageBubble::heightForWidth(int width) const
+{
+    return m_label->heightForWidth(bubbleWidth(width));
+}
+
+QSize AIMessageBubble::sizeHint() const
+{
+    const int width = parentWidget() ? parentWidget()->width() : 400;
+    return {width, heightForWidth(width)};
+}
+
+void AIMessageBubble::resizeEvent(QResizeEvent*)
+{
+    placeLabel();
+}
+
+void AIMessageBubble::placeLabel()
+{
+    const int width = bubbleWidth(this->width());
+    const int x = m_message.role == ChatRole::user ? this->width() - width : 0;
+    m_label->setGeometry(x, 0, width, m_label->heightForWidth(width));
+}
+
+void AIMessageBubble::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool mine = m_message.role == ChatRole::user;
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(m_label->geometry()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+    painter.fillPath(shape, mine ? withOpacity(Color::neonCyan(), 0.18) : Color::white10());
+    painter.setPen(QPen(mine ? withOpacity(Color::neonCyan(), 0.35) : Color::white10(), 1));
+    painter.drawPath(shape);
+}
