@@ -9,6 +9,8 @@
 #include "screens/menubar/MenuBarView.h"
 #include "screens/monitoring/DashboardView.h"
 #include "screens/optimizers/OptimizersView.h"
+#include "screens/profiles/BackgroundFreezeView.h"
+#include "screens/profiles/GameProfilesView.h"
 #include "screens/settings/SettingsView.h"
 #include "screens/system/SystemInfoLoader.h"
 #include "screens/system/SystemInfoView.h"
@@ -30,6 +32,12 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::assistant: view = new AIAssistantView(parent); break;
     case AppScreen::cleaner: view = new CleanerView(*s.scanner, parent); break;
+    case AppScreen::gameProfiles: view = new GameProfilesView(*s.gameProfileManager, *s.optimizer, parent); break;
+    case AppScreen::backgroundFreeze:
+        view = new BackgroundFreezeView(
+            *s.gameProfileManager, {*s.platform->workspace, *s.platform->processControl, *s.platform->defaults}, {},
+            parent);
+        break;
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     case AppScreen::system: {
         const SystemInfoLoader loader({s.platform->systemFacts, s.platform->host, s.platform->graphics,

@@ -12,12 +12,6 @@
 
 namespace {
 
-QColor withOpacity(QColor color, float opacity)
-{
-    color.setAlphaF(opacity);
-    return color;
-}
-
 FloatingBlob::State quantised(const FloatingBlob::State& s)
 {
     return {QPointF(std::round(s.offset.x()), std::round(s.offset.y())),
@@ -28,9 +22,9 @@ FloatingBlob::State quantised(const FloatingBlob::State& s)
 
 AnimatedBackground::AnimatedBackground(QWidget* parent)
     : QWidget(parent),
-      m_blobs{FloatingBlob(withOpacity(Color::neonCyan(), 0.4f), 400, 8),
-              FloatingBlob(withOpacity(Color::neonPurple(), 0.4f), 350, 10),
-              FloatingBlob(withOpacity(Color::neonCyan(), 0.3f), 300, 12)}
+      m_blobs{FloatingBlob(Color::withOpacity(Color::neonCyan(), 0.4f), 400, 8),
+              FloatingBlob(Color::withOpacity(Color::neonPurple(), 0.4f), 350, 10),
+              FloatingBlob(Color::withOpacity(Color::neonCyan(), 0.3f), 300, 12)}
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_timer.setInterval(frameIntervalMs);

@@ -25,6 +25,13 @@ int hexDigitValue(QChar c)
 
 } // namespace
 
+QColor Color::withOpacity(const QColor& color, qreal opacity)
+{
+    QColor c = color;
+    c.setAlphaF(float(opacity));
+    return c;
+}
+
 QColor Color::fromHex(const QString& hex)
 {
     qsizetype begin = 0;

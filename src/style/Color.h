@@ -11,6 +11,8 @@ public:
     // Leading and trailing non-alphanumerics are ignored; 3, 6 or 8 (alpha first) hexadecimal
     // characters give a colour, any other length opaque black. Never fails.
     static QColor fromHex(const QString& hex);
+    // The colour at the given opacity (0 to 1).
+    static QColor withOpacity(const QColor& color, qreal opacity);
 
     static const QColor& bgDeep();
     static const QColor& bgNavy();

@@ -15,13 +15,28 @@ void RoundedPanel::setColor(const QColor& color)
     update();
 }
 
+void RoundedPanel::setStroke(const QColor& stroke)
+{
+    if (stroke == m_stroke)
+        return;
+    m_stroke = stroke;
+    update();
+}
+
 void RoundedPanel::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, m_color.name(QColor::HexArgb), [this](QPainter& painter) {
+    const QString key = m_color.name(QColor::HexArgb) + m_stroke.name(QColor::HexArgb);
+    m_cache.draw(target, *this, key, [this](QPainter& painter) {
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
-        shape.addRoundedRect(rect(), m_radius, m_radius);
-        painter.fillPath(shape, m_color);
+        if (m_stroke.alpha() > 0) {
+            shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_radius, m_radius);
+            painter.fillPath(shape, m_color);
+            painter.strokePath(shape, QPen(m_stroke, 1));
+        } else {
+            shape.addRoundedRect(rect(), m_radius, m_radius);
+            painter.fillPath(shape, m_color);
+        }
     });
 }

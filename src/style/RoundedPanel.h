@@ -13,6 +13,8 @@ public:
 
     QColor color() const { return m_color; }
     void setColor(const QColor& color);
+    // A 1-pixel outline along the same rounded rectangle; transparent (the default) draws none.
+    void setStroke(const QColor& stroke);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -20,5 +22,6 @@ protected:
 private:
     qreal m_radius;
     QColor m_color;
+    QColor m_stroke = Qt::transparent;
     PaintCache m_cache;
 };

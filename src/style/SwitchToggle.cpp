@@ -26,6 +26,9 @@ void SwitchToggle::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // A switch that cannot be operated now is drawn faded.
+    if (!isEnabled())
+        painter.setOpacity(0.4);
     const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = track.height() / 2;
     painter.setPen(Qt::NoPen);

@@ -86,6 +86,8 @@ QString SnapshotRenderer::render(const PlatformServices& platform, const QString
     if (stage) {
         settle();
         stage(*view);
+        if (QWidget* sheet = QApplication::activeModalWidget())
+            return save(*sheet, outputFile);
     }
     return save(backdrop, outputFile);
 }

@@ -12,8 +12,8 @@ class QWidget;
 // Renders the welcome screen, the whole window, or one screen of the strip (by its title) into a
 // PNG, offscreen, with the services of the given platform. `prepare` runs on the root view before
 // anything is shown, to give its services readings; `stage` runs on a screen of the strip once it
-// is shown, to put it in the state to be pictured; the picture is taken once the work that showing
-// started has been published.
+// is shown, to put it in the state to be pictured (a sheet it opens is pictured in place of the
+// screen); the picture is taken once the work that showing started has been published.
 class SnapshotRenderer {
 public:
     static inline const QString welcome = QStringLiteral("welcome");

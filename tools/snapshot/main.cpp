@@ -8,6 +8,7 @@
 #include "OptimizersStage.h"
 #include "FakePlatform.h"
 #include "Paths.h"
+#include "ProfilesFixture.h"
 #include "SessionFixture.h"
 #include "SystemInfoFixture.h"
 #include "app/ContentView.h"
@@ -96,7 +97,8 @@ int main(int argc, char* argv[])
                                "Optimizers: \"" + OptimizersStage::states().join("\", \"") + "\"; "
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
                                "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
-                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home).",
+                               CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home); "
+                               "Game Profiles and Background Freeze: \"" + ProfilesFixture::states().join("\", \"") + "\".",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
@@ -144,6 +146,9 @@ int main(int argc, char* argv[])
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
         const QString screenName = parser.value("screen");
+        const bool profileScreen = ProfilesFixture::screens().contains(screenName);
+        if (profileScreen)
+            ProfilesFixture::fill(*fixture);
         if (screenName == "Cleaner") {
             CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp");
             stage = CleanerStage::forState(state);
@@ -173,6 +178,8 @@ int main(int argc, char* argv[])
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
                 return 2;
             }
+        } else if (profileScreen && (state.isEmpty() || ProfilesFixture::states().contains(state))) {
+            stage = [state](QWidget& screen) { ProfilesFixture::stage(screen, state); };
         } else if (state == "no-display") {
             fixture->displayModes->modes.reset();
             fixture->displayModes->current.reset();
@@ -203,8 +210,10 @@ int main(int argc, char* argv[])
         }
         if (screenName != "System")
             services = fixture->services();
-        prepare = [&fixture, state, cleaner = CleanerStage::prepare(state)](ContentView& content) {
+        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state)](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
+            if (profileScreen)
+                ProfilesFixture::prepare(content, state);
             // A recording that was running before the Dashboard was built.
             if (state == "recording") {
                 content.sessionLogger().startLogging();

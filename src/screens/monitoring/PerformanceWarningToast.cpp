@@ -13,12 +13,6 @@
 
 namespace {
 
-QColor withOpacity(QColor color, float opacity)
-{
-    color.setAlphaF(opacity);
-    return color;
-}
-
 bool sameWarnings(const QList<PerformanceWarningItem>& a, const QList<PerformanceWarningItem>& b)
 {
     return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(),
@@ -34,7 +28,7 @@ PerformanceWarningToast::PerformanceWarningToast(QWidget* parent)
     stack->setContentsMargins(14, 14, 14, 14);
     stack->setSpacing(12);
 
-    m_badge = new RoundedPanel(8, withOpacity(m_tint, 0.12f), this);
+    m_badge = new RoundedPanel(8, Color::withOpacity(m_tint, 0.12f), this);
     m_badge->setObjectName("warningBadge");
     m_badge->setFixedSize(28, 28);
     auto* badgeLayout = new QVBoxLayout(m_badge);
@@ -58,7 +52,7 @@ void PerformanceWarningToast::setWarnings(const QList<PerformanceWarningItem>& w
         return;
     m_warnings = warnings;
     m_tint = PerformanceWarnings::toastTint(warnings, ColorBlindMode::enabled());
-    m_badge->setColor(withOpacity(m_tint, 0.12f));
+    m_badge->setColor(Color::withOpacity(m_tint, 0.12f));
     m_badgeSymbol->setSymbol(m_badgeSymbol->symbol(), m_tint);
     while (QLayoutItem* item = m_rows->takeAt(0)) {
         delete item->widget();
@@ -103,8 +97,8 @@ void PerformanceWarningToast::paintEvent(QPaintEvent*)
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
-        painter.fillPath(shape, withOpacity(m_tint, 0.08f));
-        painter.setPen(QPen(withOpacity(m_tint, 0.25f), 1.0));
+        painter.fillPath(shape, Color::withOpacity(m_tint, 0.08f));
+        painter.setPen(QPen(Color::withOpacity(m_tint, 0.25f), 1.0));
         painter.drawPath(shape);
     });
 }

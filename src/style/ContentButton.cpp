@@ -1,0 +1,71 @@
+#include "ContentButton.h"
+
+#include "SymbolView.h"
+#include "TextLabel.h"
+
+#include <QBoxLayout>
+#include <QChildEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+ContentButton::ContentButton(Qt::Orientation direction, QWidget* parent)
+    : QAbstractButton(parent),
+      m_label(new QBoxLayout(direction == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom,
+                             this))
+{
+    m_label->setContentsMargins(0, 0, 0, 0);
+    // Labels inside take their colours from the window roles, as they do everywhere else.
+    setBackgroundRole(QPalette::Window);
+    setForegroundRole(QPalette::WindowText);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+ContentButton::ContentButton(const QString& symbol, const QString& text, int pixelSize, QFont::Weight weight,
+                             const QColor& color, QWidget* parent)
+    : ContentButton(Qt::Horizontal, parent)
+{
+    m_label->setSpacing(6);
+    if (!symbol.isEmpty())
+        m_label->addWidget(new SymbolView(symbol, pixelSize + 1, color, this), 0, Qt::AlignVCenter);
+    m_label->addWidget(new TextLabel(text, pixelSize, weight, color, this), 0, Qt::AlignVCenter);
+    setText(text);
+}
+
+void ContentButton::setBackground(const QColor& fill, qreal cornerRadius, const QColor& stroke)
+{
+    m_fill = fill;
+    m_stroke = stroke;
+    m_cornerRadius = cornerRadius;
+    update();
+}
+
+QSize ContentButton::sizeHint() const
+{
+    return m_label->sizeHint();
+}
+
+QSize ContentButton::minimumSizeHint() const
+{
+    return m_label->minimumSize();
+}
+
+void ContentButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (m_fill.alpha() > 0 || m_stroke.alpha() > 0) {
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
+        painter.fillPath(shape, m_fill);
+        if (m_stroke.alpha() > 0)
+            painter.strokePath(shape, QPen(m_stroke, 1));
+    }
+}
+
+void ContentButton::childEvent(QChildEvent* event)
+{
+    QAbstractButton::childEvent(event);
+    if (event->added() && event->child()->isWidgetType())
+        static_cast<QWidget*>(event->child())->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
