@@ -4,13 +4,15 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+#include <algorithm>
 
-TrayStatusItem::TrayStatusItem() : m_menu(std::make_unique<QMenu>()), m_tray(std::make_unique<QSystemTrayIcon>())
+TrayStatusItem::TrayStatusItem() : m_menu(new QMenu), m_tray(std::make_unique<QSystemTrayIcon>())
 {
     m_tray->setIcon(QIcon(QPixmap::fromImage(icon({}))));
     // A click opens the menu, as it does on a menu-bar item; the tray's own context menu answers
@@ -73,6 +75,7 @@ void TrayStatusItem::remove()
     m_tray->hide();
     m_tray.reset();
     m_entries.clear();
+    m_menu->hide();
     m_menu.reset();
 }
 
@@ -84,7 +87,7 @@ QStringList TrayStatusItem::iconRows(const QString& title)
         if (words[i].endsWith(u'%'))
             continue;
         const bool hasFigure = i + 1 < words.size() && words[i + 1].endsWith(u'%');
-        rows.append(words[i].left(1) + u' ' + (hasFigure ? words[i + 1].chopped(1) : QStringLiteral("–")));
+        rows.append(hasFigure ? words[i + 1].chopped(1) : QStringLiteral("–"));
     }
     return rows;
 }
@@ -102,9 +105,21 @@ QImage TrayStatusItem::icon(const QString& title)
     painter.setBrush(QColor(10, 14, 30, 230));
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(image.rect()), 10, 10);
-    painter.setPen(Qt::white);
+
+    // The tray shrinks the icon to a few pixels, so the figures take all the room there is.
     const qreal rowHeight = qreal(iconSize) / rows.size();
-    painter.setFont(Fonts::ui(int(rowHeight * 0.8), QFont::Bold));
+    QFont font = Fonts::ui(int(rowHeight), QFont::Bold);
+    const auto widest = [&] {
+        const QFontMetricsF metrics(font);
+        qreal width = 0;
+        for (const QString& row : rows)
+            width = std::max(width, metrics.horizontalAdvance(row));
+        return width;
+    };
+    while (font.pixelSize() > 6 && widest() > iconSize - 4)
+        font.setPixelSize(font.pixelSize() - 1);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
     for (qsizetype i = 0; i < rows.size(); ++i)
         painter.drawText(QRectF(0, i * rowHeight, iconSize, rowHeight), Qt::AlignCenter, rows[i]);
     return image;

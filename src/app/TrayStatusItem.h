@@ -11,8 +11,8 @@ class QMenu;
 class QSystemTrayIcon;
 
 // A status item in the system tray. A tray shows an icon, not a text, so the title's figures are
-// drawn into the icon, one row per reading, and the whole title is the icon's tooltip. The menu
-// opens from the icon.
+// drawn into the icon, one row per reading in the title's order, and the whole title is the icon's
+// tooltip. The menu opens from the icon.
 class TrayStatusItem final : public StatusItem {
     Q_OBJECT
 public:
@@ -28,12 +28,17 @@ public:
     void remove() override;
 
     // The rows drawn for a title of labels, each followed by its figure when it has one
-    // ("CPU 12% GPU RAM 62%" gives "C 12", "G –", "R 62").
+    // ("CPU 12% GPU RAM 62%" gives "12", "–", "62").
     static QStringList iconRows(const QString& title);
     static QImage icon(const QString& title);
 
 private:
-    std::unique_ptr<QMenu> m_menu;
+    // Quit is chosen inside the menu's own mouse handling, and the item may be removed before that
+    // handling ends; the menu goes once control is back in the event loop.
+    struct LaterDeleter {
+        void operator()(QObject* object) const { object->deleteLater(); }
+    };
+    std::unique_ptr<QMenu, LaterDeleter> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     QList<QAction*> m_entries;
 };

@@ -82,9 +82,9 @@ private slots:
     {
         FakeStatusBar bar;
         MonitorRig rig;
-        rig.setLoads(12.3, 61.8);
-        rig.setGPU(35);
-        rig.setLatency("23.9");
+        rig.readings().setLoads(12.3, 61.8);
+        rig.readings().setGPU(35);
+        rig.readings().setLatency("23.9");
         MenuBarCompanion companion(bar);
         companion.setMonitor(rig.monitor.get());
         companion.setUpdateInterval(3'600'000);
@@ -102,7 +102,7 @@ private slots:
         rig.monitor->stopMonitoring();
         WorkQueues::drain();
         QCoreApplication::processEvents();
-        rig.setLoads(12.3, 61.8);
+        rig.readings().setLoads(12.3, 61.8);
         companion.setUpdateInterval(10);
         QTRY_COMPARE_WITH_TIMEOUT(readingTitles(bar.last()),
                                   (QStringList{"Frame Limit: Off", "CPU: 12%", "GPU: 35%", "RAM: 62%", "Ping: 23ms"}),
@@ -137,8 +137,8 @@ private slots:
     {
         FakeStatusBar bar;
         MonitorRig rig;
-        rig.setLoads(50, 50);
-        rig.setLatency("40");
+        rig.readings().setLoads(50, 50);
+        rig.readings().setLatency("40");
         auto optimizer = std::make_unique<OptimizerFixture>();
         optimizer->runner.respond("/usr/bin/defaults", ProcessResult::exited(0));
         optimizer->optimizer.setFrameLimit(144);

@@ -119,9 +119,9 @@ private slots:
         QFETCH(bool, latencySlow);
         ColorBlindMode::setEnabled(colourBlind);
         auto view = makeView();
-        m_rig->setLoads(cpu, 10);
-        m_rig->setGPU(gpu);
-        m_rig->setLatency(latency);
+        m_rig->readings().setLoads(cpu, 10);
+        m_rig->readings().setGPU(gpu);
+        m_rig->readings().setLatency(latency);
 
         const auto expected = [colourBlind](bool busy) {
             if (colourBlind)

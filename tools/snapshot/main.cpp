@@ -1,4 +1,6 @@
+#include "FrameLimiterStage.h"
 #include "LoopbackOnlyNetwork.h"
+#include "MenuBarStage.h"
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
@@ -98,7 +100,9 @@ int main(int argc, char* argv[])
                                "Dashboard (its session card): \"idle\", \"recording\", \"saved\"; "
                                "System: \"laptop\" (the default), \"desktop\"; Cleaner: \"" +
                                CleanerStage::states().join("\", \"") + "\" (with --live: a scan of this home); "
-                               "Game Profiles and Background Freeze: \"" + ProfilesFixture::states().join("\", \"") + "\".",
+                               "Game Profiles and Background Freeze: \"" + ProfilesFixture::states().join("\", \"") + "\"; "
+                               "Frame Limiter: \"" + FrameLimiterStage::states().join("\", \"") + "\"; Menu Bar: \"" +
+                               MenuBarStage::states().join("\", \"") + "\".",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
     parser.process(app);
@@ -145,6 +149,7 @@ int main(int argc, char* argv[])
         DashboardFixture::fill(*fixture);
         DisplayFixture::fill(*fixture->displayModes);
         const QString state = parser.value("state");
+        std::function<void(ContentView&)> feed;
         const QString screenName = parser.value("screen");
         const bool profileScreen = ProfilesFixture::screens().contains(screenName);
         if (profileScreen)
@@ -172,6 +177,18 @@ int main(int argc, char* argv[])
                 if (auto* dashboard = qobject_cast<DashboardView*>(&screen))
                     showSessionCard(screen, dashboard->sessionLogger(), state);
             };
+        } else if (screenName == "Frame Limiter" && !state.isEmpty()) {
+            stage = FrameLimiterStage::forState(state, *fixture);
+            if (!stage) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
+        } else if (screenName == "Menu Bar" && !state.isEmpty()) {
+            feed = MenuBarStage::forState(state, *fixture);
+            if (!feed) {
+                std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));
+                return 2;
+            }
         } else if (screenName == "Optimizers" && !state.isEmpty()) {
             stage = OptimizersStage::forState(state, *fixture);
             if (!stage) {
@@ -210,7 +227,8 @@ int main(int argc, char* argv[])
         }
         if (screenName != "System")
             services = fixture->services();
-        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state)](ContentView& content) {
+        prepare = [&fixture, state, profileScreen, cleaner = CleanerStage::prepare(state),
+                   feed](ContentView& content) {
             DashboardFixture::preload(*fixture, content.monitor(), content.networkMonitor());
             if (profileScreen)
                 ProfilesFixture::prepare(content, state);
@@ -222,6 +240,8 @@ int main(int argc, char* argv[])
             }
             if (cleaner)
                 cleaner(content);
+            if (feed)
+                feed(content);
         };
     }
 
