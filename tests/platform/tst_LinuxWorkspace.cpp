@@ -146,6 +146,41 @@ private slots:
         QCOMPARE(found.join(" | "), expected);
     }
 
+    // A scan reads again only newcomers and applications; these are the changes it must still see.
+    void rescan_data()
+    {
+        QTest::addColumn<Process>("first");
+        QTest::addColumn<Process>("then");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("caught between fork and exec") << process(851, "/opt/games/Launcher", 850)
+                                                      << process(851, "/opt/steam/steam", 850) << "851 Steam";
+        Process zombie = process(851, "/opt/steam/steam");
+        zombie.state = 'Z';
+        QTest::newRow("application ended, not yet reaped") << process(851, "/opt/steam/steam") << zombie << "";
+        Process reused = process(851, "/opt/acme/game");
+        reused.startTime = 9999;
+        QTest::newRow("application's id taken by another") << process(851, "/opt/steam/steam") << reused
+                                                           << "851 Acme Game";
+    }
+
+    void rescan()
+    {
+        QFETCH(Process, first);
+        QFETCH(Process, then);
+        QFETCH(QString, expected);
+        FakeProcTree tree;
+        tree.add(process(850, "/opt/games/Launcher"));
+        tree.add(first);
+        LinuxApplicationScanner scanner(tree.root(), {m_apps.path()});
+        scanner.scan();
+        tree.add(then);
+        QStringList found;
+        for (const RunningApplication& app : scanner.scan().applications)
+            found.append(QStringLiteral("%1 %2").arg(app.processIdentifier).arg(app.localizedName));
+        QCOMPARE(found.join(" | "), expected);
+    }
+
     void launchNotices()
     {
         FakeProcTree tree;

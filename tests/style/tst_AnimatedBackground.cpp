@@ -32,6 +32,42 @@ private slots:
         background->advance();
         QVERIFY(!background->isAnimating());
     }
+
+    // The glow is drawn small and enlarged; it must still fill its square, centred, round and
+    // fading to nothing at the edges, at every pixel density.
+    void glowImage_data()
+    {
+        QTest::addColumn<qreal>("size");
+        QTest::addColumn<qreal>("dpr");
+        QTest::newRow("largest, 1x") << qreal(400) << qreal(1);
+        QTest::newRow("smallest, 1x") << qreal(300) << qreal(1);
+        QTest::newRow("largest, 2x") << qreal(400) << qreal(2);
+        QTest::newRow("odd size, 1.5x") << qreal(351) << qreal(1.5);
+    }
+
+    void glowImage()
+    {
+        QFETCH(qreal, size);
+        QFETCH(qreal, dpr);
+        const FloatingBlob blob(QColor(0, 200, 255, 102), size, 8);
+        const QImage image = blob.image(dpr);
+        const int pixels = qCeil(blob.extent() * dpr);
+        QCOMPARE(image.size(), QSize(pixels, pixels));
+        QCOMPARE(image.devicePixelRatio(), dpr);
+        const int mid = pixels / 2;
+        const int peak = qAlpha(image.pixel(mid, mid));
+        // 40 % colour at 60 % in the middle, softened by the blur.
+        QVERIFY2(peak > 20 && peak <= 62, qPrintable(QString::number(peak)));
+        for (const QPoint corner : {QPoint(0, 0), QPoint(pixels - 1, 0), QPoint(0, pixels - 1), QPoint(pixels - 1, pixels - 1)})
+            QCOMPARE(qAlpha(image.pixel(corner)), 0);
+        // Round and centred: the same a quarter of the way out in all four directions, fading outwards.
+        const int quarter = pixels / 4;
+        const int right = qAlpha(image.pixel(mid + quarter, mid));
+        for (const QPoint p : {QPoint(mid - quarter, mid), QPoint(mid, mid + quarter), QPoint(mid, mid - quarter)})
+            QVERIFY(qAbs(qAlpha(image.pixel(p)) - right) <= 2);
+        QVERIFY(right < peak);
+        QVERIFY(qAlpha(image.pixel(pixels - 1 - pixels / 16, mid)) < right);
+    }
 };
 
 QM_TEST_MAIN(TestAnimatedBackground)

@@ -7,15 +7,6 @@
 #include <QSet>
 #include <unistd.h>
 
-namespace {
-
-struct Process {
-    qint32 parent = 0;
-    quint64 startTime = 0;
-    QString executable;
-};
-
-} // namespace
 
 LinuxApplicationScanner::LinuxApplicationScanner(QString procRoot, QStringList applicationFolders)
     : m_procRoot(std::move(procRoot)), m_entries(std::move(applicationFolders)), m_uid(::getuid())
@@ -27,22 +18,25 @@ LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList
     QMutexLocker lock(&m_mutex);
     QHash<qint32, Process> processes;
     QList<qint32> order;
+    QHash<qint32, Tracked> tracked;
     for (const qint32 pid : ProcFiles::listProcesses(m_procRoot)) {
-        const auto stat = ProcFiles::readStat(m_procRoot, pid);
-        if (!stat || stat->state == 'Z' || stat->state == 'X')
+        const auto before = m_tracked.constFind(pid);
+        // A process read the same way twice in a row is taken as it was; only newcomers and the
+        // applications themselves are read again. A process caught between its fork and its exec
+        // still runs its parent's program, which the second reading corrects.
+        Tracked now = before != m_tracked.constEnd() && before->settled && !m_applications.contains(pid)
+                          ? *before
+                          : read(pid);
+        if (!now.settled)
+            now.settled = before != m_tracked.constEnd() && before->counted == now.counted &&
+                          before->process == now.process;
+        tracked.insert(pid, now);
+        if (!now.counted)
             continue;
-        const QString executable = ProcFiles::readExecutable(m_procRoot, pid);
-        if (executable.isEmpty())
-            continue;
-        // A process already known as ours is still ours; only newcomers are checked.
-        if (!m_known.contains(Key{pid, stat->startTime, executable})) {
-            const auto owner = ProcFiles::readOwner(m_procRoot, pid);
-            if (!owner || *owner != m_uid)
-                continue;
-        }
-        processes.insert(pid, {stat->parent, stat->startTime, executable});
+        processes.insert(pid, now.process);
         order.append(pid);
     }
+    m_tracked = std::move(tracked);
 
     // Each process's application: itself, or the first ancestor of the chain that runs the same executable.
     QHash<qint32, qint32> roots;
@@ -85,7 +79,27 @@ LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList
             snapshot.helpers.insert(it.key(), it.value());
     }
     m_known = std::move(seen);
+    m_applications = std::move(applications);
     return snapshot;
+}
+
+LinuxApplicationScanner::Tracked LinuxApplicationScanner::read(qint32 pid) const
+{
+    Tracked tracked;
+    const auto stat = ProcFiles::readStat(m_procRoot, pid);
+    if (!stat || stat->state == 'Z' || stat->state == 'X')
+        return tracked;
+    tracked.process = {stat->parent, stat->startTime, ProcFiles::readExecutable(m_procRoot, pid)};
+    if (tracked.process.executable.isEmpty())
+        return tracked;
+    // A process already known as ours is still ours; only newcomers are checked.
+    if (!m_known.contains(Key{pid, stat->startTime, tracked.process.executable})) {
+        const auto owner = ProcFiles::readOwner(m_procRoot, pid);
+        if (!owner || *owner != m_uid)
+            return tracked;
+    }
+    tracked.counted = true;
+    return tracked;
 }
 
 LinuxApplicationScanner::Described LinuxApplicationScanner::describe(const Key& key)

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <sys/types.h>
 
@@ -26,7 +27,8 @@
 // manager runs as a service (a ".service" unit, or the manager itself, below "user@<uid>.service")
 // runs in the background only; every other application counts as regular.
 //
-// Scans may run on any thread; what was learnt about a process is kept until it ends.
+// Scans may run on any thread; what was learnt about a process is kept until it ends. A scan reads
+// the files of new processes and of the applications; every other process is known from before.
 class LinuxApplicationScanner {
 public:
     struct Snapshot {
@@ -51,11 +53,25 @@ private:
         }
     };
 
+    struct Process {
+        qint32 parent = 0;
+        quint64 startTime = 0;
+        QString executable;
+        friend bool operator==(const Process&, const Process&) = default;
+    };
+
+    struct Tracked {
+        Process process;
+        bool counted = false; // ours, alive and with an executable
+        bool settled = false; // read the same way on two scans in a row
+    };
+
     struct Described {
         RunningApplication application;
         bool fromEntry = false; // named by a desktop entry, so an application with or without a window
     };
 
+    Tracked read(qint32 pid) const;
     Described describe(const Key& key);
     RunningApplication::ActivationPolicy policyOf(qint32 pid) const;
 
@@ -64,4 +80,6 @@ private:
     const uid_t m_uid;
     QMutex m_mutex;
     QHash<Key, Described> m_known;
+    QHash<qint32, Tracked> m_tracked;
+    QSet<qint32> m_applications;
 };

@@ -2,9 +2,10 @@
 
 #include "KernelFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <cstring>
+#include <dirent.h>
 #include <unistd.h>
 
 namespace {
@@ -14,16 +15,23 @@ QString processPath(const QString& root, qint32 pid, const char* file)
     return root + '/' + QString::number(pid) + '/' + QLatin1String(file);
 }
 
+// Read straight from the directory stream: a QDir listing would look up every entry once more,
+// and a proc file system holds hundreds of them.
 QList<qint32> numericEntries(const QString& folder)
 {
     QList<qint32> ids;
-    const QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& name : names) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return ids;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
+            continue;
         bool ok = false;
-        const qint32 id = name.toInt(&ok);
+        const qint32 id = QByteArray::fromRawData(entry->d_name, qsizetype(strlen(entry->d_name))).toInt(&ok);
         if (ok && id > 0)
             ids.append(id);
     }
+    ::closedir(dir);
     std::sort(ids.begin(), ids.end());
     return ids;
 }

@@ -85,9 +85,29 @@ bool XcbWindowList::connected()
         *atoms[i] = reply ? reply->atom : uint32_t(XCB_ATOM_NONE);
         interned = interned && reply;
     }
-    if (!interned)
+    if (!interned) {
         disconnect();
-    return interned;
+        return false;
+    }
+    // From here on the window manager tells of every change to its list and to the active window.
+    const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &events);
+    xcb_flush(m_connection);
+    m_stale = true;
+    return true;
+}
+
+bool XcbWindowList::changed()
+{
+    bool changed = m_stale;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+            changed = changed || (notify->window == m_root && (notify->atom == m_clientList || notify->atom == m_activeWindow));
+        }
+        std::free(event);
+    }
+    return changed;
 }
 
 std::optional<qint32> XcbWindowList::ownerOf(uint32_t window)
@@ -101,10 +121,14 @@ WindowList::Reading XcbWindowList::read()
     Reading reading;
     if (!connected())
         return reading;
+    if (!changed())
+        return m_last;
 
     const auto clients = owned(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 0, m_root, m_clientList, XCB_ATOM_WINDOW, 0, kMaxWindows),
         nullptr));
+    // A window may name its process only after it was listed; until all do, the list is read again.
+    bool ownersMissing = false;
     if (clients && clients->format == 32) {
         const auto* windows = static_cast<const uint32_t*>(xcb_get_property_value(clients.get()));
         const int count = xcb_get_property_value_length(clients.get()) / 4;
@@ -116,6 +140,8 @@ WindowList::Reading XcbWindowList::read()
         for (const xcb_get_property_cookie_t& cookie : std::as_const(cookies)) {
             if (const auto pid = pidIn(owned(xcb_get_property_reply(m_connection, cookie, nullptr))))
                 reading.owners.insert(*pid);
+            else
+                ownersMissing = true;
         }
     }
 
@@ -126,5 +152,7 @@ WindowList::Reading XcbWindowList::read()
         if (window != XCB_WINDOW_NONE)
             reading.activeOwner = ownerOf(window);
     }
+    m_last = reading;
+    m_stale = ownersMissing || xcb_connection_has_error(m_connection);
     return reading;
 }
