@@ -3,6 +3,7 @@
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
 
+#include "AllScreens.h"
 #include "CleanerStage.h"
 #include "DashboardFixture.h"
 #include "DisplayFixture.h"
@@ -62,9 +63,11 @@ void showSessionCard(QWidget& screen, SessionLogger& logger, const QString& stat
 } // namespace
 
 // qm_snapshot --screen NAME --out FILE.png [--size WxH] [--color-blind] [--live] [--state NAME]
+// qm_snapshot --screen all --out FOLDER [--size WxH] [--live]
 // qm_snapshot --report FILE.pdf
 int main(int argc, char* argv[])
 {
+    const QProcessEnvironment startEnvironment = QProcessEnvironment::systemEnvironment();
     bool live = false;
     for (int i = 1; i < argc; ++i)
         live = live || QByteArray(argv[i]) == "--live";
@@ -83,7 +86,9 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription("Renders a Quillmarsh screen into a PNG, offscreen.");
     parser.addHelpOption();
-    parser.addOption({"screen", "A strip title (\"Dashboard\", \"Settings\", ...), \"welcome\" or \"window\".", "NAME"});
+    parser.addOption({"screen", "A strip title (\"Dashboard\", \"Settings\", ...), \"welcome\", \"window\", or \"all\": "
+                                "the welcome screen and every strip screen in both palettes into the folder given by --out.",
+                      "NAME"});
     parser.addOption({"out", "The PNG file to write.", "FILE"});
     parser.addOption({"size", "The image size in pixels.", "WxH", "1000x650"});
     parser.addOption({"color-blind", "Draw with the colour-blind palette."});
@@ -115,6 +120,11 @@ int main(int argc, char* argv[])
     if (!parser.isSet("screen") || !parser.isSet("out") || !size.hasMatch()) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return 2;
+    }
+
+    if (parser.value("screen") == "all") {
+        return AllScreens::render(QCoreApplication::applicationFilePath(), startEnvironment, parser.value("out"),
+                                  QSize(size.captured(1).toInt(), size.captured(2).toInt()), live);
     }
 
     AppStyle::install();
