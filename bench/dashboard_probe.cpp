@@ -34,7 +34,8 @@ protected:
             QTimer::singleShot(0, qApp, [] {
                 timespec now{};
                 clock_gettime(CLOCK_REALTIME, &now);
-                std::printf("first-frame %lld\n", static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec);
+                std::printf("first-frame %lld\n",
+                            static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec);
                 std::fflush(stdout);
                 if (g_quitAfterFirstFrame)
                     QCoreApplication::quit();
