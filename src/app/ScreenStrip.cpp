@@ -20,7 +20,6 @@ ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent) : QScrollArea(pare
     viewport()->installEventFilter(this);
 
     auto* row = new QWidget;
-    row->setAutoFillBackground(false);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(16, 8, 16, 8);
     layout->setSpacing(4);
@@ -40,6 +39,8 @@ ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent) : QScrollArea(pare
     }
     layout->addStretch(1);
     setWidget(row);
+    // Set after setWidget(), which turns it on: the backdrop shows through.
+    row->setAutoFillBackground(false);
     setFixedHeight(row->sizeHint().height());
 }
 

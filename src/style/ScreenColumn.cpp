@@ -10,12 +10,13 @@ ScreenColumn::ScreenColumn(QWidget* parent) : QScrollArea(parent)
     viewport()->setAutoFillBackground(false);
 
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(16);
     column->addStretch(1);
     setWidget(content);
+    // Set after setWidget(), which turns it on: the backdrop shows through.
+    content->setAutoFillBackground(false);
 }
 
 void ScreenColumn::addCards(std::initializer_list<QWidget*> cards)

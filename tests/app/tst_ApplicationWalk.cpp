@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTimer>
 
 namespace {
@@ -32,6 +33,13 @@ void click(QWidget* widget)
     QVERIFY(widget);
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
     settle();
+}
+
+// A scroll area that fills its background hides the backdrop behind the whole screen.
+bool letsTheBackdropThrough(QWidget* widget)
+{
+    auto* area = qobject_cast<QScrollArea*>(widget);
+    return !area || (!area->viewport()->autoFillBackground() && !area->widget()->autoFillBackground());
 }
 
 QList<QWidget*> screensIn(QWidget& root)
@@ -83,6 +91,8 @@ private slots:
             QCOMPARE(shown->objectName(), "screen:" + title);
             QVERIFY2(shown->isVisible(), qPrintable(title));
             QCOMPARE(screensIn(window).size(), 1);
+            QVERIFY2(letsTheBackdropThrough(shown), qPrintable(title));
+            QVERIFY(letsTheBackdropThrough(window.findChild<QWidget*>("screenStrip")));
             if (builtScreens.contains(screen)) {
                 QVERIFY2(!qobject_cast<PlaceholderScreen*>(shown), qPrintable(title));
                 QVERIFY2(!shown->findChild<PlaceholderScreen*>(), qPrintable(title));

@@ -24,7 +24,6 @@ CleanerView::CleanerView(DiskScanner& scanner, QWidget* parent)
     viewport()->setAutoFillBackground(false);
 
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(16, 16, 16, 16);
     stack->setSpacing(16);
@@ -52,6 +51,8 @@ CleanerView::CleanerView(DiskScanner& scanner, QWidget* parent)
         stack->addWidget(part);
     stack->addStretch(1);
     setWidget(content);
+    // Set after setWidget(), which turns it on: the backdrop shows through.
+    content->setAutoFillBackground(false);
 
     connect(m_preview, &SmartCleanupPreviewCard::toggleCategory, this, &CleanerView::toggleCategory);
     connect(m_preview, &SmartCleanupPreviewCard::selectSafe, this, &CleanerView::selectSafeItems);

@@ -57,7 +57,6 @@ ResolutionView::ResolutionView(std::shared_ptr<DisplayModes> display, QWidget* p
     viewport()->setAutoFillBackground(false);
 
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(16, 16, 16, 16);
     stack->setSpacing(16);
@@ -65,6 +64,8 @@ ResolutionView::ResolutionView(std::shared_ptr<DisplayModes> display, QWidget* p
     stack->addWidget(modeList());
     stack->addStretch(1);
     setWidget(content);
+    // Set after setWidget(), which turns it on: the backdrop shows through.
+    content->setAutoFillBackground(false);
 
     connect(m_model, &ResolutionModel::changed, this, &ResolutionView::refresh);
     refresh();

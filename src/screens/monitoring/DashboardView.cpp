@@ -33,10 +33,13 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
+    if (platform.screenMonitorIntervalMs > 0) {
+        m_fanMonitor.setRefreshInterval(platform.screenMonitorIntervalMs);
+        m_powerHealthMonitor.setRefreshInterval(platform.screenMonitorIntervalMs);
+    }
 
     auto* content = new QWidget;
     content->setObjectName("dashboardColumn");
-    content->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(16);
@@ -69,6 +72,8 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
 
     column->addStretch(1);
     setWidget(content);
+    // Set after setWidget(), which turns it on: the backdrop shows through.
+    content->setAutoFillBackground(false);
 
     connect(&m_fanMonitor, &FanMonitor::changed, this, &DashboardView::refreshWarnings);
     connect(&m_powerHealthMonitor, &PowerHealthMonitor::changed, this, &DashboardView::refreshWarnings);

@@ -51,7 +51,6 @@ BackgroundFreezeView::BackgroundFreezeView(GameProfileManager& profileManager,
     viewport()->setAutoFillBackground(false);
 
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(16);
@@ -65,6 +64,8 @@ BackgroundFreezeView::BackgroundFreezeView(GameProfileManager& profileManager,
         content));
     column->addStretch(1);
     setWidget(content);
+    // Set after setWidget(), which turns it on: the backdrop shows through.
+    content->setAutoFillBackground(false);
 
     connect(m_freezeManager.get(), &FocusFreezeManager::changed, this, &BackgroundFreezeView::refresh);
     connect(&m_profileManager, &GameProfileManager::changed, this, [this] {

@@ -79,7 +79,6 @@ GameProfilesView::GameProfilesView(GameProfileManager& profileManager, SystemOpt
     viewport()->setAutoFillBackground(false);
 
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(16);
@@ -94,6 +93,8 @@ GameProfilesView::GameProfilesView(GameProfileManager& profileManager, SystemOpt
         content));
     column->addStretch(1);
     setWidget(content);
+    // Set after setWidget(), which turns it on: the backdrop shows through.
+    content->setAutoFillBackground(false);
 
     connect(&m_profileManager, &GameProfileManager::changed, this, &GameProfilesView::scheduleRefresh);
     refresh();
