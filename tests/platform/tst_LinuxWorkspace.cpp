@@ -146,37 +146,54 @@ private slots:
         QCOMPARE(found.join(" | "), expected);
     }
 
-    // A scan reads again only newcomers and applications; these are the changes it must still see.
+    // A scan reads again only newcomers, applications and window owners; these are the changes it
+    // must still see. The first state is scanned as often as it stays: twice makes it known from
+    // before; a fork is followed by its exec well within one poll.
     void rescan_data()
     {
         QTest::addColumn<Process>("first");
         QTest::addColumn<Process>("then");
+        QTest::addColumn<int>("firstScans");
+        QTest::addColumn<QList<qint32>>("windowOwners");
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("caught between fork and exec") << process(851, "/opt/games/Launcher", 850)
-                                                      << process(851, "/opt/steam/steam", 850) << "851 Steam";
+                                                      << process(851, "/opt/steam/steam", 850) << 1 << QList<qint32>{}
+                                                      << "851 Steam";
         Process zombie = process(851, "/opt/steam/steam");
         zombie.state = 'Z';
-        QTest::newRow("application ended, not yet reaped") << process(851, "/opt/steam/steam") << zombie << "";
+        QTest::newRow("application ended, not yet reaped") << process(851, "/opt/steam/steam") << zombie << 2
+                                                           << QList<qint32>{} << "";
         Process reused = process(851, "/opt/acme/game");
         reused.startTime = 9999;
-        QTest::newRow("application's id taken by another") << process(851, "/opt/steam/steam") << reused
-                                                           << "851 Acme Game";
+        QTest::newRow("application's id taken by another") << process(851, "/opt/steam/steam") << reused << 2
+                                                           << QList<qint32>{} << "851 Acme Game";
+        Process foreign = process(851, "/usr/sbin/daemon");
+        foreign.uid = foreign.effectiveUid = ::getuid() + 1;
+        Process windowed = process(851, "/opt/games/Quake");
+        windowed.startTime = 9999;
+        QTest::newRow("another user's id taken by a windowed game")
+            << foreign << windowed << 2 << QList<qint32>{851} << "851 Quake";
     }
 
     void rescan()
     {
         QFETCH(Process, first);
         QFETCH(Process, then);
+        QFETCH(int, firstScans);
+        QFETCH(QList<qint32>, windowOwners);
         QFETCH(QString, expected);
         FakeProcTree tree;
         tree.add(process(850, "/opt/games/Launcher"));
         tree.add(first);
         LinuxApplicationScanner scanner(tree.root(), {m_apps.path()});
-        scanner.scan();
+        for (int i = 0; i < firstScans; ++i)
+            scanner.scan();
         tree.add(then);
+        WindowList::Reading windows;
+        windows.owners = QSet<qint32>(windowOwners.cbegin(), windowOwners.cend());
         QStringList found;
-        for (const RunningApplication& app : scanner.scan().applications)
+        for (const RunningApplication& app : scanner.scan(windows).applications)
             found.append(QStringLiteral("%1 %2").arg(app.processIdentifier).arg(app.localizedName));
         QCOMPARE(found.join(" | "), expected);
     }

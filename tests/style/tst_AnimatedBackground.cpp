@@ -58,12 +58,14 @@ private slots:
         const int peak = qAlpha(image.pixel(mid, mid));
         // 40 % colour at 60 % in the middle, softened by the blur.
         QVERIFY2(peak > 20 && peak <= 62, qPrintable(QString::number(peak)));
-        for (const QPoint corner : {QPoint(0, 0), QPoint(pixels - 1, 0), QPoint(0, pixels - 1), QPoint(pixels - 1, pixels - 1)})
+        for (const QPoint corner :
+             {QPoint(0, 0), QPoint(pixels - 1, 0), QPoint(0, pixels - 1), QPoint(pixels - 1, pixels - 1)})
             QCOMPARE(qAlpha(image.pixel(corner)), 0);
         // Round and centred: the same a quarter of the way out in all four directions, fading outwards.
         const int quarter = pixels / 4;
         const int right = qAlpha(image.pixel(mid + quarter, mid));
-        for (const QPoint p : {QPoint(mid - quarter, mid), QPoint(mid, mid + quarter), QPoint(mid, mid - quarter)})
+        for (const QPoint p :
+             {QPoint(mid - quarter, mid), QPoint(mid, mid + quarter), QPoint(mid, mid - quarter)})
             QVERIFY(qAbs(qAlpha(image.pixel(p)) - right) <= 2);
         QVERIFY(right < peak);
         QVERIFY(qAlpha(image.pixel(pixels - 1 - pixels / 16, mid)) < right);

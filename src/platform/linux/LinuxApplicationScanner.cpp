@@ -7,7 +7,6 @@
 #include <QSet>
 #include <unistd.h>
 
-
 LinuxApplicationScanner::LinuxApplicationScanner(QString procRoot, QStringList applicationFolders)
     : m_procRoot(std::move(procRoot)), m_entries(std::move(applicationFolders)), m_uid(::getuid())
 {
@@ -21,12 +20,12 @@ LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList
     QHash<qint32, Tracked> tracked;
     for (const qint32 pid : ProcFiles::listProcesses(m_procRoot)) {
         const auto before = m_tracked.constFind(pid);
-        // A process read the same way twice in a row is taken as it was; only newcomers and the
-        // applications themselves are read again. A process caught between its fork and its exec
-        // still runs its parent's program, which the second reading corrects.
-        Tracked now = before != m_tracked.constEnd() && before->settled && !m_applications.contains(pid)
-                          ? *before
-                          : read(pid);
+        // A process read the same way twice in a row is taken as it was; only newcomers, the
+        // applications and the owners of windows are read again. A process caught between its
+        // fork and its exec still runs its parent's program, which the second reading corrects.
+        const bool reread =
+            m_applications.contains(pid) || windows.owners.contains(pid) || windows.activeOwner == pid;
+        Tracked now = before != m_tracked.constEnd() && before->settled && !reread ? *before : read(pid);
         if (!now.settled)
             now.settled = before != m_tracked.constEnd() && before->counted == now.counted &&
                           before->process == now.process;

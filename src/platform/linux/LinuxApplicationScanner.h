@@ -28,7 +28,8 @@
 // runs in the background only; every other application counts as regular.
 //
 // Scans may run on any thread; what was learnt about a process is kept until it ends. A scan reads
-// the files of new processes and of the applications; every other process is known from before.
+// the files of new processes, of the applications and of the windows' owners; every other process
+// is known from before.
 class LinuxApplicationScanner {
 public:
     struct Snapshot {

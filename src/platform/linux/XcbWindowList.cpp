@@ -103,7 +103,8 @@ bool XcbWindowList::changed()
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
         if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
             const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-            changed = changed || (notify->window == m_root && (notify->atom == m_clientList || notify->atom == m_activeWindow));
+            changed = changed || (notify->window == m_root &&
+                                  (notify->atom == m_clientList || notify->atom == m_activeWindow));
         }
         std::free(event);
     }
@@ -125,8 +126,8 @@ WindowList::Reading XcbWindowList::read()
         return m_last;
 
     const auto clients = owned(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, m_root, m_clientList, XCB_ATOM_WINDOW, 0, kMaxWindows),
-        nullptr));
+        m_connection,
+        xcb_get_property(m_connection, 0, m_root, m_clientList, XCB_ATOM_WINDOW, 0, kMaxWindows), nullptr));
     // A window may name its process only after it was listed; until all do, the list is read again.
     bool ownersMissing = false;
     if (clients && clients->format == 32) {
@@ -146,7 +147,8 @@ WindowList::Reading XcbWindowList::read()
     }
 
     const auto active = owned(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, m_root, m_activeWindow, XCB_ATOM_WINDOW, 0, 1), nullptr));
+        m_connection, xcb_get_property(m_connection, 0, m_root, m_activeWindow, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
     if (active && active->format == 32 && xcb_get_property_value_length(active.get()) >= 4) {
         const uint32_t window = *static_cast<const uint32_t*>(xcb_get_property_value(active.get()));
         if (window != XCB_WINDOW_NONE)
