@@ -3,6 +3,7 @@
 // the sort) against the scan alone. Nothing is paused: the manager stays switched off.
 // Run by hand: build/bench/bench_freeze_tick [ticks]
 
+#include "LoopbackOnlyNetwork.h"
 #include "CpuTime.h"
 #include "linux/JsonFileDefaults.h"
 #include "linux/LinuxProcessControl.h"
@@ -15,6 +16,11 @@
 
 int main(int argc, char* argv[])
 {
+    // Live services, and the pings they send, stay on this machine.
+    if (const QString failure = LoopbackOnlyNetwork::enter(); !failure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
+        return 1;
+    }
     QCoreApplication app(argc, argv);
     const int ticks = argc > 1 ? std::max(10, atoi(argv[1])) : 200;
     QTemporaryDir scratch;

@@ -5,6 +5,7 @@
 //
 //   dashboard_probe app|bare [--quit-after-first-frame]
 
+#include "LoopbackOnlyNetwork.h"
 #include "app/QuillmarshApp.h"
 
 #include <QApplication>
@@ -79,5 +80,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     g_quitAfterFirstFrame = argc > 2 && QByteArray(argv[2]) == "--quit-after-first-frame";
+    // Live services, and the pings they send, stay on this machine.
+    if (const QString failure = LoopbackOnlyNetwork::enter(); !failure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
+        return 1;
+    }
     return QByteArray(argv[1]) == "app" ? QuillmarshApp::main(argc, argv) : runBare(argc, argv);
 }

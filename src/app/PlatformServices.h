@@ -46,4 +46,7 @@ struct PlatformServices {
     QString autostartDirectory;
     // The executable that entry starts.
     QString applicationPath;
+    // When above 0, the refresh interval of the monitors a screen owns for itself; tests stretch
+    // it so that only the reads they start happen.
+    int screenMonitorIntervalMs = 0;
 };

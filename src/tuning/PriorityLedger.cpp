@@ -16,7 +16,8 @@ bool PriorityLedger::apply(const ProcessIdentity& process, int nice, Change chan
         original = *known;
     else
         original = m_control.priority(process);
-    if (!original)
+    // A process that already runs at the wanted priority is not changed, so nothing is reported.
+    if (!original || *original == nice)
         return false;
     if (nice > *original && !m_control.mayRaisePriorityTo(process, *original))
         return false;

@@ -38,8 +38,8 @@ DashboardView* dashboard(ContentView& view)
 // Waits until the Dashboard's own monitors have published their first reads.
 void waitForFirstReads(DashboardView& screen)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(!screen.fanMonitor().fanSpeeds().isEmpty(), 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(screen.powerHealthMonitor().battery().has_value(), 2000);
+    QTRY_VERIFY(!screen.fanMonitor().fanSpeeds().isEmpty());
+    QTRY_VERIFY(screen.powerHealthMonitor().battery().has_value());
     settle();
 }
 
@@ -68,7 +68,10 @@ private slots:
     // Leaving stops the owned monitors before they go with the screen; coming back starts new, empty ones.
     void leavingAndComingBackGivesNewEmptyMonitors()
     {
-        ContentView view(m_platform->services());
+        // Only the reads that showing the screen starts: no refresh comes in between, however slow the run.
+        PlatformServices services = m_platform->services();
+        services.screenMonitorIntervalMs = 3'600'000;
+        ContentView view(services);
         view.show();
         DashboardView* first = dashboard(view);
         waitForFirstReads(*first);

@@ -4,11 +4,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
+#include <sys/prctl.h>
+#include <unistd.h>
 #include <vector>
 
 // Child processes a test starts from copies of system programs saved under names of its choice,
-// so that they look like the applications a test needs. Every child is ended when this goes.
+// so that they look like the applications a test needs. Every child is ended when this goes, and
+// the kernel ends it when the test process dies in any other way (a crash, a kill).
 class ChildProcesses {
 public:
     // Copies `program` into the scratch folder as `name` and starts it; nullptr when it cannot start.
@@ -21,6 +25,13 @@ public:
         auto child = std::make_unique<QProcess>();
         child->setProgram(copy);
         child->setArguments(arguments);
+        // Runs in the child between fork and exec; the second check covers a test that died before
+        // the request was in place.
+        child->setChildProcessModifier([parent = ::getpid()] {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(1);
+        });
         child->start();
         if (!child->waitForStarted(5000))
             return nullptr;

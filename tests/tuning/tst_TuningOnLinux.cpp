@@ -76,8 +76,10 @@ private slots:
         QStringList lines;
         r.optimizer.enableGameMode({}, [&lines](bool, const QStringList& l) { lines = l; });
 
-        const bool boosts = NiceValues::mayLowerTo(-10);
-        const bool throttles = NiceValues::mayLowerTo(chatBefore);
+        // A step is taken, and reported, only when it changes the priority and can be undone.
+        const bool boosts = gameBefore != -10 && NiceValues::mayLowerTo(-10);
+        const bool throttles = chatBefore < 10 ? NiceValues::mayLowerTo(chatBefore)
+                                               : chatBefore > 10 && NiceValues::mayLowerTo(10);
         QStringList expected{"Prevented display sleep during gameplay", "Muted system output for focus mode"};
         if (boosts)
             expected.append("Raised priority for Minecraft");

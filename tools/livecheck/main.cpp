@@ -13,6 +13,7 @@
 // switching on.
 
 #include "AppleScriptRunner.h"
+#include "LoopbackOnlyNetwork.h"
 #include "Defaults.h"
 #include "linux/LinuxAppleScriptRunner.h"
 #include "linux/LinuxHostStatistics.h"
@@ -337,6 +338,15 @@ private:
 
 int main(int argc, char* argv[])
 {
+    // The services and every process started here (host, window) stay off the network; the X
+    // server is reached through its socket file.
+    if (qEnvironmentVariableIsEmpty("QM_LIVECHECK_INSIDE")) {
+        if (const QString failure = LoopbackOnlyNetwork::enter(); !failure.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(failure));
+            return 1;
+        }
+        qputenv("QM_LIVECHECK_INSIDE", "1");
+    }
     const QStringList arguments = [&] {
         QStringList list;
         for (int i = 1; i < argc; ++i)

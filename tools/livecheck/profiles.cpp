@@ -15,6 +15,7 @@
 // front while a background window named like a Safe candidate ("Dropbox" and this process's id)
 // runs. That process, started by the check itself, is the only one the application may pause.
 
+#include "LoopbackOnlyNetwork.h"
 #include "app/MainWindow.h"
 #include "app/QuillmarshApp.h"
 #include "linux/LinuxProcessControl.h"
@@ -384,6 +385,14 @@ private:
 
 int main(int argc, char* argv[])
 {
+    // The application this starts (with "--app") inherits the namespace: its pings stay on this machine.
+    if (qEnvironmentVariableIsEmpty("QM_LIVECHECK_INSIDE")) {
+        if (const QString failure = LoopbackOnlyNetwork::enter(); !failure.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(failure));
+            return 1;
+        }
+        qputenv("QM_LIVECHECK_INSIDE", "1");
+    }
     for (int i = 1; i < argc; ++i) {
         if (QByteArray(argv[i]) == "--app")
             return QuillmarshApp::main(argc, argv);

@@ -1,4 +1,5 @@
 #include "FrameLimiterStage.h"
+#include "LoopbackOnlyNetwork.h"
 #include "MenuBarStage.h"
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
@@ -77,6 +78,11 @@ int main(int argc, char* argv[])
     std::optional<TestEnvironment> scratch;
     if (!live)
         scratch.emplace(QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath());
+    // Live services, and the pings they send, stay on this machine.
+    if (const QString failure = live ? LoopbackOnlyNetwork::enter() : QString(); !failure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
+        return 1;
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
@@ -116,7 +122,7 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    const QRegularExpressionMatch size = QRegularExpression("^(\\d+)x(\\d+)$").match(parser.value("size"));
+    const QRegularExpressionMatch size = QRegularExpression("^(\\d{1,5})x(\\d{1,5})$").match(parser.value("size"));
     if (!parser.isSet("screen") || !parser.isSet("out") || !size.hasMatch()) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return 2;

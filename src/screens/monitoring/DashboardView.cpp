@@ -33,6 +33,10 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
+    if (platform.screenMonitorIntervalMs > 0) {
+        m_fanMonitor.setRefreshInterval(platform.screenMonitorIntervalMs);
+        m_powerHealthMonitor.setRefreshInterval(platform.screenMonitorIntervalMs);
+    }
 
     auto* content = new QWidget;
     content->setObjectName("dashboardColumn");
