@@ -1,6 +1,5 @@
 #include "ScreenCatalog.h"
 
-#include "PlaceholderScreen.h"
 #include "PlatformServices.h"
 #include "assistant/AIConnectViewModel.h"
 #include "assistant/AIProviderService.h"
@@ -59,7 +58,6 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
                                  s.platform->urlOpener, s.platform->filePicker, parent);
         break;
     }
-    default: view = new PlaceholderScreen(AppScreens::rawValue(screen), parent); break;
     }
     view->setObjectName("screen:" + AppScreens::rawValue(screen));
     return view;
