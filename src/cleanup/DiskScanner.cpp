@@ -1,5 +1,6 @@
 #include "DiskScanner.h"
 
+#include "ByteSize.h"
 #include "FileRevealer.h"
 #include "MainThread.h"
 #include "WorkQueues.h"
@@ -8,7 +9,6 @@
 
 namespace {
 
-const QStringList kSizeUnits = {"B", "KB", "MB", "GB", "TB"};
 
 void dropPaths(QList<FileItem>& items, const QSet<QString>& paths)
 {
@@ -27,17 +27,7 @@ DiskScanner::DiskScanner(ScanEnvironment environment, std::shared_ptr<ProcessRun
 
 QString DiskScanner::formatSize(qint64 bytes, int decimals)
 {
-    double value = double(bytes);
-    int unit = 0;
-    if (bytes >= 1024) {
-        value /= 1024;
-        unit = 1;
-        while (value >= 1024 && unit < 4) {
-            value /= 1024;
-            ++unit;
-        }
-    }
-    return QString::number(value, 'f', decimals) + u' ' + kSizeUnits[unit];
+    return ByteSize::format(bytes, decimals);
 }
 
 void DiskScanner::startScan()

@@ -49,23 +49,9 @@ QWidget* captioned(const QString& caption, TextLabel** value, const QString& obj
 } // namespace
 
 ResolutionView::ResolutionView(std::shared_ptr<DisplayModes> display, QWidget* parent)
-    : QScrollArea(parent), m_model(new ResolutionModel(std::move(display), this))
+    : ScreenColumn(parent), m_model(new ResolutionModel(std::move(display), this))
 {
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
-
-    auto* content = new QWidget;
-    auto* stack = new QVBoxLayout(content);
-    stack->setContentsMargins(16, 16, 16, 16);
-    stack->setSpacing(16);
-    stack->addWidget(statusHeader());
-    stack->addWidget(modeList());
-    stack->addStretch(1);
-    setWidget(content);
-    // Set after setWidget(), which turns it on: the backdrop shows through.
-    content->setAutoFillBackground(false);
+    addCards({statusHeader(), modeList()});
 
     connect(m_model, &ResolutionModel::changed, this, &ResolutionView::refresh);
     refresh();
@@ -133,7 +119,7 @@ QWidget* ResolutionView::modeList()
 
 void ResolutionView::showEvent(QShowEvent* event)
 {
-    QScrollArea::showEvent(event);
+    ScreenColumn::showEvent(event);
     if (!event->spontaneous())
         m_model->loadModes();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "style/ScreenColumn.h"
+
 #include <QPointer>
-#include <QScrollArea>
 #include <memory>
 
 class ActivityIndicator;
@@ -15,7 +16,7 @@ class TextLabel;
 // The Resolution screen: the main display's current mode and the list of its modes; choosing a row
 // switches the display, and "Restore Default Resolution" returns it, after a confirmation, to its
 // largest mode. The modes are read again each time the screen is shown.
-class ResolutionView : public QScrollArea {
+class ResolutionView : public ScreenColumn {
     Q_OBJECT
 public:
     explicit ResolutionView(std::shared_ptr<DisplayModes> display, QWidget* parent = nullptr);

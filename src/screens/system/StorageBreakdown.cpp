@@ -1,5 +1,6 @@
 #include "StorageBreakdown.h"
 
+#include "ByteSize.h"
 #include "style/Color.h"
 
 #include <QHash>
@@ -36,18 +37,7 @@ QColor StorageBreakdown::categoryColor(const QString& name)
 
 QString StorageBreakdown::formatBytes(qint64 bytes)
 {
-    static const char* const units[] = {"B", "KB", "MB", "GB", "TB"};
-    double value = double(bytes);
-    int unit = 0;
-    if (bytes >= 1024) {
-        value /= 1024;
-        unit = 1;
-        while (value >= 1024 && unit < 4) {
-            value /= 1024;
-            ++unit;
-        }
-    }
-    return QString::asprintf("%.1f %s", value, units[unit]);
+    return ByteSize::format(bytes, 1);
 }
 
 double StorageBreakdown::usedFraction(qint64 totalBytes, qint64 usedBytes)
