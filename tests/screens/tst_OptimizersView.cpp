@@ -95,11 +95,9 @@ private slots:
         QVERIFY(card->isBoosting());
         QVERIFY(!card->boostButton()->isEnabled());
         QVERIFY(card->boostButton()->isBusy());
-        QCOMPARE(card->boostButton()->text(), QString("Boosting..."));
         card->startBoost();
         QTRY_VERIFY(card->showResult());
         QVERIFY(!card->isBoosting());
-        QCOMPARE(card->boostButton()->text(), QString("Boost Now"));
         QVERIFY(card->boostButton()->isEnabled());
         QCOMPARE(s.f.runner.commandLines().count("/usr/bin/dscacheutil -flushcache"), 1);
         QCOMPARE(card->popup()->result().actions.size(), 3);
@@ -374,8 +372,6 @@ private slots:
         QTest::newRow("purge missing") << "Purge RAM" << false << "Purge command failed: No such file or directory"
                                        << Color::systemRed() << false;
         QTest::newRow("purge ran") << "Purge RAM" << true << "Memory already optimized" << Color::neonGreen() << false;
-        QTest::newRow("HUD tool missing") << "Metal HUD" << false << "Could not enable Metal HUD" << Color::systemRed()
-                                          << false;
     }
     void toolResultsShowInGreenOrRed()
     {
@@ -439,7 +435,6 @@ private slots:
         QCOMPARE(places[2].y(), places[3].y());
         QVERIFY(places[0].y() < places[2].y());
         QCOMPARE(places[0].x(), places[2].x());
-        QCOMPARE(DNSSection::providerIcon("Gaming DNS"), QString("gamecontroller.fill"));
         QCOMPARE(DNSSection::providerIcon("cloudflare"), QString("gamecontroller.fill"));
     }
 
