@@ -157,7 +157,6 @@ private slots:
         QTest::newRow("400 error object without text") << Response{400, R"({"error":{"code":4},"message":"ignored"})"}
                                                         << unreadable + ". Please try again.";
         QTest::newRow("401") << Response{401, "{}"} << "error: Your API key seems invalid. Please check it and try again.";
-        QTest::newRow("403") << Response{403, "forbidden"} << "error: Your API key seems invalid. Please check it and try again.";
         QTest::newRow("402") << Response{402, ""} << "error: The provider says billing or credits are required for this key.";
         QTest::newRow("404 type only") << Response{404, R"({"error":{"type":"not_found_error"}})"} << modelPrefix + "not_found_error";
         QTest::newRow("404 empty") << Response{404, ""}
