@@ -34,8 +34,3 @@ QUrl apiKeyURL(AIProvider provider);
 QUrl apiBaseURL(AIProvider provider);
 
 } // namespace AIProviders
-
-inline size_t qHash(AIProvider provider, size_t seed = 0)
-{
-    return ::qHash(static_cast<int>(provider), seed);
-}
