@@ -83,15 +83,10 @@ private slots:
         QTest::newRow("hybrid cores")
             << SystemInfoLoader::coreText({16, 8, 8}) << "8 Performance + 8 Efficiency";
         QTest::newRow("one kind of core") << SystemInfoLoader::coreText({12, 0, 0}) << "12 cores";
-        QTest::newRow("cores unknown") << SystemInfoLoader::coreText({}) << "0 cores";
         QTest::newRow("8 GiB in decimal gigabytes")
             << SystemInfoLoader::memoryText(8'589'934'592) << "8.6 GB";
-        QTest::newRow("16 GiB") << SystemInfoLoader::memoryText(17'179'869'184) << "17.2 GB";
-        QTest::newRow("0 B") << StorageBreakdown::formatBytes(0) << "0.0 B";
         QTest::newRow("1023 B") << StorageBreakdown::formatBytes(1023) << "1023.0 B";
         QTest::newRow("1024 B") << StorageBreakdown::formatBytes(1024) << "1.0 KB";
-        QTest::newRow("1536 B") << StorageBreakdown::formatBytes(1536) << "1.5 KB";
-        QTest::newRow("500 GB") << StorageBreakdown::formatBytes(500'000'000'000) << "465.7 GB";
         QTest::newRow("2^50 B, no unit beyond TB")
             << StorageBreakdown::formatBytes(qint64(1) << 50) << "1024.0 TB";
         QTest::newRow("negative stays in bytes") << StorageBreakdown::formatBytes(-5) << "-5.0 B";
