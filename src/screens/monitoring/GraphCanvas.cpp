@@ -49,7 +49,6 @@ QImage GraphCanvas::picture(qreal dpr) const
     const QSize pixels = size() * dpr;
     QImage sideways(pixels.height(), pixels.width(), QImage::Format_ARGB32_Premultiplied);
     sideways.setDevicePixelRatio(dpr);
-    QImage result;
     QSemaphore done;
     const auto draw = [&] {
         sideways.fill(Qt::transparent);
@@ -57,13 +56,13 @@ QImage GraphCanvas::picture(qreal dpr) const
         painter.setTransform(QTransform(0, 1, -1, 0, height(), 0));
         render(painter);
         painter.end();
-        result = sideways.transformed(QTransform().rotate(-90));
-        result.setDevicePixelRatio(dpr);
         done.release();
     };
     if (!QThreadPool::globalInstance()->tryStart(draw))
         draw();
     done.acquire();
+    QImage result = sideways.transformed(QTransform().rotate(-90));
+    result.setDevicePixelRatio(dpr);
     return result;
 }
 
