@@ -5,6 +5,7 @@
 #include "WelcomeScreen.h"
 #include "storage/CleanupSchedule.h"
 #include "storage/SecureLocalStore.h"
+#include "telemetry/SharedLatencyProbe.h"
 #include "tuning/FocusFreezeManager.h"
 #include "style/AnimatedBackground.h"
 
@@ -30,7 +31,8 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
     : QWidget(parent),
       m_platform(platform),
       m_stateManager(initialState(*platform.secureStore)),
-      m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner),
+      m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner,
+                platform.latency ? platform.latency->asker() : nullptr),
       m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
                    *platform.host}),
       m_scanner(ScanEnvironment::linuxTable(platform.homeDirectory, Paths::temporary()), platform.processRunner,
@@ -38,7 +40,9 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_sessionLogger(platform.host),
       m_launchAgent(platform.autostartDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
-      m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner}, {}),
+      m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner,
+                        platform.latency ? platform.latency->asker() : nullptr},
+                       {}),
       m_menuBarCompanion(*platform.statusBar),
       m_gameProfileManager(*platform.workspace,
                            GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json", {}}),
