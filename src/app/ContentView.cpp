@@ -5,6 +5,7 @@
 #include "WelcomeScreen.h"
 #include "storage/CleanupSchedule.h"
 #include "storage/SecureLocalStore.h"
+#include "telemetry/SharedLatencyProbe.h"
 #include "tuning/FocusFreezeManager.h"
 #include "style/AnimatedBackground.h"
 
@@ -30,7 +31,8 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
     : QWidget(parent),
       m_platform(platform),
       m_stateManager(initialState(*platform.secureStore)),
-      m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner),
+      m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner,
+                platform.latency ? platform.latency->asker() : nullptr),
       m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
                    *platform.host}),
       m_scanner(ScanEnvironment::linuxTable(platform.homeDirectory, Paths::temporary()), platform.processRunner,
@@ -38,7 +40,9 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_sessionLogger(platform.host),
       m_launchAgent(platform.autostartDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
-      m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner}, {}),
+      m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner,
+                        platform.latency ? platform.latency->asker() : nullptr},
+                       {}),
       m_menuBarCompanion(*platform.statusBar),
       m_gameProfileManager(*platform.workspace,
                            GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json", {}}),
@@ -53,6 +57,9 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
     m_cleanupTimer.setInterval(cleanupCheckIntervalMs);
     m_cleanupTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_cleanupTimer, &QTimer::timeout, this, [this] { checkScheduledCleanup(QDateTime::currentDateTime()); });
+    m_bootstrapTimer.setSingleShot(true);
+    m_bootstrapTimer.setInterval(firstFrameWaitMs);
+    connect(&m_bootstrapTimer, &QTimer::timeout, this, &ContentView::bootstrapServices);
 
     connect(&m_stateManager, &AppStateManager::currentStateChanged, this,
             [this](AppScreenState state) { showRootView(state, m_animateStateChange); });
@@ -69,6 +76,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
     m_background = new AnimatedBackground(this);
     m_background->setObjectName("animatedBackground");
     outer->addWidget(m_background);
+    m_background->installEventFilter(this);
     m_layers = new QVBoxLayout(m_background);
     m_layers->setContentsMargins(0, 0, 0, 0);
     showRootView(m_stateManager.currentState(), false);
@@ -177,7 +185,7 @@ void ContentView::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    QMetaObject::invokeMethod(this, &ContentView::bootstrapServices, Qt::QueuedConnection);
+    m_bootstrapTimer.start();
     if (!m_cleanupTimer.isActive() && !m_writesSuspended)
         m_cleanupTimer.start();
 }
@@ -186,8 +194,24 @@ void ContentView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     // A minimised window is still on screen; only a real close takes the view away.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        m_bootstrapTimer.stop();
         shutdownServices();
+    }
+}
+
+bool ContentView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The backdrop paints first and under everything else: once the pass that painted it has
+    // ended, the frame is on screen.
+    if (watched == m_background && event->type() == QEvent::Paint && m_bootstrapTimer.isActive()) {
+        m_bootstrapTimer.stop();
+        QMetaObject::invokeMethod(this, [this] {
+            if (isVisible())
+                bootstrapServices();
+        }, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ContentView::bootstrapServices()

@@ -12,6 +12,7 @@
 #include "linux/LinuxHardwareSensors.h"
 #include "linux/LinuxHostStatistics.h"
 #include "linux/LinuxInterfaceCounters.h"
+#include "linux/LinuxLatencyProbe.h"
 #include "linux/LinuxNetworkPathMonitor.h"
 #include "linux/LinuxPowerSupplies.h"
 #include "linux/LinuxProcessControl.h"
@@ -20,6 +21,8 @@
 #include "linux/LinuxWorkspace.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
+#include "telemetry/PingProbe.h"
+#include "telemetry/SharedLatencyProbe.h"
 
 #include <QCoreApplication>
 
@@ -44,6 +47,8 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.latency = std::make_shared<SharedLatencyProbe>(std::make_shared<LinuxLatencyProbe>(
+        std::make_shared<PingProbe>(runner), [runner] { return runner->isEnding(); }));
     m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
     m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());

@@ -16,6 +16,7 @@ class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
 class InterfaceCounters;
+class SharedLatencyProbe;
 class NetworkPathMonitor;
 class PowerSupplies;
 class ProcessControl;
@@ -42,6 +43,8 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    // The monitors' latency probes; without it they run ping through the process runner.
+    std::shared_ptr<SharedLatencyProbe> latency;
     std::shared_ptr<SystemFacts> systemFacts;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;

@@ -7,6 +7,7 @@
 #include "ProcessRunner.h"
 #include "WiFiDetails.h"
 #include "linux/LinuxInterfaceCounters.h"
+#include "linux/LinuxLatencyProbe.h"
 #include "linux/LinuxNetworkPathMonitor.h"
 #include "linux/LinuxProcessRunner.h"
 
@@ -38,8 +39,9 @@ unsigned long long ull(quint64 value)
 
 NetworkMonitor::Platform NetworkMonitor::Platform::system()
 {
-    return {std::make_shared<LinuxInterfaceCounters>(), std::make_shared<LinuxNetworkPathMonitor>(),
-            std::make_shared<LinuxProcessRunner>()};
+    auto runner = std::make_shared<LinuxProcessRunner>();
+    return {std::make_shared<LinuxInterfaceCounters>(), std::make_shared<LinuxNetworkPathMonitor>(), runner,
+            std::make_shared<LinuxLatencyProbe>(std::make_shared<PingProbe>(runner))};
 }
 
 NetworkMonitor::NetworkMonitor(QObject* parent) : NetworkMonitor(Platform::system(), Options{}, parent) {}
@@ -47,6 +49,8 @@ NetworkMonitor::NetworkMonitor(QObject* parent) : NetworkMonitor(Platform::syste
 NetworkMonitor::NetworkMonitor(Platform platform, Options options, QObject* parent)
     : QObject(parent), m_platform(std::move(platform)), m_options(std::move(options))
 {
+    if (!m_platform.latency)
+        m_platform.latency = std::make_shared<PingProbe>(m_platform.runner);
     if (!m_options.clock)
         m_options.clock = &QDateTime::currentMSecsSinceEpoch;
     m_lastCheckTime = m_options.clock();
@@ -276,9 +280,9 @@ void NetworkMonitor::scheduleLatencyProbe()
     if (m_isProbeInFlight)
         return;
     m_isProbeInFlight = true;
-    WorkQueues::utility().start([this, runner = m_platform.runner, host = m_options.latencyHost,
+    WorkQueues::utility().start([this, probe = m_platform.latency, host = m_options.latencyHost,
                                  timeoutMs = m_options.latencyTimeoutMs, life = m_life.watch()] {
-        const auto milliseconds = PingProbe::measure(*runner, host, timeoutMs);
+        const auto milliseconds = probe->measure(host, timeoutMs);
         MainThread::post(life, [this, milliseconds] {
             m_isProbeInFlight = false;
             if (milliseconds) {

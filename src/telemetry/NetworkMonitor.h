@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class LatencyProbe;
 class NetworkPathMonitor;
 class NetworkSpeedTest;
 class ProcessRunner;
@@ -46,6 +47,8 @@ public:
         std::shared_ptr<InterfaceCounters> counters;
         std::shared_ptr<NetworkPathMonitor> pathMonitor;
         std::shared_ptr<ProcessRunner> runner;
+        // Without one, ping runs through the runner.
+        std::shared_ptr<LatencyProbe> latency;
 
         static Platform system();
     };

@@ -4,9 +4,11 @@
 #include "ProcessRunner.h"
 #include "ToolText.h"
 
-std::optional<double> PingProbe::measure(ProcessRunner& runner, const QString& host, int timeoutMs)
+PingProbe::PingProbe(std::shared_ptr<ProcessRunner> runner) : m_runner(std::move(runner)) {}
+
+std::optional<double> PingProbe::measure(const QString& host, int timeoutMs)
 {
-    const ProcessResult result = runner.run(QStringLiteral("/sbin/ping"), {"-c", "1", host}, timeoutMs);
+    const ProcessResult result = m_runner->run(QStringLiteral("/sbin/ping"), {"-c", "1", host}, timeoutMs);
     if (!result.started())
         return std::nullopt;
     const auto text = ToolText::decodeUtf8(result.standardOutput);

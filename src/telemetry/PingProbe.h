@@ -1,15 +1,19 @@
 #pragma once
 
-#include <QString>
-#include <optional>
+#include "LatencyProbe.h"
+
+#include <memory>
 
 class ProcessRunner;
 
-// One echo request to a host through the system's ping tool. Blocks while ping runs (at most
-// timeoutMs, after which it is ended), so it belongs on a worker thread.
-namespace PingProbe {
+// The latency through the system's ping tool: one run of "ping -c 1 host", ended after timeoutMs.
+class PingProbe final : public LatencyProbe {
+public:
+    explicit PingProbe(std::shared_ptr<ProcessRunner> runner);
 
-// Milliseconds as ping printed them; nothing when ping cannot be started or printed no echo time.
-std::optional<double> measure(ProcessRunner& runner, const QString& host, int timeoutMs);
+    // Nothing when ping cannot be started or printed no echo time.
+    std::optional<double> measure(const QString& host, int timeoutMs) override;
 
-} // namespace PingProbe
+private:
+    std::shared_ptr<ProcessRunner> m_runner;
+};

@@ -18,9 +18,10 @@ qint64 monotonicMs()
 
 SystemMonitor::SystemMonitor(std::shared_ptr<HostStatistics> host, std::shared_ptr<GraphicsDevice> graphics,
                              std::shared_ptr<PowerSupplies> powerSupplies, std::shared_ptr<ProcessRunner> runner,
-                             QObject* parent)
+                             std::shared_ptr<LatencyProbe> latency, QObject* parent)
     : QObject(parent), m_sampler(std::make_shared<SystemSampler>(std::move(host), std::move(graphics),
-                                                                 std::move(powerSupplies), std::move(runner)))
+                                                                 std::move(powerSupplies), std::move(runner),
+                                                                 std::move(latency)))
 {
     m_monitorTimer.setInterval(defaultSampleIntervalMs);
     connect(&m_monitorTimer, &QTimer::timeout, this, &SystemMonitor::tick);

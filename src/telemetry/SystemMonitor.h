@@ -11,6 +11,7 @@
 
 class GraphicsDevice;
 class HostStatistics;
+class LatencyProbe;
 class PowerSupplies;
 class ProcessRunner;
 class SystemSampler;
@@ -50,9 +51,10 @@ public:
     static constexpr int defaultSampleIntervalMs = 1000;
     static constexpr int defaultPingIntervalMs = 5000;
 
+    // Without a latency probe, ping runs through the runner.
     SystemMonitor(std::shared_ptr<HostStatistics> host, std::shared_ptr<GraphicsDevice> graphics,
                   std::shared_ptr<PowerSupplies> powerSupplies, std::shared_ptr<ProcessRunner> runner,
-                  QObject* parent = nullptr);
+                  std::shared_ptr<LatencyProbe> latency = nullptr, QObject* parent = nullptr);
     ~SystemMonitor() override;
 
     const RAMStats& ramStats() const { return m_ramStats; }

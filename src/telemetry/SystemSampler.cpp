@@ -16,9 +16,10 @@ constexpr double kGigabyte = 1.0 / double(1ull << 30);
 } // namespace
 
 SystemSampler::SystemSampler(std::shared_ptr<HostStatistics> host, std::shared_ptr<GraphicsDevice> graphics,
-                             std::shared_ptr<PowerSupplies> powerSupplies, std::shared_ptr<ProcessRunner> runner)
+                             std::shared_ptr<PowerSupplies> powerSupplies, std::shared_ptr<ProcessRunner> runner,
+                             std::shared_ptr<LatencyProbe> latency)
     : m_host(std::move(host)), m_graphics(std::move(graphics)), m_powerSupplies(std::move(powerSupplies)),
-      m_runner(std::move(runner))
+      m_runner(std::move(runner)), m_latency(latency ? std::move(latency) : std::make_shared<PingProbe>(m_runner))
 {
 }
 
@@ -87,7 +88,7 @@ SystemMonitor::GPUStats SystemSampler::sampleGPU()
 
 std::optional<double> SystemSampler::runPing()
 {
-    return PingProbe::measure(*m_runner, QStringLiteral("1.1.1.1"), pingTimeoutMs);
+    return m_latency->measure(QStringLiteral("1.1.1.1"), pingTimeoutMs);
 }
 
 QList<SystemMonitor::PeripheralBattery> SystemSampler::readPeripheralBatteries()

@@ -7,6 +7,7 @@
 
 #include <QMutex>
 
+class LatencyProbe;
 class PowerSupplies;
 class ProcessRunner;
 
@@ -22,8 +23,10 @@ public:
     static constexpr int pingTimeoutMs = 10'000;
     static constexpr int toolTimeoutMs = 10'000;
 
+    // Without a latency probe, ping runs through the runner.
     SystemSampler(std::shared_ptr<HostStatistics> host, std::shared_ptr<GraphicsDevice> graphics,
-                  std::shared_ptr<PowerSupplies> powerSupplies, std::shared_ptr<ProcessRunner> runner);
+                  std::shared_ptr<PowerSupplies> powerSupplies, std::shared_ptr<ProcessRunner> runner,
+                  std::shared_ptr<LatencyProbe> latency = nullptr);
 
     std::optional<QString> graphicsDeviceName();
     // The graphics memory total in gigabytes: the card's own memory, else the physical memory it shares.
@@ -48,6 +51,7 @@ private:
     std::shared_ptr<GraphicsDevice> m_graphics;
     std::shared_ptr<PowerSupplies> m_powerSupplies;
     std::shared_ptr<ProcessRunner> m_runner;
+    std::shared_ptr<LatencyProbe> m_latency;
 
     QMutex m_cpuLock;
     CpuLoadMeter m_cpu;

@@ -27,6 +27,6 @@ struct NetworkMonitorRig {
 
     std::unique_ptr<NetworkMonitor> make() const
     {
-        return std::make_unique<NetworkMonitor>(NetworkMonitor::Platform{counters, path, runner}, options);
+        return std::make_unique<NetworkMonitor>(NetworkMonitor::Platform{counters, path, runner, nullptr}, options);
     }
 };

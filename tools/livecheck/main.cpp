@@ -13,6 +13,7 @@
 // switching on.
 
 #include "AppleScriptRunner.h"
+#include "LiveCheck.h"
 #include "LoopbackOnlyNetwork.h"
 #include "Defaults.h"
 #include "linux/LinuxAppleScriptRunner.h"
@@ -20,7 +21,6 @@
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxWorkspace.h"
-#include "linux/ProcFiles.h"
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfileManager.h"
 #include "tuning/SystemOptimizer.h"
@@ -32,7 +32,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QSocketNotifier>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -40,12 +39,6 @@
 #include <unistd.h>
 
 namespace {
-
-void say(const QString& line)
-{
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
 
 // ---- the service host -------------------------------------------------------------------------
 
@@ -135,98 +128,57 @@ int runWindow()
 
 class Check {
 public:
-    Check()
-    {
-        for (const char* sub : {"config", "data", "cache", "state", "runtime"})
-            QDir(m_home.path()).mkpath(sub);
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("HOME", m_home.path());
-        m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        m_env.insert("XDG_CACHE_HOME", m_home.filePath("cache"));
-        m_env.insert("XDG_STATE_HOME", m_home.filePath("state"));
-        m_env.insert("XDG_RUNTIME_DIR", m_home.filePath("runtime"));
-        QFile::setPermissions(m_home.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    ~Check()
-    {
-        for (QProcess* process : m_processes) {
-            ::kill(pid_t(process->processId()), SIGCONT);
-            process->kill();
-            process->waitForFinished(3000);
-            delete process;
-        }
-    }
-
     int run()
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            return fail("no X display: run the check through tools/livecheck/run");
+            return m_live.fail("no X display: run the check through tools/livecheck/run");
         // A background program counts as an application through its desktop entry, as an installed one would.
-        const QString background = copy("/bin/sleep", m_background);
+        const QString background = m_live.copy("/bin/sleep", m_background);
         writeEntry(m_background, background);
-        QProcess* dropbox = start(background, {"600"});
+        QProcess* dropbox = m_live.start(background, {"600"}, m_background);
         QProcess* host = startHost(true);
-        if (!dropbox || !host || !waitFor(host, "ready"))
-            return fail("could not start the background process and the service host");
+        if (!dropbox || !host || !m_live.waitFor(host, "ready"))
+            return m_live.fail("could not start the background process and the service host");
         say("host started; background process " + m_background + " is pid " + QString::number(dropbox->processId()));
 
-        QProcess* game = start(copy(QCoreApplication::applicationFilePath(), "Minecraft"), {"--window"});
+        QProcess* game = m_live.start(m_live.copy(QCoreApplication::applicationFilePath(), "Minecraft"), {"--window"}, "Minecraft");
         if (!game)
-            return fail("could not start the game window");
+            return m_live.fail("could not start the game window");
         say("game Minecraft started as pid " + QString::number(game->processId()));
-        if (!waitFor(host, "applied minecraft"))
-            return fail("the host did not apply the minecraft profile");
-        check("launched game detected and its profile applied", true);
-        check("Dropbox paused while Minecraft is in front", settlesIn(dropbox, 'T') && inFront("Minecraft"));
+        if (!m_live.waitFor(host, "applied minecraft"))
+            return m_live.fail("the host did not apply the minecraft profile");
+        m_live.check("launched game detected and its profile applied", true);
+        m_live.check("Dropbox paused while Minecraft is in front", m_live.settlesIn(dropbox, 'T') && m_live.inFront("Minecraft"));
 
-        QProcess* notes = start(copy(QCoreApplication::applicationFilePath(), "Notes"), {"--window"});
-        check("Dropbox resumed once another window is in front", notes && settlesIn(dropbox, 'S') && inFront("Notes"));
+        QProcess* notes = m_live.start(m_live.copy(QCoreApplication::applicationFilePath(), "Notes"), {"--window"}, "Notes");
+        m_live.check("Dropbox resumed once another window is in front",
+                     notes && m_live.settlesIn(dropbox, 'S') && m_live.inFront("Notes"));
         game->write("activate\n");
-        check("Dropbox paused again with Minecraft back in front", settlesIn(dropbox, 'T') && inFront("Minecraft"));
+        m_live.check("Dropbox paused again with Minecraft back in front",
+                     m_live.settlesIn(dropbox, 'T') && m_live.inFront("Minecraft"));
 
         ::kill(pid_t(host->processId()), SIGKILL);
         host->waitForFinished(3000);
         QDeadlineTimer settle(500);
         while (!settle.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        check("Dropbox still paused after the host was killed with SIGKILL", stateOf(dropbox) == 'T');
+        m_live.check("Dropbox still paused after the host was killed with SIGKILL", LiveCheck::stateOf(dropbox) == 'T');
 
         QProcess* restarted = startHost(false);
-        check("the restarted host resumed it at start", restarted && waitFor(restarted, "recovered 1")
-                                                            && waitForState(dropbox, 'S'));
-        check("and applied the profile of the game already running", restarted && waitFor(restarted, "applied minecraft"));
-        say(QString("%1 passed, %2 failed").arg(m_passed).arg(m_failed));
-        return m_failed == 0 ? 0 : 1;
+        m_live.check("the restarted host resumed it at start",
+                     restarted && m_live.waitFor(restarted, "recovered 1") && m_live.waitForState(dropbox, 'S'));
+        m_live.check("and applied the profile of the game already running",
+                     restarted && m_live.waitFor(restarted, "applied minecraft"));
+        return m_live.finish();
     }
 
 private:
-    QString copy(const QString& program, const QString& name)
-    {
-        const QString target = m_bin.filePath(name);
-        QFile::copy(program, target);
-        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return target;
-    }
-
     void writeEntry(const QString& name, const QString& program)
     {
-        QDir(m_home.path()).mkpath("data/applications");
-        QFile entry(m_home.filePath("data/applications/" + name + ".desktop"));
+        QDir().mkpath(m_live.homePath("data/applications"));
+        QFile entry(m_live.homePath("data/applications/" + name + ".desktop"));
         if (entry.open(QIODevice::WriteOnly))
             entry.write(("[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + program + "\n").toUtf8());
-    }
-
-    QProcess* start(const QString& program, const QStringList& arguments)
-    {
-        auto* process = new QProcess;
-        process->setProcessEnvironment(m_env);
-        process->setProgram(program);
-        process->setArguments(arguments);
-        process->start();
-        m_processes.append(process);
-        return process->waitForStarted(5000) ? process : nullptr;
     }
 
     QProcess* startHost(bool freeze)
@@ -234,104 +186,13 @@ private:
         QStringList arguments{"--host"};
         if (freeze)
             arguments << "--freeze" << m_background + '|' + m_background;
-        QProcess* host = start(QCoreApplication::applicationFilePath(), arguments);
-        if (host)
-            m_hosts.insert(host, QString("host %1: ").arg(m_hosts.size() + 1));
-        return host;
+        return m_live.start(QCoreApplication::applicationFilePath(), arguments, QString("host %1").arg(++m_hosts));
     }
 
-    // Reads the host's lines until one equals `line`, echoing them.
-    bool waitFor(QProcess* host, const QString& line)
-    {
-        QDeadlineTimer deadline(15000);
-        while (!deadline.hasExpired()) {
-            echoHosts();
-            if (m_seen.value(host).contains(line))
-                return true;
-            host->waitForReadyRead(100);
-        }
-        return false;
-    }
-
-    void echoHosts()
-    {
-        for (auto it = m_hosts.cbegin(); it != m_hosts.cend(); ++it) {
-            while (it.key()->canReadLine()) {
-                const QString line = QString::fromUtf8(it.key()->readLine()).trimmed();
-                m_seen[it.key()].append(line);
-                say("  " + it.value() + line);
-            }
-        }
-    }
-
-    static char stateOf(QProcess* process)
-    {
-        const auto stat = ProcFiles::readStat("/proc", qint32(process->processId()));
-        return stat ? stat->state : '?';
-    }
-
-    bool waitForState(QProcess* process, char state)
-    {
-        QDeadlineTimer deadline(15000);
-        while (!deadline.hasExpired()) {
-            echoHosts();
-            if (stateOf(process) == state)
-                return true;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-            ::usleep(100'000);
-        }
-        return false;
-    }
-
-    // The state is reached and then held for a while (the host evaluates once a second).
-    bool settlesIn(QProcess* process, char state)
-    {
-        if (!waitForState(process, state))
-            return false;
-        QDeadlineTimer hold(1500);
-        while (!hold.hasExpired()) {
-            echoHosts();
-            if (stateOf(process) != state)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-            ::usleep(50'000);
-        }
-        return true;
-    }
-
-    // What the workspace of this machine reports as the frontmost application.
-    bool inFront(const QString& name)
-    {
-        const auto front = m_workspace.frontmostApplication();
-        say("  in front: " + (front ? front->localizedName + " (pid " + QString::number(front->processIdentifier) + ")"
-                                     : QString("nothing")));
-        return front && front->localizedName == name;
-    }
-
-    void check(const QString& what, bool ok)
-    {
-        ++(ok ? m_passed : m_failed);
-        say(QString(ok ? "PASS " : "FAIL ") + what);
-    }
-    int fail(const QString& why)
-    {
-        say("FAIL " + why);
-        say(QString("%1 passed, %2 failed").arg(m_passed).arg(m_failed + 1));
-        return 1;
-    }
-
-    LinuxProcessControl m_control;
-    LinuxWorkspace m_workspace{m_control, {}};
-    QTemporaryDir m_home;
-    QTemporaryDir m_bin;
-    QProcessEnvironment m_env;
-    QList<QProcess*> m_processes;
+    LiveCheck m_live;
     // Named after a safe keyword, and unlike any other process on this machine.
     const QString m_background = "Dropbox" + QString::number(QCoreApplication::applicationPid());
-    QMap<QProcess*, QString> m_hosts;
-    QHash<QProcess*, QStringList> m_seen;
-    int m_passed = 0;
-    int m_failed = 0;
+    int m_hosts = 0;
 };
 
 } // namespace

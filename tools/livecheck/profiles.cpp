@@ -15,12 +15,12 @@
 // front while a background window named like a Safe candidate ("Dropbox" and this process's id)
 // runs. That process, started by the check itself, is the only one the application may pause.
 
+#include "LiveCheck.h"
 #include "LoopbackOnlyNetwork.h"
 #include "app/MainWindow.h"
 #include "app/QuillmarshApp.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxWorkspace.h"
-#include "linux/ProcFiles.h"
 #include "screens/profiles/BackgroundFreezeView.h"
 #include "screens/profiles/CustomGameForm.h"
 #include "screens/profiles/GameProfilesView.h"
@@ -35,7 +35,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QSocketNotifier>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -43,12 +42,6 @@
 #include <unistd.h>
 
 namespace {
-
-void say(const QString& line)
-{
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
 
 // ---- the driver inside the application -----------------------------------------------------------
 
@@ -195,190 +188,48 @@ Q_COREAPP_STARTUP_FUNCTION(startDriver)
 
 class Check {
 public:
-    Check()
-    {
-        for (const char* sub : {"config", "data", "cache", "state", "runtime"})
-            QDir(m_home.path()).mkpath(sub);
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("HOME", m_home.path());
-        m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        m_env.insert("XDG_CACHE_HOME", m_home.filePath("cache"));
-        m_env.insert("XDG_STATE_HOME", m_home.filePath("state"));
-        m_env.insert("XDG_RUNTIME_DIR", m_home.filePath("runtime"));
-        m_env.insert("QT_QPA_PLATFORM", "xcb");
-        QFile::setPermissions(m_home.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    ~Check()
-    {
-        for (QProcess* process : m_processes) {
-            ::kill(pid_t(process->processId()), SIGCONT);
-            process->kill();
-            process->waitForFinished(3000);
-            delete process;
-        }
-    }
-
     int run()
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            return fail("no X display: run the check through tools/livecheck/run-profiles");
+            return m_live.fail("no X display: run the check through tools/livecheck/run-profiles");
         const QString windowProgram = QCoreApplication::applicationDirPath() + "/qm_livecheck";
-        QProcess* background = start(copy(windowProgram, m_background), {"--window"});
+        QProcess* background = m_live.start(m_live.copy(windowProgram, m_background), {"--window"}, m_background);
         if (!background)
-            return fail("could not start the background window");
+            return m_live.fail("could not start the background window");
         say("background window " + m_background + " is pid " + QString::number(background->processId()));
 
-        QProcess* first = start(QCoreApplication::applicationFilePath(), {"--app", "add", m_game});
-        check("the custom game added through the sheet", first && waitFor(first, "added " + m_game));
-        check("the first run quit", first && first->waitForFinished(15000) && first->exitCode() == 0);
+        QProcess* first = m_live.start(QCoreApplication::applicationFilePath(), {"--app", "add", m_game}, "add");
+        m_live.check("the custom game added through the sheet", first && m_live.waitFor(first, "added " + m_game));
+        m_live.check("the first run quit", first && first->waitForFinished(15000) && first->exitCode() == 0);
 
         const QString candidateID = m_background + '|' + m_background;
-        QProcess* app = start(QCoreApplication::applicationFilePath(), {"--app", "freeze", m_game, candidateID});
-        check("the custom profile is there after a restart", app && waitFor(app, "found " + m_game + " after restart"));
-        if (!app || !waitFor(app, "freeze on"))
-            return fail("Background Freeze did not come on");
+        QProcess* app = m_live.start(QCoreApplication::applicationFilePath(), {"--app", "freeze", m_game, candidateID}, "freeze");
+        m_live.check("the custom profile is there after a restart",
+                     app && m_live.waitFor(app, "found " + m_game + " after restart"));
+        if (!app || !m_live.waitFor(app, "freeze on"))
+            return m_live.fail("Background Freeze did not come on");
 
-        QProcess* game = start(copy(windowProgram, m_game), {"--window"});
-        check("the background process paused while the game is in front",
-              game && settlesIn(background, 'T') && inFront(m_game));
-        QProcess* notes = start(copy(windowProgram, "Notes"), {"--window"});
-        check("resumed once another window is in front", notes && settlesIn(background, 'S') && inFront("Notes"));
+        QProcess* game = m_live.start(m_live.copy(windowProgram, m_game), {"--window"}, m_game);
+        m_live.check("the background process paused while the game is in front",
+                     game && m_live.settlesIn(background, 'T') && m_live.inFront(m_game));
+        QProcess* notes = m_live.start(m_live.copy(windowProgram, "Notes"), {"--window"}, "Notes");
+        m_live.check("resumed once another window is in front",
+                     notes && m_live.settlesIn(background, 'S') && m_live.inFront("Notes"));
         game->write("activate\n");
-        check("paused again with the game back in front", settlesIn(background, 'T') && inFront(m_game));
+        m_live.check("paused again with the game back in front", m_live.settlesIn(background, 'T') && m_live.inFront(m_game));
 
         app->write("quit\n");
-        check("the application quit", app->waitForFinished(15000));
-        echo();
-        check("quitting resumed it", stateOf(background) == 'S');
-        say(QString("%1 passed, %2 failed").arg(m_passed).arg(m_failed));
-        return m_failed == 0 ? 0 : 1;
+        m_live.check("the application quit", app->waitForFinished(15000));
+        m_live.echo();
+        m_live.check("quitting resumed it", LiveCheck::stateOf(background) == 'S');
+        return m_live.finish();
     }
 
 private:
-    QString copy(const QString& program, const QString& name)
-    {
-        const QString target = m_bin.filePath(name);
-        QFile::copy(program, target);
-        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return target;
-    }
-
-    QProcess* start(const QString& program, const QStringList& arguments)
-    {
-        auto* process = new QProcess;
-        process->setProcessEnvironment(m_env);
-        process->setProgram(program);
-        process->setArguments(arguments);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start();
-        m_processes.append(process);
-        if (!process->waitForStarted(5000))
-            return nullptr;
-        m_names.insert(process, QFileInfo(program).fileName() + ' ' + arguments.value(1));
-        return process;
-    }
-
-    void echo()
-    {
-        for (QProcess* process : std::as_const(m_processes)) {
-            while (process->canReadLine()) {
-                const QString line = QString::fromUtf8(process->readLine()).trimmed();
-                m_seen[process].append(line);
-                say("  " + m_names.value(process) + ": " + line);
-            }
-        }
-    }
-
-    bool waitFor(QProcess* process, const QString& line)
-    {
-        QDeadlineTimer deadline(30000);
-        while (!deadline.hasExpired()) {
-            echo();
-            if (m_seen.value(process).contains(line))
-                return true;
-            if (process->state() == QProcess::NotRunning && !process->canReadLine())
-                return false;
-            process->waitForReadyRead(100);
-        }
-        return false;
-    }
-
-    static char stateOf(QProcess* process)
-    {
-        const auto stat = ProcFiles::readStat("/proc", qint32(process->processId()));
-        return stat ? stat->state : '?';
-    }
-
-    bool waitForState(QProcess* process, char state)
-    {
-        QDeadlineTimer deadline(15000);
-        while (!deadline.hasExpired()) {
-            echo();
-            if (stateOf(process) == state)
-                return true;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-            ::usleep(100'000);
-        }
-        return false;
-    }
-
-    // The state is reached and then held for a while: the application evaluates once a second.
-    bool settlesIn(QProcess* process, char state)
-    {
-        if (!waitForState(process, state))
-            return false;
-        QDeadlineTimer hold(2500);
-        while (!hold.hasExpired()) {
-            echo();
-            if (stateOf(process) != state)
-                return false;
-            ::usleep(50'000);
-        }
-        return true;
-    }
-
-    // What the workspace of this machine reports as the frontmost application; its snapshot is
-    // refreshed once a second and published through the event loop.
-    bool inFront(const QString& name)
-    {
-        std::optional<RunningApplication> front;
-        QDeadlineTimer deadline(3000);
-        do {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-            front = m_workspace.frontmostApplication();
-        } while (!(front && front->localizedName == name) && !deadline.hasExpired());
-        say("  in front: " + (front ? front->localizedName + " (pid " + QString::number(front->processIdentifier) + ")"
-                                     : QString("nothing")));
-        return front && front->localizedName == name;
-    }
-
-    void check(const QString& what, bool ok)
-    {
-        ++(ok ? m_passed : m_failed);
-        say(QString(ok ? "PASS " : "FAIL ") + what);
-    }
-    int fail(const QString& why)
-    {
-        say("FAIL " + why);
-        say(QString("%1 passed, %2 failed").arg(m_passed).arg(m_failed + 1));
-        return 1;
-    }
-
-    LinuxProcessControl m_control;
-    LinuxWorkspace m_workspace{m_control, {}};
-    QTemporaryDir m_home;
-    QTemporaryDir m_bin;
-    QProcessEnvironment m_env;
-    QList<QProcess*> m_processes;
-    QHash<QProcess*, QString> m_names;
-    QHash<QProcess*, QStringList> m_seen;
+    LiveCheck m_live;
     const QString m_game = "Quillquest";
     // Named after a Safe keyword, and unlike any other process on this machine.
     const QString m_background = "Dropbox" + QString::number(QCoreApplication::applicationPid());
-    int m_passed = 0;
-    int m_failed = 0;
 };
 
 } // namespace

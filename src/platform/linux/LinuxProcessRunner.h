@@ -20,6 +20,9 @@ public:
     std::unique_ptr<HeldProcess> startHeld(const QString& program, const QStringList& arguments) override;
     void endChildren() override;
 
+    // The quit has begun: no child starts any more.
+    bool isEnding() const { return m_ending; }
+
     static QString resolveProgram(const QString& program);
 
 private:

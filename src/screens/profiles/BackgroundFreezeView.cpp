@@ -41,31 +41,17 @@ TextLabel* wrapped(const QString& text, int pixelSize, QFont::Weight weight, con
 BackgroundFreezeView::BackgroundFreezeView(GameProfileManager& profileManager,
                                            const FocusFreezeManager::Services& services,
                                            const FocusFreezeManager::Options& options, QWidget* parent)
-    : QScrollArea(parent), m_profileManager(profileManager),
+    : ScreenColumn(parent), m_profileManager(profileManager),
       m_freezeManager(std::make_unique<FocusFreezeManager>(services, options))
 {
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    viewport()->setAutoFillBackground(false);
-
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(16, 16, 16, 16);
-    column->setSpacing(16);
-    column->addWidget(headerCard());
-    column->addWidget(controlsCard());
-    column->addWidget(HowItWorks::card(
-        {"Choose a game profile in Game Profiles, then enable Background Freeze here.",
-         "When that game is frontmost, selected background apps pause to reduce CPU pressure.",
-         "When you switch away, paused apps resume automatically so chat, browser, and music work again.",
-         "Quillmarsh, the active game, and important macOS processes are protected."},
-        content));
-    column->addStretch(1);
-    setWidget(content);
-    // Set after setWidget(), which turns it on: the backdrop shows through.
-    content->setAutoFillBackground(false);
+    addCards({headerCard(),
+              controlsCard(),
+              HowItWorks::card(
+                  {"Choose a game profile in Game Profiles, then enable Background Freeze here.",
+                   "When that game is frontmost, selected background apps pause to reduce CPU pressure.",
+                   "When you switch away, paused apps resume automatically so chat, browser, and music work again.",
+                   "Quillmarsh, the active game, and important macOS processes are protected."},
+                  widget())});
 
     connect(m_freezeManager.get(), &FocusFreezeManager::changed, this, &BackgroundFreezeView::refresh);
     connect(&m_profileManager, &GameProfileManager::changed, this, [this] {
@@ -226,7 +212,7 @@ void BackgroundFreezeView::toggleCandidate(const FreezeCandidate& candidate)
 
 void BackgroundFreezeView::showEvent(QShowEvent* event)
 {
-    QScrollArea::showEvent(event);
+    ScreenColumn::showEvent(event);
     if (event->spontaneous())
         return;
     m_shown = true;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "style/ScreenColumn.h"
 #include "tuning/FocusFreezeManager.h"
 
-#include <QScrollArea>
 #include <memory>
 #include <optional>
 
@@ -16,7 +16,7 @@ class TextLabel;
 // profile applied on the Game Profiles screen when shown and whenever that changes, and forwards
 // the switch, the candidate choices, Safe Only, refresh and Resume All to it. Whatever the manager
 // paused is resumed when the screen goes, since the manager goes with it.
-class BackgroundFreezeView : public QScrollArea {
+class BackgroundFreezeView : public ScreenColumn {
     Q_OBJECT
 public:
     static constexpr int maxRows = 10;

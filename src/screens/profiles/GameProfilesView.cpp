@@ -70,31 +70,17 @@ QWidget* chip(const QString& name, QWidget* parent)
 
 GameProfilesView::GameProfilesView(GameProfileManager& profileManager, SystemOptimizer& optimizer,
                                    QWidget* parent)
-    : QScrollArea(parent), m_profileManager(profileManager), m_optimizer(optimizer)
+    : ScreenColumn(parent), m_profileManager(profileManager), m_optimizer(optimizer)
 {
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    viewport()->setAutoFillBackground(false);
-
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(16, 16, 16, 16);
-    column->setSpacing(16);
-    column->addWidget(headerCard());
-    column->addWidget(activeBanner());
-    column->addWidget(installedCard());
-    column->addWidget(presetCard());
-    column->addWidget(customCard());
-    column->addWidget(HowItWorks::card(
-        {"Tap a preset to apply it immediately", "Tap the gear icon to customize any profile's settings",
-         "Changes auto-save and persist across restarts", "Profiles auto-activate when the game launches"},
-        content));
-    column->addStretch(1);
-    setWidget(content);
-    // Set after setWidget(), which turns it on: the backdrop shows through.
-    content->setAutoFillBackground(false);
+    addCards({headerCard(),
+              activeBanner(),
+              installedCard(),
+              presetCard(),
+              customCard(),
+              HowItWorks::card(
+                  {"Tap a preset to apply it immediately", "Tap the gear icon to customize any profile's settings",
+                   "Changes auto-save and persist across restarts", "Profiles auto-activate when the game launches"},
+                  widget())});
 
     connect(&m_profileManager, &GameProfileManager::changed, this, &GameProfilesView::scheduleRefresh);
     refresh();

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "style/ScreenColumn.h"
 #include "tuning/GameProfile.h"
 
 #include <QDialog>
 #include <QPointer>
-#include <QScrollArea>
 #include <optional>
 
 class CustomGameForm;
@@ -19,7 +19,7 @@ class TextLabel;
 // The "Game Profiles" screen: the profiles of the shared manager, which one is applied, the
 // installed games it found; applies a profile by hand, switches the applied one off, and edits,
 // deletes and adds profiles through the manager, the editor in a sheet.
-class GameProfilesView : public QScrollArea {
+class GameProfilesView : public ScreenColumn {
     Q_OBJECT
 public:
     static inline const QString newProfileIcon = QStringLiteral("gamecontroller");
