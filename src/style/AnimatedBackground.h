@@ -67,7 +67,8 @@ private:
     States m_drawn;
     QElapsedTimer m_clock;
     QTimer m_timer;
-    QImage m_gradient;
+    QImage m_gradientLine;
+    qreal m_shiftPerLine = 0;
     QImage m_frame;
     qreal m_dpr = 1.0;
     int m_composedFrames = 0;
