@@ -25,13 +25,15 @@ class ScreenStrip;
 
 // The root view of the window. It owns every long-lived service, created here in a fixed order
 // and kept for the life of the window; it shows the welcome screen or the screen strip with the
-// selected screen over the animated backdrop, runs the start sequence when it comes on screen,
-// checks once a minute for a due scheduled cleanup, and stops the services at quit.
+// selected screen over the animated backdrop, runs the start sequence once its first frame is on
+// screen (or, for a window that is shown but not painted, shortly after it is shown), checks once a minute for a due scheduled cleanup, and stops the services at quit.
 class ContentView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int cleanupCheckIntervalMs = 60'000;
     static constexpr int quitDelayMs = 1'000;
+    // How long the start sequence waits for the first frame of a shown window.
+    static constexpr int firstFrameWaitMs = 1'000;
 
     explicit ContentView(const PlatformServices& platform, QWidget* parent = nullptr);
     ~ContentView() override;
@@ -58,6 +60,8 @@ public:
     void shutdownServices();
     // Tests shorten the pause between the end of the clean uninstall and the quit.
     void setQuitDelay(int ms) { m_quitDelayMs = ms; }
+    // Tests shorten the wait for a first frame that does not come.
+    void setFirstFrameWait(int ms) { m_bootstrapTimer.setInterval(ms); }
 
 signals:
     // The clean uninstall has finished and its message has been on screen for the quit delay, or
@@ -67,6 +71,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void bootstrapServices();
@@ -98,6 +103,8 @@ private:
     bool m_animateStateChange = false;
     int m_quitDelayMs = quitDelayMs;
     QTimer m_cleanupTimer;
+    // Runs the start sequence when no frame comes; stopped when one does, or when the view is hidden.
+    QTimer m_bootstrapTimer;
 
     AnimatedBackground* m_background = nullptr;
     QVBoxLayout* m_layers = nullptr;

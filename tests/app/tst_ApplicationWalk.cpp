@@ -73,9 +73,7 @@ private slots:
         ContentView& content = *window.contentView();
         window.resize(window.minimumSize());
         window.show();
-        settle();
-
-        QVERIFY(content.hasBootstrapped());
+        QTRY_VERIFY(content.hasBootstrapped());
         QWidget* welcome = window.findChild<WelcomeScreen*>("welcomeScreen");
         QVERIFY(welcome && welcome->isVisible());
         QVERIFY(screensIn(window).isEmpty());

@@ -22,6 +22,26 @@ void settle()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Calls `seen` with the start state of the view at each paint of its backdrop.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(ContentView& view, std::function<void()> seen) : QObject(&view), m_seen(std::move(seen))
+    {
+        view.findChild<QWidget*>("animatedBackground")->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_seen();
+        return false;
+    }
+
+private:
+    std::function<void()> m_seen;
+};
+
 QDateTime at(int hour, int minute, int day = 7)
 {
     return QDateTime(QDate(2026, 12, day), QTime(hour, minute, 10)); // 2026-12-06 is a Sunday
@@ -46,6 +66,8 @@ private:
             view->resize(1000, 650);
             view->show();
             settle();
+            // The tests check what the start sequence did.
+            static_cast<void>(QTest::qWaitFor([&view] { return view->hasBootstrapped(); }));
         }
         return view;
     }
@@ -191,6 +213,48 @@ private slots:
         QVERIFY(launch()->monitor().isMonitoring());
     }
 
+    // The start sequence (monitors, the first ping, the launch observer) waits for the first frame; a
+    // window that is shown but never painted still starts, and one hidden first does not.
+    void startSequenceFollowsTheFirstFrame_data()
+    {
+        QTest::addColumn<bool>("paintable");
+        QTest::addColumn<bool>("hiddenAtOnce");
+        QTest::addColumn<bool>("painted");
+        QTest::addColumn<bool>("started");
+        QTest::newRow("painted") << true << false << true << true;
+        QTest::newRow("shown, never painted") << false << false << false << true;
+        QTest::newRow("hidden before its frame") << true << true << false << false;
+    }
+
+    void startSequenceFollowsTheFirstFrame()
+    {
+        QFETCH(bool, paintable);
+        QFETCH(bool, hiddenAtOnce);
+        QFETCH(bool, painted);
+        QFETCH(bool, started);
+        FakePlatform(m_dir->path()).completeSetup();
+        auto view = launch(false);
+        view->setFirstFrameWait(50);
+        view->resize(1000, 650);
+        view->setUpdatesEnabled(paintable);
+        std::optional<bool> startedAtFirstPaint;
+        new PaintWatch(*view, [&] {
+            if (!startedAtFirstPaint)
+                startedAtFirstPaint = view->hasBootstrapped() || view->monitor().isMonitoring();
+        });
+        view->show();
+        if (hiddenAtOnce)
+            view->hide();
+        // Waits past the wait for a frame that does not come.
+        QTest::qWait(150);
+        settle();
+        QCOMPARE(startedAtFirstPaint.has_value(), painted);
+        QCOMPARE(startedAtFirstPaint.value_or(false), false);
+        QCOMPARE(view->hasBootstrapped(), started);
+        QCOMPARE(view->monitor().isMonitoring(), started);
+        QCOMPARE(view->gameProfileManager().isMonitoringLaunches(), started);
+    }
+
     void startResumesWhatACrashedRunLeftPaused()
     {
         // pid 4100 is still the process that was paused; pid 4200 has since been reused.
@@ -231,8 +295,7 @@ private slots:
         view = launch(false);
         QVERIFY(!view->optimizer().isAutoOptimizeEnabled());
         view->show();
-        settle();
-        QVERIFY(view->optimizer().isAutoOptimizeEnabled()); // copied in the start sequence
+        QTRY_VERIFY(view->optimizer().isAutoOptimizeEnabled()); // copied in the start sequence
     }
 
     void minuteCheck_data()

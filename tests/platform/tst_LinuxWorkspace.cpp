@@ -256,6 +256,8 @@ private slots:
         tree.add(process(600, "/opt/a/Already"));
         LinuxWorkspace workspace(m_control, options(tree));
         QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
+        // Waits for the first snapshot, read in the background: what runs then was not launched.
+        workspace.runningApplications();
         tree.add(process(601, "/opt/steam/steam"));
         QVERIFY(launched.wait(2000));
         QCOMPARE(launched.first().first().value<RunningApplication>().localizedName, "Steam");
@@ -275,6 +277,7 @@ private slots:
         m_windows->set({{{700}, 700}, {}});
         LinuxWorkspace workspace(m_control, options(tree));
         QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
+        QCOMPARE(workspace.runningApplications().size(), 1);
         tree.add(process(701, "/usr/bin/bash", 700));
         for (qint32 pid = 702; pid < 722; ++pid)
             tree.add(process(pid, pid % 2 ? "/usr/bin/git" : "/usr/bin/ls", 701));

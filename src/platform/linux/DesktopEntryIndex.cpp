@@ -58,7 +58,9 @@ bool DesktopEntryIndex::isSharedProgram(const QString& fileName)
     });
 }
 
-DesktopEntryIndex::DesktopEntryIndex(QStringList applicationFolders) : m_folders(std::move(applicationFolders))
+DesktopEntryIndex::DesktopEntryIndex(QStringList applicationFolders) : m_folders(std::move(applicationFolders)) {}
+
+void DesktopEntryIndex::build() const
 {
     QSet<QString> seenIds;
     for (const QString& folder : std::as_const(m_folders)) {
@@ -84,6 +86,7 @@ QStringList DesktopEntryIndex::standardFolders()
 
 std::optional<DesktopEntryIndex::Entry> DesktopEntryIndex::forExecutable(const QString& executable) const
 {
+    std::call_once(m_built, [this] { build(); });
     const auto it = m_byExecutable.constFind(executable);
     if (it == m_byExecutable.constEnd())
         return std::nullopt;

@@ -3,13 +3,14 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <mutex>
 #include <optional>
 
 // The desktop entries (*.desktop files) of the installed applications, by the executable they start.
 // An entry whose program is an interpreter or a launcher that many applications share (a shell,
 // python3, java, flatpak, wine, ...) is not found by that program: its processes run someone else's
-// code, and the entry's name would stick to every one of them. Built once when created; lookups may
-// come from any thread.
+// code, and the entry's name would stick to every one of them. Built once, by the first lookup by
+// executable, so that creating it costs its creator nothing; lookups may come from any thread.
 class DesktopEntryIndex {
 public:
     struct Entry {
@@ -42,7 +43,9 @@ private:
     static std::optional<Parsed> parse(const QString& path);
     static void resolveExecutable(const QString& exec, Parsed& parsed);
     QString idOf(const QString& path) const;
+    void build() const;
 
     QStringList m_folders;
-    QHash<QString, Entry> m_byExecutable;
+    mutable std::once_flag m_built;
+    mutable QHash<QString, Entry> m_byExecutable;
 };

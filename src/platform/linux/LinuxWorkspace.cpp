@@ -3,7 +3,7 @@
 #include "MainThread.h"
 #include "ProcessControl.h"
 
-#include <QtConcurrent>
+#include <algorithm>
 #include <csignal>
 
 LinuxWorkspace::LinuxWorkspace(ProcessControl& control, Options options, QObject* parent)
@@ -14,11 +14,10 @@ LinuxWorkspace::LinuxWorkspace(ProcessControl& control, Options options, QObject
 {
     // The window list stays with the thread that made it, so that thread must never be retired.
     m_pollQueue.pool().setExpiryTimeout(-1);
-    const Snapshot first = QtConcurrent::run(&m_pollQueue.pool(), [this] { return read(); }).result();
-    for (const RunningApplication& application : first.applications)
-        m_known.insert(application.identity(), application);
-    if (first.frontmost)
-        m_frontmost = first.frontmost->identity();
+    m_pollQueue.pool().start([this, life = m_life.watch()] {
+        const Snapshot snapshot = read();
+        MainThread::post(life, [this, snapshot] { publish(snapshot, true); });
+    });
     m_pollTimer.setInterval(options.pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &LinuxWorkspace::startPoll);
     m_pollTimer.start();
@@ -48,6 +47,8 @@ bool LinuxWorkspace::requestQuit(const RunningApplication& application)
 LinuxWorkspace::Snapshot LinuxWorkspace::latest() const
 {
     QMutexLocker lock(&m_latestMutex);
+    while (!m_hasRead)
+        m_firstRead.wait(&m_latestMutex);
     return m_latest;
 }
 
@@ -69,6 +70,8 @@ LinuxWorkspace::Snapshot LinuxWorkspace::read()
     }
     QMutexLocker lock(&m_latestMutex);
     m_latest = snapshot;
+    m_hasRead = true;
+    m_firstRead.wakeAll();
     return snapshot;
 }
 
@@ -79,11 +82,11 @@ void LinuxWorkspace::startPoll()
     m_pollInFlight = true;
     m_pollQueue.pool().start([this, life = m_life.watch()] {
         const Snapshot snapshot = read();
-        MainThread::post(life, [this, snapshot] { publish(snapshot); });
+        MainThread::post(life, [this, snapshot] { publish(snapshot, false); });
     });
 }
 
-void LinuxWorkspace::publish(const Snapshot& snapshot)
+void LinuxWorkspace::publish(const Snapshot& snapshot, bool first)
 {
     m_pollInFlight = false;
     QHash<ProcessIdentity, RunningApplication> current;
@@ -109,6 +112,8 @@ void LinuxWorkspace::publish(const Snapshot& snapshot)
     const bool activated = frontmost && frontmost != m_frontmost;
     m_known = std::move(current);
     m_frontmost = frontmost;
+    if (first)
+        return;
 
     for (const RunningApplication& application : std::as_const(ended))
         emit applicationTerminated(application);

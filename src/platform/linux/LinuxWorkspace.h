@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QWaitCondition>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -19,7 +20,9 @@ class ProcessControl;
 // The user's applications read from /proc (see LinuxApplicationScanner for what counts as one) and
 // the display's window list. One poll thread reads both once per interval; every caller of
 // runningApplications() and frontmostApplication(), on any thread, gets that one shared snapshot
-// instead of a scan of its own. The frontmost application owns the active window; without a display
+// instead of a scan of its own. The first snapshot is read in the background from construction, so
+// that creating the workspace costs the window nothing; a caller that comes before it is in waits
+// for it. The frontmost application owns the active window; without a display
 // there is none. Launch, activation and termination notices come from comparing one snapshot with
 // the next and are emitted on the main thread. A quit request is SIGTERM.
 class LinuxWorkspace final : public Workspace {
@@ -35,7 +38,6 @@ public:
         WindowListFactory windowList = &XcbWindowList::forEnvironment;
     };
 
-    // Reads the first snapshot before it returns.
     LinuxWorkspace(ProcessControl& control, Options options, QObject* parent = nullptr);
     ~LinuxWorkspace() override;
 
@@ -52,7 +54,8 @@ private:
     Snapshot read();
     Snapshot latest() const;
     void startPoll();
-    void publish(const Snapshot& snapshot);
+    // The first snapshot is the baseline: what runs then was not launched then.
+    void publish(const Snapshot& snapshot, bool first);
 
     ProcessControl& m_control;
     LinuxApplicationScanner m_scanner;
@@ -60,9 +63,12 @@ private:
     // Created, used and destroyed on the poll thread only.
     std::unique_ptr<WindowList> m_windows;
     mutable QMutex m_latestMutex;
+    mutable QWaitCondition m_firstRead;
+    bool m_hasRead = false;
     Snapshot m_latest;
     QTimer m_pollTimer;
-    bool m_pollInFlight = false;
+    // Until the first snapshot is the baseline, the timer's polls wait.
+    bool m_pollInFlight = true;
     QHash<ProcessIdentity, RunningApplication> m_known;
     std::optional<ProcessIdentity> m_frontmost;
     LifeToken m_life;
