@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QList>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -27,12 +28,18 @@ public:
     bool isAnimating() const { return m_timer.isActive(); }
     // The blob layers, back to front.
     const std::array<FloatingBlob, 3>& blobs() const { return m_blobs; }
+    std::array<FloatingBlob, 3>& blobs() { return m_blobs; }
     // Where each blob rests relative to the centre.
     static std::array<QPointF, 3> blobOffsets();
+    // The areas with those that overlap much joined into one.
+    static QList<QRect> mergedAreas(QList<QRect> areas);
     // How many frames have been composed; a tick in which nothing moved composes none.
     int composedFrames() const { return m_composedFrames; }
 
+    // To where the glows stand now; nothing, and the animation stops, while off screen.
     void advance();
+    // To where the glows stand `seconds` after the animation started.
+    void advanceTo(double seconds);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,11 +51,13 @@ private:
     using States = std::array<FloatingBlob::State, 3>;
 
     bool isOnScreen() const;
-    States currentStates() const;
-    // In device pixels of the frame.
+    States statesAt(double seconds) const;
+    // In device pixels of the frame: where the glow's image lies, and the part of it that is not
+    // fully transparent.
     QRect blobRect(int index, const FloatingBlob::State& state) const;
-    // The pixels that change when the glows go from one state to the other.
-    QRegion movedRegion(const States& from, const States& to) const;
+    QRect glowRect(int index, const FloatingBlob::State& state) const;
+    // For each glow that moved between the states, the pixels it changed.
+    QList<QRect> movedAreas(const States& from, const States& to) const;
     void compose(const QRegion& pixels);
     void ensureFrame();
 
