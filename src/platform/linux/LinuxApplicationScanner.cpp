@@ -1,5 +1,6 @@
 #include "LinuxApplicationScanner.h"
 
+#include "KernelFile.h"
 #include "ProcFiles.h"
 
 #include <QFile>
@@ -18,7 +19,7 @@ LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList
     QHash<qint32, Process> processes;
     QList<qint32> order;
     QHash<qint32, Tracked> tracked;
-    for (const qint32 pid : ProcFiles::listProcesses(m_procRoot)) {
+    for (const qint32 pid : listProcesses()) {
         const auto before = m_tracked.constFind(pid);
         // A process read the same way twice in a row is taken as it was; only newcomers, the
         // applications and the owners of windows are read again. A process caught between its
@@ -80,6 +81,21 @@ LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList
     m_known = std::move(seen);
     m_applications = std::move(applications);
     return snapshot;
+}
+
+QList<qint32> LinuxApplicationScanner::listProcesses()
+{
+    // After the slash, the number of threads and the last process id handed out: while neither
+    // moved, no process started or ended, and the last listing still holds. Read before the
+    // listing, so a process started in between shows as a change at the next scan.
+    const QByteArray loadAverage = KernelFile::read(m_procRoot + "/loadavg").value_or(QByteArray());
+    const qsizetype slash = loadAverage.indexOf('/');
+    const QByteArray census = slash < 0 ? QByteArray() : loadAverage.sliced(slash + 1);
+    if (census.isEmpty() || census != m_census) {
+        m_census = census;
+        m_listed = ProcFiles::listProcesses(m_procRoot);
+    }
+    return m_listed;
 }
 
 LinuxApplicationScanner::Tracked LinuxApplicationScanner::read(qint32 pid) const

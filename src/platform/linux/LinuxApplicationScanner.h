@@ -29,7 +29,8 @@
 //
 // Scans may run on any thread; what was learnt about a process is kept until it ends. A scan reads
 // the files of new processes, of the applications and of the windows' owners; every other process
-// is known from before.
+// is known from before. The process list itself is read again only when a process started or
+// ended since the last reading.
 class LinuxApplicationScanner {
 public:
     struct Snapshot {
@@ -72,6 +73,7 @@ private:
         bool fromEntry = false; // named by a desktop entry, so an application with or without a window
     };
 
+    QList<qint32> listProcesses();
     Tracked read(qint32 pid) const;
     Described describe(const Key& key);
     RunningApplication::ActivationPolicy policyOf(qint32 pid) const;
@@ -83,4 +85,6 @@ private:
     QHash<Key, Described> m_known;
     QHash<qint32, Tracked> m_tracked;
     QSet<qint32> m_applications;
+    QList<qint32> m_listed;
+    QByteArray m_census;
 };
