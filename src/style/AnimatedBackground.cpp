@@ -87,16 +87,20 @@ void AnimatedBackground::ensureFrame()
         return;
 
     m_dpr = dpr;
-    // Opaque formats: copying them back onto the window is a plain blit, not a blend.
-    m_gradient = QImage(pixels, QImage::Format_RGB32);
+    // The gradient runs from corner to corner, so each line of it is the first line moved left by
+    // height / width pixels per line: one long line holds the whole gradient, to well under a
+    // level of 255 from drawing every line.
+    m_shiftPerLine = pixels.width() > 0 ? qreal(pixels.height()) / pixels.width() : 0;
+    m_gradientLine = QImage(pixels.width() + qCeil(pixels.height() * m_shiftPerLine) + 1, 1, QImage::Format_RGB32);
     {
-        QPainter painter(&m_gradient);
+        QPainter painter(&m_gradientLine);
         QLinearGradient gradient(QPointF(0, 0), QPointF(pixels.width(), pixels.height()));
         gradient.setColorAt(0.0, Color::bgNavy());
         gradient.setColorAt(0.5, Color::bgIndigo());
         gradient.setColorAt(1.0, Color::bgNavy());
-        painter.fillRect(m_gradient.rect(), gradient);
+        painter.fillRect(m_gradientLine.rect(), gradient);
     }
+    // Opaque: copying it back onto the window is a plain blit, not a blend.
     m_frame = QImage(pixels, QImage::Format_RGB32);
     compose(QRegion(m_frame.rect()));
 }
@@ -108,8 +112,10 @@ void AnimatedBackground::compose(const QRegion& pixels)
     QPainter painter(&m_frame);
     for (const QRect& area : pixels & m_frame.rect()) {
         const qsizetype bytes = qsizetype(area.width()) * 4;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            std::memcpy(m_frame.scanLine(y) + area.left() * 4, m_gradient.constScanLine(y) + area.left() * 4, bytes);
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const int from = area.left() + qRound(y * m_shiftPerLine);
+            std::memcpy(m_frame.scanLine(y) + area.left() * 4, m_gradientLine.constScanLine(0) + from * 4, bytes);
+        }
         painter.setClipRect(area);
         for (int i = 0; i < int(m_blobs.size()); ++i) {
             if (glowRect(i, m_drawn[size_t(i)]).intersects(area)) {

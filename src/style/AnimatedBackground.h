@@ -13,13 +13,15 @@
 // The full-window backdrop: a diagonal navy-indigo gradient with three drifting glows.
 // It lies behind every screen for the life of the window, so it is built to cost little: the
 // gradient and the blurred glows are rendered once (a glow again only when its scale has moved by
-// a step); a few times a second the kept frame is re-composed where a glow moved, by plain copies
+// a step); twice a second the kept frame is re-composed where a glow moved, by plain copies
 // and blends at whole-pixel positions; nothing runs while the window is hidden or minimised.
 // Widgets repainting on top of it get their part of the kept frame copied back.
 class AnimatedBackground : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int frameIntervalMs = 200;
+    // The glows drift a few pixels a second and are soft: at two frames a second a step changes
+    // no pixel by more than four levels of 255, a level more than at five frames.
+    static constexpr int frameIntervalMs = 500;
     // Glows move in whole pixels and scale in steps of this size.
     static constexpr qreal scaleStep = 0.01;
 
@@ -65,7 +67,8 @@ private:
     States m_drawn;
     QElapsedTimer m_clock;
     QTimer m_timer;
-    QImage m_gradient;
+    QImage m_gradientLine;
+    qreal m_shiftPerLine = 0;
     QImage m_frame;
     qreal m_dpr = 1.0;
     int m_composedFrames = 0;

@@ -1,5 +1,10 @@
 #include "TestMain.h"
 #include "style/AnimatedBackground.h"
+#include "style/Color.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <algorithm>
 
 class TestAnimatedBackground : public QObject {
     Q_OBJECT
@@ -129,6 +134,47 @@ private slots:
             covered += r;
         for (const QRect& r : areas)
             QVERIFY(covered.contains(r) && (covered & r) == QRegion(r));
+    }
+
+    // The corners lie beyond every glow: there the backdrop is the corner-to-corner gradient,
+    // whatever the window's proportions.
+    void gradientInTheCorners_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("minimum window") << QSize(1000, 650);
+        QTest::newRow("large window") << QSize(1440, 900);
+        QTest::newRow("taller than wide") << QSize(650, 1000);
+        QTest::newRow("very tall and narrow") << QSize(300, 2000);
+    }
+
+    void gradientInTheCorners()
+    {
+        QFETCH(QSize, size);
+        AnimatedBackground background;
+        background.resize(size);
+        const QImage frame = background.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage expected(size, QImage::Format_RGB32);
+        {
+            QPainter painter(&expected);
+            QLinearGradient gradient(QPointF(0, 0), QPointF(size.width(), size.height()));
+            gradient.setColorAt(0.0, Color::bgNavy());
+            gradient.setColorAt(0.5, Color::bgIndigo());
+            gradient.setColorAt(1.0, Color::bgNavy());
+            painter.fillRect(expected.rect(), gradient);
+        }
+        const int side = 40;
+        for (const QPoint corner : {QPoint(0, 0), QPoint(size.width() - side, 0), QPoint(0, size.height() - side),
+                                    QPoint(size.width() - side, size.height() - side)}) {
+            for (int y = corner.y(); y < corner.y() + side; ++y) {
+                for (int x = corner.x(); x < corner.x() + side; ++x) {
+                    const QRgb got = frame.pixel(x, y);
+                    const QRgb want = expected.pixel(x, y);
+                    const int difference = std::max({qAbs(qRed(got) - qRed(want)), qAbs(qGreen(got) - qGreen(want)),
+                                                     qAbs(qBlue(got) - qBlue(want))});
+                    QVERIFY2(difference <= 1, qPrintable(QString("at %1,%2").arg(x).arg(y)));
+                }
+            }
+        }
     }
 
     // Recomposing only where glows moved must leave the frame exactly as composing it whole.
