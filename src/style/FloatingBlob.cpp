@@ -6,7 +6,10 @@
 #include <QPainter>
 #include <QRadialGradient>
 #include <QRandomGenerator>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -53,22 +56,47 @@ FloatingBlob::State FloatingBlob::stateAt(double seconds) const
     return {m_targetOffset * progress, 1.0 + (m_targetScale - 1.0) * progress};
 }
 
+void FloatingBlob::ensureCoverage(qreal devicePixelRatio) const
+{
+    if (!m_coverage.isNull() && qFuzzyCompare(m_coverage.devicePixelRatio(), devicePixelRatio))
+        return;
+    m_coverage = render(devicePixelRatio).convertToFormat(QImage::Format_Alpha8);
+    m_visible = visiblePixels(m_coverage);
+    m_image = QImage();
+}
+
 const QImage& FloatingBlob::image(qreal devicePixelRatio, qreal scale) const
 {
-    if (m_glow.isNull() || !qFuzzyCompare(m_glow.devicePixelRatio(), devicePixelRatio)) {
-        m_glow = render(devicePixelRatio);
-        m_visible = visiblePixels(m_glow);
-        m_scaled = QImage();
+    ensureCoverage(devicePixelRatio);
+    if (m_image.isNull() || !qFuzzyCompare(m_imageScale, scale)) {
+        m_image = tinted(pixelSize(devicePixelRatio, scale));
+        m_image.setDevicePixelRatio(devicePixelRatio);
+        m_imageScale = scale;
     }
-    if (qFuzzyCompare(scale, 1.0))
-        return m_glow;
-    if (m_scaled.isNull() || !qFuzzyCompare(m_scaledAt, scale)) {
-        const int pixels = pixelSize(devicePixelRatio, scale);
-        m_scaled = m_glow.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        m_scaled.setDevicePixelRatio(devicePixelRatio);
-        m_scaledAt = scale;
+    return m_image;
+}
+
+QImage FloatingBlob::tinted(int pixels) const
+{
+    // The glow is one colour at varying opacity, so only its coverage is kept, a quarter of the
+    // memory; the image to blend is made from it at the current size, each pixel taken from the
+    // nearest one of the coverage.
+    std::array<QRgb, 256> shades;
+    for (int alpha = 0; alpha < 256; ++alpha)
+        shades[size_t(alpha)] = qPremultiply(qRgba(m_color.red(), m_color.green(), m_color.blue(), alpha));
+    const int source = m_coverage.width();
+    const auto nearest = [source, pixels](int i) { return std::min(source - 1, int((i + 0.5) * source / pixels)); };
+    std::vector<int> columns(static_cast<size_t>(pixels));
+    for (int x = 0; x < pixels; ++x)
+        columns[size_t(x)] = nearest(x);
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < pixels; ++y) {
+        const uchar* coverage = m_coverage.constScanLine(nearest(y));
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < pixels; ++x)
+            line[x] = shades[coverage[columns[size_t(x)]]];
     }
-    return m_scaled;
+    return image;
 }
 
 int FloatingBlob::pixelSize(qreal devicePixelRatio, qreal scale) const
@@ -79,29 +107,29 @@ int FloatingBlob::pixelSize(qreal devicePixelRatio, qreal scale) const
 
 QRect FloatingBlob::visibleRect(qreal devicePixelRatio, qreal scale) const
 {
-    image(devicePixelRatio);
+    ensureCoverage(devicePixelRatio);
     if (qFuzzyCompare(scale, 1.0) || m_visible.isEmpty())
         return m_visible;
     // The resize picks the nearest source pixel; a pixel of margin covers its rounding.
     const int pixels = pixelSize(devicePixelRatio, scale);
-    const qreal factor = qreal(pixels) / m_glow.width();
+    const qreal factor = qreal(pixels) / m_coverage.width();
     return QRect(QPoint(qFloor(m_visible.left() * factor) - 1, qFloor(m_visible.top() * factor) - 1),
                  QPoint(qCeil((m_visible.right() + 1) * factor) + 1, qCeil((m_visible.bottom() + 1) * factor) + 1)) &
            QRect(0, 0, pixels, pixels);
 }
 
-QRect FloatingBlob::visiblePixels(const QImage& image)
+QRect FloatingBlob::visiblePixels(const QImage& coverage)
 {
     QRect visible;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int y = 0; y < coverage.height(); ++y) {
+        const uchar* line = coverage.constScanLine(y);
         int left = 0;
-        while (left < image.width() && qAlpha(line[left]) == 0)
+        while (left < coverage.width() && line[left] == 0)
             ++left;
-        if (left == image.width())
+        if (left == coverage.width())
             continue;
-        int right = image.width() - 1;
-        while (qAlpha(line[right]) == 0)
+        int right = coverage.width() - 1;
+        while (line[right] == 0)
             --right;
         visible |= QRect(left, y, right - left + 1, 1);
     }

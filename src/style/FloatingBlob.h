@@ -45,17 +45,20 @@ public:
     double animationDuration() const { return m_duration; }
 
 private:
+    void ensureCoverage(qreal devicePixelRatio) const;
     QImage render(qreal devicePixelRatio) const;
-    static QRect visiblePixels(const QImage& image);
+    QImage tinted(int pixels) const;
+    static QRect visiblePixels(const QImage& coverage);
 
     QColor m_color;
     qreal m_size;
     double m_duration;
     QPointF m_targetOffset;
     qreal m_targetScale = 1.0;
-    mutable QImage m_glow;
-    // The pixels of m_glow that are not fully transparent.
+    // The rendered glow's opacity at scale 1.
+    mutable QImage m_coverage;
+    // The pixels of m_coverage that are not fully transparent.
     mutable QRect m_visible;
-    mutable QImage m_scaled;
-    mutable qreal m_scaledAt = 0;
+    mutable QImage m_image;
+    mutable qreal m_imageScale = 0;
 };

@@ -54,7 +54,8 @@ private slots:
     {
         QFETCH(qreal, size);
         QFETCH(qreal, dpr);
-        const FloatingBlob blob(QColor(0, 200, 255, 102), size, 8);
+        const QColor color(0, 200, 255, 102);
+        const FloatingBlob blob(color, size, 8);
         const QImage image = blob.image(dpr);
         const int pixels = qCeil(blob.extent() * dpr);
         QCOMPARE(image.size(), QSize(pixels, pixels));
@@ -63,6 +64,10 @@ private slots:
         const int peak = qAlpha(image.pixel(mid, mid));
         // 40 % colour at 60 % in the middle, softened by the blur.
         QVERIFY2(peak > 20 && peak <= 62, qPrintable(QString::number(peak)));
+        // The glow's own colour, only fainter.
+        const QRgb middle = qUnpremultiply(image.pixel(mid, mid));
+        QVERIFY(qAbs(qRed(middle) - color.red()) <= 6 && qAbs(qGreen(middle) - color.green()) <= 6 &&
+                qAbs(qBlue(middle) - color.blue()) <= 6);
         for (const QPoint corner :
              {QPoint(0, 0), QPoint(pixels - 1, 0), QPoint(0, pixels - 1), QPoint(pixels - 1, pixels - 1)})
             QCOMPARE(qAlpha(image.pixel(corner)), 0);
