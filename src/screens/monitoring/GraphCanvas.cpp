@@ -45,7 +45,8 @@ QImage GraphCanvas::picture(qreal dpr) const
     // turning the finished picture back is a plain copy.
     // The raster engine also hands every large batch of spans to the global thread pool unless it
     // already runs on one of that pool's threads, and for strokes those hand-offs cost more than
-    // the drawing; so the picture is drawn on one of those threads while this one waits.
+    // the drawing; so the picture is drawn on one of those threads while this one waits. It is
+    // started only on a free thread: a queued task would be taken back and run here by a wait.
     const QSize pixels = size() * dpr;
     QImage sideways(pixels.height(), pixels.width(), QImage::Format_ARGB32_Premultiplied);
     sideways.setDevicePixelRatio(dpr);
