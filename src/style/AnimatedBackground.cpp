@@ -44,9 +44,8 @@ bool AnimatedBackground::isOnScreen() const
     return isVisible() && !top->isMinimized() && handle && handle->isExposed();
 }
 
-AnimatedBackground::States AnimatedBackground::currentStates() const
+AnimatedBackground::States AnimatedBackground::statesAt(double seconds) const
 {
-    const double seconds = double(m_clock.elapsed()) / 1000.0;
     States states;
     for (size_t i = 0; i < m_blobs.size(); ++i)
         states[i] = quantised(m_blobs[i].stateAt(seconds));
@@ -55,24 +54,29 @@ AnimatedBackground::States AnimatedBackground::currentStates() const
 
 QRect AnimatedBackground::blobRect(int index, const FloatingBlob::State& state) const
 {
-    const QImage& image = m_blobs[size_t(index)].image(m_dpr, state.scale);
+    const int pixels = m_blobs[size_t(index)].pixelSize(m_dpr, state.scale);
     const QPointF centre = (QRectF(rect()).center() + blobOffsets()[size_t(index)] + state.offset) * m_dpr;
-    return QRect(QPoint(qRound(centre.x() - image.width() / 2.0), qRound(centre.y() - image.height() / 2.0)),
-                 image.size());
+    return QRect(QPoint(qRound(centre.x() - pixels / 2.0), qRound(centre.y() - pixels / 2.0)), QSize(pixels, pixels));
 }
 
-QRegion AnimatedBackground::movedRegion(const States& from, const States& to) const
+QRect AnimatedBackground::glowRect(int index, const FloatingBlob::State& state) const
+{
+    return m_blobs[size_t(index)].visibleRect(m_dpr, state.scale).translated(blobRect(index, state).topLeft());
+}
+
+QList<QRect> AnimatedBackground::movedAreas(const States& from, const States& to) const
 {
     // A glow that kept its place and size leaves its pixels as they are, unless another one moves
-    // over them; that is covered by the mover's own rectangles.
-    QRegion region;
+    // over them; that is covered by the mover's own area.
+    QList<QRect> areas;
     for (int i = 0; i < int(to.size()); ++i) {
         if (from[size_t(i)] == to[size_t(i)])
             continue;
-        region += blobRect(i, from[size_t(i)]);
-        region += blobRect(i, to[size_t(i)]);
+        const QRect area = (glowRect(i, from[size_t(i)]) | glowRect(i, to[size_t(i)])) & m_frame.rect();
+        if (!area.isEmpty())
+            areas.append(area);
     }
-    return region;
+    return areas;
 }
 
 void AnimatedBackground::ensureFrame()
@@ -83,18 +87,21 @@ void AnimatedBackground::ensureFrame()
         return;
 
     m_dpr = dpr;
-    // Opaque formats: copying them back onto the window is a plain blit, not a blend.
-    m_gradient = QImage(pixels, QImage::Format_RGB32);
+    // The gradient runs from corner to corner, so each line of it is the first line moved left by
+    // height / width pixels per line: one long line holds the whole gradient, to well under a
+    // level of 255 from drawing every line.
+    m_shiftPerLine = pixels.width() > 0 ? qreal(pixels.height()) / pixels.width() : 0;
+    m_gradientLine = QImage(pixels.width() + qCeil(pixels.height() * m_shiftPerLine) + 1, 1, QImage::Format_RGB32);
     {
-        QPainter painter(&m_gradient);
+        QPainter painter(&m_gradientLine);
         QLinearGradient gradient(QPointF(0, 0), QPointF(pixels.width(), pixels.height()));
         gradient.setColorAt(0.0, Color::bgNavy());
         gradient.setColorAt(0.5, Color::bgIndigo());
         gradient.setColorAt(1.0, Color::bgNavy());
-        painter.fillRect(m_gradient.rect(), gradient);
+        painter.fillRect(m_gradientLine.rect(), gradient);
     }
+    // Opaque: copying it back onto the window is a plain blit, not a blend.
     m_frame = QImage(pixels, QImage::Format_RGB32);
-    m_drawn = currentStates();
     compose(QRegion(m_frame.rect()));
 }
 
@@ -105,14 +112,15 @@ void AnimatedBackground::compose(const QRegion& pixels)
     QPainter painter(&m_frame);
     for (const QRect& area : pixels & m_frame.rect()) {
         const qsizetype bytes = qsizetype(area.width()) * 4;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            std::memcpy(m_frame.scanLine(y) + area.left() * 4, m_gradient.constScanLine(y) + area.left() * 4, bytes);
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const int from = area.left() + qRound(y * m_shiftPerLine);
+            std::memcpy(m_frame.scanLine(y) + area.left() * 4, m_gradientLine.constScanLine(0) + from * 4, bytes);
+        }
         painter.setClipRect(area);
         for (int i = 0; i < int(m_blobs.size()); ++i) {
-            const QRect blob = blobRect(i, m_drawn[size_t(i)]);
-            if (blob.intersects(area)) {
+            if (glowRect(i, m_drawn[size_t(i)]).intersects(area)) {
                 const QImage& image = m_blobs[size_t(i)].image(m_dpr, m_drawn[size_t(i)].scale);
-                painter.drawImage(blob, image, image.rect());
+                painter.drawImage(blobRect(i, m_drawn[size_t(i)]).topLeft(), image);
             }
         }
     }
@@ -125,25 +133,59 @@ void AnimatedBackground::advance()
         m_timer.stop();
         return;
     }
+    advanceTo(double(m_clock.elapsed()) / 1000.0);
+}
+
+void AnimatedBackground::advanceTo(double seconds)
+{
     ensureFrame();
-    const States states = currentStates();
+    const States states = statesAt(seconds);
     if (states == m_drawn)
         return;
-    const QRegion dirty = movedRegion(m_drawn, states);
+    const QList<QRect> areas = mergedAreas(movedAreas(m_drawn, states));
     m_drawn = states;
+    QRegion dirty;
+    for (const QRect& area : areas)
+        dirty += area;
     compose(dirty);
-    // One rectangle is repainted rather than the exact region: copying a rectangle back is a plain
-    // blit, while a ragged region would be copied span by span.
-    const QRect bounds = dirty.boundingRect();
-    update(QRectF(QPointF(bounds.topLeft()) / m_dpr, QSizeF(bounds.size()) / m_dpr).toAlignedRect());
+    // Each area is repainted on its own: every widget over it then paints with a rectangular clip,
+    // which is a plain blit or blend, while a ragged region sends its pixels span by span.
+    for (const QRect& area : areas)
+        repaint(QRectF(QPointF(area.topLeft()) / m_dpr, QSizeF(area.size()) / m_dpr).toAlignedRect());
+}
+
+QList<QRect> AnimatedBackground::mergedAreas(QList<QRect> areas)
+{
+    // Two areas that overlap so much that their bounding rectangle is no larger than both together
+    // are repainted as that rectangle, once.
+    const auto size = [](const QRect& r) { return qint64(r.width()) * r.height(); };
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (qsizetype i = 0; i < areas.size() && !merged; ++i) {
+            for (qsizetype j = i + 1; j < areas.size() && !merged; ++j) {
+                const QRect both = areas[i] | areas[j];
+                if (size(both) <= size(areas[i]) + size(areas[j])) {
+                    areas[i] = both;
+                    areas.removeAt(j);
+                    merged = true;
+                }
+            }
+        }
+    }
+    return areas;
 }
 
 void AnimatedBackground::paintEvent(QPaintEvent* event)
 {
     ensureFrame();
     QPainter painter(this);
-    for (const QRect& r : event->region())
+    const bool ragged = event->region().rectCount() > 1;
+    for (const QRect& r : event->region()) {
+        // A rectangular clip keeps the copy a plain blit.
+        if (ragged)
+            painter.setClipRect(r);
         painter.drawImage(r, m_frame, QRectF(QPointF(r.topLeft()) * m_dpr, QSizeF(r.size()) * m_dpr));
+    }
     // Coming back from being minimised or covered shows up as a repaint, not as a show event.
     if (!m_timer.isActive() && isOnScreen())
         m_timer.start();
@@ -163,6 +205,7 @@ void AnimatedBackground::showEvent(QShowEvent* event)
     for (FloatingBlob& blob : m_blobs)
         blob.drawTargets(*QRandomGenerator::global());
     m_clock.restart();
+    m_drawn = statesAt(0);
     m_frame = QImage();
     if (!m_timer.isActive())
         m_timer.start();

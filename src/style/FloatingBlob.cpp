@@ -57,17 +57,55 @@ const QImage& FloatingBlob::image(qreal devicePixelRatio, qreal scale) const
 {
     if (m_glow.isNull() || !qFuzzyCompare(m_glow.devicePixelRatio(), devicePixelRatio)) {
         m_glow = render(devicePixelRatio);
+        m_visible = visiblePixels(m_glow);
         m_scaled = QImage();
     }
     if (qFuzzyCompare(scale, 1.0))
         return m_glow;
     if (m_scaled.isNull() || !qFuzzyCompare(m_scaledAt, scale)) {
-        const int pixels = qRound(m_glow.width() * scale);
+        const int pixels = pixelSize(devicePixelRatio, scale);
         m_scaled = m_glow.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         m_scaled.setDevicePixelRatio(devicePixelRatio);
         m_scaledAt = scale;
     }
     return m_scaled;
+}
+
+int FloatingBlob::pixelSize(qreal devicePixelRatio, qreal scale) const
+{
+    const int pixels = qCeil(extent() * devicePixelRatio);
+    return qFuzzyCompare(scale, 1.0) ? pixels : qRound(pixels * scale);
+}
+
+QRect FloatingBlob::visibleRect(qreal devicePixelRatio, qreal scale) const
+{
+    image(devicePixelRatio);
+    if (qFuzzyCompare(scale, 1.0) || m_visible.isEmpty())
+        return m_visible;
+    // The resize picks the nearest source pixel; a pixel of margin covers its rounding.
+    const int pixels = pixelSize(devicePixelRatio, scale);
+    const qreal factor = qreal(pixels) / m_glow.width();
+    return QRect(QPoint(qFloor(m_visible.left() * factor) - 1, qFloor(m_visible.top() * factor) - 1),
+                 QPoint(qCeil((m_visible.right() + 1) * factor) + 1, qCeil((m_visible.bottom() + 1) * factor) + 1)) &
+           QRect(0, 0, pixels, pixels);
+}
+
+QRect FloatingBlob::visiblePixels(const QImage& image)
+{
+    QRect visible;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int left = 0;
+        while (left < image.width() && qAlpha(line[left]) == 0)
+            ++left;
+        if (left == image.width())
+            continue;
+        int right = image.width() - 1;
+        while (qAlpha(line[right]) == 0)
+            --right;
+        visible |= QRect(left, y, right - left + 1, 1);
+    }
+    return visible;
 }
 
 QImage FloatingBlob::render(qreal devicePixelRatio) const

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 
 class QRandomGenerator;
 
@@ -31,6 +32,11 @@ public:
     // The glow is rendered once; a new scale is a resize of that rendering, kept until the scale
     // changes again.
     const QImage& image(qreal devicePixelRatio, qreal scale = 1.0) const;
+    // The side of image(devicePixelRatio, scale), without making it.
+    int pixelSize(qreal devicePixelRatio, qreal scale = 1.0) const;
+    // Within image(devicePixelRatio, scale), a rectangle outside which the glow is fully
+    // transparent: moving the glow changes no pixel outside it.
+    QRect visibleRect(qreal devicePixelRatio, qreal scale = 1.0) const;
     // The square, in logical pixels, that the image covers at scale 1.
     qreal extent() const { return m_size + 3.0 * blurRadius; }
 
@@ -40,6 +46,7 @@ public:
 
 private:
     QImage render(qreal devicePixelRatio) const;
+    static QRect visiblePixels(const QImage& image);
 
     QColor m_color;
     qreal m_size;
@@ -47,6 +54,8 @@ private:
     QPointF m_targetOffset;
     qreal m_targetScale = 1.0;
     mutable QImage m_glow;
+    // The pixels of m_glow that are not fully transparent.
+    mutable QRect m_visible;
     mutable QImage m_scaled;
     mutable qreal m_scaledAt = 0;
 };

@@ -3,6 +3,8 @@
 #include "linux/DefaultRoutePath.h"
 #include "linux/LinuxInterfaceCounters.h"
 
+#include <QTemporaryDir>
+#include <cerrno>
 #include <net/if.h>
 
 using Entry = InterfaceCounters::Entry;
@@ -47,6 +49,73 @@ private slots:
         const auto listing = LinuxInterfaceCounters(kNetRoot, [links] { return LinkAddresses{0, links}; }).list();
         QCOMPARE(listing.failure, InterfaceCounters::Listing::Failure::None);
         QCOMPARE(listing.entries, expected);
+    }
+
+    void listingFollowsAnnouncements_data()
+    {
+        // Listings in turn: "<change announced: yes/no> <interfaces up, or ! when the flags cannot
+        // be read> <bytes eth0 received>"; each result: "<interfaces read or kept> <name:received ...>".
+        QTest::addColumn<QStringList>("listings");
+        QTest::addColumn<QStringList>("results");
+
+        QTest::newRow("counters every time, the interfaces only after an announcement")
+            << QStringList{"yes eth0 100", "no eth0,wlan0 200"} << QStringList{"read eth0:100", "kept eth0:200"};
+        QTest::newRow("an announcement reads the interfaces again")
+            << QStringList{"yes eth0 100", "yes wlan0,eth0 200"} << QStringList{"read eth0:100", "read eth0:200 wlan0:5"};
+        QTest::newRow("an interface gone down after an announcement")
+            << QStringList{"yes eth0,wlan0 1", "yes wlan0 2"} << QStringList{"read eth0:1 wlan0:5", "read wlan0:5"};
+        QTest::newRow("a failed listing is not kept")
+            << QStringList{"yes ! 1", "no eth0 2", "no eth0 3"} << QStringList{"failed", "read eth0:2", "kept eth0:3"};
+    }
+
+    void listingFollowsAnnouncements()
+    {
+        QFETCH(QStringList, listings);
+        QFETCH(QStringList, results);
+        QTemporaryDir root;
+        const auto write = [&](const QString& file, const QByteArray& text) {
+            QDir().mkpath(QFileInfo(root.filePath(file)).path());
+            QFile out(root.filePath(file));
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(text) == text.size());
+        };
+        for (const auto& [name, index] : {std::pair{"eth0", "2"}, {"wlan0", "3"}}) {
+            write(QString(name) + "/ifindex", index);
+            write(QString(name) + "/statistics/rx_bytes", "5");
+            write(QString(name) + "/statistics/tx_bytes", "0");
+        }
+        bool announced = false;
+        QStringList up;
+        int reads = 0;
+        LinuxInterfaceCounters counters(
+            root.path(),
+            [&] {
+                ++reads;
+                if (up == QStringList{"!"})
+                    return LinkAddresses{EIO, {}};
+                LinkAddresses addresses;
+                for (const QString& name : std::as_const(up))
+                    addresses.links.append({name, kUpRunning, {}, {}});
+                return addresses;
+            },
+            [&] { return announced; });
+        QStringList found;
+        for (const QString& listing : listings) {
+            const QStringList parts = listing.split(' ');
+            announced = parts[0] == "yes";
+            up = parts[1].split(',');
+            write("eth0/statistics/rx_bytes", parts[2].toLatin1());
+            const int readsBefore = reads;
+            const auto result = counters.list();
+            if (result.failure != InterfaceCounters::Listing::Failure::None) {
+                found.append("failed");
+                continue;
+            }
+            QStringList entries{reads > readsBefore ? "read" : "kept"};
+            for (const Entry& entry : result.entries)
+                entries.append(entry.name + ':' + QString::number(entry.received));
+            found.append(entries.join(' '));
+        }
+        QCOMPARE(found, results);
     }
 
     // The loopback interface exists everywhere and must never be reported.

@@ -198,6 +198,69 @@ private slots:
         QCOMPARE(found.join(" | "), expected);
     }
 
+    void listingFollowsTheProcessCensus_data()
+    {
+        // Scans in turn: "<threads and last id in the load average, or - for none> [+pid:executable
+        // started or changed in place | -pid ended | w:pid the one window's owner]"; the
+        // applications of the last scan.
+        QTest::addColumn<QStringList>("scans");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("a started process: the last id moved")
+            << QStringList{"100 900", "101 870 +870:/opt/acme/game"} << "860 Steam | 870 Acme Game";
+        QTest::newRow("an ended helper: the count moved, its helper stands alone")
+            << QStringList{"100 900", "99 900 -861"} << "860 Steam | 862 Steam";
+        QTest::newRow("caught between fork and exec, then nothing else started")
+            << QStringList{"100 900", "101 870 +870:/opt/games/Launcher", "101 870 +870:/opt/acme/game"}
+            << "860 Steam | 870 Acme Game";
+        QTest::newRow("without a load average every scan lists")
+            << QStringList{"-", "- +870:/opt/acme/game"} << "860 Steam | 870 Acme Game";
+        QTest::newRow("an application replaced its program, nothing started")
+            << QStringList{"100 900", "100 900", "100 900 +860:/opt/acme/game"} << "860 Acme Game | 861 Steam";
+        QTest::newRow("a process opened a window, nothing started")
+            << QStringList{"101 870 +870:/usr/bin/xterm", "101 870", "101 870", "101 870 w:870"}
+            << "860 Steam | 870 xterm";
+        QTest::newRow("its window closed, nothing ended")
+            << QStringList{"101 870 +870:/usr/bin/xterm w:870", "101 870 w:870", "101 870 w:870", "101 870"}
+            << "860 Steam";
+    }
+
+    void listingFollowsTheProcessCensus()
+    {
+        QFETCH(QStringList, scans);
+        QFETCH(QString, expected);
+        FakeProcTree tree;
+        tree.add(process(860, "/opt/steam/steam"));
+        tree.add(process(861, "/opt/steam/steam", 860));
+        tree.add(process(862, "/opt/steam/steam", 861));
+        LinuxApplicationScanner scanner(tree.root(), {m_apps.path()});
+        QStringList found;
+        for (const QString& scan : scans) {
+            QStringList parts = scan.split(' ');
+            WindowList::Reading windows;
+            if (parts.last().startsWith("w:"))
+                windows.owners.insert(parts.takeLast().mid(2).toInt());
+            const bool changes = parts.last().size() > 1 && (parts.last()[0] == '+' || parts.last()[0] == '-');
+            const QString change = changes ? parts.takeLast() : QString();
+            QFile loadAverage(tree.root() + "/loadavg");
+            if (parts[0] == "-")
+                loadAverage.remove();
+            else
+                QVERIFY(loadAverage.open(QIODevice::WriteOnly) &&
+                        loadAverage.write(("0.10 0.20 0.30 1/" + parts.join(' ') + "\n").toUtf8()) > 0);
+            loadAverage.close();
+            const qint32 pid = change.mid(1).section(':', 0, 0).toInt();
+            if (change.startsWith('+'))
+                tree.add(process(pid, change.section(':', 1)));
+            else if (change.startsWith('-'))
+                tree.remove(pid);
+            found.clear();
+            for (const RunningApplication& app : scanner.scan(windows).applications)
+                found.append(QStringLiteral("%1 %2").arg(app.processIdentifier).arg(app.localizedName));
+        }
+        QCOMPARE(found.join(" | "), expected);
+    }
+
     void launchNotices()
     {
         FakeProcTree tree;

@@ -1,5 +1,10 @@
 #include "TestMain.h"
 #include "style/AnimatedBackground.h"
+#include "style/Color.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <algorithm>
 
 class TestAnimatedBackground : public QObject {
     Q_OBJECT
@@ -69,6 +74,145 @@ private slots:
             QVERIFY(qAbs(qAlpha(image.pixel(p)) - right) <= 2);
         QVERIFY(right < peak);
         QVERIFY(qAlpha(image.pixel(pixels - 1 - pixels / 16, mid)) < right);
+    }
+
+    // Only the glow's visible rectangle is recomposed when it moves: a pixel with any colour
+    // outside it would be left behind on screen.
+    void visibleRect_data()
+    {
+        QTest::addColumn<qreal>("size");
+        QTest::addColumn<qreal>("dpr");
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("largest, 1x, rest") << qreal(400) << qreal(1) << qreal(1);
+        QTest::newRow("largest, 1x, grown") << qreal(400) << qreal(1) << qreal(1.1);
+        QTest::newRow("smallest, 1x, shrunk") << qreal(300) << qreal(1) << qreal(0.9);
+        QTest::newRow("middle, 2x, grown a step") << qreal(350) << qreal(2) << qreal(1.01);
+        QTest::newRow("odd size, 1.5x, shrunk") << qreal(351) << qreal(1.5) << qreal(0.93);
+    }
+
+    void visibleRect()
+    {
+        QFETCH(qreal, size);
+        QFETCH(qreal, dpr);
+        QFETCH(qreal, scale);
+        const FloatingBlob blob(QColor(0, 200, 255, 102), size, 8);
+        const QRect visible = blob.visibleRect(dpr, scale);
+        const QImage image = blob.image(dpr, scale);
+        QCOMPARE(image.width(), blob.pixelSize(dpr, scale));
+        QVERIFY(image.rect().contains(visible));
+        QVERIFY(visible.contains(image.rect().center()));
+        int outside = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                outside += !visible.contains(x, y) && qAlpha(image.pixel(x, y)) > 0;
+        QCOMPARE(outside, 0);
+    }
+
+    // Areas repainted together or apart: nothing that moved may be left out.
+    void mergedAreas_data()
+    {
+        QTest::addColumn<QList<QRect>>("areas");
+        QTest::addColumn<int>("count");
+        QTest::newRow("none") << QList<QRect>{} << 0;
+        QTest::newRow("apart") << QList<QRect>{{0, 0, 100, 100}, {300, 300, 100, 100}} << 2;
+        QTest::newRow("side by side, touching") << QList<QRect>{{0, 0, 100, 100}, {100, 0, 100, 100}} << 1;
+        QTest::newRow("nearly the same") << QList<QRect>{{0, 0, 100, 100}, {2, 1, 100, 100}} << 1;
+        QTest::newRow("diagonal corners overlap a little")
+            << QList<QRect>{{0, 0, 100, 100}, {90, 90, 100, 100}} << 2;
+        QTest::newRow("a chain that joins once merged")
+            << QList<QRect>{{0, 0, 100, 100}, {300, 0, 100, 100}, {50, 0, 300, 100}} << 1;
+    }
+
+    void mergedAreas()
+    {
+        QFETCH(QList<QRect>, areas);
+        QFETCH(int, count);
+        const QList<QRect> merged = AnimatedBackground::mergedAreas(areas);
+        QCOMPARE(merged.size(), count);
+        QRegion covered;
+        for (const QRect& r : merged)
+            covered += r;
+        for (const QRect& r : areas)
+            QVERIFY(covered.contains(r) && (covered & r) == QRegion(r));
+    }
+
+    // The corners lie beyond every glow: there the backdrop is the corner-to-corner gradient,
+    // whatever the window's proportions.
+    void gradientInTheCorners_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("minimum window") << QSize(1000, 650);
+        QTest::newRow("large window") << QSize(1440, 900);
+        QTest::newRow("taller than wide") << QSize(650, 1000);
+        QTest::newRow("very tall and narrow") << QSize(300, 2000);
+    }
+
+    void gradientInTheCorners()
+    {
+        QFETCH(QSize, size);
+        AnimatedBackground background;
+        background.resize(size);
+        const QImage frame = background.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage expected(size, QImage::Format_RGB32);
+        {
+            QPainter painter(&expected);
+            QLinearGradient gradient(QPointF(0, 0), QPointF(size.width(), size.height()));
+            gradient.setColorAt(0.0, Color::bgNavy());
+            gradient.setColorAt(0.5, Color::bgIndigo());
+            gradient.setColorAt(1.0, Color::bgNavy());
+            painter.fillRect(expected.rect(), gradient);
+        }
+        const int side = 40;
+        for (const QPoint corner : {QPoint(0, 0), QPoint(size.width() - side, 0), QPoint(0, size.height() - side),
+                                    QPoint(size.width() - side, size.height() - side)}) {
+            for (int y = corner.y(); y < corner.y() + side; ++y) {
+                for (int x = corner.x(); x < corner.x() + side; ++x) {
+                    const QRgb got = frame.pixel(x, y);
+                    const QRgb want = expected.pixel(x, y);
+                    const int difference = std::max({qAbs(qRed(got) - qRed(want)), qAbs(qGreen(got) - qGreen(want)),
+                                                     qAbs(qBlue(got) - qBlue(want))});
+                    QVERIFY2(difference <= 1, qPrintable(QString("at %1,%2").arg(x).arg(y)));
+                }
+            }
+        }
+    }
+
+    // Recomposing only where glows moved must leave the frame exactly as composing it whole.
+    void movedFrameMatchesWholeFrame_data()
+    {
+        QTest::addColumn<QList<double>>("seconds");
+        QTest::newRow("small steps") << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0, 1.2};
+        QTest::newRow("large jumps") << QList<double>{1.5, 4.0, 7.0};
+        QTest::newRow("out and most of the way back") << QList<double>{4.0, 8.0, 12.0, 15.0};
+        QTest::newRow("one step, then still") << QList<double>{3.0, 3.0, 3.001};
+    }
+
+    void movedFrameMatchesWholeFrame()
+    {
+        QFETCH(QList<double>, seconds);
+        AnimatedBackground background;
+        background.resize(700, 560);
+        // Shown, the kept frame lives on between paints; the animation timer cannot fire while
+        // the steps below run, as none of them returns to the event loop.
+        background.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&background));
+        const QPointF offsets[] = {{45, -28}, {-50, 30}, {30, 25}};
+        const qreal scales[] = {1.1, 0.9, 1.06};
+        for (int i = 0; i < 3; ++i)
+            background.blobs()[size_t(i)].setTargets(offsets[i], scales[i]);
+        background.advanceTo(0);
+        const int before = background.composedFrames();
+        for (const double s : seconds)
+            background.advanceTo(s);
+        const int composed = background.composedFrames();
+        QVERIFY(composed > before);
+        const QImage moved = background.grab().toImage();
+        QCOMPARE(background.composedFrames(), composed);
+        // A new size throws the kept frame away; the old size then composes it whole.
+        background.resize(701, 560);
+        background.resize(700, 560);
+        const QImage whole = background.grab().toImage();
+        QCOMPARE(moved, whole);
     }
 };
 

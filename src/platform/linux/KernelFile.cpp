@@ -1,16 +1,18 @@
 #include "KernelFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
-std::optional<QByteArray> KernelFile::read(const QString& path)
+bool KernelFile::readInto(const char* nativePath, QByteArray& content)
 {
-    const QByteArray native = path.toLocal8Bit();
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    QByteArray content(4096, Qt::Uninitialized);
+    content.resize(std::max<qsizetype>(content.capacity(), 4096));
+    const int fd = ::open(nativePath, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        content.truncate(0);
+        return false;
+    }
     qsizetype filled = 0;
     for (;;) {
         if (filled == content.size())
@@ -20,7 +22,8 @@ std::optional<QByteArray> KernelFile::read(const QString& path)
             continue;
         if (got < 0) {
             ::close(fd);
-            return std::nullopt;
+            content.truncate(0);
+            return false;
         }
         if (got == 0)
             break;
@@ -28,6 +31,14 @@ std::optional<QByteArray> KernelFile::read(const QString& path)
     }
     ::close(fd);
     content.truncate(filled);
+    return true;
+}
+
+std::optional<QByteArray> KernelFile::read(const QString& path)
+{
+    QByteArray content;
+    if (!readInto(path.toLocal8Bit().constData(), content))
+        return std::nullopt;
     return content;
 }
 

@@ -11,6 +11,9 @@ namespace KernelFile {
 
 // The whole file; nothing when it cannot be opened or read (a sysfs attribute may refuse reads).
 std::optional<QByteArray> read(const QString& path);
+// The same into `content`, whose storage is kept for the next read: readers that come back every
+// second allocate nothing. False, and `content` empty, when unreadable.
+bool readInto(const char* nativePath, QByteArray& content);
 // The file's text without surrounding whitespace; nothing when unreadable.
 std::optional<QByteArray> readValue(const QString& path);
 // A decimal integer, as sysfs attributes hold them; nothing when unreadable or not a number.

@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QSet>
 #include <QString>
+#include <optional>
 #include <sys/types.h>
 
 // Finds the user's running applications in a proc file system.
@@ -29,7 +30,8 @@
 //
 // Scans may run on any thread; what was learnt about a process is kept until it ends. A scan reads
 // the files of new processes, of the applications and of the windows' owners; every other process
-// is known from before.
+// is known from before. The process list itself is read again only when a process started or
+// ended since the last reading.
 class LinuxApplicationScanner {
 public:
     struct Snapshot {
@@ -72,6 +74,9 @@ private:
         bool fromEntry = false; // named by a desktop entry, so an application with or without a window
     };
 
+    // Lists the processes again when one started or ended since the last listing; true when it did.
+    bool refreshListing();
+    bool rereadAsBefore(const WindowList::Reading& windows) const;
     Tracked read(qint32 pid) const;
     Described describe(const Key& key);
     RunningApplication::ActivationPolicy policyOf(qint32 pid) const;
@@ -83,4 +88,10 @@ private:
     QHash<Key, Described> m_known;
     QHash<qint32, Tracked> m_tracked;
     QSet<qint32> m_applications;
+    QList<qint32> m_listed;
+    QByteArray m_census;
+    // Every process of the last scan was read the same way twice.
+    bool m_settled = false;
+    std::optional<Snapshot> m_last;
+    WindowList::Reading m_lastWindows;
 };

@@ -2,6 +2,8 @@
 
 #include "KernelFile.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <limits>
 #include <unistd.h>
@@ -27,39 +29,19 @@ std::optional<quint64> takeNumber(QByteArrayView text, qsizetype& pos)
     return value;
 }
 
-struct Meminfo {
-    std::optional<quint64> total, free, available;
-    quint64 buffers = 0, cached = 0, sReclaimable = 0, inactiveFile = 0;
-    quint64 unevictable = 0, kernelStack = 0, pageTables = 0, sUnreclaim = 0, zswap = 0;
-};
+// The meminfo lines read, in the order the kernel writes them.
+enum Field { MemTotal, MemFree, MemAvailable, Buffers, Cached, InactiveFile, Unevictable, Zswap, SReclaimable,
+             SUnreclaim, KernelStack, PageTables, FieldCount };
 
-void assign(Meminfo& info, QByteArrayView key, quint64 kB)
-{
-    if (key == "MemTotal")
-        info.total = kB;
-    else if (key == "MemFree")
-        info.free = kB;
-    else if (key == "MemAvailable")
-        info.available = kB;
-    else if (key == "Buffers")
-        info.buffers = kB;
-    else if (key == "Cached")
-        info.cached = kB;
-    else if (key == "SReclaimable")
-        info.sReclaimable = kB;
-    else if (key == "Inactive(file)")
-        info.inactiveFile = kB;
-    else if (key == "Unevictable")
-        info.unevictable = kB;
-    else if (key == "KernelStack")
-        info.kernelStack = kB;
-    else if (key == "PageTables")
-        info.pageTables = kB;
-    else if (key == "SUnreclaim")
-        info.sUnreclaim = kB;
-    else if (key == "Zswap")
-        info.zswap = kB;
-}
+constexpr QByteArrayView kFieldNames[FieldCount] = {
+    "MemTotal", "MemFree", "MemAvailable", "Buffers", "Cached", "Inactive(file)", "Unevictable", "Zswap",
+    "SReclaimable", "SUnreclaim", "KernelStack", "PageTables"};
+
+struct Meminfo {
+    std::optional<quint64> value[FieldCount];
+
+    quint64 operator[](Field field) const { return value[field].value_or(0); }
+};
 
 // Takes at most want from budget.
 quint64 take(quint64& budget, quint64 want)
@@ -72,7 +54,8 @@ quint64 take(quint64& budget, quint64 want)
 } // namespace
 
 LinuxHostStatistics::LinuxHostStatistics(const QString& procRoot, quint64 pageSize)
-    : m_meminfoPath(procRoot + "/meminfo"), m_statPath(procRoot + "/stat"), m_pageSize(pageSize)
+    : m_meminfoPath(QFile::encodeName(procRoot + "/meminfo")), m_statPath(QFile::encodeName(procRoot + "/stat")),
+      m_pageSize(pageSize)
 {
 }
 
@@ -84,10 +67,11 @@ quint64 LinuxHostStatistics::systemPageSize()
 
 std::optional<LinuxHostStatistics::MemoryReading> LinuxHostStatistics::readMeminfo()
 {
-    const auto text = KernelFile::read(m_meminfoPath);
-    if (!text)
+    // Samples may overlap on several threads; each keeps its own buffer.
+    thread_local QByteArray text;
+    if (!KernelFile::readInto(m_meminfoPath.constData(), text))
         return std::nullopt;
-    auto reading = parseMeminfo(*text, m_pageSize);
+    auto reading = parseMeminfo(text, m_pageSize);
     if (reading)
         m_lastTotalBytes.store(reading->totalBytes, std::memory_order_relaxed);
     return reading;
@@ -113,10 +97,10 @@ std::optional<quint64> LinuxHostStatistics::physicalMemory()
 
 std::optional<QList<ProcessorTicks>> LinuxHostStatistics::processorTicks()
 {
-    const auto text = KernelFile::read(m_statPath);
-    if (!text)
+    thread_local QByteArray text;
+    if (!KernelFile::readInto(m_statPath.constData(), text))
         return std::nullopt;
-    return parseStat(*text);
+    return parseStat(text);
 }
 
 std::optional<LinuxHostStatistics::MemoryReading> LinuxHostStatistics::parseMeminfo(QByteArrayView text, quint64 pageSize)
@@ -124,41 +108,54 @@ std::optional<LinuxHostStatistics::MemoryReading> LinuxHostStatistics::parseMemi
     if (pageSize == 0)
         return std::nullopt;
     Meminfo info;
-    KernelFile::forEachLine(text, [&info](QByteArrayView line) {
+    int found = 0;
+    KernelFile::forEachLine(text, [&](QByteArrayView line) {
         const qsizetype colon = line.indexOf(':');
-        qsizetype pos = colon + 1;
-        if (colon > 0) {
-            if (const auto kB = takeNumber(line, pos))
-                assign(info, line.first(colon), *kB);
+        if (colon <= 0)
+            return true;
+        const QByteArrayView key = line.first(colon);
+        for (int field = 0; field < FieldCount; ++field) {
+            if (key != kFieldNames[field])
+                continue;
+            qsizetype pos = colon + 1;
+            if (const auto kB = takeNumber(line, pos)) {
+                found += info.value[field] ? 0 : 1;
+                info.value[field] = kB;
+            }
+            break;
         }
-        return true;
+        // The rest of the file holds none of these.
+        return found < FieldCount;
     });
-    if (!info.total || !info.free)
+    const auto totalKB = info.value[MemTotal];
+    const auto freeKB = info.value[MemFree];
+    if (!totalKB || !freeKB)
         return std::nullopt;
 
     const auto pages = [pageSize](quint64 kB) {
         return kB > std::numeric_limits<quint64>::max() / 1024 ? std::numeric_limits<quint64>::max() / pageSize
                                                                 : kB * 1024 / pageSize;
     };
-    const quint64 total = pages(*info.total);
-    const quint64 estimatedAvailable =
-        info.available ? pages(*info.available)
-                       : pages(*info.free) + pages(info.buffers) + pages(info.cached) + pages(info.sReclaimable);
+    const quint64 total = pages(*totalKB);
+    const auto availableKB = info.value[MemAvailable];
+    const quint64 estimatedAvailable = availableKB ? pages(*availableKB)
+                                                   : pages(*freeKB) + pages(info[Buffers]) + pages(info[Cached]) +
+                                                         pages(info[SReclaimable]);
     const quint64 available = std::min(estimatedAvailable, total);
 
     MemoryReading reading;
-    reading.totalBytes = *info.total > std::numeric_limits<quint64>::max() / 1024 ? std::numeric_limits<quint64>::max()
-                                                                                  : *info.total * 1024;
+    reading.totalBytes =
+        *totalKB > std::numeric_limits<quint64>::max() / 1024 ? std::numeric_limits<quint64>::max() : *totalKB * 1024;
     VirtualMemoryStatistics& kinds = reading.pages;
     quint64 reclaimable = available;
-    kinds.freeCount = take(reclaimable, pages(*info.free));
-    kinds.inactiveCount = take(reclaimable, pages(info.inactiveFile));
-    kinds.purgeableCount = take(reclaimable, pages(info.sReclaimable));
+    kinds.freeCount = take(reclaimable, pages(*freeKB));
+    kinds.inactiveCount = take(reclaimable, pages(info[InactiveFile]));
+    kinds.purgeableCount = take(reclaimable, pages(info[SReclaimable]));
     kinds.speculativeCount = reclaimable;
     quint64 inUse = total - available;
-    kinds.compressorPageCount = take(inUse, pages(info.zswap));
-    kinds.wireCount =
-        take(inUse, pages(info.sUnreclaim) + pages(info.kernelStack) + pages(info.pageTables) + pages(info.unevictable));
+    kinds.compressorPageCount = take(inUse, pages(info[Zswap]));
+    kinds.wireCount = take(inUse, pages(info[SUnreclaim]) + pages(info[KernelStack]) + pages(info[PageTables]) +
+                                      pages(info[Unevictable]));
     kinds.activeCount = inUse;
     return reading;
 }

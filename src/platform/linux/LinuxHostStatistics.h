@@ -45,8 +45,8 @@ public:
 private:
     std::optional<MemoryReading> readMeminfo();
 
-    QString m_meminfoPath;
-    QString m_statPath;
+    QByteArray m_meminfoPath;
+    QByteArray m_statPath;
     quint64 m_pageSize;
     std::atomic<quint64> m_lastTotalBytes{0};
 };

@@ -1,11 +1,13 @@
 #include "LinuxInterfaceCounters.h"
 
 #include "KernelFile.h"
+#include "LinkChangeWatch.h"
 
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <memory>
 #include <variant>
 
 namespace {
@@ -37,48 +39,63 @@ std::variant<QStringList, int> folderNames(const QString& path)
 
 } // namespace
 
-LinuxInterfaceCounters::LinuxInterfaceCounters(QString netRoot, AddressReader readAddresses)
-    : m_netRoot(std::move(netRoot)), m_readAddresses(std::move(readAddresses))
+LinuxInterfaceCounters::LinuxInterfaceCounters()
+    : LinuxInterfaceCounters(QStringLiteral("/sys/class/net"), &LinkAddresses::read,
+                             [watch = std::make_shared<LinkChangeWatch>()] { return watch->changed(); })
 {
+}
+
+LinuxInterfaceCounters::LinuxInterfaceCounters(QString netRoot, AddressReader readAddresses, ChangeCheck mayHaveChanged)
+    : m_netRoot(std::move(netRoot)), m_readAddresses(std::move(readAddresses)),
+      m_mayHaveChanged(std::move(mayHaveChanged))
+{
+}
+
+std::optional<QStringList> LinuxInterfaceCounters::readQualifying(Listing& failure) const
+{
+    const auto names = folderNames(m_netRoot);
+    if (const int* error = std::get_if<int>(&names)) {
+        failure.failure = Listing::Failure::InterfaceList;
+        failure.errorNumber = *error;
+        return std::nullopt;
+    }
+    const LinkAddresses addresses = m_readAddresses();
+    if (!addresses.ok()) {
+        failure.failure = Listing::Failure::InterfaceFlags;
+        failure.errorNumber = addresses.errorNumber;
+        return std::nullopt;
+    }
+    QList<std::pair<qint64, QString>> found;
+    for (const QString& name : std::get<QStringList>(names)) {
+        const auto flags = addresses.flagsOf(name);
+        if (flags && LinkAddresses::qualifies(*flags))
+            found.append({KernelFile::readInteger(m_netRoot + '/' + name + "/ifindex").value_or(0), name});
+    }
+    std::sort(found.begin(), found.end());
+    QStringList qualifying;
+    for (const auto& item : std::as_const(found))
+        qualifying.append(item.second);
+    return qualifying;
 }
 
 InterfaceCounters::Listing LinuxInterfaceCounters::list()
 {
+    QMutexLocker lock(&m_mutex);
+    const bool mayHaveChanged = !m_mayHaveChanged || m_mayHaveChanged();
+    if (mayHaveChanged || !m_qualifying) {
+        Listing failed;
+        m_qualifying = readQualifying(failed);
+        if (!m_qualifying)
+            return failed;
+    }
     Listing listing;
-    const auto names = folderNames(m_netRoot);
-    if (const int* error = std::get_if<int>(&names)) {
-        listing.failure = Listing::Failure::InterfaceList;
-        listing.errorNumber = *error;
-        return listing;
-    }
-    const LinkAddresses addresses = m_readAddresses();
-    if (!addresses.ok()) {
-        listing.failure = Listing::Failure::InterfaceFlags;
-        listing.errorNumber = addresses.errorNumber;
-        return listing;
-    }
-
-    struct Indexed {
-        qint64 index;
-        Entry entry;
-    };
-    QList<Indexed> found;
-    for (const QString& name : std::get<QStringList>(names)) {
-        const auto flags = addresses.flagsOf(name);
-        if (!flags || !LinkAddresses::qualifies(*flags))
-            continue;
+    for (const QString& name : std::as_const(*m_qualifying)) {
         const QString folder = m_netRoot + '/' + name;
         const auto received = readCounter(folder + "/statistics/rx_bytes");
         const auto sent = readCounter(folder + "/statistics/tx_bytes");
-        if (!received || !sent)
-            continue;
-        found.append({KernelFile::readInteger(folder + "/ifindex").value_or(0), {name, *received, *sent}});
+        if (received && sent)
+            listing.entries.append({name, *received, *sent});
     }
-    std::stable_sort(found.begin(), found.end(), [](const Indexed& a, const Indexed& b) {
-        return a.index != b.index ? a.index < b.index : a.entry.name < b.entry.name;
-    });
-    for (const Indexed& item : found)
-        listing.entries.append(item.entry);
     return listing;
 }
 

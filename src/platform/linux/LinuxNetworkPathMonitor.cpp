@@ -5,6 +5,9 @@
 LinuxNetworkPathMonitor::LinuxNetworkPathMonitor(Options options, QObject* parent)
     : NetworkPathMonitor(parent), m_options(std::move(options))
 {
+    // The kernel's announcements are about the live system, not about other roots.
+    if (m_options.procRoot == QLatin1String("/proc") && m_options.netRoot == QLatin1String("/sys/class/net"))
+        m_watch = std::make_unique<LinkChangeWatch>();
     m_poll.setInterval(m_options.pollIntervalMs);
     connect(&m_poll, &QTimer::timeout, this, &LinuxNetworkPathMonitor::refresh);
 }
@@ -54,7 +57,9 @@ NetworkPath LinuxNetworkPathMonitor::withReachability(NetworkPath path, QNetwork
 
 void LinuxNetworkPathMonitor::refresh()
 {
-    NetworkPath path = DefaultRoutePath::read(m_options.procRoot, m_options.netRoot);
+    if (!m_watch || m_watch->changed() || !m_lastRead)
+        m_lastRead = DefaultRoutePath::read(m_options.procRoot, m_options.netRoot);
+    NetworkPath path = *m_lastRead;
     if (m_information)
         path = withReachability(std::move(path), m_information->reachability());
     if (m_lastReported == path)

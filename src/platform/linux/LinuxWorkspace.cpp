@@ -16,6 +16,7 @@ LinuxWorkspace::LinuxWorkspace(ProcessControl& control, Options options, QObject
     m_pollQueue.pool().setExpiryTimeout(-1);
     m_pollQueue.pool().start([this, life = m_life.watch()] {
         const Snapshot snapshot = read();
+        m_posted = snapshot;
         MainThread::post(life, [this, snapshot] { publish(snapshot, true); });
     });
     m_pollTimer.setInterval(options.pollInterval);
@@ -82,6 +83,12 @@ void LinuxWorkspace::startPoll()
     m_pollInFlight = true;
     m_pollQueue.pool().start([this, life = m_life.watch()] {
         const Snapshot snapshot = read();
+        // The same snapshot again would change nothing there: the main thread is left asleep.
+        if (snapshot == m_posted) {
+            m_pollInFlight = false;
+            return;
+        }
+        m_posted = snapshot;
         MainThread::post(life, [this, snapshot] { publish(snapshot, false); });
     });
 }

@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QWaitCondition>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -49,6 +50,7 @@ private:
     struct Snapshot {
         QList<RunningApplication> applications;
         std::optional<RunningApplication> frontmost;
+        friend bool operator==(const Snapshot&, const Snapshot&) = default;
     };
 
     Snapshot read();
@@ -68,7 +70,9 @@ private:
     Snapshot m_latest;
     QTimer m_pollTimer;
     // Until the first snapshot is the baseline, the timer's polls wait.
-    bool m_pollInFlight = true;
+    std::atomic<bool> m_pollInFlight = true;
+    // The snapshot handed to the main thread last; poll thread only.
+    Snapshot m_posted;
     QHash<ProcessIdentity, RunningApplication> m_known;
     std::optional<ProcessIdentity> m_frontmost;
     LifeToken m_life;

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <dirent.h>
 #include <unistd.h>
@@ -48,10 +49,24 @@ std::optional<ProcFiles::Stat> ProcFiles::readStat(const QString& root, qint32 p
     const qsizetype close = bytes->lastIndexOf(')');
     if (open < 0 || close < open)
         return std::nullopt;
-    const QList<QByteArray> fields = bytes->mid(close + 1).simplified().split(' ');
-    // fields[0] is field 3 of the file (the state), so field n is fields[n - 3].
+    // The blank-separated fields after the name: field 3 (the state) first.
     constexpr int kStartTime = 22 - 3;
-    if (fields.size() <= kStartTime || fields[0].size() != 1)
+    std::array<QByteArrayView, kStartTime + 1> fields;
+    int count = 0;
+    const QByteArrayView rest = QByteArrayView(*bytes).sliced(close + 1);
+    for (qsizetype at = 0; at < rest.size() && count <= kStartTime;) {
+        const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+        while (at < rest.size() && isBlank(rest[at]))
+            ++at;
+        qsizetype end = at;
+        while (end < rest.size() && !isBlank(rest[end]))
+            ++end;
+        if (end > at)
+            fields[count++] = rest.sliced(at, end - at);
+        at = end;
+    }
+    // fields[0] is field 3 of the file (the state), so field n is fields[n - 3].
+    if (count <= kStartTime || fields[0].size() != 1)
         return std::nullopt;
     bool parentOk = false;
     bool startOk = false;
@@ -106,9 +121,14 @@ std::optional<QByteArray> ProcFiles::readEnvironment(const QString& root, qint32
     if (!bytes)
         return std::nullopt;
     const QByteArray prefix = name + '=';
-    for (const QByteArray& entry : bytes->split('\0')) {
+    for (qsizetype at = 0; at < bytes->size();) {
+        qsizetype end = bytes->indexOf('\0', at);
+        if (end < 0)
+            end = bytes->size();
+        const QByteArrayView entry = QByteArrayView(*bytes).sliced(at, end - at);
         if (entry.startsWith(prefix))
-            return entry.mid(prefix.size());
+            return entry.sliced(prefix.size()).toByteArray();
+        at = end + 1;
     }
     return std::nullopt;
 }

@@ -4,6 +4,9 @@
 #include "NetworkLineShape.h"
 
 #include <QLinearGradient>
+#include <QPainter>
+#include <QSemaphore>
+#include <QThreadPool>
 
 GraphCanvas::GraphCanvas(int height, QWidget* parent) : QWidget(parent)
 {
@@ -24,11 +27,44 @@ void GraphCanvas::setGraph(const QList<Series>& series, double maxValue)
 
 void GraphCanvas::paintEvent(QPaintEvent*)
 {
-    QPainter target(this);
-    m_cache.draw(target, *this, QString::number(m_version), [this](QPainter& painter) {
+    const qreal dpr = devicePixelRatioF();
+    if (m_picture.isNull() || m_pictureVersion != m_version || m_picture.deviceIndependentSize() != QSizeF(size()) ||
+        !qFuzzyCompare(m_picture.devicePixelRatio(), dpr)) {
+        m_picture = picture(dpr);
+        m_pictureVersion = m_version;
         ++m_renders;
+    }
+    QPainter(this).drawImage(0, 0, m_picture);
+}
+
+QImage GraphCanvas::picture(qreal dpr) const
+{
+    // The curves run across the whole width, nearly level, and the rasteriser's cost grows with
+    // the square of the edge cells on one pixel row: a flat memory curve drawn as it stands costs
+    // tens of milliseconds. Drawn a quarter turn round, its edges cross each row only a few times;
+    // turning the finished picture back is a plain copy.
+    // The raster engine also hands every large batch of spans to the global thread pool unless it
+    // already runs on one of that pool's threads, and for strokes those hand-offs cost more than
+    // the drawing; so the picture is drawn on one of those threads while this one waits. It is
+    // started only on a free thread: a queued task would be taken back and run here by a wait.
+    const QSize pixels = size() * dpr;
+    QImage sideways(pixels.height(), pixels.width(), QImage::Format_ARGB32_Premultiplied);
+    sideways.setDevicePixelRatio(dpr);
+    QSemaphore done;
+    const auto draw = [&] {
+        sideways.fill(Qt::transparent);
+        QPainter painter(&sideways);
+        painter.setTransform(QTransform(0, 1, -1, 0, height(), 0));
         render(painter);
-    });
+        painter.end();
+        done.release();
+    };
+    if (!QThreadPool::globalInstance()->tryStart(draw))
+        draw();
+    done.acquire();
+    QImage result = sideways.transformed(QTransform().rotate(-90));
+    result.setDevicePixelRatio(dpr);
+    return result;
 }
 
 void GraphCanvas::render(QPainter& painter) const

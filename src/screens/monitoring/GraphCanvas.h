@@ -1,10 +1,11 @@
 #pragma once
 
-#include "style/PaintCache.h"
-
 #include <QColor>
+#include <QImage>
 #include <QList>
 #include <QWidget>
+
+class QPainter;
 
 // The drawing of a filled line graph: first, for each series, the area under it filled with a
 // vertical gradient of its colour fading to nothing at the bottom; then each series' curve with a
@@ -37,11 +38,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QImage picture(qreal dpr) const;
     void render(QPainter& painter) const;
 
     QList<Series> m_series;
     double m_maxValue = 1;
     quint64 m_version = 0;
+    quint64 m_pictureVersion = 0;
     int m_renders = 0;
-    PaintCache m_cache;
+    QImage m_picture;
 };
