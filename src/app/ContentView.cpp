@@ -221,6 +221,7 @@ void ContentView::bootstrapServices()
             m_gameProfileManager.applyProfile(*profile, m_optimizer);
     }
     bootstrapIfNeeded();
+    emit started();
 }
 
 void ContentView::bootstrapIfNeeded()

@@ -65,6 +65,8 @@ public:
     void setFirstFrameWait(int ms) { m_bootstrapTimer.setInterval(ms); }
 
 signals:
+    // The start sequence has run: the first frame is on screen, or the wait for it has ended.
+    void started();
     // The clean uninstall has finished and its message has been on screen for the quit delay, or
     // Quit was chosen in the status item's menu.
     void terminateRequested();

@@ -1,6 +1,7 @@
 #include "QuillmarshApp.h"
 
 #include "AppDelegate.h"
+#include "ContentView.h"
 #include "LinuxPlatform.h"
 #include "MainWindow.h"
 #include "ProcessRunner.h"
@@ -9,7 +10,6 @@
 #include "style/AppStyle.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
@@ -36,9 +36,11 @@ int QuillmarshApp::main(int argc, char* argv[])
         QObject::connect(&quitSignals, &QuitSignals::quitRequested, &window, &MainWindow::terminateApp);
         // Connected after the window's own clean-up, which may still run tools.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&services] { services.processRunner->endChildren(); });
+        // After the first frame: the launch answers write the defaults file.
+        QObject::connect(window.contentView(), &ContentView::started, &window,
+                         [&] { delegate.applicationDidFinishLaunching(window); }, Qt::SingleShotConnection);
         window.resize(window.minimumSize());
         window.show();
-        QTimer::singleShot(0, &window, [&] { delegate.applicationDidFinishLaunching(window); });
         status = QApplication::exec();
     }
     // A task that outlives the wait must not hold up the exit, nor see the services destroyed under it.
