@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class AfterPaint;
 class AnimatedBackground;
 class QVBoxLayout;
 class ScreenStrip;
@@ -71,7 +72,6 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void bootstrapServices();
@@ -103,7 +103,8 @@ private:
     bool m_animateStateChange = false;
     int m_quitDelayMs = quitDelayMs;
     QTimer m_cleanupTimer;
-    // Runs the start sequence when no frame comes; stopped when one does, or when the view is hidden.
+    // The start sequence runs after the first frame, or when the timer ends first.
+    AfterPaint* m_afterFirstFrame = nullptr;
     QTimer m_bootstrapTimer;
 
     AnimatedBackground* m_background = nullptr;

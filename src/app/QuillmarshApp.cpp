@@ -12,9 +12,14 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 
 int QuillmarshApp::main(int argc, char* argv[])
 {
+    // Images and other large blocks get pages of their own, which go back to the system when they
+    // are freed; by default the allocator raises this bound to the largest block freed so far, and
+    // the window-sized images of the first frames would then stay in the heap for good.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);
