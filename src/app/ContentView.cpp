@@ -7,6 +7,7 @@
 #include "storage/SecureLocalStore.h"
 #include "telemetry/SharedLatencyProbe.h"
 #include "tuning/FocusFreezeManager.h"
+#include "style/AfterPaint.h"
 #include "style/AnimatedBackground.h"
 
 #include "Defaults.h"
@@ -59,7 +60,10 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
     connect(&m_cleanupTimer, &QTimer::timeout, this, [this] { checkScheduledCleanup(QDateTime::currentDateTime()); });
     m_bootstrapTimer.setSingleShot(true);
     m_bootstrapTimer.setInterval(firstFrameWaitMs);
-    connect(&m_bootstrapTimer, &QTimer::timeout, this, &ContentView::bootstrapServices);
+    connect(&m_bootstrapTimer, &QTimer::timeout, this, [this] {
+        m_afterFirstFrame->disarm();
+        bootstrapServices();
+    });
 
     connect(&m_stateManager, &AppStateManager::currentStateChanged, this,
             [this](AppScreenState state) { showRootView(state, m_animateStateChange); });
@@ -76,7 +80,11 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
     m_background = new AnimatedBackground(this);
     m_background->setObjectName("animatedBackground");
     outer->addWidget(m_background);
-    m_background->installEventFilter(this);
+    // The backdrop paints first and under everything else.
+    m_afterFirstFrame = new AfterPaint(m_background, [this] {
+        m_bootstrapTimer.stop();
+        bootstrapServices();
+    });
     m_layers = new QVBoxLayout(m_background);
     m_layers->setContentsMargins(0, 0, 0, 0);
     showRootView(m_stateManager.currentState(), false);
@@ -185,6 +193,7 @@ void ContentView::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
+    m_afterFirstFrame->arm();
     m_bootstrapTimer.start();
     if (!m_cleanupTimer.isActive() && !m_writesSuspended)
         m_cleanupTimer.start();
@@ -195,23 +204,10 @@ void ContentView::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     // A minimised window is still on screen; only a real close takes the view away.
     if (!event->spontaneous()) {
+        m_afterFirstFrame->disarm();
         m_bootstrapTimer.stop();
         shutdownServices();
     }
-}
-
-bool ContentView::eventFilter(QObject* watched, QEvent* event)
-{
-    // The backdrop paints first and under everything else: once the pass that painted it has
-    // ended, the frame is on screen.
-    if (watched == m_background && event->type() == QEvent::Paint && m_bootstrapTimer.isActive()) {
-        m_bootstrapTimer.stop();
-        QMetaObject::invokeMethod(this, [this] {
-            if (isVisible())
-                bootstrapServices();
-        }, Qt::QueuedConnection);
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void ContentView::bootstrapServices()
@@ -225,6 +221,7 @@ void ContentView::bootstrapServices()
             m_gameProfileManager.applyProfile(*profile, m_optimizer);
     }
     bootstrapIfNeeded();
+    emit started();
 }
 
 void ContentView::bootstrapIfNeeded()

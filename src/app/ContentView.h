@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class AfterPaint;
 class AnimatedBackground;
 class QVBoxLayout;
 class ScreenStrip;
@@ -64,6 +65,8 @@ public:
     void setFirstFrameWait(int ms) { m_bootstrapTimer.setInterval(ms); }
 
 signals:
+    // The start sequence has run: the first frame is on screen, or the wait for it has ended.
+    void started();
     // The clean uninstall has finished and its message has been on screen for the quit delay, or
     // Quit was chosen in the status item's menu.
     void terminateRequested();
@@ -71,7 +74,6 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void bootstrapServices();
@@ -103,7 +105,8 @@ private:
     bool m_animateStateChange = false;
     int m_quitDelayMs = quitDelayMs;
     QTimer m_cleanupTimer;
-    // Runs the start sequence when no frame comes; stopped when one does, or when the view is hidden.
+    // The start sequence runs after the first frame, or when the timer ends first.
+    AfterPaint* m_afterFirstFrame = nullptr;
     QTimer m_bootstrapTimer;
 
     AnimatedBackground* m_background = nullptr;

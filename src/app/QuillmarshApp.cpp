@@ -1,6 +1,7 @@
 #include "QuillmarshApp.h"
 
 #include "AppDelegate.h"
+#include "ContentView.h"
 #include "LinuxPlatform.h"
 #include "MainWindow.h"
 #include "ProcessRunner.h"
@@ -9,19 +10,24 @@
 #include "style/AppStyle.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 
 int QuillmarshApp::main(int argc, char* argv[])
 {
+    // Images and other large blocks get pages of their own, which go back to the system when they
+    // are freed; by default the allocator raises this bound to the largest block freed so far, and
+    // the window-sized images of the first frames would then stay in the heap for good.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);
-    AppStyle::install();
-
+    // First, so that the first application scan, read in the background, runs while the fonts load.
     LinuxPlatform platform;
     const PlatformServices services = platform.services();
+    AppStyle::install();
+
     AppDelegate delegate(*services.defaults);
     QuitSignals quitSignals;
     int status = 0;
@@ -31,9 +37,11 @@ int QuillmarshApp::main(int argc, char* argv[])
         QObject::connect(&quitSignals, &QuitSignals::quitRequested, &window, &MainWindow::terminateApp);
         // Connected after the window's own clean-up, which may still run tools.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&services] { services.processRunner->endChildren(); });
+        // After the first frame: the launch answers write the defaults file.
+        QObject::connect(window.contentView(), &ContentView::started, &window,
+                         [&] { delegate.applicationDidFinishLaunching(window); }, Qt::SingleShotConnection);
         window.resize(window.minimumSize());
         window.show();
-        QTimer::singleShot(0, &window, [&] { delegate.applicationDidFinishLaunching(window); });
         status = QApplication::exec();
     }
     // A task that outlives the wait must not hold up the exit, nor see the services destroyed under it.

@@ -237,6 +237,7 @@ private slots:
         view->setFirstFrameWait(50);
         view->resize(1000, 650);
         view->setUpdatesEnabled(paintable);
+        QSignalSpy startSignals(view.get(), &ContentView::started);
         std::optional<bool> startedAtFirstPaint;
         new PaintWatch(*view, [&] {
             if (!startedAtFirstPaint)
@@ -251,6 +252,7 @@ private slots:
         QCOMPARE(startedAtFirstPaint.has_value(), painted);
         QCOMPARE(startedAtFirstPaint.value_or(false), false);
         QCOMPARE(view->hasBootstrapped(), started);
+        QCOMPARE(startSignals.size(), started ? 1 : 0);
         QCOMPARE(view->monitor().isMonitoring(), started);
         QCOMPARE(view->gameProfileManager().isMonitoringLaunches(), started);
     }

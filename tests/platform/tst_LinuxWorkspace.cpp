@@ -201,7 +201,8 @@ private slots:
     void listingFollowsTheProcessCensus_data()
     {
         // Scans in turn: "<threads and last id in the load average, or - for none> [+pid:executable
-        // started or changed in place | -pid ended]"; the applications of the last scan.
+        // started or changed in place | -pid ended | w:pid the one window's owner]"; the
+        // applications of the last scan.
         QTest::addColumn<QStringList>("scans");
         QTest::addColumn<QString>("expected");
 
@@ -214,6 +215,14 @@ private slots:
             << "860 Steam | 870 Acme Game";
         QTest::newRow("without a load average every scan lists")
             << QStringList{"-", "- +870:/opt/acme/game"} << "860 Steam | 870 Acme Game";
+        QTest::newRow("an application replaced its program, nothing started")
+            << QStringList{"100 900", "100 900", "100 900 +860:/opt/acme/game"} << "860 Acme Game | 861 Steam";
+        QTest::newRow("a process opened a window, nothing started")
+            << QStringList{"101 870 +870:/usr/bin/xterm", "101 870", "101 870", "101 870 w:870"}
+            << "860 Steam | 870 xterm";
+        QTest::newRow("its window closed, nothing ended")
+            << QStringList{"101 870 +870:/usr/bin/xterm w:870", "101 870 w:870", "101 870 w:870", "101 870"}
+            << "860 Steam";
     }
 
     void listingFollowsTheProcessCensus()
@@ -228,6 +237,9 @@ private slots:
         QStringList found;
         for (const QString& scan : scans) {
             QStringList parts = scan.split(' ');
+            WindowList::Reading windows;
+            if (parts.last().startsWith("w:"))
+                windows.owners.insert(parts.takeLast().mid(2).toInt());
             const bool changes = parts.last().size() > 1 && (parts.last()[0] == '+' || parts.last()[0] == '-');
             const QString change = changes ? parts.takeLast() : QString();
             QFile loadAverage(tree.root() + "/loadavg");
@@ -243,7 +255,7 @@ private slots:
             else if (change.startsWith('-'))
                 tree.remove(pid);
             found.clear();
-            for (const RunningApplication& app : scanner.scan().applications)
+            for (const RunningApplication& app : scanner.scan(windows).applications)
                 found.append(QStringLiteral("%1 %2").arg(app.processIdentifier).arg(app.localizedName));
         }
         QCOMPARE(found.join(" | "), expected);

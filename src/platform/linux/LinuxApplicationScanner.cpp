@@ -16,10 +16,17 @@ LinuxApplicationScanner::LinuxApplicationScanner(QString procRoot, QStringList a
 LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList::Reading& windows)
 {
     QMutexLocker lock(&m_mutex);
+    // Nothing started or ended, the windows are the same and what is read again reads the same:
+    // the scan would find what it found last.
+    const bool relisted = refreshListing();
+    if (!relisted && m_settled && m_last && windows == m_lastWindows && rereadAsBefore(windows))
+        return *m_last;
     QHash<qint32, Process> processes;
     QList<qint32> order;
     QHash<qint32, Tracked> tracked;
-    for (const qint32 pid : listProcesses()) {
+    tracked.reserve(m_listed.size());
+    bool settled = true;
+    for (const qint32 pid : std::as_const(m_listed)) {
         const auto before = m_tracked.constFind(pid);
         // A process read the same way twice in a row is taken as it was; only newcomers, the
         // applications and the owners of windows are read again. A process caught between its
@@ -31,12 +38,14 @@ LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList
             now.settled = before != m_tracked.constEnd() && before->counted == now.counted &&
                           before->process == now.process;
         tracked.insert(pid, now);
+        settled = settled && now.settled;
         if (!now.counted)
             continue;
         processes.insert(pid, now.process);
         order.append(pid);
     }
     m_tracked = std::move(tracked);
+    m_settled = settled;
 
     // Each process's application: itself, or the first ancestor of the chain that runs the same executable.
     QHash<qint32, qint32> roots;
@@ -80,10 +89,33 @@ LinuxApplicationScanner::Snapshot LinuxApplicationScanner::scan(const WindowList
     }
     m_known = std::move(seen);
     m_applications = std::move(applications);
+    m_last = snapshot;
+    m_lastWindows = windows;
     return snapshot;
 }
 
-QList<qint32> LinuxApplicationScanner::listProcesses()
+bool LinuxApplicationScanner::rereadAsBefore(const WindowList::Reading& windows) const
+{
+    const auto same = [this](qint32 pid) {
+        const auto before = m_tracked.constFind(pid);
+        if (before == m_tracked.constEnd())
+            return true;
+        const Tracked now = read(pid);
+        return now.counted == before->counted && now.process == before->process;
+    };
+    for (const qint32 pid : m_applications) {
+        if (!same(pid))
+            return false;
+    }
+    for (const qint32 pid : windows.owners) {
+        if (!m_applications.contains(pid) && !same(pid))
+            return false;
+    }
+    const auto active = windows.activeOwner;
+    return !active || m_applications.contains(*active) || windows.owners.contains(*active) || same(*active);
+}
+
+bool LinuxApplicationScanner::refreshListing()
 {
     // After the slash, the number of threads and the last process id handed out: while neither
     // moved, no process started or ended, and the last listing still holds. Read before the
@@ -91,11 +123,11 @@ QList<qint32> LinuxApplicationScanner::listProcesses()
     const QByteArray loadAverage = KernelFile::read(m_procRoot + "/loadavg").value_or(QByteArray());
     const qsizetype slash = loadAverage.indexOf('/');
     const QByteArray census = slash < 0 ? QByteArray() : loadAverage.sliced(slash + 1);
-    if (census.isEmpty() || census != m_census) {
-        m_census = census;
-        m_listed = ProcFiles::listProcesses(m_procRoot);
-    }
-    return m_listed;
+    if (!census.isEmpty() && census == m_census)
+        return false;
+    m_census = census;
+    m_listed = ProcFiles::listProcesses(m_procRoot);
+    return true;
 }
 
 LinuxApplicationScanner::Tracked LinuxApplicationScanner::read(qint32 pid) const

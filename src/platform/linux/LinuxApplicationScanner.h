@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QSet>
 #include <QString>
+#include <optional>
 #include <sys/types.h>
 
 // Finds the user's running applications in a proc file system.
@@ -73,7 +74,9 @@ private:
         bool fromEntry = false; // named by a desktop entry, so an application with or without a window
     };
 
-    QList<qint32> listProcesses();
+    // Lists the processes again when one started or ended since the last listing; true when it did.
+    bool refreshListing();
+    bool rereadAsBefore(const WindowList::Reading& windows) const;
     Tracked read(qint32 pid) const;
     Described describe(const Key& key);
     RunningApplication::ActivationPolicy policyOf(qint32 pid) const;
@@ -87,4 +90,8 @@ private:
     QSet<qint32> m_applications;
     QList<qint32> m_listed;
     QByteArray m_census;
+    // Every process of the last scan was read the same way twice.
+    bool m_settled = false;
+    std::optional<Snapshot> m_last;
+    WindowList::Reading m_lastWindows;
 };

@@ -11,6 +11,7 @@
 #include "SessionCard.h"
 #include "app/PlatformServices.h"
 #include "storage/ColorBlindMode.h"
+#include "style/AfterPaint.h"
 #include "style/Color.h"
 #include "telemetry/SystemMonitor.h"
 
@@ -40,6 +41,10 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
 
     auto* content = new QWidget;
     content->setObjectName("dashboardColumn");
+    m_startMonitors = new AfterPaint(content, [this] {
+        m_fanMonitor.start();
+        m_powerHealthMonitor.start();
+    });
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(16);
@@ -126,8 +131,7 @@ void DashboardView::showEvent(QShowEvent* event)
     QScrollArea::showEvent(event);
     if (event->spontaneous())
         return;
-    m_fanMonitor.start();
-    m_powerHealthMonitor.start();
+    m_startMonitors->arm();
 }
 
 void DashboardView::hideEvent(QHideEvent* event)
@@ -136,6 +140,7 @@ void DashboardView::hideEvent(QHideEvent* event)
     // A minimised window keeps its screen; only leaving the screen stops the owned monitors.
     if (event->spontaneous())
         return;
+    m_startMonitors->disarm();
     m_fanMonitor.stop();
     m_powerHealthMonitor.stop();
 }

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QScrollArea>
 
+class AfterPaint;
 class FanSpeedView;
 class LiveGraphView;
 class NetworkGraphView;
@@ -22,7 +23,7 @@ struct PlatformServices;
 // The Dashboard: one scrolling column of the performance warnings, the memory graph, the network
 // card, the memory breakdown, the accessory batteries, the cooling card and the session recorder.
 // It borrows the root view's samplers and owns a fan monitor and a battery monitor of its own,
-// which run only while the screen is shown.
+// which run only while the screen is shown, from its first frame on.
 class DashboardView : public QScrollArea {
     Q_OBJECT
 public:
@@ -57,6 +58,7 @@ private:
     bool m_colorBlindMode;
     FanMonitor m_fanMonitor;
     PowerHealthMonitor m_powerHealthMonitor;
+    AfterPaint* m_startMonitors = nullptr;
 
     PerformanceWarningToast* m_warnings = nullptr;
     QuickStatCard* m_active = nullptr;

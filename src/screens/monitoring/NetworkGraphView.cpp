@@ -5,6 +5,7 @@
 #include "Readout.h"
 #include "SymbolTextRow.h"
 #include "style/ActivityIndicator.h"
+#include "style/AfterPaint.h"
 #include "style/Color.h"
 #include "style/LinearProgressBar.h"
 #include "style/RoundedPanel.h"
@@ -73,6 +74,7 @@ NetworkGraphView::NetworkGraphView(NetworkMonitor& monitor, int smoothingWindow,
     : GlassModifier(16, 16, parent), m_monitor(monitor), m_smoothingWindow(std::max(1, smoothingWindow))
 {
     body()->setSpacing(12);
+    m_start = new AfterPaint(this, [this] { startIfNeeded(); });
 
     m_header = new CardHeader(connectionIcon(m_monitor.connectionType()), Color::neonCyan(), "Network", this);
     m_header->symbol()->setObjectName("connectionIcon");
@@ -259,15 +261,17 @@ void NetworkGraphView::showEvent(QShowEvent* event)
 {
     GlassModifier::showEvent(event);
     if (!event->spontaneous())
-        startIfNeeded();
+        m_start->arm();
 }
 
 void NetworkGraphView::hideEvent(QHideEvent* event)
 {
     GlassModifier::hideEvent(event);
     // A minimised window keeps its screens; only leaving the screen stops the sampling.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        m_start->disarm();
         stop();
+    }
 }
 
 void NetworkGraphView::refresh()

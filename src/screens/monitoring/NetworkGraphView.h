@@ -5,6 +5,7 @@
 #include <QList>
 
 class ActivityIndicator;
+class AfterPaint;
 class CardHeader;
 class GraphCanvas;
 class LinearProgressBar;
@@ -55,6 +56,8 @@ private:
 
     NetworkMonitor& m_monitor;
     int m_smoothingWindow;
+    // Sampling starts once the card is on screen.
+    AfterPaint* m_start = nullptr;
 
     CardHeader* m_header = nullptr;
     TextLabel* m_connectionName = nullptr;
