@@ -23,10 +23,11 @@ int QuillmarshApp::main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);
-    AppStyle::install();
-
+    // First, so that the first application scan, read in the background, runs while the fonts load.
     LinuxPlatform platform;
     const PlatformServices services = platform.services();
+    AppStyle::install();
+
     AppDelegate delegate(*services.defaults);
     QuitSignals quitSignals;
     int status = 0;

@@ -2,6 +2,7 @@
 
 #include "Color.h"
 #include "Fonts.h"
+#include "Symbols.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -31,5 +32,8 @@ void AppStyle::install()
     palette.setColor(QPalette::Disabled, QPalette::WindowText, Color::white50());
     QApplication::setPalette(palette);
 
+    // The icon font joins the font database before any font is loaded: adding a font drops every
+    // font loaded so far, and each would be looked up and loaded again.
+    Symbols::iconFontFamily();
     Fonts::install();
 }
