@@ -1,5 +1,6 @@
 #include "FakePlatform.h"
 #include "TestMain.h"
+#include "WorkQueues.h"
 #include "app/ContentView.h"
 #include "app/ScreenStrip.h"
 #include "app/ScreenTabButton.h"
@@ -89,6 +90,8 @@ private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void cleanup()
     {
+        // As at quit: work the view started ends before the services it borrows go.
+        WorkQueues::drain();
         m_platform.reset();
         m_dir.reset();
     }
