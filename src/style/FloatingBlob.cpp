@@ -89,11 +89,16 @@ QImage FloatingBlob::tinted(int pixels) const
     std::vector<int> columns(static_cast<size_t>(pixels));
     for (int x = 0; x < pixels; ++x)
         columns[size_t(x)] = nearest(x);
+    // Only what falls in the coverage's visible part is looked up; the rest stays transparent.
+    const auto first = [&](int from) { return int(std::lower_bound(columns.begin(), columns.end(), from) - columns.begin()); };
     QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < pixels; ++y) {
+    image.fill(Qt::transparent);
+    const int left = first(m_visible.left());
+    const int right = first(m_visible.right() + 1);
+    for (int y = first(m_visible.top()); y < first(m_visible.bottom() + 1); ++y) {
         const uchar* coverage = m_coverage.constScanLine(nearest(y));
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < pixels; ++x)
+        for (int x = left; x < right; ++x)
             line[x] = shades[coverage[columns[size_t(x)]]];
     }
     return image;
