@@ -98,6 +98,37 @@ private slots:
         QCOMPARE(graph->maxValue(), 9000 * 1.6);
     }
 
+    // The header names the connection as it changes; a name wider than its room ends in an ellipsis.
+    void connectionNameFollowsThePath()
+    {
+        NetworkMonitorRig rig;
+        const QString longName = "Quillmarsh Guest Network on the Third Floor Beside the Kitchen";
+        rig.runner->respondWith([longName](const QString& program, const QStringList&) {
+            return program.endsWith("networksetup") ? ProcessResult::exited(0, ("Current Wi-Fi Network: " + longName).toUtf8())
+                                                    : ProcessResult::exited(1, {});
+        });
+        auto monitor = rig.make();
+        NetworkGraphView card(*monitor, 3);
+        card.show();
+        QTRY_VERIFY(rig.path->isRunning());
+        const auto* name = card.findChild<TextLabel*>("connectionName");
+        const auto path = [](NetworkPath::Kind kind) {
+            NetworkPath update;
+            update.satisfied = true;
+            update.availableInterfaces = {{"en0", kind}};
+            update.usedKinds = {kind};
+            return update;
+        };
+
+        QVERIFY(rig.path->report(path(NetworkPath::Kind::WiredEthernet)));
+        QCOMPARE(name->text(), QString("Connected"));
+        QVERIFY(rig.path->report(path(NetworkPath::Kind::WiFi)));
+        QTRY_VERIFY(name->text().endsWith(QChar(0x2026)));
+        QVERIFY(longName.startsWith(name->text().chopped(1)));
+        QVERIFY(rig.path->report(path(NetworkPath::Kind::WiredEthernet)));
+        QCOMPARE(name->text(), QString("Connected"));
+    }
+
     void speedTestStates()
     {
         LoopbackHttpServer server;

@@ -279,8 +279,12 @@ void NetworkGraphView::refresh()
     const NetworkMonitor& m = m_monitor;
     m_header->symbol()->setSymbol(connectionIcon(m.connectionType()), Color::neonCyan());
     m_connectionName->setVisible(m.isConnected());
-    m_connectionName->setText(QFontMetrics(m_connectionName->font())
-                                  .elidedText(m.connectionName(), Qt::ElideRight, kConnectionNameWidth));
+    // Shaping the name to elide it is the dearest part of a refresh; the name seldom changes.
+    if (m.connectionName() != m_elidedConnectionName) {
+        m_elidedConnectionName = m.connectionName();
+        m_connectionName->setText(QFontMetrics(m_connectionName->font())
+                                      .elidedText(m_elidedConnectionName, Qt::ElideRight, kConnectionNameWidth));
+    }
 
     const bool running = m.isRunningSpeedTest();
     m_activity->setVisible(running);

@@ -61,6 +61,8 @@ private:
 
     CardHeader* m_header = nullptr;
     TextLabel* m_connectionName = nullptr;
+    // The connection name the label shows, before eliding.
+    QString m_elidedConnectionName;
     ActivityIndicator* m_activity = nullptr;
     SymbolButton* m_speedTestButton = nullptr;
     QWidget* m_wifiRow = nullptr;
