@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QWindow>
 #include <cmath>
 #include <cstring>
@@ -30,6 +31,36 @@ AnimatedBackground::AnimatedBackground(QWidget* parent)
     m_timer.setInterval(frameIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &AnimatedBackground::advance);
     m_clock.start();
+    // Rendering the glows is most of the first frame's work and needs nothing from the widgets,
+    // so it runs while the rest of the window is built; the first composition waits for it. On a
+    // global pool thread the raster engine also does its fills inline instead of handing them on.
+    // A screen of another density at the first paint renders them again there.
+    const qreal dpr = devicePixelRatioF();
+    for (size_t i = 0; i < m_blobs.size(); ++i)
+        m_rendering[i] = QtConcurrent::run([blob = &m_blobs[i], dpr] { blob->image(dpr); });
+}
+
+AnimatedBackground::~AnimatedBackground()
+{
+    awaitGlows();
+}
+
+void AnimatedBackground::awaitGlows() const
+{
+    for (QFuture<void>& rendering : m_rendering)
+        rendering.waitForFinished();
+}
+
+const std::array<FloatingBlob, 3>& AnimatedBackground::blobs() const
+{
+    awaitGlows();
+    return m_blobs;
+}
+
+std::array<FloatingBlob, 3>& AnimatedBackground::blobs()
+{
+    awaitGlows();
+    return m_blobs;
 }
 
 std::array<QPointF, 3> AnimatedBackground::blobOffsets()
@@ -81,6 +112,7 @@ QList<QRect> AnimatedBackground::movedAreas(const States& from, const States& to
 
 void AnimatedBackground::ensureFrame()
 {
+    awaitGlows();
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = size() * dpr;
     if (m_frame.size() == pixels && qFuzzyCompare(m_dpr, dpr))

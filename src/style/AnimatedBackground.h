@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QRegion>
@@ -26,11 +27,12 @@ public:
     static constexpr qreal scaleStep = 0.01;
 
     explicit AnimatedBackground(QWidget* parent = nullptr);
+    ~AnimatedBackground() override;
 
     bool isAnimating() const { return m_timer.isActive(); }
     // The blob layers, back to front.
-    const std::array<FloatingBlob, 3>& blobs() const { return m_blobs; }
-    std::array<FloatingBlob, 3>& blobs() { return m_blobs; }
+    const std::array<FloatingBlob, 3>& blobs() const;
+    std::array<FloatingBlob, 3>& blobs();
     // Where each blob rests relative to the centre.
     static std::array<QPointF, 3> blobOffsets();
     // The areas with those that overlap much joined into one.
@@ -62,8 +64,11 @@ private:
     QList<QRect> movedAreas(const States& from, const States& to) const;
     void compose(const QRegion& pixels);
     void ensureFrame();
+    void awaitGlows() const;
 
     std::array<FloatingBlob, 3> m_blobs;
+    // The glows' first renderings, made off the GUI thread while the window is being built.
+    mutable std::array<QFuture<void>, 3> m_rendering;
     States m_drawn;
     QElapsedTimer m_clock;
     QTimer m_timer;
