@@ -141,6 +141,10 @@ private slots:
         QTest::newRow("two default routes, lower metric first")
             << "proc-wifi-and-wired" << "yes [Wired WiFi] eth0:Wired wlan0:WiFi wwan0:Cellular tun0:Other";
         QTest::newRow("no default route") << "proc-no-default" << "no [] " + up;
+        QTest::newRow("IPv6 default route only, the unreachable one of loopback left out")
+            << "proc-ipv6-only" << "yes [WiFi] wlan0:WiFi eth0:Wired wwan0:Cellular tun0:Other";
+        QTest::newRow("IPv4 and IPv6 default routes by one metric order")
+            << "proc-dual-stack" << "yes [Other Wired WiFi] tun0:Other eth0:Wired wlan0:WiFi wwan0:Cellular";
         QTest::newRow("default routes only through interfaces that are down") << "proc-down-default" << "no [] " + up;
         QTest::newRow("rejecting or unusable default routes") << "proc-rejected" << "no [] " + up;
         QTest::newRow("no routing table") << "proc-missing" << "no [] " + up;

@@ -39,25 +39,34 @@ struct DefaultRoute {
     uint metric = 0;
 };
 
-QList<DefaultRoute> defaultRoutes(const QString& procRoot)
+// Adds the usable default routes of one routing-table file: `route` for IPv4 (header line, metric
+// in decimal), `ipv6_route` for IPv6 (no header, metric in hex).
+void addDefaultRoutes(QList<DefaultRoute>& routes, const QByteArray& table, bool ipv6)
 {
-    QList<DefaultRoute> routes;
-    bool header = true;
-    KernelFile::forEachLine(KernelFile::read(procRoot + "/net/route").value_or(QByteArray()), [&](QByteArrayView line) {
+    bool header = !ipv6;
+    KernelFile::forEachLine(table, [&](QByteArrayView line) {
         if (std::exchange(header, false))
             return true;
         const QList<QByteArray> fields = line.toByteArray().simplified().split(' ');
-        if (fields.size() < 8)
+        if (fields.size() < (ipv6 ? 10 : 8))
             return true;
         bool flagsOk = false;
         bool metricOk = false;
-        const uint flags = fields[3].toUInt(&flagsOk, 16);
-        const uint metric = fields[6].toUInt(&metricOk);
-        if (flagsOk && metricOk && (flags & RTF_UP) && !(flags & RTF_REJECT) && fields[1] == "00000000"
-            && fields[7] == "00000000")
-            routes.append({QString::fromUtf8(fields[0]), metric});
+        const uint flags = fields[ipv6 ? 8 : 3].toUInt(&flagsOk, 16);
+        const uint metric = ipv6 ? fields[5].toUInt(&metricOk, 16) : fields[6].toUInt(&metricOk);
+        const bool toAnywhere = ipv6 ? fields[0] == QByteArray(32, '0') && fields[1] == "00"
+                                     : fields[1] == "00000000" && fields[7] == "00000000";
+        if (flagsOk && metricOk && (flags & RTF_UP) && !(flags & RTF_REJECT) && toAnywhere)
+            routes.append({QString::fromUtf8(fields[ipv6 ? 9 : 0]), metric});
         return true;
     });
+}
+
+QList<DefaultRoute> defaultRoutes(const QString& procRoot)
+{
+    QList<DefaultRoute> routes;
+    addDefaultRoutes(routes, KernelFile::read(procRoot + "/net/route").value_or(QByteArray()), false);
+    addDefaultRoutes(routes, KernelFile::read(procRoot + "/net/ipv6_route").value_or(QByteArray()), true);
     std::stable_sort(routes.begin(), routes.end(),
                      [](const DefaultRoute& a, const DefaultRoute& b) { return a.metric < b.metric; });
     return routes;

@@ -2,8 +2,8 @@
 
 #include "NetworkPath.h"
 
-// The network path as the routing table shows it: satisfied while a default route leads through
-// an interface that is up; that interface's kind is what the path uses.
+// The network path as the routing tables show it: satisfied while an IPv4 or IPv6 default route
+// leads through an interface that is up; that interface's kind is what the path uses.
 namespace DefaultRoutePath {
 
 // procRoot is normally "/proc", netRoot "/sys/class/net".

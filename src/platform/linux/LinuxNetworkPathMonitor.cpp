@@ -17,7 +17,7 @@ void LinuxNetworkPathMonitor::start()
     if (m_poll.isActive())
         return;
     if (m_options.useNetworkInformation && !m_information
-        && QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+        && QNetworkInformation::loadBackendByName(u"networkmanager")) {
         m_information = QNetworkInformation::instance();
         connect(m_information, &QNetworkInformation::reachabilityChanged, this, [this] {
             if (m_poll.isActive())

@@ -8,9 +8,11 @@
 #include <memory>
 #include <optional>
 
-// The path from the routing table, re-read on a short poll. Where one of Qt's network-information
-// backends loads, its reachability decides whether the path is satisfied and its change notices
-// trigger an immediate re-read; the routing table still names the interfaces, which it cannot.
+// The path from the routing tables, re-read on a short poll. Where NetworkManager runs, its
+// reachability (which can tell a captive or local-only network) decides whether the path is
+// satisfied and its change notices trigger an immediate re-read; the routing tables still name the
+// interfaces, which it cannot. Qt's other Linux backend only looks for a default route, as the
+// routing tables here already do, and would load a second event loop's libraries and thread for it.
 // On the live system a poll reads the table and the interfaces again only after the kernel
 // announced a change of them.
 class LinuxNetworkPathMonitor final : public NetworkPathMonitor {
