@@ -166,6 +166,26 @@ std::optional<QString> Symbols::iconFontFamily()
     return family;
 }
 
+const QRawFont& Symbols::iconRawFont()
+{
+    // Read from the file the family was added from: by family the font database may pick another
+    // installed copy, such as a compressed web font that is unpacked whenever it is loaded. One
+    // font serves every size, which shares its loaded face. Never freed: a font outliving the
+    // application object must not be released after it.
+    static const QRawFont* font = [] {
+        for (const QString& file : fontCandidates()) {
+            if (!QFile::exists(file))
+                continue;
+            auto* raw = new QRawFont(file, 64, QFont::PreferNoHinting);
+            if (raw->isValid())
+                return raw;
+            delete raw;
+        }
+        return new QRawFont;
+    }();
+    return *font;
+}
+
 std::optional<char32_t> Symbols::codePoint(const QString& name)
 {
     const auto it = table().constFind(name);
@@ -200,10 +220,8 @@ QPainterPath Symbols::outline(const QString& name, qreal size)
     if (!family || !code || size <= 0)
         return ring(qMax<qreal>(size, 0));
 
-    QFont font(*family);
-    font.setPixelSize(qMax(1, qRound(size)));
-    font.setHintingPreference(QFont::PreferNoHinting);
-    const QRawFont raw = QRawFont::fromFont(font);
+    QRawFont raw = iconRawFont();
+    raw.setPixelSize(qMax(1, qRound(size)));
     const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromUcs4(&*code, 1));
     if (glyphs.isEmpty() || glyphs.first() == 0 || !raw.supportsCharacter(*code))
         return ring(size);

@@ -6,6 +6,7 @@
 #include <optional>
 
 class QPainter;
+class QRawFont;
 class QBrush;
 
 // The symbol names the screens use, drawn with glyphs of the Material Icons font. The font is
@@ -27,5 +28,6 @@ public:
     static QStringList fontCandidates();
 
 private:
+    static const QRawFont& iconRawFont();
     static QPainterPath outline(const QString& name, qreal size);
 };

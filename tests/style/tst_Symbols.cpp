@@ -19,6 +19,38 @@ private slots:
         }
     }
 
+    // Outlines are read from the font file at one size and resized; each must be the glyph the
+    // font gives at that size by its family, point for point.
+    void outlineIsTheFamilysGlyphAtThatSize_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qreal>("size");
+        QTest::newRow("small") << "bolt.fill" << qreal(12);
+        QTest::newRow("common") << "wifi" << qreal(18);
+        QTest::newRow("fractional") << "gearshape" << qreal(20.4);
+        QTest::newRow("rounded up") << "cpu" << qreal(21.6);
+        QTest::newRow("the font's own size") << "fanblades" << qreal(64);
+        QTest::newRow("large") << "display" << qreal(96);
+    }
+
+    void outlineIsTheFamilysGlyphAtThatSize()
+    {
+        QFETCH(QString, name);
+        QFETCH(qreal, size);
+        const auto family = Symbols::iconFontFamily();
+        QVERIFY(family);
+        QFont font(*family);
+        font.setPixelSize(qRound(size));
+        font.setHintingPreference(QFont::PreferNoHinting);
+        const QRawFont raw = QRawFont::fromFont(font);
+        const char32_t code = Symbols::codePoint(name).value();
+        const quint32 glyph = raw.glyphIndexesForString(QString::fromUcs4(&code, 1)).first();
+        QPainterPath expected = raw.pathForGlyph(glyph);
+        expected.translate(0, raw.pixelSize());
+        expected = QTransform::fromScale(size / raw.pixelSize(), size / raw.pixelSize()).map(expected);
+        QCOMPARE(Symbols::path(name, size), expected);
+    }
+
     void unknownOrInexactNameFallsBackToAPlainRing()
     {
         for (const char* name : {"no.such.symbol", "Bolt.fill", "bolt.fill "}) {
