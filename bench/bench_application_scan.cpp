@@ -4,34 +4,24 @@
 
 #include "LoopbackOnlyNetwork.h"
 #include "CpuTime.h"
+#include "RawRead.h"
 #include "linux/DesktopEntryIndex.h"
 #include "linux/LinuxApplicationScanner.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 void readEveryStat()
 {
-    char buffer[4096];
     for (const QString& name : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (!name.front().isDigit())
-            continue;
-        const QByteArray path = "/proc/" + name.toLatin1() + "/stat";
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        while (::read(fd, buffer, sizeof buffer) > 0) {
-        }
-        ::close(fd);
+        if (name.front().isDigit())
+            RawRead::file(("/proc/" + name.toLatin1() + "/stat").constData());
     }
 }
-
 
 } // namespace
 

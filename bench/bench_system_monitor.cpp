@@ -4,6 +4,7 @@
 
 #include "LoopbackOnlyNetwork.h"
 #include "CpuTime.h"
+#include "RawRead.h"
 #include "MainThread.h"
 #include "WorkQueues.h"
 #include "linux/LinuxGraphicsDevice.h"
@@ -17,25 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
-
-namespace {
-
-// What cat does: open, read in large blocks to the end, close.
-void catFile(const char* path)
-{
-    static char buffer[128 * 1024];
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    while (::read(fd, buffer, sizeof buffer) > 0) {
-    }
-    ::close(fd);
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -53,8 +36,8 @@ int main(int argc, char* argv[])
     QObject::connect(&monitor, &SystemMonitor::changed, [&] { ++published; });
     const auto readFloor = [] {
         const double start = CpuTime::microseconds(CLOCK_PROCESS_CPUTIME_ID);
-        catFile("/proc/stat");
-        catFile("/proc/meminfo");
+        RawRead::file("/proc/stat");
+        RawRead::file("/proc/meminfo");
         return CpuTime::microseconds(CLOCK_PROCESS_CPUTIME_ID) - start;
     };
     const auto tick = [&] {
