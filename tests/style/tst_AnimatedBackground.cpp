@@ -5,7 +5,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <algorithm>
-#include <memory>
 
 class TestAnimatedBackground : public QObject {
     Q_OBJECT
@@ -37,46 +36,6 @@ private slots:
         window.showMinimized();
         background->advance();
         QVERIFY(!background->isAnimating());
-    }
-
-    // The glows are rendered off the GUI thread from construction on; whatever is asked of the
-    // backdrop first must see them whole, and it must be able to go before they are done.
-    void glowsRenderedAwayFromTheWindow_data()
-    {
-        QTest::addColumn<QString>("first");
-        QTest::newRow("painted at once") << "paint";
-        QTest::newRow("glows asked for at once") << "glows";
-        QTest::newRow("resized and painted at once") << "resize";
-        QTest::newRow("destroyed at once") << "destroy";
-    }
-
-    void glowsRenderedAwayFromTheWindow()
-    {
-        QFETCH(QString, first);
-        auto background = std::make_unique<AnimatedBackground>();
-        background->resize(640, 480);
-        if (first == "destroy") {
-            background.reset();
-            return;
-        }
-        // The frame composed here is kept and shown again by the grab below.
-        if (first == "paint")
-            background->grab();
-        if (first == "resize") {
-            background->resize(900, 700);
-            background->grab();
-            background->resize(640, 480);
-        }
-        const qreal dpr = background->devicePixelRatioF();
-        for (const FloatingBlob& blob : std::as_const(*background).blobs()) {
-            const FloatingBlob alone(blob.color(), blob.size(), blob.animationDuration());
-            QCOMPARE(blob.image(dpr), alone.image(dpr));
-        }
-        AnimatedBackground settled;
-        settled.resize(640, 480);
-        settled.blobs();
-        if (first != "glows")
-            QCOMPARE(background->grab().toImage(), settled.grab().toImage());
     }
 
     // The glow is drawn small and enlarged; it must still fill its square, centred, round and
