@@ -1,4 +1,5 @@
 #include "LoopbackHttpServer.h"
+#include "LoopbackRequired.h"
 #include "TestMain.h"
 #include "assistant/AIProviderService.h"
 #include "assistant/ContextAddress.h"
@@ -176,6 +177,7 @@ private slots:
     }
     void pages()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(Response, response);
         QFETCH(QString, result);
         LinkRig rig;
@@ -214,6 +216,7 @@ private slots:
     }
     void redirects()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(QString, location);
         QFETCH(QString, result);
         QFETCH(int, requests);
@@ -244,6 +247,7 @@ private slots:
     }
     void connectsToTheCheckedAddress()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(QString, host);
         QFETCH(QString, kind);
         LinkRig rig({host});
@@ -259,6 +263,7 @@ private slots:
 
     void slowPageTimesOut()
     {
+        QM_REQUIRE_LOOPBACK();
         LinkRig rig({"127.0.0.1"}, 100);
         rig.server.answer(Response{200, "late", false, {}, 400});
         QCOMPARE(rig.fetch(rig.at("/slow")), "error: The request timed out. Please try again.");
