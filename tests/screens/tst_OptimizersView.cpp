@@ -120,9 +120,19 @@ private slots:
         QTest::addColumn<double>("freed");
         QTest::addColumn<QList<bool>>("successes");
         QTest::addColumn<QString>("freedText"); // "" when hidden
-        QTest::newRow("nothing freed, one step failed") << 0.0 << QList<bool>{true, true, false} << "";
-        QTest::newRow("memory freed, all done") << 1.456 << QList<bool>{true, true, true} << "1.46 GB Freed";
-        QTest::newRow("a trace freed, every step failed") << 0.004 << QList<bool>{false, false} << "0.00 GB Freed";
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("mark");
+        QTest::newRow("nothing freed, one step failed")
+            << 0.0 << QList<bool>{true, true, false} << "" << "Quick Boost Partly Complete"
+            << "exclamationmark.triangle.fill";
+        QTest::newRow("memory freed, all done")
+            << 1.456 << QList<bool>{true, true, true} << "1.46 GB Freed" << "Quick Boost Complete"
+            << "checkmark.circle.fill";
+        QTest::newRow("a trace freed, every step failed")
+            << 0.004 << QList<bool>{false, false} << "0.00 GB Freed" << "Quick Boost Failed" << "xmark.circle.fill";
+        QTest::newRow("first step failed, the rest done")
+            << 0.0 << QList<bool>{false, true, true} << "" << "Quick Boost Partly Complete"
+            << "exclamationmark.triangle.fill";
     }
     void popupShowsTheRecordAsReturned()
     {
@@ -138,6 +148,14 @@ private slots:
 
         auto* freedLabel = popup.findChild<TextLabel*>("ramFreed");
         QTEST(freedLabel ? freedLabel->text() : QString(), "freedText");
+        QTEST(popup.title(), "title");
+        QTEST(popup.symbol(), "mark");
+        QStringList texts;
+        for (const TextLabel* label : popup.findChildren<TextLabel*>())
+            texts.append(label->text());
+        QVERIFY2(texts.contains(popup.title()), qPrintable(texts.join(", ")));
+        const bool allDone = !successes.contains(false);
+        QCOMPARE(popup.markColor() == Color::neonCyan(), allDone);
         QCOMPARE(popup.rows().size(), successes.size());
         for (int i = 0; i < successes.size(); ++i) {
             BoostActionRow* row = popup.rows()[i];
@@ -391,17 +409,17 @@ private slots:
         QCOMPARE(s.clears("systemToolsClear").size(), 1);
     }
 
-    void reportShowsFiveLinesAndThePointedReclaimedAmount_data()
+    void reportShowsEveryLineAndThePointedReclaimedAmount_data()
     {
         QTest::addColumn<int>("lines");
         QTest::addColumn<std::optional<double>>("reclaimed");
         QTest::addColumn<int>("shownLines");
         QTest::addColumn<QString>("reclaimedText");
-        QTest::newRow("seven lines, half a gigabyte") << 7 << std::optional(0.5) << 5 << "RAM reclaimed: 0.50 GB";
+        QTest::newRow("seven lines, half a gigabyte") << 7 << std::optional(0.5) << 7 << "RAM reclaimed: 0.50 GB";
         QTest::newRow("five lines, nothing reclaimed") << 5 << std::optional(0.0) << 5 << "RAM reclaimed: 0.00 GB";
         QTest::newRow("one line, not measured") << 1 << std::optional<double>() << 1 << "";
     }
-    void reportShowsFiveLinesAndThePointedReclaimedAmount()
+    void reportShowsEveryLineAndThePointedReclaimedAmount()
     {
         QFETCH(int, lines);
         QFETCH(std::optional<double>, reclaimed);
