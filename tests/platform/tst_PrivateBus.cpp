@@ -1,6 +1,8 @@
 #include "PrivateBus.h"
+#include "ScriptedDBusObject.h"
 #include "TestMain.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
 
@@ -54,7 +56,53 @@ private slots:
             call << QStringLiteral("hello");
         const QDBusMessage answer = client.call(call);
         QCOMPARE(answer.errorName(), error);
-        QCOMPARE(answer.arguments().value(0).toString(), reply);
+        if (error.isEmpty())
+            QCOMPARE(answer.arguments().value(0).toString(), reply);
+    }
+
+    void scriptedObjectsAnswer_data()
+    {
+        QTest::addColumn<QString>("interface");
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QVariantList>("arguments");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QVariant>("reply");
+        const QString properties = "org.freedesktop.DBus.Properties";
+        QTest::newRow("scripted answer") << kInterface << "say" << QVariantList{} << "" << QVariant("scripted");
+        QTest::newRow("scripted refusal") << kInterface << "refuse" << QVariantList{} << "org.quillmarsh.Error.Refused" << QVariant();
+        QTest::newRow("unscripted method") << kInterface << "other" << QVariantList{} << "org.freedesktop.DBus.Error.UnknownMethod"
+                                           << QVariant();
+        QTest::newRow("property") << properties << "Get" << QVariantList{kInterface, "Name"} << ""
+                                  << QVariant::fromValue(QDBusVariant(QStringLiteral("echo")));
+        QTest::newRow("unknown property") << properties << "Get" << QVariantList{kInterface, "Other"}
+                                          << "org.freedesktop.DBus.Error.UnknownProperty" << QVariant();
+    }
+
+    void scriptedObjectsAnswer()
+    {
+        QFETCH(QString, interface);
+        QFETCH(QString, member);
+        QFETCH(QVariantList, arguments);
+        QFETCH(QString, error);
+        QFETCH(QVariant, reply);
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
+        auto* echo = new ScriptedDBusObject;
+        echo->answer(kInterface, "say", {QStringLiteral("scripted")});
+        echo->refuse(kInterface, "refuse", "org.quillmarsh.Error.Refused", "no");
+        echo->setValue(kInterface, "Name", QStringLiteral("echo"));
+        QVERIFY(bus.serve(kService, kPath, echo));
+
+        QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, interface, member);
+        call.setArguments(arguments);
+        const QDBusMessage answer = bus.connect().call(call);
+        QCOMPARE(answer.errorName(), error);
+        QCOMPARE(echo->calls(member).size(), 1);
+        if (!error.isEmpty())
+            return;
+        const QVariant first = answer.arguments().value(0);
+        QCOMPARE(first.canConvert<QDBusVariant>() ? qvariant_cast<QDBusVariant>(first).variant() : first,
+                 reply.canConvert<QDBusVariant>() ? qvariant_cast<QDBusVariant>(reply).variant() : reply);
     }
 
     void busesAreSeparate()

@@ -29,7 +29,7 @@ public:
     // A new client connection, under a connection name of its own.
     QDBusConnection connect();
     // Publishes `object` (without a parent) at `path` under the well-known name `service`, which
-    // is taken on a new connection. The bus owns the object from then on and answers its calls on
+    // is taken on a new connection; a QDBusVirtualObject answers every call to its path itself. The bus owns the object from then on and answers its calls on
     // its service thread. False when the name could not be taken or the path registered.
     bool serve(const QString& service, const QString& path, QObject* object,
                QDBusConnection::RegisterOptions options = QDBusConnection::ExportAllContents);
