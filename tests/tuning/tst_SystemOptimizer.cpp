@@ -3,7 +3,7 @@
 #include "StatusRecorder.h"
 #include "TestMain.h"
 #include "tuning/GameDetector.h"
-#include "tuning/MetalDefaults.h"
+#include "macos/MetalDefaults.h"
 #include "tuning/NetworkServiceLocator.h"
 
 #include <QPointer>
@@ -442,7 +442,7 @@ private slots:
         f.run({app(10, "Discord")});
         f.setFreeMemory(4.0);
         alignas(SystemOptimizer) std::byte storage[sizeof(SystemOptimizer)];
-        auto* optimizer = new (storage) SystemOptimizer({f.workspace, f.processes, f.runner, f.scripts, f.host});
+        auto* optimizer = new (storage) SystemOptimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.overlay});
         OptimizerFixture::settle();
         std::atomic<bool> gone = false;
         f.runner.respondWith([&](const QString&, const QStringList&) {
