@@ -39,12 +39,10 @@ std::optional<QByteArrayList> readLines(const QString& path)
 
 bool writeBytes(const QString& path, const QByteArray& bytes)
 {
-    // A link (a dotfiles folder, say) stays a link: its target is what gets replaced.
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
-    if (!QDir().mkpath(QFileInfo(target).path()))
+    if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
-    QSaveFile file(target);
+    // A link (into a dotfiles folder, say) stays a link: the save replaces its target.
+    QSaveFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
