@@ -20,5 +20,5 @@ bool GameProfileFile::save(const QList<GameProfile>& profiles) const
     if (QFile::exists(m_path) && !load() && !AtomicFile::moveAside(m_path))
         return false;
     AtomicFile::makePrivateFolder(QFileInfo(m_path).path());
-    return AtomicFile::write(m_path, GameProfile::encodeList(profiles));
+    return AtomicFile::writePrivate(m_path, GameProfile::encodeList(profiles));
 }

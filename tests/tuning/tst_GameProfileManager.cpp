@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -40,6 +41,12 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int posixMode(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
 
 } // namespace
@@ -124,6 +131,8 @@ private slots:
         const QStringList aside = QDir(m_dir->path()).entryList({"game_profiles.json.unreadable-*"}, QDir::Files);
         QCOMPARE(aside.size(), 1);
         QCOMPARE(readFile(m_dir->filePath(aside.first())), unreadable);
+        // Private like the other stored files, although the file it replaced was not.
+        QCOMPARE(posixMode(path()), 0600);
         QCOMPARE(idsOf(GameProfile::decodeList(readFile(path())).value_or(QList<GameProfile>())), expected);
         auto manager = make();
         QCOMPARE(idsOf(manager->profiles()), expected);
