@@ -28,7 +28,7 @@ GameOverlay::Change MetalDefaults::change(const QStringList& arguments, const QS
 {
     const ProcessResult run = m_runner.run(tool, arguments);
     if (!run.started())
-        return {Change::Status::Unavailable, run.errorString};
+        return {Change::Status::Unavailable, failure + QStringLiteral(": ") + run.errorString};
     if (!run.succeeded())
         return {Change::Status::Failed, failure};
     return {Change::Status::Done};
