@@ -28,6 +28,9 @@ struct BatteryWear {
     std::optional<qint64> designCapacity;
     std::optional<bool> isCharging;
     std::optional<bool> externalConnected;
+    // The health in percent (0 to 100) where the system's power report states it; without it the
+    // health is worked out from the capacities.
+    std::optional<int> reportedHealth;
 };
 
 // The facts of this machine that change at most with its hardware or a system update. Every call

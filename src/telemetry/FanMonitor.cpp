@@ -2,13 +2,11 @@
 
 #include "HardwareSensors.h"
 #include "MainThread.h"
-#include "ProcessRunner.h"
 #include "SensorReport.h"
-#include "ToolText.h"
 #include "WorkQueues.h"
 
-FanMonitor::FanMonitor(std::shared_ptr<ProcessRunner> runner, std::shared_ptr<HardwareSensors> sensors, QObject* parent)
-    : QObject(parent), m_runner(std::move(runner)), m_sensors(std::move(sensors))
+FanMonitor::FanMonitor(std::shared_ptr<HardwareSensors> sensors, QObject* parent)
+    : QObject(parent), m_sensors(std::move(sensors))
 {
     m_timer.setInterval(defaultRefreshIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &FanMonitor::refresh);
@@ -35,10 +33,10 @@ void FanMonitor::stop()
 
 void FanMonitor::refresh()
 {
-    WorkQueues::utility().start([runner = m_runner, sensors = m_sensors, life = m_life.watch(), self = this] {
+    WorkQueues::utility().start([sensors = m_sensors, life = m_life.watch(), self = this] {
         if (life.expired())
             return;
-        SensorReport report = readSensorReport(*runner, *sensors);
+        SensorReport report = SensorReport::fromSensors(sensors->read());
         MainThread::post(life, [self, report = std::move(report)] {
             self->m_fanSpeeds = report.fans;
             self->m_temps = report.temps;
@@ -47,16 +45,4 @@ void FanMonitor::refresh()
             emit self->changed();
         });
     });
-}
-
-SensorReport FanMonitor::readSensorReport(ProcessRunner& runner, HardwareSensors& sensors)
-{
-    const ProcessResult result = runner.run(QStringLiteral("/usr/sbin/system_profiler"),
-                                            {"SPSensorsDataType", "-detailLevel", "mini"}, reportTimeoutMs);
-    if (!result.started())
-        return SensorReport::fromSensors(sensors.read());
-    const auto text = ToolText::decodeUtf8(result.standardOutput);
-    if (!text)
-        return {};
-    return SensorReport::parse(*text);
 }

@@ -11,8 +11,6 @@
 #include <optional>
 
 class HardwareSensors;
-class ProcessRunner;
-struct SensorReport;
 
 // Reads the fans and temperature sensors every 5 seconds while started. Each read runs on the
 // utility queue; its fans, temperatures and picked CPU and GPU temperatures replace the published
@@ -22,10 +20,8 @@ class FanMonitor : public QObject {
 
 public:
     static constexpr int defaultRefreshIntervalMs = 5000;
-    static constexpr int reportTimeoutMs = 30'000;
 
-    FanMonitor(std::shared_ptr<ProcessRunner> runner, std::shared_ptr<HardwareSensors> sensors,
-               QObject* parent = nullptr);
+    explicit FanMonitor(std::shared_ptr<HardwareSensors> sensors, QObject* parent = nullptr);
 
     const QList<FanSpeed>& fanSpeeds() const { return m_fanSpeeds; }
     const QList<TempReading>& temps() const { return m_temps; }
@@ -39,15 +35,10 @@ public:
     void stop();
     void refresh();
 
-    // The system hardware report's sensors; where that tool does not exist, the sensors read
-    // directly. Blocking: run off the main thread.
-    static SensorReport readSensorReport(ProcessRunner& runner, HardwareSensors& sensors);
-
 signals:
     void changed();
 
 private:
-    std::shared_ptr<ProcessRunner> m_runner;
     std::shared_ptr<HardwareSensors> m_sensors;
     QList<FanSpeed> m_fanSpeeds;
     QList<TempReading> m_temps;

@@ -1,11 +1,9 @@
 #include "SystemSampler.h"
 
-#include "AccessoryBatteryReport.h"
 #include "GraphicsDevice.h"
 #include "PingProbe.h"
 #include "PowerSupplies.h"
 #include "ProcessRunner.h"
-#include "ToolText.h"
 
 #include <algorithm>
 
@@ -93,16 +91,8 @@ std::optional<double> SystemSampler::runPing()
 
 QList<SystemMonitor::PeripheralBattery> SystemSampler::readPeripheralBatteries()
 {
-    const ProcessResult result = m_runner->run(QStringLiteral("/usr/bin/pmset"), {"-g", "accps"}, toolTimeoutMs);
-    if (!result.started()) {
-        // Where the power manager's tool does not exist, the system's own list of accessories answers.
-        QList<SystemMonitor::PeripheralBattery> batteries;
-        for (const AccessoryBattery& accessory : m_powerSupplies->accessoryBatteries())
-            batteries.append({accessory.name, accessory.percent});
-        return batteries;
-    }
-    const auto text = ToolText::decodeUtf8(result.standardOutput);
-    if (!text)
-        return {};
-    return AccessoryBatteryReport::parse(*text);
+    QList<SystemMonitor::PeripheralBattery> batteries;
+    for (const AccessoryBattery& accessory : m_powerSupplies->accessoryBatteries())
+        batteries.append({accessory.name, accessory.percent});
+    return batteries;
 }

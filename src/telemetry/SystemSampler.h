@@ -21,7 +21,6 @@ public:
     };
 
     static constexpr int pingTimeoutMs = 10'000;
-    static constexpr int toolTimeoutMs = 10'000;
 
     // Without a latency probe, ping runs through the runner.
     SystemSampler(std::shared_ptr<HostStatistics> host, std::shared_ptr<GraphicsDevice> graphics,

@@ -4,7 +4,7 @@
 
 #include "AppleScriptRunner.h"
 #include "ProcessRunner.h"
-#include "telemetry/ToolText.h"
+#include "ToolText.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "NetworkServiceLocator.h"
 
 #include "ProcessRunner.h"
-#include "telemetry/ToolText.h"
+#include "ToolText.h"
 
 #include <QRegularExpression>
 

@@ -18,6 +18,10 @@ private slots:
         QTest::newRow("services") << services << QStringList{"style", "screens", "app"};
         QTest::newRow("style") << QStringList{"style"} << QStringList{"screens", "app"};
         QTest::newRow("screens") << QStringList{"screens"} << QStringList{"app"};
+        // The Mac's tool runs stay with the platform layer's macOS implementations; nothing above it
+        // may choose one, so the Linux application never starts a Mac's tool.
+        QTest::newRow("macOS implementations")
+            << services + QStringList{"style", "screens", "app"} << QStringList{"macos"};
     }
     void includesPointDownward()
     {

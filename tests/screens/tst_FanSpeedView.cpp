@@ -43,7 +43,7 @@ private slots:
         readings.temperatures = {{"CPU Die", 92.4}, {"GPU Proximity", 59.9}, {"ACCELERATOR 1", 70}, {"Palm Rest", 34.8}};
         readings.fans = {{4380, 1200.0, 6000.0}, {2150.9, 1200.0, std::nullopt}, {7000, 1000.0, 5000.0}};
         sensors->setReadings(readings);
-        FanMonitor monitor(std::make_shared<FakeProcessRunner>(), sensors);
+        FanMonitor monitor(sensors);
         FanSpeedView card(monitor, false);
         monitor.start();
         QTRY_VERIFY_WITH_TIMEOUT(card.findChild<QWidget*>("fan:1"), 2000);

@@ -45,7 +45,6 @@ private slots:
     {
         auto supplies = std::make_shared<FakePowerSupplies>();
         supplies->setAccessoryBatteries({{"MX Master 3S", 18}, {"AirPods", -1}, {"Keychron K2", 64}});
-        // pmset does not exist here, so the accessories come from the power supplies.
         SystemMonitor monitor(std::make_shared<FakeHostStatistics>(), std::make_shared<FakeGraphicsDevice>(), supplies,
                               std::make_shared<FakeProcessRunner>());
         PeripheralCard card(monitor, true);

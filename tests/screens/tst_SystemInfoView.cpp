@@ -1,5 +1,6 @@
 #include "FakePlatform.h"
 #include "TestMain.h"
+#include "macos/PowerReportFacts.h"
 #include "screens/system/PieChartView.h"
 #include "screens/system/StorageBreakdown.h"
 #include "screens/system/StorageCard.h"
@@ -193,7 +194,7 @@ private slots:
     {
         QFETCH(QByteArray, json);
         QFETCH(int, health);
-        QCOMPARE(SystemInfoLoader::healthFromSystemProfiler(json).value_or(-1), health);
+        QCOMPARE(PowerReportFacts::healthFromReport(json).value_or(-1), health);
     }
 
     // Every source through the platform: the power report is missing here, so health is the ratio.
@@ -206,7 +207,7 @@ private slots:
         facts.processorBrand = "";
         facts.cores = {16, 8, 8};
         facts.volume = VolumeCapacity{1'000'000, 400'000};
-        facts.battery = BatteryWear{std::nullopt, 4000, 5000, std::nullopt, true};
+        facts.battery = BatteryWear{std::nullopt, 4000, 5000, std::nullopt, true, std::nullopt};
         platform.systemFacts->setFacts(facts);
         platform.host->setPhysicalMemory(8'589'934'592);
         platform.runner->respondWith([](const QString& program, const QStringList& arguments) {

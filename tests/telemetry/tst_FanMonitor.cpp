@@ -1,6 +1,7 @@
 #include "FakeHardwareSensors.h"
 #include "FakeProcessRunner.h"
 #include "TestMain.h"
+#include "macos/SystemProfilerSensors.h"
 #include "telemetry/FanMonitor.h"
 #include "telemetry/SensorReport.h"
 
@@ -14,28 +15,37 @@ const QByteArray kReport = "Fans:\n  Fan 1:\n    Actual Speed: 1200\n    Minimum
 class TestFanMonitor : public QObject {
     Q_OBJECT
 private slots:
-    void readsTheHardwareReportElseTheSensors()
+    void readsTheSensors()
+    {
+        auto sensors = std::make_shared<FakeHardwareSensors>();
+        sensors->setReadings({{{2100, std::nullopt, 6000}, {900, 500, std::nullopt}},
+                              {{"CPU Package id 0", 52}, {"nvme Composite", 38.85}, {"GPU edge", 48}}});
+        FanMonitor monitor(sensors);
+        monitor.setRefreshInterval(3'600'000);
+        QSignalSpy changed(&monitor, &FanMonitor::changed);
+        monitor.start();
+        QTRY_VERIFY_WITH_TIMEOUT(changed.size() >= 2, 10'000); // started, then the reading
+        QCOMPARE(monitor.fanSpeeds(), (QList<FanSpeed>{{0, 2100, 0, 6000}, {1, 900, 500, 0}}));
+        QCOMPARE(monitor.temps().size(), 3);
+        QCOMPARE(monitor.temps()[1].name, QString("nvme Composite"));
+        QCOMPARE(monitor.temps()[1].celsius, 38.85);
+        QCOMPARE(monitor.cpuTemp(), 52.0);
+        QCOMPARE(monitor.gpuTemp(), 48.0);
+        monitor.stop();
+    }
+
+    void readsTheHardwareReportOnAMac()
     {
         FakeProcessRunner runner;
-        FakeHardwareSensors sensors;
-        sensors.setReadings({{{2100, std::nullopt, 6000}, {900, 500, std::nullopt}},
-                             {{"CPU Package id 0", 52}, {"nvme Composite", 38.85}, {"GPU edge", 48}}});
-        const SensorReport direct = FanMonitor::readSensorReport(runner, sensors);
-        QCOMPARE(direct.fans, (QList<FanSpeed>{{0, 2100, 0, 6000}, {1, 900, 500, 0}}));
-        QCOMPARE(direct.temps.size(), 3);
-        QCOMPARE(direct.temps[1].name, QString("nvme Composite"));
-        QCOMPARE(direct.temps[1].celsius, 38.85);
-        QCOMPARE(direct.cpuTemp, 52.0);
-        QCOMPARE(direct.gpuTemp, 48.0);
-        QCOMPARE(sensors.reads(), 1); // only after the tool failed to start
+        SystemProfilerSensors sensors(runner);
+        QCOMPARE(SensorReport::fromSensors(sensors.read()).fans.size(), 0); // the tool did not start
 
         runner.respond("/usr/sbin/system_profiler", ProcessResult::exited(0, kReport));
-        const SensorReport report = FanMonitor::readSensorReport(runner, sensors);
+        const SensorReport report = SensorReport::fromSensors(sensors.read());
         QCOMPARE(report.fans, (QList<FanSpeed>{{0, 1200, 1000, 5000}}));
         QCOMPARE(report.cpuTemp, 52.5);
         QCOMPARE(report.gpuTemp, 40.0);
         QCOMPARE(runner.commandLines().last(), "/usr/sbin/system_profiler SPSensorsDataType -detailLevel mini");
-        QCOMPARE(sensors.reads(), 1);
     }
 };
 

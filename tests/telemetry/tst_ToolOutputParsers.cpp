@@ -1,5 +1,6 @@
 #include "TestMain.h"
-#include "telemetry/AccessoryBatteryReport.h"
+#include "macos/PowerManagerAccessories.h"
+#include "macos/SystemProfilerSensors.h"
 #include "telemetry/PingOutput.h"
 #include "telemetry/SensorReport.h"
 #include "telemetry/WiFiDetails.h"
@@ -15,10 +16,10 @@ QString parse(const QString& parser, const QString& output)
         if (const auto milliseconds = PingOutput::latency(output))
             parts.append(QString::number(*milliseconds, 'g', 12));
     } else if (parser == "pmset") {
-        for (const auto& battery : AccessoryBatteryReport::parse(output))
-            parts.append(QStringLiteral("%1=%2").arg(battery.name).arg(battery.battery));
+        for (const auto& battery : PowerManagerAccessories::parse(output))
+            parts.append(QStringLiteral("%1=%2").arg(battery.name).arg(battery.percent));
     } else if (parser == "sensors") {
-        const SensorReport report = SensorReport::parse(output);
+        const SensorReport report = SensorReport::fromSensors(SystemProfilerSensors::parse(output));
         for (const FanSpeed& fan : report.fans)
             parts.append(QStringLiteral("fan%1 %2/%3/%4").arg(fan.index).arg(fan.current).arg(fan.min).arg(fan.max));
         for (const TempReading& reading : report.temps)

@@ -60,7 +60,7 @@ MenuBarView::MenuBarView(MenuBarCompanion& companion, SystemMonitor& monitor, Sy
       m_companion(companion),
       m_monitor(monitor),
       m_optimizer(optimizer),
-      m_fanMonitor(platform.processRunner, platform.sensors)
+      m_fanMonitor(platform.sensors)
 {
     addCards({companionCard(), previewCard(), aboutCard()});
 

@@ -26,7 +26,7 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
       m_sessionLogger(sessionLogger),
       m_networkMonitor(networkMonitor),
       m_colorBlindMode(colorBlindMode),
-      m_fanMonitor(platform.processRunner, platform.sensors),
+      m_fanMonitor(platform.sensors),
       m_powerHealthMonitor(platform.powerSupplies)
 {
     setFrameShape(QFrame::NoFrame);

@@ -7,9 +7,6 @@
 #include "StoragePlaces.h"
 #include "screens/monitoring/Readout.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -42,32 +39,6 @@ QString SystemInfoLoader::memoryText(quint64 bytes)
     return Readout::format("%.1f GB", double(bytes) / 1'000'000'000.0);
 }
 
-std::optional<int> SystemInfoLoader::healthFromSystemProfiler(const QByteArray& json)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(json);
-    const QJsonValue list = document.object().value("SPPowerDataType");
-    if (!list.isArray())
-        return std::nullopt;
-    for (const QJsonValue& entry : list.toArray()) {
-        const QJsonValue capacity = entry.toObject()
-                                        .value("sppower_battery_health_info")
-                                        .toObject()
-                                        .value("sppower_battery_health_maximum_capacity");
-        if (!capacity.isString())
-            continue;
-        QString digits;
-        for (const QChar c : capacity.toString()) {
-            if (c.isDigit())
-                digits.append(QChar(u'0' + c.digitValue()));
-        }
-        bool ok = false;
-        const int percent = digits.toInt(&ok);
-        if (ok && percent >= 0 && percent <= 100)
-            return percent;
-    }
-    return std::nullopt;
-}
-
 int SystemInfoLoader::healthFromCapacities(std::optional<qint64> present, std::optional<qint64> design)
 {
     if (!present || !design || *design < 1)
@@ -90,10 +61,7 @@ SystemInfoLoader::Battery SystemInfoLoader::batteryInfo() const
     battery.present = true;
     if (wear->cycleCount)
         battery.cycleCount = int(std::clamp<qint64>(*wear->cycleCount, 0, std::numeric_limits<int>::max()));
-    const ProcessResult report = m_sources.runner->run(systemProfiler, {"SPPowerDataType", "-json"});
-    const std::optional<int> reported =
-        report.succeeded() ? healthFromSystemProfiler(report.standardOutput) : std::nullopt;
-    battery.health = reported.value_or(healthFromCapacities(wear->maxCapacity, wear->designCapacity));
+    battery.health = wear->reportedHealth.value_or(healthFromCapacities(wear->maxCapacity, wear->designCapacity));
     battery.charging = charging(wear->isCharging, wear->externalConnected);
     return battery;
 }

@@ -3,7 +3,6 @@
 #include "SystemFacts.h"
 #include "SystemInfo.h"
 
-#include <QByteArray>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,8 +37,6 @@ public:
     // rest are skipped.
     using Abandoned = std::function<bool()>;
 
-    static inline const QString systemProfiler = QStringLiteral("/usr/sbin/system_profiler");
-
     explicit SystemInfoLoader(Sources sources);
 
     SystemInfo load(const Abandoned& abandoned) const;
@@ -56,8 +53,6 @@ public:
     static QString coreText(const CoreCounts& counts);
     // Decimal gigabytes, "%.1f GB".
     static QString memoryText(quint64 bytes);
-    // The first maximum-capacity percentage of 0 to 100 in a power report; nothing when none.
-    static std::optional<int> healthFromSystemProfiler(const QByteArray& json);
     // Present over design capacity in percent, halves away from zero, within 0 to 100; 0 when either
     // is unknown or the design capacity is below 1.
     static int healthFromCapacities(std::optional<qint64> present, std::optional<qint64> design);

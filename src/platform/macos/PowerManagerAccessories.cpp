@@ -1,5 +1,6 @@
-#include "AccessoryBatteryReport.h"
+#include "PowerManagerAccessories.h"
 
+#include "ProcessRunner.h"
 #include "ToolText.h"
 
 #include <QRegularExpression>
@@ -8,7 +9,7 @@ namespace {
 
 // "... Battery Percent: 80": the number after the last colon, named by the first quoted name or
 // the text from the first word on.
-std::optional<SystemMonitor::PeripheralBattery> percentLine(const QString& line)
+std::optional<AccessoryBattery> percentLine(const QString& line)
 {
     static const QRegularExpression namePattern(QStringLiteral("('[A-Za-z].*?'| [A-Za-z].*)"));
     QString number = ToolText::trimmedSpacesAndTabs(line.split(u':').constLast());
@@ -19,11 +20,11 @@ std::optional<SystemMonitor::PeripheralBattery> percentLine(const QString& line)
     const auto name = namePattern.match(line);
     if (!name.hasMatch())
         return std::nullopt;
-    return SystemMonitor::PeripheralBattery{ToolText::trimmedSpacesAndTabs(name.captured(0)), *battery};
+    return AccessoryBattery{ToolText::trimmedSpacesAndTabs(name.captured(0)), *battery};
 }
 
 // "<name>\t75%; discharging; ...": the name is everything before the first percentage.
-std::optional<SystemMonitor::PeripheralBattery> sourceLine(const QString& line)
+std::optional<AccessoryBattery> sourceLine(const QString& line)
 {
     static const QRegularExpression percentPattern(QStringLiteral("\\d+%"));
     // The internal battery is listed as " -InternalBattery-0" or " - InternalBattery-0"; it is no accessory.
@@ -38,18 +39,39 @@ std::optional<SystemMonitor::PeripheralBattery> sourceLine(const QString& line)
     const QString name = ToolText::trimmedSpacesAndTabs(line.left(percent.capturedStart(0)));
     if (name.isEmpty())
         return std::nullopt;
-    return SystemMonitor::PeripheralBattery{name, *battery};
+    return AccessoryBattery{name, *battery};
 }
 
 } // namespace
 
-QList<SystemMonitor::PeripheralBattery> AccessoryBatteryReport::parse(const QString& text)
+QList<AccessoryBattery> PowerManagerAccessories::parse(const QString& text)
 {
-    QList<SystemMonitor::PeripheralBattery> batteries;
+    QList<AccessoryBattery> batteries;
     for (const QString& line : text.split(u'\n')) {
         const auto record = line.contains(QStringLiteral("Battery Percent")) ? percentLine(line) : sourceLine(line);
         if (record)
             batteries.append(*record);
     }
     return batteries;
+}
+
+PowerManagerAccessories::PowerManagerAccessories(ProcessRunner& runner, std::shared_ptr<PowerSupplies> internal)
+    : m_runner(runner), m_internal(std::move(internal))
+{
+}
+
+std::optional<BatteryProperties> PowerManagerAccessories::internalBattery()
+{
+    return m_internal->internalBattery();
+}
+
+QList<AccessoryBattery> PowerManagerAccessories::accessoryBatteries()
+{
+    const ProcessResult result = m_runner.run(tool, {"-g", "accps"}, toolTimeoutMs);
+    if (!result.started())
+        return {};
+    const auto text = ToolText::decodeUtf8(result.standardOutput);
+    if (!text)
+        return {};
+    return parse(*text);
 }
