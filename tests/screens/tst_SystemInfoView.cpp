@@ -197,6 +197,39 @@ private slots:
         QCOMPARE(PowerReportFacts::healthFromReport(json).value_or(-1), health);
     }
 
+    // On a Mac the power report's health comes first; a report that fails leaves the capacities.
+    void macBatteryHealth_data()
+    {
+        QTest::addColumn<bool>("battery");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("health");
+        QTest::addColumn<int>("runs");
+        QTest::newRow("the report's health") << true << 0 << 50 << 1;
+        QTest::newRow("a failed report leaves the capacities") << true << 1 << 80 << 1;
+        QTest::newRow("no battery, no report") << false << 0 << 0 << 0;
+    }
+    void macBatteryHealth()
+    {
+        QFETCH(bool, battery);
+        QFETCH(int, exitCode);
+        QTemporaryDir root;
+        FakePlatform platform(root.path());
+        FakeSystemFacts::Facts facts;
+        if (battery)
+            facts.battery = BatteryWear{12, 4000, 5000, std::nullopt, true, std::nullopt};
+        platform.systemFacts->setFacts(facts);
+        platform.runner->respond("/usr/sbin/system_profiler", {"SPPowerDataType", "-json"},
+                                 ProcessResult::exited(exitCode, R"({"SPPowerDataType":[{"sppower_battery_health_info":)"
+                                                                 R"({"sppower_battery_health_maximum_capacity":"50%"}}]})"));
+        const PlatformServices s = platform.services();
+        const auto macFacts = std::make_shared<PowerReportFacts>(*platform.runner, s.systemFacts);
+        const SystemInfoLoader loader({macFacts, s.host, s.graphics, s.processRunner, s.storagePlaces, s.homeDirectory});
+        const SystemInfoLoader::Battery read = loader.batteryInfo();
+        QCOMPARE(read.present, battery);
+        QTEST(read.health, "health");
+        QTEST(int(platform.runner->calls().size()), "runs");
+    }
+
     // Every source through the platform: the power report is missing here, so health is the ratio.
     void loaderGathersEverySource()
     {
