@@ -1,5 +1,4 @@
 #include "FakeHardwareSensors.h"
-#include "FakeProcessRunner.h"
 #include "TestMain.h"
 #include "screens/monitoring/FanSpeedBar.h"
 #include "screens/monitoring/FanSpeedView.h"

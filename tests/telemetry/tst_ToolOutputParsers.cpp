@@ -1,3 +1,5 @@
+#include "FakePowerSupplies.h"
+#include "FakeProcessRunner.h"
 #include "TestMain.h"
 #include "macos/PowerManagerAccessories.h"
 #include "macos/SystemProfilerSensors.h"
@@ -117,6 +119,24 @@ private slots:
         QFETCH(QString, output);
         QFETCH(QString, expected);
         QCOMPARE(::parse(parser, output), expected);
+    }
+
+    // On a Mac the accessories are the power manager's report; the internal battery is not its to say.
+    void macAccessoriesComeFromTheReport()
+    {
+        FakeProcessRunner runner;
+        auto internal = std::make_shared<FakePowerSupplies>();
+        internal->setInternalBattery(BatteryProperties{80, 100, true, true});
+        internal->setAccessoryBatteries({{"Keyboard", 64}});
+        PowerManagerAccessories supplies(runner, internal);
+        QCOMPARE(supplies.accessoryBatteries().size(), 0); // the tool did not start
+
+        runner.respond("/usr/bin/pmset", {"-g", "accps"}, ProcessResult::exited(0, " -Magic Mouse (id=1)\t75%; discharging\n"));
+        const QList<AccessoryBattery> accessories = supplies.accessoryBatteries();
+        QCOMPARE(accessories.size(), 1);
+        QCOMPARE(accessories[0].name, QString("-Magic Mouse (id=1)"));
+        QCOMPARE(accessories[0].percent, 75);
+        QCOMPARE(supplies.internalBattery()->currentCapacity, 80);
     }
 };
 

@@ -67,11 +67,8 @@ std::optional<BatteryProperties> PowerManagerAccessories::internalBattery()
 
 QList<AccessoryBattery> PowerManagerAccessories::accessoryBatteries()
 {
+    // A run that did not start printed nothing, and nothing lists no accessory.
     const ProcessResult result = m_runner.run(tool, {"-g", "accps"}, toolTimeoutMs);
-    if (!result.started())
-        return {};
     const auto text = ToolText::decodeUtf8(result.standardOutput);
-    if (!text)
-        return {};
-    return parse(*text);
+    return text ? parse(*text) : QList<AccessoryBattery>{};
 }

@@ -22,13 +22,10 @@ SystemProfilerSensors::SystemProfilerSensors(ProcessRunner& runner) : m_runner(r
 
 SensorReadings SystemProfilerSensors::read()
 {
+    // A run that did not start printed nothing, and nothing lists no sensor.
     const ProcessResult result = m_runner.run(tool, {"SPSensorsDataType", "-detailLevel", "mini"}, reportTimeoutMs);
-    if (!result.started())
-        return {};
     const auto text = ToolText::decodeUtf8(result.standardOutput);
-    if (!text)
-        return {};
-    return parse(*text);
+    return text ? parse(*text) : SensorReadings{};
 }
 
 std::optional<double> SystemProfilerSensors::parseTemperatureValue(const QString& line)
