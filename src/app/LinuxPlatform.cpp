@@ -18,6 +18,7 @@
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxSystemFacts.h"
+#include "linux/LinuxTuningBackends.h"
 #include "linux/LinuxWorkspace.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
@@ -25,6 +26,7 @@
 #include "telemetry/SharedLatencyProbe.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 
 LinuxPlatform::LinuxPlatform()
 {
@@ -55,6 +57,7 @@ LinuxPlatform::LinuxPlatform()
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.urlOpener = std::make_shared<DesktopURLOpener>();
     m_services.filePicker = std::make_shared<DesktopFilePicker>();
+    m_services.tuning = linuxTuningBackends(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.autostartDirectory = Paths::autostart();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TuningBackends.h"
 #include "assistant/AIProvider.h"
 #include "screens/ScreenPlatform.h"
 
@@ -52,6 +53,8 @@ struct PlatformServices {
     std::shared_ptr<FileRevealer> fileRevealer;
     std::shared_ptr<URLOpener> urlOpener;
     std::shared_ptr<FilePicker> filePicker;
+    // What keep-awake, the memory purge, the DNS cache flush and DNS switching reach.
+    TuningBackends tuning;
     // Where AI Connect's chat requests go, by provider; a provider without an entry uses its public API.
     QHash<AIProvider, QUrl> aiProviderURLs;
     QString homeDirectory;

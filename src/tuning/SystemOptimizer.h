@@ -11,6 +11,7 @@
 
 #include "LifeToken.h"
 #include "RunningApplication.h"
+#include "TuningBackends.h"
 
 #include <QObject>
 #include <QSet>
@@ -60,6 +61,8 @@ public:
         ProcessRunner& runner;
         AppleScriptRunner& scripts;
         HostStatistics& host;
+        // Keep-awake, the memory purge, the DNS cache flush and the DNS servers.
+        const TuningBackends& backends;
     };
     struct Timing {
         std::chrono::milliseconds autoHealInterval{30'000};
@@ -131,8 +134,9 @@ public:
     // comes) when the optimizer is gone before the work starts.
     void setMetalHUD(bool enabled, StatusCompletion completion = {});
 
-    // DNS servers of the active network service. The switch and the reset need an administrator's
-    // password; like the refresh, they do nothing once the optimizer is gone before they start.
+    // DNS servers of the active network service. The switch and the reset need the system's
+    // authorisation, which may ask the user; like the refresh, they do nothing once the optimizer is
+    // gone before they start.
     void refreshCurrentDNS();
     void setDNS(const QString& provider, StatusCompletion completion = {});
     void resetDNS(StatusCompletion completion = {});
@@ -148,7 +152,7 @@ public:
 
     // 0.0 when the reading fails.
     double freeMemoryGB() const;
-    // These three block while the tools run: call them off the main thread.
+    // These three block while the system works: call them off the main thread.
     bool flushDNSCache();
     int terminateJunkProcesses();
     // Blocks like them; the completion comes on the main thread. Once started, the boost touches
@@ -178,14 +182,14 @@ private:
     bool changeMute(bool muted);
     void handleGameLaunch(const RunningApplication& application);
     void autoHealTick();
-    static bool flushDNSCache(ProcessRunner& runner);
+    static bool flushDNSCache(DnsCacheFlusher& flusher);
     static int terminateJunkProcesses(Workspace& workspace);
 
     Workspace& m_workspace;
     ProcessRunner& m_runner;
     AppleScriptRunner& m_scripts;
     MetalDefaults m_metal;
-    DnsSwitcher m_dns;
+    TuningBackends m_backends;
     FreeMemory m_freeMemory;
     PriorityLedger m_priorities;
     KeepAwake m_keepAwake;

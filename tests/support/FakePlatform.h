@@ -18,6 +18,7 @@
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
 #include "linux/JsonFileDefaults.h"
+#include "macos/MacToolBackends.h"
 #include "storage/SecureLocalStore.h"
 
 #include <QDir>
@@ -57,6 +58,7 @@ struct FakePlatform {
         s.fileRevealer = fileRevealer;
         s.urlOpener = urlOpener;
         s.filePicker = filePicker;
+        s.tuning = tuning;
         s.aiProviderURLs = aiProviderURLs;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
@@ -87,5 +89,7 @@ struct FakePlatform {
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
     std::shared_ptr<FakeURLOpener> urlOpener = std::make_shared<FakeURLOpener>();
     std::shared_ptr<FakeFilePicker> filePicker = std::make_shared<FakeFilePicker>();
+    // The tuning actions run their tools through the fake runner.
+    TuningBackends tuning = macToolBackends(*runner, *scripts);
     QHash<AIProvider, QUrl> aiProviderURLs;
 };

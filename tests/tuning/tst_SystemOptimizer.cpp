@@ -4,7 +4,7 @@
 #include "TestMain.h"
 #include "tuning/GameDetector.h"
 #include "tuning/MetalDefaults.h"
-#include "tuning/NetworkServiceLocator.h"
+#include "macos/NetworkServiceLocator.h"
 
 #include <QPointer>
 #include <atomic>
@@ -291,7 +291,7 @@ private slots:
         QTest::newRow("a failed reading is not measured") << ok << Readings{std::nullopt, 6.0}
                                                           << "Memory already optimized" << std::optional<double>();
         QTest::newRow("not permitted") << ProcessResult::exited(1) << Readings{2.0, 3.0}
-                                       << "Purge command was not permitted on this Mac." << std::optional<double>();
+                                       << "Purge command was not permitted on this computer." << std::optional<double>();
         QTest::newRow("tool missing") << ProcessResult::notStarted(kMissing) << Readings{2.0, 3.0}
                                       << "Purge command failed: " + kMissing << std::optional<double>();
     }
@@ -367,7 +367,7 @@ private slots:
         const QString quit = "done: Terminated 2 junk processes";
         QTest::newRow("every tool missing, nothing freed")
             << missing << missing << Readings{4.0, 3.9}
-            << QStringList{"failed: DNS cache flush failed", quit, "failed: Memory purge unavailable on this Mac"}
+            << QStringList{"failed: DNS cache flush failed", quit, "failed: Memory purge unavailable on this computer"}
             << 0.0;
         QTest::newRow("the purge failed, the quit applications freed memory")
             << ok << ProcessResult::exited(1) << Readings{4.0, 4.5}
@@ -445,7 +445,7 @@ private slots:
         f.run({app(10, "Discord")});
         f.setFreeMemory(4.0);
         alignas(SystemOptimizer) std::byte storage[sizeof(SystemOptimizer)];
-        auto* optimizer = new (storage) SystemOptimizer({f.workspace, f.processes, f.runner, f.scripts, f.host});
+        auto* optimizer = new (storage) SystemOptimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.backends});
         OptimizerFixture::settle();
         std::atomic<bool> gone = false;
         f.runner.respondWith([&](const QString&, const QStringList&) {

@@ -20,6 +20,7 @@
 #include "linux/LinuxHostStatistics.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxTuningBackends.h"
 #include "linux/LinuxWorkspace.h"
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfileManager.h"
@@ -52,7 +53,8 @@ int runHost(const QString& freezeID)
     say("recovered " + QString::number(FocusFreezeManager::recoverPausedProcesses(Defaults::standard(), control)));
 
     LinuxWorkspace workspace(control, {});
-    SystemOptimizer optimizer({workspace, control, runner, scripts, host});
+    const TuningBackends backends = linuxTuningBackends(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    SystemOptimizer optimizer({workspace, control, runner, scripts, host, backends});
     GameProfileManager profiles(workspace);
     QObject::connect(&profiles, &GameProfileManager::changed, [&profiles] {
         static std::optional<QString> last;
