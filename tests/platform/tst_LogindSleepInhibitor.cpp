@@ -144,7 +144,7 @@ private slots:
             QVERIFY(system.serve("org.freedesktop.login1", "/org/freedesktop/login1", fake.object(true)));
         OptimizerFixture f;
         f.backends.sleep = std::make_shared<LogindSleepInhibitor>(system.connect(), session.connect());
-        SystemOptimizer optimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.backends},
+        SystemOptimizer optimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.overlay, f.backends},
                                   {std::chrono::milliseconds(20), OptimizerFixture::kMinute});
 
         // Published at once; nothing runs the expiry before the checks below.
