@@ -722,7 +722,7 @@ private slots:
         QFETCH(int, recorded);
         OptimizerFixture f;
         FakeGameOverlay overlay;
-        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay});
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
         OptimizerFixture::settle();
         QStringList bundles = o.knownGameBundleIDs();
         bundles.sort();
@@ -759,7 +759,7 @@ private slots:
         QFETCH(QString, message);
         OptimizerFixture f;
         FakeGameOverlay overlay;
-        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay});
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
         const bool done = status == int(GameOverlay::Change::Status::Done);
         overlay.state.with([&](FakeGameOverlay::State& s) { s.change = {GameOverlay::Change::Status(status), message}; });
         StatusRecorder set;
