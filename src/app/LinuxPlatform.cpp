@@ -18,6 +18,7 @@
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxSystemFacts.h"
+#include "linux/LinuxTrash.h"
 #include "linux/LinuxWorkspace.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
@@ -25,6 +26,8 @@
 #include "telemetry/SharedLatencyProbe.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
+#include <unistd.h>
 
 LinuxPlatform::LinuxPlatform()
 {
@@ -52,6 +55,8 @@ LinuxPlatform::LinuxPlatform()
     m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
     m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
+    m_services.trash = std::make_shared<LinuxTrash>(
+        LinuxTrash::Options{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), ::geteuid()});
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.urlOpener = std::make_shared<DesktopURLOpener>();
     m_services.filePicker = std::make_shared<DesktopFilePicker>();

@@ -24,6 +24,7 @@ class ProcessRunner;
 class SecureLocalStore;
 class URLOpener;
 class SystemFacts;
+class Trash;
 class StatusBar;
 class Workspace;
 
@@ -48,6 +49,7 @@ struct PlatformServices {
     std::shared_ptr<SystemFacts> systemFacts;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;
+    std::shared_ptr<Trash> trash;
     std::shared_ptr<FileRevealer> fileRevealer;
     std::shared_ptr<URLOpener> urlOpener;
     std::shared_ptr<FilePicker> filePicker;

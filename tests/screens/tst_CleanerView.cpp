@@ -1,6 +1,7 @@
 #include "FakeFileRevealer.h"
 #include "FakeProcessRunner.h"
 #include "ScratchHome.h"
+#include "ScratchTrash.h"
 #include "TestMain.h"
 #include "cleanup/DiskScanner.h"
 #include "screens/cleaner/CleanerButton.h"
@@ -27,7 +28,7 @@ QStringList trashed()
 // test rather than in the temporary folder, whose name alone makes the classifier call every file
 // in it temporary.
 struct Rig {
-    Rig() : scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), revealer) {}
+    Rig() : scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), scratchTrash(), revealer) {}
 
     // A recommendation for a real file of `size` bytes in the home folder.
     FileItem item(const QString& name, qint64 size, const QStringList& reasons)

@@ -18,9 +18,11 @@
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
 #include "linux/JsonFileDefaults.h"
+#include "linux/LinuxTrash.h"
 #include "storage/SecureLocalStore.h"
 
 #include <QDir>
+#include <unistd.h>
 
 // The platform objects of one imagined user whose home, defaults file and Application Support
 // folder all lie under `root`. Two instances on the same root are two launches of the application.
@@ -54,6 +56,7 @@ struct FakePlatform {
         s.systemFacts = systemFacts;
         s.statusBar = statusBar;
         s.displayModes = displayModes;
+        s.trash = trash;
         s.fileRevealer = fileRevealer;
         s.urlOpener = urlOpener;
         s.filePicker = filePicker;
@@ -84,6 +87,7 @@ struct FakePlatform {
     std::shared_ptr<FakeSystemFacts> systemFacts = std::make_shared<FakeSystemFacts>();
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
+    std::shared_ptr<LinuxTrash> trash = std::make_shared<LinuxTrash>(LinuxTrash::Options{root + "/data", ::geteuid()});
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
     std::shared_ptr<FakeURLOpener> urlOpener = std::make_shared<FakeURLOpener>();
     std::shared_ptr<FakeFilePicker> filePicker = std::make_shared<FakeFilePicker>();
