@@ -3,6 +3,7 @@
 #include "ScreenCatalog.h"
 #include "ScreenStrip.h"
 #include "WelcomeScreen.h"
+#include "TopBand.h"
 #include "storage/CleanupSchedule.h"
 #include "storage/SecureLocalStore.h"
 #include "telemetry/SharedLatencyProbe.h"
@@ -115,9 +116,13 @@ void ContentView::showRootView(AppScreenState state, bool animated)
     m_detailLayout = nullptr;
 
     if (state == AppScreenState::setup) {
-        auto* welcome = new WelcomeScreen(m_background);
+        m_rootView = new QWidget(m_background);
+        auto* stack = new QVBoxLayout(m_rootView);
+        stack->setContentsMargins(0, 0, 0, 0);
+        auto* welcome = new WelcomeScreen(m_rootView);
         connect(welcome, &WelcomeScreen::getStarted, this, &ContentView::completeSetup);
-        m_rootView = welcome;
+        stack->addWidget(new TopBand(nullptr, m_rootView));
+        stack->addWidget(welcome, 1);
     } else {
         m_rootView = mainLayout();
     }
@@ -149,7 +154,7 @@ QWidget* ContentView::mainLayout()
 
     m_strip = new ScreenStrip(m_selectedScreen, main);
     connect(m_strip, &ScreenStrip::screenSelected, this, &ContentView::selectScreen);
-    stack->addWidget(m_strip);
+    stack->addWidget(new TopBand(m_strip, main));
 
     auto* host = new QWidget(main);
     host->setObjectName("detailView");

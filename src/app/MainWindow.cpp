@@ -3,6 +3,7 @@
 #include "ContentView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QSizeGrip>
@@ -49,13 +50,51 @@ void MainWindow::terminateApp()
 void MainWindow::mousePressEvent(QMouseEvent* event)
 {
     // Presses that no control took arrive here; in the top band they move the window, as a title
-    // bar would.
-    if (event->button() == Qt::LeftButton && event->position().y() < dragBandHeight && windowHandle()) {
-        windowHandle()->startSystemMove();
+    // bar would. The move starts only when the pointer moves, so a double-click still arrives.
+    if (event->button() == Qt::LeftButton && event->position().y() < dragBandHeight) {
+        m_pressAt = event->position().toPoint();
         event->accept();
         return;
     }
     QWidget::mousePressEvent(event);
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_pressAt && (event->buttons() & Qt::LeftButton)
+        && (event->position().toPoint() - *m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
+        m_pressAt.reset();
+        if (windowHandle())
+            windowHandle()->startSystemMove();
+        event->accept();
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_pressAt.reset();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void MainWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && event->position().y() < dragBandHeight) {
+        m_pressAt.reset();
+        WindowControls::toggleMaximized(this);
+        event->accept();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // A maximised window has no corner to drag.
+    if (event->type() == QEvent::WindowStateChange)
+        m_sizeGrip->setVisible(!isMaximized());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

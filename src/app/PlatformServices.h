@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assistant/AIProvider.h"
+#include "screens/ScreenPlatform.h"
 
 #include <QHash>
 #include <QString>
@@ -64,4 +65,9 @@ struct PlatformServices {
     // When above 0, the refresh interval of the monitors a screen owns for itself; tests stretch
     // it so that only the reads they start happen.
     int screenMonitorIntervalMs = 0;
+
+    ScreenPlatform screenPlatform() const
+    {
+        return {processRunner, sensors, powerSupplies, fileRevealer, screenMonitorIntervalMs};
+    }
 };

@@ -26,12 +26,12 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     switch (screen) {
     case AppScreen::dashboard:
         view = new DashboardView(*s.monitor, *s.sessionLogger, *s.networkMonitor, s.settingsStore->colorBlindMode(),
-                                 *s.platform, parent);
+                                 s.platform->screenPlatform(), parent);
         break;
     case AppScreen::optimizers: view = new OptimizersView(*s.optimizer, parent); break;
     case AppScreen::frameLimiter: view = new FrameLimiterView(*s.optimizer, parent); break;
     case AppScreen::menuBar:
-        view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, *s.platform, parent);
+        view = new MenuBarView(*s.menuBarCompanion, *s.monitor, *s.optimizer, s.platform->screenPlatform(), parent);
         break;
     case AppScreen::resolution: view = new ResolutionView(s.platform->displayModes, parent); break;
     case AppScreen::assistant: view = new AIAssistantView(parent); break;

@@ -2,13 +2,24 @@
 
 #include "ScreenTabButton.h"
 #include "style/Color.h"
+#include "style/SymbolButton.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 
-ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent) : QScrollArea(parent), m_selected(selected)
+namespace {
+
+constexpr int kArrowSize = 20;
+constexpr int kArrowMargin = 6;
+
+} // namespace
+
+ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent)
+    : QScrollArea(parent),
+      m_back(new SymbolButton("chevron.left", kArrowSize, Color::white70(), this)),
+      m_forward(new SymbolButton("chevron.right", kArrowSize, Color::white70(), this)),
+      m_selected(selected)
 {
     setObjectName("screenStrip");
     setFrameShape(QFrame::NoFrame);
@@ -42,6 +53,20 @@ ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent) : QScrollArea(pare
     // Set after setWidget(), which turns it on: the backdrop shows through.
     row->setAutoFillBackground(false);
     setFixedHeight(row->sizeHint().height());
+
+    // The entries themselves are reached with Tab; the arrows are for the pointer.
+    m_back->setObjectName("stripBack");
+    m_back->setToolTip("Scroll left");
+    m_forward->setObjectName("stripForward");
+    m_forward->setToolTip("Scroll right");
+    for (SymbolButton* arrow : {m_back, m_forward}) {
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->hide();
+    }
+    connect(m_back, &QAbstractButton::clicked, this, &ScreenStrip::scrollBack);
+    connect(m_forward, &QAbstractButton::clicked, this, &ScreenStrip::scrollForward);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &ScreenStrip::updateArrows);
+    connect(horizontalScrollBar(), &QScrollBar::rangeChanged, this, &ScreenStrip::updateArrows);
 }
 
 QStringList ScreenStrip::titles() const
@@ -68,20 +93,62 @@ void ScreenStrip::showSelected()
     }
 }
 
+bool ScreenStrip::overflows() const
+{
+    return widget()->sizeHint().width() > width();
+}
+
+void ScreenStrip::updateOverflow()
+{
+    const bool overflow = overflows();
+    const int margin = overflow ? kArrowSize + 2 * kArrowMargin : 0;
+    setViewportMargins(margin, 0, margin, 0);
+    const int y = (height() - kArrowSize) / 2;
+    m_back->move(kArrowMargin, y);
+    m_forward->move(width() - kArrowMargin - kArrowSize, y);
+    m_back->setVisible(overflow);
+    m_forward->setVisible(overflow);
+    updateArrows();
+}
+
+void ScreenStrip::updateArrows()
+{
+    const QScrollBar* bar = horizontalScrollBar();
+    m_back->setEnabled(bar->value() > bar->minimum());
+    m_forward->setEnabled(bar->value() < bar->maximum());
+    for (SymbolButton* arrow : {m_back, m_forward})
+        arrow->setSymbol(arrow->symbol(), arrow->isEnabled() ? Color::white70() : Color::white20());
+}
+
+void ScreenStrip::scrollBack()
+{
+    const int left = horizontalScrollBar()->value();
+    for (auto it = m_buttons.crbegin(); it != m_buttons.crend(); ++it) {
+        if ((*it)->x() < left) {
+            ensureWidgetVisible(*it, 16, 0);
+            return;
+        }
+    }
+}
+
+void ScreenStrip::scrollForward()
+{
+    const int right = horizontalScrollBar()->value() + viewport()->width();
+    for (ScreenTabButton* button : m_buttons) {
+        if (button->geometry().right() >= right) {
+            ensureWidgetVisible(button, 16, 0);
+            return;
+        }
+    }
+}
+
 void ScreenStrip::resizeEvent(QResizeEvent* event)
 {
     QScrollArea::resizeEvent(event);
+    updateOverflow();
     // The row is laid out anew for the new width first; only then is the entry's place known.
     widget()->layout()->activate();
     showSelected();
-}
-
-void ScreenStrip::paintEvent(QPaintEvent*)
-{
-    QPainter painter(viewport());
-    QColor veil = Color::ultraThinMaterial();
-    veil.setAlphaF(veil.alphaF() * 0.5f);
-    painter.fillRect(viewport()->rect(), veil);
 }
 
 bool ScreenStrip::eventFilter(QObject* watched, QEvent* event)

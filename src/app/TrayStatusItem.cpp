@@ -1,5 +1,6 @@
 #include "TrayStatusItem.h"
 
+#include "style/Color.h"
 #include "style/Fonts.h"
 
 #include <QAction>
@@ -12,8 +13,39 @@
 #include <QSystemTrayIcon>
 #include <algorithm>
 
+namespace {
+
+QString css(const QColor& color)
+{
+    return color.name(QColor::HexArgb);
+}
+
+// A title's words as readings: each label with its figure, empty when it has none.
+QList<std::pair<QString, QString>> readings(const QString& title)
+{
+    QList<std::pair<QString, QString>> list;
+    const QStringList words = title.split(u' ', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        if (words[i].endsWith(u'%'))
+            continue;
+        const bool hasFigure = i + 1 < words.size() && words[i + 1].endsWith(u'%');
+        list.append({words[i], hasFigure ? words[i + 1] : QString()});
+    }
+    return list;
+}
+
+} // namespace
+
 TrayStatusItem::TrayStatusItem() : m_menu(new QMenu), m_tray(std::make_unique<QSystemTrayIcon>())
 {
+    m_menu->setStyleSheet(QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; }"
+                                         "QMenu::item { color: %3; padding: 5px 22px; }"
+                                         "QMenu::item:disabled { color: %4; }"
+                                         "QMenu::item:selected:enabled { background: %5; color: %6; }"
+                                         "QMenu::separator { height: 1px; background: %7; margin: 4px 10px; }")
+                              .arg(css(Color::bgDeep()), css(Color::white20()), css(Color::white95()),
+                                   css(Color::white50()), css(Color::neonCyan()), css(Color::bgDeep()),
+                                   css(Color::white50())));
     m_tray->setIcon(QIcon(QPixmap::fromImage(icon({}))));
     // A click opens the menu, as it does on a menu-bar item; the tray's own context menu answers
     // the other button.
@@ -33,7 +65,7 @@ void TrayStatusItem::setTitle(const QString& title)
 {
     if (!m_tray)
         return;
-    m_tray->setToolTip(title);
+    m_tray->setToolTip(toolTip(title));
     m_tray->setIcon(QIcon(QPixmap::fromImage(icon(title))));
 }
 
@@ -79,25 +111,28 @@ void TrayStatusItem::remove()
     m_menu.reset();
 }
 
-QStringList TrayStatusItem::iconRows(const QString& title)
+QString TrayStatusItem::iconFigure(const QString& title)
 {
-    QStringList rows;
-    const QStringList words = title.split(u' ', Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        if (words[i].endsWith(u'%'))
-            continue;
-        const bool hasFigure = i + 1 < words.size() && words[i + 1].endsWith(u'%');
-        rows.append(hasFigure ? words[i + 1].chopped(1) : QStringLiteral("–"));
-    }
-    return rows;
+    const auto list = readings(title);
+    if (list.isEmpty())
+        return {};
+    return list.first().second.isEmpty() ? QStringLiteral("–") : list.first().second.chopped(1);
+}
+
+QString TrayStatusItem::toolTip(const QString& title)
+{
+    QStringList words;
+    for (const auto& [label, figure] : readings(title))
+        words << label << (figure.isEmpty() ? QStringLiteral("n/a") : figure);
+    return words.join(u' ');
 }
 
 QImage TrayStatusItem::icon(const QString& title)
 {
     QImage image(iconSize, iconSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    const QStringList rows = iconRows(title);
-    if (rows.isEmpty())
+    const QString figure = iconFigure(title);
+    if (figure.isEmpty())
         return image;
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -106,21 +141,13 @@ QImage TrayStatusItem::icon(const QString& title)
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(image.rect()), 10, 10);
 
-    // The tray shrinks the icon to a few pixels, so the figures take all the room there is.
-    const qreal rowHeight = qreal(iconSize) / rows.size();
-    QFont font = Fonts::ui(int(rowHeight), QFont::Bold);
-    const auto widest = [&] {
-        const QFontMetricsF metrics(font);
-        qreal width = 0;
-        for (const QString& row : rows)
-            width = std::max(width, metrics.horizontalAdvance(row));
-        return width;
-    };
-    while (font.pixelSize() > 6 && widest() > iconSize - 4)
+    // The tray shrinks the icon to a few pixels, so the figure takes all the room there is.
+    QFont font = Fonts::ui(iconSize * 3 / 4, QFont::Bold);
+    font.setPixelSize(iconSize * 3 / 4);
+    while (font.pixelSize() > 6 && QFontMetricsF(font).horizontalAdvance(figure) > iconSize - 4)
         font.setPixelSize(font.pixelSize() - 1);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        painter.drawText(QRectF(0, i * rowHeight, iconSize, rowHeight), Qt::AlignCenter, rows[i]);
+    painter.drawText(QRectF(image.rect()), Qt::AlignCenter, figure);
     return image;
 }

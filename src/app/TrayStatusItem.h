@@ -10,9 +10,10 @@ class QAction;
 class QMenu;
 class QSystemTrayIcon;
 
-// A status item in the system tray. A tray shows an icon, not a text, so the title's figures are
-// drawn into the icon, one row per reading in the title's order, and the whole title is the icon's
-// tooltip. The menu opens from the icon.
+// A status item in the system tray. A tray shows an icon, not a text, and a few pixels of it: the
+// icon holds the title's first figure (the CPU load), large enough to read, and the tooltip holds
+// the whole title, with "n/a" for a reading that has no figure. The menu opens from the icon; its
+// reading rows are drawn as the disabled rows they are, with separators that show.
 class TrayStatusItem final : public StatusItem {
     Q_OBJECT
 public:
@@ -27,10 +28,13 @@ public:
     void setMenuTitle(qsizetype position, const QString& title) override;
     void remove() override;
 
-    // The rows drawn for a title of labels, each followed by its figure when it has one
-    // ("CPU 12% GPU RAM 62%" gives "12", "–", "62").
-    static QStringList iconRows(const QString& title);
+    // The figure drawn for a title of labels, each followed by its figure when it has one: the
+    // first reading's ("CPU 12% GPU RAM 62%" gives "12"), "–" when it has none, "" for no title.
+    static QString iconFigure(const QString& title);
+    // The title with "n/a" for each missing figure ("CPU 12% GPU n/a RAM 62%").
+    static QString toolTip(const QString& title);
     static QImage icon(const QString& title);
+    QMenu* menu() const { return m_menu.get(); }
 
 private:
     // Quit is chosen inside the menu's own mouse handling, and the item may be removed before that

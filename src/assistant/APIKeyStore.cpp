@@ -91,7 +91,8 @@ std::optional<QString> APIKeyStore::load(AIProvider provider) const
     const auto plaintext = AesGcm::open(encryptionKey(), file.readAll());
     if (!plaintext)
         return std::nullopt;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The sealed text is the key's UTF-8 and nothing else: a leading U+FEFF is the key's own.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = decoder.decode(*plaintext);
     if (decoder.hasError())
         return std::nullopt;

@@ -54,20 +54,36 @@ bool ContextAddress::isRefusedAddress(const QHostAddress& address)
 {
     bool mapped = false;
     const quint32 v4 = address.toIPv4Address(&mapped);
-    if (mapped) {
-        const quint32 a = v4 >> 24;
-        const quint32 b = (v4 >> 16) & 0xff;
-        return a == 0 || a == 10 || a == 127 || (a == 100 && b >= 64 && b <= 127) || (a == 169 && b == 254)
-               || (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168) || a >= 224;
-    }
+    if (mapped)
+        return isRefusedIPv4(v4);
     if (address.protocol() != QAbstractSocket::IPv6Protocol)
         return true;
     const Q_IPV6ADDR v6 = address.toIPv6Address();
+    const auto ipv4At = [&v6](int offset) {
+        return quint32(v6[offset]) << 24 | quint32(v6[offset + 1]) << 16 | quint32(v6[offset + 2]) << 8 | v6[offset + 3];
+    };
     const bool zeroPrefix = std::all_of(v6.c, v6.c + 12, [](quint8 byte) { return byte == 0; });
+    const bool nat64 = v6[0] == 0x00 && v6[1] == 0x64 && v6[2] == 0xff && v6[3] == 0x9b
+                       && std::all_of(v6.c + 4, v6.c + 12, [](quint8 byte) { return byte == 0; });
+    const bool sixToFour = v6[0] == 0x20 && v6[1] == 0x02;
+    const bool teredo = v6[0] == 0x20 && v6[1] == 0x01 && v6[2] == 0x00 && v6[3] == 0x00;
     return zeroPrefix                                     // ::, ::1 and the old IPv4-compatible forms
            || (v6[0] & 0xfe) == 0xfc                      // unique local fc00::/7
            || (v6[0] == 0xfe && (v6[1] & 0xc0) == 0x80) // link-local fe80::/10
-           || v6[0] == 0xff;                              // multicast ff00::/8
+           || v6[0] == 0xff                               // multicast ff00::/8
+           // Forms that reach an IPv4 address written inside them: NAT64 64:ff9b::/96 (the last 32
+           // bits), 6to4 2002::/16 (bits 16 to 47) and Teredo 2001::/32, whose server (bits 32 to
+           // 63) and client (the last 32 bits, inverted) are both judged.
+           || (nat64 && isRefusedIPv4(ipv4At(12))) || (sixToFour && isRefusedIPv4(ipv4At(2)))
+           || (teredo && (isRefusedIPv4(ipv4At(4)) || isRefusedIPv4(~ipv4At(12))));
+}
+
+bool ContextAddress::isRefusedIPv4(quint32 address)
+{
+    const quint32 a = address >> 24;
+    const quint32 b = (address >> 16) & 0xff;
+    return a == 0 || a == 10 || a == 127 || (a == 100 && b >= 64 && b <= 127) || (a == 169 && b == 254)
+           || (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168) || a >= 224;
 }
 
 bool ContextAddress::isPrivateHost(const QString& host)

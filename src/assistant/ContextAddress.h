@@ -20,8 +20,11 @@ std::optional<QUrl> permittedHop(const QString& text, const QUrl& base, const Li
 // ranges, and hosts written as numbers in any form but four plain decimal parts.
 bool isPrivateHost(const QString& host);
 // Loopback, private, shared, link-local, unique-local, multicast, unspecified and reserved
-// addresses, and IPv4-mapped forms of them.
+// addresses, and the IPv6 forms that carry such an IPv4 address: IPv4-mapped, NAT64, 6to4 and
+// Teredo.
 bool isRefusedAddress(const QHostAddress& address);
+// The IPv4 ranges refused above, for an address in host byte order.
+bool isRefusedIPv4(quint32 address);
 // Whether the host belongs to GitHub's web or raw-file domains.
 bool isGitHubHost(const QString& host);
 

@@ -1,6 +1,7 @@
 #include "ContextText.h"
 
 #include "PerceivedText.h"
+#include "WellFormedText.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -15,7 +16,8 @@ std::optional<QString> decodeStrictly(QStringDecoder::Encoding encoding, const Q
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
-    return text;
+    // UTF-16 decoders pass an unpaired surrogate through as it is.
+    return wellFormedText(text);
 }
 
 // Text with nothing below the space character but ordinary white space, and no unassigned or

@@ -1,5 +1,7 @@
 #include "QAMatcher.h"
 
+#include "WellFormedText.h"
+
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
@@ -147,7 +149,7 @@ QString QAMatcher::normalize(const QString& text)
 {
     static const QRegularExpression outsideAlphabet(QStringLiteral("[^a-z0-9\\s]"));
     static const QRegularExpression whiteRuns(QStringLiteral("\\s+"));
-    QString result = text.toLower();
+    QString result = wellFormedText(text).toLower();
     for (const auto& [typo, correction] : typoCorrections)
         result.replace(typo, correction);
     result.replace(outsideAlphabet, QStringLiteral(" "));

@@ -1,6 +1,7 @@
 #include "AppStyle.h"
 
 #include "Color.h"
+#include "FocusRing.h"
 #include "Fonts.h"
 #include "Symbols.h"
 
@@ -31,6 +32,7 @@ void AppStyle::install()
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, Color::white50());
     palette.setColor(QPalette::Disabled, QPalette::WindowText, Color::white50());
     QApplication::setPalette(palette);
+    FocusRing::install();
 
     // The icon font joins the font database before any font is loaded: adding a font drops every
     // font loaded so far, and each would be looked up and loaded again.

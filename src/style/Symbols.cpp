@@ -43,7 +43,9 @@ const QHash<QString, char32_t>& table()
         {"checkmark.shield", 0xf013},                  // gpp_good
         {"checkmark.shield.fill", 0xe8e8},             // verified_user
         {"chevron.down", 0xe5cf},                      // expand_more
+        {"chevron.left", 0xe5cb},                      // chevron_left
         {"chevron.left.forwardslash.chevron.right", 0xe86f}, // code
+        {"chevron.right", 0xe5cc},                     // chevron_right
         {"chevron.up", 0xe5ce},                        // expand_less
         {"circle", 0xe836},                            // radio_button_unchecked
         {"clock", 0xe8b5},                             // schedule
@@ -111,6 +113,8 @@ const QHash<QString, char32_t>& table()
         {"sparkle", 0xe3e4},                           // flare
         {"sparkles", 0xe65f},                          // auto_awesome
         {"speedometer", 0xe9e4},                       // speed
+        {"square", 0xe3c6},                            // crop_square
+        {"square.on.square", 0xe3e0},                  // filter_none
         {"star", 0xe838},                              // star
         {"stop.fill", 0xe047},                         // stop
         {"thermometer", 0xf076},                       // thermostat

@@ -8,6 +8,7 @@
 #include "storage/CleanupSchedule.h"
 #include "tuning/FrozenProcessStore.h"
 #include "style/GradientButton.h"
+#include "style/SymbolButton.h"
 
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -198,6 +199,50 @@ private slots:
         const int other = selected == 0 ? int(strip.buttons().size()) - 1 : 0;
         strip.setSelected(AppScreens::allCases().at(other));
         QVERIFY(inView(strip.buttons().at(other)));
+    }
+
+    void stripShowsAndScrollsItsOverflow_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("overflows");
+        QTest::newRow("smallest window") << 1000 << true;
+        QTest::newRow("wide window") << 2560 << false;
+    }
+    // At the smallest width the row runs past the right end: the arrows say so, the forward arrow
+    // brings every entry in turn into view down to the last, and the back arrow returns to the first.
+    void stripShowsAndScrollsItsOverflow()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, overflows);
+        FakePlatform(m_dir->path()).completeSetup();
+        auto view = launch(false);
+        view->resize(width, 650);
+        view->show();
+        settle();
+        auto* strip = view->findChild<ScreenStrip*>("screenStrip");
+        QVERIFY(strip->geometry().right() < view->findChild<QWidget*>("windowControls")->geometry().left());
+        QCOMPARE(strip->backArrow()->isVisible(), overflows);
+        QCOMPARE(strip->forwardArrow()->isVisible(), overflows);
+        const auto wholly = [strip](const QWidget* entry) {
+            const QRect place(entry->mapTo(strip->viewport(), QPoint(0, 0)), entry->size());
+            return strip->viewport()->rect().contains(place);
+        };
+        QVERIFY(wholly(strip->buttons().constFirst()));
+        QCOMPARE(wholly(strip->buttons().constLast()), !overflows);
+        if (!overflows)
+            return;
+        QVERIFY(!strip->backArrow()->isEnabled());
+        for (int clicks = 0; strip->forwardArrow()->isEnabled() && clicks < strip->buttons().size(); ++clicks)
+            click(strip->forwardArrow());
+        QVERIFY(!strip->forwardArrow()->isEnabled());
+        QVERIFY(wholly(strip->buttons().constLast()));
+        for (int clicks = 0; strip->backArrow()->isEnabled() && clicks < strip->buttons().size(); ++clicks)
+            click(strip->backArrow());
+        QVERIFY(wholly(strip->buttons().constFirst()));
+
+        // The selected entry is kept wholly in view, clear of the arrows.
+        click(strip->buttons().constLast());
+        QVERIFY(wholly(strip->buttons().constLast()));
     }
 
     void samplersRunOnlyOnTheMainScreens()

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/ContentView.h"
 #include "app/MainWindow.h"
+#include "style/SymbolButton.h"
 
 #include <QAction>
 
@@ -45,6 +46,46 @@ private slots:
         QCOMPARE(terminations, 1);
         emit window.contentView()->terminateRequested();
         QCOMPARE(terminations, 2);
+    }
+
+    void windowControlsAndTopBand_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("maximized");
+        QTest::newRow("maximise button") << "maximizeButton" << true;
+        QTest::newRow("double-click in the top band") << "band" << true;
+        QTest::newRow("double-click below the band") << "below" << false;
+    }
+    // The controls at the right end of the top band act on the window; a double-click in the band
+    // maximises it and a second one restores it, as a title bar's would.
+    void windowControlsAndTopBand()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, maximized);
+        FakePlatform platform(m_dir.path());
+        MainWindow window(platform.services());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* maximize = window.findChild<SymbolButton*>("maximizeButton");
+        QVERIFY(maximize && maximize->isVisible());
+        QVERIFY(window.findChild<QWidget*>("minimizeButton")->isVisible());
+        QVERIFY(window.findChild<QWidget*>("closeButton")->isVisible());
+        const auto act = [&] {
+            if (action == "maximizeButton") {
+                QTest::mouseClick(maximize, Qt::LeftButton);
+                return;
+            }
+            // Whatever lies under the pointer there takes the double-click first.
+            const QPoint at(window.width() / 3, action == "band" ? MainWindow::dragBandHeight / 3 : 300);
+            QWidget* target = window.childAt(at) ? window.childAt(at) : &window;
+            QTest::mouseDClick(target, Qt::LeftButton, {}, target->mapFrom(&window, at));
+        };
+        act();
+        QCOMPARE(window.isMaximized(), maximized);
+        QCOMPARE(maximize->toolTip(), maximized ? QString("Restore") : QString("Maximise"));
+        act();
+        QVERIFY(!window.isMaximized());
+        QCOMPARE(maximize->toolTip(), QString("Maximise"));
     }
 
     void launchTurnsOffWindowRestoration()

@@ -8,19 +8,54 @@
 class TestTrayStatusItem : public QObject {
     Q_OBJECT
 private slots:
-    void iconRows_data()
+    void iconAndToolTip_data()
     {
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QStringList>("rows");
-        QTest::newRow("three figures") << "CPU 12% GPU 35% RAM 62%" << QStringList{"12", "35", "62"};
-        QTest::newRow("no GPU figure keeps its row") << "CPU 12% GPU RAM 62%" << QStringList{"12", "–", "62"};
-        QTest::newRow("nothing yet") << "" << QStringList{};
+        QTest::addColumn<QString>("figure");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("three figures") << "CPU 12% GPU 35% RAM 62%" << "12" << "CPU 12% GPU 35% RAM 62%";
+        QTest::newRow("no GPU figure") << "CPU 12% GPU RAM 62%" << "12" << "CPU 12% GPU n/a RAM 62%";
+        QTest::newRow("no CPU figure") << "CPU GPU 35% RAM" << "–" << "CPU n/a GPU 35% RAM n/a";
+        QTest::newRow("nothing yet") << "" << "" << "";
     }
-    void iconRows()
+    // The icon holds the one figure a tray has room for; the tooltip names every reading.
+    void iconAndToolTip()
     {
         QFETCH(QString, title);
-        QFETCH(QStringList, rows);
-        QCOMPARE(TrayStatusItem::iconRows(title), rows);
+        QFETCH(QString, figure);
+        QFETCH(QString, tip);
+        QCOMPARE(TrayStatusItem::iconFigure(title), figure);
+        QCOMPARE(TrayStatusItem::toolTip(title), tip);
+        const QImage icon = TrayStatusItem::icon(title);
+        QCOMPARE(icon == TrayStatusItem::icon({}), figure.isEmpty());
+    }
+
+    // Reading rows cannot be chosen and are drawn unlike the row that can; separators show.
+    void menuRowsLookAsTheyBehave()
+    {
+        TrayStatusItem item;
+        item.setMenu({{StatusItem::MenuEntry::Kind::Text, "CPU 12%"},
+                      {StatusItem::MenuEntry::Kind::Separator, {}},
+                      {StatusItem::MenuEntry::Kind::Quit, "Quit"}});
+        QMenu* menu = item.menu();
+        menu->popup(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        const QList<QAction*> actions = menu->actions();
+        QVERIFY(!actions.at(0)->isEnabled());
+        const QImage picture = menu->grab().toImage();
+        const auto inkOf = [&](QAction* action) {
+            // The brightest pixel of the row: its text, or its separator line.
+            int brightest = 0;
+            const QRect row = menu->actionGeometry(action);
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                for (int x = row.left(); x <= row.right(); ++x)
+                    brightest = std::max(brightest, qGray(picture.pixel(x, y)));
+            return brightest;
+        };
+        const int background = qGray(picture.pixel(menu->actionGeometry(actions.at(1)).topLeft()));
+        QVERIFY(inkOf(actions.at(1)) - background >= 40);
+        QVERIFY(inkOf(actions.at(0)) < inkOf(actions.at(2)) - 40);
+        menu->hide();
     }
 
     // Choosing Quit ends the application, whose shut-down removes the item while the menu is still

@@ -63,6 +63,29 @@ private slots:
         QVERIFY(!rig.store.load(AIProvider::anthropic));
     }
 
+    // Only white space around the key is dropped; a leading U+FEFF is part of the key, not a
+    // byte-order mark of the sealed text.
+    void keysComeBackAsSaved_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("loaded");
+        // Built from a QChar: text from a narrow literal loses a leading U+FEFF on its way in.
+        const QString bom(QChar(0xFEFF));
+        QTest::newRow("blanks around") << " sk-a \n" << "sk-a";
+        QTest::newRow("leading U+FEFF") << bom + "sk-b" << bom + "sk-b";
+        QTest::newRow("two leading U+FEFF") << bom + bom + "sk-c" << bom + bom + "sk-c";
+        QTest::newRow("blank then U+FEFF") << " " + bom + "sk-d" << bom + "sk-d";
+        QTest::newRow("non-ASCII") << "clé-\u00e9" << "clé-\u00e9";
+    }
+    void keysComeBackAsSaved()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, loaded);
+        KeyStoreRig rig;
+        QVERIFY(rig.store.save(typed, AIProvider::groq));
+        QCOMPARE(rig.store.load(AIProvider::groq).value_or("-"), loaded);
+    }
+
     void fileNames()
     {
         KeyStoreRig rig;

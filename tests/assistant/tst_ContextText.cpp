@@ -16,6 +16,11 @@ QString describe(const AttachmentResult& result)
     return attachment.title + " | " + attachment.source + " | " + attachment.excerpt + " | " + attachment.content;
 }
 
+QByteArray utf16le(const QString& text)
+{
+    return QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
 } // namespace
 
 class TestContextText : public QObject {
@@ -93,6 +98,11 @@ private slots:
         QTest::newRow("empty") << QByteArray() << false << "-";
         QTest::newRow("cut inside a character") << QByteArray("caf\xc3") << true << "caf";
         QTest::newRow("same bytes whole") << QByteArray("caf\xc3") << false << "caf\u00c3";
+        QTest::newRow("UTF-16 lone high surrogate") << QByteArray("\xff\xfe" "a\0\x3d\xd8" "b\0", 8) << false
+                                                    << "a\ufffdb";
+        QTest::newRow("UTF-16 lone low surrogate last") << QByteArray("a\0\x00\xde", 4) << false << "a\ufffd";
+        QTest::newRow("UTF-16 pair kept") << QByteArray("\xfe\xff\xd8\x3d\xde\x00", 6) << false
+                                          << QString(QChar(0xD83D)) + QChar(0xDE00);
     }
     void decoding()
     {
@@ -149,6 +159,10 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("result");
         QTest::newRow("upper-case extension") << "notes.MD" << QByteArray("# Notes\r\n\tdone") << "notes.MD | notes.MD | # Notes done | # Notes\n\n    done";
+        // Every clean-up step still applies around a half of an emoji, which is shown as U+FFFD.
+        QTest::newRow("UTF-16 with an unpaired surrogate")
+            << "half.txt" << utf16le(QString("one\r\n\r\n\r\ntwo ") + QChar(0xD83D) + "\t3")
+            << "half.txt | half.txt | one two \ufffd 3 | one\n\ntwo \ufffd    3";
         QTest::newRow("no extension") << "README" << QByteArray("text") << "README | README | text | text";
         QTest::newRow("picture") << "photo.png" << QByteArray("text")
                                  << "error: Attach text, code, markdown, JSON, CSV, log, or HTML files for AI context.";

@@ -99,6 +99,22 @@ private slots:
         for (const char* address : {"93.184.216.34", "100.63.255.255", "100.128.0.0", "172.15.0.1", "172.32.0.1",
                                     "2606:4700::1", "fec0::1", "::ffff:93.184.216.34"})
             QTest::newRow(address) << QString::fromLatin1(address) << false;
+        // IPv6 forms that lead to an IPv4 address written inside them are judged by that address.
+        // Teredo carries two: its server as written and its client inverted (93.184.216.34 inverted
+        // is a247:27dd, 127.0.0.1 is 80ff:fffe).
+        for (const auto& [form, address, refused] :
+             {std::tuple{"NAT64 loopback", "64:ff9b::7f00:1", true}, {"NAT64 private, dotted", "64:ff9b::10.0.0.1", true},
+              {"NAT64 link-local", "64:ff9b::a9fe:a9fe", true}, {"NAT64 public", "64:ff9b::5db8:d822", false},
+              {"longer than NAT64's /96", "64:ff9b:0:0:1::7f00:1", false},
+              {"6to4 loopback", "2002:7f00:1::1", true}, {"6to4 private", "2002:c0a8:101:5::1", true},
+              {"6to4 unspecified", "2002::1", true}, {"6to4 public", "2002:5db8:d822::1", false},
+              {"Teredo loopback client", "2001:0:5db8:d822::80ff:fffe", true},
+              {"Teredo private client", "2001:0:5db8:d822:8000:1234:f5ff:fefe", true},
+              {"Teredo private server", "2001:0:c0a8:101::a247:27dd", true},
+              {"Teredo client not inverted", "2001:0:5db8:d822::7f00:1", false},
+              {"Teredo public", "2001:0:5db8:d822:8000:1234:a247:27dd", false},
+              {"beside Teredo", "2001:1::7f00:1", false}})
+            QTest::newRow(form) << QString::fromLatin1(address) << refused;
     }
     void refusedAddresses()
     {
@@ -121,6 +137,7 @@ private slots:
         for (const char* host : {"localhost", "printer.local", "db.internal", "127.0.0.1", "127.0.0.2", "0.0.0.0",
                                  "10.1.2.3", "172.20.0.1", "100.100.1.1", "169.254.1.1", "239.1.1.1", "[::1]", "[::]",
                                  "[fe80::1]", "[ff02::1]", "[fd00::1]", "[::ffff:192.168.0.1]", "[::ffff:127.0.0.1]",
+                                 "[64:ff9b::7f00:1]", "[2002:7f00:1::1]", "[2001:0:5db8:d822::80ff:fffe]",
                                  "2130706433", "0x7f.1", "127.1", "0177.0.0.1", "0x7f.0.0.1", "%31%32%37.0.0.1"})
             QTest::newRow(host) << QStringLiteral("https://%1:PORT/page").arg(host) << false;
         QTest::newRow("name resolving to loopback") << "https://loop.test:PORT/" << true;

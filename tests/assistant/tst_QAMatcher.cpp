@@ -143,6 +143,25 @@ private slots:
         QCOMPARE(matcher.match("zz abcdefg", std::nullopt).answer, "exact");
     }
 
+    // An unpaired surrogate (pasted half of an emoji) must not stop the other characters from being
+    // folded; it becomes one more character outside the alphabet.
+    void normalizing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("normalized");
+        QTest::newRow("punctuation and runs") << "  Clean,\tthe   CACHE!? " << "clean the cache";
+        QTest::newRow("lone high surrogate") << QString("Clean,") + QChar(0xD83D) + "now!" << "clean now";
+        QTest::newRow("lone low surrogate last") << QString("Boost?") + QChar(0xDE00) << "boost";
+        QTest::newRow("low before high") << QString("a") + QChar(0xDE00) + QChar(0xD83D) + "b" << "a b";
+        QTest::newRow("paired emoji") << QString("fps") + QChar(0xD83D) + QChar(0xDE00) + "now" << "fps now";
+    }
+    void normalizing()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, normalized);
+        QCOMPARE(QAMatcher::normalize(text), normalized);
+    }
+
     void levenshtein_data()
     {
         QTest::addColumn<QString>("a");

@@ -84,6 +84,22 @@ private slots:
         QTest::newRow("empty") << QByteArray("") << 0;
         QTest::newRow("backwards") << QByteArray("7-3") << 0;
         QTest::newRow("not numbers") << QByteArray("a-b") << 0;
+        QTest::newRow("whole int range") << QByteArray("0-2147483647") << 0;
+        QTest::newRow("beyond int") << QByteArray("0-99999999999") << 0;
+        QTest::newRow("largest CPU number") << QByteArray("0,65535") << 2;
+        QTest::newRow("first absurd CPU number") << QByteArray("65536") << 0;
+        QByteArray wide;
+        for (int cpu = 0; cpu < 65536; cpu += 2)
+            wide += QByteArray::number(cpu) + "-" + QByteArray::number(cpu + 1) + ",";
+        wide.chop(1);
+        QTest::newRow("long list of every CPU") << wide << 65536;
+        QTest::newRow("the same range again") << QByteArray("0-2000,0-2000") << 0;
+        QTest::newRow("overlapping") << QByteArray("0-3,2-5") << 0;
+        QTest::newRow("descending") << QByteArray("4,2") << 0;
+        QTest::newRow("three ends") << QByteArray("0-1-2") << 0;
+        QTest::newRow("signs and blanks") << QByteArray("+1,- 2") << 0;
+        QTest::newRow("empty part") << QByteArray("0,,2") << 0;
+        QTest::newRow("trailing comma") << QByteArray("0-3,") << 0;
     }
     void cpuListCount()
     {

@@ -23,6 +23,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 
 namespace {
@@ -210,6 +212,53 @@ private slots:
 
         QTest::keyClicks(rig.find<QPlainTextEdit>("contextNotesEditor"), "<b>notes</b>");
         QCOMPARE(rig.settings.load(AIProvider::openAI).contextNotes, QString("<b>notes</b>"));
+    }
+
+    void screenFitsTheWindow_data()
+    {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QSize>("size");
+        // The smallest window is 1000 x 650, of which the band with the strip takes the top 50.
+        for (const bool connected : {true, false}) {
+            const char* state = connected ? "connected" : "not connected";
+            QTest::addRow("%s, smallest window", state) << connected << QSize(1000, 600);
+            QTest::addRow("%s, large window", state) << connected << QSize(2560, 1390);
+        }
+    }
+    // The page never scrolls at these sizes: once connected, the composer sits inside it with the
+    // transcript taking the height left; each label stays 5 points above its editor however much
+    // height there is; and the instructions editor, whose text fits, shows no scroll bar.
+    void screenFitsTheWindow()
+    {
+        QFETCH(bool, connected);
+        QFETCH(QSize, size);
+        ScreenRig rig(true, connected);
+        rig.view->resize(size);
+        QCoreApplication::processEvents();
+        auto* page = rig.find<QScrollArea>("page");
+        QCOMPARE(page->verticalScrollBar()->maximum(), 0);
+        const auto placeIn = [&](const QWidget* widget) {
+            return QRect(widget->mapTo(rig.view.get(), QPoint(0, 0)), widget->size());
+        };
+        if (connected) {
+            const QRect composer = placeIn(rig.find<QWidget>("draftField"));
+            QVERIFY(rig.view->rect().contains(composer));
+            auto* transcript = rig.find<QWidget>("transcript");
+            QVERIFY(transcript->height() >= AIConnectChatPanel::transcriptMinimumHeight / 2);
+            // The transcript, not the page, has what is left.
+            QVERIFY(rig.view->height() - composer.bottom() < 60);
+        }
+        const QList<QLabel*> labels = rig.view->findChildren<QLabel*>();
+        for (const auto& [text, editor] : {std::pair{"Model", "modelPicker"}, {"AI instructions", "systemPromptEditor"},
+                                           {"Saved context", "contextNotesEditor"}}) {
+            const auto label = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == text; });
+            QVERIFY(label != labels.end());
+            // Measured from the label's text, which a label taller than it needs would float in.
+            const int textBottom = placeIn(*label).top() + (*label)->sizeHint().height();
+            const int gap = placeIn(rig.find<QWidget>(editor)).top() - textBottom;
+            QVERIFY2(gap >= 0 && gap <= 8, qPrintable(QString("%1: %2 px").arg(text).arg(gap)));
+        }
+        QVERIFY(!rig.find<QPlainTextEdit>("systemPromptEditor")->verticalScrollBar()->isVisible());
     }
 
     void removingChips()

@@ -107,7 +107,7 @@ private slots:
         ContentView root(m_platform->services());
         auto window = std::make_unique<QWidget>();
         auto* screen = new DashboardView(root.monitor(), root.sessionLogger(), root.networkMonitor(), false,
-                                         m_platform->services(), window.get());
+                                         m_platform->services().screenPlatform(), window.get());
         window->show();
         waitForFirstReads(*screen);
         QList<bool> fanActivity;

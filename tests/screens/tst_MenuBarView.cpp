@@ -3,7 +3,7 @@
 #include "MonitorRig.h"
 #include "OptimizerFixture.h"
 #include "TestMain.h"
-#include "app/PlatformServices.h"
+#include "screens/ScreenPlatform.h"
 #include "screens/menubar/MenuBarCompanion.h"
 #include "screens/menubar/MenuBarView.h"
 #include "screens/menubar/PreviewCell.h"
@@ -23,7 +23,7 @@ private:
     std::shared_ptr<FakeHardwareSensors> m_sensors;
     std::unique_ptr<FakeStatusBar> m_bar;
     std::unique_ptr<MenuBarCompanion> m_companion;
-    PlatformServices m_platform;
+    ScreenPlatform m_platform;
 
     std::unique_ptr<MenuBarView> makeView()
     {

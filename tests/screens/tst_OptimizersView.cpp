@@ -391,17 +391,17 @@ private slots:
         QCOMPARE(s.clears("systemToolsClear").size(), 1);
     }
 
-    void reportShowsFiveLinesAndThePointedReclaimedAmount_data()
+    void reportShowsEveryLineAndThePointedReclaimedAmount_data()
     {
         QTest::addColumn<int>("lines");
         QTest::addColumn<std::optional<double>>("reclaimed");
         QTest::addColumn<int>("shownLines");
         QTest::addColumn<QString>("reclaimedText");
-        QTest::newRow("seven lines, half a gigabyte") << 7 << std::optional(0.5) << 5 << "RAM reclaimed: 0.50 GB";
+        QTest::newRow("seven lines, half a gigabyte") << 7 << std::optional(0.5) << 7 << "RAM reclaimed: 0.50 GB";
         QTest::newRow("five lines, nothing reclaimed") << 5 << std::optional(0.0) << 5 << "RAM reclaimed: 0.00 GB";
         QTest::newRow("one line, not measured") << 1 << std::optional<double>() << 1 << "";
     }
-    void reportShowsFiveLinesAndThePointedReclaimedAmount()
+    void reportShowsEveryLineAndThePointedReclaimedAmount()
     {
         QFETCH(int, lines);
         QFETCH(std::optional<double>, reclaimed);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FilePicker.h"
+#include "FilePicker.h"
 
 // Answers every request with the files the test chose (none: the user cancelled) and records the
 // confirm titles it was shown with.

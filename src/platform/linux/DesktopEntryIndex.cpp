@@ -11,32 +11,71 @@ namespace {
 
 const QString kSuffix = QStringLiteral(".desktop");
 
-// The words of an Exec line, with the quoting of the desktop-entry format undone.
+// A string value with the escapes of the desktop-entry format undone: \s, \n, \t, \r and \\.
+// Any other backslash stays as written, for the quoting rules of an Exec value to read.
+QString unescaped(const QString& value)
+{
+    QString text;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        QChar c = value.at(i);
+        const qsizetype escape = c == u'\\' && i + 1 < value.size() ? QStringView(u"sntr\\").indexOf(value.at(i + 1)) : -1;
+        if (escape >= 0) {
+            c = QStringView(u" \n\t\r\\").at(escape);
+            ++i;
+        }
+        text += c;
+    }
+    return text;
+}
+
+// An argument with its field codes expanded as far as finding the program needs: "%%" is a
+// percent sign, every other code stands for nothing here.
+QString withoutFieldCodes(const QString& word)
+{
+    QString text;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        if (word.at(i) != u'%' || i + 1 == word.size()) {
+            text += word.at(i);
+        } else if (word.at(++i) == u'%') {
+            text += u'%';
+        }
+    }
+    return text;
+}
+
+// The arguments of an Exec value: its string escapes undone, then its quoting (inside double
+// quotes a backslash escapes '"', '`', '$' and '\\'), then its field codes. An argument that was
+// only a field code is left out.
 QStringList splitCommand(const QString& exec)
 {
+    const QString command = unescaped(exec);
+    const QString quotedEscapes = QStringLiteral("\"`$\\");
     QStringList words;
     QString word;
     bool quoted = false;
     bool inWord = false;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar c = exec.at(i);
-        if (quoted && c == '\\' && i + 1 < exec.size()) {
-            word += exec.at(++i);
-        } else if (c == '"') {
+    const auto endWord = [&] {
+        const QString expanded = withoutFieldCodes(word);
+        if (inWord && (!expanded.isEmpty() || word.isEmpty()))
+            words.append(expanded);
+        word.clear();
+        inWord = false;
+    };
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command.at(i);
+        if (quoted && c == u'\\' && i + 1 < command.size() && quotedEscapes.contains(command.at(i + 1))) {
+            word += command.at(++i);
+        } else if (c == u'"') {
             quoted = !quoted;
             inWord = true;
         } else if (!quoted && c.isSpace()) {
-            if (inWord)
-                words.append(word);
-            word.clear();
-            inWord = false;
+            endWord();
         } else {
             word += c;
             inWord = true;
         }
     }
-    if (inWord)
-        words.append(word);
+    endWord();
     return words;
 }
 
@@ -141,7 +180,7 @@ std::optional<DesktopEntryIndex::Parsed> DesktopEntryIndex::parse(const QString&
         if (key == QLatin1String("Type"))
             type = value;
         else if (key == QLatin1String("Name"))
-            parsed.name = value;
+            parsed.name = unescaped(value);
         else if (key == QLatin1String("Exec"))
             exec = value;
         else if (key == QLatin1String("Hidden"))

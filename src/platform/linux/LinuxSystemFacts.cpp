@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <optional>
 #include <sys/statvfs.h>
 
 namespace {
@@ -59,19 +60,33 @@ QString LinuxSystemFacts::prettyName(QByteArrayView osRelease)
 
 int LinuxSystemFacts::cpuListCount(QByteArrayView list)
 {
-    int count = 0;
-    const QByteArray text = list.trimmed().toByteArray();
+    // The kernel writes its lists in ascending order without overlaps, and numbers CPUs far below
+    // this bound; anything else is not a list it wrote.
+    constexpr int kCpuNumberBound = 1 << 16;
+    const auto cpuNumber = [](QByteArrayView digits) {
+        const bool plain = !digits.isEmpty() && digits.size() <= 5
+                           && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+        const int number = plain ? digits.toInt() : kCpuNumberBound;
+        return number < kCpuNumberBound ? std::optional(number) : std::nullopt;
+    };
+    const QByteArrayView text = list.trimmed();
     if (text.isEmpty())
         return 0;
-    for (const QByteArray& range : text.split(',')) {
-        const QList<QByteArray> ends = range.split('-');
-        bool firstOk = false;
-        bool lastOk = false;
-        const int first = ends.first().toInt(&firstOk);
-        const int last = ends.last().toInt(&lastOk);
-        if (ends.size() > 2 || !firstOk || !lastOk || first < 0 || last < first)
+    int count = 0;
+    int next = 0;
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype comma = text.indexOf(',', start);
+        if (comma < 0)
+            comma = text.size();
+        const QByteArrayView range = text.sliced(start, comma - start);
+        const qsizetype dash = range.indexOf('-');
+        const auto first = cpuNumber(dash < 0 ? range : range.first(dash));
+        const auto last = dash < 0 ? first : cpuNumber(range.sliced(dash + 1));
+        if (!first || !last || *first < next || *last < *first)
             return 0;
-        count += last - first + 1;
+        count += *last - *first + 1;
+        next = *last + 1;
+        start = comma + 1;
     }
     return count;
 }

@@ -29,7 +29,8 @@ public:
     // Use% leaves them out.
     static VolumeCapacity capacity(quint64 blocks, quint64 freeBlocks, quint64 availableBlocks,
                                    quint64 blockSize);
-    // The number of CPUs in a kernel CPU list such as "0-7,12,14-15"; 0 for a malformed list.
+    // The number of CPUs in a kernel CPU list such as "0-7,12,14-15"; 0 for a malformed list, one
+    // out of order or overlapping, or one naming CPU 65536 or above.
     static int cpuListCount(QByteArrayView list);
 
 private:

@@ -2,7 +2,7 @@
 
 #include "AttachmentChip.h"
 #include "ChatTranscript.h"
-#include "app/FilePicker.h"
+#include "FilePicker.h"
 #include "assistant/AIConnectViewModel.h"
 #include "storage/ColorBlindMode.h"
 #include "style/Color.h"

@@ -22,8 +22,9 @@ class TextLabel;
 class AIConnectChatPanel : public QWidget {
     Q_OBJECT
 public:
-    // Room for a question and its answer, whatever the window's height.
-    static constexpr int transcriptMinimumHeight = 240;
+    // At least a line of the conversation; the transcript takes whatever height the screen's other
+    // parts leave, so the composer stays in the window.
+    static constexpr int transcriptMinimumHeight = 64;
 
     AIConnectChatPanel(AIConnectViewModel& model, std::shared_ptr<FilePicker> filePicker, QWidget* parent = nullptr);
 

@@ -40,6 +40,8 @@ AIConnectSettingsCard::AIConnectSettingsCard(AIConnectViewModel& model, QWidget*
     : GlassModifier(16, 14, parent), m_model(model)
 {
     setObjectName("settingsCard");
+    // The card keeps the height of its contents; a tall window's spare height goes elsewhere.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     body()->setSpacing(12);
 
     auto* first = new QHBoxLayout;
@@ -123,7 +125,11 @@ QWidget* AIConnectSettingsCard::editorColumn(const QString& label, QPlainTextEdi
     editor->setMinimumHeight(54);
     editor->setMaximumHeight(74);
     FieldLook::apply(*editor, 12, 8, 8, 8);
+    // The field's padding is all the inset there is, so two lines fit the smallest height unscrolled.
+    editor->document()->setDocumentMargin(0);
     stack->addWidget(editor);
+    // The label stays on its editor however tall the row is.
+    stack->addStretch(1);
     return owner;
 }
 

@@ -21,7 +21,9 @@ AIConnectView::AIConnectView(std::unique_ptr<AIConnectViewModel> model, std::sha
                              std::shared_ptr<FilePicker> filePicker, QWidget* parent)
     : QWidget(parent), m_model(std::move(model))
 {
-    // The page scrolls when the window is too low for the settings and a readable transcript.
+    // The page fits the window: the header, the settings and, once connected, the status row and
+    // the composer keep their heights and the transcript takes what is left. It scrolls only when
+    // the window is too low even for that.
     auto* page = new QScrollArea(this);
     page->setObjectName("page");
     page->setFrameShape(QFrame::NoFrame);
@@ -29,17 +31,19 @@ AIConnectView::AIConnectView(std::unique_ptr<AIConnectViewModel> model, std::sha
     page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     page->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
-    auto* stack = new QVBoxLayout(content);
-    stack->setContentsMargins(16, 16, 16, 16);
-    stack->setSpacing(14);
-    stack->addWidget(header());
+    m_stack = new QVBoxLayout(content);
+    m_stack->setContentsMargins(16, 16, 16, 16);
+    m_stack->setSpacing(14);
+    m_stack->addWidget(header());
     m_settings = new AIConnectSettingsCard(*m_model, content);
-    stack->addWidget(m_settings);
+    m_stack->addWidget(m_settings);
     m_setup = new AIConnectSetupPanel(*m_model, std::move(urlOpener), content);
-    stack->addWidget(m_setup);
+    m_setup->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    m_stack->addWidget(m_setup);
     m_chat = new AIConnectChatPanel(*m_model, std::move(filePicker), content);
-    stack->addWidget(m_chat, 1);
-    stack->addStretch(0);
+    m_stack->addWidget(m_chat, 1);
+    // Below the setup panel, the spare height of a tall window stays empty.
+    m_stack->addStretch(1);
     page->setWidget(content);
     content->setAutoFillBackground(false);
     auto* frame = new QVBoxLayout(this);
@@ -100,8 +104,10 @@ void AIConnectView::refresh()
 {
     m_providerPicker->setCurrentIndex(m_providerPicker->findData(int(m_model->provider())));
     m_subtitle->setText(subtitle(m_model->isConnected(), AIProviders::rawValue(m_model->provider())));
-    m_setup->setVisible(!m_model->isConnected());
-    m_chat->setVisible(m_model->isConnected());
+    const bool connected = m_model->isConnected();
+    m_setup->setVisible(!connected);
+    m_chat->setVisible(connected);
+    m_stack->setStretch(m_stack->count() - 1, connected ? 0 : 1);
     m_settings->refresh();
     m_setup->refresh();
     m_chat->refresh();

@@ -10,6 +10,7 @@ class AIConnectViewModel;
 class AILinkSheet;
 class FilePicker;
 class QComboBox;
+class QVBoxLayout;
 class TextLabel;
 class URLOpener;
 
@@ -36,6 +37,7 @@ private:
     void providerChanged();
 
     std::unique_ptr<AIConnectViewModel> m_model;
+    QVBoxLayout* m_stack = nullptr;
     QComboBox* m_providerPicker = nullptr;
     TextLabel* m_subtitle = nullptr;
     AIConnectSettingsCard* m_settings = nullptr;

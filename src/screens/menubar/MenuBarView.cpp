@@ -2,7 +2,7 @@
 
 #include "MenuBarCompanion.h"
 #include "PreviewCell.h"
-#include "app/PlatformServices.h"
+#include "screens/ScreenPlatform.h"
 #include "screens/monitoring/CardHeader.h"
 #include "screens/monitoring/Readout.h"
 #include "style/Color.h"
@@ -55,7 +55,7 @@ QHBoxLayout* cellRow(std::initializer_list<PreviewCell*> cells)
 } // namespace
 
 MenuBarView::MenuBarView(MenuBarCompanion& companion, SystemMonitor& monitor, SystemOptimizer& optimizer,
-                         const PlatformServices& platform, QWidget* parent)
+                         const ScreenPlatform& platform, QWidget* parent)
     : ScreenColumn(parent),
       m_companion(companion),
       m_monitor(monitor),

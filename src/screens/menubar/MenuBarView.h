@@ -9,7 +9,7 @@ class SwitchToggle;
 class SystemMonitor;
 class SystemOptimizer;
 class TextLabel;
-struct PlatformServices;
+struct ScreenPlatform;
 
 // The "Menu Bar" screen: the switch of the status-bar companion, a live preview of six readings
 // and what the companion does. It borrows the companion, the monitor and the optimizer, and owns a
@@ -18,7 +18,7 @@ class MenuBarView : public ScreenColumn {
     Q_OBJECT
 public:
     MenuBarView(MenuBarCompanion& companion, SystemMonitor& monitor, SystemOptimizer& optimizer,
-                const PlatformServices& platform, QWidget* parent = nullptr);
+                const ScreenPlatform& platform, QWidget* parent = nullptr);
 
     FanMonitor& fanMonitor() { return m_fanMonitor; }
 

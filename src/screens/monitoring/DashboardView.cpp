@@ -9,7 +9,7 @@
 #include "QuickStatCard.h"
 #include "Readout.h"
 #include "SessionCard.h"
-#include "app/PlatformServices.h"
+#include "screens/ScreenPlatform.h"
 #include "storage/ColorBlindMode.h"
 #include "style/AfterPaint.h"
 #include "style/Color.h"
@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 
 DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogger, NetworkMonitor& networkMonitor,
-                             bool colorBlindMode, const PlatformServices& platform, QWidget* parent)
+                             bool colorBlindMode, const ScreenPlatform& platform, QWidget* parent)
     : QScrollArea(parent),
       m_monitor(monitor),
       m_sessionLogger(sessionLogger),
@@ -34,9 +34,9 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
-    if (platform.screenMonitorIntervalMs > 0) {
-        m_fanMonitor.setRefreshInterval(platform.screenMonitorIntervalMs);
-        m_powerHealthMonitor.setRefreshInterval(platform.screenMonitorIntervalMs);
+    if (platform.monitorIntervalMs > 0) {
+        m_fanMonitor.setRefreshInterval(platform.monitorIntervalMs);
+        m_powerHealthMonitor.setRefreshInterval(platform.monitorIntervalMs);
     }
 
     auto* content = new QWidget;

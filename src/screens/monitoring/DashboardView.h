@@ -18,7 +18,7 @@ class QuickStatCard;
 class QVBoxLayout;
 class SessionLogger;
 class SystemMonitor;
-struct PlatformServices;
+struct ScreenPlatform;
 
 // The Dashboard: one scrolling column of the performance warnings, the memory graph, the network
 // card, the memory breakdown, the accessory batteries, the cooling card and the session recorder.
@@ -30,7 +30,7 @@ public:
     static constexpr int networkSmoothingWindow = 3;
 
     DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogger, NetworkMonitor& networkMonitor,
-                  bool colorBlindMode, const PlatformServices& platform, QWidget* parent = nullptr);
+                  bool colorBlindMode, const ScreenPlatform& platform, QWidget* parent = nullptr);
 
     // From this screen's own monitors and the colour-blind setting as it stands now; every call
     // builds new items.

@@ -21,7 +21,7 @@ OptimizationReportView::OptimizationReportView(const OptimizationReport& report,
     title->setObjectName("reportTitle");
     column->addWidget(title);
 
-    for (const QString& action : report.actions.mid(0, maximumActionRows)) {
+    for (const QString& action : report.actions) {
         auto* row = new QHBoxLayout;
         row->setSpacing(6);
         row->addWidget(new SymbolView("checkmark.circle.fill", 9, Color::neonGreen(), this), 0, Qt::AlignTop);

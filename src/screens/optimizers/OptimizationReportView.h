@@ -3,12 +3,11 @@
 #include "style/RoundedPanel.h"
 #include "tuning/OptimizationReport.h"
 
-// A read-only panel for one report: its title, its first action lines, each with a check mark,
+// A read-only panel for one report: its title, one row per action line, each with a check mark,
 // and, when measured, the memory it reclaimed. As large as its content.
 class OptimizationReportView : public RoundedPanel {
     Q_OBJECT
 public:
-    static constexpr int maximumActionRows = 5;
     // The width beyond which an action line wraps, narrower than a card at the smallest window.
     static constexpr int maximumLineWidth = 480;
 
