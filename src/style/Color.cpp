@@ -2,6 +2,8 @@
 
 #include "storage/ColorBlindMode.h"
 
+#include <cmath>
+
 namespace {
 
 QColor white(double opacity)
@@ -22,6 +24,26 @@ int hexDigitValue(QChar c)
         return u - 'A' + 10;
     return -1;
 }
+
+// The sRGB colour's relative luminance.
+double luminance(const QColor& color)
+{
+    const auto channel = [](double value) {
+        return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
+}
+
+// `top` at its opacity over the opaque `bottom`.
+QColor over(const QColor& top, const QColor& bottom)
+{
+    const double a = top.alphaF();
+    const auto mix = [a](double t, double b) { return t * a + b * (1 - a); };
+    return QColor::fromRgbF(float(mix(top.redF(), bottom.redF())), float(mix(top.greenF(), bottom.greenF())),
+                            float(mix(top.blueF(), bottom.blueF())));
+}
+
+constexpr double kTextContrast = 4.5;
 
 } // namespace
 
@@ -110,6 +132,30 @@ QM_COLOR(systemGray, fromHex("8E8E93"))
 QM_COLOR(ultraThinMaterial, QColor(120, 120, 160, 28))
 
 #undef QM_COLOR
+
+const QColor& Color::cardSurface()
+{
+    static const QColor surface = over(white05(), over(ultraThinMaterial(), bgIndigo()));
+    return surface;
+}
+
+double Color::contrastRatio(const QColor& foreground, const QColor& background)
+{
+    const double a = luminance(over(foreground, background));
+    const double b = luminance(background);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+QColor Color::onCard(const QColor& color)
+{
+    QColor tint = color;
+    for (int step = 1; step <= 100 && contrastRatio(tint, cardSurface()) < kTextContrast; ++step) {
+        const float t = float(step) / 100;
+        tint = QColor::fromRgbF(color.redF() + (1 - color.redF()) * t, color.greenF() + (1 - color.greenF()) * t,
+                                color.blueF() + (1 - color.blueF()) * t, color.alphaF() + (1 - color.alphaF()) * t);
+    }
+    return tint;
+}
 
 QLinearGradient Color::accentGradient()
 {

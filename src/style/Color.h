@@ -48,6 +48,14 @@ public:
     // one, in object coordinates so it spans whatever it fills.
     static QLinearGradient accentGradient();
 
+    // The surface text on a card is read against: a glass card over the lightest stop of the backdrop.
+    static const QColor& cardSurface();
+    // The WCAG contrast ratio of a colour drawn over an opaque background (its opacity blended in).
+    static double contrastRatio(const QColor& foreground, const QColor& background);
+    // The colour as text on a card: itself when it reads at 4.5 : 1 or better on cardSurface(),
+    // otherwise the least tint of it that does: its hue mixed with white, a faint colour made more opaque.
+    static QColor onCard(const QColor& color);
+
     // The status scale, read at the moment a screen draws.
     static QColor statusGood();
     static QColor statusWarning();

@@ -118,9 +118,10 @@ std::optional<GameProfile> GameProfileManager::detectRunningGame() const
     return std::nullopt;
 }
 
-void GameProfileManager::applyProfile(const GameProfile& profile, SystemOptimizer& optimizer)
+void GameProfileManager::applyProfile(const GameProfile& profile, SystemOptimizer& optimizer, bool automatically)
 {
     m_activatedProfileID = profile.id;
+    m_appliedAutomatically = automatically;
     m_activeGameName = profile.name;
     emit changed();
     if (profile.frameLimit >= 1)
@@ -156,7 +157,7 @@ void GameProfileManager::handleAppLaunch()
     const auto current = profile(running->id);
     if (!current || !m_optimizer)
         return;
-    applyProfile(*current, *m_optimizer);
+    applyProfile(*current, *m_optimizer, true);
 }
 
 void GameProfileManager::scanInstalledGames()

@@ -38,6 +38,8 @@ public:
     const QList<GameProfile>& profiles() const { return m_profiles; }
     const std::optional<QString>& activeGameName() const { return m_activeGameName; }
     const std::optional<QString>& activatedProfileID() const { return m_activatedProfileID; }
+    // The active profile was applied by a game's launch rather than by the user.
+    bool appliedAutomatically() const { return m_appliedAutomatically; }
     const QStringList& installedGames() const { return m_installedGames; }
     // The ids of the presets, to tell them from the user's own profiles.
     const QSet<QString>& presetIDs() const { return m_presetIDs; }
@@ -64,7 +66,7 @@ public:
     std::optional<GameProfile> detectRunningGame() const;
     // Marks the profile as active and asks the optimizer for its frame limit (a limit below 1
     // removes the global one), keep-awake, mute and Game Mode. Switches that are off undo nothing.
-    void applyProfile(const GameProfile& profile, SystemOptimizer& optimizer);
+    void applyProfile(const GameProfile& profile, SystemOptimizer& optimizer, bool automatically = false);
 
     // From now on every application launch applies the running game's profile again. Registers once.
     void startLaunchMonitoring();
@@ -91,6 +93,7 @@ private:
     bool m_writesSuspended = false;
     std::optional<QString> m_activeGameName;
     std::optional<QString> m_activatedProfileID;
+    bool m_appliedAutomatically = false;
     QStringList m_installedGames;
     QSet<QString> m_presetIDs;
     QPointer<SystemOptimizer> m_optimizer;

@@ -264,7 +264,7 @@ void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
                                        completion = std::move(completion)]() mutable {
         const ProcessResult write = metal.writeFrameLimit(limit);
         if (!write.started())
-            return complete(completion, false, write.errorString);
+            return complete(completion, false, QStringLiteral("Failed to set frame limit: ") + write.errorString);
         if (!write.succeeded())
             return complete(completion, false, QStringLiteral("Failed to set frame limit"));
         MainThread::post([this, life, limit, completion] {
@@ -282,7 +282,7 @@ void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
                                        completion = std::move(completion)]() mutable {
         const ProcessResult removal = metal.deleteFrameLimit();
         if (!removal.started())
-            return complete(completion, false, removal.errorString);
+            return complete(completion, false, QStringLiteral("Failed to remove frame limit: ") + removal.errorString);
         if (!removal.succeeded())
             return complete(completion, false, QStringLiteral("Failed to remove frame limit"));
         MainThread::post([this, life, completion] {

@@ -86,9 +86,10 @@ private slots:
     void unstartableProgramsLeaveNoDescriptorOpen_data()
     {
         QTest::addColumn<QString>("program");
-        QTest::newRow("missing") << "/usr/sbin/system_profiler";
-        QTest::newRow("not executable") << "plain.txt";
-        QTest::newRow("a folder") << ".";
+        QTest::addColumn<QString>("reason"); // after the program's path
+        QTest::newRow("missing") << "/usr/sbin/system_profiler" << " is not installed";
+        QTest::newRow("not executable") << "plain.txt" << " is not a program this user may run";
+        QTest::newRow("a folder") << "." << " is not a program this user may run";
     }
 
     void unstartableProgramsLeaveNoDescriptorOpen()
@@ -107,6 +108,8 @@ private slots:
             QCOMPARE(result.outcome, Outcome::FailedToStart);
             QVERIFY(!result.errorString.isEmpty());
         }
+        // The reason is shown to the user: it names the program, not only the system's error.
+        QTEST(runner.run(path, {}, 5000).errorString.mid(path.size()), "reason");
         QVERIFY(!runner.startHeld(path, {}));
         QCOMPARE(openDescriptors(), before);
     }

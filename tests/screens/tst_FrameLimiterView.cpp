@@ -135,7 +135,8 @@ private slots:
         QTest::newRow("preset keeps the field")
             << "preset:144" << "77" << ok << "FPS limited to 144" << true << "77" << qint64(144);
         QTest::newRow("preset without the tool")
-            << "preset:144" << "" << missing << "No such file or directory" << false << "" << qint64(0);
+            << "preset:144" << "" << missing << "Failed to set frame limit: No such file or directory" << false << ""
+            << qint64(0);
         QTest::newRow("off with no limit") << "preset:Off" << "5" << refused << "Failed to remove frame limit" << false
                                            << "5" << qint64(0);
     }

@@ -134,6 +134,7 @@ private slots:
         QCOMPARE(rig.activeCards(), QStringList{"cyberpunk"});
         QVERIFY(rig.child("activeBanner")->isVisible());
         QCOMPARE(rig.child<TextLabel>("activeTitle")->text(), "Active: Cyberpunk 2077");
+        QCOMPARE(rig.child<TextLabel>("activeDetail")->text(), "Profile applied");
         QVERIFY(rig.optimizer.antiShutEnabled());
         QVERIFY(rig.optimizer.gameModeEnabled());
         const qsizetype runsBefore = rig.runner.calls().size();
@@ -148,6 +149,22 @@ private slots:
         QVERIFY(rig.optimizer.gameModeEnabled());
         for (const auto& call : rig.runner.calls().mid(runsBefore))
             QVERIFY2(!call.arguments.contains("MetalFPSLimit"), qPrintable(call.commandLine()));
+    }
+
+    // The banner says how the profile came to be applied: a game's launch, then the user's tap.
+    void bannerSaysWhoApplied()
+    {
+        Rig rig;
+        rig.manager->setOptimizer(&rig.optimizer);
+        rig.manager->startLaunchMonitoring();
+        const RunningApplication minecraft = app(41, "Minecraft");
+        rig.workspace.launch(minecraft);
+        Rig::settle();
+        QCOMPARE(rig.activeCards(), QStringList{"minecraft"});
+        QCOMPARE(rig.child<TextLabel>("activeDetail")->text(), "Profile applied automatically");
+
+        rig.click(rig.presetCard("minecraft")->card());
+        QCOMPARE(rig.child<TextLabel>("activeDetail")->text(), "Profile applied");
     }
 
     void installedGames_data()

@@ -120,9 +120,19 @@ private slots:
         QTest::addColumn<double>("freed");
         QTest::addColumn<QList<bool>>("successes");
         QTest::addColumn<QString>("freedText"); // "" when hidden
-        QTest::newRow("nothing freed, one step failed") << 0.0 << QList<bool>{true, true, false} << "";
-        QTest::newRow("memory freed, all done") << 1.456 << QList<bool>{true, true, true} << "1.46 GB Freed";
-        QTest::newRow("a trace freed, every step failed") << 0.004 << QList<bool>{false, false} << "0.00 GB Freed";
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("mark");
+        QTest::newRow("nothing freed, one step failed")
+            << 0.0 << QList<bool>{true, true, false} << "" << "Quick Boost Partly Complete"
+            << "exclamationmark.triangle.fill";
+        QTest::newRow("memory freed, all done")
+            << 1.456 << QList<bool>{true, true, true} << "1.46 GB Freed" << "Quick Boost Complete"
+            << "checkmark.circle.fill";
+        QTest::newRow("a trace freed, every step failed")
+            << 0.004 << QList<bool>{false, false} << "0.00 GB Freed" << "Quick Boost Failed" << "xmark.circle.fill";
+        QTest::newRow("first step failed, the rest done")
+            << 0.0 << QList<bool>{false, true, true} << "" << "Quick Boost Partly Complete"
+            << "exclamationmark.triangle.fill";
     }
     void popupShowsTheRecordAsReturned()
     {
@@ -138,6 +148,14 @@ private slots:
 
         auto* freedLabel = popup.findChild<TextLabel*>("ramFreed");
         QTEST(freedLabel ? freedLabel->text() : QString(), "freedText");
+        QTEST(popup.title(), "title");
+        QTEST(popup.symbol(), "mark");
+        QStringList texts;
+        for (const TextLabel* label : popup.findChildren<TextLabel*>())
+            texts.append(label->text());
+        QVERIFY2(texts.contains(popup.title()), qPrintable(texts.join(", ")));
+        const bool allDone = !successes.contains(false);
+        QCOMPARE(popup.markColor() == Color::neonCyan(), allDone);
         QCOMPARE(popup.rows().size(), successes.size());
         for (int i = 0; i < successes.size(); ++i) {
             BoostActionRow* row = popup.rows()[i];

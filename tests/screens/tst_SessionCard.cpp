@@ -2,6 +2,7 @@
 #include "TestMain.h"
 #include "screens/monitoring/SessionCard.h"
 #include "style/PlainButton.h"
+#include "style/TextLabel.h"
 #include "telemetry/SessionLogger.h"
 #include "telemetry/SystemMonitor.h"
 
@@ -129,8 +130,24 @@ private slots:
 
         QVERIFY(QDir(desktop()).removeRecursively());
         recordOneSession(*session);
-        QCOMPARE(session->statusMessage(), "Failed to generate report");
-        QCOMPARE(session->pdfURL(), saved);
+        QCOMPARE(session->statusMessage(), "Report saved to the home folder");
+        QCOMPARE(QFileInfo(session->pdfURL().value_or(QString())).absolutePath(),
+                 QFileInfo(QDir::homePath()).absoluteFilePath());
+        QVERIFY(QFileInfo::exists(session->pdfURL().value_or(QString())));
+        QVERIFY(session->showPDFAlert());
+        session->findChild<QMessageBox*>("pdfAlert")->findChild<QPushButton*>("alertOK")->click();
+
+        // No Desktop and no home: the failure says so, in red, and the last report stays known.
+        const QByteArray home = qgetenv("HOME");
+        const QString lastSaved = *session->pdfURL();
+        qputenv("HOME", QDir::homePath().toUtf8() + "/gone");
+        recordOneSession(*session);
+        qputenv("HOME", home);
+        QCOMPARE(session->statusMessage(), "Failed to generate report: the folder " + QString::fromUtf8(home) +
+                                               "/gone does not exist");
+        auto* status = session->findChild<TextLabel*>("sessionStatus");
+        QVERIFY(status->color().red() > 200 && status->color().green() < 150);
+        QCOMPARE(session->pdfURL(), lastSaved);
         QVERIFY(!session->showPDFAlert());
         QVERIFY(!session->isLogging());
     }

@@ -29,14 +29,16 @@ struct Outcome {
     int calls = 0;
     bool success = false;
     std::optional<QString> file;
+    QString problem;
 };
 
 PDFReportGenerator::Completion recordInto(Outcome& outcome)
 {
-    return [&outcome](bool success, std::optional<QString> file) {
+    return [&outcome](bool success, std::optional<QString> file, QString problem) {
         ++outcome.calls;
         outcome.success = success;
         outcome.file = std::move(file);
+        outcome.problem = std::move(problem);
     };
 }
 
@@ -161,6 +163,7 @@ private slots:
         QTRY_COMPARE(outcome.calls, 1);
         QVERIFY(outcome.success);
         QCOMPARE(outcome.file, expected);
+        QCOMPARE(outcome.problem, QString());
 
         QFile pdf(expected);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
@@ -185,11 +188,13 @@ private slots:
     void failures_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("missing folder") << "missing";
-        QTest::newRow("read-only folder") << "read-only";
-        QTest::newRow("the name is taken by a folder") << "taken";
+        QTest::addColumn<QString>("reason"); // a pattern
+        QTest::newRow("missing folder") << "missing" << "^the folder .*/Desktop does not exist$";
+        QTest::newRow("read-only folder") << "read-only" << "^(the folder .*/Desktop is not writable|[a-z].+)$";
+        QTest::newRow("the name is taken by a folder")
+            << "taken" << "^a folder named Quillmarsh_Report_2025-03-14_09-05-07.pdf is in the way$";
     }
-    // Reported once as (false, nothing), after the call returned, with nothing left in the folder.
+    // Reported once as (false, nothing, why), after the call returned, with nothing left in the folder.
     void failures()
     {
         QFETCH(QString, kind);
@@ -217,6 +222,8 @@ private slots:
         QTRY_COMPARE(outcome.calls, 1);
         QVERIFY(!outcome.success);
         QCOMPARE(outcome.file, std::nullopt);
+        QFETCH(QString, reason);
+        QVERIFY2(QRegularExpression(reason).match(outcome.problem).hasMatch(), qPrintable(outcome.problem));
         QCoreApplication::processEvents();
         QCOMPARE(outcome.calls, 1);
         QCOMPARE(reports(), before);

@@ -517,7 +517,10 @@ private slots:
         const QString remove = "delete -g MetalFPSLimit";
         QTest::newRow("set") << set << ProcessResult::exited(0) << "FPS limited to 144";
         QTest::newRow("set refused") << set << ProcessResult::exited(1) << "Failed to set frame limit";
-        QTest::newRow("set, tool missing") << set << ProcessResult::notStarted(kMissing) << kMissing;
+        QTest::newRow("set, tool missing") << set << ProcessResult::notStarted(kMissing)
+                                           << "Failed to set frame limit: " + kMissing;
+        QTest::newRow("remove, tool missing") << remove << ProcessResult::notStarted(kMissing)
+                                              << "Failed to remove frame limit: " + kMissing;
         QTest::newRow("remove") << remove << ProcessResult::exited(0) << "Frame limit removed";
         QTest::newRow("remove refused") << remove << ProcessResult::exited(1) << "Failed to remove frame limit";
     }

@@ -117,8 +117,9 @@ int main(int argc, char* argv[])
     if (parser.isSet("report")) {
         const SessionReportView page(SessionFixture::records(), SessionFixture::startTime(), SessionFixture::endTime(),
                                      SessionFixture::ramStats());
-        if (!PDFReportGenerator::writePDF(page, parser.value("report"))) {
-            std::fprintf(stderr, "qm_snapshot: could not write %s\n", qPrintable(parser.value("report")));
+        if (const QString problem = PDFReportGenerator::writePDF(page, parser.value("report")); !problem.isEmpty()) {
+            std::fprintf(stderr, "qm_snapshot: could not write %s: %s\n", qPrintable(parser.value("report")),
+                         qPrintable(problem));
             return 1;
         }
         return 0;

@@ -26,19 +26,32 @@ QProcessEnvironment childEnvironment()
     return env;
 }
 
-// Why the program cannot be started, or nothing when it can. Checked before a QProcess exists: a
-// failed start inside QProcess leaves a pipe open, and tools missing here are tried every few seconds.
+// Why the program cannot be started, said so that it may be shown to the user; nothing when it can.
+// Checked before a QProcess exists: a failed start inside QProcess leaves a pipe open, and tools
+// missing here are tried every few seconds.
 std::optional<QString> startProblem(const QString& program)
 {
     const QByteArray path = QFile::encodeName(program);
     struct stat status {};
+    int error = 0;
     if (::stat(path.constData(), &status) != 0)
-        return qt_error_string(errno);
-    if (!S_ISREG(status.st_mode))
-        return qt_error_string(EACCES);
-    if (::access(path.constData(), X_OK) != 0)
-        return qt_error_string(errno);
-    return std::nullopt;
+        error = errno;
+    else if (!S_ISREG(status.st_mode))
+        error = EACCES;
+    else if (::access(path.constData(), X_OK) != 0)
+        error = errno;
+    switch (error) {
+    case 0: return std::nullopt;
+    case ENOENT:
+    case ENOTDIR: return program + QStringLiteral(" is not installed");
+    case EACCES:
+    case EPERM: return program + QStringLiteral(" is not a program this user may run");
+    default: break;
+    }
+    QString reason = qt_error_string(error);
+    if (!reason.isEmpty())
+        reason[0] = reason[0].toLower();
+    return program + QStringLiteral(" could not be started: ") + reason;
 }
 
 } // namespace

@@ -14,30 +14,67 @@
 #include <QSaveFile>
 #include <QTimer>
 
+namespace {
+
+// Why a file in the folder cannot be written, or nothing when it looks writable; the write itself
+// may still fail.
+QString folderProblem(const QString& folder, const QString& file)
+{
+    const QFileInfo info(folder);
+    if (!info.exists())
+        return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
+    if (!info.isDir())
+        return QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(folder));
+    if (!info.isWritable())
+        return QStringLiteral("the folder %1 is not writable").arg(QDir::toNativeSeparators(folder));
+    if (QFileInfo(file).isDir())
+        return QStringLiteral("a folder named %1 is in the way").arg(QFileInfo(file).fileName());
+    return {};
+}
+
+QString writeProblem(const QFileDevice& file)
+{
+    // The system's own description, lower-cased to continue the sentence it is put in.
+    QString reason = file.errorString();
+    if (!reason.isEmpty())
+        reason[0] = reason[0].toLower();
+    return reason.isEmpty() ? QStringLiteral("the file could not be written") : reason;
+}
+
+} // namespace
+
 void PDFReportGenerator::generateReport(QList<SessionLogger::SessionRecord> records, QDateTime startTime,
                                         QDateTime endTime, SystemMonitor::RAMStats ramStats,
                                         Completion completion)
 {
-    generateReport(Paths::desktop(), std::move(records), std::move(startTime), std::move(endTime), ramStats,
+    generateReport(reportFolder(), std::move(records), std::move(startTime), std::move(endTime), ramStats,
                    std::move(completion));
 }
 
-void PDFReportGenerator::generateReport(const QString& desktopFolder,
-                                        QList<SessionLogger::SessionRecord> records, QDateTime startTime,
-                                        QDateTime endTime, SystemMonitor::RAMStats ramStats,
+void PDFReportGenerator::generateReport(const QString& folder, QList<SessionLogger::SessionRecord> records,
+                                        QDateTime startTime, QDateTime endTime, SystemMonitor::RAMStats ramStats,
                                         Completion completion)
 {
     // The inputs are copies, so the logger may start a new session while this report waits.
     QTimer::singleShot(0, QCoreApplication::instance(),
-                       [desktopFolder, records = std::move(records), startTime = std::move(startTime),
+                       [folder, records = std::move(records), startTime = std::move(startTime),
                         endTime = std::move(endTime), ramStats, completion = std::move(completion)] {
                            const SessionReportView page(records, startTime, endTime, ramStats);
-                           const QString file = QDir(desktopFolder).filePath(fileName(startTime));
-                           if (QFileInfo(desktopFolder).isDir() && writePDF(page, file))
-                               completion(true, file);
+                           const QString file = QDir(folder).filePath(fileName(startTime));
+                           QString problem = folderProblem(folder, file);
+                           if (problem.isEmpty())
+                               problem = writePDF(page, file);
+                           if (problem.isEmpty())
+                               completion(true, file, {});
                            else
-                               completion(false, std::nullopt);
+                               completion(false, std::nullopt, problem);
                        });
+}
+
+QString PDFReportGenerator::reportFolder()
+{
+    const QString desktop = Paths::desktop();
+    return QFileInfo(desktop).isDir() ? desktop : Paths::home();
 }
 
 QString PDFReportGenerator::fileName(const QDateTime& startTime)
@@ -46,11 +83,11 @@ QString PDFReportGenerator::fileName(const QDateTime& startTime)
            QStringLiteral(".pdf");
 }
 
-bool PDFReportGenerator::writePDF(const SessionReportView& page, const QString& filePath)
+QString PDFReportGenerator::writePDF(const SessionReportView& page, const QString& filePath)
 {
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return writeProblem(file);
     {
         QPdfWriter writer(&file);
         // One unit is one point, so the page is drawn in the same numbers it is laid out in.
@@ -58,15 +95,19 @@ bool PDFReportGenerator::writePDF(const SessionReportView& page, const QString& 
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
         writer.setCreator(QStringLiteral("Quillmarsh"));
         QPainter painter;
-        if (!painter.begin(&writer)) {
-            file.cancelWriting();
-            return false;
+        bool drawn = painter.begin(&writer);
+        if (drawn) {
+            SessionReportPainter::paint(painter, page);
+            drawn = painter.end();
         }
-        SessionReportPainter::paint(painter, page);
-        if (!painter.end()) {
+        if (!drawn) {
+            const QString problem = file.error() != QFileDevice::NoError ? writeProblem(file)
+                                                                         : QStringLiteral("the page could not be drawn");
             file.cancelWriting();
-            return false;
+            return problem;
         }
     }
-    return file.commit();
+    if (!file.commit())
+        return writeProblem(file);
+    return {};
 }

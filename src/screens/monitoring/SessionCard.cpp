@@ -3,6 +3,7 @@
 #include "CardHeader.h"
 #include "FileRevealer.h"
 #include "PDFReportGenerator.h"
+#include "Paths.h"
 #include "style/Color.h"
 #include "style/ColorDot.h"
 #include "style/Fonts.h"
@@ -77,9 +78,9 @@ void SessionCard::toggleRecording()
             setStatusMessage("Generating PDF report...");
             PDFReportGenerator::generateReport(
                 records, startTime, endTime, ramStats,
-                [this, life = m_life.watch()](bool success, std::optional<QString> file) {
+                [this, life = m_life.watch()](bool success, std::optional<QString> file, QString problem) {
                     if (life.lock())
-                        reportFinished(success, file);
+                        reportFinished(success, file, problem);
                 });
         }
     }
@@ -87,14 +88,15 @@ void SessionCard::toggleRecording()
     refresh();
 }
 
-void SessionCard::reportFinished(bool success, const std::optional<QString>& filePath)
+void SessionCard::reportFinished(bool success, const std::optional<QString>& filePath, const QString& problem)
 {
     if (!success || !filePath) {
-        setStatusMessage("Failed to generate report");
+        setStatusMessage("Failed to generate report: " + problem, Color::onCard(Color::systemRed()));
         return;
     }
     m_pdfURL = filePath;
-    setStatusMessage("Report saved to Desktop");
+    const bool onDesktop = QFileInfo(*filePath).absolutePath() == QFileInfo(Paths::desktop()).absoluteFilePath();
+    setStatusMessage(onDesktop ? "Report saved to Desktop" : "Report saved to the home folder");
     presentAlert();
 }
 
@@ -115,7 +117,7 @@ void SessionCard::presentAlert()
     QPushButton* reveal = nullptr;
     if (m_pdfURL) {
         m_alert->setInformativeText("Report saved to:\n" + QFileInfo(*m_pdfURL).fileName());
-        reveal = m_alert->addButton("Open in Finder", QMessageBox::AcceptRole);
+        reveal = m_alert->addButton("Show in File Manager", QMessageBox::AcceptRole);
         reveal->setObjectName("alertOpenInFinder");
     }
     connect(m_alert, &QMessageBox::finished, this, [this, reveal] {
@@ -128,10 +130,11 @@ void SessionCard::presentAlert()
     m_alert->open();
 }
 
-void SessionCard::setStatusMessage(const QString& message)
+void SessionCard::setStatusMessage(const QString& message, const QColor& color)
 {
     m_statusMessage = message;
     m_status->setText(message);
+    m_status->setColor(color.isValid() ? color : Color::neonGreen());
     m_status->setVisible(!message.isEmpty());
 }
 

@@ -12,6 +12,7 @@ class QLabel;
 class QMessageBox;
 class SessionLogger;
 class SymbolTextRow;
+class TextLabel;
 class SystemMonitor;
 
 // The Dashboard's "Session Recording" card. Start begins the borrowed logger's one-per-second
@@ -34,8 +35,8 @@ public:
     void openInFinder();
 
 private:
-    void reportFinished(bool success, const std::optional<QString>& filePath);
-    void setStatusMessage(const QString& message);
+    void reportFinished(bool success, const std::optional<QString>& filePath, const QString& problem);
+    void setStatusMessage(const QString& message, const QColor& color = {});
     void presentAlert();
     void refresh();
 
@@ -50,6 +51,6 @@ private:
     PlainButton* m_button = nullptr;
     QWidget* m_recordingRow = nullptr;
     QLabel* m_idleText = nullptr;
-    QLabel* m_status = nullptr;
+    TextLabel* m_status = nullptr;
     LifeToken m_life;
 };

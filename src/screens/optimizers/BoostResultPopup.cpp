@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -20,14 +21,55 @@ constexpr qreal kMarkStartScale = 0.3;
 // The regular material over the dimmed card: dark and nearly opaque, so the result reads clearly.
 const QColor kMaterial(28, 30, 44, 250);
 
+enum class Outcome { done, partlyDone, failed };
+
+Outcome outcomeOf(const QuickBoostResult& result)
+{
+    const auto failed = std::count_if(result.actions.cbegin(), result.actions.cend(),
+                                      [](const QuickBoostResult::QuickBoostAction& a) { return !a.success; });
+    if (failed == 0)
+        return Outcome::done;
+    return failed == result.actions.size() ? Outcome::failed : Outcome::partlyDone;
+}
+
 } // namespace
+
+QString BoostResultPopup::title() const
+{
+    switch (outcomeOf(m_result)) {
+    case Outcome::done: return QStringLiteral("Quick Boost Complete");
+    case Outcome::partlyDone: return QStringLiteral("Quick Boost Partly Complete");
+    case Outcome::failed: break;
+    }
+    return QStringLiteral("Quick Boost Failed");
+}
+
+QString BoostResultPopup::symbol() const
+{
+    switch (outcomeOf(m_result)) {
+    case Outcome::done: return QStringLiteral("checkmark.circle.fill");
+    case Outcome::partlyDone: return QStringLiteral("exclamationmark.triangle.fill");
+    case Outcome::failed: break;
+    }
+    return QStringLiteral("xmark.circle.fill");
+}
+
+QColor BoostResultPopup::markColor() const
+{
+    switch (outcomeOf(m_result)) {
+    case Outcome::done: return Color::neonCyan();
+    case Outcome::partlyDone: return Color::systemOrange();
+    case Outcome::failed: break;
+    }
+    return Color::systemRed();
+}
 
 BoostResultPopup::BoostResultPopup(const QuickBoostResult& result, std::function<void()> onDismiss, QWidget* parent)
     : QWidget(parent),
       m_result(result),
       m_onDismiss(std::move(onDismiss)),
       m_markHolder(new QWidget(this)),
-      m_mark(new SymbolView("checkmark.circle.fill", markSize, Color::neonCyan(), m_markHolder)),
+      m_mark(new SymbolView(symbol(), markSize, markColor(), m_markHolder)),
       m_done(new OutlineButton("Done", Fonts::ui(13, QFont::DemiBold), Color::neonCyan(), 10, 8, this))
 {
     auto* column = new QVBoxLayout(this);
@@ -38,8 +80,8 @@ BoostResultPopup::BoostResultPopup(const QuickBoostResult& result, std::function
     m_markHolder->setFixedSize(markSize, markSize);
     column->addWidget(m_markHolder, 0, Qt::AlignHCenter);
 
-    auto* title = new TextLabel("Quick Boost Complete", 18, QFont::Bold, Color::white95(), this);
-    column->addWidget(title, 0, Qt::AlignHCenter);
+    auto* heading = new TextLabel(title(), 18, QFont::Bold, Color::white95(), this);
+    column->addWidget(heading, 0, Qt::AlignHCenter);
 
     if (result.ramFreed > 0) {
         auto* freed = new TextLabel(Readout::format("%.2f GB Freed", result.ramFreed), 26, QFont::ExtraBold,

@@ -10,9 +10,9 @@ class BoostActionRow;
 class OutlineButton;
 class SymbolView;
 
-// The Quick Boost result: a check mark, the title, the memory freed when there was any, one row per
-// step (failed steps marked as such) and a "Done" button that calls `onDismiss`. When it first
-// appears the mark grows and the rows fade and slide in.
+// The Quick Boost result: a mark and a title that tell how it went (done, partly done, failed), the
+// memory freed when there was any, one row per step (failed steps marked as such) and a "Done" button
+// that calls `onDismiss`. When it first appears the mark grows and the rows fade and slide in.
 class BoostResultPopup : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +22,9 @@ public:
     BoostResultPopup(const QuickBoostResult& result, std::function<void()> onDismiss, QWidget* parent = nullptr);
 
     const QuickBoostResult& result() const { return m_result; }
+    QString title() const;
+    QString symbol() const;
+    QColor markColor() const;
     // The entrance has been started (and the mark grows toward its full size).
     bool animate() const { return m_animate; }
     bool isEntering() const { return m_entrance.state() == QAbstractAnimation::Running; }

@@ -152,8 +152,9 @@ QWidget* GameProfilesView::activeBanner()
     m_bannerTitle = new TextLabel({}, 14, QFont::DemiBold, Color::white95(), banner);
     m_bannerTitle->setObjectName("activeTitle");
     texts->addWidget(m_bannerTitle);
-    texts->addWidget(
-        new TextLabel("Profile applied automatically", 11, QFont::Normal, Color::white50(), banner));
+    m_bannerDetail = new TextLabel({}, 11, QFont::Normal, Color::white50(), banner);
+    m_bannerDetail->setObjectName("activeDetail");
+    texts->addWidget(m_bannerDetail);
     row->addLayout(texts);
     row->addStretch(1);
     auto* deactivate =
@@ -227,6 +228,8 @@ void GameProfilesView::refresh()
     m_banner->setVisible(activeID.has_value());
     m_bannerTitle->setText(QStringLiteral("Active: ") +
                            m_profileManager.activeGameName().value_or(QString()));
+    m_bannerDetail->setText(m_profileManager.appliedAutomatically() ? QStringLiteral("Profile applied automatically")
+                                                                    : QStringLiteral("Profile applied"));
     refreshInstalled();
     refreshPresets();
     refreshCustom();

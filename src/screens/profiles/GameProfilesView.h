@@ -79,6 +79,7 @@ private:
 
     QWidget* m_banner = nullptr;
     TextLabel* m_bannerTitle = nullptr;
+    TextLabel* m_bannerDetail = nullptr;
     GlassModifier* m_installed = nullptr;
     TextLabel* m_installedText = nullptr;
     QWidget* m_chips = nullptr;
