@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 report=no
 [ "${1:-}" = "--report" ] && { report=yes; shift; }
+[ $report = yes ] || scripts/install-packages python3 iproute2 xvfb xdotool
 root=$(realpath -m "${1:-build/cleaner-live}")
 home=$root/home tmp=$root/tmp
 display=${QM_LIVE_DISPLAY:-218}

@@ -9,6 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${QM_HOSTILE_INSIDE:-}" ]; then
+  scripts/install-packages python3 iproute2
   exec env QM_HOSTILE_INSIDE=1 unshare --mount --net --propagation private "$0" "$@"
 fi
 ip link set lo up

@@ -12,6 +12,7 @@
 # No packet leaves the namespaces made here; everything is removed on exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-packages curl python3 iproute2 procps
 
 tool="$PWD/build/bench/network_monitor_live"
 seconds="${SECONDS_TO_SAMPLE:-20}"

@@ -1,4 +1,5 @@
 #include "LoopbackHttpServer.h"
+#include "LoopbackRequired.h"
 #include "TestMain.h"
 #include "assistant/AIProviderService.h"
 
@@ -111,6 +112,7 @@ private slots:
     }
     void requests()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(int, provider);
         QFETCH(QList<ChatMessage>, history);
         QFETCH(AIConnectSettings, settings);
@@ -173,6 +175,7 @@ private slots:
     }
     void statuses()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(Response, response);
         QFETCH(QString, result);
         ChatRig rig;
@@ -219,6 +222,7 @@ private slots:
     }
     void replies()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(int, provider);
         QFETCH(QByteArray, body);
         QFETCH(QString, result);
@@ -238,6 +242,7 @@ private slots:
     }
     void transportFailures()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(QString, situation);
         QFETCH(QString, result);
         ChatRig rig(situation == "delay" ? 100 : 10'000);
@@ -269,6 +274,7 @@ private slots:
     }
     void keyNeverInMessages()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(int, provider);
         QFETCH(int, status);
         QFETCH(QByteArray, body);
@@ -306,6 +312,7 @@ private slots:
 
     void cancelledCallNeverAnswers()
     {
+        QM_REQUIRE_LOOPBACK();
         ChatRig rig;
         rig.server.answer(Response{200, R"({"choices":[{"message":{"content":"late"}}]})", false, {}, 200});
         bool called = false;

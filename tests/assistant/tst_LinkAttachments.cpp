@@ -1,4 +1,5 @@
 #include "LoopbackHttpServer.h"
+#include "LoopbackRequired.h"
 #include "TestMain.h"
 #include "assistant/AIProviderService.h"
 #include "assistant/ContextAddress.h"
@@ -193,6 +194,7 @@ private slots:
     }
     void pages()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(Response, response);
         QFETCH(QString, result);
         LinkRig rig;
@@ -231,6 +233,7 @@ private slots:
     }
     void redirects()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(QString, location);
         QFETCH(QString, result);
         QFETCH(int, requests);
@@ -261,6 +264,7 @@ private slots:
     }
     void connectsToTheCheckedAddress()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(QString, host);
         QFETCH(QString, kind);
         LinkRig rig({host});
@@ -276,6 +280,7 @@ private slots:
 
     void slowPageTimesOut()
     {
+        QM_REQUIRE_LOOPBACK();
         LinkRig rig({"127.0.0.1"}, 100);
         rig.server.answer(Response{200, "late", false, {}, 400});
         QCOMPARE(rig.fetch(rig.at("/slow")), "error: The request timed out. Please try again.");

@@ -1,3 +1,4 @@
+#include "LoopbackRequired.h"
 #include "TestMain.h"
 #include "linux/LinuxLatencyProbe.h"
 
@@ -88,6 +89,7 @@ private slots:
     // Runs as root and as a normal user: where no ICMP socket may be opened, ping answers.
     void echoesOnTheLoopback()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(bool, abandoned);
         const auto fallback = std::make_shared<RecordingProbe>();
         LinuxLatencyProbe probe(fallback, [abandoned] { return abandoned; });

@@ -2,6 +2,7 @@
 #include "FakeFilePicker.h"
 #include "FakeURLOpener.h"
 #include "LoopbackHttpServer.h"
+#include "LoopbackRequired.h"
 #include "TestMain.h"
 #include "assistant/AIProviderService.h"
 #include "screens/assistant/AIConnectChatPanel.h"
@@ -380,6 +381,7 @@ private slots:
 
     void endToEndAgainstTheLoopbackServer()
     {
+        QM_REQUIRE_LOOPBACK();
         LoopbackHttpServer server;
         server.answer({200,
                        R"({"choices":[{"message":{"content":"Hello from the loopback model"}}],)"

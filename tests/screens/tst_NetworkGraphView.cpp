@@ -1,4 +1,5 @@
 #include "LoopbackHttpServer.h"
+#include "LoopbackRequired.h"
 #include "NetworkMonitorRig.h"
 #include "TestMain.h"
 #include "screens/monitoring/GraphCanvas.h"
@@ -131,6 +132,7 @@ private slots:
 
     void speedTestStates()
     {
+        QM_REQUIRE_LOOPBACK();
         LoopbackHttpServer server;
         server.setHandler([](const LoopbackHttpServer::Request& request) {
             return request.method == "POST" ? LoopbackHttpServer::Response{500, "no"}

@@ -1,4 +1,5 @@
 #include "LoopbackHttpServer.h"
+#include "LoopbackRequired.h"
 #include "NetworkMonitorRig.h"
 #include "TestMain.h"
 #include "telemetry/NetworkSpeedTest.h"
@@ -87,6 +88,7 @@ private slots:
 
     void outcomes()
     {
+        QM_REQUIRE_LOOPBACK();
         QFETCH(Response, download);
         QFETCH(Response, upload);
         QFETCH(QString, error);
@@ -111,6 +113,7 @@ private slots:
 
     void requestsAsTheServiceExpects()
     {
+        QM_REQUIRE_LOOPBACK();
         SpeedTestRig test(kService, kService);
         test.monitor->runSpeedTest();
         QVERIFY(test.finish());
@@ -131,6 +134,7 @@ private slots:
 
     void secondStartWhileRunning()
     {
+        QM_REQUIRE_LOOPBACK();
         SpeedTestRig test(kSilent, kService);
         NetworkMonitor& monitor = *test.monitor;
         monitor.runSpeedTest();
