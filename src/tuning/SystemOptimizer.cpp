@@ -492,16 +492,17 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
                                          .success = true});
         }
 
-        // Memory that grew without a purge was not freed by the boost; no amount is claimed then.
+        // The growth covers the whole boost: memory the quit applications gave back counts as freed
+        // even when the purge itself failed.
         const bool purged = runner.run(kPurge, {}).succeeded();
-        result.ramFreed = purged ? FreeMemory::growth(before, memory.gigabytes()) : 0.0;
-        Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = purged};
-        if (!purged)
-            action.label = QStringLiteral("Memory purge unavailable on this Mac");
-        else if (result.ramFreed > 0)
+        result.ramFreed = FreeMemory::growth(before, memory.gigabytes());
+        Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = result.ramFreed > 0 || purged};
+        if (result.ramFreed > 0)
             action.label = QString::asprintf("Freed %.2f GB of inactive memory", result.ramFreed);
-        else
+        else if (purged)
             action.label = QStringLiteral("Memory already optimized");
+        else
+            action.label = QStringLiteral("Memory purge unavailable on this Mac");
         result.actions.append(action);
 
         MainThread::post([completion = std::move(completion), result] { completion(result); });

@@ -365,10 +365,13 @@ private slots:
         const auto missing = ProcessResult::notStarted();
         const auto ok = ProcessResult::exited(0);
         const QString quit = "done: Terminated 2 junk processes";
-        QTest::newRow("every tool missing, as on Linux; memory that grew without a purge is not claimed")
-            << missing << missing << Readings{4.0, 4.5}
+        QTest::newRow("every tool missing, nothing freed")
+            << missing << missing << Readings{4.0, 3.9}
             << QStringList{"failed: DNS cache flush failed", quit, "failed: Memory purge unavailable on this Mac"}
             << 0.0;
+        QTest::newRow("the purge failed, the quit applications freed memory")
+            << ok << ProcessResult::exited(1) << Readings{4.0, 4.5}
+            << QStringList{"done: DNS cache flushed", quit, "done: Freed 0.50 GB of inactive memory"} << 0.5;
         QTest::newRow("everything works")
             << ProcessResult::exited(0) << ok << Readings{4.0, 4.25}
             << QStringList{"done: DNS cache flushed", quit, "done: Freed 0.25 GB of inactive memory"} << 0.25;

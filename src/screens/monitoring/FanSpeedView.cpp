@@ -64,11 +64,13 @@ QColor FanSpeedView::fanColor(bool colorBlind, double current, double maximum)
     return colorBlind ? Color::cbMagenta() : Color::systemRed();
 }
 
-double FanSpeedView::fanBarWidth(double current, double maximum, double track)
+std::optional<double> FanSpeedView::fanBarWidth(double current, double maximum, double track)
 {
-    if (!(maximum > 0) || !std::isfinite(current) || !std::isfinite(maximum))
-        return 0;
-    return std::clamp(current / maximum, 0.0, 1.0) * track;
+    if (!(maximum > 0) || !std::isfinite(maximum))
+        return std::nullopt;
+    if (!std::isfinite(current))
+        return 0.0;
+    return std::max(current / maximum, 0.0) * track;
 }
 
 std::optional<TempReading> FanSpeedView::otherSensor(const QList<TempReading>& temps)
@@ -191,8 +193,10 @@ QWidget* FanSpeedView::fanRow(const FanSpeed& fan)
     auto* name = new TextLabel("Fan " + QString::number(fan.index + 1), 11, QFont::Normal, Color::white70(), widget);
     name->setFixedWidth(44);
     row->addWidget(name, 0, Qt::AlignVCenter);
-    row->addWidget(new FanSpeedBar(fanBarWidth(fan.current, fan.max, FanSpeedBar::trackWidth), color, widget), 0,
-                   Qt::AlignVCenter);
+    if (const auto fill = fanBarWidth(fan.current, fan.max, FanSpeedBar::trackWidth))
+        row->addWidget(new FanSpeedBar(*fill, color, widget), 0, Qt::AlignVCenter);
+    else
+        row->addSpacing(FanSpeedBar::trackWidth);
     auto* speed = new TextLabel(rpm.isEmpty() ? rpm : rpm + " RPM", 11, QFont::Medium, color, widget);
     speed->setObjectName("fanSpeed");
     row->addWidget(speed, 0, Qt::AlignVCenter);

@@ -193,10 +193,13 @@ void footer(QPainter& painter, const SessionReportView& page)
     const QFont font = Fonts::ui(10);
     const qreal textHeight = QFontMetricsF(font).height();
     const qreal width = SessionReportPainter::pageSize.width() - 2 * kMargin;
-    const qreal top = SessionReportPainter::pageSize.height() - kMargin - textHeight - 4 - 1;
+    const qreal top = SessionReportPainter::pageSize.height() - kMargin - 2 * textHeight - 2 * 4 - 1;
     painter.fillRect(QRectF(kMargin, top, width, 1), kDivider);
-    Column::drawLine(painter, page.footerText(), font, kGray, QRectF(kMargin, top + 1 + 4, width, textHeight),
+    const qreal dateLine = top + 1 + 4;
+    Column::drawLine(painter, page.footerText(), font, kGray, QRectF(kMargin, dateLine, width, textHeight),
                      Qt::AlignHCenter);
+    Column::drawLine(painter, SessionReportView::productAddress, font, Color::fromHex("00D4FF"),
+                     QRectF(kMargin, dateLine + textHeight + 4, width, textHeight), Qt::AlignHCenter);
 }
 
 } // namespace

@@ -95,7 +95,9 @@ SystemInfoLoader::Battery SystemInfoLoader::batteryInfo() const
     if (!wear)
         return {};
     Battery battery;
-    battery.cycleCount = int(std::clamp<qint64>(wear->cycleCount, 0, std::numeric_limits<int>::max()));
+    battery.present = true;
+    if (wear->cycleCount)
+        battery.cycleCount = int(std::clamp<qint64>(*wear->cycleCount, 0, std::numeric_limits<int>::max()));
     const ProcessResult report = m_sources.runner->run(systemProfiler, {"SPPowerDataType", "-json"});
     const std::optional<int> reported =
         report.succeeded() ? healthFromSystemProfiler(report.standardOutput) : std::nullopt;
@@ -130,6 +132,7 @@ SystemInfo SystemInfoLoader::load(const Abandoned& abandoned) const
     }
     info.usedStorage = info.totalStorage - info.freeStorage;
     const Battery battery = batteryInfo();
+    info.hasBattery = battery.present;
     info.batteryCycleCount = battery.cycleCount;
     info.batteryHealth = battery.health;
     info.batteryCharging = battery.charging;

@@ -26,7 +26,9 @@ public:
         QString home;
     };
     struct Battery {
-        int cycleCount = -1;
+        bool present = false;
+        // Nothing when the battery's driver does not count cycles.
+        std::optional<int> cycleCount;
         int health = 0;
         bool charging = false;
     };
