@@ -135,7 +135,7 @@ private slots:
         ScratchHome scratch;
         for (int i = 0; i < entries; ++i)
             scratch.file(QString(i % 2 ? "home/folder%1/a.bin" : "home/file%1.bin").arg(i), 2 * MiB, 30);
-        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
+        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr, nullptr);
         QList<double> walked;
         QList<double> all;
         connect(&scanner, &DiskScanner::changed, this, [&] {
