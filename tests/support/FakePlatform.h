@@ -23,6 +23,7 @@
 #include "InstalledApplications.h"
 #include "linux/JsonFileDefaults.h"
 #include "linux/LinuxTrash.h"
+#include "macos/MacToolBackends.h"
 #include "storage/SecureLocalStore.h"
 
 #include <QDir>
@@ -68,6 +69,7 @@ struct FakePlatform {
         s.filePicker = filePicker;
         s.gameOverlay = gameOverlay;
         s.installedApplications = installedApplications;
+        s.tuning = tuning;
         s.aiProviderURLs = aiProviderURLs;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
@@ -106,5 +108,7 @@ struct FakePlatform {
                                                  delete overlay;
                                              }};
     std::shared_ptr<InstalledApplications> installedApplications;
+    // The tuning actions run their tools through the fake runner.
+    TuningBackends tuning = macToolBackends(*runner, *scripts);
     QHash<AIProvider, QUrl> aiProviderURLs;
 };
