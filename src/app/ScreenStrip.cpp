@@ -22,6 +22,8 @@ ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent)
       m_selected(selected)
 {
     setObjectName("screenStrip");
+    // Its entries are the tab stops; the row around them is not one.
+    setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
