@@ -7,12 +7,13 @@
 #include "storage/CleanupSchedule.h"
 #include "storage/SecureLocalStore.h"
 #include "telemetry/SharedLatencyProbe.h"
-#include "tuning/FocusFreezeManager.h"
+#include "tuning/FrozenProcessStore.h"
 #include "style/AfterPaint.h"
 #include "style/AnimatedBackground.h"
 
 #include "Defaults.h"
 #include "Paths.h"
+#include "WorkQueues.h"
 
 #include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
@@ -52,7 +53,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
                   m_launchAgent.entryPath())
 {
     // A previous run that ended without resuming what it paused must not leave those processes stopped.
-    FocusFreezeManager::recoverPausedProcesses(*platform.defaults, *platform.processControl);
+    FrozenProcessStore::recoverSoon(*platform.defaults, platform.processControl, WorkQueues::userInitiated());
     setObjectName("contentView");
     setMinimumSize(1000, 650);
 
