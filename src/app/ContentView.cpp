@@ -37,7 +37,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner,
                 platform.latency ? platform.latency->asker() : nullptr),
       m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
-                   *platform.host}),
+                   *platform.host, *platform.gameOverlay}),
       m_scanner(ScanEnvironment::linuxTable(platform.homeDirectory, Paths::temporary()), platform.processRunner,
                 platform.fileRevealer),
       m_sessionLogger(platform.host),
@@ -48,8 +48,9 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
                        {}),
       m_menuBarCompanion(*platform.statusBar),
       m_gameProfileManager(*platform.workspace,
-                           GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json", {}}),
-      m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory,
+                           GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json",
+                                                       platform.installedApplications}),
+      m_uninstall(*platform.gameOverlay, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory,
                   m_launchAgent.entryPath())
 {
     // A previous run that ended without resuming what it paused must not leave those processes stopped.
