@@ -33,8 +33,8 @@ std::optional<QStringList> NetworkSetupDns::configuredServers()
 QStringList NetworkSetupDns::serversFromListing(const QString& output)
 {
     QStringList servers;
-    for (const QString& piece : output.split(u'\n')) {
-        const QString server = piece.trimmed();
+    for (const QString& line : output.split(u'\n')) {
+        const QString server = line.trimmed();
         if (!server.isEmpty() && !server.contains(QStringLiteral("There")))
             servers.append(server);
     }
