@@ -2,10 +2,8 @@
 
 #include "AIReplyReader.h"
 #include "AIServiceError.h"
-#include "AIProviderService.h"
 #include "ContextAddress.h"
 #include "ContextText.h"
-#include "PerceivedText.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -148,10 +146,10 @@ void LinkFetch::readEnd()
     }
     const int code = status.toInt();
     if (code < 200 || code > 299) {
+        // An error page is shown whole, bounded like any context text.
         const auto message = AIReplyReader::providerErrorMessage(m_body);
-        finish(AIServiceError::attachmentReadFailed(
-            message ? PerceivedText::capped(*message, AIProviderService::maxProviderTextCharacters)
-                    : QStringLiteral("HTTP %1").arg(code)));
+        finish(AIServiceError::attachmentReadFailed(message ? ContextText::clipped(*message)
+                                                            : QStringLiteral("HTTP %1").arg(code)));
         return;
     }
     if (error != QNetworkReply::NoError) {

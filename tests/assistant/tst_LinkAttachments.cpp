@@ -181,6 +181,12 @@ private slots:
         QTest::newRow("404 empty") << Response{404, ""} << "error: That attachment could not be read. HTTP 404";
         QTest::newRow("404 page") << Response{404, "\n<html><body>Not here</body></html>\n", false, html}
                                   << "error: That attachment could not be read. <html><body>Not here</body></html>";
+        const QByteArray longPage = "<p>" + QByteArray(700, 'x') + "</p>";
+        QTest::newRow("404 page longer than a chat error")
+            << Response{404, longPage, false, html} << "error: That attachment could not be read. " + QString::fromLatin1(longPage);
+        QTest::newRow("404 page longer than the clip")
+            << Response{404, QByteArray(12'500, 'y'), false, html}
+            << "error: That attachment could not be read. " + QString(12'000, u'y') + "\n\n[Context clipped by Quillmarsh]";
         QTest::newRow("500 JSON") << Response{500, R"({"error":{"message":"broken"}})"}
                                   << "error: That attachment could not be read. broken";
         QTest::newRow("302 without a location") << Response{302, ""} << "error: That attachment could not be read. HTTP 302";
