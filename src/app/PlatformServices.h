@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 class AppleScriptRunner;
@@ -44,6 +45,8 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    // Whether a usable network path exists right now; unset counts as yes.
+    std::function<bool()> hasNetworkPath;
     // The monitors' latency probes; without it they run ping through the process runner.
     std::shared_ptr<SharedLatencyProbe> latency;
     std::shared_ptr<SystemFacts> systemFacts;
