@@ -19,6 +19,7 @@
 #include "screens/system/SystemInfoLoader.h"
 #include "screens/system/SystemInfoView.h"
 #include "storage/SettingsStore.h"
+#include "style/ScreenWidth.h"
 
 QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidget* parent)
 {
@@ -61,5 +62,6 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     }
     }
     view->setObjectName("screen:" + AppScreens::rawValue(screen));
+    ScreenWidth::limit(view);
     return view;
 }

@@ -497,6 +497,27 @@ private slots:
         QVERIFY(s.child<QAbstractButton>("provider:Google")->isEnabled());
     }
 
+    void enterOnTheDnsConfirmationChangesNothing_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter") << int(Qt::Key_Enter);
+    }
+    // Enter on the confirmation is the safe choice: the servers stay as they are.
+    void enterOnTheDnsConfirmationChangesNothing()
+    {
+        QFETCH(int, key);
+        Screen s;
+        DNSSection* card = s.view->dns();
+        s.click("provider:Cloudflare");
+        QMessageBox* confirm = card->confirmation();
+        QVERIFY(QTest::qWaitForWindowExposed(confirm));
+        QWidget* focus = confirm->focusWidget() ? confirm->focusWidget() : confirm;
+        QTest::keyClick(focus, Qt::Key(key));
+        QTRY_VERIFY(!card->confirmation());
+        QVERIFY(!card->isLoading());
+    }
+
     void dnsConfirmationCancelChangesNothing()
     {
         Screen s;

@@ -230,6 +230,25 @@ private slots:
         QVERIFY(QFileInfo::exists(home + "/Documents/keep.txt"));
     }
 
+    void enterOnTheConfirmationKeepsTheData_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter") << int(Qt::Key_Enter);
+    }
+    // Enter on the confirmation is the safe choice: nothing is deleted.
+    void enterOnTheConfirmationKeepsTheData()
+    {
+        QFETCH(int, key);
+        QMessageBox* confirm = openConfirmation();
+        QVERIFY(QTest::qWaitForWindowExposed(confirm));
+        QWidget* focus = confirm->focusWidget() ? confirm->focusWidget() : confirm;
+        QTest::keyClick(focus, Qt::Key(key));
+        QTRY_VERIFY(!m_rig->view.isUninstallConfirmShown());
+        QVERIFY(!m_rig->uninstall.hasStarted());
+        QVERIFY(m_platform->runner->calls().isEmpty());
+    }
+
     void onlyAConfirmedWipeRunsAndOnlyOnce()
     {
         QMessageBox* confirm = openConfirmation();

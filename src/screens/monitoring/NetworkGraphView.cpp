@@ -287,8 +287,14 @@ void NetworkGraphView::refresh()
     }
 
     const bool running = m.isRunningSpeedTest();
-    m_activity->setVisible(running);
-    m_speedTestButton->setVisible(!running);
+    // Hiding a control that has focus hands focus on to the next one, and the page scrolls to show
+    // it: focus moves between the button and the spinner that takes its place, so nothing else moves.
+    QWidget* leaving = running ? static_cast<QWidget*>(m_speedTestButton) : m_activity;
+    QWidget* coming = running ? static_cast<QWidget*>(m_activity) : m_speedTestButton;
+    coming->setVisible(true);
+    if (leaving->hasFocus())
+        coming->setFocus(Qt::OtherFocusReason);
+    leaving->setVisible(false);
 
     m_wifiRow->setVisible(!m.wifiStandard().isEmpty());
     m_wifiStandard->setText(m.wifiStandard());

@@ -93,7 +93,8 @@ void DNSSection::selectProvider(const QString& name)
     QPushButton* apply = m_confirm->addButton("Apply", QMessageBox::AcceptRole);
     cancel->setObjectName("cancelDNS");
     apply->setObjectName("applyDNS");
-    m_confirm->setDefaultButton(apply);
+    // The network's settings change only on a deliberate choice: Enter keeps them as they are.
+    m_confirm->setDefaultButton(cancel);
     m_confirm->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_confirm, &QMessageBox::buttonClicked, this, [this, apply](QAbstractButton* button) {
         if (button == apply)
