@@ -12,6 +12,7 @@
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
 #include "linux/LinuxHostStatistics.h"
+#include "linux/LinuxInstalledApplications.h"
 #include "linux/LinuxInterfaceCounters.h"
 #include "linux/LinuxLatencyProbe.h"
 #include "linux/LinuxNetworkPathMonitor.h"
@@ -20,10 +21,14 @@
 #include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxSystemFacts.h"
 #include "linux/LinuxWorkspace.h"
+#include "linux/MangoHudOverlay.h"
+#include "linux/SteamLibraries.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
 #include "telemetry/PingProbe.h"
 #include "telemetry/SharedLatencyProbe.h"
+#include "tuning/GameProfilePresets.h"
+#include "tuning/InstalledGameScanner.h"
 
 #include <QCoreApplication>
 
@@ -59,6 +64,14 @@ LinuxPlatform::LinuxPlatform()
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.urlOpener = std::make_shared<DesktopURLOpener>();
     m_services.filePicker = std::make_shared<DesktopFilePicker>();
+    auto installed = std::make_shared<LinuxInstalledApplications>(
+        LinuxInstalledApplications::standardApplicationFolders(), SteamLibraries::standardRoots(Paths::home()));
+    m_services.installedApplications = installed;
+    m_services.gameOverlay = std::make_shared<MangoHudOverlay>(MangoHudOverlay::Options{
+        MangoHudOverlay::standardConfigFolder(), &MangoHudOverlay::mangoHudOnPath,
+        [installed](const QString& bundleIdentifier) {
+            return InstalledGameScanner::programsOf(bundleIdentifier, installed->list(), GameProfilePresets::all());
+        }});
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.autostartDirectory = Paths::autostart();

@@ -14,9 +14,11 @@ class Defaults;
 class DisplayModes;
 class FilePicker;
 class FileRevealer;
+class GameOverlay;
 class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
+class InstalledApplications;
 class InterfaceCounters;
 class SharedLatencyProbe;
 class NetworkPathMonitor;
@@ -55,6 +57,10 @@ struct PlatformServices {
     std::shared_ptr<FileRevealer> fileRevealer;
     std::shared_ptr<URLOpener> urlOpener;
     std::shared_ptr<FilePicker> filePicker;
+    // The frame limit and forced HUD of games.
+    std::shared_ptr<GameOverlay> gameOverlay;
+    // Where installed games are found; without it the list stays empty.
+    std::shared_ptr<InstalledApplications> installedApplications;
     // Where AI Connect's chat requests go, by provider; a provider without an entry uses its public API.
     QHash<AIProvider, QUrl> aiProviderURLs;
     QString homeDirectory;

@@ -17,6 +17,8 @@
 #include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
+#include "macos/MetalDefaults.h"
+#include "InstalledApplications.h"
 #include "linux/JsonFileDefaults.h"
 #include "storage/SecureLocalStore.h"
 
@@ -57,6 +59,8 @@ struct FakePlatform {
         s.fileRevealer = fileRevealer;
         s.urlOpener = urlOpener;
         s.filePicker = filePicker;
+        s.gameOverlay = gameOverlay;
+        s.installedApplications = installedApplications;
         s.aiProviderURLs = aiProviderURLs;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
@@ -87,5 +91,10 @@ struct FakePlatform {
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
     std::shared_ptr<FakeURLOpener> urlOpener = std::make_shared<FakeURLOpener>();
     std::shared_ptr<FakeFilePicker> filePicker = std::make_shared<FakeFilePicker>();
+    // The Mac's defaults tool over the fake runner, so that what it was asked shows in the runner.
+    std::shared_ptr<GameOverlay> gameOverlay{new MetalDefaults(*runner), [runner = runner](GameOverlay* overlay) {
+                                                 delete overlay;
+                                             }};
+    std::shared_ptr<InstalledApplications> installedApplications;
     QHash<AIProvider, QUrl> aiProviderURLs;
 };
