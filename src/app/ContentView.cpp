@@ -44,7 +44,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_launchAgent(platform.autostartDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
       m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner,
-                        platform.latency ? platform.latency->asker() : nullptr},
+                        platform.latency ? platform.latency->asker() : nullptr, platform.wifiNetwork},
                        {}),
       m_menuBarCompanion(*platform.statusBar),
       m_gameProfileManager(*platform.workspace,

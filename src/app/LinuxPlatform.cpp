@@ -19,7 +19,10 @@
 #include "linux/LinuxPowerSupplies.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxStoragePlaces.h"
 #include "linux/LinuxSystemFacts.h"
+#include "linux/LinuxWiFiNetwork.h"
+#include "linux/UPowerDevices.h"
 #include "linux/LinuxWorkspace.h"
 #include "linux/MangoHudOverlay.h"
 #include "linux/SteamLibraries.h"
@@ -31,6 +34,7 @@
 #include "tuning/InstalledGameScanner.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 
 LinuxPlatform::LinuxPlatform()
 {
@@ -41,7 +45,8 @@ LinuxPlatform::LinuxPlatform()
     m_services.secureStore = &SecureLocalStore::shared();
     m_services.host = std::make_shared<LinuxHostStatistics>();
     m_services.graphics = std::make_shared<LinuxGraphicsDevice>();
-    m_services.powerSupplies = std::make_shared<LinuxPowerSupplies>();
+    m_services.powerSupplies = std::make_shared<LinuxPowerSupplies>(
+        QStringLiteral("/sys"), std::make_shared<UPowerDevices>(QDBusConnection::systemBus()));
     m_services.sensors = std::make_shared<LinuxHardwareSensors>();
     m_services.processControl = processControl;
     // The workspace borrows process control; the shared pointer it is stored beside keeps it alive
@@ -56,9 +61,12 @@ LinuxPlatform::LinuxPlatform()
     m_services.hasNetworkPath = [] {
         return DefaultRoutePath::read(QStringLiteral("/proc"), QStringLiteral("/sys/class/net")).satisfied;
     };
+    m_services.wifiNetwork = std::make_shared<LinuxWiFiNetwork>(QDBusConnection::systemBus(), runner);
     m_services.latency = std::make_shared<SharedLatencyProbe>(std::make_shared<LinuxLatencyProbe>(
         std::make_shared<PingProbe>(runner), [runner] { return runner->isEnding(); }));
     m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
+    m_services.storagePlaces = std::make_shared<LinuxStoragePlaces>(
+        Paths::home(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();

@@ -27,8 +27,10 @@ class ProcessControl;
 class ProcessRunner;
 class SecureLocalStore;
 class URLOpener;
+class StoragePlaces;
 class SystemFacts;
 class StatusBar;
+class WiFiNetwork;
 class Workspace;
 
 // The platform objects the root view borrows: the live Linux ones in the application, fakes in
@@ -49,9 +51,11 @@ struct PlatformServices {
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
     // Whether a usable network path exists right now; unset counts as yes.
     std::function<bool()> hasNetworkPath;
+    std::shared_ptr<WiFiNetwork> wifiNetwork;
     // The monitors' latency probes; without it they run ping through the process runner.
     std::shared_ptr<SharedLatencyProbe> latency;
     std::shared_ptr<SystemFacts> systemFacts;
+    std::shared_ptr<StoragePlaces> storagePlaces;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;
     std::shared_ptr<FileRevealer> fileRevealer;

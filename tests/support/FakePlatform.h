@@ -13,6 +13,8 @@
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
 #include "FakeURLOpener.h"
+#include "FakeWiFiNetwork.h"
+#include "FakeStoragePlaces.h"
 #include "FakeSystemFacts.h"
 #include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
@@ -53,7 +55,9 @@ struct FakePlatform {
         s.scripts = scripts;
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
+        s.wifiNetwork = wifiNetwork;
         s.systemFacts = systemFacts;
+        s.storagePlaces = storagePlaces;
         s.statusBar = statusBar;
         s.displayModes = displayModes;
         s.fileRevealer = fileRevealer;
@@ -85,7 +89,9 @@ struct FakePlatform {
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
+    std::shared_ptr<FakeWiFiNetwork> wifiNetwork = std::make_shared<FakeWiFiNetwork>();
     std::shared_ptr<FakeSystemFacts> systemFacts = std::make_shared<FakeSystemFacts>();
+    std::shared_ptr<FakeStoragePlaces> storagePlaces = std::make_shared<FakeStoragePlaces>(homeDirectory());
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
