@@ -1,4 +1,6 @@
 #include "FakeProcessRunner.h"
+#include "PrivateBus.h"
+#include "ScriptedDBusObject.h"
 #include "TestMain.h"
 #include "linux/IwLink.h"
 #include "linux/LinuxWiFiNetwork.h"
@@ -18,6 +20,10 @@ QString linkOutput(const QString& ssid, const QString& frequency, const QString&
            (txBitrate.isEmpty() ? QString() : "\ttx bitrate: " + txBitrate + "\n") +
            "\n\tbss flags:\tshort-slot-time\n\tdtim period:\t1\n\tbeacon int:\t100\n";
 }
+
+const QString kNetworkManager = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kDevice = QStringLiteral("/org/freedesktop/NetworkManager/Devices/3");
+const QString kAccessPoint = QStringLiteral("/org/freedesktop/NetworkManager/AccessPoint/7");
 
 // A connection that reaches no bus: NetworkManager cannot be asked, so iw answers.
 QDBusConnection noBus()
@@ -100,6 +106,55 @@ private slots:
         LinuxWiFiNetwork wifi(noBus(), runner);
         QCOMPARE(wifi.networkName("wlan0"), std::optional<QString>("WiFi"));
         QCOMPARE(wifi.phyMode("wlan0"), std::nullopt);
+    }
+
+    // NetworkManager names the network where it manages the interface; iw answers where it does
+    // not run or does not know the interface, and always for the standard.
+    void networkNameFromNetworkManager_data()
+    {
+        QTest::addColumn<QString>("manager"); // "absent", "unknown device", "no access point", "access point"
+        QTest::addColumn<QByteArray>("ssid");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("iwRuns");
+        QTest::newRow("named") << "access point" << QByteArray("Marsh Lab 5G") << "Marsh Lab 5G" << 1;
+        QTest::newRow("UTF-8 name") << "access point" << QByteArray("Caf\xc3\xa9") << "Café" << 1;
+        QTest::newRow("hidden network's empty name") << "access point" << QByteArray() << "Connected" << 1;
+        QTest::newRow("bytes that are not UTF-8") << "access point" << QByteArray("\xff\xfe") << "(unchanged)" << 1;
+        QTest::newRow("not associated") << "no access point" << QByteArray() << "WiFi" << 1;
+        QTest::newRow("interface it does not manage") << "unknown device" << QByteArray() << "Iw Net" << 2;
+        QTest::newRow("no NetworkManager") << "absent" << QByteArray() << "Iw Net" << 2;
+    }
+    void networkNameFromNetworkManager()
+    {
+        QFETCH(QString, manager);
+        QFETCH(QByteArray, ssid);
+        QFETCH(QString, name);
+        QFETCH(int, iwRuns);
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
+        if (manager != "absent") {
+            auto* root = new ScriptedDBusObject;
+            if (manager == "unknown device")
+                root->refuse(kNetworkManager, "GetDeviceByIpIface", kNetworkManager + ".UnknownDevice",
+                             "No device found for the requested iface.");
+            else
+                root->answer(kNetworkManager, "GetDeviceByIpIface", {QVariant::fromValue(QDBusObjectPath(kDevice))});
+            auto* device = new ScriptedDBusObject;
+            device->setValue(kNetworkManager + ".Device.Wireless", "ActiveAccessPoint",
+                             QVariant::fromValue(QDBusObjectPath(manager == "access point" ? kAccessPoint : "/")));
+            auto* accessPoint = new ScriptedDBusObject;
+            accessPoint->setValue(kNetworkManager + ".AccessPoint", "Ssid", ssid);
+            QVERIFY(bus.serve(kNetworkManager, "/org/freedesktop/NetworkManager", root));
+            QVERIFY(bus.serve(kNetworkManager, kDevice, device));
+            QVERIFY(bus.serve(kNetworkManager, kAccessPoint, accessPoint));
+        }
+        auto runner = std::make_shared<FakeProcessRunner>();
+        runner->respond(LinuxWiFiNetwork::iwPath, {"dev", "wlp2s0", "link"},
+                        ProcessResult::exited(0, linkOutput("Iw Net", "5180", "1200.9 MBit/s HE-MCS 11").toUtf8()));
+        LinuxWiFiNetwork wifi(bus.connect(), runner);
+        QCOMPARE(wifi.networkName("wlp2s0").value_or("(unchanged)"), name);
+        QCOMPARE(wifi.phyMode("wlp2s0").value_or(QString()), QString("802.11ax"));
+        QCOMPARE(runner->calls().size(), iwRuns);
     }
 };
 

@@ -310,7 +310,7 @@ private slots:
         QTest::newRow("monitoring") << "Monitoring\u2026" << Color::neonGreen();
         QTest::newRow("healed") << "Healed: 0.42 GB freed" << Color::neonGreen();
         QTest::newRow("purge failed") << "Purge command failed: No such file or directory" << Color::systemRed();
-        QTest::newRow("not permitted") << "Purge command was not permitted on this Mac." << Color::systemRed();
+        QTest::newRow("not permitted") << "Purge command was not permitted on this computer." << Color::systemRed();
     }
     void autoHealStatus()
     {
