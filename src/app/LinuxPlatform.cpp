@@ -5,6 +5,7 @@
 #include "Defaults.h"
 #include "Paths.h"
 #include "TrayStatusBar.h"
+#include "linux/DefaultRoutePath.h"
 #include "linux/LinuxAppleScriptRunner.h"
 #include "linux/LinuxDisplayModes.h"
 #include "linux/LinuxFileRevealer.h"
@@ -20,6 +21,7 @@
 #include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxStoragePlaces.h"
 #include "linux/LinuxSystemFacts.h"
+#include "linux/LinuxTrash.h"
 #include "linux/LinuxTuningBackends.h"
 #include "linux/LinuxWiFiNetwork.h"
 #include "linux/UPowerDevices.h"
@@ -36,6 +38,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QStandardPaths>
+#include <unistd.h>
 
 LinuxPlatform::LinuxPlatform()
 {
@@ -59,6 +62,9 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.hasNetworkPath = [] {
+        return DefaultRoutePath::read(QStringLiteral("/proc"), QStringLiteral("/sys/class/net")).satisfied;
+    };
     m_services.wifiNetwork = std::make_shared<LinuxWiFiNetwork>(QDBusConnection::systemBus(), runner);
     m_services.latency = std::make_shared<SharedLatencyProbe>(std::make_shared<LinuxLatencyProbe>(
         std::make_shared<PingProbe>(runner), [runner] { return runner->isEnding(); }));
@@ -67,6 +73,8 @@ LinuxPlatform::LinuxPlatform()
         Paths::home(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
+    m_services.trash = std::make_shared<LinuxTrash>(
+        LinuxTrash::Options{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), ::geteuid()});
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.urlOpener = std::make_shared<DesktopURLOpener>();
     m_services.filePicker = std::make_shared<DesktopFilePicker>();

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 class AppleScriptRunner;
@@ -29,6 +30,7 @@ class SecureLocalStore;
 class URLOpener;
 class StoragePlaces;
 class SystemFacts;
+class Trash;
 class StatusBar;
 class WiFiNetwork;
 class Workspace;
@@ -49,6 +51,8 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    // Whether a usable network path exists right now; unset counts as yes.
+    std::function<bool()> hasNetworkPath;
     std::shared_ptr<WiFiNetwork> wifiNetwork;
     // The monitors' latency probes; without it they run ping through the process runner.
     std::shared_ptr<SharedLatencyProbe> latency;
@@ -56,6 +60,7 @@ struct PlatformServices {
     std::shared_ptr<StoragePlaces> storagePlaces;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;
+    std::shared_ptr<Trash> trash;
     std::shared_ptr<FileRevealer> fileRevealer;
     std::shared_ptr<URLOpener> urlOpener;
     std::shared_ptr<FilePicker> filePicker;

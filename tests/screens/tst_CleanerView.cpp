@@ -1,6 +1,7 @@
 #include "FakeFileRevealer.h"
 #include "FakeProcessRunner.h"
 #include "ScratchHome.h"
+#include "ScratchTrash.h"
 #include "TestMain.h"
 #include "cleanup/DiskScanner.h"
 #include "screens/cleaner/CleanerButton.h"
@@ -25,7 +26,7 @@ QStringList trashed()
 
 // The screen over a scanner of a scratch home, in the temporary folder, whose lists each test sets.
 struct Rig {
-    Rig() : scanner(scratch.linuxEnvironment(), std::make_shared<FakeProcessRunner>(), revealer) {}
+    Rig() : scanner(scratch.linuxEnvironment(), std::make_shared<FakeProcessRunner>(), scratchTrash(), revealer) {}
 
     // A recommendation for a real file of `size` bytes in the home folder.
     FileItem item(const QString& name, qint64 size, const QStringList& reasons)
@@ -120,6 +121,26 @@ private slots:
         view.requestCleanup();
         rig.publish({});
         QCOMPARE(view.cleanMessage(), CleanerView::selectFirstMessage);
+    }
+
+    void scanEndsWithWhatItFound_data()
+    {
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing") << false << CleanerView::nothingFoundMessage;
+        QTest::newRow("one cache file") << true << CleanerView::previewReadyMessage;
+    }
+    void scanEndsWithWhatItFound()
+    {
+        QFETCH(bool, found);
+        Rig rig;
+        rig.open();
+        DiskScanner::Published scanning;
+        scanning.scanning = true;
+        rig.scanner.setPublished(scanning);
+        QCOMPARE(rig.view->cleanMessage(), QString());
+        rig.publish(found ? QList<FileItem>{rig.item("a.cache", 4096, {"App cache"})} : QList<FileItem>{});
+        QTEST(rig.view->cleanMessage(), "message");
     }
 
     void requestsAndConfirmation_data()
