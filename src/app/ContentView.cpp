@@ -7,12 +7,13 @@
 #include "storage/CleanupSchedule.h"
 #include "storage/SecureLocalStore.h"
 #include "telemetry/SharedLatencyProbe.h"
-#include "tuning/FocusFreezeManager.h"
+#include "tuning/FrozenProcessStore.h"
 #include "style/AfterPaint.h"
 #include "style/AnimatedBackground.h"
 
 #include "Defaults.h"
 #include "Paths.h"
+#include "WorkQueues.h"
 
 #include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
@@ -36,23 +37,24 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner,
                 platform.latency ? platform.latency->asker() : nullptr),
       m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
-                   *platform.host}),
+                   *platform.host, *platform.gameOverlay, platform.tuning}),
       m_scanner(ScanEnvironment::linuxTable(platform.homeDirectory, Paths::temporary()), platform.processRunner,
                 platform.fileRevealer),
       m_sessionLogger(platform.host),
       m_launchAgent(platform.autostartDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),
       m_networkMonitor({platform.interfaceCounters, platform.pathMonitor, platform.processRunner,
-                        platform.latency ? platform.latency->asker() : nullptr},
+                        platform.latency ? platform.latency->asker() : nullptr, platform.wifiNetwork},
                        {}),
       m_menuBarCompanion(*platform.statusBar),
       m_gameProfileManager(*platform.workspace,
-                           GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json", {}}),
-      m_uninstall(*platform.processRunner, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory,
+                           GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json",
+                                                       platform.installedApplications}),
+      m_uninstall(*platform.gameOverlay, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory,
                   m_launchAgent.entryPath())
 {
     // A previous run that ended without resuming what it paused must not leave those processes stopped.
-    FocusFreezeManager::recoverPausedProcesses(*platform.defaults, *platform.processControl);
+    FrozenProcessStore::recoverSoon(*platform.defaults, platform.processControl, WorkQueues::userInitiated());
     setObjectName("contentView");
     setMinimumSize(1000, 650);
 

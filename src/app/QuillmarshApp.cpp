@@ -4,7 +4,9 @@
 #include "ContentView.h"
 #include "LinuxPlatform.h"
 #include "MainWindow.h"
+#include "Paths.h"
 #include "ProcessRunner.h"
+#include "SingleInstance.h"
 #include "WorkQueues.h"
 #include "linux/QuitSignals.h"
 #include "style/AppStyle.h"
@@ -23,6 +25,11 @@ int QuillmarshApp::main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);
+    // Before anything else reads or changes the stored state: a second start on this home only
+    // brings the running instance's window forward.
+    SingleInstance instance(Paths::applicationSupport());
+    if (!instance.claim())
+        return 0;
     // First, so that the first application scan, read in the background, runs while the fonts load.
     LinuxPlatform platform;
     const PlatformServices services = platform.services();
@@ -40,6 +47,12 @@ int QuillmarshApp::main(int argc, char* argv[])
         // After the first frame: the launch answers write the defaults file.
         QObject::connect(window.contentView(), &ContentView::started, &window,
                          [&] { delegate.applicationDidFinishLaunching(window); }, Qt::SingleShotConnection);
+        QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+            window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+            window.show();
+            window.raise();
+            window.activateWindow();
+        });
         window.resize(window.minimumSize());
         window.show();
         status = QApplication::exec();

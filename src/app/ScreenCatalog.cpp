@@ -19,6 +19,7 @@
 #include "screens/system/SystemInfoLoader.h"
 #include "screens/system/SystemInfoView.h"
 #include "storage/SettingsStore.h"
+#include "style/ScreenWidth.h"
 
 QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidget* parent)
 {
@@ -45,7 +46,8 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     case AppScreen::system: {
         const SystemInfoLoader loader({s.platform->systemFacts, s.platform->host, s.platform->graphics,
-                                       s.platform->processRunner, s.platform->homeDirectory});
+                                       s.platform->processRunner, s.platform->storagePlaces,
+                                       s.platform->homeDirectory});
         view = new SystemInfoView([loader](const std::function<bool()>& abandoned) { return loader.load(abandoned); },
                                   parent);
         break;
@@ -60,5 +62,6 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     }
     }
     view->setObjectName("screen:" + AppScreens::rawValue(screen));
+    ScreenWidth::limit(view);
     return view;
 }

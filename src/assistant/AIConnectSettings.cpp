@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -37,8 +38,10 @@ std::optional<AIConnectSettings> AIConnectSettings::fromJson(const QByteArray& j
     if (!model.isString() || !prompt.isString() || !notes.isString() || !temperature.isDouble() || !tokens.isDouble())
         return std::nullopt;
     const double count = tokens.toDouble();
-    if (count != std::trunc(count) || count < std::numeric_limits<int>::min() || count > std::numeric_limits<int>::max())
+    if (count != std::trunc(count))
         return std::nullopt;
+    // A count beyond int is still a count: it saturates, and the range correction on loading does the rest.
+    const double saturated = std::clamp(count, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max()));
     return AIConnectSettings{model.toString(), prompt.toString(), notes.toString(), temperature.toDouble(),
-                             static_cast<int>(count)};
+                             static_cast<int>(saturated)};
 }

@@ -19,7 +19,8 @@ struct AIConnectSettings {
     // A JSON object with all five members.
     QByteArray toJson() const;
     // Strict: nothing unless the bytes are an object with all five members, three strings, a number
-    // and a whole number that fits an int. No range correction happens here.
+    // and a whole number; a whole number beyond int becomes int's nearest end. No other range
+    // correction happens here.
     static std::optional<AIConnectSettings> fromJson(const QByteArray& json);
 
     friend bool operator==(const AIConnectSettings&, const AIConnectSettings&) = default;

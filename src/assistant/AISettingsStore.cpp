@@ -20,7 +20,8 @@ QString AISettingsStore::storageKey(AIProvider provider)
 AIConnectSettings AISettingsStore::load(AIProvider provider) const
 {
     const auto stored = m_defaults.data(storageKey(provider));
-    const auto decoded = stored ? AIConnectSettings::fromJson(*stored) : std::nullopt;
+    const bool readable = stored && stored->size() <= maxRecordBytes;
+    const auto decoded = readable ? AIConnectSettings::fromJson(*stored) : std::nullopt;
     if (!decoded)
         return AIConnectSettings::defaults(provider);
 

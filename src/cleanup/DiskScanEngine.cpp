@@ -122,12 +122,16 @@ public:
     {
     }
 
-    // The home folder, recursively: folder sizes, large files, media and candidates.
-    void home()
+    // The home folder, recursively: folder sizes, large files, media and candidates. `progress`
+    // hears the share of the home folder's entries done, after each.
+    void home(const DiskScanEngine::Progress& progress)
     {
         QList<FileItem> sized;
         m_sized = &sized;
+        m_progress = progress;
+        m_topLevelCount = progress ? entryNames(m_env.home).size() : 0;
         run(m_env.home, true);
+        m_progress = {};
         m_sized = nullptr;
         sortLargestFirst(sized);
         for (const FileItem& folder : std::as_const(sized)) {
@@ -180,6 +184,8 @@ private:
             } else if (mode.count || (mode.examine && entry->d_type == DT_REG && name[0] != '.')) {
                 item(dirfd(dir), name, mode);
             }
+            if (depth == 0 && m_progress && m_topLevelCount > 0)
+                m_progress(std::min(1.0, double(++m_topLevelDone) / double(m_topLevelCount)));
         }
         closedir(dir);
     }
@@ -295,6 +301,9 @@ private:
     Mount m_mount;
     // The folders of the home folder being sized, in the order found; none outside home().
     QList<FileItem>* m_sized = nullptr;
+    DiskScanEngine::Progress m_progress;
+    qsizetype m_topLevelCount = 0;
+    qsizetype m_topLevelDone = 0;
     qint64 m_blocks = 0;
     std::set<std::pair<dev_t, ino_t>> m_linked;
 };
@@ -313,15 +322,26 @@ QList<FileItem> DiskScanEngine::scanApplications(const Cancelled& cancelled) con
         for (const QString& name : entryNames(root)) {
             if (cancelled())
                 return {};
-            if (!name.endsWith(".app"))
-                continue;
             const QString path = root + u'/' + name;
             const auto info = statPath(path, kNoFollow);
-            if (!info || !S_ISDIR(info->stx_mode))
+            if (!info)
                 continue;
+            QString shown = name;
+            if (m_env.applicationBundles) {
+                if (!name.endsWith(".app") || !S_ISDIR(info->stx_mode))
+                    continue;
+                shown.remove(".app");
+            } else {
+                // The user's own programs only: nothing hidden, linked or installed by someone else.
+                if (name.startsWith(u'.') || !(S_ISDIR(info->stx_mode) || S_ISREG(info->stx_mode)) ||
+                    info->stx_uid != m_env.ownerId)
+                    continue;
+                if (shown.endsWith(".AppImage", Qt::CaseInsensitive) && shown.size() > 9)
+                    shown.chop(9);
+            }
             const qint64 size = folderSize(path);
             if (size > kLargeFolder)
-                apps.append(FileItem::make(QString(name).remove(".app"), path, size, "app"));
+                apps.append(FileItem::make(shown, path, size, "app"));
         }
     }
     sortLargestFirst(apps);
@@ -335,11 +355,12 @@ qint64 DiskScanEngine::folderSize(const QString& path) const
     return DiskUsage::folderSize(*m_runner, path);
 }
 
-DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(const Limits& limits, const Cancelled& cancelled) const
+DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(const Limits& limits, const Cancelled& cancelled,
+                                                       const Progress& progress) const
 {
     HomeFiles found;
     Walk walk(*this, found, limits, cancelled);
-    walk.home();
+    walk.home(progress);
     if (!m_env.temporary.startsWith(m_env.home + u'/') && !cancelled())
         walk.flat(m_env.temporary.chopped(1));
     return found;
@@ -352,8 +373,8 @@ std::optional<FileItem> DiskScanEngine::cleanupCandidate(const QString& name, co
         return std::nullopt;
     const QString key = ScanEnvironment::extensionKey(name);
     const bool cache = containsAny(path, m_env.cacheMarkers);
-    const bool log = containsAny(path, m_env.logMarkers);
-    const bool temporaryFolder = path.startsWith(m_env.temporary);
+    const bool log = m_env.isLogFile(path);
+    const bool temporaryFolder = m_env.inTemporaryFolder(path);
     const bool downloadArtifact = path.contains("/Downloads/") && m_env.mediaExtensions.contains(key);
     const bool temporaryExtension = m_env.tempExtensions.contains(key);
     const bool old = days > kUnusedDays;
@@ -442,6 +463,8 @@ std::optional<DiskScanEngine::Admission> DiskScanEngine::admit(const QString& pa
         const QString safe = m_env.safeDirectoryHolding(path);
         const QString below = path.mid((safe.isEmpty() ? m_env.home : safe).size() + 1);
         if (below.startsWith(u'.') || below.contains(QLatin1String("/.")))
+            return std::nullopt;
+        if (m_env.inLogDirectory(path) && !m_env.isLogFile(path))
             return std::nullopt;
         root = m_env.home;
     } else if (parent + u'/' == m_env.temporary) {

@@ -21,8 +21,8 @@ struct VolumeCapacity {
 // The internal battery's wear and charging state as its driver reports them; a missing entry was
 // not reported.
 struct BatteryWear {
-    // Charge cycles; 0 when the driver does not count them.
-    qint64 cycleCount = 0;
+    // Charge cycles; many drivers do not count them.
+    std::optional<qint64> cycleCount;
     // Full charge now and as designed, in the driver's own unit (both the same unit).
     std::optional<qint64> maxCapacity;
     std::optional<qint64> designCapacity;

@@ -1,6 +1,7 @@
 #include "AppStyle.h"
 
 #include "Color.h"
+#include "ControlStyle.h"
 #include "FocusRing.h"
 #include "Fonts.h"
 #include "Symbols.h"
@@ -12,7 +13,7 @@
 void AppStyle::install()
 {
     if (QStyle* fusion = QStyleFactory::create("Fusion"))
-        QApplication::setStyle(fusion);
+        QApplication::setStyle(new ControlStyle(fusion));
 
     QPalette palette;
     const QColor panel = Color::fromHex("1c1c2e");

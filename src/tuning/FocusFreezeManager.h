@@ -52,7 +52,8 @@ public:
         QStringLiteral("Background Freeze is off. All paused apps have been resumed.");
 
     // Resumes the processes an earlier run left paused, when each is still the same process, and
-    // forgets them. The application calls it once at start; every new manager calls it too.
+    // forgets them. Every new manager calls it; the application's start uses
+    // FrozenProcessStore::recoverSoon(), which does the same without holding up the first frame.
     static int recoverPausedProcesses(Defaults& defaults, ProcessControl& control);
 
     explicit FocusFreezeManager(const Services& services, QObject* parent = nullptr);

@@ -3,8 +3,10 @@
 #include "Defaults.h"
 #include "ProcessControl.h"
 
+#include <QMutex>
 #include <QVariantList>
 #include <QVariantMap>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <csignal>
 #include <limits>
@@ -29,11 +31,13 @@ void FrozenProcessStore::save(const QList<ProcessIdentity>& processes)
 
 int FrozenProcessStore::recover(Defaults& defaults, ProcessControl& control)
 {
+    static QMutex oneAtATime;
+    QMutexLocker lock(&oneAtATime);
     const QVariantList pids = defaults.array(pidsKey).value_or(QVariantList());
     const QVariantMap startTimes = defaults.dictionary(startTimesKey).value_or(QVariantMap());
     int resumed = 0;
     if (std::all_of(pids.cbegin(), pids.cend(), Defaults::isInteger)) {
-        for (const QVariant& stored : pids) {
+        for (const QVariant& stored : pids.first(std::min(pids.size(), recoveryLimit))) {
             const qint64 pid = stored.toLongLong();
             const QVariant startTime = startTimes.value(QString::number(pid));
             if (pid < 1 || pid > std::numeric_limits<qint32>::max() || !Defaults::isInteger(startTime) || startTime.toLongLong() < 0)
@@ -42,7 +46,18 @@ int FrozenProcessStore::recover(Defaults& defaults, ProcessControl& control)
                 ++resumed;
         }
     }
-    defaults.remove(pidsKey);
+    // The start times go first: removing one key writes the defaults out with the other still in
+    // them, and the plain list of identifiers is the cheaper of the two to write.
     defaults.remove(startTimesKey);
+    defaults.remove(pidsKey);
     return resumed;
+}
+
+void FrozenProcessStore::recoverSoon(Defaults& defaults, std::shared_ptr<ProcessControl> control, QThreadPool& pool)
+{
+    if (defaults.array(pidsKey).value_or(QVariantList()).size() <= foregroundRecoveryLimit) {
+        recover(defaults, *control);
+        return;
+    }
+    (void)QtConcurrent::run(&pool, [&defaults, control = std::move(control)] { recover(defaults, *control); });
 }

@@ -3,7 +3,9 @@
 #include "ProcessIdentity.h"
 
 #include <QList>
+#include <QThreadPool>
 #include <QString>
+#include <memory>
 
 class Defaults;
 class ProcessControl;
@@ -18,6 +20,12 @@ public:
     static inline const QString pidsKey = QStringLiteral("com.quillmarsh.backgroundFreeze.frozenProcessPIDs");
     static inline const QString startTimesKey = QStringLiteral("com.quillmarsh.backgroundFreeze.frozenProcessStartTimes");
 
+    // Only this many identifiers of a stored list are looked at: far more than are ever paused at
+    // once, and few enough to check in moments.
+    static constexpr qsizetype recoveryLimit = 4096;
+    // A list longer than this is recovered on a pool thread, so that it does not hold up a start.
+    static constexpr qsizetype foregroundRecoveryLimit = 64;
+
     explicit FrozenProcessStore(Defaults& defaults);
 
     // Replaces the stored list with these processes; writes nothing when it holds them already.
@@ -25,9 +33,13 @@ public:
 
     // Sends SIGCONT to every stored process that is still the same process, then removes both keys,
     // whatever they held. A list with an element that is not an integer counts as empty; identifiers
-    // below 1 or above 2147483647, and those without a stored start time, are skipped. Returns how
-    // many processes were resumed.
+    // below 1 or above 2147483647, those without a stored start time, and those after the first
+    // recoveryLimit are skipped. Returns how many processes were resumed. Recoveries run one at a
+    // time, so one that starts while a background one is running waits for it.
     static int recover(Defaults& defaults, ProcessControl& control);
+    // recover() at once for a list of up to foregroundRecoveryLimit identifiers, else on `pool`,
+    // which must be done before the defaults go.
+    static void recoverSoon(Defaults& defaults, std::shared_ptr<ProcessControl> control, QThreadPool& pool);
 
 private:
     Defaults& m_defaults;

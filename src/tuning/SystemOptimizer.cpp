@@ -11,9 +11,6 @@
 
 namespace {
 
-const QString kPurge = QStringLiteral("/usr/sbin/purge");
-const QString kDscacheutil = QStringLiteral("/usr/bin/dscacheutil");
-
 const QString kPreventedSleep = QStringLiteral("Prevented display sleep during gameplay");
 const QString kMuted = QStringLiteral("Muted system output for focus mode");
 const QString kRaised = QStringLiteral("Raised priority for ");
@@ -34,22 +31,24 @@ QString games(qsizetype count)
     return QString::number(count) + (count == 1 ? QStringLiteral(" game") : QStringLiteral(" games"));
 }
 
-QString metalHUDMessage(bool enabled, qsizetype changed, qsizetype failed)
+QString metalHUDMessage(const QString& hud, bool enabled, qsizetype changed, qsizetype failed)
 {
+    if (changed == 0 && failed == 0)
+        return QStringLiteral("No known game is installed to show ") + hud + QStringLiteral(" in.");
     if (changed == 0) {
-        return enabled ? QStringLiteral("Could not enable Metal HUD: the setting could not be written for any of the ")
-                             + games(failed) + '.'
-                       : QStringLiteral("Could not disable Metal HUD: the setting could not be removed for any of the ")
-                             + games(failed) + '.';
+        return enabled ? QStringLiteral("Could not enable ") + hud
+                             + QStringLiteral(": the setting could not be written for any of the ") + games(failed) + '.'
+                       : QStringLiteral("Could not disable ") + hud
+                             + QStringLiteral(": the setting could not be removed for any of the ") + games(failed) + '.';
     }
     const QString restart = QStringLiteral(" RESTART the game to see the HUD.");
     if (failed == 0) {
-        return enabled ? QStringLiteral("Metal HUD enabled for ") + games(changed) + '.' + restart
-                       : QStringLiteral("Metal HUD disabled for all known games.");
+        return enabled ? hud + QStringLiteral(" enabled for ") + games(changed) + '.' + restart
+                       : hud + QStringLiteral(" disabled for all known games.");
     }
     const QString rest = QStringLiteral("; ") + QString::number(failed) + QStringLiteral(" could not be changed.");
-    return enabled ? QStringLiteral("Metal HUD enabled for ") + games(changed) + rest + restart
-                   : QStringLiteral("Metal HUD disabled for ") + games(changed) + rest;
+    return enabled ? hud + QStringLiteral(" enabled for ") + games(changed) + rest + restart
+                   : hud + QStringLiteral(" disabled for ") + games(changed) + rest;
 }
 
 } // namespace
@@ -82,11 +81,11 @@ SystemOptimizer::SystemOptimizer(const Services& services, const Timing& timing,
       m_workspace(services.workspace),
       m_runner(services.runner),
       m_scripts(services.scripts),
-      m_metal(services.runner),
-      m_dns(services.runner, services.scripts),
+      m_overlay(services.overlay),
+      m_backends(services.backends),
       m_freeMemory(services.host),
       m_priorities(services.processes),
-      m_keepAwake(services.runner, timing.keepAwakeMinute)
+      m_keepAwake(*services.backends.sleep, timing.keepAwakeMinute)
 {
     m_autoHealTimer.setInterval(timing.autoHealInterval);
     connect(&m_autoHealTimer, &QTimer::timeout, this, &SystemOptimizer::autoHealTick);
@@ -224,9 +223,9 @@ bool SystemOptimizer::changeMute(bool muted)
     return result.succeeded;
 }
 
-bool SystemOptimizer::writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled)
+GameOverlay::HUDWrite SystemOptimizer::writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled)
 {
-    return m_metal.writeHUD(bundleIdentifier, enabled);
+    return m_overlay.writeHUD(bundleIdentifier, enabled);
 }
 
 QStringList SystemOptimizer::knownGameBundleIDs() const
@@ -252,21 +251,19 @@ void SystemOptimizer::publishFrameLimit(std::optional<qint64> limit)
 
 void SystemOptimizer::refreshFrameLimit()
 {
-    WorkQueues::utility().start([this, life = m_life.watch(), metal = m_metal]() mutable {
-        const auto limit = metal.readFrameLimit();
+    WorkQueues::utility().start([this, life = m_life.watch(), &overlay = m_overlay] {
+        const auto limit = overlay.readFrameLimit();
         MainThread::post(life, [this, limit] { publishFrameLimit(limit); });
     });
 }
 
 void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal, limit,
-                                       completion = std::move(completion)]() mutable {
-        const ProcessResult write = metal.writeFrameLimit(limit);
-        if (!write.started())
-            return complete(completion, false, QStringLiteral("Failed to set frame limit: ") + write.errorString);
-        if (!write.succeeded())
-            return complete(completion, false, QStringLiteral("Failed to set frame limit"));
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay, limit,
+                                       completion = std::move(completion)] {
+        const GameOverlay::Change write = overlay.writeFrameLimit(limit);
+        if (!write.done())
+            return complete(completion, false, write.message);
         MainThread::post([this, life, limit, completion] {
             if (life.lock())
                 publishFrameLimit(limit);
@@ -278,13 +275,11 @@ void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
 
 void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal,
-                                       completion = std::move(completion)]() mutable {
-        const ProcessResult removal = metal.deleteFrameLimit();
-        if (!removal.started())
-            return complete(completion, false, QStringLiteral("Failed to remove frame limit: ") + removal.errorString);
-        if (!removal.succeeded())
-            return complete(completion, false, QStringLiteral("Failed to remove frame limit"));
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay,
+                                       completion = std::move(completion)] {
+        const GameOverlay::Change removal = overlay.removeFrameLimit();
+        if (!removal.done())
+            return complete(completion, false, removal.message);
         MainThread::post([this, life, completion] {
             if (life.lock())
                 publishFrameLimit(std::nullopt);
@@ -296,19 +291,26 @@ void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
 
 void SystemOptimizer::setMetalHUD(bool enabled, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal, bundles = knownGameBundleIDs(),
-                                       enabled, completion = std::move(completion)]() mutable {
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay, bundles = knownGameBundleIDs(),
+                                       enabled, completion = std::move(completion)] {
         if (life.expired())
             return;
+        if (const auto missing = overlay.unavailableReason()) {
+            complete(completion, false, *missing);
+            return;
+        }
         QStringList changed;
         QStringList failed;
-        for (const QString& bundle : bundles)
-            (metal.writeHUD(bundle, enabled) ? changed : failed).append(bundle);
-        MainThread::post([this, life, enabled, changed, failed, completion] {
+        for (const QString& bundle : bundles) {
+            const GameOverlay::HUDWrite write = overlay.writeHUD(bundle, enabled);
+            if (write != GameOverlay::HUDWrite::NoGame)
+                (write == GameOverlay::HUDWrite::Done ? changed : failed).append(bundle);
+        }
+        MainThread::post([this, life, enabled, changed, failed, completion, hud = overlay.hudName()] {
             if (life.lock())
                 finishMetalHUD(enabled, changed, failed);
             if (completion)
-                completion(!changed.isEmpty(), metalHUDMessage(enabled, changed.size(), failed.size()));
+                completion(!changed.isEmpty(), metalHUDMessage(hud, enabled, changed.size(), failed.size()));
         });
     });
 }
@@ -333,10 +335,10 @@ void SystemOptimizer::finishMetalHUD(bool enabled, const QStringList& changed, c
 
 void SystemOptimizer::refreshCurrentDNS()
 {
-    WorkQueues::utility().start([this, life = m_life.watch(), dns = m_dns]() mutable {
+    WorkQueues::utility().start([this, life = m_life.watch(), backends = m_backends] {
         if (life.expired())
             return;
-        const auto servers = dns.configuredServers();
+        const auto servers = DnsSwitcher(*backends.dns, *backends.dnsProbe).configuredServers();
         if (servers)
             MainThread::post(life, [this, servers] { publish(m_currentDNS, *servers); });
     });
@@ -354,10 +356,11 @@ void SystemOptimizer::resetDNS(StatusCompletion completion)
 
 void SystemOptimizer::changeDNS(std::function<DnsSwitcher::Result(DnsSwitcher&)> change, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), dns = m_dns, change = std::move(change),
-                                       completion = std::move(completion)]() mutable {
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), backends = m_backends, change = std::move(change),
+                                       completion = std::move(completion)] {
         if (life.expired())
             return;
+        DnsSwitcher dns(*backends.dns, *backends.dnsProbe);
         const DnsSwitcher::Result result = change(dns);
         if (result.succeeded)
             MainThread::post(life, [this] { refreshCurrentDNS(); });
@@ -372,7 +375,7 @@ double SystemOptimizer::freeMemoryGB() const
 
 void SystemOptimizer::purgeRAM(PurgeCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), runner = &m_runner, memory = m_freeMemory,
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), purger = m_backends.memory, memory = m_freeMemory,
                                        completion = std::move(completion)] {
         const auto fail = [&completion](const QString& message) {
             MainThread::post([completion, message] { completion(false, message, 0.0); });
@@ -380,11 +383,11 @@ void SystemOptimizer::purgeRAM(PurgeCompletion completion)
         if (life.expired())
             return fail(QStringLiteral("Failed"));
         const auto before = memory.gigabytes();
-        const ProcessResult purge = runner->run(kPurge, {});
-        if (!purge.started())
-            return fail(QStringLiteral("Purge command failed: ") + purge.errorString);
-        if (!purge.succeeded())
-            return fail(QStringLiteral("Purge command was not permitted on this Mac."));
+        const MemoryPurger::Outcome purge = purger->purge();
+        if (purge.kind == MemoryPurger::Outcome::Kind::Failed)
+            return fail(QStringLiteral("Purge command failed: ") + purge.error);
+        if (purge.kind == MemoryPurger::Outcome::Kind::NotPermitted)
+            return fail(QStringLiteral("Purge command was not permitted on this computer."));
         const auto after = memory.gigabytes();
         const double freed = FreeMemory::growth(before, after);
         const auto reclaimed = before && after ? std::optional(freed) : std::nullopt;
@@ -433,12 +436,12 @@ void SystemOptimizer::autoHealTick()
 
 bool SystemOptimizer::flushDNSCache()
 {
-    return flushDNSCache(m_runner);
+    return flushDNSCache(*m_backends.dnsCache);
 }
 
-bool SystemOptimizer::flushDNSCache(ProcessRunner& runner)
+bool SystemOptimizer::flushDNSCache(DnsCacheFlusher& flusher)
 {
-    return runner.run(kDscacheutil, {"-flushcache"}).succeeded();
+    return flusher.flush();
 }
 
 int SystemOptimizer::terminateJunkProcesses()
@@ -468,12 +471,12 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
 {
     // The task keeps the services, which outlive the optimizer, and a copy of the memory reader;
     // nothing of the optimizer itself.
-    return [&workspace = m_workspace, &runner = m_runner, memory = m_freeMemory](QuickBoostCompletion completion) {
+    return [&workspace = m_workspace, backends = m_backends, memory = m_freeMemory](QuickBoostCompletion completion) {
         using Action = QuickBoostResult::QuickBoostAction;
         const auto before = memory.gigabytes();
         QuickBoostResult result;
 
-        const bool flushed = flushDNSCache(runner);
+        const bool flushed = flushDNSCache(*backends.dnsCache);
         result.actions.append(Action{.icon = QStringLiteral("network"),
                                      .label = flushed ? QStringLiteral("DNS cache flushed")
                                                       : QStringLiteral("DNS cache flush failed"),
@@ -492,16 +495,17 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
                                          .success = true});
         }
 
-        // Memory that grew without a purge was not freed by the boost; no amount is claimed then.
-        const bool purged = runner.run(kPurge, {}).succeeded();
-        result.ramFreed = purged ? FreeMemory::growth(before, memory.gigabytes()) : 0.0;
-        Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = purged};
-        if (!purged)
-            action.label = QStringLiteral("Memory purge unavailable on this Mac");
-        else if (result.ramFreed > 0)
+        // The growth covers the whole boost: memory the quit applications gave back counts as freed
+        // even when the purge itself failed.
+        const bool purged = backends.memory->purge().purged();
+        result.ramFreed = FreeMemory::growth(before, memory.gigabytes());
+        Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = result.ramFreed > 0 || purged};
+        if (result.ramFreed > 0)
             action.label = QString::asprintf("Freed %.2f GB of inactive memory", result.ramFreed);
-        else
+        else if (purged)
             action.label = QStringLiteral("Memory already optimized");
+        else
+            action.label = QStringLiteral("Memory purge unavailable on this computer");
         result.actions.append(action);
 
         MainThread::post([completion = std::move(completion), result] { completion(result); });
@@ -531,8 +535,8 @@ void SystemOptimizer::handleGameLaunch(const RunningApplication& application)
         return;
     const QString bundle = application.bundleIdentifier;
     if (m_metalHUDEnabled && !bundle.isEmpty() && !m_metalHUDBundleIDs.contains(bundle)) {
-        WorkQueues::utility().start([this, life = m_life.watch(), metal = m_metal, bundle]() mutable {
-            metal.writeHUD(bundle, true);
+        WorkQueues::utility().start([this, life = m_life.watch(), &overlay = m_overlay, bundle] {
+            overlay.writeHUD(bundle, true);
             MainThread::post(life, [this, bundle] { m_metalHUDBundleIDs.insert(bundle); });
         });
     }
@@ -546,7 +550,7 @@ void SystemOptimizer::cleanup()
     m_autoHealTimer.stop();
     m_keepAwake.stop();
     if (m_frameLimitActive)
-        m_metal.deleteFrameLimit();
+        m_overlay.removeOwnFrameLimit();
     for (const QString& bundle : std::as_const(m_metalHUDBundleIDs))
         writeMetalHUDDefault(bundle, false);
     m_metalHUDBundleIDs.clear();

@@ -7,6 +7,7 @@
 #include "app/WelcomeScreen.h"
 #include "storage/CleanupSchedule.h"
 #include "tuning/FrozenProcessStore.h"
+#include "style/GlassModifier.h"
 #include "style/GradientButton.h"
 #include "style/SymbolButton.h"
 
@@ -243,6 +244,41 @@ private slots:
         // The selected entry is kept wholly in view, clear of the arrows.
         click(strip->buttons().constLast());
         QVERIFY(wholly(strip->buttons().constLast()));
+    }
+
+    void wideWindowsCentreTheScreen_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<int>("width");
+        for (const char* screen : {"Dashboard", "Settings", "Assistant", "AI Connect"}) {
+            QTest::addRow("%s, smallest window", screen) << screen << 1000;
+            QTest::addRow("%s, wide window", screen) << screen << 2560;
+        }
+    }
+    // Cards span the smallest window; on a wide one they stop at 1,200 pixels, centred.
+    void wideWindowsCentreTheScreen()
+    {
+        QFETCH(QString, screen);
+        QFETCH(int, width);
+        FakePlatform(m_dir->path()).completeSetup();
+        auto view = launch(false);
+        view->resize(width, 800);
+        view->show();
+        settle();
+        click(view->findChild<ScreenTabButton*>("tab:" + screen));
+        settle();
+        QWidget* card = nullptr;
+        for (GlassModifier* candidate : view->detailView()->findChildren<GlassModifier*>()) {
+            if (candidate->isVisible() && (!card || candidate->width() > card->width()))
+                card = candidate;
+        }
+        QVERIFY(card);
+        const QRect place(card->mapTo(view.get(), QPoint(0, 0)), card->size());
+        QVERIFY2(place.width() <= 1200, qPrintable(QString::number(place.width())));
+        if (width == 1000)
+            QVERIFY(place.width() >= width - 64);
+        // As far from the left edge as from the right, give or take the scroll bar.
+        QVERIFY(std::abs(place.left() - (width - 1 - place.right())) <= 20);
     }
 
     void samplersRunOnlyOnTheMainScreens()

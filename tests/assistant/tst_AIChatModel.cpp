@@ -64,7 +64,8 @@ private slots:
         QTest::newRow("notes not a string") << QByteArray(R"({"modelID":"m","systemPrompt":"p","contextNotes":null,"temperature":1.5,"maxTokens":900})") << false;
         QTest::newRow("temperature as text") << QByteArray(R"({"modelID":"m","systemPrompt":"p","contextNotes":"","temperature":"1.5","maxTokens":900})") << false;
         QTest::newRow("fractional tokens") << QByteArray(R"({"modelID":"m","systemPrompt":"p","contextNotes":"","temperature":1.5,"maxTokens":900.5})") << false;
-        QTest::newRow("tokens beyond int") << QByteArray(R"({"modelID":"m","systemPrompt":"p","contextNotes":"","temperature":1.5,"maxTokens":1e12})") << false;
+        // Saturated to int; the store then clamps it into its range like any other count.
+        QTest::newRow("tokens beyond int") << QByteArray(R"({"modelID":"m","systemPrompt":"p","contextNotes":"","temperature":1.5,"maxTokens":1e12})") << true;
         QTest::newRow("array") << QByteArray("[]") << false;
         QTest::newRow("not JSON") << QByteArray("{modelID") << false;
     }

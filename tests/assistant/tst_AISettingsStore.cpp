@@ -34,6 +34,15 @@ private slots:
         QTest::newRow("undecodable") << QVariant(QByteArray("{\"modelID\":")) << "" << 0.0 << 0;
         QTest::newRow("missing notes") << QVariant(QByteArray(R"({"modelID":"gpt-4.1","systemPrompt":"p","temperature":1,"maxTokens":500})"))
                                        << "" << 0.0 << 0;
+        // A count beyond 32 bits is clamped like any other; the rest of the record stays.
+        const auto withTokens = [](const char* count) {
+            return QVariant(R"({"modelID":"gpt-4.1","systemPrompt":"prompt","contextNotes":"notes","temperature":0.5,"maxTokens":)"
+                            + QByteArray(count) + "}");
+        };
+        QTest::newRow("tokens of 2^32") << withTokens("4294967296") << "gpt-4.1" << 0.5 << 8192;
+        QTest::newRow("tokens of 1e300") << withTokens("1e300") << "gpt-4.1" << 0.5 << 8192;
+        QTest::newRow("tokens of -2^40") << withTokens("-1099511627776") << "gpt-4.1" << 0.5 << 128;
+        QTest::newRow("fractional tokens") << withTokens("1200.5") << "" << 0.0 << 0;
         QTest::newRow("text, not data") << QVariant(QString::fromUtf8(record("gpt-4.1", 0.7, 1200))) << "" << 0.0 << 0;
     }
     void load()
@@ -55,6 +64,30 @@ private slots:
         QCOMPARE(store.load(AIProvider::openAI), expected);
         // Reading corrects, never writes back.
         QCOMPARE(defaults.value(key), stored);
+    }
+
+    // A record is read only up to a size no typed settings reach; a larger one is left where it is.
+    void oversizedRecordsAreNotRead_data()
+    {
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("at the bound") << AISettingsStore::maxRecordBytes << true;
+        QTest::newRow("one byte over") << AISettingsStore::maxRecordBytes + 1 << false;
+        QTest::newRow("80 MB") << qsizetype(80'000'000) << false;
+    }
+    void oversizedRecordsAreNotRead()
+    {
+        QFETCH(qsizetype, size);
+        QFETCH(bool, read);
+        AIConnectSettings settings{"gpt-4.1", "", "notes", 0.5, 2000};
+        settings.systemPrompt = QString(size - settings.toJson().size(), u'p');
+        const QByteArray stored = settings.toJson();
+        QCOMPARE(stored.size(), size);
+        FakeDefaults defaults;
+        defaults.setValue(AISettingsStore::storageKey(AIProvider::mistral), stored);
+        QCOMPARE(AISettingsStore(defaults).load(AIProvider::mistral),
+                 read ? settings : AIConnectSettings::defaults(AIProvider::mistral));
+        QCOMPARE(defaults.data(AISettingsStore::storageKey(AIProvider::mistral)), stored);
     }
 
     void defaultsOfAFirstStart()

@@ -27,7 +27,7 @@ private slots:
             << "ultrabook"
             << "Linux"
             << "12th Gen Intel(R) Core(TM) i7-1260P" << QList<int>{16, 8, 8}
-            << QList<qint64>{0, 3'800'000, 4'000'000, 0, 0};
+            << QList<qint64>{-1, 3'800'000, 4'000'000, 0, 0};
         QTest::newRow("nothing readable") << "nowhere"
                                           << ""
                                           << "" << QList<int>{0, 0, 0} << QList<qint64>{};
@@ -48,7 +48,7 @@ private slots:
         QCOMPARE(wear.has_value(), !battery.isEmpty());
         if (wear) {
             const auto flag = [](std::optional<bool> value) { return value ? qint64(*value) : -1; };
-            QCOMPARE((QList<qint64>{wear->cycleCount, wear->maxCapacity.value_or(-1),
+            QCOMPARE((QList<qint64>{wear->cycleCount.value_or(-1), wear->maxCapacity.value_or(-1),
                                     wear->designCapacity.value_or(-1), flag(wear->isCharging),
                                     flag(wear->externalConnected)}),
                      battery);

@@ -14,6 +14,7 @@
 #include "screens/assistant/ChatTranscript.h"
 #include "screens/assistant/TypingBubble.h"
 #include "style/GradientButton.h"
+#include "style/ScreenWidth.h"
 #include "style/Stepper.h"
 #include "style/SymbolTileButton.h"
 
@@ -234,6 +235,7 @@ private slots:
         QFETCH(bool, connected);
         QFETCH(QSize, size);
         ScreenRig rig(true, connected);
+        ScreenWidth::limit(rig.view.get());
         rig.view->resize(size);
         QCoreApplication::processEvents();
         auto* page = rig.find<QScrollArea>("page");
@@ -259,7 +261,9 @@ private slots:
             const int gap = placeIn(rig.find<QWidget>(editor)).top() - textBottom;
             QVERIFY2(gap >= 0 && gap <= 8, qPrintable(QString("%1: %2 px").arg(text).arg(gap)));
         }
-        QVERIFY(!rig.find<QPlainTextEdit>("systemPromptEditor")->verticalScrollBar()->isVisible());
+        auto* instructions = rig.find<QPlainTextEdit>("systemPromptEditor");
+        QVERIFY(!instructions->verticalScrollBar()->isVisible());
+        QVERIFY(!instructions->horizontalScrollBar()->isVisible());
     }
 
     void removingChips()

@@ -14,18 +14,21 @@
 class TestFanSpeedView : public QObject {
     Q_OBJECT
 private slots:
-    void barIsHeldToItsTrack_data()
+    void barFill_data()
     {
         QTest::addColumn<double>("current");
         QTest::addColumn<double>("maximum");
-        QTest::addColumn<double>("width");
-        QTest::newRow("above the maximum") << 7200.0 << 6000.0 << 100.0;
-        QTest::newRow("negative speed") << -40.0 << 6000.0 << 0.0;
-        QTest::newRow("unknown maximum") << 2150.0 << 0.0 << 0.0;
-        QTest::newRow("speed not a number") << std::nan("") << 6000.0 << 0.0;
-        QTest::newRow("infinite maximum") << 2000.0 << std::numeric_limits<double>::infinity() << 0.0;
+        QTest::addColumn<std::optional<double>>("width"); // none: no bar
+        QTest::newRow("half the maximum") << 3000.0 << 6000.0 << std::optional(50.0);
+        QTest::newRow("above the maximum: past the track") << 7200.0 << 6000.0 << std::optional(120.0);
+        QTest::newRow("negative speed") << -40.0 << 6000.0 << std::optional(0.0);
+        QTest::newRow("speed not a number") << std::nan("") << 6000.0 << std::optional(0.0);
+        QTest::newRow("unknown maximum") << 2150.0 << 0.0 << std::optional<double>();
+        QTest::newRow("negative maximum") << 2150.0 << -1.0 << std::optional<double>();
+        QTest::newRow("infinite maximum") << 2000.0 << std::numeric_limits<double>::infinity()
+                                          << std::optional<double>();
     }
-    void barIsHeldToItsTrack()
+    void barFill()
     {
         QFETCH(double, current);
         QFETCH(double, maximum);
@@ -62,14 +65,19 @@ private slots:
             auto* bar = row->findChild<FanSpeedBar*>();
             rows.append(row->objectName() + '|' + value->text() + (bar ? '|' + QString::number(bar->fillWidth()) : ""));
         }
-        // Truncated toward zero; the fill is held to the track; a reading that is not a number is absent.
+        // Truncated toward zero; no bar without a maximum; a reading that is not a number is absent.
         QCOMPARE(rows, (QStringList{"temperature:CPU|92.4\u00B0C", "temperature:GPU|59.9\u00B0C",
-                                    "temperature:Palm Rest|", "fan:1|4380 RPM|73", "fan:2|2150 RPM|0",
-                                    "fan:3|7000 RPM|100", "fan:4||0"}));
+                                    "temperature:Palm Rest|", "fan:1|4380 RPM|73", "fan:2|2150 RPM",
+                                    "fan:3|7000 RPM|140", "fan:4||0"}));
         auto* cpu = card.findChild<QWidget*>("temperature:CPU");
-        QCOMPARE(cpu->findChild<TextLabel*>("temperatureValue")->color(), Color::systemRed());
+        QCOMPARE(cpu->findChild<TextLabel*>("temperatureValue")->color(), Color::onCard(Color::systemRed()));
         QCOMPARE(card.findChild<QWidget*>("fan:2")->findChild<SymbolView*>("fanIcon")->color(), Color::white70());
-        QCOMPARE(card.findChild<QWidget*>("fan:3")->findChild<FanSpeedBar*>()->width(), FanSpeedBar::trackWidth);
+        // A fan above its maximum runs past the track.
+        card.resize(600, card.sizeHint().height());
+        card.show();
+        card.layout()->activate();
+        QCOMPARE(card.findChild<QWidget*>("fan:3")->findChild<FanSpeedBar*>()->width(), 140);
+        QCOMPARE(card.findChild<QWidget*>("fan:1")->findChild<FanSpeedBar*>()->width(), FanSpeedBar::trackWidth);
 
         // Readings that are not numbers still count as unchanged: stopping keeps these rows too.
         const QPointer<QWidget> nanRow = card.findChild<QWidget*>("fan:4");

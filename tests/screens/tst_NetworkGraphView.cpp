@@ -8,6 +8,11 @@
 #include "style/SymbolButton.h"
 #include "style/TextLabel.h"
 
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
 class TestNetworkGraphView : public QObject {
     Q_OBJECT
 private:
@@ -104,10 +109,7 @@ private slots:
     {
         NetworkMonitorRig rig;
         const QString longName = "Quillmarsh Guest Network on the Third Floor Beside the Kitchen";
-        rig.runner->respondWith([longName](const QString& program, const QStringList&) {
-            return program.endsWith("networksetup") ? ProcessResult::exited(0, ("Current Wi-Fi Network: " + longName).toUtf8())
-                                                    : ProcessResult::exited(1, {});
-        });
+        rig.wifi->setNetwork(longName, std::nullopt);
         auto monitor = rig.make();
         NetworkGraphView card(*monitor, 3);
         card.show();
@@ -128,6 +130,55 @@ private slots:
         QVERIFY(longName.startsWith(name->text().chopped(1)));
         QVERIFY(rig.path->report(path(NetworkPath::Kind::WiredEthernet)));
         QCOMPARE(name->text(), QString("Connected"));
+    }
+
+    void speedTestKeepsThePageStill_data()
+    {
+        QTest::addColumn<bool>("keyboard");
+        QTest::newRow("clicked") << false;
+        QTest::newRow("pressed with Space") << true;
+    }
+    // The button that starts the test gives way to the spinner and comes back in its place; the page
+    // around the card does not scroll, and focus comes back to the button.
+    void speedTestKeepsThePageStill()
+    {
+        QFETCH(bool, keyboard);
+        LoopbackHttpServer server;
+        server.setHandler(LoopbackHttpServer::speedService);
+        NetworkMonitorRig rig;
+        rig.options.speedTestService = server.baseUrl();
+        auto monitor = rig.make();
+        QScrollArea page;
+        auto* column = new QWidget;
+        auto* stack = new QVBoxLayout(column);
+        auto* card = new NetworkGraphView(*monitor, 3, column);
+        stack->addWidget(card);
+        auto* below = new QPushButton("Below", column);
+        below->setMinimumHeight(2000);
+        stack->addWidget(below);
+        page.setWidget(column);
+        page.setWidgetResizable(true);
+        page.resize(600, 400);
+        page.show();
+        QApplication::setActiveWindow(&page);
+        QVERIFY(QTest::qWaitForWindowActive(&page));
+        auto* button = card->findChild<SymbolButton*>("speedTestButton");
+        const QPoint place = button->mapTo(&page, QPoint(0, 0));
+        if (keyboard) {
+            button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(button, Qt::Key_Space);
+        } else {
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QVERIFY(monitor->isRunningSpeedTest());
+        QCoreApplication::processEvents();
+        QCOMPARE(page.verticalScrollBar()->value(), 0);
+        QVERIFY(!below->hasFocus());
+        QTRY_VERIFY_WITH_TIMEOUT(!monitor->isRunningSpeedTest(), 20'000);
+        QCoreApplication::processEvents();
+        QCOMPARE(page.verticalScrollBar()->value(), 0);
+        QCOMPARE(button->mapTo(&page, QPoint(0, 0)), place);
+        QVERIFY(button->hasFocus());
     }
 
     void speedTestStates()

@@ -1,7 +1,10 @@
 #include "TestMain.h"
 #include "screens/monitoring/PDFReportGenerator.h"
+#include "screens/monitoring/SessionReportPainter.h"
 #include "screens/monitoring/SessionReportView.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 #include <unistd.h>
 
@@ -138,6 +141,46 @@ private slots:
         const QList<SessionReportView::Figure> tiles = page({}, 1000, ram).statisticTiles();
         QCOMPARE(tiles.first().value, text);
         QCOMPARE(tiles.last().value, "12.3%");
+    }
+
+    void startDateInTheUsersLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("United States") << "en_US" << "Mar 14, 2025, 9:05 AM";
+        QTest::newRow("Britain: day first") << "en_GB" << "14 Mar 2025, 09:05";
+        QTest::newRow("Germany: month name of its own") << "de_DE" << "14. März 2025, 09:05";
+        QTest::newRow("Hungary: weekday last in the long form") << "hu_HU" << "2025. márc. 14., 9:05";
+        QTest::newRow("Japan: no separator before the weekday") << "ja_JP" << "2025年3月14日, 9:05";
+    }
+    void startDateInTheUsersLocale()
+    {
+        QFETCH(QString, locale);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        // Newer locale data puts a narrow no-break space before "AM".
+        const QString shown = QString(page({}).summaryItems().at(2).value).replace(QChar(0x202F), QChar(' '));
+        QLocale::setDefault(before);
+        QTEST(shown, "date");
+    }
+
+    // The last footer line is the product's address in the report's cyan.
+    void footerEndsWithTheAddress()
+    {
+        constexpr int scale = 2;
+        QImage image((SessionReportPainter::pageSize * scale).toSize(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        painter.scale(scale, scale);
+        SessionReportPainter::paint(painter, page(records({30}, {40})));
+        painter.end();
+        const auto isCyan = [](QRgb pixel) { return qRed(pixel) < 60 && qGreen(pixel) > 180 && qBlue(pixel) > 220; };
+        const int bottom = int(SessionReportPainter::pageSize.height() - 40) * scale;
+        int cyan = 0;
+        for (int y = bottom - 14 * scale; y < bottom; ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                cyan += isCyan(image.pixel(x, y));
+        }
+        QVERIFY(cyan > 20);
     }
 
     void fileNameFromStartTime()

@@ -23,7 +23,7 @@ namespace {
 struct Rig {
     Rig(FakePlatform& p, Defaults& defaults)
         : agent(p.autostartDirectory(), "/opt/quillmarsh"), store(p.secureStore, p.defaults, agent),
-          uninstall(*p.runner, defaults, p.homeDirectory(), p.appSupportDirectory(), agent.entryPath()),
+          uninstall(*p.gameOverlay, defaults, p.homeDirectory(), p.appSupportDirectory(), agent.entryPath()),
           view(store, uninstall)
     {
         view.show();
@@ -163,7 +163,7 @@ private slots:
         }
         QVERIFY(message->isVisible());
         QCOMPARE(message->text(), QString("Settings could not be saved."));
-        QCOMPARE(message->palette().color(QPalette::WindowText), Color::statusCritical());
+        QCOMPARE(message->palette().color(QPalette::WindowText), Color::onCard(Color::statusCritical()));
         // Nothing stored was lost: a new launch still finds the last record that could be saved.
         QVERIFY(SettingsStore(m_platform->secureStore, m_platform->defaults, m_rig->agent).autoOptimize());
 
@@ -228,6 +228,25 @@ private slots:
         QVERIFY(!QFileInfo::exists(home + "/Library/Caches/brindlecove.QuillMarsh"));
         QVERIFY(!QFileInfo::exists(home + "/Library/Preferences/brindlecove.Quillmarsh.plist"));
         QVERIFY(QFileInfo::exists(home + "/Documents/keep.txt"));
+    }
+
+    void enterOnTheConfirmationKeepsTheData_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter") << int(Qt::Key_Enter);
+    }
+    // Enter on the confirmation is the safe choice: nothing is deleted.
+    void enterOnTheConfirmationKeepsTheData()
+    {
+        QFETCH(int, key);
+        QMessageBox* confirm = openConfirmation();
+        QVERIFY(QTest::qWaitForWindowExposed(confirm));
+        QWidget* focus = confirm->focusWidget() ? confirm->focusWidget() : confirm;
+        QTest::keyClick(focus, Qt::Key(key));
+        QTRY_VERIFY(!m_rig->view.isUninstallConfirmShown());
+        QVERIFY(!m_rig->uninstall.hasStarted());
+        QVERIFY(m_platform->runner->calls().isEmpty());
     }
 
     void onlyAConfirmedWipeRunsAndOnlyOnce()

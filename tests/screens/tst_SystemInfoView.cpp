@@ -57,6 +57,7 @@ SystemInfo laptopInfo(bool charging)
     info.totalStorage = 500'000'000'000;
     info.freeStorage = 200'000'000'000;
     info.usedStorage = 300'000'000'000;
+    info.hasBattery = true;
     info.batteryCycleCount = 12;
     info.batteryHealth = 91;
     info.batteryCharging = charging;
@@ -205,7 +206,7 @@ private slots:
         facts.processorBrand = "";
         facts.cores = {16, 8, 8};
         facts.volume = VolumeCapacity{1'000'000, 400'000};
-        facts.battery = BatteryWear{0, 4000, 5000, std::nullopt, true};
+        facts.battery = BatteryWear{std::nullopt, 4000, 5000, std::nullopt, true};
         platform.systemFacts->setFacts(facts);
         platform.host->setPhysicalMemory(8'589'934'592);
         platform.runner->respondWith([](const QString& program, const QStringList& arguments) {
@@ -215,14 +216,15 @@ private slots:
         });
         const PlatformServices s = platform.services();
         const SystemInfo info =
-            SystemInfoLoader({s.systemFacts, s.host, s.graphics, s.processRunner, s.homeDirectory}).load({});
+            SystemInfoLoader({s.systemFacts, s.host, s.graphics, s.processRunner, s.storagePlaces, s.homeDirectory})
+                .load({});
         QCOMPARE((QStringList{info.osVersion, info.chipName, info.cpuCores, info.physicalRAM, info.gpuName}),
                  (QStringList{"Quill OS 1", "Unknown", "8 Performance + 8 Efficiency", "8.6 GB", "Unknown"}));
         QCOMPARE((QList<qint64>{info.totalStorage, info.freeStorage, info.usedStorage}),
                  (QList<qint64>{1'000'000, 400'000, 600'000}));
-        // A driver without a cycle count still gives a battery.
-        QVERIFY(info.hasBattery());
-        QCOMPARE(info.batteryCycleCount, 0);
+        // A driver without a cycle count still gives a battery, with no invented count.
+        QVERIFY(info.hasBattery);
+        QCOMPARE(info.batteryCycleCount, std::nullopt);
         QCOMPARE(info.batteryHealth, 80);
         QVERIFY(info.batteryCharging);
         QStringList measured;
@@ -231,8 +233,8 @@ private slots:
                 measured.append(call.arguments.last());
         }
         QStringList table;
-        for (const auto& [name, path] : SystemInfoLoader::folderTable(s.homeDirectory))
-            table.append(path);
+        for (const StoragePlace& place : s.storagePlaces->places())
+            table.append(place.folders);
         QCOMPARE(measured, table);
         QCOMPARE(info.folderSizes.at(7), (std::pair<QString, qint64>{"Music", 2'097'152}));
         QCOMPARE(info.folderSizes.at(0), (std::pair<QString, qint64>{"Applications", 0}));
@@ -240,18 +242,22 @@ private slots:
 
     void spinnerUntilTheLoadEnds_data()
     {
-        QTest::addColumn<int>("cycles"); // -1: no battery
+        QTest::addColumn<int>("cycles"); // -1: no battery, -2: a battery without a count
         QTest::addColumn<bool>("charging");
-        QTest::newRow("no battery: no Battery card") << -1 << false;
-        QTest::newRow("charging") << 12 << true;
-        QTest::newRow("on battery") << 12 << false;
+        QTest::addColumn<QString>("cycleText");
+        QTest::newRow("no battery: no Battery card") << -1 << false << "";
+        QTest::newRow("charging") << 12 << true << "12";
+        QTest::newRow("on battery") << 12 << false << "12";
+        QTest::newRow("a new battery") << 0 << false << "0";
+        QTest::newRow("no count from the driver") << -2 << true << "Not Reported";
     }
     void spinnerUntilTheLoadEnds()
     {
         QFETCH(int, cycles);
         QFETCH(bool, charging);
         SystemInfo info = laptopInfo(charging);
-        info.batteryCycleCount = cycles;
+        info.hasBattery = cycles != -1;
+        info.batteryCycleCount = cycles >= 0 ? std::optional(cycles) : std::nullopt;
         QSemaphore gate;
         SystemInfoView view([&gate, info](const std::function<bool()>&) {
             // Bounded, so a failing check cannot leave the worker waiting for ever.
@@ -271,8 +277,9 @@ private slots:
         QCOMPARE(view.findChild<TextLabel*>("usedText")->text(), "Used: 279.4 GB");
         QCOMPARE(view.storageCategories().size(), 2); // Music and Other
         auto* battery = view.findChild<QWidget*>("batteryCard");
-        QCOMPARE(battery != nullptr, cycles >= 0);
+        QCOMPARE(battery != nullptr, info.hasBattery);
         if (battery) {
+            QTEST(rowValue(view, "Cycle Count"), "cycleText");
             QCOMPARE(rowValue(view, "Health"), "91%");
             QCOMPARE(rowValue(view, "Status"), charging ? "Charging" : "Not Charging");
             QCOMPARE(battery->findChild<SymbolView*>()->symbol(),
@@ -288,7 +295,8 @@ private slots:
         auto facts = std::make_shared<FakeSystemFacts>();
         auto host = std::make_shared<FakeHostStatistics>();
         auto graphics = std::make_shared<FakeGraphicsDevice>();
-        const SystemInfoLoader loader({facts, host, graphics, runner, "/nonexistent-home"});
+        const SystemInfoLoader loader({facts, host, graphics, runner,
+                                       std::make_shared<FakeStoragePlaces>("/nonexistent-home"), "/nonexistent-home"});
         std::atomic<int> loads = 0;
         std::atomic<int> finished = 0;
         const auto load = [&, loader](const std::function<bool()>& abandoned) {

@@ -6,6 +6,8 @@
 #include "FakeProcessRunner.h"
 #include "FakeWorkspace.h"
 #include "WorkQueues.h"
+#include "macos/MacToolBackends.h"
+#include "macos/MetalDefaults.h"
 #include "tuning/SystemOptimizer.h"
 
 #include <QCoreApplication>
@@ -20,7 +22,12 @@ struct OptimizerFixture {
     FakeProcessRunner runner;
     FakeAppleScriptRunner scripts;
     FakeHostStatistics host;
-    SystemOptimizer optimizer{{workspace, processes, runner, scripts, host}, {std::chrono::milliseconds(20), kMinute}};
+    // The Mac's defaults tool over the fake runner: what it was asked shows in the runner.
+    MetalDefaults overlay{runner};
+    // The tuning actions run their tools through the fake runner.
+    TuningBackends backends = macToolBackends(runner, scripts);
+    SystemOptimizer optimizer{{workspace, processes, runner, scripts, host, overlay, backends},
+                              {std::chrono::milliseconds(20), kMinute}};
 
     // Background work uses the fakes; it must be over before they go.
     ~OptimizerFixture() { WorkQueues::drain(); }

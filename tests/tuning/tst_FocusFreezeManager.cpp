@@ -1,4 +1,6 @@
 #include "FakeDefaults.h"
+#include "FakeProcessControl.h"
+#include "Locked.h"
 #include "OptimizerFixture.h"
 #include "TestMain.h"
 #include "tuning/FocusFreezeManager.h"
@@ -49,6 +51,28 @@ struct FreezeFixture : OptimizerFixture {
     }
 };
 
+// Fake processes that also note the threads their signals were sent from.
+class ThreadNotingControl final : public ProcessControl {
+public:
+    FakeProcessControl fake;
+
+    QSet<QThread*> signallers() const { return m_signallers.get(); }
+    std::optional<int> priority(const ProcessIdentity& process) override { return fake.priority(process); }
+    bool setPriority(const ProcessIdentity& process, int nice) override { return fake.setPriority(process, nice); }
+    bool mayRaisePriorityTo(const ProcessIdentity& process, int nice) override
+    {
+        return fake.mayRaisePriorityTo(process, nice);
+    }
+    bool sendSignal(const ProcessIdentity& process, int signal) override
+    {
+        m_signallers.with([](QSet<QThread*>& threads) { threads.insert(QThread::currentThread()); });
+        return fake.sendSignal(process, signal);
+    }
+
+private:
+    Locked<QSet<QThread*>> m_signallers;
+};
+
 } // namespace
 
 class TestFocusFreezeManager : public QObject {
@@ -96,6 +120,56 @@ private slots:
         for (const FreezeCandidate& candidate : manager->candidates())
             found.append(candidate.id + ' ' + FreezeCandidate::riskText(candidate.risk));
         QCOMPARE(found, candidates);
+    }
+
+    // A record no run of ours could leave (a damaged or planted one) is looked at only as far as the
+    // limit, and a long one is recovered away from the caller's thread; the record goes either way.
+    void storedRecordsOfAnySizeAreRecovered_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QList<int>>("running"); // positions in the record of processes still paused
+        QTest::addColumn<QList<int>>("resumed");
+        QTest::addColumn<bool>("inBackground");
+        QTest::newRow("a few, at once") << 3 << QList{0, 2} << QList{0, 2} << false;
+        const int foreground = int(FrozenProcessStore::foregroundRecoveryLimit);
+        QTest::newRow("as many as are done at once") << foreground << QList{foreground - 1} << QList{foreground - 1} << false;
+        QTest::newRow("one more, in the background") << foreground + 1 << QList{0, foreground} << QList{0, foreground} << true;
+        const int limit = int(FrozenProcessStore::recoveryLimit);
+        QTest::newRow("only the first ones of a huge record")
+            << 200'000 << QList{0, limit - 1, limit, 199'999} << QList{0, limit - 1} << true;
+    }
+    void storedRecordsOfAnySizeAreRecovered()
+    {
+        QFETCH(int, size);
+        QFETCH(QList<int>, running);
+        QFETCH(QList<int>, resumed);
+        QFETCH(bool, inBackground);
+        FakeDefaults defaults;
+        QVariantList pids;
+        QVariantMap startTimes;
+        for (int i = 0; i < size; ++i) {
+            pids.append(qint64(100 + i));
+            startTimes.insert(QString::number(100 + i), qint64(7000 + i));
+        }
+        defaults.setValue(FrozenProcessStore::pidsKey, pids);
+        defaults.setValue(FrozenProcessStore::startTimesKey, startTimes);
+        auto control = std::make_shared<ThreadNotingControl>();
+        for (const int position : running)
+            control->fake.add(100 + position, 7000 + quint64(position));
+
+        QThreadPool pool;
+        FrozenProcessStore::recoverSoon(defaults, control, pool);
+        pool.waitForDone();
+        QList<int> signalled;
+        for (const auto& call : control->fake.signalCalls()) {
+            QCOMPARE(call.signal, SIGCONT);
+            signalled.append(call.pid - 100);
+        }
+        QCOMPARE(signalled, resumed);
+        QCOMPARE(control->signallers().contains(QThread::currentThread()), !inBackground);
+        QCOMPARE(control->signallers().size(), 1);
+        QVERIFY(!defaults.contains(FrozenProcessStore::pidsKey));
+        QVERIFY(!defaults.contains(FrozenProcessStore::startTimesKey));
     }
 
     void pausesWhileTheGameIsInFrontAndRecoversAfterACrash()

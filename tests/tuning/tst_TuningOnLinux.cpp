@@ -11,6 +11,8 @@
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxWorkspace.h"
 #include "linux/ProcFiles.h"
+#include "macos/MacToolBackends.h"
+#include "macos/MetalDefaults.h"
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfilePresets.h"
 #include "tuning/SystemOptimizer.h"
@@ -48,7 +50,9 @@ struct Rig {
         FakeWindowList::State{{{pid(game), pid(chat), pid(sync)}, {}}, {}});
     LinuxWorkspace proc{control, {"/proc", {}, 1h, [this] { return std::make_unique<FakeWindowList>(windows); }}};
     ChildProcessWorkspace workspace{proc, {pid(game), pid(chat), pid(sync)}};
-    SystemOptimizer optimizer{{workspace, control, runner, scripts, host}};
+    MetalDefaults overlay{runner};
+    TuningBackends backends = macToolBackends(runner, scripts);
+    SystemOptimizer optimizer{{workspace, control, runner, scripts, host, overlay, backends}};
 
     ~Rig() { WorkQueues::drain(); }
     // The shell has set up its handler once it has said so.

@@ -20,7 +20,9 @@
 #include "linux/LinuxHostStatistics.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxTuningBackends.h"
 #include "linux/LinuxWorkspace.h"
+#include "linux/MangoHudOverlay.h"
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfileManager.h"
 #include "tuning/SystemOptimizer.h"
@@ -52,7 +54,9 @@ int runHost(const QString& freezeID)
     say("recovered " + QString::number(FocusFreezeManager::recoverPausedProcesses(Defaults::standard(), control)));
 
     LinuxWorkspace workspace(control, {});
-    SystemOptimizer optimizer({workspace, control, runner, scripts, host});
+    MangoHudOverlay overlay({MangoHudOverlay::standardConfigFolder(), &MangoHudOverlay::mangoHudOnPath, {}});
+    const TuningBackends backends = linuxTuningBackends(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    SystemOptimizer optimizer({workspace, control, runner, scripts, host, overlay, backends});
     GameProfileManager profiles(workspace);
     QObject::connect(&profiles, &GameProfileManager::changed, [&profiles] {
         static std::optional<QString> last;

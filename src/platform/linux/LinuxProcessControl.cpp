@@ -28,6 +28,9 @@ bool LinuxProcessControl::isOurs(const ProcessIdentity& process) const
 {
     if (process.pid <= 1 || process.pid == ::getpid())
         return false;
+    // A process that does not exist costs one system call rather than a failed look-up in /proc.
+    if (::kill(pid_t(process.pid), 0) != 0 && errno == ESRCH)
+        return false;
     const auto stat = ProcFiles::readStat(m_procRoot, process.pid);
     if (!stat || stat->startTime != process.startTime || stat->state == 'Z' || stat->state == 'X')
         return false;

@@ -152,7 +152,10 @@ std::optional<BatteryWear> LinuxSystemFacts::internalBattery()
     if (!folder)
         return std::nullopt;
     BatteryWear wear;
-    wear.cycleCount = std::max<qint64>(0, KernelFile::readInteger(*folder + "/cycle_count").value_or(0));
+    // A driver without a count has no such file, or one holding -1.
+    const std::optional<qint64> cycles = KernelFile::readInteger(*folder + "/cycle_count");
+    if (cycles && *cycles >= 0)
+        wear.cycleCount = cycles;
     for (const char* kind : {"energy", "charge"}) {
         const auto full = KernelFile::readInteger(QStringLiteral("%1/%2_full").arg(*folder, kind));
         const auto design = KernelFile::readInteger(QStringLiteral("%1/%2_full_design").arg(*folder, kind));

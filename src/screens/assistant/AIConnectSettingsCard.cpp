@@ -127,6 +127,8 @@ QWidget* AIConnectSettingsCard::editorColumn(const QString& label, QPlainTextEdi
     FieldLook::apply(*editor, 12, 8, 8, 8);
     // The field's padding is all the inset there is, so two lines fit the smallest height unscrolled.
     editor->document()->setDocumentMargin(0);
+    // Lines wrap at the editor's width; there is never anything to scroll sideways to.
+    editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     stack->addWidget(editor);
     // The label stays on its editor however tall the row is.
     stack->addStretch(1);

@@ -84,7 +84,7 @@ QWidget* FrameLimiterView::currentLimitCard()
     m_removeButton->setCursor(Qt::PointingHandCursor);
     m_removeButton->setFlat(true);
     m_removeButton->setStyleSheet("QPushButton { border: none; background: transparent; padding: 0; color: " +
-                                  rgba(withAlpha(Color::systemRed(), 0.8f)) + "; }");
+                                  rgba(Color::onCard(withAlpha(Color::systemRed(), 0.8f))) + "; }");
     connect(m_removeButton, &QPushButton::clicked, this, &FrameLimiterView::removeLimit);
     glass->body()->addWidget(m_removeButton, 0, Qt::AlignLeft);
     return glass;
@@ -152,9 +152,10 @@ QWidget* FrameLimiterView::aboutCard()
     auto* glass = card("aboutCard", this);
     glass->body()->addWidget(new CardHeader("info.circle", Color::neonCyan(), "About Frame Limiting", glass));
     for (const char* line :
-         {"Works via MetalFPSLimit — a built-in macOS user default",
-          "Applies to all Metal-based games and apps system-wide", "No injection, no private APIs, completely VAC-safe",
-          "Requires macOS 10.15 (Catalina) or later", "Some games may internally override this limit",
+         {"Works via MangoHud's fps_limit setting in your MangoHud.conf",
+          "Applies to every game started with MangoHud (mangohud %command% in Steam)",
+          "Only the fps_limit line changes; the rest of your MangoHud settings stay as they are",
+          "Requires MangoHud (Debian package mangohud)", "Some games may internally override this limit",
           "Restart the game if the limit doesn't take effect immediately"}) {
         auto* row = new QHBoxLayout;
         row->setSpacing(8);
@@ -206,7 +207,7 @@ void FrameLimiterView::applyCustomLimit()
         return;
     const std::optional<qint64> value = parseFPS(m_customField->text());
     if (!value) {
-        setStatus(invalidMessage, Color::systemRed());
+        setStatus(invalidMessage, Color::onCard(Color::systemRed()));
         return;
     }
     m_optimizer.setFrameLimit(*value, outcomeHandler(true));
@@ -214,7 +215,7 @@ void FrameLimiterView::applyCustomLimit()
 
 void FrameLimiterView::showOutcome(bool success, const QString& message, bool clearsField)
 {
-    setStatus(message, success ? Color::neonGreen() : Color::systemRed());
+    setStatus(message, success ? Color::neonGreen() : Color::onCard(Color::systemRed()));
     if (success && clearsField)
         m_customField->clear();
 }

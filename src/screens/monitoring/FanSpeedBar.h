@@ -3,7 +3,8 @@
 #include <QColor>
 #include <QWidget>
 
-// A fan's speed as a bar: a faint 100 x 6 track and a fill in the fan's colour.
+// A fan's speed as a bar: a faint 100 x 6 track and a fill in the fan's colour. A fill longer
+// than the track runs on past it as far as the row leaves room.
 class FanSpeedBar : public QWidget {
     Q_OBJECT
 public:
@@ -14,6 +15,7 @@ public:
 
     double fillWidth() const { return m_fillWidth; }
     QColor color() const { return m_color; }
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -64,11 +64,13 @@ QColor FanSpeedView::fanColor(bool colorBlind, double current, double maximum)
     return colorBlind ? Color::cbMagenta() : Color::systemRed();
 }
 
-double FanSpeedView::fanBarWidth(double current, double maximum, double track)
+std::optional<double> FanSpeedView::fanBarWidth(double current, double maximum, double track)
 {
-    if (!(maximum > 0) || !std::isfinite(current) || !std::isfinite(maximum))
-        return 0;
-    return std::clamp(current / maximum, 0.0, 1.0) * track;
+    if (!(maximum > 0) || !std::isfinite(maximum))
+        return std::nullopt;
+    if (!std::isfinite(current))
+        return 0.0;
+    return std::max(current / maximum, 0.0) * track;
 }
 
 std::optional<TempReading> FanSpeedView::otherSensor(const QList<TempReading>& temps)
@@ -169,7 +171,7 @@ QWidget* FanSpeedView::temperatureRow(const QString& icon, const QString& label,
     row->addWidget(symbol, 0, Qt::AlignVCenter);
     row->addWidget(new TextLabel(label, 11, QFont::Normal, Color::white70(), widget), 0, Qt::AlignVCenter);
     row->addStretch(1);
-    auto* value = new TextLabel(temperatureText(celsius), 12, QFont::Medium, color, widget);
+    auto* value = new TextLabel(temperatureText(celsius), 12, QFont::Medium, Color::onCard(color), widget);
     value->setObjectName("temperatureValue");
     row->addWidget(value, 0, Qt::AlignVCenter);
     return widget;
@@ -191,13 +193,15 @@ QWidget* FanSpeedView::fanRow(const FanSpeed& fan)
     auto* name = new TextLabel("Fan " + QString::number(fan.index + 1), 11, QFont::Normal, Color::white70(), widget);
     name->setFixedWidth(44);
     row->addWidget(name, 0, Qt::AlignVCenter);
-    row->addWidget(new FanSpeedBar(fanBarWidth(fan.current, fan.max, FanSpeedBar::trackWidth), color, widget), 0,
-                   Qt::AlignVCenter);
-    auto* speed = new TextLabel(rpm.isEmpty() ? rpm : rpm + " RPM", 11, QFont::Medium, color, widget);
+    if (const auto fill = fanBarWidth(fan.current, fan.max, FanSpeedBar::trackWidth))
+        row->addWidget(new FanSpeedBar(*fill, color, widget), 0, Qt::AlignVCenter);
+    else
+        row->addSpacing(FanSpeedBar::trackWidth);
+    auto* speed = new TextLabel(rpm.isEmpty() ? rpm : rpm + " RPM", 11, QFont::Medium, Color::onCard(color), widget);
     speed->setObjectName("fanSpeed");
     row->addWidget(speed, 0, Qt::AlignVCenter);
     row->addStretch(1);
-    auto* min = new TextLabel(minimum.isEmpty() ? minimum : "min " + minimum, 9, QFont::Normal, Color::white50(), widget);
+    auto* min = new TextLabel(minimum.isEmpty() ? minimum : "min " + minimum, 10, QFont::Normal, Color::white50(), widget);
     min->setObjectName("fanMinimum");
     row->addWidget(min, 0, Qt::AlignVCenter);
     return widget;

@@ -23,9 +23,10 @@ public:
     // By the share of the maximum: green below 0.3, cyan to 0.6, orange to 0.85, red above; an
     // unknown maximum (0 or less) is a neutral white.
     static QColor fanColor(bool colorBlind, double current, double maximum);
-    // The fill of a fan's bar on a track `track` wide: the share of the maximum, held to the track;
-    // none when the maximum is unknown or the speed is not a number.
-    static double fanBarWidth(double current, double maximum, double track);
+    // The fill of a fan's bar on a track `track` wide: the share of the maximum, longer than the
+    // track for a fan above its maximum, 0 for a speed that is not a number; no bar at all when the
+    // maximum is unknown, since an empty track would read as a stopped fan.
+    static std::optional<double> fanBarWidth(double current, double maximum, double track);
     // The first sensor whose name mentions no CPU, GPU or accelerator, in any case.
     static std::optional<TempReading> otherSensor(const QList<TempReading>& temps);
     // One decimal and the degree sign; empty when not a number.

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QList>
+#include <QLocale>
 #include <QStringList>
 #include <optional>
 
@@ -48,6 +49,13 @@ public:
     // Average and peak CPU and memory use; empty without records.
     QList<Figure> metricRows() const;
     QString footerText() const;
+
+    // Printed under the footer's date line.
+    static inline const QString productAddress = QStringLiteral("quillmarsh.com");
+
+    // The locale's long date pattern without its weekday and with abbreviated month names, the way
+    // locales write a medium date: "Mar 14, 2025", "14 Mar 2025", "14. März 2025".
+    static QString mediumDateFormat(const QLocale& locale);
 
     static QString gigabytes(double value);
     static QString percent(double value);

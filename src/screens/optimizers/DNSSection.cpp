@@ -41,7 +41,7 @@ DNSSection::DNSSection(SystemOptimizer& optimizer, QWidget* parent)
         tile->setObjectName("provider:" + name);
         tile->setItems({TileButton::Item::ofSymbol(providerIcon(name), 18, Color::neonCyan()),
                         TileButton::Item::ofText(name, Fonts::ui(12, QFont::Medium), Color::white70()),
-                        TileButton::Item::ofText(it.value().join(", "), Fonts::ui(8), Color::white50())});
+                        TileButton::Item::ofText(it.value().join(", "), Fonts::ui(10), Color::white50())});
         connect(tile, &QAbstractButton::clicked, this, [this, name] { selectProvider(name); });
         grid->addWidget(tile, int(m_tiles.size() / 2), int(m_tiles.size() % 2));
         m_tiles.append(tile);
@@ -93,7 +93,8 @@ void DNSSection::selectProvider(const QString& name)
     QPushButton* apply = m_confirm->addButton("Apply", QMessageBox::AcceptRole);
     cancel->setObjectName("cancelDNS");
     apply->setObjectName("applyDNS");
-    m_confirm->setDefaultButton(apply);
+    // The network's settings change only on a deliberate choice: Enter keeps them as they are.
+    m_confirm->setDefaultButton(cancel);
     m_confirm->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_confirm, &QMessageBox::buttonClicked, this, [this, apply](QAbstractButton* button) {
         if (button == apply)
@@ -126,7 +127,7 @@ void DNSSection::applyDNSResult(bool success, const QString& message)
 {
     setLoading(false);
     m_statusMessage = message;
-    m_statusColor = success ? Color::neonGreen() : Color::systemRed();
+    m_statusColor = success ? Color::neonGreen() : Color::onCard(Color::systemRed());
     m_status->setText(message);
     m_status->setColor(m_statusColor);
     m_status->setVisible(!message.isEmpty());

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 #include <utility>
 
 // Everything one load of the System screen gathers, ready to be shown.
@@ -15,13 +16,12 @@ struct SystemInfo {
     qint64 totalStorage = 0;
     qint64 freeStorage = 0;
     qint64 usedStorage = 0;
-    // -1 when no battery was found.
-    int batteryCycleCount = -1;
+    bool hasBattery = false;
+    // Nothing when the battery's driver does not count cycles.
+    std::optional<int> batteryCycleCount;
     // Percent of the design capacity, 0 to 100.
     int batteryHealth = 0;
     bool batteryCharging = false;
     // The measured folders in table order, by category name, in bytes (0 when unmeasured).
     QList<std::pair<QString, qint64>> folderSizes;
-
-    bool hasBattery() const { return batteryCycleCount >= 0; }
 };

@@ -58,6 +58,11 @@ GlassModifier* factCard(CardHeader* header, const QList<InfoRow>& rows, QWidget*
     return card;
 }
 
+QString cycleCountText(const std::optional<int>& cycles)
+{
+    return cycles ? QString::number(*cycles) : QStringLiteral("Not Reported");
+}
+
 } // namespace
 
 SystemInfoView::SystemInfoView(Load load, QWidget* parent) : ScreenColumn(parent), m_load(std::move(load))
@@ -121,7 +126,7 @@ void SystemInfoView::rebuild()
                                     m_storageCategories, content);
     storage->setObjectName("storageCard");
     m_column->addWidget(storage);
-    if (m_info.hasBattery())
+    if (m_info.hasBattery)
         m_column->addWidget(batteryCard());
 }
 
@@ -143,7 +148,7 @@ QWidget* SystemInfoView::batteryCard()
     auto* card =
         factCard(new CardHeader(m_info.batteryCharging ? "battery.100.bolt" : "battery.100",
                                 Color::neonCyan(), "Battery", nullptr, 16),
-                 {{"arrow.triangle.2.circlepath", "Cycle Count", QString::number(m_info.batteryCycleCount)},
+                 {{"arrow.triangle.2.circlepath", "Cycle Count", cycleCountText(m_info.batteryCycleCount)},
                   {"heart", "Health", QString::number(m_info.batteryHealth) + "%"},
                   {"powerplug", "Status", m_info.batteryCharging ? "Charging" : "Not Charging"}},
                  m_column->parentWidget());
