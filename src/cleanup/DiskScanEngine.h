@@ -27,6 +27,8 @@ class DiskScanEngine {
 public:
     using Cancelled = std::function<bool()>;
 
+    static constexpr int kScanThreads = 4;
+
     struct Limits {
         int maxFiles = 100;
         int maxMedia = 50;
@@ -55,8 +57,9 @@ public:
     QList<FileItem> scanApplications(const Cancelled& cancelled) const;
     qint64 folderSize(const QString& path) const;
     // Large folders, large files and large media of the home folder, and the cleanup candidates of
-    // the home folder and the temporary folder.
-    HomeFiles scanHomeFiles(const Limits& limits, const Cancelled& cancelled) const;
+    // the home folder and the temporary folder. The folders directly in the home folder are walked
+    // by up to `threads` threads at once; the results do not depend on how many.
+    HomeFiles scanHomeFiles(const Limits& limits, const Cancelled& cancelled, int threads = kScanThreads) const;
 
     // `name` is the path relative to the walked folder; nothing when no reason applies.
     std::optional<FileItem> cleanupCandidate(const QString& name, const QString& path, qint64 size, double days) const;
