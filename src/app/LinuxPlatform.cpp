@@ -11,20 +11,29 @@
 #include "linux/LinuxGraphicsDevice.h"
 #include "linux/LinuxHardwareSensors.h"
 #include "linux/LinuxHostStatistics.h"
+#include "linux/LinuxInstalledApplications.h"
 #include "linux/LinuxInterfaceCounters.h"
 #include "linux/LinuxLatencyProbe.h"
 #include "linux/LinuxNetworkPathMonitor.h"
 #include "linux/LinuxPowerSupplies.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxStoragePlaces.h"
 #include "linux/LinuxSystemFacts.h"
+#include "linux/LinuxWiFiNetwork.h"
+#include "linux/UPowerDevices.h"
 #include "linux/LinuxWorkspace.h"
+#include "linux/MangoHudOverlay.h"
+#include "linux/SteamLibraries.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
 #include "telemetry/PingProbe.h"
 #include "telemetry/SharedLatencyProbe.h"
+#include "tuning/GameProfilePresets.h"
+#include "tuning/InstalledGameScanner.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 
 LinuxPlatform::LinuxPlatform()
 {
@@ -35,7 +44,8 @@ LinuxPlatform::LinuxPlatform()
     m_services.secureStore = &SecureLocalStore::shared();
     m_services.host = std::make_shared<LinuxHostStatistics>();
     m_services.graphics = std::make_shared<LinuxGraphicsDevice>();
-    m_services.powerSupplies = std::make_shared<LinuxPowerSupplies>();
+    m_services.powerSupplies = std::make_shared<LinuxPowerSupplies>(
+        QStringLiteral("/sys"), std::make_shared<UPowerDevices>(QDBusConnection::systemBus()));
     m_services.sensors = std::make_shared<LinuxHardwareSensors>();
     m_services.processControl = processControl;
     // The workspace borrows process control; the shared pointer it is stored beside keeps it alive
@@ -47,14 +57,25 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.wifiNetwork = std::make_shared<LinuxWiFiNetwork>(QDBusConnection::systemBus(), runner);
     m_services.latency = std::make_shared<SharedLatencyProbe>(std::make_shared<LinuxLatencyProbe>(
         std::make_shared<PingProbe>(runner), [runner] { return runner->isEnding(); }));
     m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
+    m_services.storagePlaces = std::make_shared<LinuxStoragePlaces>(
+        Paths::home(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.urlOpener = std::make_shared<DesktopURLOpener>();
     m_services.filePicker = std::make_shared<DesktopFilePicker>();
+    auto installed = std::make_shared<LinuxInstalledApplications>(
+        LinuxInstalledApplications::standardApplicationFolders(), SteamLibraries::standardRoots(Paths::home()));
+    m_services.installedApplications = installed;
+    m_services.gameOverlay = std::make_shared<MangoHudOverlay>(MangoHudOverlay::Options{
+        MangoHudOverlay::standardConfigFolder(), &MangoHudOverlay::mangoHudOnPath,
+        [installed](const QString& bundleIdentifier) {
+            return InstalledGameScanner::programsOf(bundleIdentifier, installed->list(), GameProfilePresets::all());
+        }});
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.autostartDirectory = Paths::autostart();

@@ -13,9 +13,11 @@ class Defaults;
 class DisplayModes;
 class FilePicker;
 class FileRevealer;
+class GameOverlay;
 class GraphicsDevice;
 class HardwareSensors;
 class HostStatistics;
+class InstalledApplications;
 class InterfaceCounters;
 class SharedLatencyProbe;
 class NetworkPathMonitor;
@@ -24,8 +26,10 @@ class ProcessControl;
 class ProcessRunner;
 class SecureLocalStore;
 class URLOpener;
+class StoragePlaces;
 class SystemFacts;
 class StatusBar;
+class WiFiNetwork;
 class Workspace;
 
 // The platform objects the root view borrows: the live Linux ones in the application, fakes in
@@ -44,14 +48,20 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    std::shared_ptr<WiFiNetwork> wifiNetwork;
     // The monitors' latency probes; without it they run ping through the process runner.
     std::shared_ptr<SharedLatencyProbe> latency;
     std::shared_ptr<SystemFacts> systemFacts;
+    std::shared_ptr<StoragePlaces> storagePlaces;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;
     std::shared_ptr<FileRevealer> fileRevealer;
     std::shared_ptr<URLOpener> urlOpener;
     std::shared_ptr<FilePicker> filePicker;
+    // The frame limit and forced HUD of games.
+    std::shared_ptr<GameOverlay> gameOverlay;
+    // Where installed games are found; without it the list stays empty.
+    std::shared_ptr<InstalledApplications> installedApplications;
     // Where AI Connect's chat requests go, by provider; a provider without an entry uses its public API.
     QHash<AIProvider, QUrl> aiProviderURLs;
     QString homeDirectory;

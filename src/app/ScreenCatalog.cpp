@@ -46,7 +46,8 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     case AppScreen::settings: view = new SettingsView(*s.settingsStore, *s.uninstall, parent); break;
     case AppScreen::system: {
         const SystemInfoLoader loader({s.platform->systemFacts, s.platform->host, s.platform->graphics,
-                                       s.platform->processRunner, s.platform->homeDirectory});
+                                       s.platform->processRunner, s.platform->storagePlaces,
+                                       s.platform->homeDirectory});
         view = new SystemInfoView([loader](const std::function<bool()>& abandoned) { return loader.load(abandoned); },
                                   parent);
         break;

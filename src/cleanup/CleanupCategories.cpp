@@ -36,11 +36,13 @@ QStringList CleanupCategories::categoryOrder()
     return names;
 }
 
-const CleanupCategoryDescriptor& CleanupCategories::cleanupDescriptor(const FileItem& item)
+const CleanupCategoryDescriptor& CleanupCategories::cleanupDescriptor(const FileItem& item, const QString& home)
 {
     const QString reasons = item.reasons.join(u' ').toLower();
     const QString kind = item.type.toLower();
-    const QString path = item.path.toLower();
+    const bool inHome = home.size() > 1 && item.path.startsWith(home) && item.path.size() > home.size() &&
+                        item.path[home.size()] == u'/';
+    const QString path = (inHome ? item.path.mid(home.size()) : item.path).toLower();
     const auto category = [&]() -> Category {
         if (reasons.contains("cache") || kind == "cache" || path.contains("/library/caches/"))
             return appCaches;
@@ -57,11 +59,12 @@ const CleanupCategoryDescriptor& CleanupCategories::cleanupDescriptor(const File
     return table()[category()];
 }
 
-QList<CleanupPreviewCategory> CleanupCategories::makePreviewCategories(const QList<FileItem>& recommendations)
+QList<CleanupPreviewCategory> CleanupCategories::makePreviewCategories(const QList<FileItem>& recommendations,
+                                                                      const QString& home)
 {
     QList<CleanupPreviewCategory> categories;
     for (const FileItem& item : recommendations) {
-        const CleanupCategoryDescriptor& descriptor = cleanupDescriptor(item);
+        const CleanupCategoryDescriptor& descriptor = cleanupDescriptor(item, home);
         auto group = std::find_if(categories.begin(), categories.end(),
                                   [&](const CleanupPreviewCategory& c) { return c.id == descriptor.name; });
         if (group == categories.end()) {
@@ -88,11 +91,11 @@ bool CleanupCategories::categoryOrderComparator(const CleanupPreviewCategory& fi
     return rank(first.name) < rank(second.name);
 }
 
-CleanupCategories::Selection CleanupCategories::safeItems(const QList<FileItem>& recommendations)
+CleanupCategories::Selection CleanupCategories::safeItems(const QList<FileItem>& recommendations, const QString& home)
 {
     Selection selection;
     for (const FileItem& item : recommendations) {
-        if (cleanupDescriptor(item).safety == CleanupSafety::safe)
+        if (cleanupDescriptor(item, home).safety == CleanupSafety::safe)
             selection.insert(item.id);
     }
     return selection;

@@ -20,14 +20,17 @@ using Selection = QSet<QUuid>;
 const QList<CleanupCategoryDescriptor>& table();
 QStringList categoryOrder();
 
-// Total: Other Review when no test holds.
-const CleanupCategoryDescriptor& cleanupDescriptor(const FileItem& item);
+// Total: Other Review when no test holds. The tests on the path look only at the part below the
+// home folder when the item lies in it, so a home folder that lies under a folder named tmp or
+// Downloads does not make everything in it temporary or a download.
+const CleanupCategoryDescriptor& cleanupDescriptor(const FileItem& item, const QString& home = {});
 // Only categories that received an item, in category order whatever their sizes.
-QList<CleanupPreviewCategory> makePreviewCategories(const QList<FileItem>& recommendations);
+QList<CleanupPreviewCategory> makePreviewCategories(const QList<FileItem>& recommendations,
+                                                    const QString& home = {});
 bool categoryOrderComparator(const CleanupPreviewCategory& first, const CleanupPreviewCategory& second);
 
 // The identifiers of the safe items: the selection after a scan and after "Safe Only".
-Selection safeItems(const QList<FileItem>& recommendations);
+Selection safeItems(const QList<FileItem>& recommendations, const QString& home = {});
 // Selects the whole category, or deselects it when it is wholly selected already.
 void toggleCategory(Selection& selection, const CleanupPreviewCategory& category);
 int selectedCount(const CleanupPreviewCategory& category, const Selection& selection);

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <deque>
+#include <mutex>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -140,15 +142,19 @@ public:
     {
     }
 
-    // The home folder, recursively: folder sizes, large files, media and candidates.
-    void home(int threads)
+    // The home folder, recursively: folder sizes, large files, media and candidates. `progress`
+    // hears the share of the home folder's entries done, after each, on the calling thread.
+    void home(const DiskScanEngine::Progress& progress, int threads)
     {
         QList<FileItem> sized;
         m_sized = &sized;
+        m_progress = progress;
+        m_topLevelCount = progress ? entryNames(m_env.home).size() : 0;
         if (threads > 1)
             inStretches(threads, sized);
         else
             run(m_env.home, true);
+        m_progress = {};
         m_sized = nullptr;
         sortLargestFirst(sized);
         for (const FileItem& folder : std::as_const(sized)) {
@@ -164,6 +170,12 @@ private:
         bool examine = true;
         bool count = false;
     };
+
+    void entryDone()
+    {
+        if (m_progress && m_topLevelCount > 0)
+            m_progress(std::min(1.0, double(++m_topLevelDone) / double(m_topLevelCount)));
+    }
 
     // Opens the root and reads its mount; -1 when it cannot.
     int openRoot(const QString& root, bool wholeTree)
@@ -210,22 +222,40 @@ private:
             if (!stretch.entry.isEmpty())
                 folders.push_back(&stretch);
         }
+        // The helpers walk the folders; this thread hears of each one done and tells the progress.
         std::atomic<std::size_t> next = 0;
+        std::mutex mutex;
+        std::condition_variable walked;
+        std::size_t done = 0;
         const auto work = [&] {
-            for (std::size_t i = next++; i < folders.size() && !m_cancelled(); i = next++) {
-                Stretch& stretch = *folders[i];
-                Walk walk(m_engine, stretch.found, m_limits, m_cancelled);
-                walk.m_rootLength = m_rootLength;
-                walk.m_mount = m_mount;
-                walk.m_sized = &stretch.sized;
-                walk.m_path = m_path + '/' + stretch.entry;
-                walk.enter(home, stretch.entry.constData(), 1, Mode{}, stretch.knownFolder);
+            for (std::size_t i = next++; i < folders.size(); i = next++) {
+                if (!m_cancelled()) {
+                    Stretch& stretch = *folders[i];
+                    Walk walk(m_engine, stretch.found, m_limits, m_cancelled);
+                    walk.m_rootLength = m_rootLength;
+                    walk.m_mount = m_mount;
+                    walk.m_sized = &stretch.sized;
+                    walk.m_path = m_path + '/' + stretch.entry;
+                    walk.enter(home, stretch.entry.constData(), 1, Mode{}, stretch.knownFolder);
+                }
+                {
+                    const std::lock_guard lock(mutex);
+                    ++done;
+                }
+                walked.notify_one();
             }
         };
         std::vector<std::thread> helpers;
-        for (std::size_t i = 1; i < std::min(std::size_t(threads), folders.size()); ++i)
+        for (std::size_t i = 0; i < std::min(std::size_t(threads), folders.size()); ++i)
             helpers.emplace_back(work);
-        work();
+        for (std::size_t told = 0; told < folders.size();) {
+            std::unique_lock lock(mutex);
+            walked.wait(lock, [&] { return done > told; });
+            const std::size_t now = done;
+            lock.unlock();
+            for (; told < now; ++told)
+                entryDone();
+        }
         for (std::thread& helper : helpers)
             helper.join();
         close(home);
@@ -255,7 +285,10 @@ private:
                 m_stretches->push_back({name, entry->d_type == DT_DIR, {}, {}});
                 m_stretches->emplace_back();
                 m_found = &m_stretches->back().found;
-            } else if (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN) {
+                // Its share of the progress is heard once its walk ends.
+                continue;
+            }
+            if (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN) {
                 const qsizetype base = m_path.size();
                 m_path.append('/').append(name);
                 enter(dirfd(dir), name, depth + 1, mode, entry->d_type == DT_DIR);
@@ -263,6 +296,8 @@ private:
             } else if (mode.count || (mode.examine && entry->d_type == DT_REG && name[0] != '.')) {
                 item(dirfd(dir), name, mode);
             }
+            if (depth == 0)
+                entryDone();
         }
         closedir(dir);
     }
@@ -380,6 +415,9 @@ private:
     QList<FileItem>* m_sized = nullptr;
     // While the home folder is listed for walking in stretches: where its entries go.
     std::deque<Stretch>* m_stretches = nullptr;
+    DiskScanEngine::Progress m_progress;
+    qsizetype m_topLevelCount = 0;
+    qsizetype m_topLevelDone = 0;
     qint64 m_blocks = 0;
     std::set<std::pair<dev_t, ino_t>> m_linked;
 };
@@ -398,15 +436,26 @@ QList<FileItem> DiskScanEngine::scanApplications(const Cancelled& cancelled) con
         for (const QString& name : entryNames(root)) {
             if (cancelled())
                 return {};
-            if (!name.endsWith(".app"))
-                continue;
             const QString path = root + u'/' + name;
             const auto info = statPath(path, kNoFollow);
-            if (!info || !S_ISDIR(info->stx_mode))
+            if (!info)
                 continue;
+            QString shown = name;
+            if (m_env.applicationBundles) {
+                if (!name.endsWith(".app") || !S_ISDIR(info->stx_mode))
+                    continue;
+                shown.remove(".app");
+            } else {
+                // The user's own programs only: nothing hidden, linked or installed by someone else.
+                if (name.startsWith(u'.') || !(S_ISDIR(info->stx_mode) || S_ISREG(info->stx_mode)) ||
+                    info->stx_uid != m_env.ownerId)
+                    continue;
+                if (shown.endsWith(".AppImage", Qt::CaseInsensitive) && shown.size() > 9)
+                    shown.chop(9);
+            }
             const qint64 size = folderSize(path);
             if (size > kLargeFolder)
-                apps.append(FileItem::make(QString(name).remove(".app"), path, size, "app"));
+                apps.append(FileItem::make(shown, path, size, "app"));
         }
     }
     sortLargestFirst(apps);
@@ -421,11 +470,11 @@ qint64 DiskScanEngine::folderSize(const QString& path) const
 }
 
 DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(const Limits& limits, const Cancelled& cancelled,
-                                                        int threads) const
+                                                        const Progress& progress, int threads) const
 {
     HomeFiles found;
     Walk walk(*this, found, limits, cancelled);
-    walk.home(threads);
+    walk.home(progress, threads);
     if (!m_env.temporary.startsWith(m_env.home + u'/') && !cancelled())
         walk.flat(m_env.temporary.chopped(1));
     return found;
@@ -438,8 +487,8 @@ std::optional<FileItem> DiskScanEngine::cleanupCandidate(const QString& name, co
         return std::nullopt;
     const QString key = ScanEnvironment::extensionKey(name);
     const bool cache = containsAny(path, m_env.cacheMarkers);
-    const bool log = containsAny(path, m_env.logMarkers);
-    const bool temporaryFolder = path.startsWith(m_env.temporary);
+    const bool log = m_env.isLogFile(path);
+    const bool temporaryFolder = m_env.inTemporaryFolder(path);
     const bool downloadArtifact = path.contains("/Downloads/") && m_env.mediaExtensions.contains(key);
     const bool temporaryExtension = m_env.tempExtensions.contains(key);
     const bool old = days > kUnusedDays;
@@ -528,6 +577,8 @@ std::optional<DiskScanEngine::Admission> DiskScanEngine::admit(const QString& pa
         const QString safe = m_env.safeDirectoryHolding(path);
         const QString below = path.mid((safe.isEmpty() ? m_env.home : safe).size() + 1);
         if (below.startsWith(u'.') || below.contains(QLatin1String("/.")))
+            return std::nullopt;
+        if (m_env.inLogDirectory(path) && !m_env.isLogFile(path))
             return std::nullopt;
         root = m_env.home;
     } else if (parent + u'/' == m_env.temporary) {

@@ -16,7 +16,8 @@ class ProcessRunner;
 //
 // What may be proposed is decided in one place, admit(): a regular file (never a folder or a link)
 // of the owner, either inside the home folder, not protected and not inside a hidden folder (the
-// safe folders excepted), or directly in the temporary folder and unchanged for an hour; reached
+// safe folders excepted; of a log directory only its log files), or directly in the temporary
+// folder and unchanged for an hour; reached
 // without a symbolic link on the way and on the same mount as the folder it belongs to. The walks
 // keep only admitted files, and the Trash admits each path again just before moving it.
 //
@@ -26,6 +27,8 @@ class ProcessRunner;
 class DiskScanEngine {
 public:
     using Cancelled = std::function<bool()>;
+    // A share of the work done, 0 to 1, rising.
+    using Progress = std::function<void(double)>;
 
     static constexpr int kScanThreads = 4;
 
@@ -53,13 +56,16 @@ public:
 
     const ScanEnvironment& environment() const { return m_env; }
 
-    // Bundles over 100 MiB in the application folders, largest first, at most ten.
+    // Applications over 100 MiB in the application folders, largest first, at most ten.
     QList<FileItem> scanApplications(const Cancelled& cancelled) const;
     qint64 folderSize(const QString& path) const;
     // Large folders, large files and large media of the home folder, and the cleanup candidates of
-    // the home folder and the temporary folder. The folders directly in the home folder are walked
-    // by up to `threads` threads at once; the results do not depend on how many.
-    HomeFiles scanHomeFiles(const Limits& limits, const Cancelled& cancelled, int threads = kScanThreads) const;
+    // the home folder and the temporary folder. `progress` hears how much of the home folder's
+    // walk is done, on the calling thread, after each entry directly in it. The folders directly in
+    // the home folder are walked by up to `threads` threads at once; the results do not depend on
+    // how many.
+    HomeFiles scanHomeFiles(const Limits& limits, const Cancelled& cancelled, const Progress& progress = {},
+                            int threads = kScanThreads) const;
 
     // `name` is the path relative to the walked folder; nothing when no reason applies.
     std::optional<FileItem> cleanupCandidate(const QString& name, const QString& path, qint64 size, double days) const;

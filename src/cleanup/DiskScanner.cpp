@@ -6,9 +6,13 @@
 #include "WorkQueues.h"
 
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 
 namespace {
 
+// The part of the bar the walk of the home folder moves through.
+constexpr double kWalkFrom = 10;
+constexpr double kWalkTo = 60;
 
 void dropPaths(QList<FileItem>& items, const QSet<QString>& paths)
 {
@@ -48,13 +52,16 @@ void DiskScanner::startScan()
             emit changed();
         });
     };
-    const auto updateStatus = [this, publish](const QString& message, double progress) {
-        publish([this, message, progress] {
+    // The bar only moves forward: the walk of the home folder, which finds the folders, the files
+    // and the media at once, carries it through the values of those phases while it runs.
+    const auto advance = [this](double progress) { m_scanProgress = std::max(m_scanProgress, progress); };
+    const auto updateStatus = [this, publish, advance](const QString& message, double progress) {
+        publish([this, message, progress, advance] {
             m_scanMessage = message;
-            m_scanProgress = progress;
+            advance(progress);
         });
     };
-    (void)QtConcurrent::run(&WorkQueues::utility(), [this, engine = m_engine, life, publish, updateStatus] {
+    (void)QtConcurrent::run(&WorkQueues::utility(), [this, engine = m_engine, life, publish, advance, updateStatus] {
         const DiskScanEngine::Cancelled cancelled = [life] { return life.expired(); };
         if (cancelled())
             return;
@@ -62,7 +69,15 @@ void DiskScanner::startScan()
         publish([this, apps] { m_heavyApps = apps; });
         updateStatus("Scanning applications...", 10);
 
-        const DiskScanEngine::HomeFiles found = engine->scanHomeFiles({}, cancelled);
+        int shown = int(kWalkFrom);
+        const DiskScanEngine::Progress walked = [&shown, publish, advance](double share) {
+            const int progress = int(kWalkFrom + (kWalkTo - kWalkFrom) * share);
+            if (progress <= shown)
+                return;
+            shown = progress;
+            publish([advance, progress] { advance(progress); });
+        };
+        const DiskScanEngine::HomeFiles found = engine->scanHomeFiles({}, cancelled, walked);
         publish([this, folders = found.folders] {
             m_heavyFolders = folders;
             dropPaths(m_heavyFolders, m_movedDuringScan);

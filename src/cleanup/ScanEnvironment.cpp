@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +18,19 @@ QString withoutTrailingSlash(QString folder)
 QStringView asFolder(const QString& entry)
 {
     return entry.size() > 1 && entry.endsWith(u'/') ? QStringView(entry).chopped(1) : QStringView(entry);
+}
+
+// The length of the innermost safe folder that holds the path (the temporary folder may hold the
+// home folder and its safe folders), 0 when none does.
+qsizetype holdingFolderLength(const QStringList& safeFolders, const QString& path)
+{
+    qsizetype length = 0;
+    for (const QString& entry : safeFolders) {
+        const QStringView folder = asFolder(entry);
+        if (path.startsWith(folder) && path.size() > folder.size() && path[folder.size()] == u'/')
+            length = std::max(length, folder.size());
+    }
+    return length;
 }
 
 } // namespace
@@ -48,8 +62,11 @@ ScanEnvironment ScanEnvironment::linuxTable(const QString& home, const QString& 
     ScanEnvironment env = originalTable(home, temporary);
     env.protectedPaths += {"/proc", "/sys", "/boot", "/run", "/opt",   "/snap", "/srv",
                            "/root", "/lib", "/lib64", "/mnt", "/media", "/tmp"};
-    env.safeCleanupDirectories += env.home + "/.cache";
+    env.logDirectories = {env.home + "/.local/state"};
+    env.safeCleanupDirectories += {env.home + "/.cache", env.logDirectories.first()};
     env.cacheMarkers += env.home + "/.cache/";
+    env.applicationRoots = {env.home + "/Applications"};
+    env.applicationBundles = false;
     return env;
 }
 
@@ -60,12 +77,18 @@ bool ScanEnvironment::isProtected(const QString& path) const
     // The walk asks for every folder it meets, so a path that is already clean is not copied.
     const bool clean = !path.contains(QLatin1String("/.")) && !path.contains(QLatin1String("//"));
     const QString cleaned = clean ? path : QDir::cleanPath(path);
-    for (const QString& prefix : protectedPaths) {
-        if (cleaned.startsWith(prefix))
-            return true;
+    // More ".." than there are folders above.
+    if (cleaned.startsWith(QLatin1String("/..")))
+        return true;
+    if (!inHome(cleaned)) {
+        for (const QString& prefix : protectedPaths) {
+            if (cleaned.startsWith(prefix))
+                return true;
+        }
     }
+    const qsizetype namesFrom = holdingFolderLength(safeCleanupDirectories, cleaned);
     for (const QString& folder : protectedFolders) {
-        for (qsizetype at = cleaned.indexOf(folder); at >= 0; at = cleaned.indexOf(folder, at + 1)) {
+        for (qsizetype at = cleaned.indexOf(folder, namesFrom); at >= 0; at = cleaned.indexOf(folder, at + 1)) {
             if (at > 0 && cleaned[at - 1] == u'/')
                 return true;
         }
@@ -76,6 +99,45 @@ bool ScanEnvironment::isProtected(const QString& path) const
                 return false;
         }
         return true;
+    }
+    return false;
+}
+
+bool ScanEnvironment::inHome(const QString& path) const
+{
+    // A home at the root would lift every prefix.
+    if (home.size() < 2)
+        return false;
+    return path.startsWith(home) && (path.size() == home.size() || path[home.size()] == u'/');
+}
+
+bool ScanEnvironment::inTemporaryFolder(const QString& path) const
+{
+    if (!path.startsWith(temporary))
+        return false;
+    return !inHome(path) || inHome(temporary);
+}
+
+bool ScanEnvironment::inLogDirectory(const QString& path) const
+{
+    return std::any_of(logDirectories.begin(), logDirectories.end(), [&](const QString& folder) {
+        return path.startsWith(folder) && path.size() > folder.size() && path[folder.size()] == u'/';
+    });
+}
+
+bool ScanEnvironment::isLogFile(const QString& path) const
+{
+    if (std::any_of(logMarkers.begin(), logMarkers.end(), [&](const QString& marker) { return path.contains(marker); }))
+        return true;
+    for (const QString& folder : logDirectories) {
+        if (!path.startsWith(folder + u'/'))
+            continue;
+        if (extensionKey(path) == QLatin1String(".log"))
+            return true;
+        QStringList below = path.mid(folder.size() + 1).split(u'/');
+        below.removeLast();
+        if (below.contains(QLatin1String("log")) || below.contains(QLatin1String("logs")))
+            return true;
     }
     return false;
 }
@@ -91,12 +153,7 @@ QString ScanEnvironment::extensionKey(const QString& name)
 
 QString ScanEnvironment::safeDirectoryHolding(const QString& path) const
 {
-    for (const QString& entry : safeCleanupDirectories) {
-        const QStringView folder = asFolder(entry);
-        if (path.startsWith(folder) && path.size() > folder.size() && path[folder.size()] == u'/')
-            return folder.toString();
-    }
-    return {};
+    return path.left(holdingFolderLength(safeCleanupDirectories, path));
 }
 
 bool ScanEnvironment::leadsToSafeDirectory(const QString& folder) const

@@ -2,7 +2,7 @@
 
 #include "Defaults.h"
 #include "MainThread.h"
-#include "ProcessRunner.h"
+#include "GameOverlay.h"
 #include "WorkQueues.h"
 
 #include <QDir>
@@ -10,8 +10,6 @@
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 
-const QStringList CleanUninstall::metalDomains{"-g", "com.apple.Metal"};
-const QStringList CleanUninstall::metalKeys{"MetalFPSLimit", "MetalForceHudEnabled"};
 const QStringList CleanUninstall::legacyKeys{
     "QuillMarsherFirstRun", "QuillMarsherSettings", "QuillMarshFirstRun",
     "QuillMarshSettings",   "QuillmarshFirstRun",   "QuillmarshSettings",
@@ -27,10 +25,10 @@ const QStringList CleanUninstall::legacyPaths{
     "Library/Caches/brindlecove.Quillmarsh",
 };
 
-CleanUninstall::CleanUninstall(ProcessRunner& runner, Defaults& defaults, QString homeDirectory,
+CleanUninstall::CleanUninstall(GameOverlay& overlay, Defaults& defaults, QString homeDirectory,
                                QString appSupportDirectory, QString launchAtLoginEntry, QObject* parent)
     : QObject(parent),
-      m_runner(runner),
+      m_overlay(overlay),
       m_defaults(defaults),
       m_home(std::move(homeDirectory)),
       m_appSupport(std::move(appSupportDirectory)),
@@ -58,14 +56,11 @@ void CleanUninstall::start()
     m_started = true;
     emit started();
 
-    (void)QtConcurrent::run(&WorkQueues::utility(), [this, life = m_life.watch(), &runner = m_runner,
+    (void)QtConcurrent::run(&WorkQueues::utility(), [this, life = m_life.watch(), &overlay = m_overlay,
                                                      entry = m_launchAtLoginEntry, appSupport = m_appSupport] {
         bool allRemoved = removeItem(entry);
         allRemoved = removeItem(appSupport) && allRemoved;
-        for (const QString& domain : metalDomains) {
-            for (const QString& key : metalKeys)
-                runner.run(defaultsTool, {"delete", domain, key});
-        }
+        overlay.removeSystemWideSettings();
         MainThread::post(life, [this, allRemoved] {
             const bool defaultsRemoved = wipeUserDefaults();
             const bool legacyRemoved = removeLegacyFiles();

@@ -6,24 +6,21 @@
 #include <QStringList>
 
 class Defaults;
-class ProcessRunner;
+class GameOverlay;
 
 // Removes what the application keeps for the current user: the launch-at-log-in entry, the
-// Application Support folder, the system-wide frame-limit keys, the application's defaults (their
+// Application Support folder, the system-wide frame-limit settings, the application's defaults (their
 // file, the copies of it set aside and its folder) and the files of earlier versions. Runs once;
-// the tool runs and folder deletions happen on the utility queue, the defaults and legacy files on
+// the overlay settings and folder deletions happen on the utility queue, the defaults and legacy files on
 // the main thread.
 class CleanUninstall : public QObject {
     Q_OBJECT
 public:
-    static inline const QString defaultsTool = QStringLiteral("/usr/bin/defaults");
-    static const QStringList metalDomains;
-    static const QStringList metalKeys;
     static const QStringList legacyKeys;
     // Relative to the home folder.
     static const QStringList legacyPaths;
 
-    CleanUninstall(ProcessRunner& runner, Defaults& defaults, QString homeDirectory, QString appSupportDirectory,
+    CleanUninstall(GameOverlay& overlay, Defaults& defaults, QString homeDirectory, QString appSupportDirectory,
                    QString launchAtLoginEntry, QObject* parent = nullptr);
 
     bool hasStarted() const { return m_started; }
@@ -46,7 +43,7 @@ private:
     bool wipeUserDefaults();
     bool removeLegacyFiles();
 
-    ProcessRunner& m_runner;
+    GameOverlay& m_overlay;
     Defaults& m_defaults;
     const QString m_home;
     const QString m_appSupport;

@@ -5,11 +5,12 @@
 #include "NetworkSpeedTest.h"
 #include "PingProbe.h"
 #include "ProcessRunner.h"
-#include "WiFiDetails.h"
+#include "MacWiFiNetwork.h"
 #include "linux/LinuxInterfaceCounters.h"
 #include "linux/LinuxLatencyProbe.h"
 #include "linux/LinuxNetworkPathMonitor.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxWiFiNetwork.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -41,7 +42,8 @@ NetworkMonitor::Platform NetworkMonitor::Platform::system()
 {
     auto runner = std::make_shared<LinuxProcessRunner>();
     return {std::make_shared<LinuxInterfaceCounters>(), std::make_shared<LinuxNetworkPathMonitor>(), runner,
-            std::make_shared<LinuxLatencyProbe>(std::make_shared<PingProbe>(runner))};
+            std::make_shared<LinuxLatencyProbe>(std::make_shared<PingProbe>(runner)),
+            std::make_shared<LinuxWiFiNetwork>(QDBusConnection::systemBus(), runner)};
 }
 
 NetworkMonitor::NetworkMonitor(QObject* parent) : NetworkMonitor(Platform::system(), Options{}, parent) {}
@@ -51,6 +53,8 @@ NetworkMonitor::NetworkMonitor(Platform platform, Options options, QObject* pare
 {
     if (!m_platform.latency)
         m_platform.latency = std::make_shared<PingProbe>(m_platform.runner);
+    if (!m_platform.wifi)
+        m_platform.wifi = std::make_shared<MacWiFiNetwork>(m_platform.runner);
     if (!m_options.clock)
         m_options.clock = &QDateTime::currentMSecsSinceEpoch;
     m_lastCheckTime = m_options.clock();
@@ -252,19 +256,19 @@ void NetworkMonitor::refreshWiFiInfo()
 {
     if (m_connectionType != kWiFiType)
         return;
-    const auto runner = m_platform.runner;
+    const auto wifi = m_platform.wifi;
     const auto life = m_life.watch();
-    m_ssidQueue.pool().start([this, runner, life] {
-        if (const auto name = WiFiDetails::fetchSSID(*runner)) {
+    m_ssidQueue.pool().start([this, wifi, interface = m_activeInterface, life] {
+        if (const auto name = wifi->networkName(interface)) {
             MainThread::post(life, [this, name = *name] {
                 m_connectionName = name;
                 emit changed();
             });
         }
     });
-    QTimer::singleShot(m_options.phyModeDelayMs, this, [this, runner, life] {
-        m_ssidQueue.pool().start([this, runner, life] {
-            if (const auto mode = WiFiDetails::fetchPHYMode(*runner)) {
+    QTimer::singleShot(m_options.phyModeDelayMs, this, [this, wifi, life] {
+        m_ssidQueue.pool().start([this, wifi, interface = m_activeInterface, life] {
+            if (const auto mode = wifi->phyMode(interface)) {
                 MainThread::post(life, [this, mode = *mode] {
                     m_wifiStandard = mode;
                     emit changed();

@@ -17,6 +17,7 @@ class LatencyProbe;
 class NetworkPathMonitor;
 class NetworkSpeedTest;
 class ProcessRunner;
+class WiFiNetwork;
 
 // The network sampler: once a second it turns the measured interface's byte counters into received
 // and sent bytes per second (smoothed, with one-minute histories of the raw rates) and probes the
@@ -49,6 +50,8 @@ public:
         std::shared_ptr<ProcessRunner> runner;
         // Without one, ping runs through the runner.
         std::shared_ptr<LatencyProbe> latency;
+        // Without one, the Mac's network tools are run through the runner.
+        std::shared_ptr<WiFiNetwork> wifi;
 
         static Platform system();
     };

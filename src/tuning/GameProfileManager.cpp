@@ -27,7 +27,7 @@ GameProfileManager::GameProfileManager(Workspace& workspace, Options options, QO
     : QObject(parent),
       m_workspace(workspace),
       m_file(profilesPathOr(options.profilesPath)),
-      m_scanFolders(options.scanFolders.isEmpty() ? InstalledGameScanner::standardFolders() : options.scanFolders),
+      m_installedApplications(std::move(options.installedApplications)),
       m_presetIDs(GameProfilePresets::ids())
 {
     loadProfiles();
@@ -162,10 +162,12 @@ void GameProfileManager::handleAppLaunch()
 
 void GameProfileManager::scanInstalledGames()
 {
-    WorkQueues::utility().start([this, life = m_life.watch(), folders = m_scanFolders, profiles = m_profiles] {
+    if (!m_installedApplications)
+        return;
+    WorkQueues::utility().start([this, life = m_life.watch(), installed = m_installedApplications, profiles = m_profiles] {
         if (life.expired())
             return;
-        const QStringList found = InstalledGameScanner::scan(folders, profiles);
+        const QStringList found = InstalledGameScanner::scan(installed->list(), profiles);
         MainThread::post(life, [this, found] {
             m_installedGames = found;
             emit changed();

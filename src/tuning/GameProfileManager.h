@@ -3,12 +3,14 @@
 #include "GameProfile.h"
 #include "GameProfileFile.h"
 
+#include "InstalledApplications.h"
 #include "LifeToken.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class SystemOptimizer;
@@ -25,8 +27,8 @@ public:
     struct Options {
         // The profiles file; empty means "game_profiles.json" in the Application Support folder.
         QString profilesPath;
-        // Where installed games are looked for; empty means InstalledGameScanner::standardFolders().
-        QStringList scanFolders;
+        // Where installed games are looked for; without it none are found.
+        std::shared_ptr<InstalledApplications> installedApplications;
     };
 
     explicit GameProfileManager(Workspace& workspace, QObject* parent = nullptr);
@@ -88,7 +90,7 @@ private:
 
     Workspace& m_workspace;
     GameProfileFile m_file;
-    QStringList m_scanFolders;
+    std::shared_ptr<InstalledApplications> m_installedApplications;
     QList<GameProfile> m_profiles;
     bool m_writesSuspended = false;
     std::optional<QString> m_activeGameName;

@@ -1,39 +1,38 @@
 #include "InstalledGameScanner.h"
 
-#include "ApplicationBundle.h"
-#include "Paths.h"
-
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
-QStringList InstalledGameScanner::standardFolders()
+bool InstalledGameScanner::belongs(const InstalledApplications::Application& application, const GameProfile& profile)
 {
-    return {QStringLiteral("/Applications"), QStringLiteral("/Applications/Utilities"),
-            Paths::home() + QStringLiteral("/Applications"), Paths::home() + QStringLiteral("/Downloads")};
+    return profile.matches(application.name, application.identifier)
+           || (!application.program.isEmpty() && profile.matches(application.program, application.identifier));
 }
 
-QStringList InstalledGameScanner::scan(const QStringList& folders, const QList<GameProfile>& profiles)
+QStringList InstalledGameScanner::scan(const QList<InstalledApplications::Application>& applications,
+                                       const QList<GameProfile>& profiles)
 {
     QStringList found;
-    for (const QString& folder : folders) {
-        const QDir dir(folder);
-        const QStringList entries = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                                                  QDir::Name);
-        for (const QString& entry : entries) {
-            const QFileInfo info(dir.filePath(entry));
-            if (info.suffix() != QLatin1String("app"))
-                continue;
-            const QString name = info.completeBaseName();
-            const auto bundle = ApplicationBundle::identifier(info.filePath());
-            if (!bundle)
-                continue;
-            const bool belongs = std::any_of(profiles.cbegin(), profiles.cend(), [&](const GameProfile& profile) {
-                return profile.matches(name, *bundle);
-            });
-            if (belongs)
-                found.append(name);
-        }
+    for (const InstalledApplications::Application& application : applications) {
+        if (std::any_of(profiles.cbegin(), profiles.cend(),
+                        [&](const GameProfile& profile) { return belongs(application, profile); }))
+            found.append(application.name);
     }
     return found;
+}
+
+QStringList InstalledGameScanner::programsOf(const QString& bundleIdentifier,
+                                             const QList<InstalledApplications::Application>& applications,
+                                             const QList<GameProfile>& profiles)
+{
+    QStringList programs;
+    for (const InstalledApplications::Application& application : applications) {
+        if (application.program.isEmpty() || programs.contains(application.program))
+            continue;
+        const bool named = application.identifier == bundleIdentifier;
+        if (named || std::any_of(profiles.cbegin(), profiles.cend(), [&](const GameProfile& profile) {
+                return profile.bundleIDs.contains(bundleIdentifier) && belongs(application, profile);
+            }))
+            programs.append(application.program);
+    }
+    return programs;
 }

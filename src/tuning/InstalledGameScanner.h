@@ -2,18 +2,26 @@
 
 #include "GameProfile.h"
 
+#include "InstalledApplications.h"
+
 #include <QList>
 #include <QStringList>
 
-// Finds installed games: application bundles ("<name>.app") lying directly in the given folders
-// whose bundle identifier or name belongs to one of the profiles.
+// Finds installed games: the installed applications whose bundle identifier, name or program
+// belongs to one of the profiles.
 class InstalledGameScanner {
 public:
-    // /Applications, /Applications/Utilities, and Applications and Downloads in the home folder.
-    static QStringList standardFolders();
+    // The names of the matching applications, in the order given.
+    static QStringList scan(const QList<InstalledApplications::Application>& applications,
+                            const QList<GameProfile>& profiles);
 
-    // The names of the matching bundles, without ".app": folder by folder, by name within a folder,
-    // duplicates kept. Folders that cannot be listed and entries that are no bundle with an
-    // identifier are skipped; subfolders are not entered.
-    static QStringList scan(const QStringList& folders, const QList<GameProfile>& profiles);
+    // The programs a game runs as, the game being named by a bundle identifier: those of the
+    // applications with that identifier, and of those that belong to a profile listing it. Each
+    // once; applications whose program is unknown add none.
+    static QStringList programsOf(const QString& bundleIdentifier,
+                                  const QList<InstalledApplications::Application>& applications,
+                                  const QList<GameProfile>& profiles);
+
+private:
+    static bool belongs(const InstalledApplications::Application& application, const GameProfile& profile);
 };

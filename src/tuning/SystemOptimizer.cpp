@@ -34,22 +34,24 @@ QString games(qsizetype count)
     return QString::number(count) + (count == 1 ? QStringLiteral(" game") : QStringLiteral(" games"));
 }
 
-QString metalHUDMessage(bool enabled, qsizetype changed, qsizetype failed)
+QString metalHUDMessage(const QString& hud, bool enabled, qsizetype changed, qsizetype failed)
 {
+    if (changed == 0 && failed == 0)
+        return QStringLiteral("No known game is installed to show ") + hud + QStringLiteral(" in.");
     if (changed == 0) {
-        return enabled ? QStringLiteral("Could not enable Metal HUD: the setting could not be written for any of the ")
-                             + games(failed) + '.'
-                       : QStringLiteral("Could not disable Metal HUD: the setting could not be removed for any of the ")
-                             + games(failed) + '.';
+        return enabled ? QStringLiteral("Could not enable ") + hud
+                             + QStringLiteral(": the setting could not be written for any of the ") + games(failed) + '.'
+                       : QStringLiteral("Could not disable ") + hud
+                             + QStringLiteral(": the setting could not be removed for any of the ") + games(failed) + '.';
     }
     const QString restart = QStringLiteral(" RESTART the game to see the HUD.");
     if (failed == 0) {
-        return enabled ? QStringLiteral("Metal HUD enabled for ") + games(changed) + '.' + restart
-                       : QStringLiteral("Metal HUD disabled for all known games.");
+        return enabled ? hud + QStringLiteral(" enabled for ") + games(changed) + '.' + restart
+                       : hud + QStringLiteral(" disabled for all known games.");
     }
     const QString rest = QStringLiteral("; ") + QString::number(failed) + QStringLiteral(" could not be changed.");
-    return enabled ? QStringLiteral("Metal HUD enabled for ") + games(changed) + rest + restart
-                   : QStringLiteral("Metal HUD disabled for ") + games(changed) + rest;
+    return enabled ? hud + QStringLiteral(" enabled for ") + games(changed) + rest + restart
+                   : hud + QStringLiteral(" disabled for ") + games(changed) + rest;
 }
 
 } // namespace
@@ -82,7 +84,7 @@ SystemOptimizer::SystemOptimizer(const Services& services, const Timing& timing,
       m_workspace(services.workspace),
       m_runner(services.runner),
       m_scripts(services.scripts),
-      m_metal(services.runner),
+      m_overlay(services.overlay),
       m_dns(services.runner, services.scripts),
       m_freeMemory(services.host),
       m_priorities(services.processes),
@@ -224,9 +226,9 @@ bool SystemOptimizer::changeMute(bool muted)
     return result.succeeded;
 }
 
-bool SystemOptimizer::writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled)
+GameOverlay::HUDWrite SystemOptimizer::writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled)
 {
-    return m_metal.writeHUD(bundleIdentifier, enabled);
+    return m_overlay.writeHUD(bundleIdentifier, enabled);
 }
 
 QStringList SystemOptimizer::knownGameBundleIDs() const
@@ -252,21 +254,19 @@ void SystemOptimizer::publishFrameLimit(std::optional<qint64> limit)
 
 void SystemOptimizer::refreshFrameLimit()
 {
-    WorkQueues::utility().start([this, life = m_life.watch(), metal = m_metal]() mutable {
-        const auto limit = metal.readFrameLimit();
+    WorkQueues::utility().start([this, life = m_life.watch(), &overlay = m_overlay] {
+        const auto limit = overlay.readFrameLimit();
         MainThread::post(life, [this, limit] { publishFrameLimit(limit); });
     });
 }
 
 void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal, limit,
-                                       completion = std::move(completion)]() mutable {
-        const ProcessResult write = metal.writeFrameLimit(limit);
-        if (!write.started())
-            return complete(completion, false, QStringLiteral("Failed to set frame limit: ") + write.errorString);
-        if (!write.succeeded())
-            return complete(completion, false, QStringLiteral("Failed to set frame limit"));
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay, limit,
+                                       completion = std::move(completion)] {
+        const GameOverlay::Change write = overlay.writeFrameLimit(limit);
+        if (!write.done())
+            return complete(completion, false, write.message);
         MainThread::post([this, life, limit, completion] {
             if (life.lock())
                 publishFrameLimit(limit);
@@ -278,13 +278,11 @@ void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
 
 void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal,
-                                       completion = std::move(completion)]() mutable {
-        const ProcessResult removal = metal.deleteFrameLimit();
-        if (!removal.started())
-            return complete(completion, false, QStringLiteral("Failed to remove frame limit: ") + removal.errorString);
-        if (!removal.succeeded())
-            return complete(completion, false, QStringLiteral("Failed to remove frame limit"));
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay,
+                                       completion = std::move(completion)] {
+        const GameOverlay::Change removal = overlay.removeFrameLimit();
+        if (!removal.done())
+            return complete(completion, false, removal.message);
         MainThread::post([this, life, completion] {
             if (life.lock())
                 publishFrameLimit(std::nullopt);
@@ -296,19 +294,26 @@ void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
 
 void SystemOptimizer::setMetalHUD(bool enabled, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), metal = m_metal, bundles = knownGameBundleIDs(),
-                                       enabled, completion = std::move(completion)]() mutable {
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay, bundles = knownGameBundleIDs(),
+                                       enabled, completion = std::move(completion)] {
         if (life.expired())
             return;
+        if (const auto missing = overlay.unavailableReason()) {
+            complete(completion, false, *missing);
+            return;
+        }
         QStringList changed;
         QStringList failed;
-        for (const QString& bundle : bundles)
-            (metal.writeHUD(bundle, enabled) ? changed : failed).append(bundle);
-        MainThread::post([this, life, enabled, changed, failed, completion] {
+        for (const QString& bundle : bundles) {
+            const GameOverlay::HUDWrite write = overlay.writeHUD(bundle, enabled);
+            if (write != GameOverlay::HUDWrite::NoGame)
+                (write == GameOverlay::HUDWrite::Done ? changed : failed).append(bundle);
+        }
+        MainThread::post([this, life, enabled, changed, failed, completion, hud = overlay.hudName()] {
             if (life.lock())
                 finishMetalHUD(enabled, changed, failed);
             if (completion)
-                completion(!changed.isEmpty(), metalHUDMessage(enabled, changed.size(), failed.size()));
+                completion(!changed.isEmpty(), metalHUDMessage(hud, enabled, changed.size(), failed.size()));
         });
     });
 }
@@ -532,8 +537,8 @@ void SystemOptimizer::handleGameLaunch(const RunningApplication& application)
         return;
     const QString bundle = application.bundleIdentifier;
     if (m_metalHUDEnabled && !bundle.isEmpty() && !m_metalHUDBundleIDs.contains(bundle)) {
-        WorkQueues::utility().start([this, life = m_life.watch(), metal = m_metal, bundle]() mutable {
-            metal.writeHUD(bundle, true);
+        WorkQueues::utility().start([this, life = m_life.watch(), &overlay = m_overlay, bundle] {
+            overlay.writeHUD(bundle, true);
             MainThread::post(life, [this, bundle] { m_metalHUDBundleIDs.insert(bundle); });
         });
     }
@@ -547,7 +552,7 @@ void SystemOptimizer::cleanup()
     m_autoHealTimer.stop();
     m_keepAwake.stop();
     if (m_frameLimitActive)
-        m_metal.deleteFrameLimit();
+        m_overlay.removeOwnFrameLimit();
     for (const QString& bundle : std::as_const(m_metalHUDBundleIDs))
         writeMetalHUDDefault(bundle, false);
     m_metalHUDBundleIDs.clear();

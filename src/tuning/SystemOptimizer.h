@@ -3,12 +3,12 @@
 #include "DnsSwitcher.h"
 #include "FreeMemory.h"
 #include "KeepAwake.h"
-#include "MetalDefaults.h"
 #include "OptimizationReport.h"
 #include "PriorityLedger.h"
 #include "QuickBoostResult.h"
 #include "RunningAppInfo.h"
 
+#include "GameOverlay.h"
 #include "LifeToken.h"
 #include "RunningApplication.h"
 
@@ -60,6 +60,7 @@ public:
         ProcessRunner& runner;
         AppleScriptRunner& scripts;
         HostStatistics& host;
+        GameOverlay& overlay;
     };
     struct Timing {
         std::chrono::milliseconds autoHealInterval{30'000};
@@ -115,20 +116,22 @@ public:
     void setAntiShut(bool enabled, std::optional<int> minutes = std::nullopt);
     // Mutes or unmutes the sound output; focusModeEnabled() follows when that succeeded.
     void setFocusMode(bool enabled);
-    // Writes (on) or deletes (off) a game's forced Metal HUD default; waits for the tool. True when
-    // that was done (see MetalDefaults::writeHUD).
-    bool writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled);
+    // Forces a game's HUD on, or takes that back; waits until that is done.
+    GameOverlay::HUDWrite writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled);
+    // What the user knows the forced HUD as on this system.
+    QString hudName() const { return m_overlay.hudName(); }
     // The bundle identifiers of the built-in profiles and of the detected games, once each.
     QStringList knownGameBundleIDs() const;
 
-    // The Metal frame limit. Each reads or changes the system's default in the background and
-    // publishes what it learnt; set and remove report through the completion.
+    // The frame limit. Each reads or changes the system's setting in the background and publishes
+    // what it learnt; set and remove report through the completion.
     void refreshFrameLimit();
     void setFrameLimit(qint64 limit, StatusCompletion completion = {});
     void removeFrameLimit(StatusCompletion completion = {});
-    // Forces the Metal HUD on or off for every known game. Fails only when no default could be
-    // changed; a partial failure is counted in the message. Nothing happens (and no completion
-    // comes) when the optimizer is gone before the work starts.
+    // Forces the HUD on or off for every known game. Fails when the HUD cannot be had on this
+    // machine, or no game's setting could be changed; a partial failure is counted in the message,
+    // and a game this machine does not have is left out. Nothing happens (and no completion comes)
+    // when the optimizer is gone before the work starts.
     void setMetalHUD(bool enabled, StatusCompletion completion = {});
 
     // DNS servers of the active network service. The switch and the reset need an administrator's
@@ -184,7 +187,7 @@ private:
     Workspace& m_workspace;
     ProcessRunner& m_runner;
     AppleScriptRunner& m_scripts;
-    MetalDefaults m_metal;
+    GameOverlay& m_overlay;
     DnsSwitcher m_dns;
     FreeMemory m_freeMemory;
     PriorityLedger m_priorities;

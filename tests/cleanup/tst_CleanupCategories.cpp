@@ -72,6 +72,34 @@ private slots:
         QCOMPARE(CleanupCategories::safeItems({classified}).contains(classified.id), safety == "Safe");
     }
 
+    // The path tests read only what lies below the home folder, so a home under /tmp or inside a
+    // Downloads folder does not make every stale file in it a safe temporary file.
+    void pathTestsBelowTheHome_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("category");
+        QTest::newRow("home under tmp") << "/tmp/session/me" << "/tmp/session/me/Documents/x.bin" << "Stale Files";
+        QTest::newRow("tmp folder inside the home") << "/tmp/session/me" << "/tmp/session/me/work/tmp/x.bin"
+                                                    << "Temporary Files";
+        QTest::newRow("home inside a Downloads folder") << "/mnt/Downloads/me" << "/mnt/Downloads/me/Documents/x.bin"
+                                                        << "Stale Files";
+        QTest::newRow("Library caches below the home") << "/tmp/me" << "/tmp/me/Library/Caches/x.bin" << "App Caches";
+        QTest::newRow("outside the home the whole path counts") << "/home/me" << "/tmp/x.bin" << "Temporary Files";
+        QTest::newRow("a neighbour of the home") << "/tmp/me" << "/tmp/meg/x.bin" << "Temporary Files";
+        QTest::newRow("no home given") << "" << "/tmp/session/me/Documents/x.bin" << "Temporary Files";
+    }
+    void pathTestsBelowTheHome()
+    {
+        QFETCH(QString, home);
+        QFETCH(QString, path);
+        QFETCH(QString, category);
+        const FileItem stale = item({"Unused for 14+ days"}, "cleanup", path);
+        QCOMPARE(CleanupCategories::cleanupDescriptor(stale, home).name, category);
+        QCOMPARE(CleanupCategories::makePreviewCategories({stale}, home).value(0).name, category);
+        QCOMPARE(CleanupCategories::safeItems({stale}, home).isEmpty(), category == "Stale Files");
+    }
+
     void safetyFromRawValue()
     {
         QCOMPARE(CleanupSafeties::fromRawValue("Be Careful"), std::optional(CleanupSafety::careful));

@@ -37,16 +37,32 @@ QList<FileItem> withoutIds(QList<FileItem> items)
     return items;
 }
 
-// The walk's environment on either table. The scratch folder lies under the system's temporary
-// folder, which the Linux table protects, so that one prefix is lifted for the test.
+// The walk's environment on either table.
 ScanEnvironment environmentFor(const ScratchHome& scratch, bool onLinux)
 {
-    if (!onLinux)
-        return scratch.environment();
-    ScanEnvironment env = ScanEnvironment::linuxTable(scratch.home(), scratch.temporary());
-    env.protectedPaths.removeAll("/tmp");
-    env.clock = [] { return ScratchHome::kNow; };
-    return env;
+    return onLinux ? scratch.linuxEnvironment() : scratch.environment();
+}
+
+// What a scan found, as "list: path below the home or temporary folder: reasons", sorted.
+QStringList findings(const DiskScanEngine& engine, const ScratchHome& scratch)
+{
+    const DiskScanEngine::HomeFiles found = engine.scanHomeFiles({}, never);
+    QStringList lines;
+    const auto add = [&](const char* list, const QList<FileItem>& items) {
+        for (const FileItem& item : items) {
+            const QString where = item.path.startsWith(scratch.home())
+                                      ? "~" + item.path.mid(scratch.home().size())
+                                      : "tmp" + item.path.mid(scratch.temporary().size());
+            lines << QString("%1: %2: %3").arg(list, where, item.reasons.join(", "));
+        }
+    };
+    add("folder", found.folders);
+    add("file", found.files);
+    add("media", found.media);
+    add("candidate", found.candidates);
+    add("app", engine.scanApplications(never));
+    lines.sort();
+    return lines;
 }
 
 } // namespace
@@ -96,6 +112,10 @@ private slots:
         row("temporary files are never large files", "tmp/e.mp4", 60 * MiB, 1, false, {}, temporary);
         row("XDG cache on Linux", "home/.cache/app/blob.bin", 2 * MiB, 0, false, {}, {"App cache"}, true);
         row("Library caches on Linux", "home/Library/Caches/x.bin", 2 * MiB, 0, false, {}, {"App cache"}, true);
+        row("log in XDG state on Linux", "home/.local/state/app/run.log", 2 * MiB, 0, false, {},
+            {"Log file", "Temporary file"}, true);
+        row("old file of a logs folder in XDG state on Linux", "home/.local/state/app/logs/1.txt", 2 * MiB, 20, false,
+            {}, {"Log file", "Unused for 14+ days"}, true);
 
         nothing("one MiB is never a candidate", "home/Documents/small.bin", MiB);
         nothing("hidden folder", "home/.hidden/big.bin");
@@ -109,6 +129,9 @@ private slots:
         nothing("temporary subfolder", "tmp/sub/d.bin");
         nothing("hidden XDG cache entry on Linux", "home/.cache/.private/x.bin", 2 * MiB, {}, true);
         nothing("XDG config on Linux", "home/.config/app/state.bin", 2 * MiB, {}, true);
+        nothing("state that is no log on Linux", "home/.local/state/app/index.db", 60 * MiB, {}, true);
+        nothing("XDG data on Linux", "home/.local/share/app/old.bin", 2 * MiB, {}, true);
+        nothing("hidden folder in XDG state on Linux", "home/.local/state/.app/run.log", 2 * MiB, {}, true);
         nothing("link to a large file", "home/Documents/link.bin", 60 * MiB, "outside/big.bin");
         nothing("link to a folder holding a large file", "home/Elsewhere", 60 * MiB, "outside/big.bin");
         nothing("link to the root folder", "home/root", 0, "/");
@@ -158,6 +181,58 @@ private slots:
             for (const FileItem& kept : *list)
                 QVERIFY2(kept.path == path, qPrintable(kept.path));
         }
+    }
+
+    // The same home finds the same things wherever it lies: under a system prefix as Fedora
+    // Atomic's /var/home, as a prefix itself as root's /root, or inside the temporary folder.
+    void sameFindingsWhereverTheHomeLies_data()
+    {
+        QTest::addColumn<QString>("place");
+        QTest::newRow("under a protected prefix") << "above";
+        QTest::newRow("the home is a protected prefix") << "home";
+        QTest::newRow("the home lies in the temporary folder") << "temporary";
+    }
+    void sameFindingsWhereverTheHomeLies()
+    {
+        QFETCH(QString, place);
+        ScratchHome scratch;
+        scratch.file("home/Documents/old.bin", 2 * MiB, 30);
+        scratch.file("home/Downloads/setup.zip", 2 * MiB, 1);
+        scratch.file("home/.cache/app/blob.bin", 2 * MiB, 1);
+        scratch.file("home/.local/state/app/run.log", 2 * MiB, 1);
+        scratch.file("home/.local/state/app/index.db", 2 * MiB, 30);
+        scratch.file("home/.ssh/id_ed25519", 2 * MiB, 30);
+        scratch.file("home/Videos/clip.mkv", 120 * MiB, 1);
+        scratch.file("home/Applications/Game.AppImage", 2 * MiB, 1);
+        scratch.file("tmp/render.tmp", 2 * MiB, 1);
+        auto runner = std::make_shared<FakeProcessRunner>();
+        runner->respond("/usr/bin/du", ProcessResult::exited(0, "204800\tGame.AppImage\n"));
+
+        // Nothing of the system's prefixes reaches the scratch folder here, as for a home in /home.
+        ScanEnvironment atHome = scratch.linuxEnvironment();
+        atHome.protectedPaths.removeIf([&](const QString& prefix) { return scratch.root().startsWith(prefix); });
+        const QStringList expected = findings(DiskScanEngine(atHome, runner), scratch);
+        QCOMPARE(expected, (QStringList{"app: ~/Applications/Game.AppImage: ",
+                                        "candidate: tmp/render.tmp: Temporary file",
+                                        "candidate: ~/.cache/app/blob.bin: App cache",
+                                        "candidate: ~/.local/state/app/run.log: Log file, Temporary file",
+                                        "candidate: ~/Documents/old.bin: Unused for 14+ days",
+                                        "candidate: ~/Downloads/setup.zip: Large download artifact",
+                                        "file: ~/Videos/clip.mkv: ",
+                                        "media: ~/Videos/clip.mkv: "}));
+
+        ScanEnvironment elsewhere = atHome;
+        QStringList same = expected;
+        if (place == "above") {
+            elsewhere.protectedPaths.append(scratch.root());
+        } else if (place == "home") {
+            elsewhere.protectedPaths.append(scratch.home());
+        } else {
+            // The scratch folder holds no file of its own to find there.
+            elsewhere.temporary = scratch.root() + "/";
+            same.removeAll("candidate: tmp/render.tmp: Temporary file");
+        }
+        QCOMPARE(findings(DiskScanEngine(elsewhere, runner), scratch), same);
     }
 
     void anotherUsersFileIsLeftAlone()
@@ -406,9 +481,9 @@ private slots:
 
         const DiskScanEngine engine(environmentFor(scratch, onLinux), std::make_shared<FakeProcessRunner>());
         const DiskScanEngine::Limits limit{limits[0], limits[1], limits[2]};
-        const DiskScanEngine::HomeFiles serial = engine.scanHomeFiles(limit, never, 1);
+        const DiskScanEngine::HomeFiles serial = engine.scanHomeFiles(limit, never, {}, 1);
         for (const int threads : {2, 4, 16}) {
-            const DiskScanEngine::HomeFiles parallel = engine.scanHomeFiles(limit, never, threads);
+            const DiskScanEngine::HomeFiles parallel = engine.scanHomeFiles(limit, never, {}, threads);
             QCOMPARE(withoutIds(parallel.folders), withoutIds(serial.folders));
             QCOMPARE(withoutIds(parallel.files), withoutIds(serial.files));
             QCOMPARE(withoutIds(parallel.media), withoutIds(serial.media));
@@ -442,6 +517,33 @@ private slots:
         QCOMPARE(apps[1].type, QString("app"));
         QCOMPARE(apps[9].size, qint64(200000) * 1024);
         QCOMPARE(runner->calls().size(), 15);
+    }
+
+    void scanApplicationsOnLinux()
+    {
+        ScratchHome scratch;
+        const QString root = scratch.home() + "/Applications";
+        scratch.file("home/Applications/Game-2.1.AppImage", 1);
+        scratch.file("home/Applications/Tool/tool", 1);
+        scratch.file("home/Applications/Editor.app/editor", 1);
+        scratch.file("home/Applications/.hidden.AppImage", 1);
+        scratch.file("home/Applications/small.AppImage", 1);
+        scratch.file("outside/Big.AppImage", 1);
+        QVERIFY(QFile::link(scratch.at("outside/Big.AppImage"), root + "/Linked.AppImage"));
+        auto runner = std::make_shared<FakeProcessRunner>();
+        runner->respondWith([](const QString&, const QStringList& arguments) {
+            const QString name = arguments.last().section('/', -1);
+            const qint64 kib = name == "small.AppImage" ? 102400 : name == "Tool" ? 300000 : 200000;
+            return ProcessResult::exited(0, QByteArray::number(kib) + "\t" + name.toUtf8());
+        });
+        const QList<FileItem> apps = DiskScanEngine(scratch.linuxEnvironment(), runner).scanApplications(never);
+        QStringList names;
+        for (const FileItem& app : apps)
+            names << app.name + " " + app.path.mid(root.size() + 1);
+        QCOMPARE(names.value(0), QString("Tool Tool"));
+        names.sort();
+        QCOMPARE(names, (QStringList{"Editor.app Editor.app", "Game-2.1 Game-2.1.AppImage", "Tool Tool"}));
+        QCOMPARE(runner->calls().size(), 4);
     }
 };
 

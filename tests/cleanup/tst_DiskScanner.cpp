@@ -5,6 +5,7 @@
 #include "cleanup/DiskScanner.h"
 
 #include <QStandardPaths>
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -87,9 +88,11 @@ private slots:
         scanner.startScan();
         QTRY_VERIFY(!scanner.isScanning());
 
+        // The one folder of the home walked carries the bar to where the walk's phases end.
         const QList<std::pair<double, QString>> expected{{0, ""},
                                                          {10, "Scanning applications..."},
-                                                         {30, "Calculating folder sizes..."},
+                                                         {60, "Scanning applications..."},
+                                                         {60, "Calculating folder sizes..."},
                                                          {60, "Scanning files and media..."},
                                                          {90, "Analyzing recommendations..."},
                                                          {100, "Scan complete!"}};
@@ -111,6 +114,43 @@ private slots:
         QCOMPARE(paths(scanner.heavyFiles()), QStringList{big});
         QVERIFY(scanner.heavyFiles().first().id != firstId);
         QCOMPARE(runner->calls().size(), 2);
+    }
+
+    // The bar moves while the home folder is walked, after each of its entries, before the lists
+    // of the walk's phases are published, and never backwards.
+    void progressMovesDuringTheWalk_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<QList<double>>("during");
+        QTest::newRow("empty home") << 0 << QList<double>{};
+        QTest::newRow("one folder") << 1 << QList<double>{60};
+        QTest::newRow("four entries") << 4 << QList<double>{22, 35, 47, 60};
+        QTest::newRow("a hundred entries move it by whole percents") << 100 << QList<double>{11, 12, 13};
+    }
+    void progressMovesDuringTheWalk()
+    {
+        QFETCH(int, entries);
+        QFETCH(QList<double>, during);
+        ScratchHome scratch;
+        for (int i = 0; i < entries; ++i)
+            scratch.file(QString(i % 2 ? "home/folder%1/a.bin" : "home/file%1.bin").arg(i), 2 * MiB, 30);
+        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
+        QList<double> walked;
+        QList<double> all;
+        connect(&scanner, &DiskScanner::changed, this, [&] {
+            if (all.isEmpty() || all.last() != scanner.scanProgress())
+                all.append(scanner.scanProgress());
+            if (scanner.scanMessage() == "Scanning applications..." && scanner.heavyFiles().isEmpty() &&
+                scanner.recommendations().isEmpty() && scanner.scanProgress() > 10 &&
+                (walked.isEmpty() || walked.last() != scanner.scanProgress()))
+                walked.append(scanner.scanProgress());
+        });
+        QVERIFY(scanAndWait(scanner));
+        QCOMPARE(walked.mid(0, during.size()), during);
+        QCOMPARE(walked.isEmpty() ? 60.0 : walked.last(), 60.0);
+        QVERIFY(std::is_sorted(all.begin(), all.end()));
+        QCOMPARE(all.last(), 100.0);
+        QCOMPARE(scanner.recommendations().size(), entries);
     }
 
     void movedItemsLeaveTheLists()

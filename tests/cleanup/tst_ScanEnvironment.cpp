@@ -63,12 +63,86 @@ private slots:
                                                                "/Users/me/Downloads", "/var/folders/xy/T/"}));
         const ScanEnvironment onLinux = ScanEnvironment::linuxTable("/home/me", "/tmp");
         QCOMPARE(onLinux.protectedPaths.size(), 25);
-        QCOMPARE(onLinux.safeCleanupDirectories.last(), QString("/home/me/.cache"));
-        QCOMPARE(onLinux.applicationRoots, QStringList{"/Applications"});
+        QCOMPARE(onLinux.safeCleanupDirectories.mid(4), (QStringList{"/home/me/.cache", "/home/me/.local/state"}));
+        QCOMPARE(onLinux.applicationRoots, QStringList{"/home/me/Applications"});
         QVERIFY(onLinux.leadsToSafeDirectory("/home/me/.cache"));
         QVERIFY(onLinux.leadsToSafeDirectory("/home/me/Library"));
-        QVERIFY(!onLinux.leadsToSafeDirectory("/home/me/.local"));
+        QVERIFY(onLinux.leadsToSafeDirectory("/home/me/.local"));
+        QVERIFY(!onLinux.leadsToSafeDirectory("/home/me/.local/share"));
         QVERIFY(!onLinux.leadsToSafeDirectory("/home/me/Down"));
+    }
+
+    // On Linux a home folder may lie under any of the system prefixes: Fedora Atomic puts it in
+    // /var/home, root's is /root, a live session's may be in /tmp. Inside it only the named folders
+    // protect; next to it the prefixes still do.
+    void homeUnderASystemPrefix_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("protectedPath");
+        for (const char* home : {"/home/me", "/var/home/me", "/root", "/tmp/session/me", "/srv/users/me"}) {
+            const QString h(home);
+            QTest::addRow("%s: document", home) << h << h + "/Documents/report.pdf" << false;
+            QTest::addRow("%s: the home itself", home) << h << h << false;
+            QTest::addRow("%s: ssh keys", home) << h << h + "/.ssh/id_ed25519" << true;
+            QTest::addRow("%s: XDG config", home) << h << h + "/.config/app/settings" << true;
+            QTest::addRow("%s: XDG state", home) << h << h + "/.local/state/app/run.log" << false;
+            QTest::addRow("%s: ssh folder inside XDG state", home) << h << h + "/.local/state/.ssh/k" << true;
+            QTest::addRow("%s: XDG data", home) << h << h + "/.local/share/app/db" << true;
+            QTest::addRow("%s: dot-dot out of the home", home) << h << h + "/../../etc/passwd" << true;
+        }
+        QTest::newRow("a neighbour sharing the prefix") << "/var/home/me" << "/var/home/meg/x" << true;
+        QTest::newRow("the system next to the home") << "/var/home/me" << "/var/lib/x" << true;
+        QTest::newRow("root's home is not the root folder") << "/root" << "/rootfs/x" << true;
+        QTest::newRow("a home at the root lifts nothing") << "/" << "/etc/passwd" << true;
+    }
+    void homeUnderASystemPrefix()
+    {
+        QFETCH(QString, home);
+        QFETCH(QString, path);
+        QFETCH(bool, protectedPath);
+        QCOMPARE(ScanEnvironment::linuxTable(home, "/tmp").isProtected(path), protectedPath);
+    }
+
+    void linuxPlaces_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("temporary");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("logFile");
+        QTest::addColumn<bool>("temporaryFile");
+        QTest::newRow("log in XDG state") << "/home/me" << "/tmp" << "/home/me/.local/state/app/run.log" << true
+                                          << false;
+        QTest::newRow("file in a logs folder of XDG state")
+            << "/home/me" << "/tmp" << "/home/me/.local/state/app/logs/2026-12-01.txt" << true << false;
+        QTest::newRow("file in a log folder of XDG state")
+            << "/home/me" << "/tmp" << "/home/me/.local/state/app/log/current" << true << false;
+        QTest::newRow("state that is no log") << "/home/me" << "/tmp" << "/home/me/.local/state/app/index.db" << false
+                                              << false;
+        QTest::newRow("a file named logs") << "/home/me" << "/tmp" << "/home/me/.local/state/app/logs" << false
+                                           << false;
+        QTest::newRow("log outside the log places") << "/home/me" << "/tmp" << "/home/me/Work/run.log" << false
+                                                    << false;
+        QTest::newRow("the original log folder") << "/home/me" << "/tmp" << "/home/me/Library/Logs/app/run.txt"
+                                                 << true << false;
+        QTest::newRow("temporary folder") << "/home/me" << "/tmp" << "/tmp/render.bin" << false << true;
+        QTest::newRow("home inside the temporary folder")
+            << "/tmp/session/me" << "/tmp" << "/tmp/session/me/Documents/a.bin" << false << false;
+        QTest::newRow("beside a home inside the temporary folder")
+            << "/tmp/session/me" << "/tmp" << "/tmp/render.bin" << false << true;
+        QTest::newRow("temporary folder inside the home")
+            << "/home/me" << "/home/me/tmp" << "/home/me/tmp/render.bin" << false << true;
+    }
+    void linuxPlaces()
+    {
+        QFETCH(QString, home);
+        QFETCH(QString, temporary);
+        QFETCH(QString, path);
+        QFETCH(bool, logFile);
+        QFETCH(bool, temporaryFile);
+        const ScanEnvironment env = ScanEnvironment::linuxTable(home, temporary);
+        QCOMPARE(env.isLogFile(path), logFile);
+        QCOMPARE(env.inTemporaryFolder(path), temporaryFile);
     }
 
     void extensionKey_data()

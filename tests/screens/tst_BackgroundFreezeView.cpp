@@ -31,7 +31,7 @@ const QString offText = "Background Freeze is off. All paused apps have been res
 struct Rig : OptimizerFixture {
     QTemporaryDir dir;
     FakeDefaults defaults;
-    GameProfileManager manager{workspace, GameProfileManager::Options{dir.filePath("game_profiles.json"), {dir.path()}}};
+    GameProfileManager manager{workspace, GameProfileManager::Options{dir.filePath("game_profiles.json"), {}}};
     std::unique_ptr<BackgroundFreezeView> view;
 
     explicit Rig(const QList<RunningApplication>& running = {app(kGame, "Minecraft"), app(kNotes, "Notes"),

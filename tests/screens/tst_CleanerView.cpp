@@ -23,11 +23,9 @@ QStringList trashed()
         .entryList(QDir::Files | QDir::System | QDir::Hidden);
 }
 
-// The screen over a scanner of a scratch home whose lists each test sets. The home lies beside the
-// test rather than in the temporary folder, whose name alone makes the classifier call every file
-// in it temporary.
+// The screen over a scanner of a scratch home, in the temporary folder, whose lists each test sets.
 struct Rig {
-    Rig() : scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), revealer) {}
+    Rig() : scanner(scratch.linuxEnvironment(), std::make_shared<FakeProcessRunner>(), revealer) {}
 
     // A recommendation for a real file of `size` bytes in the home folder.
     FileItem item(const QString& name, qint64 size, const QStringList& reasons)
@@ -78,7 +76,7 @@ struct Rig {
         return text;
     }
 
-    ScratchHome scratch{QCoreApplication::applicationDirPath()};
+    ScratchHome scratch;
     std::shared_ptr<FakeFileRevealer> revealer = std::make_shared<FakeFileRevealer>();
     DiskScanner scanner;
     std::unique_ptr<CleanerView> view;
@@ -89,13 +87,6 @@ struct Rig {
 class TestCleanerView : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        if ((QCoreApplication::applicationDirPath() + "/").contains("/tmp/"))
-            QSKIP("The build lies in a folder named tmp, so every file of the scratch home beside this test "
-                  "would be classified as temporary; build elsewhere to run these cases.");
-    }
-
     void cleanup()
     {
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash").removeRecursively();

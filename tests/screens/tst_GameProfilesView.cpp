@@ -9,6 +9,7 @@
 #include "style/TextLabel.h"
 #include "tuning/GameProfileFile.h"
 #include "tuning/GameProfileManager.h"
+#include "macos/ApplicationFolders.h"
 #include "tuning/GameProfilePresets.h"
 
 #include <QDialog>
@@ -58,7 +59,8 @@ struct Rig : OptimizerFixture {
     std::unique_ptr<GameProfileManager> makeManager()
     {
         return std::make_unique<GameProfileManager>(workspace,
-                                                    GameProfileManager::Options{profilesPath(), {gamesFolder()}});
+                                                    GameProfileManager::Options{
+                                                        profilesPath(), std::make_shared<ApplicationFolders>(QStringList{gamesFolder()})});
     }
     // Lets the installed-games scan and the screen's redraw finish.
     static void settle()

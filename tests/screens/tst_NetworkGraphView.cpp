@@ -109,10 +109,7 @@ private slots:
     {
         NetworkMonitorRig rig;
         const QString longName = "Quillmarsh Guest Network on the Third Floor Beside the Kitchen";
-        rig.runner->respondWith([longName](const QString& program, const QStringList&) {
-            return program.endsWith("networksetup") ? ProcessResult::exited(0, ("Current Wi-Fi Network: " + longName).toUtf8())
-                                                    : ProcessResult::exited(1, {});
-        });
+        rig.wifi->setNetwork(longName, std::nullopt);
         auto monitor = rig.make();
         NetworkGraphView card(*monitor, 3);
         card.show();

@@ -23,7 +23,7 @@ namespace {
 struct Rig {
     Rig(FakePlatform& p, Defaults& defaults)
         : agent(p.autostartDirectory(), "/opt/quillmarsh"), store(p.secureStore, p.defaults, agent),
-          uninstall(*p.runner, defaults, p.homeDirectory(), p.appSupportDirectory(), agent.entryPath()),
+          uninstall(*p.gameOverlay, defaults, p.homeDirectory(), p.appSupportDirectory(), agent.entryPath()),
           view(store, uninstall)
     {
         view.show();

@@ -216,7 +216,8 @@ private slots:
         });
         const PlatformServices s = platform.services();
         const SystemInfo info =
-            SystemInfoLoader({s.systemFacts, s.host, s.graphics, s.processRunner, s.homeDirectory}).load({});
+            SystemInfoLoader({s.systemFacts, s.host, s.graphics, s.processRunner, s.storagePlaces, s.homeDirectory})
+                .load({});
         QCOMPARE((QStringList{info.osVersion, info.chipName, info.cpuCores, info.physicalRAM, info.gpuName}),
                  (QStringList{"Quill OS 1", "Unknown", "8 Performance + 8 Efficiency", "8.6 GB", "Unknown"}));
         QCOMPARE((QList<qint64>{info.totalStorage, info.freeStorage, info.usedStorage}),
@@ -232,8 +233,8 @@ private slots:
                 measured.append(call.arguments.last());
         }
         QStringList table;
-        for (const auto& [name, path] : SystemInfoLoader::folderTable(s.homeDirectory))
-            table.append(path);
+        for (const StoragePlace& place : s.storagePlaces->places())
+            table.append(place.folders);
         QCOMPARE(measured, table);
         QCOMPARE(info.folderSizes.at(7), (std::pair<QString, qint64>{"Music", 2'097'152}));
         QCOMPARE(info.folderSizes.at(0), (std::pair<QString, qint64>{"Applications", 0}));
@@ -294,7 +295,8 @@ private slots:
         auto facts = std::make_shared<FakeSystemFacts>();
         auto host = std::make_shared<FakeHostStatistics>();
         auto graphics = std::make_shared<FakeGraphicsDevice>();
-        const SystemInfoLoader loader({facts, host, graphics, runner, "/nonexistent-home"});
+        const SystemInfoLoader loader({facts, host, graphics, runner,
+                                       std::make_shared<FakeStoragePlaces>("/nonexistent-home"), "/nonexistent-home"});
         std::atomic<int> loads = 0;
         std::atomic<int> finished = 0;
         const auto load = [&, loader](const std::function<bool()>& abandoned) {

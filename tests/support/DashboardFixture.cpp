@@ -78,13 +78,7 @@ void DashboardFixture::fill(FakePlatform& platform)
     platform.powerSupplies->setAccessoryBatteries({{"MX Master 3S", 18}, {"Keychron K2", 64}});
 
     platform.interfaceCounters->setEntries({{"wlp2s0", 8'400'000'000, 1'200'000'000}});
-    platform.runner->respond("/usr/sbin/networksetup", {"-getairportnetwork", "en0"},
-                             ProcessResult::exited(0, "Current Wi-Fi Network: Marsh Lab 5G\n"));
-    platform.runner->respond("/usr/sbin/system_profiler", {"SPAirPortDataType"},
-                             ProcessResult::exited(0, "Wi-Fi:\n  Interfaces:\n    en0:\n"
-                                                      "      Current Network Information:\n"
-                                                      "        Marsh Lab 5G:\n"
-                                                      "          PHY Mode: 802.11ax\n"));
+    platform.wifiNetwork->setNetwork("Marsh Lab 5G", "802.11ax");
 }
 
 void DashboardFixture::preload(FakePlatform& platform, SystemMonitor& monitor, NetworkMonitor& network)

@@ -13,10 +13,14 @@
 #include "FakeProcessControl.h"
 #include "FakeProcessRunner.h"
 #include "FakeURLOpener.h"
+#include "FakeWiFiNetwork.h"
+#include "FakeStoragePlaces.h"
 #include "FakeSystemFacts.h"
 #include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
 #include "app/PlatformServices.h"
+#include "macos/MetalDefaults.h"
+#include "InstalledApplications.h"
 #include "linux/JsonFileDefaults.h"
 #include "storage/SecureLocalStore.h"
 
@@ -51,12 +55,16 @@ struct FakePlatform {
         s.scripts = scripts;
         s.interfaceCounters = interfaceCounters;
         s.pathMonitor = pathMonitor;
+        s.wifiNetwork = wifiNetwork;
         s.systemFacts = systemFacts;
+        s.storagePlaces = storagePlaces;
         s.statusBar = statusBar;
         s.displayModes = displayModes;
         s.fileRevealer = fileRevealer;
         s.urlOpener = urlOpener;
         s.filePicker = filePicker;
+        s.gameOverlay = gameOverlay;
+        s.installedApplications = installedApplications;
         s.aiProviderURLs = aiProviderURLs;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
@@ -81,11 +89,18 @@ struct FakePlatform {
     std::shared_ptr<FakeAppleScriptRunner> scripts = std::make_shared<FakeAppleScriptRunner>();
     std::shared_ptr<FakeInterfaceCounters> interfaceCounters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> pathMonitor = std::make_shared<FakeNetworkPathMonitor>();
+    std::shared_ptr<FakeWiFiNetwork> wifiNetwork = std::make_shared<FakeWiFiNetwork>();
     std::shared_ptr<FakeSystemFacts> systemFacts = std::make_shared<FakeSystemFacts>();
+    std::shared_ptr<FakeStoragePlaces> storagePlaces = std::make_shared<FakeStoragePlaces>(homeDirectory());
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
     std::shared_ptr<FakeURLOpener> urlOpener = std::make_shared<FakeURLOpener>();
     std::shared_ptr<FakeFilePicker> filePicker = std::make_shared<FakeFilePicker>();
+    // The Mac's defaults tool over the fake runner, so that what it was asked shows in the runner.
+    std::shared_ptr<GameOverlay> gameOverlay{new MetalDefaults(*runner), [runner = runner](GameOverlay* overlay) {
+                                                 delete overlay;
+                                             }};
+    std::shared_ptr<InstalledApplications> installedApplications;
     QHash<AIProvider, QUrl> aiProviderURLs;
 };

@@ -3,6 +3,7 @@
 #include "FakeInterfaceCounters.h"
 #include "FakeNetworkPathMonitor.h"
 #include "FakeProcessRunner.h"
+#include "FakeWiFiNetwork.h"
 #include "telemetry/NetworkMonitor.h"
 
 #include <memory>
@@ -13,6 +14,7 @@ struct NetworkMonitorRig {
     std::shared_ptr<FakeInterfaceCounters> counters = std::make_shared<FakeInterfaceCounters>();
     std::shared_ptr<FakeNetworkPathMonitor> path = std::make_shared<FakeNetworkPathMonitor>();
     std::shared_ptr<FakeProcessRunner> runner = std::make_shared<FakeProcessRunner>();
+    std::shared_ptr<FakeWiFiNetwork> wifi = std::make_shared<FakeWiFiNetwork>();
     std::shared_ptr<qint64> nowMs = std::make_shared<qint64>(1'700'000'000'000);
     NetworkMonitor::Options options;
 
@@ -27,6 +29,7 @@ struct NetworkMonitorRig {
 
     std::unique_ptr<NetworkMonitor> make() const
     {
-        return std::make_unique<NetworkMonitor>(NetworkMonitor::Platform{counters, path, runner, nullptr}, options);
+        return std::make_unique<NetworkMonitor>(NetworkMonitor::Platform{counters, path, runner, nullptr, wifi},
+                                                options);
     }
 };

@@ -6,6 +6,7 @@
 #include "FakeProcessRunner.h"
 #include "FakeWorkspace.h"
 #include "WorkQueues.h"
+#include "macos/MetalDefaults.h"
 #include "tuning/SystemOptimizer.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,10 @@ struct OptimizerFixture {
     FakeProcessRunner runner;
     FakeAppleScriptRunner scripts;
     FakeHostStatistics host;
-    SystemOptimizer optimizer{{workspace, processes, runner, scripts, host}, {std::chrono::milliseconds(20), kMinute}};
+    // The Mac's defaults tool over the fake runner: what it was asked shows in the runner.
+    MetalDefaults overlay{runner};
+    SystemOptimizer optimizer{{workspace, processes, runner, scripts, host, overlay},
+                              {std::chrono::milliseconds(20), kMinute}};
 
     // Background work uses the fakes; it must be over before they go.
     ~OptimizerFixture() { WorkQueues::drain(); }

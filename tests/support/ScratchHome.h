@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 // A home folder and a temporary folder side by side in a fresh scratch folder, filled with sparse
-// files of chosen sizes and ages, and the original scan table over them with a fixed clock.
+// files of chosen sizes and ages, and the scan tables over them with a fixed clock.
 class ScratchHome {
 public:
     static constexpr double kNow = 1'800'000'000.0;
@@ -52,6 +52,13 @@ public:
     ScanEnvironment environment() const
     {
         ScanEnvironment env = ScanEnvironment::originalTable(home(), temporary());
+        env.clock = [] { return kNow; };
+        return env;
+    }
+    // The table the application scans with.
+    ScanEnvironment linuxEnvironment() const
+    {
+        ScanEnvironment env = ScanEnvironment::linuxTable(home(), temporary());
         env.clock = [] { return kNow; };
         return env;
     }

@@ -236,6 +236,39 @@ private slots:
         QVERIFY(!changes.isEmpty());
     }
 
+    // The Wi-Fi details are asked of the interface the path uses, and only on Wi-Fi; a read that
+    // cannot say leaves what was shown.
+    void wifiDetails_data()
+    {
+        QTest::addColumn<bool>("onWiFi");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("shown"); // name, standard, interfaces asked
+        QTest::newRow("named network") << true << "Marsh Lab 5G" << "802.11ax" << "Marsh Lab 5G|802.11ax|wlp2s0";
+        QTest::newRow("nothing readable") << true << "" << "" << "Not Connected||wlp2s0";
+        QTest::newRow("wired") << false << "Marsh Lab 5G" << "802.11ax" << "Connected||";
+    }
+    void wifiDetails()
+    {
+        QFETCH(bool, onWiFi);
+        QFETCH(QString, name);
+        QFETCH(QString, mode);
+        QFETCH(QString, shown);
+        NetworkMonitorRig rig;
+        rig.wifi->setNetwork(name.isEmpty() ? std::nullopt : std::optional(name),
+                             mode.isEmpty() ? std::nullopt : std::optional(mode));
+        const auto monitor = rig.make();
+        monitor->startMonitoring();
+        const Kind kind = onWiFi ? Kind::WiFi : Kind::WiredEthernet;
+        QVERIFY(rig.path->report(NetworkPath{true, {kind}, {{"eth0", Kind::WiredEthernet}, {"wlp2s0", kind}}}));
+        const auto now = [&] {
+            QStringList asked = rig.wifi->asked();
+            asked.removeDuplicates();
+            return QStringList({monitor->connectionName(), monitor->wifiStandard(), asked.join(' ')}).join('|');
+        };
+        QTRY_COMPARE(now(), shown);
+    }
+
     void latencyProbeOneAtATime()
     {
         NetworkMonitorRig rig;

@@ -180,7 +180,7 @@ private:
     std::unique_ptr<GameProfileManager> make()
     {
         auto manager = std::make_unique<GameProfileManager>(
-            m_workspace, GameProfileManager::Options{path(), {m_dir->filePath("no-games")}});
+            m_workspace, GameProfileManager::Options{path(), {}});
         OptimizerFixture::settle();
         return manager;
     }

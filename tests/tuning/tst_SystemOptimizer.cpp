@@ -1,9 +1,10 @@
 #include "MainThread.h"
 #include "OptimizerFixture.h"
+#include "FakeGameOverlay.h"
 #include "StatusRecorder.h"
 #include "TestMain.h"
 #include "tuning/GameDetector.h"
-#include "tuning/MetalDefaults.h"
+#include "macos/MetalDefaults.h"
 #include "tuning/NetworkServiceLocator.h"
 
 #include <QPointer>
@@ -445,7 +446,7 @@ private slots:
         f.run({app(10, "Discord")});
         f.setFreeMemory(4.0);
         alignas(SystemOptimizer) std::byte storage[sizeof(SystemOptimizer)];
-        auto* optimizer = new (storage) SystemOptimizer({f.workspace, f.processes, f.runner, f.scripts, f.host});
+        auto* optimizer = new (storage) SystemOptimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.overlay});
         OptimizerFixture::settle();
         std::atomic<bool> gone = false;
         f.runner.respondWith([&](const QString&, const QStringList&) {
@@ -693,6 +694,87 @@ private slots:
         // The administrator's password is asked for once the rest has worked.
         QCOMPARE(f.scripts.sources(), success || scriptError ? QStringList{script} : QStringList());
         QCOMPARE(f.optimizer.currentDNS(), success ? QStringList({"1.1.1.1", "1.0.0.1"}) : QStringList());
+    }
+
+    // The HUD where a facility is missing or a game is not on this machine.
+    void hudOutcomes_data()
+    {
+        QTest::addColumn<std::optional<QString>>("unavailable");
+        QTest::addColumn<int>("absent"); // of the 12 games, in sorted order
+        QTest::addColumn<bool>("success");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("recorded");
+        const QString restart = " RESTART the game to see the HUD.";
+        QTest::newRow("every game here") << std::optional<QString>() << 0 << true
+                                         << "the HUD enabled for 12 games." + restart << 12;
+        QTest::newRow("two games here") << std::optional<QString>() << 10 << true
+                                        << "the HUD enabled for 2 games." + restart << 2;
+        QTest::newRow("no game here") << std::optional<QString>() << 12 << false
+                                      << "No known game is installed to show the HUD in." << 0;
+        QTest::newRow("no facility") << std::optional<QString>("needs the HUD") << 0 << false << "needs the HUD" << 0;
+    }
+    void hudOutcomes()
+    {
+        QFETCH(std::optional<QString>, unavailable);
+        QFETCH(int, absent);
+        QFETCH(bool, success);
+        QFETCH(QString, message);
+        QFETCH(int, recorded);
+        OptimizerFixture f;
+        FakeGameOverlay overlay;
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay});
+        OptimizerFixture::settle();
+        QStringList bundles = o.knownGameBundleIDs();
+        bundles.sort();
+        overlay.state.with([&](FakeGameOverlay::State& s) {
+            s.unavailable = unavailable;
+            for (const QString& bundle : bundles.mid(0, absent))
+                s.hud.insert(bundle, GameOverlay::HUDWrite::NoGame);
+        });
+        StatusRecorder outcome;
+        o.setMetalHUD(true, outcome.completion());
+        OptimizerFixture::settle();
+        QCOMPARE(std::tuple(outcome.calls, outcome.success, outcome.message), std::tuple(1, success, message));
+        QCOMPARE(o.metalHUDEnabled(), success);
+        QCOMPARE(o.metalHUDBundleIDs().size(), recorded);
+        QCOMPARE(overlay.calls().size(), unavailable ? 0 : 12);
+        // The clean-up takes back what was recorded, and only a limit that is in force.
+        overlay.state.with([](FakeGameOverlay::State& s) { s.calls.clear(); });
+        o.cleanup();
+        QCOMPARE(overlay.calls().size(), recorded);
+        QVERIFY(!overlay.calls().contains("own"));
+    }
+
+    void frameLimitOutcomes_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("done") << int(GameOverlay::Change::Status::Done) << "";
+        QTest::newRow("no facility") << int(GameOverlay::Change::Status::Unavailable) << "needs MangoHud";
+        QTest::newRow("refused") << int(GameOverlay::Change::Status::Failed) << "Failed to set frame limit";
+    }
+    void frameLimitOutcomes()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        OptimizerFixture f;
+        FakeGameOverlay overlay;
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay});
+        const bool done = status == int(GameOverlay::Change::Status::Done);
+        overlay.state.with([&](FakeGameOverlay::State& s) { s.change = {GameOverlay::Change::Status(status), message}; });
+        StatusRecorder set;
+        o.setFrameLimit(75, set.completion());
+        OptimizerFixture::settle();
+        QCOMPARE(std::tuple(set.success, set.message), std::tuple(done, done ? "FPS limited to 75" : message));
+        QCOMPARE(std::tuple(o.frameLimitActive(), o.frameLimitValue()), std::tuple(done, done ? 75 : 0));
+        StatusRecorder removal;
+        o.removeFrameLimit(removal.completion());
+        OptimizerFixture::settle();
+        QCOMPARE(std::tuple(removal.success, removal.message), std::tuple(done, done ? "Frame limit removed" : message));
+        o.setFrameLimit(75);
+        OptimizerFixture::settle();
+        o.cleanup();
+        QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75"} + (done ? QStringList{"own"} : QStringList{})));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxWorkspace.h"
 #include "linux/ProcFiles.h"
+#include "macos/MetalDefaults.h"
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfilePresets.h"
 #include "tuning/SystemOptimizer.h"
@@ -48,7 +49,8 @@ struct Rig {
         FakeWindowList::State{{{pid(game), pid(chat), pid(sync)}, {}}, {}});
     LinuxWorkspace proc{control, {"/proc", {}, 1h, [this] { return std::make_unique<FakeWindowList>(windows); }}};
     ChildProcessWorkspace workspace{proc, {pid(game), pid(chat), pid(sync)}};
-    SystemOptimizer optimizer{{workspace, control, runner, scripts, host}};
+    MetalDefaults overlay{runner};
+    SystemOptimizer optimizer{{workspace, control, runner, scripts, host, overlay}};
 
     ~Rig() { WorkQueues::drain(); }
     // The shell has set up its handler once it has said so.

@@ -21,6 +21,7 @@
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxWorkspace.h"
+#include "linux/MangoHudOverlay.h"
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfileManager.h"
 #include "tuning/SystemOptimizer.h"
@@ -52,7 +53,8 @@ int runHost(const QString& freezeID)
     say("recovered " + QString::number(FocusFreezeManager::recoverPausedProcesses(Defaults::standard(), control)));
 
     LinuxWorkspace workspace(control, {});
-    SystemOptimizer optimizer({workspace, control, runner, scripts, host});
+    MangoHudOverlay overlay({MangoHudOverlay::standardConfigFolder(), &MangoHudOverlay::mangoHudOnPath, {}});
+    SystemOptimizer optimizer({workspace, control, runner, scripts, host, overlay});
     GameProfileManager profiles(workspace);
     QObject::connect(&profiles, &GameProfileManager::changed, [&profiles] {
         static std::optional<QString> last;

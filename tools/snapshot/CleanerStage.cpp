@@ -1,5 +1,7 @@
 #include "CleanerStage.h"
 
+#include "FakeProcessRunner.h"
+
 #include "app/ContentView.h"
 #include "cleanup/DiskScanner.h"
 #include "screens/cleaner/CleanerView.h"
@@ -54,11 +56,18 @@ QStringList CleanerStage::states()
     return {"scanning", "preview", "review", "cleaned"};
 }
 
-void CleanerStage::fillHome(const QString& home, const QString& temporary)
+void CleanerStage::fillHome(const QString& home, const QString& temporary, FakeProcessRunner& runner)
 {
     sparseFile(home + "/.cache/thumbnails/large/3f9a1c.png", 48 * MiB, 3);
     sparseFile(home + "/.cache/steam/shadercache/7d2e.bin", 310 * MiB, 6);
-    sparseFile(home + "/Library/Logs/Launcher/content_log.txt", 12 * MiB, 20);
+    sparseFile(home + "/.local/state/Launcher/logs/content_log.txt", 12 * MiB, 20);
+    // The files are sparse, so du would find them empty: it is answered with their full sizes.
+    for (const auto& [application, size] : {std::pair{"Starfall-2.4.AppImage", 740 * MiB}, {"PixelForge", 260 * MiB}}) {
+        const QString path = home + "/Applications/" + application;
+        sparseFile(QString(application).endsWith(".AppImage") ? path : path + "/pixelforge", size, 30);
+        runner.respond("/usr/bin/du", {"-s", "-k", "-x", "--", path},
+                       ProcessResult::exited(0, QByteArray::number(size / 1024) + '\t' + path.toUtf8() + '\n'));
+    }
     sparseFile(home + "/Projects/engine/build/link.tmp", 30 * MiB, 1);
     sparseFile(temporary + "/render-cache.bin", 96 * MiB, 2);
     sparseFile(home + "/Downloads/GameInstaller.zip", 220 * MiB, 2);

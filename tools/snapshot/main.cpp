@@ -74,11 +74,9 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         live = live || QByteArray(argv[i]) == "--live";
     // With fixture data the whole run lives in a scratch home, so no file of the real user is touched.
-    // It lies beside this program rather than in the system's temporary folder, which the disk
-    // scanner never proposes anything from.
     std::optional<TestEnvironment> scratch;
     if (!live)
-        scratch.emplace(QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath());
+        scratch.emplace();
     // Live services, and the pings they send, stay on this machine.
     if (const QString failure = live ? LoopbackOnlyNetwork::enter() : QString(); !failure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(failure));
@@ -112,7 +110,16 @@ int main(int argc, char* argv[])
                                MenuBarStage::states().join("\", \"") + "\".",
                       "NAME"});
     parser.addOption({"report", "Write the session report of a fixture session to this PDF file.", "FILE"});
-    parser.process(app);
+    // Parsed here rather than by process(), which ends the program on --help or a mistake without
+    // removing the scratch home.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "qm_snapshot: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet("help")) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
 
     if (parser.isSet("report")) {
         const SessionReportView page(SessionFixture::records(), SessionFixture::startTime(), SessionFixture::endTime(),
@@ -168,7 +175,7 @@ int main(int argc, char* argv[])
         if (profileScreen)
             ProfilesFixture::fill(*fixture);
         if (screenName == "Cleaner") {
-            CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp");
+            CleanerStage::fillHome(fixture->homeDirectory(), scratch->root() + "/tmp", *fixture->runner);
             stage = CleanerStage::forState(state);
             if (!state.isEmpty() && !stage) {
                 std::fprintf(stderr, "qm_snapshot: unknown state \"%s\"\n", qPrintable(state));

@@ -99,8 +99,9 @@ bool DesktopEntryIndex::isSharedProgram(const QString& fileName)
 
 DesktopEntryIndex::DesktopEntryIndex(QStringList applicationFolders) : m_folders(std::move(applicationFolders)) {}
 
-void DesktopEntryIndex::build() const
+QList<DesktopEntryIndex::Application> DesktopEntryIndex::applications() const
 {
+    QList<Application> found;
     QSet<QString> seenIds;
     for (const QString& folder : std::as_const(m_folders)) {
         QDirIterator it(folder, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
@@ -110,11 +111,19 @@ void DesktopEntryIndex::build() const
             if (seenIds.contains(id))
                 continue;
             seenIds.insert(id);
-            const auto parsed = parse(path);
-            if (!parsed || parsed->executable.isEmpty() || parsed->shared || m_byExecutable.contains(parsed->executable))
-                continue;
-            m_byExecutable.insert(parsed->executable, {id, parsed->name});
+            if (const auto parsed = parse(path))
+                found.append({{id, parsed->name}, parsed->executable, parsed->shared, parsed->command});
         }
+    }
+    return found;
+}
+
+void DesktopEntryIndex::build() const
+{
+    for (const Application& application : applications()) {
+        if (application.executable.isEmpty() || application.shared || m_byExecutable.contains(application.executable))
+            continue;
+        m_byExecutable.insert(application.executable, application.entry);
     }
 }
 
@@ -188,6 +197,7 @@ std::optional<DesktopEntryIndex::Parsed> DesktopEntryIndex::parse(const QString&
     }
     if (type != QLatin1String("Application") || hidden || parsed.name.isEmpty())
         return std::nullopt;
+    parsed.command = exec;
     resolveExecutable(exec, parsed);
     return parsed;
 }

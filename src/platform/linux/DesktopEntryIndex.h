@@ -20,6 +20,17 @@ public:
         QString name;
     };
 
+    // One application entry as the folders list it.
+    struct Application {
+        Entry entry;
+        // The program it starts, resolved as far as the search path allows; "" when it names none.
+        QString executable;
+        // The program is an interpreter or shared launcher, not the application's own.
+        bool shared = false;
+        // The command line as the entry has it.
+        QString command;
+    };
+
     // Folders are searched in the order given; the first entry of an id wins, as the
     // freedesktop rules have it.
     explicit DesktopEntryIndex(QStringList applicationFolders);
@@ -28,6 +39,8 @@ public:
     static QStringList standardFolders();
 
     std::optional<Entry> forExecutable(const QString& executable) const;
+    // Every application entry, the first of each id only, in folder order. Reads the folders anew.
+    QList<Application> applications() const;
     // True for the file name of an interpreter or shared launcher.
     static bool isSharedProgram(const QString& fileName);
     // Reads one desktop file; its id is taken relative to the folder that holds it, when that is
@@ -39,6 +52,7 @@ private:
         QString name;
         QString executable;
         bool shared = false;
+        QString command;
     };
     static std::optional<Parsed> parse(const QString& path);
     static void resolveExecutable(const QString& exec, Parsed& parsed);

@@ -1,9 +1,12 @@
 #include "LinuxPowerSupplies.h"
 
 #include "KernelFile.h"
+#include "UPowerDevices.h"
 
 #include <QDir>
+#include <QSet>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -17,9 +20,27 @@ bool isExternalSource(const QString& type)
     return type == "Mains" || type.startsWith("USB") || type == "Wireless";
 }
 
+// The kinds UPower documents, for a device without a model name.
+QString kindName(uint type)
+{
+    switch (type) {
+    case 2: return QStringLiteral("Battery");
+    case 3: return QStringLiteral("UPS");
+    case 4: return QStringLiteral("Monitor");
+    case 5: return QStringLiteral("Mouse");
+    case 6: return QStringLiteral("Keyboard");
+    case 7: return QStringLiteral("PDA");
+    case 8: return QStringLiteral("Phone");
+    default: return {};
+    }
+}
+
 } // namespace
 
-LinuxPowerSupplies::LinuxPowerSupplies(const QString& sysRoot) : m_folder(sysRoot + "/class/power_supply") {}
+LinuxPowerSupplies::LinuxPowerSupplies(const QString& sysRoot, std::shared_ptr<UPowerDevices> upower)
+    : m_folder(sysRoot + "/class/power_supply"), m_upower(std::move(upower))
+{
+}
 
 QList<LinuxPowerSupplies::Supply> LinuxPowerSupplies::supplies() const
 {
@@ -78,9 +99,21 @@ std::optional<BatteryProperties> LinuxPowerSupplies::internalBattery()
 
 QList<AccessoryBattery> LinuxPowerSupplies::accessoryBatteries()
 {
+    constexpr uint linePower = 1;
     QList<AccessoryBattery> accessories;
+    QSet<QString> listed;
+    const auto devices = m_upower ? m_upower->devices() : std::nullopt;
+    for (const UPowerDevice& device : devices.value_or(QList<UPowerDevice>{})) {
+        listed.insert(device.nativePath);
+        if (device.powerSupply || !device.isPresent || device.type == linePower)
+            continue;
+        const QString model = device.model.trimmed();
+        const QString name = model.isEmpty() ? kindName(device.type) : model;
+        if (!name.isEmpty())
+            accessories.append({name, int(std::lround(std::clamp(device.percentage, 0.0, 100.0)))});
+    }
     for (const Supply& supply : supplies()) {
-        if (supply.type != "Battery" || !supply.isDevice)
+        if (supply.type != "Battery" || !supply.isDevice || listed.contains(QFileInfo(supply.folder).fileName()))
             continue;
         const auto capacity = KernelFile::readInteger(supply.folder + "/capacity");
         if (!capacity)
@@ -88,7 +121,12 @@ QList<AccessoryBattery> LinuxPowerSupplies::accessoryBatteries()
         QString name = text(supply.folder + "/model_name");
         if (name.isEmpty())
             name = QFileInfo(supply.folder).fileName();
-        accessories.append({name, int(std::clamp<qint64>(*capacity, 0, 100))});
+        const AccessoryBattery accessory{name, int(std::clamp<qint64>(*capacity, 0, 100))};
+        const bool twice = std::any_of(accessories.cbegin(), accessories.cend(), [&](const AccessoryBattery& known) {
+            return known.name == accessory.name && known.percent == accessory.percent;
+        });
+        if (!twice)
+            accessories.append(accessory);
     }
     return accessories;
 }

@@ -147,13 +147,13 @@ void CleanerView::applyDefaultSelection()
     if (ids == m_knownRecommendations)
         return;
     m_knownRecommendations = ids;
-    m_selectedItems = CleanupCategories::safeItems(recommendations);
+    m_selectedItems = CleanupCategories::safeItems(recommendations, m_scanner.home());
     setMessage(recommendations.isEmpty() ? QString() : previewReadyMessage);
 }
 
 void CleanerView::selectSafeItems()
 {
-    m_selectedItems = CleanupCategories::safeItems(m_scanner.recommendations());
+    m_selectedItems = CleanupCategories::safeItems(m_scanner.recommendations(), m_scanner.home());
     refresh();
 }
 

@@ -8,7 +8,7 @@
 
 #include <QHBoxLayout>
 
-RecommendationRow::RecommendationRow(const FileItem& item, bool isSelected, QWidget* parent)
+RecommendationRow::RecommendationRow(const FileItem& item, const QString& home, bool isSelected, QWidget* parent)
     : RoundedPanel(8, Color::white10b(), parent)
 {
     setObjectName("recommendationRow");
@@ -20,7 +20,7 @@ RecommendationRow::RecommendationRow(const FileItem& item, bool isSelected, QWid
     connect(m_mark, &QAbstractButton::clicked, this, &RecommendationRow::toggled);
     row->addWidget(m_mark, 0, Qt::AlignVCenter);
 
-    const CleanupSafety safety = CleanupCategories::cleanupDescriptor(item).safety;
+    const CleanupSafety safety = CleanupCategories::cleanupDescriptor(item, home).safety;
     auto* text = new QVBoxLayout;
     text->setSpacing(4);
     auto* name = new TextLabel(item.name, 12, QFont::Medium, Color::white95(), this);

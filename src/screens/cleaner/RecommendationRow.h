@@ -10,7 +10,7 @@ class SymbolButton;
 class RecommendationRow : public RoundedPanel {
     Q_OBJECT
 public:
-    RecommendationRow(const FileItem& item, bool isSelected, QWidget* parent = nullptr);
+    RecommendationRow(const FileItem& item, const QString& home, bool isSelected, QWidget* parent = nullptr);
     void setSelected(bool selected);
     bool isSelected() const { return m_selected; }
 

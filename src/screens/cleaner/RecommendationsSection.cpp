@@ -94,7 +94,7 @@ void RecommendationsSection::rebuildRows()
     const QList<FileItem>& recommendations = m_scanner.recommendations();
     m_shown = FileItem::ids(recommendations);
     for (const FileItem& item : recommendations) {
-        auto* row = new RecommendationRow(item, false, m_list);
+        auto* row = new RecommendationRow(item, m_scanner.home(), false, m_list);
         row->setProperty("itemId", item.id);
         connect(row, &RecommendationRow::toggled, this, [this, id = item.id] { emit toggleItem(id); });
         connect(row, &RecommendationRow::revealRequested, this,

@@ -69,7 +69,9 @@ void SmartCleanupPreviewCard::refresh(const CleanupCategories::Selection& select
         item->widget()->deleteLater();
         delete item;
     }
-    for (const CleanupPreviewCategory& category : CleanupCategories::makePreviewCategories(recommendations)) {
+    const QList<CleanupPreviewCategory> categories =
+        CleanupCategories::makePreviewCategories(recommendations, m_scanner.home());
+    for (const CleanupPreviewCategory& category : categories) {
         auto* row = new CleanupPreviewCategoryRow(category, CleanupCategories::selectedCount(category, selection), this);
         connect(row, &QAbstractButton::clicked, this, [this, category] { emit toggleCategory(category); });
         m_rows->addWidget(row);

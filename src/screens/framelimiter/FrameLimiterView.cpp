@@ -152,9 +152,10 @@ QWidget* FrameLimiterView::aboutCard()
     auto* glass = card("aboutCard", this);
     glass->body()->addWidget(new CardHeader("info.circle", Color::neonCyan(), "About Frame Limiting", glass));
     for (const char* line :
-         {"Works via MetalFPSLimit — a built-in macOS user default",
-          "Applies to all Metal-based games and apps system-wide", "No injection, no private APIs, completely VAC-safe",
-          "Requires macOS 10.15 (Catalina) or later", "Some games may internally override this limit",
+         {"Works via MangoHud's fps_limit setting in your MangoHud.conf",
+          "Applies to every game started with MangoHud (mangohud %command% in Steam)",
+          "Only the fps_limit line changes; the rest of your MangoHud settings stay as they are",
+          "Requires MangoHud (Debian package mangohud)", "Some games may internally override this limit",
           "Restart the game if the limit doesn't take effect immediately"}) {
         auto* row = new QHBoxLayout;
         row->setSpacing(8);

@@ -32,7 +32,7 @@ SystemToolsSection::SystemToolsSection(SystemOptimizer& optimizer, std::chrono::
     m_focusMode = new OptimizerButton("moon.fill", "Focus Mode",
                                       [this] { m_optimizer.setFocusMode(!m_optimizer.focusModeEnabled()); }, this);
     m_metalHUD = new OptimizerButton(
-        "cpu", "Metal HUD", [this, deliver] { m_optimizer.setMetalHUD(!m_optimizer.metalHUDEnabled(), deliver); }, this);
+        "cpu", m_optimizer.hudName(), [this, deliver] { m_optimizer.setMetalHUD(!m_optimizer.metalHUDEnabled(), deliver); }, this);
     auto* purge = new OptimizerButton("arrow.clockwise", "Purge RAM", [this, deliver] {
         m_optimizer.purgeRAM([deliver](bool success, const QString& message, double) { deliver(success, message); });
     }, this);

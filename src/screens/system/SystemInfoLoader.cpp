@@ -4,6 +4,7 @@
 #include "GraphicsDevice.h"
 #include "HostStatistics.h"
 #include "ProcessRunner.h"
+#include "StoragePlaces.h"
 #include "screens/monitoring/Readout.h"
 
 #include <QJsonArray>
@@ -14,15 +15,6 @@
 #include <limits>
 
 SystemInfoLoader::SystemInfoLoader(Sources sources) : m_sources(std::move(sources)) {}
-
-QList<std::pair<QString, QString>> SystemInfoLoader::folderTable(const QString& home)
-{
-    return {{"Applications", "/Applications"}, {"System Cache", home + "/Library/Caches"},
-            {"Logs", home + "/Library/Logs"},  {"Downloads", home + "/Downloads"},
-            {"Desktop", home + "/Desktop"},    {"Documents", home + "/Documents"},
-            {"Movies", home + "/Movies"},      {"Music", home + "/Music"},
-            {"Pictures", home + "/Pictures"}};
-}
 
 QString SystemInfoLoader::versionText(const QString& systemName)
 {
@@ -109,11 +101,14 @@ SystemInfoLoader::Battery SystemInfoLoader::batteryInfo() const
 QList<std::pair<QString, qint64>> SystemInfoLoader::storageCategoryPaths(const Abandoned& abandoned) const
 {
     QList<std::pair<QString, qint64>> sizes;
-    for (const auto& [name, path] : folderTable(m_sources.home)) {
-        const bool gone = abandoned && abandoned();
-        sizes.append({name, gone ? 0
-                                 : DiskUsage::folderSize(*m_sources.runner, path,
-                                                         DiskUsage::kDefaultTimeoutMs, abandoned)});
+    for (const StoragePlace& place : m_sources.places->places()) {
+        qint64 size = 0;
+        for (const QString& folder : place.folders) {
+            if (abandoned && abandoned())
+                break;
+            size += DiskUsage::folderSize(*m_sources.runner, folder, DiskUsage::kDefaultTimeoutMs, abandoned);
+        }
+        sizes.append({place.name, size});
     }
     return sizes;
 }

@@ -11,11 +11,12 @@
 class GraphicsDevice;
 class HostStatistics;
 class ProcessRunner;
+class StoragePlaces;
 
 // Gathers the System screen's facts on the thread that calls load(), one after another: the
 // system's name, the processor and its cores, the installed memory, the graphics device, the home
-// volume, the internal battery and the sizes of nine well-known folders. Every source that fails
-// gives its fallback; nothing is reported.
+// volume, the internal battery and the sizes of the storage breakdown's nine places. Every source
+// that fails gives its fallback; nothing is reported.
 class SystemInfoLoader {
 public:
     struct Sources {
@@ -23,6 +24,7 @@ public:
         std::shared_ptr<HostStatistics> host;
         std::shared_ptr<GraphicsDevice> graphics;
         std::shared_ptr<ProcessRunner> runner;
+        std::shared_ptr<StoragePlaces> places;
         QString home;
     };
     struct Battery {
@@ -43,11 +45,9 @@ public:
     SystemInfo load(const Abandoned& abandoned) const;
 
     Battery batteryInfo() const;
-    // The nine folders' sizes in table order, 0 for a folder that could not be measured.
+    // The nine places' sizes in their order, each the sum of its folders' sizes; a folder that
+    // could not be measured counts 0.
     QList<std::pair<QString, qint64>> storageCategoryPaths(const Abandoned& abandoned) const;
-
-    // The category names and folders measured, in order.
-    static QList<std::pair<QString, QString>> folderTable(const QString& home);
     // The running system's name, or "Linux" when it has none.
     static QString versionText(const QString& systemName);
     // "Apple Silicon" for a brand naming Apple, "Unknown" for none, else the brand.

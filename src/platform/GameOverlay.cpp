@@ -1,0 +1,16 @@
+#include "GameOverlay.h"
+
+#include <QRegularExpression>
+
+std::optional<qint64> GameOverlay::parseLimit(const QString& text)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("\\A[+-]?[0-9]+\\z"));
+    const QString trimmed = text.trimmed();
+    if (!wholeNumber.match(trimmed).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const qint64 limit = trimmed.toLongLong(&ok);
+    if (!ok || limit < 1)
+        return std::nullopt;
+    return limit;
+}

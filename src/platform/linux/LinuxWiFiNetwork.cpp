@@ -1,0 +1,87 @@
+#include "LinuxWiFiNetwork.h"
+
+#include "IwLink.h"
+#include "ProcessRunner.h"
+
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QStringDecoder>
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+
+// One property, or an invalid value when the call fails.
+QVariant property(QDBusConnection& bus, const QString& path, const QString& interface, const QString& name)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, path, kProperties, QStringLiteral("Get"));
+    call << interface << name;
+    const QDBusMessage reply = bus.call(call, QDBus::Block, LinuxWiFiNetwork::callTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return reply.arguments().first().value<QDBusVariant>().variant();
+}
+
+} // namespace
+
+LinuxWiFiNetwork::LinuxWiFiNetwork(QDBusConnection bus, std::shared_ptr<ProcessRunner> runner)
+    : m_bus(std::move(bus)), m_runner(std::move(runner))
+{
+}
+
+std::optional<QString> LinuxWiFiNetwork::nameFromSsid(const QByteArray& ssid)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString name = QString(decoder(ssid)).trimmed();
+    if (decoder.hasError())
+        return std::nullopt;
+    return name.isEmpty() ? QStringLiteral("Connected") : name;
+}
+
+LinuxWiFiNetwork::AccessPoint LinuxWiFiNetwork::activeAccessPoint(const QString& interface)
+{
+    if (!m_bus.isConnected())
+        return {};
+    QDBusMessage find = QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/NetworkManager"),
+                                                      kService, QStringLiteral("GetDeviceByIpIface"));
+    find << interface;
+    const QDBusMessage device = m_bus.call(find, QDBus::Block, callTimeoutMs);
+    if (device.type() != QDBusMessage::ReplyMessage || device.arguments().isEmpty())
+        return {};
+    const QVariant active = property(m_bus, device.arguments().first().value<QDBusObjectPath>().path(),
+                                     QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless"),
+                                     QStringLiteral("ActiveAccessPoint"));
+    if (!active.canConvert<QDBusObjectPath>())
+        return {};
+    const QString accessPoint = active.value<QDBusObjectPath>().path();
+    if (accessPoint.isEmpty() || accessPoint == QLatin1String("/"))
+        return {true, std::nullopt};
+    const QVariant ssid = property(m_bus, accessPoint, QStringLiteral("org.freedesktop.NetworkManager.AccessPoint"),
+                                   QStringLiteral("Ssid"));
+    if (ssid.metaType() != QMetaType::fromType<QByteArray>())
+        return {};
+    return {true, ssid.toByteArray()};
+}
+
+std::optional<QString> LinuxWiFiNetwork::networkName(const QString& interface)
+{
+    if (const AccessPoint accessPoint = activeAccessPoint(interface); accessPoint.known)
+        return accessPoint.ssid ? nameFromSsid(*accessPoint.ssid) : QStringLiteral("WiFi");
+    const ProcessResult result = m_runner->run(iwPath, {"dev", interface, "link"}, callTimeoutMs);
+    if (!result.succeeded())
+        return QStringLiteral("WiFi");
+    const IwLink link = IwLink::parse(QString::fromUtf8(result.standardOutput));
+    if (!link.connected || !link.ssid)
+        return QStringLiteral("WiFi");
+    return nameFromSsid(*link.ssid);
+}
+
+std::optional<QString> LinuxWiFiNetwork::phyMode(const QString& interface)
+{
+    const ProcessResult result = m_runner->run(iwPath, {"dev", interface, "link"}, callTimeoutMs);
+    if (!result.succeeded())
+        return std::nullopt;
+    return IwLink::parse(QString::fromUtf8(result.standardOutput)).standard();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "GameOverlay.h"
+#include "Locked.h"
+
+#include <QHash>
+#include <QStringList>
+
+// A frame limit and HUD that answer as the test sets them and remember what they were asked.
+class FakeGameOverlay final : public GameOverlay {
+public:
+    struct State {
+        std::optional<qint64> limit;
+        Change change{Change::Status::Done};
+        // Per bundle identifier; Done for any other.
+        QHash<QString, HUDWrite> hud;
+        std::optional<QString> unavailable;
+        // "set 60", "remove", "hud <bundle> on|off", "own", "uninstall", in order.
+        QStringList calls;
+    };
+    Locked<State> state;
+
+    std::optional<qint64> readFrameLimit() override { return state.get().limit; }
+    Change writeFrameLimit(qint64 limit) override
+    {
+        return state.with([&](State& s) {
+            s.calls.append("set " + QString::number(limit));
+            if (s.change.done())
+                s.limit = limit;
+            return s.change;
+        });
+    }
+    Change removeFrameLimit() override
+    {
+        return state.with([](State& s) {
+            s.calls.append("remove");
+            if (s.change.done())
+                s.limit.reset();
+            return s.change;
+        });
+    }
+    HUDWrite writeHUD(const QString& bundleIdentifier, bool enabled) override
+    {
+        return state.with([&](State& s) {
+            s.calls.append("hud " + bundleIdentifier + (enabled ? " on" : " off"));
+            return s.hud.value(bundleIdentifier, HUDWrite::Done);
+        });
+    }
+    QString hudName() const override { return QStringLiteral("the HUD"); }
+    std::optional<QString> unavailableReason() const override { return state.get().unavailable; }
+    void removeOwnFrameLimit() override { state.with([](State& s) { s.calls.append("own"); }); }
+    void removeSystemWideSettings() override { state.with([](State& s) { s.calls.append("uninstall"); }); }
+
+    QStringList calls() const { return state.get().calls; }
+};
