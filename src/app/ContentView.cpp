@@ -37,7 +37,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_monitor(platform.host, platform.graphics, platform.powerSupplies, platform.processRunner,
                 platform.latency ? platform.latency->asker() : nullptr),
       m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
-                   *platform.host, *platform.gameOverlay}),
+                   *platform.host, *platform.gameOverlay, platform.tuning}),
       m_scanner(ScanEnvironment::linuxTable(platform.homeDirectory, Paths::temporary()), platform.processRunner,
                 platform.fileRevealer),
       m_sessionLogger(platform.host),

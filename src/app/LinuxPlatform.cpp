@@ -20,6 +20,7 @@
 #include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxStoragePlaces.h"
 #include "linux/LinuxSystemFacts.h"
+#include "linux/LinuxTuningBackends.h"
 #include "linux/LinuxWiFiNetwork.h"
 #include "linux/UPowerDevices.h"
 #include "linux/LinuxWorkspace.h"
@@ -33,6 +34,7 @@
 #include "tuning/InstalledGameScanner.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QStandardPaths>
 
 LinuxPlatform::LinuxPlatform()
@@ -76,6 +78,7 @@ LinuxPlatform::LinuxPlatform()
         [installed](const QString& bundleIdentifier) {
             return InstalledGameScanner::programsOf(bundleIdentifier, installed->list(), GameProfilePresets::all());
         }});
+    m_services.tuning = linuxTuningBackends(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.autostartDirectory = Paths::autostart();

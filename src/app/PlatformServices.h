@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TuningBackends.h"
 #include "assistant/AIProvider.h"
 #include "screens/ScreenPlatform.h"
 
@@ -62,6 +63,8 @@ struct PlatformServices {
     std::shared_ptr<GameOverlay> gameOverlay;
     // Where installed games are found; without it the list stays empty.
     std::shared_ptr<InstalledApplications> installedApplications;
+    // What keep-awake, the memory purge, the DNS cache flush and DNS switching reach.
+    TuningBackends tuning;
     // Where AI Connect's chat requests go, by provider; a provider without an entry uses its public API.
     QHash<AIProvider, QUrl> aiProviderURLs;
     QString homeDirectory;

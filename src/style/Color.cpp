@@ -34,16 +34,9 @@ double luminance(const QColor& color)
     return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
 }
 
-// `top` at its opacity over the opaque `bottom`.
-QColor over(const QColor& top, const QColor& bottom)
-{
-    const double a = top.alphaF();
-    const auto mix = [a](double t, double b) { return t * a + b * (1 - a); };
-    return QColor::fromRgbF(float(mix(top.redF(), bottom.redF())), float(mix(top.greenF(), bottom.greenF())),
-                            float(mix(top.blueF(), bottom.blueF())));
-}
-
-constexpr double kTextContrast = 4.5;
+// A little above the 4.5 : 1 that text needs, so that rounding the colours to 8 bits never takes
+// it below.
+constexpr double kTextContrast = 4.6;
 
 } // namespace
 
@@ -146,15 +139,30 @@ double Color::contrastRatio(const QColor& foreground, const QColor& background)
     return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
 }
 
-QColor Color::onCard(const QColor& color)
+QColor Color::over(const QColor& top, const QColor& bottom)
 {
-    QColor tint = color;
-    for (int step = 1; step <= 100 && contrastRatio(tint, cardSurface()) < kTextContrast; ++step) {
+    const double a = top.alphaF();
+    const auto mix = [a](double t, double b) { return float(t * a + b * (1 - a)); };
+    return QColor::fromRgbF(mix(top.redF(), bottom.redF()), mix(top.greenF(), bottom.greenF()),
+                            mix(top.blueF(), bottom.blueF()));
+}
+
+QColor Color::readableOn(const QColor& color, const QColor& surface)
+{
+    const float toward = luminance(surface) < 0.18 ? 1.0f : 0.0f;
+    QColor shade = color;
+    for (int step = 1; step <= 100 && contrastRatio(shade, surface) < kTextContrast; ++step) {
         const float t = float(step) / 100;
-        tint = QColor::fromRgbF(color.redF() + (1 - color.redF()) * t, color.greenF() + (1 - color.greenF()) * t,
-                                color.blueF() + (1 - color.blueF()) * t, color.alphaF() + (1 - color.alphaF()) * t);
+        const auto mix = [t](float from, float to) { return from + (to - from) * t; };
+        shade = QColor::fromRgbF(mix(color.redF(), toward), mix(color.greenF(), toward), mix(color.blueF(), toward),
+                                 mix(color.alphaF(), 1.0f));
     }
-    return tint;
+    return shade;
+}
+
+QColor Color::onCard(const QColor& color, const QColor& fill)
+{
+    return readableOn(color, over(fill, cardSurface()));
 }
 
 QLinearGradient Color::accentGradient()

@@ -52,9 +52,15 @@ public:
     static const QColor& cardSurface();
     // The WCAG contrast ratio of a colour drawn over an opaque background (its opacity blended in).
     static double contrastRatio(const QColor& foreground, const QColor& background);
-    // The colour as text on a card: itself when it reads at 4.5 : 1 or better on cardSurface(),
-    // otherwise the least tint of it that does: its hue mixed with white, a faint colour made more opaque.
-    static QColor onCard(const QColor& color);
+    // `top` at its opacity over the opaque `bottom`.
+    static QColor over(const QColor& top, const QColor& bottom);
+    // The colour as text on the opaque surface: itself when it reads at 4.5 : 1 or better, otherwise
+    // the least shade of it that does, its hue mixed with white on a dark surface and with black on a
+    // light one (a faint colour is made more opaque as well).
+    static QColor readableOn(const QColor& color, const QColor& surface);
+    // The colour as text on a card; `fill` is what lies between the card and the text (a button's
+    // own fill), if anything.
+    static QColor onCard(const QColor& color, const QColor& fill = Qt::transparent);
 
     // The status scale, read at the moment a screen draws.
     static QColor statusGood();

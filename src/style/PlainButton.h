@@ -13,6 +13,8 @@ public:
                 QSize padding, qreal cornerRadius, QWidget* parent = nullptr);
 
     void setLabel(const QString& text, const QColor& textColor);
+    QColor textColor() const { return m_textColor; }
+    QColor fill() const { return m_fill; }
     QSize sizeHint() const override;
 
 protected:

@@ -1,17 +1,14 @@
 #include "ToolText.h"
 
+#include "StrictUtf8.h"
+
 #include <QLocale>
-#include <QStringDecoder>
 #include <cmath>
 #include <limits>
 
 std::optional<QString> ToolText::decodeUtf8(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
+    return strictUtf8(bytes);
 }
 
 QString ToolText::trimmedSpacesAndTabs(const QString& text)

@@ -1,15 +1,11 @@
 #include "KeepAwake.h"
 
-#include "ProcessRunner.h"
+#include "SleepInhibitor.h"
 
 #include <limits>
 
-namespace {
-const QString kCaffeinate = QStringLiteral("/usr/bin/caffeinate");
-}
-
-KeepAwake::KeepAwake(ProcessRunner& runner, std::chrono::milliseconds minute, QObject* parent)
-    : QObject(parent), m_runner(runner), m_minute(minute)
+KeepAwake::KeepAwake(SleepInhibitor& inhibitor, std::chrono::milliseconds minute, QObject* parent)
+    : QObject(parent), m_inhibitor(inhibitor), m_minute(minute)
 {
     m_expiry.setSingleShot(true);
     connect(&m_expiry, &QTimer::timeout, this, [this] {
@@ -25,17 +21,17 @@ KeepAwake::~KeepAwake()
 
 bool KeepAwake::isRunning() const
 {
-    return m_process && m_process->isRunning();
+    return m_hold && m_hold->isHeld();
 }
 
 bool KeepAwake::start(std::optional<int> minutes)
 {
     bool started = false;
     if (!isRunning()) {
-        m_process = m_runner.startHeld(kCaffeinate, {"-d"});
-        started = m_process != nullptr;
+        m_hold = m_inhibitor.hold();
+        started = m_hold != nullptr;
         if (started)
-            connect(m_process.get(), &HeldProcess::finished, this, &KeepAwake::childFinished);
+            connect(m_hold.get(), &SleepHold::lost, this, &KeepAwake::holdLost);
     }
     if (minutes && *minutes >= 1) {
         const qint64 length = qMin<qint64>(qint64(*minutes) * m_minute.count(), std::numeric_limits<int>::max());
@@ -47,12 +43,10 @@ bool KeepAwake::start(std::optional<int> minutes)
 void KeepAwake::stop()
 {
     m_expiry.stop();
-    if (!m_process)
+    if (!m_hold)
         return;
-    disconnect(m_process.get(), nullptr, this, nullptr);
-    if (m_process->isRunning())
-        m_process->stop();
-    m_process.reset();
+    disconnect(m_hold.get(), nullptr, this, nullptr);
+    m_hold.reset();
 }
 
 std::optional<std::chrono::milliseconds> KeepAwake::expiry() const
@@ -62,13 +56,13 @@ std::optional<std::chrono::milliseconds> KeepAwake::expiry() const
     return m_expiry.intervalAsDuration();
 }
 
-void KeepAwake::childFinished()
+void KeepAwake::holdLost()
 {
     m_expiry.stop();
-    // The child announces its end from inside its own code; it is released once that has returned.
-    if (m_process) {
-        disconnect(m_process.get(), nullptr, this, nullptr);
-        m_process.release()->deleteLater();
+    // The hold announces its loss from inside its own code; it is released once that has returned.
+    if (m_hold) {
+        disconnect(m_hold.get(), nullptr, this, nullptr);
+        m_hold.release()->deleteLater();
     }
     emit ended();
 }

@@ -11,9 +11,6 @@
 
 namespace {
 
-const QString kPurge = QStringLiteral("/usr/sbin/purge");
-const QString kDscacheutil = QStringLiteral("/usr/bin/dscacheutil");
-
 const QString kPreventedSleep = QStringLiteral("Prevented display sleep during gameplay");
 const QString kMuted = QStringLiteral("Muted system output for focus mode");
 const QString kRaised = QStringLiteral("Raised priority for ");
@@ -85,10 +82,10 @@ SystemOptimizer::SystemOptimizer(const Services& services, const Timing& timing,
       m_runner(services.runner),
       m_scripts(services.scripts),
       m_overlay(services.overlay),
-      m_dns(services.runner, services.scripts),
+      m_backends(services.backends),
       m_freeMemory(services.host),
       m_priorities(services.processes),
-      m_keepAwake(services.runner, timing.keepAwakeMinute)
+      m_keepAwake(*services.backends.sleep, timing.keepAwakeMinute)
 {
     m_autoHealTimer.setInterval(timing.autoHealInterval);
     connect(&m_autoHealTimer, &QTimer::timeout, this, &SystemOptimizer::autoHealTick);
@@ -338,10 +335,10 @@ void SystemOptimizer::finishMetalHUD(bool enabled, const QStringList& changed, c
 
 void SystemOptimizer::refreshCurrentDNS()
 {
-    WorkQueues::utility().start([this, life = m_life.watch(), dns = m_dns]() mutable {
+    WorkQueues::utility().start([this, life = m_life.watch(), backends = m_backends] {
         if (life.expired())
             return;
-        const auto servers = dns.configuredServers();
+        const auto servers = DnsSwitcher(*backends.dns, *backends.dnsProbe).configuredServers();
         if (servers)
             MainThread::post(life, [this, servers] { publish(m_currentDNS, *servers); });
     });
@@ -359,10 +356,11 @@ void SystemOptimizer::resetDNS(StatusCompletion completion)
 
 void SystemOptimizer::changeDNS(std::function<DnsSwitcher::Result(DnsSwitcher&)> change, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), dns = m_dns, change = std::move(change),
-                                       completion = std::move(completion)]() mutable {
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), backends = m_backends, change = std::move(change),
+                                       completion = std::move(completion)] {
         if (life.expired())
             return;
+        DnsSwitcher dns(*backends.dns, *backends.dnsProbe);
         const DnsSwitcher::Result result = change(dns);
         if (result.succeeded)
             MainThread::post(life, [this] { refreshCurrentDNS(); });
@@ -377,7 +375,7 @@ double SystemOptimizer::freeMemoryGB() const
 
 void SystemOptimizer::purgeRAM(PurgeCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), runner = &m_runner, memory = m_freeMemory,
+    WorkQueues::userInitiated().start([this, life = m_life.watch(), purger = m_backends.memory, memory = m_freeMemory,
                                        completion = std::move(completion)] {
         const auto fail = [&completion](const QString& message) {
             MainThread::post([completion, message] { completion(false, message, 0.0); });
@@ -385,11 +383,11 @@ void SystemOptimizer::purgeRAM(PurgeCompletion completion)
         if (life.expired())
             return fail(QStringLiteral("Failed"));
         const auto before = memory.gigabytes();
-        const ProcessResult purge = runner->run(kPurge, {});
-        if (!purge.started())
-            return fail(QStringLiteral("Purge command failed: ") + purge.errorString);
-        if (!purge.succeeded())
-            return fail(QStringLiteral("Purge command was not permitted on this Mac."));
+        const MemoryPurger::Outcome purge = purger->purge();
+        if (purge.kind == MemoryPurger::Outcome::Kind::Failed)
+            return fail(QStringLiteral("Purge command failed: ") + purge.error);
+        if (purge.kind == MemoryPurger::Outcome::Kind::NotPermitted)
+            return fail(QStringLiteral("Purge command was not permitted on this computer."));
         const auto after = memory.gigabytes();
         const double freed = FreeMemory::growth(before, after);
         const auto reclaimed = before && after ? std::optional(freed) : std::nullopt;
@@ -438,12 +436,12 @@ void SystemOptimizer::autoHealTick()
 
 bool SystemOptimizer::flushDNSCache()
 {
-    return flushDNSCache(m_runner);
+    return flushDNSCache(*m_backends.dnsCache);
 }
 
-bool SystemOptimizer::flushDNSCache(ProcessRunner& runner)
+bool SystemOptimizer::flushDNSCache(DnsCacheFlusher& flusher)
 {
-    return runner.run(kDscacheutil, {"-flushcache"}).succeeded();
+    return flusher.flush();
 }
 
 int SystemOptimizer::terminateJunkProcesses()
@@ -473,12 +471,12 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
 {
     // The task keeps the services, which outlive the optimizer, and a copy of the memory reader;
     // nothing of the optimizer itself.
-    return [&workspace = m_workspace, &runner = m_runner, memory = m_freeMemory](QuickBoostCompletion completion) {
+    return [&workspace = m_workspace, backends = m_backends, memory = m_freeMemory](QuickBoostCompletion completion) {
         using Action = QuickBoostResult::QuickBoostAction;
         const auto before = memory.gigabytes();
         QuickBoostResult result;
 
-        const bool flushed = flushDNSCache(runner);
+        const bool flushed = flushDNSCache(*backends.dnsCache);
         result.actions.append(Action{.icon = QStringLiteral("network"),
                                      .label = flushed ? QStringLiteral("DNS cache flushed")
                                                       : QStringLiteral("DNS cache flush failed"),
@@ -499,7 +497,7 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
 
         // The growth covers the whole boost: memory the quit applications gave back counts as freed
         // even when the purge itself failed.
-        const bool purged = runner.run(kPurge, {}).succeeded();
+        const bool purged = backends.memory->purge().purged();
         result.ramFreed = FreeMemory::growth(before, memory.gigabytes());
         Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = result.ramFreed > 0 || purged};
         if (result.ramFreed > 0)
@@ -507,7 +505,7 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
         else if (purged)
             action.label = QStringLiteral("Memory already optimized");
         else
-            action.label = QStringLiteral("Memory purge unavailable on this Mac");
+            action.label = QStringLiteral("Memory purge unavailable on this computer");
         result.actions.append(action);
 
         MainThread::post([completion = std::move(completion), result] { completion(result); });

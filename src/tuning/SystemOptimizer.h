@@ -11,6 +11,7 @@
 #include "GameOverlay.h"
 #include "LifeToken.h"
 #include "RunningApplication.h"
+#include "TuningBackends.h"
 
 #include <QObject>
 #include <QSet>
@@ -61,6 +62,8 @@ public:
         AppleScriptRunner& scripts;
         HostStatistics& host;
         GameOverlay& overlay;
+        // Keep-awake, the memory purge, the DNS cache flush and the DNS servers.
+        const TuningBackends& backends;
     };
     struct Timing {
         std::chrono::milliseconds autoHealInterval{30'000};
@@ -134,8 +137,9 @@ public:
     // when the optimizer is gone before the work starts.
     void setMetalHUD(bool enabled, StatusCompletion completion = {});
 
-    // DNS servers of the active network service. The switch and the reset need an administrator's
-    // password; like the refresh, they do nothing once the optimizer is gone before they start.
+    // DNS servers of the active network service. The switch and the reset need the system's
+    // authorisation, which may ask the user; like the refresh, they do nothing once the optimizer is
+    // gone before they start.
     void refreshCurrentDNS();
     void setDNS(const QString& provider, StatusCompletion completion = {});
     void resetDNS(StatusCompletion completion = {});
@@ -151,7 +155,7 @@ public:
 
     // 0.0 when the reading fails.
     double freeMemoryGB() const;
-    // These three block while the tools run: call them off the main thread.
+    // These three block while the system works: call them off the main thread.
     bool flushDNSCache();
     int terminateJunkProcesses();
     // Blocks like them; the completion comes on the main thread. Once started, the boost touches
@@ -181,14 +185,14 @@ private:
     bool changeMute(bool muted);
     void handleGameLaunch(const RunningApplication& application);
     void autoHealTick();
-    static bool flushDNSCache(ProcessRunner& runner);
+    static bool flushDNSCache(DnsCacheFlusher& flusher);
     static int terminateJunkProcesses(Workspace& workspace);
 
     Workspace& m_workspace;
     ProcessRunner& m_runner;
     AppleScriptRunner& m_scripts;
     GameOverlay& m_overlay;
-    DnsSwitcher m_dns;
+    TuningBackends m_backends;
     FreeMemory m_freeMemory;
     PriorityLedger m_priorities;
     KeepAwake m_keepAwake;

@@ -83,7 +83,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QColor>("color");
         QTest::newRow("success") << 0 << "Resolution changed to 1920 x 1200 @ 120Hz" << Color::neonGreen();
-        QTest::newRow("failure") << 1 << "Failed to change resolution" << Color::systemRed();
+        QTest::newRow("failure") << 1 << "Failed to change resolution" << Color::onCard(Color::systemRed());
     }
     void applyingDisablesRowsAndRestoreButNotRefresh()
     {

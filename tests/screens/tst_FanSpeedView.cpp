@@ -70,7 +70,7 @@ private slots:
                                     "temperature:Palm Rest|", "fan:1|4380 RPM|73", "fan:2|2150 RPM",
                                     "fan:3|7000 RPM|140", "fan:4||0"}));
         auto* cpu = card.findChild<QWidget*>("temperature:CPU");
-        QCOMPARE(cpu->findChild<TextLabel*>("temperatureValue")->color(), Color::systemRed());
+        QCOMPARE(cpu->findChild<TextLabel*>("temperatureValue")->color(), Color::onCard(Color::systemRed()));
         QCOMPARE(card.findChild<QWidget*>("fan:2")->findChild<SymbolView*>("fanIcon")->color(), Color::white70());
         // A fan above its maximum runs past the track.
         card.resize(600, card.sizeHint().height());

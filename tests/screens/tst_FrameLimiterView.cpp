@@ -159,7 +159,7 @@ private slots:
 
         QTest::mouseClick(view->findChild<QAbstractButton*>(press), Qt::LeftButton);
         QTRY_COMPARE(view->statusMessage(), message);
-        QCOMPARE(view->statusColor(), success ? Color::neonGreen() : Color::systemRed());
+        QCOMPARE(view->statusColor(), success ? Color::neonGreen() : Color::onCard(Color::systemRed()));
         QCOMPARE(view->findChild<TextLabel*>("statusLine")->text(), message);
         QCOMPARE(view->findChild<QLineEdit*>("customFPSField")->text(), fieldAfter);
         QCOMPARE(m_fixture->optimizer.frameLimitValue(), limitAfter);

@@ -221,7 +221,7 @@ private slots:
         TextLabel* line = s.label("gameModeMessage");
         QVERIFY(line->isVisibleTo(s.view.get()));
         QVERIFY(line->text().contains("failed"));
-        QCOMPARE(line->color(), Color::systemRed());
+        QCOMPARE(line->color(), Color::onCard(Color::systemRed()));
         QVERIFY(!s.f.optimizer.gameModeEnabled());
     }
 
@@ -309,8 +309,8 @@ private slots:
         QTest::addColumn<QColor>("color");
         QTest::newRow("monitoring") << "Monitoring\u2026" << Color::neonGreen();
         QTest::newRow("healed") << "Healed: 0.42 GB freed" << Color::neonGreen();
-        QTest::newRow("purge failed") << "Purge command failed: No such file or directory" << Color::systemRed();
-        QTest::newRow("not permitted") << "Purge command was not permitted on this Mac." << Color::systemRed();
+        QTest::newRow("purge failed") << "Purge command failed: No such file or directory" << Color::onCard(Color::systemRed());
+        QTest::newRow("not permitted") << "Purge command was not permitted on this computer." << Color::onCard(Color::systemRed());
     }
     void autoHealStatus()
     {
@@ -328,7 +328,7 @@ private slots:
         QVERIFY(s.f.optimizer.autoHealEnabled());
         QVERIFY(status->isVisibleTo(s.view.get()));
         QTRY_VERIFY(s.label("autoHealMessage")->text().startsWith("Purge command failed"));
-        QCOMPARE(s.label("autoHealMessage")->color(), Color::systemRed());
+        QCOMPARE(s.label("autoHealMessage")->color(), Color::onCard(Color::systemRed()));
 
         s.click("autoHealSwitch");
         QVERIFY(!s.f.optimizer.autoHealEnabled());
@@ -388,7 +388,7 @@ private slots:
         QTest::addColumn<QColor>("color");
         QTest::addColumn<bool>("tileLit");
         QTest::newRow("purge missing") << "Purge RAM" << false << "Purge command failed: No such file or directory"
-                                       << Color::systemRed() << false;
+                                       << Color::onCard(Color::systemRed()) << false;
         QTest::newRow("purge ran") << "Purge RAM" << true << "Memory already optimized" << Color::neonGreen() << false;
     }
     void toolResultsShowInGreenOrRed()
@@ -466,9 +466,9 @@ private slots:
         QTest::newRow("reset") << "reset" << true << "DNS reset to automatic (DHCP) on Wi-Fi" << Color::neonGreen();
         QTest::newRow("apply, no resolver answers")
             << "Google" << false << "The selected DNS provider is not reachable. Your current DNS was not changed."
-            << Color::systemRed();
+            << Color::onCard(Color::systemRed());
         QTest::newRow("reset, no service") << "reset" << false << "Could not find the active network service."
-                                           << Color::systemRed();
+                                           << Color::onCard(Color::systemRed());
     }
     void dnsRequests()
     {

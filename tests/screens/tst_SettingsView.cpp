@@ -163,7 +163,7 @@ private slots:
         }
         QVERIFY(message->isVisible());
         QCOMPARE(message->text(), QString("Settings could not be saved."));
-        QCOMPARE(message->palette().color(QPalette::WindowText), Color::statusCritical());
+        QCOMPARE(message->palette().color(QPalette::WindowText), Color::onCard(Color::statusCritical()));
         // Nothing stored was lost: a new launch still finds the last record that could be saved.
         QVERIFY(SettingsStore(m_platform->secureStore, m_platform->defaults, m_rig->agent).autoOptimize());
 

@@ -22,6 +22,7 @@
 #include "macos/MetalDefaults.h"
 #include "InstalledApplications.h"
 #include "linux/JsonFileDefaults.h"
+#include "macos/MacToolBackends.h"
 #include "storage/SecureLocalStore.h"
 
 #include <QDir>
@@ -65,6 +66,7 @@ struct FakePlatform {
         s.filePicker = filePicker;
         s.gameOverlay = gameOverlay;
         s.installedApplications = installedApplications;
+        s.tuning = tuning;
         s.aiProviderURLs = aiProviderURLs;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
@@ -102,5 +104,7 @@ struct FakePlatform {
                                                  delete overlay;
                                              }};
     std::shared_ptr<InstalledApplications> installedApplications;
+    // The tuning actions run their tools through the fake runner.
+    TuningBackends tuning = macToolBackends(*runner, *scripts);
     QHash<AIProvider, QUrl> aiProviderURLs;
 };

@@ -6,6 +6,7 @@
 #include "FakeProcessRunner.h"
 #include "FakeWorkspace.h"
 #include "WorkQueues.h"
+#include "macos/MacToolBackends.h"
 #include "macos/MetalDefaults.h"
 #include "tuning/SystemOptimizer.h"
 
@@ -23,7 +24,9 @@ struct OptimizerFixture {
     FakeHostStatistics host;
     // The Mac's defaults tool over the fake runner: what it was asked shows in the runner.
     MetalDefaults overlay{runner};
-    SystemOptimizer optimizer{{workspace, processes, runner, scripts, host, overlay},
+    // The tuning actions run their tools through the fake runner.
+    TuningBackends backends = macToolBackends(runner, scripts);
+    SystemOptimizer optimizer{{workspace, processes, runner, scripts, host, overlay, backends},
                               {std::chrono::milliseconds(20), kMinute}};
 
     // Background work uses the fakes; it must be over before they go.

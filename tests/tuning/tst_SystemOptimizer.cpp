@@ -5,7 +5,7 @@
 #include "TestMain.h"
 #include "tuning/GameDetector.h"
 #include "macos/MetalDefaults.h"
-#include "tuning/NetworkServiceLocator.h"
+#include "macos/NetworkServiceLocator.h"
 
 #include <QPointer>
 #include <atomic>
@@ -292,7 +292,7 @@ private slots:
         QTest::newRow("a failed reading is not measured") << ok << Readings{std::nullopt, 6.0}
                                                           << "Memory already optimized" << std::optional<double>();
         QTest::newRow("not permitted") << ProcessResult::exited(1) << Readings{2.0, 3.0}
-                                       << "Purge command was not permitted on this Mac." << std::optional<double>();
+                                       << "Purge command was not permitted on this computer." << std::optional<double>();
         QTest::newRow("tool missing") << ProcessResult::notStarted(kMissing) << Readings{2.0, 3.0}
                                       << "Purge command failed: " + kMissing << std::optional<double>();
     }
@@ -368,7 +368,7 @@ private slots:
         const QString quit = "done: Terminated 2 junk processes";
         QTest::newRow("every tool missing, nothing freed")
             << missing << missing << Readings{4.0, 3.9}
-            << QStringList{"failed: DNS cache flush failed", quit, "failed: Memory purge unavailable on this Mac"}
+            << QStringList{"failed: DNS cache flush failed", quit, "failed: Memory purge unavailable on this computer"}
             << 0.0;
         QTest::newRow("the purge failed, the quit applications freed memory")
             << ok << ProcessResult::exited(1) << Readings{4.0, 4.5}
@@ -446,7 +446,7 @@ private slots:
         f.run({app(10, "Discord")});
         f.setFreeMemory(4.0);
         alignas(SystemOptimizer) std::byte storage[sizeof(SystemOptimizer)];
-        auto* optimizer = new (storage) SystemOptimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.overlay});
+        auto* optimizer = new (storage) SystemOptimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.overlay, f.backends});
         OptimizerFixture::settle();
         std::atomic<bool> gone = false;
         f.runner.respondWith([&](const QString&, const QStringList&) {
@@ -722,7 +722,7 @@ private slots:
         QFETCH(int, recorded);
         OptimizerFixture f;
         FakeGameOverlay overlay;
-        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay});
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
         OptimizerFixture::settle();
         QStringList bundles = o.knownGameBundleIDs();
         bundles.sort();
@@ -759,7 +759,7 @@ private slots:
         QFETCH(QString, message);
         OptimizerFixture f;
         FakeGameOverlay overlay;
-        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay});
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
         const bool done = status == int(GameOverlay::Change::Status::Done);
         overlay.state.with([&](FakeGameOverlay::State& s) { s.change = {GameOverlay::Change::Status(status), message}; });
         StatusRecorder set;

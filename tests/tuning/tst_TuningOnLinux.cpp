@@ -11,6 +11,7 @@
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxWorkspace.h"
 #include "linux/ProcFiles.h"
+#include "macos/MacToolBackends.h"
 #include "macos/MetalDefaults.h"
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfilePresets.h"
@@ -50,7 +51,8 @@ struct Rig {
     LinuxWorkspace proc{control, {"/proc", {}, 1h, [this] { return std::make_unique<FakeWindowList>(windows); }}};
     ChildProcessWorkspace workspace{proc, {pid(game), pid(chat), pid(sync)}};
     MetalDefaults overlay{runner};
-    SystemOptimizer optimizer{{workspace, control, runner, scripts, host, overlay}};
+    TuningBackends backends = macToolBackends(runner, scripts);
+    SystemOptimizer optimizer{{workspace, control, runner, scripts, host, overlay, backends}};
 
     ~Rig() { WorkQueues::drain(); }
     // The shell has set up its handler once it has said so.

@@ -20,6 +20,7 @@
 #include "linux/LinuxHostStatistics.h"
 #include "linux/LinuxProcessControl.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxTuningBackends.h"
 #include "linux/LinuxWorkspace.h"
 #include "linux/MangoHudOverlay.h"
 #include "tuning/FocusFreezeManager.h"
@@ -54,7 +55,8 @@ int runHost(const QString& freezeID)
 
     LinuxWorkspace workspace(control, {});
     MangoHudOverlay overlay({MangoHudOverlay::standardConfigFolder(), &MangoHudOverlay::mangoHudOnPath, {}});
-    SystemOptimizer optimizer({workspace, control, runner, scripts, host, overlay});
+    const TuningBackends backends = linuxTuningBackends(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    SystemOptimizer optimizer({workspace, control, runner, scripts, host, overlay, backends});
     GameProfileManager profiles(workspace);
     QObject::connect(&profiles, &GameProfileManager::changed, [&profiles] {
         static std::optional<QString> last;

@@ -101,6 +101,14 @@ NetworkPath::Kind DefaultRoutePath::interfaceKind(const QString& netRoot, const 
     }
 }
 
+std::optional<QString> DefaultRoutePath::defaultInterface(const QString& procRoot)
+{
+    const QList<DefaultRoute> routes = defaultRoutes(procRoot);
+    if (routes.isEmpty())
+        return std::nullopt;
+    return routes.constFirst().interface;
+}
+
 NetworkPath DefaultRoutePath::read(const QString& procRoot, const QString& netRoot)
 {
     NetworkPath path;

@@ -190,7 +190,7 @@ void AIConnectChatPanel::refresh()
     const QColor statusColor = colorBlind ? Color::cbBlue() : Color::neonGreen();
     m_statusSymbol->setSymbol("checkmark.circle.fill", statusColor);
     m_status->setText(QStringLiteral("Connected to ") + AIProviders::rawValue(m_model.provider()));
-    m_status->setColor(statusColor);
+    m_status->setColor(Color::onCard(statusColor));
     m_modelID->setText(m_model.settings().modelID);
     m_usage->setText(m_model.lastUsage().value_or(QString()));
     m_usage->setVisible(m_model.lastUsage().has_value());
@@ -200,7 +200,7 @@ void AIConnectChatPanel::refresh()
     refreshChips();
     m_strip->setVisible(!m_model.attachments().isEmpty());
     m_notice->setText(m_model.errorMessage());
-    m_notice->setColor(colorBlind ? Color::cbMagenta() : Color::systemOrange());
+    m_notice->setColor(Color::onCard(colorBlind ? Color::cbMagenta() : Color::systemOrange()));
     m_noticeRow->setVisible(!m_model.errorMessage().isEmpty());
 
     m_transcript->setMessages(m_model.messages());

@@ -107,7 +107,7 @@ void AIConnectSetupPanel::refresh()
     m_description->setText(apiDescription(m_model.provider()));
     m_key->setPlaceholderText(QStringLiteral("Paste your ") + name + QStringLiteral(" API key"));
     m_notice->setText(m_model.errorMessage());
-    m_notice->setColor(ColorBlindMode::enabled() ? Color::cbMagenta() : Color::systemOrange());
+    m_notice->setColor(Color::onCard(ColorBlindMode::enabled() ? Color::cbMagenta() : Color::systemOrange()));
     m_notice->setVisible(!m_model.errorMessage().isEmpty());
 
     const bool typed = !m_key->text().trimmed().isEmpty();

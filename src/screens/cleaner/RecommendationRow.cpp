@@ -29,7 +29,7 @@ RecommendationRow::RecommendationRow(const FileItem& item, const QString& home, 
     reasons->setObjectName("itemReasons");
     for (TextLabel* line : {name, reasons})
         line->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    auto* level = new TextLabel(CleanupSafeties::rawValue(safety), 9, QFont::Bold, CleanupColors::safety(safety), this);
+    auto* level = new TextLabel(CleanupSafeties::rawValue(safety), 10, QFont::Bold, Color::onCard(CleanupColors::safety(safety)), this);
     level->setObjectName("itemSafety");
     text->addWidget(name);
     text->addWidget(reasons);

@@ -31,7 +31,7 @@ DisplayModeRow::DisplayModeRow(const DisplayModeOption& option, bool isSelected,
     label->setObjectName("modeLabel");
     texts->addWidget(label);
     if (option.hiDPI) {
-        texts->addWidget(new TextLabel(QStringLiteral("%1 x %2 (HiDPI)").arg(option.width).arg(option.height), 9,
+        texts->addWidget(new TextLabel(QStringLiteral("%1 x %2 (HiDPI)").arg(option.width).arg(option.height), 10,
                                        QFont::Normal, Color::white50(), this));
     }
     row->addLayout(texts, 1);

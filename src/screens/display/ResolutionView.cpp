@@ -138,7 +138,7 @@ void ResolutionView::refresh()
     const QString message = m_model->statusMessage();
     m_status->setVisible(!message.isEmpty());
     m_status->setText(message);
-    m_status->setColor(ResolutionModel::isFailure(message) ? Color::systemRed() : Color::neonGreen());
+    m_status->setColor(ResolutionModel::isFailure(message) ? Color::onCard(Color::systemRed()) : Color::neonGreen());
     m_spinner->setVisible(m_model->isApplying());
 
     const QList<DisplayModeOption>& modes = m_model->allModes();

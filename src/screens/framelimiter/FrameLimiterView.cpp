@@ -84,7 +84,7 @@ QWidget* FrameLimiterView::currentLimitCard()
     m_removeButton->setCursor(Qt::PointingHandCursor);
     m_removeButton->setFlat(true);
     m_removeButton->setStyleSheet("QPushButton { border: none; background: transparent; padding: 0; color: " +
-                                  rgba(withAlpha(Color::systemRed(), 0.8f)) + "; }");
+                                  rgba(Color::onCard(withAlpha(Color::systemRed(), 0.8f))) + "; }");
     connect(m_removeButton, &QPushButton::clicked, this, &FrameLimiterView::removeLimit);
     glass->body()->addWidget(m_removeButton, 0, Qt::AlignLeft);
     return glass;
@@ -207,7 +207,7 @@ void FrameLimiterView::applyCustomLimit()
         return;
     const std::optional<qint64> value = parseFPS(m_customField->text());
     if (!value) {
-        setStatus(invalidMessage, Color::systemRed());
+        setStatus(invalidMessage, Color::onCard(Color::systemRed()));
         return;
     }
     m_optimizer.setFrameLimit(*value, outcomeHandler(true));
@@ -215,7 +215,7 @@ void FrameLimiterView::applyCustomLimit()
 
 void FrameLimiterView::showOutcome(bool success, const QString& message, bool clearsField)
 {
-    setStatus(message, success ? Color::neonGreen() : Color::systemRed());
+    setStatus(message, success ? Color::neonGreen() : Color::onCard(Color::systemRed()));
     if (success && clearsField)
         m_customField->clear();
 }

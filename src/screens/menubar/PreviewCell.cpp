@@ -25,9 +25,10 @@ PreviewCell::PreviewCell(const QString& symbol, const QString& title, QWidget* p
 void PreviewCell::setReading(const QString& value, const QColor& color)
 {
     m_value->setText(value);
-    if (m_value->color() == color)
+    if (m_color == color)
         return;
-    m_value->setColor(color);
+    m_color = color;
+    m_value->setColor(Color::onCard(color));
     m_symbol->setSymbol(m_symbol->symbol(), color);
 }
 
@@ -38,5 +39,5 @@ QString PreviewCell::value() const
 
 QColor PreviewCell::readingColor() const
 {
-    return m_value->color();
+    return m_color;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "style/RoundedPanel.h"
+#include "style/Color.h"
 
 class SymbolView;
 class TextLabel;
@@ -19,4 +20,6 @@ public:
 private:
     SymbolView* m_symbol;
     TextLabel* m_value;
+    // The reading's status colour, which the symbol shows as it is and the text as a legible tint.
+    QColor m_color = Color::white50();
 };

@@ -171,7 +171,7 @@ QWidget* FanSpeedView::temperatureRow(const QString& icon, const QString& label,
     row->addWidget(symbol, 0, Qt::AlignVCenter);
     row->addWidget(new TextLabel(label, 11, QFont::Normal, Color::white70(), widget), 0, Qt::AlignVCenter);
     row->addStretch(1);
-    auto* value = new TextLabel(temperatureText(celsius), 12, QFont::Medium, color, widget);
+    auto* value = new TextLabel(temperatureText(celsius), 12, QFont::Medium, Color::onCard(color), widget);
     value->setObjectName("temperatureValue");
     row->addWidget(value, 0, Qt::AlignVCenter);
     return widget;
@@ -197,11 +197,11 @@ QWidget* FanSpeedView::fanRow(const FanSpeed& fan)
         row->addWidget(new FanSpeedBar(*fill, color, widget), 0, Qt::AlignVCenter);
     else
         row->addSpacing(FanSpeedBar::trackWidth);
-    auto* speed = new TextLabel(rpm.isEmpty() ? rpm : rpm + " RPM", 11, QFont::Medium, color, widget);
+    auto* speed = new TextLabel(rpm.isEmpty() ? rpm : rpm + " RPM", 11, QFont::Medium, Color::onCard(color), widget);
     speed->setObjectName("fanSpeed");
     row->addWidget(speed, 0, Qt::AlignVCenter);
     row->addStretch(1);
-    auto* min = new TextLabel(minimum.isEmpty() ? minimum : "min " + minimum, 9, QFont::Normal, Color::white50(), widget);
+    auto* min = new TextLabel(minimum.isEmpty() ? minimum : "min " + minimum, 10, QFont::Normal, Color::white50(), widget);
     min->setObjectName("fanMinimum");
     row->addWidget(min, 0, Qt::AlignVCenter);
     return widget;

@@ -64,7 +64,7 @@ QWidget* legendEntry(const QColor& color, const QString& text, QWidget* parent)
     auto* dot = new RoundedPanel(2.5, color, entry);
     dot->setFixedSize(5, 5);
     row->addWidget(dot, 0, Qt::AlignVCenter);
-    row->addWidget(new TextLabel(text, 9, QFont::Normal, Color::white50(), entry), 0, Qt::AlignVCenter);
+    row->addWidget(new TextLabel(text, 10, QFont::Normal, Color::white50(), entry), 0, Qt::AlignVCenter);
     return entry;
 }
 
@@ -93,7 +93,7 @@ NetworkGraphView::NetworkGraphView(NetworkMonitor& monitor, int smoothingWindow,
     body()->addWidget(buildWiFiRow());
     body()->addWidget(buildProgress());
     body()->addWidget(buildResult());
-    m_error = new TextLabel(QString(), 10, QFont::Normal, Color::systemRed(), this);
+    m_error = new TextLabel(QString(), 10, QFont::Normal, Color::onCard(Color::systemRed()), this);
     m_error->setObjectName("speedTestError");
     m_error->setWordWrap(true);
     body()->addWidget(m_error);
@@ -142,12 +142,12 @@ QWidget* NetworkGraphView::buildResult()
     row->setSpacing(16);
     m_resultDownload = new TextLabel(QString(), 14, QFont::Bold, Color::neonGreen(), m_result);
     m_resultDownload->setObjectName("speedTestDownload");
-    m_resultUpload = new TextLabel(QString(), 14, QFont::Bold, Color::neonPurple(), m_result);
+    m_resultUpload = new TextLabel(QString(), 14, QFont::Bold, Color::onCard(Color::neonPurple()), m_result);
     m_resultUpload->setObjectName("speedTestUpload");
-    row->addLayout(captionedValue(new TextLabel("Test Download", 9, QFont::Normal, Color::white50(), m_result),
+    row->addLayout(captionedValue(new TextLabel("Test Download", 10, QFont::Normal, Color::white50(), m_result),
                                   m_resultDownload));
     row->addLayout(
-        captionedValue(new TextLabel("Test Upload", 9, QFont::Normal, Color::white50(), m_result), m_resultUpload));
+        captionedValue(new TextLabel("Test Upload", 10, QFont::Normal, Color::white50(), m_result), m_resultUpload));
     row->addStretch(1);
     return m_result;
 }
@@ -161,11 +161,11 @@ QWidget* NetworkGraphView::buildThroughput()
     m_downloadSpeed = new TextLabel(QString(), 14, QFont::Bold, Color::neonCyan(), throughput);
     m_downloadSpeed->setObjectName("downloadSpeed");
     Readout::holdSize(*m_downloadSpeed, "8888.8 MB/s", Qt::AlignLeft);
-    m_uploadSpeed = new TextLabel(QString(), 14, QFont::Bold, Color::neonPurple(), throughput);
+    m_uploadSpeed = new TextLabel(QString(), 14, QFont::Bold, Color::onCard(Color::neonPurple()), throughput);
     m_uploadSpeed->setObjectName("uploadSpeed");
     Readout::holdSize(*m_uploadSpeed, "8888.8 MB/s", Qt::AlignLeft);
-    row->addLayout(captionedValue(new SymbolTextRow("arrow.down", 9, "Download", 9, Color::white50(), 4, throughput), m_downloadSpeed));
-    row->addLayout(captionedValue(new SymbolTextRow("arrow.up", 9, "Upload", 9, Color::white50(), 4, throughput), m_uploadSpeed));
+    row->addLayout(captionedValue(new SymbolTextRow("arrow.down", 9, "Download", 10, Color::white50(), 4, throughput), m_downloadSpeed));
+    row->addLayout(captionedValue(new SymbolTextRow("arrow.up", 9, "Upload", 10, Color::white50(), 4, throughput), m_uploadSpeed));
     row->addStretch(1);
     return throughput;
 }

@@ -79,7 +79,7 @@ QWidget* PerformanceWarningToast::buildRow(const PerformanceWarningItem& warning
 
     auto* text = new QVBoxLayout;
     text->setSpacing(2);
-    auto* title = new TextLabel(warning.title, 11, QFont::DemiBold, warning.color, widget);
+    auto* title = new TextLabel(warning.title, 11, QFont::DemiBold, Color::onCard(warning.color), widget);
     title->setObjectName("warningTitle");
     auto* message = new TextLabel(warning.message, 11, QFont::Normal, Color::white70(), widget);
     message->setObjectName("warningMessage");

@@ -104,7 +104,7 @@ QWidget* PeripheralCard::buildRow(const SystemMonitor::PeripheralBattery& periph
     row->addWidget(icon, 0, Qt::AlignVCenter);
     row->addWidget(new TextLabel(peripheral.name, 12, QFont::Normal, Color::white70(), widget), 0, Qt::AlignVCenter);
     row->addStretch(1);
-    auto* level = new TextLabel(levelText(peripheral.battery), 12, QFont::Medium, color, widget);
+    auto* level = new TextLabel(levelText(peripheral.battery), 12, QFont::Medium, Color::onCard(color), widget);
     level->setObjectName("peripheralLevel");
     row->addWidget(level, 0, Qt::AlignVCenter);
     return widget;

@@ -140,7 +140,7 @@ void SessionCard::setStatusMessage(const QString& message, const QColor& color)
 
 void SessionCard::refresh()
 {
-    m_button->setLabel(m_isLogging ? "Stop" : "Start", m_isLogging ? Color::systemRed() : Color::neonCyan());
+    m_button->setLabel(m_isLogging ? "Stop" : "Start", m_isLogging ? Color::onCard(Color::systemRed(), Color::white10b()) : Color::neonCyan());
     // The first sample comes a second after the start; a recording cannot stop before it.
     m_button->setEnabled(!(m_isLogging && m_sessionLogger.records().isEmpty()));
     m_recordingRow->setVisible(m_isLogging);

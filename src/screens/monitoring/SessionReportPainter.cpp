@@ -14,7 +14,8 @@ namespace {
 constexpr qreal kMargin = 40;
 constexpr qreal kSectionSpacing = 20;
 constexpr qreal kRowSpacing = 12;
-const QColor kGray(0x8E, 0x8E, 0x93);
+// Text on the white page takes darker shades of the palette's hues, so that it reads at 4.5 : 1.
+const QColor kGray = Color::readableOn(QColor(0x8E, 0x8E, 0x93), Qt::white);
 const QColor kDivider(0xD1, 0xD1, 0xD6);
 
 // Lays the column out from the top, one item under the other.
@@ -77,7 +78,7 @@ void header(Column& column)
     const qreal rowHeight = std::max<qreal>(32, QFontMetricsF(brand).height());
     symbol(column.painter(), "gamecontroller.fill", QPointF(column.left(), column.y() + (rowHeight - 32) / 2),
            32, cyan);
-    Column::drawLine(column.painter(), "QUILLMARSH", brand, cyan,
+    Column::drawLine(column.painter(), "QUILLMARSH", brand, Color::readableOn(cyan, Qt::white),
                      QRectF(column.left() + 40, column.y(), column.width() - 40, rowHeight), Qt::AlignLeft);
     column.skip(rowHeight + 8);
     column.text("Performance Analysis Report", 18, QFont::Medium, kGray);
@@ -132,10 +133,11 @@ void statistics(Column& column, const SessionReportView& page)
         painter.fillPath(shape, fill);
         painter.restore();
         const qreal labelHeight = QFontMetricsF(label).height();
-        Column::drawLine(painter, tile.label, label, kGray,
+        const QColor surface = Color::over(fill, Qt::white);
+        Column::drawLine(painter, tile.label, label, Color::readableOn(kGray, surface),
                          QRectF(box.left(), box.top() + 10, width, labelHeight), Qt::AlignHCenter);
         Column::drawLine(
-            painter, tile.value, value, tile.color,
+            painter, tile.value, value, Color::readableOn(tile.color, surface),
             QRectF(box.left(), box.top() + 10 + labelHeight + 4, width, QFontMetricsF(value).height()),
             Qt::AlignHCenter);
     }

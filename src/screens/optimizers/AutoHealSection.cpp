@@ -58,7 +58,7 @@ AutoHealSection::AutoHealSection(SystemOptimizer& optimizer, QWidget* parent)
 QColor AutoHealSection::statusColor(const QString& message)
 {
     const bool good = message.startsWith(QStringLiteral("Monitoring")) || message.startsWith(QStringLiteral("Healed"));
-    return good ? Color::neonGreen() : Color::systemRed();
+    return good ? Color::neonGreen() : Color::onCard(Color::systemRed());
 }
 
 void AutoHealSection::refresh()

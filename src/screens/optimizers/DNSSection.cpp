@@ -41,7 +41,7 @@ DNSSection::DNSSection(SystemOptimizer& optimizer, QWidget* parent)
         tile->setObjectName("provider:" + name);
         tile->setItems({TileButton::Item::ofSymbol(providerIcon(name), 18, Color::neonCyan()),
                         TileButton::Item::ofText(name, Fonts::ui(12, QFont::Medium), Color::white70()),
-                        TileButton::Item::ofText(it.value().join(", "), Fonts::ui(8), Color::white50())});
+                        TileButton::Item::ofText(it.value().join(", "), Fonts::ui(10), Color::white50())});
         connect(tile, &QAbstractButton::clicked, this, [this, name] { selectProvider(name); });
         grid->addWidget(tile, int(m_tiles.size() / 2), int(m_tiles.size() % 2));
         m_tiles.append(tile);
@@ -127,7 +127,7 @@ void DNSSection::applyDNSResult(bool success, const QString& message)
 {
     setLoading(false);
     m_statusMessage = message;
-    m_statusColor = success ? Color::neonGreen() : Color::systemRed();
+    m_statusColor = success ? Color::neonGreen() : Color::onCard(Color::systemRed());
     m_status->setText(message);
     m_status->setColor(m_statusColor);
     m_status->setVisible(!message.isEmpty());

@@ -116,7 +116,7 @@ void GameModeSection::showMessage(const QString& message)
 {
     m_resultMessage = message;
     m_message->setText(message);
-    m_message->setColor(isFailure(message) ? Color::systemRed() : Color::neonGreen());
+    m_message->setColor(isFailure(message) ? Color::onCard(Color::systemRed()) : Color::neonGreen());
     m_message->setVisible(!message.isEmpty());
 }
 

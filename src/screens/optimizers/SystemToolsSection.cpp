@@ -61,7 +61,7 @@ SystemToolsSection::SystemToolsSection(SystemOptimizer& optimizer, std::chrono::
 
 void SystemToolsSection::applyToolResult(bool success, const QString& message)
 {
-    setStatus(message, success ? Color::neonGreen() : Color::systemRed());
+    setStatus(message, success ? Color::neonGreen() : Color::onCard(Color::systemRed()));
     const auto& report = m_optimizer.lastOptimizationReport();
     m_clear.schedule(m_report->accepts(report) ? report : std::nullopt);
 }

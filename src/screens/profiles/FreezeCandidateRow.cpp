@@ -18,7 +18,7 @@ FreezeCandidateRow::FreezeCandidateRow(const FreezeCandidate& candidate, bool is
     : ContentButton(Qt::Horizontal, parent), m_mark(new SymbolView("circle", 16, Color::white50(), this)),
       m_name(new ElidedLabel({}, 12, QFont::DemiBold, Color::white95(), this)),
       m_badgePanel(new RoundedPanel(5, Qt::transparent, this)),
-      m_badge(new TextLabel({}, 9, QFont::Bold, Color::white95(), m_badgePanel)),
+      m_badge(new TextLabel({}, 10, QFont::Bold, Color::white95(), m_badgePanel)),
       m_reason(new ElidedLabel({}, 10, QFont::Normal, Color::white50(), this)),
       m_stateDot(new RoundedPanel(3, Color::white50(), this)),
       m_state(new TextLabel({}, 10, QFont::Medium, Color::white50(), this))

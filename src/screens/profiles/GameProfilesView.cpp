@@ -159,7 +159,7 @@ QWidget* GameProfilesView::activeBanner()
     row->addStretch(1);
     auto* deactivate =
         new PlainButton("Deactivate", Fonts::ui(12, QFont::Medium),
-                        Color::withOpacity(Color::systemRed(), 0.8), Qt::transparent, {}, 0, banner);
+                        Color::onCard(Color::withOpacity(Color::systemRed(), 0.8)), Qt::transparent, {}, 0, banner);
     deactivate->setObjectName("deactivateButton");
     connect(deactivate, &QAbstractButton::clicked, this, &GameProfilesView::deactivateProfile);
     row->addWidget(deactivate, 0, Qt::AlignVCenter);
@@ -298,7 +298,7 @@ QWidget* GameProfilesView::customRow(const GameProfile& profile)
     auto* edit = new PlainButton("Edit", Fonts::ui(12), Color::white70(), Qt::transparent, {}, 0, row);
     edit->setObjectName("editButton");
     connect(edit, &QAbstractButton::clicked, this, [this, profile] { editProfile(profile); });
-    auto* remove = new PlainButton("Del", Fonts::ui(12), Color::withOpacity(Color::systemRed(), 0.7),
+    auto* remove = new PlainButton("Del", Fonts::ui(12), Color::onCard(Color::withOpacity(Color::systemRed(), 0.7)),
                                    Qt::transparent, {}, 0, row);
     remove->setObjectName("deleteButton");
     connect(remove, &QAbstractButton::clicked, this, [this, id] { deleteProfile(id); });

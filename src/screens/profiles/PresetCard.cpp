@@ -67,7 +67,7 @@ PresetCard::PresetCard(const GameProfile& profile, bool isActive, QWidget* paren
     name->setObjectName("presetName");
     label->addWidget(name, 0, Qt::AlignHCenter);
     label->addWidget(
-        new TextLabel(frameLimitText(profile.frameLimit), 9, QFont::Normal, Color::white50(), m_card), 0,
+        new TextLabel(frameLimitText(profile.frameLimit), 10, QFont::Normal, Color::white50(), m_card), 0,
         Qt::AlignHCenter);
     m_card->setText(profile.name);
 

@@ -81,7 +81,7 @@ QComboBox* numberPicker(int count, const QString& objectName, QWidget* parent)
 SettingsView::SettingsView(SettingsStore& settingsStore, CleanUninstall& uninstall, QWidget* parent)
     : ScreenColumn(parent), m_store(settingsStore), m_uninstall(uninstall)
 {
-    m_saveFailedLabel = new TextLabel(saveFailedMessage, 12, QFont::DemiBold, Color::statusCritical(), this);
+    m_saveFailedLabel = new TextLabel(saveFailedMessage, 12, QFont::DemiBold, Color::onCard(Color::statusCritical()), this);
     m_saveFailedLabel->setObjectName("saveFailedMessage");
     addCards({m_saveFailedLabel, general(), scheduledCleanup(), about(), cleanUninstall()});
 
@@ -243,7 +243,7 @@ void SettingsView::showEvent(QShowEvent* event)
 
 void SettingsView::refresh()
 {
-    m_saveFailedLabel->setColor(Color::statusCritical());
+    m_saveFailedLabel->setColor(Color::onCard(Color::statusCritical()));
     m_saveFailedLabel->setVisible(m_store.saveFailed());
     m_launchAtLogin->setOn(m_store.launchOnStartup());
     m_autoOptimize->setOn(m_store.autoOptimize());

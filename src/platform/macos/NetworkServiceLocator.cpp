@@ -1,7 +1,7 @@
 #include "NetworkServiceLocator.h"
 
 #include "ProcessRunner.h"
-#include "telemetry/ToolText.h"
+#include "StrictUtf8.h"
 
 #include <QRegularExpression>
 
@@ -43,7 +43,7 @@ std::optional<QString> decodedOutput(const ProcessResult& result)
 {
     if (!result.started())
         return std::nullopt;
-    return ToolText::decodeUtf8(result.standardOutput);
+    return strictUtf8(result.standardOutput);
 }
 
 } // namespace

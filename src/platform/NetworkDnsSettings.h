@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The network service that carries the default route, its DNS servers and their change. Every call
+// blocks (a change for as long as the system asks the user for authorisation): call them off the
+// main thread. Thread-safe.
+class NetworkDnsSettings {
+public:
+    struct Change {
+        bool succeeded = false;
+        // Why a change failed, in the system's words; empty when it gave none.
+        QString error = {};
+    };
+
+    virtual ~NetworkDnsSettings() = default;
+
+    // The name of the service carrying the default route; nothing without one.
+    virtual std::optional<QString> activeNetworkService() = 0;
+    // The servers the active service uses, in order; empty when there are none of its own or they
+    // cannot be found; nothing when what the system said cannot be read.
+    virtual std::optional<QStringList> configuredServers() = 0;
+    // Points the named service at `servers`, or (reset) back to the servers its network hands out.
+    virtual Change setServers(const QString& service, const QStringList& servers) = 0;
+    virtual Change resetServers(const QString& service) = 0;
+};

@@ -1,0 +1,288 @@
+#include "NetworkManagerDns.h"
+
+#include "DefaultRoutePath.h"
+#include "KernelFile.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QFile>
+#include <QHostAddress>
+#include <QtEndian>
+
+namespace {
+
+using Settings = QMap<QString, QVariantMap>;
+
+const QString kNetworkManager = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kDevice = QStringLiteral("org.freedesktop.NetworkManager.Device");
+const QString kActive = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+const QString kResolved = QStringLiteral("org.freedesktop.resolve1");
+const QString kNoService = QStringLiteral("Could not find the active network service.");
+// Reads answer at once; this bounds a bus that hangs.
+constexpr int kReadTimeoutMs = 5'000;
+// A change waits while the user answers the authorisation dialogue.
+constexpr int kChangeTimeoutMs = 300'000;
+// Update2: write the changed connection to disk, as an edit in the network settings would.
+constexpr uint kToDisk = 0x1;
+
+QDBusMessage call(const QDBusConnection& bus, QDBusMessage message, int timeoutMs = kReadTimeoutMs)
+{
+    return bus.call(message, QDBus::Block, timeoutMs);
+}
+
+QVariant property(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+                  const QString& name)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << interface << name;
+    const QDBusMessage reply = call(bus, get);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant();
+}
+
+// An object path property; empty for none ("/") or when it cannot be read.
+QString pathProperty(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+                     const QString& name)
+{
+    const QString value = qvariant_cast<QDBusObjectPath>(property(bus, service, path, interface, name)).path();
+    return value == QStringLiteral("/") ? QString() : value;
+}
+
+// NetworkManager's device object for the interface; empty when it has none.
+QString devicePath(const QDBusConnection& bus, const QString& interface)
+{
+    QDBusMessage byInterface = QDBusMessage::createMethodCall(
+        kNetworkManager, QStringLiteral("/org/freedesktop/NetworkManager"), kNetworkManager, QStringLiteral("GetDeviceByIpIface"));
+    byInterface << interface;
+    const QDBusMessage reply = call(bus, byInterface);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
+}
+
+QString addressText(const QByteArray& bytes)
+{
+    if (bytes.size() == 4)
+        return QHostAddress(qFromBigEndian<quint32>(bytes.constData())).toString();
+    if (bytes.size() == 16)
+        return QHostAddress(reinterpret_cast<const quint8*>(bytes.constData())).toString();
+    return {};
+}
+
+void appendAddress(QStringList& servers, const QString& address)
+{
+    if (!address.isEmpty() && !servers.contains(address))
+        servers.append(address);
+}
+
+NetworkDnsSettings::Change failed(const QDBusMessage& reply)
+{
+    return {false, reply.errorMessage()};
+}
+
+QDBusMessage authorisedCall(const QString& path, const QString& interface, const QString& method)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(kNetworkManager, path, interface, method);
+    message.setInteractiveAuthorizationAllowed(true);
+    return message;
+}
+
+// Sets one family's servers; none gives the family back its automatic servers.
+void setFamily(Settings& settings, const QString& family, const QVariant& servers, bool manual)
+{
+    QVariantMap section = settings.value(family);
+    section.insert(QStringLiteral("dns"), servers);
+    section.insert(QStringLiteral("ignore-auto-dns"), manual);
+    // Newer versions keep the servers as text too; the two must not disagree.
+    section.remove(QStringLiteral("dns-data"));
+    settings.insert(family, section);
+}
+
+} // namespace
+
+NetworkManagerDns::NetworkManagerDns(QDBusConnection system, Places places)
+    : m_system(std::move(system)), m_places(std::move(places))
+{
+    qDBusRegisterMetaType<Settings>();
+    qDBusRegisterMetaType<QList<QByteArray>>();
+}
+
+std::optional<NetworkManagerDns::Service> NetworkManagerDns::activeService()
+{
+    const auto interface = DefaultRoutePath::defaultInterface(m_places.procRoot);
+    if (!interface)
+        return std::nullopt;
+    Service service;
+    service.device = devicePath(m_system, *interface);
+    if (service.device.isEmpty())
+        return std::nullopt;
+    const QString active = pathProperty(m_system, kNetworkManager, service.device, kDevice, QStringLiteral("ActiveConnection"));
+    if (active.isEmpty())
+        return std::nullopt;
+    service.settings = pathProperty(m_system, kNetworkManager, active, kActive, QStringLiteral("Connection"));
+    service.id = property(m_system, kNetworkManager, active, kActive, QStringLiteral("Id")).toString();
+    if (service.settings.isEmpty() || service.id.isEmpty())
+        return std::nullopt;
+    return service;
+}
+
+std::optional<QString> NetworkManagerDns::activeNetworkService()
+{
+    const auto service = activeService();
+    return service ? std::optional(service->id) : std::nullopt;
+}
+
+std::optional<QStringList> NetworkManagerDns::configuredServers()
+{
+    const auto interface = DefaultRoutePath::defaultInterface(m_places.procRoot);
+    if (!interface)
+        return QStringList();
+    QStringList servers = networkManagerServers(*interface);
+    if (servers.isEmpty())
+        servers = resolvedServers(*interface);
+    if (servers.isEmpty()) {
+        QFile file(m_places.resolvConf);
+        if (file.open(QIODevice::ReadOnly))
+            servers = serversFromResolvConf(file.readAll());
+    }
+    return servers;
+}
+
+QStringList NetworkManagerDns::networkManagerServers(const QString& interface)
+{
+    const QString device = devicePath(m_system, interface);
+    if (device.isEmpty())
+        return {};
+    QStringList servers;
+    const QString ip4 = pathProperty(m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip4Config"));
+    if (!ip4.isEmpty()) {
+        const QVariant data = property(m_system, kNetworkManager, ip4, QStringLiteral("org.freedesktop.NetworkManager.IP4Config"),
+                                       QStringLiteral("NameserverData"));
+        if (data.canConvert<QDBusArgument>()) {
+            const QDBusArgument list = qvariant_cast<QDBusArgument>(data);
+            list.beginArray();
+            while (!list.atEnd()) {
+                QVariantMap entry;
+                list >> entry;
+                appendAddress(servers, QHostAddress(entry.value(QStringLiteral("address")).toString()).toString());
+            }
+            list.endArray();
+        }
+    }
+    const QString ip6 = pathProperty(m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip6Config"));
+    if (!ip6.isEmpty()) {
+        const QVariant data = property(m_system, kNetworkManager, ip6, QStringLiteral("org.freedesktop.NetworkManager.IP6Config"),
+                                       QStringLiteral("Nameservers"));
+        if (data.canConvert<QDBusArgument>()) {
+            const QDBusArgument list = qvariant_cast<QDBusArgument>(data);
+            list.beginArray();
+            while (!list.atEnd()) {
+                QByteArray address;
+                list >> address;
+                appendAddress(servers, addressText(address));
+            }
+            list.endArray();
+        }
+    }
+    return servers;
+}
+
+QStringList NetworkManagerDns::resolvedServers(const QString& interface)
+{
+    const auto index = KernelFile::readInteger(m_places.netRoot + u'/' + interface + QStringLiteral("/ifindex"));
+    if (!index)
+        return {};
+    QDBusMessage getLink = QDBusMessage::createMethodCall(kResolved, QStringLiteral("/org/freedesktop/resolve1"),
+                                                          QStringLiteral("org.freedesktop.resolve1.Manager"), QStringLiteral("GetLink"));
+    getLink << int(*index);
+    const QDBusMessage reply = call(m_system, getLink);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    const QString link = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
+    const QVariant data = property(m_system, kResolved, link, QStringLiteral("org.freedesktop.resolve1.Link"), QStringLiteral("DNS"));
+    QStringList servers;
+    if (!data.canConvert<QDBusArgument>())
+        return servers;
+    const QDBusArgument list = qvariant_cast<QDBusArgument>(data);
+    list.beginArray();
+    while (!list.atEnd()) {
+        int family = 0;
+        QByteArray address;
+        list.beginStructure();
+        list >> family >> address;
+        list.endStructure();
+        appendAddress(servers, addressText(address));
+    }
+    list.endArray();
+    return servers;
+}
+
+QStringList NetworkManagerDns::serversFromResolvConf(const QByteArray& text)
+{
+    QStringList servers;
+    for (const QByteArray& line : text.split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (words.size() >= 2 && words.constFirst() == "nameserver")
+            appendAddress(servers, QHostAddress(QString::fromLatin1(words.at(1))).toString());
+    }
+    return servers;
+}
+
+NetworkDnsSettings::Change NetworkManagerDns::setServers(const QString&, const QStringList& servers)
+{
+    return change(servers);
+}
+
+NetworkDnsSettings::Change NetworkManagerDns::resetServers(const QString&)
+{
+    return change({});
+}
+
+NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
+{
+    // The connection is looked up again: the one on the default route now is the one to change.
+    const auto service = activeService();
+    if (!service)
+        return {false, kNoService};
+    const QString settingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
+    const QDBusMessage current = call(
+        m_system, QDBusMessage::createMethodCall(kNetworkManager, service->settings, settingsInterface, QStringLiteral("GetSettings")));
+    if (current.type() != QDBusMessage::ReplyMessage || current.arguments().isEmpty())
+        return failed(current);
+    Settings settings;
+    qvariant_cast<QDBusArgument>(current.arguments().constFirst()) >> settings;
+
+    QList<uint> ipv4;
+    QList<QByteArray> ipv6;
+    for (const QString& server : servers) {
+        const QHostAddress address(server);
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            ipv4.append(qToBigEndian(address.toIPv4Address()));
+        } else if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+            const Q_IPV6ADDR bytes = address.toIPv6Address();
+            ipv6.append(QByteArray(reinterpret_cast<const char*>(bytes.c), 16));
+        }
+    }
+    const bool reset = servers.isEmpty();
+    setFamily(settings, QStringLiteral("ipv4"), QVariant::fromValue(ipv4), !reset);
+    if (!ipv6.isEmpty() || (reset && settings.contains(QStringLiteral("ipv6"))))
+        setFamily(settings, QStringLiteral("ipv6"), QVariant::fromValue(ipv6), !ipv6.isEmpty());
+
+    QDBusMessage update = authorisedCall(service->settings, settingsInterface, QStringLiteral("Update2"));
+    update << QVariant::fromValue(settings) << kToDisk << QVariantMap();
+    const QDBusMessage updated = call(m_system, update, kChangeTimeoutMs);
+    if (updated.type() != QDBusMessage::ReplyMessage)
+        return failed(updated);
+
+    QDBusMessage reapply = authorisedCall(service->device, kDevice, QStringLiteral("Reapply"));
+    reapply << QVariant::fromValue(Settings()) << qulonglong(0) << uint(0);
+    const QDBusMessage reapplied = call(m_system, reapply, kChangeTimeoutMs);
+    if (reapplied.type() != QDBusMessage::ReplyMessage)
+        return failed(reapplied);
+    return {true};
+}

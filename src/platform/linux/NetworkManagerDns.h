@@ -1,0 +1,45 @@
+#pragma once
+
+#include "NetworkDnsSettings.h"
+
+#include <QDBusConnection>
+
+// The network service is NetworkManager's active connection on the device of the default route
+// (the lowest-metric IPv4 or IPv6 one), named by its id. Its servers come from the device's IP
+// configurations, else from systemd-resolved's link, else from resolv.conf. A change updates the
+// connection's DNS settings and reapplies them on the device; NetworkManager asks polkit, which
+// asks the user where the system requires it.
+class NetworkManagerDns : public NetworkDnsSettings {
+public:
+    struct Places {
+        QString procRoot = QStringLiteral("/proc");
+        QString netRoot = QStringLiteral("/sys/class/net");
+        QString resolvConf = QStringLiteral("/etc/resolv.conf");
+    };
+
+    NetworkManagerDns(QDBusConnection system, Places places);
+
+    std::optional<QString> activeNetworkService() override;
+    std::optional<QStringList> configuredServers() override;
+    Change setServers(const QString& service, const QStringList& servers) override;
+    Change resetServers(const QString& service) override;
+
+    // The nameserver lines of a resolv.conf, in order.
+    static QStringList serversFromResolvConf(const QByteArray& text);
+
+private:
+    struct Service {
+        QString device;
+        QString settings;
+        QString id;
+    };
+
+    std::optional<Service> activeService();
+    QStringList networkManagerServers(const QString& device);
+    QStringList resolvedServers(const QString& interface);
+    // servers empty: back to the ones the network hands out.
+    Change change(const QStringList& servers);
+
+    QDBusConnection m_system;
+    Places m_places;
+};

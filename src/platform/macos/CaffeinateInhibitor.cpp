@@ -1,0 +1,42 @@
+#include "CaffeinateInhibitor.h"
+
+#include "HeldProcess.h"
+#include "ProcessRunner.h"
+
+namespace {
+
+class CaffeinateHold : public SleepHold {
+public:
+    explicit CaffeinateHold(std::unique_ptr<HeldProcess> process) : m_process(std::move(process))
+    {
+        connect(m_process.get(), &HeldProcess::finished, this, [this] {
+            m_held = false;
+            emit lost();
+        });
+    }
+    ~CaffeinateHold() override
+    {
+        disconnect(m_process.get(), nullptr, this, nullptr);
+        // The child announces its end from inside its own code; it is released once that returned.
+        if (m_held)
+            m_process->stop();
+        else
+            m_process.release()->deleteLater();
+    }
+
+    bool isHeld() const override { return m_held; }
+
+private:
+    std::unique_ptr<HeldProcess> m_process;
+    bool m_held = true;
+};
+
+} // namespace
+
+std::unique_ptr<SleepHold> CaffeinateInhibitor::hold()
+{
+    std::unique_ptr<HeldProcess> process = m_runner.startHeld(QStringLiteral("/usr/bin/caffeinate"), {QStringLiteral("-d")});
+    if (!process)
+        return nullptr;
+    return std::make_unique<CaffeinateHold>(std::move(process));
+}

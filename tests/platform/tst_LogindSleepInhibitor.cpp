@@ -1,0 +1,166 @@
+#include "OptimizerFixture.h"
+#include "PrivateBus.h"
+#include "ScriptedDBusObject.h"
+#include "TestMain.h"
+#include "linux/LogindSleepInhibitor.h"
+
+#include <QDBusUnixFileDescriptor>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kScreenSaver = "org.freedesktop.ScreenSaver";
+const QString kManager = "org.freedesktop.login1.Manager";
+
+// logind's manager: each inhibitor it grants is the write end of a pipe whose read end it keeps,
+// so it sees the lock end when every copy of the descriptor is closed.
+struct FakeLogind {
+    ~FakeLogind()
+    {
+        for (const int fd : readEnds.get())
+            ::close(fd);
+    }
+
+    ScriptedDBusObject* object(bool grants)
+    {
+        auto* manager = new ScriptedDBusObject;
+        if (!grants) {
+            manager->refuse(kManager, "Inhibit", "org.freedesktop.DBus.Error.AccessDenied", "Permission denied");
+            return manager;
+        }
+        manager->on(kManager, "Inhibit", [this](const QDBusMessage& call) {
+            int ends[2];
+            if (::pipe2(ends, O_CLOEXEC) != 0)
+                return call.createErrorReply("org.freedesktop.DBus.Error.Failed", "no pipe");
+            readEnds.with([&](QList<int>& fds) { fds.append(ends[0]); });
+            const QDBusMessage reply = call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])));
+            ::close(ends[1]);
+            return reply;
+        });
+        return manager;
+    }
+
+    // True once no copy of the granted descriptor is open any more.
+    bool released() const
+    {
+        const QList<int> fds = readEnds.get();
+        if (fds.size() != 1)
+            return false;
+        pollfd end{fds.first(), POLLIN, 0};
+        return ::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP);
+    }
+
+    Locked<QList<int>> readEnds;
+};
+
+} // namespace
+
+class TestLogindSleepInhibitor : public QObject {
+    Q_OBJECT
+private slots:
+    void holdsUntilReleased_data()
+    {
+        QTest::addColumn<bool>("logind");
+        QTest::addColumn<bool>("grants");
+        QTest::addColumn<bool>("screenSaver");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("both services") << true << true << true << true;
+        QTest::newRow("logind only") << true << true << false << true;
+        QTest::newRow("screen saver only") << false << false << true << true;
+        QTest::newRow("logind refuses, screen saver grants") << true << false << true << true;
+        QTest::newRow("logind refuses, no screen saver") << true << false << false << false;
+        QTest::newRow("neither service") << false << false << false << false;
+    }
+
+    void holdsUntilReleased()
+    {
+        QFETCH(bool, logind);
+        QFETCH(bool, grants);
+        QFETCH(bool, screenSaver);
+        QFETCH(bool, held);
+        PrivateBus system;
+        PrivateBus session;
+        QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
+        FakeLogind fake;
+        ScriptedDBusObject* manager = fake.object(grants);
+        if (logind)
+            QVERIFY(system.serve("org.freedesktop.login1", "/org/freedesktop/login1", manager));
+        else
+            delete manager;
+        auto* saver = new ScriptedDBusObject;
+        saver->answer(kScreenSaver, "Inhibit", {QVariant::fromValue(uint(4711))});
+        saver->answer(kScreenSaver, "UnInhibit", {});
+        if (screenSaver)
+            QVERIFY(session.serve(kScreenSaver, "/org/freedesktop/ScreenSaver", saver));
+        else
+            delete saver;
+
+        LogindSleepInhibitor inhibitor(system.connect(), session.connect());
+        std::unique_ptr<SleepHold> hold = inhibitor.hold();
+        QCOMPARE(bool(hold), held);
+        if (logind) {
+            const QList<QDBusMessage> asked = manager->calls("Inhibit");
+            QCOMPARE(asked.size(), 1);
+            QCOMPARE(asked.first().arguments().value(0).toString(), "idle:sleep");
+            QCOMPARE(asked.first().arguments().value(1).toString(), "Quillmarsh");
+            QCOMPARE(asked.first().arguments().value(3).toString(), "block");
+        }
+        const bool locked = logind && grants;
+        // The lock lasts as long as the hold, not as long as the call.
+        QVERIFY(!locked || !fake.released());
+        hold.reset();
+        QCOMPARE(fake.released(), locked);
+        if (screenSaver) {
+            QCOMPARE(saver->calls("Inhibit").size(), 1);
+            const QList<QDBusMessage> released = saver->calls("UnInhibit");
+            QCOMPARE(released.size(), 1);
+            QCOMPARE(released.first().arguments().value(0).toUInt(), 4711u);
+        }
+    }
+
+    // The optimizer's switch, expiry and clean-up all end logind's lock; without the services
+    // nothing is published.
+    void keepAwakeHoldsTheLockWhileOn_data()
+    {
+        QTest::addColumn<bool>("services");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("switched off") << true << "off";
+        QTest::newRow("expiry") << true << "expiry";
+        QTest::newRow("clean-up") << true << "cleanup";
+        QTest::newRow("no services") << false << "off";
+    }
+
+    void keepAwakeHoldsTheLockWhileOn()
+    {
+        QFETCH(bool, services);
+        QFETCH(QString, ending);
+        PrivateBus system;
+        PrivateBus session;
+        QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
+        FakeLogind fake;
+        if (services)
+            QVERIFY(system.serve("org.freedesktop.login1", "/org/freedesktop/login1", fake.object(true)));
+        OptimizerFixture f;
+        f.backends.sleep = std::make_shared<LogindSleepInhibitor>(system.connect(), session.connect());
+        SystemOptimizer optimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.overlay, f.backends},
+                                  {std::chrono::milliseconds(20), OptimizerFixture::kMinute});
+
+        // Published at once; nothing runs the expiry before the checks below.
+        optimizer.setAntiShut(true, ending == "expiry" ? std::optional(1) : std::nullopt);
+        QCOMPARE(optimizer.antiShutEnabled(), services);
+        if (!services)
+            return;
+        QVERIFY(!fake.released());
+        if (ending == "off")
+            optimizer.setAntiShut(false);
+        else if (ending == "cleanup")
+            optimizer.cleanup();
+        QTRY_VERIFY(fake.released());
+        QTRY_VERIFY(!optimizer.antiShutEnabled());
+    }
+};
+
+QM_TEST_MAIN(TestLogindSleepInhibitor)
+#include "tst_LogindSleepInhibitor.moc"

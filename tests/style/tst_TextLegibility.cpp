@@ -1,0 +1,196 @@
+#include "DashboardFixture.h"
+#include "FakePlatform.h"
+#include "TestMain.h"
+#include "app/AppScreen.h"
+#include "app/ContentView.h"
+#include "app/MainWindow.h"
+#include "app/ScreenCatalog.h"
+#include "storage/SettingsStore.h"
+#include "style/Color.h"
+#include "style/OutlineButton.h"
+#include "style/PlainButton.h"
+#include "style/TextButton.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <cmath>
+
+namespace {
+
+// WCAG 2 relative luminance and contrast, worked out here rather than taken from the code under test.
+double luminance(QRgb rgb)
+{
+    const auto linear = [](int v) {
+        const double c = v / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+}
+
+QRgb blended(const QColor& top, const QColor& bottom)
+{
+    const double a = top.alphaF();
+    const auto mix = [a](int t, int b) { return int(std::lround(t * a + b * (1 - a))); };
+    return qRgb(mix(top.red(), bottom.red()), mix(top.green(), bottom.green()), mix(top.blue(), bottom.blue()));
+}
+
+double contrast(const QColor& text, const QColor& surface)
+{
+    const double a = luminance(blended(text, surface));
+    const double b = luminance(surface.rgb());
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The darkest and the lightest surface a card shows text on: a glass card where the backdrop is
+// darkest, and over its lightest stop.
+const QColor kDarkCard(0x1a, 0x1a, 0x2e);
+
+} // namespace
+
+class TestTextLegibility : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<MainWindow> m_window;
+
+private slots:
+    void initTestCase()
+    {
+        m_platform = std::make_unique<FakePlatform>(m_dir.path());
+        m_platform->completeSetup();
+        DashboardFixture::fill(*m_platform);
+        m_window = std::make_unique<MainWindow>(m_platform->services());
+        ContentView& content = *m_window->contentView();
+        content.screenServices().settingsStore->suspendWrites();
+        DashboardFixture::preload(*m_platform, content.monitor(), content.networkMonitor());
+    }
+    void cleanupTestCase()
+    {
+        m_window.reset();
+        m_platform.reset();
+    }
+
+    void cardSurfaceIsTheGlassOverTheBackdrop()
+    {
+        // White at 5 % over the material over the backdrop's indigo stop, to within a step.
+        const QColor surface = Color::cardSurface();
+        QVERIFY2(std::abs(surface.red() - 43) <= 1 && std::abs(surface.green() - 43) <= 1 &&
+                     std::abs(surface.blue() - 70) <= 1,
+                 qPrintable(surface.name()));
+    }
+
+    void paletteTextOnCards_data()
+    {
+        QTest::addColumn<QColor>("color");
+        const QList<std::pair<const char*, QColor>> palette = {
+            {"white95", Color::white95()},       {"white70", Color::white70()},
+            {"white50", Color::white50()},       {"neonCyan", Color::neonCyan()},
+            {"neonGreen", Color::neonGreen()},   {"neonPurple", Color::neonPurple()},
+            {"systemOrange", Color::systemOrange()}, {"systemRed", Color::systemRed()},
+            {"systemYellow", Color::systemYellow()}, {"systemBlue", Color::systemBlue()},
+            {"systemPink", Color::systemPink()}, {"systemGray", Color::systemGray()},
+            {"cbBlue", Color::cbBlue()},         {"cbOrange", Color::cbOrange()},
+            {"cbMagenta", Color::cbMagenta()},   {"cbCyan", Color::cbCyan()},
+            {"red at 0.8", Color::withOpacity(Color::systemRed(), 0.8)},
+            {"white at 0.3", Color::withOpacity(Qt::white, 0.3)}};
+        for (const auto& [name, color] : palette)
+            QTest::newRow(name) << color;
+    }
+    // Every palette colour, as text on a card, reads at 4.5 : 1 on the card's lighter and darker
+    // surfaces, keeps its hue, and is left as it is where it already reads.
+    void paletteTextOnCards()
+    {
+        QFETCH(QColor, color);
+        const QColor text = Color::onCard(color);
+        for (const QColor& surface : {Color::cardSurface(), kDarkCard})
+            QVERIFY2(contrast(text, surface) >= 4.5,
+                     qPrintable(QString("%1 on %2: %3").arg(text.name(QColor::HexArgb), surface.name())
+                                    .arg(contrast(text, surface))));
+        if (color.hsvSaturation() > 0 && text.hsvSaturation() > 0)
+            QVERIFY2(std::abs(text.hsvHue() - color.hsvHue()) <= 2, qPrintable(text.name()));
+        if (contrast(color, Color::cardSurface()) >= 4.5)
+            QCOMPARE(text, color);
+        else
+            QVERIFY(luminance(blended(text, Color::cardSurface())) > luminance(blended(color, Color::cardSurface())));
+    }
+
+    void paletteTextOnPaper_data()
+    {
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<QColor>("tint"); // the tile's fill under the text, at 10 %
+        for (const char* hex : {"00D4FF", "7B2FFF", "00FF88", "FF6B6B", "8E8E93"}) {
+            QTest::newRow(qPrintable(QString(hex) + " on white")) << Color::fromHex(hex) << QColor(Qt::white);
+            QTest::newRow(qPrintable(QString(hex) + " on its tile")) << Color::fromHex(hex) << Color::fromHex(hex);
+        }
+    }
+    // The report's coloured texts on its white page (and its tiles' faint tints of the same colour)
+    // read at 4.5 : 1 and are darker shades of the same hue.
+    void paletteTextOnPaper()
+    {
+        QFETCH(QColor, color);
+        QFETCH(QColor, tint);
+        const QColor paper = QColor::fromRgb(blended(Color::withOpacity(tint, 0.1), Qt::white));
+        const QColor text = Color::readableOn(color, paper);
+        QVERIFY2(contrast(text, paper) >= 4.5, qPrintable(QString("%1: %2").arg(text.name()).arg(contrast(text, paper))));
+        QVERIFY(luminance(text.rgb()) <= luminance(color.rgb()));
+        if (color.hsvSaturation() > 0)
+            QVERIFY2(std::abs(text.hsvHue() - color.hsvHue()) <= 2, qPrintable(text.name()));
+    }
+
+    void everyScreenReadsOnItsCards_data()
+    {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<bool>("colorBlind");
+        for (const AppScreen screen : AppScreens::allCases()) {
+            for (const bool colorBlind : {false, true}) {
+                QTest::newRow(qPrintable(AppScreens::rawValue(screen) + (colorBlind ? ", colour-blind" : "")))
+                    << int(screen) << colorBlind;
+            }
+        }
+    }
+    // Each text a screen shows at the smallest window: at least 10 px, and light text at 4.5 : 1 on
+    // the card surface (dark text sits on a light fill of its own).
+    void everyScreenReadsOnItsCards()
+    {
+        QFETCH(int, screen);
+        QFETCH(bool, colorBlind);
+        ContentView& content = *m_window->contentView();
+        content.screenServices().settingsStore->setColorBlindMode(colorBlind);
+
+        std::unique_ptr<QWidget> view(ScreenCatalog::create(AppScreen(screen), content.screenServices()));
+        view->resize(1000, 650);
+        view->show();
+        QCoreApplication::processEvents();
+
+        QStringList faults;
+        const auto check = [&](QWidget* widget, const QString& text, const QColor& color,
+                               const QColor& fill = Qt::transparent) {
+            if (text.trimmed().isEmpty() || !widget->isVisibleTo(view.get()))
+                return;
+            const int pixels = widget->font().pixelSize();
+            if (pixels > 0 && pixels < 10)
+                faults.append(QString("\"%1\" at %2 px").arg(text.left(40)).arg(pixels));
+            const QColor surface = QColor::fromRgb(blended(fill, Color::cardSurface()));
+            if (luminance(blended(color, surface)) <= luminance(surface.rgb()))
+                return;
+            const double ratio = contrast(color, surface);
+            if (ratio < 4.5)
+                faults.append(QString("\"%1\" in %2: %3").arg(text.left(40), color.name(QColor::HexArgb)).arg(ratio, 0, 'f', 2));
+        };
+        for (QLabel* label : view->findChildren<QLabel*>())
+            check(label, label->text(), label->palette().color(QPalette::WindowText));
+        for (PlainButton* button : view->findChildren<PlainButton*>())
+            check(button, button->text(), button->textColor(), button->fill());
+        for (TextButton* button : view->findChildren<TextButton*>())
+            check(button, button->text(), button->color());
+        for (OutlineButton* button : view->findChildren<OutlineButton*>())
+            check(button, button->text(), button->color(), Color::white10b());
+        view.reset();
+        content.screenServices().settingsStore->setColorBlindMode(false);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n")));
+    }
+};
+
+QM_TEST_MAIN(TestTextLegibility)
+#include "tst_TextLegibility.moc"
