@@ -5,6 +5,7 @@
 #include "Defaults.h"
 #include "Paths.h"
 #include "TrayStatusBar.h"
+#include "linux/DefaultRoutePath.h"
 #include "linux/LinuxAppleScriptRunner.h"
 #include "linux/LinuxDisplayModes.h"
 #include "linux/LinuxFileRevealer.h"
@@ -59,6 +60,9 @@ LinuxPlatform::LinuxPlatform()
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
     m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.hasNetworkPath = [] {
+        return DefaultRoutePath::read(QStringLiteral("/proc"), QStringLiteral("/sys/class/net")).satisfied;
+    };
     m_services.wifiNetwork = std::make_shared<LinuxWiFiNetwork>(QDBusConnection::systemBus(), runner);
     m_services.latency = std::make_shared<SharedLatencyProbe>(std::make_shared<LinuxLatencyProbe>(
         std::make_shared<PingProbe>(runner), [runner] { return runner->isEnding(); }));

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 class AppleScriptRunner;
@@ -49,6 +50,8 @@ struct PlatformServices {
     std::shared_ptr<AppleScriptRunner> scripts;
     std::shared_ptr<InterfaceCounters> interfaceCounters;
     std::shared_ptr<NetworkPathMonitor> pathMonitor;
+    // Whether a usable network path exists right now; unset counts as yes.
+    std::function<bool()> hasNetworkPath;
     std::shared_ptr<WiFiNetwork> wifiNetwork;
     // The monitors' latency probes; without it they run ping through the process runner.
     std::shared_ptr<SharedLatencyProbe> latency;

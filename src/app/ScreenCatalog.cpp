@@ -55,6 +55,7 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     case AppScreen::aiConnect: {
         AIProviderService::Options options;
         options.baseURLs = s.platform->aiProviderURLs;
+        options.hasNetworkPath = s.platform->hasNetworkPath;
         view = new AIConnectView(std::make_unique<AIConnectViewModel>(AISettingsStore::shared(), APIKeyStore::shared(),
                                                                       std::make_unique<AIProviderService>(options)),
                                  s.platform->urlOpener, s.platform->filePicker, parent);

@@ -12,6 +12,8 @@ namespace {
 
 constexpr int kArrowSize = 20;
 constexpr int kArrowMargin = 6;
+// Room kept between an entry brought into view and the end of the row.
+constexpr int kEntryMargin = 16;
 
 } // namespace
 
@@ -22,6 +24,8 @@ ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent)
       m_selected(selected)
 {
     setObjectName("screenStrip");
+    // Its entries are the tab stops; the row around them is not one.
+    setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -89,7 +93,7 @@ void ScreenStrip::showSelected()
 {
     for (ScreenTabButton* button : m_buttons) {
         if (button->screen() == m_selected)
-            ensureWidgetVisible(button, 16, 0);
+            ensureWidgetVisible(button, kEntryMargin, 0);
     }
 }
 
@@ -122,10 +126,11 @@ void ScreenStrip::updateArrows()
 
 void ScreenStrip::scrollBack()
 {
+    // A page back: the nearest entry hidden on the left becomes the last one in view.
     const int left = horizontalScrollBar()->value();
     for (auto it = m_buttons.crbegin(); it != m_buttons.crend(); ++it) {
         if ((*it)->x() < left) {
-            ensureWidgetVisible(*it, 16, 0);
+            horizontalScrollBar()->setValue((*it)->geometry().right() + 1 + kEntryMargin - viewport()->width());
             return;
         }
     }
@@ -133,10 +138,11 @@ void ScreenStrip::scrollBack()
 
 void ScreenStrip::scrollForward()
 {
+    // A page on: the nearest entry hidden on the right becomes the first one in view.
     const int right = horizontalScrollBar()->value() + viewport()->width();
     for (ScreenTabButton* button : m_buttons) {
         if (button->geometry().right() >= right) {
-            ensureWidgetVisible(button, 16, 0);
+            horizontalScrollBar()->setValue(button->x() - kEntryMargin);
             return;
         }
     }

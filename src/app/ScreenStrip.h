@@ -24,7 +24,7 @@ public:
     bool overflows() const;
     SymbolButton* backArrow() const { return m_back; }
     SymbolButton* forwardArrow() const { return m_forward; }
-    // Brings the first entry hidden, wholly or in part, beyond the given end into view.
+    // Scroll a page: the nearest entry hidden, wholly or in part, beyond that end comes into view.
     void scrollBack();
     void scrollForward();
 

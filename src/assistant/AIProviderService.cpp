@@ -68,13 +68,14 @@ AIProviderService::Cancel AIProviderService::send(const QList<ChatMessage>& hist
     });
     limit->start(m_options.chatTimeoutMs);
 
-    connect(reply, &QNetworkReply::finished, this, [reply, timedOut, provider, apiKey, done] {
+    connect(reply, &QNetworkReply::finished, this, [reply, timedOut, provider, apiKey, done,
+                                                    hasPath = m_options.hasNetworkPath] {
         reply->deleteLater();
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (*timedOut || !status.isValid()) {
             done(AIChatOutcome::failure(reply->error() == QNetworkReply::NoError && !*timedOut
                                             ? AIServiceError::invalidResponse()
-                                            : AIReplyReader::connectionError(reply->error(), *timedOut)
+                                            : AIReplyReader::connectionError(reply->error(), *timedOut, !hasPath || hasPath())
                                                   .value_or(AIServiceError::providerUnavailable())));
             return;
         }
@@ -113,6 +114,6 @@ void AIProviderService::fetchLinkAttachment(const QString& link, AttachmentCallb
         QTimer::singleShot(0, this, [done] { done(AIServiceError::invalidContextURL()); });
         return;
     }
-    auto* fetch = new LinkFetch(m_network, m_options.linkPolicy, m_options.linkTimeoutMs, this);
+    auto* fetch = new LinkFetch(m_network, m_options.linkPolicy, m_options.linkTimeoutMs, m_options.hasNetworkPath, this);
     fetch->start(*url, std::move(done));
 }

@@ -28,6 +28,9 @@ public:
         int chatTimeoutMs = 60'000;
         int linkTimeoutMs = 30'000;
         LinkPolicy linkPolicy = LinkPolicy::application();
+        // Whether the system has a usable network path now; without it, a request that cannot
+        // resolve or connect reports no connection. Unset counts as a path.
+        std::function<bool()> hasNetworkPath;
     };
 
     // The longest provider text shown in an error message.

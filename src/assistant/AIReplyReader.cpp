@@ -185,7 +185,8 @@ std::optional<QString> AIReplyReader::usageSummary(std::optional<qint64> input, 
     return parts.join(QStringLiteral(" | "));
 }
 
-std::optional<AIServiceError> AIReplyReader::connectionError(QNetworkReply::NetworkError error, bool timedOut)
+std::optional<AIServiceError> AIReplyReader::connectionError(QNetworkReply::NetworkError error, bool timedOut,
+                                                             bool hasNetworkPath)
 {
     if (timedOut || error == QNetworkReply::TimeoutError)
         return AIServiceError::timeout();
@@ -194,6 +195,12 @@ std::optional<AIServiceError> AIReplyReader::connectionError(QNetworkReply::Netw
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::TemporaryNetworkFailureError:
         return AIServiceError::noConnection();
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::UnknownNetworkError:
+        if (!hasNetworkPath)
+            return AIServiceError::noConnection();
+        return std::nullopt;
     default:
         return std::nullopt;
     }

@@ -19,9 +19,10 @@ std::optional<QString> providerErrorMessage(const QByteArray& body);
 std::optional<AIServiceError> statusError(int status, const std::optional<QString>& message);
 // The reply text and usage of a 2xx body in the provider's family.
 AIChatOutcome readReply(AIProvider provider, const QByteArray& body);
-// The error a failed transfer stands for when it names one (a time-out, a lost connection);
-// nothing for the rest, which each caller reports in its own words.
-std::optional<AIServiceError> connectionError(QNetworkReply::NetworkError error, bool timedOut);
+// The error a failed transfer stands for when it names one (a time-out, a lost connection, or a
+// name that did not resolve or a host that could not be reached while the system has no network
+// path); nothing for the rest, which each caller reports in its own words.
+std::optional<AIServiceError> connectionError(QNetworkReply::NetworkError error, bool timedOut, bool hasNetworkPath);
 // "in N | out N | total N" with the parts whose counts are present; nothing when none is.
 std::optional<QString> usageSummary(std::optional<qint64> input, std::optional<qint64> output,
                                     std::optional<qint64> total);

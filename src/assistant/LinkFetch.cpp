@@ -2,10 +2,8 @@
 
 #include "AIReplyReader.h"
 #include "AIServiceError.h"
-#include "AIProviderService.h"
 #include "ContextAddress.h"
 #include "ContextText.h"
-#include "PerceivedText.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -37,8 +35,9 @@ bool declaresTooMuch(const QByteArray& header)
 
 } // namespace
 
-LinkFetch::LinkFetch(QNetworkAccessManager& network, LinkPolicy policy, int timeoutMs, QObject* parent)
-    : QObject(parent), m_network(network), m_policy(std::move(policy))
+LinkFetch::LinkFetch(QNetworkAccessManager& network, LinkPolicy policy, int timeoutMs,
+                     std::function<bool()> hasNetworkPath, QObject* parent)
+    : QObject(parent), m_network(network), m_policy(std::move(policy)), m_hasNetworkPath(std::move(hasNetworkPath))
 {
     m_limit.setSingleShot(true);
     m_limit.setInterval(timeoutMs);
@@ -67,7 +66,7 @@ void LinkFetch::hop(const QUrl& url)
         if (m_finished)
             return;
         if (addresses.isEmpty()) {
-            finish(notFetched());
+            finish(hasNetworkPath() ? notFetched() : AIServiceError::noConnection());
             return;
         }
         if (!m_policy.trusts(url)
@@ -143,19 +142,19 @@ void LinkFetch::readEnd()
     if (!status.isValid()) {
         finish(error == QNetworkReply::NoError
                    ? AIServiceError::attachmentReadFailed(QStringLiteral("The link returned an invalid response."))
-                   : AIReplyReader::connectionError(error, m_timedOut).value_or(notFetched()));
+                   : AIReplyReader::connectionError(error, m_timedOut, hasNetworkPath()).value_or(notFetched()));
         return;
     }
     const int code = status.toInt();
     if (code < 200 || code > 299) {
+        // An error page is shown whole, bounded like any context text.
         const auto message = AIReplyReader::providerErrorMessage(m_body);
-        finish(AIServiceError::attachmentReadFailed(
-            message ? PerceivedText::capped(*message, AIProviderService::maxProviderTextCharacters)
-                    : QStringLiteral("HTTP %1").arg(code)));
+        finish(AIServiceError::attachmentReadFailed(message ? ContextText::clipped(*message)
+                                                            : QStringLiteral("HTTP %1").arg(code)));
         return;
     }
     if (error != QNetworkReply::NoError) {
-        finish(AIReplyReader::connectionError(error, m_timedOut).value_or(notFetched()));
+        finish(AIReplyReader::connectionError(error, m_timedOut, hasNetworkPath()).value_or(notFetched()));
         return;
     }
     if (m_body.size() > kMaxBytes) {
@@ -169,6 +168,11 @@ void LinkFetch::readEnd()
     }
     const AIContextKind kind = ContextAddress::isGitHubHost(m_link.host()) ? AIContextKind::github : AIContextKind::web;
     finish(ContextText::attachment(kind, m_link.host(), m_link.toString(QUrl::FullyEncoded), ContextText::normalized(text)));
+}
+
+bool LinkFetch::hasNetworkPath() const
+{
+    return !m_hasNetworkPath || m_hasNetworkPath();
 }
 
 void LinkFetch::dropReply()

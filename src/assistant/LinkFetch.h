@@ -27,7 +27,10 @@ public:
 
     using Done = std::function<void(const AttachmentResult&)>;
 
-    LinkFetch(QNetworkAccessManager& network, LinkPolicy policy, int timeoutMs, QObject* parent);
+    // `hasNetworkPath` (when set) tells a host that cannot be found or reached offline from one
+    // that is only unreachable itself.
+    LinkFetch(QNetworkAccessManager& network, LinkPolicy policy, int timeoutMs, std::function<bool()> hasNetworkPath,
+              QObject* parent);
 
     // `url` has passed normalizedContextURL; it names the attachment whatever the redirects.
     void start(const QUrl& url, Done done);
@@ -39,10 +42,12 @@ private:
     void readBody();
     void readEnd();
     void finish(const AttachmentResult& result);
+    bool hasNetworkPath() const;
     void dropReply();
 
     QNetworkAccessManager& m_network;
     const LinkPolicy m_policy;
+    const std::function<bool()> m_hasNetworkPath;
     QTimer m_limit;
     QUrl m_link;
     QUrl m_current;

@@ -19,15 +19,6 @@ qsizetype boundaryAfter(const QString& text, qsizetype count)
 
 } // namespace
 
-qsizetype PerceivedText::length(const QString& text)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() >= 0)
-        ++count;
-    return count;
-}
-
 QString PerceivedText::left(const QString& text, qsizetype count)
 {
     if (count <= 0)

@@ -6,7 +6,6 @@
 // made of several code points or a letter with its accents is never split.
 namespace PerceivedText {
 
-qsizetype length(const QString& text);
 // The first `count` perceived characters (all of the text when it is shorter).
 QString left(const QString& text, qsizetype count);
 // The text when it has at most `limit` perceived characters; otherwise its first `limit - 1` and "…".

@@ -81,17 +81,16 @@ const QString a5 = QStringLiteral(
     "If Quillmarsh freezes, quit it, reopen it, and avoid running multiple heavy actions at the same time. Check "
     "whether a cleanup, scan, or optimizer task was running, and retry that one action after the restart.");
 const QString a6 = QStringLiteral(
-    "To uninstall Quillmarsh, quit the app, drag Quillmarsh.app to Trash, and empty Trash. On Linux, use Clean "
-    "Uninstall in Settings first: it removes the saved settings and the Quillmarsh data folder, then quits; after "
-    "that delete the program you built or installed. Do not delete system folders or files you do not recognise.");
+    "To uninstall Quillmarsh, use Clean Uninstall in Settings first: it removes the saved settings and the "
+    "Quillmarsh data folder, then quits; after that remove the program with your package manager, or delete the "
+    "copy you built. Do not delete system folders or files you do not recognise.");
 const QString a7 = QStringLiteral(
     "A warning that Quillmarsh is unsigned or from an unknown source is normal when it did not come from your "
     "distribution's packages. Run it only when you trust where your copy came from, for example a copy you built "
     "yourself with scripts/run.");
 const QString a8 = QStringLiteral(
-    "Purge RAM asks macOS to release inactive memory. It helps when a game or heavy app feels stuck after a lot of "
-    "background use; use it before launching a game rather than over and over during play. On Linux the purge tool "
-    "does not exist, so the action reports that it failed.");
+    "Purge RAM asks Linux to drop its reclaimable caches. It helps when a game or heavy app feels stuck after a lot of "
+    "background use; use it before launching a game rather than over and over during play.");
 const QString a9 = QStringLiteral(
     "Dashboard and menu bar readings are meant to reflect live system data such as CPU, memory, GPU-related load, "
     "ping, and current performance state. Compare them before and after a boost to see what changed.");
@@ -142,7 +141,7 @@ const QAMatcher& QAMatcher::shared()
 QList<QAEntry> QAMatcher::builtInEntries()
 {
     return {{1, "What is Quillmarsh?", {"quillmarsh", "what", "does", "do"},
-             "Quillmarsh helps tune common macOS gaming and performance settings from one place."}};
+             "Quillmarsh helps tune common Linux gaming and performance settings from one place."}};
 }
 
 QString QAMatcher::normalize(const QString& text)
@@ -327,7 +326,7 @@ QString QAMatcher::topicOverview(const QString& topic)
                        "cost performance."},
         {"cleaner", "The Cleaner tab scans common junk/cache areas and helps free space. Review the scan results before "
                     "cleaning so you only remove what you actually want gone."},
-        {"optimizers", "The Optimizers tab applies performance-focused macOS tweaks from one place. Use it when games "
+        {"optimizers", "The Optimizers tab applies performance-focused system tweaks from one place. Use it when games "
                        "feel slow, laggy, or heavy in the background."},
         {"frame limiter", "The Frame Limiter helps cap FPS. A stable cap can make gameplay smoother, reduce heat, and "
                           "avoid wild FPS swings."},
@@ -337,16 +336,16 @@ QString QAMatcher::topicOverview(const QString& topic)
                           "redo the same setup every time."},
         {"menu bar", "Menu Bar mode gives quick access to Quillmarsh status and controls without keeping the full "
                      "window open."},
-        {"purge ram", "Purge RAM releases inactive memory back to macOS. It is useful before gaming or after closing "
+        {"purge ram", "Purge RAM releases reclaimable cache memory back to the system. It is useful before gaming or after closing "
                       "heavy apps, especially when memory pressure is high."},
         {"troubleshooting", "Troubleshooting helps narrow down crashes, frozen states, API connection problems, or "
                             "performance settings that did not apply correctly."},
-        {"system", "System Info shows useful Mac details for troubleshooting, support, and understanding the machine "
+        {"system", "System Info shows useful computer details for troubleshooting, support, and understanding the machine "
                    "Quillmarsh is running on."},
         {"export", "Export/report tools are for saving results so you can compare before/after performance or send "
                    "details to support."},
     };
-    return overviews.value(topic, QStringLiteral("Quillmarsh helps tune macOS performance, cleanup, monitoring, "
+    return overviews.value(topic, QStringLiteral("Quillmarsh helps tune Linux performance, cleanup, monitoring, "
                                                  "resolution, FPS caps, profiles, and AI assistance from one app."));
 }
 
@@ -364,14 +363,14 @@ QString QAMatcher::topicHowTo(const QString& topic)
                     "comfortable removing."},
         {"optimizers", "To use Optimizers, open the Optimizers tab and apply one optimization set at a time. Test your "
                        "game after changes so you know what helped."},
-        {"frame limiter", "To use Frame Limiter, choose an FPS cap your Mac can hold steadily, apply it, then test "
+        {"frame limiter", "To use Frame Limiter, choose an FPS cap your computer can hold steadily, apply it, then test "
                           "gameplay. Stable 60 or 120 FPS often feels better than unstable spikes."},
         {"dashboard", "Use Dashboard as your first stop. Watch memory, graphics, fan, and network readings before and "
                       "after changes so you can see what improved."},
         {"game profiles", "To use Game Profiles, create or select a game profile, set the preferred boost options, and "
                           "reuse that profile whenever you play that game."},
         {"menu bar", "To use Menu Bar mode, enable it from the Menu Bar tab, then control or monitor Quillmarsh from "
-                     "the macOS menu bar."},
+                     "the system tray."},
         {"purge ram", "To use Purge RAM, close apps you do not need, press Purge RAM once, wait for the result, then "
                       "launch your game. Do not spam it during active gameplay."},
         {"troubleshooting", "For troubleshooting, restart Quillmarsh first, retry the exact action once, then check "

@@ -48,7 +48,6 @@ public:
     const QList<FileItem>& heavyMedia() const { return m_heavyMedia; }
     const QList<FileItem>& recommendations() const { return m_recommendations; }
 
-    const DiskScanEngine& engine() const { return *m_engine; }
     const QString& home() const { return m_engine->environment().home; }
     bool isProtected(const QString& path) const { return m_engine->environment().isProtected(path); }
     // Bytes divided by 1024 while at least 1024, at most four times, with "B" to "TB".

@@ -2,15 +2,14 @@
 
 #include "Color.h"
 
+#include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextEdit>
 
 namespace {
 
@@ -63,8 +62,7 @@ void FocusRing::install()
 bool FocusRing::marks(const QWidget* widget)
 {
     return widget && !widget->isWindow() && widget->parentWidget() && !qobject_cast<const QLineEdit*>(widget)
-           && !qobject_cast<const QAbstractSpinBox*>(widget) && !qobject_cast<const QTextEdit*>(widget)
-           && !qobject_cast<const QPlainTextEdit*>(widget);
+           && !qobject_cast<const QAbstractSpinBox*>(widget) && !qobject_cast<const QAbstractScrollArea*>(widget);
 }
 
 FocusRing::FocusRing(QWidget* target) : QWidget(target->parentWidget()), m_target(target)

@@ -6,7 +6,8 @@
 // and know nothing of focus; this one ring, a sibling laid just outside the focused control and above
 // it, shows where Tab has arrived and where Space will press. It appears when focus arrives from the
 // keyboard and stays away when it arrives from a click, as on the desktop's own controls. Text
-// fields are left alone: their caret already shows where typing goes.
+// fields are left alone, as their caret already shows where typing goes, and so are scrolling
+// pages, which a ring round the whole window would only clutter.
 class FocusRing : public QWidget {
     Q_OBJECT
 public:

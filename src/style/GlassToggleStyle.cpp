@@ -33,4 +33,5 @@ void GlassToggleStyle::refresh()
         m_button->setSymbol("checkmark.circle.fill", Color::neonCyan());
     else
         m_button->setSymbol("circle", Color::white50());
+    m_button->setToolTip(m_on ? QStringLiteral("Turn off") : QStringLiteral("Turn on"));
 }

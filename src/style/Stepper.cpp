@@ -21,6 +21,8 @@ Stepper::Stepper(int minimum, int maximum, int increment, Label label, QWidget* 
     row->addWidget(m_plus);
     m_minus->setTile(Color::white10b());
     m_plus->setTile(Color::white10b());
+    m_minus->setToolTip(QStringLiteral("Decrease"));
+    m_plus->setToolTip(QStringLiteral("Increase"));
     connect(m_minus, &SymbolTileButton::clicked, this, [this] { step(-1); });
     connect(m_plus, &SymbolTileButton::clicked, this, [this] { step(1); });
     setValue(minimum);

@@ -45,6 +45,7 @@ void SystemMonitor::startMonitoring()
 void SystemMonitor::stopMonitoring()
 {
     m_monitorTimer.stop();
+    m_isPingInFlight = false;
 }
 
 void SystemMonitor::tick()

@@ -68,7 +68,7 @@ public:
     const QList<double>& vramHistory() const { return m_vramHistory; }
 
     bool isMonitoring() const { return m_monitorTimer.isActive(); }
-    // A ping is running; it stays true until that run has ended, also across a stop.
+    // A ping is running: true from its start until its run has ended, or until monitoring stops.
     bool isPingInFlight() const { return m_isPingInFlight; }
 
     void setSampleInterval(int ms) { m_monitorTimer.setInterval(ms); }

@@ -73,7 +73,6 @@ public:
     bool isGameFrontmost() const { return m_isGameFrontmost; }
     const QString& statusText() const { return m_statusText; }
     const std::optional<GameProfile>& activeProfile() const { return m_activeProfile; }
-    QList<qint32> frozenProcessIdentifiers() const { return m_frozenProcesses.keys(); }
 
     // Links the game; linking another game (or none) first resumes all.
     void setActiveProfile(const std::optional<GameProfile>& profile);

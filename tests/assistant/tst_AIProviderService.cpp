@@ -239,6 +239,8 @@ private slots:
         QTest::newRow("connection closed") << "close" << "error: No internet connection. Please check your network.";
         QTest::newRow("nothing listening") << "closed port"
                                            << "error: The AI service is currently unavailable. Please try again shortly.";
+        QTest::newRow("nothing listening, no network path") << "closed port offline"
+                                                            << "error: No internet connection. Please check your network.";
     }
     void transportFailures()
     {
@@ -247,13 +249,14 @@ private slots:
         QFETCH(QString, result);
         ChatRig rig(situation == "delay" ? 100 : 10'000);
         rig.server.answer(Response{200, "{}", false, {}, 400, situation == "close"});
-        if (situation == "closed port") {
+        if (situation.startsWith("closed port")) {
             QTcpServer probe;
             QVERIFY(probe.listen(QHostAddress::LocalHost));
             const quint16 port = probe.serverPort();
             probe.close();
             AIProviderService::Options options;
             options.baseURLs.insert(AIProvider::openAI, QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+            options.hasNetworkPath = [offline = situation.endsWith("offline")] { return !offline; };
             rig.service = std::make_unique<AIProviderService>(options);
         }
         QCOMPARE(describe(rig.send(AIProvider::openAI)), result);

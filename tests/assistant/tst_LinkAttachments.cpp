@@ -32,7 +32,8 @@ struct LinkRig {
     std::shared_ptr<QStringList> lookups = std::make_shared<QStringList>();
     std::unique_ptr<AIProviderService> service;
 
-    explicit LinkRig(QStringList trustedHosts = {"127.0.0.1"}, int timeoutMs = 10'000)
+    explicit LinkRig(QStringList trustedHosts = {"127.0.0.1"}, int timeoutMs = 10'000, bool hasNetworkPath = true,
+                     QList<QUrl> otherOrigins = {})
     {
         AIProviderService::Options options;
         for (const QString& host : trustedHosts)
@@ -44,6 +45,8 @@ struct LinkRig {
             QTimer::singleShot(0, context, [done, addresses] { done(addresses); });
         };
         options.linkTimeoutMs = timeoutMs;
+        options.hasNetworkPath = [hasNetworkPath] { return hasNetworkPath; };
+        options.linkPolicy.trustedOrigins.append(otherOrigins);
         service = std::make_unique<AIProviderService>(options);
     }
 
@@ -181,6 +184,12 @@ private slots:
         QTest::newRow("404 empty") << Response{404, ""} << "error: That attachment could not be read. HTTP 404";
         QTest::newRow("404 page") << Response{404, "\n<html><body>Not here</body></html>\n", false, html}
                                   << "error: That attachment could not be read. <html><body>Not here</body></html>";
+        const QByteArray longPage = "<p>" + QByteArray(700, 'x') + "</p>";
+        QTest::newRow("404 page longer than a chat error")
+            << Response{404, longPage, false, html} << "error: That attachment could not be read. " + QString::fromLatin1(longPage);
+        QTest::newRow("404 page longer than the clip")
+            << Response{404, QByteArray(12'500, 'y'), false, html}
+            << "error: That attachment could not be read. " + QString(12'000, u'y') + "\n\n[Context clipped by Quillmarsh]";
         QTest::newRow("500 JSON") << Response{500, R"({"error":{"message":"broken"}})"}
                                   << "error: That attachment could not be read. broken";
         QTest::newRow("302 without a location") << Response{302, ""} << "error: That attachment could not be read. HTTP 302";
@@ -210,6 +219,34 @@ private slots:
         // A stream is given up long before it ends, and well before 3 MiB went out.
         if (response.streamBytes)
             QVERIFY2(rig.server.bytesSent() < 3 * 1024 * 1024, qPrintable(QString::number(rig.server.bytesSent())));
+    }
+
+    // A name that does not resolve or a host that refuses: offline that is no connection, online the
+    // link alone is at fault.
+    void unreachable_data()
+    {
+        QTest::addColumn<QString>("link"); // CLOSED: a loopback port nothing listens on
+        QTest::addColumn<bool>("hasNetworkPath");
+        QTest::addColumn<QString>("result");
+        const QString notFetched = "error: That attachment could not be read. The link could not be fetched.";
+        const QString offline = "error: No internet connection. Please check your network.";
+        QTest::newRow("unknown name, online") << "https://nowhere.test/" << true << notFetched;
+        QTest::newRow("unknown name, offline") << "https://nowhere.test/" << false << offline;
+        QTest::newRow("refused, online") << "http://127.0.0.1:CLOSED/" << true << notFetched;
+        QTest::newRow("refused, offline") << "http://127.0.0.1:CLOSED/" << false << offline;
+    }
+    void unreachable()
+    {
+        QM_REQUIRE_LOOPBACK();
+        QFETCH(QString, link);
+        QFETCH(bool, hasNetworkPath);
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        const QString closed = QStringLiteral("http://127.0.0.1:%1").arg(port);
+        LinkRig rig({}, 10'000, hasNetworkPath, {QUrl(closed)});
+        QTEST(rig.fetch(link.replace("CLOSED", QString::number(port))), "result");
     }
 
     // A redirect is followed only where a typed link could go; a refused target is never

@@ -95,7 +95,7 @@ private slots:
         QTest::addColumn<QString>("opening");
         QTest::newRow("praise") << "is the cleaner safe" << "Cleaner is good for caches, logs, temporary files, and storage clutter.";
         QTest::newRow("uninstall") << "how do i uninstall"
-                                   << "To uninstall Quillmarsh, quit the app, drag Quillmarsh.app to Trash, and empty Trash.";
+                                   << "To uninstall Quillmarsh, use Clean Uninstall in Settings first";
         QTest::newRow("safety before privacy")
             << "is it secure to clean" << "Cleaner is safest when you scan first, review the categories";
         QTest::newRow("privacy") << "privacy" << "Quillmarsh keeps normal assistant help local.";
@@ -105,6 +105,32 @@ private slots:
         QFETCH(QString, question);
         QFETCH(QString, opening);
         QVERIFY2(QAMatcher::shared().match(question, std::nullopt).answer.startsWith(opening), qPrintable(question));
+    }
+
+    void answersNameWhatLinuxHas_data()
+    {
+        QTest::addColumn<QString>("answer");
+        for (const char* topic : {"assistant", "ai connect", "resolution", "cleaner", "optimizers", "frame limiter",
+                                  "dashboard", "game profiles", "menu bar", "purge ram", "troubleshooting", "system",
+                                  "export", "no such topic"}) {
+            QTest::newRow(qPrintable(QString(topic) + ", overview")) << QAMatcher::topicOverview(topic);
+            QTest::newRow(qPrintable(QString(topic) + ", how-to")) << QAMatcher::topicHowTo(topic);
+        }
+        for (const char* question : {"how do i uninstall", "is purge ram safe", "what do the readings mean"})
+            QTest::newRow(question) << QAMatcher::shared().match(question, std::nullopt).answer;
+        for (const QAEntry& entry : QAMatcher::builtInEntries())
+            QTest::newRow(qPrintable(entry.question)) << entry.answer;
+        QFile shipped(QAMatcher::tableResource);
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        for (const QAEntry& entry : QAEntry::listFromJson(shipped.readAll()).value_or(QList<QAEntry>{}))
+            QTest::newRow(qPrintable(entry.question)) << entry.answer;
+    }
+    // The assistant speaks of the system this build runs on, not of macOS and its parts.
+    void answersNameWhatLinuxHas()
+    {
+        QFETCH(QString, answer);
+        static const QRegularExpression mac("\\b(macOS|Mac|Finder|Dock|Apple|Metal)\\b|\\.app\\b");
+        QVERIFY2(!mac.match(answer).hasMatch(), qPrintable(answer));
     }
 
     void scoring_data()

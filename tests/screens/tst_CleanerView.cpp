@@ -122,6 +122,26 @@ private slots:
         QCOMPARE(view.cleanMessage(), CleanerView::selectFirstMessage);
     }
 
+    void scanEndsWithWhatItFound_data()
+    {
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing") << false << CleanerView::nothingFoundMessage;
+        QTest::newRow("one cache file") << true << CleanerView::previewReadyMessage;
+    }
+    void scanEndsWithWhatItFound()
+    {
+        QFETCH(bool, found);
+        Rig rig;
+        rig.open();
+        DiskScanner::Published scanning;
+        scanning.scanning = true;
+        rig.scanner.setPublished(scanning);
+        QCOMPARE(rig.view->cleanMessage(), QString());
+        rig.publish(found ? QList<FileItem>{rig.item("a.cache", 4096, {"App cache"})} : QList<FileItem>{});
+        QTEST(rig.view->cleanMessage(), "message");
+    }
+
     void requestsAndConfirmation_data()
     {
         QTest::addColumn<int>("selected");

@@ -20,7 +20,7 @@ private slots:
         QTest::addColumn<QList<double>>("sensors");
         QTest::addColumn<QStringList>("messages");
         const QString low = "Battery is at %1%. Plug in for steadier FPS and fewer power limits.";
-        const QString hot = "Thermals are high at %1 C. Pause heavy boosts and let the Mac cool before gaming.";
+        const QString hot = "Thermals are high at %1 C. Pause heavy boosts and let the computer cool before gaming.";
         const Celsius none;
         const double nan = std::nan("");
         const double inf = std::numeric_limits<double>::infinity();

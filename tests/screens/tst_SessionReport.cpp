@@ -48,7 +48,7 @@ PDFReportGenerator::Completion recordInto(Outcome& outcome)
 const QString kHighCPU = "High CPU usage detected. Consider closing background applications.";
 const QString kHighMemory = "High memory usage. Try purging RAM or closing unused apps.";
 const QString kOptimal = "System performance is optimal for gaming.";
-const QStringList kTips = {"Enable Metal HUD to monitor real-time FPS during games.",
+const QStringList kTips = {"Enable the MangoHud overlay to monitor real-time FPS during games.",
                            "Use Quick Boost before gaming sessions for better performance."};
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "style/Color.h"
 #include "style/OutlineButton.h"
 #include "style/PlainButton.h"
+#include "style/SymbolButton.h"
+#include "style/SymbolTileButton.h"
 #include "style/TextButton.h"
 
 #include <QAbstractButton>
@@ -186,6 +188,18 @@ private slots:
             check(button, button->text(), button->color());
         for (OutlineButton* button : view->findChildren<OutlineButton*>())
             check(button, button->text(), button->color(), Color::white10b());
+        // A button that is only a symbol says in a tooltip what it does.
+        QList<QAbstractButton*> symbolButtons;
+        for (SymbolButton* button : view->findChildren<SymbolButton*>())
+            symbolButtons.append(button);
+        for (SymbolTileButton* button : view->findChildren<SymbolTileButton*>())
+            symbolButtons.append(button);
+        for (QAbstractButton* button : symbolButtons) {
+            if (button->isVisibleTo(view.get()) && button->toolTip().isEmpty())
+                faults.append(QString("symbol button %1 (%2 in %3) has no tooltip")
+                                  .arg(button->objectName(), button->metaObject()->className(),
+                                       button->parentWidget()->metaObject()->className()));
+        }
         view.reset();
         content.screenServices().settingsStore->setColorBlindMode(false);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n")));

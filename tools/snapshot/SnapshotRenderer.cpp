@@ -36,9 +36,18 @@ void settle()
     }
 }
 
-QString save(QWidget& widget, const QString& outputFile)
+// Paints the widget once, then settles: screens start their monitors only after a first frame, so
+// what those read (fans, temperatures and the warnings they raise) is in the picture.
+void paintAndSettle(QWidget& widget)
 {
     settle();
+    widget.grab();
+    settle();
+}
+
+QString save(QWidget& widget, const QString& outputFile)
+{
+    paintAndSettle(widget);
     const QPixmap image = widget.grab();
     if (image.isNull() || !image.save(outputFile, "PNG"))
         return "could not write " + outputFile;
@@ -84,7 +93,7 @@ QString SnapshotRenderer::render(const PlatformServices& platform, const QString
     backdrop.resize(size);
     backdrop.show();
     if (stage) {
-        settle();
+        paintAndSettle(backdrop);
         stage(*view);
         if (QWidget* sheet = QApplication::activeModalWidget())
             return save(*sheet, outputFile);

@@ -70,6 +70,7 @@ QWidget* AIAssistantView::header()
     row->addLayout(titles);
     row->addStretch(1);
     auto* reset = new SymbolTileButton("arrow.clockwise", 15, Color::white95(), 34, 8, card);
+    reset->setToolTip(QStringLiteral("Start a new conversation"));
     reset->setObjectName("resetButton");
     connect(reset, &SymbolTileButton::clicked, m_model, &AIAssistantViewModel::reset);
     row->addWidget(reset, 0, Qt::AlignVCenter);
@@ -119,6 +120,7 @@ QWidget* AIAssistantView::composer()
     connect(m_draft, &QLineEdit::textChanged, this, &AIAssistantView::syncComposer);
     row->addWidget(m_draft, 1);
     m_send = new SymbolTileButton("paperplane.fill", 16, Color::white95(), 42, 10, card);
+    m_send->setToolTip(QStringLiteral("Send"));
     m_send->setObjectName("sendButton");
     connect(m_send, &SymbolTileButton::clicked, this, &AIAssistantView::submitDraft);
     row->addWidget(m_send);

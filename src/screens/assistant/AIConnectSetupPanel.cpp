@@ -29,7 +29,7 @@ AIConnectSetupPanel::AIConnectSetupPanel(AIConnectViewModel& model, std::shared_
     body()->addWidget(m_key);
 
     for (const char* line :
-         {"Stored encrypted in local Quillmarsh app support on this Mac. It is not stored in the app package and you do "
+         {"Stored encrypted in local Quillmarsh data on this computer. It is not stored in the app package and you do "
           "not need to paste it again unless you disconnect.",
           "After connecting, you can attach local text/code files or pull context from docs and GitHub links before "
           "sending a prompt."}) {

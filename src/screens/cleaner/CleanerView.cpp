@@ -61,7 +61,13 @@ CleanerView::CleanerView(DiskScanner& scanner, QWidget* parent)
     connect(m_review, &RecommendationsSection::toggleItem, this, &CleanerView::toggleItem);
     connect(m_review, &RecommendationsSection::deleteRequested, this, &CleanerView::requestCleanup);
     connect(&m_scanner, &DiskScanner::recommendationsPublished, this, &CleanerView::applyDefaultSelection);
-    connect(&m_scanner, &DiskScanner::changed, this, &CleanerView::refresh);
+    connect(&m_scanner, &DiskScanner::changed, this, [this] {
+        // A scan that ends with nothing to propose says so, rather than leaving the screen as it was.
+        if (m_wasScanning && !m_scanner.isScanning() && m_scanner.recommendations().isEmpty())
+            m_cleanMessage = nothingFoundMessage;
+        m_wasScanning = m_scanner.isScanning();
+        refresh();
+    });
     refresh();
 }
 

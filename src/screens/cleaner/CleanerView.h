@@ -24,6 +24,8 @@ class CleanerView : public QScrollArea {
     Q_OBJECT
 public:
     static inline const QString selectFirstMessage = QStringLiteral("Select at least one cleanup item first.");
+    static inline const QString nothingFoundMessage =
+        QStringLiteral("Scan complete. Nothing was found to clean.");
     static inline const QString previewReadyMessage =
         QStringLiteral("Preview ready. Safe cleanup items are selected by default.");
 
@@ -59,6 +61,7 @@ private:
     QString m_cleanMessage;
     // The recommendations the selection was last made for.
     QList<QUuid> m_knownRecommendations;
+    bool m_wasScanning = false;
 
     ScanButtonSection* m_scanSection;
     CleanupStatusMessage* m_status;

@@ -16,6 +16,7 @@ RecommendationRow::RecommendationRow(const FileItem& item, const QString& home, 
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(12);
     m_mark = new SymbolButton("circle", 16, Color::white50(), this);
+    m_mark->setToolTip(QStringLiteral("Select for cleaning"));
     m_mark->setObjectName("selectButton");
     connect(m_mark, &QAbstractButton::clicked, this, &RecommendationRow::toggled);
     row->addWidget(m_mark, 0, Qt::AlignVCenter);
@@ -37,6 +38,7 @@ RecommendationRow::RecommendationRow(const FileItem& item, const QString& home, 
     row->addLayout(text, 1);
     row->addWidget(new TextLabel(item.sizeFormatted, 12, QFont::Normal, Color::white70(), this), 0, Qt::AlignVCenter);
     auto* reveal = new SymbolButton("folder", 14, Color::white50(), this);
+    reveal->setToolTip(QStringLiteral("Show in File Manager"));
     reveal->setObjectName("revealButton");
     connect(reveal, &QAbstractButton::clicked, this, &RecommendationRow::revealRequested);
     row->addWidget(reveal, 0, Qt::AlignVCenter);

@@ -62,6 +62,7 @@ QWidget* ResolutionView::statusHeader()
     QHBoxLayout* header = nullptr;
     auto* glass = card("display", Color::neonCyan(), "Current Display", "currentDisplayCard", this, &header);
     auto* reload = new SymbolButton("arrow.clockwise", 12, Color::white70(), glass);
+    reload->setToolTip(QStringLiteral("Reload the display modes"));
     reload->setObjectName("refreshButton");
     reload->setCursor(Qt::PointingHandCursor);
     connect(reload, &SymbolButton::clicked, m_model, &ResolutionModel::loadModes);

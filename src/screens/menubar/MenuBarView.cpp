@@ -82,7 +82,7 @@ QWidget* MenuBarView::companionCard()
     header->addTrailing(m_switch);
     glass->body()->addWidget(header);
     glass->body()->addWidget(wrapped(
-        "Show real-time CPU, GPU, and RAM usage in the macOS menu bar. Click to view frame limit status.", 12,
+        "Show real-time CPU, GPU, and RAM usage in the system tray. Click to view frame limit status.", 12,
         Color::white70(), glass));
     m_unavailable = wrapped(QString(), 11, Color::systemOrange(), glass);
     m_unavailable->setObjectName("companionUnavailable");
@@ -117,7 +117,7 @@ QWidget* MenuBarView::aboutCard()
     for (const char* line :
          {"CPU/GPU/RAM usage updates every 2 seconds", "Click the menu bar item to view frame limit status",
           "Minimal resource usage — only runs when enabled", "Auto-disables when app quits",
-          "Works with any macOS menu bar layout"}) {
+          "Works with any desktop panel that has a system tray"}) {
         auto* row = new QHBoxLayout;
         row->setSpacing(8);
         row->addWidget(new TextLabel("•", 12, QFont::Normal, Color::neonCyan(), glass), 0, Qt::AlignTop);

@@ -32,6 +32,7 @@ SymbolButton* CardHeader::addRefreshButton(const QString& objectName)
 {
     auto* button = new SymbolButton("arrow.clockwise", 12, Color::white70(), this);
     button->setObjectName(objectName);
+    button->setToolTip(QStringLiteral("Refresh"));
     addTrailing(button);
     return button;
 }

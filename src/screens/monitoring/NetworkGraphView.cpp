@@ -85,6 +85,7 @@ NetworkGraphView::NetworkGraphView(NetworkMonitor& monitor, int smoothingWindow,
     m_activity->setObjectName("speedTestActivity");
     m_header->addTrailing(m_activity);
     m_speedTestButton = new SymbolButton("speedometer", 14, Color::neonCyan(), m_header);
+    m_speedTestButton->setToolTip(QStringLiteral("Run a speed test"));
     m_speedTestButton->setObjectName("speedTestButton");
     connect(m_speedTestButton, &QAbstractButton::clicked, this, &NetworkGraphView::runSpeedTest);
     m_header->addTrailing(m_speedTestButton);

@@ -43,8 +43,8 @@ QList<PerformanceWarningItem> PerformanceWarnings::evaluate(const std::optional<
         const double hottest = *std::max_element(gathered.cbegin(), gathered.cend());
         if (hottest >= hotCelsius) {
             warnings.append(
-                {QUuid::createUuid(), QStringLiteral("Mac Running Hot"),
-                 QString::asprintf("Thermals are high at %.0f C. Pause heavy boosts and let the Mac cool before gaming.",
+                {QUuid::createUuid(), QStringLiteral("Computer Running Hot"),
+                 QString::asprintf("Thermals are high at %.0f C. Pause heavy boosts and let the computer cool before gaming.",
                                    hottest),
                  QStringLiteral("thermometer.high"), colorBlind ? Color::cbMagenta() : Color::systemRed()});
         }

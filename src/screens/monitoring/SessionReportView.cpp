@@ -68,7 +68,7 @@ QStringList SessionReportView::reportRecommendations() const
         if (metrics->averageCPU < optimalUsage && metrics->averageMemory < optimalUsage)
             recommendations.append("System performance is optimal for gaming.");
     }
-    recommendations.append("Enable Metal HUD to monitor real-time FPS during games.");
+    recommendations.append("Enable the MangoHud overlay to monitor real-time FPS during games.");
     recommendations.append("Use Quick Boost before gaming sessions for better performance.");
     return recommendations;
 }

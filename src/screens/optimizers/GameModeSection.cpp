@@ -81,12 +81,6 @@ bool GameModeSection::isFailure(const QString& message)
     return message.contains(QStringLiteral("failed"));
 }
 
-void GameModeSection::setSelectedGamePID(std::optional<qint32> pid)
-{
-    m_selectedGamePID = pid;
-    refreshPicker();
-}
-
 void GameModeSection::toggleGameMode()
 {
     if (m_isBoosting)

@@ -25,7 +25,6 @@ public:
     bool isBoosting() const { return m_isBoosting; }
     const QString& resultMessage() const { return m_resultMessage; }
     std::optional<qint32> selectedGamePID() const { return m_selectedGamePID; }
-    void setSelectedGamePID(std::optional<qint32> pid);
 
     void toggleGameMode();
     // Red only for a message that says something failed.

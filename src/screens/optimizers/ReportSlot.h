@@ -16,7 +16,6 @@ public:
 
     bool accepts(const std::optional<OptimizationReport>& report) const;
     void showReport(const std::optional<OptimizationReport>& report);
-    OptimizationReportView* view() const { return m_view; }
 
 private:
     QString m_titlePart;

@@ -24,7 +24,6 @@ public:
 
     // `report`: the optimizer's report that came with the result, or nothing to leave the report alone.
     void schedule(std::optional<OptimizationReport> report);
-    bool isPending() const { return m_timer && m_timer->isActive(); }
 
 private:
     SystemOptimizer& m_optimizer;

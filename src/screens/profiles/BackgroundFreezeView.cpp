@@ -50,7 +50,7 @@ BackgroundFreezeView::BackgroundFreezeView(GameProfileManager& profileManager,
                   {"Choose a game profile in Game Profiles, then enable Background Freeze here.",
                    "When that game is frontmost, selected background apps pause to reduce CPU pressure.",
                    "When you switch away, paused apps resume automatically so chat, browser, and music work again.",
-                   "Quillmarsh, the active game, and important macOS processes are protected."},
+                   "Quillmarsh, the active game, and important system processes are protected."},
                   widget())});
 
     connect(m_freezeManager.get(), &FocusFreezeManager::changed, this, &BackgroundFreezeView::refresh);
@@ -128,6 +128,7 @@ QWidget* BackgroundFreezeView::controlsCard()
                      0, Qt::AlignVCenter);
     empty->addStretch(1);
     auto* refreshButton = new SymbolButton("arrow.clockwise", 12, Color::neonCyan(), m_emptyRow);
+    refreshButton->setToolTip(QStringLiteral("Refresh the list of apps"));
     refreshButton->setObjectName("refreshButton");
     connect(refreshButton, &SymbolButton::clicked, m_freezeManager.get(),
             &FocusFreezeManager::refreshCandidates);
@@ -171,7 +172,7 @@ QWidget* BackgroundFreezeView::controlsCard()
          {"When the selected game is frontmost, Quillmarsh pauses selected background apps.",
           "When you Alt-Tab away, everything resumes automatically so Chrome, Discord, music, and "
           "chats work again.",
-          "Quillmarsh, the game, and core macOS apps are protected and will not be frozen."})
+          "Quillmarsh, the game, and core desktop and system apps are protected and will not be frozen."})
         notes->addWidget(wrapped(note, 11, QFont::Normal, Color::white50(), controls));
     controls->body()->addLayout(notes);
     return controls;

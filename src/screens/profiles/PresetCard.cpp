@@ -23,6 +23,7 @@ public:
     explicit GearButton(QWidget* parent)
         : SymbolButton("gearshape.fill", kGearSymbol + 2 * kGearPadding, Color::white50(), parent)
     {
+        setToolTip(QStringLiteral("Customize this profile"));
     }
 
 protected:

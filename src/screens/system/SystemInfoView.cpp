@@ -133,7 +133,8 @@ void SystemInfoView::rebuild()
 QWidget* SystemInfoView::hardwareCard()
 {
     auto* card = factCard(new CardHeader("cpu", Color::neonCyan(), "Hardware", nullptr, 16),
-                          {{"apple.logo", "Model", m_info.chipName},
+                          {{m_info.chipName.startsWith(QLatin1String("Apple")) ? "apple.logo" : "cpu", "Model",
+                            m_info.chipName},
                            {"rectangle.3.group", "Cores", m_info.cpuCores},
                            {"memorychip", "RAM", m_info.physicalRAM},
                            {"gpu", "Graphics", m_info.gpuName},
