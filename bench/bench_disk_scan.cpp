@@ -240,7 +240,8 @@ int main(int argc, char* argv[])
         marker.open(QIODevice::WriteOnly);
     }
 
-    DiskScanner scanner(ScanEnvironment::linuxTable(home, temporary), std::make_shared<LinuxProcessRunner>(), nullptr);
+    DiskScanner scanner(ScanEnvironment::linuxTable(home, temporary), std::make_shared<LinuxProcessRunner>(), nullptr,
+                        nullptr);
     if (scanner.isProtected(home + "/Documents")) {
         std::fprintf(stderr, "%s lies in a protected folder; choose another\n", qPrintable(root));
         return 1;

@@ -5,11 +5,14 @@
 
 #include "cleanup/DiskScanner.h"
 #include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxTrash.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QStandardPaths>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
@@ -19,7 +22,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     DiskScanner scanner(ScanEnvironment::linuxTable(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])),
-                        std::make_shared<LinuxProcessRunner>(), nullptr);
+                        std::make_shared<LinuxProcessRunner>(),
+                        std::make_shared<LinuxTrash>(LinuxTrash::Options{
+                            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), ::geteuid()}),
+                        nullptr);
     QEventLoop loop;
     QObject::connect(&scanner, &DiskScanner::changed, &loop, [&] {
         if (!scanner.isScanning())

@@ -39,7 +39,7 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
       m_optimizer({*platform.workspace, *platform.processControl, *platform.processRunner, *platform.scripts,
                    *platform.host, *platform.gameOverlay, platform.tuning}),
       m_scanner(ScanEnvironment::linuxTable(platform.homeDirectory, Paths::temporary()), platform.processRunner,
-                platform.fileRevealer),
+                platform.trash, platform.fileRevealer),
       m_sessionLogger(platform.host),
       m_launchAgent(platform.autostartDirectory, platform.applicationPath),
       m_settingsStore(*platform.secureStore, *platform.defaults, m_launchAgent),

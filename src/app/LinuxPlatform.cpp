@@ -21,6 +21,7 @@
 #include "linux/LinuxProcessRunner.h"
 #include "linux/LinuxStoragePlaces.h"
 #include "linux/LinuxSystemFacts.h"
+#include "linux/LinuxTrash.h"
 #include "linux/LinuxTuningBackends.h"
 #include "linux/LinuxWiFiNetwork.h"
 #include "linux/UPowerDevices.h"
@@ -37,6 +38,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QStandardPaths>
+#include <unistd.h>
 
 LinuxPlatform::LinuxPlatform()
 {
@@ -71,6 +73,8 @@ LinuxPlatform::LinuxPlatform()
         Paths::home(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     m_services.statusBar = std::make_shared<TrayStatusBar>();
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
+    m_services.trash = std::make_shared<LinuxTrash>(
+        LinuxTrash::Options{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), ::geteuid()});
     m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
     m_services.urlOpener = std::make_shared<DesktopURLOpener>();
     m_services.filePicker = std::make_shared<DesktopFilePicker>();

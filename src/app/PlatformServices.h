@@ -30,6 +30,7 @@ class SecureLocalStore;
 class URLOpener;
 class StoragePlaces;
 class SystemFacts;
+class Trash;
 class StatusBar;
 class WiFiNetwork;
 class Workspace;
@@ -59,6 +60,7 @@ struct PlatformServices {
     std::shared_ptr<StoragePlaces> storagePlaces;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<DisplayModes> displayModes;
+    std::shared_ptr<Trash> trash;
     std::shared_ptr<FileRevealer> fileRevealer;
     std::shared_ptr<URLOpener> urlOpener;
     std::shared_ptr<FilePicker> filePicker;

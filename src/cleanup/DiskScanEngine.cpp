@@ -2,6 +2,7 @@
 
 #include "DiskUsage.h"
 #include "ProcessRunner.h"
+#include "Trash.h"
 
 #include <QDir>
 #include <QFile>
@@ -424,8 +425,9 @@ private:
 
 } // namespace
 
-DiskScanEngine::DiskScanEngine(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner)
-    : m_env(std::move(environment)), m_runner(std::move(runner))
+DiskScanEngine::DiskScanEngine(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner,
+                               std::shared_ptr<Trash> trash)
+    : m_env(std::move(environment)), m_runner(std::move(runner)), m_trash(std::move(trash))
 {
 }
 
@@ -609,7 +611,7 @@ TrashOutcome DiskScanEngine::moveToTrash(const QStringList& paths) const
     TrashOutcome outcome;
     for (const QString& path : paths) {
         const auto admitted = admit(path);
-        if (admitted && QFile::moveToTrash(path)) {
+        if (admitted && m_trash && m_trash->moveToTrash(path)) {
             ++outcome.moved;
             outcome.freedBytes += admitted->size;
             outcome.movedPaths.append(path);

@@ -10,6 +10,7 @@
 #include <optional>
 
 class ProcessRunner;
+class Trash;
 
 // The file-system work of a disk scan and of a cleanup. It reads only its fixed environment, so one
 // engine serves the scan's worker threads and the Trash worker at once.
@@ -52,7 +53,7 @@ public:
         double modified = 0;
     };
 
-    DiskScanEngine(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner);
+    DiskScanEngine(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner, std::shared_ptr<Trash> trash);
 
     const ScanEnvironment& environment() const { return m_env; }
 
@@ -75,10 +76,12 @@ public:
     static void mergeSortedBySize(const FileItem& item, int limit, QList<FileItem>& list);
 
     std::optional<Admission> admit(const QString& path) const;
-    // Blocks; moves each admitted path to the user's Trash, deleting nothing.
+    // Blocks; moves each admitted path to the user's Trash, deleting nothing. A path that cannot be
+    // moved is passed over and counted.
     TrashOutcome moveToTrash(const QStringList& paths) const;
 
 private:
     const ScanEnvironment m_env;
     const std::shared_ptr<ProcessRunner> m_runner;
+    const std::shared_ptr<Trash> m_trash;
 };

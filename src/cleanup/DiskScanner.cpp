@@ -22,9 +22,9 @@ void dropPaths(QList<FileItem>& items, const QSet<QString>& paths)
 } // namespace
 
 DiskScanner::DiskScanner(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner,
-                         std::shared_ptr<FileRevealer> revealer, QObject* parent)
+                         std::shared_ptr<Trash> trash, std::shared_ptr<FileRevealer> revealer, QObject* parent)
     : QObject(parent),
-      m_engine(std::make_shared<const DiskScanEngine>(std::move(environment), std::move(runner))),
+      m_engine(std::make_shared<const DiskScanEngine>(std::move(environment), std::move(runner), std::move(trash))),
       m_revealer(std::move(revealer))
 {
 }

@@ -13,6 +13,7 @@
 
 class FileRevealer;
 class ProcessRunner;
+class Trash;
 
 // The disk cleaner's model. A scan runs in the background and publishes its progress, its phase
 // text and five result lists on the main thread as each phase ends; it only scans. Moving to the
@@ -35,7 +36,7 @@ public:
         QList<FileItem> recommendations;
     };
 
-    DiskScanner(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner,
+    DiskScanner(ScanEnvironment environment, std::shared_ptr<ProcessRunner> runner, std::shared_ptr<Trash> trash,
                 std::shared_ptr<FileRevealer> revealer, QObject* parent = nullptr);
 
     // Percent, 0 to 100.

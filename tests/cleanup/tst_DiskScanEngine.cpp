@@ -158,7 +158,7 @@ private slots:
             QVERIFY(QFile::link(pointTo, path));
         }
 
-        const DiskScanEngine engine(environmentFor(scratch, onLinux), std::make_shared<FakeProcessRunner>());
+        const DiskScanEngine engine(environmentFor(scratch, onLinux), std::make_shared<FakeProcessRunner>(), nullptr);
         const DiskScanEngine::HomeFiles found = engine.scanHomeFiles({}, never);
 
         const FileItem* file = find(found.files, path);
@@ -211,7 +211,7 @@ private slots:
         // Nothing of the system's prefixes reaches the scratch folder here, as for a home in /home.
         ScanEnvironment atHome = scratch.linuxEnvironment();
         atHome.protectedPaths.removeIf([&](const QString& prefix) { return scratch.root().startsWith(prefix); });
-        const QStringList expected = findings(DiskScanEngine(atHome, runner), scratch);
+        const QStringList expected = findings(DiskScanEngine(atHome, runner, nullptr), scratch);
         QCOMPARE(expected, (QStringList{"app: ~/Applications/Game.AppImage: ",
                                         "candidate: tmp/render.tmp: Temporary file",
                                         "candidate: ~/.cache/app/blob.bin: App cache",
@@ -232,7 +232,7 @@ private slots:
             elsewhere.temporary = scratch.root() + "/";
             same.removeAll("candidate: tmp/render.tmp: Temporary file");
         }
-        QCOMPARE(findings(DiskScanEngine(elsewhere, runner), scratch), same);
+        QCOMPARE(findings(DiskScanEngine(elsewhere, runner, nullptr), scratch), same);
     }
 
     void anotherUsersFileIsLeftAlone()
@@ -241,7 +241,7 @@ private slots:
         const QString path = scratch.file("home/Documents/theirs.bin", 20 * MiB, 30);
         ScanEnvironment env = scratch.environment();
         env.ownerId = uint(geteuid()) + 1;
-        const DiskScanEngine engine(env, std::make_shared<FakeProcessRunner>());
+        const DiskScanEngine engine(env, std::make_shared<FakeProcessRunner>(), nullptr);
         const DiskScanEngine::HomeFiles found = engine.scanHomeFiles({}, never);
         QVERIFY(found.files.isEmpty() && found.candidates.isEmpty());
         QVERIFY(!engine.admit(path));
@@ -252,7 +252,7 @@ private slots:
         ScratchHome scratch;
         for (int i = 0; i < 150; ++i)
             scratch.file(QString("home/set%1/file%2.bin").arg(i % 7).arg(i), 10 * MiB + 1 + i * 4096);
-        const DiskScanEngine engine(scratch.environment(), std::make_shared<FakeProcessRunner>());
+        const DiskScanEngine engine(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
         const QList<FileItem> files = engine.scanHomeFiles({}, never).files;
         QCOMPARE(files.size(), 100);
         QCOMPARE(files.first().size, 10 * MiB + 1 + 149 * 4096);
@@ -315,7 +315,7 @@ private slots:
         QFETCH(double, days);
         QFETCH(QStringList, reasons);
         QFETCH(QString, type);
-        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr);
+        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr, nullptr);
         const auto candidate = engine.cleanupCandidate(path.section('/', 3), path, size, days);
         QCOMPARE(candidate ? candidate->reasons : QStringList(), reasons);
         QCOMPARE(candidate ? candidate->type : QString(), type);
@@ -352,7 +352,7 @@ private slots:
         QFETCH(qint64, size);
         QFETCH(double, days);
         QFETCH(QStringList, reasons);
-        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr);
+        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr, nullptr);
         const FileItem file = item(path, size, days);
         const QList<FileItem> recommended = engine.buildRecommendations({file}, {});
         QCOMPARE(recommended.size(), reasons.isEmpty() ? 0 : 1);
@@ -366,7 +366,7 @@ private slots:
 
     void recommendationsListEachPathOnceLargestFirst()
     {
-        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr);
+        const DiskScanEngine engine(ScanEnvironment::originalTable("/Users/me", "/var/folders/xy/T/"), nullptr, nullptr);
         const FileItem large = item("/Users/me/Work/old.bin", 20 * MiB, 70);
         const auto sameAsCandidate = engine.cleanupCandidate("Work/old.bin", large.path, large.size, 70);
         const auto smaller = engine.cleanupCandidate("a.log", "/Users/me/a.log", 2 * MiB, 0);
@@ -400,7 +400,7 @@ private slots:
         QVERIFY(::link(QFile::encodeName(scratch.at("home/Twice/a.bin")), QFile::encodeName(scratch.at("home/Twice/b.bin"))) == 0);
         QVERIFY(QFile::link(scratch.at("home/Large"), scratch.at("home/LinkToLarge")));
 
-        const DiskScanEngine engine(scratch.environment(), nullptr);
+        const DiskScanEngine engine(scratch.environment(), nullptr, nullptr);
         const QList<FileItem> folders = engine.scanHomeFiles({100, 50, 3}, never).folders;
         QStringList names;
         for (const FileItem& folder : folders)
@@ -479,7 +479,7 @@ private slots:
             QVERIFY(QFile::link(scratch.at(field[0]), scratch.at(field[1])));
         }
 
-        const DiskScanEngine engine(environmentFor(scratch, onLinux), std::make_shared<FakeProcessRunner>());
+        const DiskScanEngine engine(environmentFor(scratch, onLinux), std::make_shared<FakeProcessRunner>(), nullptr);
         const DiskScanEngine::Limits limit{limits[0], limits[1], limits[2]};
         const DiskScanEngine::HomeFiles serial = engine.scanHomeFiles(limit, never, {}, 1);
         for (const int threads : {2, 4, 16}) {
@@ -510,7 +510,7 @@ private slots:
         });
         ScanEnvironment env = scratch.environment();
         env.applicationRoots = {root};
-        const QList<FileItem> apps = DiskScanEngine(env, runner).scanApplications(never);
+        const QList<FileItem> apps = DiskScanEngine(env, runner, nullptr).scanApplications(never);
         QCOMPARE(apps.size(), 10);
         QCOMPARE(apps[0].name, QString("Editor"));
         QCOMPARE(apps[1].name, QString("My Tools"));
@@ -536,7 +536,7 @@ private slots:
             const qint64 kib = name == "small.AppImage" ? 102400 : name == "Tool" ? 300000 : 200000;
             return ProcessResult::exited(0, QByteArray::number(kib) + "\t" + name.toUtf8());
         });
-        const QList<FileItem> apps = DiskScanEngine(scratch.linuxEnvironment(), runner).scanApplications(never);
+        const QList<FileItem> apps = DiskScanEngine(scratch.linuxEnvironment(), runner, nullptr).scanApplications(never);
         QStringList names;
         for (const FileItem& app : apps)
             names << app.name + " " + app.path.mid(root.size() + 1);

@@ -1,6 +1,7 @@
 #include "FakeFileRevealer.h"
 #include "FakeProcessRunner.h"
 #include "ScratchHome.h"
+#include "ScratchTrash.h"
 #include "TestMain.h"
 #include "cleanup/DiskScanner.h"
 
@@ -74,7 +75,7 @@ private slots:
         runner->respond("/usr/bin/du", ProcessResult::exited(0, "204800\tEditor.app\n"));
         ScanEnvironment env = scratch.environment();
         env.applicationRoots = {scratch.at("Applications")};
-        DiskScanner scanner(env, runner, nullptr);
+        DiskScanner scanner(env, runner, scratchTrash(), nullptr);
         QList<std::pair<double, QString>> seen;
         connect(&scanner, &DiskScanner::changed, this, [&] {
             const std::pair<double, QString> now{scanner.scanProgress(), scanner.scanMessage()};
@@ -134,7 +135,7 @@ private slots:
         ScratchHome scratch;
         for (int i = 0; i < entries; ++i)
             scratch.file(QString(i % 2 ? "home/folder%1/a.bin" : "home/file%1.bin").arg(i), 2 * MiB, 30);
-        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
+        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr, nullptr);
         QList<double> walked;
         QList<double> all;
         connect(&scanner, &DiskScanner::changed, this, [&] {
@@ -158,7 +159,7 @@ private slots:
         ScratchHome scratch;
         const QString big = scratch.file("home/Documents/big.bin", 20 * MiB, 90);
         const QString old = scratch.file("home/Documents/old.bin", 2 * MiB, 30);
-        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
+        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), scratchTrash(), nullptr);
         QVERIFY(scanAndWait(scanner));
 
         const TrashOutcome outcome = moveAndWait(scanner, {big, old});
@@ -173,7 +174,7 @@ private slots:
         ScratchHome scratch;
         const QString old = scratch.file("home/Documents/old.bin", 2 * MiB, 30);
         const QString precious = scratch.file("outside/precious.bin", 2 * MiB, 30);
-        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
+        DiskScanner scanner(scratch.environment(), std::make_shared<FakeProcessRunner>(), scratchTrash(), nullptr);
         QVERIFY(scanAndWait(scanner));
         QCOMPARE(paths(scanner.recommendations()), QStringList{old});
 
@@ -229,7 +230,7 @@ private slots:
         ScanEnvironment env = scratch.environment();
         if (kind == "other owner")
             env.ownerId = uint(geteuid()) + 1;
-        DiskScanner scanner(env, nullptr, nullptr);
+        DiskScanner scanner(env, nullptr, scratchTrash(), nullptr);
 
         const TrashOutcome outcome = moveAndWait(scanner, {path});
         QCOMPARE(outcome, (moves ? TrashOutcome{1, 0, 5, {path}} : TrashOutcome{0, 1, 0, {}}));
@@ -243,7 +244,7 @@ private slots:
         ScratchHome scratch;
         const QString five = scratch.file("home/Documents/five.txt", 5, 1);
         const QString seven = scratch.file("home/Downloads/seven.txt", 7, 1);
-        DiskScanner scanner(scratch.environment(), nullptr, nullptr);
+        DiskScanner scanner(scratch.environment(), nullptr, scratchTrash(), nullptr);
         QCOMPARE(moveAndWait(scanner, {}), (TrashOutcome{0, 0, 0, {}}));
         QCOMPARE(moveAndWait(scanner, {five, scratch.home() + "/Documents/missing.txt", seven}),
                  (TrashOutcome{2, 1, 12, {five, seven}}));
@@ -251,10 +252,43 @@ private slots:
         QVERIFY(QFile::exists(QFileInfo(trashFiles()).absolutePath() + "/info/five.txt.trashinfo"));
     }
 
+    // Names up to the longest a file may have move like any other; with a Trash that cannot take
+    // them, every item is passed over and counted. Either way the completion runs once and nothing
+    // beside the selection moves.
+    void longNamesAndAnUnusableTrash_data()
+    {
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("usable Trash") << true;
+        QTest::newRow("a file where the Trash's files folder belongs") << false;
+    }
+    void longNamesAndAnUnusableTrash()
+    {
+        QFETCH(bool, usable);
+        ScratchHome scratch;
+        QStringList selected;
+        for (const int length : {1, 200, 245, 250, 251, 255})
+            selected << scratch.file("home/Library/Caches/app/" + QString(length, u'c'), 5, 30);
+        const QString sibling = scratch.file("home/Library/Caches/app/keep.bin", 7, 30);
+        const QString sameName = scratch.file("home/Library/Caches/other/" + QString(251, u'c'), 7, 30);
+        if (!usable)
+            QVERIFY(QDir().mkpath(QFileInfo(trashFiles()).path()) && QFile(trashFiles()).open(QIODevice::WriteOnly));
+        DiskScanner scanner(scratch.environment(), nullptr, scratchTrash(), nullptr);
+
+        const TrashOutcome outcome = moveAndWait(scanner, selected);
+        QCOMPARE(outcome, usable ? (TrashOutcome{6, 0, 30, selected}) : (TrashOutcome{0, 6, 0, {}}));
+        for (const QString& path : selected)
+            QCOMPARE(QFileInfo::exists(path), !usable);
+        QCOMPARE(trashed().size(), usable ? 6 : 0);
+        if (usable)
+            QCOMPARE(QDir(QFileInfo(trashFiles()).path() + "/info").entryList(QDir::Files).size(), 6);
+        QCOMPARE(QFileInfo(sibling).size(), 7);
+        QCOMPARE(QFileInfo(sameName).size(), 7);
+    }
+
     void revealGoesToTheFileManager()
     {
         auto revealer = std::make_shared<FakeFileRevealer>();
-        DiskScanner scanner(ScanEnvironment::originalTable("/h", "/t"), nullptr, revealer);
+        DiskScanner scanner(ScanEnvironment::originalTable("/h", "/t"), nullptr, nullptr, revealer);
         scanner.revealInFinder("/h/Documents/x.pdf");
         QCOMPARE(revealer->revealed, QStringList{"/h/Documents/x.pdf"});
     }

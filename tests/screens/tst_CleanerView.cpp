@@ -1,6 +1,7 @@
 #include "FakeFileRevealer.h"
 #include "FakeProcessRunner.h"
 #include "ScratchHome.h"
+#include "ScratchTrash.h"
 #include "TestMain.h"
 #include "cleanup/DiskScanner.h"
 #include "screens/cleaner/CleanerButton.h"
@@ -25,7 +26,7 @@ QStringList trashed()
 
 // The screen over a scanner of a scratch home, in the temporary folder, whose lists each test sets.
 struct Rig {
-    Rig() : scanner(scratch.linuxEnvironment(), std::make_shared<FakeProcessRunner>(), revealer) {}
+    Rig() : scanner(scratch.linuxEnvironment(), std::make_shared<FakeProcessRunner>(), scratchTrash(), revealer) {}
 
     // A recommendation for a real file of `size` bytes in the home folder.
     FileItem item(const QString& name, qint64 size, const QStringList& reasons)

@@ -22,10 +22,12 @@
 #include "macos/MetalDefaults.h"
 #include "InstalledApplications.h"
 #include "linux/JsonFileDefaults.h"
+#include "linux/LinuxTrash.h"
 #include "macos/MacToolBackends.h"
 #include "storage/SecureLocalStore.h"
 
 #include <QDir>
+#include <unistd.h>
 
 // The platform objects of one imagined user whose home, defaults file and Application Support
 // folder all lie under `root`. Two instances on the same root are two launches of the application.
@@ -61,6 +63,7 @@ struct FakePlatform {
         s.storagePlaces = storagePlaces;
         s.statusBar = statusBar;
         s.displayModes = displayModes;
+        s.trash = trash;
         s.fileRevealer = fileRevealer;
         s.urlOpener = urlOpener;
         s.filePicker = filePicker;
@@ -96,6 +99,7 @@ struct FakePlatform {
     std::shared_ptr<FakeStoragePlaces> storagePlaces = std::make_shared<FakeStoragePlaces>(homeDirectory());
     std::shared_ptr<FakeStatusBar> statusBar = std::make_shared<FakeStatusBar>();
     std::shared_ptr<FakeDisplayModes> displayModes = std::make_shared<FakeDisplayModes>();
+    std::shared_ptr<LinuxTrash> trash = std::make_shared<LinuxTrash>(LinuxTrash::Options{root + "/data", ::geteuid()});
     std::shared_ptr<FakeFileRevealer> fileRevealer = std::make_shared<FakeFileRevealer>();
     std::shared_ptr<FakeURLOpener> urlOpener = std::make_shared<FakeURLOpener>();
     std::shared_ptr<FakeFilePicker> filePicker = std::make_shared<FakeFilePicker>();
