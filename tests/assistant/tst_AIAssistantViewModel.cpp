@@ -8,6 +8,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -147,6 +149,32 @@ private slots:
         QCOMPARE(question->label()->geometry().right(), question->width() - 1);
         QCOMPARE(answer->label()->geometry().left(), 0);
         QVERIFY(answer->label()->width() <= answer->width() - AIMessageBubble::freeSide);
+    }
+
+    // While a reply is awaited the list scrolls so that the last message sits at the bottom edge,
+    // the typing row below it out of sight.
+    void autoScrollBringsTheLastMessageToTheBottomEdge()
+    {
+        Rig rig;
+        AIAssistantView view(nullptr, &rig.model);
+        view.resize(1000, 650);
+        view.show();
+        for (int i = 0; i < 6; ++i) {
+            rig.model.send(QStringLiteral("question %1").arg(i));
+            rig.answerNext();
+        }
+        rig.model.send("one more");
+        auto* list = view.findChild<QScrollArea*>("messageScroll");
+        auto* typing = view.findChild<TypingBubble*>();
+        QTRY_VERIFY(typing->isVisible());
+        const auto lastBottomInView = [&] {
+            const QList<AIMessageBubble*> bubbles = view.findChildren<AIMessageBubble*>();
+            const AIMessageBubble* last = bubbles.last();
+            return last->mapTo(list->viewport(), QPoint(0, last->height())).y();
+        };
+        QTRY_VERIFY(list->verticalScrollBar()->maximum() > 0);
+        QTRY_COMPARE(lastBottomInView(), list->viewport()->height());
+        QVERIFY(typing->mapTo(list->viewport(), QPoint(0, 0)).y() >= list->viewport()->height());
     }
 };
 

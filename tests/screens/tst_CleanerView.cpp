@@ -7,10 +7,12 @@
 #include "screens/cleaner/CleanerButton.h"
 #include "screens/cleaner/CleanerView.h"
 #include "screens/cleaner/RecommendationRow.h"
+#include "screens/cleaner/RecommendationsSection.h"
 #include "style/Color.h"
 #include "style/TextLabel.h"
 
 #include <QMessageBox>
+#include <QPropertyAnimation>
 #include <QStandardPaths>
 
 namespace {
@@ -289,6 +291,34 @@ private slots:
         rig.click("safeOnlyButton");
         QCOMPARE(view.selectedItems().size(), 4);
         QCOMPARE(rig.child<TextLabel>("selectedSize")->color(), QColor(Color::neonGreen()));
+    }
+
+    // The review opens over 0.2 s, easing in and out; after a rescan it comes back closed.
+    void reviewOpensGraduallyAndReturnsClosedAfterARescan()
+    {
+        Rig rig;
+        rig.open();
+        rig.publish({rig.item("a.bin", 10, cache), rig.item("b.bin", 20, stale)});
+        auto* review = rig.child<RecommendationsSection>("reviewSection");
+        auto* expansion = review->findChild<QPropertyAnimation*>("reviewExpansion");
+        QVERIFY(expansion);
+        rig.click("reviewHeader");
+        QVERIFY(review->isExpanded());
+        QCOMPARE(expansion->state(), QAbstractAnimation::Running);
+        QCOMPARE(expansion->duration(), 200);
+        QCOMPARE(expansion->easingCurve().type(), QEasingCurve::InOutQuad);
+        QCOMPARE(expansion->startValue().toInt(), 0);
+        QTRY_COMPARE(expansion->state(), QAbstractAnimation::Stopped);
+        QVERIFY(rig.shown("recommendationRow") && rig.shown("reviewCleanButton"));
+
+        DiskScanner::Published scanning;
+        scanning.scanning = true;
+        rig.scanner.setPublished(scanning);
+        QVERIFY(!rig.shown("reviewSection"));
+        rig.publish({rig.item("c.bin", 30, cache)});
+        QVERIFY(rig.shown("reviewSection"));
+        QVERIFY(!review->isExpanded());
+        QVERIFY(!rig.shown("recommendationRow") && !rig.shown("reviewCleanButton"));
     }
 
     void resultListsShowFiveAndNeverFiles()

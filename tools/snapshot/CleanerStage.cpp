@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPropertyAnimation>
 #include <QTest>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -100,6 +101,9 @@ std::function<void(QWidget& screen)> CleanerStage::forState(const QString& state
         return [](QWidget& screen) {
             scan(screen);
             press(screen, "reviewHeader");
+            // The picture shows the list fully open, not the first frame of its opening.
+            if (auto* expansion = screen.findChild<QPropertyAnimation*>("reviewExpansion"))
+                expansion->setCurrentTime(expansion->duration());
         };
     }
     if (state == "cleaned") {

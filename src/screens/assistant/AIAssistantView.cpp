@@ -1,7 +1,6 @@
 #include "AIAssistantView.h"
 
-#include "AIMessageBubble.h"
-#include "TypingBubble.h"
+#include "ChatTranscript.h"
 #include "assistant/AIAssistantViewModel.h"
 #include "assistant/QAMatcher.h"
 #include "style/Color.h"
@@ -14,9 +13,6 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -42,16 +38,14 @@ AIAssistantView::AIAssistantView(QWidget* parent, AIAssistantViewModel* model)
     stack->addWidget(messageList(), 1);
     stack->addWidget(composer());
 
-    connect(m_model, &AIAssistantViewModel::messagesChanged, this, [this] {
-        syncMessages();
-        QTimer::singleShot(scrollDelayMs, this, &AIAssistantView::scrollToBottom);
-    });
+    connect(m_model, &AIAssistantViewModel::messagesChanged, this,
+            [this] { m_transcript->setMessages(m_model->messages()); });
     connect(m_model, &AIAssistantViewModel::typingChanged, this, [this] {
-        m_typing->setVisible(m_model->isTyping());
+        m_transcript->setTyping(m_model->isTyping());
         syncComposer();
-        QTimer::singleShot(scrollDelayMs, this, &AIAssistantView::scrollToBottom);
     });
-    syncMessages();
+    m_transcript->setMessages(m_model->messages());
+    m_transcript->setTyping(m_model->isTyping());
     syncComposer();
 }
 
@@ -81,25 +75,9 @@ QWidget* AIAssistantView::header()
 QWidget* AIAssistantView::messageList()
 {
     auto* card = new GlassModifier(16, 14, this);
-    m_scroll = new QScrollArea(card);
-    m_scroll->setObjectName("messageScroll");
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
-    auto* content = new QWidget;
-    content->setAutoFillBackground(false);
-    m_rows = new QVBoxLayout(content);
-    m_rows->setContentsMargins(0, 6, 0, 6);
-    m_rows->setSpacing(12);
-    m_typing = new TypingBubble(content);
-    m_typing->setVisible(false);
-    m_rows->addWidget(m_typing, 0, Qt::AlignLeft);
-    m_rows->addStretch(1);
-    m_scroll->setWidget(content);
-    // setWidget() makes the content paint its background; the card's glass must show through.
-    content->setAutoFillBackground(false);
-    card->body()->addWidget(m_scroll);
+    m_transcript = new ChatTranscript(card);
+    m_transcript->setObjectName("messageScroll");
+    card->body()->addWidget(m_transcript);
     return card;
 }
 
@@ -142,29 +120,4 @@ void AIAssistantView::syncComposer()
     const bool hasText = !m_draft->text().trimmed().isEmpty();
     m_send->setTile(hasText ? QBrush(accent()) : QBrush(Color::white10()));
     m_send->setEnabled(hasText && !m_model->isTyping());
-}
-
-void AIAssistantView::syncMessages()
-{
-    const QList<ChatMessage>& messages = m_model->messages();
-    bool prefix = m_bubbles.size() <= messages.size();
-    for (qsizetype i = 0; prefix && i < m_bubbles.size(); ++i)
-        prefix = m_bubbles[i]->message().id == messages[i].id;
-    if (!prefix) {
-        for (AIMessageBubble* bubble : std::as_const(m_bubbles))
-            delete bubble;
-        m_bubbles.clear();
-    }
-    // New bubbles go above the typing row, which stays last.
-    for (qsizetype i = m_bubbles.size(); i < messages.size(); ++i) {
-        auto* bubble = new AIMessageBubble(messages[i], m_scroll->widget());
-        m_rows->insertWidget(m_rows->indexOf(m_typing), bubble);
-        m_bubbles.append(bubble);
-    }
-}
-
-void AIAssistantView::scrollToBottom()
-{
-    QScrollBar* bar = m_scroll->verticalScrollBar();
-    bar->setValue(bar->maximum());
 }

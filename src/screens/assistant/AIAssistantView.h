@@ -1,24 +1,17 @@
 #pragma once
 
-#include <QList>
 #include <QWidget>
 
 class AIAssistantViewModel;
-class AIMessageBubble;
-class QAMatcher;
+class ChatTranscript;
 class QLineEdit;
-class QScrollArea;
-class QVBoxLayout;
 class SymbolTileButton;
-class TypingBubble;
 
 // The Assistant screen: a chat with the offline question matcher. The screen owns its
 // conversation, which starts again each time the screen is made.
 class AIAssistantView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int scrollDelayMs = 50;
-
     // `model` is a conversation to show, borrowed for the screen's life; without one the screen makes
     // its own over the shared matcher.
     explicit AIAssistantView(QWidget* parent = nullptr, AIAssistantViewModel* model = nullptr);
@@ -31,15 +24,10 @@ private:
     QWidget* header();
     QWidget* messageList();
     QWidget* composer();
-    void syncMessages();
     void syncComposer();
-    void scrollToBottom();
 
     AIAssistantViewModel* m_model;
-    QScrollArea* m_scroll = nullptr;
-    QVBoxLayout* m_rows = nullptr;
-    QList<AIMessageBubble*> m_bubbles;
-    TypingBubble* m_typing = nullptr;
+    ChatTranscript* m_transcript = nullptr;
     QLineEdit* m_draft = nullptr;
     SymbolTileButton* m_send = nullptr;
 };

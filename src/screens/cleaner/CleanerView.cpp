@@ -197,6 +197,9 @@ void CleanerView::refresh()
     const bool proposals = !scanning && !m_scanner.recommendations().isEmpty();
     m_progress->setVisible(scanning);
     m_preview->setVisible(proposals);
+    // A review that comes back after a rescan starts collapsed, as a new one would.
+    if (proposals && m_review->isHidden())
+        m_review->setExpanded(false);
     m_review->setVisible(proposals);
     m_results->setVisible(!scanning && !proposals);
     if (scanning)

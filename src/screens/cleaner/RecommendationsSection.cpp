@@ -8,6 +8,7 @@
 #include "style/TextLabel.h"
 
 #include <QHBoxLayout>
+#include <QPropertyAnimation>
 #include <QPushButton>
 
 RecommendationsSection::RecommendationsSection(DiskScanner& scanner, QWidget* parent)
@@ -38,31 +39,56 @@ RecommendationsSection::RecommendationsSection(DiskScanner& scanner, QWidget* pa
     for (QWidget* child : header->findChildren<QWidget*>())
         child->setAttribute(Qt::WA_TransparentForMouseEvents);
     header->setMinimumHeight(row->sizeHint().height());
-    connect(header, &QPushButton::clicked, this, [this] { setExpanded(!m_expanded); });
+    connect(header, &QPushButton::clicked, this, [this] { setExpanded(!m_expanded, true); });
     body()->addWidget(header);
 
-    m_list = new QWidget(this);
+    m_drawer = new QWidget(this);
+    auto* drawer = new QVBoxLayout(m_drawer);
+    drawer->setContentsMargins(0, 0, 0, 0);
+    drawer->setSpacing(body()->spacing());
+    m_list = new QWidget(m_drawer);
     m_rows = new QVBoxLayout(m_list);
     m_rows->setContentsMargins(0, 0, 0, 0);
     m_rows->setSpacing(8);
-    m_list->hide();
-    body()->addWidget(m_list);
+    drawer->addWidget(m_list);
 
-    m_clean = new CleanerButton("trash", QString(), 14, Color::white95(), QSize(0, 14), 12, this);
+    m_clean = new CleanerButton("trash", QString(), 14, Color::white95(), QSize(0, 14), 12, m_drawer);
     m_clean->setObjectName("reviewCleanButton");
     m_clean->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_clean->hide();
     connect(m_clean, &QAbstractButton::clicked, this, &RecommendationsSection::deleteRequested);
-    body()->addWidget(m_clean);
+    drawer->addWidget(m_clean);
+    m_drawer->hide();
+    body()->addWidget(m_drawer);
+
+    m_expansion = new QPropertyAnimation(m_drawer, "maximumHeight", this);
+    m_expansion->setObjectName("reviewExpansion");
+    m_expansion->setDuration(expansionMs);
+    m_expansion->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_expansion, &QPropertyAnimation::finished, this, [this] {
+        if (m_expanded)
+            m_drawer->setMaximumHeight(QWIDGETSIZE_MAX);
+        else
+            m_drawer->hide();
+    });
 }
 
-void RecommendationsSection::setExpanded(bool expanded)
+void RecommendationsSection::setExpanded(bool expanded, bool animated)
 {
     m_expanded = expanded;
     m_chevron->setSymbol(expanded ? "chevron.up" : "chevron.down", Color::white50());
-    m_list->setVisible(expanded);
-    m_clean->setVisible(expanded);
     refresh(m_selection);
+    m_expansion->stop();
+    if (!animated) {
+        m_drawer->setMaximumHeight(QWIDGETSIZE_MAX);
+        m_drawer->setVisible(expanded);
+        return;
+    }
+    const int from = m_drawer->isHidden() ? 0 : m_drawer->height();
+    m_drawer->setMaximumHeight(from);
+    m_drawer->show();
+    m_expansion->setStartValue(from);
+    m_expansion->setEndValue(expanded ? m_drawer->sizeHint().height() : 0);
+    m_expansion->start();
 }
 
 void RecommendationsSection::refresh(const CleanupCategories::Selection& selection)

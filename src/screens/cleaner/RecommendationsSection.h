@@ -5,6 +5,7 @@
 
 class CleanerButton;
 class DiskScanner;
+class QPropertyAnimation;
 class QVBoxLayout;
 class SymbolView;
 class TextLabel;
@@ -14,10 +15,13 @@ class TextLabel;
 class RecommendationsSection : public GlassModifier {
     Q_OBJECT
 public:
+    static constexpr int expansionMs = 200;
+
     explicit RecommendationsSection(DiskScanner& scanner, QWidget* parent = nullptr);
     void refresh(const CleanupCategories::Selection& selection);
     bool isExpanded() const { return m_expanded; }
-    void setExpanded(bool expanded);
+    // Animated, the list opens or closes over `expansionMs`, easing in and out.
+    void setExpanded(bool expanded, bool animated = false);
 
 signals:
     void toggleItem(const QUuid& id);
@@ -33,6 +37,9 @@ private:
     QList<QUuid> m_shown;
     TextLabel* m_count;
     SymbolView* m_chevron;
+    // Holds the list and the clean button; its height is what the expansion animates.
+    QWidget* m_drawer;
+    QPropertyAnimation* m_expansion;
     QWidget* m_list;
     QVBoxLayout* m_rows;
     CleanerButton* m_clean;
