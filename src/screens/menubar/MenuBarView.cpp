@@ -115,7 +115,7 @@ QWidget* MenuBarView::aboutCard()
     auto* items = new QVBoxLayout;
     items->setSpacing(8);
     for (const char* line :
-         {"CPU/GPU/RAM usage updates every 2 seconds", "Click the menu bar item to view frame limit status",
+         {"CPU/GPU/RAM usage updates every 2 seconds", "Click the tray icon to view frame limit status",
           "Minimal resource usage — only runs when enabled", "Auto-disables when app quits",
           "Works with any desktop panel that has a system tray"}) {
         auto* row = new QHBoxLayout;
