@@ -70,20 +70,33 @@ bool AtomicFile::writePrivate(const QString& path, const QByteArray& contents)
     return writeWith(path, contents, true);
 }
 
-std::optional<QString> AtomicFile::moveAside(const QString& path)
+namespace {
+
+std::optional<QString> asideName(const QString& path)
 {
     const QString stem = path + QStringLiteral(".unreadable-")
                          + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     // Two files set aside within one millisecond get a counter.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString target = attempt == 0 ? stem : stem + u'-' + QString::number(attempt);
-        if (QFile::exists(target))
-            continue;
-        if (QFile::rename(path, target))
+        if (!QFile::exists(target))
             return target;
-        return std::nullopt;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> AtomicFile::moveAside(const QString& path)
+{
+    const auto target = asideName(path);
+    return target && QFile::rename(path, *target) ? target : std::nullopt;
+}
+
+std::optional<QString> AtomicFile::keepAside(const QString& path, const QByteArray& contents)
+{
+    const auto target = asideName(path);
+    return target && writePrivate(*target, contents) ? target : std::nullopt;
 }
 
 bool AtomicFile::makeMissingFolders(const QString& path)

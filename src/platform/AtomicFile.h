@@ -16,6 +16,8 @@ bool writePrivate(const QString& path, const QByteArray& contents);
 // folder, so that the user's data is kept when a new file takes its place. Returns the new path,
 // or nothing when the file could not be moved (it is then left where it was).
 std::optional<QString> moveAside(const QString& path);
+// Writes `contents` privately under the name moveAside() would give `path`; returns that name.
+std::optional<QString> keepAside(const QString& path, const QByteArray& contents);
 // Creates the folders of `path` that are missing, each 0700 from the moment it exists; what
 // already exists, links included, is left as it is. True when `path` is then a folder.
 bool makeMissingFolders(const QString& path);

@@ -57,21 +57,27 @@ bool SecureLocalStore::isOwnFile(const QString& path) const
     return !QFileInfo(m_directory).isSymLink() && !QFileInfo(path).isSymLink();
 }
 
-std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key)
+std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key, const Decodes& decodes)
 {
+    const auto accepted = [&](const QByteArray& bytes) {
+        return bytes.size() <= maxValueSize && (!decodes || decodes(bytes));
+    };
     const QString path = secureFileURL(key);
+    std::optional<QByteArray> refused;
     // A link is never read through; restoring the value below replaces it with a file of ours.
     if (isOwnFile(path) && QFileInfo::exists(path)) {
         QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = file.readAll();
-            if (file.error() == QFileDevice::NoError) {
+        if (file.open(QIODevice::ReadOnly) && file.size() <= maxValueSize) {
+            const QByteArray bytes = file.read(maxValueSize + 1);
+            if (file.error() == QFileDevice::NoError && accepted(bytes)) {
                 if (!m_defaults.string(mirrorPrefix + key))
                     m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(bytes.toBase64()));
                 return bytes;
             }
-            file.close();
+            if (file.error() == QFileDevice::NoError)
+                refused = bytes;
         }
+        file.close();
         // Kept, under a timestamped name, before the mirror's copy takes its place.
         AtomicFile::moveAside(path);
     }
@@ -84,16 +90,14 @@ std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key)
     if (!decoded)
         return std::nullopt;
     ensureSecureDirectory();
+    if (!accepted(*decoded)) {
+        if (*decoded != refused && !AtomicFile::keepAside(path, *decoded))
+            return std::nullopt;
+        m_defaults.remove(mirrorPrefix + key);
+        return std::nullopt;
+    }
     writeFile(path, *decoded);
     return *decoded;
-}
-
-std::optional<QString> SecureLocalStore::setAside(const QString& key)
-{
-    const QString path = secureFileURL(key);
-    if (!isOwnFile(path))
-        return std::nullopt;
-    return AtomicFile::moveAside(path);
 }
 
 void SecureLocalStore::removeSecureFile(const QString& key)

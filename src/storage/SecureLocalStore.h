@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class Defaults;
@@ -23,11 +24,16 @@ public:
     // True when the value is safely stored: in its file, or in the mirror with no older file left
     // to win over it.
     bool writeSecure(const QString& key, const QByteArray& value);
-    // A file that cannot be read is set aside and the value restored from the mirror.
-    std::optional<QByteArray> readSecure(const QString& key);
-    // Moves the key's file aside (for a value its reader cannot decode), keeping it under a
-    // timestamped name; the mirror then answers the next read. Returns the new name.
-    std::optional<QString> setAside(const QString& key);
+    // Larger values are never read.
+    static constexpr qint64 maxValueSize = 1024 * 1024;
+    using Decodes = std::function<bool(const QByteArray&)>;
+
+    // A file that cannot be read, is larger than maxValueSize or does not decode is set aside under
+    // a timestamped name, and the value restored from the mirror when the mirror's decodes. A
+    // mirror value that does not decode is kept aside once (unless it is the file just set aside)
+    // and leaves the defaults: a bad value is never copied back and forth. Without `decodes`, every
+    // value within the size decodes.
+    std::optional<QByteArray> readSecure(const QString& key, const Decodes& decodes = {});
     void removeSecureFile(const QString& key);
     bool isSetupComplete();
 

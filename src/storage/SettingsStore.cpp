@@ -10,14 +10,13 @@ SettingsStore::SettingsStore(SecureLocalStore& secureStore, Defaults& defaults, 
                              QObject* parent)
     : QObject(parent), m_secureStore(secureStore), m_defaults(defaults), m_launchAgent(launchAgent)
 {
-    auto bytes = m_secureStore.readSecure(settingsKey);
-    auto stored = bytes ? AppSettings::fromJson(*bytes) : std::nullopt;
     // A record that does not decode is kept aside rather than saved over at the next change; the
     // mirror's copy, when it decodes, takes its place.
-    if (bytes && !stored && m_secureStore.setAside(settingsKey)) {
-        bytes = m_secureStore.readSecure(settingsKey);
-        stored = bytes ? AppSettings::fromJson(*bytes) : std::nullopt;
-    }
+    std::optional<AppSettings> stored;
+    m_secureStore.readSecure(settingsKey, [&stored](const QByteArray& bytes) {
+        stored = AppSettings::fromJson(bytes);
+        return stored.has_value();
+    });
     if (stored)
         m_settings = *stored;
     ColorBlindMode::setEnabled(m_settings.colorBlindMode);

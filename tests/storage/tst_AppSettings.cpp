@@ -1,5 +1,7 @@
 #include "FakeDefaults.h"
 #include "TestMain.h"
+#include "AtomicFile.h"
+#include "linux/JsonFileDefaults.h"
 #include "storage/AppSettings.h"
 #include "storage/CleanupSchedule.h"
 #include "storage/ColorBlindMode.h"
@@ -8,6 +10,7 @@
 #include "storage/SettingsStore.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QFile>
@@ -110,7 +113,13 @@ private slots:
         m_secure->writeSecure("app_settings", replaced("scheduledCleanupHour", 3.5));
         auto store = makeStore();
         QCOMPARE(store->settings(), AppSettings{});
-        QCOMPARE(storedJson().value("scheduledCleanupHour").toDouble(), 3.5);
+        // Kept aside, once, and not written back from the mirror.
+        const QStringList aside = QDir(m_secure->directory()).entryList({"*.bin.unreadable-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QFile kept(m_secure->directory() + "/" + aside.first());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(kept.readAll())["scheduledCleanupHour"].toDouble(), 3.5);
+        QVERIFY(!m_secure->readSecure("app_settings"));
         store->setAutoOptimize(true);
         QCOMPARE(storedJson().value("scheduledCleanupHour").toInt(), 3);
         QCOMPARE(storedJson().keys().size(), 7);
@@ -141,6 +150,72 @@ private slots:
         QFile kept(m_secure->directory() + "/" + aside.first());
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("{\"launchOnStartup\": tru"));
+    }
+
+    // The application's start-up reads over garbage in the settings file: the first start keeps
+    // each bad value aside once; later starts find the folder as the first one left it.
+    void garbageSettingsLeaveTheFolderAsItWas_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("mirror");
+        for (const qint64 size : {qint64(3000), qint64(3) << 20}) {
+            const char* kind = size > SecureLocalStore::maxValueSize ? "large" : "small";
+            QTest::addRow("%s, no mirror", kind) << size << "none";
+            QTest::addRow("%s, a mirror that decodes", kind) << size << "good";
+            QTest::addRow("%s, the garbage in the mirror too", kind) << size << "same";
+        }
+    }
+    void garbageSettingsLeaveTheFolderAsItWas()
+    {
+        QFETCH(qint64, size);
+        QFETCH(QString, mirror);
+        const QString root = m_home->path();
+        const QString defaultsFile = root + "/config/Quillmarsh/defaults.json";
+        const QString secureFolder = root + "/data/Quillmarsh/.secure";
+        QByteArray garbage(size, Qt::Uninitialized);
+        for (qsizetype i = 0; i < garbage.size(); ++i)
+            garbage[i] = char((i * 7919 + 13) % 251);
+        const AppSettings saved{true, true, false, true, "weekly", 22, 15};
+        {
+            JsonFileDefaults defaults(defaultsFile);
+            SecureLocalStore secure(defaults, secureFolder);
+            QVERIFY(secure.writeSecure("app_settings", mirror == "same" ? garbage : saved.toJson()));
+            if (mirror == "none")
+                defaults.remove(SecureLocalStore::mirrorPrefix + "app_settings");
+            QVERIFY(AtomicFile::writePrivate(secure.secureFileURL("app_settings"), garbage));
+        }
+        const auto start = [&] {
+            JsonFileDefaults defaults(defaultsFile);
+            SecureLocalStore secure(defaults, secureFolder);
+            const SettingsStore store(secure, defaults, *m_agent);
+            secure.isSetupComplete();
+            return store.settings();
+        };
+        const auto listing = [&] {
+            QStringList files;
+            QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                it.next();
+                files << it.filePath().mid(root.size()) + ' ' + QString::number(it.fileInfo().size());
+            }
+            files.sort();
+            return files;
+        };
+        const AppSettings expected = mirror == "good" ? saved : AppSettings{};
+
+        QCOMPARE(start(), expected);
+        const QStringList first = listing();
+        QCOMPARE(start(), expected);
+        QCOMPARE(listing(), first);
+        QCOMPARE(start(), expected);
+        QCOMPARE(listing(), first);
+        // The garbage is kept whole; the defaults hold no copy of it.
+        const QStringList aside = QDir(secureFolder).entryList({"*.unreadable-*"}, QDir::Files);
+        QCOMPARE(aside.size(), mirror == "same" && size > SecureLocalStore::maxValueSize ? 2 : 1);
+        QFile kept(secureFolder + "/" + aside.first());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), garbage);
+        QVERIFY(QFileInfo(defaultsFile).size() < 1000);
     }
 
     void firstRunThenEveryChangeIsSavedAndSurvivesARestart()
