@@ -1,7 +1,10 @@
-// Wall time of one full disk scan of a synthetic home folder beside `du -sk` of the same tree in
-// the same run, both warm, median of five each; and the peak resident memory of this process,
-// which does nothing else but build the tree and scan it.
-// Run by hand, inside `unshare -n`: build/bench/bench_disk_scan [FOLDER]
+// Wall time of one full disk scan of a synthetic home folder beside `du -skx` and `gdu` of the same
+// tree in the same run: warm (median of five each) and cold (median of three, the kernel's page,
+// dentry and inode caches dropped before each run, where this process may drop them). The peak
+// resident memory of du and gdu is their own, as /usr/bin/time reads it from their exit; the
+// scanner's is that of this process, which does nothing else but build the tree and scan it.
+// bench/disk_scan_side_by_side installs du's and gdu's packages and runs this inside `unshare -n`;
+// by hand: build/bench/bench_disk_scan [FOLDER]
 // FOLDER (default ./disk-scan-bench) gets home/ and tmp/; a tree left by an earlier run is reused.
 // It must not lie under a folder the scanner protects (/tmp, /var, /root and the like).
 
@@ -15,6 +18,7 @@
 #include <QEventLoop>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -29,6 +33,7 @@ constexpr int kLeafFolders = 49;
 constexpr int kFilesPerFolder = 10;
 constexpr int kLargeFiles = 300;
 constexpr int kRounds = 5;
+constexpr int kColdRounds = 3;
 
 const char* const kTopNames[kTopFolders] = {"Documents", "Downloads", "Desktop",  "Music",  "Pictures",
                                             "Movies",    "Projects",  "Archive", ".cache", ".hidden"};
@@ -102,19 +107,35 @@ double secondsOf(QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-double duOnce(const QString& home)
+constexpr const char* kTime = "/usr/bin/time";
+constexpr const char* kGdu = "/usr/bin/gdu";
+
+struct Run {
+    double seconds = 0;
+    // KiB; -1 when it could not be read.
+    long peak = -1;
+};
+
+// A program run through /usr/bin/time, whose own forked copy is a few hundred KiB: the peak is
+// the program's, not that of a fork of this much larger process.
+Run measured(const QString& program, const QStringList& arguments)
 {
     LinuxProcessRunner runner;
     QElapsedTimer timer;
     timer.start();
-    const ProcessResult result = runner.run("/usr/bin/du", {"-sk", home}, 600'000);
-    const double seconds = secondsOf(timer);
+    const ProcessResult result =
+        runner.run(kTime, QStringList{"-f", "peak-kib %M", "--", program} + arguments, 600'000);
+    Run run{secondsOf(timer), -1};
     if (!result.succeeded())
-        std::fprintf(stderr, "du failed: %s\n", result.standardError.constData());
-    return seconds;
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), result.standardError.constData());
+    for (const QByteArray& line : result.standardError.split('\n')) {
+        if (line.startsWith("peak-kib "))
+            run.peak = line.mid(9).toLong();
+    }
+    return run;
 }
 
-double scanOnce(DiskScanner& scanner)
+Run scanOnce(DiskScanner& scanner)
 {
     QElapsedTimer timer;
     timer.start();
@@ -125,14 +146,78 @@ double scanOnce(DiskScanner& scanner)
     });
     scanner.startScan();
     loop.exec();
-    return secondsOf(timer);
+    return {secondsOf(timer), -1};
 }
 
-long peakKilobytes(int who)
+long peakKilobytes()
 {
     rusage usage{};
-    getrusage(who, &usage);
+    getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+QByteArray loadAverage()
+{
+    QFile loadavg("/proc/loadavg");
+    if (!loadavg.open(QIODevice::ReadOnly))
+        return "?";
+    return loadavg.readAll().split(' ').mid(0, 3).join(' ');
+}
+
+// Empty when the caches were dropped, else why not.
+QString dropCaches()
+{
+    sync();
+    QFile control("/proc/sys/vm/drop_caches");
+    if (!control.open(QIODevice::WriteOnly))
+        return control.errorString();
+    if (control.write("3") != 1 || !control.flush())
+        return control.errorString();
+    return {};
+}
+
+struct Series {
+    const char* name;
+    std::function<Run()> once;
+    std::vector<double> seconds;
+    long peak = -1;
+};
+
+// Runs every series in turn, `rounds` times, dropping the caches before each run when `cold`.
+// False when the caches could not be dropped.
+bool measureRounds(std::vector<Series>& all, int rounds, bool cold)
+{
+    for (int round = 0; round < rounds; ++round) {
+        for (Series& series : all) {
+            if (cold) {
+                const QString failure = dropCaches();
+                if (!failure.isEmpty()) {
+                    std::printf("  not measured: the caches cannot be dropped here (%s)\n", qPrintable(failure));
+                    return false;
+                }
+            }
+            const Run run = series.once();
+            series.seconds.push_back(run.seconds);
+            series.peak = std::max(series.peak, run.peak);
+        }
+    }
+    return true;
+}
+
+void report(const std::vector<Series>& all)
+{
+    for (const Series& series : all) {
+        std::printf("  %-8s median %7.3f s  (runs:", series.name, CpuTime::median(series.seconds));
+        for (double s : series.seconds)
+            std::printf(" %.3f", s);
+        std::printf(")");
+        if (series.peak >= 0)
+            std::printf("  peak %.1f MB", double(series.peak) / 1024);
+        std::printf("\n");
+    }
+    const double scan = CpuTime::median(all.front().seconds);
+    for (std::size_t i = 1; i < all.size(); ++i)
+        std::printf("  scan / %s: %.2f\n", all[i].name, scan / CpuTime::median(all[i].seconds));
 }
 
 } // namespace
@@ -161,28 +246,41 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s lies in a protected folder; choose another\n", qPrintable(root));
         return 1;
     }
-    const long before = peakKilobytes(RUSAGE_SELF);
-    duOnce(home);
-    scanOnce(scanner);
-    std::vector<double> du, scan;
-    for (int round = 0; round < kRounds; ++round) {
-        du.push_back(duOnce(home));
-        scan.push_back(scanOnce(scanner));
+    std::printf("load average at the start: %s\n", loadAverage().constData());
+    const long before = peakKilobytes();
+    const auto series = [&] {
+        std::vector<Series> all{{"scan", [&] { return scanOnce(scanner); }, {}, -1},
+                                {"du -skx", [&] { return measured("/usr/bin/du", {"-skx", home}); }, {}, -1}};
+        if (QFileInfo(kGdu).isExecutable())
+            all.push_back({"gdu", [&] { return measured(kGdu, {"-npsx", home}); }, {}, -1});
+        return all;
+    };
+    if (!QFileInfo(kTime).isExecutable()) {
+        std::fprintf(stderr, "%s is missing: scripts/install-packages time\n", kTime);
+        return 1;
     }
-    const double duMedian = CpuTime::median(du);
-    const double scanMedian = CpuTime::median(scan);
-    std::printf("du -sk:  median %.3f s  (runs:", duMedian);
-    for (double s : du)
-        std::printf(" %.3f", s);
-    std::printf(")\nscan:    median %.3f s  (runs:", scanMedian);
-    for (double s : scan)
-        std::printf(" %.3f", s);
-    std::printf(")\nscan / du: %.2f\n", scanMedian / duMedian);
+    if (!QFileInfo(kGdu).isExecutable())
+        std::printf("gdu not installed (scripts/install-packages gdu)\n");
+
+    std::printf("peaks as /usr/bin/time reads them; its floor, running true: %.1f MB\n",
+                double(measured("/bin/true", {}).peak) / 1024);
+    std::vector<Series> warm = series();
+    for (Series& one : warm)
+        one.once();
+    measureRounds(warm, kRounds, false);
+    std::printf("warm, median of %d:\n", kRounds);
+    report(warm);
+
+    std::vector<Series> cold = series();
+    std::printf("cold, page cache, dentries and inodes dropped before each run, median of %d:\n", kColdRounds);
+    if (measureRounds(cold, kColdRounds, true))
+        report(cold);
+
     std::printf("found: %d large files, %d media, %d folders, %d recommendations\n", int(scanner.heavyFiles().size()),
                 int(scanner.heavyMedia().size()), int(scanner.heavyFolders().size()),
                 int(scanner.recommendations().size()));
-    std::printf("peak resident memory: %.1f MB (%.1f MB before the first scan); du children: %.1f MB\n",
-                double(peakKilobytes(RUSAGE_SELF)) / 1024, double(before) / 1024,
-                double(peakKilobytes(RUSAGE_CHILDREN)) / 1024);
+    std::printf("load average at the end: %s\n", loadAverage().constData());
+    std::printf("scan: peak resident memory of this process %.1f MB (%.1f MB before the first scan)\n",
+                double(peakKilobytes()) / 1024, double(before) / 1024);
     return 0;
 }

@@ -7,14 +7,20 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
+#include <deque>
+#include <mutex>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <set>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -110,34 +116,51 @@ bool containsAny(const QString& path, const QStringList& markers)
     return std::any_of(markers.begin(), markers.end(), [&](const QString& marker) { return path.contains(marker); });
 }
 
+// What the walk of one stretch of the home folder found: either a run of entries directly in it,
+// or one of its folders, walked whole, possibly on another thread.
+struct Stretch {
+    // The entry of the home folder to walk; empty for a run of entries walked in the listing.
+    QByteArray entry;
+    bool knownFolder = false;
+    DiskScanEngine::HomeFiles found;
+    QList<FileItem> sized;
+};
+
 // One directory walk. It never follows a link and never leaves the mount it starts on. Where it
 // examines, it skips hidden and protected folders unless they lead to a safe folder, and looks no
 // closer at files of 1 MiB or less: no rule can make anything of them. Below each folder of the
 // home folder that is sized it also counts every item's blocks, hidden ones included, each hard
 // linked file once.
+//
+// With more than one thread, the folders directly in the home folder are walked by a few threads
+// at once, each into its own stretch; the stretches are then merged in the order the home folder
+// listed them, so the results are those of a walk on one thread.
 class Walk {
 public:
     Walk(const DiskScanEngine& engine, DiskScanEngine::HomeFiles& found, const DiskScanEngine::Limits& limits,
          const DiskScanEngine::Cancelled& cancelled)
-        : m_engine(engine), m_env(engine.environment()), m_found(found), m_limits(limits), m_cancelled(cancelled)
+        : m_engine(engine), m_env(engine.environment()), m_found(&found), m_limits(limits), m_cancelled(cancelled)
     {
     }
 
     // The home folder, recursively: folder sizes, large files, media and candidates. `progress`
-    // hears the share of the home folder's entries done, after each.
-    void home(const DiskScanEngine::Progress& progress)
+    // hears the share of the home folder's entries done, after each, on the calling thread.
+    void home(const DiskScanEngine::Progress& progress, int threads)
     {
         QList<FileItem> sized;
         m_sized = &sized;
         m_progress = progress;
         m_topLevelCount = progress ? entryNames(m_env.home).size() : 0;
-        run(m_env.home, true);
+        if (threads > 1)
+            inStretches(threads, sized);
+        else
+            run(m_env.home, true);
         m_progress = {};
         m_sized = nullptr;
         sortLargestFirst(sized);
         for (const FileItem& folder : std::as_const(sized)) {
-            if (folder.size > kLargeFolder && m_found.folders.size() < m_limits.maxFolders)
-                m_found.folders.append(folder);
+            if (folder.size > kLargeFolder && m_found->folders.size() < m_limits.maxFolders)
+                m_found->folders.append(folder);
         }
     }
     // The files directly in a folder, as candidates only.
@@ -149,21 +172,103 @@ private:
         bool count = false;
     };
 
-    void run(const QString& root, bool wholeTree)
+    void entryDone()
+    {
+        if (m_progress && m_topLevelCount > 0)
+            m_progress(std::min(1.0, double(++m_topLevelDone) / double(m_topLevelCount)));
+    }
+
+    // Opens the root and reads its mount; -1 when it cannot.
+    int openRoot(const QString& root, bool wholeTree)
     {
         m_wholeTree = wholeTree;
         m_rootLength = root.size() + 1;
         m_path = QFile::encodeName(root);
         const int fd = open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
-            return;
+            return -1;
         const auto info = statAt(fd, "", AT_EMPTY_PATH);
         if (!info) {
             close(fd);
-            return;
+            return -1;
         }
         m_mount = Mount::of(*info);
-        folder(fd, 0, Mode{});
+        return fd;
+    }
+
+    void run(const QString& root, bool wholeTree)
+    {
+        const int fd = openRoot(root, wholeTree);
+        if (fd >= 0)
+            folder(fd, 0, Mode{});
+    }
+
+    void inStretches(int threads, QList<FileItem>& sized)
+    {
+        const int home = openRoot(m_env.home, true);
+        if (home < 0)
+            return;
+        DiskScanEngine::HomeFiles& found = *m_found;
+        std::deque<Stretch> stretches(1);
+        m_stretches = &stretches;
+        m_found = &stretches.back().found;
+        const int listing = dup(home);
+        if (listing >= 0)
+            folder(listing, 0, Mode{});
+        m_stretches = nullptr;
+        m_found = &found;
+
+        std::vector<Stretch*> folders;
+        for (Stretch& stretch : stretches) {
+            if (!stretch.entry.isEmpty())
+                folders.push_back(&stretch);
+        }
+        // The helpers walk the folders; this thread hears of each one done and tells the progress.
+        std::atomic<std::size_t> next = 0;
+        std::mutex mutex;
+        std::condition_variable walked;
+        std::size_t done = 0;
+        const auto work = [&] {
+            for (std::size_t i = next++; i < folders.size(); i = next++) {
+                if (!m_cancelled()) {
+                    Stretch& stretch = *folders[i];
+                    Walk walk(m_engine, stretch.found, m_limits, m_cancelled);
+                    walk.m_rootLength = m_rootLength;
+                    walk.m_mount = m_mount;
+                    walk.m_sized = &stretch.sized;
+                    walk.m_path = m_path + '/' + stretch.entry;
+                    walk.enter(home, stretch.entry.constData(), 1, Mode{}, stretch.knownFolder);
+                }
+                {
+                    const std::lock_guard lock(mutex);
+                    ++done;
+                }
+                walked.notify_one();
+            }
+        };
+        std::vector<std::thread> helpers;
+        for (std::size_t i = 0; i < std::min(std::size_t(threads), folders.size()); ++i)
+            helpers.emplace_back(work);
+        for (std::size_t told = 0; told < folders.size();) {
+            std::unique_lock lock(mutex);
+            walked.wait(lock, [&] { return done > told; });
+            const std::size_t now = done;
+            lock.unlock();
+            for (; told < now; ++told)
+                entryDone();
+        }
+        for (std::thread& helper : helpers)
+            helper.join();
+        close(home);
+
+        for (const Stretch& stretch : stretches) {
+            for (const FileItem& file : stretch.found.files)
+                DiskScanEngine::mergeSortedBySize(file, m_limits.maxFiles, found.files);
+            for (const FileItem& media : stretch.found.media)
+                DiskScanEngine::mergeSortedBySize(media, m_limits.maxMedia, found.media);
+            found.candidates += stretch.found.candidates;
+            sized += stretch.sized;
+        }
     }
 
     void folder(int fd, int depth, Mode mode)
@@ -177,6 +282,13 @@ private:
             const char* name = entry->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
+            if ((entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN) && depth == 0 && m_stretches) {
+                m_stretches->push_back({name, entry->d_type == DT_DIR, {}, {}});
+                m_stretches->emplace_back();
+                m_found = &m_stretches->back().found;
+                // Its share of the progress is heard once its walk ends.
+                continue;
+            }
             if (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN) {
                 const qsizetype base = m_path.size();
                 m_path.append('/').append(name);
@@ -185,8 +297,8 @@ private:
             } else if (mode.count || (mode.examine && entry->d_type == DT_REG && name[0] != '.')) {
                 item(dirfd(dir), name, mode);
             }
-            if (depth == 0 && m_progress && m_topLevelCount > 0)
-                m_progress(std::min(1.0, double(++m_topLevelDone) / double(m_topLevelCount)));
+            if (depth == 0)
+                entryDone();
         }
         closedir(dir);
     }
@@ -279,21 +391,21 @@ private:
         if (m_wholeTree) {
             if (size > kLargeFile)
                 DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, "file", days),
-                                                  m_limits.maxFiles, m_found.files);
+                                                  m_limits.maxFiles, m_found->files);
             const QString key = ScanEnvironment::extensionKey(*path);
             if (size > kLargeMedia && m_env.mediaExtensions.contains(key)) {
                 const QString type = m_env.videoExtensions.contains(key) ? "video" : "image";
                 DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, type), m_limits.maxMedia,
-                                                  m_found.media);
+                                                  m_found->media);
             }
         }
         if (auto candidate = m_engine.cleanupCandidate(relative, *path, size, days))
-            m_found.candidates.append(std::move(*candidate));
+            m_found->candidates.append(std::move(*candidate));
     }
 
     const DiskScanEngine& m_engine;
     const ScanEnvironment& m_env;
-    DiskScanEngine::HomeFiles& m_found;
+    DiskScanEngine::HomeFiles* m_found;
     const DiskScanEngine::Limits m_limits;
     const DiskScanEngine::Cancelled& m_cancelled;
     bool m_wholeTree = true;
@@ -302,6 +414,8 @@ private:
     Mount m_mount;
     // The folders of the home folder being sized, in the order found; none outside home().
     QList<FileItem>* m_sized = nullptr;
+    // While the home folder is listed for walking in stretches: where its entries go.
+    std::deque<Stretch>* m_stretches = nullptr;
     DiskScanEngine::Progress m_progress;
     qsizetype m_topLevelCount = 0;
     qsizetype m_topLevelDone = 0;
@@ -358,11 +472,11 @@ qint64 DiskScanEngine::folderSize(const QString& path) const
 }
 
 DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(const Limits& limits, const Cancelled& cancelled,
-                                                       const Progress& progress) const
+                                                        const Progress& progress, int threads) const
 {
     HomeFiles found;
     Walk walk(*this, found, limits, cancelled);
-    walk.home(progress);
+    walk.home(progress, threads);
     if (!m_env.temporary.startsWith(m_env.home + u'/') && !cancelled())
         walk.flat(m_env.temporary.chopped(1));
     return found;

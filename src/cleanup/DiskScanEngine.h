@@ -31,6 +31,8 @@ public:
     // A share of the work done, 0 to 1, rising.
     using Progress = std::function<void(double)>;
 
+    static constexpr int kScanThreads = 4;
+
     struct Limits {
         int maxFiles = 100;
         int maxMedia = 50;
@@ -60,8 +62,11 @@ public:
     qint64 folderSize(const QString& path) const;
     // Large folders, large files and large media of the home folder, and the cleanup candidates of
     // the home folder and the temporary folder. `progress` hears how much of the home folder's
-    // walk is done, on the calling thread, after each entry directly in it.
-    HomeFiles scanHomeFiles(const Limits& limits, const Cancelled& cancelled, const Progress& progress = {}) const;
+    // walk is done, on the calling thread, after each entry directly in it. The folders directly in
+    // the home folder are walked by up to `threads` threads at once; the results do not depend on
+    // how many.
+    HomeFiles scanHomeFiles(const Limits& limits, const Cancelled& cancelled, const Progress& progress = {},
+                            int threads = kScanThreads) const;
 
     // `name` is the path relative to the walked folder; nothing when no reason applies.
     std::optional<FileItem> cleanupCandidate(const QString& name, const QString& path, qint64 size, double days) const;

@@ -29,6 +29,14 @@ FileItem item(const QString& path, qint64 size, double days = 0)
     return FileItem::make(path.section('/', -1), path, size, "file", days);
 }
 
+// A list with the ids every scan makes afresh left out.
+QList<FileItem> withoutIds(QList<FileItem> items)
+{
+    for (FileItem& entry : items)
+        entry.id = QUuid();
+    return items;
+}
+
 // The walk's environment on either table.
 ScanEnvironment environmentFor(const ScratchHome& scratch, bool onLinux)
 {
@@ -403,6 +411,84 @@ private slots:
         for (const FileItem& folder : folders)
             QCOMPARE(folder.size, DiskUsage::folderSize(du, folder.path));
         QCOMPARE(engine.scanHomeFiles({100, 50, 2}, never).folders.size(), 2);
+    }
+
+    // Each entry "path MiB days"; allocated files have real blocks, the others are sparse. Links are
+    // "target link", hard ones relative to the scratch folder.
+    void parallelWalkFindsWhatTheSerialWalkFinds_data()
+    {
+        QTest::addColumn<bool>("onLinux");
+        QTest::addColumn<QStringList>("sparse");
+        QTest::addColumn<QStringList>("allocated");
+        QTest::addColumn<QStringList>("hardLinks");
+        QTest::addColumn<QStringList>("symbolicLinks");
+        QTest::addColumn<QList<int>>("limits");
+
+        QTest::newRow("equal sizes across folders and between them, cut short by the limits")
+            << false
+            << QStringList{"home/A/a1.bin 12 30", "home/A/a2.mp4 60 0", "home/B/b1.bin 12 30", "home/B/sub/b2.mp4 60 0",
+                           "home/x.bin 12 30", "home/y.mov 60 20", "home/C/c1.bin 12 30", "home/C/c2.log 2 0",
+                           "home/Downloads/d.zip 3 0", "home/z.log 2 1", "tmp/t.tmp 2 1"}
+            << QStringList{} << QStringList{} << QStringList{"home/A home/LinkToA"} << QList<int>{3, 2, 20};
+        QTest::newRow("folder sizes with hard links inside one folder and across two")
+            << false << QStringList{"home/Q/old.bin 2 90"}
+            << QStringList{"home/P/a.bin 60", "home/Q/c.bin 110", "home/R/r.bin 20", "home/S/s.bin 101"}
+            << QStringList{"home/P/a.bin home/P/b.bin", "home/Q/c.bin home/R/c.bin"} << QStringList{}
+            << QList<int>{100, 50, 20};
+        QTest::newRow("hidden, protected and safe folders")
+            << true
+            << QStringList{"home/.cache/app/blob.bin 2 0", "home/.ssh/id 2 90", "home/.config/app/x.bin 2 90",
+                           "home/Library/Caches/x.bin 2 0", "home/Documents/.partial/x.zip 60 0",
+                           "home/Documents/report.bin 30 40", "home/.hidden.bin 20 90"}
+            << QStringList{} << QStringList{} << QStringList{} << QList<int>{100, 50, 20};
+        QTest::newRow("only files directly in the home folder")
+            << false << QStringList{"home/a.log 2 0", "home/b.bin 20 0", "home/c.mp4 60 0", "home/d.bin 20 0"}
+            << QStringList{} << QStringList{} << QStringList{} << QList<int>{1, 1, 1};
+        QTest::newRow("one deep folder") << false << QStringList{"home/D/1/2/3/4/5/6/7/8/9/big.bin 30 90"}
+                                         << QStringList{"home/D/1/2/3/blocks.bin 120"} << QStringList{}
+                                         << QStringList{} << QList<int>{100, 50, 20};
+        QTest::newRow("empty home folder") << false << QStringList{} << QStringList{} << QStringList{}
+                                           << QStringList{} << QList<int>{100, 50, 20};
+    }
+    void parallelWalkFindsWhatTheSerialWalkFinds()
+    {
+        QFETCH(bool, onLinux);
+        QFETCH(QStringList, sparse);
+        QFETCH(QStringList, allocated);
+        QFETCH(QStringList, hardLinks);
+        QFETCH(QStringList, symbolicLinks);
+        QFETCH(QList<int>, limits);
+
+        ScratchHome scratch;
+        for (const QString& entry : sparse) {
+            const QStringList field = entry.split(' ');
+            QVERIFY(!scratch.file(field[0], field[1].toLongLong() * MiB, field[2].toDouble()).isEmpty());
+        }
+        for (const QString& entry : allocated) {
+            const QStringList field = entry.split(' ');
+            QFile file(scratch.file(field[0], 0, 90));
+            if (!file.open(QIODevice::ReadWrite) || fallocate(file.handle(), 0, 0, field[1].toLongLong() * MiB) != 0)
+                QSKIP("this file system cannot allocate blocks without writing them");
+        }
+        for (const QString& entry : hardLinks) {
+            const QStringList field = entry.split(' ');
+            QVERIFY(::link(QFile::encodeName(scratch.at(field[0])), QFile::encodeName(scratch.at(field[1]))) == 0);
+        }
+        for (const QString& entry : symbolicLinks) {
+            const QStringList field = entry.split(' ');
+            QVERIFY(QFile::link(scratch.at(field[0]), scratch.at(field[1])));
+        }
+
+        const DiskScanEngine engine(environmentFor(scratch, onLinux), std::make_shared<FakeProcessRunner>(), nullptr);
+        const DiskScanEngine::Limits limit{limits[0], limits[1], limits[2]};
+        const DiskScanEngine::HomeFiles serial = engine.scanHomeFiles(limit, never, {}, 1);
+        for (const int threads : {2, 4, 16}) {
+            const DiskScanEngine::HomeFiles parallel = engine.scanHomeFiles(limit, never, {}, threads);
+            QCOMPARE(withoutIds(parallel.folders), withoutIds(serial.folders));
+            QCOMPARE(withoutIds(parallel.files), withoutIds(serial.files));
+            QCOMPARE(withoutIds(parallel.media), withoutIds(serial.media));
+            QCOMPARE(withoutIds(parallel.candidates), withoutIds(serial.candidates));
+        }
     }
 
     void scanApplications()
