@@ -1,5 +1,7 @@
 #include "CleanupCategories.h"
 
+#include "ScanEnvironment.h"
+
 #include <algorithm>
 
 namespace {
@@ -40,8 +42,7 @@ const CleanupCategoryDescriptor& CleanupCategories::cleanupDescriptor(const File
 {
     const QString reasons = item.reasons.join(u' ').toLower();
     const QString kind = item.type.toLower();
-    const bool inHome = home.size() > 1 && item.path.startsWith(home) && item.path.size() > home.size() &&
-                        item.path[home.size()] == u'/';
+    const bool inHome = home.size() > 1 && ScanEnvironment::isInside(item.path, home);
     const QString path = (inHome ? item.path.mid(home.size()) : item.path).toLower();
     const auto category = [&]() -> Category {
         if (reasons.contains("cache") || kind == "cache" || path.contains("/library/caches/"))

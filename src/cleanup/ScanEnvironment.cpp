@@ -27,7 +27,7 @@ qsizetype holdingFolderLength(const QStringList& safeFolders, const QString& pat
     qsizetype length = 0;
     for (const QString& entry : safeFolders) {
         const QStringView folder = asFolder(entry);
-        if (path.startsWith(folder) && path.size() > folder.size() && path[folder.size()] == u'/')
+        if (ScanEnvironment::isInside(path, folder))
             length = std::max(length, folder.size());
     }
     return length;
@@ -70,6 +70,11 @@ ScanEnvironment ScanEnvironment::linuxTable(const QString& home, const QString& 
     return env;
 }
 
+bool ScanEnvironment::isInside(QStringView path, QStringView folder)
+{
+    return path.startsWith(folder) && path.size() > folder.size() && path[folder.size()] == u'/';
+}
+
 bool ScanEnvironment::isProtected(const QString& path) const
 {
     if (!QDir::isAbsolutePath(path))
@@ -108,7 +113,7 @@ bool ScanEnvironment::inHome(const QString& path) const
     // A home at the root would lift every prefix.
     if (home.size() < 2)
         return false;
-    return path.startsWith(home) && (path.size() == home.size() || path[home.size()] == u'/');
+    return path == home || isInside(path, home);
 }
 
 bool ScanEnvironment::inTemporaryFolder(const QString& path) const
@@ -120,9 +125,8 @@ bool ScanEnvironment::inTemporaryFolder(const QString& path) const
 
 bool ScanEnvironment::inLogDirectory(const QString& path) const
 {
-    return std::any_of(logDirectories.begin(), logDirectories.end(), [&](const QString& folder) {
-        return path.startsWith(folder) && path.size() > folder.size() && path[folder.size()] == u'/';
-    });
+    return std::any_of(logDirectories.begin(), logDirectories.end(),
+                       [&](const QString& folder) { return isInside(path, folder); });
 }
 
 bool ScanEnvironment::isLogFile(const QString& path) const
@@ -160,7 +164,7 @@ bool ScanEnvironment::leadsToSafeDirectory(const QString& folder) const
 {
     for (const QString& entry : safeCleanupDirectories) {
         const QStringView safe = asFolder(entry);
-        if (safe.startsWith(folder) && (safe.size() == folder.size() || safe[folder.size()] == u'/'))
+        if (safe == folder || isInside(safe, folder))
             return true;
     }
     return false;

@@ -45,6 +45,10 @@ struct ScanEnvironment {
 
     double now() const { return clock(); }
 
+    // The path lies below the folder (not the folder itself); both are plain strings, the folder
+    // without a trailing slash.
+    static bool isInside(QStringView path, QStringView folder);
+
     // Plain, case-sensitive prefix and substring tests on the path with "." and ".." resolved; a
     // path that is not absolute is protected. A protected folder name counts only below a safe
     // folder that holds the path, which the table names on purpose.
