@@ -9,30 +9,20 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.UPower");
 
-QList<QDBusObjectPath> objectPaths(const QVariant& value)
+// A reply value arrives typed when its type is registered with QtDBus, otherwise as an argument
+// still to be read; one of another signature gives an empty value.
+template<typename T>
+T fromDBus(const QVariant& value, QLatin1String signature)
 {
-    if (value.metaType() == QMetaType::fromType<QList<QDBusObjectPath>>())
-        return value.value<QList<QDBusObjectPath>>();
-    QList<QDBusObjectPath> paths;
+    if (value.metaType() == QMetaType::fromType<T>())
+        return value.value<T>();
+    T result;
     if (value.canConvert<QDBusArgument>()) {
         const QDBusArgument argument = value.value<QDBusArgument>();
-        if (argument.currentSignature() == QLatin1String("ao"))
-            argument >> paths;
+        if (argument.currentSignature() == signature)
+            argument >> result;
     }
-    return paths;
-}
-
-QVariantMap propertyMap(const QVariant& value)
-{
-    if (value.metaType() == QMetaType::fromType<QVariantMap>())
-        return value.toMap();
-    QVariantMap map;
-    if (value.canConvert<QDBusArgument>()) {
-        const QDBusArgument argument = value.value<QDBusArgument>();
-        if (argument.currentSignature() == QLatin1String("a{sv}"))
-            argument >> map;
-    }
-    return map;
+    return result;
 }
 
 } // namespace
@@ -50,7 +40,7 @@ std::optional<QList<UPowerDevice>> UPowerDevices::devices()
     if (listing.type() != QDBusMessage::ReplyMessage || listing.arguments().isEmpty())
         return std::nullopt;
     QList<UPowerDevice> found;
-    for (const QDBusObjectPath& path : objectPaths(listing.arguments().first())) {
+    for (const QDBusObjectPath& path : fromDBus<QList<QDBusObjectPath>>(listing.arguments().first(), QLatin1String("ao"))) {
         QDBusMessage get = QDBusMessage::createMethodCall(kService, path.path(),
                                                           QStringLiteral("org.freedesktop.DBus.Properties"),
                                                           QStringLiteral("GetAll"));
@@ -58,7 +48,7 @@ std::optional<QList<UPowerDevice>> UPowerDevices::devices()
         const QDBusMessage reply = m_bus.call(get, QDBus::Block, callTimeoutMs);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
             continue;
-        const QVariantMap properties = propertyMap(reply.arguments().first());
+        const QVariantMap properties = fromDBus<QVariantMap>(reply.arguments().first(), QLatin1String("a{sv}"));
         UPowerDevice device;
         device.type = properties.value("Type").toUInt();
         device.model = properties.value("Model").toString();

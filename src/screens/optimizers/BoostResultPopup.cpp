@@ -32,36 +32,38 @@ Outcome outcomeOf(const QuickBoostResult& result)
     return failed == result.actions.size() ? Outcome::failed : Outcome::partlyDone;
 }
 
+// How the popup shows each outcome: its heading, its mark and the mark's colour.
+struct OutcomeLook {
+    const char* title;
+    const char* symbol;
+    const QColor& (*color)();
+};
+
+const OutcomeLook& lookOf(const QuickBoostResult& result)
+{
+    static const OutcomeLook looks[] = {
+        {"Quick Boost Complete", "checkmark.circle.fill", &Color::neonCyan},
+        {"Quick Boost Partly Complete", "exclamationmark.triangle.fill", &Color::systemOrange},
+        {"Quick Boost Failed", "xmark.circle.fill", &Color::systemRed},
+    };
+    return looks[int(outcomeOf(result))];
+}
+
 } // namespace
 
 QString BoostResultPopup::title() const
 {
-    switch (outcomeOf(m_result)) {
-    case Outcome::done: return QStringLiteral("Quick Boost Complete");
-    case Outcome::partlyDone: return QStringLiteral("Quick Boost Partly Complete");
-    case Outcome::failed: break;
-    }
-    return QStringLiteral("Quick Boost Failed");
+    return QString::fromLatin1(lookOf(m_result).title);
 }
 
 QString BoostResultPopup::symbol() const
 {
-    switch (outcomeOf(m_result)) {
-    case Outcome::done: return QStringLiteral("checkmark.circle.fill");
-    case Outcome::partlyDone: return QStringLiteral("exclamationmark.triangle.fill");
-    case Outcome::failed: break;
-    }
-    return QStringLiteral("xmark.circle.fill");
+    return QString::fromLatin1(lookOf(m_result).symbol);
 }
 
 QColor BoostResultPopup::markColor() const
 {
-    switch (outcomeOf(m_result)) {
-    case Outcome::done: return Color::neonCyan();
-    case Outcome::partlyDone: return Color::systemOrange();
-    case Outcome::failed: break;
-    }
-    return Color::systemRed();
+    return lookOf(m_result).color();
 }
 
 BoostResultPopup::BoostResultPopup(const QuickBoostResult& result, std::function<void()> onDismiss, QWidget* parent)
