@@ -1,27 +1,19 @@
 #include "LinuxWiFiNetwork.h"
 
 #include "IwLink.h"
+#include "NetworkManagerBus.h"
 #include "ProcessRunner.h"
 
-#include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusVariant>
 #include <QStringDecoder>
 
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
-const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
-// One property, or an invalid value when the call fails.
-QVariant property(QDBusConnection& bus, const QString& path, const QString& interface, const QString& name)
+QVariant property(const QDBusConnection& bus, const QString& path, const QString& interface, const QString& name)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, path, kProperties, QStringLiteral("Get"));
-    call << interface << name;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, LinuxWiFiNetwork::callTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    return reply.arguments().first().value<QDBusVariant>().variant();
+    return NetworkManagerBus::property(bus, kService, path, interface, name, LinuxWiFiNetwork::callTimeoutMs);
 }
 
 } // namespace
@@ -44,14 +36,10 @@ LinuxWiFiNetwork::AccessPoint LinuxWiFiNetwork::activeAccessPoint(const QString&
 {
     if (!m_bus.isConnected())
         return {};
-    QDBusMessage find = QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/NetworkManager"),
-                                                      kService, QStringLiteral("GetDeviceByIpIface"));
-    find << interface;
-    const QDBusMessage device = m_bus.call(find, QDBus::Block, callTimeoutMs);
-    if (device.type() != QDBusMessage::ReplyMessage || device.arguments().isEmpty())
+    const QString device = NetworkManagerBus::devicePath(m_bus, interface, callTimeoutMs);
+    if (device.isEmpty())
         return {};
-    const QVariant active = property(m_bus, device.arguments().first().value<QDBusObjectPath>().path(),
-                                     QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless"),
+    const QVariant active = property(m_bus, device, QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless"),
                                      QStringLiteral("ActiveAccessPoint"));
     if (!active.canConvert<QDBusObjectPath>())
         return {};

@@ -2,12 +2,12 @@
 
 #include "DefaultRoutePath.h"
 #include "KernelFile.h"
+#include "NetworkManagerBus.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QDBusVariant>
 #include <QFile>
 #include <QHostAddress>
 #include <QtEndian>
@@ -36,13 +36,7 @@ QDBusMessage call(const QDBusConnection& bus, QDBusMessage message, int timeoutM
 QVariant property(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                   const QString& name)
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << interface << name;
-    const QDBusMessage reply = call(bus, get);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant();
+    return NetworkManagerBus::property(bus, service, path, interface, name, kReadTimeoutMs);
 }
 
 // An object path property; empty for none ("/") or when it cannot be read.
@@ -51,18 +45,6 @@ QString pathProperty(const QDBusConnection& bus, const QString& service, const Q
 {
     const QString value = qvariant_cast<QDBusObjectPath>(property(bus, service, path, interface, name)).path();
     return value == QStringLiteral("/") ? QString() : value;
-}
-
-// NetworkManager's device object for the interface; empty when it has none.
-QString devicePath(const QDBusConnection& bus, const QString& interface)
-{
-    QDBusMessage byInterface = QDBusMessage::createMethodCall(
-        kNetworkManager, QStringLiteral("/org/freedesktop/NetworkManager"), kNetworkManager, QStringLiteral("GetDeviceByIpIface"));
-    byInterface << interface;
-    const QDBusMessage reply = call(bus, byInterface);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    return qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
 }
 
 QString addressText(const QByteArray& bytes)
@@ -118,7 +100,7 @@ std::optional<NetworkManagerDns::Service> NetworkManagerDns::activeService()
     if (!interface)
         return std::nullopt;
     Service service;
-    service.device = devicePath(m_system, *interface);
+    service.device = NetworkManagerBus::devicePath(m_system, *interface, kReadTimeoutMs);
     if (service.device.isEmpty())
         return std::nullopt;
     const QString active = pathProperty(m_system, kNetworkManager, service.device, kDevice, QStringLiteral("ActiveConnection"));
@@ -155,7 +137,7 @@ std::optional<QStringList> NetworkManagerDns::configuredServers()
 
 QStringList NetworkManagerDns::networkManagerServers(const QString& interface)
 {
-    const QString device = devicePath(m_system, interface);
+    const QString device = NetworkManagerBus::devicePath(m_system, interface, kReadTimeoutMs);
     if (device.isEmpty())
         return {};
     QStringList servers;
