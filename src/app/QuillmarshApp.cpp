@@ -28,8 +28,16 @@ int QuillmarshApp::main(int argc, char* argv[])
     // Before anything else reads or changes the stored state: a second start on this home only
     // brings the running instance's window forward.
     SingleInstance instance(Paths::applicationSupport());
-    if (!instance.claim())
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Running:
+        break;
+    case SingleInstance::Claim::HandedOver:
         return 0;
+    case SingleInstance::Claim::NoAnswer:
+        std::fprintf(stderr, "Quillmarsh: another instance holds %s but does not answer\n",
+                     qPrintable(instance.lockPath()));
+        return EXIT_FAILURE;
+    }
     // First, so that the first application scan, read in the background, runs while the fonts load.
     LinuxPlatform platform;
     const PlatformServices services = platform.services();

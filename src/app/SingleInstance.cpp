@@ -31,7 +31,7 @@ QString SingleInstance::socketPath() const
            + QString::fromLatin1(name) + QStringLiteral(".socket");
 }
 
-bool SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim()
 {
     AtomicFile::makePrivateFolder(m_folder);
     bool locked = m_lock.tryLock();
@@ -44,28 +44,30 @@ bool SingleInstance::claim()
         if (!m_lock.getLockInfo(&pid, &host, &application) && m_lock.removeStaleLockFile())
             locked = m_lock.tryLock();
     }
-    if (!locked && m_lock.error() == QLockFile::LockFailedError) {
-        handOver();
-        return false;
-    }
+    if (!locked && m_lock.error() == QLockFile::LockFailedError)
+        return handOver() ? Claim::HandedOver : Claim::NoAnswer;
     // Holding the lock, any socket left at the path is a dead instance's.
     const QString socket = socketPath();
     QLocalServer::removeServer(socket);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    m_server.listen(socket);
-    return true;
+    if (!m_server.listen(socket))
+        qWarning("Later starts cannot reach this instance: listening on %s failed: %s", qPrintable(socket),
+                 qPrintable(m_server.errorString()));
+    return Claim::Running;
 }
 
-void SingleInstance::handOver() const
+bool SingleInstance::handOver() const
 {
-    // The running instance may be between taking the lock and listening.
+    // The running instance may be between taking the lock and listening: ten tries, each waiting up
+    // to 100 ms for the connection and 50 ms before the next.
     for (int attempt = 0; attempt < 10; ++attempt) {
         QLocalSocket socket;
         socket.connectToServer(socketPath());
         if (socket.waitForConnected(100)) {
             socket.disconnectFromServer();
-            return;
+            return true;
         }
         QThread::msleep(50);
     }
+    return false;
 }

@@ -15,10 +15,17 @@ public:
     // `folder` is made, owner-only, when missing.
     explicit SingleInstance(QString folder, QObject* parent = nullptr);
 
-    // True when this is now the running instance, or when no lock can be kept in the folder at all.
-    // False when another instance holds it; that one has then been asked to show itself, when it
-    // could be reached within half a second.
-    bool claim();
+    enum class Claim {
+        // This is now the running instance, or no lock can be kept in the folder at all.
+        Running,
+        // Another instance holds the lock and has been asked to show itself.
+        HandedOver,
+        // Another instance holds the lock but took no connection in ten tries (at most about a
+        // second and a half).
+        NoAnswer,
+    };
+    Q_ENUM(Claim)
+    Claim claim();
     QString lockPath() const { return m_folder + QStringLiteral("/instance.lock"); }
     // In the folder; in the runtime folder under a name made from the folder's when that path would
     // be too long for a local socket.
@@ -29,7 +36,7 @@ signals:
     void activationRequested();
 
 private:
-    void handOver() const;
+    bool handOver() const;
 
     const QString m_folder;
     QLockFile m_lock;

@@ -1,6 +1,7 @@
 #include "LogindSleepInhibitor.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusUnixFileDescriptor>
 #include <optional>
 
@@ -10,8 +11,9 @@ const QString kApplication = QStringLiteral("Quillmarsh");
 const QString kWhy = QStringLiteral("Keeping the display awake while Anti Shut is on");
 const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kScreenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
-// Both services answer at once; this bounds a bus that hangs.
-constexpr int kCallTimeoutMs = 5'000;
+// Both services answer at once. The hold is taken on the calling (main) thread, so this bounds how
+// long a bus that hangs can hold the window up; both questions are asked together.
+constexpr int kCallTimeoutMs = 2'000;
 
 class InhibitorHold : public SleepHold {
 public:
@@ -25,7 +27,9 @@ public:
             QDBusMessage release = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
                                                                   QStringLiteral("UnInhibit"));
             release << *m_cookie;
-            m_session.call(release, QDBus::Block, kCallTimeoutMs);
+            // Nothing waits for the answer: a hung session bus must not hold up the caller, and the
+            // screen saver drops the inhibition anyway when this process's connection ends.
+            m_session.asyncCall(release);
         }
     }
 
@@ -53,15 +57,20 @@ std::unique_ptr<SleepHold> LogindSleepInhibitor::hold()
                                                           QStringLiteral("org.freedesktop.login1.Manager"),
                                                           QStringLiteral("Inhibit"));
     inhibit << QStringLiteral("idle:sleep") << kApplication << kWhy << QStringLiteral("block");
-    const QDBusMessage locked = m_system.call(inhibit, QDBus::Block, kCallTimeoutMs);
+    QDBusMessage keepScreen = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
+                                                             QStringLiteral("Inhibit"));
+    keepScreen << kApplication << kWhy;
+    QDBusPendingCall locking = m_system.asyncCall(inhibit, kCallTimeoutMs);
+    QDBusPendingCall keeping = m_session.asyncCall(keepScreen, kCallTimeoutMs);
+    locking.waitForFinished();
+    keeping.waitForFinished();
+
+    const QDBusMessage locked = locking.reply();
     QDBusUnixFileDescriptor lock;
     if (locked.type() == QDBusMessage::ReplyMessage && !locked.arguments().isEmpty())
         lock = qvariant_cast<QDBusUnixFileDescriptor>(locked.arguments().constFirst());
 
-    QDBusMessage keepScreen = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
-                                                             QStringLiteral("Inhibit"));
-    keepScreen << kApplication << kWhy;
-    const QDBusMessage kept = m_session.call(keepScreen, QDBus::Block, kCallTimeoutMs);
+    const QDBusMessage kept = keeping.reply();
     std::optional<uint> cookie;
     if (kept.type() == QDBusMessage::ReplyMessage && !kept.arguments().isEmpty()
         && kept.arguments().constFirst().metaType() == QMetaType::fromType<uint>())
