@@ -5,7 +5,6 @@
 #include "NetworkSpeedTest.h"
 #include "PingProbe.h"
 #include "ProcessRunner.h"
-#include "MacWiFiNetwork.h"
 #include "linux/LinuxInterfaceCounters.h"
 #include "linux/LinuxLatencyProbe.h"
 #include "linux/LinuxNetworkPathMonitor.h"
@@ -53,8 +52,6 @@ NetworkMonitor::NetworkMonitor(Platform platform, Options options, QObject* pare
 {
     if (!m_platform.latency)
         m_platform.latency = std::make_shared<PingProbe>(m_platform.runner);
-    if (!m_platform.wifi)
-        m_platform.wifi = std::make_shared<MacWiFiNetwork>(m_platform.runner);
     if (!m_options.clock)
         m_options.clock = &QDateTime::currentMSecsSinceEpoch;
     m_lastCheckTime = m_options.clock();
@@ -254,7 +251,7 @@ void NetworkMonitor::scheduleWiFiInfoRefresh()
 
 void NetworkMonitor::refreshWiFiInfo()
 {
-    if (m_connectionType != kWiFiType)
+    if (m_connectionType != kWiFiType || !m_platform.wifi)
         return;
     const auto wifi = m_platform.wifi;
     const auto life = m_life.watch();

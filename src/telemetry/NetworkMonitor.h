@@ -50,7 +50,7 @@ public:
         std::shared_ptr<ProcessRunner> runner;
         // Without one, ping runs through the runner.
         std::shared_ptr<LatencyProbe> latency;
-        // Without one, the Mac's network tools are run through the runner.
+        // Without one, the Wi-Fi network's name and standard stay unread.
         std::shared_ptr<WiFiNetwork> wifi;
 
         static Platform system();

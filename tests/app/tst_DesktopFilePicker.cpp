@@ -15,15 +15,21 @@ private slots:
         QVERIFY(QDir().mkpath(started));
         QVERIFY(QDir::setCurrent(started));
         QString shown;
-        QTimer::singleShot(0, this, [&shown] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QWidget parent;
+        parent.show();
+        // Found as the parent's child, not as the modal widget: a native dialog is none, and its
+        // widget is never shown. Timers fire only once the dialog runs.
+        QTimer closer;
+        closer.setInterval(10);
+        connect(&closer, &QTimer::timeout, this, [&] {
+            auto* dialog = parent.findChild<QFileDialog*>();
             if (!dialog)
                 return;
+            closer.stop();
             shown = dialog->directory().absolutePath();
             dialog->reject();
         });
-        QWidget parent;
-        parent.show();
+        closer.start();
         QVERIFY(DesktopFilePicker().chooseFiles(&parent, "Attach").isEmpty());
         QCOMPARE(shown, QDir(QDir::homePath()).absolutePath());
     }

@@ -5,6 +5,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QPointer>
 
 namespace {
 
@@ -103,6 +104,19 @@ private slots:
         const QVariant first = answer.arguments().value(0);
         QCOMPARE(first.canConvert<QDBusVariant>() ? qvariant_cast<QDBusVariant>(first).variant() : first,
                  reply.canConvert<QDBusVariant>() ? qvariant_cast<QDBusVariant>(reply).variant() : reply);
+    }
+
+    // A parented object is refused and stays its parent's.
+    void parentedObjectsAreRefused()
+    {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
+        QObject parent;
+        QPointer<Echo> echo = new Echo;
+        echo->setParent(&parent);
+        QVERIFY(!bus.serve(kService, kPath, echo));
+        QVERIFY(echo);
+        QCOMPARE(parent.children(), QObjectList{echo.data()});
     }
 
     void busesAreSeparate()

@@ -114,8 +114,11 @@ bool PrivateBus::serve(const QString& service, const QString& path, QObject* obj
         if (served.service == service)
             connectionName = served.connectionName;
     }
+    // A parented object belongs to its parent: refused without being taken.
+    if (object->parent())
+        return false;
     std::unique_ptr<QObject> owned(object);
-    if (!isRunning() || object->parent())
+    if (!isRunning())
         return false;
     if (connectionName.isEmpty()) {
         connectionName = newConnectionName();

@@ -30,7 +30,8 @@ public:
     QDBusConnection connect();
     // Publishes `object` (without a parent) at `path` under the well-known name `service`, which
     // is taken on a new connection; a QDBusVirtualObject answers every call to its path itself. The bus owns the object from then on and answers its calls on
-    // its service thread. False when the name could not be taken or the path registered.
+    // its service thread. False when the name could not be taken or the path registered; an object
+    // with a parent is refused and left to its parent.
     bool serve(const QString& service, const QString& path, QObject* object,
                QDBusConnection::RegisterOptions options = QDBusConnection::ExportAllContents);
     // Releases the name: clients then find the service gone.
