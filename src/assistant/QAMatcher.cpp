@@ -159,9 +159,9 @@ QString QAMatcher::normalize(const QString& text)
 QStringList QAMatcher::tokenize(const QString& text)
 {
     QStringList tokens;
-    for (const QString& piece : normalize(text).split(' ', Qt::SkipEmptyParts)) {
-        if (piece.size() >= 2)
-            tokens.append(piece);
+    for (const QString& word : normalize(text).split(' ', Qt::SkipEmptyParts)) {
+        if (word.size() >= 2)
+            tokens.append(word);
     }
     return tokens;
 }

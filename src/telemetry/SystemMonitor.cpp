@@ -46,6 +46,7 @@ void SystemMonitor::stopMonitoring()
 {
     m_monitorTimer.stop();
     m_isPingInFlight = false;
+    ++m_pingGeneration;
 }
 
 void SystemMonitor::tick()
@@ -93,14 +94,15 @@ void SystemMonitor::updatePing()
         return;
     m_isPingInFlight = true;
     m_lastPingMs = now;
-    WorkQueues::utility().start([sampler = m_sampler, life = m_life.watch(), self = this] {
+    WorkQueues::utility().start([sampler = m_sampler, life = m_life.watch(), self = this, generation = m_pingGeneration] {
         const auto latency = life.expired() ? std::nullopt : sampler->runPing();
-        MainThread::post(life, [self, latency] {
+        MainThread::post(life, [self, latency, generation] {
             if (latency) {
                 self->m_pingLatency = latency;
                 emit self->changed();
             }
-            self->m_isPingInFlight = false;
+            if (generation == self->m_pingGeneration)
+                self->m_isPingInFlight = false;
         });
     });
 }

@@ -68,7 +68,8 @@ public:
     const QList<double>& vramHistory() const { return m_vramHistory; }
 
     bool isMonitoring() const { return m_monitorTimer.isActive(); }
-    // A ping is running: true from its start until its run has ended, or until monitoring stops.
+    // A ping is running: true from its start until its run has ended, or until monitoring stops. A
+    // ping still running across a stop no longer counts: its end leaves the flag to the next one.
     bool isPingInFlight() const { return m_isPingInFlight; }
 
     void setSampleInterval(int ms) { m_monitorTimer.setInterval(ms); }
@@ -105,5 +106,7 @@ private:
     int m_pingIntervalMs = defaultPingIntervalMs;
     std::optional<qint64> m_lastPingMs;
     bool m_isPingInFlight = false;
+    // Counts stops, so that a ping started before one cannot clear the flag of a ping started after.
+    quint64 m_pingGeneration = 0;
     LifeToken m_life;
 };

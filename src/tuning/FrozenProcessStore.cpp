@@ -29,27 +29,55 @@ void FrozenProcessStore::save(const QList<ProcessIdentity>& processes)
     m_defaults.setValue(pidsKey, pids);
 }
 
-int FrozenProcessStore::recover(Defaults& defaults, ProcessControl& control)
+namespace {
+
+// Recoveries run one at a time, so one that starts while a background one runs waits for it.
+QMutex recoveries;
+
+struct StoredRecord {
+    QVariantList pids;
+    QVariantMap startTimes;
+};
+
+StoredRecord read(Defaults& defaults)
 {
-    static QMutex oneAtATime;
-    QMutexLocker lock(&oneAtATime);
-    const QVariantList pids = defaults.array(pidsKey).value_or(QVariantList());
-    const QVariantMap startTimes = defaults.dictionary(startTimesKey).value_or(QVariantMap());
-    int resumed = 0;
-    if (std::all_of(pids.cbegin(), pids.cend(), Defaults::isInteger)) {
-        for (const QVariant& stored : pids.first(std::min(pids.size(), recoveryLimit))) {
-            const qint64 pid = stored.toLongLong();
-            const QVariant startTime = startTimes.value(QString::number(pid));
-            if (pid < 1 || pid > std::numeric_limits<qint32>::max() || !Defaults::isInteger(startTime) || startTime.toLongLong() < 0)
-                continue;
-            if (control.sendSignal({qint32(pid), quint64(startTime.toLongLong())}, SIGCONT))
-                ++resumed;
-        }
-    }
+    return {defaults.array(FrozenProcessStore::pidsKey).value_or(QVariantList()),
+            defaults.dictionary(FrozenProcessStore::startTimesKey).value_or(QVariantMap())};
+}
+
+void erase(Defaults& defaults)
+{
     // The start times go first: removing one key writes the defaults out with the other still in
     // them, and the plain list of identifiers is the cheaper of the two to write.
-    defaults.remove(startTimesKey);
-    defaults.remove(pidsKey);
+    defaults.remove(FrozenProcessStore::startTimesKey);
+    defaults.remove(FrozenProcessStore::pidsKey);
+}
+
+int resume(const StoredRecord& record, ProcessControl& control)
+{
+    const QVariantList& pids = record.pids;
+    if (!std::all_of(pids.cbegin(), pids.cend(), Defaults::isInteger))
+        return 0;
+    int resumed = 0;
+    for (const QVariant& stored : pids.first(std::min(pids.size(), FrozenProcessStore::recoveryLimit))) {
+        const qint64 pid = stored.toLongLong();
+        const QVariant startTime = record.startTimes.value(QString::number(pid));
+        if (pid < 1 || pid > std::numeric_limits<qint32>::max() || !Defaults::isInteger(startTime) ||
+            startTime.toLongLong() < 0)
+            continue;
+        if (control.sendSignal({qint32(pid), quint64(startTime.toLongLong())}, SIGCONT))
+            ++resumed;
+    }
+    return resumed;
+}
+
+} // namespace
+
+int FrozenProcessStore::recover(Defaults& defaults, ProcessControl& control)
+{
+    QMutexLocker lock(&recoveries);
+    const int resumed = resume(read(defaults), control);
+    erase(defaults);
     return resumed;
 }
 
@@ -59,5 +87,16 @@ void FrozenProcessStore::recoverSoon(Defaults& defaults, std::shared_ptr<Process
         recover(defaults, *control);
         return;
     }
-    (void)QtConcurrent::run(&pool, [&defaults, control = std::move(control)] { recover(defaults, *control); });
+    // The record is taken here and now: processes a run pauses and stores after this call are its own,
+    // and the background recovery must not resume them.
+    StoredRecord record;
+    {
+        QMutexLocker lock(&recoveries);
+        record = read(defaults);
+        erase(defaults);
+    }
+    (void)QtConcurrent::run(&pool, [record = std::move(record), control = std::move(control)] {
+        QMutexLocker lock(&recoveries);
+        resume(record, *control);
+    });
 }

@@ -37,8 +37,8 @@ public:
     // recoveryLimit are skipped. Returns how many processes were resumed. Recoveries run one at a
     // time, so one that starts while a background one is running waits for it.
     static int recover(Defaults& defaults, ProcessControl& control);
-    // recover() at once for a list of up to foregroundRecoveryLimit identifiers, else on `pool`,
-    // which must be done before the defaults go.
+    // recover() at once for a list of up to foregroundRecoveryLimit identifiers. A longer list is
+    // taken out of the defaults at once and its processes are resumed on `pool`.
     static void recoverSoon(Defaults& defaults, std::shared_ptr<ProcessControl> control, QThreadPool& pool);
 
 private:

@@ -8,7 +8,10 @@
 #include "telemetry/SystemMonitor.h"
 #include "telemetry/SystemSampler.h"
 
+#include <QScopeGuard>
 #include <QSemaphore>
+#include <array>
+#include <atomic>
 
 namespace {
 
@@ -106,13 +109,26 @@ private slots:
 
     void pingWaitsForItsIntervalAndOnePingAtATime()
     {
-        QSemaphore started;
-        QSemaphore finish;
-        m_runner->respondWith([&started, &finish](const QString&, const QStringList&) {
-            started.release();
-            finish.acquire();
+        // Each ping waits for its own release, so the test decides which one ends first. The gates
+        // outlive the test function, and leaving it opens them all, so no ping is left waiting.
+        struct Gates {
+            QSemaphore started;
+            std::array<QSemaphore, 3> finish;
+            std::atomic<int> next = 0;
+        };
+        const auto gates = std::make_shared<Gates>();
+        m_runner->respondWith([gates](const QString&, const QStringList&) {
+            QSemaphore& mine = gates->finish.at(std::size_t(gates->next++));
+            gates->started.release();
+            mine.acquire();
             return ProcessResult::exited(0, kPingReply);
         });
+        const auto openAll = qScopeGuard([gates] {
+            for (QSemaphore& gate : gates->finish)
+                gate.release();
+        });
+        QSemaphore& started = gates->started;
+        auto& finish = gates->finish;
         auto monitor = makeMonitor();
         monitor->updatePing();
         QVERIFY(started.tryAcquire(1, 3000));
@@ -125,10 +141,17 @@ private slots:
         QVERIFY(!monitor->isPingInFlight());
         monitor->updatePing();
         QVERIFY(started.tryAcquire(1, 3000));
-        finish.release(2);
-        QTRY_COMPARE(m_runner->calls().size(), 2);
+
+        // The ping from before the stop ends first: the one after it still runs, so none more starts.
+        finish[0].release();
+        QTRY_COMPARE(monitor->pingLatency(), 12.3);
+        QVERIFY(monitor->isPingInFlight());
+        monitor->updatePing();
+        QVERIFY(!started.tryAcquire(1, 100));
+        QCOMPARE(m_runner->calls().size(), 2);
+
+        finish[1].release();
         QTRY_VERIFY(!monitor->isPingInFlight());
-        QCOMPARE(monitor->pingLatency(), 12.3);
 
         // The interval counts from the last ping.
         monitor->setPingInterval(60'000);

@@ -6,6 +6,8 @@
 #include "tuning/FocusFreezeManager.h"
 #include "tuning/GameProfilePresets.h"
 
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <csignal>
 
 namespace {
@@ -123,7 +125,7 @@ private slots:
     }
 
     // A record no run of ours could leave (a damaged or planted one) is looked at only as far as the
-    // limit, and a long one is recovered away from the caller's thread; the record goes either way.
+    // limit, and a long one is recovered away from the caller's thread; the record goes at once either way.
     void storedRecordsOfAnySizeAreRecovered_data()
     {
         QTest::addColumn<int>("size");
@@ -157,8 +159,23 @@ private slots:
         for (const int position : running)
             control->fake.add(100 + position, 7000 + quint64(position));
 
+        // The pool is kept busy until a new run has paused a process and stored it: the record is
+        // taken when recoverSoon() returns, so the new one is neither resumed nor removed.
         QThreadPool pool;
+        pool.setMaxThreadCount(1);
+        QSemaphore busy;
+        pool.start([&busy] { busy.acquire(); });
+        const auto freePool = qScopeGuard([&] {
+            busy.release();
+            pool.waitForDone();
+        });
         FrozenProcessStore::recoverSoon(defaults, control, pool);
+        QVERIFY(!defaults.contains(FrozenProcessStore::pidsKey));
+        QVERIFY(!defaults.contains(FrozenProcessStore::startTimesKey));
+        const ProcessIdentity pausedNow{50, 5000};
+        control->fake.add(pausedNow.pid, pausedNow.startTime);
+        FrozenProcessStore(defaults).save({pausedNow});
+        busy.release();
         pool.waitForDone();
         QList<int> signalled;
         for (const auto& call : control->fake.signalCalls()) {
@@ -168,8 +185,7 @@ private slots:
         QCOMPARE(signalled, resumed);
         QCOMPARE(control->signallers().contains(QThread::currentThread()), !inBackground);
         QCOMPARE(control->signallers().size(), 1);
-        QVERIFY(!defaults.contains(FrozenProcessStore::pidsKey));
-        QVERIFY(!defaults.contains(FrozenProcessStore::startTimesKey));
+        QCOMPARE(defaults.value(FrozenProcessStore::pidsKey).toList(), QVariantList{qint64(pausedNow.pid)});
     }
 
     void pausesWhileTheGameIsInFrontAndRecoversAfterACrash()

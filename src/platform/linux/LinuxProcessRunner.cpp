@@ -1,5 +1,6 @@
 #include "LinuxProcessRunner.h"
 
+#include "ErrorText.h"
 #include "LinuxHeldProcess.h"
 
 #include <QDeadlineTimer>
@@ -48,10 +49,8 @@ std::optional<QString> startProblem(const QString& program)
     case EPERM: return program + QStringLiteral(" is not a program this user may run");
     default: break;
     }
-    QString reason = qt_error_string(error);
-    if (!reason.isEmpty())
-        reason[0] = reason[0].toLower();
-    return program + QStringLiteral(" could not be started: ") + reason;
+    return program + QStringLiteral(" could not be started: ") +
+           ErrorText::continuingSentence(qt_error_string(error));
 }
 
 } // namespace

@@ -49,8 +49,8 @@ std::optional<QString> WiFiDetails::phyMode(const QString& output)
     bool inCurrentNetwork = false;
     for (const QString& line : output.split('\n')) {
         if (inCurrentNetwork && line.contains(QLatin1String("PHY Mode:"))) {
-            const QStringList pieces = line.split(':');
-            const QString mode = pieces.size() >= 2 ? ToolText::trimmedSpacesAndTabs(pieces[1]) : QString();
+            const QStringList parts = line.split(':');
+            const QString mode = parts.size() >= 2 ? ToolText::trimmedSpacesAndTabs(parts[1]) : QString();
             return mode.isEmpty() ? std::nullopt : std::optional(mode);
         }
         if (line.contains(QLatin1String("Current Network Information:")))

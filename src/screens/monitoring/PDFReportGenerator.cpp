@@ -1,5 +1,6 @@
 #include "PDFReportGenerator.h"
 
+#include "ErrorText.h"
 #include "Paths.h"
 #include "SessionReportPainter.h"
 #include "SessionReportView.h"
@@ -34,10 +35,7 @@ QString folderProblem(const QString& folder, const QString& file)
 
 QString writeProblem(const QFileDevice& file)
 {
-    // The system's own description, lower-cased to continue the sentence it is put in.
-    QString reason = file.errorString();
-    if (!reason.isEmpty())
-        reason[0] = reason[0].toLower();
+    const QString reason = ErrorText::continuingSentence(file.errorString());
     return reason.isEmpty() ? QStringLiteral("the file could not be written") : reason;
 }
 
