@@ -83,8 +83,15 @@ LinuxPlatform::LinuxPlatform()
     m_services.installedApplications = installed;
     m_services.gameOverlay = std::make_shared<MangoHudOverlay>(MangoHudOverlay::Options{
         MangoHudOverlay::standardConfigFolder(), &MangoHudOverlay::mangoHudOnPath,
-        [installed](const QString& bundleIdentifier) {
-            return InstalledGameScanner::programsOf(bundleIdentifier, installed->list(), GameProfilePresets::all());
+        [installed](const QStringList& bundleIdentifiers) {
+            // One walk of the application folders serves every game asked about.
+            const auto applications = installed->list();
+            const auto profiles = GameProfilePresets::all();
+            QHash<QString, QStringList> programs;
+            for (const QString& bundleIdentifier : bundleIdentifiers)
+                programs.insert(bundleIdentifier,
+                                InstalledGameScanner::programsOf(bundleIdentifier, applications, profiles));
+            return programs;
         }});
     m_services.tuning = linuxTuningBackends(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     m_services.homeDirectory = Paths::home();

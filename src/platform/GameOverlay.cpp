@@ -14,3 +14,11 @@ std::optional<qint64> GameOverlay::parseLimit(const QString& text)
         return std::nullopt;
     return limit;
 }
+
+QList<GameOverlay::HUDWrite> GameOverlay::writeHUDs(const QStringList& bundleIdentifiers, bool enabled)
+{
+    QList<HUDWrite> writes;
+    for (const QString& bundleIdentifier : bundleIdentifiers)
+        writes.append(writeHUD(bundleIdentifier, enabled));
+    return writes;
+}

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The frame-rate cap that games get from the system and the performance overlay (HUD) it can force
@@ -39,6 +41,9 @@ public:
     // Forces the overlay on for a game, or takes that back. Switching off is done when nothing this
     // application wrote for the game is left.
     virtual HUDWrite writeHUD(const QString& bundleIdentifier, bool enabled) = 0;
+    // The same for several games, the results in the order given. Implementations that must look
+    // through the installed applications to find a game do so once for all of them.
+    virtual QList<HUDWrite> writeHUDs(const QStringList& bundleIdentifiers, bool enabled);
     // What the user knows the overlay as.
     virtual QString hudName() const = 0;
     // Why the overlay cannot be switched at all on this machine; nothing when it can.

@@ -223,11 +223,6 @@ bool SystemOptimizer::changeMute(bool muted)
     return result.succeeded;
 }
 
-GameOverlay::HUDWrite SystemOptimizer::writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled)
-{
-    return m_overlay.writeHUD(bundleIdentifier, enabled);
-}
-
 QStringList SystemOptimizer::knownGameBundleIDs() const
 {
     QSet<QString> bundles = GameProfilePresets::bundleIDs();
@@ -301,10 +296,10 @@ void SystemOptimizer::setMetalHUD(bool enabled, StatusCompletion completion)
         }
         QStringList changed;
         QStringList failed;
-        for (const QString& bundle : bundles) {
-            const GameOverlay::HUDWrite write = overlay.writeHUD(bundle, enabled);
-            if (write != GameOverlay::HUDWrite::NoGame)
-                (write == GameOverlay::HUDWrite::Done ? changed : failed).append(bundle);
+        const QList<GameOverlay::HUDWrite> writes = overlay.writeHUDs(bundles, enabled);
+        for (qsizetype i = 0; i < bundles.size() && i < writes.size(); ++i) {
+            if (writes[i] != GameOverlay::HUDWrite::NoGame)
+                (writes[i] == GameOverlay::HUDWrite::Done ? changed : failed).append(bundles[i]);
         }
         MainThread::post([this, life, enabled, changed, failed, completion, hud = overlay.hudName()] {
             if (life.lock())
@@ -551,8 +546,8 @@ void SystemOptimizer::cleanup()
     m_keepAwake.stop();
     if (m_frameLimitActive)
         m_overlay.removeOwnFrameLimit();
-    for (const QString& bundle : std::as_const(m_metalHUDBundleIDs))
-        writeMetalHUDDefault(bundle, false);
+    if (!m_metalHUDBundleIDs.isEmpty())
+        m_overlay.writeHUDs(QStringList(m_metalHUDBundleIDs.cbegin(), m_metalHUDBundleIDs.cend()), false);
     m_metalHUDBundleIDs.clear();
     m_priorities.restore(PriorityLedger::Change::Boosted);
     m_priorities.restore(PriorityLedger::Change::Throttled);

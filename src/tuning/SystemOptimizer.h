@@ -119,8 +119,6 @@ public:
     void setAntiShut(bool enabled, std::optional<int> minutes = std::nullopt);
     // Mutes or unmutes the sound output; focusModeEnabled() follows when that succeeded.
     void setFocusMode(bool enabled);
-    // Forces a game's HUD on, or takes that back; waits until that is done.
-    GameOverlay::HUDWrite writeMetalHUDDefault(const QString& bundleIdentifier, bool enabled);
     // What the user knows the forced HUD as on this system.
     QString hudName() const { return m_overlay.hudName(); }
     // The bundle identifiers of the built-in profiles and of the detected games, once each.

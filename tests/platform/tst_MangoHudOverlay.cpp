@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <atomic>
 #include <unistd.h>
@@ -24,8 +25,16 @@ struct Files {
     QTemporaryDir dir;
     std::atomic<bool> installed = true;
     QMap<QString, QStringList> programs;
+    // How often the installed applications were looked through.
+    int lookups = 0;
     MangoHudOverlay overlay{{dir.filePath("MangoHud"), [this] { return installed.load(); },
-                             [this](const QString& bundle) { return programs.value(bundle); }}};
+                             [this](const QStringList& bundles) {
+                                 ++lookups;
+                                 QHash<QString, QStringList> found;
+                                 for (const QString& bundle : bundles)
+                                     found.insert(bundle, programs.value(bundle));
+                                 return found;
+                             }}};
 
     QString path(const QString& name = MangoHudOverlay::globalFileName) const
     {
@@ -165,6 +174,10 @@ private slots:
         QTest::newRow("a folder where the file goes") << true << "MangoHud/MangoHud.conf" << failed
                                                       << "Failed to set frame limit" << failed
                                                       << "Failed to remove frame limit";
+        // The name leaves no room for the temporary file a safe save writes beside it, even for root.
+        QTest::newRow("a game's file that cannot be rewritten")
+            << true << "MangoHud/" + QString(245, 'g') + ".conf" << failed << "Failed to set frame limit" << failed
+            << "Failed to remove frame limit";
     }
     void failures()
     {
@@ -177,9 +190,13 @@ private slots:
         Files f;
         f.installed = installed;
         f.programs["com.example.game"] = {"game"};
+        const bool gameFileInTheWay = obstacle.endsWith(".conf") && !obstacle.endsWith(MangoHudOverlay::globalFileName);
         if (obstacle == "MangoHud") {
             QFile file(f.dir.filePath(obstacle));
             QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (gameFileInTheWay) {
+            f.write(kUserFile);
+            f.write(gameFile("fps_limit=30\n"), QFileInfo(obstacle).fileName());
         } else if (!obstacle.isEmpty()) {
             QVERIFY(QDir().mkpath(f.dir.filePath(obstacle)));
         } else {
@@ -192,9 +209,10 @@ private slots:
         QCOMPARE(int(removal.status), removeStatus);
         QCOMPARE(removal.message, removeMessage);
         QCOMPARE(f.overlay.writeHUD("com.example.game", true),
-                 installed && obstacle.isEmpty() ? GameOverlay::HUDWrite::Done : GameOverlay::HUDWrite::Failed);
+                 installed && (obstacle.isEmpty() || gameFileInTheWay) ? GameOverlay::HUDWrite::Done
+                                                                        : GameOverlay::HUDWrite::Failed);
         QCOMPARE(f.overlay.unavailableReason().has_value(), !installed);
-        if (obstacle.isEmpty())
+        if (obstacle.isEmpty() || gameFileInTheWay)
             QCOMPARE(f.read(), kUserFile);
     }
 
@@ -232,6 +250,12 @@ private slots:
         QCOMPARE(f.overlay.writeHUD("com.example.clash", true), GameOverlay::HUDWrite::NoGame);
         QCOMPARE(f.read(), QByteArray("fps_limit=50\n"));
         QCOMPARE(f.overlay.writeHUD("com.example.absent", true), GameOverlay::HUDWrite::NoGame);
+        // Several games at once take one look at what is installed, however many there are.
+        f.lookups = 0;
+        using W = GameOverlay::HUDWrite;
+        QCOMPARE(f.overlay.writeHUDs({"com.example.game", "com.example.absent", "com.example.mine"}, true),
+                 QList<W>({W::Done, W::NoGame, W::Done}));
+        QCOMPARE(f.lookups, 1);
 
         // The games' files follow the limit, as MangoHud reads them instead of MangoHud.conf.
         QVERIFY(f.overlay.writeFrameLimit(144).done());
@@ -251,6 +275,16 @@ private slots:
         f.write(gameFile(), "game.conf");
         QCOMPARE(f.overlay.writeHUD("com.example.game", false), GameOverlay::HUDWrite::Done);
         QVERIFY(!QFile::exists(f.path("game.conf")));
+
+        // An uninstall takes every game file of ours, even those a run left behind, and nothing else.
+        f.write(gameFile("fps_limit=50\n"), "game.conf");
+        f.write(gameFile(), "left-behind.conf");
+        const auto global = f.read();
+        f.overlay.removeSystemWideSettings();
+        QVERIFY(!QFile::exists(f.path("game.conf")));
+        QVERIFY(!QFile::exists(f.path("left-behind.conf")));
+        QCOMPARE(f.read("mine.conf"), theirs);
+        QCOMPARE(f.read(), global);
     }
 
     void writesThroughLinks()

@@ -172,9 +172,9 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
         (*lines)[at] = setting + lineBreakOf(replaced);
         lines->insert(at, limitMarker + kReplacedOpen + withoutLineBreak(replaced) + ")\n");
     }
-    if (!writeBytes(globalPath(), joined(*lines)))
+    // A game whose file still holds the old limit keeps it, so that counts as a failure too.
+    if (!writeBytes(globalPath(), joined(*lines)) || !syncGameFiles(*lines))
         return {Change::Status::Failed, kFailedToSet};
-    syncGameFiles(*lines);
     return {Change::Status::Done};
 }
 
@@ -196,7 +196,13 @@ void MangoHudOverlay::removeOwnFrameLimit()
 
 void MangoHudOverlay::removeSystemWideSettings()
 {
-    removeOwnFrameLimit();
+    QMutexLocker lock(&m_mutex);
+    removeLimitLines(Removal::OwnOnly);
+    // Games' files outlive a run that ended without its clean-up, and MangoHud would keep forcing the
+    // HUD into those games.
+    const QDir folder(m_options.configFolder);
+    for (const QString& name : ownGameFiles())
+        QFile::remove(folder.filePath(name));
 }
 
 bool MangoHudOverlay::removeLimitLines(Removal removal)
@@ -222,10 +228,7 @@ bool MangoHudOverlay::removeLimitLines(Removal removal)
     }
     if (kept == *lines)
         return true;
-    if (!writeBytes(globalPath(), joined(kept)))
-        return false;
-    syncGameFiles(kept);
-    return true;
+    return writeBytes(globalPath(), joined(kept)) && syncGameFiles(kept);
 }
 
 QByteArray MangoHudOverlay::gameFile(const QByteArrayList& globalLines) const
@@ -237,30 +240,56 @@ QByteArray MangoHudOverlay::gameFile(const QByteArrayList& globalLines) const
     return bytes;
 }
 
-bool MangoHudOverlay::syncGameFiles(const QByteArrayList& globalLines)
+QStringList MangoHudOverlay::ownGameFiles() const
 {
-    const QByteArray contents = gameFile(globalLines);
-    bool synced = true;
+    QStringList own;
     const QDir folder(m_options.configFolder);
     for (const QString& name : folder.entryList({QStringLiteral("*.conf")}, QDir::Files)) {
         if (name == globalFileName)
             continue;
         const auto lines = readLines(folder.filePath(name));
-        if (!lines || lines->isEmpty() || withoutLineBreak(lines->first()) != hudMarker || joined(*lines) == contents)
-            continue;
-        synced = writeBytes(folder.filePath(name), contents) && synced;
+        if (lines && !lines->isEmpty() && withoutLineBreak(lines->first()) == hudMarker)
+            own.append(name);
+    }
+    return own;
+}
+
+bool MangoHudOverlay::syncGameFiles(const QByteArrayList& globalLines)
+{
+    const QByteArray contents = gameFile(globalLines);
+    bool synced = true;
+    const QDir folder(m_options.configFolder);
+    for (const QString& name : ownGameFiles()) {
+        const auto lines = readLines(folder.filePath(name));
+        if (!lines || joined(*lines) != contents)
+            synced = writeBytes(folder.filePath(name), contents) && synced;
     }
     return synced;
 }
 
 GameOverlay::HUDWrite MangoHudOverlay::writeHUD(const QString& bundleIdentifier, bool enabled)
 {
+    return writeHUDs({bundleIdentifier}, enabled).first();
+}
+
+QList<GameOverlay::HUDWrite> MangoHudOverlay::writeHUDs(const QStringList& bundleIdentifiers, bool enabled)
+{
     // Switching off only removes files, which needs no MangoHud.
     if (enabled && !installed())
-        return HUDWrite::Failed;
-    const QStringList programs = m_options.programsOf ? m_options.programsOf(bundleIdentifier) : QStringList();
+        return QList<HUDWrite>(bundleIdentifiers.size(), HUDWrite::Failed);
+    const QHash<QString, QStringList> programs =
+        m_options.programsOf ? m_options.programsOf(bundleIdentifiers) : QHash<QString, QStringList>();
     QMutexLocker lock(&m_mutex);
     const auto global = readLines(globalPath());
+    QList<HUDWrite> writes;
+    for (const QString& bundleIdentifier : bundleIdentifiers)
+        writes.append(writeGameFiles(programs.value(bundleIdentifier), enabled, global));
+    return writes;
+}
+
+GameOverlay::HUDWrite MangoHudOverlay::writeGameFiles(const QStringList& programs, bool enabled,
+                                                      const std::optional<QByteArrayList>& global)
+{
     bool any = false;
     bool ok = true;
     for (const QString& program : programs) {

@@ -3,6 +3,7 @@
 #include "GameOverlay.h"
 
 #include <QByteArrayList>
+#include <QHash>
 #include <QMutex>
 #include <QStringList>
 #include <functional>
@@ -21,8 +22,9 @@ public:
         QString configFolder;
         // Whether MangoHud is there to read the files.
         std::function<bool()> installed;
-        // The file names of the programs a game runs as, by its bundle identifier.
-        std::function<QStringList(const QString& bundleIdentifier)> programsOf;
+        // The file names of the programs each game runs as, by bundle identifier, for several games
+        // at once.
+        std::function<QHash<QString, QStringList>(const QStringList& bundleIdentifiers)> programsOf;
     };
 
     static inline const QString globalFileName = QStringLiteral("MangoHud.conf");
@@ -41,6 +43,7 @@ public:
     Change writeFrameLimit(qint64 limit) override;
     Change removeFrameLimit() override;
     HUDWrite writeHUD(const QString& bundleIdentifier, bool enabled) override;
+    QList<HUDWrite> writeHUDs(const QStringList& bundleIdentifiers, bool enabled) override;
     QString hudName() const override { return QStringLiteral("MangoHud"); }
     std::optional<QString> unavailableReason() const override;
     void removeOwnFrameLimit() override;
@@ -57,8 +60,14 @@ private:
     // Takes the frame-limit lines out of the global file (see Removal) and brings the games' files
     // along. False when the file could not be read or written.
     bool removeLimitLines(Removal removal);
+    // Rewrites the games' files this class wrote to match the global file; false when one of them
+    // could not be rewritten.
     bool syncGameFiles(const QByteArrayList& lines);
+    // The names of the games' files this class wrote.
+    QStringList ownGameFiles() const;
     QByteArray gameFile(const QByteArrayList& globalLines) const;
+    // Switches the HUD for one game, given the programs it runs as and the global file's lines.
+    HUDWrite writeGameFiles(const QStringList& programs, bool enabled, const std::optional<QByteArrayList>& global);
 
     const Options m_options;
     QMutex m_mutex;
