@@ -5,7 +5,7 @@
 #include "macos/SystemProfilerSensors.h"
 #include "telemetry/PingOutput.h"
 #include "telemetry/SensorReport.h"
-#include "telemetry/WiFiDetails.h"
+#include "macos/WiFiDetails.h"
 
 namespace {
 
