@@ -159,6 +159,7 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
     auto lines = readLines(globalPath());
     if (!lines)
         return {Change::Status::Failed, kFailedToSet};
+    const QByteArrayList before = *lines;
     const QByteArray setting = kLimitKey + '=' + QByteArray::number(limit);
     const qsizetype at = lastLimitLine(*lines);
     if (at < 0) {
@@ -172,9 +173,15 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
         (*lines)[at] = setting + lineBreakOf(replaced);
         lines->insert(at, limitMarker + kReplacedOpen + withoutLineBreak(replaced) + ")\n");
     }
-    // A game whose file still holds the old limit keeps it, so that counts as a failure too.
-    if (!writeBytes(globalPath(), joined(*lines)) || !syncGameFiles(*lines))
+    if (!writeBytes(globalPath(), joined(*lines)))
         return {Change::Status::Failed, kFailedToSet};
+    // A game whose file still holds the old limit keeps it, so that counts as a failure too; the
+    // files go back to what they were, since a failed change is not taken back at quit.
+    if (!syncGameFiles(*lines)) {
+        writeBytes(globalPath(), joined(before));
+        syncGameFiles(before);
+        return {Change::Status::Failed, kFailedToSet};
+    }
     return {Change::Status::Done};
 }
 
