@@ -1,15 +1,8 @@
 #include "ToolText.h"
 
-#include "StrictUtf8.h"
-
 #include <QLocale>
 #include <cmath>
 #include <limits>
-
-std::optional<QString> ToolText::decodeUtf8(const QByteArray& bytes)
-{
-    return strictUtf8(bytes);
-}
 
 QString ToolText::trimmedSpacesAndTabs(const QString& text)
 {

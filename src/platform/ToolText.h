@@ -7,8 +7,6 @@
 // Strict readings of command-line tool output: a malformed value is refused, never guessed at.
 namespace ToolText {
 
-// Nothing when the bytes are not valid UTF-8.
-std::optional<QString> decodeUtf8(const QByteArray& bytes);
 // Without leading and trailing spaces and tabs (other whitespace stays).
 QString trimmedSpacesAndTabs(const QString& text);
 // A plain decimal number in the C locale ("12", "-3.5", "1e3"); nothing for anything else,

@@ -1,6 +1,7 @@
 #include "PowerManagerAccessories.h"
 
 #include "ProcessRunner.h"
+#include "StrictUtf8.h"
 #include "ToolText.h"
 
 #include <QRegularExpression>
@@ -69,6 +70,6 @@ QList<AccessoryBattery> PowerManagerAccessories::accessoryBatteries()
 {
     // A run that did not start printed nothing, and nothing lists no accessory.
     const ProcessResult result = m_runner.run(tool, {"-g", "accps"}, toolTimeoutMs);
-    const auto text = ToolText::decodeUtf8(result.standardOutput);
+    const auto text = strictUtf8(result.standardOutput);
     return text ? parse(*text) : QList<AccessoryBattery>{};
 }

@@ -1,6 +1,7 @@
 #include "SystemProfilerSensors.h"
 
 #include "ProcessRunner.h"
+#include "StrictUtf8.h"
 #include "ToolText.h"
 
 namespace {
@@ -24,7 +25,7 @@ SensorReadings SystemProfilerSensors::read()
 {
     // A run that did not start printed nothing, and nothing lists no sensor.
     const ProcessResult result = m_runner.run(tool, {"SPSensorsDataType", "-detailLevel", "mini"}, reportTimeoutMs);
-    const auto text = ToolText::decodeUtf8(result.standardOutput);
+    const auto text = strictUtf8(result.standardOutput);
     return text ? parse(*text) : SensorReadings{};
 }
 

@@ -1,6 +1,7 @@
 #include "WiFiDetails.h"
 
 #include "ProcessRunner.h"
+#include "StrictUtf8.h"
 #include "ToolText.h"
 
 namespace {
@@ -15,7 +16,7 @@ std::optional<QString> WiFiDetails::fetchSSID(ProcessRunner& runner)
         runner.run(QStringLiteral("/usr/sbin/networksetup"), {"-getairportnetwork", "en0"}, kToolTimeoutMs);
     if (!result.started())
         return QStringLiteral("WiFi");
-    const auto text = ToolText::decodeUtf8(result.standardOutput);
+    const auto text = strictUtf8(result.standardOutput);
     if (!text)
         return std::nullopt;
     return networkName(*text);
@@ -27,7 +28,7 @@ std::optional<QString> WiFiDetails::fetchPHYMode(ProcessRunner& runner)
         runner.run(QStringLiteral("/usr/sbin/system_profiler"), {"SPAirPortDataType"}, kToolTimeoutMs);
     if (!result.started())
         return std::nullopt;
-    const auto text = ToolText::decodeUtf8(result.standardOutput);
+    const auto text = strictUtf8(result.standardOutput);
     if (!text)
         return std::nullopt;
     return phyMode(*text);
