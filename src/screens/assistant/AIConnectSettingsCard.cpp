@@ -5,6 +5,7 @@
 #include "style/Color.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
+#include "style/PickerBox.h"
 #include "style/Stepper.h"
 #include "style/TextLabel.h"
 
@@ -77,7 +78,7 @@ QWidget* AIConnectSettingsCard::modelColumn()
     auto* owner = new QWidget(this);
     auto* stack = column(owner);
     stack->addWidget(caption("Model", owner));
-    m_modelPicker = new QComboBox(owner);
+    m_modelPicker = new PickerBox(owner);
     m_modelPicker->setObjectName("modelPicker");
     m_modelPicker->setMinimumWidth(260);
     m_modelPicker->setFont(Fonts::ui(12));
