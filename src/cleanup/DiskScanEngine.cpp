@@ -453,10 +453,13 @@ private:
             m_stretch = m_walk.next(m_stretch, &m_walk.m_sizedFolders.emplace_back(QString(name), *path));
         if (inside.count)
             m_stretch->blocks += qint64(info->stx_blocks);
-        if (m_walk.m_queue.wanted())
-            m_stretch = m_walk.handOver({fd, depth, inside, m_path, {}}, m_stretch);
-        else
+        if (m_walk.m_queue.wanted()) {
+            // A copy of its own, shared with nothing: this thread goes on changing its path at once.
+            QByteArray path(m_path.constData(), m_path.size());
+            m_stretch = m_walk.handOver({fd, depth, inside, std::move(path), {}}, m_stretch);
+        } else {
             folder(fd, depth, inside);
+        }
         if (topLevel && inside.count)
             m_stretch = m_walk.next(m_stretch, nullptr);
     }
