@@ -6,8 +6,8 @@
 class TestGraphCanvas : public QObject {
     Q_OBJECT
 private slots:
-    // The picture is drawn turned and turned back: the curve must come out where the data puts
-    // it, oldest sample at the left, larger values higher up.
+    // The curve must come out where the data puts it, oldest sample at the left, larger values
+    // higher up.
     void curveLiesWhereTheDataSays_data()
     {
         QTest::addColumn<QList<double>>("data");

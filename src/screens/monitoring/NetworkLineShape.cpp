@@ -14,13 +14,22 @@ QPainterPath NetworkLineShape::path(const QRectF& rect) const
     const qsizetype n = data.size();
     if (n < 2)
         return curve;
-    curve.moveTo(point(data, maxValue, rect, 0));
-    for (qsizetype i = 1; i < n; ++i) {
-        const QPointF prev = point(data, maxValue, rect, i - 1);
-        const QPointF cur = point(data, maxValue, rect, i);
-        const QPointF next = point(data, maxValue, rect, std::min(i + 1, n - 1));
+    QList<QPointF> points(n);
+    for (qsizetype i = 0; i < n; ++i)
+        points[i] = point(data, maxValue, rect, i);
+    addCurve(curve, points, 0, n - 1);
+    return curve;
+}
+
+void NetworkLineShape::addCurve(QPainterPath& curve, std::span<const QPointF> points, qsizetype first, qsizetype last)
+{
+    const qsizetype n = qsizetype(points.size());
+    curve.moveTo(points[first]);
+    for (qsizetype i = first + 1; i <= last; ++i) {
+        const QPointF prev = points[i - 1];
+        const QPointF cur = points[i];
+        const QPointF next = points[std::min(i + 1, n - 1)];
         curve.cubicTo(QPointF(prev.x() + 0.5 * (cur.x() - prev.x()), prev.y()),
                       QPointF(cur.x() - 0.1 * (next.x() - prev.x()), cur.y()), cur);
     }
-    return curve;
 }

@@ -1,0 +1,251 @@
+#include "GraphPicture.h"
+
+#include "NetworkAreaShape.h"
+#include "NetworkLineShape.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// A whole picture is drawn this many device pixels wide at a time.
+constexpr int kColumnBatch = 64;
+
+} // namespace
+
+void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size, qreal dpr)
+{
+    const QSize pixels = size * dpr;
+    const bool sameFrame = !m_image.isNull() && pixels == m_image.size() && dpr == m_dpr && maxValue == m_maxValue;
+    if (sameFrame && series == m_series)
+        return;
+    bool sameStyle = sameFrame && series.size() == m_series.size();
+    for (qsizetype s = 0; sameStyle && s < series.size(); ++s) {
+        const Series& now = series[s];
+        const Series& before = m_series[s];
+        sameStyle = now.color == before.color && now.areaOpacity == before.areaOpacity &&
+                    now.glowRadius == before.glowRadius;
+    }
+    const qsizetype samplesBefore = sampleCount();
+    m_series = series;
+    m_maxValue = maxValue;
+    if (sameStyle && samplesBefore >= 2 && sampleCount() == samplesBefore && advance())
+        return;
+    if (pixels != m_image.size())
+        m_image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    m_dpr = dpr;
+    m_image.setDevicePixelRatio(dpr);
+    place();
+    redraw();
+}
+
+void GraphPicture::redraw()
+{
+    ++m_redraws;
+    if (m_image.isNull())
+        return;
+    m_image.fill(Qt::transparent);
+    // Drawn in device pixels, so that columns are whole pixels.
+    m_image.setDevicePixelRatio(1);
+    QPainter painter(&m_image);
+    for (int left = 0; left < m_image.width(); left += kColumnBatch)
+        paintColumns(painter, left, std::min(m_image.width(), left + kColumnBatch));
+    painter.end();
+    m_image.setDevicePixelRatio(m_dpr);
+}
+
+qsizetype GraphPicture::sampleCount() const
+{
+    if (m_series.isEmpty())
+        return 0;
+    const qsizetype n = m_series.first().data.size();
+    for (const Series& s : m_series) {
+        if (s.data.size() != n)
+            return -1;
+    }
+    return n;
+}
+
+double GraphPicture::position(qsizetype i, qsizetype n, qint64 phase) const
+{
+    // Sample i of n, n - 1 - i samples old, lies as far left of the right edge as the grid moved in
+    // that many samples; the grid moves by a whole number of pixels each sample, the rounded
+    // running total of the even step.
+    const double step = double(m_image.width()) / double(n - 1);
+    const auto grid = [step](qint64 k) { return std::floor(double(k) * step + 0.5); };
+    return double(m_image.width()) - (grid(phase) - grid(phase - (n - 1 - i)));
+}
+
+double GraphPicture::height(double value) const
+{
+    const double v = std::isfinite(value) ? std::clamp(value, -m_maxValue, 2 * m_maxValue) : 0.0;
+    return m_image.height() - v / m_maxValue * m_image.height();
+}
+
+int GraphPicture::halo() const
+{
+    int glow = 0;
+    for (const Series& s : m_series)
+        glow = std::max(glow, s.glowRadius);
+    // Half the widest stroke, and a pixel either side for its antialiased edge.
+    return int(std::ceil((lineWidth / 2 + glow) * m_dpr)) + 2;
+}
+
+void GraphPicture::place()
+{
+    m_points.resize(m_series.size());
+    const bool scaled = m_maxValue > 0 && std::isfinite(m_maxValue);
+    for (qsizetype s = 0; s < m_series.size(); ++s) {
+        const QList<double>& data = m_series[s].data;
+        QList<QPointF>& points = m_points[s];
+        points.resize(scaled && data.size() >= 2 ? data.size() : 0);
+        for (qsizetype i = 0; i < points.size(); ++i)
+            points[i] = QPointF(position(i, data.size(), m_phase), height(data[i]));
+    }
+}
+
+void GraphPicture::changedColumns(const QList<QList<double>>& heights, qsizetype moved, QList<Span>& spans) const
+{
+    spans.clear();
+    const qsizetype n = sampleCount();
+    const qint64 phase = m_phase + moved;
+    const int reach = halo();
+    for (qsizetype i = 0; i < n; ++i) {
+        // The new samples, the new first one (its left end is new) and those whose value changed.
+        bool changed = i >= n - moved || (moved > 0 && i == 0);
+        for (qsizetype s = 0; !changed && s < heights.size(); ++s)
+            changed = heights[s][i] != m_points[s][i + moved].y();
+        if (!changed)
+            continue;
+        // A sample shapes the segments on either side of it and, through the curve's control
+        // points, the ones beyond those.
+        const int left = std::max(0, int(std::floor(position(std::max<qsizetype>(i - 2, 0), n, phase))) - reach);
+        const int right =
+            std::min(m_image.width(), int(std::ceil(position(std::min(i + 1, n - 1), n, phase))) + reach);
+        if (left >= right)
+            continue;
+        if (!spans.isEmpty() && left <= spans.last().right)
+            spans.last().right = std::max(spans.last().right, right);
+        else
+            spans.append({left, right});
+    }
+}
+
+bool GraphPicture::advance()
+{
+    if (!(m_maxValue > 0) || !std::isfinite(m_maxValue) || m_points.size() != m_series.size())
+        return false;
+    const qsizetype n = sampleCount();
+    m_heights.resize(m_series.size());
+    for (qsizetype s = 0; s < m_series.size(); ++s) {
+        if (m_points[s].size() != n)
+            return false;
+        m_heights[s].resize(n);
+        for (qsizetype i = 0; i < n; ++i)
+            m_heights[s][i] = height(m_series[s].data[i]);
+    }
+    // The series moved on by whichever number of samples leaves least to draw; past half the
+    // width, drawing it all is as cheap.
+    qsizetype moved = -1;
+    int least = m_image.width() / 2 + 1;
+    for (qsizetype k = 0; k < n && least > 0; ++k) {
+        changedColumns(m_heights, k, m_trial);
+        int width = 0;
+        for (const Span& span : m_trial)
+            width += span.right - span.left;
+        if (width < least) {
+            least = width;
+            moved = k;
+            std::swap(m_spans, m_trial);
+        }
+    }
+    if (moved < 0)
+        return false;
+    const int shift = int(position(moved, n, m_phase) - position(0, n, m_phase + moved));
+    if (shift >= m_image.width())
+        return false;
+    m_phase += moved;
+    place();
+    moveLeft(shift);
+    if (m_spans.isEmpty())
+        return true;
+    m_image.setDevicePixelRatio(1);
+    QPainter painter(&m_image);
+    for (const Span& span : m_spans)
+        paintColumns(painter, span.left, span.right);
+    painter.end();
+    m_image.setDevicePixelRatio(m_dpr);
+    return true;
+}
+
+void GraphPicture::moveLeft(int pixels)
+{
+    if (pixels <= 0)
+        return;
+    const qsizetype kept = qsizetype(m_image.width() - pixels) * 4;
+    for (int y = 0; y < m_image.height(); ++y) {
+        uchar* line = m_image.scanLine(y);
+        std::memmove(line, line + qsizetype(pixels) * 4, size_t(kept));
+    }
+}
+
+void GraphPicture::paintColumns(QPainter& painter, int left, int right)
+{
+    const QRect columns(left, 0, right - left, m_image.height());
+    painter.setClipRect(columns);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(columns, Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int reach = halo();
+    // The samples from `first` to `last` span every segment that comes within reach of the
+    // columns; the ends of that part lie out of reach, so it draws there exactly as the whole does.
+    const auto part = [&](const QList<QPointF>& points) {
+        const qsizetype n = points.size();
+        qsizetype first = 1;
+        while (first < n && points[first].x() + reach <= left)
+            ++first;
+        qsizetype last = n - 1;
+        while (last >= 1 && points[last - 1].x() - reach >= right)
+            --last;
+        return std::pair{first - 1, last};
+    };
+    const qreal bottom = m_image.height();
+    for (qsizetype s = 0; s < m_series.size(); ++s) {
+        const auto [first, last] = part(m_points[s]);
+        if (first >= last)
+            continue;
+        m_path.clear();
+        NetworkAreaShape::addArea(m_path, m_points[s], first, last, bottom);
+        QColor top = m_series[s].color;
+        top.setAlphaF(float(m_series[s].areaOpacity));
+        QColor faded = m_series[s].color;
+        faded.setAlphaF(0);
+        QLinearGradient gradient(0, 0, 0, bottom);
+        gradient.setColorAt(0, top);
+        gradient.setColorAt(1, faded);
+        painter.fillPath(m_path, gradient);
+    }
+    for (qsizetype s = 0; s < m_series.size(); ++s) {
+        const auto [first, last] = part(m_points[s]);
+        if (first >= last)
+            continue;
+        m_path.clear();
+        NetworkLineShape::addCurve(m_path, m_points[s], first, last);
+        const Series& series = m_series[s];
+        // The glow is a few wide, faint strokes under the line: close to a blurred shadow, at a
+        // fraction of a blur's cost.
+        for (const qreal spread : {1.0, 0.6, 0.3}) {
+            QColor halo = series.color;
+            halo.setAlphaF(float(glowOpacity * 0.22));
+            painter.strokePath(m_path, QPen(halo, (lineWidth + 2 * spread * series.glowRadius) * m_dpr,
+                                            Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        }
+        QPen pen(series.color, lineWidth * m_dpr, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        pen.setMiterLimit(10);
+        painter.strokePath(m_path, pen);
+    }
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPainterPath>
+#include <QPointF>
+
+class QPainter;
+
+// The kept picture of a filled line graph, in device pixels: first, for each series, the area
+// under it filled with a vertical gradient of its colour fading to nothing at the bottom; then each
+// series' curve with a soft glow of its colour, all on one scale from 0 at the bottom to the
+// maximum at the top. Values that are not finite count as 0; values far beyond the scale are held
+// a scale's height above or below it.
+//
+// The samples sit on whole device pixels of a grid that moves with them, nearly evenly spaced, the
+// newest at the right edge. When the series move on by some samples, the kept pixels move left by
+// whole pixels and only the columns whose drawing changed (the new samples, the new first sample,
+// samples whose value changed) are cleared and drawn again, clipped to those columns; drawn a few
+// columns at a time, a nearly level curve is cheap to rasterise upright. Whatever came before, the
+// picture is the one redraw() gives.
+class GraphPicture {
+public:
+    static constexpr qreal lineWidth = 2.5;
+    static constexpr qreal glowOpacity = 0.6;
+
+    struct Series {
+        QList<double> data;
+        QColor color;
+        // Of the gradient's top.
+        qreal areaOpacity = 0;
+        int glowRadius = 0;
+
+        bool operator==(const Series&) const = default;
+    };
+
+    // Brings the picture up to date with the graph at a size in device-independent pixels.
+    void show(const QList<Series>& series, double maxValue, QSize size, qreal dpr);
+    // Draws the whole picture anew.
+    void redraw();
+
+    const QImage& image() const { return m_image; }
+    // How often the picture was drawn wholly anew.
+    int redraws() const { return m_redraws; }
+
+private:
+    struct Span {
+        int left;
+        int right;
+    };
+
+    qsizetype sampleCount() const;
+    double position(qsizetype i, qsizetype n, qint64 phase) const;
+    double height(double value) const;
+    int halo() const;
+    void place();
+    // The columns to draw again if the series moved on by `moved` samples; empty when none.
+    void changedColumns(const QList<QList<double>>& heights, qsizetype moved, QList<Span>& spans) const;
+    bool advance();
+    void moveLeft(int pixels);
+    void paintColumns(QPainter& painter, int left, int right);
+
+    QList<Series> m_series;
+    double m_maxValue = 0;
+    qreal m_dpr = 1;
+    QImage m_image;
+    // Counts the samples the grid has moved by.
+    qint64 m_phase = 0;
+    // Where each series' samples lie, in device pixels.
+    QList<QList<QPointF>> m_points;
+    // Reused from sample to sample.
+    QList<QList<double>> m_heights;
+    QList<Span> m_spans;
+    QList<Span> m_trial;
+    QPainterPath m_path;
+    int m_redraws = 0;
+};

@@ -1,0 +1,132 @@
+#include "TestMain.h"
+#include "screens/monitoring/GraphPicture.h"
+
+#include <QRandomGenerator>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QList<double> wave(int count)
+{
+    QList<double> values;
+    for (int i = 0; i < count; ++i)
+        values.append(50 + 45 * std::sin(i * 0.37));
+    return values;
+}
+
+QList<double> noise(int count)
+{
+    QRandomGenerator random(7);
+    QList<double> values;
+    for (int i = 0; i < count; ++i)
+        values.append(random.bounded(100.0));
+    return values;
+}
+
+// Each value the mean of itself and the two before it within the window, as a smoothed series
+// is: moving on changes the first values too.
+QList<double> trailingMean(const QList<double>& window)
+{
+    QList<double> means;
+    for (qsizetype i = 0; i < window.size(); ++i) {
+        const qsizetype first = std::max<qsizetype>(0, i - 2);
+        double sum = 0;
+        for (qsizetype j = first; j <= i; ++j)
+            sum += window[j];
+        means.append(sum / double(i - first + 1));
+    }
+    return means;
+}
+
+// The largest difference of any channel of any pixel, and where.
+QString worstDifference(const QImage& a, const QImage& b, int& worst)
+{
+    worst = 0;
+    QString where;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar* p = a.constScanLine(y);
+        const uchar* q = b.constScanLine(y);
+        for (int i = 0; i < a.width() * 4; ++i) {
+            if (std::abs(p[i] - q[i]) > worst) {
+                worst = std::abs(p[i] - q[i]);
+                where = QString("(%1, %2)").arg(i / 4).arg(y);
+            }
+        }
+    }
+    return where;
+}
+
+} // namespace
+
+class TestGraphPicture : public QObject {
+    Q_OBJECT
+private slots:
+    // Fed sample by sample, the kept picture must stay the picture drawn whole from the same data.
+    void movingOnMatchesAWholeRedraw_data()
+    {
+        constexpr double inf = std::numeric_limits<double>::infinity();
+        constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::addColumn<QList<double>>("stream");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("dpr");
+        QTest::addColumn<int>("perPicture");
+        QTest::addColumn<bool>("smoothedSecond");
+        QTest::addColumn<QSize>("resizedTo");
+        QTest::newRow("wave") << wave(80) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize();
+        QTest::newRow("noise, two series, double density")
+            << noise(100) << 60 << QSize(357, 100) << 2.0 << 1 << true << QSize();
+        QTest::newRow("fractional density") << noise(70) << 30 << QSize(513, 120) << 1.25 << 1 << false << QSize();
+        QTest::newRow("level") << QList<double>(70, 37.5) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize();
+        QTest::newRow("out of range and not numbers")
+            << QList<double>{10, -50, 250, nan, 40, inf, 60, 1e300, -inf, 20, 90, nan, 30, 5, 70, 100, 0, -1e300,
+                             55, 45, 35, 25, 15, 65, 75, 85, 95, 50, nan, 10, 250, 20}
+            << 12 << QSize(300, 120) << 1.5 << 1 << true << QSize();
+        QTest::newRow("several samples between pictures")
+            << wave(120) << 30 << QSize(400, 120) << 1.0 << 3 << true << QSize();
+        QTest::newRow("narrower than one pixel a sample")
+            << noise(100) << 60 << QSize(40, 100) << 1.0 << 1 << true << QSize();
+        QTest::newRow("resized midway") << wave(80) << 30 << QSize(400, 120) << 2.0 << 1 << true << QSize(290, 120);
+    }
+
+    void movingOnMatchesAWholeRedraw()
+    {
+        QFETCH(QList<double>, stream);
+        QFETCH(int, window);
+        QFETCH(QSize, size);
+        QFETCH(qreal, dpr);
+        QFETCH(int, perPicture);
+        QFETCH(bool, smoothedSecond);
+        QFETCH(QSize, resizedTo);
+
+        GraphPicture picture;
+        int steadyRedraws = -1;
+        for (qsizetype end = window; end <= stream.size(); end += perPicture) {
+            if (resizedTo.isValid() && end >= stream.size() / 2 && size != resizedTo) {
+                size = resizedTo;
+                steadyRedraws = -1;
+            }
+            const QList<double> shown = stream.mid(end - window, window);
+            QList<GraphPicture::Series> graph{{shown, QColor(0, 220, 255), 0.3, 4}};
+            if (smoothedSecond)
+                graph.append({trailingMean(shown), QColor(190, 90, 255), 0.25, 3});
+            picture.show(graph, 100, size, dpr);
+            QCOMPARE(picture.image().size(), size * dpr);
+            QCOMPARE(picture.image().devicePixelRatio(), dpr);
+            // Only the first picture, and the first at a new size, is drawn whole.
+            if (steadyRedraws < 0)
+                steadyRedraws = picture.redraws();
+            QCOMPARE(picture.redraws(), steadyRedraws);
+
+            GraphPicture whole = picture;
+            whole.redraw();
+            int worst = 0;
+            const QString where = worstDifference(picture.image(), whole.image(), worst);
+            QVERIFY2(worst <= 2, qPrintable(QString("samples to %1: %2 apart at %3").arg(end).arg(worst).arg(where)));
+        }
+    }
+};
+
+QM_TEST_MAIN(TestGraphPicture)
+#include "tst_GraphPicture.moc"
