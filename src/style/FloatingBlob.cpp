@@ -11,6 +11,10 @@
 #include <cmath>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The platform's ease-in-out timing curve.
@@ -39,10 +43,49 @@ QRgb byteMultiplied(QRgb pixel, uint alpha)
     return alphaGreen | redBlue;
 }
 
-// A premultiplied pixel over another, as the raster engine blends them.
-QRgb sourceOver(QRgb source, QRgb destination)
+#ifdef __SSE2__
+// Each 16-bit lane of `values` times the lane of `alphas` / 255, rounded as byteMultiplied() does.
+__m128i lanesMultiplied(__m128i values, __m128i alphas)
 {
-    return source + byteMultiplied(destination, 255 - qAlpha(source));
+    const __m128i product = _mm_add_epi16(_mm_mullo_epi16(values, alphas), _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(product, _mm_srli_epi16(product, 8)), 8);
+}
+#endif
+
+// Blends `colour` (opaque) over `count` pixels, at the opacity of coverage[columns[i]] for the
+// i-th, as the raster engine blends a premultiplied pixel over another. Four pixels at a time
+// where the processor has the instructions: the glows cover much of the window at every frame.
+void blendSpan(QRgb* pixels, const uchar* coverage, const int* columns, int count, QRgb colour)
+{
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i opaque = _mm_set1_epi16(255);
+    const __m128i tint = _mm_unpacklo_epi8(_mm_set1_epi32(int(colour)), zero);
+    for (; i + 4 <= count; i += 4) {
+        const quint32 four = quint32(coverage[columns[i]]) | quint32(coverage[columns[i + 1]]) << 8 |
+                             quint32(coverage[columns[i + 2]]) << 16 | quint32(coverage[columns[i + 3]]) << 24;
+        if (four == 0)
+            continue;
+        // Each pixel's opacity in all four of its channels.
+        __m128i alphas = _mm_cvtsi32_si128(int(four));
+        alphas = _mm_unpacklo_epi8(alphas, alphas);
+        alphas = _mm_unpacklo_epi16(alphas, alphas);
+        const __m128i low = _mm_unpacklo_epi8(alphas, zero);
+        const __m128i high = _mm_unpackhi_epi8(alphas, zero);
+        auto* at = reinterpret_cast<__m128i*>(pixels + i);
+        const __m128i under = _mm_loadu_si128(at);
+        const auto blended = [&](__m128i channels, __m128i alpha) {
+            return _mm_add_epi16(lanesMultiplied(tint, alpha), lanesMultiplied(channels, _mm_sub_epi16(opaque, alpha)));
+        };
+        _mm_storeu_si128(at, _mm_packus_epi16(blended(_mm_unpacklo_epi8(under, zero), low),
+                                              blended(_mm_unpackhi_epi8(under, zero), high)));
+    }
+#endif
+    for (; i < count; ++i) {
+        const uint alpha = coverage[columns[i]];
+        pixels[i] = byteMultiplied(colour, alpha) + byteMultiplied(pixels[i], 255 - alpha);
+    }
 }
 
 } // namespace
@@ -50,8 +93,6 @@ QRgb sourceOver(QRgb source, QRgb destination)
 FloatingBlob::FloatingBlob(const QColor& color, qreal size, double animationDuration)
     : m_color(color), m_size(size), m_duration(animationDuration)
 {
-    for (int alpha = 0; alpha < 256; ++alpha)
-        m_shades[size_t(alpha)] = qPremultiply(qRgba(color.red(), color.green(), color.blue(), alpha));
 }
 
 void FloatingBlob::drawTargets(QRandomGenerator& random)
@@ -133,15 +174,12 @@ void FloatingBlob::drawInto(QImage& target, const QPoint& topLeft, qreal scale, 
     const QRect drawn = glow & area & target.rect();
     if (drawn.isEmpty())
         return;
-    const int* columns = map.data() - topLeft.x();
+    // The coverage holds the colour's own opacity: the colour itself is blended as opaque.
+    const QRgb colour = qRgb(m_color.red(), m_color.green(), m_color.blue());
+    const int* columns = map.data() + (drawn.left() - topLeft.x());
     for (int y = drawn.top(); y <= drawn.bottom(); ++y) {
         const uchar* coverage = m_coverage.constScanLine(map[size_t(y - topLeft.y())]);
-        auto* line = reinterpret_cast<QRgb*>(target.scanLine(y));
-        for (int x = drawn.left(); x <= drawn.right(); ++x) {
-            const uchar alpha = coverage[columns[x]];
-            if (alpha != 0)
-                line[x] = sourceOver(m_shades[alpha], line[x]);
-        }
+        blendSpan(reinterpret_cast<QRgb*>(target.scanLine(y)) + drawn.left(), coverage, columns, drawn.width(), colour);
     }
 }
 

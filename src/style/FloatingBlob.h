@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
-#include <array>
 #include <vector>
 
 class QRandomGenerator;
@@ -64,8 +63,6 @@ private:
     double m_duration;
     QPointF m_targetOffset;
     qreal m_targetScale = 1.0;
-    // The glow's colour at each opacity, premultiplied.
-    std::array<QRgb, 256> m_shades;
     QImage m_coverage;
     // The pixels of m_coverage that are not fully transparent.
     QRect m_visible;
