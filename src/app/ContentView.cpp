@@ -6,6 +6,7 @@
 #include "TopBand.h"
 #include "storage/CleanupSchedule.h"
 #include "storage/SecureLocalStore.h"
+#include "telemetry/SamplingDemand.h"
 #include "telemetry/SharedLatencyProbe.h"
 #include "tuning/FrozenProcessStore.h"
 #include "style/AfterPaint.h"
@@ -14,6 +15,7 @@
 #include "Defaults.h"
 #include "Paths.h"
 #include "WorkQueues.h"
+#include "Workspace.h"
 
 #include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
@@ -72,6 +74,12 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
             [this](AppScreenState state) { showRootView(state, m_animateStateChange); });
     connect(&m_settingsStore, &SettingsStore::autoOptimizeChanged, &m_optimizer,
             &SystemOptimizer::setAutoOptimizeEnabled);
+    // Everything that changes who needs a sampler or the scan; connected after the copy above.
+    connect(&m_settingsStore, &SettingsStore::autoOptimizeChanged, this, &ContentView::updateDemand);
+    connect(&m_optimizer, &SystemOptimizer::changed, this, &ContentView::updateDemand);
+    connect(&m_gameProfileManager, &GameProfileManager::changed, this, &ContentView::updateDemand);
+    connect(&m_menuBarCompanion, &MenuBarCompanion::changed, this, &ContentView::updateDemand);
+    connect(&m_sessionLogger, &SessionLogger::changed, this, &ContentView::updateDemand);
     connect(&m_uninstall, &CleanUninstall::started, this, &ContentView::suspendWrites);
     connect(&m_uninstall, &CleanUninstall::finished, this,
             [this] { QTimer::singleShot(m_quitDelayMs, this, &ContentView::terminateRequested); });
@@ -144,6 +152,7 @@ void ContentView::showRootView(AppScreenState state, bool animated)
         animation->start(QAbstractAnimation::DeleteWhenStopped);
     }
     m_rootView->show();
+    updateDemand();
 }
 
 QWidget* ContentView::mainLayout()
@@ -184,6 +193,7 @@ void ContentView::selectScreen(AppScreen screen)
     m_detail = ScreenCatalog::create(screen, screenServices(), host);
     m_detailLayout->addWidget(m_detail);
     m_detail->show();
+    updateDemand();
 }
 
 void ContentView::completeSetup()
@@ -200,6 +210,14 @@ void ContentView::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
+    if (m_watchedWindow != window()) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = window();
+        m_watchedWindow->installEventFilter(this);
+    }
+    m_windowUnmapped = false;
+    updateDemand();
     m_afterFirstFrame->arm();
     m_bootstrapTimer.start();
     if (!m_cleanupTimer.isActive() && !m_writesSuspended)
@@ -215,6 +233,63 @@ void ContentView::hideEvent(QHideEvent* event)
         m_bootstrapTimer.stop();
         shutdownServices();
     }
+    updateDemand();
+}
+
+bool ContentView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_watchedWindow) {
+        switch (event->type()) {
+        case QEvent::WindowStateChange:
+            updateDemand();
+            break;
+        case QEvent::Hide:
+        case QEvent::Show:
+            if (event->spontaneous()) {
+                m_windowUnmapped = event->type() == QEvent::Hide;
+                updateDemand();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool ContentView::isWindowShown() const
+{
+    return isVisible() && !m_windowUnmapped && !(window()->windowState() & Qt::WindowMinimized);
+}
+
+void ContentView::updateDemand()
+{
+    const ScreenCatalog::Follows screen = m_strip ? ScreenCatalog::follows(m_selectedScreen) : ScreenCatalog::Follows{};
+    SamplingDemand::Situation now;
+    now.mainScreensReachable = m_samplersStarted;
+    now.windowShown = isWindowShown();
+    now.screenShowsSystemReadings = screen.systemReadings;
+    now.screenShowsNetworkReadings = screen.networkReadings;
+    now.screenFollowsApplications = screen.applications;
+    now.statusItemShown = m_menuBarCompanion.isEnabled();
+    now.sessionRecording = m_sessionLogger.isActive();
+    now.launchesAwaited = m_optimizer.awaitsGameLaunches() || m_gameProfileManager.awaitsGameLaunches();
+    const SamplingDemand::Sampling sampling = SamplingDemand::of(now);
+
+    if (sampling.systemMonitor)
+        m_monitor.startMonitoring();
+    else if (m_monitor.isMonitoring())
+        m_monitor.stopMonitoring();
+    // The network card starts and stops its monitor itself, after its first frame and when it
+    // goes; here the monitor is only paused while no one sees it and resumed when needed again.
+    if (!sampling.networkMonitor && m_networkMonitor.isMonitoring()) {
+        m_networkMonitor.stopMonitoring();
+        m_networkPaused = true;
+    } else if (sampling.networkMonitor && m_networkPaused) {
+        m_networkPaused = false;
+        m_networkMonitor.startMonitoring();
+    }
+    m_platform.workspace->setWatched(sampling.applicationScan);
 }
 
 void ContentView::bootstrapServices()
@@ -228,6 +303,7 @@ void ContentView::bootstrapServices()
             m_gameProfileManager.applyProfile(*profile, m_optimizer);
     }
     bootstrapIfNeeded();
+    updateDemand();
     emit started();
 }
 
@@ -253,8 +329,9 @@ void ContentView::updateRootState()
 
 void ContentView::startMonitors()
 {
-    m_monitor.startMonitoring();
-    m_networkMonitor.startMonitoring();
+    m_samplersStarted = true;
+    m_networkPaused = true;
+    updateDemand();
 }
 
 void ContentView::checkScheduledCleanup(const QDateTime& now)
@@ -275,6 +352,8 @@ void ContentView::suspendWrites()
 
 void ContentView::shutdownServices()
 {
+    m_samplersStarted = false;
+    m_networkPaused = false;
     m_cleanupTimer.stop();
     m_monitor.stopMonitoring();
     m_networkMonitor.stopMonitoring();
@@ -282,4 +361,5 @@ void ContentView::shutdownServices()
     m_optimizer.cleanup();
     m_menuBarCompanion.disable();
     m_gameProfileManager.removeLaunchObserver();
+    updateDemand();
 }

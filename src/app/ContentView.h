@@ -74,12 +74,16 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void bootstrapServices();
     void bootstrapIfNeeded();
     void updateRootState();
     void startMonitors();
+    // Runs the samplers and the application scan that someone needs now, and only those.
+    void updateDemand();
+    bool isWindowShown() const;
     void suspendWrites();
     void showRootView(AppScreenState state, bool animated);
     QWidget* mainLayout();
@@ -101,6 +105,13 @@ private:
 
     AppScreen m_selectedScreen = AppScreen::dashboard;
     bool m_hasBootstrapped = false;
+    // Between the start of the monitors and the shut-down.
+    bool m_samplersStarted = false;
+    // The network monitor was stopped here for want of a reader, and is started again when one comes.
+    bool m_networkPaused = false;
+    // The window manager took the window off screen (minimised it, or showed another desktop).
+    bool m_windowUnmapped = false;
+    QWidget* m_watchedWindow = nullptr;
     bool m_writesSuspended = false;
     bool m_animateStateChange = false;
     int m_quitDelayMs = quitDelayMs;

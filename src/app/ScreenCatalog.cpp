@@ -66,3 +66,14 @@ QWidget* ScreenCatalog::create(AppScreen screen, const ScreenServices& s, QWidge
     ScreenWidth::limit(view);
     return view;
 }
+
+ScreenCatalog::Follows ScreenCatalog::follows(AppScreen screen)
+{
+    switch (screen) {
+    case AppScreen::dashboard: return {.systemReadings = true, .networkReadings = true};
+    case AppScreen::menuBar: return {.systemReadings = true};
+    // Its freeze manager follows the front application and the ends of applications while it exists.
+    case AppScreen::backgroundFreeze: return {.applications = true};
+    default: return {};
+    }
+}

@@ -8,11 +8,24 @@
 
 // The user's running applications and the notices about them. The queries and the quit request
 // may be called from any thread; the notices are emitted on the main thread.
+//
+// Notices come only while the workspace is watched; a query answers from the system as it is now
+// either way. When watching starts again, what changed in between is announced then.
 class Workspace : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
     ~Workspace() override = default;
+
+    bool isWatched() const { return m_watched; }
+    // Main thread.
+    void setWatched(bool watched)
+    {
+        if (watched == m_watched)
+            return;
+        m_watched = watched;
+        watchingChanged(watched);
+    }
 
     // In the order the system lists them.
     virtual QList<RunningApplication> runningApplications() = 0;
@@ -26,4 +39,10 @@ signals:
     void applicationActivated(const RunningApplication& application);
     // The application carries isTerminated = true.
     void applicationTerminated(const RunningApplication& application);
+
+protected:
+    virtual void watchingChanged(bool) {}
+
+private:
+    bool m_watched = true;
 };

@@ -9,9 +9,11 @@ ColorDot::ColorDot(const QColor& color, int diameter, QWidget* parent) : QWidget
 
 void ColorDot::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(m_color);
-    painter.drawEllipse(rect());
+    QPainter target(this);
+    m_cache.draw(target, *this, m_color.name(QColor::HexArgb), [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_color);
+        painter.drawEllipse(rect());
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QColor>
 #include <QWidget>
 
@@ -14,4 +16,5 @@ protected:
 
 private:
     QColor m_color;
+    PaintCache m_cache;
 };

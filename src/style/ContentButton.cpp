@@ -37,6 +37,8 @@ void ContentButton::setBackground(const QColor& fill, qreal cornerRadius, const 
     m_fill = fill;
     m_stroke = stroke;
     m_cornerRadius = cornerRadius;
+    if (m_fill.alpha() == 0 && m_stroke.alpha() == 0)
+        m_cache = {};
     update();
 }
 
@@ -52,15 +54,18 @@ QSize ContentButton::minimumSizeHint() const
 
 void ContentButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (m_fill.alpha() > 0 || m_stroke.alpha() > 0) {
+    if (m_fill.alpha() == 0 && m_stroke.alpha() == 0)
+        return;
+    QPainter target(this);
+    const QString key = m_fill.name(QColor::HexArgb) + m_stroke.name(QColor::HexArgb) + QString::number(m_cornerRadius);
+    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
         painter.fillPath(shape, m_fill);
         if (m_stroke.alpha() > 0)
             painter.strokePath(shape, QPen(m_stroke, 1));
-    }
+    });
 }
 
 void ContentButton::childEvent(QChildEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
@@ -32,4 +34,5 @@ private:
     QColor m_fill = Qt::transparent;
     QColor m_stroke = Qt::transparent;
     qreal m_cornerRadius = 0;
+    PaintCache m_cache;
 };

@@ -45,7 +45,9 @@ QSize ElidedLabel::minimumSizeHint() const
 
 void ElidedLabel::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setPen(m_color);
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, displayedText());
+    QPainter target(this);
+    m_cache.draw(target, *this, m_text + QChar(0) + m_color.name(QColor::HexArgb) + font().key(), [this](QPainter& painter) {
+        painter.setPen(m_color);
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, displayedText());
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QFont>
 #include <QWidget>
 
@@ -26,4 +28,5 @@ protected:
 private:
     QString m_text;
     QColor m_color;
+    PaintCache m_cache;
 };

@@ -24,15 +24,17 @@ void LinearProgressBar::setValue(double fraction)
 
 void LinearProgressBar::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal radius = height() / 2.0;
-    QPainterPath track;
-    track.addRoundedRect(rect(), radius, radius);
-    painter.fillPath(track, Color::white10b());
-    if (m_value <= 0)
-        return;
-    QPainterPath fill;
-    fill.addRoundedRect(QRectF(0, 0, width() * m_value, height()), radius, radius);
-    painter.fillPath(fill, m_tint);
+    QPainter target(this);
+    m_cache.draw(target, *this, QString::number(m_value, 'g', 17), [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal radius = height() / 2.0;
+        QPainterPath track;
+        track.addRoundedRect(rect(), radius, radius);
+        painter.fillPath(track, Color::white10b());
+        if (m_value <= 0)
+            return;
+        QPainterPath fill;
+        fill.addRoundedRect(QRectF(0, 0, width() * m_value, height()), radius, radius);
+        painter.fillPath(fill, m_tint);
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QBrush>
 #include <QWidget>
 
@@ -22,4 +24,5 @@ protected:
 private:
     QBrush m_tint;
     double m_value = 0;
+    PaintCache m_cache;
 };

@@ -31,15 +31,19 @@ QSize PlainButton::sizeHint() const
 
 void PlainButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (!isEnabled())
-        painter.setOpacity(0.4);
-    else if (isDown())
-        painter.setOpacity(0.7);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
-    painter.fillPath(shape, m_fill);
-    painter.setPen(m_textColor);
-    painter.drawText(rect(), Qt::AlignCenter, text());
+    QPainter target(this);
+    const QString key = text() + QChar(0) + font().key() + m_textColor.name(QColor::HexArgb) + m_fill.name(QColor::HexArgb)
+                        + QString::number(m_cornerRadius) + QString::number(isEnabled()) + QString::number(isDown());
+    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (!isEnabled())
+            painter.setOpacity(0.4);
+        else if (isDown())
+            painter.setOpacity(0.7);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
+        painter.fillPath(shape, m_fill);
+        painter.setPen(m_textColor);
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    });
 }

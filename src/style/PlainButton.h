@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
@@ -25,4 +27,5 @@ private:
     QColor m_fill;
     QSize m_padding;
     qreal m_cornerRadius;
+    PaintCache m_cache;
 };

@@ -2,6 +2,7 @@
 
 #include "Color.h"
 #include "Fonts.h"
+#include "PaintCache.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -29,16 +30,21 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        if (isChecked()) {
-            QPainterPath shape;
-            shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
-            painter.fillPath(shape, Color::white20());
-        }
-        painter.setPen(isChecked() ? Color::white95() : Color::white70());
-        painter.drawText(rect(), Qt::AlignCenter, text());
+        QPainter target(this);
+        m_cache.draw(target, *this, text() + QChar(0) + font().key() + QString::number(isChecked()), [this](QPainter& painter) {
+            painter.setRenderHint(QPainter::Antialiasing);
+            if (isChecked()) {
+                QPainterPath shape;
+                shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
+                painter.fillPath(shape, Color::white20());
+            }
+            painter.setPen(isChecked() ? Color::white95() : Color::white70());
+            painter.drawText(rect(), Qt::AlignCenter, text());
+        });
     }
+
+private:
+    PaintCache m_cache;
 };
 
 } // namespace
@@ -88,9 +94,11 @@ QAbstractButton* SegmentedPicker::segment(const QString& title) const
 
 void SegmentedPicker::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-    painter.fillPath(shape, Color::white10b());
+    QPainter target(this);
+    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        painter.fillPath(shape, Color::white10b());
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QList>
 #include <QPair>
 #include <QWidget>
@@ -32,4 +34,5 @@ protected:
 private:
     QList<Option> m_options;
     QButtonGroup* m_group;
+    PaintCache m_cache;
 };

@@ -24,7 +24,13 @@ void SwitchToggle::setTint(const QColor& tint)
 
 void SwitchToggle::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
+    QPainter target(this);
+    const QString key = m_tint.name(QColor::HexArgb) + QString::number(isChecked()) + QString::number(isEnabled());
+    m_cache.draw(target, *this, key, [this](QPainter& painter) { paintSwitch(painter); });
+}
+
+void SwitchToggle::paintSwitch(QPainter& painter) const
+{
     painter.setRenderHint(QPainter::Antialiasing);
     // A switch that cannot be operated now is drawn faded.
     if (!isEnabled())

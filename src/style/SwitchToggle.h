@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QAbstractButton>
 #include <QColor>
 
@@ -19,6 +21,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintSwitch(QPainter& painter) const;
+
     qreal m_scale;
     QColor m_tint;
+    PaintCache m_cache;
 };

@@ -20,8 +20,11 @@ void SymbolButton::setSymbol(const QString& name, const QColor& color)
 
 void SymbolButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (isDown())
-        painter.setOpacity(0.7);
-    Symbols::paint(painter, m_name, rect(), m_color);
+    QPainter target(this);
+    const QString key = m_name + QChar(0) + m_color.name(QColor::HexArgb) + QString::number(isDown());
+    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+        if (isDown())
+            painter.setOpacity(0.7);
+        Symbols::paint(painter, m_name, rect(), m_color);
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QAbstractButton>
 
 // A plain button that shows only a symbol in a colour.
@@ -20,4 +22,5 @@ private:
     QString m_name;
     int m_size;
     QColor m_color;
+    PaintCache m_cache;
 };

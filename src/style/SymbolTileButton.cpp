@@ -18,18 +18,22 @@ SymbolTileButton::SymbolTileButton(const QString& symbol, int symbolSize, const 
 void SymbolTileButton::setTile(const QBrush& brush)
 {
     m_tile = brush;
+    // A brush has no key of its own: the kept picture goes with the old one.
+    m_cache = {};
     update();
 }
 
 void SymbolTileButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (!isEnabled())
-        painter.setOpacity(0.5);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
-    painter.fillPath(shape, m_tile);
-    const qreal inset = (m_tileSize - m_symbolSize) / 2.0;
-    Symbols::paint(painter, m_symbol, QRectF(inset, inset, m_symbolSize, m_symbolSize), m_symbolColor);
+    QPainter target(this);
+    m_cache.draw(target, *this, QString::number(isEnabled()), [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (!isEnabled())
+            painter.setOpacity(0.5);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
+        painter.fillPath(shape, m_tile);
+        const qreal inset = (m_tileSize - m_symbolSize) / 2.0;
+        Symbols::paint(painter, m_symbol, QRectF(inset, inset, m_symbolSize, m_symbolSize), m_symbolColor);
+    });
 }

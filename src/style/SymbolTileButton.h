@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QAbstractButton>
 #include <QBrush>
 #include <QColor>
@@ -25,4 +27,5 @@ private:
     int m_tileSize;
     qreal m_cornerRadius;
     QBrush m_tile;
+    PaintCache m_cache;
 };

@@ -20,10 +20,14 @@ QSize TextButton::sizeHint() const
 
 void TextButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (isDown() || !isEnabled())
-        painter.setOpacity(isEnabled() ? 0.7 : 0.4);
-    painter.setFont(m_font);
-    painter.setPen(m_color);
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+    QPainter target(this);
+    const QString key = text() + QChar(0) + m_font.key() + m_color.name(QColor::HexArgb) + QString::number(isDown())
+                        + QString::number(isEnabled());
+    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+        if (isDown() || !isEnabled())
+            painter.setOpacity(isEnabled() ? 0.7 : 0.4);
+        painter.setFont(m_font);
+        painter.setPen(m_color);
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
@@ -22,4 +24,5 @@ private:
     QFont m_font;
     QColor m_color;
     int m_verticalPadding;
+    PaintCache m_cache;
 };

@@ -2,6 +2,9 @@
 
 #include "Fonts.h"
 
+#include <QStyle>
+#include <QStyleOption>
+
 TextLabel::TextLabel(const QString& text, int pixelSize, QFont::Weight weight, const QColor& color, QWidget* parent)
     : QLabel(text, parent)
 {
@@ -20,4 +23,44 @@ void TextLabel::setColor(const QColor& color)
 QColor TextLabel::color() const
 {
     return palette().color(QPalette::WindowText);
+}
+
+bool TextLabel::drawnByQLabel() const
+{
+    constexpr Qt::TextInteractionFlags selectable =
+        Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard | Qt::TextEditable;
+    return textFormat() != Qt::PlainText || (textInteractionFlags() & selectable) || !pixmap().isNull()
+           || frameWidth() != 0 || indent() > 0 || buddy() != nullptr;
+}
+
+QString TextLabel::paintKey() const
+{
+    return text() + QChar(0) + font().key() + QChar(0) + QString::number(palette().cacheKey()) + QChar(0)
+           + QString::number(int(alignment())) + QString::number(wordWrap()) + QString::number(isEnabled())
+           + QString::number(int(foregroundRole())) + QString::number(margin())
+           + QChar(0) + QString::number(contentsRect().x()) + ',' + QString::number(contentsRect().y()) + ','
+           + QString::number(contentsRect().width()) + ',' + QString::number(contentsRect().height());
+}
+
+void TextLabel::paintEvent(QPaintEvent* event)
+{
+    if (drawnByQLabel()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    if (text().isEmpty())
+        return;
+    QPainter target(this);
+    m_cache.draw(target, *this, paintKey(), [this](QPainter& painter) {
+        // What QLabel draws for plain text without frame, indent or buddy.
+        QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        const bool leftToRight = !text().isRightToLeft();
+        int flags = int(QStyle::visualAlignment(leftToRight ? Qt::LeftToRight : Qt::RightToLeft, alignment()));
+        if (wordWrap())
+            flags |= Qt::TextWordWrap;
+        flags |= leftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft;
+        QStyleOption option;
+        option.initFrom(this);
+        style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), text(), foregroundRole());
+    });
 }

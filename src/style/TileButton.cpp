@@ -57,7 +57,8 @@ void TileButton::paintEvent(QPaintEvent*)
     QPainter target(this);
     QString key = m_outline.name(QColor::HexArgb) + QString::number(isDown()) + QString::number(isEnabled());
     for (const Item& item : m_items)
-        key += '|' + item.symbol + '|' + item.text + '|' + item.color.name(QColor::HexArgb);
+        key += '|' + item.symbol + '|' + QString::number(item.symbolSize) + '|' + item.text + '|' + item.font.key() + '|'
+               + item.color.name(QColor::HexArgb);
     m_cache.draw(target, *this, key, [this](QPainter& painter) { paintTile(painter); });
 }
 

@@ -9,6 +9,8 @@
 #include "Workspace.h"
 #include "storage/FileManagerHelper.h"
 
+#include <algorithm>
+
 namespace {
 
 QString profilesPathOr(const QString& path)
@@ -141,17 +143,41 @@ void GameProfileManager::startLaunchMonitoring()
     if (m_launchObserver)
         return;
     m_launchObserver = connect(&m_workspace, &Workspace::applicationLaunched, this, &GameProfileManager::handleAppLaunch);
+    m_endObserver = connect(&m_workspace, &Workspace::applicationTerminated, this,
+                            [this] { noteGameRunning(detectRunningGame().has_value()); });
+    noteGameRunning(detectRunningGame().has_value());
 }
 
 void GameProfileManager::removeLaunchObserver()
 {
     disconnect(m_launchObserver);
+    disconnect(m_endObserver);
     m_launchObserver = {};
+    m_endObserver = {};
+}
+
+bool GameProfileManager::awaitsGameLaunches() const
+{
+    if (!isMonitoringLaunches())
+        return false;
+    if (m_gameRunning || !m_installedGames.isEmpty())
+        return true;
+    return std::any_of(m_profiles.cbegin(), m_profiles.cend(),
+                       [this](const GameProfile& profile) { return !m_presetIDs.contains(profile.id); });
+}
+
+void GameProfileManager::noteGameRunning(bool running)
+{
+    if (running == m_gameRunning)
+        return;
+    m_gameRunning = running;
+    emit changed();
 }
 
 void GameProfileManager::handleAppLaunch()
 {
     const auto running = detectRunningGame();
+    noteGameRunning(running.has_value());
     if (!running)
         return;
     const auto current = profile(running->id);

@@ -74,6 +74,9 @@ public:
     void startLaunchMonitoring();
     void removeLaunchObserver();
     bool isMonitoringLaunches() const { return bool(m_launchObserver); }
+    // Launches are monitored and one may apply a profile: a profile's game runs (then any launch
+    // applies it again), is installed here, or has a profile the user made for it.
+    bool awaitsGameLaunches() const;
 
     // From now on the profiles file is left alone: the application's data is about to be wiped.
     void suspendWrites() { m_writesSuspended = true; }
@@ -86,6 +89,7 @@ signals:
 
 private:
     void handleAppLaunch();
+    void noteGameRunning(bool running);
     void save();
 
     Workspace& m_workspace;
@@ -100,5 +104,8 @@ private:
     QSet<QString> m_presetIDs;
     QPointer<SystemOptimizer> m_optimizer;
     QMetaObject::Connection m_launchObserver;
+    QMetaObject::Connection m_endObserver;
+    // A profile's game was running at the last look, at a launch or at an end.
+    bool m_gameRunning = false;
     LifeToken m_life;
 };

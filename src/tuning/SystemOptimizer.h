@@ -115,6 +115,12 @@ public:
     void detectRunningGames();
     void startGameLaunchObserver();
     void stopGameLaunchObserver();
+    // The launch observer is on and a game's launch would change something: auto-optimise or the
+    // HUD switch is on.
+    bool awaitsGameLaunches() const
+    {
+        return bool(m_gameLaunchObserver) && (m_isAutoOptimizeEnabled || m_metalHUDEnabled);
+    }
     // On: starts keep-awake unless it runs; a count of minutes of 1 or more schedules its end.
     void setAntiShut(bool enabled, std::optional<int> minutes = std::nullopt);
     // Mutes or unmutes the sound output; focusModeEnabled() follows when that succeeded.

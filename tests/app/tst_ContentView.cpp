@@ -2,6 +2,7 @@
 #include "TestMain.h"
 #include "WorkQueues.h"
 #include "app/ContentView.h"
+#include "app/ScreenCatalog.h"
 #include "app/ScreenStrip.h"
 #include "app/ScreenTabButton.h"
 #include "app/WelcomeScreen.h"
@@ -43,6 +44,15 @@ protected:
 
 private:
     std::function<void()> m_seen;
+};
+
+class ListedApplications final : public InstalledApplications {
+public:
+    explicit ListedApplications(QList<Application> applications) : m_applications(std::move(applications)) {}
+    QList<Application> list() override { return m_applications; }
+
+private:
+    QList<Application> m_applications;
 };
 
 QDateTime at(int hour, int minute, int day = 7)
@@ -295,6 +305,78 @@ private slots:
 
         view.reset();
         QVERIFY(launch()->monitor().isMonitoring());
+    }
+
+    // Each sampler runs where its readings are shown or recorded, and the application scan where
+    // its notices are acted on; the rest rests, minimised ones most of all.
+    void samplersFollowWhoNeedsThem_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("minimised");
+        QTest::addColumn<bool>("statusItem");
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<bool>("autoOptimize");
+        QTest::addColumn<bool>("installedGame");
+        QTest::addColumn<bool>("system");
+        QTest::addColumn<bool>("network");
+        QTest::addColumn<bool>("scan");
+        // clang-format off
+        QTest::newRow("dashboard shown")               << "Dashboard" << false << false << false << false << false << true  << true  << true;
+        QTest::newRow("dashboard minimised")           << "Dashboard" << true  << false << false << false << false << false << false << false;
+        QTest::newRow("menu bar shown")                << "Menu Bar"  << false << false << false << false << false << true  << false << true;
+        QTest::newRow("a screen without readings")     << "Settings"  << false << false << false << false << false << false << false << true;
+        QTest::newRow("status item beside a screen")   << "Settings"  << false << true  << false << false << false << true  << false << true;
+        QTest::newRow("status item while minimised")   << "Dashboard" << true  << true  << false << false << false << true  << false << false;
+        QTest::newRow("recording while minimised")     << "Dashboard" << true  << false << true  << false << false << true  << false << false;
+        QTest::newRow("auto-optimise while minimised") << "Dashboard" << true  << false << false << true  << false << false << false << true;
+        QTest::newRow("installed game while minimised")<< "Dashboard" << true  << false << false << false << true  << false << false << true;
+        QTest::newRow("Background Freeze minimised")   << "Background Freeze" << true << false << false << false << false << false << false << true;
+        // clang-format on
+    }
+    void samplersFollowWhoNeedsThem()
+    {
+        QFETCH(QString, screen);
+        QFETCH(bool, minimised);
+        QFETCH(bool, statusItem);
+        QFETCH(bool, recording);
+        QFETCH(bool, autoOptimize);
+        QFETCH(bool, installedGame);
+        QFETCH(bool, system);
+        QFETCH(bool, network);
+        QFETCH(bool, scan);
+
+        auto view = launch(true, [&](FakePlatform& platform) {
+            platform.secureStore.writeSecure(SecureLocalStore::setupCompleteKey, QByteArrayLiteral("true"));
+            if (installedGame) {
+                platform.installedApplications = std::make_shared<ListedApplications>(
+                    QList<InstalledApplications::Application>{{"Minecraft", "com.mojang.minecraft", ""}});
+            }
+        });
+        QTRY_COMPARE(view->gameProfileManager().installedGames().isEmpty(), !installedGame);
+        const std::optional<AppScreen> shown = AppScreens::fromRawValue(screen);
+        QVERIFY(shown);
+        view->selectScreen(*shown);
+        settle();
+        if (statusItem)
+            view->menuBarCompanion().enable();
+        if (recording)
+            view->sessionLogger().startLogging();
+        view->screenServices().settingsStore->setAutoOptimize(autoOptimize);
+        if (minimised)
+            view->setWindowState(Qt::WindowMinimized);
+        settle();
+
+        QCOMPARE(view->monitor().isMonitoring(), system);
+        QCOMPARE(view->networkMonitor().isMonitoring(), network);
+        QCOMPARE(m_platform->workspace->isWatched(), scan);
+
+        // Back on screen, everything the screen shows samples again.
+        view->setWindowState(Qt::WindowNoState);
+        const ScreenCatalog::Follows follows = ScreenCatalog::follows(*shown);
+        QCOMPARE(view->monitor().isMonitoring(), follows.systemReadings || statusItem || recording);
+        QVERIFY(m_platform->workspace->isWatched());
+        if (follows.networkReadings)
+            QTRY_VERIFY(view->networkMonitor().isMonitoring());
     }
 
     // The start sequence (monitors, the first ping, the launch observer) waits for the first frame; a

@@ -282,6 +282,39 @@ private slots:
         QCOMPARE(launched.last().first().value<RunningApplication>().startTime, 9999u);
     }
 
+    // Unwatched, the poll rests and no notice comes, yet a query sees what runs now; watched again,
+    // the workspace announces what changed in between.
+    void unwatchedRestsButAnswersFromNow()
+    {
+        FakeProcTree tree;
+        tree.add(process(900, "/opt/acme/game"));
+        LinuxWorkspace workspace(m_control, options(tree));
+        QSignalSpy launched(&workspace, &Workspace::applicationLaunched);
+        QSignalSpy ended(&workspace, &Workspace::applicationTerminated);
+        QCOMPARE(workspace.runningApplications().size(), 1);
+        workspace.setWatched(false);
+        QTest::qWait(50);
+        const qsizetype readsAtRest = m_windows->get().readers.size();
+
+        tree.add(process(901, "/opt/steam/steam"));
+        tree.remove(900);
+        QTest::qWait(50);
+        QCOMPARE(m_windows->get().readers.size(), readsAtRest);
+        const QList<RunningApplication> now = workspace.runningApplications();
+        QCOMPARE(now.size(), 1);
+        QCOMPARE(now.first().localizedName, "Steam");
+        QCOMPARE(m_windows->get().readers.size(), readsAtRest + 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(launched.size(), 0);
+        QCOMPARE(ended.size(), 0);
+
+        workspace.setWatched(true);
+        QVERIFY(launched.wait(2000));
+        QCOMPARE(launched.first().first().value<RunningApplication>().processIdentifier, 901);
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended.first().first().value<RunningApplication>().processIdentifier, 900);
+    }
+
     void commandsInAShellAreNoLaunches()
     {
         FakeProcTree tree;

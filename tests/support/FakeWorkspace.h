@@ -50,6 +50,21 @@ public:
     {
         m_applications.with([&](QList<RunningApplication>& apps) { apps.append(app); });
     }
+    void terminate(qint32 pid)
+    {
+        const QList<RunningApplication> gone = m_applications.with([&](QList<RunningApplication>& apps) {
+            QList<RunningApplication> ended;
+            for (qsizetype i = apps.size() - 1; i >= 0; --i) {
+                if (apps[i].processIdentifier == pid)
+                    ended.append(apps.takeAt(i));
+            }
+            return ended;
+        });
+        for (RunningApplication app : gone) {
+            app.isTerminated = true;
+            emit applicationTerminated(app);
+        }
+    }
     void setFrontmost(std::optional<qint32> pid) { m_frontmost.set(pid); }
     void refuseQuit(qint32 pid)
     {

@@ -175,6 +175,41 @@ private slots:
         QCOMPARE(manager->activatedProfileID(), Text("steam"));
     }
 
+    // A launch can apply a profile only while a profile's game runs or could start: one installed
+    // here (see the root view's tests) or one the user made a profile for.
+    void launchesAreAwaited_data()
+    {
+        QTest::addColumn<QString>("running");
+        QTest::addColumn<bool>("ownProfile");
+        QTest::addColumn<bool>("monitoring");
+        QTest::addColumn<bool>("awaited");
+        QTest::newRow("presets only, no game") << "Notes" << false << true << false;
+        QTest::newRow("a preset's game runs") << "Minecraft" << false << true << true;
+        QTest::newRow("a profile of the user's own") << "Notes" << true << true << true;
+        QTest::newRow("launches not monitored") << "Minecraft" << true << false << false;
+    }
+    void launchesAreAwaited()
+    {
+        QFETCH(QString, running);
+        QFETCH(bool, ownProfile);
+        QFETCH(bool, monitoring);
+        QFETCH(bool, awaited);
+        m_workspace.add(FakeWorkspace::application(4400, running));
+        auto manager = make();
+        if (ownProfile)
+            manager->addProfile(custom());
+        if (monitoring)
+            manager->startLaunchMonitoring();
+        QCOMPARE(manager->awaitsGameLaunches(), awaited);
+
+        // The game's end is seen, and a launch of it again.
+        m_workspace.terminate(4400);
+        QCOMPARE(manager->awaitsGameLaunches(), monitoring && ownProfile);
+        m_workspace.launch(FakeWorkspace::application(4401, "Minecraft"));
+        QCOMPARE(manager->awaitsGameLaunches(), monitoring);
+        m_workspace.terminate(4401);
+    }
+
 private:
     QString path() const { return m_dir->filePath("game_profiles.json"); }
     std::unique_ptr<GameProfileManager> make()

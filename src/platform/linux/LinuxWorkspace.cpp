@@ -3,6 +3,7 @@
 #include "MainThread.h"
 #include "ProcessControl.h"
 
+#include <QSemaphore>
 #include <algorithm>
 #include <csignal>
 
@@ -10,7 +11,8 @@ LinuxWorkspace::LinuxWorkspace(ProcessControl& control, Options options, QObject
     : Workspace(parent),
       m_control(control),
       m_scanner(options.procRoot, options.applicationFolders),
-      m_windowListFactory(std::move(options.windowList))
+      m_windowListFactory(std::move(options.windowList)),
+      m_pollInterval(options.pollInterval)
 {
     // The window list stays with the thread that made it, so that thread must never be retired.
     m_pollQueue.pool().setExpiryTimeout(-1);
@@ -19,7 +21,7 @@ LinuxWorkspace::LinuxWorkspace(ProcessControl& control, Options options, QObject
         m_posted = snapshot;
         MainThread::post(life, [this, snapshot] { publish(snapshot, true); });
     });
-    m_pollTimer.setInterval(options.pollInterval);
+    m_pollTimer.setInterval(m_pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &LinuxWorkspace::startPoll);
     m_pollTimer.start();
 }
@@ -45,8 +47,35 @@ bool LinuxWorkspace::requestQuit(const RunningApplication& application)
     return m_control.sendSignal(application.identity(), SIGTERM);
 }
 
-LinuxWorkspace::Snapshot LinuxWorkspace::latest() const
+void LinuxWorkspace::watchingChanged(bool watched)
 {
+    m_polling = watched;
+    if (!watched) {
+        m_pollTimer.stop();
+        return;
+    }
+    m_pollTimer.start();
+    startPoll();
+}
+
+bool LinuxWorkspace::isStale() const
+{
+    QMutexLocker lock(&m_latestMutex);
+    return m_hasRead && std::chrono::steady_clock::now() - m_readAt >= m_pollInterval;
+}
+
+LinuxWorkspace::Snapshot LinuxWorkspace::latest()
+{
+    if (!m_polling && isStale()) {
+        // Callers that come together share one reading: the queue runs one task at a time.
+        QSemaphore done;
+        m_pollQueue.pool().start([this, &done] {
+            if (isStale())
+                read();
+            done.release();
+        });
+        done.acquire();
+    }
     QMutexLocker lock(&m_latestMutex);
     while (!m_hasRead)
         m_firstRead.wait(&m_latestMutex);
@@ -71,6 +100,7 @@ LinuxWorkspace::Snapshot LinuxWorkspace::read()
     }
     QMutexLocker lock(&m_latestMutex);
     m_latest = snapshot;
+    m_readAt = std::chrono::steady_clock::now();
     m_hasRead = true;
     m_firstRead.wakeAll();
     return snapshot;

@@ -25,7 +25,9 @@ class ProcessControl;
 // that creating the workspace costs the window nothing; a caller that comes before it is in waits
 // for it. The frontmost application owns the active window; without a display
 // there is none. Launch, activation and termination notices come from comparing one snapshot with
-// the next and are emitted on the main thread. A quit request is SIGTERM.
+// the next and are emitted on the main thread. A quit request is SIGTERM. While the workspace is not
+// watched the poll rests, and a query that finds the snapshot older than one poll interval has
+// the poll thread read a new one, and waits for it.
 class LinuxWorkspace final : public Workspace {
     Q_OBJECT
 public:
@@ -53,8 +55,11 @@ private:
         friend bool operator==(const Snapshot&, const Snapshot&) = default;
     };
 
+    void watchingChanged(bool watched) override;
+
     Snapshot read();
-    Snapshot latest() const;
+    Snapshot latest();
+    bool isStale() const;
     void startPoll();
     // The first snapshot is the baseline: what runs then was not launched then.
     void publish(const Snapshot& snapshot, bool first);
@@ -68,6 +73,9 @@ private:
     mutable QWaitCondition m_firstRead;
     bool m_hasRead = false;
     Snapshot m_latest;
+    std::chrono::steady_clock::time_point m_readAt;
+    const std::chrono::milliseconds m_pollInterval;
+    std::atomic<bool> m_polling = true;
     QTimer m_pollTimer;
     // Until the first snapshot is the baseline, the timer's polls wait.
     std::atomic<bool> m_pollInFlight = true;

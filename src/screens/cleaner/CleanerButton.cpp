@@ -32,6 +32,8 @@ CleanerButton::CleanerButton(const QString& symbol, const QString& text, int pix
 void CleanerButton::setFill(const QBrush& fill)
 {
     m_fill = fill;
+    // A brush has no key of its own: the kept picture goes with the old one.
+    m_cache = {};
     update();
 }
 
@@ -59,9 +61,11 @@ QSize CleanerButton::sizeHint() const
 
 void CleanerButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
-    painter.fillPath(shape, m_fill);
+    QPainter target(this);
+    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
+        painter.fillPath(shape, m_fill);
+    });
 }

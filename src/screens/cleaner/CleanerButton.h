@@ -1,5 +1,7 @@
 #pragma once
 
+#include "style/PaintCache.h"
+
 #include <QAbstractButton>
 #include <QBrush>
 
@@ -33,4 +35,5 @@ private:
     QBrush m_fill;
     qreal m_cornerRadius;
     bool m_busy = false;
+    PaintCache m_cache;
 };

@@ -71,9 +71,11 @@ QSize CleanupPreviewCategoryRow::sizeHint() const
 
 void CleanupPreviewCategoryRow::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), 10, 10);
-    painter.fillPath(shape, Color::white10());
+    QPainter target(this);
+    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), 10, 10);
+        painter.fillPath(shape, Color::white10());
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "style/PaintCache.h"
 #include "cleanup/CleanupPreviewCategory.h"
 
 #include <QAbstractButton>
@@ -14,4 +15,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    PaintCache m_cache;
 };

@@ -34,15 +34,17 @@ QString CleanupStatusMessage::message() const
 
 void CleanupStatusMessage::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-    QColor fill = Color::neonGreen();
-    fill.setAlphaF(0.08f);
-    QColor border = Color::neonGreen();
-    border.setAlphaF(0.24f);
-    painter.fillPath(shape, fill);
-    painter.setPen(QPen(border, 1));
-    painter.drawPath(shape);
+    QPainter target(this);
+    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+        QColor fill = Color::neonGreen();
+        fill.setAlphaF(0.08f);
+        QColor border = Color::neonGreen();
+        border.setAlphaF(0.24f);
+        painter.fillPath(shape, fill);
+        painter.setPen(QPen(border, 1));
+        painter.drawPath(shape);
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "style/PaintCache.h"
+
 #include <QWidget>
 
 class TextLabel;
@@ -17,4 +19,5 @@ protected:
 
 private:
     TextLabel* m_text;
+    PaintCache m_cache;
 };

@@ -59,9 +59,11 @@ void DisplayModeRow::paintEvent(QPaintEvent*)
 {
     if (!m_isSelected)
         return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), 8, 8);
-    painter.fillPath(shape, Color::white10b());
+    QPainter target(this);
+    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), 8, 8);
+        painter.fillPath(shape, Color::white10b());
+    });
 }

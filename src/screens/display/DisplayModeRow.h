@@ -1,5 +1,6 @@
 #pragma once
 
+#include "style/PaintCache.h"
 #include "DisplayModeOption.h"
 
 #include <QAbstractButton>
@@ -23,4 +24,5 @@ protected:
 private:
     DisplayModeOption m_option;
     bool m_isSelected;
+    PaintCache m_cache;
 };

@@ -31,11 +31,13 @@ QSize RestoreButton::sizeHint() const
 
 void RestoreButton::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (!isEnabled())
-        painter.setOpacity(0.5);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), 10, 10);
-    painter.fillPath(shape, Color::white10b());
+    QPainter target(this);
+    m_cache.draw(target, *this, QString::number(isEnabled()), [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (!isEnabled())
+            painter.setOpacity(0.5);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), 10, 10);
+        painter.fillPath(shape, Color::white10b());
+    });
 }

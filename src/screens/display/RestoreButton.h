@@ -1,5 +1,7 @@
 #pragma once
 
+#include "style/PaintCache.h"
+
 #include <QAbstractButton>
 
 // "Restore Default Resolution": a symbol beside the text, centred on a faint rounded panel that
@@ -12,4 +14,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    PaintCache m_cache;
 };

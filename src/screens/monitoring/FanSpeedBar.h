@@ -1,5 +1,7 @@
 #pragma once
 
+#include "style/PaintCache.h"
+
 #include <QColor>
 #include <QWidget>
 
@@ -23,4 +25,5 @@ protected:
 private:
     double m_fillWidth;
     QColor m_color;
+    PaintCache m_cache;
 };

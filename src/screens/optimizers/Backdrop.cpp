@@ -8,11 +8,13 @@ Backdrop::Backdrop(qreal cornerRadius, QWidget* parent) : QWidget(parent), m_cor
 
 void Backdrop::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
-    painter.fillPath(shape, QColor(0, 0, 0, qRound(255 * opacity)));
+    QPainter target(this);
+    m_cache.draw(target, *this, QString::number(m_cornerRadius), [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
+        painter.fillPath(shape, QColor(0, 0, 0, qRound(255 * opacity)));
+    });
 }
 
 void Backdrop::mousePressEvent(QMouseEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "style/PaintCache.h"
+
 #include <QWidget>
 
 // A dimming layer over a card, in the card's rounded shape. It takes every click that lands on it
@@ -19,4 +21,5 @@ protected:
 
 private:
     qreal m_cornerRadius;
+    PaintCache m_cache;
 };

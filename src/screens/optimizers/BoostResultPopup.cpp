@@ -140,11 +140,13 @@ void BoostResultPopup::showEvent(QShowEvent* event)
 
 void BoostResultPopup::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
-    painter.fillPath(shape, kMaterial);
-    painter.setPen(QPen(Color::white10(), 1.0));
-    painter.drawPath(shape);
+    QPainter target(this);
+    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
+        painter.fillPath(shape, kMaterial);
+        painter.setPen(QPen(Color::white10(), 1.0));
+        painter.drawPath(shape);
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "style/PaintCache.h"
 #include "tuning/QuickBoostResult.h"
 
 #include <QVariantAnimation>
@@ -46,4 +47,5 @@ private:
     QList<BoostActionRow*> m_rows;
     OutlineButton* m_done;
     QVariantAnimation m_entrance;
+    PaintCache m_cache;
 };

@@ -49,12 +49,14 @@ void PieChartView::paintEvent(QPaintEvent*)
     const QList<Slice> all = slices();
     if (all.isEmpty())
         return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    for (const Slice& slice : all)
-        painter.fillPath(slicePath(rect(), slice.start, slice.end), slice.category.color);
-    const QPointF centre = QRectF(rect()).center();
-    painter.setBrush(Color::bgDeep());
-    painter.drawEllipse(centre, holeDiameter / 2, holeDiameter / 2);
+    QPainter target(this);
+    m_cache.draw(target, *this, {}, [this, &all](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        for (const Slice& slice : all)
+            painter.fillPath(slicePath(rect(), slice.start, slice.end), slice.category.color);
+        const QPointF centre = QRectF(rect()).center();
+        painter.setBrush(Color::bgDeep());
+        painter.drawEllipse(centre, holeDiameter / 2, holeDiameter / 2);
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "style/PaintCache.h"
 #include "StorageCategory.h"
 
 #include <QList>
@@ -32,4 +33,5 @@ protected:
 
 private:
     QList<StorageCategory> m_categories;
+    PaintCache m_cache;
 };

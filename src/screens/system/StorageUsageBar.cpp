@@ -16,16 +16,18 @@ StorageUsageBar::StorageUsageBar(double fraction, QWidget* parent)
 
 void StorageUsageBar::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal radius = barHeight / 2.0;
-    QPainterPath track;
-    track.addRoundedRect(QRectF(rect()), radius, radius);
-    painter.fillPath(track, Color::white10b());
-    const qreal width = qreal(this->width()) * m_fraction;
-    if (width <= 0)
-        return;
-    QPainterPath fill;
-    fill.addRoundedRect(QRectF(0, 0, width, barHeight), std::min(radius, width / 2), radius);
-    painter.fillPath(fill, Color::accentGradient());
+    QPainter target(this);
+    m_cache.draw(target, *this, QString::number(m_fraction, 'g', 17), [this](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal radius = barHeight / 2.0;
+        QPainterPath track;
+        track.addRoundedRect(QRectF(rect()), radius, radius);
+        painter.fillPath(track, Color::white10b());
+        const qreal width = qreal(this->width()) * m_fraction;
+        if (width <= 0)
+            return;
+        QPainterPath fill;
+        fill.addRoundedRect(QRectF(0, 0, width, barHeight), std::min(radius, width / 2), radius);
+        painter.fillPath(fill, Color::accentGradient());
+    });
 }

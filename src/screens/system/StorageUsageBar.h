@@ -1,5 +1,7 @@
 #pragma once
 
+#include "style/PaintCache.h"
+
 #include <QWidget>
 
 // The used part of a volume as a capsule of the accent gradient over a faint capsule track.
@@ -18,4 +20,5 @@ protected:
 
 private:
     double m_fraction;
+    PaintCache m_cache;
 };

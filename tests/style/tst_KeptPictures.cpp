@@ -1,0 +1,270 @@
+#include "TestMain.h"
+#include "style/Color.h"
+#include "style/ContentButton.h"
+#include "style/ElidedLabel.h"
+#include "style/Fonts.h"
+#include "style/LinearProgressBar.h"
+#include "style/PlainButton.h"
+#include "style/SegmentedPicker.h"
+#include "style/SwitchToggle.h"
+#include "style/SymbolButton.h"
+#include "style/SymbolTileButton.h"
+#include "style/TextButton.h"
+#include "style/TextLabel.h"
+#include "style/TileButton.h"
+
+#include <QLinearGradient>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// A widget as it is made, and a change to it after it was painted once.
+struct Change {
+    std::function<QWidget*()> make;
+    std::function<void(QWidget*)> apply;
+};
+
+template <typename W>
+Change change(std::function<W*()> make, std::function<void(W*)> apply)
+{
+    return {[make] { return make(); }, [apply](QWidget* widget) { apply(static_cast<W*>(widget)); }};
+}
+
+QImage picture(QWidget& widget)
+{
+    return widget.grab().toImage();
+}
+
+// The largest difference of any channel of any pixel, or 256 when the sizes differ.
+int largestDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 256;
+    const QImage first = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage second = b.convertToFormat(QImage::Format_ARGB32);
+    int largest = 0;
+    for (int y = 0; y < first.height(); ++y) {
+        for (int x = 0; x < first.width(); ++x) {
+            const QRgb p = first.pixel(x, y);
+            const QRgb q = second.pixel(x, y);
+            for (int shift : {0, 8, 16, 24})
+                largest = std::max(largest, std::abs(int((p >> shift) & 0xff) - int((q >> shift) & 0xff)));
+        }
+    }
+    return largest;
+}
+
+TextLabel* label()
+{
+    auto* made = new TextLabel("Kept text", 13, QFont::Normal, Color::white70());
+    made->resize(160, 40);
+    return made;
+}
+
+// The same text drawn by a TextLabel and by QLabel itself, for the layouts the label draws alone.
+struct Look {
+    QString text;
+    Qt::Alignment alignment;
+    bool wordWrap;
+    int margin;
+    QMargins contents;
+    bool enabled;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(Look)
+
+class TestKeptPictures : public QObject {
+    Q_OBJECT
+private slots:
+    // A widget painted once and then changed shows what a fresh widget in the changed state shows.
+    void changedWidgetPaintsAsFresh_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::newRow("label text") << change<TextLabel>(label, [](auto* w) { w->setText("Other words"); });
+        QTest::newRow("label colour") << change<TextLabel>(label, [](auto* w) { w->setColor(Color::neonCyan()); });
+        QTest::newRow("label font") << change<TextLabel>(label, [](auto* w) { w->setFont(Fonts::ui(17, QFont::Bold)); });
+        QTest::newRow("label alignment") << change<TextLabel>(label, [](auto* w) { w->setAlignment(Qt::AlignRight); });
+        QTest::newRow("label wrap") << change<TextLabel>(
+            [] {
+                auto* w = label();
+                w->setText("Words enough to need a second line here");
+                w->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                return w;
+            },
+            [](auto* w) { w->setWordWrap(true); });
+        QTest::newRow("label margins") << change<TextLabel>(label, [](auto* w) { w->setContentsMargins(20, 5, 0, 0); });
+        QTest::newRow("label size") << change<TextLabel>(
+            [] {
+                auto* w = label();
+                w->setAlignment(Qt::AlignCenter);
+                return w;
+            },
+            [](auto* w) { w->resize(100, 30); });
+        QTest::newRow("label palette role") << change<TextLabel>(label, [](auto* w) {
+            QPalette p = w->palette();
+            p.setColor(QPalette::ButtonText, Color::neonGreen());
+            w->setPalette(p);
+            w->setForegroundRole(QPalette::ButtonText);
+        });
+
+        const auto elided = [] {
+            auto* w = new ElidedLabel("A long line that ends in an ellipsis", 13, QFont::Normal, Color::white70());
+            w->resize(300, 20);
+            return w;
+        };
+        QTest::newRow("elided text") << change<ElidedLabel>(elided, [](auto* w) { w->setText("Short"); });
+        QTest::newRow("elided colour") << change<ElidedLabel>(elided, [](auto* w) { w->setColor(Color::neonCyan()); });
+        QTest::newRow("elided width") << change<ElidedLabel>(elided, [](auto* w) { w->resize(120, 20); });
+
+        const auto content = [] {
+            auto* w = new ContentButton;
+            w->resize(120, 40);
+            w->setBackground(Color::white10(), 8);
+            return w;
+        };
+        QTest::newRow("content fill") << change<ContentButton>(content, [](auto* w) { w->setBackground(Color::neonPurple(), 8); });
+        QTest::newRow("content corner") << change<ContentButton>(content, [](auto* w) { w->setBackground(Color::white10(), 18); });
+        QTest::newRow("content stroke") << change<ContentButton>(
+            content, [](auto* w) { w->setBackground(Color::white10(), 8, Color::neonCyan()); });
+        QTest::newRow("content cleared") << change<ContentButton>(content, [](auto* w) { w->setBackground(Qt::transparent, 8); });
+
+        const auto plain = [] {
+            auto* w = new PlainButton("Apply", Fonts::ui(13), Qt::white, Color::neonPurple(), {12, 6}, 8);
+            w->resize(w->sizeHint());
+            return w;
+        };
+        QTest::newRow("plain label") << change<PlainButton>(plain, [](auto* w) { w->setLabel("Undo", Color::neonCyan()); });
+        QTest::newRow("plain font") << change<PlainButton>(plain, [](auto* w) { w->setFont(Fonts::ui(15, QFont::Bold)); });
+        QTest::newRow("plain pressed") << change<PlainButton>(plain, [](auto* w) { w->setDown(true); });
+        QTest::newRow("plain disabled") << change<PlainButton>(plain, [](auto* w) { w->setEnabled(false); });
+
+        const auto text = [] {
+            auto* w = new TextButton("Reveal", Fonts::ui(13), Color::neonCyan(), 4);
+            w->resize(w->sizeHint());
+            return w;
+        };
+        QTest::newRow("text button text") << change<TextButton>(text, [](auto* w) { w->setText("Hide"); });
+        QTest::newRow("text button pressed") << change<TextButton>(text, [](auto* w) { w->setDown(true); });
+        QTest::newRow("text button disabled") << change<TextButton>(text, [](auto* w) { w->setEnabled(false); });
+
+        const auto toggle = [] {
+            auto* w = new SwitchToggle;
+            w->resize(w->sizeHint());
+            return w;
+        };
+        QTest::newRow("switch on") << change<SwitchToggle>(toggle, [](auto* w) { w->setChecked(true); });
+        QTest::newRow("switch tint") << change<SwitchToggle>(
+            [toggle] {
+                auto* w = toggle();
+                w->setChecked(true);
+                return w;
+            },
+            [](auto* w) { w->setTint(Color::neonGreen()); });
+        QTest::newRow("switch disabled") << change<SwitchToggle>(toggle, [](auto* w) { w->setEnabled(false); });
+
+        const auto bar = [] {
+            auto* w = new LinearProgressBar(Color::neonCyan());
+            w->resize(200, LinearProgressBar::barHeight);
+            w->setValue(0.25);
+            return w;
+        };
+        QTest::newRow("progress value") << change<LinearProgressBar>(bar, [](auto* w) { w->setValue(0.75); });
+        QTest::newRow("progress empty") << change<LinearProgressBar>(bar, [](auto* w) { w->setValue(0); });
+
+        const auto symbol = [] { return new SymbolButton("xmark", 24, Color::white70()); };
+        QTest::newRow("symbol name") << change<SymbolButton>(symbol, [](auto* w) { w->setSymbol("minus", Color::white70()); });
+        QTest::newRow("symbol colour") << change<SymbolButton>(symbol, [](auto* w) { w->setSymbol("xmark", Color::neonCyan()); });
+        QTest::newRow("symbol pressed") << change<SymbolButton>(symbol, [](auto* w) { w->setDown(true); });
+
+        const auto tile = [] { return new SymbolTileButton("plus", 14, Qt::white, 32, 8); };
+        QTest::newRow("tile colour") << change<SymbolTileButton>(tile, [](auto* w) { w->setTile(Color::neonPurple()); });
+        QTest::newRow("tile gradient") << change<SymbolTileButton>(tile, [](auto* w) {
+            QLinearGradient gradient(0, 0, 32, 32);
+            gradient.setColorAt(0, Color::neonCyan());
+            gradient.setColorAt(1, Color::neonPurple());
+            w->setTile(gradient);
+        });
+        QTest::newRow("tile disabled") << change<SymbolTileButton>(tile, [](auto* w) { w->setEnabled(false); });
+
+        const auto picker = [] {
+            auto* w = new SegmentedPicker({{"Low", "low"}, {"High", "high"}});
+            w->resize(160, 30);
+            w->setCurrentValue("low");
+            return w;
+        };
+        QTest::newRow("picker choice") << change<SegmentedPicker>(picker, [](auto* w) { w->setCurrentValue("high"); });
+        QTest::newRow("picker none") << change<SegmentedPicker>(picker, [](auto* w) { w->setCurrentValue({}); });
+
+        const auto tileButton = [] {
+            auto* w = new TileButton(4, 8, 10);
+            w->setItems({TileButton::Item::ofText("60 FPS", Fonts::ui(13), Qt::white)});
+            w->resize(120, 50);
+            return w;
+        };
+        QTest::newRow("tile button font") << change<TileButton>(
+            tileButton, [](auto* w) { w->setItems({TileButton::Item::ofText("60 FPS", Fonts::ui(18, QFont::Bold), Qt::white)}); });
+        QTest::newRow("tile button outline") << change<TileButton>(tileButton, [](auto* w) { w->setOutline(Color::neonCyan()); });
+    }
+
+    void changedWidgetPaintsAsFresh()
+    {
+        QFETCH(Change, change);
+        std::unique_ptr<QWidget> kept(change.make());
+        const QImage before = picture(*kept);
+        change.apply(kept.get());
+        const QImage after = picture(*kept);
+
+        std::unique_ptr<QWidget> fresh(change.make());
+        change.apply(fresh.get());
+        const QImage expected = picture(*fresh);
+
+        QCOMPARE(after, expected);
+        QVERIFY2(expected != before, "the change shows at all");
+    }
+
+    void labelDrawsAsQLabel_data()
+    {
+        QTest::addColumn<Look>("look");
+        const QString words = QStringLiteral("Several words that wrap onto lines");
+        QTest::newRow("left") << Look{words, Qt::AlignLeft | Qt::AlignVCenter, false, 0, {}, true};
+        QTest::newRow("centre") << Look{words, Qt::AlignCenter, false, 0, {}, true};
+        QTest::newRow("right top") << Look{words, Qt::AlignRight | Qt::AlignTop, false, 0, {}, true};
+        QTest::newRow("wrapped") << Look{words, Qt::AlignLeft | Qt::AlignTop, true, 0, {}, true};
+        QTest::newRow("wrapped centre") << Look{words, Qt::AlignCenter, true, 0, {}, true};
+        QTest::newRow("margin") << Look{words, Qt::AlignLeft | Qt::AlignTop, true, 6, {}, true};
+        QTest::newRow("contents margins") << Look{words, Qt::AlignRight | Qt::AlignBottom, false, 0, {8, 3, 12, 5}, true};
+        QTest::newRow("disabled") << Look{words, Qt::AlignLeft, false, 0, {}, false};
+        QTest::newRow("right to left") << Look{QStringLiteral("نص من اليمين"), Qt::AlignLeft | Qt::AlignVCenter, false, 0, {}, true};
+        QTest::newRow("lines") << Look{QStringLiteral("first\nsecond"), Qt::AlignCenter, false, 0, {}, true};
+    }
+
+    void labelDrawsAsQLabel()
+    {
+        QFETCH(Look, look);
+        TextLabel ours(look.text, 13, QFont::Normal, Color::white70());
+        QLabel theirs(look.text);
+        theirs.setFont(ours.font());
+        theirs.setTextFormat(Qt::PlainText);
+        theirs.setPalette(ours.palette());
+        QPalette disabled = ours.palette();
+        disabled.setColor(QPalette::Disabled, QPalette::WindowText, Color::white50());
+        for (QLabel* label : {static_cast<QLabel*>(&ours), &theirs}) {
+            label->setPalette(disabled);
+            label->setAlignment(look.alignment);
+            label->setWordWrap(look.wordWrap);
+            label->setMargin(look.margin);
+            label->setContentsMargins(look.contents);
+            label->setEnabled(look.enabled);
+            label->resize(150, 90);
+        }
+        // Text kept as a picture and then blended may round a channel one step apart.
+        QVERIFY(largestDifference(picture(ours), picture(theirs)) <= 1);
+    }
+};
+
+QM_TEST_MAIN(TestKeptPictures)
+#include "tst_KeptPictures.moc"
