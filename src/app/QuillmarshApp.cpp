@@ -12,6 +12,7 @@
 #include "style/AppStyle.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
@@ -25,6 +26,7 @@ int QuillmarshApp::main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);
+    QPixmapCache::setCacheLimit(1024);
     // Before anything else reads or changes the stored state: a second start on this home only
     // brings the running instance's window forward.
     SingleInstance instance(Paths::applicationSupport());
