@@ -5,6 +5,8 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,7 +14,7 @@
 namespace {
 
 // A whole picture is drawn this many device pixels wide at a time.
-constexpr int kColumnBatch = 64;
+constexpr int kColumnBatch = 128;
 
 } // namespace
 
@@ -45,16 +47,10 @@ void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size
 void GraphPicture::redraw()
 {
     ++m_redraws;
-    if (m_image.isNull())
-        return;
-    m_image.fill(Qt::transparent);
-    // Drawn in device pixels, so that columns are whole pixels.
-    m_image.setDevicePixelRatio(1);
-    QPainter painter(&m_image);
+    m_spans.clear();
     for (int left = 0; left < m_image.width(); left += kColumnBatch)
-        paintColumns(painter, left, std::min(m_image.width(), left + kColumnBatch));
-    painter.end();
-    m_image.setDevicePixelRatio(m_dpr);
+        m_spans.append({left, std::min(m_image.width(), left + kColumnBatch)});
+    paintSpans();
 }
 
 qsizetype GraphPicture::sampleCount() const
@@ -170,15 +166,33 @@ bool GraphPicture::advance()
     m_phase += moved;
     place();
     moveLeft(shift);
-    if (m_spans.isEmpty())
-        return true;
-    m_image.setDevicePixelRatio(1);
-    QPainter painter(&m_image);
-    for (const Span& span : m_spans)
-        paintColumns(painter, span.left, span.right);
-    painter.end();
-    m_image.setDevicePixelRatio(m_dpr);
+    paintSpans();
     return true;
+}
+
+void GraphPicture::paintSpans()
+{
+    if (m_spans.isEmpty())
+        return;
+    // The raster engine hands every large batch of spans to the global thread pool unless it
+    // already runs on one of that pool's threads, and for these small fills the hand-offs cost
+    // more than the drawing; so the columns are drawn on one of those threads while this one
+    // waits. The task is started only on a free thread: a queued one would be taken back and run
+    // here by the wait.
+    QSemaphore done;
+    const auto draw = [this, &done] {
+        // Drawn in device pixels, so that columns are whole pixels.
+        m_image.setDevicePixelRatio(1);
+        QPainter painter(&m_image);
+        for (const Span& span : std::as_const(m_spans))
+            paintColumns(painter, span.left, span.right);
+        painter.end();
+        m_image.setDevicePixelRatio(m_dpr);
+        done.release();
+    };
+    if (!QThreadPool::globalInstance()->tryStart(draw))
+        draw();
+    done.acquire();
 }
 
 void GraphPicture::moveLeft(int pixels)

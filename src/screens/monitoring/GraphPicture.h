@@ -59,6 +59,8 @@ private:
     void changedColumns(const QList<QList<double>>& heights, qsizetype moved, QList<Span>& spans) const;
     bool advance();
     void moveLeft(int pixels);
+    // Clears and draws the columns of m_spans.
+    void paintSpans();
     void paintColumns(QPainter& painter, int left, int right);
 
     QList<Series> m_series;
