@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "screens/optimizers/BoostActionRow.h"
 #include "style/Color.h"
 #include "style/ContentButton.h"
 #include "style/ElidedLabel.h"
@@ -131,6 +132,7 @@ private slots:
         QTest::newRow("content corner") << change<ContentButton>(content, [](auto* w) { w->setBackground(Color::white10(), 18); });
         QTest::newRow("content stroke") << change<ContentButton>(
             content, [](auto* w) { w->setBackground(Color::white10(), 8, Color::neonCyan()); });
+        QTest::newRow("content size") << change<ContentButton>(content, [](auto* w) { w->resize(200, 64); });
         QTest::newRow("content cleared") << change<ContentButton>(content, [](auto* w) { w->setBackground(Qt::transparent, 8); });
 
         const auto plain = [] {
@@ -209,6 +211,18 @@ private slots:
         QTest::newRow("tile button font") << change<TileButton>(
             tileButton, [](auto* w) { w->setItems({TileButton::Item::ofText("60 FPS", Fonts::ui(18, QFont::Bold), Qt::white)}); });
         QTest::newRow("tile button outline") << change<TileButton>(tileButton, [](auto* w) { w->setOutline(Color::neonCyan()); });
+
+        const auto boostRow = [] {
+            QuickBoostResult::QuickBoostAction action;
+            action.label = "DNS cache flushed";
+            action.success = true;
+            auto* w = new BoostActionRow(action);
+            w->resize(220, 20);
+            // The entrance springs past the resting place before it settles.
+            w->setEntrance(1.08);
+            return w;
+        };
+        QTest::newRow("boost step settles") << change<BoostActionRow>(boostRow, [](auto* w) { w->setEntrance(1.0); });
 
         const auto pickerBox = [] {
             auto* w = new PickerBox;
