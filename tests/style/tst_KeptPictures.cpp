@@ -4,6 +4,7 @@
 #include "style/ElidedLabel.h"
 #include "style/Fonts.h"
 #include "style/LinearProgressBar.h"
+#include "style/PickerBox.h"
 #include "style/PlainButton.h"
 #include "style/SegmentedPicker.h"
 #include "style/SwitchToggle.h"
@@ -208,6 +209,21 @@ private slots:
         QTest::newRow("tile button font") << change<TileButton>(
             tileButton, [](auto* w) { w->setItems({TileButton::Item::ofText("60 FPS", Fonts::ui(18, QFont::Bold), Qt::white)}); });
         QTest::newRow("tile button outline") << change<TileButton>(tileButton, [](auto* w) { w->setOutline(Color::neonCyan()); });
+
+        const auto pickerBox = [] {
+            auto* w = new PickerBox;
+            w->addItems({"Auto Detect", "Steam"});
+            w->resize(160, 28);
+            return w;
+        };
+        QTest::newRow("picker box choice") << change<PickerBox>(pickerBox, [](auto* w) { w->setCurrentIndex(1); });
+        QTest::newRow("picker box item text") << change<PickerBox>(pickerBox, [](auto* w) { w->setItemText(0, "Lutris"); });
+        QTest::newRow("picker box placeholder") << change<PickerBox>(pickerBox, [](auto* w) {
+            w->setPlaceholderText("Choose a game");
+            w->setCurrentIndex(-1);
+        });
+        QTest::newRow("picker box disabled") << change<PickerBox>(pickerBox, [](auto* w) { w->setEnabled(false); });
+        QTest::newRow("picker box font") << change<PickerBox>(pickerBox, [](auto* w) { w->setFont(Fonts::ui(15, QFont::Bold)); });
     }
 
     void changedWidgetPaintsAsFresh()
@@ -262,6 +278,34 @@ private slots:
             label->resize(150, 90);
         }
         // Text kept as a picture and then blended may round a channel one step apart.
+        QVERIFY(largestDifference(picture(ours), picture(theirs)) <= 1);
+    }
+
+    void pickerDrawsAsQComboBox_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("placeholder");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("first") << 0 << QString() << true;
+        QTest::newRow("second") << 1 << QString() << true;
+        QTest::newRow("placeholder") << -1 << QString("Choose a game") << true;
+        QTest::newRow("disabled") << 1 << QString() << false;
+    }
+
+    void pickerDrawsAsQComboBox()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, placeholder);
+        QFETCH(bool, enabled);
+        PickerBox ours;
+        QComboBox theirs;
+        for (QComboBox* picker : {static_cast<QComboBox*>(&ours), &theirs}) {
+            picker->addItems({"Auto Detect", "A much longer game name than fits"});
+            picker->setPlaceholderText(placeholder);
+            picker->setCurrentIndex(index);
+            picker->setEnabled(enabled);
+            picker->resize(160, 28);
+        }
         QVERIFY(largestDifference(picture(ours), picture(theirs)) <= 1);
     }
 };
