@@ -5,12 +5,14 @@
 #include "style/ElidedLabel.h"
 #include "style/Fonts.h"
 #include "style/LinearProgressBar.h"
+#include "style/OutlineButton.h"
 #include "style/PickerBox.h"
 #include "style/PlainButton.h"
 #include "style/SegmentedPicker.h"
 #include "style/SwitchToggle.h"
 #include "style/SymbolButton.h"
 #include "style/SymbolTileButton.h"
+#include "style/SymbolView.h"
 #include "style/TextButton.h"
 #include "style/TextLabel.h"
 #include "style/TileButton.h"
@@ -183,6 +185,22 @@ private slots:
         QTest::newRow("symbol colour") << change<SymbolButton>(symbol, [](auto* w) { w->setSymbol("xmark", Color::neonCyan()); });
         QTest::newRow("symbol pressed") << change<SymbolButton>(symbol, [](auto* w) { w->setDown(true); });
 
+        QTest::newRow("symbol view gradient") << change<SymbolView>(
+            [] { return new SymbolView("bolt.fill", 24, Color::white70()); },
+            [](auto* w) {
+                QLinearGradient gradient(0, 0, 24, 24);
+                gradient.setColorAt(0, Color::neonCyan());
+                gradient.setColorAt(1, Color::neonPurple());
+                w->setGradient(gradient);
+            });
+        QTest::newRow("outline symbol size") << change<OutlineButton>(
+            [] {
+                auto* w = new OutlineButton("Connect", Fonts::ui(13), Color::neonCyan(), 8, 10);
+                w->setSymbol("bolt.fill", 12);
+                w->resize(160, 36);
+                return w;
+            },
+            [](auto* w) { w->setSymbol("bolt.fill", 18); });
         const auto tile = [] { return new SymbolTileButton("plus", 14, Qt::white, 32, 8); };
         QTest::newRow("tile colour") << change<SymbolTileButton>(tile, [](auto* w) { w->setTile(Color::neonPurple()); });
         QTest::newRow("tile gradient") << change<SymbolTileButton>(tile, [](auto* w) {
