@@ -121,6 +121,7 @@ bool containsAny(const QString& path, const QStringList& markers)
 struct SizedFolder {
     QString name;
     QString path;
+    // Added to as each stretch in it ends, under the walk's lock.
     qint64 blocks = 0;
     std::mutex mutex;
     std::set<std::pair<dev_t, ino_t>> linked;
@@ -137,7 +138,7 @@ struct SizedFolder {
 // root it finished.
 struct Stretch {
     DiskScanEngine::HomeFiles found;
-    // The folder its blocks count towards; none outside the sized folders.
+    // The folder its blocks count towards when it ends; none outside the sized folders.
     SizedFolder* sized = nullptr;
     qint64 blocks = 0;
     qsizetype entries = 0;
@@ -165,12 +166,12 @@ struct Folder {
 // home folder that is sized it also counts every item's blocks, hidden ones included, each hard
 // linked file once.
 //
-// A few threads walk at once. Each goes depth first and hands a folder it is about to enter to
-// another thread only when one waits for work, at any depth. The findings are kept in stretches
-// ordered as a walk on one thread would have met them: a folder handed over gets its own stretch
-// right after the one that was being filled, and the rest of the walk a new one after it. The
-// calling thread merges the stretches in that order as they are finished, so the results (limits,
-// ties, the order of candidates) are those of a walk on one thread.
+// A few threads walk at once. Each goes depth first and hands a folder it is about to enter, at
+// any depth, to another thread only while one is free. The findings are kept in stretches ordered
+// as a walk on one thread would have met them: a folder handed over gets its own stretch right
+// after the one that was being filled, and the rest of the walk a new one after that. Finished
+// stretches are merged in that order, so the results (limits, ties, the order of candidates) are
+// those of a walk on one thread; the calling thread takes them and tells the progress.
 class Walk {
 public:
     Walk(const DiskScanEngine& engine, DiskScanEngine::HomeFiles& found, const DiskScanEngine::Limits& limits,
@@ -249,17 +250,21 @@ private:
             Stretch stretch = std::move(m_stretches.front());
             m_stretches.pop_front();
             lock.unlock();
-            for (const FileItem& file : stretch.found.files)
-                DiskScanEngine::mergeSortedBySize(file, m_limits.maxFiles, m_found.files);
-            for (const FileItem& media : stretch.found.media)
-                DiskScanEngine::mergeSortedBySize(media, m_limits.maxMedia, m_found.media);
-            m_found.candidates += stretch.found.candidates;
-            if (stretch.sized)
-                stretch.sized->blocks += stretch.blocks;
+            append(m_found, stretch.found);
             for (qsizetype i = 0; i < stretch.entries && m_rootEntries > 0; ++i)
                 m_progress(std::min(1.0, double(++entriesDone) / double(m_rootEntries)));
             lock.lock();
         }
+    }
+
+    // Adds what a later stretch found to what was found before it.
+    void append(DiskScanEngine::HomeFiles& found, const DiskScanEngine::HomeFiles& later) const
+    {
+        for (const FileItem& file : later.files)
+            DiskScanEngine::mergeSortedBySize(file, m_limits.maxFiles, found.files);
+        for (const FileItem& media : later.media)
+            DiskScanEngine::mergeSortedBySize(media, m_limits.maxMedia, found.media);
+        found.candidates += later.candidates;
     }
 
     // Ends `current` and starts the stretch after it.
@@ -270,7 +275,7 @@ private:
             const std::lock_guard lock(m_mutex);
             following = m_stretches.emplace(std::next(current));
             following->sized = sized;
-            current->done = true;
+            end(current);
         }
         m_finished.notify_one();
         return following;
@@ -286,7 +291,7 @@ private:
             folder.stretch = m_stretches.emplace(std::next(current));
             following = m_stretches.emplace(std::next(folder.stretch));
             folder.stretch->sized = following->sized = current->sized;
-            current->done = true;
+            end(current);
         }
         m_finished.notify_one();
         m_queue.push(std::move(folder));
@@ -297,9 +302,30 @@ private:
     {
         {
             const std::lock_guard lock(m_mutex);
-            current->done = true;
+            end(current);
         }
         m_finished.notify_one();
+    }
+
+    // With m_mutex held. A finished stretch is joined with the finished ones beside it, so that
+    // however many folders were handed over, the stretches waiting for the calling thread are
+    // about as many as there are threads.
+    void end(Stretches::iterator stretch)
+    {
+        if (stretch->sized)
+            stretch->sized->blocks += stretch->blocks;
+        stretch->done = true;
+        const auto following = std::next(stretch);
+        if (following != m_stretches.end() && following->done) {
+            append(stretch->found, following->found);
+            stretch->entries += following->entries;
+            m_stretches.erase(following);
+        }
+        if (stretch != m_stretches.begin() && std::prev(stretch)->done) {
+            append(std::prev(stretch)->found, stretch->found);
+            std::prev(stretch)->entries += stretch->entries;
+            m_stretches.erase(stretch);
+        }
     }
 
     const DiskScanEngine& m_engine;
@@ -427,10 +453,13 @@ private:
             m_stretch = m_walk.next(m_stretch, &m_walk.m_sizedFolders.emplace_back(QString(name), *path));
         if (inside.count)
             m_stretch->blocks += qint64(info->stx_blocks);
-        if (m_walk.m_queue.wanted())
-            m_stretch = m_walk.handOver({fd, depth, inside, m_path, {}}, m_stretch);
-        else
+        if (m_walk.m_queue.wanted()) {
+            // A copy of its own, shared with nothing: this thread goes on changing its path at once.
+            QByteArray path(m_path.constData(), m_path.size());
+            m_stretch = m_walk.handOver({fd, depth, inside, std::move(path), {}}, m_stretch);
+        } else {
             folder(fd, depth, inside);
+        }
         if (topLevel && inside.count)
             m_stretch = m_walk.next(m_stretch, nullptr);
     }
