@@ -5,6 +5,7 @@
 #include "style/Color.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
+#include "style/PickerBox.h"
 #include "style/Stepper.h"
 #include "style/TextLabel.h"
 
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -75,7 +78,7 @@ QWidget* AIConnectSettingsCard::modelColumn()
     auto* owner = new QWidget(this);
     auto* stack = column(owner);
     stack->addWidget(caption("Model", owner));
-    m_modelPicker = new QComboBox(owner);
+    m_modelPicker = new PickerBox(owner);
     m_modelPicker->setObjectName("modelPicker");
     m_modelPicker->setMinimumWidth(260);
     m_modelPicker->setFont(Fonts::ui(12));
@@ -129,6 +132,14 @@ QWidget* AIConnectSettingsCard::editorColumn(const QString& label, QPlainTextEdi
     editor->document()->setDocumentMargin(0);
     // Lines wrap at the editor's width; there is never anything to scroll sideways to.
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The backdrop repaints the editor often; a line layout that keeps its shaped glyphs draws
+    // without shaping its text again each time.
+    const auto keepShapes = [document = editor->document()] {
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+            block.layout()->setCacheEnabled(true);
+    };
+    keepShapes();
+    connect(editor->document(), &QTextDocument::contentsChanged, editor, keepShapes);
     stack->addWidget(editor);
     // The label stays on its editor however tall the row is.
     stack->addStretch(1);
