@@ -22,6 +22,7 @@
 #include <QPropertyAnimation>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <malloc.h>
 
 namespace {
 
@@ -189,6 +190,9 @@ void ContentView::selectScreen(AppScreen screen)
     // Only the selected screen exists; leaving one discards it with whatever it made for itself.
     QWidget* host = m_detail->parentWidget();
     m_detail->hide();
+    // What the screen held goes back to the system once it and its widgets are gone, rather
+    // than staying in the heap's free lists.
+    connect(m_detail, &QObject::destroyed, this, [] { QTimer::singleShot(0, [] { malloc_trim(0); }); });
     m_detail->deleteLater();
     m_detail = ScreenCatalog::create(screen, screenServices(), host);
     m_detailLayout->addWidget(m_detail);

@@ -12,6 +12,7 @@
 #include "style/AppStyle.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
@@ -22,9 +23,13 @@ int QuillmarshApp::main(int argc, char* argv[])
     // are freed; by default the allocator raises this bound to the largest block freed so far, and
     // the window-sized images of the first frames would then stay in the heap for good.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    // A heap for every thread that ever allocated keeps its free blocks resident; the few pool
+    // threads here share one besides the main thread's.
+    mallopt(M_ARENA_MAX, 2);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);
+    QPixmapCache::setCacheLimit(1024);
     // Before anything else reads or changes the stored state: a second start on this home only
     // brings the running instance's window forward.
     SingleInstance instance(Paths::applicationSupport());

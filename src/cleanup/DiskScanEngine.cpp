@@ -2,16 +2,17 @@
 
 #include "DiskUsage.h"
 #include "ProcessRunner.h"
+#include "SplitQueue.h"
 #include "Trash.h"
 
 #include <QDir>
 #include <QFile>
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
+#include <list>
 #include <mutex>
 #include <dirent.h>
 #include <fcntl.h>
@@ -116,14 +117,47 @@ bool containsAny(const QString& path, const QStringList& markers)
     return std::any_of(markers.begin(), markers.end(), [&](const QString& marker) { return path.contains(marker); });
 }
 
-// What the walk of one stretch of the home folder found: either a run of entries directly in it,
-// or one of its folders, walked whole, possibly on another thread.
+// A folder directly in the home folder whose blocks are counted, each hard linked file once.
+struct SizedFolder {
+    QString name;
+    QString path;
+    // Added to as each stretch in it ends, under the walk's lock.
+    qint64 blocks = 0;
+    std::mutex mutex;
+    std::set<std::pair<dev_t, ino_t>> linked;
+
+    // Whether a file with more than one link is met here for the first time.
+    bool firstLink(dev_t device, ino_t inode)
+    {
+        const std::lock_guard lock(mutex);
+        return linked.insert({device, inode}).second;
+    }
+};
+
+// A stretch of the walk in walk order: what was found in it, and how many entries directly in the
+// root it finished.
 struct Stretch {
-    // The entry of the home folder to walk; empty for a run of entries walked in the listing.
-    QByteArray entry;
-    bool knownFolder = false;
     DiskScanEngine::HomeFiles found;
-    QList<FileItem> sized;
+    // The folder its blocks count towards when it ends; none outside the sized folders.
+    SizedFolder* sized = nullptr;
+    qint64 blocks = 0;
+    qsizetype entries = 0;
+    bool done = false;
+};
+using Stretches = std::list<Stretch>;
+
+struct Mode {
+    bool examine = true;
+    bool count = false;
+};
+
+// An open folder whose walk waits for a thread, and the stretch its findings go to.
+struct Folder {
+    int fd = -1;
+    int depth = 0;
+    Mode mode;
+    QByteArray path;
+    Stretches::iterator stretch;
 };
 
 // One directory walk. It never follows a link and never leaves the mount it starts on. Where it
@@ -132,145 +166,204 @@ struct Stretch {
 // home folder that is sized it also counts every item's blocks, hidden ones included, each hard
 // linked file once.
 //
-// With more than one thread, the folders directly in the home folder are walked by a few threads
-// at once, each into its own stretch; the stretches are then merged in the order the home folder
-// listed them, so the results are those of a walk on one thread.
+// A few threads walk at once. Each goes depth first and hands a folder it is about to enter, at
+// any depth, to another thread only while one is free. The findings are kept in stretches ordered
+// as a walk on one thread would have met them: a folder handed over gets its own stretch right
+// after the one that was being filled, and the rest of the walk a new one after that. Finished
+// stretches are merged in that order, so the results (limits, ties, the order of candidates) are
+// those of a walk on one thread; the calling thread takes them and tells the progress.
 class Walk {
 public:
     Walk(const DiskScanEngine& engine, DiskScanEngine::HomeFiles& found, const DiskScanEngine::Limits& limits,
-         const DiskScanEngine::Cancelled& cancelled)
-        : m_engine(engine), m_env(engine.environment()), m_found(&found), m_limits(limits), m_cancelled(cancelled)
+         const DiskScanEngine::Cancelled& cancelled, int threads)
+        : m_engine(engine), m_env(engine.environment()), m_found(found), m_limits(limits), m_cancelled(cancelled),
+          m_threads(std::max(1, threads)), m_queue(m_threads)
     {
     }
 
     // The home folder, recursively: folder sizes, large files, media and candidates. `progress`
     // hears the share of the home folder's entries done, after each, on the calling thread.
-    void home(const DiskScanEngine::Progress& progress, int threads)
+    void home(const DiskScanEngine::Progress& progress)
     {
-        QList<FileItem> sized;
-        m_sized = &sized;
+        m_wholeTree = true;
         m_progress = progress;
-        m_topLevelCount = progress ? entryNames(m_env.home).size() : 0;
-        if (threads > 1)
-            inStretches(threads, sized);
-        else
-            run(m_env.home, true);
-        m_progress = {};
-        m_sized = nullptr;
+        m_rootEntries = progress ? entryNames(m_env.home).size() : 0;
+        run(m_env.home);
+        if (m_cancelled())
+            return;
+        QList<FileItem> sized;
+        for (const SizedFolder& folder : m_sizedFolders) {
+            // As du reports it: whole KiB, rounded up.
+            const qint64 bytes = (folder.blocks * 512 + 1023) / 1024 * 1024;
+            sized.append(FileItem::make(folder.name, folder.path, bytes, "folder"));
+        }
         sortLargestFirst(sized);
         for (const FileItem& folder : std::as_const(sized)) {
-            if (folder.size > kLargeFolder && m_found->folders.size() < m_limits.maxFolders)
-                m_found->folders.append(folder);
+            if (folder.size > kLargeFolder && m_found.folders.size() < m_limits.maxFolders)
+                m_found.folders.append(folder);
         }
     }
     // The files directly in a folder, as candidates only.
-    void flat(const QString& folder) { run(folder, false); }
-
-private:
-    struct Mode {
-        bool examine = true;
-        bool count = false;
-    };
-
-    void entryDone()
+    void flat(const QString& folder)
     {
-        if (m_progress && m_topLevelCount > 0)
-            m_progress(std::min(1.0, double(++m_topLevelDone) / double(m_topLevelCount)));
+        m_wholeTree = false;
+        run(folder);
     }
 
-    // Opens the root and reads its mount; -1 when it cannot.
-    int openRoot(const QString& root, bool wholeTree)
+private:
+    friend class Walker;
+
+    void run(const QString& root)
     {
-        m_wholeTree = wholeTree;
         m_rootLength = root.size() + 1;
-        m_path = QFile::encodeName(root);
-        const int fd = open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const QByteArray path = QFile::encodeName(root);
+        const int fd = open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
-            return -1;
+            return;
         const auto info = statAt(fd, "", AT_EMPTY_PATH);
         if (!info) {
             close(fd);
-            return -1;
+            return;
         }
         m_mount = Mount::of(*info);
-        return fd;
-    }
-
-    void run(const QString& root, bool wholeTree)
-    {
-        const int fd = openRoot(root, wholeTree);
-        if (fd >= 0)
-            folder(fd, 0, Mode{});
-    }
-
-    void inStretches(int threads, QList<FileItem>& sized)
-    {
-        const int home = openRoot(m_env.home, true);
-        if (home < 0)
-            return;
-        DiskScanEngine::HomeFiles& found = *m_found;
-        std::deque<Stretch> stretches(1);
-        m_stretches = &stretches;
-        m_found = &stretches.back().found;
-        const int listing = dup(home);
-        if (listing >= 0)
-            folder(listing, 0, Mode{});
-        m_stretches = nullptr;
-        m_found = &found;
-
-        std::vector<Stretch*> folders;
-        for (Stretch& stretch : stretches) {
-            if (!stretch.entry.isEmpty())
-                folders.push_back(&stretch);
-        }
-        // The helpers walk the folders; this thread hears of each one done and tells the progress.
-        std::atomic<std::size_t> next = 0;
-        std::mutex mutex;
-        std::condition_variable walked;
-        std::size_t done = 0;
-        const auto work = [&] {
-            for (std::size_t i = next++; i < folders.size(); i = next++) {
-                if (!m_cancelled()) {
-                    Stretch& stretch = *folders[i];
-                    Walk walk(m_engine, stretch.found, m_limits, m_cancelled);
-                    walk.m_rootLength = m_rootLength;
-                    walk.m_mount = m_mount;
-                    walk.m_sized = &stretch.sized;
-                    walk.m_path = m_path + '/' + stretch.entry;
-                    walk.enter(home, stretch.entry.constData(), 1, Mode{}, stretch.knownFolder);
-                }
-                {
-                    const std::lock_guard lock(mutex);
-                    ++done;
-                }
-                walked.notify_one();
-            }
-        };
+        m_stretches.emplace_back();
+        m_queue.push({fd, 0, Mode{}, path, m_stretches.begin()});
         std::vector<std::thread> helpers;
-        for (std::size_t i = 0; i < std::min(std::size_t(threads), folders.size()); ++i)
-            helpers.emplace_back(work);
-        for (std::size_t told = 0; told < folders.size();) {
-            std::unique_lock lock(mutex);
-            walked.wait(lock, [&] { return done > told; });
-            const std::size_t now = done;
-            lock.unlock();
-            for (; told < now; ++told)
-                entryDone();
-        }
+        for (int i = 0; i < m_threads; ++i)
+            helpers.emplace_back([this] { walkQueued(); });
+        mergeInOrder();
         for (std::thread& helper : helpers)
             helper.join();
-        close(home);
+    }
 
-        for (const Stretch& stretch : stretches) {
-            for (const FileItem& file : stretch.found.files)
-                DiskScanEngine::mergeSortedBySize(file, m_limits.maxFiles, found.files);
-            for (const FileItem& media : stretch.found.media)
-                DiskScanEngine::mergeSortedBySize(media, m_limits.maxMedia, found.media);
-            found.candidates += stretch.found.candidates;
-            sized += stretch.sized;
+    void walkQueued();
+
+    // Takes each stretch in walk order as soon as it is finished.
+    void mergeInOrder()
+    {
+        qsizetype entriesDone = 0;
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_finished.wait(lock, [this] { return m_stretches.empty() || m_stretches.front().done; });
+            if (m_stretches.empty())
+                return;
+            Stretch stretch = std::move(m_stretches.front());
+            m_stretches.pop_front();
+            lock.unlock();
+            append(m_found, stretch.found);
+            for (qsizetype i = 0; i < stretch.entries && m_rootEntries > 0; ++i)
+                m_progress(std::min(1.0, double(++entriesDone) / double(m_rootEntries)));
+            lock.lock();
         }
     }
 
+    // Adds what a later stretch found to what was found before it.
+    void append(DiskScanEngine::HomeFiles& found, const DiskScanEngine::HomeFiles& later) const
+    {
+        for (const FileItem& file : later.files)
+            DiskScanEngine::mergeSortedBySize(file, m_limits.maxFiles, found.files);
+        for (const FileItem& media : later.media)
+            DiskScanEngine::mergeSortedBySize(media, m_limits.maxMedia, found.media);
+        found.candidates += later.candidates;
+    }
+
+    // Ends `current` and starts the stretch after it.
+    Stretches::iterator next(Stretches::iterator current, SizedFolder* sized)
+    {
+        Stretches::iterator following;
+        {
+            const std::lock_guard lock(m_mutex);
+            following = m_stretches.emplace(std::next(current));
+            following->sized = sized;
+            end(current);
+        }
+        m_finished.notify_one();
+        return following;
+    }
+
+    // Hands `folder` to a waiting thread with a stretch of its own; returns the stretch for what
+    // follows it in the walk.
+    Stretches::iterator handOver(Folder folder, Stretches::iterator current)
+    {
+        Stretches::iterator following;
+        {
+            const std::lock_guard lock(m_mutex);
+            folder.stretch = m_stretches.emplace(std::next(current));
+            following = m_stretches.emplace(std::next(folder.stretch));
+            folder.stretch->sized = following->sized = current->sized;
+            end(current);
+        }
+        m_finished.notify_one();
+        m_queue.push(std::move(folder));
+        return following;
+    }
+
+    void finish(Stretches::iterator current)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            end(current);
+        }
+        m_finished.notify_one();
+    }
+
+    // With m_mutex held. A finished stretch is joined with the finished ones beside it, so that
+    // however many folders were handed over, the stretches waiting for the calling thread are
+    // about as many as there are threads.
+    void end(Stretches::iterator stretch)
+    {
+        if (stretch->sized)
+            stretch->sized->blocks += stretch->blocks;
+        stretch->done = true;
+        const auto following = std::next(stretch);
+        if (following != m_stretches.end() && following->done) {
+            append(stretch->found, following->found);
+            stretch->entries += following->entries;
+            m_stretches.erase(following);
+        }
+        if (stretch != m_stretches.begin() && std::prev(stretch)->done) {
+            append(std::prev(stretch)->found, stretch->found);
+            std::prev(stretch)->entries += stretch->entries;
+            m_stretches.erase(stretch);
+        }
+    }
+
+    const DiskScanEngine& m_engine;
+    const ScanEnvironment& m_env;
+    DiskScanEngine::HomeFiles& m_found;
+    const DiskScanEngine::Limits m_limits;
+    const DiskScanEngine::Cancelled& m_cancelled;
+    const int m_threads;
+    bool m_wholeTree = true;
+    qsizetype m_rootLength = 0;
+    Mount m_mount;
+    SplitQueue<Folder> m_queue;
+    std::mutex m_mutex;
+    std::condition_variable m_finished;
+    Stretches m_stretches;
+    // Added to only by the thread walking the root, in the order met.
+    std::deque<SizedFolder> m_sizedFolders;
+    DiskScanEngine::Progress m_progress;
+    qsizetype m_rootEntries = 0;
+};
+
+// One thread of a walk.
+class Walker {
+public:
+    explicit Walker(Walk& walk) : m_walk(walk), m_env(walk.m_env) {}
+
+    void walk(Folder folder)
+    {
+        m_stretch = folder.stretch;
+        m_path = std::move(folder.path);
+        if (m_walk.m_cancelled())
+            close(folder.fd);
+        else
+            this->folder(folder.fd, folder.depth, folder.mode);
+        m_walk.finish(m_stretch);
+    }
+
+private:
     void folder(int fd, int depth, Mode mode)
     {
         DIR* dir = fdopendir(fd);
@@ -282,13 +375,6 @@ private:
             const char* name = entry->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            if ((entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN) && depth == 0 && m_stretches) {
-                m_stretches->push_back({name, entry->d_type == DT_DIR, {}, {}});
-                m_stretches->emplace_back();
-                m_found = &m_stretches->back().found;
-                // Its share of the progress is heard once its walk ends.
-                continue;
-            }
             if (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN) {
                 const qsizetype base = m_path.size();
                 m_path.append('/').append(name);
@@ -298,7 +384,7 @@ private:
                 item(dirfd(dir), name, mode);
             }
             if (depth == 0)
-                entryDone();
+                ++m_stretch->entries;
         }
         closedir(dir);
     }
@@ -308,8 +394,8 @@ private:
         struct stat st {};
         if (fstatat(parent, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             return;
-        if (mode.count && (st.st_nlink < 2 || m_linked.insert({st.st_dev, st.st_ino}).second))
-            m_blocks += st.st_blocks;
+        if (mode.count && (st.st_nlink < 2 || m_stretch->sized->firstLink(st.st_dev, st.st_ino)))
+            m_stretch->blocks += st.st_blocks;
         if (mode.examine && S_ISREG(st.st_mode) && name[0] != '.' && st.st_size > kCandidateFloor) {
             const qsizetype base = m_path.size();
             m_path.append('/').append(name);
@@ -334,9 +420,9 @@ private:
                 return;
             }
         }
-        if (!m_wholeTree || depth > kMaxDepth || m_cancelled())
+        if (!m_walk.m_wholeTree || depth > kMaxDepth || m_walk.m_cancelled())
             return;
-        const bool topLevel = depth == 1 && m_sized;
+        const bool topLevel = depth == 1;
         Mode inside{false, mode.count};
         std::optional<QString> path;
         if (mode.examine || topLevel) {
@@ -351,7 +437,7 @@ private:
             return;
         if (!info)
             info = statAt(parent, name, kNoFollow);
-        if (!info || !S_ISDIR(info->stx_mode) || !(Mount::of(*info) == m_mount))
+        if (!info || !S_ISDIR(info->stx_mode) || !(Mount::of(*info) == m_walk.m_mount))
             return;
         const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
@@ -363,18 +449,19 @@ private:
             close(fd);
             return;
         }
-        if (topLevel && inside.count) {
-            m_blocks = 0;
-            m_linked.clear();
-        }
+        if (topLevel && inside.count)
+            m_stretch = m_walk.next(m_stretch, &m_walk.m_sizedFolders.emplace_back(QString(name), *path));
         if (inside.count)
-            m_blocks += qint64(info->stx_blocks);
-        folder(fd, depth, inside);
-        if (topLevel && inside.count && !m_cancelled()) {
-            // As du reports it: whole KiB, rounded up.
-            const qint64 bytes = (m_blocks * 512 + 1023) / 1024 * 1024;
-            m_sized->append(FileItem::make(QString(name), *path, bytes, "folder"));
+            m_stretch->blocks += qint64(info->stx_blocks);
+        if (m_walk.m_queue.wanted()) {
+            // A copy of its own, shared with nothing: this thread goes on changing its path at once.
+            QByteArray path(m_path.constData(), m_path.size());
+            m_stretch = m_walk.handOver({fd, depth, inside, std::move(path), {}}, m_stretch);
+        } else {
+            folder(fd, depth, inside);
         }
+        if (topLevel && inside.count)
+            m_stretch = m_walk.next(m_stretch, nullptr);
     }
 
     void examine()
@@ -382,46 +469,43 @@ private:
         const auto path = decoded(m_path);
         if (!path)
             return;
-        const auto admitted = m_engine.admit(*path);
+        const auto admitted = m_walk.m_engine.admit(*path);
         if (!admitted)
             return;
         const qint64 size = admitted->size;
         const double days = (m_env.now() - admitted->modified) / kDay;
-        const QString relative = path->mid(m_rootLength);
-        if (m_wholeTree) {
+        const QString relative = path->mid(m_walk.m_rootLength);
+        DiskScanEngine::HomeFiles& found = m_stretch->found;
+        const DiskScanEngine::Limits& limits = m_walk.m_limits;
+        if (m_walk.m_wholeTree) {
             if (size > kLargeFile)
                 DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, "file", days),
-                                                  m_limits.maxFiles, m_found->files);
+                                                  limits.maxFiles, found.files);
             const QString key = ScanEnvironment::extensionKey(*path);
             if (size > kLargeMedia && m_env.mediaExtensions.contains(key)) {
                 const QString type = m_env.videoExtensions.contains(key) ? "video" : "image";
-                DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, type), m_limits.maxMedia,
-                                                  m_found->media);
+                DiskScanEngine::mergeSortedBySize(FileItem::make(relative, *path, size, type), limits.maxMedia,
+                                                  found.media);
             }
         }
-        if (auto candidate = m_engine.cleanupCandidate(relative, *path, size, days))
-            m_found->candidates.append(std::move(*candidate));
+        if (auto candidate = m_walk.m_engine.cleanupCandidate(relative, *path, size, days))
+            found.candidates.append(std::move(*candidate));
     }
 
-    const DiskScanEngine& m_engine;
+    Walk& m_walk;
     const ScanEnvironment& m_env;
-    DiskScanEngine::HomeFiles* m_found;
-    const DiskScanEngine::Limits m_limits;
-    const DiskScanEngine::Cancelled& m_cancelled;
-    bool m_wholeTree = true;
-    qsizetype m_rootLength = 0;
+    Stretches::iterator m_stretch;
     QByteArray m_path;
-    Mount m_mount;
-    // The folders of the home folder being sized, in the order found; none outside home().
-    QList<FileItem>* m_sized = nullptr;
-    // While the home folder is listed for walking in stretches: where its entries go.
-    std::deque<Stretch>* m_stretches = nullptr;
-    DiskScanEngine::Progress m_progress;
-    qsizetype m_topLevelCount = 0;
-    qsizetype m_topLevelDone = 0;
-    qint64 m_blocks = 0;
-    std::set<std::pair<dev_t, ino_t>> m_linked;
 };
+
+void Walk::walkQueued()
+{
+    Walker walker(*this);
+    while (std::optional<Folder> folder = m_queue.take()) {
+        walker.walk(std::move(*folder));
+        m_queue.done();
+    }
+}
 
 } // namespace
 
@@ -475,10 +559,9 @@ DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(const Limits& limits, co
                                                         const Progress& progress, int threads) const
 {
     HomeFiles found;
-    Walk walk(*this, found, limits, cancelled);
-    walk.home(progress, threads);
+    Walk(*this, found, limits, cancelled, threads).home(progress);
     if (!m_env.temporary.startsWith(m_env.home + u'/') && !cancelled())
-        walk.flat(m_env.temporary.chopped(1));
+        Walk(*this, found, limits, cancelled, 1).flat(m_env.temporary.chopped(1));
     return found;
 }
 

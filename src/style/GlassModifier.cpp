@@ -15,13 +15,18 @@ GlassModifier::GlassModifier(qreal cornerRadius, qreal padding, QWidget* parent)
 void GlassModifier::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, QString(), [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
-        painter.fillPath(shape, Color::ultraThinMaterial());
-        painter.fillPath(shape, Color::white05());
-        painter.setPen(QPen(Color::white10(), 1.0));
-        painter.drawPath(shape);
-    });
+    // The outline lies half a pixel inside the edge and spreads half a pixel either way.
+    m_cache.draw(target, size(), devicePixelRatioF(), QString(), m_cornerRadius + 2,
+                 [this](QPainter& painter, const QRectF& bounds) { paintShape(painter, bounds, m_cornerRadius); });
+}
+
+void GlassModifier::paintShape(QPainter& painter, const QRectF& bounds, qreal cornerRadius)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+    painter.fillPath(shape, Color::ultraThinMaterial());
+    painter.fillPath(shape, Color::white05());
+    painter.setPen(QPen(Color::white10(), 1.0));
+    painter.drawPath(shape);
 }

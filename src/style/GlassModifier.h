@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaintCache.h"
+#include "NineSlice.h"
 
 #include <QVBoxLayout>
 #include <QWidget>
@@ -17,6 +17,9 @@ public:
     qreal cornerRadius() const { return m_cornerRadius; }
     qreal padding() const { return m_padding; }
 
+    // The card's picture for a widget whose rectangle is `bounds`.
+    static void paintShape(QPainter& painter, const QRectF& bounds, qreal cornerRadius);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -24,5 +27,5 @@ private:
     qreal m_cornerRadius;
     qreal m_padding;
     QVBoxLayout* m_body;
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

@@ -27,16 +27,22 @@ void RoundedPanel::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
     const QString key = m_color.name(QColor::HexArgb) + m_stroke.name(QColor::HexArgb);
-    m_cache.draw(target, *this, key, [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        if (m_stroke.alpha() > 0) {
-            shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_radius, m_radius);
-            painter.fillPath(shape, m_color);
-            painter.strokePath(shape, QPen(m_stroke, 1));
-        } else {
-            shape.addRoundedRect(rect(), m_radius, m_radius);
-            painter.fillPath(shape, m_color);
-        }
+    m_cache.draw(target, size(), devicePixelRatioF(), key, m_radius + 2, [this](QPainter& painter, const QRectF& bounds) {
+        paintShape(painter, bounds, m_radius, m_color, m_stroke);
     });
+}
+
+void RoundedPanel::paintShape(QPainter& painter, const QRectF& bounds, qreal radius, const QColor& color,
+                              const QColor& stroke)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    if (stroke.alpha() > 0) {
+        shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+        painter.fillPath(shape, color);
+        painter.strokePath(shape, QPen(stroke, 1));
+    } else {
+        shape.addRoundedRect(bounds, radius, radius);
+        painter.fillPath(shape, color);
+    }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaintCache.h"
+#include "NineSlice.h"
 
 #include <QColor>
 #include <QWidget>
@@ -16,6 +16,10 @@ public:
     // A 1-pixel outline along the same rounded rectangle; transparent (the default) draws none.
     void setStroke(const QColor& stroke);
 
+    // The panel's picture for a widget whose rectangle is `bounds`.
+    static void paintShape(QPainter& painter, const QRectF& bounds, qreal radius, const QColor& color,
+                           const QColor& stroke);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -23,5 +27,5 @@ private:
     qreal m_radius;
     QColor m_color;
     QColor m_stroke = Qt::transparent;
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

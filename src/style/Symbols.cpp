@@ -173,17 +173,22 @@ std::optional<QString> Symbols::iconFontFamily()
 const QRawFont& Symbols::iconRawFont()
 {
     // Read from the file the family was added from: by family the font database may pick another
-    // installed copy, such as a compressed web font that is unpacked whenever it is loaded. One
-    // font serves every size, which shares its loaded face. Never freed: a font outliving the
+    // installed copy, such as a compressed web font that is unpacked whenever it is loaded. The
+    // file is mapped, not read: only the pages of the glyphs drawn are ever loaded. One font
+    // serves every size, which shares its loaded face. Never freed: a font outliving the
     // application object must not be released after it.
     static const QRawFont* font = [] {
-        for (const QString& file : fontCandidates()) {
-            if (!QFile::exists(file))
-                continue;
-            auto* raw = new QRawFont(file, 64, QFont::PreferNoHinting);
-            if (raw->isValid())
-                return raw;
-            delete raw;
+        for (const QString& name : fontCandidates()) {
+            auto* file = new QFile(name);
+            const uchar* mapped = file->open(QIODevice::ReadOnly) ? file->map(0, file->size()) : nullptr;
+            if (mapped) {
+                const auto data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file->size());
+                auto* raw = new QRawFont(data, 64, QFont::PreferNoHinting);
+                if (raw->isValid())
+                    return raw;
+                delete raw;
+            }
+            delete file;
         }
         return new QRawFont;
     }();

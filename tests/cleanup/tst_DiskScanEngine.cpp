@@ -5,6 +5,7 @@
 #include "cleanup/DiskScanEngine.h"
 #include "linux/LinuxProcessRunner.h"
 
+#include <atomic>
 #include <fcntl.h>
 
 #include <unistd.h>
@@ -449,6 +450,31 @@ private slots:
                                          << QStringList{} << QList<int>{100, 50, 20};
         QTest::newRow("empty home folder") << false << QStringList{} << QStringList{} << QStringList{}
                                            << QStringList{} << QList<int>{100, 50, 20};
+        // Folders below the first level are handed to other threads too: ties, limits and the
+        // order of candidates must come out the same across those hand-overs.
+        QTest::newRow("one folder holds nearly everything, equal sizes at every depth")
+            << false
+            << QStringList{"home/T/a.bin 12 30", "home/T/s1/b.bin 12 30", "home/T/s1/t1/c.bin 12 30",
+                           "home/T/s2/d.mp4 60 0", "home/T/s2/e.bin 12 30", "home/T/f.bin 12 30",
+                           "home/T/s3/u/v/w/g.mp4 60 0", "home/T/s3/h.log 2 0", "home/T/s3/u/i.log 2 0",
+                           "home/T/s4/j.bin 12 30", "home/T/s4/k/l.bin 12 30", "home/U/m.bin 12 30",
+                           "home/n.bin 12 30", "tmp/o.tmp 2 1"}
+            << QStringList{} << QStringList{} << QStringList{} << QList<int>{4, 1, 20};
+        QStringList chain;
+        QString deep = "home/D";
+        for (int level = 0; level < 12; ++level) {
+            deep += QString("/%1").arg(level);
+            chain << deep + "/same.bin 12 30" << deep + QString("/s%1/side.bin 12 30").arg(level);
+        }
+        QTest::newRow("a deep chain with a side folder at every level")
+            << false << chain << QStringList{} << QStringList{} << QStringList{} << QList<int>{5, 50, 20};
+        QTest::newRow("hard links across folders walked apart inside one folder of the home")
+            << false << QStringList{}
+            << QStringList{"home/H/p/a.bin 60", "home/H/q/r/c.bin 50", "home/H/x/y/z/e.bin 1", "home/H/p/s/t.bin 1",
+                           "home/K/k/k.bin 50"}
+            << QStringList{"home/H/p/a.bin home/H/q/a.bin", "home/H/q/r/c.bin home/H/p/s/c.bin",
+                           "home/H/p/a.bin home/H/x/y/a.bin", "home/H/p/a.bin home/K/a.bin"}
+            << QStringList{} << QList<int>{100, 50, 20};
     }
     void parallelWalkFindsWhatTheSerialWalkFinds()
     {
@@ -481,14 +507,49 @@ private slots:
 
         const DiskScanEngine engine(environmentFor(scratch, onLinux), std::make_shared<FakeProcessRunner>(), nullptr);
         const DiskScanEngine::Limits limit{limits[0], limits[1], limits[2]};
-        const DiskScanEngine::HomeFiles serial = engine.scanHomeFiles(limit, never, {}, 1);
+        QList<double> serialProgress;
+        const DiskScanEngine::HomeFiles serial =
+            engine.scanHomeFiles(limit, never, [&](double share) { serialProgress << share; }, 1);
         for (const int threads : {2, 4, 16}) {
-            const DiskScanEngine::HomeFiles parallel = engine.scanHomeFiles(limit, never, {}, threads);
+            QList<double> progress;
+            const DiskScanEngine::HomeFiles parallel =
+                engine.scanHomeFiles(limit, never, [&](double share) { progress << share; }, threads);
+            QCOMPARE(progress, serialProgress);
             QCOMPARE(withoutIds(parallel.folders), withoutIds(serial.folders));
             QCOMPARE(withoutIds(parallel.files), withoutIds(serial.files));
             QCOMPARE(withoutIds(parallel.media), withoutIds(serial.media));
             QCOMPARE(withoutIds(parallel.candidates), withoutIds(serial.candidates));
         }
+    }
+
+    // A walk cancelled at any point still ends, on any number of threads, with the progress never
+    // going back or past the whole.
+    void cancelledWalkEnds_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<int>("answersBeforeCancel");
+        QTest::newRow("before anything, one thread") << 1 << 0;
+        QTest::newRow("before anything, sixteen threads") << 16 << 0;
+        QTest::newRow("part way, four threads") << 4 << 12;
+        QTest::newRow("part way, sixteen threads") << 16 << 6;
+        QTest::newRow("near the end, sixteen threads") << 16 << 60;
+    }
+    void cancelledWalkEnds()
+    {
+        QFETCH(int, threads);
+        QFETCH(int, answersBeforeCancel);
+        ScratchHome scratch;
+        for (int top = 0; top < 4; ++top) {
+            for (int below = 0; below < 6; ++below)
+                scratch.file(QString("home/F%1/s%2/t/big.bin").arg(top).arg(below), 30 * MiB, 30);
+        }
+        const DiskScanEngine engine(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
+        std::atomic<int> answers = 0;
+        const DiskScanEngine::Cancelled cancelled = [&] { return answers++ >= answersBeforeCancel; };
+        QList<double> progress;
+        engine.scanHomeFiles({}, cancelled, [&](double share) { progress << share; }, threads);
+        QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+        QVERIFY(progress.isEmpty() || progress.last() <= 1.0);
     }
 
     void scanApplications()

@@ -138,6 +138,15 @@ bool PrivateBus::serve(const QString& service, const QString& path, QObject* obj
     return true;
 }
 
+bool PrivateBus::emitSignal(const QString& service, const QDBusMessage& signal)
+{
+    for (const Served& served : m_served) {
+        if (served.service == service)
+            return QDBusConnection(served.connectionName).send(signal);
+    }
+    return false;
+}
+
 void PrivateBus::withdraw(const QString& service)
 {
     for (const Served& served : m_served) {

@@ -34,6 +34,9 @@ public:
     // with a parent is refused and left to its parent.
     bool serve(const QString& service, const QString& path, QObject* object,
                QDBusConnection::RegisterOptions options = QDBusConnection::ExportAllContents);
+    // Sends `signal` from the connection that owns `service`, as the service itself would; false
+    // when no such service is served.
+    bool emitSignal(const QString& service, const QDBusMessage& signal);
     // Releases the name: clients then find the service gone.
     void withdraw(const QString& service);
 

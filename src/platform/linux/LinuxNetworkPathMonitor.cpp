@@ -16,10 +16,9 @@ void LinuxNetworkPathMonitor::start()
 {
     if (m_poll.isActive())
         return;
-    if (m_options.useNetworkInformation && !m_information
-        && QNetworkInformation::loadBackendByName(u"networkmanager")) {
-        m_information = QNetworkInformation::instance();
-        connect(m_information, &QNetworkInformation::reachabilityChanged, this, [this] {
+    if (m_options.networkManagerBus && !m_managerState) {
+        m_managerState = std::make_unique<NetworkManagerState>(m_options.networkManagerBus());
+        connect(m_managerState.get(), &NetworkManagerState::changed, this, [this] {
             if (m_poll.isActive())
                 refresh();
         });
@@ -37,31 +36,13 @@ void LinuxNetworkPathMonitor::cancel()
     m_poll.stop();
 }
 
-NetworkPath LinuxNetworkPathMonitor::withReachability(NetworkPath path, QNetworkInformation::Reachability reachability)
-{
-    using Reachability = QNetworkInformation::Reachability;
-    switch (reachability) {
-    case Reachability::Unknown:
-        break;
-    case Reachability::Disconnected:
-        path.satisfied = false;
-        break;
-    case Reachability::Local:
-    case Reachability::Site:
-    case Reachability::Online:
-        path.satisfied = true;
-        break;
-    }
-    return path;
-}
-
 void LinuxNetworkPathMonitor::refresh()
 {
     if (!m_watch || m_watch->changed() || !m_lastRead)
         m_lastRead = DefaultRoutePath::read(m_options.procRoot, m_options.netRoot);
     NetworkPath path = *m_lastRead;
-    if (m_information)
-        path = withReachability(std::move(path), m_information->reachability());
+    if (const auto connected = m_managerState ? NetworkManagerState::connected(m_managerState->state()) : std::nullopt)
+        path.satisfied = *connected;
     if (m_lastReported == path)
         return;
     m_lastReported = path;

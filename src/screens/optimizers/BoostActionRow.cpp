@@ -37,7 +37,18 @@ QSize BoostActionRow::sizeHint() const
 
 void BoostActionRow::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
+    QPainter target(this);
+    // Each frame of the entrance differs, overshoot past the resting place included: only the row
+    // at rest is kept.
+    if (m_entrance != 1.0) {
+        paintRow(target);
+        return;
+    }
+    m_cache.draw(target, *this, {}, [this](QPainter& painter) { paintRow(painter); });
+}
+
+void BoostActionRow::paintRow(QPainter& painter) const
+{
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setOpacity(qBound(0.0, m_entrance, 1.0));
     const qreal x = -entranceOffset * (1.0 - m_entrance);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "style/PaintCache.h"
 #include "tuning/QuickBoostResult.h"
 
 #include <QColor>
@@ -30,8 +31,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintRow(QPainter& painter) const;
+
     QString m_label;
     bool m_success;
     QFont m_font;
     qreal m_entrance = 1.0;
+    PaintCache m_cache;
 };

@@ -29,15 +29,20 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Color::white10b());
-        painter.drawEllipse(QRectF(rect()));
-        Symbols::paint(painter, symbol(),
-                       QRectF(rect()).adjusted(kGearPadding, kGearPadding, -kGearPadding, -kGearPadding),
-                       color());
+        QPainter target(this);
+        m_circle.draw(target, *this, symbol() + QChar(0) + color().name(QColor::HexArgb), [this](QPainter& painter) {
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(Color::white10b());
+            painter.drawEllipse(QRectF(rect()));
+            Symbols::paint(painter, symbol(),
+                           QRectF(rect()).adjusted(kGearPadding, kGearPadding, -kGearPadding, -kGearPadding),
+                           color());
+        });
     }
+
+private:
+    PaintCache m_circle;
 };
 
 } // namespace

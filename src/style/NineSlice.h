@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QPainter>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+// A picture that repeats along its edges and is uniform inside (a rounded card or panel), kept as a
+// small tile: the corners, one column and one row of pixels across the middle. Drawing stretches
+// that column and row to the size asked for, so a card costs a few kilobytes however large it is,
+// and a picture of the full size never exists.
+//
+// `paint` draws the picture for a widget whose rectangle is its argument; `cornerReach` is how far
+// from each edge, in logical pixels, the picture differs from its straight edges and middle.
+class NineSlice {
+public:
+    template <typename Paint>
+    void draw(QPainter& target, QSize size, qreal dpr, const QString& key, qreal cornerReach, Paint paint)
+    {
+        const Layout layout = layoutFor(size, dpr, cornerReach);
+        if (layout.tile.isEmpty())
+            return;
+        if (m_tile.isNull() || key != m_key || !qFuzzyCompare(dpr, m_tile.devicePixelRatio())
+            || layout.tile != m_tile.size() || layout.bounds != m_bounds) {
+            m_tile = QPixmap(layout.tile);
+            m_tile.setDevicePixelRatio(dpr);
+            m_tile.fill(Qt::transparent);
+            QPainter painter(&m_tile);
+            paint(painter, layout.bounds);
+            m_key = key;
+            m_bounds = layout.bounds;
+        }
+        drawPieces(target, layout);
+    }
+
+private:
+    struct Layout {
+        QSize device;  // the full picture, in device pixels
+        QSize tile;    // the tile, in device pixels
+        QRectF bounds; // the rectangle painted into the tile, logical
+        int corner = 0;
+    };
+
+    static Layout layoutFor(QSize size, qreal dpr, qreal cornerReach);
+    void drawPieces(QPainter& target, const Layout& layout) const;
+
+    QPixmap m_tile;
+    QString m_key;
+    QRectF m_bounds;
+};

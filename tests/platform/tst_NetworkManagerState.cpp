@@ -1,0 +1,124 @@
+#include "FixturePath.h"
+#include "PrivateBus.h"
+#include "ScriptedDBusObject.h"
+#include "TestMain.h"
+#include "linux/LinuxNetworkPathMonitor.h"
+
+namespace {
+
+const QString kService = "org.freedesktop.NetworkManager";
+const QString kPath = "/org/freedesktop/NetworkManager";
+const QString kFixtures = fixturePath("network");
+
+// NetworkManager as far as the path monitor asks it: its State property and StateChanged signal.
+ScriptedDBusObject* fakeManager(uint state)
+{
+    auto* manager = new ScriptedDBusObject;
+    manager->setValue(kService, "State", QVariant::fromValue(state));
+    return manager;
+}
+
+void announce(PrivateBus& bus, uint state)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(kPath, kService, "StateChanged");
+    signal << state;
+    QVERIFY(bus.emitSignal(kService, signal));
+}
+
+// A question of the test's on the monitor's connection is answered after the monitor's own
+// reading of the state: once it is back, that answer is in and handled with the events.
+void settle(const QDBusConnection& client)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, "org.freedesktop.DBus.Properties", "Get");
+    get << kService << "State";
+    client.call(get);
+    QCoreApplication::processEvents();
+}
+
+// `client` is the connection the monitor asks on.
+std::unique_ptr<LinuxNetworkPathMonitor> monitorOn(PrivateBus& bus, const QString& proc, QDBusConnection& client)
+{
+    LinuxNetworkPathMonitor::Options options;
+    options.procRoot = kFixtures + '/' + proc;
+    options.netRoot = kFixtures + "/sys/class/net";
+    options.pollIntervalMs = 60'000;
+    options.networkManagerBus = [&bus, &client] {
+        client = bus.connect();
+        return client;
+    };
+    return std::make_unique<LinuxNetworkPathMonitor>(options);
+}
+
+} // namespace
+
+class TestNetworkManagerState : public QObject {
+    Q_OBJECT
+private slots:
+    void managerStateQualifiesTheRoutes_data()
+    {
+        QTest::addColumn<QString>("proc");
+        QTest::addColumn<int>("state"); // -1: NetworkManager does not run
+        QTest::addColumn<bool>("satisfied");
+        QTest::newRow("no manager, default route") << "proc-wired" << -1 << true;
+        QTest::newRow("no manager, no default route") << "proc-no-default" << -1 << false;
+        QTest::newRow("connected to the internet") << "proc-wired" << 70 << true;
+        QTest::newRow("captive portal") << "proc-wired" << 60 << true;
+        QTest::newRow("local link only, no default route") << "proc-no-default" << 50 << true;
+        QTest::newRow("disconnected despite a route") << "proc-wired" << 20 << false;
+        QTest::newRow("disconnecting") << "proc-wired" << 30 << false;
+        QTest::newRow("connecting: the routes decide") << "proc-wired" << 40 << true;
+        QTest::newRow("connecting, no route") << "proc-no-default" << 40 << false;
+        QTest::newRow("asleep: the routes decide") << "proc-wired" << 10 << true;
+        QTest::newRow("unknown state") << "proc-no-default" << 0 << false;
+    }
+
+    void managerStateQualifiesTheRoutes()
+    {
+        QFETCH(QString, proc);
+        QFETCH(int, state);
+        QFETCH(bool, satisfied);
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
+        if (state >= 0)
+            QVERIFY(bus.serve(kService, kPath, fakeManager(uint(state))));
+        QDBusConnection client(QString{});
+        auto monitor = monitorOn(bus, proc, client);
+        std::optional<NetworkPath> last;
+        connect(monitor.get(), &NetworkPathMonitor::pathChanged, this, [&last](const NetworkPath& path) { last = path; });
+        monitor->start();
+        settle(client);
+        QTRY_VERIFY(last);
+        QCOMPARE(last->satisfied, satisfied);
+        // The routes still name what the path uses.
+        QCOMPARE(last->usedKinds.isEmpty(), proc == "proc-no-default");
+    }
+
+    // Without a poll in between: each change NetworkManager announces, and its going away, reach the
+    // path at once.
+    void followsTheManagerWithoutWaitingForAPoll()
+    {
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
+        QVERIFY(bus.serve(kService, kPath, fakeManager(70)));
+        QDBusConnection client(QString{});
+        auto monitor = monitorOn(bus, "proc-wired", client);
+        QList<bool> seen;
+        connect(monitor.get(), &NetworkPathMonitor::pathChanged, this,
+                [&seen](const NetworkPath& path) { seen.append(path.satisfied); });
+        monitor->start();
+        settle(client);
+        QTRY_COMPARE(seen, QList<bool>{true});
+        announce(bus, 20);
+        QTRY_COMPARE(seen, (QList<bool>{true, false}));
+        announce(bus, 70);
+        QTRY_COMPARE(seen, (QList<bool>{true, false, true}));
+        announce(bus, 20);
+        QTRY_COMPARE(seen, (QList<bool>{true, false, true, false}));
+        // Gone, its last word no longer holds: the route decides.
+        bus.withdraw(kService);
+        QTRY_COMPARE(seen, (QList<bool>{true, false, true, false, true}));
+    }
+};
+
+QM_TEST_MAIN(TestNetworkManagerState)
+#include "tst_NetworkManagerState.moc"

@@ -1,0 +1,118 @@
+#include "TestMain.h"
+#include "style/Color.h"
+#include "style/GlassModifier.h"
+#include "style/NineSlice.h"
+#include "style/RoundedPanel.h"
+
+namespace {
+
+// What a card looks like; the nine-slice must draw it, whatever it drew before.
+struct Look {
+    QSize size;
+    qreal dpr;
+    qreal radius;
+    QColor color; // none: a glass card
+    QColor stroke;
+};
+
+void paintLook(QPainter& painter, const QRectF& bounds, const Look& look)
+{
+    if (look.color.isValid())
+        RoundedPanel::paintShape(painter, bounds, look.radius, look.color, look.stroke);
+    else
+        GlassModifier::paintShape(painter, bounds, look.radius);
+}
+
+QImage canvas(const Look& look)
+{
+    QImage image(look.size * look.dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(look.dpr);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+QImage fullRender(const Look& look)
+{
+    QImage image = canvas(look);
+    QPainter painter(&image);
+    paintLook(painter, QRectF(QPointF(0, 0), look.size), look);
+    return image;
+}
+
+QImage sliced(NineSlice& slice, const Look& look)
+{
+    QImage image = canvas(look);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QString key = look.color.name(QColor::HexArgb) + look.stroke.name(QColor::HexArgb) + QString::number(look.radius);
+    slice.draw(painter, look.size, look.dpr, key, look.radius + 2,
+               [&look](QPainter& tile, const QRectF& bounds) { paintLook(tile, bounds, look); });
+    return image;
+}
+
+// The largest difference of any channel of any pixel.
+int difference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 255;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* left = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* right = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            for (int shift : {0, 8, 16, 24})
+                worst = std::max(worst, std::abs(int((left[x] >> shift) & 0xff) - int((right[x] >> shift) & 0xff)));
+        }
+    }
+    return worst;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Look)
+
+class TestNineSlice : public QObject {
+    Q_OBJECT
+private slots:
+    void slicedPictureMatchesTheFullOne_data()
+    {
+        QTest::addColumn<Look>("before");
+        QTest::addColumn<Look>("look");
+        const QColor glass;
+        const QColor panel = Color::white10b();
+        const QColor none = Qt::transparent;
+        const Look small{{30, 20}, 1, 8, glass, none};
+        QTest::newRow("glass, large") << small << Look{{900, 500}, 1, 16, glass, none};
+        QTest::newRow("glass, odd size") << small << Look{{301, 157}, 1, 12, glass, none};
+        QTest::newRow("glass, double density") << small << Look{{300, 160}, 2, 16, glass, none};
+        QTest::newRow("glass, fractional density") << small << Look{{301, 157}, 1.25, 16, glass, none};
+        QTest::newRow("glass, density 1.5") << small << Look{{250, 90}, 1.5, 20, glass, none};
+        QTest::newRow("glass, narrower than its corners") << small << Look{{30, 200}, 1, 16, glass, none};
+        QTest::newRow("glass, no middle at all") << Look{{400, 300}, 1, 16, glass, none} << Look{{24, 18}, 1, 8, glass, none};
+        QTest::newRow("glass, just past its corners") << small << Look{{40, 40}, 1, 16, glass, none};
+        QTest::newRow("panel") << small << Look{{200, 60}, 1, 8, panel, none};
+        QTest::newRow("panel, outlined") << small << Look{{200, 60}, 2, 12, panel, Color::white10()};
+        QTest::newRow("size grows") << Look{{200, 60}, 1, 8, panel, none} << Look{{600, 300}, 1, 8, panel, none};
+        QTest::newRow("density changes") << Look{{200, 60}, 1, 8, panel, none} << Look{{200, 60}, 2, 8, panel, none};
+        QTest::newRow("colour changes") << Look{{200, 60}, 1, 8, panel, none}
+                                       << Look{{200, 60}, 1, 8, Color::neonCyan(), none};
+        QTest::newRow("outline added") << Look{{200, 60}, 1, 8, panel, none}
+                                      << Look{{200, 60}, 1, 8, panel, Color::neonCyan()};
+        QTest::newRow("fraction of a pixel changes") << Look{{300, 160}, 1.25, 16, glass, none}
+                                                    << Look{{301, 161}, 1.25, 16, glass, none};
+    }
+
+    void slicedPictureMatchesTheFullOne()
+    {
+        QFETCH(Look, before);
+        QFETCH(Look, look);
+        NineSlice slice;
+        sliced(slice, before);
+        const QImage expected = fullRender(look);
+        const QImage actual = sliced(slice, look);
+        QVERIFY2(difference(expected, actual) <= 1, qPrintable(QString::number(difference(expected, actual))));
+    }
+};
+
+QM_TEST_MAIN(TestNineSlice)
+#include "tst_NineSlice.moc"
