@@ -191,12 +191,17 @@ void GraphPicture::paintSideways(QImage& band, int left, int right)
     }
     // In tiles, so that both images are read and written a few cache lines at a time.
     constexpr int tile = 32;
+    uchar* const picture = m_image.bits();
+    const qsizetype pictureStride = m_image.bytesPerLine();
+    const uchar* const turned = std::as_const(band).bits();
+    const qsizetype turnedStride = band.bytesPerLine();
     for (int top = 0; top < height; top += tile) {
         for (int from = left; from < right; from += tile) {
             for (int y = top; y < std::min(height, top + tile); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+                auto* line = reinterpret_cast<QRgb*>(picture + y * pictureStride);
+                const int column = height - 1 - y;
                 for (int x = from; x < std::min(right, from + tile); ++x)
-                    line[x] = reinterpret_cast<const QRgb*>(band.constScanLine(x - left))[height - 1 - y];
+                    line[x] = reinterpret_cast<const QRgb*>(turned + (x - left) * turnedStride)[column];
             }
         }
     }
