@@ -29,12 +29,36 @@ void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size
     m_maxValue = maxValue;
     if (sameStyle && samplesBefore >= 2 && sampleCount() == samplesBefore && advance())
         return;
+    if (sameStyle && levelAsBefore()) {
+        place();
+        return;
+    }
     if (pixels != m_image.size())
         m_image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     m_dpr = dpr;
     m_image.setDevicePixelRatio(dpr);
+    m_phase = 0;
     place();
     redraw();
+}
+
+bool GraphPicture::levelAsBefore() const
+{
+    // Drawn whole, the grid starts afresh: the first sample lies on the left edge and the last on
+    // the right, so a level graph is one picture whatever the number of its samples.
+    if (m_phase != 0 || m_points.size() != m_series.size())
+        return false;
+    for (qsizetype s = 0; s < m_series.size(); ++s) {
+        const QList<QPointF>& before = m_points[s];
+        const QList<double>& data = m_series[s].data;
+        if (before.size() < 2 || data.size() < 2)
+            return false;
+        const double level = before.first().y();
+        if (std::any_of(before.cbegin(), before.cend(), [level](const QPointF& p) { return p.y() != level; }) ||
+            std::any_of(data.cbegin(), data.cend(), [&](double v) { return height(v) != level; }))
+            return false;
+    }
+    return true;
 }
 
 void GraphPicture::redraw()
