@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "screens/assistant/AIMessageBubble.h"
 #include "screens/optimizers/BoostActionRow.h"
 #include "style/Color.h"
 #include "style/ContentButton.h"
@@ -18,6 +19,9 @@
 #include "style/TileButton.h"
 
 #include <QLinearGradient>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <functional>
 #include <memory>
 
@@ -311,6 +315,18 @@ private slots:
         }
         // Text kept as a picture and then blended may round a channel one step apart.
         QVERIFY(largestDifference(picture(ours), picture(theirs)) <= 1);
+    }
+
+    void selectableTextKeepsItsShapedLines()
+    {
+        AIMessageBubble bubble(ChatMessage::make(ChatRole::assistant, "First line\nsecond line\n\nfourth line"));
+        bubble.resize(300, bubble.heightForWidth(300));
+        bubble.grab();
+        auto* document = bubble.label()->findChild<QTextDocument*>();
+        QVERIFY(document);
+        QCOMPARE(document->blockCount(), 4);
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+            QVERIFY2(block.layout()->cacheEnabled(), qPrintable(block.text()));
     }
 
     void pickerDrawsAsQComboBox_data()

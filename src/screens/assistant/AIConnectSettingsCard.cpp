@@ -5,6 +5,7 @@
 #include "style/Color.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
+#include "style/KeptGlyphs.h"
 #include "style/PickerBox.h"
 #include "style/Stepper.h"
 #include "style/TextLabel.h"
@@ -14,8 +15,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSlider>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -132,14 +131,7 @@ QWidget* AIConnectSettingsCard::editorColumn(const QString& label, QPlainTextEdi
     editor->document()->setDocumentMargin(0);
     // Lines wrap at the editor's width; there is never anything to scroll sideways to.
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The backdrop repaints the editor often; a line layout that keeps its shaped glyphs draws
-    // without shaping its text again each time.
-    const auto keepShapes = [document = editor->document()] {
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-            block.layout()->setCacheEnabled(true);
-    };
-    keepShapes();
-    connect(editor->document(), &QTextDocument::contentsChanged, editor, keepShapes);
+    KeptGlyphs::keep(*editor->document());
     stack->addWidget(editor);
     // The label stays on its editor however tall the row is.
     stack->addStretch(1);
