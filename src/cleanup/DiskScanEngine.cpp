@@ -166,12 +166,12 @@ struct Folder {
 // home folder that is sized it also counts every item's blocks, hidden ones included, each hard
 // linked file once.
 //
-// A few threads walk at once. Each goes depth first and hands a folder it is about to enter to
-// another thread only when one waits for work, at any depth. The findings are kept in stretches
-// ordered as a walk on one thread would have met them: a folder handed over gets its own stretch
-// right after the one that was being filled, and the rest of the walk a new one after it. The
-// calling thread merges the stretches in that order as they are finished, so the results (limits,
-// ties, the order of candidates) are those of a walk on one thread.
+// A few threads walk at once. Each goes depth first and hands a folder it is about to enter, at
+// any depth, to another thread only while one is free. The findings are kept in stretches ordered
+// as a walk on one thread would have met them: a folder handed over gets its own stretch right
+// after the one that was being filled, and the rest of the walk a new one after that. Finished
+// stretches are merged in that order, so the results (limits, ties, the order of candidates) are
+// those of a walk on one thread; the calling thread takes them and tells the progress.
 class Walk {
 public:
     Walk(const DiskScanEngine& engine, DiskScanEngine::HomeFiles& found, const DiskScanEngine::Limits& limits,
@@ -453,10 +453,13 @@ private:
             m_stretch = m_walk.next(m_stretch, &m_walk.m_sizedFolders.emplace_back(QString(name), *path));
         if (inside.count)
             m_stretch->blocks += qint64(info->stx_blocks);
-        if (m_walk.m_queue.wanted())
-            m_stretch = m_walk.handOver({fd, depth, inside, m_path, {}}, m_stretch);
-        else
+        if (m_walk.m_queue.wanted()) {
+            // A copy of its own, shared with nothing: this thread goes on changing its path at once.
+            QByteArray path(m_path.constData(), m_path.size());
+            m_stretch = m_walk.handOver({fd, depth, inside, std::move(path), {}}, m_stretch);
+        } else {
             folder(fd, depth, inside);
+        }
         if (topLevel && inside.count)
             m_stretch = m_walk.next(m_stretch, nullptr);
     }

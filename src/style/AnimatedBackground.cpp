@@ -4,14 +4,34 @@
 
 #include <QLinearGradient>
 #include <QPaintEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QWindow>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace {
+
+// The height of the buffer that paints compose into, a band at a time: small enough to stay in
+// the cache, and wide as the window.
+constexpr int bandLines = 32;
+
+// The image a raster painter draws into, as a view on the same pixels, when the backdrop can write
+// those itself: 32 bits, opaque or premultiplied. Composing straight into them saves a copy.
+QImage rasterTarget(QPainter& painter)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || engine->paintDevice()->devType() != QInternal::Image)
+        return {};
+    const auto* image = static_cast<const QImage*>(engine->paintDevice());
+    if (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32_Premultiplied)
+        return {};
+    return QImage(const_cast<uchar*>(image->constBits()), image->width(), image->height(), image->bytesPerLine(),
+                  image->format());
+}
 
 FloatingBlob::State quantised(const FloatingBlob::State& s)
 {
@@ -31,36 +51,53 @@ AnimatedBackground::AnimatedBackground(QWidget* parent)
     m_timer.setInterval(frameIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &AnimatedBackground::advance);
     m_clock.start();
-    // Rendering the glows is most of the first frame's work and needs nothing from the widgets,
-    // so it runs while the rest of the window is built; the first composition waits for it. On a
-    // global pool thread the raster engine also does its fills inline instead of handing them on.
-    // A screen of another density at the first paint renders them again there.
-    const qreal dpr = devicePixelRatioF();
-    for (size_t i = 0; i < m_blobs.size(); ++i)
-        m_rendering[i] = QtConcurrent::run([blob = &m_blobs[i], dpr] { blob->image(dpr); });
+    for (int i = 0; i < int(m_rendering.size()); ++i)
+        connect(&m_rendering[size_t(i)], &QFutureWatcherBase::finished, this, [this, i] { glowRendered(i); });
+    // Rendering the glows needs nothing from the widgets, so it runs while the rest of the window
+    // is built and its first frame is painted. On a global pool thread the raster engine also
+    // does its fills inline instead of handing them on.
+    renderGlows(devicePixelRatioF());
 }
 
 AnimatedBackground::~AnimatedBackground()
 {
-    awaitGlows();
-}
-
-void AnimatedBackground::awaitGlows() const
-{
-    for (QFuture<void>& rendering : m_rendering)
+    for (QFutureWatcher<QImage>& rendering : m_rendering)
         rendering.waitForFinished();
 }
 
-const std::array<FloatingBlob, 3>& AnimatedBackground::blobs() const
+void AnimatedBackground::renderGlows(qreal devicePixelRatio)
 {
-    awaitGlows();
-    return m_blobs;
+    if (qFuzzyCompare(m_renderingDpr, devicePixelRatio))
+        return;
+    m_renderingDpr = devicePixelRatio;
+    // Each rendering works on its own copy of the blob, so none touches what the GUI thread uses.
+    for (size_t i = 0; i < m_blobs.size(); ++i)
+        m_rendering[i].setFuture(QtConcurrent::run(
+            [blob = m_blobs[i], devicePixelRatio] { return blob.renderCoverage(devicePixelRatio); }));
 }
 
-std::array<FloatingBlob, 3>& AnimatedBackground::blobs()
+void AnimatedBackground::glowRendered(int index)
 {
-    awaitGlows();
-    return m_blobs;
+    const QImage coverage = m_rendering[size_t(index)].result();
+    if (!qFuzzyCompare(coverage.devicePixelRatio(), m_renderingDpr))
+        return;
+    m_blobs[size_t(index)].setCoverage(coverage);
+    // The glows join together, in one update of where they lie, once the last one is in.
+    if (!glowsReady() || m_pixels.isEmpty())
+        return;
+    QRegion glows;
+    for (int i = 0; i < int(m_blobs.size()); ++i) {
+        const QRect pixels = glowRect(i, m_drawn[size_t(i)]);
+        glows += QRectF(QPointF(pixels.topLeft()) / m_dpr, QSizeF(pixels.size()) / m_dpr).toAlignedRect();
+    }
+    update(glows);
+}
+
+bool AnimatedBackground::glowsReady() const
+{
+    const qreal dpr = devicePixelRatioF();
+    return std::all_of(m_blobs.begin(), m_blobs.end(),
+                       [dpr](const FloatingBlob& blob) { return blob.hasCoverage(dpr); });
 }
 
 std::array<QPointF, 3> AnimatedBackground::blobOffsets()
@@ -103,22 +140,22 @@ QList<QRect> AnimatedBackground::movedAreas(const States& from, const States& to
     for (int i = 0; i < int(to.size()); ++i) {
         if (from[size_t(i)] == to[size_t(i)])
             continue;
-        const QRect area = (glowRect(i, from[size_t(i)]) | glowRect(i, to[size_t(i)])) & m_frame.rect();
+        const QRect area = (glowRect(i, from[size_t(i)]) | glowRect(i, to[size_t(i)])) & QRect(QPoint(), m_pixels);
         if (!area.isEmpty())
             areas.append(area);
     }
     return areas;
 }
 
-void AnimatedBackground::ensureFrame()
+void AnimatedBackground::ensureGradient()
 {
-    awaitGlows();
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = size() * dpr;
-    if (m_frame.size() == pixels && qFuzzyCompare(m_dpr, dpr))
+    if (m_pixels == pixels && qFuzzyCompare(m_dpr, dpr))
         return;
 
     m_dpr = dpr;
+    m_pixels = pixels;
     // The gradient runs from corner to corner, so each line of it is the first line moved left by
     // height / width pixels per line: one long line holds the whole gradient, to well under a
     // level of 255 from drawing every line.
@@ -132,31 +169,26 @@ void AnimatedBackground::ensureFrame()
         gradient.setColorAt(1.0, Color::bgNavy());
         painter.fillRect(m_gradientLine.rect(), gradient);
     }
-    // Opaque: copying it back onto the window is a plain blit, not a blend.
-    m_frame = QImage(pixels, QImage::Format_RGB32);
-    compose(QRegion(m_frame.rect()));
+    // Opaque: copying it onto the window is a plain blit, not a blend.
+    m_band = QImage(std::max(1, pixels.width()), bandLines, QImage::Format_RGB32);
 }
 
-void AnimatedBackground::compose(const QRegion& pixels)
+void AnimatedBackground::compose(QImage& target, const QPoint& at, const QRect& area, bool glows)
 {
-    // In device pixels, rectangle by rectangle: the gradient is copied back line by line, and the
-    // glows are blended unscaled at whole-pixel positions, the cheapest paths there are.
-    QPainter painter(&m_frame);
-    for (const QRect& area : pixels & m_frame.rect()) {
-        const qsizetype bytes = qsizetype(area.width()) * 4;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            const int from = area.left() + qRound(y * m_shiftPerLine);
-            std::memcpy(m_frame.scanLine(y) + area.left() * 4, m_gradientLine.constScanLine(0) + from * 4, bytes);
-        }
-        painter.setClipRect(area);
-        for (int i = 0; i < int(m_blobs.size()); ++i) {
-            if (glowRect(i, m_drawn[size_t(i)]).intersects(area)) {
-                const QImage& image = m_blobs[size_t(i)].image(m_dpr, m_drawn[size_t(i)].scale);
-                painter.drawImage(blobRect(i, m_drawn[size_t(i)]).topLeft(), image);
-            }
-        }
+    for (int y = 0; y < area.height(); ++y) {
+        const int from = area.left() + qRound((area.top() + y) * m_shiftPerLine);
+        std::memcpy(target.scanLine(at.y() + y) + at.x() * 4, m_gradientLine.constScanLine(0) + from * 4,
+                    size_t(area.width()) * 4);
     }
-    ++m_composedFrames;
+    if (!glows)
+        return;
+    const QRect pixels(at, area.size());
+    for (int i = 0; i < int(m_blobs.size()); ++i) {
+        const FloatingBlob::State& state = m_drawn[size_t(i)];
+        if (glowRect(i, state).intersects(area))
+            m_blobs[size_t(i)].drawInto(target, blobRect(i, state).topLeft() - area.topLeft() + at, state.scale,
+                                        pixels);
+    }
 }
 
 void AnimatedBackground::advance()
@@ -170,16 +202,17 @@ void AnimatedBackground::advance()
 
 void AnimatedBackground::advanceTo(double seconds)
 {
-    ensureFrame();
+    ensureGradient();
     const States states = statesAt(seconds);
     if (states == m_drawn)
         return;
+    if (!glowsReady()) {
+        m_drawn = states;
+        return;
+    }
     const QList<QRect> areas = mergedAreas(movedAreas(m_drawn, states));
     m_drawn = states;
-    QRegion dirty;
-    for (const QRect& area : areas)
-        dirty += area;
-    compose(dirty);
+    ++m_composedFrames;
     // Each area is repainted on its own: every widget over it then paints with a rectangular clip,
     // which is a plain blit or blend, while a ragged region sends its pixels span by span.
     for (const QRect& area : areas)
@@ -209,24 +242,46 @@ QList<QRect> AnimatedBackground::mergedAreas(QList<QRect> areas)
 
 void AnimatedBackground::paintEvent(QPaintEvent* event)
 {
-    ensureFrame();
+    ensureGradient();
+    const bool glows = glowsReady();
+    if (!glows)
+        renderGlows(m_dpr);
     QPainter painter(this);
-    const bool ragged = event->region().rectCount() > 1;
+    // Onto a device of the widget's density the pixels are composed in its own pixels, at a
+    // whole-pixel offset, so that areas meet without a seam; onto any other device they are scaled.
+    const QTransform device = painter.deviceTransform();
+    const bool ownDensity = device.type() <= QTransform::TxScale && qFuzzyCompare(device.m11(), m_dpr) &&
+                            qFuzzyCompare(device.m22(), m_dpr);
+    const QPoint offset(qRound(device.dx()), qRound(device.dy()));
+    QImage direct = ownDensity ? rasterTarget(painter) : QImage();
+    QRegion writable;
+    if (!direct.isNull()) {
+        writable = painter.paintEngine()->systemClip();
+        if (writable.isEmpty())
+            writable = direct.rect();
+    } else if (ownDensity) {
+        painter.setWorldTransform(QTransform::fromTranslate(offset.x(), offset.y()) * device.inverted());
+    }
+    m_band.setDevicePixelRatio(ownDensity ? 1 : m_dpr);
+    const QRect bounds(QPoint(), m_pixels);
     for (const QRect& r : event->region()) {
-        // A rectangular clip keeps the copy a plain blit.
-        if (ragged)
-            painter.setClipRect(r);
-        painter.drawImage(r, m_frame, QRectF(QPointF(r.topLeft()) * m_dpr, QSizeF(r.size()) * m_dpr));
+        const QRect pixels = QRectF(QPointF(r.topLeft()) * m_dpr, QSizeF(r.size()) * m_dpr).toAlignedRect() & bounds;
+        if (!direct.isNull()) {
+            // Straight into the pixels the painter draws, within what this paint may change.
+            for (const QRect& target : writable & pixels.translated(offset))
+                compose(direct, target.topLeft(), target.translated(-offset), glows);
+            continue;
+        }
+        for (int top = pixels.top(); top <= pixels.bottom(); top += bandLines) {
+            const QRect band(pixels.left(), top, pixels.width(), std::min(bandLines, pixels.bottom() + 1 - top));
+            compose(m_band, QPoint(), band, glows);
+            painter.drawImage(ownDensity ? QPointF(band.topLeft()) : QPointF(band.topLeft()) / m_dpr, m_band,
+                              QRect(QPoint(), band.size()));
+        }
     }
     // Coming back from being minimised or covered shows up as a repaint, not as a show event.
     if (!m_timer.isActive() && isOnScreen())
         m_timer.start();
-}
-
-void AnimatedBackground::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    m_frame = QImage();
 }
 
 void AnimatedBackground::showEvent(QShowEvent* event)
@@ -238,7 +293,6 @@ void AnimatedBackground::showEvent(QShowEvent* event)
         blob.drawTargets(*QRandomGenerator::global());
     m_clock.restart();
     m_drawn = statesAt(0);
-    m_frame = QImage();
     if (!m_timer.isActive())
         m_timer.start();
 }

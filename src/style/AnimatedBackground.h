@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QFuture>
+#include <QFutureWatcher>
 #include <QImage>
 #include <QList>
-#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -13,10 +12,12 @@
 
 // The full-window backdrop: a diagonal navy-indigo gradient with three drifting glows.
 // It lies behind every screen for the life of the window, so it is built to cost little: the
-// gradient and the blurred glows are rendered once (a glow again only when its scale has moved by
-// a step); twice a second the kept frame is re-composed where a glow moved, by plain copies
-// and blends at whole-pixel positions; nothing runs while the window is hidden or minimised.
-// Widgets repainting on top of it get their part of the kept frame copied back.
+// gradient is kept as one line and the glows as their blurred opacity, rendered off the GUI
+// thread; every paint composes just the pixels asked for, straight into the window's pixels (or
+// band by band in one small buffer where it cannot), from plain copies of the gradient line and
+// blends of the glows at whole-pixel positions. Twice a second the areas where a glow moved are
+// repainted; nothing runs while the window is hidden or minimised. The first frames show the
+// gradient alone; the glows join once rendered.
 class AnimatedBackground : public QWidget {
     Q_OBJECT
 public:
@@ -30,14 +31,16 @@ public:
     ~AnimatedBackground() override;
 
     bool isAnimating() const { return m_timer.isActive(); }
+    // Whether the glows are rendered for the current pixel density and drawn.
+    bool glowsReady() const;
     // The blob layers, back to front.
-    const std::array<FloatingBlob, 3>& blobs() const;
-    std::array<FloatingBlob, 3>& blobs();
+    const std::array<FloatingBlob, 3>& blobs() const { return m_blobs; }
+    std::array<FloatingBlob, 3>& blobs() { return m_blobs; }
     // Where each blob rests relative to the centre.
     static std::array<QPointF, 3> blobOffsets();
     // The areas with those that overlap much joined into one.
     static QList<QRect> mergedAreas(QList<QRect> areas);
-    // How many frames have been composed; a tick in which nothing moved composes none.
+    // How many frames of the drift have been drawn; a tick in which nothing moved draws none.
     int composedFrames() const { return m_composedFrames; }
 
     // To where the glows stand now; nothing, and the animation stops, while off screen.
@@ -47,7 +50,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -56,25 +58,31 @@ private:
 
     bool isOnScreen() const;
     States statesAt(double seconds) const;
-    // In device pixels of the frame: where the glow's image lies, and the part of it that is not
-    // fully transparent.
+    // In device pixels: where the glow's square lies, and the part of it that is not fully
+    // transparent.
     QRect blobRect(int index, const FloatingBlob::State& state) const;
     QRect glowRect(int index, const FloatingBlob::State& state) const;
     // For each glow that moved between the states, the pixels it changed.
     QList<QRect> movedAreas(const States& from, const States& to) const;
-    void compose(const QRegion& pixels);
-    void ensureFrame();
-    void awaitGlows() const;
+    // Renders the glows for the density off the GUI thread, unless that is under way.
+    void renderGlows(qreal devicePixelRatio);
+    void glowRendered(int index);
+    void ensureGradient();
+    // Composes the device pixels of `area` into `target`, the area's top-left corner at `at`; the
+    // glows only when they are ready.
+    void compose(QImage& target, const QPoint& at, const QRect& area, bool glows);
 
     std::array<FloatingBlob, 3> m_blobs;
-    // The glows' first renderings, made off the GUI thread while the window is being built.
-    mutable std::array<QFuture<void>, 3> m_rendering;
+    std::array<QFutureWatcher<QImage>, 3> m_rendering;
+    qreal m_renderingDpr = 0;
     States m_drawn;
     QElapsedTimer m_clock;
     QTimer m_timer;
     QImage m_gradientLine;
     qreal m_shiftPerLine = 0;
-    QImage m_frame;
-    qreal m_dpr = 1.0;
+    // Device size and density the gradient line was made for.
+    QSize m_pixels;
+    qreal m_dpr = 0;
+    QImage m_band;
     int m_composedFrames = 0;
 };

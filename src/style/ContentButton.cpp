@@ -58,10 +58,10 @@ void ContentButton::paintEvent(QPaintEvent*)
         return;
     QPainter target(this);
     const QString key = m_fill.name(QColor::HexArgb) + m_stroke.name(QColor::HexArgb) + QString::number(m_cornerRadius);
-    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+    m_cache.draw(target, size(), devicePixelRatioF(), key, m_cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
+        shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
         painter.fillPath(shape, m_fill);
         if (m_stroke.alpha() > 0)
             painter.strokePath(shape, QPen(m_stroke, 1));

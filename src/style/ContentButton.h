@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaintCache.h"
+#include "NineSlice.h"
 
 #include <QAbstractButton>
 #include <QColor>
@@ -34,5 +34,5 @@ private:
     QColor m_fill = Qt::transparent;
     QColor m_stroke = Qt::transparent;
     qreal m_cornerRadius = 0;
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

@@ -4,12 +4,15 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <vector>
 
 class QRandomGenerator;
 
 // One soft glow of the animated backdrop. It swings, eased in and out, between its rest state
 // (no offset, scale 1) and a target drawn when it comes on screen, and back, forever. The glow
-// itself is rendered and blurred once, then only moved and scaled.
+// is rendered and blurred once, as its opacity alone; it is drawn by blending its colour at that
+// opacity straight into the target, each pixel from the nearest one at the current scale, so a
+// new scale or place costs no image.
 class FloatingBlob {
 public:
     struct State {
@@ -28,16 +31,22 @@ public:
     // Where the blob stands `seconds` after its animation started.
     State stateAt(double seconds) const;
 
-    // The blurred glow at the given pixel density and scale; its centre is the image's centre.
-    // The glow is rendered once; a new scale is a resize of that rendering, kept until the scale
-    // changes again.
-    const QImage& image(qreal devicePixelRatio, qreal scale = 1.0) const;
-    // The side of image(devicePixelRatio, scale), without making it.
+    // The blurred glow's opacity at scale 1 and the given pixel density, its centre the image's
+    // centre. It reads only the blob's colour and size, so it may run on any thread.
+    QImage renderCoverage(qreal devicePixelRatio) const;
+    // Takes a rendering from renderCoverage(); the glow draws nothing before it has one.
+    void setCoverage(const QImage& coverage);
+    bool hasCoverage(qreal devicePixelRatio) const;
+
+    // The side of the glow's square at the given pixel density and scale.
     int pixelSize(qreal devicePixelRatio, qreal scale = 1.0) const;
-    // Within image(devicePixelRatio, scale), a rectangle outside which the glow is fully
-    // transparent: moving the glow changes no pixel outside it.
+    // Within that square, a rectangle outside which the glow is fully transparent: moving the
+    // glow changes no pixel outside it. Empty without a coverage at that density.
     QRect visibleRect(qreal devicePixelRatio, qreal scale = 1.0) const;
-    // The square, in logical pixels, that the image covers at scale 1.
+    // Blends the glow at `scale` over the pixels of `area` in `target` (32-bit, premultiplied or
+    // opaque), its square's top-left corner at `topLeft` of the target.
+    void drawInto(QImage& target, const QPoint& topLeft, qreal scale, const QRect& area) const;
+    // The square, in logical pixels, that the glow covers at scale 1.
     qreal extent() const { return m_size + 3.0 * blurRadius; }
 
     const QColor& color() const { return m_color; }
@@ -45,9 +54,8 @@ public:
     double animationDuration() const { return m_duration; }
 
 private:
-    void ensureCoverage(qreal devicePixelRatio) const;
-    QImage render(qreal devicePixelRatio) const;
-    QImage tinted(int pixels) const;
+    // For each pixel of a square `pixels` wide, the coverage's nearest column (and row).
+    const std::vector<int>& nearest(int pixels) const;
     static QRect visiblePixels(const QImage& coverage);
 
     QColor m_color;
@@ -55,10 +63,10 @@ private:
     double m_duration;
     QPointF m_targetOffset;
     qreal m_targetScale = 1.0;
-    // The rendered glow's opacity at scale 1.
-    mutable QImage m_coverage;
+    QImage m_coverage;
     // The pixels of m_coverage that are not fully transparent.
-    mutable QRect m_visible;
-    mutable QImage m_image;
-    mutable qreal m_imageScale = 0;
+    QRect m_visible;
+    // One lookup kept for the size last drawn; its storage is reserved for the largest scale.
+    mutable std::vector<int> m_nearest;
+    mutable int m_nearestPixels = 0;
 };

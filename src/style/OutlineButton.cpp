@@ -82,7 +82,7 @@ void OutlineButton::resizeEvent(QResizeEvent* event)
 void OutlineButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    const QString key = text() + '|' + m_symbol + '|' + QString::number(m_busy) + QString::number(isDown())
+    const QString key = text() + '|' + m_symbol + '|' + QString::number(m_symbolSize) + '|' + QString::number(m_busy) + QString::number(isDown())
                         + QString::number(isEnabled());
     m_cache.draw(target, *this, key, [this](QPainter& painter) {
         painter.setRenderHint(QPainter::Antialiasing);

@@ -95,10 +95,10 @@ QAbstractButton* SegmentedPicker::segment(const QString& title) const
 void SegmentedPicker::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
+    m_cache.draw(target, size(), devicePixelRatioF(), {}, 6 + 2, [](QPainter& painter, const QRectF& bounds) {
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
         painter.fillPath(shape, Color::white10b());
     });
 }

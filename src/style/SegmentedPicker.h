@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaintCache.h"
+#include "NineSlice.h"
 
 #include <QList>
 #include <QPair>
@@ -34,5 +34,5 @@ protected:
 private:
     QList<Option> m_options;
     QButtonGroup* m_group;
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

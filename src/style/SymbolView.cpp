@@ -23,6 +23,8 @@ void SymbolView::setSymbol(const QString& name, const QColor& color)
 void SymbolView::setGradient(const QGradient& gradient)
 {
     m_gradient = QBrush(gradient);
+    // A gradient has no key of its own: the kept picture goes with the old brush.
+    m_cache = {};
     update();
 }
 

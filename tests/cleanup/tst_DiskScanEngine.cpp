@@ -5,6 +5,7 @@
 #include "cleanup/DiskScanEngine.h"
 #include "linux/LinuxProcessRunner.h"
 
+#include <atomic>
 #include <fcntl.h>
 
 #include <unistd.h>
@@ -519,6 +520,36 @@ private slots:
             QCOMPARE(withoutIds(parallel.media), withoutIds(serial.media));
             QCOMPARE(withoutIds(parallel.candidates), withoutIds(serial.candidates));
         }
+    }
+
+    // A walk cancelled at any point still ends, on any number of threads, with the progress never
+    // going back or past the whole.
+    void cancelledWalkEnds_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<int>("answersBeforeCancel");
+        QTest::newRow("before anything, one thread") << 1 << 0;
+        QTest::newRow("before anything, sixteen threads") << 16 << 0;
+        QTest::newRow("part way, four threads") << 4 << 12;
+        QTest::newRow("part way, sixteen threads") << 16 << 6;
+        QTest::newRow("near the end, sixteen threads") << 16 << 60;
+    }
+    void cancelledWalkEnds()
+    {
+        QFETCH(int, threads);
+        QFETCH(int, answersBeforeCancel);
+        ScratchHome scratch;
+        for (int top = 0; top < 4; ++top) {
+            for (int below = 0; below < 6; ++below)
+                scratch.file(QString("home/F%1/s%2/t/big.bin").arg(top).arg(below), 30 * MiB, 30);
+        }
+        const DiskScanEngine engine(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
+        std::atomic<int> answers = 0;
+        const DiskScanEngine::Cancelled cancelled = [&] { return answers++ >= answersBeforeCancel; };
+        QList<double> progress;
+        engine.scanHomeFiles({}, cancelled, [&](double share) { progress << share; }, threads);
+        QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+        QVERIFY(progress.isEmpty() || progress.last() <= 1.0);
     }
 
     void scanApplications()

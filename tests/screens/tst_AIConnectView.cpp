@@ -25,6 +25,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
@@ -214,6 +216,18 @@ private slots:
 
         QTest::keyClicks(rig.find<QPlainTextEdit>("contextNotesEditor"), "<b>notes</b>");
         QCOMPARE(rig.settings.load(AIProvider::openAI).contextNotes, QString("<b>notes</b>"));
+
+        // Every line, typed or loaded, keeps its shaped glyphs for the next paint.
+        for (const char* name : {"contextNotesEditor", "systemPromptEditor"}) {
+            auto* editor = rig.find<QPlainTextEdit>(name);
+            QTest::keyClicks(editor, "first");
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTest::keyClicks(editor, "second");
+            editor->setPlainText(editor->toPlainText() + "\nthird\nfourth");
+            QCOMPARE(editor->document()->blockCount(), 4);
+            for (QTextBlock block = editor->document()->begin(); block.isValid(); block = block.next())
+                QVERIFY2(block.layout()->cacheEnabled(), qPrintable(name + QString(": ") + block.text()));
+        }
     }
 
     void screenFitsTheWindow_data()

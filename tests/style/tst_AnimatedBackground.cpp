@@ -4,13 +4,102 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The glow alone over transparent pixels, drawn as the backdrop draws it.
+QImage drawnGlow(const FloatingBlob& blob, qreal dpr, qreal scale = 1)
+{
+    const int pixels = blob.pixelSize(dpr, scale);
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    blob.drawInto(image, QPoint(0, 0), scale, image.rect());
+    return image;
+}
+
+QImage gradient(QSize pixels)
+{
+    QImage image(pixels, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(QPointF(0, 0), QPointF(pixels.width(), pixels.height()));
+    gradient.setColorAt(0.0, Color::bgNavy());
+    gradient.setColorAt(0.5, Color::bgIndigo());
+    gradient.setColorAt(1.0, Color::bgNavy());
+    painter.fillRect(image.rect(), gradient);
+    return image;
+}
+
+// The largest difference of a colour channel between the two images, at `where`.
+int largestDifference(const QImage& got, const QImage& want, const QRect& where, QPoint* at)
+{
+    int largest = 0;
+    for (int y = where.top(); y <= where.bottom(); ++y) {
+        for (int x = where.left(); x <= where.right(); ++x) {
+            const QRgb a = got.pixel(x - where.left(), y - where.top());
+            const QRgb b = want.pixel(x, y);
+            const int difference =
+                std::max({qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))});
+            if (difference > largest) {
+                largest = difference;
+                *at = QPoint(x, y);
+            }
+        }
+    }
+    return largest;
+}
+
+bool glowsJoin(const AnimatedBackground& background)
+{
+    return QTest::qWaitFor([&background] { return background.glowsReady(); });
+}
+
+// Holds every thread of the global pool until released, so that work given to it waits; so does
+// any large fill of the raster engine meanwhile.
+class PoolHold {
+public:
+    PoolHold() : m_threads(QThreadPool::globalInstance()->maxThreadCount())
+    {
+        for (int i = 0; i < m_threads; ++i)
+            QThreadPool::globalInstance()->start([this] {
+                m_started.release();
+                m_release.acquire();
+            });
+        m_started.acquire(m_threads);
+    }
+    ~PoolHold() { release(); }
+    void release() { m_release.release(m_threads - std::exchange(m_released, m_threads)); }
+
+private:
+    int m_threads;
+    int m_released = 0;
+    QSemaphore m_started;
+    QSemaphore m_release;
+};
+
+class PaintCount : public QObject {
+public:
+    explicit PaintCount(QWidget* watched) { watched->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
 
 class TestAnimatedBackground : public QObject {
     Q_OBJECT
 private slots:
-    // Nothing runs off screen; a widget on top repainting itself gets the kept frame copied back,
-    // not a new composition.
+    // Nothing runs off screen; a widget on top repainting itself is no frame of the drift.
     void composesOnlyOnScreenAndOnlyWhenMoved()
     {
         QWidget window;
@@ -22,6 +111,9 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(background->isAnimating());
+        QVERIFY(glowsJoin(*background));
+        background->blobs()[0].setTargets(QPointF(40, 20), 1.05);
+        background->advanceTo(2.0);
         const int composed = background->composedFrames();
         QVERIFY(composed >= 1);
         for (int i = 0; i < 5; ++i)
@@ -34,8 +126,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(background->isAnimating());
         window.showMinimized();
+        const int shown = background->composedFrames();
         background->advance();
         QVERIFY(!background->isAnimating());
+        QCOMPARE(background->composedFrames(), shown);
     }
 
     // The glow is drawn small and enlarged; it must still fill its square, centred, round and
@@ -55,11 +149,14 @@ private slots:
         QFETCH(qreal, size);
         QFETCH(qreal, dpr);
         const QColor color(0, 200, 255, 102);
-        const FloatingBlob blob(color, size, 8);
-        const QImage image = blob.image(dpr);
+        FloatingBlob blob(color, size, 8);
+        const QImage coverage = blob.renderCoverage(dpr);
+        QCOMPARE(coverage.devicePixelRatio(), dpr);
+        blob.setCoverage(coverage);
+        QVERIFY(blob.hasCoverage(dpr));
+        const QImage image = drawnGlow(blob, dpr);
         const int pixels = qCeil(blob.extent() * dpr);
         QCOMPARE(image.size(), QSize(pixels, pixels));
-        QCOMPARE(image.devicePixelRatio(), dpr);
         const int mid = pixels / 2;
         const int peak = qAlpha(image.pixel(mid, mid));
         // 40 % colour at 60 % in the middle, softened by the blur.
@@ -100,9 +197,11 @@ private slots:
         QFETCH(qreal, size);
         QFETCH(qreal, dpr);
         QFETCH(qreal, scale);
-        const FloatingBlob blob(QColor(0, 200, 255, 102), size, 8);
+        FloatingBlob blob(QColor(0, 200, 255, 102), size, 8);
+        QVERIFY(blob.visibleRect(dpr, scale).isEmpty());
+        blob.setCoverage(blob.renderCoverage(dpr));
         const QRect visible = blob.visibleRect(dpr, scale);
-        const QImage image = blob.image(dpr, scale);
+        const QImage image = drawnGlow(blob, dpr, scale);
         QCOMPARE(image.width(), blob.pixelSize(dpr, scale));
         QVERIFY(image.rect().contains(visible));
         QVERIFY(visible.contains(image.rect().center()));
@@ -158,15 +257,7 @@ private slots:
         AnimatedBackground background;
         background.resize(size);
         const QImage frame = background.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QImage expected(size, QImage::Format_RGB32);
-        {
-            QPainter painter(&expected);
-            QLinearGradient gradient(QPointF(0, 0), QPointF(size.width(), size.height()));
-            gradient.setColorAt(0.0, Color::bgNavy());
-            gradient.setColorAt(0.5, Color::bgIndigo());
-            gradient.setColorAt(1.0, Color::bgNavy());
-            painter.fillRect(expected.rect(), gradient);
-        }
+        const QImage expected = gradient(size);
         const int side = 40;
         for (const QPoint corner : {QPoint(0, 0), QPoint(size.width() - side, 0), QPoint(0, size.height() - side),
                                     QPoint(size.width() - side, size.height() - side)}) {
@@ -201,6 +292,7 @@ private slots:
         // the steps below run, as none of them returns to the event loop.
         background.show();
         QVERIFY(QTest::qWaitForWindowExposed(&background));
+        QVERIFY(glowsJoin(background));
         const QPointF offsets[] = {{45, -28}, {-50, 30}, {30, 25}};
         const qreal scales[] = {1.1, 0.9, 1.06};
         for (int i = 0; i < 3; ++i)
@@ -218,6 +310,159 @@ private slots:
         background.resize(700, 560);
         const QImage whole = background.grab().toImage();
         QCOMPARE(moved, whole);
+    }
+
+    // Any area of the backdrop, at any place and scale of the glows, against the same picture
+    // drawn the plain way: the whole gradient, then each glow tinted, resized to the nearest
+    // pixel and blended where it stands. It is composed straight into the pixels of a
+    // premultiplied image, and in bands drawn onto any other. The test runs again at other pixel
+    // densities, so the areas lie on whole device pixels at each.
+    void composedPixelsMatchReference_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<bool>("inBands");
+        for (const bool inBands : {false, true}) {
+            const char* way = inBands ? "in bands" : "straight";
+            QTest::addRow("at rest, whole window, %s", way) << QSize(1000, 650) << QRect() << 0.0 << inBands;
+            QTest::addRow("drifted, whole window, %s", way) << QSize(1000, 650) << QRect() << 5.3 << inBands;
+            QTest::addRow("drifted, an odd area across the glows, %s", way)
+                << QSize(1000, 650) << QRect(332, 100, 256, 412) << 6.7 << inBands;
+            QTest::addRow("small window, glows past every edge, %s", way)
+                << QSize(300, 200) << QRect() << 9.1 << inBands;
+            QTest::addRow("large window, far out, %s", way)
+                << QSize(1440, 900) << QRect(0, 300, 1440, 76) << 8.0 << inBands;
+        }
+    }
+
+    void composedPixelsMatchReference()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QRect, area);
+        QFETCH(double, seconds);
+        QFETCH(bool, inBands);
+        AnimatedBackground background;
+        background.resize(size);
+        background.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&background));
+        QVERIFY(glowsJoin(background));
+        const QPointF offsets[] = {{47.4, -29.6}, {-50, 30}, {31, 26.5}};
+        const qreal scales[] = {1.1, 0.9, 1.063};
+        for (int i = 0; i < 3; ++i)
+            background.blobs()[size_t(i)].setTargets(offsets[i], scales[i]);
+        background.advanceTo(seconds);
+        if (area.isNull())
+            area = background.rect();
+        const qreal dpr = background.devicePixelRatioF();
+        QImage got;
+        if (inBands) {
+            got = QImage((QSizeF(area.size()) * dpr).toSize(), QImage::Format_ARGB32);
+            got.setDevicePixelRatio(dpr);
+            got.fill(Qt::white);
+            background.render(&got, QPoint(), QRegion(area));
+        } else {
+            got = background.grab(area).toImage();
+        }
+        got = got.convertToFormat(QImage::Format_RGB32);
+
+        QImage want = gradient(size * dpr);
+        QPainter painter(&want);
+        for (int i = 0; i < 3; ++i) {
+            const FloatingBlob& blob = background.blobs()[size_t(i)];
+            const FloatingBlob::State state = blob.stateAt(seconds);
+            const QPointF offset(std::round(state.offset.x()), std::round(state.offset.y()));
+            const qreal scale = std::round(state.scale * 100) / 100;
+            QImage tinted = blob.renderCoverage(dpr).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            for (int y = 0; y < tinted.height(); ++y)
+                for (int x = 0; x < tinted.width(); ++x)
+                    tinted.setPixel(x, y, qPremultiply(qRgba(blob.color().red(), blob.color().green(),
+                                                             blob.color().blue(), qAlpha(tinted.pixel(x, y)))));
+            const int pixels = blob.pixelSize(dpr, scale);
+            tinted = tinted.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            tinted.setDevicePixelRatio(1);
+            const QPointF centre =
+                (QRectF(QPointF(), QSizeF(size)).center() + AnimatedBackground::blobOffsets()[size_t(i)] + offset) *
+                dpr;
+            painter.drawImage(QPoint(qRound(centre.x() - pixels / 2.0), qRound(centre.y() - pixels / 2.0)), tinted);
+        }
+        painter.end();
+        const QRect pixels = QRectF(QPointF(area.topLeft()) * dpr, QSizeF(area.size()) * dpr).toAlignedRect();
+        QCOMPARE(got.size(), pixels.size());
+        QPoint at;
+        const int difference = largestDifference(got, want, pixels, &at);
+        QVERIFY2(difference <= 2, qPrintable(QString("%1 levels at %2,%3").arg(difference).arg(at.x()).arg(at.y())));
+    }
+
+    // The first frames show the gradient alone while the glows are rendered off the GUI thread;
+    // once they are, the glows join by themselves, in a repaint nobody else asked for.
+    void glowsJoinWhenRendered()
+    {
+        const QSize size(700, 500);
+        // Drawn first: the raster engine hands large fills to the pool held below.
+        const QImage plain = gradient(size * qApp->devicePixelRatio());
+        PoolHold hold;
+        AnimatedBackground background;
+        background.resize(size);
+        PaintCount count(&background);
+        background.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&background));
+        QVERIFY(count.paints >= 1);
+        QVERIFY(!background.glowsReady());
+        background.blobs()[0].setTargets(QPointF(40, 20), 1.05);
+        background.advanceTo(3.0);
+        QCOMPARE(background.composedFrames(), 0);
+        // At rest from here on, so that the animation repaints nothing.
+        for (FloatingBlob& blob : background.blobs())
+            blob.setTargets(QPointF(), 1.0);
+        background.advanceTo(0);
+        const qreal dpr = background.devicePixelRatioF();
+        const QImage before = background.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QPoint at;
+        QVERIFY(largestDifference(before, plain, QRect(QPoint(), before.size()), &at) <= 1);
+
+        const int painted = count.paints;
+        hold.release();
+        QVERIFY(glowsJoin(background));
+        QVERIFY(QTest::qWaitFor([&] { return count.paints > painted; }));
+        const QImage after = background.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QPoint centre = ((QPointF(350, 250) + AnimatedBackground::blobOffsets()[1]) * dpr).toPoint();
+        QVERIFY(largestDifference(after, plain, QRect(centre, QSize(1, 1)), &at) > 10);
+    }
+
+    // A repaint of the backdrop writes only the pixels it was asked for: a widget beside them,
+    // which is not painted again, keeps its own on screen.
+    void repaintKeepsTheNeighbours_data()
+    {
+        QTest::addColumn<QRegion>("repainted");
+        QTest::addColumn<QRect>("neighbour");
+        QTest::newRow("the band above") << QRegion(0, 0, 400, 100) << QRect(0, 100, 400, 50);
+        QTest::newRow("the strip to the left") << QRegion(0, 0, 150, 300) << QRect(150, 40, 60, 200);
+        QTest::newRow("around it, ragged")
+            << (QRegion(0, 0, 400, 60) + QRegion(0, 60, 100, 100) + QRegion(300, 60, 100, 240))
+            << QRect(100, 60, 200, 100);
+    }
+
+    void repaintKeepsTheNeighbours()
+    {
+        QFETCH(QRegion, repainted);
+        QFETCH(QRect, neighbour);
+        AnimatedBackground background;
+        background.resize(400, 300);
+        auto* red = new QWidget(&background);
+        red->setGeometry(neighbour);
+        red->setAutoFillBackground(true);
+        red->setPalette(QPalette(Qt::red));
+        background.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&background));
+        QVERIFY(glowsJoin(background));
+        background.repaint(repainted);
+        const QImage screen = background.screen()->grabWindow(background.winId()).toImage();
+        const qreal dpr = background.devicePixelRatioF();
+        const QRect pixels = QRectF(QPointF(neighbour.topLeft()) * dpr, QSizeF(neighbour.size()) * dpr).toRect();
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                QVERIFY2(screen.pixel(x, y) == qRgb(255, 0, 0), qPrintable(QString("at %1,%2").arg(x).arg(y)));
     }
 };
 

@@ -1,19 +1,27 @@
 #include "TestMain.h"
+#include "screens/assistant/AIMessageBubble.h"
+#include "screens/optimizers/BoostActionRow.h"
 #include "style/Color.h"
 #include "style/ContentButton.h"
 #include "style/ElidedLabel.h"
 #include "style/Fonts.h"
 #include "style/LinearProgressBar.h"
+#include "style/OutlineButton.h"
+#include "style/PickerBox.h"
 #include "style/PlainButton.h"
 #include "style/SegmentedPicker.h"
 #include "style/SwitchToggle.h"
 #include "style/SymbolButton.h"
 #include "style/SymbolTileButton.h"
+#include "style/SymbolView.h"
 #include "style/TextButton.h"
 #include "style/TextLabel.h"
 #include "style/TileButton.h"
 
 #include <QLinearGradient>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <functional>
 #include <memory>
 
@@ -130,6 +138,7 @@ private slots:
         QTest::newRow("content corner") << change<ContentButton>(content, [](auto* w) { w->setBackground(Color::white10(), 18); });
         QTest::newRow("content stroke") << change<ContentButton>(
             content, [](auto* w) { w->setBackground(Color::white10(), 8, Color::neonCyan()); });
+        QTest::newRow("content size") << change<ContentButton>(content, [](auto* w) { w->resize(200, 64); });
         QTest::newRow("content cleared") << change<ContentButton>(content, [](auto* w) { w->setBackground(Qt::transparent, 8); });
 
         const auto plain = [] {
@@ -180,6 +189,22 @@ private slots:
         QTest::newRow("symbol colour") << change<SymbolButton>(symbol, [](auto* w) { w->setSymbol("xmark", Color::neonCyan()); });
         QTest::newRow("symbol pressed") << change<SymbolButton>(symbol, [](auto* w) { w->setDown(true); });
 
+        QTest::newRow("symbol view gradient") << change<SymbolView>(
+            [] { return new SymbolView("bolt.fill", 24, Color::white70()); },
+            [](auto* w) {
+                QLinearGradient gradient(0, 0, 24, 24);
+                gradient.setColorAt(0, Color::neonCyan());
+                gradient.setColorAt(1, Color::neonPurple());
+                w->setGradient(gradient);
+            });
+        QTest::newRow("outline symbol size") << change<OutlineButton>(
+            [] {
+                auto* w = new OutlineButton("Connect", Fonts::ui(13), Color::neonCyan(), 8, 10);
+                w->setSymbol("bolt.fill", 12);
+                w->resize(160, 36);
+                return w;
+            },
+            [](auto* w) { w->setSymbol("bolt.fill", 18); });
         const auto tile = [] { return new SymbolTileButton("plus", 14, Qt::white, 32, 8); };
         QTest::newRow("tile colour") << change<SymbolTileButton>(tile, [](auto* w) { w->setTile(Color::neonPurple()); });
         QTest::newRow("tile gradient") << change<SymbolTileButton>(tile, [](auto* w) {
@@ -208,6 +233,33 @@ private slots:
         QTest::newRow("tile button font") << change<TileButton>(
             tileButton, [](auto* w) { w->setItems({TileButton::Item::ofText("60 FPS", Fonts::ui(18, QFont::Bold), Qt::white)}); });
         QTest::newRow("tile button outline") << change<TileButton>(tileButton, [](auto* w) { w->setOutline(Color::neonCyan()); });
+
+        const auto boostRow = [] {
+            QuickBoostResult::QuickBoostAction action;
+            action.label = "DNS cache flushed";
+            action.success = true;
+            auto* w = new BoostActionRow(action);
+            w->resize(220, 20);
+            // The entrance springs past the resting place before it settles.
+            w->setEntrance(1.08);
+            return w;
+        };
+        QTest::newRow("boost step settles") << change<BoostActionRow>(boostRow, [](auto* w) { w->setEntrance(1.0); });
+
+        const auto pickerBox = [] {
+            auto* w = new PickerBox;
+            w->addItems({"Auto Detect", "Steam"});
+            w->resize(160, 28);
+            return w;
+        };
+        QTest::newRow("picker box choice") << change<PickerBox>(pickerBox, [](auto* w) { w->setCurrentIndex(1); });
+        QTest::newRow("picker box item text") << change<PickerBox>(pickerBox, [](auto* w) { w->setItemText(0, "Lutris"); });
+        QTest::newRow("picker box placeholder") << change<PickerBox>(pickerBox, [](auto* w) {
+            w->setPlaceholderText("Choose a game");
+            w->setCurrentIndex(-1);
+        });
+        QTest::newRow("picker box disabled") << change<PickerBox>(pickerBox, [](auto* w) { w->setEnabled(false); });
+        QTest::newRow("picker box font") << change<PickerBox>(pickerBox, [](auto* w) { w->setFont(Fonts::ui(15, QFont::Bold)); });
     }
 
     void changedWidgetPaintsAsFresh()
@@ -262,6 +314,46 @@ private slots:
             label->resize(150, 90);
         }
         // Text kept as a picture and then blended may round a channel one step apart.
+        QVERIFY(largestDifference(picture(ours), picture(theirs)) <= 1);
+    }
+
+    void selectableTextKeepsItsShapedLines()
+    {
+        AIMessageBubble bubble(ChatMessage::make(ChatRole::assistant, "First line\nsecond line\n\nfourth line"));
+        bubble.resize(300, bubble.heightForWidth(300));
+        bubble.grab();
+        auto* document = bubble.label()->findChild<QTextDocument*>();
+        QVERIFY(document);
+        QCOMPARE(document->blockCount(), 4);
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+            QVERIFY2(block.layout()->cacheEnabled(), qPrintable(block.text()));
+    }
+
+    void pickerDrawsAsQComboBox_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("placeholder");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("first") << 0 << QString() << true;
+        QTest::newRow("second") << 1 << QString() << true;
+        QTest::newRow("placeholder") << -1 << QString("Choose a game") << true;
+        QTest::newRow("disabled") << 1 << QString() << false;
+    }
+
+    void pickerDrawsAsQComboBox()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, placeholder);
+        QFETCH(bool, enabled);
+        PickerBox ours;
+        QComboBox theirs;
+        for (QComboBox* picker : {static_cast<QComboBox*>(&ours), &theirs}) {
+            picker->addItems({"Auto Detect", "A much longer game name than fits"});
+            picker->setPlaceholderText(placeholder);
+            picker->setCurrentIndex(index);
+            picker->setEnabled(enabled);
+            picker->resize(160, 28);
+        }
         QVERIFY(largestDifference(picture(ours), picture(theirs)) <= 1);
     }
 };

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 namespace {
@@ -20,7 +21,8 @@ constexpr int kSettleLimitMs = 5000;
 // Work the user asked for (measuring folders) may take longer, but it ends.
 constexpr int kRequestedWorkLimitMs = 120'000;
 
-// Lets what showing started (reads on the utility queue and their publishing) finish.
+// Lets what showing started (reads on the utility queue and their publishing, the backdrop's glows
+// on the global pool) finish.
 void settle()
 {
     QElapsedTimer clock;
@@ -28,7 +30,9 @@ void settle()
     do {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    } while ((WorkQueues::utility().activeThreadCount() > 0 && clock.elapsed() < kSettleLimitMs) ||
+    } while (((WorkQueues::utility().activeThreadCount() > 0 ||
+               QThreadPool::globalInstance()->activeThreadCount() > 0) &&
+              clock.elapsed() < kSettleLimitMs) ||
              (WorkQueues::userInitiated().activeThreadCount() > 0 && clock.elapsed() < kRequestedWorkLimitMs));
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();

@@ -5,6 +5,8 @@
 #include "style/Color.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
+#include "style/KeptGlyphs.h"
+#include "style/PickerBox.h"
 #include "style/Stepper.h"
 #include "style/TextLabel.h"
 
@@ -75,7 +77,7 @@ QWidget* AIConnectSettingsCard::modelColumn()
     auto* owner = new QWidget(this);
     auto* stack = column(owner);
     stack->addWidget(caption("Model", owner));
-    m_modelPicker = new QComboBox(owner);
+    m_modelPicker = new PickerBox(owner);
     m_modelPicker->setObjectName("modelPicker");
     m_modelPicker->setMinimumWidth(260);
     m_modelPicker->setFont(Fonts::ui(12));
@@ -129,6 +131,7 @@ QWidget* AIConnectSettingsCard::editorColumn(const QString& label, QPlainTextEdi
     editor->document()->setDocumentMargin(0);
     // Lines wrap at the editor's width; there is never anything to scroll sideways to.
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    KeptGlyphs::keep(*editor->document());
     stack->addWidget(editor);
     // The label stays on its editor however tall the row is.
     stack->addStretch(1);

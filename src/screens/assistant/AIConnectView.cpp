@@ -9,6 +9,7 @@
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/GradientText.h"
+#include "style/PickerBox.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
@@ -75,7 +76,7 @@ QWidget* AIConnectView::header()
     m_subtitle->setObjectName("subtitle");
     titles->addWidget(m_subtitle);
     row->addLayout(titles, 1);
-    m_providerPicker = new QComboBox(card);
+    m_providerPicker = new PickerBox(card);
     m_providerPicker->setObjectName("providerPicker");
     m_providerPicker->setFixedWidth(180);
     m_providerPicker->setFont(Fonts::ui(13));

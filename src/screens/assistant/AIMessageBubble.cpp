@@ -2,10 +2,12 @@
 
 #include "style/Color.h"
 #include "style/Fonts.h"
+#include "style/KeptGlyphs.h"
 
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextDocument>
 
 namespace {
 
@@ -34,6 +36,9 @@ AIMessageBubble::AIMessageBubble(const ChatMessage& message, QWidget* parent)
     QPalette palette = m_label->palette();
     palette.setColor(QPalette::WindowText, Color::white95());
     m_label->setPalette(palette);
+    // Selectable text is drawn from the label's own document.
+    if (auto* document = m_label->findChild<QTextDocument*>())
+        KeptGlyphs::keep(*document);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }
 
@@ -70,12 +75,16 @@ void AIMessageBubble::placeLabel()
 
 void AIMessageBubble::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const bool mine = m_message.role == ChatRole::user;
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(m_label->geometry()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
-    painter.fillPath(shape, mine ? withOpacity(Color::neonCyan(), 0.18) : Color::white10());
-    painter.setPen(QPen(mine ? withOpacity(Color::neonCyan(), 0.35) : Color::white10(), 1));
-    painter.drawPath(shape);
+    QPainter target(this);
+    const QRect bubble = m_label->geometry();
+    target.translate(bubble.topLeft());
+    m_shape.draw(target, bubble.size(), devicePixelRatioF(), {}, cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const bool mine = m_message.role == ChatRole::user;
+        QPainterPath shape;
+        shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+        painter.fillPath(shape, mine ? withOpacity(Color::neonCyan(), 0.18) : Color::white10());
+        painter.setPen(QPen(mine ? withOpacity(Color::neonCyan(), 0.35) : Color::white10(), 1));
+        painter.drawPath(shape);
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assistant/ChatMessage.h"
+#include "style/NineSlice.h"
 
 #include <QWidget>
 
@@ -32,4 +33,5 @@ private:
 
     ChatMessage m_message;
     QLabel* m_label;
+    NineSlice m_shape;
 };

@@ -11,6 +11,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace {
+constexpr qreal kCornerRadius = 10;
+}
+
 CleanupPreviewCategoryRow::CleanupPreviewCategoryRow(const CleanupPreviewCategory& category, int selectedCount,
                                                      QWidget* parent)
     : QAbstractButton(parent)
@@ -72,10 +76,7 @@ QSize CleanupPreviewCategoryRow::sizeHint() const
 void CleanupPreviewCategoryRow::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), 10, 10);
-        painter.fillPath(shape, Color::white10());
+    m_cache.draw(target, size(), devicePixelRatioF(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
+        RoundedPanel::paintShape(painter, bounds, kCornerRadius, Color::white10(), Qt::transparent);
     });
 }

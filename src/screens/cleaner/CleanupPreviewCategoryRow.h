@@ -1,6 +1,6 @@
 #pragma once
 
-#include "style/PaintCache.h"
+#include "style/NineSlice.h"
 #include "cleanup/CleanupPreviewCategory.h"
 
 #include <QAbstractButton>
@@ -17,5 +17,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

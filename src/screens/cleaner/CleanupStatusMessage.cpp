@@ -1,12 +1,17 @@
 #include "CleanupStatusMessage.h"
 
 #include "style/Color.h"
+#include "style/RoundedPanel.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+
+namespace {
+constexpr qreal kCornerRadius = 10;
+}
 
 CleanupStatusMessage::CleanupStatusMessage(QWidget* parent) : QWidget(parent)
 {
@@ -35,16 +40,11 @@ QString CleanupStatusMessage::message() const
 void CleanupStatusMessage::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+    m_cache.draw(target, size(), devicePixelRatioF(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
         QColor fill = Color::neonGreen();
         fill.setAlphaF(0.08f);
         QColor border = Color::neonGreen();
         border.setAlphaF(0.24f);
-        painter.fillPath(shape, fill);
-        painter.setPen(QPen(border, 1));
-        painter.drawPath(shape);
+        RoundedPanel::paintShape(painter, bounds, kCornerRadius, fill, border);
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "style/PaintCache.h"
+#include "style/NineSlice.h"
 
 #include <QWidget>
 
@@ -19,5 +19,5 @@ protected:
 
 private:
     TextLabel* m_text;
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

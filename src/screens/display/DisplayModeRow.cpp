@@ -10,6 +10,10 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
+namespace {
+constexpr qreal kCornerRadius = 8;
+}
+
 DisplayModeRow::DisplayModeRow(const DisplayModeOption& option, bool isSelected, QWidget* parent)
     : QAbstractButton(parent), m_option(option), m_isSelected(isSelected)
 {
@@ -60,10 +64,7 @@ void DisplayModeRow::paintEvent(QPaintEvent*)
     if (!m_isSelected)
         return;
     QPainter target(this);
-    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), 8, 8);
-        painter.fillPath(shape, Color::white10b());
+    m_cache.draw(target, size(), devicePixelRatioF(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
+        RoundedPanel::paintShape(painter, bounds, kCornerRadius, Color::white10b(), Qt::transparent);
     });
 }

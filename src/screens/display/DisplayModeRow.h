@@ -1,6 +1,6 @@
 #pragma once
 
-#include "style/PaintCache.h"
+#include "style/NineSlice.h"
 #include "DisplayModeOption.h"
 
 #include <QAbstractButton>
@@ -24,5 +24,5 @@ protected:
 private:
     DisplayModeOption m_option;
     bool m_isSelected;
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

@@ -1,12 +1,17 @@
 #include "RestoreButton.h"
 
 #include "style/Color.h"
+#include "style/RoundedPanel.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+
+namespace {
+constexpr qreal kCornerRadius = 10;
+}
 
 RestoreButton::RestoreButton(QWidget* parent) : QAbstractButton(parent)
 {
@@ -32,12 +37,10 @@ QSize RestoreButton::sizeHint() const
 void RestoreButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, QString::number(isEnabled()), [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        if (!isEnabled())
-            painter.setOpacity(0.5);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), 10, 10);
-        painter.fillPath(shape, Color::white10b());
-    });
+    m_cache.draw(target, size(), devicePixelRatioF(), QString::number(isEnabled()), kCornerRadius + 2,
+                 [this](QPainter& painter, const QRectF& bounds) {
+                     if (!isEnabled())
+                         painter.setOpacity(0.5);
+                     RoundedPanel::paintShape(painter, bounds, kCornerRadius, Color::white10b(), Qt::transparent);
+                 });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "style/PaintCache.h"
+#include "style/NineSlice.h"
 
 #include <QAbstractButton>
 
@@ -16,5 +16,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

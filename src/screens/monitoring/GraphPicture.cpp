@@ -11,13 +11,6 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
-
-// A whole picture is drawn this many device pixels wide at a time.
-constexpr int kColumnBatch = 128;
-
-} // namespace
-
 void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size, qreal dpr)
 {
     const QSize pixels = size * dpr;
@@ -47,10 +40,10 @@ void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size
 void GraphPicture::redraw()
 {
     ++m_redraws;
-    m_spans.clear();
-    for (int left = 0; left < m_image.width(); left += kColumnBatch)
-        m_spans.append({left, std::min(m_image.width(), left + kColumnBatch)});
-    paintSpans();
+    if (m_image.isNull())
+        return;
+    QImage whole(m_image.height(), m_image.width(), QImage::Format_ARGB32_Premultiplied);
+    onPoolThread([&] { paintSideways(whole, 0, m_image.width()); });
 }
 
 qsizetype GraphPicture::sampleCount() const
@@ -174,24 +167,54 @@ void GraphPicture::paintSpans()
 {
     if (m_spans.isEmpty())
         return;
-    // The raster engine hands every large batch of spans to the global thread pool unless it
-    // already runs on one of that pool's threads, and for these small fills the hand-offs cost
-    // more than the drawing; so the columns are drawn on one of those threads while this one
-    // waits. The task is started only on a free thread: a queued one would be taken back and run
-    // here by the wait.
-    QSemaphore done;
-    const auto draw = [this, &done] {
-        // Drawn in device pixels, so that columns are whole pixels.
-        m_image.setDevicePixelRatio(1);
-        QPainter painter(&m_image);
+    int widest = 0;
+    for (const Span& span : std::as_const(m_spans))
+        widest = std::max(widest, span.right - span.left);
+    if (m_band.height() < widest || m_band.width() != m_image.height())
+        m_band = QImage(m_image.height(), widest, QImage::Format_ARGB32_Premultiplied);
+    onPoolThread([this] {
         for (const Span& span : std::as_const(m_spans))
-            paintColumns(painter, span.left, span.right);
-        painter.end();
-        m_image.setDevicePixelRatio(m_dpr);
+            paintSideways(m_band, span.left, span.right);
+    });
+}
+
+void GraphPicture::paintSideways(QImage& band, int left, int right)
+{
+    // Nearly level curves are drawn a quarter turn round: upright, their edges would cross each
+    // pixel row many times, and the rasteriser's cost grows with the square of the edge cells on
+    // one row; turning the columns back is a plain copy.
+    const int height = m_image.height();
+    {
+        QPainter painter(&band);
+        painter.setTransform(QTransform(0, 1, -1, 0, height, -left));
+        paintColumns(painter, left, right);
+    }
+    // In tiles, so that both images are read and written a few cache lines at a time.
+    constexpr int tile = 32;
+    for (int top = 0; top < height; top += tile) {
+        for (int from = left; from < right; from += tile) {
+            for (int y = top; y < std::min(height, top + tile); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+                for (int x = from; x < std::min(right, from + tile); ++x)
+                    line[x] = reinterpret_cast<const QRgb*>(band.constScanLine(x - left))[height - 1 - y];
+            }
+        }
+    }
+}
+
+void GraphPicture::onPoolThread(const std::function<void()>& draw)
+{
+    // The raster engine hands every large batch of spans to the global thread pool unless it
+    // already runs on one of that pool's threads, and for these fills the hand-offs cost more than
+    // the drawing; so the drawing runs on one of those threads while this one waits. It is started
+    // only on a free thread: a queued task would be taken back and run here by the wait.
+    QSemaphore done;
+    const auto task = [&draw, &done] {
+        draw();
         done.release();
     };
-    if (!QThreadPool::globalInstance()->tryStart(draw))
-        draw();
+    if (!QThreadPool::globalInstance()->tryStart(task))
+        task();
     done.acquire();
 }
 

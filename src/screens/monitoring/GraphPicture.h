@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPainterPath>
 #include <QPointF>
+#include <functional>
 
 class QPainter;
 
@@ -17,9 +18,8 @@ class QPainter;
 // The samples sit on whole device pixels of a grid that moves with them, nearly evenly spaced, the
 // newest at the right edge. When the series move on by some samples, the kept pixels move left by
 // whole pixels and only the columns whose drawing changed (the new samples, the new first sample,
-// samples whose value changed) are cleared and drawn again, clipped to those columns; drawn a few
-// columns at a time, a nearly level curve is cheap to rasterise upright. Whatever came before, the
-// picture is the one redraw() gives.
+// samples whose value changed) are cleared and drawn again, clipped to those columns. Whatever came
+// before, the picture is the one redraw() gives.
 class GraphPicture {
 public:
     static constexpr qreal lineWidth = 2.5;
@@ -61,6 +61,10 @@ private:
     void moveLeft(int pixels);
     // Clears and draws the columns of m_spans.
     void paintSpans();
+    // Draws the columns from `left` to `right` into a band turned a quarter round, then into the
+    // picture.
+    void paintSideways(QImage& band, int left, int right);
+    static void onPoolThread(const std::function<void()>& draw);
     void paintColumns(QPainter& painter, int left, int right);
 
     QList<Series> m_series;
@@ -76,5 +80,7 @@ private:
     QList<Span> m_spans;
     QList<Span> m_trial;
     QPainterPath m_path;
+    // The columns drawn turned, reused from sample to sample.
+    QImage m_band;
     int m_redraws = 0;
 };

@@ -1,5 +1,7 @@
 #include "Backdrop.h"
 
+#include "style/RoundedPanel.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,12 +11,11 @@ Backdrop::Backdrop(qreal cornerRadius, QWidget* parent) : QWidget(parent), m_cor
 void Backdrop::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, QString::number(m_cornerRadius), [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), m_cornerRadius, m_cornerRadius);
-        painter.fillPath(shape, QColor(0, 0, 0, qRound(255 * opacity)));
-    });
+    m_cache.draw(target, size(), devicePixelRatioF(), QString::number(m_cornerRadius), m_cornerRadius + 2,
+                 [this](QPainter& painter, const QRectF& bounds) {
+                     RoundedPanel::paintShape(painter, bounds, m_cornerRadius, QColor(0, 0, 0, qRound(255 * opacity)),
+                                              Qt::transparent);
+                 });
 }
 
 void Backdrop::mousePressEvent(QMouseEvent* event)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "style/PaintCache.h"
+#include "style/NineSlice.h"
 
 #include <QWidget>
 
@@ -21,5 +21,5 @@ protected:
 
 private:
     qreal m_cornerRadius;
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

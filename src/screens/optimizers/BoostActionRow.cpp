@@ -38,8 +38,9 @@ QSize BoostActionRow::sizeHint() const
 void BoostActionRow::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    // Each frame of the entrance differs: only the row at rest is kept.
-    if (m_entrance < 1.0) {
+    // Each frame of the entrance differs, overshoot past the resting place included: only the row
+    // at rest is kept.
+    if (m_entrance != 1.0) {
         paintRow(target);
         return;
     }

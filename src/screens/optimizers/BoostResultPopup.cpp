@@ -5,6 +5,7 @@
 #include "style/Color.h"
 #include "style/Fonts.h"
 #include "style/OutlineButton.h"
+#include "style/RoundedPanel.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
@@ -141,12 +142,7 @@ void BoostResultPopup::showEvent(QShowEvent* event)
 void BoostResultPopup::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, {}, [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
-        painter.fillPath(shape, kMaterial);
-        painter.setPen(QPen(Color::white10(), 1.0));
-        painter.drawPath(shape);
+    m_cache.draw(target, size(), devicePixelRatioF(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
+        RoundedPanel::paintShape(painter, bounds, kCornerRadius, kMaterial, Color::white10());
     });
 }

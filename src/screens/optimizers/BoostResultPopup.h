@@ -1,6 +1,6 @@
 #pragma once
 
-#include "style/PaintCache.h"
+#include "style/NineSlice.h"
 #include "tuning/QuickBoostResult.h"
 
 #include <QVariantAnimation>
@@ -47,5 +47,5 @@ private:
     QList<BoostActionRow*> m_rows;
     OutlineButton* m_done;
     QVariantAnimation m_entrance;
-    PaintCache m_cache;
+    NineSlice m_cache;
 };

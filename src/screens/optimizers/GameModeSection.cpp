@@ -5,6 +5,7 @@
 #include "style/Color.h"
 #include "style/Fonts.h"
 #include "style/GradientButton.h"
+#include "style/PickerBox.h"
 #include "style/TextLabel.h"
 #include "style/TileButton.h"
 #include "tuning/SystemOptimizer.h"
@@ -26,7 +27,7 @@ GameModeSection::GameModeSection(SystemOptimizer& optimizer, std::chrono::millis
     : GlassModifier(16, 16, parent),
       m_optimizer(optimizer),
       m_clear(optimizer, clearDelay, this, [this] { showMessage({}); }, "gameModeClear"),
-      m_picker(new QComboBox(this)),
+      m_picker(new PickerBox(this)),
       m_refresh(new TileButton(0, 0, 8, this)),
       m_toggle(new GradientButton("Enable Game Mode", Fonts::ui(14, QFont::DemiBold), QSize(16, 14), 12, this)),
       m_message(new TextLabel({}, 12, QFont::Normal, Color::neonGreen(), this)),

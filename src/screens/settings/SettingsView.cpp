@@ -9,6 +9,7 @@
 #include "style/GlassToggleStyle.h"
 #include "style/GradientButton.h"
 #include "style/HoverEffect.h"
+#include "style/PickerBox.h"
 #include "style/RoundedPanel.h"
 #include "style/SegmentedPicker.h"
 #include "style/SwitchToggle.h"
@@ -67,7 +68,7 @@ QHBoxLayout* captionRow(const QString& caption, int pixelSize, QWidget* value, Q
 
 QComboBox* numberPicker(int count, const QString& objectName, QWidget* parent)
 {
-    auto* picker = new QComboBox(parent);
+    auto* picker = new PickerBox(parent);
     picker->setObjectName(objectName);
     picker->setFixedWidth(60);
     picker->setFont(Fonts::ui(12));
