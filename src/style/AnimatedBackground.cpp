@@ -256,9 +256,8 @@ void AnimatedBackground::paintEvent(QPaintEvent* event)
     QImage direct = ownDensity ? rasterTarget(painter) : QImage();
     QRegion writable;
     if (!direct.isNull()) {
-        writable = painter.paintEngine()->systemClip();
-        if (writable.isEmpty())
-            writable = direct.rect();
+        const QRegion clip = painter.paintEngine()->systemClip();
+        writable = clip.isEmpty() ? QRegion(direct.rect()) : clip & direct.rect();
     } else if (ownDensity) {
         painter.setWorldTransform(QTransform::fromTranslate(offset.x(), offset.y()) * device.inverted());
     }
