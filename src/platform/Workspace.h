@@ -9,8 +9,8 @@
 // The user's running applications and the notices about them. The queries and the quit request
 // may be called from any thread; the notices are emitted on the main thread.
 //
-// Notices come only while the workspace is watched; a query answers from the system as it is now
-// either way. When watching starts again, what changed in between is announced then.
+// Notices come only while the workspace is watched, about what changes while it is; a query
+// answers from the system as it is now either way.
 class Workspace : public QObject {
     Q_OBJECT
 public:

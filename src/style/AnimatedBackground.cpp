@@ -4,6 +4,7 @@
 
 #include <QLinearGradient>
 #include <QPaintEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QWindow>
@@ -17,6 +18,20 @@ namespace {
 // The height of the buffer that paints compose into, a band at a time: small enough to stay in
 // the cache, and wide as the window.
 constexpr int bandLines = 32;
+
+// The image a raster painter draws into, as a view on the same pixels, when the backdrop can write
+// those itself: 32 bits, opaque or premultiplied. Composing straight into them saves a copy.
+QImage rasterTarget(QPainter& painter)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || engine->paintDevice()->devType() != QInternal::Image)
+        return {};
+    const auto* image = static_cast<const QImage*>(engine->paintDevice());
+    if (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32_Premultiplied)
+        return {};
+    return QImage(const_cast<uchar*>(image->constBits()), image->width(), image->height(), image->bytesPerLine(),
+                  image->format());
+}
 
 FloatingBlob::State quantised(const FloatingBlob::State& s)
 {
@@ -158,19 +173,21 @@ void AnimatedBackground::ensureGradient()
     m_band = QImage(std::max(1, pixels.width()), bandLines, QImage::Format_RGB32);
 }
 
-void AnimatedBackground::compose(const QRect& area, bool glows)
+void AnimatedBackground::compose(QImage& target, const QPoint& at, const QRect& area, bool glows)
 {
     for (int y = 0; y < area.height(); ++y) {
         const int from = area.left() + qRound((area.top() + y) * m_shiftPerLine);
-        std::memcpy(m_band.scanLine(y), m_gradientLine.constScanLine(0) + from * 4, size_t(area.width()) * 4);
+        std::memcpy(target.scanLine(at.y() + y) + at.x() * 4, m_gradientLine.constScanLine(0) + from * 4,
+                    size_t(area.width()) * 4);
     }
     if (!glows)
         return;
-    const QRect band(QPoint(), area.size());
+    const QRect pixels(at, area.size());
     for (int i = 0; i < int(m_blobs.size()); ++i) {
         const FloatingBlob::State& state = m_drawn[size_t(i)];
         if (glowRect(i, state).intersects(area))
-            m_blobs[size_t(i)].drawInto(m_band, blobRect(i, state).topLeft() - area.topLeft(), state.scale, band);
+            m_blobs[size_t(i)].drawInto(target, blobRect(i, state).topLeft() - area.topLeft() + at, state.scale,
+                                        pixels);
     }
 }
 
@@ -230,22 +247,33 @@ void AnimatedBackground::paintEvent(QPaintEvent* event)
     if (!glows)
         renderGlows(m_dpr);
     QPainter painter(this);
-    // Onto a device of the widget's density the bands are drawn in its pixels, at whole-pixel
-    // places, so that each lands as a plain copy and they meet without a seam; onto any other
-    // device they are scaled.
+    // Onto a device of the widget's density the pixels are composed in its own pixels, at a
+    // whole-pixel offset, so that areas meet without a seam; onto any other device they are scaled.
     const QTransform device = painter.deviceTransform();
     const bool ownDensity = device.type() <= QTransform::TxScale && qFuzzyCompare(device.m11(), m_dpr) &&
                             qFuzzyCompare(device.m22(), m_dpr);
-    if (ownDensity)
-        painter.setWorldTransform(QTransform::fromTranslate(qRound(device.dx()), qRound(device.dy())) *
-                                  device.inverted());
+    const QPoint offset(qRound(device.dx()), qRound(device.dy()));
+    QImage direct = ownDensity ? rasterTarget(painter) : QImage();
+    QRegion writable;
+    if (!direct.isNull()) {
+        const QRegion clip = painter.paintEngine()->systemClip();
+        writable = clip.isEmpty() ? QRegion(direct.rect()) : clip & direct.rect();
+    } else if (ownDensity) {
+        painter.setWorldTransform(QTransform::fromTranslate(offset.x(), offset.y()) * device.inverted());
+    }
     m_band.setDevicePixelRatio(ownDensity ? 1 : m_dpr);
     const QRect bounds(QPoint(), m_pixels);
     for (const QRect& r : event->region()) {
         const QRect pixels = QRectF(QPointF(r.topLeft()) * m_dpr, QSizeF(r.size()) * m_dpr).toAlignedRect() & bounds;
+        if (!direct.isNull()) {
+            // Straight into the pixels the painter draws, within what this paint may change.
+            for (const QRect& target : writable & pixels.translated(offset))
+                compose(direct, target.topLeft(), target.translated(-offset), glows);
+            continue;
+        }
         for (int top = pixels.top(); top <= pixels.bottom(); top += bandLines) {
             const QRect band(pixels.left(), top, pixels.width(), std::min(bandLines, pixels.bottom() + 1 - top));
-            compose(band, glows);
+            compose(m_band, QPoint(), band, glows);
             painter.drawImage(ownDensity ? QPointF(band.topLeft()) : QPointF(band.topLeft()) / m_dpr, m_band,
                               QRect(QPoint(), band.size()));
         }

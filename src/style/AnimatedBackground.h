@@ -13,10 +13,11 @@
 // The full-window backdrop: a diagonal navy-indigo gradient with three drifting glows.
 // It lies behind every screen for the life of the window, so it is built to cost little: the
 // gradient is kept as one line and the glows as their blurred opacity, rendered off the GUI
-// thread; every paint composes just the pixels asked for, band by band in one small buffer, from
-// plain copies of the gradient line and blends of the glows at whole-pixel positions. Twice a
-// second the areas where a glow moved are repainted; nothing runs while the window is hidden or
-// minimised. The first frames show the gradient alone; the glows join once rendered.
+// thread; every paint composes just the pixels asked for, straight into the window's pixels (or
+// band by band in one small buffer where it cannot), from plain copies of the gradient line and
+// blends of the glows at whole-pixel positions. Twice a second the areas where a glow moved are
+// repainted; nothing runs while the window is hidden or minimised. The first frames show the
+// gradient alone; the glows join once rendered.
 class AnimatedBackground : public QWidget {
     Q_OBJECT
 public:
@@ -67,9 +68,9 @@ private:
     void renderGlows(qreal devicePixelRatio);
     void glowRendered(int index);
     void ensureGradient();
-    // Composes the device pixels of `area` into the band buffer, from its top-left corner; the
+    // Composes the device pixels of `area` into `target`, the area's top-left corner at `at`; the
     // glows only when they are ready.
-    void compose(const QRect& area, bool glows);
+    void compose(QImage& target, const QPoint& at, const QRect& area, bool glows);
 
     std::array<FloatingBlob, 3> m_blobs;
     std::array<QFutureWatcher<QImage>, 3> m_rendering;

@@ -4,7 +4,6 @@
 #include "ControlStyle.h"
 #include "FocusRing.h"
 #include "Fonts.h"
-#include "Symbols.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -34,9 +33,5 @@ void AppStyle::install()
     palette.setColor(QPalette::Disabled, QPalette::WindowText, Color::white50());
     QApplication::setPalette(palette);
     FocusRing::install();
-
-    // The icon font joins the font database before any font is loaded: adding a font drops every
-    // font loaded so far, and each would be looked up and loaded again.
-    Symbols::iconFontFamily();
     Fonts::install();
 }

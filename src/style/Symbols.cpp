@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFont>
-#include <QFontDatabase>
 #include <QHash>
 #include <QPainter>
 #include <QRawFont>
@@ -154,27 +153,12 @@ QStringList Symbols::fontCandidates()
     return candidates;
 }
 
-std::optional<QString> Symbols::iconFontFamily()
-{
-    static const std::optional<QString> family = []() -> std::optional<QString> {
-        for (const QString& file : fontCandidates()) {
-            if (!QFile::exists(file))
-                continue;
-            const int id = QFontDatabase::addApplicationFont(file);
-            const QStringList families = QFontDatabase::applicationFontFamilies(id);
-            if (id >= 0 && !families.isEmpty())
-                return families.first();
-        }
-        return std::nullopt;
-    }();
-    return family;
-}
-
 const QRawFont& Symbols::iconRawFont()
 {
-    // Read from the file the family was added from: by family the font database may pick another
-    // installed copy, such as a compressed web font that is unpacked whenever it is loaded. The
-    // file is mapped, not read: only the pages of the glyphs drawn are ever loaded. One font
+    // Read from the first file found, never joined to the font database: nothing draws the icons
+    // by family, and adding a font there costs the start a parse of the whole file. By family the
+    // database could also pick another installed copy, such as a compressed web font that is
+    // unpacked whenever it is loaded. The file is mapped, not read: only the pages of the glyphs drawn are ever loaded. One font
     // serves every size, which shares its loaded face. Never freed: a font outliving the
     // application object must not be released after it.
     static const QRawFont* font = [] {
@@ -224,9 +208,8 @@ QPainterPath Symbols::path(const QString& name, qreal size)
 
 QPainterPath Symbols::outline(const QString& name, qreal size)
 {
-    const auto family = iconFontFamily();
     const auto code = codePoint(name);
-    if (!family || !code || size <= 0)
+    if (!code || size <= 0)
         return ring(qMax<qreal>(size, 0));
 
     QRawFont raw = iconRawFont();

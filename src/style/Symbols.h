@@ -14,8 +14,6 @@ class QBrush;
 // screen never lacks its shape.
 class Symbols {
 public:
-    // The font family once loaded, or nothing when the font could not be found.
-    static std::optional<QString> iconFontFamily();
     // The glyph's code point for a known symbol name; nothing for an unknown name.
     static std::optional<char32_t> codePoint(const QString& name);
     static QStringList names();

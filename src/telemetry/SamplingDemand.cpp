@@ -8,6 +8,6 @@ SamplingDemand::Sampling SamplingDemand::of(const Situation& now)
     sampling.systemMonitor = now.mainScreensReachable && ((now.windowShown && now.screenShowsSystemReadings) ||
                                                           now.statusItemShown || now.sessionRecording);
     sampling.networkMonitor = now.mainScreensReachable && now.windowShown && now.screenShowsNetworkReadings;
-    sampling.applicationScan = now.windowShown || now.screenFollowsApplications || now.launchesAwaited;
+    sampling.applicationScan = now.screenFollowsApplications || now.launchesAwaited;
     return sampling;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 // Who needs which sampler now. A reading is taken only where it is shown or recorded; the
-// application scan runs while the window is shown, while a screen follows the applications, and
-// while something waits to act on an application's launch. Nothing samples outside the main
-// screens (before setup is complete, after shut-down).
+// application scan runs only while a screen follows the applications or something waits to act on
+// an application's launch (a query about the applications reads them anew when no scan runs).
+// Nothing samples outside the main screens (before setup is complete, after shut-down).
 struct SamplingDemand {
     struct Situation {
         bool mainScreensReachable = false;

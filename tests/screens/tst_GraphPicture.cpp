@@ -39,6 +39,12 @@ QList<double> trailingMean(const QList<double>& window)
     return means;
 }
 
+// Whether every value is the first one.
+bool level(const QList<double>& values)
+{
+    return std::all_of(values.cbegin(), values.cend(), [&](double v) { return v == values.first(); });
+}
+
 // The largest difference of any channel of any pixel, and where.
 QString worstDifference(const QImage& a, const QImage& b, int& worst)
 {
@@ -74,20 +80,26 @@ private slots:
         QTest::addColumn<int>("perPicture");
         QTest::addColumn<bool>("smoothedSecond");
         QTest::addColumn<QSize>("resizedTo");
-        QTest::newRow("wave") << wave(80) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize();
+        QTest::addColumn<bool>("fillingUp");
+        QTest::newRow("wave") << wave(80) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize() << false;
         QTest::newRow("noise, two series, double density")
-            << noise(100) << 60 << QSize(357, 100) << 2.0 << 1 << true << QSize();
-        QTest::newRow("fractional density") << noise(70) << 30 << QSize(513, 120) << 1.25 << 1 << false << QSize();
-        QTest::newRow("level") << QList<double>(70, 37.5) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize();
+            << noise(100) << 60 << QSize(357, 100) << 2.0 << 1 << true << QSize() << false;
+        QTest::newRow("fractional density") << noise(70) << 30 << QSize(513, 120) << 1.25 << 1 << false << QSize() << false;
+        QTest::newRow("level") << QList<double>(70, 37.5) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize() << false;
         QTest::newRow("out of range and not numbers")
             << QList<double>{10, -50, 250, nan, 40, inf, 60, 1e300, -inf, 20, 90, nan, 30, 5, 70, 100, 0, -1e300,
                              55, 45, 35, 25, 15, 65, 75, 85, 95, 50, nan, 10, 250, 20}
-            << 12 << QSize(300, 120) << 1.5 << 1 << true << QSize();
+            << 12 << QSize(300, 120) << 1.5 << 1 << true << QSize() << false;
         QTest::newRow("several samples between pictures")
-            << wave(120) << 30 << QSize(400, 120) << 1.0 << 3 << true << QSize();
+            << wave(120) << 30 << QSize(400, 120) << 1.0 << 3 << true << QSize() << false;
         QTest::newRow("narrower than one pixel a sample")
-            << noise(100) << 60 << QSize(40, 100) << 1.0 << 1 << true << QSize();
-        QTest::newRow("resized midway") << wave(80) << 30 << QSize(400, 120) << 2.0 << 1 << true << QSize(290, 120);
+            << noise(100) << 60 << QSize(40, 100) << 1.0 << 1 << true << QSize() << false;
+        QTest::newRow("wave, filling up") << wave(50) << 30 << QSize(400, 120) << 1.0 << 1 << true << QSize() << true;
+        QTest::newRow("level, filling up")
+            << QList<double>(80, 0.0) << 60 << QSize(357, 100) << 1.25 << 1 << true << QSize() << true;
+        QTest::newRow("level, then rising, filling up")
+            << QList<double>(20, 0.0) + wave(30) << 60 << QSize(300, 100) << 1.0 << 1 << false << QSize() << true;
+        QTest::newRow("resized midway") << wave(80) << 30 << QSize(400, 120) << 2.0 << 1 << true << QSize(290, 120) << false;
     }
 
     void movingOnMatchesAWholeRedraw()
@@ -99,24 +111,29 @@ private slots:
         QFETCH(int, perPicture);
         QFETCH(bool, smoothedSecond);
         QFETCH(QSize, resizedTo);
+        QFETCH(bool, fillingUp);
 
         GraphPicture picture;
         int steadyRedraws = -1;
-        for (qsizetype end = window; end <= stream.size(); end += perPicture) {
+        QList<double> shownBefore;
+        for (qsizetype end = fillingUp ? 2 : window; end <= stream.size(); end += perPicture) {
             if (resizedTo.isValid() && end >= stream.size() / 2 && size != resizedTo) {
                 size = resizedTo;
                 steadyRedraws = -1;
             }
-            const QList<double> shown = stream.mid(end - window, window);
+            const qsizetype count = std::min<qsizetype>(end, window);
+            const QList<double> shown = stream.mid(end - count, count);
             QList<GraphPicture::Series> graph{{shown, QColor(0, 220, 255), 0.3, 4}};
             if (smoothedSecond)
                 graph.append({trailingMean(shown), QColor(190, 90, 255), 0.25, 3});
             picture.show(graph, 100, size, dpr);
             QCOMPARE(picture.image().size(), size * dpr);
             QCOMPARE(picture.image().devicePixelRatio(), dpr);
-            // Only the first picture, and the first at a new size, is drawn whole.
-            if (steadyRedraws < 0)
+            // Only the first picture, the first at a new size and, while the window fills up, those
+            // that are not the level line shown before are drawn whole.
+            if (steadyRedraws < 0 || (count != shownBefore.size() && !(level(shown) && level(shownBefore))))
                 steadyRedraws = picture.redraws();
+            shownBefore = shown;
             QCOMPARE(picture.redraws(), steadyRedraws);
 
             GraphPicture whole = picture;

@@ -4,6 +4,7 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
 #include <QSemaphore>
 #include <QThreadPool>
 #include <algorithm>
@@ -313,19 +314,26 @@ private slots:
 
     // Any area of the backdrop, at any place and scale of the glows, against the same picture
     // drawn the plain way: the whole gradient, then each glow tinted, resized to the nearest
-    // pixel and blended where it stands. The test runs again at other pixel densities, so the
-    // areas lie on whole device pixels at each.
+    // pixel and blended where it stands. It is composed straight into the pixels of a
+    // premultiplied image, and in bands drawn onto any other. The test runs again at other pixel
+    // densities, so the areas lie on whole device pixels at each.
     void composedPixelsMatchReference_data()
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QRect>("area");
         QTest::addColumn<double>("seconds");
-        QTest::newRow("at rest, whole window") << QSize(1000, 650) << QRect() << 0.0;
-        QTest::newRow("drifted, whole window") << QSize(1000, 650) << QRect() << 5.3;
-        QTest::newRow("drifted, an odd area across the glows")
-            << QSize(1000, 650) << QRect(332, 100, 256, 412) << 6.7;
-        QTest::newRow("small window, glows past every edge") << QSize(300, 200) << QRect() << 9.1;
-        QTest::newRow("large window, far out") << QSize(1440, 900) << QRect(0, 300, 1440, 76) << 8.0;
+        QTest::addColumn<bool>("inBands");
+        for (const bool inBands : {false, true}) {
+            const char* way = inBands ? "in bands" : "straight";
+            QTest::addRow("at rest, whole window, %s", way) << QSize(1000, 650) << QRect() << 0.0 << inBands;
+            QTest::addRow("drifted, whole window, %s", way) << QSize(1000, 650) << QRect() << 5.3 << inBands;
+            QTest::addRow("drifted, an odd area across the glows, %s", way)
+                << QSize(1000, 650) << QRect(332, 100, 256, 412) << 6.7 << inBands;
+            QTest::addRow("small window, glows past every edge, %s", way)
+                << QSize(300, 200) << QRect() << 9.1 << inBands;
+            QTest::addRow("large window, far out, %s", way)
+                << QSize(1440, 900) << QRect(0, 300, 1440, 76) << 8.0 << inBands;
+        }
     }
 
     void composedPixelsMatchReference()
@@ -333,6 +341,7 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(QRect, area);
         QFETCH(double, seconds);
+        QFETCH(bool, inBands);
         AnimatedBackground background;
         background.resize(size);
         background.show();
@@ -346,7 +355,16 @@ private slots:
         if (area.isNull())
             area = background.rect();
         const qreal dpr = background.devicePixelRatioF();
-        const QImage got = background.grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+        QImage got;
+        if (inBands) {
+            got = QImage((QSizeF(area.size()) * dpr).toSize(), QImage::Format_ARGB32);
+            got.setDevicePixelRatio(dpr);
+            got.fill(Qt::white);
+            background.render(&got, QPoint(), QRegion(area));
+        } else {
+            got = background.grab(area).toImage();
+        }
+        got = got.convertToFormat(QImage::Format_RGB32);
 
         QImage want = gradient(size * dpr);
         QPainter painter(&want);
@@ -410,6 +428,41 @@ private slots:
         const QImage after = background.grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QPoint centre = ((QPointF(350, 250) + AnimatedBackground::blobOffsets()[1]) * dpr).toPoint();
         QVERIFY(largestDifference(after, plain, QRect(centre, QSize(1, 1)), &at) > 10);
+    }
+
+    // A repaint of the backdrop writes only the pixels it was asked for: a widget beside them,
+    // which is not painted again, keeps its own on screen.
+    void repaintKeepsTheNeighbours_data()
+    {
+        QTest::addColumn<QRegion>("repainted");
+        QTest::addColumn<QRect>("neighbour");
+        QTest::newRow("the band above") << QRegion(0, 0, 400, 100) << QRect(0, 100, 400, 50);
+        QTest::newRow("the strip to the left") << QRegion(0, 0, 150, 300) << QRect(150, 40, 60, 200);
+        QTest::newRow("around it, ragged")
+            << (QRegion(0, 0, 400, 60) + QRegion(0, 60, 100, 100) + QRegion(300, 60, 100, 240))
+            << QRect(100, 60, 200, 100);
+    }
+
+    void repaintKeepsTheNeighbours()
+    {
+        QFETCH(QRegion, repainted);
+        QFETCH(QRect, neighbour);
+        AnimatedBackground background;
+        background.resize(400, 300);
+        auto* red = new QWidget(&background);
+        red->setGeometry(neighbour);
+        red->setAutoFillBackground(true);
+        red->setPalette(QPalette(Qt::red));
+        background.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&background));
+        QVERIFY(glowsJoin(background));
+        background.repaint(repainted);
+        const QImage screen = background.screen()->grabWindow(background.winId()).toImage();
+        const qreal dpr = background.devicePixelRatioF();
+        const QRect pixels = QRectF(QPointF(neighbour.topLeft()) * dpr, QSizeF(neighbour.size()) * dpr).toRect();
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                QVERIFY2(screen.pixel(x, y) == qRgb(255, 0, 0), qPrintable(QString("at %1,%2").arg(x).arg(y)));
     }
 };
 

@@ -16,11 +16,7 @@ LinuxWorkspace::LinuxWorkspace(ProcessControl& control, Options options, QObject
 {
     // The window list stays with the thread that made it, so that thread must never be retired.
     m_pollQueue.pool().setExpiryTimeout(-1);
-    m_pollQueue.pool().start([this, life = m_life.watch()] {
-        const Snapshot snapshot = read();
-        m_posted = snapshot;
-        MainThread::post(life, [this, snapshot] { publish(snapshot, true); });
-    });
+    readBaseline();
     m_pollTimer.setInterval(m_pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &LinuxWorkspace::startPoll);
     m_pollTimer.start();
@@ -47,6 +43,16 @@ bool LinuxWorkspace::requestQuit(const RunningApplication& application)
     return m_control.sendSignal(application.identity(), SIGTERM);
 }
 
+void LinuxWorkspace::readBaseline()
+{
+    m_pollInFlight = true;
+    m_pollQueue.pool().start([this, life = m_life.watch()] {
+        const Snapshot snapshot = read();
+        m_posted = snapshot;
+        MainThread::post(life, [this, snapshot] { publish(snapshot, true); });
+    });
+}
+
 void LinuxWorkspace::watchingChanged(bool watched)
 {
     m_polling = watched;
@@ -54,8 +60,10 @@ void LinuxWorkspace::watchingChanged(bool watched)
         m_pollTimer.stop();
         return;
     }
+    // No one acted on what happened meanwhile, so no one is told of it late: what runs now is
+    // where the notices start from again.
+    readBaseline();
     m_pollTimer.start();
-    startPoll();
 }
 
 bool LinuxWorkspace::isStale() const

@@ -56,6 +56,8 @@ private:
     };
 
     void watchingChanged(bool watched) override;
+    // Reads a snapshot that the notices that follow are measured against.
+    void readBaseline();
 
     Snapshot read();
     Snapshot latest();

@@ -29,12 +29,36 @@ void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size
     m_maxValue = maxValue;
     if (sameStyle && samplesBefore >= 2 && sampleCount() == samplesBefore && advance())
         return;
+    if (sameStyle && levelAsBefore()) {
+        place();
+        return;
+    }
     if (pixels != m_image.size())
         m_image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     m_dpr = dpr;
     m_image.setDevicePixelRatio(dpr);
+    m_phase = 0;
     place();
     redraw();
+}
+
+bool GraphPicture::levelAsBefore() const
+{
+    // Drawn whole, the grid starts afresh: the first sample lies on the left edge and the last on
+    // the right, so a level graph is one picture whatever the number of its samples.
+    if (m_phase != 0 || m_points.size() != m_series.size())
+        return false;
+    for (qsizetype s = 0; s < m_series.size(); ++s) {
+        const QList<QPointF>& before = m_points[s];
+        const QList<double>& data = m_series[s].data;
+        if (before.size() < 2 || data.size() < 2)
+            return false;
+        const double level = before.first().y();
+        if (std::any_of(before.cbegin(), before.cend(), [level](const QPointF& p) { return p.y() != level; }) ||
+            std::any_of(data.cbegin(), data.cend(), [&](double v) { return height(v) != level; }))
+            return false;
+    }
+    return true;
 }
 
 void GraphPicture::redraw()
@@ -191,12 +215,17 @@ void GraphPicture::paintSideways(QImage& band, int left, int right)
     }
     // In tiles, so that both images are read and written a few cache lines at a time.
     constexpr int tile = 32;
+    uchar* const picture = m_image.bits();
+    const qsizetype pictureStride = m_image.bytesPerLine();
+    const uchar* const turned = std::as_const(band).bits();
+    const qsizetype turnedStride = band.bytesPerLine();
     for (int top = 0; top < height; top += tile) {
         for (int from = left; from < right; from += tile) {
             for (int y = top; y < std::min(height, top + tile); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+                auto* line = reinterpret_cast<QRgb*>(picture + y * pictureStride);
+                const int column = height - 1 - y;
                 for (int x = from; x < std::min(right, from + tile); ++x)
-                    line[x] = reinterpret_cast<const QRgb*>(band.constScanLine(x - left))[height - 1 - y];
+                    line[x] = reinterpret_cast<const QRgb*>(turned + (x - left) * turnedStride)[column];
             }
         }
     }

@@ -58,6 +58,8 @@ private:
     // The columns to draw again if the series moved on by `moved` samples; empty when none.
     void changedColumns(const QList<QList<double>>& heights, qsizetype moved, QList<Span>& spans) const;
     bool advance();
+    // Whether the graph, level, shows as the level graph drawn before.
+    bool levelAsBefore() const;
     void moveLeft(int pixels);
     // Clears and draws the columns of m_spans.
     void paintSpans();
