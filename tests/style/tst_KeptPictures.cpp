@@ -121,6 +121,19 @@ private slots:
             w->setForegroundRole(QPalette::ButtonText);
         });
 
+        // Inputs whose numbers, written one after the other, would read alike.
+        QTest::newRow("label role and margin") << change<TextLabel>(
+            [] {
+                auto* w = label();
+                w->setForegroundRole(QPalette::Button);
+                w->setMargin(20);
+                return w;
+            },
+            [](auto* w) {
+                w->setForegroundRole(QPalette::Highlight);
+                w->setMargin(0);
+            });
+
         const auto elided = [] {
             auto* w = new ElidedLabel("A long line that ends in an ellipsis", 13, QFont::Normal, Color::white70());
             w->resize(300, 20);
