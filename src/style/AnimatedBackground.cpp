@@ -213,10 +213,11 @@ void AnimatedBackground::advanceTo(double seconds)
     const QList<QRect> areas = mergedAreas(movedAreas(m_drawn, states));
     m_drawn = states;
     ++m_composedFrames;
-    // Each area is repainted on its own: every widget over it then paints with a rectangular clip,
-    // which is a plain blit or blend, while a ragged region sends its pixels span by span.
+    // All areas in one repaint: the window's pixels are prepared and sent to the display once a frame.
+    QRegion moved;
     for (const QRect& area : areas)
-        repaint(QRectF(QPointF(area.topLeft()) / m_dpr, QSizeF(area.size()) / m_dpr).toAlignedRect());
+        moved += QRectF(QPointF(area.topLeft()) / m_dpr, QSizeF(area.size()) / m_dpr).toAlignedRect();
+    repaint(moved);
 }
 
 QList<QRect> AnimatedBackground::mergedAreas(QList<QRect> areas)

@@ -1,5 +1,6 @@
 #include "NineSlice.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -19,6 +20,12 @@ QVector<Span> spans(int full, int tile, int corner)
         return {{0, full, 0, full}};
     return {{0, corner, 0, corner}, {corner, 1, corner, full - 2 * corner}, {corner + 1, corner, full - corner, corner}};
 }
+
+// The raster engine hands a fill taller than about a hundred lines to the thread pool in parts. A
+// card's middle is a plain blend that is repainted under every frame of the backdrop, where waking
+// the pool's threads costs more than the blend: it is drawn in bands short enough to stay on the
+// painting thread.
+constexpr int bandLines = 64;
 
 } // namespace
 
@@ -43,9 +50,14 @@ void NineSlice::drawPieces(QPainter& target, const Layout& layout) const
     const auto columns = spans(layout.device.width(), layout.tile.width(), layout.corner);
     const auto rows = spans(layout.device.height(), layout.tile.height(), layout.corner);
     for (const Span& row : rows) {
-        for (const Span& column : columns) {
-            const QRectF to(column.to / dpr, row.to / dpr, column.stretched / dpr, row.stretched / dpr);
-            target.drawPixmap(to, m_tile, QRectF(column.from, row.from, column.length, row.length));
+        // Only the middle row is stretched along its height; every band of it draws the same line.
+        const int band = row.length == 1 ? bandLines : row.stretched;
+        for (int top = 0; top < row.stretched; top += band) {
+            const int lines = std::min(band, row.stretched - top);
+            for (const Span& column : columns) {
+                const QRectF to(column.to / dpr, (row.to + top) / dpr, column.stretched / dpr, lines / dpr);
+                target.drawPixmap(to, m_tile, QRectF(column.from, row.from, column.length, row.length));
+            }
         }
     }
 }

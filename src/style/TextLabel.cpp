@@ -35,11 +35,19 @@ bool TextLabel::drawnByQLabel() const
 
 QString TextLabel::paintKey() const
 {
-    return text() + QChar(0) + font().key() + QChar(0) + QString::number(palette().cacheKey()) + QChar(0)
-           + QString::number(int(alignment())) + QString::number(wordWrap()) + QString::number(isEnabled())
-           + QString::number(int(foregroundRole())) + QString::number(margin())
-           + QChar(0) + QString::number(contentsRect().x()) + ',' + QString::number(contentsRect().y()) + ','
-           + QString::number(contentsRect().width()) + ',' + QString::number(contentsRect().height());
+    const QRect area = contentsRect();
+    return text() + QChar(0) + font().key() + QChar(0)
+           + QString("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10")
+                 .arg(palette().cacheKey())
+                 .arg(int(alignment()))
+                 .arg(wordWrap())
+                 .arg(isEnabled())
+                 .arg(int(foregroundRole()))
+                 .arg(margin())
+                 .arg(area.x())
+                 .arg(area.y())
+                 .arg(area.width())
+                 .arg(area.height());
 }
 
 void TextLabel::paintEvent(QPaintEvent* event)
@@ -53,7 +61,7 @@ void TextLabel::paintEvent(QPaintEvent* event)
     QPainter target(this);
     m_cache.draw(target, *this, paintKey(), [this](QPainter& painter) {
         // What QLabel draws for plain text without frame, indent or buddy.
-        QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
         const bool leftToRight = !text().isRightToLeft();
         int flags = int(QStyle::visualAlignment(leftToRight ? Qt::LeftToRight : Qt::RightToLeft, alignment()));
         if (wordWrap())

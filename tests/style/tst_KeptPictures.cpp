@@ -4,6 +4,8 @@
 #include "style/Color.h"
 #include "style/ContentButton.h"
 #include "style/ElidedLabel.h"
+#include "style/FieldLine.h"
+#include "style/FieldLook.h"
 #include "style/Fonts.h"
 #include "style/LinearProgressBar.h"
 #include "style/OutlineButton.h"
@@ -118,6 +120,19 @@ private slots:
             w->setPalette(p);
             w->setForegroundRole(QPalette::ButtonText);
         });
+
+        // Inputs whose numbers, written one after the other, would read alike.
+        QTest::newRow("label role and margin") << change<TextLabel>(
+            [] {
+                auto* w = label();
+                w->setForegroundRole(QPalette::Button);
+                w->setMargin(20);
+                return w;
+            },
+            [](auto* w) {
+                w->setForegroundRole(QPalette::Highlight);
+                w->setMargin(0);
+            });
 
         const auto elided = [] {
             auto* w = new ElidedLabel("A long line that ends in an ellipsis", 13, QFont::Normal, Color::white70());
@@ -246,6 +261,33 @@ private slots:
         };
         QTest::newRow("boost step settles") << change<BoostActionRow>(boostRow, [](auto* w) { w->setEntrance(1.0); });
 
+        const auto field = [] {
+            auto* w = new FieldLine;
+            FieldLook::apply(*w, 13, 8, 10, 8);
+            w->setPlaceholderText("Paste your API key");
+            w->resize(220, 34);
+            return w;
+        };
+        QTest::newRow("field text") << change<FieldLine>(field, [](auto* w) { w->setText("sk-typed"); });
+        QTest::newRow("field placeholder") << change<FieldLine>(field, [](auto* w) { w->setPlaceholderText("Custom model ID"); });
+        QTest::newRow("field scrolled back") << change<FieldLine>(
+            [field] {
+                auto* w = field();
+                w->setText("a model name far longer than the field is wide");
+                return w;
+            },
+            [](auto* w) { w->setCursorPosition(0); });
+        QTest::newRow("field hidden text") << change<FieldLine>(
+            [field] {
+                auto* w = field();
+                w->setText("secret");
+                return w;
+            },
+            [](auto* w) { w->setEchoMode(QLineEdit::Password); });
+        QTest::newRow("field width") << change<FieldLine>(field, [](auto* w) { w->resize(120, 34); });
+        QTest::newRow("field font") << change<FieldLine>(field, [](auto* w) { w->setFont(Fonts::ui(16)); });
+        QTest::newRow("field alignment") << change<FieldLine>(field, [](auto* w) { w->setAlignment(Qt::AlignRight); });
+
         const auto pickerBox = [] {
             auto* w = new PickerBox;
             w->addItems({"Auto Detect", "Steam"});
@@ -267,8 +309,12 @@ private slots:
         QFETCH(Change, change);
         std::unique_ptr<QWidget> kept(change.make());
         const QImage before = picture(*kept);
+        // A picture some widgets take after a paint, outside of it.
+        QCoreApplication::processEvents();
         change.apply(kept.get());
         const QImage after = picture(*kept);
+        QCoreApplication::processEvents();
+        QVERIFY(largestDifference(picture(*kept), after) <= 1);
 
         std::unique_ptr<QWidget> fresh(change.make());
         change.apply(fresh.get());
@@ -327,6 +373,34 @@ private slots:
         QCOMPARE(document->blockCount(), 4);
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
             QVERIFY2(block.layout()->cacheEnabled(), qPrintable(block.text()));
+    }
+
+    void fieldDrawsAsQLineEdit_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("placeholder") << QString() << true;
+        QTest::newRow("text") << QString("gpt-4o") << true;
+        QTest::newRow("longer than the field") << QString("a model name far longer than the field is wide") << true;
+        QTest::newRow("disabled") << QString("gpt-4o") << false;
+    }
+
+    void fieldDrawsAsQLineEdit()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, enabled);
+        FieldLine ours;
+        QLineEdit theirs;
+        for (QLineEdit* field : {static_cast<QLineEdit*>(&ours), &theirs}) {
+            FieldLook::apply(*field, 13, 8, 10, 8);
+            field->setPlaceholderText("A placeholder longer than the field can show");
+            field->setText(text);
+            field->setEnabled(enabled);
+            field->resize(160, 34);
+        }
+        picture(ours);
+        QCoreApplication::processEvents();
+        QVERIFY(largestDifference(picture(ours), picture(theirs)) <= 1);
     }
 
     void pickerDrawsAsQComboBox_data()

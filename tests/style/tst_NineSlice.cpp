@@ -87,6 +87,10 @@ private slots:
         QTest::newRow("glass, double density") << small << Look{{300, 160}, 2, 16, glass, none};
         QTest::newRow("glass, fractional density") << small << Look{{301, 157}, 1.25, 16, glass, none};
         QTest::newRow("glass, density 1.5") << small << Look{{250, 90}, 1.5, 20, glass, none};
+        // Tall middles are drawn in bands of lines: no seam and no line twice where they meet.
+        QTest::newRow("glass, tall, fractional density") << small << Look{{240, 701}, 1.25, 16, glass, none};
+        QTest::newRow("glass, tall, density 1.5") << small << Look{{120, 433}, 1.5, 20, glass, none};
+        QTest::newRow("panel, tall, outlined") << small << Look{{90, 515}, 1, 12, panel, Color::white10()};
         QTest::newRow("glass, narrower than its corners") << small << Look{{30, 200}, 1, 16, glass, none};
         QTest::newRow("glass, no middle at all") << Look{{400, 300}, 1, 16, glass, none} << Look{{24, 18}, 1, 8, glass, none};
         QTest::newRow("glass, just past its corners") << small << Look{{40, 40}, 1, 16, glass, none};

@@ -4,6 +4,7 @@
 #include "assistant/AIAssistantViewModel.h"
 #include "assistant/QAMatcher.h"
 #include "style/Color.h"
+#include "style/FieldLine.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/GradientText.h"
@@ -86,7 +87,7 @@ QWidget* AIAssistantView::composer()
     auto* card = new GlassModifier(16, 12, this);
     auto* row = new QHBoxLayout;
     row->setSpacing(10);
-    m_draft = new QLineEdit(card);
+    m_draft = new FieldLine(card);
     m_draft->setObjectName("draftField");
     m_draft->setPlaceholderText("Ask about Quillmarsh, setup, cleanup, or performance");
     m_draft->setFont(Fonts::ui(14));

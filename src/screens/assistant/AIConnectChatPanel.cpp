@@ -6,6 +6,7 @@
 #include "assistant/AIConnectViewModel.h"
 #include "storage/ColorBlindMode.h"
 #include "style/Color.h"
+#include "style/FieldLine.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
@@ -133,7 +134,7 @@ QWidget* AIConnectChatPanel::composer()
     auto* card = new GlassModifier(16, 12, this);
     auto* row = new QHBoxLayout;
     row->setSpacing(10);
-    m_draft = new QLineEdit(card);
+    m_draft = new FieldLine(card);
     m_draft->setObjectName("draftField");
     m_draft->setPlaceholderText("Ask anything or send a prompt with attached context");
     FieldLook::apply(*m_draft, 14, 10, 14, 12);

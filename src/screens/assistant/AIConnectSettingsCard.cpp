@@ -3,6 +3,7 @@
 #include "assistant/AIConnectViewModel.h"
 #include "assistant/AISettingsStore.h"
 #include "style/Color.h"
+#include "style/FieldLine.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
 #include "style/KeptGlyphs.h"
@@ -85,7 +86,7 @@ QWidget* AIConnectSettingsCard::modelColumn()
         edit([id = m_modelPicker->itemData(index).toString()](auto& s) { s.modelID = id; });
     });
     stack->addWidget(m_modelPicker);
-    m_customModel = new QLineEdit(owner);
+    m_customModel = new FieldLine(owner);
     m_customModel->setObjectName("customModelField");
     m_customModel->setPlaceholderText("Custom model ID");
     FieldLook::apply(*m_customModel, 12, 8, 10, 8);

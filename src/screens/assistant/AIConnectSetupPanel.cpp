@@ -3,6 +3,7 @@
 #include "URLOpener.h"
 #include "assistant/AIConnectViewModel.h"
 #include "style/Color.h"
+#include "style/FieldLine.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
 #include "style/GradientButton.h"
@@ -21,7 +22,7 @@ AIConnectSetupPanel::AIConnectSetupPanel(AIConnectViewModel& model, std::shared_
     body()->setSpacing(18);
     body()->addWidget(providerRow());
 
-    m_key = new QLineEdit(this);
+    m_key = new FieldLine(this);
     m_key->setObjectName("apiKeyField");
     m_key->setEchoMode(QLineEdit::Password);
     FieldLook::apply(*m_key, 14, 10, 14, 12);

@@ -1,6 +1,7 @@
 #include "AILinkSheet.h"
 
 #include "style/Color.h"
+#include "style/FieldLine.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
 #include "style/GradientButton.h"
@@ -32,7 +33,7 @@ AILinkSheet::AILinkSheet(QWidget* parent) : QWidget(parent)
                                 12, QFont::Normal, Color::white70(), m_panel);
     about->setWordWrap(true);
     stack->addWidget(about);
-    m_link = new QLineEdit(m_panel);
+    m_link = new FieldLine(m_panel);
     m_link->setObjectName("linkField");
     m_link->setPlaceholderText("https://...");
     FieldLook::apply(*m_link, 14, 10, 14, 12);

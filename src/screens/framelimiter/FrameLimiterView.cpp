@@ -3,6 +3,7 @@
 #include "PresetCell.h"
 #include "screens/monitoring/CardHeader.h"
 #include "style/Color.h"
+#include "style/FieldLine.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/GradientButton.h"
@@ -122,7 +123,7 @@ QWidget* FrameLimiterView::customLimitCard()
     glass->body()->addWidget(new CardHeader("slider.horizontal.3", Color::neonCyan(), "Custom Limit", glass));
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
-    m_customField = new QLineEdit(glass);
+    m_customField = new FieldLine(glass);
     m_customField->setObjectName("customFPSField");
     m_customField->setPlaceholderText("Enter FPS (e.g. 100)");
     m_customField->setFont(Fonts::ui(14));

@@ -2,6 +2,7 @@
 
 #include "ToggleRow.h"
 #include "style/Color.h"
+#include "style/FieldLine.h"
 #include "style/Fonts.h"
 #include "style/GradientButton.h"
 #include "style/PlainButton.h"
@@ -84,7 +85,7 @@ QWidget* CustomGameForm::nameBlock()
     auto* field = new RoundedPanel(8, Color::white10b(), block);
     auto* inset = new QVBoxLayout(field);
     inset->setContentsMargins(10, 10, 10, 10);
-    m_nameField = new QLineEdit(m_fields.name, field);
+    m_nameField = new FieldLine(m_fields.name, field);
     m_nameField->setObjectName("nameField");
     m_nameField->setPlaceholderText("e.g. My Game");
     m_nameField->setFont(Fonts::ui(14));
