@@ -32,7 +32,7 @@ int QuillmarshApp::main(int argc, char* argv[])
     // The style keeps its drawn frames, grooves and handles there, keyed by size and state; every
     // screen built anew adds its own, and by default they would pile up to 10 MiB. One screen's drawn
     // pieces take well below 1 MiB.
-    QPixmapCache::setCacheLimit(1024);
+    QPixmapCache::setCacheLimit(256);
     // Before anything else reads or changes the stored state: a second start on this home only
     // brings the running instance's window forward.
     SingleInstance instance(Paths::applicationSupport());

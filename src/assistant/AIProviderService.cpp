@@ -9,6 +9,7 @@
 #include "WorkQueues.h"
 #include "PerceivedText.h"
 
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QTimer>
@@ -33,7 +34,17 @@ AIProviderService::AIProviderService(QObject* parent) : AIProviderService(Option
 AIProviderService::AIProviderService(Options options, QObject* parent)
     : QObject(parent), m_options(std::move(options))
 {
-    m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+}
+
+AIProviderService::~AIProviderService() = default;
+
+QNetworkAccessManager& AIProviderService::network()
+{
+    if (!m_network) {
+        m_network = std::make_unique<QNetworkAccessManager>();
+        m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    }
+    return *m_network;
 }
 
 QUrl AIProviderService::baseURL(AIProvider provider) const
@@ -58,7 +69,7 @@ AIProviderService::Cancel AIProviderService::send(const QList<ChatMessage>& hist
     auto& [request, body] = std::get<AIChatWire::Prepared>(prepared);
     // A redirect is reported, never followed: the key must not travel to another host.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    QNetworkReply* reply = m_network.post(request, body);
+    QNetworkReply* reply = network().post(request, body);
     auto timedOut = std::make_shared<bool>(false);
     auto* limit = new QTimer(reply);
     limit->setSingleShot(true);
@@ -114,6 +125,6 @@ void AIProviderService::fetchLinkAttachment(const QString& link, AttachmentCallb
         QTimer::singleShot(0, this, [done] { done(AIServiceError::invalidContextURL()); });
         return;
     }
-    auto* fetch = new LinkFetch(m_network, m_options.linkPolicy, m_options.linkTimeoutMs, m_options.hasNetworkPath, this);
+    auto* fetch = new LinkFetch(network(), m_options.linkPolicy, m_options.linkTimeoutMs, m_options.hasNetworkPath, this);
     fetch->start(*url, std::move(done));
 }

@@ -6,11 +6,12 @@
 
 #include <QHash>
 #include <QList>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
+class QNetworkAccessManager;
 class QNetworkReply;
 
 // Sends one chat turn to the chosen provider and answers with its reply text and usage summary,
@@ -38,6 +39,7 @@ public:
 
     explicit AIProviderService(QObject* parent = nullptr);
     explicit AIProviderService(Options options, QObject* parent = nullptr);
+    ~AIProviderService() override;
 
     Cancel send(const QList<ChatMessage>& history, AIProvider provider, const QString& apiKey,
                 const AIConnectSettings& settings, ChatCallback done) override;
@@ -47,7 +49,10 @@ public:
     QUrl baseURL(AIProvider provider) const;
 
 private:
+    // Made on the first request: a screen that only shows the settings never loads the network stack.
+    QNetworkAccessManager& network();
+
     Options m_options;
-    QNetworkAccessManager m_network;
+    std::unique_ptr<QNetworkAccessManager> m_network;
     LifeToken m_life;
 };
