@@ -16,6 +16,7 @@
 #include <mutex>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <set>
@@ -72,6 +73,22 @@ std::optional<struct statx> statAt(int folder, const char* name, int flags)
 std::optional<struct statx> statPath(const QString& path, int flags)
 {
     return statAt(AT_FDCWD, QFile::encodeName(path).constData(), flags);
+}
+
+// Each thread of a walk holds an open folder for every level it is down, and a folder handed over
+// waits open. The usual open-file limit of 1024 is below what a dozen threads deep down may hold,
+// and a folder that cannot be opened would be passed over unseen: the limit is raised for them, as
+// far as the hard limit allows, leaving the rest of the application the usual room.
+void makeRoomForOpenFolders(int threads)
+{
+    rlimit limit {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    const rlim_t wanted = rlim_t(threads) * (kMaxDepth + 2) + 1024;
+    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= wanted)
+        return;
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(limit.rlim_max, wanted);
+    setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 // File names are read as UTF-8; a name that is not could not be found again by its text.
@@ -559,6 +576,7 @@ DiskScanEngine::HomeFiles DiskScanEngine::scanHomeFiles(const Limits& limits, co
                                                         const Progress& progress, int threads) const
 {
     HomeFiles found;
+    makeRoomForOpenFolders(std::max(1, threads));
     Walk(*this, found, limits, cancelled, threads).home(progress);
     if (!m_env.temporary.startsWith(m_env.home + u'/') && !cancelled())
         Walk(*this, found, limits, cancelled, 1).flat(m_env.temporary.chopped(1));

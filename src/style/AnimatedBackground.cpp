@@ -18,6 +18,8 @@ namespace {
 // The height of the buffer that paints compose into, a band at a time: small enough to stay in
 // the cache, and wide as the window.
 constexpr int bandLines = 32;
+// Lines composed together: a window-wide line is up to a few kilobytes.
+constexpr int cachedLines = 8;
 
 // The image a raster painter draws into, as a view on the same pixels, when the backdrop can write
 // those itself: 32 bits, opaque or premultiplied. Composing straight into them saves a copy.
@@ -175,19 +177,30 @@ void AnimatedBackground::ensureGradient()
 
 void AnimatedBackground::compose(QImage& target, const QPoint& at, const QRect& area, bool glows)
 {
-    for (int y = 0; y < area.height(); ++y) {
-        const int from = area.left() + qRound((area.top() + y) * m_shiftPerLine);
-        std::memcpy(target.scanLine(at.y() + y) + at.x() * 4, m_gradientLine.constScanLine(0) + from * 4,
-                    size_t(area.width()) * 4);
+    // Where each glow that reaches the area lies, its square's corner placed in the target.
+    std::array<QRect, 3> reach;
+    std::array<QPoint, 3> corner;
+    for (size_t i = 0; glows && i < m_blobs.size(); ++i) {
+        reach[i] = glowRect(int(i), m_drawn[i]) & area;
+        corner[i] = blobRect(int(i), m_drawn[i]).topLeft() - area.topLeft() + at;
     }
-    if (!glows)
-        return;
-    const QRect pixels(at, area.size());
-    for (int i = 0; i < int(m_blobs.size()); ++i) {
-        const FloatingBlob::State& state = m_drawn[size_t(i)];
-        if (glowRect(i, state).intersects(area))
-            m_blobs[size_t(i)].drawInto(target, blobRect(i, state).topLeft() - area.topLeft() + at, state.scale,
-                                        pixels);
+    // A few lines at a time, gradient and glows together, so that the lines stay in the processor's
+    // cache while every glow blends into them instead of being fetched again for each glow.
+    for (int top = 0; top < area.height(); top += cachedLines) {
+        const int lines = std::min(cachedLines, area.height() - top);
+        for (int y = top; y < top + lines; ++y) {
+            const int from = area.left() + qRound((area.top() + y) * m_shiftPerLine);
+            std::memcpy(target.scanLine(at.y() + y) + at.x() * 4, m_gradientLine.constScanLine(0) + from * 4,
+                        size_t(area.width()) * 4);
+        }
+        if (!glows)
+            continue;
+        const QRect band(area.left(), area.top() + top, area.width(), lines);
+        const QRect pixels(at.x(), at.y() + top, area.width(), lines);
+        for (size_t i = 0; i < m_blobs.size(); ++i) {
+            if (reach[i].intersects(band))
+                m_blobs[i].drawInto(target, corner[i], m_drawn[i].scale, pixels);
+        }
     }
 }
 

@@ -5,8 +5,10 @@
 #include "cleanup/DiskScanEngine.h"
 #include "linux/LinuxProcessRunner.h"
 
+#include <QDir>
 #include <atomic>
 #include <fcntl.h>
+#include <sys/resource.h>
 
 #include <unistd.h>
 
@@ -550,6 +552,47 @@ private slots:
         engine.scanHomeFiles({}, cancelled, [&](double share) { progress << share; }, threads);
         QVERIFY(std::is_sorted(progress.begin(), progress.end()));
         QVERIFY(progress.isEmpty() || progress.last() <= 1.0);
+    }
+
+    // Each walking thread holds one open folder a level: a deep home is walked whole even where the
+    // open-file limit was set lower than that.
+    void deepFoldersUnderALowOpenFileLimit_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<int>("chains");
+        // Open files allowed besides those open before the walk.
+        QTest::addColumn<int>("room");
+        QTest::newRow("one thread, one chain deeper than the room") << 1 << 1 << 50;
+        QTest::newRow("one thread, room for a chain") << 1 << 12 << 300;
+        QTest::newRow("twelve threads, room for a chain") << 12 << 12 << 300;
+    }
+    void deepFoldersUnderALowOpenFileLimit()
+    {
+        QFETCH(int, threads);
+        QFETCH(int, chains);
+        QFETCH(int, room);
+        constexpr int depth = 150;
+        ScratchHome scratch;
+        QStringList bottoms;
+        for (int chain = 0; chain < chains; ++chain) {
+            bottoms << QString("home/chain%1%2/big.bin").arg(chain).arg(QString("/level").repeated(depth));
+            QVERIFY(!scratch.file(bottoms.last(), 30 * MiB, 30).isEmpty());
+        }
+
+        rlimit before {};
+        QVERIFY(getrlimit(RLIMIT_NOFILE, &before) == 0);
+        const rlim_t needed = rlim_t(threads) * (depth + 2) + 1024;
+        if (before.rlim_max != RLIM_INFINITY && before.rlim_max < needed)
+            QSKIP("the hard open-file limit is below what the walk needs");
+        const auto open = rlim_t(QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size());
+        rlimit low = before;
+        low.rlim_cur = open + rlim_t(room);
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
+        const DiskScanEngine engine(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
+        const DiskScanEngine::HomeFiles found = engine.scanHomeFiles({}, never, {}, threads);
+        setrlimit(RLIMIT_NOFILE, &before);
+        for (const QString& bottom : std::as_const(bottoms))
+            QVERIFY2(find(found.files, scratch.at(bottom)), qPrintable(bottom.left(20)));
     }
 
     void scanApplications()
