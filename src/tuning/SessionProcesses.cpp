@@ -1,7 +1,7 @@
 #include "SessionProcesses.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 
 const QStringList& SessionProcesses::patterns()
 {
@@ -30,14 +30,40 @@ const QStringList& SessionProcesses::patterns()
     return list;
 }
 
+namespace {
+
+// Whether the whole of `name` matches `pattern`, where each '*' stands for any run of characters.
+bool matchesWildcard(QStringView pattern, QStringView name)
+{
+    qsizetype p = 0;
+    qsizetype n = 0;
+    qsizetype star = -1;
+    qsizetype resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() && pattern[p] == name[n]) {
+            ++p;
+            ++n;
+        } else if (star >= 0) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
 bool SessionProcesses::contains(const QString& executable)
 {
-    static const QRegularExpression any = [] {
-        QStringList alternatives;
-        for (const QString& pattern : patterns())
-            alternatives.append(QRegularExpression::wildcardToRegularExpression(pattern, QRegularExpression::UnanchoredWildcardConversion));
-        return QRegularExpression(QStringLiteral("^(?:") + alternatives.join(u'|') + QStringLiteral(")$"));
-    }();
     const QString name = QFileInfo(executable).fileName();
-    return !name.isEmpty() && any.match(name).hasMatch();
+    return !name.isEmpty() && std::any_of(patterns().cbegin(), patterns().cend(), [&name](const QString& pattern) {
+               return matchesWildcard(pattern, name);
+           });
 }

@@ -41,6 +41,32 @@ private slots:
         QCOMPARE(found->name, "Tool Kit");
     }
 
+    // Only files named *.desktop (in any case, in subfolders too) are entries.
+    void entryFileNames_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("entry");
+        QTest::newRow("entry") << "tool.desktop" << true;
+        QTest::newRow("upper-case suffix") << "TOOL.DESKTOP" << true;
+        QTest::newRow("in a subfolder") << "kde/tool.desktop" << true;
+        QTest::newRow("suffix alone") << ".desktop" << false;
+        QTest::newRow("backup copy") << "tool.desktop.bak" << false;
+        QTest::newRow("other suffix") << "tool.directory" << false;
+        QTest::newRow("no dot") << "tooldesktop" << false;
+    }
+    void entryFileNames()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, entry);
+        QTemporaryDir folder;
+        QVERIFY(QDir().mkpath(QFileInfo(folder.filePath(file)).path()));
+        QFile written(folder.filePath(file));
+        QVERIFY(written.open(QIODevice::WriteOnly));
+        written.write("[Desktop Entry]\nType=Application\nName=Tool\nExec=/opt/tool/run\n");
+        written.close();
+        QCOMPARE(DesktopEntryIndex({folder.path()}).applications().size(), entry ? 1 : 0);
+    }
+
     // Our own autostart entry, written for a program at an awkward path, is found again by that
     // program's path.
     void launchEntryReadsBack_data()

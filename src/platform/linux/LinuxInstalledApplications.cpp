@@ -5,9 +5,27 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
+
+namespace {
+
+// The game number of the first "steam://rungameid/" followed by digits in a command, or empty.
+QString steamGameOf(const QString& command)
+{
+    const QLatin1String link("steam://rungameid/");
+    for (qsizetype at = command.indexOf(link); at >= 0; at = command.indexOf(link, at + 1)) {
+        const qsizetype start = at + link.size();
+        qsizetype end = start;
+        while (end < command.size() && command[end] >= u'0' && command[end] <= u'9')
+            ++end;
+        if (end > start)
+            return command.sliced(start, end - start);
+    }
+    return {};
+}
+
+} // namespace
 
 LinuxInstalledApplications::LinuxInstalledApplications(QStringList applicationFolders, QStringList steamRoots)
     : m_applicationFolders(std::move(applicationFolders)), m_steamRoots(std::move(steamRoots))
@@ -29,7 +47,6 @@ QStringList LinuxInstalledApplications::standardApplicationFolders()
 
 QList<InstalledApplications::Application> LinuxInstalledApplications::list()
 {
-    static const QRegularExpression steamGame(QStringLiteral("steam://rungameid/([0-9]+)"));
     QList<Application> found;
     QSet<QString> names;
     QSet<QString> identifiers;
@@ -43,8 +60,8 @@ QList<InstalledApplications::Application> LinuxInstalledApplications::list()
     };
     for (const DesktopEntryIndex::Application& entry : DesktopEntryIndex(m_applicationFolders).applications()) {
         // Steam's own shortcuts start the client with the game's number: the game is the manifest's.
-        if (const auto match = steamGame.match(entry.command); match.hasMatch()) {
-            add({entry.entry.name, QStringLiteral("steam:") + match.captured(1), {}});
+        if (const QString game = steamGameOf(entry.command); !game.isEmpty()) {
+            add({entry.entry.name, QStringLiteral("steam:") + game, {}});
             continue;
         }
         const QString program = entry.shared ? QString() : QFileInfo(entry.executable).fileName();
