@@ -30,8 +30,8 @@ int QuillmarshApp::main(int argc, char* argv[])
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);
     // The style keeps its drawn frames, grooves and handles there, keyed by size and state; every
-    // screen built anew adds its own, and by default they would pile up to 10 MiB. One screen's drawn
-    // pieces take well below 1 MiB.
+    // screen built anew adds its own, and by default they would pile up to 10 MiB. The pickers keep
+    // their own picture and ask the style only when they draw anew, so a quarter mebibyte serves.
     QPixmapCache::setCacheLimit(256);
     // Before anything else reads or changes the stored state: a second start on this home only
     // brings the running instance's window forward.

@@ -33,7 +33,7 @@ double uniform(QRandomGenerator& random, double low, double high)
     return low + (high - low) * random.generateDouble();
 }
 
-// Each byte of `pixel` times alpha / 255, rounded.
+// Each byte of `pixel` times alpha / 255, as the raster engine scales the pixels under a blend.
 QRgb byteMultiplied(QRgb pixel, uint alpha)
 {
     quint32 redBlue = (pixel & 0xff00ff) * alpha;
@@ -43,9 +43,28 @@ QRgb byteMultiplied(QRgb pixel, uint alpha)
     return alphaGreen | redBlue;
 }
 
+// Each byte of `pixel` times alpha / 255, rounded to the nearest, as the raster engine
+// premultiplies a colour it fills with.
+QRgb bytePremultiplied(QRgb pixel, uint alpha)
+{
+    quint32 redBlue = (pixel & 0xff00ff) * alpha + 0x800080;
+    redBlue = ((redBlue + ((redBlue >> 8) & 0xff00ff)) >> 8) & 0xff00ff;
+    quint32 alphaGreen = ((pixel >> 8) & 0xff00ff) * alpha + 0x800080;
+    alphaGreen = (alphaGreen + ((alphaGreen >> 8) & 0xff00ff)) & 0xff00ff00;
+    return alphaGreen | redBlue;
+}
+
 #ifdef __SSE2__
 // Each 16-bit lane of `values` times the lane of `alphas` / 255, rounded as byteMultiplied() does.
 __m128i lanesMultiplied(__m128i values, __m128i alphas)
+{
+    const __m128i product = _mm_mullo_epi16(values, alphas);
+    const __m128i rounded = _mm_add_epi16(_mm_add_epi16(product, _mm_srli_epi16(product, 8)), _mm_set1_epi16(128));
+    return _mm_srli_epi16(rounded, 8);
+}
+
+// The same, rounded as bytePremultiplied() does.
+__m128i lanesPremultiplied(__m128i values, __m128i alphas)
 {
     const __m128i product = _mm_add_epi16(_mm_mullo_epi16(values, alphas), _mm_set1_epi16(128));
     return _mm_srli_epi16(_mm_add_epi16(product, _mm_srli_epi16(product, 8)), 8);
@@ -76,7 +95,8 @@ void blendSpan(QRgb* pixels, const uchar* coverage, const int* columns, int coun
         auto* at = reinterpret_cast<__m128i*>(pixels + i);
         const __m128i under = _mm_loadu_si128(at);
         const auto blended = [&](__m128i channels, __m128i alpha) {
-            return _mm_add_epi16(lanesMultiplied(tint, alpha), lanesMultiplied(channels, _mm_sub_epi16(opaque, alpha)));
+            return _mm_add_epi16(lanesPremultiplied(tint, alpha),
+                                 lanesMultiplied(channels, _mm_sub_epi16(opaque, alpha)));
         };
         _mm_storeu_si128(at, _mm_packus_epi16(blended(_mm_unpacklo_epi8(under, zero), low),
                                               blended(_mm_unpackhi_epi8(under, zero), high)));
@@ -84,7 +104,7 @@ void blendSpan(QRgb* pixels, const uchar* coverage, const int* columns, int coun
 #endif
     for (; i < count; ++i) {
         const uint alpha = coverage[columns[i]];
-        pixels[i] = byteMultiplied(colour, alpha) + byteMultiplied(pixels[i], 255 - alpha);
+        pixels[i] = bytePremultiplied(colour, alpha) + byteMultiplied(pixels[i], 255 - alpha);
     }
 }
 

@@ -178,6 +178,40 @@ private slots:
         QVERIFY(qAlpha(image.pixel(pixels - 1 - pixels / 16, mid)) < right);
     }
 
+    // A glow blends its colour as the raster engine blends it at the coverage's opacity, to the
+    // level, wherever a pixel lies in the span drawn: four pixels at a time or one.
+    void glowBlendsAsThePainter_data()
+    {
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<QColor>("under");
+        QTest::addColumn<int>("coverage");
+        QTest::newRow("grey under a faint glow") << QColor(0, 0, 0) << QColor(196, 196, 196) << 67;
+        QTest::newRow("light under a faint glow") << QColor(0, 0, 0) << QColor(152, 229, 212) << 26;
+        QTest::newRow("cyan strong over black") << QColor(0, 212, 255) << QColor(0, 0, 0) << 169;
+        QTest::newRow("purple over navy") << Color::neonPurple() << Color::bgIndigo() << 61;
+    }
+    void glowBlendsAsThePainter()
+    {
+        QFETCH(QColor, color);
+        QFETCH(QColor, under);
+        QFETCH(int, coverage);
+        FloatingBlob blob(color, 10, 8);
+        QImage uniform(16, 16, QImage::Format_Alpha8);
+        uniform.fill(QColor(0, 0, 0, coverage));
+        blob.setCoverage(uniform);
+        // Seven pixels: four blended together and three one by one.
+        QImage drawn(7, 1, QImage::Format_RGB32);
+        drawn.fill(under);
+        blob.drawInto(drawn, QPoint(0, 0), 1.0, drawn.rect());
+        QImage painted(7, 1, QImage::Format_RGB32);
+        painted.fill(under);
+        QColor faint = color;
+        faint.setAlpha(coverage);
+        QPainter(&painted).fillRect(painted.rect(), faint);
+        for (int x = 0; x < drawn.width(); ++x)
+            QVERIFY2(drawn.pixel(x, 0) == painted.pixel(x, 0), qPrintable(QString("at %1").arg(x)));
+    }
+
     // Only the glow's visible rectangle is recomposed when it moves: a pixel with any colour
     // outside it would be left behind on screen.
     void visibleRect_data()
