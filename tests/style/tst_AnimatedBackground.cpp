@@ -246,6 +246,32 @@ private slots:
         QCOMPARE(outside, 0);
     }
 
+    // A glow given a new rendering (the window moved to a screen of another density) draws that
+    // one, whatever it knew of the one before.
+    void drawsItsLatestCoverage_data()
+    {
+        QTest::addColumn<qreal>("before");
+        QTest::addColumn<qreal>("dpr");
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("2x to 1x, at rest") << qreal(2) << qreal(1) << qreal(1);
+        QTest::newRow("2x to 1x, shrunk") << qreal(2) << qreal(1) << qreal(0.92);
+        QTest::newRow("1.5x to 1.25x, grown") << qreal(1.5) << qreal(1.25) << qreal(1.07);
+    }
+
+    void drawsItsLatestCoverage()
+    {
+        QFETCH(qreal, before);
+        QFETCH(qreal, dpr);
+        QFETCH(qreal, scale);
+        FloatingBlob moved(QColor(0, 200, 255, 102), 350, 8);
+        moved.setCoverage(moved.renderCoverage(before));
+        drawnGlow(moved, before, scale);
+        moved.setCoverage(moved.renderCoverage(dpr));
+        FloatingBlob fresh(QColor(0, 200, 255, 102), 350, 8);
+        fresh.setCoverage(fresh.renderCoverage(dpr));
+        QCOMPARE(drawnGlow(moved, dpr, scale), drawnGlow(fresh, dpr, scale));
+    }
+
     // Areas repainted together or apart: nothing that moved may be left out.
     void mergedAreas_data()
     {
