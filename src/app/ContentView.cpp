@@ -272,6 +272,11 @@ void ContentView::updateDemand()
     SamplingDemand::Situation now;
     now.mainScreensReachable = m_samplersStarted;
     now.windowShown = isWindowShown();
+    // A game installed while the window was away may be launched from now on; the start sequence
+    // looks for installed games itself.
+    if (now.windowShown && !m_windowWasShown && m_hasBootstrapped)
+        m_gameProfileManager.scanInstalledGames();
+    m_windowWasShown = now.windowShown;
     now.screenShowsSystemReadings = screen.systemReadings;
     now.screenShowsNetworkReadings = screen.networkReadings;
     now.screenFollowsApplications = screen.applications;

@@ -111,6 +111,8 @@ private:
     bool m_networkPaused = false;
     // The window manager took the window off screen (minimised it, or showed another desktop).
     bool m_windowUnmapped = false;
+    // The window was shown at the last demand update.
+    bool m_windowWasShown = false;
     QWidget* m_watchedWindow = nullptr;
     bool m_writesSuspended = false;
     bool m_animateStateChange = false;

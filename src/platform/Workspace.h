@@ -39,6 +39,9 @@ signals:
     void applicationActivated(const RunningApplication& application);
     // The application carries isTerminated = true.
     void applicationTerminated(const RunningApplication& application);
+    // Watched again, from a new starting point: the notices that follow are about changes after
+    // it, and what changed while unwatched is found only by a query.
+    void watchingResumed();
 
 protected:
     virtual void watchingChanged(bool) {}

@@ -10,6 +10,7 @@
 #include "storage/FileManagerHelper.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -145,15 +146,27 @@ void GameProfileManager::startLaunchMonitoring()
     m_launchObserver = connect(&m_workspace, &Workspace::applicationLaunched, this, &GameProfileManager::handleAppLaunch);
     m_endObserver = connect(&m_workspace, &Workspace::applicationTerminated, this,
                             [this] { noteGameRunning(detectRunningGame().has_value()); });
+    // Launches go unseen while the workspace is not watched. A game that started meanwhile is
+    // treated as the launch it was; one that was running already is only noted.
+    m_resumeObserver = connect(&m_workspace, &Workspace::watchingResumed, this, [this] {
+        if (m_gameRunning)
+            noteGameRunning(detectRunningGame().has_value());
+        else
+            handleAppLaunch();
+    });
     noteGameRunning(detectRunningGame().has_value());
+    // A game installed since the last look may be launched from now on.
+    scanInstalledGames();
 }
 
 void GameProfileManager::removeLaunchObserver()
 {
     disconnect(m_launchObserver);
     disconnect(m_endObserver);
+    disconnect(m_resumeObserver);
     m_launchObserver = {};
     m_endObserver = {};
+    m_resumeObserver = {};
 }
 
 bool GameProfileManager::awaitsGameLaunches() const
@@ -190,13 +203,26 @@ void GameProfileManager::scanInstalledGames()
 {
     if (!m_installedApplications)
         return;
+    // One scan at a time; a request during one is served by another right after it, since the
+    // running one may have listed the folders before the change that prompted the request.
+    if (m_scanning) {
+        m_scanAgain = true;
+        return;
+    }
+    m_scanning = true;
     WorkQueues::utility().start([this, life = m_life.watch(), installed = m_installedApplications, profiles = m_profiles] {
         if (life.expired())
             return;
         const QStringList found = InstalledGameScanner::scan(installed->list(), profiles);
         MainThread::post(life, [this, found] {
+            m_scanning = false;
+            const bool differs = found != m_installedGames || !m_scannedOnce;
+            m_scannedOnce = true;
             m_installedGames = found;
-            emit changed();
+            if (differs)
+                emit changed();
+            if (std::exchange(m_scanAgain, false))
+                scanInstalledGames();
         });
     });
 }

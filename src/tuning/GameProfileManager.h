@@ -19,8 +19,8 @@ class Workspace;
 // The per-game profiles: the built-in presets and the user's own, kept together in the profiles
 // file. Finds the profile of a running game, applies profiles through the optimizer, applies the
 // running game's profile again at every application launch once monitoring is on, and lists the
-// installed games once at creation. Lives on the main thread; published state changes there only
-// and is announced by changed().
+// installed games at creation and again whenever asked. Lives on the main thread; published state
+// changes there only and is announced by changed().
 class GameProfileManager : public QObject {
     Q_OBJECT
 public:
@@ -81,7 +81,8 @@ public:
     // From now on the profiles file is left alone: the application's data is about to be wiped.
     void suspendWrites() { m_writesSuspended = true; }
 
-    // Looks for installed games in the background; installedGames() changes once, later.
+    // Looks for installed games in the background; installedGames() changes later, when the list
+    // found differs. Also run when launch monitoring starts.
     void scanInstalledGames();
 
 signals:
@@ -105,6 +106,10 @@ private:
     QPointer<SystemOptimizer> m_optimizer;
     QMetaObject::Connection m_launchObserver;
     QMetaObject::Connection m_endObserver;
+    QMetaObject::Connection m_resumeObserver;
+    bool m_scanning = false;
+    bool m_scanAgain = false;
+    bool m_scannedOnce = false;
     // A profile's game was running at the last look, at a launch or at an end.
     bool m_gameRunning = false;
     LifeToken m_life;

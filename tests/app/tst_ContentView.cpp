@@ -1,4 +1,5 @@
 #include "FakePlatform.h"
+#include "Locked.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
 #include "app/ContentView.h"
@@ -49,10 +50,14 @@ private:
 class ListedApplications final : public InstalledApplications {
 public:
     explicit ListedApplications(QList<Application> applications) : m_applications(std::move(applications)) {}
-    QList<Application> list() override { return m_applications; }
+    QList<Application> list() override { return m_applications.get(); }
+    void install(const Application& application)
+    {
+        m_applications.with([&](QList<Application>& applications) { applications.append(application); });
+    }
 
 private:
-    QList<Application> m_applications;
+    Locked<QList<Application>> m_applications;
 };
 
 QDateTime at(int hour, int minute, int day = 7)
@@ -379,6 +384,28 @@ private slots:
         QCOMPARE(m_platform->workspace->isWatched(), scan);
         if (follows.networkReadings)
             QTRY_VERIFY(view->networkMonitor().isMonitoring());
+    }
+
+    // A game installed while the window was minimised is looked for when it comes back, so that its
+    // launch is watched for from then on.
+    void aGameInstalledWhileMinimisedCountsOnReturn()
+    {
+        std::shared_ptr<ListedApplications> installed;
+        auto view = launch(true, [&](FakePlatform& platform) {
+            platform.secureStore.writeSecure(SecureLocalStore::setupCompleteKey, QByteArrayLiteral("true"));
+            installed = std::make_shared<ListedApplications>(QList<InstalledApplications::Application>{});
+            platform.installedApplications = installed;
+        });
+        view->selectScreen(AppScreen::settings);
+        view->setWindowState(Qt::WindowMinimized);
+        WorkQueues::drain();
+        settle();
+        QVERIFY(!m_platform->workspace->isWatched());
+
+        installed->install({"Minecraft", "com.mojang.minecraft", ""});
+        view->setWindowState(Qt::WindowNoState);
+        QTRY_COMPARE(view->gameProfileManager().installedGames(), QStringList{"Minecraft"});
+        QVERIFY(m_platform->workspace->isWatched());
     }
 
     // The start sequence (monitors, the first ping, the launch observer) waits for the first frame; a

@@ -72,6 +72,13 @@ public:
     }
     QList<RunningApplication> quitRequests() const { return m_quitRequests.get(); }
 
+protected:
+    void watchingChanged(bool watched) override
+    {
+        if (watched)
+            emit watchingResumed();
+    }
+
 private:
     Locked<QList<RunningApplication>> m_applications;
     Locked<std::optional<qint32>> m_frontmost;

@@ -1,4 +1,6 @@
 #include "AtomicFile.h"
+#include "InstalledApplications.h"
+#include "Locked.h"
 #include "OptimizerFixture.h"
 #include "TestMain.h"
 #include "tuning/GameProfileManager.h"
@@ -7,6 +9,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <sys/stat.h>
 
@@ -42,6 +45,19 @@ QByteArray readFile(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Installed applications that a test changes while the manager runs.
+class ChangingApplications final : public InstalledApplications {
+public:
+    QList<Application> list() override { return m_applications.get(); }
+    void install(const Application& application)
+    {
+        m_applications.with([&](QList<Application>& applications) { applications.append(application); });
+    }
+
+private:
+    Locked<QList<Application>> m_applications;
+};
 
 int posixMode(const QString& path)
 {
@@ -208,6 +224,81 @@ private slots:
         m_workspace.launch(FakeWorkspace::application(4401, "Minecraft"));
         QCOMPARE(manager->awaitsGameLaunches(), monitoring);
         m_workspace.terminate(4401);
+    }
+
+    // A game started while the workspace was not watched is treated as launched once it is watched
+    // again; a game that was already running is not applied a second time.
+    void launchWhileUnwatched_data()
+    {
+        QTest::addColumn<QString>("runningBefore");
+        QTest::addColumn<QString>("startedMeanwhile");
+        QTest::addColumn<bool>("monitoring");
+        QTest::addColumn<Text>("applied");
+        QTest::addColumn<bool>("awaited");
+        QTest::newRow("a preset's game started")
+            << "Notes" << "Minecraft" << true << Text("minecraft") << true;
+        QTest::newRow("something else started") << "Notes" << "Calculator" << true << Text() << false;
+        QTest::newRow("launches not monitored") << "Notes" << "Minecraft" << false << Text() << false;
+        QTest::newRow("the game ran before") << "Minecraft" << "Calculator" << true << Text() << true;
+    }
+    void launchWhileUnwatched()
+    {
+        QFETCH(QString, runningBefore);
+        QFETCH(QString, startedMeanwhile);
+        QFETCH(bool, monitoring);
+        QFETCH(Text, applied);
+        QFETCH(bool, awaited);
+        OptimizerFixture f;
+        f.runner.respond("/usr/bin/defaults", ProcessResult::exited(0));
+        m_workspace.add(FakeWorkspace::application(4400, runningBefore));
+        auto manager = make();
+        manager->setOptimizer(&f.optimizer);
+        if (monitoring)
+            manager->startLaunchMonitoring();
+        m_workspace.setWatched(false);
+        m_workspace.add(FakeWorkspace::application(4401, startedMeanwhile));
+        m_workspace.setWatched(true);
+        const Text activated = manager->activatedProfileID();
+        const bool automatically = manager->appliedAutomatically();
+        const bool awaits = manager->awaitsGameLaunches();
+        OptimizerFixture::settle();
+        m_workspace.terminate(4400);
+        m_workspace.terminate(4401);
+        QCOMPARE(activated, applied);
+        QCOMPARE(automatically, applied.has_value());
+        QCOMPARE(awaits, awaited);
+    }
+
+    // A game installed after the first look counts once launch monitoring starts or a scan is asked
+    // for again; requests during a scan are not lost.
+    void installedGamesAreLookedForAgain_data()
+    {
+        QTest::addColumn<bool>("duringTheFirstScan");
+        QTest::newRow("after the first scan") << false;
+        QTest::newRow("during the first scan") << true;
+    }
+    void installedGamesAreLookedForAgain()
+    {
+        QFETCH(bool, duringTheFirstScan);
+        auto installed = std::make_shared<ChangingApplications>();
+        GameProfileManager manager(m_workspace, GameProfileManager::Options{path(), installed});
+        QSignalSpy changes(&manager, &GameProfileManager::changed);
+        if (!duringTheFirstScan)
+            QTRY_COMPARE(changes.size(), 1);
+        installed->install({"Minecraft", "com.mojang.minecraft", ""});
+        manager.startLaunchMonitoring();
+        QTRY_COMPARE(manager.installedGames(), QStringList{"Minecraft"});
+        QVERIFY(manager.awaitsGameLaunches());
+
+        // Looking again and finding the same announces nothing.
+        const qsizetype before = changes.size();
+        manager.scanInstalledGames();
+        installed->install({"Notes", "org.notes", ""});
+        manager.scanInstalledGames();
+        for (int round = 0; round < 3; ++round)
+            OptimizerFixture::settle();
+        QCOMPARE(changes.size(), before);
+        manager.removeLaunchObserver();
     }
 
 private:

@@ -16,7 +16,7 @@ LinuxWorkspace::LinuxWorkspace(ProcessControl& control, Options options, QObject
 {
     // The window list stays with the thread that made it, so that thread must never be retired.
     m_pollQueue.pool().setExpiryTimeout(-1);
-    readBaseline();
+    readBaseline(false);
     m_pollTimer.setInterval(m_pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &LinuxWorkspace::startPoll);
     m_pollTimer.start();
@@ -43,13 +43,17 @@ bool LinuxWorkspace::requestQuit(const RunningApplication& application)
     return m_control.sendSignal(application.identity(), SIGTERM);
 }
 
-void LinuxWorkspace::readBaseline()
+void LinuxWorkspace::readBaseline(bool resumed)
 {
     m_pollInFlight = true;
-    m_pollQueue.pool().start([this, life = m_life.watch()] {
+    m_pollQueue.pool().start([this, life = m_life.watch(), resumed] {
         const Snapshot snapshot = read();
         m_posted = snapshot;
-        MainThread::post(life, [this, snapshot] { publish(snapshot, true); });
+        MainThread::post(life, [this, snapshot, resumed] {
+            publish(snapshot, true);
+            if (resumed)
+                emit watchingResumed();
+        });
     });
 }
 
@@ -62,7 +66,7 @@ void LinuxWorkspace::watchingChanged(bool watched)
     }
     // No one acted on what happened meanwhile, so no one is told of it late: what runs now is
     // where the notices start from again.
-    readBaseline();
+    readBaseline(true);
     m_pollTimer.start();
 }
 
@@ -131,7 +135,7 @@ void LinuxWorkspace::startPoll()
     });
 }
 
-void LinuxWorkspace::publish(const Snapshot& snapshot, bool first)
+void LinuxWorkspace::publish(const Snapshot& snapshot, bool baseline)
 {
     m_pollInFlight = false;
     QHash<ProcessIdentity, RunningApplication> current;
@@ -157,7 +161,7 @@ void LinuxWorkspace::publish(const Snapshot& snapshot, bool first)
     const bool activated = frontmost && frontmost != m_frontmost;
     m_known = std::move(current);
     m_frontmost = frontmost;
-    if (first)
+    if (baseline)
         return;
 
     for (const RunningApplication& application : std::as_const(ended))

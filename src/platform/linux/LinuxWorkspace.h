@@ -56,15 +56,16 @@ private:
     };
 
     void watchingChanged(bool watched) override;
-    // Reads a snapshot that the notices that follow are measured against.
-    void readBaseline();
+    // Reads a snapshot that the notices that follow are measured against; a resumed watch says
+    // so once the snapshot is in.
+    void readBaseline(bool resumed);
 
     Snapshot read();
     Snapshot latest();
     bool isStale() const;
     void startPoll();
-    // The first snapshot is the baseline: what runs then was not launched then.
-    void publish(const Snapshot& snapshot, bool first);
+    // A baseline announces nothing: what runs then was not launched then.
+    void publish(const Snapshot& snapshot, bool baseline);
 
     ProcessControl& m_control;
     LinuxApplicationScanner m_scanner;
