@@ -16,6 +16,7 @@
 #include "tuning/SystemOptimizer.h"
 
 #include <QDateTime>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -113,7 +114,7 @@ private:
     bool m_windowUnmapped = false;
     // The window was shown at the last demand update.
     bool m_windowWasShown = false;
-    QWidget* m_watchedWindow = nullptr;
+    QPointer<QWidget> m_watchedWindow;
     bool m_writesSuspended = false;
     bool m_animateStateChange = false;
     int m_quitDelayMs = quitDelayMs;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class SymbolButton;
@@ -28,5 +29,5 @@ private:
     void showWindowState();
 
     SymbolButton* m_maximize;
-    QWidget* m_watched = nullptr;
+    QPointer<QWidget> m_watched;
 };

@@ -408,6 +408,28 @@ private slots:
         QVERIFY(m_platform->workspace->isWatched());
     }
 
+    // Taken out of its window, which is then destroyed, the view is shown on its own without
+    // touching the window that is gone.
+    void survivesTheWindowItLeft()
+    {
+        auto host = std::make_unique<QWidget>();
+        auto view = launch(false, [](FakePlatform& platform) {
+            platform.secureStore.writeSecure(SecureLocalStore::setupCompleteKey, QByteArrayLiteral("true"));
+        });
+        view->setParent(host.get());
+        host->resize(1000, 650);
+        host->show();
+        QTRY_VERIFY(view->monitor().isMonitoring());
+
+        view->setParent(nullptr);
+        host.reset();
+        view->resize(1000, 650);
+        view->show();
+        view->setWindowState(Qt::WindowMinimized);
+        settle();
+        QVERIFY(view->isVisible());
+    }
+
     // The start sequence (monitors, the first ping, the launch observer) waits for the first frame; a
     // window that is shown but never painted still starts, and one hidden first does not.
     void startSequenceFollowsTheFirstFrame_data()
