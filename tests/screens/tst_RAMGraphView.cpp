@@ -4,7 +4,10 @@
 #include "FakeProcessRunner.h"
 #include "TestMain.h"
 #include "screens/monitoring/GraphCanvas.h"
+#include "screens/monitoring/GraphPicture.h"
 #include "screens/monitoring/LiveGraphView.h"
+#include "screens/monitoring/NetworkAreaShape.h"
+#include "screens/monitoring/NetworkLineShape.h"
 #include "telemetry/SystemMonitor.h"
 
 using Points = QList<QPointF>;
@@ -12,7 +15,7 @@ using Points = QList<QPointF>;
 class TestRAMGraphView : public QObject {
     Q_OBJECT
 private slots:
-    // Points as in a 300 x 120 box at the origin, scale 100; the box drawn into is moved by (10, 20).
+    // Samples placed in a 300 x 120 picture, scale 100, then joined into the curve and the area.
     void paths_data()
     {
         QTest::addColumn<QList<double>>("history");
@@ -27,23 +30,40 @@ private slots:
             << QList<double>{0, 50, 100, 50}
             << Points{{0, 120}, {50, 120}, {80, 60}, {100, 60}, {150, 60}, {180, 0}, {200, 0}, {250, 0}, {290, 60}, {300, 60}}
             << Points{{0, 120}, {100, 60}, {200, 0}, {300, 60}, {300, 120}, {0, 120}};
-        QTest::newRow("not clamped") << QList<double>{-10, 120} << Points{{0, 132}, {150, 132}, {270, -24}, {300, -24}}
-                                     << Points{{0, 120}, {0, 132}, {300, -24}, {300, 120}, {0, 120}};
+        QTest::newRow("beyond the scale")
+            << QList<double>{-10, 120} << Points{{0, 132}, {150, 132}, {270, -24}, {300, -24}}
+            << Points{{0, 120}, {0, 132}, {300, -24}, {300, 120}, {0, 120}};
     }
     void paths()
     {
         QFETCH(QList<double>, history);
         QFETCH(Points, line);
         QFETCH(Points, area);
-        const QRectF box(10, 20, 300, 120);
-        const auto points = [&box](const QPainterPath& path) {
+        GraphPicture picture;
+        picture.show({{history, Qt::white, 0.3, 0}}, 100, QSize(300, 120), 1);
+        const QList<QPointF>& placed = picture.points(0);
+        const qsizetype last = placed.size() - 1;
+        QPainterPath curve;
+        QPainterPath under;
+        if (last >= 1) {
+            NetworkLineShape::addCurve(curve, placed, 0, last);
+            NetworkAreaShape::addArea(under, placed, 0, last, 120);
+        }
+        const auto elements = [](const QPainterPath& path) {
             Points list;
             for (int i = 0; i < path.elementCount(); ++i)
-                list.append(QPointF(path.elementAt(i)) - box.topLeft());
+                list.append(QPointF(path.elementAt(i)));
             return list;
         };
-        QCOMPARE(points(RAMLineGraph{history, 100}.path(box)), line);
-        QCOMPARE(points(RAMAreaShape{history, 100}.path(box)), area);
+        QCOMPARE(elements(curve), line);
+        QCOMPARE(elements(under), area);
+
+        // A part of the curve inside it, drawn by itself, is the whole curve's there.
+        if (last >= 3) {
+            QPainterPath part;
+            NetworkLineShape::addCurve(part, placed, 1, last - 1);
+            QCOMPARE(elements(part), elements(curve).mid(3, part.elementCount()));
+        }
     }
 
     void liveCardDrawsTheMonitorsHistory()

@@ -41,6 +41,9 @@ public:
     void redraw();
 
     const QImage& image() const { return m_image; }
+    // Where the samples of a series lie in the picture, in device pixels; none when it has fewer
+    // than two or the scale is not a positive number.
+    const QList<QPointF>& points(qsizetype series) const { return m_points.at(series); }
     // How often the picture was drawn wholly anew.
     int redraws() const { return m_redraws; }
 

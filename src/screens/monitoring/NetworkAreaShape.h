@@ -1,18 +1,12 @@
 #pragma once
 
-#include <QList>
 #include <QPainterPath>
-#include <QRectF>
+#include <QPointF>
 #include <span>
 
-// The area under a series: from the bottom-left corner along the straight segments between the
-// samples (placed as NetworkLineShape places them) to the bottom-right corner, closed. Fewer than
-// two samples give an empty path.
+// The area under a series: from the bottom below its first placed sample along the straight
+// segments between the samples to the bottom below the last, closed.
 struct NetworkAreaShape {
-    QList<double> data;
-    double maxValue = 0;
-
-    QPainterPath path(const QRectF& rect) const;
     // Adds the area under placed points from `first` to `last`, down to `bottom` at both ends.
     static void addArea(QPainterPath& area, std::span<const QPointF> points, qsizetype first, qsizetype last,
                         qreal bottom);

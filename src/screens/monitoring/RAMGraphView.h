@@ -1,17 +1,11 @@
 #pragma once
 
-#include "NetworkAreaShape.h"
-#include "NetworkLineShape.h"
 #include "style/GlassModifier.h"
 
 #include <QList>
 
 class GraphCanvas;
 class TextLabel;
-
-// The memory graph draws its curve and area exactly as the network card does.
-using RAMLineGraph = NetworkLineShape;
-using RAMAreaShape = NetworkAreaShape;
 
 // The "RAM Usage" card from plain values: the gigabytes in use, a filled graph of the memory load
 // history (oldest at the left) and the load and installed memory in the footer.
