@@ -5,7 +5,7 @@
 
 namespace {
 
-// One axis: where the tile's pieces go in the full picture, in device pixels. A picture too short
+// One axis: where the tile's slices go in the full picture, in device pixels. A picture too short
 // to have a middle is its own tile.
 struct Span {
     int from;
@@ -44,7 +44,7 @@ NineSlice::Layout NineSlice::layoutFor(QSize size, qreal dpr, qreal cornerReach)
     return layout;
 }
 
-void NineSlice::drawPieces(QPainter& target, const Layout& layout) const
+void NineSlice::drawSlices(QPainter& target, const Layout& layout) const
 {
     const qreal dpr = m_tile.devicePixelRatio();
     const auto columns = spans(layout.device.width(), layout.tile.width(), layout.corner);

@@ -30,7 +30,7 @@ public:
             m_key = key;
             m_bounds = layout.bounds;
         }
-        drawPieces(target, layout);
+        drawSlices(target, layout);
     }
 
 private:
@@ -42,7 +42,7 @@ private:
     };
 
     static Layout layoutFor(QSize size, qreal dpr, qreal cornerReach);
-    void drawPieces(QPainter& target, const Layout& layout) const;
+    void drawSlices(QPainter& target, const Layout& layout) const;
 
     QPixmap m_tile;
     QString m_key;
