@@ -31,16 +31,17 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter target(this);
-        m_cache.draw(target, *this, text() + QChar(0) + font().key() + QString::number(isChecked()), [this](QPainter& painter) {
-            painter.setRenderHint(QPainter::Antialiasing);
-            if (isChecked()) {
-                QPainterPath shape;
-                shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
-                painter.fillPath(shape, Color::white20());
-            }
-            painter.setPen(isChecked() ? Color::white95() : Color::white70());
-            painter.drawText(rect(), Qt::AlignCenter, text());
-        });
+        m_cache.draw(target, *this, text() + QChar(0) + font().key() + QString::number(isChecked()),
+                     [this](QPainter& painter) {
+                         painter.setRenderHint(QPainter::Antialiasing);
+                         if (isChecked()) {
+                             QPainterPath shape;
+                             shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
+                             painter.fillPath(shape, Color::white20());
+                         }
+                         painter.setPen(isChecked() ? Color::white95() : Color::white70());
+                         painter.drawText(rect(), Qt::AlignCenter, text());
+                     });
     }
 
 private:

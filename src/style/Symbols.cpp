@@ -158,9 +158,9 @@ const QRawFont& Symbols::iconRawFont()
     // Read from the first file found, never joined to the font database: nothing draws the icons
     // by family, and adding a font there costs the start a parse of the whole file. By family the
     // database could also pick another installed copy, such as a compressed web font that is
-    // unpacked whenever it is loaded. The file is mapped, not read: only the pages of the glyphs drawn are ever loaded. One font
-    // serves every size, which shares its loaded face. Never freed: a font outliving the
-    // application object must not be released after it.
+    // unpacked whenever it is loaded. The file is mapped, not read: only the pages of the glyphs
+    // drawn are ever loaded. One font serves every size, which shares its loaded face. Never freed:
+    // a font outliving the application object must not be released after it.
     static const QRawFont* font = [] {
         for (const QString& name : fontCandidates()) {
             auto* file = new QFile(name);

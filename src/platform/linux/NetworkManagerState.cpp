@@ -23,9 +23,9 @@ constexpr uint kConnectedGlobal = 70;
 NetworkManagerState::NetworkManagerState(const QDBusConnection& bus, QObject* parent)
     : QObject(parent),
       m_bus(bus),
-      m_watcher(new QDBusServiceWatcher(kService, bus,
-                                        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
-                                        this))
+      m_watcher(new QDBusServiceWatcher(
+          kService, bus,
+          QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration, this))
 {
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &NetworkManagerState::read);
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { set(std::nullopt); });
@@ -59,8 +59,8 @@ void NetworkManagerState::read()
 {
     // The signal is subscribed to before the value is asked for, and both come from the same
     // sender in order: whichever arrives last is the newest.
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kService << QStringLiteral("State");
     auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(get), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {

@@ -78,13 +78,14 @@ void AIMessageBubble::paintEvent(QPaintEvent*)
     QPainter target(this);
     const QRect bubble = m_label->geometry();
     target.translate(bubble.topLeft());
-    m_shape.draw(target, bubble.size(), devicePixelRatioF(), {}, cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        const bool mine = m_message.role == ChatRole::user;
-        QPainterPath shape;
-        shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
-        painter.fillPath(shape, mine ? withOpacity(Color::neonCyan(), 0.18) : Color::white10());
-        painter.setPen(QPen(mine ? withOpacity(Color::neonCyan(), 0.35) : Color::white10(), 1));
-        painter.drawPath(shape);
-    });
+    m_shape.draw(target, bubble.size(), devicePixelRatioF(), {}, cornerRadius + 2,
+                 [this](QPainter& painter, const QRectF& bounds) {
+                     painter.setRenderHint(QPainter::Antialiasing);
+                     const bool mine = m_message.role == ChatRole::user;
+                     QPainterPath shape;
+                     shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+                     painter.fillPath(shape, mine ? withOpacity(Color::neonCyan(), 0.18) : Color::white10());
+                     painter.setPen(QPen(mine ? withOpacity(Color::neonCyan(), 0.35) : Color::white10(), 1));
+                     painter.drawPath(shape);
+                 });
 }

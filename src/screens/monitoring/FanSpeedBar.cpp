@@ -24,16 +24,18 @@ QSize FanSpeedBar::sizeHint() const
 void FanSpeedBar::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, QString::number(m_fillWidth, 'g', 17) + m_color.name(QColor::HexArgb), [this](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        constexpr qreal radius = 3;
-        QPainterPath track;
-        track.addRoundedRect(QRectF(0, 0, trackWidth, trackHeight), radius, radius);
-        painter.fillPath(track, Color::white10b());
-        if (m_fillWidth <= 0)
-            return;
-        QPainterPath fill;
-        fill.addRoundedRect(QRectF(0, 0, std::min<qreal>(m_fillWidth, width()), height()), radius, radius);
-        painter.fillPath(fill, m_color);
-    });
+    m_cache.draw(target, *this, QString::number(m_fillWidth, 'g', 17) + m_color.name(QColor::HexArgb),
+                 [this](QPainter& painter) {
+                     painter.setRenderHint(QPainter::Antialiasing);
+                     constexpr qreal radius = 3;
+                     QPainterPath track;
+                     track.addRoundedRect(QRectF(0, 0, trackWidth, trackHeight), radius, radius);
+                     painter.fillPath(track, Color::white10b());
+                     if (m_fillWidth <= 0)
+                         return;
+                     QPainterPath fill;
+                     fill.addRoundedRect(QRectF(0, 0, std::min<qreal>(m_fillWidth, width()), height()),
+                                         radius, radius);
+                     painter.fillPath(fill, m_color);
+                 });
 }
