@@ -35,6 +35,13 @@ public:
     // answers a dozen requests at once about as fast as one.
     static constexpr int kScanThreads = 12;
 
+    static constexpr qint64 kMiB = 1024 * 1024;
+    // No rule can make anything of a file this size or smaller.
+    static constexpr qint64 kCandidateFloor = kMiB;
+    static constexpr qint64 kLargeFile = 10 * kMiB;
+    static constexpr qint64 kLargeMedia = 50 * kMiB;
+    static constexpr qint64 kLargeFolder = 100 * kMiB;
+
     struct Limits {
         int maxFiles = 100;
         int maxMedia = 50;
