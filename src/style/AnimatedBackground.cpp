@@ -122,6 +122,19 @@ AnimatedBackground::States AnimatedBackground::statesAt(double seconds) const
     return states;
 }
 
+AnimatedBackground::States AnimatedBackground::nextStates(const States& now) const
+{
+    States next = m_drawn;
+    for (size_t i = 0; i < next.size(); ++i) {
+        const QPointF moved = now[i].offset - m_drawn[i].offset;
+        // Scales are whole steps apart; half a step of slack keeps the comparison clear of rounding.
+        if (std::hypot(moved.x(), moved.y()) >= stepPoints ||
+            std::abs(now[i].scale - m_drawn[i].scale) >= stepScale - scaleStep / 2)
+            next[i] = now[i];
+    }
+    return next;
+}
+
 QRect AnimatedBackground::blobRect(int index, const FloatingBlob::State& state) const
 {
     const int pixels = m_blobs[size_t(index)].pixelSize(m_dpr, state.scale);
@@ -216,13 +229,14 @@ void AnimatedBackground::advance()
 void AnimatedBackground::advanceTo(double seconds)
 {
     ensureGradient();
-    const States states = statesAt(seconds);
-    if (states == m_drawn)
-        return;
+    // Until the glows are drawn, they are simply where the drift stands.
     if (!glowsReady()) {
-        m_drawn = states;
+        m_drawn = statesAt(seconds);
         return;
     }
+    const States states = nextStates(statesAt(seconds));
+    if (states == m_drawn)
+        return;
     const QList<QRect> areas = mergedAreas(movedAreas(m_drawn, states));
     m_drawn = states;
     ++m_composedFrames;

@@ -15,9 +15,9 @@
 // gradient is kept as one line and the glows as their blurred opacity, rendered off the GUI
 // thread; every paint composes just the pixels asked for, straight into the window's pixels (or
 // band by band in one small buffer where it cannot), from plain copies of the gradient line and
-// blends of the glows at whole-pixel positions. Twice a second the areas where a glow moved are
-// repainted; nothing runs while the window is hidden or minimised. The first frames show the
-// gradient alone; the glows join once rendered.
+// blends of the glows at whole-pixel positions. At most twice a second the areas where a glow
+// moved are repainted; nothing runs while the window is hidden or minimised. The first frames show
+// the gradient alone; the glows join once rendered.
 class AnimatedBackground : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +26,13 @@ public:
     static constexpr int frameIntervalMs = 500;
     // Glows move in whole pixels and scale in steps of this size.
     static constexpr qreal scaleStep = 0.01;
+    // A glow is drawn anew once it has drifted this far from where it was last drawn: about as far
+    // as it goes in a frame at its fastest, so the steps are no larger than there, while the slow
+    // ends of each swing cost a frame every few seconds instead of two a second.
+    static constexpr qreal stepPoints = 5;
+    static constexpr qreal stepScale = 3 * scaleStep;
+
+    using States = std::array<FloatingBlob::State, 3>;
 
     explicit AnimatedBackground(QWidget* parent = nullptr);
     ~AnimatedBackground() override;
@@ -42,6 +49,8 @@ public:
     static QList<QRect> mergedAreas(QList<QRect> areas);
     // How many frames of the drift have been drawn; a tick in which nothing moved draws none.
     int composedFrames() const { return m_composedFrames; }
+    // Where the glows are drawn now, by whole pixels and scale steps.
+    const States& drawnStates() const { return m_drawn; }
 
     // To where the glows stand now; nothing, and the animation stops, while off screen.
     void advance();
@@ -54,10 +63,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    using States = std::array<FloatingBlob::State, 3>;
-
     bool isOnScreen() const;
     States statesAt(double seconds) const;
+    // The drawn states, with each glow that has drifted far enough from its own moved to `now`.
+    States nextStates(const States& now) const;
     // In device pixels: where the glow's square lies, and the part of it that is not fully
     // transparent.
     QRect blobRect(int index, const FloatingBlob::State& state) const;

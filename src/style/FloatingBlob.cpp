@@ -141,7 +141,7 @@ void FloatingBlob::setCoverage(const QImage& coverage)
     m_visible = visiblePixels(m_coverage);
     m_nearestPixels = 0;
     // The drift grows a glow by a tenth at most; its lookup then never needs more room.
-    m_nearest.reserve(size_t(qCeil(coverage.width() * 1.11)) + 1);
+    m_nearest.reserve(size_t(pixelSize(coverage.devicePixelRatio(), 1.11)) + 1);
 }
 
 bool FloatingBlob::hasCoverage(qreal devicePixelRatio) const
@@ -171,8 +171,6 @@ QRect FloatingBlob::visibleRect(qreal devicePixelRatio, qreal scale) const
 {
     if (!hasCoverage(devicePixelRatio) || m_visible.isEmpty())
         return {};
-    if (qFuzzyCompare(scale, 1.0))
-        return m_visible;
     // The nearest source pixel is picked; a pixel of margin covers its rounding.
     const int pixels = pixelSize(devicePixelRatio, scale);
     const qreal factor = qreal(pixels) / m_coverage.width();
@@ -248,9 +246,12 @@ QImage FloatingBlob::renderCoverage(qreal devicePixelRatio) const
         painter.setBrush(gradient);
         painter.drawEllipse(centre, radius, radius);
     }
-    // The glow is one colour at varying opacity, so only its opacity is kept, a quarter of the memory.
+    // The glow is one colour at varying opacity, so only its opacity is kept, a quarter of the
+    // memory; and at half its size, a quarter again: its opacity changes by less than a level of
+    // 255 from one pixel to the next, so a pixel drawn from a neighbour's value looks the same.
+    const int kept = qCeil(pixels / 2.0);
     QImage coverage = Blur::blurred(glow, qRound(blurRadius * devicePixelRatio * scale))
-                          .scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                          .scaled(kept, kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                           .convertToFormat(QImage::Format_Alpha8);
     coverage.setDevicePixelRatio(devicePixelRatio);
     return coverage;

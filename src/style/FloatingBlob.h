@@ -31,7 +31,8 @@ public:
     // Where the blob stands `seconds` after its animation started.
     State stateAt(double seconds) const;
 
-    // The blurred glow's opacity at scale 1 and the given pixel density, its centre the image's
+    // The blurred glow's opacity at scale 1 and the given pixel density, kept at half the glow's
+    // size in pixels (drawing enlarges it to the nearest pixel), its centre the image's
     // centre. It reads only the blob's colour and size, so it may run on any thread.
     QImage renderCoverage(qreal devicePixelRatio) const;
     // Takes a rendering from renderCoverage(); the glow draws nothing before it has one.

@@ -15,6 +15,16 @@ QList<double> wave(int count)
     return values;
 }
 
+// Within half a percent of 22.
+QList<double> nearlyLevel(int count)
+{
+    QRandomGenerator random(11);
+    QList<double> values;
+    for (int i = 0; i < count; ++i)
+        values.append(21.5 + random.bounded(1.0));
+    return values;
+}
+
 QList<double> noise(int count)
 {
     QRandomGenerator random(7);
@@ -43,6 +53,21 @@ QList<double> trailingMean(const QList<double>& window)
 bool level(const QList<double>& values)
 {
     return std::all_of(values.cbegin(), values.cend(), [&](double v) { return v == values.first(); });
+}
+
+// The smallest rectangle that holds every pixel that differs.
+QRect differences(const QImage& a, const QImage& b)
+{
+    QRect all;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            if (p[x] != q[x])
+                all |= QRect(x, y, 1, 1);
+        }
+    }
+    return all;
 }
 
 // The largest difference of any channel of any pixel, and where.
@@ -81,25 +106,29 @@ private slots:
         QTest::addColumn<bool>("smoothedSecond");
         QTest::addColumn<QSize>("resizedTo");
         QTest::addColumn<bool>("fillingUp");
-        QTest::newRow("wave") << wave(80) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize() << false;
+        // At most this many rows change once the window is full; -1 for any number.
+        QTest::addColumn<int>("rowsChanging");
+        QTest::newRow("wave") << wave(80) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize() << false << -1;
         QTest::newRow("noise, two series, double density")
-            << noise(100) << 60 << QSize(357, 100) << 2.0 << 1 << true << QSize() << false;
-        QTest::newRow("fractional density") << noise(70) << 30 << QSize(513, 120) << 1.25 << 1 << false << QSize() << false;
-        QTest::newRow("level") << QList<double>(70, 37.5) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize() << false;
+            << noise(100) << 60 << QSize(357, 100) << 2.0 << 1 << true << QSize() << false << -1;
+        QTest::newRow("fractional density") << noise(70) << 30 << QSize(513, 120) << 1.25 << 1 << false << QSize() << false << -1;
+        QTest::newRow("level") << QList<double>(70, 37.5) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize() << false << 0;
+        QTest::newRow("nearly level")
+            << nearlyLevel(70) << 30 << QSize(400, 120) << 1.0 << 1 << false << QSize() << false << 20;
         QTest::newRow("out of range and not numbers")
             << QList<double>{10, -50, 250, nan, 40, inf, 60, 1e300, -inf, 20, 90, nan, 30, 5, 70, 100, 0, -1e300,
                              55, 45, 35, 25, 15, 65, 75, 85, 95, 50, nan, 10, 250, 20}
-            << 12 << QSize(300, 120) << 1.5 << 1 << true << QSize() << false;
+            << 12 << QSize(300, 120) << 1.5 << 1 << true << QSize() << false << -1;
         QTest::newRow("several samples between pictures")
-            << wave(120) << 30 << QSize(400, 120) << 1.0 << 3 << true << QSize() << false;
+            << wave(120) << 30 << QSize(400, 120) << 1.0 << 3 << true << QSize() << false << -1;
         QTest::newRow("narrower than one pixel a sample")
-            << noise(100) << 60 << QSize(40, 100) << 1.0 << 1 << true << QSize() << false;
-        QTest::newRow("wave, filling up") << wave(50) << 30 << QSize(400, 120) << 1.0 << 1 << true << QSize() << true;
+            << noise(100) << 60 << QSize(40, 100) << 1.0 << 1 << true << QSize() << false << -1;
+        QTest::newRow("wave, filling up") << wave(50) << 30 << QSize(400, 120) << 1.0 << 1 << true << QSize() << true << -1;
         QTest::newRow("level, filling up")
-            << QList<double>(80, 0.0) << 60 << QSize(357, 100) << 1.25 << 1 << true << QSize() << true;
+            << QList<double>(80, 0.0) << 60 << QSize(357, 100) << 1.25 << 1 << true << QSize() << true << -1;
         QTest::newRow("level, then rising, filling up")
-            << QList<double>(20, 0.0) + wave(30) << 60 << QSize(300, 100) << 1.0 << 1 << false << QSize() << true;
-        QTest::newRow("resized midway") << wave(80) << 30 << QSize(400, 120) << 2.0 << 1 << true << QSize(290, 120) << false;
+            << QList<double>(20, 0.0) + wave(30) << 60 << QSize(300, 100) << 1.0 << 1 << false << QSize() << true << -1;
+        QTest::newRow("resized midway") << wave(80) << 30 << QSize(400, 120) << 2.0 << 1 << true << QSize(290, 120) << false << -1;
     }
 
     void movingOnMatchesAWholeRedraw()
@@ -112,6 +141,7 @@ private slots:
         QFETCH(bool, smoothedSecond);
         QFETCH(QSize, resizedTo);
         QFETCH(bool, fillingUp);
+        QFETCH(int, rowsChanging);
 
         GraphPicture picture;
         int steadyRedraws = -1;
@@ -126,7 +156,18 @@ private slots:
             QList<GraphPicture::Series> graph{{shown, QColor(0, 220, 255), 0.3, 4}};
             if (smoothedSecond)
                 graph.append({trailingMean(shown), QColor(190, 90, 255), 0.25, 3});
+            const QImage before = picture.image();
             picture.show(graph, 100, size, dpr);
+            const QRect changed = picture.changed();
+            if (before.size() != picture.image().size())
+                QCOMPARE(changed, picture.image().rect());
+            else if (const QRect differing = differences(before, picture.image()); !differing.isNull())
+                QVERIFY2(changed.contains(differing),
+                         qPrintable(QString("samples to %1: changed outside (%2, %3, %4 x %5)").arg(end).arg(changed.x())
+                                        .arg(changed.y()).arg(changed.width()).arg(changed.height())));
+            if (rowsChanging >= 0 && count == shownBefore.size())
+                QVERIFY2(changed.height() <= rowsChanging,
+                         qPrintable(QString("samples to %1: %2 rows changed").arg(end).arg(changed.height())));
             QCOMPARE(picture.image().size(), size * dpr);
             QCOMPARE(picture.image().devicePixelRatio(), dpr);
             // Only the first picture, the first at a new size and, while the window fills up, those

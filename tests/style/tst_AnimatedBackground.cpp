@@ -132,6 +132,54 @@ private slots:
         QCOMPARE(background->composedFrames(), shown);
     }
 
+    // Each glow is drawn anew only once it has drifted a step's worth from where it was drawn, so it
+    // never lags the drift by more than that, and a slow drift costs fewer frames than ticks.
+    void followsTheDriftInSteps_data()
+    {
+        QTest::addColumn<QPointF>("offset");
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<int>("fewestFrames");
+        QTest::addColumn<int>("mostFrames");
+        // Two minutes of ticks: 240 of them.
+        QTest::newRow("at rest") << QPointF() << 1.0 << 0 << 0;
+        QTest::newRow("under a step") << QPointF(3, -2) << 1.02 << 0 << 0;
+        QTest::newRow("wide swing") << QPointF(50, -30) << 1.1 << 60 << 190;
+        QTest::newRow("scale alone") << QPointF() << 0.9 << 20 << 120;
+        QTest::newRow("slow sideways") << QPointF(-12, 0) << 1.0 << 30 << 90;
+    }
+
+    void followsTheDriftInSteps()
+    {
+        QFETCH(QPointF, offset);
+        QFETCH(qreal, scale);
+        QFETCH(int, fewestFrames);
+        QFETCH(int, mostFrames);
+        AnimatedBackground background;
+        background.resize(700, 500);
+        background.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&background));
+        QVERIFY(glowsJoin(background));
+        for (FloatingBlob& blob : background.blobs())
+            blob.setTargets(offset, scale);
+        background.advanceTo(0);
+        const int before = background.composedFrames();
+        for (int tick = 1; tick <= 240; ++tick) {
+            const double seconds = tick * AnimatedBackground::frameIntervalMs / 1000.0;
+            background.advanceTo(seconds);
+            for (size_t i = 0; i < 3; ++i) {
+                const FloatingBlob::State now = background.blobs()[i].stateAt(seconds);
+                const FloatingBlob::State& drawn = background.drawnStates()[i];
+                const QPointF lag = now.offset - drawn.offset;
+                QVERIFY2(std::hypot(lag.x(), lag.y()) < AnimatedBackground::stepPoints + 1,
+                         qPrintable(QString("glow %1 at %2 s").arg(i).arg(seconds)));
+                QVERIFY2(std::abs(now.scale - drawn.scale) < AnimatedBackground::stepScale,
+                         qPrintable(QString("glow %1 at %2 s").arg(i).arg(seconds)));
+            }
+        }
+        const int frames = background.composedFrames() - before;
+        QVERIFY2(frames >= fewestFrames && frames <= mostFrames, qPrintable(QString::number(frames)));
+    }
+
     // The glow is drawn small and enlarged; it must still fill its square, centred, round and
     // fading to nothing at the edges, at every pixel density.
     void glowImage_data()
@@ -337,7 +385,7 @@ private slots:
     void movedFrameMatchesWholeFrame_data()
     {
         QTest::addColumn<QList<double>>("seconds");
-        QTest::newRow("small steps") << QList<double>{0.2, 0.4, 0.6, 0.8, 1.0, 1.2};
+        QTest::newRow("small steps") << QList<double>{1.5, 2.0, 2.5, 3.0, 3.5, 4.0};
         QTest::newRow("large jumps") << QList<double>{1.5, 4.0, 7.0};
         QTest::newRow("out and most of the way back") << QList<double>{4.0, 8.0, 12.0, 15.0};
         QTest::newRow("one step, then still") << QList<double>{3.0, 3.0, 3.001};

@@ -15,7 +15,15 @@ void GraphCanvas::setGraph(const QList<Series>& series, double maxValue)
         return;
     m_series = series;
     m_maxValue = maxValue;
-    update();
+    // Hidden, it is painted whole when shown. Shown, only what the new data changed is painted
+    // again: a graph moving on along a level line repaints a band, an unchanged picture nothing.
+    if (!isVisible())
+        return;
+    const qreal dpr = devicePixelRatioF();
+    m_picture.show(m_series, m_maxValue, size(), dpr);
+    const QRectF changed = m_picture.changed().toRectF();
+    if (!changed.isEmpty())
+        update(QRectF(changed.topLeft() / dpr, changed.size() / dpr).toAlignedRect());
 }
 
 void GraphCanvas::paintEvent(QPaintEvent*)

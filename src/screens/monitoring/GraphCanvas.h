@@ -6,7 +6,8 @@
 #include <QWidget>
 
 // A filled line graph (drawn as GraphPicture draws it) in a widget of a fixed height. The picture
-// is kept and brought up to date only when the data or the size changes.
+// is kept and brought up to date only when the data or the size changes; new data repaints only
+// the part of the widget whose pixels it changed.
 class GraphCanvas : public QWidget {
     Q_OBJECT
 public:

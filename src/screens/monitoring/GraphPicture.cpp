@@ -15,6 +15,7 @@ void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size
 {
     const QSize pixels = size * dpr;
     const bool sameFrame = !m_image.isNull() && pixels == m_image.size() && dpr == m_dpr && maxValue == m_maxValue;
+    m_changed = QRect();
     if (sameFrame && series == m_series)
         return;
     bool sameStyle = sameFrame && series.size() == m_series.size();
@@ -33,8 +34,10 @@ void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size
         place();
         return;
     }
-    if (pixels != m_image.size())
+    if (pixels != m_image.size()) {
         m_image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_rows.clear();
+    }
     m_dpr = dpr;
     m_image.setDevicePixelRatio(dpr);
     m_phase = 0;
@@ -68,6 +71,7 @@ void GraphPicture::redraw()
         return;
     QImage whole(m_image.height(), m_image.width(), QImage::Format_ARGB32_Premultiplied);
     onPoolThread([&] { paintSideways(whole, 0, m_image.width()); });
+    noteChangedRows(0, m_image.width());
 }
 
 qsizetype GraphPicture::sampleCount() const
@@ -184,6 +188,9 @@ bool GraphPicture::advance()
     place();
     moveLeft(shift);
     paintSpans();
+    // Moving on redraws the first and the last columns, so the spans then reach across.
+    if (!m_spans.isEmpty())
+        noteChangedRows(m_spans.first().left, m_spans.last().right);
     return true;
 }
 
@@ -256,6 +263,29 @@ void GraphPicture::moveLeft(int pixels)
         uchar* line = m_image.scanLine(y);
         std::memmove(line, line + qsizetype(pixels) * 4, size_t(kept));
     }
+}
+
+void GraphPicture::noteChangedRows(int left, int right)
+{
+    constexpr quint64 mixedRow = ~quint64(0);
+    const int width = m_image.width();
+    const int height = m_image.height();
+    // Rows not seen before count as changed.
+    const bool known = m_rows.size() == height;
+    m_rows.resize(height, mixedRow);
+    int top = height;
+    int bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(std::as_const(m_image).scanLine(y));
+        const QRgb first = line[0];
+        const quint64 look = std::all_of(line + 1, line + width, [first](QRgb p) { return p == first; }) ? first : mixedRow;
+        if (!known || look == mixedRow || look != m_rows[y]) {
+            top = std::min(top, y);
+            bottom = y;
+        }
+        m_rows[y] = look;
+    }
+    m_changed = bottom < top ? QRect() : QRect(left, top, right - left, bottom - top + 1);
 }
 
 void GraphPicture::paintColumns(QPainter& painter, int left, int right)

@@ -41,6 +41,10 @@ public:
     void redraw();
 
     const QImage& image() const { return m_image; }
+    // The part of the picture, in device pixels, that the last show() or redraw() changed; rows
+    // of one colour that kept it are left out, so a graph that moves on along a nearly level line
+    // changes only the rows around the line.
+    QRect changed() const { return m_changed; }
     // Where the samples of a series lie in the picture, in device pixels; none when it has fewer
     // than two or the scale is not a positive number.
     const QList<QPointF>& points(qsizetype series) const { return m_points.at(series); }
@@ -64,6 +68,8 @@ private:
     // Whether the graph, level, shows as the level graph drawn before.
     bool levelAsBefore() const;
     void moveLeft(int pixels);
+    // Sets what changed to the rows that are not of the one colour they had, from `left` to `right`.
+    void noteChangedRows(int left, int right);
     // Clears and draws the columns of m_spans.
     void paintSpans();
     // Draws the columns from `left` to `right` into a band turned a quarter round, then into the
@@ -88,4 +94,7 @@ private:
     // The columns drawn turned, reused from sample to sample.
     QImage m_band;
     int m_redraws = 0;
+    // Each row's colour when the whole row has that one colour; mixedRow otherwise.
+    QList<quint64> m_rows;
+    QRect m_changed;
 };
