@@ -11,6 +11,7 @@
 #include "tuning/FrozenProcessStore.h"
 #include "style/AfterPaint.h"
 #include "style/AnimatedBackground.h"
+#include "style/Symbols.h"
 
 #include "Defaults.h"
 #include "Paths.h"
@@ -19,6 +20,7 @@
 
 #include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
+#include <QPixmapCache>
 #include <QPropertyAnimation>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -191,8 +193,16 @@ void ContentView::selectScreen(AppScreen screen)
     QWidget* host = m_detail->parentWidget();
     m_detail->hide();
     // What the screen held goes back to the system once it and its widgets are gone, rather
-    // than staying in the heap's free lists.
-    connect(m_detail, &QObject::destroyed, this, [] { QTimer::singleShot(0, [] { malloc_trim(0); }); });
+    // than staying in the heap's free lists. So do the pictures the style and the symbols kept
+    // for it: those keyed by the old screen's palettes and sizes are never asked for again, and
+    // the few the next screen needs are made when it first draws.
+    connect(m_detail, &QObject::destroyed, this, [] {
+        QTimer::singleShot(0, [] {
+            QPixmapCache::clear();
+            Symbols::forgetOutlines();
+            malloc_trim(0);
+        });
+    });
     m_detail->deleteLater();
     m_detail = ScreenCatalog::create(screen, screenServices(), host);
     m_detailLayout->addWidget(m_detail);

@@ -141,6 +141,13 @@ QPainterPath ring(qreal size)
     return path;
 }
 
+// Outlines by name and size: a screen asks for its symbols whenever it draws them anew.
+QHash<QString, QPainterPath>& outlines()
+{
+    static QHash<QString, QPainterPath> cache;
+    return cache;
+}
+
 } // namespace
 
 QStringList Symbols::fontCandidates()
@@ -196,14 +203,17 @@ QStringList Symbols::names()
 
 QPainterPath Symbols::path(const QString& name, qreal size)
 {
-    // Outlines are asked for on every repaint; a handful of names and sizes are in use.
-    static QHash<QString, QPainterPath> cache;
     const QString key = name + QLatin1Char('@') + QString::number(size);
-    if (const auto it = cache.constFind(key); it != cache.constEnd())
+    if (const auto it = outlines().constFind(key); it != outlines().constEnd())
         return *it;
     const QPainterPath shape = outline(name, size);
-    cache.insert(key, shape);
+    outlines().insert(key, shape);
     return shape;
+}
+
+void Symbols::forgetOutlines()
+{
+    outlines().clear();
 }
 
 QPainterPath Symbols::outline(const QString& name, qreal size)

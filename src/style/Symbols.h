@@ -21,6 +21,9 @@ public:
     // The symbol's outline fitted into a square of `size` pixels at the origin.
     static QPainterPath path(const QString& name, qreal size);
     static void paint(QPainter& painter, const QString& name, const QRectF& box, const QBrush& brush);
+    // Drops the outlines kept so far, with what drawing them left attached; those still in use
+    // are made again when next asked for.
+    static void forgetOutlines();
 
     // Where the font file is looked for, in order.
     static QStringList fontCandidates();

@@ -2,6 +2,8 @@
 #include "style/Symbols.h"
 
 #include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
 #include <QRawFont>
 
 namespace {
@@ -67,6 +69,16 @@ private slots:
         QPainterPath expected = raw.pathForGlyph(glyph);
         expected.translate(0, raw.pixelSize());
         expected = QTransform::fromScale(size / raw.pixelSize(), size / raw.pixelSize()).map(expected);
+        QCOMPARE(Symbols::path(name, size), expected);
+
+        // Forgetting the kept outlines leaves a copy taken before, drawn or not, as it was, and
+        // the outline is made again alike.
+        const QPainterPath kept = Symbols::path(name, size);
+        QImage canvas(128, 128, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&canvas);
+        Symbols::paint(painter, name, QRectF(0, 0, size, size), Qt::black);
+        Symbols::forgetOutlines();
+        QCOMPARE(kept, expected);
         QCOMPARE(Symbols::path(name, size), expected);
     }
 
