@@ -44,11 +44,31 @@ NineSlice::Layout NineSlice::layoutFor(QSize size, qreal dpr, qreal cornerReach)
     return layout;
 }
 
+void NineSlice::keepMiddle(const Layout& layout)
+{
+    m_middle = QColor();
+    const int across = 2 * layout.corner + 1;
+    if (m_tile.width() != across || m_tile.height() != across)
+        return;
+    const QRgb pixel = m_tile.toImage()
+                           .convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                           .pixel(layout.corner, layout.corner);
+    const QColor middle = QColor::fromRgba64(QRgba64::fromArgb32(pixel).unpremultiplied());
+    QImage check(1, 1, QImage::Format_ARGB32_Premultiplied);
+    check.fill(Qt::transparent);
+    QPainter(&check).fillRect(check.rect(), middle);
+    if (check.pixel(0, 0) == pixel)
+        m_middle = middle;
+}
+
 void NineSlice::drawSlices(QPainter& target, const Layout& layout) const
 {
     const qreal dpr = m_tile.devicePixelRatio();
     const auto columns = spans(layout.device.width(), layout.tile.width(), layout.corner);
     const auto rows = spans(layout.device.height(), layout.tile.height(), layout.corner);
+    // The fill blends as the pixel does only as a plain, opaque source-over draw.
+    const bool fillMiddle = m_middle.isValid() && target.opacity() == 1.0
+                            && target.compositionMode() == QPainter::CompositionMode_SourceOver;
     for (const Span& row : rows) {
         // Only the middle row is stretched along its height; every band of it draws the same line.
         const int band = row.length == 1 ? bandLines : row.stretched;
@@ -56,7 +76,11 @@ void NineSlice::drawSlices(QPainter& target, const Layout& layout) const
             const int lines = std::min(band, row.stretched - top);
             for (const Span& column : columns) {
                 const QRectF to(column.to / dpr, (row.to + top) / dpr, column.stretched / dpr, lines / dpr);
-                target.drawPixmap(to, m_tile, QRectF(column.from, row.from, column.length, row.length));
+                // A plain fill blends the same as the stretched pixel, at a fraction of the cost.
+                if (fillMiddle && row.length == 1 && column.length == 1)
+                    target.fillRect(to, m_middle);
+                else
+                    target.drawPixmap(to, m_tile, QRectF(column.from, row.from, column.length, row.length));
             }
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPainter>
 #include <QPixmap>
 #include <QSize>
@@ -27,6 +28,8 @@ public:
             m_tile.fill(Qt::transparent);
             QPainter painter(&m_tile);
             paint(painter, layout.bounds);
+            painter.end();
+            keepMiddle(layout);
             m_key = key;
             m_bounds = layout.bounds;
         }
@@ -42,9 +45,12 @@ private:
     };
 
     static Layout layoutFor(QSize size, qreal dpr, qreal cornerReach);
+    // The middle as one colour, where a plain fill of it gives the tile's middle pixel exactly.
+    void keepMiddle(const Layout& layout);
     void drawSlices(QPainter& target, const Layout& layout) const;
 
     QPixmap m_tile;
+    QColor m_middle;
     QString m_key;
     QRectF m_bounds;
 };

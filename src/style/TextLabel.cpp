@@ -33,21 +33,10 @@ bool TextLabel::drawnByQLabel() const
            || frameWidth() != 0 || indent() > 0 || buddy() != nullptr;
 }
 
-QString TextLabel::paintKey() const
+TextLabel::Look TextLabel::look() const
 {
-    const QRect area = contentsRect();
-    return text() + QChar(0) + font().key() + QChar(0)
-           + QString("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10")
-                 .arg(palette().cacheKey())
-                 .arg(int(alignment()))
-                 .arg(wordWrap())
-                 .arg(isEnabled())
-                 .arg(int(foregroundRole()))
-                 .arg(margin())
-                 .arg(area.x())
-                 .arg(area.y())
-                 .arg(area.width())
-                 .arg(area.height());
+    return {text(),      font(),   palette().cacheKey(), int(alignment()), wordWrap(),
+            isEnabled(), int(foregroundRole()), margin(), contentsRect()};
 }
 
 void TextLabel::paintEvent(QPaintEvent* event)
@@ -59,7 +48,7 @@ void TextLabel::paintEvent(QPaintEvent* event)
     if (text().isEmpty())
         return;
     QPainter target(this);
-    m_cache.draw(target, *this, paintKey(), [this](QPainter& painter) {
+    m_cache.draw(target, *this, look(), [this](QPainter& painter) {
         // What QLabel draws for plain text without frame, indent or buddy.
         const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
         const bool leftToRight = !text().isRightToLeft();

@@ -20,8 +20,22 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    bool drawnByQLabel() const;
-    QString paintKey() const;
+    // Everything the kept picture depends on besides the size and pixel ratio.
+    struct Look {
+        QString text;
+        QFont font;
+        qint64 palette = 0;
+        int alignment = 0;
+        bool wordWrap = false;
+        bool enabled = true;
+        int role = 0;
+        int margin = 0;
+        QRect area;
+        friend bool operator==(const Look&, const Look&) = default;
+    };
 
-    PaintCache m_cache;
+    bool drawnByQLabel() const;
+    Look look() const;
+
+    KeyedPaintCache<Look> m_cache;
 };

@@ -4,6 +4,7 @@
 #include "style/Color.h"
 #include "style/ContentButton.h"
 #include "style/ElidedLabel.h"
+#include "style/FieldEditor.h"
 #include "style/FieldLine.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
@@ -107,6 +108,7 @@ private slots:
             },
             [](auto* w) { w->setWordWrap(true); });
         QTest::newRow("label margins") << change<TextLabel>(label, [](auto* w) { w->setContentsMargins(20, 5, 0, 0); });
+        QTest::newRow("label margin") << change<TextLabel>(label, [](auto* w) { w->setMargin(12); });
         QTest::newRow("label size") << change<TextLabel>(
             [] {
                 auto* w = label();
@@ -401,6 +403,47 @@ private slots:
         picture(ours);
         QCoreApplication::processEvents();
         QVERIFY(largestDifference(picture(ours), picture(theirs)) <= 1);
+    }
+
+    void editorDrawsAsStyledEditor_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("placeholder") << QString() << true;
+        QTest::newRow("wrapped") << QString("You are helpful, clear and practical. Keep answers short.") << true;
+        QTest::newRow("scrolls") << QString("One\nTwo\nThree\nFour\nFive\nSix") << true;
+        QTest::newRow("disabled") << QString("Saved context") << false;
+    }
+
+    void editorDrawsAsStyledEditor()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, enabled);
+        // Each on a dark window, as over the backdrop.
+        QWidget ourWindow;
+        QWidget theirWindow;
+        auto* ours = new FieldEditor(12, 8, 8, &ourWindow);
+        auto* theirs = new QPlainTextEdit(&theirWindow);
+        theirs->setFrameShape(QFrame::NoFrame);
+        theirs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        FieldLook::apply(*theirs, 12, 8, 8, 8);
+        for (QWidget* window : {&ourWindow, &theirWindow}) {
+            QPalette palette = window->palette();
+            palette.setColor(QPalette::Window, QColor(20, 24, 48));
+            window->setPalette(palette);
+            window->setAutoFillBackground(true);
+            window->resize(236, 76);
+        }
+        for (QPlainTextEdit* editor : {static_cast<QPlainTextEdit*>(ours), theirs}) {
+            editor->setPlaceholderText("Notes the assistant keeps");
+            editor->setPlainText(text);
+            editor->setEnabled(enabled);
+            editor->setGeometry(8, 8, 220, 60);
+        }
+        const QImage expected = picture(theirWindow);
+        const QImage actual = picture(ourWindow);
+        QCOMPARE(ours->viewport()->geometry(), theirs->viewport()->geometry());
+        QVERIFY(largestDifference(actual, expected) <= 1);
     }
 
     void pickerDrawsAsQComboBox_data()

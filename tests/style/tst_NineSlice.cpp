@@ -23,25 +23,34 @@ void paintLook(QPainter& painter, const QRectF& bounds, const Look& look)
         GlassModifier::paintShape(painter, bounds, look.radius);
 }
 
-QImage canvas(const Look& look)
+// Transparent, or an opaque picture that changes along both axes, as the backdrop under a card does.
+QImage canvas(const Look& look, bool overPicture = false)
 {
     QImage image(look.size * look.dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(look.dpr);
     image.fill(Qt::transparent);
+    if (overPicture) {
+        QPainter painter(&image);
+        QLinearGradient gradient(0, 0, look.size.width(), look.size.height());
+        gradient.setColorAt(0, QColor(10, 20, 60));
+        gradient.setColorAt(0.5, QColor(200, 40, 120));
+        gradient.setColorAt(1, QColor(30, 220, 90));
+        painter.fillRect(QRectF(QPointF(0, 0), look.size), gradient);
+    }
     return image;
 }
 
-QImage fullRender(const Look& look)
+QImage fullRender(const Look& look, bool overPicture = false)
 {
-    QImage image = canvas(look);
+    QImage image = canvas(look, overPicture);
     QPainter painter(&image);
     paintLook(painter, QRectF(QPointF(0, 0), look.size), look);
     return image;
 }
 
-QImage sliced(NineSlice& slice, const Look& look)
+QImage sliced(NineSlice& slice, const Look& look, bool overPicture = false)
 {
-    QImage image = canvas(look);
+    QImage image = canvas(look, overPicture);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QString key = look.color.name(QColor::HexArgb) + look.stroke.name(QColor::HexArgb) + QString::number(look.radius);
@@ -115,6 +124,23 @@ private slots:
         const QImage expected = fullRender(look);
         const QImage actual = sliced(slice, look);
         QVERIFY2(difference(expected, actual) <= 1, qPrintable(QString::number(difference(expected, actual))));
+    }
+
+    // Over a picture, the card blends as its picture on transparent laid over it would, pixel for
+    // pixel.
+    void slicedPictureBlendsOverAPicture_data() { slicedPictureMatchesTheFullOne_data(); }
+
+    void slicedPictureBlendsOverAPicture()
+    {
+        QFETCH(Look, before);
+        QFETCH(Look, look);
+        NineSlice alone;
+        QImage expected = canvas(look, true);
+        QPainter(&expected).drawImage(0, 0, sliced(alone, look));
+        NineSlice slice;
+        sliced(slice, before, true);
+        const QImage actual = sliced(slice, look, true);
+        QVERIFY2(difference(expected, actual) == 0, qPrintable(QString::number(difference(expected, actual))));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "assistant/AIConnectViewModel.h"
 #include "assistant/AISettingsStore.h"
 #include "style/Color.h"
+#include "style/FieldEditor.h"
 #include "style/FieldLine.h"
 #include "style/FieldLook.h"
 #include "style/Fonts.h"
@@ -122,16 +123,12 @@ QWidget* AIConnectSettingsCard::editorColumn(const QString& label, QPlainTextEdi
     auto* owner = new QWidget(this);
     auto* stack = column(owner);
     stack->addWidget(caption(label, owner));
-    editor = new QPlainTextEdit(owner);
+    editor = new FieldEditor(12, 8, 8, owner);
     editor->setObjectName(objectName);
-    editor->setFrameShape(QFrame::NoFrame);
     editor->setMinimumHeight(54);
     editor->setMaximumHeight(74);
-    FieldLook::apply(*editor, 12, 8, 8, 8);
     // The field's padding is all the inset there is, so two lines fit the smallest height unscrolled.
     editor->document()->setDocumentMargin(0);
-    // Lines wrap at the editor's width; there is never anything to scroll sideways to.
-    editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     KeptGlyphs::keep(*editor->document());
     stack->addWidget(editor);
     // The label stays on its editor however tall the row is.

@@ -1,0 +1,34 @@
+#include "FieldEditor.h"
+
+#include "FieldLook.h"
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <QScrollBar>
+
+FieldEditor::FieldEditor(int fontSize, int cornerRadius, int padding, QWidget* parent)
+    : QPlainTextEdit(parent), m_cornerRadius(cornerRadius)
+{
+    // The padding lies inside the fill, around the text and the scroll bar alike, as a style
+    // sheet's padding does: a plain box frame that wide, which is never drawn.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(padding);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAutoFillBackground(false);
+    FieldLook::applyColours(*this, fontSize);
+    // The scroll bar keeps the application's colours, as under a style sheet that has no rule for it.
+    QPalette barPalette = QApplication::palette(verticalScrollBar());
+    barPalette.setResolveMask(~QPalette::ResolveMask(0));
+    verticalScrollBar()->setPalette(barPalette);
+}
+
+bool FieldEditor::event(QEvent* event)
+{
+    // The editor's own paint event (the viewport's goes to paintEvent): the fill and nothing else.
+    if (event->type() != QEvent::Paint)
+        return QPlainTextEdit::event(event);
+    QPainter target(this);
+    m_fill.draw(target, size(), devicePixelRatioF(), QString(), m_cornerRadius + 1,
+                [this](QPainter& painter, const QRectF& bounds) { FieldLook::paintFill(painter, bounds, m_cornerRadius); });
+    return true;
+}
