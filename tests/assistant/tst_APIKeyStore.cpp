@@ -43,6 +43,18 @@ QFileDevice::Permissions permissionsOf(const QString& path)
 class TestAPIKeyStore : public QObject {
     Q_OBJECT
 private slots:
+    // Runs first: nothing before the first sealed box may have brought libcrypto into the process.
+    void libcryptoIsLoadedOnFirstUse()
+    {
+        const auto loaded = [] {
+            QFile maps("/proc/self/maps");
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/libcrypto.so");
+        };
+        QVERIFY(!loaded());
+        QVERIFY(AesGcm::seal(QByteArray(32, 'k'), "text"));
+        QVERIFY(loaded());
+    }
+
     void knownAnswer()
     {
         const auto box = AesGcm::seal(QByteArray(32, '\0'), QByteArray(), QByteArray(12, '\0'));
