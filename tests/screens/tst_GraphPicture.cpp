@@ -184,6 +184,54 @@ private slots:
             QVERIFY2(worst <= 2, qPrintable(QString("samples to %1: %2 apart at %3").arg(end).arg(worst).arg(where)));
         }
     }
+
+    // Drawn anew at the same size and look, the picture must hold nothing of the curve before,
+    // wherever that lay, and match a picture drawn whole.
+    void drawnAnewMatchesAWholeRedraw_data()
+    {
+        QTest::addColumn<double>("before");
+        QTest::addColumn<double>("after");
+        QTest::addColumn<qreal>("dpr");
+        QTest::addColumn<bool>("twoSeries");
+        QTest::addColumn<bool>("fillingUp");
+        QTest::newRow("jump up") << 20.0 << 70.0 << 1.0 << false << false;
+        QTest::newRow("jump down, two series") << 70.0 << 20.0 << 1.5 << true << false;
+        QTest::newRow("a step lower") << 22.0 << 18.0 << 2.0 << false << false;
+        QTest::newRow("filling up, jump up") << 20.0 << 70.0 << 1.0 << true << true;
+    }
+
+    void drawnAnewMatchesAWholeRedraw()
+    {
+        QFETCH(double, before);
+        QFETCH(double, after);
+        QFETCH(qreal, dpr);
+        QFETCH(bool, twoSeries);
+        QFETCH(bool, fillingUp);
+        const auto graph = [&](QList<double> values, double level) {
+            for (double& value : values)
+                value += level - 22;
+            QList<GraphPicture::Series> series{{values, QColor(0, 220, 255), 0.3, 4}};
+            if (twoSeries)
+                series.append({trailingMean(values), QColor(190, 90, 255), 0.25, 3});
+            return series;
+        };
+        const QList<double> stream = nearlyLevel(40);
+        GraphPicture picture;
+        // Filling up, each picture has one sample more; moving on, one sample moves in.
+        for (qsizetype end = fillingUp ? 2 : 30; end <= (fillingUp ? 20 : 40); ++end)
+            picture.show(graph(stream.mid(end - std::min<qsizetype>(end, 30), std::min<qsizetype>(end, 30)), before),
+                         100, QSize(400, 120), dpr);
+        const int redraws = picture.redraws();
+        const qsizetype count = fillingUp ? 21 : 30;
+        picture.show(graph(nearlyLevel(count), after), 100, QSize(400, 120), dpr);
+        QCOMPARE(picture.redraws(), redraws + 1);
+
+        GraphPicture whole = picture;
+        whole.redraw();
+        int worst = 0;
+        const QString where = worstDifference(picture.image(), whole.image(), worst);
+        QVERIFY2(worst <= 2, qPrintable(QString("%1 apart at %2").arg(worst).arg(where)));
+    }
 };
 
 QM_TEST_MAIN(TestGraphPicture)

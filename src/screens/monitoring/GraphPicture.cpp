@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size, qreal dpr)
 {
@@ -40,9 +41,37 @@ void GraphPicture::show(const QList<Series>& series, double maxValue, QSize size
     }
     m_dpr = dpr;
     m_image.setDevicePixelRatio(dpr);
+    // At the same size, scale and look only the rows the curves reach, before or now, are drawn
+    // again: above them both pictures are empty, below them each row is the areas' one colour.
+    const auto rowsBefore = sameStyle && m_rows.size() == m_image.height() ? curveRows() : std::nullopt;
     m_phase = 0;
     place();
-    redraw();
+    const auto rowsNow = rowsBefore ? curveRows() : std::nullopt;
+    if (rowsNow)
+        redrawRows(std::min(rowsBefore->first, rowsNow->first), std::max(rowsBefore->second, rowsNow->second));
+    else
+        redraw();
+}
+
+std::optional<std::pair<int, int>> GraphPicture::curveRows() const
+{
+    if (m_points.isEmpty() || m_points.size() != m_series.size())
+        return std::nullopt;
+    double top = std::numeric_limits<double>::infinity();
+    double bottom = -top;
+    for (const QList<QPointF>& points : m_points) {
+        if (points.size() < 2 || points.first().x() > 0 || points.last().x() < m_image.width())
+            return std::nullopt;
+        // Each segment's curve and the area's edge keep between the heights of its ends.
+        for (const QPointF& point : points) {
+            top = std::min(top, point.y());
+            bottom = std::max(bottom, point.y());
+        }
+    }
+    const int reach = halo();
+    const int height = m_image.height();
+    return std::pair{std::clamp(int(std::floor(top)) - reach, 0, height),
+                     std::clamp(int(std::ceil(bottom)) + reach + 1, 0, height)};
 }
 
 bool GraphPicture::levelAsBefore() const
@@ -66,11 +95,18 @@ bool GraphPicture::levelAsBefore() const
 
 void GraphPicture::redraw()
 {
+    redrawRows(0, m_image.height());
+}
+
+void GraphPicture::redrawRows(int top, int bottom)
+{
     ++m_redraws;
     if (m_image.isNull())
         return;
-    QImage whole(m_image.height(), m_image.width(), QImage::Format_ARGB32_Premultiplied);
-    onPoolThread([&] { paintSideways(whole, 0, m_image.width()); });
+    if (top < bottom) {
+        QImage turned(bottom - top, m_image.width(), QImage::Format_ARGB32_Premultiplied);
+        onPoolThread([&] { paintSideways(turned, 0, m_image.width(), top, bottom); });
+    }
     noteChangedRows(0, m_image.width());
 }
 
@@ -205,20 +241,19 @@ void GraphPicture::paintSpans()
         m_band = QImage(m_image.height(), widest, QImage::Format_ARGB32_Premultiplied);
     onPoolThread([this] {
         for (const Span& span : std::as_const(m_spans))
-            paintSideways(m_band, span.left, span.right);
+            paintSideways(m_band, span.left, span.right, 0, m_image.height());
     });
 }
 
-void GraphPicture::paintSideways(QImage& band, int left, int right)
+void GraphPicture::paintSideways(QImage& band, int left, int right, int top, int bottom)
 {
     // Nearly level curves are drawn a quarter turn round: upright, their edges would cross each
     // pixel row many times, and the rasteriser's cost grows with the square of the edge cells on
     // one row; turning the columns back is a plain copy.
-    const int height = m_image.height();
     {
         QPainter painter(&band);
-        painter.setTransform(QTransform(0, 1, -1, 0, height, -left));
-        paintColumns(painter, left, right);
+        painter.setTransform(QTransform(0, 1, -1, 0, bottom, -left));
+        paintColumns(painter, QRect(left, top, right - left, bottom - top));
     }
     // In tiles, so that both images are read and written a few cache lines at a time.
     constexpr int tile = 32;
@@ -226,11 +261,11 @@ void GraphPicture::paintSideways(QImage& band, int left, int right)
     const qsizetype pictureStride = m_image.bytesPerLine();
     const uchar* const turned = std::as_const(band).bits();
     const qsizetype turnedStride = band.bytesPerLine();
-    for (int top = 0; top < height; top += tile) {
+    for (int rows = top; rows < bottom; rows += tile) {
         for (int from = left; from < right; from += tile) {
-            for (int y = top; y < std::min(height, top + tile); ++y) {
+            for (int y = rows; y < std::min(bottom, rows + tile); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(picture + y * pictureStride);
-                const int column = height - 1 - y;
+                const int column = bottom - 1 - y;
                 for (int x = from; x < std::min(right, from + tile); ++x)
                     line[x] = reinterpret_cast<const QRgb*>(turned + (x - left) * turnedStride)[column];
             }
@@ -288,12 +323,13 @@ void GraphPicture::noteChangedRows(int left, int right)
     m_changed = bottom < top ? QRect() : QRect(left, top, right - left, bottom - top + 1);
 }
 
-void GraphPicture::paintColumns(QPainter& painter, int left, int right)
+void GraphPicture::paintColumns(QPainter& painter, QRect area)
 {
-    const QRect columns(left, 0, right - left, m_image.height());
-    painter.setClipRect(columns);
+    const int left = area.left();
+    const int right = area.x() + area.width();
+    painter.setClipRect(area);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(columns, Qt::transparent);
+    painter.fillRect(area, Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setRenderHint(QPainter::Antialiasing);
     const int reach = halo();

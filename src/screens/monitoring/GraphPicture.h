@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <functional>
+#include <optional>
+#include <utility>
 
 class QPainter;
 
@@ -62,6 +64,12 @@ private:
     double height(double value) const;
     int halo() const;
     void place();
+    // The rows the curves and their glows reach, from the first to past the last; none when a series
+    // is not drawn or its area leaves a column at either end uncovered, so that the rows below the
+    // curves are not each of the areas' one colour.
+    std::optional<std::pair<int, int>> curveRows() const;
+    // Draws the rows from `top` to `bottom` anew, across the picture.
+    void redrawRows(int top, int bottom);
     // The columns to draw again if the series moved on by `moved` samples; empty when none.
     void changedColumns(const QList<QList<double>>& heights, qsizetype moved, QList<Span>& spans) const;
     bool advance();
@@ -72,11 +80,11 @@ private:
     void noteChangedRows(int left, int right);
     // Clears and draws the columns of m_spans.
     void paintSpans();
-    // Draws the columns from `left` to `right` into a band turned a quarter round, then into the
-    // picture.
-    void paintSideways(QImage& band, int left, int right);
+    // Draws the part of the picture from `left` to `right` and from `top` to `bottom` into a band
+    // turned a quarter round, then into the picture.
+    void paintSideways(QImage& band, int left, int right, int top, int bottom);
     static void onPoolThread(const std::function<void()>& draw);
-    void paintColumns(QPainter& painter, int left, int right);
+    void paintColumns(QPainter& painter, QRect area);
 
     QList<Series> m_series;
     double m_maxValue = 0;
