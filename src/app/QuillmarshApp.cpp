@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QPixmapCache>
+#include <QThreadPool>
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
@@ -33,6 +34,7 @@ int QuillmarshApp::main(int argc, char* argv[])
     // screen built anew adds its own, and by default they would pile up to 10 MiB. The pickers keep
     // their own picture and ask the style only when they draw anew, so a quarter mebibyte serves.
     QPixmapCache::setCacheLimit(256);
+    QThreadPool::globalInstance()->setExpiryTimeout(2000);
     // Before anything else reads or changes the stored state: a second start on this home only
     // brings the running instance's window forward.
     SingleInstance instance(Paths::applicationSupport());

@@ -12,6 +12,8 @@ struct Queues {
         const int cores = qMax(8, QThread::idealThreadCount());
         utility.setMaxThreadCount(cores);
         userInitiated.setMaxThreadCount(cores);
+        utility.setExpiryTimeout(2000);
+        userInitiated.setExpiryTimeout(2000);
     }
     QThreadPool utility;
     QThreadPool userInitiated;
