@@ -38,8 +38,8 @@ void ContentButton::setBackground(const QColor& fill, qreal cornerRadius, const 
     m_fill = fill;
     m_stroke = stroke;
     m_cornerRadius = cornerRadius;
-    if (m_fill.alpha() == 0 && m_stroke.alpha() == 0)
-        m_cache = {};
+    // The tile depends on these alone besides the size: it is made again at the next paint.
+    m_cache = {};
     update();
 }
 
@@ -58,8 +58,7 @@ void ContentButton::paintEvent(QPaintEvent* event)
     if (m_fill.alpha() == 0 && m_stroke.alpha() == 0)
         return;
     QPainter target(this);
-    const QString key = m_fill.name(QColor::HexArgb) + m_stroke.name(QColor::HexArgb) + QString::number(m_cornerRadius);
-    m_cache.draw(target, size(), devicePixelRatioF(), key, m_cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), devicePixelRatioF(), QString(), m_cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
