@@ -4,6 +4,7 @@
 #include "TextLabel.h"
 
 #include <QBoxLayout>
+#include <QPaintEvent>
 #include <QChildEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -52,7 +53,7 @@ QSize ContentButton::minimumSizeHint() const
     return m_label->minimumSize();
 }
 
-void ContentButton::paintEvent(QPaintEvent*)
+void ContentButton::paintEvent(QPaintEvent* event)
 {
     if (m_fill.alpha() == 0 && m_stroke.alpha() == 0)
         return;
@@ -65,7 +66,7 @@ void ContentButton::paintEvent(QPaintEvent*)
         painter.fillPath(shape, m_fill);
         if (m_stroke.alpha() > 0)
             painter.strokePath(shape, QPen(m_stroke, 1));
-    });
+    }, event->rect());
 }
 
 void ContentButton::childEvent(QChildEvent* event)

@@ -1,5 +1,6 @@
 #include "RoundedPanel.h"
 
+#include <QPaintEvent>
 #include <QPainterPath>
 
 RoundedPanel::RoundedPanel(qreal radius, const QColor& color, QWidget* parent)
@@ -23,13 +24,13 @@ void RoundedPanel::setStroke(const QColor& stroke)
     update();
 }
 
-void RoundedPanel::paintEvent(QPaintEvent*)
+void RoundedPanel::paintEvent(QPaintEvent* event)
 {
     QPainter target(this);
     const QString key = m_color.name(QColor::HexArgb) + m_stroke.name(QColor::HexArgb);
     m_cache.draw(target, size(), devicePixelRatioF(), key, m_radius + 2, [this](QPainter& painter, const QRectF& bounds) {
         paintShape(painter, bounds, m_radius, m_color, m_stroke);
-    });
+    }, event->rect());
 }
 
 void RoundedPanel::paintShape(QPainter& painter, const QRectF& bounds, qreal radius, const QColor& color,
