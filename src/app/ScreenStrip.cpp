@@ -148,6 +148,14 @@ void ScreenStrip::scrollForward()
     }
 }
 
+bool ScreenStrip::event(QEvent* event)
+{
+    // Frameless and without scroll bars, the row has nothing of its own to paint.
+    if (event->type() == QEvent::Paint)
+        return true;
+    return QScrollArea::event(event);
+}
+
 void ScreenStrip::resizeEvent(QResizeEvent* event)
 {
     QScrollArea::resizeEvent(event);

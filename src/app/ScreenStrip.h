@@ -33,6 +33,7 @@ signals:
     void screenSelected(AppScreen screen);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -34,7 +34,7 @@ QSize ScreenTabButton::sizeHint() const
 void ScreenTabButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, QString::number(m_selected), [this](QPainter& painter) {
+    m_cache.draw(target, *this, m_selected, [this](QPainter& painter) {
         painter.setRenderHint(QPainter::Antialiasing);
         if (m_selected) {
             QPainterPath shape;

@@ -22,5 +22,5 @@ protected:
 private:
     AppScreen m_screen;
     bool m_selected = false;
-    PaintCache m_cache;
+    KeyedPaintCache<bool> m_cache;
 };

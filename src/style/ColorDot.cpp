@@ -10,7 +10,7 @@ ColorDot::ColorDot(const QColor& color, int diameter, QWidget* parent) : QWidget
 void ColorDot::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, m_color.name(QColor::HexArgb), [this](QPainter& painter) {
+    m_cache.draw(target, *this, m_color, [this](QPainter& painter) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         painter.setBrush(m_color);

@@ -16,5 +16,5 @@ protected:
 
 private:
     QColor m_color;
-    PaintCache m_cache;
+    KeyedPaintCache<QColor> m_cache;
 };

@@ -4,6 +4,7 @@
 #include "TextLabel.h"
 
 #include <QBoxLayout>
+#include <QPaintEvent>
 #include <QChildEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -37,8 +38,8 @@ void ContentButton::setBackground(const QColor& fill, qreal cornerRadius, const 
     m_fill = fill;
     m_stroke = stroke;
     m_cornerRadius = cornerRadius;
-    if (m_fill.alpha() == 0 && m_stroke.alpha() == 0)
-        m_cache = {};
+    // The tile depends on these alone besides the size: it is made again at the next paint.
+    m_cache = {};
     update();
 }
 
@@ -52,20 +53,19 @@ QSize ContentButton::minimumSizeHint() const
     return m_label->minimumSize();
 }
 
-void ContentButton::paintEvent(QPaintEvent*)
+void ContentButton::paintEvent(QPaintEvent* event)
 {
     if (m_fill.alpha() == 0 && m_stroke.alpha() == 0)
         return;
     QPainter target(this);
-    const QString key = m_fill.name(QColor::HexArgb) + m_stroke.name(QColor::HexArgb) + QString::number(m_cornerRadius);
-    m_cache.draw(target, size(), devicePixelRatioF(), key, m_cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), devicePixelRatioF(), QString(), m_cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
         painter.fillPath(shape, m_fill);
         if (m_stroke.alpha() > 0)
             painter.strokePath(shape, QPen(m_stroke, 1));
-    });
+    }, event->rect());
 }
 
 void ContentButton::childEvent(QChildEvent* event)

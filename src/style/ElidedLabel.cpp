@@ -46,7 +46,7 @@ QSize ElidedLabel::minimumSizeHint() const
 void ElidedLabel::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, m_text + QChar(0) + m_color.name(QColor::HexArgb) + font().key(), [this](QPainter& painter) {
+    m_cache.draw(target, *this, Look{m_text, m_color, font()}, [this](QPainter& painter) {
         painter.setPen(m_color);
         painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, displayedText());
     });

@@ -28,5 +28,13 @@ protected:
 private:
     QString m_text;
     QColor m_color;
-    PaintCache m_cache;
+    // What the kept picture shows besides its size and pixel ratio.
+    struct Look {
+        QString text;
+        QColor color;
+        QFont font;
+        friend bool operator==(const Look&, const Look&) = default;
+    };
+
+    KeyedPaintCache<Look> m_cache;
 };

@@ -3,6 +3,7 @@
 #include "Color.h"
 
 #include <QPainter>
+#include <QPaintEvent>
 #include <QPainterPath>
 
 GlassModifier::GlassModifier(qreal cornerRadius, qreal padding, QWidget* parent)
@@ -12,12 +13,13 @@ GlassModifier::GlassModifier(qreal cornerRadius, qreal padding, QWidget* parent)
     m_body->setContentsMargins(inset, inset, inset, inset);
 }
 
-void GlassModifier::paintEvent(QPaintEvent*)
+void GlassModifier::paintEvent(QPaintEvent* event)
 {
     QPainter target(this);
     // The outline lies half a pixel inside the edge and spreads half a pixel either way.
     m_cache.draw(target, size(), devicePixelRatioF(), QString(), m_cornerRadius + 2,
-                 [this](QPainter& painter, const QRectF& bounds) { paintShape(painter, bounds, m_cornerRadius); });
+                 [this](QPainter& painter, const QRectF& bounds) { paintShape(painter, bounds, m_cornerRadius); },
+                 event->rect());
 }
 
 void GlassModifier::paintShape(QPainter& painter, const QRectF& bounds, qreal cornerRadius)

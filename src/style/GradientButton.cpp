@@ -42,9 +42,7 @@ QSize GradientButton::sizeHint() const
 void GradientButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    const QString key = text() + '|' + m_symbol + '|' + QString::number(isDown()) + QString::number(isEnabled())
-                        + QString::number(m_gradientShown);
-    m_cache.draw(target, *this, key, [this](QPainter& painter) { paintLabel(painter); });
+    m_cache.draw(target, *this, std::tuple{text(), m_symbol, isDown(), isEnabled(), m_gradientShown}, [this](QPainter& painter) { paintLabel(painter); });
 }
 
 void GradientButton::paintLabel(QPainter& painter) const

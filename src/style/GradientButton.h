@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QFont>
+#include <tuple>
 
 // A button whose label (an optional symbol and a text) stands on the accent gradient, in a
 // rounded rectangle, with the given padding around the label.
@@ -31,5 +32,5 @@ private:
     qreal m_cornerRadius;
     QString m_symbol;
     bool m_gradientShown = true;
-    PaintCache m_cache;
+    KeyedPaintCache<std::tuple<QString, QString, bool, bool, bool>> m_cache;
 };

@@ -12,11 +12,13 @@
 // and a picture of the full size never exists.
 //
 // `paint` draws the picture for a widget whose rectangle is its argument; `cornerReach` is how far
-// from each edge, in logical pixels, the picture differs from its straight edges and middle.
+// from each edge, in logical pixels, the picture differs from its straight edges and middle. Only
+// the slices that meet `exposed` (the area being repainted, logical; empty for all) are drawn.
 class NineSlice {
 public:
     template <typename Paint>
-    void draw(QPainter& target, QSize size, qreal dpr, const QString& key, qreal cornerReach, Paint paint)
+    void draw(QPainter& target, QSize size, qreal dpr, const QString& key, qreal cornerReach, Paint paint,
+              const QRect& exposed = QRect())
     {
         const Layout layout = layoutFor(size, dpr, cornerReach);
         if (layout.tile.isEmpty())
@@ -33,7 +35,7 @@ public:
             m_key = key;
             m_bounds = layout.bounds;
         }
-        drawSlices(target, layout);
+        drawSlices(target, layout, exposed);
     }
 
 private:
@@ -47,7 +49,7 @@ private:
     static Layout layoutFor(QSize size, qreal dpr, qreal cornerReach);
     // The middle as one colour, where a plain fill of it gives the tile's middle pixel exactly.
     void keepMiddle(const Layout& layout);
-    void drawSlices(QPainter& target, const Layout& layout) const;
+    void drawSlices(QPainter& target, const Layout& layout, const QRect& exposed) const;
 
     QPixmap m_tile;
     QColor m_middle;

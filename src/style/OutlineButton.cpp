@@ -82,9 +82,7 @@ void OutlineButton::resizeEvent(QResizeEvent* event)
 void OutlineButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    const QString key = text() + '|' + m_symbol + '|' + QString::number(m_symbolSize) + '|' + QString::number(m_busy) + QString::number(isDown())
-                        + QString::number(isEnabled());
-    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+    m_cache.draw(target, *this, std::tuple{text(), m_symbol, m_symbolSize, m_busy, isDown(), isEnabled()}, [this](QPainter& painter) {
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);

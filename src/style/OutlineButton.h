@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
+#include <tuple>
 
 class ActivityIndicator;
 
@@ -46,5 +47,5 @@ private:
     int m_symbolSize = 0;
     bool m_busy = false;
     ActivityIndicator* m_indicator;
-    PaintCache m_cache;
+    KeyedPaintCache<std::tuple<QString, QString, int, bool, bool, bool>> m_cache;
 };

@@ -18,10 +18,14 @@ void PickerBox::paintEvent(QPaintEvent* event)
         option.palette.setBrush(QPalette::ButtonText, option.palette.placeholderText());
         option.currentText = placeholderText();
     }
-    const QString key = option.currentText + QChar(0) + QString::number(option.currentIcon.cacheKey()) + ','
-                        + QString::number(int(option.state)) + ',' + QString::number(int(option.activeSubControls))
-                        + ',' + QString::number(int(option.direction)) + ',' + QString::number(option.frame) + ','
-                        + QString::number(palette().cacheKey()) + ',' + font().key();
+    const Look key{option.currentText,
+                   option.currentIcon.cacheKey(),
+                   int(option.state),
+                   int(option.activeSubControls),
+                   int(option.direction),
+                   option.frame,
+                   palette().cacheKey(),
+                   font()};
     QPainter target(this);
     m_cache.draw(target, *this, key, [this, &option](QPainter& painter) {
         painter.setPen(palette().color(QPalette::Text));

@@ -16,5 +16,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    PaintCache m_cache;
+    // What the kept picture shows besides its size and pixel ratio.
+    struct Look {
+        QString text;
+        qint64 icon = 0;
+        int state = 0;
+        int activeSubControls = 0;
+        int direction = 0;
+        bool frame = false;
+        qint64 palette = 0;
+        QFont font;
+        friend bool operator==(const Look&, const Look&) = default;
+    };
+
+    KeyedPaintCache<Look> m_cache;
 };

@@ -32,9 +32,7 @@ QSize PlainButton::sizeHint() const
 void PlainButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    const QString key = text() + QChar(0) + font().key() + m_textColor.name(QColor::HexArgb) + m_fill.name(QColor::HexArgb)
-                        + QString::number(m_cornerRadius) + QString::number(isEnabled()) + QString::number(isDown());
-    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+    m_cache.draw(target, *this, std::tuple{text(), font(), m_textColor, m_fill, m_cornerRadius, isEnabled(), isDown()}, [this](QPainter& painter) {
         painter.setRenderHint(QPainter::Antialiasing);
         if (!isEnabled())
             painter.setOpacity(0.4);

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
+#include <tuple>
 
 // A plain button that draws its own label: a line of text in a colour, padded, on a rounded fill.
 // Disabled, it is drawn faded.
@@ -27,5 +28,5 @@ private:
     QColor m_fill;
     QSize m_padding;
     qreal m_cornerRadius;
-    PaintCache m_cache;
+    KeyedPaintCache<std::tuple<QString, QFont, QColor, QColor, qreal, bool, bool>> m_cache;
 };

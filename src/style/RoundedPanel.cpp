@@ -1,5 +1,6 @@
 #include "RoundedPanel.h"
 
+#include <QPaintEvent>
 #include <QPainterPath>
 
 RoundedPanel::RoundedPanel(qreal radius, const QColor& color, QWidget* parent)
@@ -12,6 +13,7 @@ void RoundedPanel::setColor(const QColor& color)
     if (color == m_color)
         return;
     m_color = color;
+    m_cache = {};
     update();
 }
 
@@ -20,16 +22,17 @@ void RoundedPanel::setStroke(const QColor& stroke)
     if (stroke == m_stroke)
         return;
     m_stroke = stroke;
+    m_cache = {};
     update();
 }
 
-void RoundedPanel::paintEvent(QPaintEvent*)
+void RoundedPanel::paintEvent(QPaintEvent* event)
 {
     QPainter target(this);
-    const QString key = m_color.name(QColor::HexArgb) + m_stroke.name(QColor::HexArgb);
-    m_cache.draw(target, size(), devicePixelRatioF(), key, m_radius + 2, [this](QPainter& painter, const QRectF& bounds) {
+    // The tile is made again after a change of colour or outline (their setters drop it).
+    m_cache.draw(target, size(), devicePixelRatioF(), QString(), m_radius + 2, [this](QPainter& painter, const QRectF& bounds) {
         paintShape(painter, bounds, m_radius, m_color, m_stroke);
-    });
+    }, event->rect());
 }
 
 void RoundedPanel::paintShape(QPainter& painter, const QRectF& bounds, qreal radius, const QColor& color,

@@ -1,5 +1,6 @@
 #include "ScreenColumn.h"
 
+#include <QEvent>
 #include <QVBoxLayout>
 
 ScreenColumn::ScreenColumn(QWidget* parent) : QScrollArea(parent)
@@ -17,6 +18,15 @@ ScreenColumn::ScreenColumn(QWidget* parent) : QScrollArea(parent)
     setWidget(content);
     // Set after setWidget(), which turns it on: the backdrop shows through.
     content->setAutoFillBackground(false);
+}
+
+bool ScreenColumn::event(QEvent* event)
+{
+    // Without a frame or a second scroll bar it has nothing of its own to paint; the backdrop's
+    // frames would otherwise run the frame's style code under every card each time.
+    if (event->type() == QEvent::Paint)
+        return true;
+    return QScrollArea::event(event);
 }
 
 void ScreenColumn::addCards(std::initializer_list<QWidget*> cards)

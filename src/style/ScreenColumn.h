@@ -12,4 +12,7 @@ public:
 
     // Puts the cards into the column, below those already there.
     void addCards(std::initializer_list<QWidget*> cards);
+
+protected:
+    bool event(QEvent* event) override;
 };

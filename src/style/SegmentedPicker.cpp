@@ -31,7 +31,7 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter target(this);
-        m_cache.draw(target, *this, text() + QChar(0) + font().key() + QString::number(isChecked()),
+        m_cache.draw(target, *this, Look{text(), font(), isChecked()},
                      [this](QPainter& painter) {
                          painter.setRenderHint(QPainter::Antialiasing);
                          if (isChecked()) {
@@ -45,7 +45,15 @@ protected:
     }
 
 private:
-    PaintCache m_cache;
+    // What the kept picture shows besides its size and pixel ratio.
+    struct Look {
+        QString text;
+        QFont font;
+        bool checked = false;
+        friend bool operator==(const Look&, const Look&) = default;
+    };
+
+    KeyedPaintCache<Look> m_cache;
 };
 
 } // namespace

@@ -25,8 +25,7 @@ void SwitchToggle::setTint(const QColor& tint)
 void SwitchToggle::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    const QString key = m_tint.name(QColor::HexArgb) + QString::number(isChecked()) + QString::number(isEnabled());
-    m_cache.draw(target, *this, key, [this](QPainter& painter) { paintSwitch(painter); });
+    m_cache.draw(target, *this, std::tuple{m_tint, isChecked(), isEnabled()}, [this](QPainter& painter) { paintSwitch(painter); });
 }
 
 void SwitchToggle::paintSwitch(QPainter& painter) const

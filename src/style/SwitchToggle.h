@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <tuple>
 
 // A switch in the platform's style, tinted while on.
 class SwitchToggle : public QAbstractButton {
@@ -25,5 +26,5 @@ private:
 
     qreal m_scale;
     QColor m_tint;
-    PaintCache m_cache;
+    KeyedPaintCache<std::tuple<QColor, bool, bool>> m_cache;
 };

@@ -21,8 +21,7 @@ void SymbolButton::setSymbol(const QString& name, const QColor& color)
 void SymbolButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    const QString key = m_name + QChar(0) + m_color.name(QColor::HexArgb) + QString::number(isDown());
-    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+    m_cache.draw(target, *this, std::tuple{m_name, m_color, isDown()}, [this](QPainter& painter) {
         if (isDown())
             painter.setOpacity(0.7);
         Symbols::paint(painter, m_name, rect(), m_color);

@@ -3,6 +3,7 @@
 #include "PaintCache.h"
 
 #include <QAbstractButton>
+#include <tuple>
 
 // A plain button that shows only a symbol in a colour.
 class SymbolButton : public QAbstractButton {
@@ -22,5 +23,5 @@ private:
     QString m_name;
     int m_size;
     QColor m_color;
-    PaintCache m_cache;
+    KeyedPaintCache<std::tuple<QString, QColor, bool>> m_cache;
 };

@@ -31,7 +31,7 @@ void SymbolView::setGradient(const QGradient& gradient)
 void SymbolView::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, *this, m_name + '|' + m_color.name(QColor::HexArgb), [this](QPainter& painter) {
+    m_cache.draw(target, *this, std::tuple{m_name, m_color}, [this](QPainter& painter) {
         Symbols::paint(painter, m_name, rect(), m_gradient.value_or(QBrush(m_color)));
     });
 }

@@ -5,6 +5,7 @@
 #include <QBrush>
 #include <QWidget>
 #include <optional>
+#include <tuple>
 
 // One symbol, drawn in a colour or filled with a gradient that spans the symbol's square.
 class SymbolView : public QWidget {
@@ -28,5 +29,5 @@ private:
     int m_size;
     QColor m_color;
     std::optional<QBrush> m_gradient;
-    PaintCache m_cache;
+    KeyedPaintCache<std::tuple<QString, QColor>> m_cache;
 };

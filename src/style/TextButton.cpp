@@ -21,9 +21,7 @@ QSize TextButton::sizeHint() const
 void TextButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    const QString key = text() + QChar(0) + m_font.key() + m_color.name(QColor::HexArgb) + QString::number(isDown())
-                        + QString::number(isEnabled());
-    m_cache.draw(target, *this, key, [this](QPainter& painter) {
+    m_cache.draw(target, *this, std::tuple{text(), m_font, m_color, isDown(), isEnabled()}, [this](QPainter& painter) {
         if (isDown() || !isEnabled())
             painter.setOpacity(isEnabled() ? 0.7 : 0.4);
         painter.setFont(m_font);

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
+#include <tuple>
 
 // A plain button that is only its text, in a font and colour, padded above and below and as wide
 // as the text. A disabled one is drawn faded.
@@ -24,5 +25,5 @@ private:
     QFont m_font;
     QColor m_color;
     int m_verticalPadding;
-    PaintCache m_cache;
+    KeyedPaintCache<std::tuple<QString, QFont, QColor, bool, bool>> m_cache;
 };

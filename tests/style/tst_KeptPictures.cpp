@@ -12,6 +12,7 @@
 #include "style/OutlineButton.h"
 #include "style/PickerBox.h"
 #include "style/PlainButton.h"
+#include "style/RoundedPanel.h"
 #include "style/SegmentedPicker.h"
 #include "style/SwitchToggle.h"
 #include "style/SymbolButton.h"
@@ -156,6 +157,13 @@ private slots:
         QTest::newRow("content stroke") << change<ContentButton>(
             content, [](auto* w) { w->setBackground(Color::white10(), 8, Color::neonCyan()); });
         QTest::newRow("content size") << change<ContentButton>(content, [](auto* w) { w->resize(200, 64); });
+        const auto panel = [] {
+            auto* w = new RoundedPanel(10, Color::white10b());
+            w->resize(160, 48);
+            return w;
+        };
+        QTest::newRow("panel colour") << change<RoundedPanel>(panel, [](auto* w) { w->setColor(Color::neonPurple()); });
+        QTest::newRow("panel stroke") << change<RoundedPanel>(panel, [](auto* w) { w->setStroke(Color::neonCyan()); });
         QTest::newRow("content cleared") << change<ContentButton>(content, [](auto* w) { w->setBackground(Qt::transparent, 8); });
 
         const auto plain = [] {

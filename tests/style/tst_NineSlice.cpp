@@ -4,6 +4,8 @@
 #include "style/NineSlice.h"
 #include "style/RoundedPanel.h"
 
+#include <cmath>
+
 namespace {
 
 // What a card looks like; the nine-slice must draw it, whatever it drew before.
@@ -48,14 +50,17 @@ QImage fullRender(const Look& look, bool overPicture = false)
     return image;
 }
 
-QImage sliced(NineSlice& slice, const Look& look, bool overPicture = false)
+// Drawn whole, or as a repaint of the `exposed` area alone (clipped to it, as a widget's paint is).
+QImage sliced(NineSlice& slice, const Look& look, bool overPicture = false, const QRect& exposed = QRect())
 {
     QImage image = canvas(look, overPicture);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!exposed.isEmpty())
+        painter.setClipRect(exposed);
     const QString key = look.color.name(QColor::HexArgb) + look.stroke.name(QColor::HexArgb) + QString::number(look.radius);
     slice.draw(painter, look.size, look.dpr, key, look.radius + 2,
-               [&look](QPainter& tile, const QRectF& bounds) { paintLook(tile, bounds, look); });
+               [&look](QPainter& tile, const QRectF& bounds) { paintLook(tile, bounds, look); }, exposed);
     return image;
 }
 
@@ -141,6 +146,24 @@ private slots:
         sliced(slice, before, true);
         const QImage actual = sliced(slice, look, true);
         QVERIFY2(difference(expected, actual) == 0, qPrintable(QString::number(difference(expected, actual))));
+
+        // Repaints of parts of the card: a corner, a line across the middle, a stretch of the
+        // right edge, a band boundary. What lies inside each is the card as drawn whole.
+        const int width = look.size.width();
+        const int height = look.size.height();
+        for (const QRect exposed : {QRect(0, 0, 5, 5), QRect(0, height / 2, width, 2),
+                                    QRect(width - 3, height / 3, 3, height / 3), QRect(width / 4, 50, width / 2, 3)}) {
+            // The device pixels wholly inside the area.
+            const QRect device = QRect(QPoint(int(std::ceil(exposed.left() * look.dpr)), int(std::ceil(exposed.top() * look.dpr))),
+                                       QPoint(int(std::floor((exposed.right() + 1) * look.dpr)) - 1,
+                                              int(std::floor((exposed.bottom() + 1) * look.dpr)) - 1))
+                                     .intersected(expected.rect());
+            if (device.isEmpty())
+                continue;
+            const QImage part = sliced(slice, look, true, exposed);
+            QVERIFY2(difference(expected.copy(device), part.copy(device)) == 0,
+                     qPrintable(QString("%1,%2 %3x%4").arg(exposed.x()).arg(exposed.y()).arg(exposed.width()).arg(exposed.height())));
+        }
     }
 };
 

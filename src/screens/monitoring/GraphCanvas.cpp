@@ -1,6 +1,7 @@
 #include "GraphCanvas.h"
 
 #include <QPainter>
+#include <QWindow>
 
 GraphCanvas::GraphCanvas(int height, QWidget* parent) : QWidget(parent)
 {
@@ -19,6 +20,12 @@ void GraphCanvas::setGraph(const QList<Series>& series, double maxValue)
     // again: a graph moving on along a level line repaints a band, an unchanged picture nothing.
     if (!isVisible())
         return;
+    // Out of sight (a minimised window), the picture waits for the paint that shows it again.
+    const QWindow* shownIn = window()->windowHandle();
+    if (!shownIn || !shownIn->isExposed()) {
+        update();
+        return;
+    }
     const qreal dpr = devicePixelRatioF();
     m_picture.show(m_series, m_maxValue, size(), dpr);
     const QRectF changed = m_picture.changed().toRectF();

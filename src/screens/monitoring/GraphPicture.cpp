@@ -107,7 +107,7 @@ void GraphPicture::redrawRows(int top, int bottom)
         QImage turned(bottom - top, m_image.width(), QImage::Format_ARGB32_Premultiplied);
         onPoolThread([&] { paintSideways(turned, 0, m_image.width(), top, bottom); });
     }
-    noteChangedRows(0, m_image.width());
+    noteChangedRows({{0, m_image.width()}}, top, bottom);
 }
 
 qsizetype GraphPicture::sampleCount() const
@@ -226,7 +226,7 @@ bool GraphPicture::advance()
     paintSpans();
     // Moving on redraws the first and the last columns, so the spans then reach across.
     if (!m_spans.isEmpty())
-        noteChangedRows(m_spans.first().left, m_spans.last().right);
+        noteChangedRows(m_spans, 0, m_image.height());
     return true;
 }
 
@@ -300,27 +300,45 @@ void GraphPicture::moveLeft(int pixels)
     }
 }
 
-void GraphPicture::noteChangedRows(int left, int right)
+void GraphPicture::noteChangedRows(const QList<Span>& drawn, int firstRow, int endRow)
 {
     constexpr quint64 mixedRow = ~quint64(0);
     const int width = m_image.width();
     const int height = m_image.height();
     // Rows not seen before count as changed.
     const bool known = m_rows.size() == height;
-    m_rows.resize(height, mixedRow);
+    if (!known) {
+        m_rows.fill(mixedRow, height);
+        firstRow = 0;
+        endRow = height;
+    }
     int top = height;
     int bottom = -1;
-    for (int y = 0; y < height; ++y) {
+    for (int y = firstRow; y < endRow; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(std::as_const(m_image).scanLine(y));
-        const QRgb first = line[0];
-        const quint64 look = std::all_of(line + 1, line + width, [first](QRgb p) { return p == first; }) ? first : mixedRow;
-        if (!known || look == mixedRow || look != m_rows[y]) {
+        const quint64 before = m_rows[y];
+        quint64 look = mixedRow;
+        if (known && before != mixedRow) {
+            // The undrawn pixels of a row of one colour moved along it or stayed: only the drawn
+            // ones can differ.
+            const auto same = [colour = QRgb(before)](QRgb p) { return p == colour; };
+            const bool kept = std::all_of(drawn.cbegin(), drawn.cend(), [&](const Span& span) {
+                return std::all_of(line + span.left, line + span.right, same);
+            });
+            look = kept ? before : mixedRow;
+        } else {
+            const QRgb first = line[0];
+            if (std::all_of(line + 1, line + width, [first](QRgb p) { return p == first; }))
+                look = first;
+        }
+        if (!known || look == mixedRow || look != before) {
             top = std::min(top, y);
             bottom = y;
         }
         m_rows[y] = look;
     }
-    m_changed = bottom < top ? QRect() : QRect(left, top, right - left, bottom - top + 1);
+    m_changed = bottom < top ? QRect()
+                             : QRect(drawn.first().left, top, drawn.last().right - drawn.first().left, bottom - top + 1);
 }
 
 void GraphPicture::paintColumns(QPainter& painter, QRect area)

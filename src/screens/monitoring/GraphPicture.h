@@ -76,8 +76,9 @@ private:
     // Whether the graph, level, shows as the level graph drawn before.
     bool levelAsBefore() const;
     void moveLeft(int pixels);
-    // Sets what changed to the rows that are not of the one colour they had, from `left` to `right`.
-    void noteChangedRows(int left, int right);
+    // Sets what changed to the rows from `firstRow` to `endRow` that are not of the one colour
+    // they had, across the columns drawn; the rest of the picture was kept or moved along its rows.
+    void noteChangedRows(const QList<Span>& drawn, int firstRow, int endRow);
     // Clears and draws the columns of m_spans.
     void paintSpans();
     // Draws the part of the picture from `left` to `right` and from `top` to `bottom` into a band
