@@ -18,7 +18,7 @@ constexpr int kEntryMargin = 16;
 } // namespace
 
 ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent)
-    : QScrollArea(parent),
+    : ClearScrollArea(parent),
       m_back(new SymbolButton("chevron.left", kArrowSize, Color::white70(), this)),
       m_forward(new SymbolButton("chevron.right", kArrowSize, Color::white70(), this)),
       m_selected(selected)
@@ -26,12 +26,8 @@ ScreenStrip::ScreenStrip(AppScreen selected, QWidget* parent)
     setObjectName("screenStrip");
     // Its entries are the tab stops; the row around them is not one.
     setFocusPolicy(Qt::NoFocus);
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWidgetResizable(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    viewport()->setAutoFillBackground(false);
     viewport()->installEventFilter(this);
 
     auto* row = new QWidget;
@@ -148,17 +144,9 @@ void ScreenStrip::scrollForward()
     }
 }
 
-bool ScreenStrip::event(QEvent* event)
-{
-    // Frameless and without scroll bars, the row has nothing of its own to paint.
-    if (event->type() == QEvent::Paint)
-        return true;
-    return QScrollArea::event(event);
-}
-
 void ScreenStrip::resizeEvent(QResizeEvent* event)
 {
-    QScrollArea::resizeEvent(event);
+    ClearScrollArea::resizeEvent(event);
     updateOverflow();
     // The row is laid out anew for the new width first; only then is the entry's place known.
     widget()->layout()->activate();
@@ -175,5 +163,5 @@ bool ScreenStrip::eventFilter(QObject* watched, QEvent* event)
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() - step / 2);
         return true;
     }
-    return QScrollArea::eventFilter(watched, event);
+    return ClearScrollArea::eventFilter(watched, event);
 }

@@ -3,7 +3,7 @@
 #include "AppScreen.h"
 
 #include <QList>
-#include <QScrollArea>
+#include "style/ClearScrollArea.h"
 
 class ScreenTabButton;
 class SymbolButton;
@@ -12,7 +12,7 @@ class SymbolButton;
 // scroll bars, when the window is narrower than the row: with the mouse wheel either way, with the
 // arrow at either end (shown only while the row overflows, and dimmed once that end is reached),
 // and by itself to keep the selected entry wholly in view.
-class ScreenStrip : public QScrollArea {
+class ScreenStrip : public ClearScrollArea {
     Q_OBJECT
 public:
     explicit ScreenStrip(AppScreen selected, QWidget* parent = nullptr);
@@ -33,7 +33,6 @@ signals:
     void screenSelected(AppScreen screen);
 
 protected:
-    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

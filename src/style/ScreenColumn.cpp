@@ -1,15 +1,9 @@
 #include "ScreenColumn.h"
 
-#include <QEvent>
 #include <QVBoxLayout>
 
-ScreenColumn::ScreenColumn(QWidget* parent) : QScrollArea(parent)
+ScreenColumn::ScreenColumn(QWidget* parent) : ClearScrollArea(parent)
 {
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
-
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(16, 16, 16, 16);
@@ -18,15 +12,6 @@ ScreenColumn::ScreenColumn(QWidget* parent) : QScrollArea(parent)
     setWidget(content);
     // Set after setWidget(), which turns it on: the backdrop shows through.
     content->setAutoFillBackground(false);
-}
-
-bool ScreenColumn::event(QEvent* event)
-{
-    // Without a frame or a second scroll bar it has nothing of its own to paint; the backdrop's
-    // frames would otherwise run the frame's style code under every card each time.
-    if (event->type() == QEvent::Paint)
-        return true;
-    return QScrollArea::event(event);
 }
 
 void ScreenColumn::addCards(std::initializer_list<QWidget*> cards)

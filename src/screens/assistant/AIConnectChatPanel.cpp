@@ -5,6 +5,7 @@
 #include "FilePicker.h"
 #include "assistant/AIConnectViewModel.h"
 #include "storage/ColorBlindMode.h"
+#include "style/ClearScrollArea.h"
 #include "style/Color.h"
 #include "style/FieldLine.h"
 #include "style/FieldLook.h"
@@ -17,7 +18,6 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 AIConnectChatPanel::AIConnectChatPanel(AIConnectViewModel& model, std::shared_ptr<FilePicker> filePicker, QWidget* parent)
@@ -101,12 +101,8 @@ QWidget* AIConnectChatPanel::attachmentStrip()
 {
     m_strip = new GlassModifier(14, 12, this);
     m_strip->setObjectName("attachmentStrip");
-    auto* scroll = new QScrollArea(m_strip);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* scroll = new ClearScrollArea(m_strip);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
     m_chipRow = new QHBoxLayout(content);
     m_chipRow->setContentsMargins(0, 0, 0, 0);

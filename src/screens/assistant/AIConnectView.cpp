@@ -5,6 +5,7 @@
 #include "AIConnectSetupPanel.h"
 #include "AILinkSheet.h"
 #include "assistant/AIConnectViewModel.h"
+#include "style/ClearScrollArea.h"
 #include "style/Color.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
@@ -15,7 +16,6 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 AIConnectView::AIConnectView(std::unique_ptr<AIConnectViewModel> model, std::shared_ptr<URLOpener> urlOpener,
@@ -25,12 +25,8 @@ AIConnectView::AIConnectView(std::unique_ptr<AIConnectViewModel> model, std::sha
     // The page fits the window: the header, the settings and, once connected, the status row and
     // the composer keep their heights and the transcript takes what is left. It scrolls only when
     // the window is too low even for that.
-    auto* page = new QScrollArea(this);
+    auto* page = new ClearScrollArea(this);
     page->setObjectName("page");
-    page->setFrameShape(QFrame::NoFrame);
-    page->setWidgetResizable(true);
-    page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    page->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
     m_stack = new QVBoxLayout(content);
     m_stack->setContentsMargins(16, 16, 16, 16);

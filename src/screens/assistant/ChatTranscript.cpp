@@ -7,12 +7,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-ChatTranscript::ChatTranscript(QWidget* parent) : QScrollArea(parent)
+ChatTranscript::ChatTranscript(QWidget* parent) : ClearScrollArea(parent)
 {
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
     m_rows = new QVBoxLayout(content);
     m_rows->setContentsMargins(0, 6, 0, 6);

@@ -3,7 +3,7 @@
 #include "assistant/ChatMessage.h"
 
 #include <QList>
-#include <QScrollArea>
+#include "style/ClearScrollArea.h"
 
 class AIMessageBubble;
 class QVBoxLayout;
@@ -12,7 +12,7 @@ class TypingBubble;
 // A chat's messages as bubbles, oldest first, with the typing row below them while a reply is
 // awaited, in a vertical scroll area. After each change it brings the newest message (or, with no
 // message, the typing row) to the bottom edge.
-class ChatTranscript : public QScrollArea {
+class ChatTranscript : public ClearScrollArea {
     Q_OBJECT
 public:
     static constexpr int scrollDelayMs = 50;

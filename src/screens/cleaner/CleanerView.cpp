@@ -16,13 +16,8 @@
 #include <QVBoxLayout>
 
 CleanerView::CleanerView(DiskScanner& scanner, QWidget* parent)
-    : QScrollArea(parent), m_scanner(scanner), m_knownRecommendations(FileItem::ids(scanner.recommendations()))
+    : ClearScrollArea(parent), m_scanner(scanner), m_knownRecommendations(FileItem::ids(scanner.recommendations()))
 {
-    setFrameShape(QFrame::NoFrame);
-    setWidgetResizable(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
-
     auto* content = new QWidget;
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(16, 16, 16, 16);

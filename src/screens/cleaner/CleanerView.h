@@ -5,7 +5,7 @@
 
 #include <QMessageBox>
 #include <QPointer>
-#include <QScrollArea>
+#include "style/ClearScrollArea.h"
 
 class CleanupStatusMessage;
 class DiskScanner;
@@ -20,7 +20,7 @@ class TextLabel;
 // it, review what it proposes by category or item by item, and move the chosen items to the Trash
 // after a confirmation. The selection, the freed total and the status line live as long as the
 // screen.
-class CleanerView : public QScrollArea {
+class CleanerView : public ClearScrollArea {
     Q_OBJECT
 public:
     static inline const QString selectFirstMessage = QStringLiteral("Select at least one cleanup item first.");

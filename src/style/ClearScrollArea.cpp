@@ -1,0 +1,20 @@
+#include "ClearScrollArea.h"
+
+#include <QEvent>
+
+ClearScrollArea::ClearScrollArea(QWidget* parent) : QScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAutoFillBackground(false);
+}
+
+bool ClearScrollArea::event(QEvent* event)
+{
+    // With a frame, or a corner between two scroll bars, there is something to paint after all.
+    if (event->type() == QEvent::Paint && frameShape() == QFrame::NoFrame
+        && horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff)
+        return true;
+    return QScrollArea::event(event);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QScrollArea>
+
+// A scroll view without a frame or a fill, over the backdrop, whose contents keep the width of the
+// view: it never scrolls sideways. Frameless, it has nothing of its own to paint, so it skips its
+// paint event; the moving backdrop would otherwise run the frame's style code under it each frame.
+class ClearScrollArea : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit ClearScrollArea(QWidget* parent = nullptr);
+
+protected:
+    bool event(QEvent* event) override;
+};
