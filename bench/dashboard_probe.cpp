@@ -5,22 +5,27 @@
 // With --control FIFO it reads lines "screen N" (N counted from 0 in strip order) or "screen TITLE"
 // from that named pipe and presses that screen's entry in the strip, as a click would, then prints
 //   selected <title>
-// and, for each other window then on screen, "covered-by <class> <title>". "dashboard_probe screens"
-// prints the strip's titles, one a line.
+// and, for each other window then on screen, "covered-by <class> <title>". With --widest-drift the
+// backdrop's glows swing as far as their drift ever takes them, each towards the middle of the
+// window, instead of to the targets drawn at random when it appeared: a glow that swings wider
+// repaints more, so the figures of a run are its costliest drift's, and alike from run to run.
+// "dashboard_probe screens" prints the strip's titles, one a line.
 //
-//   dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO]
+//   dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO] [--widest-drift]
 //   dashboard_probe screens
 
 #include "LoopbackOnlyNetwork.h"
 #include "app/QuillmarshApp.h"
 #include "app/ScreenStrip.h"
 #include "app/ScreenTabButton.h"
+#include "style/AnimatedBackground.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <array>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
@@ -29,7 +34,20 @@
 namespace {
 
 bool g_quitAfterFirstFrame = false;
+bool g_widestDrift = false;
 const char* g_controlPath = nullptr;
+
+void widenDrift()
+{
+    // From each glow's resting place, the direction of the window's middle.
+    const std::array<QPointF, 3> inwards = {QPointF(50, 30), QPointF(-50, -30), QPointF(50, -30)};
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        for (AnimatedBackground* background : window->findChildren<AnimatedBackground*>()) {
+            for (size_t i = 0; i < inwards.size(); ++i)
+                background->blobs()[i].setTargets(inwards[i], 1.1);
+        }
+    }
+}
 
 // Sees the first paint of a widget (a window covered by opaque children gets none itself); the frame
 // is complete once the event that painted it (the whole widget tree and the flush to the screen) has
@@ -51,6 +69,8 @@ protected:
                 std::printf("first-frame %lld\n",
                             static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec);
                 std::fflush(stdout);
+                if (g_widestDrift)
+                    widenDrift();
                 if (g_quitAfterFirstFrame)
                     QCoreApplication::quit();
             });
@@ -162,13 +182,15 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (argc < 2 || (QByteArray(argv[1]) != "app" && QByteArray(argv[1]) != "bare")) {
-        std::fputs("usage: dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO]\n"
+        std::fputs("usage: dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO] [--widest-drift]\n"
                    "       dashboard_probe screens\n", stderr);
         return 2;
     }
     for (int i = 2; i < argc; ++i) {
         if (QByteArray(argv[i]) == "--quit-after-first-frame")
             g_quitAfterFirstFrame = true;
+        else if (QByteArray(argv[i]) == "--widest-drift")
+            g_widestDrift = true;
         else if (QByteArray(argv[i]) == "--control" && i + 1 < argc)
             g_controlPath = argv[++i];
     }
