@@ -15,22 +15,22 @@
 // gradient is kept as one line and the glows as their blurred opacity, rendered off the GUI
 // thread; every paint composes just the pixels asked for, straight into the window's pixels (or
 // band by band in one small buffer where it cannot), from plain copies of the gradient line and
-// blends of the glows at whole-pixel positions. At most twice a second the areas where a glow
-// moved are repainted; nothing runs while the window is hidden or minimised. The first frames show
+// blends of the glows at whole-pixel positions. The areas where a glow has drifted a step are
+// repainted; nothing runs while the window is hidden or minimised. The first frames show
 // the gradient alone; the glows join once rendered.
 class AnimatedBackground : public QWidget {
     Q_OBJECT
 public:
-    // The glows drift a few pixels a second and are soft: at two frames a second a step changes
-    // no pixel by more than four levels of 255, a level more than at five frames.
-    static constexpr int frameIntervalMs = 500;
+    // Where the glows stand is looked at four times a second.
+    static constexpr int frameIntervalMs = 250;
     // Glows move in whole pixels and scale in steps of this size.
     static constexpr qreal scaleStep = 0.01;
-    // A glow is drawn anew once it has drifted this far from where it was last drawn: about as far
-    // as it goes in a frame at its fastest, so the steps are no larger than there, while the slow
-    // ends of each swing cost a frame every few seconds instead of two a second.
-    static constexpr qreal stepPoints = 5;
-    static constexpr qreal stepScale = 3 * scaleStep;
+    // A glow is drawn anew once it has drifted this far from where it was last drawn. The glows are
+    // soft, so a step this size changes no pixel by more than a few levels of 255; at its fastest a
+    // glow drifts about 12 points a second, so the steps stay under 10 points, while the slow ends
+    // of each swing cost a frame every few seconds instead of several a second.
+    static constexpr qreal stepPoints = 8;
+    static constexpr qreal stepScale = 4 * scaleStep;
 
     using States = std::array<FloatingBlob::State, 3>;
 
