@@ -5,13 +5,14 @@
 // With --control FIFO it reads lines "screen N" (N counted from 0 in strip order) or "screen TITLE"
 // from that named pipe and presses that screen's entry in the strip, as a click would, then prints
 //   selected <title>
-// and, for each other window then on screen, "covered-by <class> <title>". With --widest-drift the
+// and, for each other window then on screen, "covered-by <class> <title>". With --drift widest the
 // backdrop's glows swing as far as their drift ever takes them, each towards the middle of the
-// window, instead of to the targets drawn at random when it appeared: a glow that swings wider
-// repaints more, so the figures of a run are its costliest drift's, and alike from run to run.
+// window, instead of to the targets drawn at random when it appeared; with --drift average, half as
+// far, as far as the random targets take them on average. A glow that swings wider repaints more,
+// so the figures of a run are those of that drift, and alike from run to run.
 // "dashboard_probe screens" prints the strip's titles, one a line.
 //
-//   dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO] [--widest-drift]
+//   dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO] [--drift widest|average]
 //   dashboard_probe screens
 
 #include "LoopbackOnlyNetwork.h"
@@ -34,17 +35,18 @@
 namespace {
 
 bool g_quitAfterFirstFrame = false;
-bool g_widestDrift = false;
+// How far the glows swing, as a share of their widest swing; 0 leaves the drift drawn at random.
+qreal g_drift = 0;
 const char* g_controlPath = nullptr;
 
-void widenDrift()
+void setDrift()
 {
     // From each glow's resting place, the direction of the window's middle.
     const std::array<QPointF, 3> inwards = {QPointF(50, 30), QPointF(-50, -30), QPointF(50, -30)};
     for (QWidget* window : QApplication::topLevelWidgets()) {
         for (AnimatedBackground* background : window->findChildren<AnimatedBackground*>()) {
             for (size_t i = 0; i < inwards.size(); ++i)
-                background->blobs()[i].setTargets(inwards[i], 1.1);
+                background->blobs()[i].setTargets(inwards[i] * g_drift, 1 + 0.1 * g_drift);
         }
     }
 }
@@ -69,8 +71,8 @@ protected:
                 std::printf("first-frame %lld\n",
                             static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec);
                 std::fflush(stdout);
-                if (g_widestDrift)
-                    widenDrift();
+                if (g_drift > 0)
+                    setDrift();
                 if (g_quitAfterFirstFrame)
                     QCoreApplication::quit();
             });
@@ -182,15 +184,15 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (argc < 2 || (QByteArray(argv[1]) != "app" && QByteArray(argv[1]) != "bare")) {
-        std::fputs("usage: dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO] [--widest-drift]\n"
+        std::fputs("usage: dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO] [--drift widest|average]\n"
                    "       dashboard_probe screens\n", stderr);
         return 2;
     }
     for (int i = 2; i < argc; ++i) {
         if (QByteArray(argv[i]) == "--quit-after-first-frame")
             g_quitAfterFirstFrame = true;
-        else if (QByteArray(argv[i]) == "--widest-drift")
-            g_widestDrift = true;
+        else if (QByteArray(argv[i]) == "--drift" && i + 1 < argc)
+            g_drift = QByteArray(argv[++i]) == "average" ? 0.5 : 1.0;
         else if (QByteArray(argv[i]) == "--control" && i + 1 < argc)
             g_controlPath = argv[++i];
     }
