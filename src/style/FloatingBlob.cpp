@@ -138,7 +138,13 @@ FloatingBlob::State FloatingBlob::stateAt(double seconds) const
 void FloatingBlob::setCoverage(const QImage& coverage)
 {
     m_coverage = coverage;
-    m_visible = visiblePixels(m_coverage);
+    m_visibleLines = visibleLines(m_coverage);
+    m_visible = {};
+    for (int y = 0; y < int(m_visibleLines.size()); ++y) {
+        const auto [first, last] = m_visibleLines[size_t(y)];
+        if (first <= last)
+            m_visible |= QRect(first, y, last - first + 1, 1);
+    }
     m_nearestPixels = 0;
     // The drift grows a glow by a tenth at most; its lookup then never needs more room.
     m_nearest.reserve(size_t(pixelSize(coverage.devicePixelRatio(), 1.11)) + 1);
@@ -179,31 +185,39 @@ QRect FloatingBlob::visibleRect(qreal devicePixelRatio, qreal scale) const
            QRect(0, 0, pixels, pixels);
 }
 
+int FloatingBlob::firstNearest(const std::vector<int>& map, int column)
+{
+    return int(std::lower_bound(map.begin(), map.end(), column) - map.begin());
+}
+
 void FloatingBlob::drawInto(QImage& target, const QPoint& topLeft, qreal scale, const QRect& area) const
 {
     if (m_coverage.isNull() || m_visible.isEmpty())
         return;
     const std::vector<int>& map = nearest(pixelSize(m_coverage.devicePixelRatio(), scale));
-    // Only the pixels whose nearest source lies in the coverage's visible part can change.
-    const auto first = [&map](int from) { return int(std::lower_bound(map.begin(), map.end(), from) - map.begin()); };
-    const QRect glow = QRect(QPoint(first(m_visible.left()), first(m_visible.top())),
-                             QPoint(first(m_visible.right() + 1) - 1, first(m_visible.bottom() + 1) - 1))
-                           .translated(topLeft);
-    const QRect drawn = glow & area & target.rect();
-    if (drawn.isEmpty())
-        return;
+    const QRect drawn = area & target.rect();
     // The coverage holds the colour's own opacity: the colour itself is blended as opaque.
     const QRgb colour = qRgb(m_color.red(), m_color.green(), m_color.blue());
-    const int* columns = map.data() + (drawn.left() - topLeft.x());
-    for (int y = drawn.top(); y <= drawn.bottom(); ++y) {
-        const uchar* coverage = m_coverage.constScanLine(map[size_t(y - topLeft.y())]);
-        blendSpan(reinterpret_cast<QRgb*>(target.scanLine(y)) + drawn.left(), coverage, columns, drawn.width(), colour);
+    const int top = std::max(drawn.top(), topLeft.y());
+    const int bottom = std::min(drawn.bottom(), topLeft.y() + int(map.size()) - 1);
+    // On each line, only the pixels whose nearest source lies in the line's visible part can change.
+    for (int y = top; y <= bottom; ++y) {
+        const int line = map[size_t(y - topLeft.y())];
+        const auto [first, last] = m_visibleLines[size_t(line)];
+        if (first > last)
+            continue;
+        const int left = std::max(drawn.left(), topLeft.x() + firstNearest(map, first));
+        const int right = std::min(drawn.right(), topLeft.x() + firstNearest(map, last + 1) - 1);
+        if (left > right)
+            continue;
+        blendSpan(reinterpret_cast<QRgb*>(target.scanLine(y)) + left, m_coverage.constScanLine(line),
+                  map.data() + (left - topLeft.x()), right - left + 1, colour);
     }
 }
 
-QRect FloatingBlob::visiblePixels(const QImage& coverage)
+std::vector<std::pair<int, int>> FloatingBlob::visibleLines(const QImage& coverage)
 {
-    QRect visible;
+    std::vector<std::pair<int, int>> lines(size_t(coverage.height()), {0, -1});
     for (int y = 0; y < coverage.height(); ++y) {
         const uchar* line = coverage.constScanLine(y);
         int left = 0;
@@ -214,9 +228,9 @@ QRect FloatingBlob::visiblePixels(const QImage& coverage)
         int right = coverage.width() - 1;
         while (line[right] == 0)
             --right;
-        visible |= QRect(left, y, right - left + 1, 1);
+        lines[size_t(y)] = {left, right};
     }
-    return visible;
+    return lines;
 }
 
 QImage FloatingBlob::renderCoverage(qreal devicePixelRatio) const

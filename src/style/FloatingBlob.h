@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <utility>
 #include <vector>
 
 class QRandomGenerator;
@@ -57,7 +58,9 @@ public:
 private:
     // For each pixel of a square `pixels` wide, the coverage's nearest column (and row).
     const std::vector<int>& nearest(int pixels) const;
-    static QRect visiblePixels(const QImage& coverage);
+    // The first pixel of such a lookup whose nearest column is `column` or beyond.
+    static int firstNearest(const std::vector<int>& map, int column);
+    static std::vector<std::pair<int, int>> visibleLines(const QImage& coverage);
 
     QColor m_color;
     qreal m_size;
@@ -65,8 +68,10 @@ private:
     QPointF m_targetOffset;
     qreal m_targetScale = 1.0;
     QImage m_coverage;
-    // The pixels of m_coverage that are not fully transparent.
+    // The pixels of m_coverage that are not fully transparent, and on each of its lines the first
+    // and last of them (the first after the last where there are none).
     QRect m_visible;
+    std::vector<std::pair<int, int>> m_visibleLines;
     // One lookup kept for the size last drawn; its storage is reserved for the largest scale.
     mutable std::vector<int> m_nearest;
     mutable int m_nearestPixels = 0;
