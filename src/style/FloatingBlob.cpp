@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #ifdef __SSE2__
@@ -71,10 +72,11 @@ __m128i lanesPremultiplied(__m128i values, __m128i alphas)
 }
 #endif
 
-// Blends `colour` (opaque) over `count` pixels, at the opacity of coverage[columns[i]] for the
-// i-th, as the raster engine blends a premultiplied pixel over another. Four pixels at a time
-// where the processor has the instructions: the glows cover much of the window at every frame.
-void blendSpan(QRgb* pixels, const uchar* coverage, const int* columns, int count, QRgb colour)
+// Blends `colour` (opaque) over the `count` pixels of `under` into `pixels` (which may be the
+// same), at the opacity of coverage[columns[i]] for the i-th, as the raster engine blends a
+// premultiplied pixel over another. Four pixels at a time where the processor has the
+// instructions: the glows cover much of the window at every frame.
+void blendSpan(QRgb* pixels, const QRgb* under, const uchar* coverage, const int* columns, int count, QRgb colour)
 {
     int i = 0;
 #ifdef __SSE2__
@@ -84,8 +86,11 @@ void blendSpan(QRgb* pixels, const uchar* coverage, const int* columns, int coun
     for (; i + 4 <= count; i += 4) {
         const quint32 four = quint32(coverage[columns[i]]) | quint32(coverage[columns[i + 1]]) << 8 |
                              quint32(coverage[columns[i + 2]]) << 16 | quint32(coverage[columns[i + 3]]) << 24;
-        if (four == 0)
+        if (four == 0) {
+            if (under != pixels)
+                std::memcpy(pixels + i, under + i, 4 * sizeof(QRgb));
             continue;
+        }
         // Each pixel's opacity in all four of its channels.
         __m128i alphas = _mm_cvtsi32_si128(int(four));
         alphas = _mm_unpacklo_epi8(alphas, alphas);
@@ -93,18 +98,18 @@ void blendSpan(QRgb* pixels, const uchar* coverage, const int* columns, int coun
         const __m128i low = _mm_unpacklo_epi8(alphas, zero);
         const __m128i high = _mm_unpackhi_epi8(alphas, zero);
         auto* at = reinterpret_cast<__m128i*>(pixels + i);
-        const __m128i under = _mm_loadu_si128(at);
+        const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(under + i));
         const auto blended = [&](__m128i channels, __m128i alpha) {
             return _mm_add_epi16(lanesPremultiplied(tint, alpha),
                                  lanesMultiplied(channels, _mm_sub_epi16(opaque, alpha)));
         };
-        _mm_storeu_si128(at, _mm_packus_epi16(blended(_mm_unpacklo_epi8(under, zero), low),
-                                              blended(_mm_unpackhi_epi8(under, zero), high)));
+        _mm_storeu_si128(at, _mm_packus_epi16(blended(_mm_unpacklo_epi8(below, zero), low),
+                                              blended(_mm_unpackhi_epi8(below, zero), high)));
     }
 #endif
     for (; i < count; ++i) {
         const uint alpha = coverage[columns[i]];
-        pixels[i] = bytePremultiplied(colour, alpha) + byteMultiplied(pixels[i], 255 - alpha);
+        pixels[i] = bytePremultiplied(colour, alpha) + byteMultiplied(under[i], 255 - alpha);
     }
 }
 
@@ -190,27 +195,39 @@ int FloatingBlob::firstNearest(const std::vector<int>& map, int column)
     return int(std::lower_bound(map.begin(), map.end(), column) - map.begin());
 }
 
-void FloatingBlob::drawInto(QImage& target, const QPoint& topLeft, qreal scale, const QRect& area) const
+void FloatingBlob::drawInto(QImage& target, const QPoint& topLeft, qreal scale, const QRect& area,
+                            const Under& under) const
 {
-    if (m_coverage.isNull() || m_visible.isEmpty())
-        return;
-    const std::vector<int>& map = nearest(pixelSize(m_coverage.devicePixelRatio(), scale));
     const QRect drawn = area & target.rect();
+    if (drawn.isEmpty())
+        return;
+    const auto copy = [&](int y, int from, int to) {
+        if (under && from <= to)
+            std::memcpy(target.scanLine(y) + from * 4, under(y) + (from - drawn.left()), size_t(to - from + 1) * 4);
+    };
+    if (m_coverage.isNull() || m_visible.isEmpty()) {
+        for (int y = drawn.top(); y <= drawn.bottom(); ++y)
+            copy(y, drawn.left(), drawn.right());
+        return;
+    }
+    const std::vector<int>& map = nearest(pixelSize(m_coverage.devicePixelRatio(), scale));
     // The coverage holds the colour's own opacity: the colour itself is blended as opaque.
     const QRgb colour = qRgb(m_color.red(), m_color.green(), m_color.blue());
-    const int top = std::max(drawn.top(), topLeft.y());
-    const int bottom = std::min(drawn.bottom(), topLeft.y() + int(map.size()) - 1);
     // On each line, only the pixels whose nearest source lies in the line's visible part can change.
-    for (int y = top; y <= bottom; ++y) {
-        const int line = map[size_t(y - topLeft.y())];
-        const auto [first, last] = m_visibleLines[size_t(line)];
-        if (first > last)
+    for (int y = drawn.top(); y <= drawn.bottom(); ++y) {
+        const int row = y - topLeft.y();
+        const int line = row >= 0 && row < int(map.size()) ? map[size_t(row)] : -1;
+        const auto [first, last] = line >= 0 ? m_visibleLines[size_t(line)] : std::pair(0, -1);
+        const int left = first <= last ? std::max(drawn.left(), topLeft.x() + firstNearest(map, first)) : drawn.right() + 1;
+        const int right = first <= last ? std::min(drawn.right(), topLeft.x() + firstNearest(map, last + 1) - 1) : drawn.right();
+        if (left > right) {
+            copy(y, drawn.left(), drawn.right());
             continue;
-        const int left = std::max(drawn.left(), topLeft.x() + firstNearest(map, first));
-        const int right = std::min(drawn.right(), topLeft.x() + firstNearest(map, last + 1) - 1);
-        if (left > right)
-            continue;
-        blendSpan(reinterpret_cast<QRgb*>(target.scanLine(y)) + left, m_coverage.constScanLine(line),
+        }
+        copy(y, drawn.left(), left - 1);
+        copy(y, right + 1, drawn.right());
+        auto* pixels = reinterpret_cast<QRgb*>(target.scanLine(y));
+        blendSpan(pixels + left, under ? under(y) + (left - drawn.left()) : pixels + left, m_coverage.constScanLine(line),
                   map.data() + (left - topLeft.x()), right - left + 1, colour);
     }
 }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -45,9 +46,14 @@ public:
     // Within that square, a rectangle outside which the glow is fully transparent: moving the
     // glow changes no pixel outside it. Empty without a coverage at that density.
     QRect visibleRect(qreal devicePixelRatio, qreal scale = 1.0) const;
+    // For a line of the target, the pixels it holds before the glow, from the left edge of the area
+    // drawn.
+    using Under = std::function<const QRgb*(int y)>;
     // Blends the glow at `scale` over the pixels of `area` in `target` (32-bit, premultiplied or
-    // opaque), its square's top-left corner at `topLeft` of the target.
-    void drawInto(QImage& target, const QPoint& topLeft, qreal scale, const QRect& area) const;
+    // opaque), its square's top-left corner at `topLeft` of the target. With `under`, the pixels
+    // blended over are those, not the target's own, and the area's pixels out of the glow's reach
+    // are copied from there: one pass writes the area whole.
+    void drawInto(QImage& target, const QPoint& topLeft, qreal scale, const QRect& area, const Under& under = {}) const;
     // The square, in logical pixels, that the glow covers at scale 1.
     qreal extent() const { return m_size + 3.0 * blurRadius; }
 
