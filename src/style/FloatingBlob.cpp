@@ -13,7 +13,7 @@
 #include <vector>
 
 #ifdef __SSE2__
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -70,16 +70,59 @@ __m128i lanesPremultiplied(__m128i values, __m128i alphas)
     const __m128i product = _mm_add_epi16(_mm_mullo_epi16(values, alphas), _mm_set1_epi16(128));
     return _mm_srli_epi16(_mm_add_epi16(product, _mm_srli_epi16(product, 8)), 8);
 }
+
+// blendSpan() eight pixels at a time, with the same arithmetic on twice as many lanes, on the
+// processors that have the instructions. Returns how many pixels it blended, a multiple of eight.
+__attribute__((target("avx2"))) int blendEights(QRgb* pixels, const QRgb* under, const uchar* coverage,
+                                                const int* columns, int count, QRgb colour)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i opaque = _mm256_set1_epi16(255);
+    const __m256i half = _mm256_set1_epi16(128);
+    const __m256i tint = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), zero);
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        quint64 eight = 0;
+        for (int k = 0; k < 8; ++k)
+            eight |= quint64(coverage[columns[i + k]]) << (8 * k);
+        if (eight == 0) {
+            if (under != pixels)
+                std::memcpy(pixels + i, under + i, 8 * sizeof(QRgb));
+            continue;
+        }
+        // Each pixel's opacity in all four of its channels, pixels 0-3 in the low half, 4-7 in the
+        // high; the unpacking below works within each half, as the pixels' does.
+        const __m128i pairs = _mm_unpacklo_epi8(_mm_cvtsi64_si128(qint64(eight)), _mm_cvtsi64_si128(qint64(eight)));
+        const __m256i alphas = _mm256_set_m128i(_mm_unpackhi_epi16(pairs, pairs), _mm_unpacklo_epi16(pairs, pairs));
+        const __m256i below = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(under + i));
+        __m256i halves[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m256i channels = h == 0 ? _mm256_unpacklo_epi8(below, zero) : _mm256_unpackhi_epi8(below, zero);
+            const __m256i alpha = h == 0 ? _mm256_unpacklo_epi8(alphas, zero) : _mm256_unpackhi_epi8(alphas, zero);
+            // As lanesPremultiplied() and lanesMultiplied().
+            const __m256i tinted = _mm256_add_epi16(_mm256_mullo_epi16(tint, alpha), half);
+            const __m256i kept = _mm256_mullo_epi16(channels, _mm256_sub_epi16(opaque, alpha));
+            halves[h] = _mm256_add_epi16(
+                _mm256_srli_epi16(_mm256_add_epi16(tinted, _mm256_srli_epi16(tinted, 8)), 8),
+                _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(kept, _mm256_srli_epi16(kept, 8)), half), 8));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + i), _mm256_packus_epi16(halves[0], halves[1]));
+    }
+    return i;
+}
 #endif
 
 // Blends `colour` (opaque) over the `count` pixels of `under` into `pixels` (which may be the
 // same), at the opacity of coverage[columns[i]] for the i-th, as the raster engine blends a
-// premultiplied pixel over another. Four pixels at a time where the processor has the
+// premultiplied pixel over another. Eight or four pixels at a time where the processor has the
 // instructions: the glows cover much of the window at every frame.
 void blendSpan(QRgb* pixels, const QRgb* under, const uchar* coverage, const int* columns, int count, QRgb colour)
 {
     int i = 0;
 #ifdef __SSE2__
+    static const bool eights = __builtin_cpu_supports("avx2");
+    if (eights)
+        i = blendEights(pixels, under, coverage, columns, count, colour);
     const __m128i zero = _mm_setzero_si128();
     const __m128i opaque = _mm_set1_epi16(255);
     const __m128i tint = _mm_unpacklo_epi8(_mm_set1_epi32(int(colour)), zero);
