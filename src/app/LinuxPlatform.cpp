@@ -6,6 +6,7 @@
 #include "Paths.h"
 #include "TrayStatusBar.h"
 #include "linux/DefaultRoutePath.h"
+#include "linux/LazyBusConnection.h"
 #include "linux/LinuxAppleScriptRunner.h"
 #include "linux/LinuxDisplayModes.h"
 #include "linux/LinuxFileRevealer.h"
@@ -36,7 +37,6 @@
 #include "tuning/InstalledGameScanner.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QStandardPaths>
 #include <unistd.h>
 
@@ -44,13 +44,16 @@ LinuxPlatform::LinuxPlatform()
 {
     auto runner = std::make_shared<LinuxProcessRunner>();
     auto processControl = std::make_shared<LinuxProcessControl>();
+    // Each bus is connected when first used, not here on the way to the first frame.
+    const LazyBusConnection systemBus = LazyBusConnection::system();
+    const LazyBusConnection sessionBus = LazyBusConnection::session();
     m_services.processRunner = runner;
     m_services.defaults = &Defaults::standard();
     m_services.secureStore = &SecureLocalStore::shared();
     m_services.host = std::make_shared<LinuxHostStatistics>();
     m_services.graphics = std::make_shared<LinuxGraphicsDevice>();
     m_services.powerSupplies = std::make_shared<LinuxPowerSupplies>(
-        QStringLiteral("/sys"), std::make_shared<UPowerDevices>(QDBusConnection::systemBus()));
+        QStringLiteral("/sys"), std::make_shared<UPowerDevices>(systemBus));
     m_services.sensors = std::make_shared<LinuxHardwareSensors>();
     m_services.processControl = processControl;
     // The workspace borrows process control; the shared pointer it is stored beside keeps it alive
@@ -65,7 +68,7 @@ LinuxPlatform::LinuxPlatform()
     m_services.hasNetworkPath = [] {
         return DefaultRoutePath::read(QStringLiteral("/proc"), QStringLiteral("/sys/class/net")).satisfied;
     };
-    m_services.wifiNetwork = std::make_shared<LinuxWiFiNetwork>(QDBusConnection::systemBus(), runner);
+    m_services.wifiNetwork = std::make_shared<LinuxWiFiNetwork>(systemBus, runner);
     m_services.latency = std::make_shared<SharedLatencyProbe>(std::make_shared<LinuxLatencyProbe>(
         std::make_shared<PingProbe>(runner), [runner] { return runner->isEnding(); }));
     m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
@@ -93,7 +96,7 @@ LinuxPlatform::LinuxPlatform()
                                 InstalledGameScanner::programsOf(bundleIdentifier, applications, profiles));
             return programs;
         }});
-    m_services.tuning = linuxTuningBackends(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    m_services.tuning = linuxTuningBackends(systemBus, sessionBus);
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
     m_services.autostartDirectory = Paths::autostart();

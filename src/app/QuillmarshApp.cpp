@@ -12,11 +12,14 @@
 #include "style/AppStyle.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QPixmapCache>
 #include <QThreadPool>
 #include <cstdio>
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
 #include <malloc.h>
+#include <thread>
 
 int QuillmarshApp::main(int argc, char* argv[])
 {
@@ -27,9 +30,17 @@ int QuillmarshApp::main(int argc, char* argv[])
     // A heap for every thread that ever allocated keeps its free blocks resident; the few pool
     // threads here share one besides the main thread's.
     mallopt(M_ARENA_MAX, 2);
+    // Fontconfig reads its configuration and its font caches when first asked, which would be
+    // when the style looks for its fonts, on the way to the first frame; asked on a thread of its
+    // own now, it is done while the display connection is made.
+    std::jthread fontconfig([] { FcInit(); });
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);
+    // The session bus is connected on the way to the first frame by the accessibility bridge, a
+    // round trip or, with no bus announced, a helper program started to look for one; connected on
+    // a thread of its own now, it is ready by the time the first widget asks.
+    std::jthread sessionBus([] { QDBusConnection::sessionBus(); });
     // The style keeps its drawn frames, grooves and handles there, keyed by size and state; every
     // screen built anew adds its own, and by default they would pile up to 10 MiB. The pickers keep
     // their own picture and ask the style only when they draw anew, so a quarter mebibyte serves.
@@ -73,6 +84,9 @@ int QuillmarshApp::main(int argc, char* argv[])
         });
         window.resize(window.minimumSize());
         window.show();
+        // Later starts reach this one from now on. The socket waits for the window to be on its way:
+        // the first frame needs none of it, and it is opened while the window is being mapped.
+        instance.listen();
         status = QApplication::exec();
     }
     // A task that outlives the wait must not hold up the exit, nor see the services destroyed under it.

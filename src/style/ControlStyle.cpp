@@ -2,11 +2,55 @@
 
 #include "Color.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionButton>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The raster engine hands a fill of 96 or more pixel rows to the thread pool in pieces.
+constexpr int kInlineRows = 64;
+
+} // namespace
 
 ControlStyle::ControlStyle(QStyle* base) : QProxyStyle(base) {}
+
+void ControlStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                                      const QWidget* widget) const
+{
+    const qreal dpr = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+    const int bandHeight = std::max(1, int(std::floor(kInlineRows / dpr)));
+    // Only where a band's pixels go onto the device unchanged: whole device pixels to a point, no
+    // turn, scale or fading.
+    const QTransform& transform = painter->transform();
+    const bool plain = dpr == std::round(dpr) && transform.type() <= QTransform::TxTranslate
+                       && transform.dx() == std::round(transform.dx()) && transform.dy() == std::round(transform.dy())
+                       && painter->opacity() == 1.0 && painter->compositionMode() == QPainter::CompositionMode_SourceOver;
+    if (control != CC_ScrollBar || option->rect.height() <= bandHeight || !plain) {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        return;
+    }
+    const QRect whole = option->rect;
+    for (int top = whole.top(); top <= whole.bottom(); top += bandHeight) {
+        const int height = std::min(bandHeight, whole.bottom() + 1 - top);
+        QImage band(QSize(whole.width(), height) * dpr, QImage::Format_ARGB32_Premultiplied);
+        band.setDevicePixelRatio(dpr);
+        band.fill(Qt::transparent);
+        {
+            QPainter bandPainter(&band);
+            bandPainter.setRenderHints(painter->renderHints());
+            bandPainter.setPen(painter->pen());
+            bandPainter.setBrush(painter->brush());
+            bandPainter.setFont(painter->font());
+            bandPainter.translate(-whole.left(), -top);
+            QProxyStyle::drawComplexControl(control, option, &bandPainter, widget);
+        }
+        painter->drawImage(QPoint(whole.left(), top), band);
+    }
+}
 
 void ControlStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                  const QWidget* widget) const

@@ -16,4 +16,9 @@ public:
                        const QWidget* widget = nullptr) const override;
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override;
+    // A tall scroll bar is drawn in bands of a few dozen pixel rows, each into an image of its own:
+    // the same pixels, but the raster engine fills each band inline instead of handing every tall
+    // fill to the thread pool in pieces, whose hand-offs cost several times the drawing.
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget = nullptr) const override;
 };

@@ -5,8 +5,13 @@
 
 namespace {
 
+// The lines of the tile's straight edges and middle, which the edges repeat along their length.
+// Copying them is a plain blit, where stretching one line through a scaled draw costs about twice
+// as much per pixel; the tile grows by a few kilobytes.
+constexpr int runLength = 16;
+
 // One axis: where the tile's slices go in the full picture, in device pixels. A picture too short
-// to have a middle is its own tile.
+// to have a middle is its own tile. The middle slice repeats along `stretched`.
 struct Span {
     int from;
     int length;
@@ -18,7 +23,9 @@ QVector<Span> spans(int full, int tile, int corner)
 {
     if (full == tile)
         return {{0, full, 0, full}};
-    return {{0, corner, 0, corner}, {corner, 1, corner, full - 2 * corner}, {corner + 1, corner, full - corner, corner}};
+    return {{0, corner, 0, corner},
+            {corner, runLength, corner, full - 2 * corner},
+            {corner + runLength, corner, full - corner, corner}};
 }
 
 // The raster engine hands a fill taller than about a hundred lines to the thread pool in parts. A
@@ -35,7 +42,7 @@ NineSlice::Layout NineSlice::layoutFor(QSize size, qreal dpr, qreal cornerReach)
     // The size QPixmap and the backing store give a widget of this size.
     layout.device = size * dpr;
     layout.corner = int(std::ceil(cornerReach * dpr));
-    const int across = 2 * layout.corner + 1;
+    const int across = 2 * layout.corner + runLength;
     layout.tile = QSize(std::min(across, layout.device.width()), std::min(across, layout.device.height()));
     // The right and bottom edges keep the distance to the tile's edges they have to the full
     // picture's, fractions of a pixel included, so the corners there come out the same.
@@ -47,7 +54,7 @@ NineSlice::Layout NineSlice::layoutFor(QSize size, qreal dpr, qreal cornerReach)
 void NineSlice::keepMiddle(const Layout& layout)
 {
     m_middle = QColor();
-    const int across = 2 * layout.corner + 1;
+    const int across = 2 * layout.corner + runLength;
     if (m_tile.width() != across || m_tile.height() != across)
         return;
     const QRgb pixel = m_tile.toImage()
@@ -69,21 +76,28 @@ void NineSlice::drawSlices(QPainter& target, const Layout& layout, const QRect& 
     // The fill blends as the pixel does only as a plain, opaque source-over draw.
     const bool fillMiddle = m_middle.isValid() && target.opacity() == 1.0
                             && target.compositionMode() == QPainter::CompositionMode_SourceOver;
+    // A slice outside the repainted area costs the raster engine's setup all the same.
+    const auto reaches = [&exposed](const QRectF& to) { return exposed.isEmpty() || exposed.intersects(to.toAlignedRect()); };
     for (const Span& row : rows) {
-        // Only the middle row is stretched along its height; every band of it draws the same line.
-        const int band = row.length == 1 ? bandLines : row.stretched;
-        for (int top = 0; top < row.stretched; top += band) {
-            const int lines = std::min(band, row.stretched - top);
-            for (const Span& column : columns) {
-                const QRectF to(column.to / dpr, (row.to + top) / dpr, column.stretched / dpr, lines / dpr);
-                // A slice outside the repainted area costs the raster engine's setup all the same.
-                if (!exposed.isEmpty() && !exposed.intersects(to.toAlignedRect()))
-                    continue;
-                // A plain fill blends the same as the stretched pixel, at a fraction of the cost.
-                if (fillMiddle && row.length == 1 && column.length == 1)
-                    target.fillRect(to, m_middle);
-                else
-                    target.drawPixmap(to, m_tile, QRectF(column.from, row.from, column.length, row.length));
+        for (const Span& column : columns) {
+            if (fillMiddle && row.length != row.stretched && column.length != column.stretched) {
+                // A plain fill blends the same as the middle's pixels, at a fraction of the cost.
+                for (int top = 0; top < row.stretched; top += bandLines) {
+                    const QRectF to(column.to / dpr, (row.to + top) / dpr, column.stretched / dpr,
+                                    std::min(bandLines, row.stretched - top) / dpr);
+                    if (reaches(to))
+                        target.fillRect(to, m_middle);
+                }
+                continue;
+            }
+            for (int top = 0; top < row.stretched; top += row.length) {
+                const int lines = std::min(row.length, row.stretched - top);
+                for (int left = 0; left < column.stretched; left += column.length) {
+                    const int width = std::min(column.length, column.stretched - left);
+                    const QRectF to((column.to + left) / dpr, (row.to + top) / dpr, width / dpr, lines / dpr);
+                    if (reaches(to))
+                        target.drawPixmap(to, m_tile, QRectF(column.from, row.from, width, lines));
+                }
             }
         }
     }

@@ -7,9 +7,9 @@
 #include <QString>
 
 // A picture that repeats along its edges and is uniform inside (a rounded card or panel), kept as a
-// small tile: the corners, one column and one row of pixels across the middle. Drawing stretches
-// that column and row to the size asked for, so a card costs a few kilobytes however large it is,
-// and a picture of the full size never exists.
+// small tile: the corners and a short run of columns and rows across the middle. Drawing repeats
+// that run to the size asked for, so a card costs a few kilobytes however large it is, and a
+// picture of the full size never exists.
 //
 // `paint` draws the picture for a widget whose rectangle is its argument; `cornerReach` is how far
 // from each edge, in logical pixels, the picture differs from its straight edges and middle. Only

@@ -1,39 +1,61 @@
 #pragma once
 
+#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
 
+// The smallest rectangle of `image` (device pixels) that holds every pixel not fully transparent,
+// grown to whole logical pixels; the whole image when its pixel ratio is not a whole number (no such
+// rectangle maps onto whole device pixels), an empty rectangle when nothing was painted.
+QRect paintedBounds(const QImage& image);
+
 // What a widget painted, kept while its size and `key` (whatever else the picture depends on)
 // stay the same. The animated backdrop underneath repaints the widgets over it several times a
 // second; with the picture kept, each of those repaints is one blend instead of paths, gradients
 // and text laid out anew. A key that is a plain struct compared member by member costs no
-// allocation on those repaints.
+// allocation on those repaints. Only the painted part is kept and blended (text rarely fills its
+// label), and a widget that painted nothing blends nothing.
 template <typename Key>
 class KeyedPaintCache {
 public:
     template <typename Paint>
     void draw(QPainter& target, const QWidget& widget, const Key& key, Paint paint)
     {
-        const qreal dpr = widget.devicePixelRatioF();
-        if (m_pixmap.isNull() || key != m_key || widget.size() != m_size || !qFuzzyCompare(dpr, m_pixmap.devicePixelRatio())) {
-            m_pixmap = QPixmap(widget.size() * dpr);
-            m_pixmap.setDevicePixelRatio(dpr);
-            m_pixmap.fill(Qt::transparent);
-            QPainter painter(&m_pixmap);
+        // The device the painter really draws into knows its pixel ratio without the widget's
+        // walk to its screen.
+        const QPaintDevice* device = target.paintEngine() ? target.paintEngine()->paintDevice() : &widget;
+        const qreal dpr = device->devicePixelRatio();
+        if (!m_kept || key != m_key || widget.size() != m_size || !qFuzzyCompare(dpr, m_dpr)) {
+            QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(dpr);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
             painter.setFont(widget.font());
             paint(painter);
+            painter.end();
+            const QRect painted = paintedBounds(image);
+            m_pixmap = painted.isEmpty() ? QPixmap() : QPixmap::fromImage(image.copy(painted));
+            m_pixmap.setDevicePixelRatio(dpr);
+            m_at = (QPointF(painted.topLeft()) / dpr).toPoint();
             m_key = key;
             m_size = widget.size();
+            m_dpr = dpr;
+            m_kept = true;
         }
-        target.drawPixmap(0, 0, m_pixmap);
+        if (!m_pixmap.isNull())
+            target.drawPixmap(m_at, m_pixmap);
     }
 
 private:
     QPixmap m_pixmap;
+    QPoint m_at;
     Key m_key;
     QSize m_size;
+    qreal m_dpr = 0;
+    bool m_kept = false;
 };
 
 using PaintCache = KeyedPaintCache<QString>;

@@ -9,6 +9,8 @@
 #include "WorkQueues.h"
 #include "Workspace.h"
 
+#include <QtConcurrent/QtConcurrentRun>
+
 namespace {
 
 const QString kPreventedSleep = QStringLiteral("Prevented display sleep during gameplay");
@@ -90,10 +92,23 @@ SystemOptimizer::SystemOptimizer(const Services& services, const Timing& timing,
     m_autoHealTimer.setInterval(timing.autoHealInterval);
     connect(&m_autoHealTimer, &QTimer::timeout, this, &SystemOptimizer::autoHealTick);
     connect(&m_keepAwake, &KeepAwake::ended, this, [this] { publish(m_antiShutEnabled, false); });
-    detectRunningGames();
+    // The workspace's first reading may still be under way while the window is built; it is looked
+    // at on a worker, so that the window need not wait for it. Any detection published before it
+    // ends is newer than what it read, and is kept.
+    m_firstDetection = QtConcurrent::run(&WorkQueues::utility(), [this, life = m_life.watch()] {
+        const QList<RunningAppInfo> games = GameDetector::gamesAmong(m_workspace.runningApplications());
+        MainThread::post(life, [this, games] {
+            if (!m_gamesPublished)
+                publishGames(games);
+        });
+    });
 }
 
-SystemOptimizer::~SystemOptimizer() = default;
+SystemOptimizer::~SystemOptimizer()
+{
+    // The worker reads the borrowed workspace, which may go right after this optimizer.
+    m_firstDetection.waitForFinished();
+}
 
 template <typename T>
 void SystemOptimizer::publish(T& field, T value)
@@ -116,7 +131,13 @@ void SystemOptimizer::detectRunningGames()
 
 void SystemOptimizer::publishDetectedGames(const QList<RunningAppInfo>& games)
 {
-    MainThread::post(m_life.watch(), [this, games] { publish(m_detectedGames, games); });
+    MainThread::post(m_life.watch(), [this, games] { publishGames(games); });
+}
+
+void SystemOptimizer::publishGames(const QList<RunningAppInfo>& games)
+{
+    m_gamesPublished = true;
+    publish(m_detectedGames, games);
 }
 
 std::optional<RunningApplication> SystemOptimizer::targetGameApp(std::optional<qint32> pid)

@@ -13,6 +13,7 @@
 #include "RunningApplication.h"
 #include "TuningBackends.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
@@ -186,6 +187,7 @@ private:
     void finishMetalHUD(bool enabled, const QStringList& changed, const QStringList& failed);
     void changeDNS(std::function<DnsSwitcher::Result(DnsSwitcher&)> change, StatusCompletion completion);
     void publishDetectedGames(const QList<RunningAppInfo>& games);
+    void publishGames(const QList<RunningAppInfo>& games);
     bool changeMute(bool muted);
     void handleGameLaunch(const RunningApplication& application);
     void autoHealTick();
@@ -204,6 +206,7 @@ private:
     bool m_antiShutEnabled = false;
     bool m_focusModeEnabled = false;
     QList<RunningAppInfo> m_detectedGames;
+    bool m_gamesPublished = false;
     bool m_gameModeEnabled = false;
     std::optional<OptimizationReport> m_lastOptimizationReport;
     bool m_autoHealEnabled = false;
@@ -214,4 +217,5 @@ private:
     QMetaObject::Connection m_gameLaunchObserver;
     QTimer m_autoHealTimer;
     LifeToken m_life;
+    QFuture<void> m_firstDetection;
 };

@@ -185,6 +185,37 @@ private slots:
         }
     }
 
+    // A graph with fewer than two samples draws nothing: its picture is clear, also where a curve
+    // was before, and a curve drawn on it later is drawn whole.
+    void blankGraphs_data()
+    {
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<qreal>("dpr");
+        QTest::newRow("no samples from the start") << QList<int>{0} << 1.0;
+        QTest::newRow("a curve, then no samples") << QList<int>{30, 0} << 1.0;
+        QTest::newRow("a curve, then a single sample") << QList<int>{30, 1} << 2.0;
+        QTest::newRow("no samples, then a curve") << QList<int>{0, 30} << 1.5;
+    }
+
+    void blankGraphs()
+    {
+        QFETCH(QList<int>, counts);
+        QFETCH(qreal, dpr);
+        GraphPicture picture;
+        for (const int count : counts)
+            picture.show({{wave(count), QColor(0, 220, 255), 0.3, 4}}, 100, QSize(400, 120), dpr);
+        QCOMPARE(picture.isBlank(), counts.last() < 2);
+        if (counts.last() < 2) {
+            QImage clear(picture.image().size(), QImage::Format_ARGB32_Premultiplied);
+            clear.fill(Qt::transparent);
+            QCOMPARE(differences(picture.image(), clear), QRect());
+            return;
+        }
+        GraphPicture drawn;
+        drawn.show({{wave(counts.last()), QColor(0, 220, 255), 0.3, 4}}, 100, QSize(400, 120), dpr);
+        QCOMPARE(differences(picture.image(), drawn.image()), QRect());
+    }
+
     // Drawn anew at the same size and look, the picture must hold nothing of the curve before,
     // wherever that lay, and match a picture drawn whole.
     void drawnAnewMatchesAWholeRedraw_data()

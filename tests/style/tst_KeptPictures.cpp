@@ -10,6 +10,7 @@
 #include "style/Fonts.h"
 #include "style/LinearProgressBar.h"
 #include "style/OutlineButton.h"
+#include "style/PaintCache.h"
 #include "style/PickerBox.h"
 #include "style/PlainButton.h"
 #include "style/RoundedPanel.h"
@@ -332,6 +333,41 @@ private slots:
 
         QCOMPARE(after, expected);
         QVERIFY2(expected != before, "the change shows at all");
+    }
+
+    // The kept part of a picture holds every painted pixel and starts and ends on whole logical
+    // pixels, so it lands on the device pixels it came from.
+    void keptPartHoldsWhatWasPainted_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("dpr");
+        QTest::addColumn<QList<QPoint>>("painted");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("nothing") << QSize(40, 20) << 1.0 << QList<QPoint>{} << QRect();
+        QTest::newRow("one pixel") << QSize(40, 20) << 1.0 << QList<QPoint>{{5, 7}} << QRect(5, 7, 1, 1);
+        QTest::newRow("first pixel") << QSize(40, 20) << 1.0 << QList<QPoint>{{0, 0}} << QRect(0, 0, 1, 1);
+        QTest::newRow("last pixel") << QSize(40, 20) << 1.0 << QList<QPoint>{{39, 19}} << QRect(39, 19, 1, 1);
+        QTest::newRow("spread") << QSize(40, 20) << 1.0 << QList<QPoint>{{3, 15}, {30, 2}, {12, 9}} << QRect(3, 2, 28, 14);
+        QTest::newRow("double density") << QSize(80, 40) << 2.0 << QList<QPoint>{{5, 7}} << QRect(4, 6, 2, 2);
+        QTest::newRow("double density, last pixel") << QSize(80, 40) << 2.0 << QList<QPoint>{{79, 39}} << QRect(78, 38, 2, 2);
+        QTest::newRow("double density, even start") << QSize(80, 40) << 2.0 << QList<QPoint>{{10, 20}, {13, 21}}
+                                                    << QRect(10, 20, 4, 2);
+        QTest::newRow("fractional density") << QSize(50, 25) << 1.25 << QList<QPoint>{{5, 5}} << QRect(0, 0, 50, 25);
+    }
+
+    void keptPartHoldsWhatWasPainted()
+    {
+        QFETCH(QSize, size);
+        QFETCH(qreal, dpr);
+        QFETCH(QList<QPoint>, painted);
+        QFETCH(QRect, expected);
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        // The faintest pixel there is still shows over what lies under it.
+        for (const QPoint& at : painted)
+            image.setPixel(at, qRgba(0, 0, 0, 1));
+        QCOMPARE(paintedBounds(image), expected);
     }
 
     void labelDrawsAsQLabel_data()

@@ -108,6 +108,10 @@ private slots:
         QTest::newRow("glass, narrower than its corners") << small << Look{{30, 200}, 1, 16, glass, none};
         QTest::newRow("glass, no middle at all") << Look{{400, 300}, 1, 16, glass, none} << Look{{24, 18}, 1, 8, glass, none};
         QTest::newRow("glass, just past its corners") << small << Look{{40, 40}, 1, 16, glass, none};
+        // Edges repeat a short run of lines: a last run cut short, and one that fits exactly.
+        QTest::newRow("glass, a line past one run") << small << Look{{53, 53}, 1, 16, glass, none};
+        QTest::newRow("glass, runs and a part, outlined") << small << Look{{231, 77}, 1, 16, glass, Color::white10()};
+        QTest::newRow("panel, wide and low, double density") << small << Look{{500, 40}, 2, 8, panel, Color::white10()};
         QTest::newRow("panel") << small << Look{{200, 60}, 1, 8, panel, none};
         QTest::newRow("panel, outlined") << small << Look{{200, 60}, 2, 12, panel, Color::white10()};
         QTest::newRow("size grows") << Look{{200, 60}, 1, 8, panel, none} << Look{{600, 300}, 1, 8, panel, none};

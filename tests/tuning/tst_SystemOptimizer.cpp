@@ -7,7 +7,10 @@
 #include "macos/MetalDefaults.h"
 #include "macos/NetworkServiceLocator.h"
 
+#include "Locked.h"
+
 #include <QPointer>
+#include <QSemaphore>
 #include <atomic>
 #include <cstring>
 
@@ -47,6 +50,36 @@ void scriptNetwork(FakeProcessRunner& runner, const QString& network)
     runner.respond(kNetworkSetup, {"-getdnsservers", kService}, ProcessResult::exited(0, "1.1.1.1\n1.0.0.1\n"));
 }
 
+// A workspace whose first query answers only when let go, with the applications as they were when
+// it was asked, as the first reading of the system does; later queries answer at once.
+class HeldWorkspace final : public Workspace {
+public:
+    ~HeldWorkspace() override { letFirstQueryGo(); }
+    void setRunning(const QList<RunningApplication>& running) { m_running.set(running); }
+    void letFirstQueryGo() { m_release.release(); }
+    bool firstAsked() const { return m_asked; }
+    bool firstAskedOnMainThread() const { return m_onMainThread; }
+
+    QList<RunningApplication> runningApplications() override
+    {
+        const QList<RunningApplication> running = m_running.get();
+        if (!m_asked.exchange(true)) {
+            m_onMainThread = MainThread::isCurrent();
+            // Bounded, so that a first query asked on the main thread fails the test instead of hanging it.
+            m_release.tryAcquire(1, 5000);
+        }
+        return running;
+    }
+    std::optional<RunningApplication> frontmostApplication() override { return std::nullopt; }
+    bool requestQuit(const RunningApplication&) override { return false; }
+
+private:
+    Locked<QList<RunningApplication>> m_running;
+    QSemaphore m_release;
+    std::atomic<bool> m_asked = false;
+    std::atomic<bool> m_onMainThread = false;
+};
+
 } // namespace
 
 class TestSystemOptimizer : public QObject {
@@ -77,6 +110,39 @@ private slots:
         QFETCH(QList<qint32>, games);
         QList<qint32> found;
         for (const RunningAppInfo& game : GameDetector::gamesAmong(running))
+            found.append(game.id);
+        QCOMPARE(found, games);
+    }
+
+    // The optimizer's first look at the running games waits for the workspace's first reading on a
+    // worker, so building it never waits; what that look finds never replaces a newer detection.
+    void firstDetection_data()
+    {
+        QTest::addColumn<bool>("detectMeanwhile");
+        QTest::addColumn<QList<qint32>>("games");
+        QTest::newRow("published once the first reading ends") << false << QList<qint32>{7};
+        QTest::newRow("a detection made meanwhile is newer and kept") << true << QList<qint32>{7, 8};
+    }
+
+    void firstDetection()
+    {
+        QFETCH(bool, detectMeanwhile);
+        QFETCH(QList<qint32>, games);
+        OptimizerFixture f;
+        HeldWorkspace workspace;
+        workspace.setRunning({app(7, "Minecraft")});
+        SystemOptimizer optimizer({workspace, f.processes, f.runner, f.scripts, f.host, f.overlay, f.backends});
+        QTRY_VERIFY(workspace.firstAsked());
+        QVERIFY(!workspace.firstAskedOnMainThread());
+        if (detectMeanwhile) {
+            workspace.setRunning({app(7, "Minecraft"), app(8, "Roblox")});
+            optimizer.detectRunningGames();
+            QCoreApplication::processEvents();
+        }
+        workspace.letFirstQueryGo();
+        OptimizerFixture::settle();
+        QList<qint32> found;
+        for (const RunningAppInfo& game : optimizer.detectedGames())
             found.append(game.id);
         QCOMPARE(found, games);
     }

@@ -6,7 +6,7 @@
 #include "ResolvedCacheFlusher.h"
 #include "UdpDnsProbe.h"
 
-TuningBackends linuxTuningBackends(const QDBusConnection& system, const QDBusConnection& session)
+TuningBackends linuxTuningBackends(const LazyBusConnection& system, const LazyBusConnection& session)
 {
     return {
         .sleep = std::make_shared<LogindSleepInhibitor>(system, session),

@@ -2,7 +2,7 @@
 
 #include "WiFiNetwork.h"
 
-#include <QDBusConnection>
+#include "LazyBusConnection.h"
 #include <memory>
 
 class ProcessRunner;
@@ -16,7 +16,7 @@ public:
     static inline const QString iwPath = QStringLiteral("/usr/sbin/iw");
     static constexpr int callTimeoutMs = 3000;
 
-    LinuxWiFiNetwork(QDBusConnection bus, std::shared_ptr<ProcessRunner> runner);
+    LinuxWiFiNetwork(LazyBusConnection bus, std::shared_ptr<ProcessRunner> runner);
 
     std::optional<QString> networkName(const QString& interface) override;
     std::optional<QString> phyMode(const QString& interface) override;
@@ -32,6 +32,6 @@ private:
     };
     AccessPoint activeAccessPoint(const QString& interface);
 
-    QDBusConnection m_bus;
+    LazyBusConnection m_bus;
     std::shared_ptr<ProcessRunner> m_runner;
 };

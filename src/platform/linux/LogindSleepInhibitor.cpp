@@ -45,7 +45,7 @@ private:
 
 } // namespace
 
-LogindSleepInhibitor::LogindSleepInhibitor(QDBusConnection system, QDBusConnection session)
+LogindSleepInhibitor::LogindSleepInhibitor(LazyBusConnection system, LazyBusConnection session)
     : m_system(std::move(system)), m_session(std::move(session))
 {
 }
@@ -60,8 +60,8 @@ std::unique_ptr<SleepHold> LogindSleepInhibitor::hold()
     QDBusMessage keepScreen = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
                                                              QStringLiteral("Inhibit"));
     keepScreen << kApplication << kWhy;
-    QDBusPendingCall locking = m_system.asyncCall(inhibit, kCallTimeoutMs);
-    QDBusPendingCall keeping = m_session.asyncCall(keepScreen, kCallTimeoutMs);
+    QDBusPendingCall locking = m_system->asyncCall(inhibit, kCallTimeoutMs);
+    QDBusPendingCall keeping = m_session->asyncCall(keepScreen, kCallTimeoutMs);
     locking.waitForFinished();
     keeping.waitForFinished();
 
@@ -78,5 +78,5 @@ std::unique_ptr<SleepHold> LogindSleepInhibitor::hold()
 
     if (!lock.isValid() && !cookie)
         return nullptr;
-    return std::make_unique<InhibitorHold>(std::move(lock), m_session, cookie);
+    return std::make_unique<InhibitorHold>(std::move(lock), *m_session, cookie);
 }

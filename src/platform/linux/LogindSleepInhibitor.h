@@ -2,19 +2,19 @@
 
 #include "SleepInhibitor.h"
 
-#include <QDBusConnection>
+#include "LazyBusConnection.h"
 
 // Takes logind's idle and sleep inhibitor on the system bus, keeping the descriptor it hands back
 // (closing it releases the lock, also when this process dies), and, where the session has a screen
 // saver service, its inhibition as well, so that the display stays on.
 class LogindSleepInhibitor : public SleepInhibitor {
 public:
-    LogindSleepInhibitor(QDBusConnection system, QDBusConnection session);
+    LogindSleepInhibitor(LazyBusConnection system, LazyBusConnection session);
 
     // nullptr when neither service gave a hold.
     std::unique_ptr<SleepHold> hold() override;
 
 private:
-    QDBusConnection m_system;
-    QDBusConnection m_session;
+    LazyBusConnection m_system;
+    LazyBusConnection m_session;
 };

@@ -2,7 +2,7 @@
 
 #include "NetworkDnsSettings.h"
 
-#include <QDBusConnection>
+#include "LazyBusConnection.h"
 
 // The network service is NetworkManager's active connection on the device of the default route
 // (the lowest-metric IPv4 or IPv6 one), named by its id. Its servers come from the device's IP
@@ -17,7 +17,7 @@ public:
         QString resolvConf = QStringLiteral("/etc/resolv.conf");
     };
 
-    NetworkManagerDns(QDBusConnection system, Places places);
+    NetworkManagerDns(LazyBusConnection system, Places places);
 
     std::optional<QString> activeNetworkService() override;
     std::optional<QStringList> configuredServers() override;
@@ -40,6 +40,6 @@ private:
     // servers empty: back to the ones the network hands out.
     Change change(const QStringList& servers);
 
-    QDBusConnection m_system;
+    LazyBusConnection m_system;
     Places m_places;
 };

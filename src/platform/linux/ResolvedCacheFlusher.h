@@ -2,15 +2,15 @@
 
 #include "DnsCacheFlusher.h"
 
-#include <QDBusConnection>
+#include "LazyBusConnection.h"
 
 // Asks systemd-resolved on the system bus to flush its caches.
 class ResolvedCacheFlusher : public DnsCacheFlusher {
 public:
-    explicit ResolvedCacheFlusher(QDBusConnection system) : m_system(std::move(system)) {}
+    explicit ResolvedCacheFlusher(LazyBusConnection system) : m_system(std::move(system)) {}
 
     bool flush() override;
 
 private:
-    QDBusConnection m_system;
+    LazyBusConnection m_system;
 };

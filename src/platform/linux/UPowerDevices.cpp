@@ -27,13 +27,13 @@ T fromDBus(const QVariant& value, QLatin1String signature)
 
 } // namespace
 
-UPowerDevices::UPowerDevices(QDBusConnection bus) : m_bus(std::move(bus)) {}
+UPowerDevices::UPowerDevices(LazyBusConnection bus) : m_bus(std::move(bus)) {}
 
 std::optional<QList<UPowerDevice>> UPowerDevices::devices()
 {
-    if (!m_bus.isConnected())
+    if (!m_bus->isConnected())
         return std::nullopt;
-    const QDBusMessage listing = m_bus.call(
+    const QDBusMessage listing = m_bus->call(
         QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UPower"), kService,
                                        QStringLiteral("EnumerateDevices")),
         QDBus::Block, callTimeoutMs);
@@ -45,7 +45,7 @@ std::optional<QList<UPowerDevice>> UPowerDevices::devices()
                                                           QStringLiteral("org.freedesktop.DBus.Properties"),
                                                           QStringLiteral("GetAll"));
         get << QStringLiteral("org.freedesktop.UPower.Device");
-        const QDBusMessage reply = m_bus.call(get, QDBus::Block, callTimeoutMs);
+        const QDBusMessage reply = m_bus->call(get, QDBus::Block, callTimeoutMs);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
             continue;
         const QVariantMap properties = fromDBus<QVariantMap>(reply.arguments().first(), QLatin1String("a{sv}"));

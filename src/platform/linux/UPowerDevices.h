@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDBusConnection>
+#include "LazyBusConnection.h"
 #include <QList>
 #include <QString>
 #include <optional>
@@ -24,12 +24,12 @@ class UPowerDevices {
 public:
     static constexpr int callTimeoutMs = 3000;
 
-    explicit UPowerDevices(QDBusConnection bus);
+    explicit UPowerDevices(LazyBusConnection bus);
 
     // In UPower's order; nothing when UPower does not answer. A device whose properties cannot be
     // read is left out.
     std::optional<QList<UPowerDevice>> devices();
 
 private:
-    QDBusConnection m_bus;
+    LazyBusConnection m_bus;
 };

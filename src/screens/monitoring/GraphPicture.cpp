@@ -103,11 +103,21 @@ void GraphPicture::redrawRows(int top, int bottom)
     ++m_redraws;
     if (m_image.isNull())
         return;
-    if (top < bottom) {
+    if (top < bottom && isBlank()) {
+        // No curve, no area: the rows are cleared here, with no painter and no hop to a pool
+        // thread, as for the empty graphs of the window's first frame.
+        const qsizetype stride = m_image.bytesPerLine();
+        std::memset(m_image.scanLine(top), 0, size_t(stride * (bottom - top)));
+    } else if (top < bottom) {
         QImage turned(bottom - top, m_image.width(), QImage::Format_ARGB32_Premultiplied);
         onPoolThread([&] { paintSideways(turned, 0, m_image.width(), top, bottom); });
     }
     noteChangedRows({{0, m_image.width()}}, top, bottom);
+}
+
+bool GraphPicture::isBlank() const
+{
+    return std::all_of(m_points.cbegin(), m_points.cend(), [](const QList<QPointF>& points) { return points.size() < 2; });
 }
 
 qsizetype GraphPicture::sampleCount() const
