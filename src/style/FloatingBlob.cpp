@@ -56,6 +56,13 @@ QRgb bytePremultiplied(QRgb pixel, uint alpha)
 }
 
 #ifdef __SSE2__
+// The opacities of four pixels, the first in the lowest byte.
+quint32 fourOpacities(const uchar* coverage, const int* columns)
+{
+    return quint32(coverage[columns[0]]) | quint32(coverage[columns[1]]) << 8 |
+           quint32(coverage[columns[2]]) << 16 | quint32(coverage[columns[3]]) << 24;
+}
+
 // Each 16-bit lane of `values` times the lane of `alphas` / 255, rounded as byteMultiplied() does.
 __m128i lanesMultiplied(__m128i values, __m128i alphas)
 {
@@ -82,9 +89,8 @@ __attribute__((target("avx2"))) int blendEights(QRgb* pixels, const QRgb* under,
     const __m256i tint = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), zero);
     int i = 0;
     for (; i + 8 <= count; i += 8) {
-        quint64 eight = 0;
-        for (int k = 0; k < 8; ++k)
-            eight |= quint64(coverage[columns[i + k]]) << (8 * k);
+        const quint64 eight = quint64(fourOpacities(coverage, columns + i)) |
+                              quint64(fourOpacities(coverage, columns + i + 4)) << 32;
         if (eight == 0) {
             if (under != pixels)
                 std::memcpy(pixels + i, under + i, 8 * sizeof(QRgb));
@@ -92,13 +98,17 @@ __attribute__((target("avx2"))) int blendEights(QRgb* pixels, const QRgb* under,
         }
         // Each pixel's opacity in all four of its channels, pixels 0-3 in the low half, 4-7 in the
         // high; the unpacking below works within each half, as the pixels' does.
-        const __m128i pairs = _mm_unpacklo_epi8(_mm_cvtsi64_si128(qint64(eight)), _mm_cvtsi64_si128(qint64(eight)));
-        const __m256i alphas = _mm256_set_m128i(_mm_unpackhi_epi16(pairs, pairs), _mm_unpacklo_epi16(pairs, pairs));
+        const __m128i bytes = _mm_cvtsi64_si128(qint64(eight));
+        const __m128i pairs = _mm_unpacklo_epi8(bytes, bytes);
+        const __m256i alphas =
+            _mm256_set_m128i(_mm_unpackhi_epi16(pairs, pairs), _mm_unpacklo_epi16(pairs, pairs));
         const __m256i below = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(under + i));
         __m256i halves[2];
         for (int h = 0; h < 2; ++h) {
-            const __m256i channels = h == 0 ? _mm256_unpacklo_epi8(below, zero) : _mm256_unpackhi_epi8(below, zero);
-            const __m256i alpha = h == 0 ? _mm256_unpacklo_epi8(alphas, zero) : _mm256_unpackhi_epi8(alphas, zero);
+            const __m256i channels =
+                h == 0 ? _mm256_unpacklo_epi8(below, zero) : _mm256_unpackhi_epi8(below, zero);
+            const __m256i alpha =
+                h == 0 ? _mm256_unpacklo_epi8(alphas, zero) : _mm256_unpackhi_epi8(alphas, zero);
             // As lanesPremultiplied() and lanesMultiplied().
             const __m256i tinted = _mm256_add_epi16(_mm256_mullo_epi16(tint, alpha), half);
             const __m256i kept = _mm256_mullo_epi16(channels, _mm256_sub_epi16(opaque, alpha));
@@ -127,8 +137,7 @@ void blendSpan(QRgb* pixels, const QRgb* under, const uchar* coverage, const int
     const __m128i opaque = _mm_set1_epi16(255);
     const __m128i tint = _mm_unpacklo_epi8(_mm_set1_epi32(int(colour)), zero);
     for (; i + 4 <= count; i += 4) {
-        const quint32 four = quint32(coverage[columns[i]]) | quint32(coverage[columns[i + 1]]) << 8 |
-                             quint32(coverage[columns[i + 2]]) << 16 | quint32(coverage[columns[i + 3]]) << 24;
+        const quint32 four = fourOpacities(coverage, columns + i);
         if (four == 0) {
             if (under != pixels)
                 std::memcpy(pixels + i, under + i, 4 * sizeof(QRgb));
@@ -210,6 +219,13 @@ const std::vector<int>& FloatingBlob::nearest(int pixels) const
         m_nearest.resize(size_t(pixels));
         for (int i = 0; i < pixels; ++i)
             m_nearest[size_t(i)] = std::min(source - 1, int((i + 0.5) * source / pixels));
+        m_nearestVisible.resize(m_visibleLines.size());
+        for (size_t line = 0; line < m_visibleLines.size(); ++line) {
+            const auto [first, last] = m_visibleLines[line];
+            m_nearestVisible[line] = first <= last ? std::pair(firstNearest(m_nearest, first),
+                                                               firstNearest(m_nearest, last + 1) - 1)
+                                                   : std::pair(0, -1);
+        }
         m_nearestPixels = pixels;
     }
     return m_nearest;
@@ -244,9 +260,13 @@ void FloatingBlob::drawInto(QImage& target, const QPoint& topLeft, qreal scale, 
     const QRect drawn = area & target.rect();
     if (drawn.isEmpty())
         return;
+    // The target's lines, found once: scanLine() checks for a shared image on every call.
+    uchar* const bits = target.bits();
+    const qsizetype stride = target.bytesPerLine();
+    const auto lineAt = [bits, stride](int y) { return reinterpret_cast<QRgb*>(bits + y * stride); };
     const auto copy = [&](int y, int from, int to) {
         if (under && from <= to)
-            std::memcpy(target.scanLine(y) + from * 4, under(y) + (from - drawn.left()), size_t(to - from + 1) * 4);
+            std::memcpy(lineAt(y) + from, under(y) + (from - drawn.left()), size_t(to - from + 1) * 4);
     };
     if (m_coverage.isNull() || m_visible.isEmpty()) {
         for (int y = drawn.top(); y <= drawn.bottom(); ++y)
@@ -260,16 +280,16 @@ void FloatingBlob::drawInto(QImage& target, const QPoint& topLeft, qreal scale, 
     for (int y = drawn.top(); y <= drawn.bottom(); ++y) {
         const int row = y - topLeft.y();
         const int line = row >= 0 && row < int(map.size()) ? map[size_t(row)] : -1;
-        const auto [first, last] = line >= 0 ? m_visibleLines[size_t(line)] : std::pair(0, -1);
-        const int left = first <= last ? std::max(drawn.left(), topLeft.x() + firstNearest(map, first)) : drawn.right() + 1;
-        const int right = first <= last ? std::min(drawn.right(), topLeft.x() + firstNearest(map, last + 1) - 1) : drawn.right();
+        const auto [first, last] = line >= 0 ? m_nearestVisible[size_t(line)] : std::pair(0, -1);
+        const int left = std::max(drawn.left(), topLeft.x() + first);
+        const int right = std::min(drawn.right(), topLeft.x() + last);
         if (left > right) {
             copy(y, drawn.left(), drawn.right());
             continue;
         }
         copy(y, drawn.left(), left - 1);
         copy(y, right + 1, drawn.right());
-        auto* pixels = reinterpret_cast<QRgb*>(target.scanLine(y));
+        QRgb* pixels = lineAt(y);
         blendSpan(pixels + left, under ? under(y) + (left - drawn.left()) : pixels + left, m_coverage.constScanLine(line),
                   map.data() + (left - topLeft.x()), right - left + 1, colour);
     }

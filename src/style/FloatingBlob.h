@@ -62,7 +62,8 @@ public:
     double animationDuration() const { return m_duration; }
 
 private:
-    // For each pixel of a square `pixels` wide, the coverage's nearest column (and row).
+    // For each pixel of a square `pixels` wide, the coverage's nearest column (and row); kept with
+    // m_nearestVisible for that size.
     const std::vector<int>& nearest(int pixels) const;
     // The first pixel of such a lookup whose nearest column is `column` or beyond.
     static int firstNearest(const std::vector<int>& map, int column);
@@ -80,5 +81,8 @@ private:
     std::vector<std::pair<int, int>> m_visibleLines;
     // One lookup kept for the size last drawn; its storage is reserved for the largest scale.
     mutable std::vector<int> m_nearest;
+    // For each line of m_coverage, the first and last pixel of a line of that size that take a
+    // visible pixel from it.
+    mutable std::vector<std::pair<int, int>> m_nearestVisible;
     mutable int m_nearestPixels = 0;
 };
