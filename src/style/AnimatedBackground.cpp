@@ -50,7 +50,7 @@ AnimatedBackground::AnimatedBackground(QWidget* parent)
               FloatingBlob(Color::withOpacity(Color::neonCyan(), 0.3f), 300, 12)}
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_timer.setInterval(frameIntervalMs);
+    m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &AnimatedBackground::advance);
     m_clock.start();
     for (int i = 0; i < int(m_rendering.size()); ++i)
@@ -229,6 +229,26 @@ void AnimatedBackground::advance()
         return;
     }
     advanceTo(double(m_clock.elapsed()) / 1000.0);
+    waitForNextStep();
+}
+
+qint64 AnimatedBackground::nextStepTick(qint64 afterMs) const
+{
+    qint64 tick = (afterMs / frameIntervalMs + 1) * frameIntervalMs;
+    // Until the glows are drawn there is nothing to foresee: every tick follows the drift.
+    if (!glowsReady())
+        return tick;
+    for (int ahead = 1; ahead < lookAheadTicks && nextStates(statesAt(double(tick) / 1000.0)) == m_drawn; ++ahead)
+        tick += frameIntervalMs;
+    return tick;
+}
+
+void AnimatedBackground::waitForNextStep()
+{
+    // The drift is known ahead, so the window is woken only when a glow will have moved, not four
+    // times a second to find out; the slow ends of each swing then cost no wake-ups at all.
+    const qint64 now = m_clock.elapsed();
+    m_timer.start(int(std::max<qint64>(1, nextStepTick(now) - now)));
 }
 
 void AnimatedBackground::advanceTo(double seconds)
@@ -313,7 +333,7 @@ void AnimatedBackground::paintEvent(QPaintEvent* event)
     }
     // Coming back from being minimised or covered shows up as a repaint, not as a show event.
     if (!m_timer.isActive() && isOnScreen())
-        m_timer.start();
+        waitForNextStep();
 }
 
 void AnimatedBackground::showEvent(QShowEvent* event)
@@ -325,8 +345,7 @@ void AnimatedBackground::showEvent(QShowEvent* event)
         blob.drawTargets(*QRandomGenerator::global());
     m_clock.restart();
     m_drawn = statesAt(0);
-    if (!m_timer.isActive())
-        m_timer.start();
+    waitForNextStep();
 }
 
 void AnimatedBackground::hideEvent(QHideEvent* event)

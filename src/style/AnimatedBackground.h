@@ -21,8 +21,10 @@
 class AnimatedBackground : public QWidget {
     Q_OBJECT
 public:
-    // Where the glows stand is looked at four times a second.
+    // Where the glows stand is looked at on a grid of four times a second, though only at the ticks
+    // of it where a glow will have drifted a step, and at least every few seconds.
     static constexpr int frameIntervalMs = 250;
+    static constexpr int lookAheadTicks = 8;
     // Glows move in whole pixels and scale in steps of this size.
     static constexpr qreal scaleStep = 0.01;
     // A glow is drawn anew once it has drifted this far from where it was last drawn. The glows are
@@ -52,8 +54,12 @@ public:
     // Where the glows are drawn now, by whole pixels and scale steps.
     const States& drawnStates() const { return m_drawn; }
 
-    // To where the glows stand now; nothing, and the animation stops, while off screen.
+    // To where the glows stand now, then waits for the next tick that moves one; nothing, and the
+    // animation stops, while off screen.
     void advance();
+    // In milliseconds of the animation, the first tick of the grid after `afterMs` at which a glow
+    // will have drifted a step from where it is drawn, or the tick lookAheadTicks on.
+    qint64 nextStepTick(qint64 afterMs) const;
     // To where the glows stand `seconds` after the animation started.
     void advanceTo(double seconds);
 
@@ -64,6 +70,7 @@ protected:
 
 private:
     bool isOnScreen() const;
+    void waitForNextStep();
     States statesAt(double seconds) const;
     // The drawn states, with each glow that has drifted far enough from its own moved to `now`.
     States nextStates(const States& now) const;

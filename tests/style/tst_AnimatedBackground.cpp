@@ -180,6 +180,47 @@ private slots:
         QVERIFY2(frames >= fewestFrames && frames <= mostFrames, qPrintable(QString::number(frames)));
     }
 
+    // The animation sleeps until the tick it foresees: no glow may step at a tick before it, and a
+    // foreseen tick without a step is only the latest it looks ahead to.
+    void foreseesTheNextStep_data()
+    {
+        QTest::addColumn<QPointF>("offset");
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("at rest") << QPointF() << 1.0;
+        QTest::newRow("wide swing") << QPointF(50, -30) << 1.1;
+        QTest::newRow("slow sideways") << QPointF(-12, 0) << 1.0;
+        QTest::newRow("scale alone") << QPointF() << 0.9;
+    }
+
+    void foreseesTheNextStep()
+    {
+        QFETCH(QPointF, offset);
+        QFETCH(qreal, scale);
+        AnimatedBackground background;
+        background.resize(700, 500);
+        background.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&background));
+        QVERIFY(glowsJoin(background));
+        for (FloatingBlob& blob : background.blobs())
+            blob.setTargets(offset, scale);
+        background.advanceTo(0);
+        const qint64 interval = AnimatedBackground::frameIntervalMs;
+        qint64 from = 0;
+        qint64 due = background.nextStepTick(from);
+        for (qint64 tick = interval; tick <= 60 * 1000; tick += interval) {
+            const int frames = background.composedFrames();
+            background.advanceTo(double(tick) / 1000.0);
+            const bool stepped = background.composedFrames() > frames;
+            QVERIFY2(!stepped || tick == due, qPrintable(QString("a step at %1 ms, foreseen at %2").arg(tick).arg(due)));
+            if (tick == due) {
+                QVERIFY2(stepped || due == from + AnimatedBackground::lookAheadTicks * interval,
+                         qPrintable(QString("no step at %1 ms").arg(tick)));
+                from = tick;
+                due = background.nextStepTick(tick);
+            }
+        }
+    }
+
     // The glow is drawn small and enlarged; it must still fill its square, centred, round and
     // fading to nothing at the edges, at every pixel density.
     void glowImage_data()
