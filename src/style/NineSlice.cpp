@@ -28,11 +28,12 @@ QVector<Span> spans(int full, int tile, int corner)
             {corner + runLength, corner, full - corner, corner}};
 }
 
-// The raster engine hands a fill taller than about a hundred lines to the thread pool in parts. A
-// card's middle is a plain blend that is repainted under every frame of the backdrop, where waking
+// The raster engine hands a fill of about a hundred runs of pixels or more to the thread pool in
+// parts; under a repainted area of two rectangles side by side, every line of the fill is two runs.
+// A card's middle is a plain blend that is repainted under every frame of the backdrop, where waking
 // the pool's threads costs more than the blend: it is drawn in bands short enough to stay on the
 // painting thread.
-constexpr int bandLines = 64;
+constexpr int bandLines = 32;
 
 } // namespace
 
