@@ -84,6 +84,9 @@ int QuillmarshApp::main(int argc, char* argv[])
         });
         window.resize(window.minimumSize());
         window.show();
+        // Later starts reach this one from now on. The socket waits for the window to be on its way:
+        // the first frame needs none of it, and it is opened while the window is being mapped.
+        instance.listen();
         status = QApplication::exec();
     }
     // A task that outlives the wait must not hold up the exit, nor see the services destroyed under it.

@@ -46,6 +46,11 @@ SingleInstance::Claim SingleInstance::claim()
     }
     if (!locked && m_lock.error() == QLockFile::LockFailedError)
         return handOver() ? Claim::HandedOver : Claim::NoAnswer;
+    return Claim::Running;
+}
+
+void SingleInstance::listen()
+{
     // Holding the lock, any socket left at the path is a dead instance's.
     const QString socket = socketPath();
     QLocalServer::removeServer(socket);
@@ -53,7 +58,6 @@ SingleInstance::Claim SingleInstance::claim()
     if (!m_server.listen(socket))
         qWarning("Later starts cannot reach this instance: listening on %s failed: %s", qPrintable(socket),
                  qPrintable(m_server.errorString()));
-    return Claim::Running;
 }
 
 bool SingleInstance::handOver() const

@@ -26,6 +26,9 @@ public:
     };
     Q_ENUM(Claim)
     Claim claim();
+    // Once claimed, opens the socket later starts connect to. Until then they keep trying (see
+    // NoAnswer), so the running instance may first get its window on its way.
+    void listen();
     QString lockPath() const { return m_folder + QStringLiteral("/instance.lock"); }
     // In the folder; in the runtime folder under a name made from the folder's when that path would
     // be too long for a local socket.

@@ -197,23 +197,28 @@ void AnimatedBackground::compose(QImage& target, const QPoint& at, const QRect& 
         reach[i] = glowRect(int(i), m_drawn[i]) & area;
         corner[i] = blobRect(int(i), m_drawn[i]).topLeft() - area.topLeft() + at;
     }
+    // The gradient's pixels for a line of the target, from the area's left edge.
+    const auto gradient = [&](int y) {
+        const int from = area.left() + qRound((area.top() + y - at.y()) * m_shiftPerLine);
+        return reinterpret_cast<const QRgb*>(m_gradientLine.constScanLine(0)) + from;
+    };
     // A few lines at a time, gradient and glows together, so that the lines stay in the processor's
-    // cache while every glow blends into them instead of being fetched again for each glow.
+    // cache while every glow blends into them instead of being fetched again for each glow. The
+    // first glow to reach them blends over the gradient as it writes them.
     for (int top = 0; top < area.height(); top += cachedLines) {
         const int lines = std::min(cachedLines, area.height() - top);
-        for (int y = top; y < top + lines; ++y) {
-            const int from = area.left() + qRound((area.top() + y) * m_shiftPerLine);
-            std::memcpy(target.scanLine(at.y() + y) + at.x() * 4, m_gradientLine.constScanLine(0) + from * 4,
-                        size_t(area.width()) * 4);
-        }
-        if (!glows)
-            continue;
         const QRect band(area.left(), area.top() + top, area.width(), lines);
         const QRect pixels(at.x(), at.y() + top, area.width(), lines);
-        for (size_t i = 0; i < m_blobs.size(); ++i) {
-            if (reach[i].intersects(band))
-                m_blobs[i].drawInto(target, corner[i], m_drawn[i].scale, pixels);
+        bool written = false;
+        for (size_t i = 0; glows && i < m_blobs.size(); ++i) {
+            if (!reach[i].intersects(band))
+                continue;
+            m_blobs[i].drawInto(target, corner[i], m_drawn[i].scale, pixels,
+                                written ? FloatingBlob::Under() : FloatingBlob::Under(gradient));
+            written = true;
         }
+        for (int y = pixels.top(); !written && y <= pixels.bottom(); ++y)
+            std::memcpy(target.scanLine(y) + at.x() * 4, gradient(y), size_t(area.width()) * 4);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ClearScrollArea.h"
 
+#include "KeptScrollBar.h"
+
 #include <QEvent>
 
 ClearScrollArea::ClearScrollArea(QWidget* parent) : QScrollArea(parent)
@@ -7,6 +9,7 @@ ClearScrollArea::ClearScrollArea(QWidget* parent) : QScrollArea(parent)
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBar(new KeptScrollBar(Qt::Vertical, this));
     viewport()->setAutoFillBackground(false);
 }
 

@@ -5,6 +5,7 @@
 // A scroll view without a frame or a fill, over the backdrop, whose contents keep the width of the
 // view: it never scrolls sideways. Frameless, it has nothing of its own to paint, so it skips its
 // paint event; the moving backdrop would otherwise run the frame's style code under it each frame.
+// Its vertical scroll bar keeps its picture for the same reason.
 class ClearScrollArea : public QScrollArea {
     Q_OBJECT
 public:

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+#include <functional>
+#include <utility>
 #include <vector>
 
 class QRandomGenerator;
@@ -44,9 +46,14 @@ public:
     // Within that square, a rectangle outside which the glow is fully transparent: moving the
     // glow changes no pixel outside it. Empty without a coverage at that density.
     QRect visibleRect(qreal devicePixelRatio, qreal scale = 1.0) const;
+    // For a line of the target, the pixels it holds before the glow, from the left edge of the area
+    // drawn.
+    using Under = std::function<const QRgb*(int y)>;
     // Blends the glow at `scale` over the pixels of `area` in `target` (32-bit, premultiplied or
-    // opaque), its square's top-left corner at `topLeft` of the target.
-    void drawInto(QImage& target, const QPoint& topLeft, qreal scale, const QRect& area) const;
+    // opaque), its square's top-left corner at `topLeft` of the target. With `under`, the pixels
+    // blended over are those, not the target's own, and the area's pixels out of the glow's reach
+    // are copied from there: one pass writes the area whole.
+    void drawInto(QImage& target, const QPoint& topLeft, qreal scale, const QRect& area, const Under& under = {}) const;
     // The square, in logical pixels, that the glow covers at scale 1.
     qreal extent() const { return m_size + 3.0 * blurRadius; }
 
@@ -57,7 +64,9 @@ public:
 private:
     // For each pixel of a square `pixels` wide, the coverage's nearest column (and row).
     const std::vector<int>& nearest(int pixels) const;
-    static QRect visiblePixels(const QImage& coverage);
+    // The first pixel of such a lookup whose nearest column is `column` or beyond.
+    static int firstNearest(const std::vector<int>& map, int column);
+    static std::vector<std::pair<int, int>> visibleLines(const QImage& coverage);
 
     QColor m_color;
     qreal m_size;
@@ -65,8 +74,10 @@ private:
     QPointF m_targetOffset;
     qreal m_targetScale = 1.0;
     QImage m_coverage;
-    // The pixels of m_coverage that are not fully transparent.
+    // The pixels of m_coverage that are not fully transparent, and on each of its lines the first
+    // and last of them (the first after the last where there are none).
     QRect m_visible;
+    std::vector<std::pair<int, int>> m_visibleLines;
     // One lookup kept for the size last drawn; its storage is reserved for the largest scale.
     mutable std::vector<int> m_nearest;
     mutable int m_nearestPixels = 0;

@@ -204,6 +204,7 @@ private slots:
         GraphPicture picture;
         for (const int count : counts)
             picture.show({{wave(count), QColor(0, 220, 255), 0.3, 4}}, 100, QSize(400, 120), dpr);
+        QCOMPARE(picture.isBlank(), counts.last() < 2);
         if (counts.last() < 2) {
             QImage clear(picture.image().size(), QImage::Format_ARGB32_Premultiplied);
             clear.fill(Qt::transparent);

@@ -75,6 +75,8 @@ private slots:
         LiveGraphView card(monitor);
         card.show();
         QVERIFY(card.graph()->series().first().data.isEmpty());
+        // With no curve yet the canvas paints nothing of its own; with one it paints it.
+        const QImage blank = card.graph()->grab().toImage();
         for (const double free : {0.5, 0.25}) {
             VirtualMemoryStatistics pages;
             pages.freeCount = quint64(double((quint64(16) << 30) / 4096) * free);
@@ -85,6 +87,7 @@ private slots:
         }
         QCOMPARE(card.graph()->series().first().data, (QList<double>{50, 75}));
         QCOMPARE(card.graph()->maxValue(), 100.0);
+        QVERIFY(card.graph()->grab().toImage() != blank);
     }
 };
 

@@ -36,5 +36,7 @@ void GraphCanvas::setGraph(const QList<Series>& series, double maxValue)
 void GraphCanvas::paintEvent(QPaintEvent*)
 {
     m_picture.show(m_series, m_maxValue, size(), devicePixelRatioF());
-    QPainter(this).drawImage(0, 0, m_picture.image());
+    // A clear picture would change no pixel, yet cost a blend of every one.
+    if (!m_picture.isBlank())
+        QPainter(this).drawImage(0, 0, m_picture.image());
 }

@@ -103,10 +103,7 @@ void GraphPicture::redrawRows(int top, int bottom)
     ++m_redraws;
     if (m_image.isNull())
         return;
-    const bool blank = std::all_of(m_points.cbegin(), m_points.cend(), [](const QList<QPointF>& points) {
-        return points.size() < 2;
-    });
-    if (top < bottom && blank) {
+    if (top < bottom && isBlank()) {
         // No curve, no area: the rows are cleared here, with no painter and no hop to a pool
         // thread, as for the empty graphs of the window's first frame.
         const qsizetype stride = m_image.bytesPerLine();
@@ -116,6 +113,11 @@ void GraphPicture::redrawRows(int top, int bottom)
         onPoolThread([&] { paintSideways(turned, 0, m_image.width(), top, bottom); });
     }
     noteChangedRows({{0, m_image.width()}}, top, bottom);
+}
+
+bool GraphPicture::isBlank() const
+{
+    return std::all_of(m_points.cbegin(), m_points.cend(), [](const QList<QPointF>& points) { return points.size() < 2; });
 }
 
 qsizetype GraphPicture::sampleCount() const

@@ -50,6 +50,8 @@ public:
     // Where the samples of a series lie in the picture, in device pixels; none when it has fewer
     // than two or the scale is not a positive number.
     const QList<QPointF>& points(qsizetype series) const { return m_points.at(series); }
+    // No series has two points: the picture is clear.
+    bool isBlank() const;
     // How often the picture was drawn wholly anew.
     int redraws() const { return m_redraws; }
 
