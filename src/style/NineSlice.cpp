@@ -1,5 +1,7 @@
 #include "NineSlice.h"
 
+#include "PaintCache.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -28,11 +30,8 @@ QVector<Span> spans(int full, int tile, int corner)
             {corner + runLength, corner, full - corner, corner}};
 }
 
-// The raster engine hands a fill taller than about a hundred lines to the thread pool in parts. A
-// card's middle is a plain blend that is repainted under every frame of the backdrop, where waking
-// the pool's threads costs more than the blend: it is drawn in bands short enough to stay on the
-// painting thread.
-constexpr int bandLines = 64;
+// A card's middle is filled in bands that stay on the painting thread.
+constexpr int bandLines = inlineBandLines;
 
 } // namespace
 

@@ -2,6 +2,18 @@
 
 #include <cmath>
 
+void drawInBands(QPainter& target, QPoint at, const QPixmap& picture)
+{
+    if (picture.height() <= inlineBandLines) {
+        target.drawPixmap(at, picture);
+        return;
+    }
+    const qreal dpr = picture.devicePixelRatio();
+    for (int top = 0; top < picture.height(); top += inlineBandLines)
+        target.drawPixmap(QPointF(at.x(), at.y() + top / dpr), picture,
+                          QRectF(0, top, picture.width(), std::min(inlineBandLines, picture.height() - top)));
+}
+
 QRect paintedBounds(const QImage& image)
 {
     const qreal dpr = image.devicePixelRatio();

@@ -7,6 +7,16 @@
 #include <QString>
 #include <QWidget>
 
+// The raster engine hands a blend of about a hundred runs of pixels or more to the thread pool in
+// parts; under a repainted area of two rectangles side by side, every line is two runs. The widgets
+// over the backdrop are blended again under every frame of it, where waking the pool's threads
+// costs more than the blend: tall pictures and fills are drawn in bands of this many device lines,
+// short enough to stay on the painting thread.
+inline constexpr int inlineBandLines = 32;
+
+// Blends `picture` at `at` (logical), in bands of `inlineBandLines`.
+void drawInBands(QPainter& target, QPoint at, const QPixmap& picture);
+
 // The smallest rectangle of `image` (device pixels) that holds every pixel not fully transparent,
 // grown to whole logical pixels; the whole image when its pixel ratio is not a whole number (no such
 // rectangle maps onto whole device pixels), an empty rectangle when nothing was painted.
@@ -46,7 +56,7 @@ public:
             m_kept = true;
         }
         if (!m_pixmap.isNull())
-            target.drawPixmap(m_at, m_pixmap);
+            drawInBands(target, m_at, m_pixmap);
     }
 
 private:

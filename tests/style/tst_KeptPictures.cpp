@@ -370,6 +370,47 @@ private slots:
         QCOMPARE(paintedBounds(image), expected);
     }
 
+    // A tall picture blended in bands lands exactly where one blend of it would.
+    void bandsBlendAsOnePicture_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("dpr");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("one band") << QSize(50, inlineBandLines) << 1.0 << QPoint(3, 4);
+        QTest::newRow("a line past a band") << QSize(50, inlineBandLines + 1) << 1.0 << QPoint(0, 0);
+        QTest::newRow("several bands and a part") << QSize(37, 5 * inlineBandLines + 7) << 1.0 << QPoint(11, 9);
+        QTest::newRow("double density") << QSize(60, 3 * inlineBandLines + 6) << 2.0 << QPoint(5, 3);
+        QTest::newRow("triple density") << QSize(60, 3 * inlineBandLines + 9) << 3.0 << QPoint(2, 7);
+        QTest::newRow("fractional density") << QSize(50, 4 * inlineBandLines + 5) << 1.25 << QPoint(4, 4);
+        QTest::newRow("fractional density, between device pixels") << QSize(50, 3 * inlineBandLines + 2) << 1.5 << QPoint(3, 5);
+    }
+
+    void bandsBlendAsOnePicture()
+    {
+        QFETCH(QSize, size);
+        QFETCH(qreal, dpr);
+        QFETCH(QPoint, at);
+        // Every line of the picture differs from the others, and it is translucent.
+        QImage source(size, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x)
+                source.setPixelColor(x, y, QColor(y % 256, (x * 7) % 256, (x + y) % 256, 40 + (x * y) % 200));
+        }
+        QPixmap picture = QPixmap::fromImage(source);
+        picture.setDevicePixelRatio(dpr);
+        const auto blended = [&](auto draw) {
+            QImage canvas(size + QSize(40, 40) * dpr, QImage::Format_ARGB32_Premultiplied);
+            canvas.setDevicePixelRatio(dpr);
+            canvas.fill(QColor(20, 30, 60));
+            QPainter painter(&canvas);
+            draw(painter);
+            return canvas;
+        };
+        const QImage expected = blended([&](QPainter& painter) { painter.drawPixmap(at, picture); });
+        const QImage actual = blended([&](QPainter& painter) { drawInBands(painter, at, picture); });
+        QCOMPARE(actual, expected);
+    }
+
     void labelDrawsAsQLabel_data()
     {
         QTest::addColumn<Look>("look");
