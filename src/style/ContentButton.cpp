@@ -58,7 +58,7 @@ void ContentButton::paintEvent(QPaintEvent* event)
     if (m_fill.alpha() == 0 && m_stroke.alpha() == 0)
         return;
     QPainter target(this);
-    m_cache.draw(target, size(), devicePixelRatioF(), QString(), m_cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), QString(), m_cornerRadius + 2, [this](QPainter& painter, const QRectF& bounds) {
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);

@@ -28,7 +28,7 @@ bool FieldEditor::event(QEvent* event)
     if (event->type() != QEvent::Paint)
         return QPlainTextEdit::event(event);
     QPainter target(this);
-    m_fill.draw(target, size(), devicePixelRatioF(), QString(), m_cornerRadius + 1,
+    m_fill.draw(target, size(), QString(), m_cornerRadius + 1,
                 [this](QPainter& painter, const QRectF& bounds) { FieldLook::paintFill(painter, bounds, m_cornerRadius); },
                 static_cast<QPaintEvent*>(event)->rect());
     return true;

@@ -17,7 +17,7 @@ void GlassModifier::paintEvent(QPaintEvent* event)
 {
     QPainter target(this);
     // The outline lies half a pixel inside the edge and spreads half a pixel either way.
-    m_cache.draw(target, size(), devicePixelRatioF(), QString(), m_cornerRadius + 2,
+    m_cache.draw(target, size(), QString(), m_cornerRadius + 2,
                  [this](QPainter& painter, const QRectF& bounds) { paintShape(painter, bounds, m_cornerRadius); },
                  event->rect());
 }

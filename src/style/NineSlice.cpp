@@ -2,6 +2,8 @@
 
 #include "PaintCache.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <cmath>
 
@@ -21,7 +23,7 @@ struct Span {
     int stretched;
 };
 
-QVector<Span> spans(int full, int tile, int corner)
+QVarLengthArray<Span, 3> spans(int full, int tile, int corner)
 {
     if (full == tile)
         return {{0, full, 0, full}};

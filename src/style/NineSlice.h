@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintCache.h"
+
 #include <QColor>
 #include <QPainter>
 #include <QPixmap>
@@ -17,9 +19,10 @@
 class NineSlice {
 public:
     template <typename Paint>
-    void draw(QPainter& target, QSize size, qreal dpr, const QString& key, qreal cornerReach, Paint paint,
+    void draw(QPainter& target, QSize size, const QString& key, qreal cornerReach, Paint paint,
               const QRect& exposed = QRect())
     {
+        const qreal dpr = paintedRatio(target);
         const Layout layout = layoutFor(size, dpr, cornerReach);
         if (layout.tile.isEmpty())
             return;

@@ -14,6 +14,13 @@
 // short enough to stay on the painting thread.
 inline constexpr int inlineBandLines = 32;
 
+// The pixel ratio of the device `painter` really draws into (the backing store under a widget's
+// paint), read without the widget's walk to its screen.
+inline qreal paintedRatio(const QPainter& painter)
+{
+    return painter.paintEngine() ? painter.paintEngine()->paintDevice()->devicePixelRatio() : painter.device()->devicePixelRatio();
+}
+
 // Blends `picture` at `at` (logical), in bands of `inlineBandLines`.
 void drawInBands(QPainter& target, QPoint at, const QPixmap& picture);
 
@@ -34,10 +41,7 @@ public:
     template <typename Paint>
     void draw(QPainter& target, const QWidget& widget, const Key& key, Paint paint)
     {
-        // The device the painter really draws into knows its pixel ratio without the widget's
-        // walk to its screen.
-        const QPaintDevice* device = target.paintEngine() ? target.paintEngine()->paintDevice() : &widget;
-        const qreal dpr = device->devicePixelRatio();
+        const qreal dpr = paintedRatio(target);
         if (!m_kept || key != m_key || widget.size() != m_size || !qFuzzyCompare(dpr, m_dpr)) {
             QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
             image.setDevicePixelRatio(dpr);

@@ -30,7 +30,7 @@ void RoundedPanel::paintEvent(QPaintEvent* event)
 {
     QPainter target(this);
     // The tile is made again after a change of colour or outline (their setters drop it).
-    m_cache.draw(target, size(), devicePixelRatioF(), QString(), m_radius + 2, [this](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), QString(), m_radius + 2, [this](QPainter& painter, const QRectF& bounds) {
         paintShape(painter, bounds, m_radius, m_color, m_stroke);
     }, event->rect());
 }

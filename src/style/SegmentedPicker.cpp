@@ -104,7 +104,7 @@ QAbstractButton* SegmentedPicker::segment(const QString& title) const
 void SegmentedPicker::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, size(), devicePixelRatioF(), {}, 6 + 2, [](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), {}, 6 + 2, [](QPainter& painter, const QRectF& bounds) {
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);

@@ -59,7 +59,7 @@ QImage sliced(NineSlice& slice, const Look& look, bool overPicture = false, cons
     if (!exposed.isEmpty())
         painter.setClipRect(exposed);
     const QString key = look.color.name(QColor::HexArgb) + look.stroke.name(QColor::HexArgb) + QString::number(look.radius);
-    slice.draw(painter, look.size, look.dpr, key, look.radius + 2,
+    slice.draw(painter, look.size, key, look.radius + 2,
                [&look](QPainter& tile, const QRectF& bounds) { paintLook(tile, bounds, look); }, exposed);
     return image;
 }

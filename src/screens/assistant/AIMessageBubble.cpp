@@ -78,7 +78,7 @@ void AIMessageBubble::paintEvent(QPaintEvent*)
     QPainter target(this);
     const QRect bubble = m_label->geometry();
     target.translate(bubble.topLeft());
-    m_shape.draw(target, bubble.size(), devicePixelRatioF(), {}, cornerRadius + 2,
+    m_shape.draw(target, bubble.size(), {}, cornerRadius + 2,
                  [this](QPainter& painter, const QRectF& bounds) {
                      painter.setRenderHint(QPainter::Antialiasing);
                      const bool mine = m_message.role == ChatRole::user;

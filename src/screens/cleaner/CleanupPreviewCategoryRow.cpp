@@ -76,7 +76,7 @@ QSize CleanupPreviewCategoryRow::sizeHint() const
 void CleanupPreviewCategoryRow::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, size(), devicePixelRatioF(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
         RoundedPanel::paintShape(painter, bounds, kCornerRadius, Color::white10(), Qt::transparent);
     });
 }

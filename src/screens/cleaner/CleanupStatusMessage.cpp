@@ -40,7 +40,7 @@ QString CleanupStatusMessage::message() const
 void CleanupStatusMessage::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, size(), devicePixelRatioF(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
         QColor fill = Color::neonGreen();
         fill.setAlphaF(0.08f);
         QColor border = Color::neonGreen();

@@ -64,7 +64,7 @@ void DisplayModeRow::paintEvent(QPaintEvent*)
     if (!m_isSelected)
         return;
     QPainter target(this);
-    m_cache.draw(target, size(), devicePixelRatioF(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
         RoundedPanel::paintShape(painter, bounds, kCornerRadius, Color::white10b(), Qt::transparent);
     });
 }

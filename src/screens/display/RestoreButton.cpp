@@ -37,7 +37,7 @@ QSize RestoreButton::sizeHint() const
 void RestoreButton::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, size(), devicePixelRatioF(), isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"), kCornerRadius + 2,
+    m_cache.draw(target, size(), isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"), kCornerRadius + 2,
                  [this](QPainter& painter, const QRectF& bounds) {
                      if (!isEnabled())
                          painter.setOpacity(0.5);

@@ -11,7 +11,7 @@ Backdrop::Backdrop(qreal cornerRadius, QWidget* parent) : QWidget(parent), m_cor
 void Backdrop::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, size(), devicePixelRatioF(), QString::number(m_cornerRadius), m_cornerRadius + 2,
+    m_cache.draw(target, size(), QString::number(m_cornerRadius), m_cornerRadius + 2,
                  [this](QPainter& painter, const QRectF& bounds) {
                      RoundedPanel::paintShape(painter, bounds, m_cornerRadius, QColor(0, 0, 0, qRound(255 * opacity)),
                                               Qt::transparent);

@@ -142,7 +142,7 @@ void BoostResultPopup::showEvent(QShowEvent* event)
 void BoostResultPopup::paintEvent(QPaintEvent*)
 {
     QPainter target(this);
-    m_cache.draw(target, size(), devicePixelRatioF(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
+    m_cache.draw(target, size(), {}, kCornerRadius + 2, [](QPainter& painter, const QRectF& bounds) {
         RoundedPanel::paintShape(painter, bounds, kCornerRadius, kMaterial, Color::white10());
     });
 }
