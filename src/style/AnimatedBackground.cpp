@@ -55,10 +55,6 @@ AnimatedBackground::AnimatedBackground(QWidget* parent)
     m_clock.start();
     for (int i = 0; i < int(m_rendering.size()); ++i)
         connect(&m_rendering[size_t(i)], &QFutureWatcherBase::finished, this, [this, i] { glowRendered(i); });
-    // Rendering the glows needs nothing from the widgets, so it runs while the rest of the window
-    // is built and its first frame is painted. On a global pool thread the raster engine also
-    // does its fills inline instead of handing them on.
-    renderGlows(devicePixelRatioF());
 }
 
 AnimatedBackground::~AnimatedBackground()
@@ -197,11 +193,19 @@ void AnimatedBackground::compose(QImage& target, const QPoint& at, const QRect& 
         reach[i] = glowRect(int(i), m_drawn[i]) & area;
         corner[i] = blobRect(int(i), m_drawn[i]).topLeft() - area.topLeft() + at;
     }
-    // The gradient's pixels for a line of the target, from the area's left edge.
-    const auto gradient = [&](int y) {
-        const int from = area.left() + qRound((area.top() + y - at.y()) * m_shiftPerLine);
-        return reinterpret_cast<const QRgb*>(m_gradientLine.constScanLine(0)) + from;
-    };
+    // The gradient's pixels for a line of the target, from the area's left edge; what the function
+    // holds is one reference, small enough to need no allocation.
+    const struct {
+        const QRgb* line;
+        int left;
+        int top;
+        qreal shift;
+    } source{reinterpret_cast<const QRgb*>(m_gradientLine.constScanLine(0)), area.left(), area.top() - at.y(),
+             m_shiftPerLine};
+    const FloatingBlob::Under gradient([&source](int y) {
+        return source.line + source.left + qRound((source.top + y) * source.shift);
+    });
+    const FloatingBlob::Under inPlace;
     // A few lines at a time, gradient and glows together, so that the lines stay in the processor's
     // cache while every glow blends into them instead of being fetched again for each glow. The
     // first glow to reach them blends over the gradient as it writes them.
@@ -209,15 +213,15 @@ void AnimatedBackground::compose(QImage& target, const QPoint& at, const QRect& 
         const int lines = std::min(cachedLines, area.height() - top);
         const QRect band(area.left(), area.top() + top, area.width(), lines);
         const QRect pixels(at.x(), at.y() + top, area.width(), lines);
-        bool written = false;
+        // The first glow takes its pixels from the gradient; the others blend over what is there.
+        const FloatingBlob::Under* under = &gradient;
         for (size_t i = 0; glows && i < m_blobs.size(); ++i) {
             if (!reach[i].intersects(band))
                 continue;
-            m_blobs[i].drawInto(target, corner[i], m_drawn[i].scale, pixels,
-                                written ? FloatingBlob::Under() : FloatingBlob::Under(gradient));
-            written = true;
+            m_blobs[i].drawInto(target, corner[i], m_drawn[i].scale, pixels, *under);
+            under = &inPlace;
         }
-        for (int y = pixels.top(); !written && y <= pixels.bottom(); ++y)
+        for (int y = pixels.top(); under == &gradient && y <= pixels.bottom(); ++y)
             std::memcpy(target.scanLine(y) + at.x() * 4, gradient(y), size_t(area.width()) * 4);
     }
 }
@@ -297,8 +301,11 @@ void AnimatedBackground::paintEvent(QPaintEvent* event)
 {
     ensureGradient();
     const bool glows = glowsReady();
+    // The glows are rendered off the GUI thread once this frame is on screen: on a busy machine
+    // their rendering would otherwise hold up the window's first frame. On a global pool thread
+    // the raster engine also does its fills inline instead of handing them on.
     if (!glows)
-        renderGlows(m_dpr);
+        QTimer::singleShot(0, this, [this] { renderGlows(devicePixelRatioF()); });
     QPainter painter(this);
     // Onto a device of the widget's density the pixels are composed in its own pixels, at a
     // whole-pixel offset, so that areas meet without a seam; onto any other device they are scaled.
