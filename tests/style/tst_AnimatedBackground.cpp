@@ -58,6 +58,20 @@ bool glowsJoin(const AnimatedBackground& background)
     return QTest::qWaitFor([&background] { return background.glowsReady(); });
 }
 
+// Shows the backdrop with its glows rendered and every glow swinging towards the same target, the
+// drift at its start.
+bool startDrift(AnimatedBackground& background, const QPointF& offset, qreal scale)
+{
+    background.resize(700, 500);
+    background.show();
+    if (!QTest::qWaitForWindowExposed(&background) || !glowsJoin(background))
+        return false;
+    for (FloatingBlob& blob : background.blobs())
+        blob.setTargets(offset, scale);
+    background.advanceTo(0);
+    return true;
+}
+
 // Holds every thread of the global pool until released, so that work given to it waits; so does
 // any large fill of the raster engine meanwhile.
 class PoolHold {
@@ -155,13 +169,7 @@ private slots:
         QFETCH(int, fewestFrames);
         QFETCH(int, mostFrames);
         AnimatedBackground background;
-        background.resize(700, 500);
-        background.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&background));
-        QVERIFY(glowsJoin(background));
-        for (FloatingBlob& blob : background.blobs())
-            blob.setTargets(offset, scale);
-        background.advanceTo(0);
+        QVERIFY(startDrift(background, offset, scale));
         const int before = background.composedFrames();
         for (int tick = 1; tick <= 120 * 1000 / AnimatedBackground::frameIntervalMs; ++tick) {
             const double seconds = tick * AnimatedBackground::frameIntervalMs / 1000.0;
@@ -197,13 +205,7 @@ private slots:
         QFETCH(QPointF, offset);
         QFETCH(qreal, scale);
         AnimatedBackground background;
-        background.resize(700, 500);
-        background.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&background));
-        QVERIFY(glowsJoin(background));
-        for (FloatingBlob& blob : background.blobs())
-            blob.setTargets(offset, scale);
-        background.advanceTo(0);
+        QVERIFY(startDrift(background, offset, scale));
         const qint64 interval = AnimatedBackground::frameIntervalMs;
         qint64 from = 0;
         qint64 due = background.nextStepTick(from);
