@@ -1,6 +1,7 @@
 #include "ControlStyle.h"
 
 #include "Color.h"
+#include "PaintCache.h"
 
 #include <QImage>
 #include <QPainter>
@@ -9,20 +10,13 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// The raster engine hands a fill of 96 or more pixel rows to the thread pool in pieces.
-constexpr int kInlineRows = 64;
-
-} // namespace
-
 ControlStyle::ControlStyle(QStyle* base) : QProxyStyle(base) {}
 
 void ControlStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                                       const QWidget* widget) const
 {
     const qreal dpr = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
-    const int bandHeight = std::max(1, int(std::floor(kInlineRows / dpr)));
+    const int bandHeight = std::max(1, int(std::floor(inlineBandLines / dpr)));
     // Only where a band's pixels go onto the device unchanged: whole device pixels to a point, no
     // turn, scale or fading.
     const QTransform& transform = painter->transform();
