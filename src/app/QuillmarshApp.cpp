@@ -8,6 +8,7 @@
 #include "ProcessRunner.h"
 #include "SingleInstance.h"
 #include "WorkQueues.h"
+#include "linux/LazyBusConnection.h"
 #include "linux/QuitSignals.h"
 #include "style/AppStyle.h"
 
@@ -16,6 +17,7 @@
 #include <QMessageBox>
 #include <QPixmapCache>
 #include <QThreadPool>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
@@ -40,8 +42,16 @@ int QuillmarshApp::main(int argc, char* argv[])
     QApplication::setApplicationVersion(QM_VERSION);
     // The session bus is connected on the way to the first frame by the accessibility bridge, a
     // round trip or, with no bus announced, a helper program started to look for one; connected on
-    // a thread of its own now, it is ready by the time the first widget asks.
-    std::jthread sessionBus([] { QDBusConnection::sessionBus(); });
+    // a thread of its own now, it is ready by the time the first widget asks. A daemon that does not
+    // answer would hold the bridge, on the main thread, for the whole default time-out: such a bus
+    // is left alone for this run.
+    std::atomic<bool> sessionBusAnswers = true;
+    std::jthread sessionBus([&sessionBusAnswers] {
+        if (LazyBusConnection::answers(QDBusConnection::SessionBus))
+            QDBusConnection::sessionBus();
+        else
+            sessionBusAnswers = false;
+    });
     // The style keeps its drawn frames, grooves and handles there, keyed by size and state; every
     // screen built anew adds its own, and by default they would pile up to 10 MiB. The pickers keep
     // their own picture and ask the style only when they draw anew, so a quarter mebibyte serves.
@@ -61,6 +71,11 @@ int QuillmarshApp::main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", qPrintable(instance.problem()));
         QMessageBox::critical(nullptr, QStringLiteral("Quillmarsh"), instance.problem());
         return EXIT_FAILURE;
+    }
+    sessionBus.join();
+    if (!sessionBusAnswers) {
+        std::fprintf(stderr, "Quillmarsh: the session bus does not answer; going on without it\n");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unanswered:");
     }
     // First, so that the first application scan, read in the background, runs while the fonts load.
     LinuxPlatform platform;

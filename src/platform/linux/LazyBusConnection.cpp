@@ -168,6 +168,12 @@ LazyBusConnection LazyBusConnection::toAddress(const QString& address, std::chro
         callLimit);
 }
 
+bool LazyBusConnection::answers(QDBusConnection::BusType type)
+{
+    const QString address = standardAddress(type);
+    return address.isEmpty() || greets(address);
+}
+
 bool LazyBusConnection::isTimeout(const QDBusMessage& reply)
 {
     return reply.type() == QDBusMessage::ErrorMessage && reply.errorName() == QDBusError::errorString(QDBusError::Timeout)

@@ -45,6 +45,9 @@ public:
     QThread* thread() const;
 
     static bool isTimeout(const QDBusMessage& reply);
+    // Whether the daemon of the standard bus greets a new client within a moment; true where that
+    // cannot be asked. Blocks for that moment at most.
+    static bool answers(QDBusConnection::BusType type);
 
 private:
     struct State;
