@@ -372,16 +372,27 @@ void SystemOptimizer::resetDNS(StatusCompletion completion)
 
 void SystemOptimizer::changeDNS(std::function<DnsSwitcher::Result(DnsSwitcher&)> change, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), backends = m_backends, change = std::move(change),
-                                       completion = std::move(completion)] {
-        if (life.expired())
-            return;
-        DnsSwitcher dns(*backends.dns, *backends.dnsProbe);
-        const DnsSwitcher::Result result = change(dns);
-        if (result.succeeded)
-            MainThread::post(life, [this] { refreshCurrentDNS(); });
-        complete(completion, result.succeeded, result.message);
+    // One change at a time, in the order asked for: a reset asked for while a switch runs comes
+    // after it, so the servers end as the last request leaves them, and a change that fails and
+    // puts the settings back never undoes another's.
+    m_dnsChanges.append([this, change = std::move(change), completion = std::move(completion)] {
+        WorkQueues::userInitiated().start([this, life = m_life.watch(), backends = m_backends, change, completion] {
+            if (life.expired())
+                return;
+            DnsSwitcher dns(*backends.dns, *backends.dnsProbe);
+            const DnsSwitcher::Result result = change(dns);
+            if (result.succeeded)
+                MainThread::post(life, [this] { refreshCurrentDNS(); });
+            complete(completion, result.succeeded, result.message);
+            MainThread::post(life, [this] {
+                m_dnsChanges.removeFirst();
+                if (!m_dnsChanges.isEmpty())
+                    m_dnsChanges.constFirst()();
+            });
+        });
     });
+    if (m_dnsChanges.size() == 1)
+        m_dnsChanges.constFirst()();
 }
 
 double SystemOptimizer::freeMemoryGB() const

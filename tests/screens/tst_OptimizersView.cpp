@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <algorithm>
 #include <clocale>
@@ -488,12 +489,38 @@ private slots:
             QTest::mouseClick(confirm->findChild<QAbstractButton*>("applyDNS"), Qt::LeftButton);
         }
         QVERIFY(card->isLoading());
-        for (QAbstractButton* button : card->findChildren<QAbstractButton*>(QRegularExpression("^provider:|^reset")))
+        for (QAbstractButton* button : card->findChildren<QAbstractButton*>(QRegularExpression("^provider:")))
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+        QVERIFY(s.child<TextButton>("resetDNSButton")->isEnabled());
         QTRY_VERIFY(!card->isLoading());
         QTEST(card->statusMessage(), "message");
         QTEST(s.label("dnsStatus")->color(), "color");
         QVERIFY(s.child<TextButton>("resetDNSButton")->isEnabled());
+        QVERIFY(s.child<QAbstractButton>("provider:Google")->isEnabled());
+    }
+
+    // The reset stays at hand while a switch waits for the administrator; it runs once the switch
+    // is done, and its answer is the one that stays.
+    void resetWhileASwitchRuns()
+    {
+        Screen s;
+        scriptNetwork(s.f.runner);
+        s.f.scripts.hold();
+        const auto letGo = qScopeGuard([&s] { s.f.scripts.release(2); });
+        DNSSection* card = s.view->dns();
+        s.click("provider:Cloudflare");
+        QTest::mouseClick(card->confirmation()->findChild<QAbstractButton*>("applyDNS"), Qt::LeftButton);
+        QTRY_COMPARE(s.f.scripts.sources().size(), 1);
+        s.click("resetDNSButton");
+        QVERIFY(card->isLoading());
+        QVERIFY(!s.child<QAbstractButton>("provider:Google")->isEnabled());
+        s.f.scripts.release();
+        QTRY_COMPARE(card->statusMessage(), QString("DNS set to Cloudflare on Wi-Fi"));
+        QTRY_COMPARE(s.f.scripts.sources().size(), 2);
+        QVERIFY(s.f.scripts.sources().constLast().contains(" Empty"));
+        s.f.scripts.release();
+        QTRY_COMPARE(card->statusMessage(), QString("DNS reset to automatic (DHCP) on Wi-Fi"));
+        QVERIFY(!card->isLoading());
         QVERIFY(s.child<QAbstractButton>("provider:Google")->isEnabled());
     }
 

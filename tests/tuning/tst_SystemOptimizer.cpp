@@ -10,6 +10,7 @@
 #include "Locked.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <atomic>
 #include <cstring>
@@ -760,6 +761,33 @@ private slots:
         // The administrator's password is asked for once the rest has worked.
         QCOMPARE(f.scripts.sources(), success || scriptError ? QStringList{script} : QStringList());
         QCOMPARE(f.optimizer.currentDNS(), success ? QStringList({"1.1.1.1", "1.0.0.1"}) : QStringList());
+    }
+
+    // A reset asked for while a switch waits for the administrator runs after it, so the servers
+    // end as the reset leaves them and its answer comes last.
+    void dnsChangesRunInTheOrderAsked()
+    {
+        OptimizerFixture f;
+        scriptNetwork(f.runner, "");
+        f.scripts.hold();
+        const auto letGo = qScopeGuard([&f] { f.scripts.release(2); });
+        QStringList answers;
+        const auto record = [&answers](bool success, const QString& message) {
+            answers.append((success ? "done: " : "failed: ") + message);
+        };
+        f.optimizer.setDNS("Cloudflare", record);
+        f.optimizer.resetDNS(record);
+        QTRY_COMPARE(f.scripts.sources().size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(f.scripts.sources().size(), 1);
+        QVERIFY(f.scripts.sources().constFirst().contains("'1.1.1.1' '1.0.0.1'"));
+        f.scripts.release();
+        QTRY_COMPARE(f.scripts.sources().size(), 2);
+        QVERIFY(f.scripts.sources().constLast().contains(" Empty"));
+        f.scripts.release();
+        QTRY_COMPARE(answers.size(), 2);
+        QCOMPARE(answers, QStringList({"done: DNS set to Cloudflare on " + kService,
+                                       "done: DNS reset to automatic (DHCP) on " + kService}));
     }
 
     // The HUD where a facility is missing or a game is not on this machine.

@@ -3,9 +3,9 @@
 #include "IwLink.h"
 #include "NetworkManagerBus.h"
 #include "ProcessRunner.h"
+#include "StrictUtf8.h"
 
 #include <QDBusObjectPath>
-#include <QStringDecoder>
 
 namespace {
 
@@ -25,10 +25,11 @@ LinuxWiFiNetwork::LinuxWiFiNetwork(LazyBusConnection bus, std::shared_ptr<Proces
 
 std::optional<QString> LinuxWiFiNetwork::nameFromSsid(const QByteArray& ssid)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString name = QString(decoder(ssid)).trimmed();
-    if (decoder.hasError())
+    // Stateless: a name cut inside a character is not UTF-8, rather than a shorter name.
+    const std::optional<QString> text = strictUtf8(ssid);
+    if (!text)
         return std::nullopt;
+    const QString name = text->trimmed();
     return name.isEmpty() ? QStringLiteral("Connected") : name;
 }
 

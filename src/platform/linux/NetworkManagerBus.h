@@ -4,8 +4,8 @@
 #include <QString>
 #include <QVariant>
 
-// The two reads NetworkManager's clients share: one property of a bus object, and the device
-// object behind a network interface. Both block for at most the given time.
+// What NetworkManager's clients share: one property of a bus object, the device object behind a
+// network interface (both block for at most the given time), and why a call failed.
 namespace NetworkManagerBus {
 
 // One property of an object of the service, or an invalid value when the call fails.
@@ -13,5 +13,9 @@ QVariant property(const QDBusConnection& bus, const QString& service, const QStr
                   const QString& name, int timeoutMs);
 // NetworkManager's device object for the interface; empty when it has none.
 QString devicePath(const QDBusConnection& bus, const QString& interface, int timeoutMs);
+// Why the call that got `reply` failed, in plain words that continue a sentence: "no answer from
+// NetworkManager", "not permitted" or "refused by NetworkManager". The bus's own error texts are
+// never shown: they speak of messages and recipients.
+QString failureReason(const QDBusMessage& reply);
 
 } // namespace NetworkManagerBus

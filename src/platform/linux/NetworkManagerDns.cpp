@@ -19,6 +19,7 @@ using Settings = QMap<QString, QVariantMap>;
 const QString kNetworkManager = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kDevice = QStringLiteral("org.freedesktop.NetworkManager.Device");
 const QString kActive = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+const QString kConnection = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 const QString kResolved = QStringLiteral("org.freedesktop.resolve1");
 const QString kNoService = QStringLiteral("Could not find the active network service.");
 // Reads answer at once; this bounds a bus that hangs.
@@ -64,7 +65,7 @@ void appendAddress(QStringList& servers, const QString& address)
 
 NetworkDnsSettings::Change failed(const QDBusMessage& reply)
 {
-    return {false, reply.errorMessage()};
+    return {false, {}, NetworkManagerBus::failureReason(reply)};
 }
 
 QDBusMessage authorisedCall(const QString& path, const QString& interface, const QString& method)
@@ -231,13 +232,14 @@ NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
     const auto service = activeService();
     if (!service)
         return {false, kNoService};
-    const QString settingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
-    const QDBusMessage current = call(
-        *m_system, QDBusMessage::createMethodCall(kNetworkManager, service->settings, settingsInterface, QStringLiteral("GetSettings")));
-    if (current.type() != QDBusMessage::ReplyMessage || current.arguments().isEmpty())
+    const QDBusMessage current =
+        call(*m_system, QDBusMessage::createMethodCall(kNetworkManager, service->settings, kConnection, QStringLiteral("GetSettings")));
+    if (current.type() != QDBusMessage::ReplyMessage)
         return failed(current);
-    Settings settings;
-    qvariant_cast<QDBusArgument>(current.arguments().constFirst()) >> settings;
+    if (current.signature() != QStringLiteral("a{sa{sv}}"))
+        return {false, {}, QStringLiteral("refused by NetworkManager")};
+    Settings before;
+    qvariant_cast<QDBusArgument>(current.arguments().constFirst()) >> before;
 
     QList<uint> ipv4;
     QList<QByteArray> ipv6;
@@ -250,21 +252,34 @@ NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
             ipv6.append(QByteArray(reinterpret_cast<const char*>(bytes.c), 16));
         }
     }
-    const bool reset = servers.isEmpty();
-    setFamily(settings, QStringLiteral("ipv4"), QVariant::fromValue(ipv4), !reset);
-    if (!ipv6.isEmpty() || (reset && settings.contains(QStringLiteral("ipv6"))))
-        setFamily(settings, QStringLiteral("ipv6"), QVariant::fromValue(ipv6), !ipv6.isEmpty());
+    // The servers chosen are the only ones: each family ignores what its network hands out, IPv6
+    // too on a dual-stack connection, whose router would otherwise still answer. A connection
+    // without IPv6 settings gets none unless it is given IPv6 servers.
+    const bool manual = !servers.isEmpty();
+    Settings after = before;
+    setFamily(after, QStringLiteral("ipv4"), QVariant::fromValue(ipv4), manual);
+    if (after.contains(QStringLiteral("ipv6")) || !ipv6.isEmpty())
+        setFamily(after, QStringLiteral("ipv6"), QVariant::fromValue(ipv6), manual);
 
-    QDBusMessage update = authorisedCall(service->settings, settingsInterface, QStringLiteral("Update2"));
-    update << QVariant::fromValue(settings) << kToDisk << QVariantMap();
-    const QDBusMessage updated = call(*m_system, update, kChangeTimeoutMs);
+    const QDBusMessage updated = update(service->settings, after);
     if (updated.type() != QDBusMessage::ReplyMessage)
         return failed(updated);
-
     QDBusMessage reapply = authorisedCall(service->device, kDevice, QStringLiteral("Reapply"));
     reapply << QVariant::fromValue(Settings()) << qulonglong(0) << uint(0);
     const QDBusMessage reapplied = call(*m_system, reapply, kChangeTimeoutMs);
-    if (reapplied.type() != QDBusMessage::ReplyMessage)
-        return failed(reapplied);
-    return {true};
+    if (reapplied.type() == QDBusMessage::ReplyMessage)
+        return {true};
+    // Saved but not in use: the connection would take the new servers at its next start, so the
+    // saved settings go back to what they were.
+    Change failure = failed(reapplied);
+    if (update(service->settings, before).type() != QDBusMessage::ReplyMessage)
+        failure.reason += QStringLiteral(", and the connection's earlier settings could not be put back");
+    return failure;
+}
+
+QDBusMessage NetworkManagerDns::update(const QString& connection, const QMap<QString, QVariantMap>& settings)
+{
+    QDBusMessage update = authorisedCall(connection, kConnection, QStringLiteral("Update2"));
+    update << QVariant::fromValue(settings) << kToDisk << QVariantMap();
+    return call(*m_system, update, kChangeTimeoutMs);
 }

@@ -115,8 +115,6 @@ void DNSSection::applyProvider()
 
 void DNSSection::resetToDHCP()
 {
-    if (m_isLoading)
-        return;
     setLoading(true);
     m_optimizer.resetDNS([this, life = m_life.watch()](bool success, const QString& message) {
         MainThread::post(life, [this, success, message] { applyDNSResult(success, message); });
@@ -138,7 +136,6 @@ void DNSSection::setLoading(bool loading)
     m_isLoading = loading;
     for (TileButton* tile : std::as_const(m_tiles))
         tile->setEnabled(!loading);
-    m_reset->setEnabled(!loading);
 }
 
 void DNSSection::showEvent(QShowEvent* event)
