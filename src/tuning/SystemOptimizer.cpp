@@ -53,6 +53,29 @@ QString metalHUDMessage(const QString& hud, bool enabled, qsizetype changed, qsi
                    : hud + QStringLiteral(" disabled for ") + games(changed) + rest;
 }
 
+// Names the programs a limit does not reach, a few of them by name.
+QString frameLimitMessage(qint64 limit, QStringList unaffected, const QString& hud)
+{
+    const QString limited = QStringLiteral("FPS limited to ") + QString::number(limit);
+    if (unaffected.isEmpty())
+        return limited;
+    constexpr qsizetype named = 3;
+    unaffected.sort();
+    const qsizetype count = unaffected.size();
+    QString programs;
+    if (count == 1) {
+        programs = unaffected.first();
+    } else if (count <= named) {
+        programs = unaffected.first(count - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + unaffected.last();
+    } else {
+        programs = unaffected.first(named).join(QStringLiteral(", ")) + QStringLiteral(" and ")
+                   + QString::number(count - named) + QStringLiteral(" more");
+    }
+    return limited + QStringLiteral(" except in ") + programs
+           + (count == 1 ? QStringLiteral(", which keeps its own ") : QStringLiteral(", which keep their own ")) + hud
+           + QStringLiteral(" settings");
+}
+
 } // namespace
 
 const QStringList& SystemOptimizer::backgroundApplications()
@@ -280,11 +303,12 @@ void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
         const GameOverlay::Change write = overlay.writeFrameLimit(limit);
         if (!write.done())
             return complete(completion, false, write.message);
-        MainThread::post([this, life, limit, completion] {
+        MainThread::post([this, life, limit, completion,
+                          message = frameLimitMessage(limit, write.unaffectedPrograms, overlay.hudName())] {
             if (life.lock())
                 publishFrameLimit(limit);
             if (completion)
-                completion(true, QStringLiteral("FPS limited to ") + QString::number(limit));
+                completion(true, message);
         });
     });
 }
@@ -576,10 +600,8 @@ void SystemOptimizer::cleanup()
     stopGameLaunchObserver();
     m_autoHealTimer.stop();
     m_keepAwake.stop();
-    if (m_frameLimitActive)
-        m_overlay.removeOwnFrameLimit();
-    if (!m_metalHUDBundleIDs.isEmpty())
-        m_overlay.writeHUDs(QStringList(m_metalHUDBundleIDs.cbegin(), m_metalHUDBundleIDs.cend()), false);
+    m_overlay.removeOwnSettings(m_frameLimitActive,
+                                QStringList(m_metalHUDBundleIDs.cbegin(), m_metalHUDBundleIDs.cend()));
     m_metalHUDBundleIDs.clear();
     m_priorities.restore(PriorityLedger::Change::Boosted);
     m_priorities.restore(PriorityLedger::Change::Throttled);

@@ -835,8 +835,8 @@ private slots:
         // The clean-up takes back what was recorded, and only a limit that is in force.
         overlay.state.with([](FakeGameOverlay::State& s) { s.calls.clear(); });
         o.cleanup();
-        QCOMPARE(overlay.calls().size(), recorded);
-        QVERIFY(!overlay.calls().contains("own"));
+        QCOMPARE(overlay.calls(), QStringList{"own"});
+        QCOMPARE(overlay.state.get().ownHUDs.size(), recorded);
     }
 
     void frameLimitOutcomes_data()
@@ -868,7 +868,39 @@ private slots:
         o.setFrameLimit(75);
         OptimizerFixture::settle();
         o.cleanup();
-        QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75"} + (done ? QStringList{"own"} : QStringList{})));
+        QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75", done ? "own limit" : "own"}));
+    }
+
+    // A limit that some programs' own settings keep out says which.
+    void frameLimitExceptions_data()
+    {
+        QTest::addColumn<QStringList>("unaffected");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("none") << QStringList() << "FPS limited to 60";
+        QTest::newRow("one") << QStringList{"vkcube"} << "FPS limited to 60 except in vkcube, which keeps its own "
+                                                         "MangoHud settings";
+        QTest::newRow("three, sorted") << QStringList{"c", "a", "b"}
+                                       << "FPS limited to 60 except in a, b and c, which keep their own MangoHud "
+                                          "settings";
+        QTest::newRow("five") << QStringList{"e", "d", "c", "b", "a"}
+                              << "FPS limited to 60 except in a, b, c and 2 more, which keep their own MangoHud "
+                                 "settings";
+    }
+    void frameLimitExceptions()
+    {
+        QFETCH(QStringList, unaffected);
+        QFETCH(QString, message);
+        OptimizerFixture f;
+        FakeGameOverlay overlay;
+        overlay.state.with([&](FakeGameOverlay::State& s) {
+            s.hudName = "MangoHud";
+            s.change = {GameOverlay::Change::Status::Done, {}, unaffected};
+        });
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
+        StatusRecorder set;
+        o.setFrameLimit(60, set.completion());
+        OptimizerFixture::settle();
+        QCOMPARE(std::tuple(set.success, set.message), std::tuple(true, message));
     }
 };
 
