@@ -480,6 +480,25 @@ private slots:
         QVERIFY(!sheet->isVisible());
         QVERIFY(field->text().isEmpty());
 
+        // Escape closes it as Cancel does, and the focus goes back to the button that opened it.
+        QApplication::setActiveWindow(rig.view.get());
+        QVERIFY(QTest::qWaitForWindowActive(rig.view.get()));
+        auto* addLink = rig.find<QAbstractButton>("addLinkButton");
+        addLink->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(addLink, Qt::Key_Space);
+        QVERIFY(sheet->isVisible());
+        QCOMPARE(QApplication::focusWidget(), field);
+        QTest::keyClicks(field, "https://docs.example/b");
+        // Tab goes round the sheet's own controls only.
+        for (const char* next : {"cancelLinkButton", "attachLinkButton", "linkField"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), next);
+        }
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!sheet->isVisible());
+        QVERIFY(field->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), addLink);
+
         rig.click("addLinkButton");
         QTest::keyClicks(field, " https://docs.example/a ");
         QTest::keyClick(field, Qt::Key_Return);

@@ -9,6 +9,8 @@
 
 ChatTranscript::ChatTranscript(QWidget* parent) : ClearScrollArea(parent)
 {
+    // A Tab stop, so the conversation can be scrolled with the keys.
+    setFocusPolicy(Qt::StrongFocus);
     auto* content = new QWidget;
     m_rows = new QVBoxLayout(content);
     m_rows->setContentsMargins(0, 6, 0, 6);
