@@ -196,9 +196,6 @@ void SystemOptimizer::enableGameMode(std::optional<qint32> pid, GameModeCompleti
     const auto before = m_freeMemory.gigabytes();
     QStringList actions;
 
-    setAntiShut(true);
-    if (m_keepAwake.isRunning())
-        actions.append(kPreventedSleep);
     if (changeMute(true))
         actions.append(kMuted);
 
@@ -216,14 +213,21 @@ void SystemOptimizer::enableGameMode(std::optional<qint32> pid, GameModeCompleti
     }
 
     const auto after = m_freeMemory.gigabytes();
-    const bool tookEffect = !actions.isEmpty();
-    if (tookEffect) {
-        publish(m_gameModeEnabled, true);
-        const auto reclaimed = before && after ? std::optional(FreeMemory::growth(before, after)) : std::nullopt;
-        setLastOptimizationReport(OptimizationReport{QStringLiteral("Game Mode enabled"), actions, reclaimed});
-    }
-    if (completion)
-        completion(tookEffect, actions);
+    const auto reclaimed = before && after ? std::optional(FreeMemory::growth(before, after)) : std::nullopt;
+    // The report waits for the system's answer about keep-awake, which its first line depends on.
+    m_keepAwake.start(std::nullopt, [this, actions, reclaimed, completion = std::move(completion)](bool awake) mutable {
+        if (awake) {
+            publish(m_antiShutEnabled, true);
+            actions.prepend(kPreventedSleep);
+        }
+        const bool tookEffect = !actions.isEmpty();
+        if (tookEffect) {
+            publish(m_gameModeEnabled, true);
+            setLastOptimizationReport(OptimizationReport{QStringLiteral("Game Mode enabled"), actions, reclaimed});
+        }
+        if (completion)
+            completion(tookEffect, actions);
+    });
 }
 
 void SystemOptimizer::disableGameMode(GameModeOffCompletion completion)
@@ -245,8 +249,11 @@ void SystemOptimizer::disableGameMode(GameModeOffCompletion completion)
 void SystemOptimizer::setAntiShut(bool enabled, std::optional<int> minutes)
 {
     if (enabled) {
-        if (m_keepAwake.start(minutes))
-            publish(m_antiShutEnabled, true);
+        // Published once the system has answered.
+        m_keepAwake.start(minutes, [this](bool running) {
+            if (running)
+                publish(m_antiShutEnabled, true);
+        });
         return;
     }
     m_keepAwake.stop();

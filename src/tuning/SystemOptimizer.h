@@ -155,7 +155,8 @@ public:
     void startAutoHeal();
     void cleanup();
 
-    // Both run synchronously; the completion is called before they return.
+    // Turning on completes, on the main thread, once the system has answered about keep-awake;
+    // turning off runs synchronously and completes before it returns.
     void enableGameMode(std::optional<qint32> pid = std::nullopt, GameModeCompletion completion = {});
     void disableGameMode(GameModeOffCompletion completion = {});
 

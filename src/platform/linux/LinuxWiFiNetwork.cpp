@@ -11,7 +11,7 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
 
-QVariant property(const QDBusConnection& bus, const QString& path, const QString& interface, const QString& name)
+QVariant property(const LazyBusConnection& bus, const QString& path, const QString& interface, const QString& name)
 {
     return NetworkManagerBus::property(bus, kService, path, interface, name, LinuxWiFiNetwork::callTimeoutMs);
 }
@@ -35,19 +35,17 @@ std::optional<QString> LinuxWiFiNetwork::nameFromSsid(const QByteArray& ssid)
 
 LinuxWiFiNetwork::AccessPoint LinuxWiFiNetwork::activeAccessPoint(const QString& interface)
 {
-    if (!m_bus->isConnected())
-        return {};
-    const QString device = NetworkManagerBus::devicePath(*m_bus, interface, callTimeoutMs);
+    const QString device = NetworkManagerBus::devicePath(m_bus, interface, callTimeoutMs);
     if (device.isEmpty())
         return {};
-    const QVariant active = property(*m_bus, device, QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless"),
+    const QVariant active = property(m_bus, device, QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless"),
                                      QStringLiteral("ActiveAccessPoint"));
     if (!active.canConvert<QDBusObjectPath>())
         return {};
     const QString accessPoint = active.value<QDBusObjectPath>().path();
     if (accessPoint.isEmpty() || accessPoint == QLatin1String("/"))
         return {true, std::nullopt};
-    const QVariant ssid = property(*m_bus, accessPoint, QStringLiteral("org.freedesktop.NetworkManager.AccessPoint"),
+    const QVariant ssid = property(m_bus, accessPoint, QStringLiteral("org.freedesktop.NetworkManager.AccessPoint"),
                                    QStringLiteral("Ssid"));
     if (ssid.metaType() != QMetaType::fromType<QByteArray>())
         return {};

@@ -29,19 +29,19 @@ constexpr int kChangeTimeoutMs = 300'000;
 // Update2: write the changed connection to disk, as an edit in the network settings would.
 constexpr uint kToDisk = 0x1;
 
-QDBusMessage call(const QDBusConnection& bus, QDBusMessage message, int timeoutMs = kReadTimeoutMs)
+QDBusMessage call(const LazyBusConnection& bus, QDBusMessage message, int timeoutMs = kReadTimeoutMs)
 {
-    return bus.call(message, QDBus::Block, timeoutMs);
+    return bus.call(message, std::chrono::milliseconds(timeoutMs));
 }
 
-QVariant property(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+QVariant property(const LazyBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                   const QString& name)
 {
     return NetworkManagerBus::property(bus, service, path, interface, name, kReadTimeoutMs);
 }
 
 // An object path property; empty for none ("/") or when it cannot be read.
-QString pathProperty(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+QString pathProperty(const LazyBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                      const QString& name)
 {
     const QString value = qvariant_cast<QDBusObjectPath>(property(bus, service, path, interface, name)).path();
@@ -101,14 +101,14 @@ std::optional<NetworkManagerDns::Service> NetworkManagerDns::activeService()
     if (!interface)
         return std::nullopt;
     Service service;
-    service.device = NetworkManagerBus::devicePath(*m_system, *interface, kReadTimeoutMs);
+    service.device = NetworkManagerBus::devicePath(m_system, *interface, kReadTimeoutMs);
     if (service.device.isEmpty())
         return std::nullopt;
-    const QString active = pathProperty(*m_system, kNetworkManager, service.device, kDevice, QStringLiteral("ActiveConnection"));
+    const QString active = pathProperty(m_system, kNetworkManager, service.device, kDevice, QStringLiteral("ActiveConnection"));
     if (active.isEmpty())
         return std::nullopt;
-    service.settings = pathProperty(*m_system, kNetworkManager, active, kActive, QStringLiteral("Connection"));
-    service.id = property(*m_system, kNetworkManager, active, kActive, QStringLiteral("Id")).toString();
+    service.settings = pathProperty(m_system, kNetworkManager, active, kActive, QStringLiteral("Connection"));
+    service.id = property(m_system, kNetworkManager, active, kActive, QStringLiteral("Id")).toString();
     if (service.settings.isEmpty() || service.id.isEmpty())
         return std::nullopt;
     return service;
@@ -138,13 +138,13 @@ std::optional<QStringList> NetworkManagerDns::configuredServers()
 
 QStringList NetworkManagerDns::networkManagerServers(const QString& interface)
 {
-    const QString device = NetworkManagerBus::devicePath(*m_system, interface, kReadTimeoutMs);
+    const QString device = NetworkManagerBus::devicePath(m_system, interface, kReadTimeoutMs);
     if (device.isEmpty())
         return {};
     QStringList servers;
-    const QString ip4 = pathProperty(*m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip4Config"));
+    const QString ip4 = pathProperty(m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip4Config"));
     if (!ip4.isEmpty()) {
-        const QVariant data = property(*m_system, kNetworkManager, ip4, QStringLiteral("org.freedesktop.NetworkManager.IP4Config"),
+        const QVariant data = property(m_system, kNetworkManager, ip4, QStringLiteral("org.freedesktop.NetworkManager.IP4Config"),
                                        QStringLiteral("NameserverData"));
         if (data.canConvert<QDBusArgument>()) {
             const QDBusArgument list = qvariant_cast<QDBusArgument>(data);
@@ -157,9 +157,9 @@ QStringList NetworkManagerDns::networkManagerServers(const QString& interface)
             list.endArray();
         }
     }
-    const QString ip6 = pathProperty(*m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip6Config"));
+    const QString ip6 = pathProperty(m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip6Config"));
     if (!ip6.isEmpty()) {
-        const QVariant data = property(*m_system, kNetworkManager, ip6, QStringLiteral("org.freedesktop.NetworkManager.IP6Config"),
+        const QVariant data = property(m_system, kNetworkManager, ip6, QStringLiteral("org.freedesktop.NetworkManager.IP6Config"),
                                        QStringLiteral("Nameservers"));
         if (data.canConvert<QDBusArgument>()) {
             const QDBusArgument list = qvariant_cast<QDBusArgument>(data);
@@ -183,11 +183,11 @@ QStringList NetworkManagerDns::resolvedServers(const QString& interface)
     QDBusMessage getLink = QDBusMessage::createMethodCall(kResolved, QStringLiteral("/org/freedesktop/resolve1"),
                                                           QStringLiteral("org.freedesktop.resolve1.Manager"), QStringLiteral("GetLink"));
     getLink << int(*index);
-    const QDBusMessage reply = call(*m_system, getLink);
+    const QDBusMessage reply = call(m_system, getLink);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     const QString link = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
-    const QVariant data = property(*m_system, kResolved, link, QStringLiteral("org.freedesktop.resolve1.Link"), QStringLiteral("DNS"));
+    const QVariant data = property(m_system, kResolved, link, QStringLiteral("org.freedesktop.resolve1.Link"), QStringLiteral("DNS"));
     QStringList servers;
     if (!data.canConvert<QDBusArgument>())
         return servers;
@@ -233,7 +233,7 @@ NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
     if (!service)
         return {false, kNoService};
     const QDBusMessage current =
-        call(*m_system, QDBusMessage::createMethodCall(kNetworkManager, service->settings, kConnection, QStringLiteral("GetSettings")));
+        call(m_system, QDBusMessage::createMethodCall(kNetworkManager, service->settings, kConnection, QStringLiteral("GetSettings")));
     if (current.type() != QDBusMessage::ReplyMessage)
         return failed(current);
     if (current.signature() != QStringLiteral("a{sa{sv}}"))
@@ -266,7 +266,7 @@ NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
         return failed(updated);
     QDBusMessage reapply = authorisedCall(service->device, kDevice, QStringLiteral("Reapply"));
     reapply << QVariant::fromValue(Settings()) << qulonglong(0) << uint(0);
-    const QDBusMessage reapplied = call(*m_system, reapply, kChangeTimeoutMs);
+    const QDBusMessage reapplied = call(m_system, reapply, kChangeTimeoutMs);
     if (reapplied.type() == QDBusMessage::ReplyMessage)
         return {true};
     // Saved but not in use: the connection would take the new servers at its next start, so the
@@ -281,5 +281,5 @@ QDBusMessage NetworkManagerDns::update(const QString& connection, const QMap<QSt
 {
     QDBusMessage update = authorisedCall(connection, kConnection, QStringLiteral("Update2"));
     update << QVariant::fromValue(settings) << kToDisk << QVariantMap();
-    return call(*m_system, update, kChangeTimeoutMs);
+    return call(m_system, update, kChangeTimeoutMs);
 }
