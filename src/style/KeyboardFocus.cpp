@@ -101,7 +101,8 @@ bool KeyboardFocus::keyPress(QWidget* receiver, int key, Qt::KeyboardModifiers m
 {
     if (isModifierKey(key))
         return false;
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+    // The toolkit's file dialog keeps the order it sets itself.
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !receiver->window()->inherits("QFileDialog"))
         FocusOrder::arrange(receiver->window());
     if (!m_fromKeyboard) {
         m_fromKeyboard = true;
