@@ -3,7 +3,14 @@
 //
 //   network_monitor_live [--seconds N] [--probe-host HOST]
 
+#include "linux/LazyBusConnection.h"
+#include "linux/LinuxInterfaceCounters.h"
+#include "linux/LinuxLatencyProbe.h"
+#include "linux/LinuxNetworkPathMonitor.h"
+#include "linux/LinuxProcessRunner.h"
+#include "linux/LinuxWiFiNetwork.h"
 #include "telemetry/NetworkMonitor.h"
+#include "telemetry/PingProbe.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,7 +28,14 @@ int main(int argc, char* argv[])
 
     NetworkMonitor::Options options;
     options.latencyHost = parser.value("probe-host");
-    NetworkMonitor monitor(NetworkMonitor::Platform::system(), options);
+    auto runner = std::make_shared<LinuxProcessRunner>();
+    const LazyBusConnection systemBus = LazyBusConnection::system();
+    NetworkMonitor monitor({std::make_shared<LinuxInterfaceCounters>(),
+                            std::make_shared<LinuxNetworkPathMonitor>(
+                                LinuxNetworkPathMonitor::Options{.networkManagerBus = systemBus}),
+                            runner, std::make_shared<LinuxLatencyProbe>(std::make_shared<PingProbe>(runner)),
+                            std::make_shared<LinuxWiFiNetwork>(systemBus, runner)},
+                           options);
 
     QElapsedTimer clock;
     double rawDownSum = 0;

@@ -14,6 +14,7 @@
 #include "style/Symbols.h"
 
 #include "Defaults.h"
+#include "GameOverlay.h"
 #include "Paths.h"
 #include "WorkQueues.h"
 #include "Workspace.h"
@@ -60,6 +61,9 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
 {
     // A previous run that ended without resuming what it paused must not leave those processes stopped.
     FrozenProcessStore::recoverSoon(*platform.defaults, platform.processControl, WorkQueues::userInitiated());
+    // Nor the frame limit and HUD settings it wrote; the overlay takes them back before it does
+    // anything else, so a limit applied early in this run is not taken back with them.
+    WorkQueues::userInitiated().start([overlay = platform.gameOverlay] { overlay->recoverLeftovers(); });
     setObjectName("contentView");
     setMinimumSize(1000, 650);
 

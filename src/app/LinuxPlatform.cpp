@@ -44,7 +44,8 @@ LinuxPlatform::LinuxPlatform()
 {
     auto runner = std::make_shared<LinuxProcessRunner>();
     auto processControl = std::make_shared<LinuxProcessControl>();
-    // Each bus is connected when first used, not here on the way to the first frame.
+    // Each bus is connected when first used, not here on the way to the first frame, and only ever
+    // used from a thread of its own.
     const LazyBusConnection systemBus = LazyBusConnection::system();
     const LazyBusConnection sessionBus = LazyBusConnection::session();
     m_services.processRunner = runner;
@@ -64,7 +65,8 @@ LinuxPlatform::LinuxPlatform()
     m_services.scripts = std::shared_ptr<LinuxAppleScriptRunner>(
         new LinuxAppleScriptRunner(*runner), [runner](LinuxAppleScriptRunner* scripts) { delete scripts; });
     m_services.interfaceCounters = std::make_shared<LinuxInterfaceCounters>();
-    m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>();
+    m_services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>(
+        LinuxNetworkPathMonitor::Options{.networkManagerBus = systemBus});
     m_services.hasNetworkPath = [] {
         return DefaultRoutePath::read(QStringLiteral("/proc"), QStringLiteral("/sys/class/net")).satisfied;
     };
@@ -78,7 +80,7 @@ LinuxPlatform::LinuxPlatform()
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.trash = std::make_shared<LinuxTrash>(
         LinuxTrash::Options{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), ::geteuid()});
-    m_services.fileRevealer = std::make_shared<LinuxFileRevealer>();
+    m_services.fileRevealer = std::make_shared<LinuxFileRevealer>(sessionBus);
     m_services.urlOpener = std::make_shared<DesktopURLOpener>();
     m_services.filePicker = std::make_shared<DesktopFilePicker>();
     auto installed = std::make_shared<LinuxInstalledApplications>(

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QMessageBox>
 #include <QPixmapCache>
 #include <QThreadPool>
 #include <cstdio>
@@ -55,8 +56,10 @@ int QuillmarshApp::main(int argc, char* argv[])
     case SingleInstance::Claim::HandedOver:
         return 0;
     case SingleInstance::Claim::NoAnswer:
-        std::fprintf(stderr, "Quillmarsh: another instance holds %s but does not answer\n",
-                     qPrintable(instance.lockPath()));
+    case SingleInstance::Claim::Undecided:
+        // Said where a start from a menu is seen, not only on a terminal.
+        std::fprintf(stderr, "%s\n", qPrintable(instance.problem()));
+        QMessageBox::critical(nullptr, QStringLiteral("Quillmarsh"), instance.problem());
         return EXIT_FAILURE;
     }
     // First, so that the first application scan, read in the background, runs while the fonts load.

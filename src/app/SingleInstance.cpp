@@ -1,19 +1,16 @@
 #include "SingleInstance.h"
 
-#include "AtomicFile.h"
-
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
 #include <sys/un.h>
 
-SingleInstance::SingleInstance(QString folder, QObject* parent)
-    : QObject(parent), m_folder(std::move(folder)), m_lock(lockPath())
+SingleInstance::SingleInstance(QString folder, std::chrono::milliseconds patience, QObject* parent)
+    : QObject(parent), m_folder(folder), m_patience(patience), m_lock(std::move(folder))
 {
-    // The lock lasts as long as the instance: only a holder that no longer runs makes it stale.
-    m_lock.setStaleLockTime(0);
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* connection = m_server.nextPendingConnection())
             connection->deleteLater();
@@ -33,20 +30,28 @@ QString SingleInstance::socketPath() const
 
 SingleInstance::Claim SingleInstance::claim()
 {
-    AtomicFile::makePrivateFolder(m_folder);
-    bool locked = m_lock.tryLock();
-    if (!locked && m_lock.error() == QLockFile::LockFailedError) {
-        // A lock file cut short (a crash while it was written) names no holder; removing it still
-        // fails while a running instance holds it.
-        qint64 pid = 0;
-        QString host;
-        QString application;
-        if (!m_lock.getLockInfo(&pid, &host, &application) && m_lock.removeStaleLockFile())
-            locked = m_lock.tryLock();
+    m_problem.clear();
+    const InstanceLock::Outcome outcome = m_lock.acquire();
+    if (!m_lock.movedAside().isEmpty())
+        qWarning("%s could not serve as the instance lock and was moved to %s", qPrintable(lockPath()),
+                 qPrintable(m_lock.movedAside()));
+    switch (outcome) {
+    case InstanceLock::Outcome::Held:
+        return Claim::Running;
+    case InstanceLock::Outcome::Unknown:
+        m_problem = QStringLiteral("Quillmarsh cannot tell whether it is already running on this home. %1")
+                        .arg(m_lock.problem());
+        return Claim::Undecided;
+    case InstanceLock::Outcome::Taken:
+        break;
     }
-    if (!locked && m_lock.error() == QLockFile::LockFailedError)
-        return handOver() ? Claim::HandedOver : Claim::NoAnswer;
-    return Claim::Running;
+    const Claim handed = handOver();
+    if (handed == Claim::NoAnswer)
+        m_problem = QStringLiteral("Quillmarsh is already running on this home but does not answer. %1 Quit it, "
+                                   "or end its process, then start Quillmarsh again.")
+                        .arg(m_lock.problem().isEmpty() ? QStringLiteral("It holds %1.").arg(lockPath())
+                                                        : m_lock.problem());
+    return handed;
 }
 
 void SingleInstance::listen()
@@ -60,18 +65,21 @@ void SingleInstance::listen()
                  qPrintable(m_server.errorString()));
 }
 
-bool SingleInstance::handOver() const
+SingleInstance::Claim SingleInstance::handOver()
 {
-    // The running instance may be between taking the lock and listening: ten tries, each waiting up
-    // to 100 ms for the connection and 50 ms before the next.
-    for (int attempt = 0; attempt < 10; ++attempt) {
+    // The running instance may be between taking the lock and listening, or on its way out.
+    const QDeadlineTimer deadline(m_patience);
+    for (;;) {
         QLocalSocket socket;
         socket.connectToServer(socketPath());
         if (socket.waitForConnected(100)) {
             socket.disconnectFromServer();
-            return true;
+            return Claim::HandedOver;
         }
+        if (m_lock.acquire() == InstanceLock::Outcome::Held)
+            return Claim::Running;
+        if (deadline.hasExpired())
+            return Claim::NoAnswer;
         QThread::msleep(50);
     }
-    return false;
 }

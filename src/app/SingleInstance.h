@@ -1,35 +1,42 @@
 #pragma once
 
+#include "InstanceLock.h"
+
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <chrono>
 
-// One running application per home. The first start holds a lock file in the application's data
-// folder and listens on a local socket; a later start finds the lock held, connects to that socket
-// to have the first one show its window, and goes. A lock whose process no longer runs (an
-// instance that was killed) or that names no process is taken over.
+// One running application per home. The first start holds the instance lock of the application's
+// data folder and listens on a local socket; a later start finds the lock held, connects to that
+// socket to have the first one show its window, and goes.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // `folder` is made, owner-only, when missing.
-    explicit SingleInstance(QString folder, QObject* parent = nullptr);
+    // `folder` is made, owner-only, when missing. A later start waits up to `patience` for the
+    // running instance to take its connection: that one may still be on its way to listening.
+    explicit SingleInstance(QString folder, std::chrono::milliseconds patience = std::chrono::seconds(5),
+                            QObject* parent = nullptr);
 
     enum class Claim {
-        // This is now the running instance, or no lock can be kept in the folder at all.
+        // This is now the running instance.
         Running,
         // Another instance holds the lock and has been asked to show itself.
         HandedOver,
-        // Another instance holds the lock but took no connection in ten tries (at most about a
-        // second and a half).
+        // Another instance holds the lock but took no connection within the patience.
         NoAnswer,
+        // Whether another instance runs cannot be told.
+        Undecided,
     };
     Q_ENUM(Claim)
     Claim claim();
+    // For NoAnswer and Undecided: why this start does not go on, and what the user can do; a
+    // paragraph for a window.
+    QString problem() const { return m_problem; }
     // Once claimed, opens the socket later starts connect to. Until then they keep trying (see
     // NoAnswer), so the running instance may first get its window on its way.
     void listen();
-    QString lockPath() const { return m_folder + QStringLiteral("/instance.lock"); }
+    QString lockPath() const { return m_lock.path(); }
     // In the folder; in the runtime folder under a name made from the folder's when that path would
     // be too long for a local socket.
     QString socketPath() const;
@@ -39,9 +46,11 @@ signals:
     void activationRequested();
 
 private:
-    bool handOver() const;
+    Claim handOver();
 
     const QString m_folder;
-    QLockFile m_lock;
+    const std::chrono::milliseconds m_patience;
+    InstanceLock m_lock;
+    QString m_problem;
     QLocalServer m_server;
 };

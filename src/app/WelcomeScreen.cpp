@@ -6,6 +6,7 @@
 #include "style/GradientText.h"
 #include "style/SymbolView.h"
 
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 WelcomeScreen::WelcomeScreen(QWidget* parent) : QWidget(parent)
@@ -29,4 +30,11 @@ WelcomeScreen::WelcomeScreen(QWidget* parent) : QWidget(parent)
     stack->addWidget(title, 0, Qt::AlignHCenter);
     stack->addWidget(m_getStarted, 0, Qt::AlignHCenter);
     stack->addStretch(1);
+}
+
+void WelcomeScreen::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        m_getStarted->setFocus(Qt::OtherFocusReason);
 }

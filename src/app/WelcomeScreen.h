@@ -4,7 +4,8 @@
 
 class GradientButton;
 
-// Shown until the user has pressed "Get Started" once.
+// Shown until the user has pressed "Get Started" once; that button has the focus when it appears,
+// so Enter or Space presses it straight away.
 class WelcomeScreen : public QWidget {
     Q_OBJECT
 public:
@@ -14,6 +15,9 @@ public:
 
 signals:
     void getStarted();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     GradientButton* m_getStarted;

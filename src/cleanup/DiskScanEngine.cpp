@@ -23,8 +23,6 @@ using DiskFiles::sortLargestFirst;
 using DiskFiles::statPath;
 
 constexpr qint64 kMiB = DiskScanEngine::kMiB;
-constexpr qint64 kCandidateFloor = DiskScanEngine::kCandidateFloor;
-constexpr qint64 kLargeFolder = DiskScanEngine::kLargeFolder;
 constexpr qint64 kLargeTempFile = 100 * kMiB;
 constexpr qint64 kLargeLooseFile = 1024 * kMiB;
 constexpr int kMaxApplications = 10;

@@ -10,6 +10,7 @@
 #include <deque>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -39,18 +40,42 @@ constexpr int kMaxDepth = 200;
 // Each thread of a walk holds an open folder for every level it is down, and a folder handed over
 // waits open. The usual open-file limit of 1024 is below what a dozen threads deep down may hold,
 // and a folder that cannot be opened would be passed over unseen: the limit is raised for them, as
-// far as the hard limit allows, leaving the rest of the application the usual room.
-void makeRoomForOpenFolders(int threads)
-{
-    rlimit limit {};
-    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
-        return;
-    const rlim_t wanted = rlim_t(threads) * (kMaxDepth + 2) + 1024;
-    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= wanted)
-        return;
-    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(limit.rlim_max, wanted);
-    setrlimit(RLIMIT_NOFILE, &limit);
-}
+// far as the hard limit allows, leaving the rest of the application the usual room. The limit is
+// the whole process's: it goes back to what it was when the last walk under way ends, so that
+// nothing else runs on with a limit above what select() and its callers were made for.
+class RoomForOpenFolders {
+public:
+    explicit RoomForOpenFolders(int threads)
+    {
+        const std::lock_guard lock(s_mutex);
+        rlimit limit {};
+        const bool known = getrlimit(RLIMIT_NOFILE, &limit) == 0;
+        if (s_walks++ == 0)
+            s_before = known ? std::optional(limit.rlim_cur) : std::nullopt;
+        const rlim_t wanted = rlim_t(threads) * (kMaxDepth + 2) + 1024;
+        if (!known || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= wanted)
+            return;
+        limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(limit.rlim_max, wanted);
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    ~RoomForOpenFolders()
+    {
+        const std::lock_guard lock(s_mutex);
+        rlimit limit {};
+        if (--s_walks > 0 || !s_before || getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == *s_before)
+            return;
+        limit.rlim_cur = *s_before;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    RoomForOpenFolders(const RoomForOpenFolders&) = delete;
+    RoomForOpenFolders& operator=(const RoomForOpenFolders&) = delete;
+
+private:
+    // Walks may run at once; the first one in keeps the limit to go back to.
+    static inline std::mutex s_mutex;
+    static inline int s_walks = 0;
+    static inline std::optional<rlim_t> s_before;
+};
 
 // A folder directly in the home folder whose blocks are counted, each hard linked file once.
 struct SizedFolder {
@@ -448,7 +473,7 @@ void DiskWalk::home(const DiskScanEngine& engine, DiskScanEngine::HomeFiles& fou
                     const DiskScanEngine::Limits& limits, const DiskScanEngine::Cancelled& cancelled,
                     const DiskScanEngine::Progress& progress, int threads)
 {
-    makeRoomForOpenFolders(std::max(1, threads));
+    const RoomForOpenFolders room(std::max(1, threads));
     Walk(engine, found, limits, cancelled, threads).home(progress);
 }
 

@@ -21,6 +21,8 @@ public:
         };
         Status status = Status::Failed;
         QString message = {};
+        // Done, yet not for these programs: settings of their own keep them out of the change.
+        QStringList unaffectedPrograms = {};
 
         bool done() const { return status == Status::Done; }
     };
@@ -49,8 +51,14 @@ public:
     // Why the overlay cannot be switched at all on this machine; nothing when it can.
     virtual std::optional<QString> unavailableReason() const = 0;
 
-    // At quit: takes back the frame limit this application set. Failures are ignored.
-    virtual void removeOwnFrameLimit() = 0;
+    // At quit: takes back the frame limit this run set (when `frameLimitSet`) and the HUD of the games
+    // given, and whatever else of this application's an implementation can tell from the user's own
+    // settings, from this run or an earlier one. Failures are ignored.
+    virtual void removeOwnSettings(bool frameLimitSet, const QStringList& hudBundleIdentifiers) = 0;
+    // At start, before anything new is applied: takes back what an earlier run that ended without its
+    // clean-up left, as far as it can be told from the user's own settings. Nothing where this
+    // application's settings carry no mark of their own.
+    virtual void recoverLeftovers() {}
     // The limit a text states: a whole decimal number (an optional sign, then digits only) of at
     // least 1, once blanks at both ends are gone; nothing for anything else.
     static std::optional<qint64> parseLimit(const QString& text);

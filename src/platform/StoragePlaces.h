@@ -14,7 +14,8 @@ struct StoragePlace {
 };
 
 // Where the storage breakdown's nine categories lie on this system: "Applications", "System Cache",
-// "Logs", "Downloads", "Desktop", "Documents", "Movies", "Music" and "Pictures", in that order.
+// "Logs", "Downloads", "Desktop", "Documents", "Movies" (named "Videos" where the system calls the
+// folder so), "Music" and "Pictures", in that order.
 // Every call may come from any thread.
 class StoragePlaces {
 public:

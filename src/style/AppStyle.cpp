@@ -2,8 +2,9 @@
 
 #include "Color.h"
 #include "ControlStyle.h"
-#include "FocusRing.h"
 #include "Fonts.h"
+#include "KeyboardFocus.h"
+#include "ReturnKey.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -32,6 +33,9 @@ void AppStyle::install()
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, Color::white50());
     palette.setColor(QPalette::Disabled, QPalette::WindowText, Color::white50());
     QApplication::setPalette(palette);
-    FocusRing::install();
+    // The last watcher installed sees a key first: KeyboardFocus holds keys back from a control that
+    // only has the focus while the one pressed is busy, Enter among them.
+    ReturnKey::install();
+    KeyboardFocus::install();
     Fonts::install();
 }

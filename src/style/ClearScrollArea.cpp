@@ -7,6 +7,7 @@
 ClearScrollArea::ClearScrollArea(QWidget* parent) : QScrollArea(parent)
 {
     setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBar(new KeptScrollBar(Qt::Vertical, this));

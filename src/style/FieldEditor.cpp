@@ -3,6 +3,7 @@
 #include "FieldLook.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
 
@@ -14,6 +15,7 @@ FieldEditor::FieldEditor(int fontSize, int cornerRadius, int padding, QWidget* p
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(padding);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
     viewport()->setAutoFillBackground(false);
     FieldLook::applyColours(*this, fontSize);
     // The scroll bar keeps the application's colours, as under a style sheet that has no rule for it.
@@ -32,4 +34,15 @@ bool FieldEditor::event(QEvent* event)
                 [this](QPainter& painter, const QRectF& bounds) { FieldLook::paintFill(painter, bounds, m_cornerRadius); },
                 static_cast<QPaintEvent*>(event)->rect());
     return true;
+}
+
+void FieldEditor::keyPressEvent(QKeyEvent* event)
+{
+    // Plain Tab and Shift+Tab never get here; Ctrl+Tab would otherwise be typed.
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+        const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        focusNextPrevChild(!back);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }

@@ -9,7 +9,8 @@
 // the bright white, the placeholder dimmer; lines wrap at its width. It is drawn without a style
 // sheet: the fill is a kept
 // nine-slice tile, where a style sheet would match its rules and fill a rounded path on every
-// repaint of the moving backdrop underneath.
+// repaint of the moving backdrop underneath. Tab never types into it: Tab and Shift+Tab, with or
+// without Ctrl, move the focus on and back, as in the one-line fields.
 class FieldEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -17,6 +18,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int m_cornerRadius;

@@ -4,98 +4,93 @@
 
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
-#include <QApplication>
-#include <QFocusEvent>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPointer>
-
-namespace {
-
-// Follows focus changes and keeps the one ring over the control that has the keyboard focus.
-class FocusWatcher : public QObject {
-public:
-    using QObject::QObject;
-
-    QPointer<QWidget> ring;
-    // Whether focus last arrived from the keyboard; a click sets it back.
-    bool fromKeyboard = false;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-};
-
-FocusWatcher* watcher = nullptr;
-
-bool keyboardReason(Qt::FocusReason reason)
-{
-    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
-}
-
-} // namespace
-
-bool FocusWatcher::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::FocusIn || !watched->isWidgetType())
-        return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (keyboardReason(reason))
-        fromKeyboard = true;
-    else if (reason == Qt::MouseFocusReason)
-        fromKeyboard = false;
-    delete ring;
-    if (fromKeyboard && FocusRing::marks(widget))
-        ring = new FocusRing(widget);
-    return false;
-}
-
-void FocusRing::install()
-{
-    if (watcher)
-        return;
-    watcher = new FocusWatcher(qApp);
-    qApp->installEventFilter(watcher);
-}
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 bool FocusRing::marks(const QWidget* widget)
 {
     return widget && !widget->isWindow() && widget->parentWidget() && !qobject_cast<const QLineEdit*>(widget)
-           && !qobject_cast<const QAbstractSpinBox*>(widget) && !qobject_cast<const QAbstractScrollArea*>(widget);
+           && !qobject_cast<const QAbstractSpinBox*>(widget) && !qobject_cast<const QPlainTextEdit*>(widget)
+           && !qobject_cast<const QTextEdit*>(widget);
 }
 
-FocusRing::FocusRing(QWidget* target) : QWidget(target->parentWidget()), m_target(target)
+namespace {
+
+constexpr char kCornerRadius[] = "focusRingCornerRadius";
+
+} // namespace
+
+void FocusRing::setCornerRadius(QWidget* control, qreal radius)
+{
+    control->setProperty(kCornerRadius, radius);
+}
+
+FocusRing::FocusRing(QWidget* target) : QWidget(target->window()), m_target(target)
 {
     setObjectName("focusRing");
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
-    target->installEventFilter(this);
+    for (QWidget* link = target; link; link = link->isWindow() ? nullptr : link->parentWidget()) {
+        link->installEventFilter(this);
+        m_chain.append(link);
+    }
     connect(target, &QObject::destroyed, this, &QObject::deleteLater);
     follow();
 }
 
+QRect FocusRing::outline() const
+{
+    return QRect(m_target->mapTo(parentWidget(), QPoint(0, 0)), m_target->size())
+        .adjusted(-offset, -offset, offset, offset);
+}
+
+QRect FocusRing::shownArea() const
+{
+    QWidget* window = parentWidget();
+    QRect area = window->rect();
+    for (QWidget* link = m_target->parentWidget(); link && link != window; link = link->parentWidget()) {
+        const auto* scroller = qobject_cast<const QAbstractScrollArea*>(link->parentWidget());
+        if (scroller && scroller->viewport() == link)
+            area &= QRect(link->mapTo(window, QPoint(0, 0)), link->size()).adjusted(-offset, -offset, offset, offset);
+    }
+    return area;
+}
+
 void FocusRing::follow()
 {
-    setGeometry(m_target->geometry().adjusted(-offset, -offset, offset, offset));
-    setVisible(m_target->isVisible());
+    if (!m_target->isVisible() || m_target->window() != parentWidget()) {
+        hide();
+        return;
+    }
+    const QRect ring = outline();
+    m_clip = shownArea().translated(-ring.topLeft());
+    setGeometry(ring);
+    show();
     raise();
+    update();
 }
 
 bool FocusRing::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_target) {
-        switch (event->type()) {
-        case QEvent::FocusOut:
-            hide();
-            deleteLater();
-            break;
-        case QEvent::Move:
-        case QEvent::Resize:
-        case QEvent::Show:
-        case QEvent::Hide: follow(); break;
-        default: break;
-        }
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize: {
+        follow();
+        const QWidget* link = static_cast<QWidget*>(watched);
+        const QWidget* viewport = link->parentWidget();
+        const auto* scroller = qobject_cast<const QAbstractScrollArea*>(viewport ? viewport->parentWidget() : nullptr);
+        // A page's content moves as the page scrolls.
+        if (event->type() == QEvent::Resize || !scroller || scroller->viewport() != viewport)
+            emit laidOut();
+        break;
+    }
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ParentChange: follow(); break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -103,9 +98,11 @@ bool FocusRing::eventFilter(QObject* watched, QEvent* event)
 void FocusRing::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    painter.setClipRect(m_clip);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF outline = QRectF(rect()).adjusted(penWidth / 2, penWidth / 2, -penWidth / 2, -penWidth / 2);
-    const qreal radius = std::min<qreal>(8, m_target->height() / 2.0) + offset;
+    const QVariant set = m_target->property(kCornerRadius);
+    const qreal radius = (set.isValid() ? set.toReal() : std::min<qreal>(8, m_target->height() / 2.0)) + offset;
     painter.setPen(QPen(Color::neonCyan(), penWidth));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(outline, radius, radius);

@@ -1,35 +1,53 @@
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QWidget>
 
-// The accent outline around whichever control has the keyboard focus. The controls draw themselves
-// and know nothing of focus; this one ring, a sibling laid just outside the focused control and above
-// it, shows where Tab has arrived and where Space will press. It appears when focus arrives from the
-// keyboard and stays away when it arrives from a click, as on the desktop's own controls. Text
-// fields are left alone, as their caret already shows where typing goes, and so are scrolling
-// pages, which a ring round the whole window would only clutter.
+// The accent outline around the control that has the keyboard focus. The controls draw themselves
+// and know nothing of focus; the ring lies just outside the control, so it never covers what the
+// control draws. It is a child of the control's window, above everything else there, so no
+// container around the control cuts it; only a scrolling page cuts it where the page cuts the
+// control itself. KeyboardFocus decides when and where it is shown.
 class FocusRing : public QWidget {
     Q_OBJECT
 public:
     static constexpr qreal penWidth = 2;
-    // How far the ring lies outside the control, so it never covers what the control draws.
+    // How far the ring lies outside the control.
     static constexpr int offset = 3;
 
-    // Watches focus across the application from now on; installing twice keeps one watcher.
-    static void install();
-    // Whether `widget` is a control the ring is drawn over when it has the keyboard focus.
+    // Whether `widget` is a control the ring is drawn round when it has the keyboard focus. Text
+    // fields are left alone, as their caret already shows where typing goes.
     static bool marks(const QWidget* widget);
+    // The corner radius of what `control` draws, which the ring's corners follow from `offset`
+    // away; unless set, that of a rounded control, at most 8. A control whose text reaches its
+    // edges sets 0, so the ring's bends keep clear of the letters.
+    static void setCornerRadius(QWidget* control, qreal radius);
 
-    // A ring around `target`, gone when `target` loses focus.
+    // A ring round `target`, in `target`'s window; it goes when `target` does.
     explicit FocusRing(QWidget* target);
+
+    QWidget* target() const { return m_target; }
+    // Where the ring is drawn, in its window's coordinates: the control's bounds grown by `offset`.
+    QRect outline() const;
+
+signals:
+    // The control was moved or resized by a layout (a card above it grew, the window changed its
+    // size), rather than by the scrolling of a page.
+    void laidOut();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Takes the control's place, size and visibility, and stays above it.
+    // Takes the control's place in the window and its visibility, and stays above the rest.
     void follow();
+    // The part of the window the control's scrolling pages show, grown by the ring's room.
+    QRect shownArea() const;
 
     QWidget* m_target;
+    // The control and the widgets between it and the window, whose moves move the control.
+    QList<QPointer<QWidget>> m_chain;
+    QRect m_clip;
 };

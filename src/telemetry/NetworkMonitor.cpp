@@ -5,11 +5,7 @@
 #include "NetworkSpeedTest.h"
 #include "PingProbe.h"
 #include "ProcessRunner.h"
-#include "linux/LinuxInterfaceCounters.h"
-#include "linux/LinuxLatencyProbe.h"
-#include "linux/LinuxNetworkPathMonitor.h"
-#include "linux/LinuxProcessRunner.h"
-#include "linux/LinuxWiFiNetwork.h"
+#include "WiFiNetwork.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -36,16 +32,6 @@ unsigned long long ull(quint64 value)
 }
 
 } // namespace
-
-NetworkMonitor::Platform NetworkMonitor::Platform::system()
-{
-    auto runner = std::make_shared<LinuxProcessRunner>();
-    return {std::make_shared<LinuxInterfaceCounters>(), std::make_shared<LinuxNetworkPathMonitor>(), runner,
-            std::make_shared<LinuxLatencyProbe>(std::make_shared<PingProbe>(runner)),
-            std::make_shared<LinuxWiFiNetwork>(QDBusConnection::systemBus(), runner)};
-}
-
-NetworkMonitor::NetworkMonitor(QObject* parent) : NetworkMonitor(Platform::system(), Options{}, parent) {}
 
 NetworkMonitor::NetworkMonitor(Platform platform, Options options, QObject* parent)
     : QObject(parent), m_platform(std::move(platform)), m_options(std::move(options))

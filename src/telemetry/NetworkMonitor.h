@@ -52,8 +52,6 @@ public:
         std::shared_ptr<LatencyProbe> latency;
         // Without one, the Wi-Fi network's name and standard stay unread.
         std::shared_ptr<WiFiNetwork> wifi;
-
-        static Platform system();
     };
 
     struct Options {
@@ -71,7 +69,6 @@ public:
         std::function<qint64()> speedTestClock;
     };
 
-    explicit NetworkMonitor(QObject* parent = nullptr);
     NetworkMonitor(Platform platform, Options options, QObject* parent = nullptr);
 
     double downloadSpeed() const { return m_downloadSpeed; }

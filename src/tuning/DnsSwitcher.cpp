@@ -7,6 +7,14 @@ namespace {
 
 const QString kNoService = QStringLiteral("Could not find the active network service.");
 
+// The failure text, with the system's own message when it gave one, else with the reason added.
+QString failure(const NetworkDnsSettings::Change& change, const QString& text)
+{
+    if (!change.error.isEmpty())
+        return change.error;
+    return change.reason.isEmpty() ? text : text + QStringLiteral(": ") + change.reason;
+}
+
 } // namespace
 
 DnsSwitcher::DnsSwitcher(NetworkDnsSettings& settings, DnsProbe& probe) : m_settings(settings), m_probe(probe) {}
@@ -34,7 +42,7 @@ DnsSwitcher::Result DnsSwitcher::switchTo(const QString& provider)
         return {false, kNoService};
     const NetworkDnsSettings::Change change = m_settings.setServers(*service, *servers);
     if (!change.succeeded)
-        return {false, change.error.isEmpty() ? QStringLiteral("Failed to set DNS") : change.error};
+        return {false, failure(change, QStringLiteral("Failed to set DNS"))};
     return {true, QStringLiteral("DNS set to ") + provider + QStringLiteral(" on ") + *service};
 }
 
@@ -45,7 +53,7 @@ DnsSwitcher::Result DnsSwitcher::reset()
         return {false, kNoService};
     const NetworkDnsSettings::Change change = m_settings.resetServers(*service);
     if (!change.succeeded)
-        return {false, change.error.isEmpty() ? QStringLiteral("Failed to reset DNS") : change.error};
+        return {false, failure(change, QStringLiteral("Failed to reset DNS"))};
     return {true, QStringLiteral("DNS reset to automatic (DHCP) on ") + *service};
 }
 

@@ -16,6 +16,8 @@ KeepAwake::KeepAwake(SleepInhibitor& inhibitor, std::chrono::milliseconds minute
 
 KeepAwake::~KeepAwake()
 {
+    // The waiters belong to the owner, which is going.
+    m_waiting.clear();
     stop();
 }
 
@@ -24,29 +26,50 @@ bool KeepAwake::isRunning() const
     return m_hold && m_hold->isHeld();
 }
 
-bool KeepAwake::start(std::optional<int> minutes)
+void KeepAwake::start(std::optional<int> minutes, Answer answer)
 {
-    bool started = false;
-    if (!isRunning()) {
-        m_hold = m_inhibitor.hold();
-        started = m_hold != nullptr;
-        if (started)
-            connect(m_hold.get(), &SleepHold::lost, this, &KeepAwake::holdLost);
-    }
     if (minutes && *minutes >= 1) {
         const qint64 length = qMin<qint64>(qint64(*minutes) * m_minute.count(), std::numeric_limits<int>::max());
         m_expiry.start(std::chrono::milliseconds(length));
     }
-    return started;
+    if (isRunning()) {
+        if (answer)
+            answer(true);
+        return;
+    }
+    if (answer)
+        m_waiting.push_back(std::move(answer));
+    if (m_asking)
+        return;
+    m_asking = true;
+    m_inhibitor.hold(this, [this, request = m_request](std::unique_ptr<SleepHold> hold) {
+        // After stop() the hold is released right here, with `hold`.
+        if (request != m_request)
+            return;
+        m_asking = false;
+        m_hold = std::move(hold);
+        if (m_hold)
+            connect(m_hold.get(), &SleepHold::lost, this, &KeepAwake::holdLost);
+        tell(m_hold != nullptr);
+    });
 }
 
 void KeepAwake::stop()
 {
     m_expiry.stop();
+    ++m_request;
+    m_asking = false;
+    tell(false);
     if (!m_hold)
         return;
     disconnect(m_hold.get(), nullptr, this, nullptr);
     m_hold.reset();
+}
+
+void KeepAwake::tell(bool running)
+{
+    for (const Answer& answer : std::exchange(m_waiting, {}))
+        answer(running);
 }
 
 std::optional<std::chrono::milliseconds> KeepAwake::expiry() const

@@ -3,14 +3,16 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class SleepHold;
 class SleepInhibitor;
 
 // Keeps the display awake by holding the system's sleep inhibitor, optionally only for a number of
-// minutes.
+// minutes. The system answers a request for a hold asynchronously.
 class KeepAwake : public QObject {
     Q_OBJECT
 public:
@@ -18,11 +20,15 @@ public:
     KeepAwake(SleepInhibitor& inhibitor, std::chrono::milliseconds minute, QObject* parent = nullptr);
     ~KeepAwake() override;
 
+    using Answer = std::function<void(bool running)>;
+
     bool isRunning() const;
-    // Takes a hold unless one is held; true when one was taken now. A count of minutes of 1 or more
-    // (re)schedules the expiry; otherwise an expiry already scheduled stays.
-    bool start(std::optional<int> minutes);
-    // Releases the hold and drops the expiry.
+    // Asks for a hold unless one is held or asked for. `answer`, when given, learns whether a hold
+    // is held once the system has answered (at once when one is held already). A count of minutes
+    // of 1 or more (re)schedules the expiry; otherwise an expiry already scheduled stays.
+    void start(std::optional<int> minutes, Answer answer = {});
+    // Releases the hold, forgets a request still unanswered (its waiters learn that nothing is
+    // held) and drops the expiry.
     void stop();
     // The scheduled expiry's full length, when one is scheduled.
     std::optional<std::chrono::milliseconds> expiry() const;
@@ -33,9 +39,14 @@ signals:
 
 private:
     void holdLost();
+    void tell(bool running);
 
     SleepInhibitor& m_inhibitor;
     std::chrono::milliseconds m_minute;
     std::unique_ptr<SleepHold> m_hold;
+    bool m_asking = false;
+    // Raised by stop(), so that the answer to an earlier request is dropped.
+    quint64 m_request = 0;
+    std::vector<Answer> m_waiting;
     QTimer m_expiry;
 };

@@ -53,6 +53,29 @@ QString metalHUDMessage(const QString& hud, bool enabled, qsizetype changed, qsi
                    : hud + QStringLiteral(" disabled for ") + games(changed) + rest;
 }
 
+// Names the programs a limit does not reach, a few of them by name.
+QString frameLimitMessage(qint64 limit, QStringList unaffected, const QString& hud)
+{
+    const QString limited = QStringLiteral("FPS limited to ") + QString::number(limit);
+    if (unaffected.isEmpty())
+        return limited;
+    constexpr qsizetype named = 3;
+    unaffected.sort();
+    const qsizetype count = unaffected.size();
+    QString programs;
+    if (count == 1) {
+        programs = unaffected.first();
+    } else if (count <= named) {
+        programs = unaffected.first(count - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + unaffected.last();
+    } else {
+        programs = unaffected.first(named).join(QStringLiteral(", ")) + QStringLiteral(" and ")
+                   + QString::number(count - named) + QStringLiteral(" more");
+    }
+    return limited + QStringLiteral(" except in ") + programs
+           + (count == 1 ? QStringLiteral(", which keeps its own ") : QStringLiteral(", which keep their own ")) + hud
+           + QStringLiteral(" settings");
+}
+
 } // namespace
 
 const QStringList& SystemOptimizer::backgroundApplications()
@@ -173,9 +196,6 @@ void SystemOptimizer::enableGameMode(std::optional<qint32> pid, GameModeCompleti
     const auto before = m_freeMemory.gigabytes();
     QStringList actions;
 
-    setAntiShut(true);
-    if (m_keepAwake.isRunning())
-        actions.append(kPreventedSleep);
     if (changeMute(true))
         actions.append(kMuted);
 
@@ -193,14 +213,21 @@ void SystemOptimizer::enableGameMode(std::optional<qint32> pid, GameModeCompleti
     }
 
     const auto after = m_freeMemory.gigabytes();
-    const bool tookEffect = !actions.isEmpty();
-    if (tookEffect) {
-        publish(m_gameModeEnabled, true);
-        const auto reclaimed = before && after ? std::optional(FreeMemory::growth(before, after)) : std::nullopt;
-        setLastOptimizationReport(OptimizationReport{QStringLiteral("Game Mode enabled"), actions, reclaimed});
-    }
-    if (completion)
-        completion(tookEffect, actions);
+    const auto reclaimed = before && after ? std::optional(FreeMemory::growth(before, after)) : std::nullopt;
+    // The report waits for the system's answer about keep-awake, which its first line depends on.
+    m_keepAwake.start(std::nullopt, [this, actions, reclaimed, completion = std::move(completion)](bool awake) mutable {
+        if (awake) {
+            publish(m_antiShutEnabled, true);
+            actions.prepend(kPreventedSleep);
+        }
+        const bool tookEffect = !actions.isEmpty();
+        if (tookEffect) {
+            publish(m_gameModeEnabled, true);
+            setLastOptimizationReport(OptimizationReport{QStringLiteral("Game Mode enabled"), actions, reclaimed});
+        }
+        if (completion)
+            completion(tookEffect, actions);
+    });
 }
 
 void SystemOptimizer::disableGameMode(GameModeOffCompletion completion)
@@ -222,8 +249,11 @@ void SystemOptimizer::disableGameMode(GameModeOffCompletion completion)
 void SystemOptimizer::setAntiShut(bool enabled, std::optional<int> minutes)
 {
     if (enabled) {
-        if (m_keepAwake.start(minutes))
-            publish(m_antiShutEnabled, true);
+        // Published once the system has answered.
+        m_keepAwake.start(minutes, [this](bool running) {
+            if (running)
+                publish(m_antiShutEnabled, true);
+        });
         return;
     }
     m_keepAwake.stop();
@@ -280,11 +310,12 @@ void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
         const GameOverlay::Change write = overlay.writeFrameLimit(limit);
         if (!write.done())
             return complete(completion, false, write.message);
-        MainThread::post([this, life, limit, completion] {
+        MainThread::post([this, life, limit, completion,
+                          message = frameLimitMessage(limit, write.unaffectedPrograms, overlay.hudName())] {
             if (life.lock())
                 publishFrameLimit(limit);
             if (completion)
-                completion(true, QStringLiteral("FPS limited to ") + QString::number(limit));
+                completion(true, message);
         });
     });
 }
@@ -372,16 +403,27 @@ void SystemOptimizer::resetDNS(StatusCompletion completion)
 
 void SystemOptimizer::changeDNS(std::function<DnsSwitcher::Result(DnsSwitcher&)> change, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), backends = m_backends, change = std::move(change),
-                                       completion = std::move(completion)] {
-        if (life.expired())
-            return;
-        DnsSwitcher dns(*backends.dns, *backends.dnsProbe);
-        const DnsSwitcher::Result result = change(dns);
-        if (result.succeeded)
-            MainThread::post(life, [this] { refreshCurrentDNS(); });
-        complete(completion, result.succeeded, result.message);
+    // One change at a time, in the order asked for: a reset asked for while a switch runs comes
+    // after it, so the servers end as the last request leaves them, and a change that fails and
+    // puts the settings back never undoes another's.
+    m_dnsChanges.append([this, change = std::move(change), completion = std::move(completion)] {
+        WorkQueues::userInitiated().start([this, life = m_life.watch(), backends = m_backends, change, completion] {
+            if (life.expired())
+                return;
+            DnsSwitcher dns(*backends.dns, *backends.dnsProbe);
+            const DnsSwitcher::Result result = change(dns);
+            if (result.succeeded)
+                MainThread::post(life, [this] { refreshCurrentDNS(); });
+            complete(completion, result.succeeded, result.message);
+            MainThread::post(life, [this] {
+                m_dnsChanges.removeFirst();
+                if (!m_dnsChanges.isEmpty())
+                    m_dnsChanges.constFirst()();
+            });
+        });
     });
+    if (m_dnsChanges.size() == 1)
+        m_dnsChanges.constFirst()();
 }
 
 double SystemOptimizer::freeMemoryGB() const
@@ -565,10 +607,8 @@ void SystemOptimizer::cleanup()
     stopGameLaunchObserver();
     m_autoHealTimer.stop();
     m_keepAwake.stop();
-    if (m_frameLimitActive)
-        m_overlay.removeOwnFrameLimit();
-    if (!m_metalHUDBundleIDs.isEmpty())
-        m_overlay.writeHUDs(QStringList(m_metalHUDBundleIDs.cbegin(), m_metalHUDBundleIDs.cend()), false);
+    m_overlay.removeOwnSettings(m_frameLimitActive,
+                                QStringList(m_metalHUDBundleIDs.cbegin(), m_metalHUDBundleIDs.cend()));
     m_metalHUDBundleIDs.clear();
     m_priorities.restore(PriorityLedger::Change::Boosted);
     m_priorities.restore(PriorityLedger::Change::Throttled);

@@ -144,7 +144,8 @@ public:
 
     // DNS servers of the active network service. The switch and the reset need the system's
     // authorisation, which may ask the user; like the refresh, they do nothing once the optimizer is
-    // gone before they start.
+    // gone before they start. Switches and resets run one after another in the order they are
+    // asked for; ask on the main thread.
     void refreshCurrentDNS();
     void setDNS(const QString& provider, StatusCompletion completion = {});
     void resetDNS(StatusCompletion completion = {});
@@ -154,7 +155,8 @@ public:
     void startAutoHeal();
     void cleanup();
 
-    // Both run synchronously; the completion is called before they return.
+    // Turning on completes, on the main thread, once the system has answered about keep-awake;
+    // turning off runs synchronously and completes before it returns.
     void enableGameMode(std::optional<qint32> pid = std::nullopt, GameModeCompletion completion = {});
     void disableGameMode(GameModeOffCompletion completion = {});
 
@@ -214,6 +216,8 @@ private:
     bool m_isAutoOptimizeEnabled = false;
     qint64 m_frameLimitValue = 0;
     QStringList m_currentDNS;
+    // The DNS changes asked for; the first one runs.
+    QList<std::function<void()>> m_dnsChanges;
     QMetaObject::Connection m_gameLaunchObserver;
     QTimer m_autoHealTimer;
     LifeToken m_life;

@@ -110,6 +110,18 @@ private slots:
              {std::tuple{"NAT64 loopback", "64:ff9b::7f00:1", true}, {"NAT64 private, dotted", "64:ff9b::10.0.0.1", true},
               {"NAT64 link-local", "64:ff9b::a9fe:a9fe", true}, {"NAT64 public", "64:ff9b::5db8:d822", false},
               {"longer than NAT64's /96", "64:ff9b:0:0:1::7f00:1", false},
+              // The local-use prefix places the address by the network's prefix length: /96, /64,
+              // /56 and /48 in turn, the latter skipping bits 64 to 71.
+              {"local NAT64 /96 loopback", "64:ff9b:1::7f00:1", true},
+              {"local NAT64 /96 of a subnet, private", "64:ff9b:1:abcd:1::c0a8:101", true},
+              {"local NAT64 /64 loopback", "64:ff9b:1:0:7f:0:100:0", true},
+              {"local NAT64 /56 private", "64:ff9b:1:a:0:1::", true},
+              {"local NAT64 /48 private", "64:ff9b:1:c0a8:1:100::", true},
+              {"local NAT64 public", "64:ff9b:1::5db8:d822", false},
+              {"local NAT64 /96 of a subnet, public", "64:ff9b:1:abcd:1::5db8:d822", false},
+              {"local NAT64 /64 public", "64:ff9b:1:0:5d:b8d8:2200:0", false},
+              {"local NAT64 /48 public", "64:ff9b:1:5db8:d8:2200::", false},
+              {"beside local NAT64", "64:ff9b:2::7f00:1", false},
               {"6to4 loopback", "2002:7f00:1::1", true}, {"6to4 private", "2002:c0a8:101:5::1", true},
               {"6to4 unspecified", "2002::1", true}, {"6to4 public", "2002:5db8:d822::1", false},
               {"Teredo loopback client", "2001:0:5db8:d822::80ff:fffe", true},
@@ -141,7 +153,7 @@ private slots:
         for (const char* host : {"localhost", "printer.local", "db.internal", "127.0.0.1", "127.0.0.2", "0.0.0.0",
                                  "10.1.2.3", "172.20.0.1", "100.100.1.1", "169.254.1.1", "239.1.1.1", "[::1]", "[::]",
                                  "[fe80::1]", "[ff02::1]", "[fd00::1]", "[::ffff:192.168.0.1]", "[::ffff:127.0.0.1]",
-                                 "[64:ff9b::7f00:1]", "[2002:7f00:1::1]", "[2001:0:5db8:d822::80ff:fffe]",
+                                 "[64:ff9b::7f00:1]", "[64:ff9b:1::7f00:1]", "[2002:7f00:1::1]", "[2001:0:5db8:d822::80ff:fffe]",
                                  "2130706433", "0x7f.1", "127.1", "0177.0.0.1", "0x7f.0.0.1", "%31%32%37.0.0.1"})
             QTest::newRow(host) << QStringLiteral("https://%1:PORT/page").arg(host) << false;
         QTest::newRow("name resolving to loopback") << "https://loop.test:PORT/" << true;

@@ -555,7 +555,8 @@ private slots:
     }
 
     // Each walking thread holds one open folder a level: a deep home is walked whole even where the
-    // open-file limit was set lower than that.
+    // open-file limit was set lower than that. The limit is the whole process's, and is as it was
+    // once the walk has ended.
     void deepFoldersUnderALowOpenFileLimit_data()
     {
         QTest::addColumn<int>("threads");
@@ -589,8 +590,20 @@ private slots:
         low.rlim_cur = open + rlim_t(room);
         QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
         const DiskScanEngine engine(scratch.environment(), std::make_shared<FakeProcessRunner>(), nullptr);
-        const DiskScanEngine::HomeFiles found = engine.scanHomeFiles({}, never, {}, threads);
+        rlim_t during = 0;
+        const DiskScanEngine::HomeFiles found = engine.scanHomeFiles(
+            {}, never,
+            [&during](double) {
+                rlimit now {};
+                getrlimit(RLIMIT_NOFILE, &now);
+                during = now.rlim_cur;
+            },
+            threads);
+        rlimit after {};
+        QVERIFY(getrlimit(RLIMIT_NOFILE, &after) == 0);
         setrlimit(RLIMIT_NOFILE, &before);
+        QVERIFY(during >= needed);
+        QCOMPARE(after.rlim_cur, low.rlim_cur);
         for (const QString& bottom : std::as_const(bottoms))
             QVERIFY2(find(found.files, scratch.at(bottom)), qPrintable(bottom.left(20)));
     }

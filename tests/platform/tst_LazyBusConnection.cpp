@@ -5,6 +5,22 @@
 #include <QDBusMessage>
 #include <QtConcurrent/QtConcurrentRun>
 
+namespace {
+
+QDBusMessage busId()
+{
+    return QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetId");
+}
+
+// The id a daemon gives itself, which tells which bus answered.
+QString idOf(const QDBusMessage& reply)
+{
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() ? reply.arguments().first().toString()
+                                                                                       : QString();
+}
+
+} // namespace
+
 // The process's system and session buses are two private buses of the test's own, so that each
 // row can tell whether, and on which bus, a connection was made.
 class TestLazyBusConnection : public QObject {
@@ -24,16 +40,16 @@ private slots:
     void connectsOnFirstUse_data()
     {
         QTest::addColumn<QString>("bus");
-        QTest::addColumn<bool>("onWorker");
+        QTest::addColumn<bool>("fromWorker");
         QTest::newRow("a connection already made is the one used") << "given" << false;
-        QTest::newRow("the system bus, first used on the main thread") << "system" << false;
-        QTest::newRow("the session bus, first used on a worker") << "session" << true;
+        QTest::newRow("the system bus, asked from the main thread") << "system" << false;
+        QTest::newRow("the session bus, asked from a worker") << "session" << true;
     }
 
     void connectsOnFirstUse()
     {
         QFETCH(QString, bus);
-        QFETCH(bool, onWorker);
+        QFETCH(bool, fromWorker);
         const QDBusConnection given = m_system.connect();
         const int systemBefore = clients(m_systemProbe);
         const int sessionBefore = clients(m_sessionProbe);
@@ -44,14 +60,68 @@ private slots:
         QCOMPARE(clients(m_systemProbe), systemBefore);
         QCOMPARE(clients(m_sessionProbe), sessionBefore);
 
-        const QString unique = onWorker ? QtConcurrent::run([copy] { return copy->baseService(); }).result()
-                                        : copy->baseService();
-        QVERIFY(lazy->isConnected());
-        QCOMPARE(lazy->baseService(), unique);
-        if (bus == "given")
-            QCOMPARE(lazy->name(), given.name());
+        QString id;
+        if (fromWorker) {
+            id = idOf(QtConcurrent::run([copy] { return copy.call(busId(), std::chrono::seconds(30)); }).result());
+        } else {
+            int answers = 0;
+            copy.callAsync(busId(), std::chrono::seconds(30), this, [&](const QDBusMessage& reply) {
+                ++answers;
+                id = idOf(reply);
+            });
+            QTRY_COMPARE(answers, 1);
+        }
+        QCOMPARE(id, idOf((bus == "session" ? m_sessionProbe : m_systemProbe).call(busId())));
         QCOMPARE(clients(m_systemProbe), systemBefore + (bus == "system" ? 1 : 0));
         QCOMPARE(clients(m_sessionProbe), sessionBefore + (bus == "session" ? 1 : 0));
+        // The copy shares the connection.
+        QCOMPARE(idOf(QtConcurrent::run([lazy] { return lazy.call(busId(), std::chrono::seconds(30)); }).result()), id);
+        QCOMPARE(clients(m_systemProbe), systemBefore + (bus == "system" ? 1 : 0));
+    }
+
+    // A daemon that answers nothing, not even the greeting of the connection: every caller gets its
+    // time-out, and the main thread's answer that comes once the daemon is back goes to the late
+    // handler, once.
+    void aBusThatDoesNotAnswerEndsEveryCallInTime()
+    {
+        PrivateBus frozen;
+        QVERIFY2(frozen.isRunning(), qPrintable(frozen.errorString()));
+        frozen.pause();
+        const LazyBusConnection lazy = LazyBusConnection::toAddress(frozen.address(), std::chrono::milliseconds(100));
+
+        const QDBusMessage blocked =
+            QtConcurrent::run([lazy] { return lazy.call(busId(), std::chrono::seconds(30)); }).result();
+        QVERIFY(LazyBusConnection::isTimeout(blocked));
+
+        QList<QDBusMessage> answers;
+        QList<QDBusMessage> late;
+        lazy.callAsync(
+            busId(), std::chrono::seconds(30), this, [&](const QDBusMessage& reply) { answers.append(reply); },
+            [&](const QDBusMessage& reply) { late.append(reply); });
+        QTRY_COMPARE(answers.size(), 1);
+        QVERIFY(LazyBusConnection::isTimeout(answers.first()));
+        QVERIFY(late.isEmpty());
+
+        frozen.resume();
+        QTRY_COMPARE(late.size(), 1);
+        QCOMPARE(late.first().type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(answers.size(), 1);
+    }
+
+    // An answer for an object that is gone is nobody's: it goes to the late handler.
+    void anAnswerOutlivingItsContextGoesToTheLateHandler()
+    {
+        const LazyBusConnection lazy(m_system.connect());
+        auto context = std::make_unique<QObject>();
+        int answers = 0;
+        QList<QDBusMessage> late;
+        lazy.callAsync(
+            busId(), std::chrono::seconds(30), context.get(), [&](const QDBusMessage&) { ++answers; },
+            [&](const QDBusMessage& reply) { late.append(reply); });
+        context.reset();
+        QTRY_COMPARE(late.size(), 1);
+        QCOMPARE(late.first().type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(answers, 0);
     }
 
 private:

@@ -1,13 +1,17 @@
+#include "DnsProbe.h"
+#include "Locked.h"
 #include "PrivateBus.h"
 #include "ScriptedDBusObject.h"
 #include "TestMain.h"
 #include "linux/NetworkManagerDns.h"
 #include "linux/ResolvedCacheFlusher.h"
+#include "tuning/DnsSwitcher.h"
 
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QtEndian>
+#include <atomic>
+#include <memory>
 
 namespace {
 
@@ -53,9 +57,53 @@ const QString kService = "Wired connection 1";
 
 const QList<QVariantMap> kAddressData{{{"address", "192.168.7.2"}, {"prefix", 24u}}};
 
-quint32 ipv4(const char* text)
+// Each value's bytes as they lie in memory, in hexadecimal.
+template <typename T>
+QStringList hex(const QList<T>& values)
 {
-    return qToBigEndian(QHostAddress(QString::fromLatin1(text)).toIPv4Address());
+    QStringList texts;
+    for (const T& value : values) {
+        if constexpr (std::is_same_v<T, QByteArray>)
+            texts.append(QString::fromLatin1(value.toHex()));
+        else
+            texts.append(QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(&value), sizeof value).toHex()));
+    }
+    return texts;
+}
+
+// A value as it came over the bus, with its containers opened into lists and maps, so that two
+// answers compare whole.
+QVariant plain(const QVariant& value)
+{
+    if (value.metaType() == QMetaType::fromType<QDBusVariant>())
+        return plain(qvariant_cast<QDBusVariant>(value).variant());
+    if (value.metaType() != QMetaType::fromType<QDBusArgument>())
+        return value;
+    const QDBusArgument argument = qvariant_cast<QDBusArgument>(value);
+    switch (argument.currentType()) {
+    case QDBusArgument::MapType: {
+        QVariantMap map;
+        argument.beginMap();
+        while (!argument.atEnd()) {
+            argument.beginMapEntry();
+            const QString key = argument.asVariant().toString();
+            map.insert(key, plain(argument.asVariant()));
+            argument.endMapEntry();
+        }
+        argument.endMap();
+        return map;
+    }
+    case QDBusArgument::ArrayType: {
+        QVariantList list;
+        argument.beginArray();
+        while (!argument.atEnd())
+            list.append(plain(argument.asVariant()));
+        argument.endArray();
+        return list;
+    }
+    default:
+        return argument.asVariant();
+    }
 }
 
 // A machine whose default route leaves through eth7 (interface index 7), with a lower-metric
@@ -87,9 +135,27 @@ struct Machine {
     QTemporaryDir folder;
 };
 
-// NetworkManager with eth7 carrying one active wired connection.
+// A wired connection's settings as NetworkManager hands them out, with IPv6 settings unless told
+// otherwise; its DNS servers are the network's own unless `switched`.
+Settings wiredConnection(bool dualStack = true, bool switched = false)
+{
+    Settings settings{
+        {"connection", {{"id", kService}, {"type", "802-3-ethernet"}}},
+        {"ipv4",
+         {{"method", "auto"},
+          {"address-data", QVariant::fromValue(kAddressData)},
+          {"dns", QVariant::fromValue(switched ? QList<uint>{0x01010101} : QList<uint>{})},
+          {"ignore-auto-dns", switched}}},
+    };
+    if (dualStack)
+        settings.insert("ipv6", {{"method", "auto"}, {"addr-gen-mode", 1}, {"ignore-auto-dns", switched}});
+    return settings;
+}
+
+// NetworkManager with eth7 carrying one active wired connection. GetSettings answers with the saved
+// settings, which each Update2 replaces; the changing calls are logged in the order they come.
 struct FakeNetworkManager {
-    explicit FakeNetworkManager(PrivateBus& bus, bool withServers = true)
+    explicit FakeNetworkManager(PrivateBus& bus, bool withServers = true, const Settings& connection = wiredConnection())
     {
         manager->on(kNM, "GetDeviceByIpIface", [](const QDBusMessage& call) {
             if (call.arguments().value(0).toString() != "eth7")
@@ -99,16 +165,12 @@ struct FakeNetworkManager {
         device->setValue(kDeviceInterface, "ActiveConnection", QVariant::fromValue(QDBusObjectPath(kActivePath)));
         device->setValue(kDeviceInterface, "Ip4Config", QVariant::fromValue(QDBusObjectPath(withServers ? kIp4Path : "/")));
         device->setValue(kDeviceInterface, "Ip6Config", QVariant::fromValue(QDBusObjectPath(withServers ? kIp6Path : "/")));
-        device->answer(kDeviceInterface, "Reapply", {});
         active->setValue("org.freedesktop.NetworkManager.Connection.Active", "Id", kService);
         active->setValue("org.freedesktop.NetworkManager.Connection.Active", "Connection", QVariant::fromValue(QDBusObjectPath(kSettingsPath)));
-        const Settings current{
-            {"connection", {{"id", kService}, {"type", "802-3-ethernet"}}},
-            {"ipv4", {{"method", "auto"}, {"address-data", QVariant::fromValue(kAddressData)}, {"dns", QVariant::fromValue(QList<uint>{})}}},
-            {"ipv6", {{"method", "auto"}}},
-        };
-        settings->answer(kSettingsInterface, "GetSettings", {QVariant::fromValue(current)});
-        settings->answer(kSettingsInterface, "Update2", {QVariantMap()});
+        saved->set(QVariant::fromValue(connection));
+        refuse("GetSettings", {});
+        refuse("Update2", {});
+        refuse("Reapply", {});
         ip4->setValue("org.freedesktop.NetworkManager.IP4Config", "NameserverData",
                       QVariant::fromValue(QList<QVariantMap>{{{"address", "192.168.7.1"}}, {{"address", "192.168.7.254"}}}));
         ip6->setValue("org.freedesktop.NetworkManager.IP6Config", "Nameservers",
@@ -118,12 +180,38 @@ struct FakeNetworkManager {
             QVERIFY(bus.serve(kNM, path, object));
     }
 
+    // Calls of a changing method (GetSettings, Update2, Reapply) fail with `error` once the first
+    // `answered` ones are answered; an empty error answers every call.
+    void refuse(const QString& method, const QString& error, int answered = 0)
+    {
+        ScriptedDBusObject* object = method == "Reapply" ? device : settings;
+        const QString interface = method == "Reapply" ? kDeviceInterface : kSettingsInterface;
+        auto count = std::make_shared<std::atomic<int>>(0);
+        object->on(interface, method, [log = log, saved = saved, method, error, answered, count](const QDBusMessage& call) {
+            log->with([&](QStringList& calls) { calls.append(method); });
+            if (!error.isEmpty() && count->fetch_add(1) >= answered)
+                return call.createErrorReply(error, "Message recipient disconnected from message bus without replying");
+            if (method == "GetSettings")
+                return call.createReply(saved->get());
+            if (method == "Update2")
+                saved->set(call.arguments().value(0));
+            return call.createReply(method == "Update2" ? QVariantList{QVariantMap()} : QVariantList{});
+        });
+    }
+
     ScriptedDBusObject* manager = new ScriptedDBusObject;
     ScriptedDBusObject* device = new ScriptedDBusObject;
     ScriptedDBusObject* active = new ScriptedDBusObject;
     ScriptedDBusObject* settings = new ScriptedDBusObject;
     ScriptedDBusObject* ip4 = new ScriptedDBusObject;
     ScriptedDBusObject* ip6 = new ScriptedDBusObject;
+    std::shared_ptr<Locked<QVariant>> saved = std::make_shared<Locked<QVariant>>();
+    std::shared_ptr<Locked<QStringList>> log = std::make_shared<Locked<QStringList>>();
+};
+
+// Every server answers.
+struct AnsweringProbe final : DnsProbe {
+    bool answers(const QString&, const QString&) override { return true; }
 };
 
 // systemd-resolved with servers on link 7.
@@ -151,6 +239,13 @@ Settings sentSettings(const QDBusMessage& update)
     Settings settings;
     qvariant_cast<QDBusArgument>(update.arguments().value(0)) >> settings;
     return settings;
+}
+
+// The connection's settings as NetworkManager has them saved now.
+QVariant savedSettings(const QDBusConnection& client)
+{
+    const QDBusMessage reply = client.call(QDBusMessage::createMethodCall(kNM, kSettingsPath, kSettingsInterface, "GetSettings"));
+    return plain(reply.arguments().value(0));
 }
 
 template <typename T>
@@ -239,75 +334,157 @@ private slots:
         QCOMPARE(dns.configuredServers(), std::optional(servers));
     }
 
+    // Addresses whose bytes read differently the other way round; NetworkManager takes IPv4 servers
+    // as 32-bit numbers holding the address's bytes in network order.
     void changesTheConnectionsServers_data()
     {
-        QTest::addColumn<QStringList>("servers");
-        QTest::addColumn<QString>("refusing");
-        QTest::addColumn<bool>("succeeded");
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<QList<uint>>("ipv4");
-        QTest::addColumn<int>("ipv6");
-        const QString refusal = "Insufficient privileges";
-        QTest::newRow("switch") << QStringList{"1.1.1.1", "1.0.0.1"} << "" << true << "" << QList<uint>{ipv4("1.1.1.1"), ipv4("1.0.0.1")} << -1;
-        QTest::newRow("switch with IPv6") << QStringList{"9.9.9.9", "2620:fe::fe"} << "" << true << "" << QList<uint>{ipv4("9.9.9.9")} << 1;
-        QTest::newRow("reset") << QStringList{} << "" << true << "" << QList<uint>{} << 0;
-        QTest::newRow("authorisation refused") << QStringList{"1.1.1.1"} << "Update2" << false << refusal << QList<uint>{ipv4("1.1.1.1")} << -1;
-        QTest::newRow("reapply refused") << QStringList{"1.1.1.1"} << "Reapply" << false << refusal << QList<uint>{ipv4("1.1.1.1")} << -1;
-        QTest::newRow("no NetworkManager") << QStringList{"1.1.1.1"} << "everything" << false
-                                           << "Could not find the active network service." << QList<uint>{} << -1;
+        QTest::addColumn<QStringList>("servers"); // none: reset
+        QTest::addColumn<bool>("dualStack");
+        QTest::addColumn<QString>("refusing"); // the method refused; "+Update2": and Update2 after the first
+        QTest::addColumn<QString>("why");      // the error NetworkManager answers with
+        QTest::addColumn<QString>("reason");   // empty: succeeded
+        QTest::addColumn<QStringList>("ipv4"); // the IPv4 servers' bytes, as sent
+        QTest::addColumn<QStringList>("ipv6"); // the IPv6 servers' bytes; "none" for no IPv6 settings
+        QTest::addColumn<QStringList>("calls");
+        const QString denied = "org.freedesktop.NetworkManager.PermissionDenied";
+        const QString noReply = "org.freedesktop.DBus.Error.NoReply";
+        const QStringList opendns{"208.67.222.222", "8.8.4.4"};
+        const QStringList sent{"d043dede", "08080404"};
+        const QStringList changed{"GetSettings", "Update2", "Reapply"};
+        const QStringList putBack{"GetSettings", "Update2", "Reapply", "Update2"};
+        QTest::newRow("switch, dual stack") << opendns << true << "" << "" << "" << sent << QStringList{} << changed;
+        QTest::newRow("switch with an IPv6 server") << QStringList{"8.8.4.4", "2620:fe::fe"} << true << "" << "" << ""
+                                                    << QStringList{"08080404"} << QStringList{"262000fe0000000000000000000000fe"}
+                                                    << changed;
+        QTest::newRow("switch, IPv4 only") << opendns << false << "" << "" << "" << sent << QStringList{"none"} << changed;
+        QTest::newRow("reset") << QStringList{} << true << "" << "" << "" << QStringList{} << QStringList{} << changed;
+        QTest::newRow("reset, IPv4 only") << QStringList{} << false << "" << "" << "" << QStringList{} << QStringList{"none"}
+                                          << changed;
+        QTest::newRow("settings unanswered") << opendns << true << "GetSettings" << noReply
+                                             << "no answer from NetworkManager" << QStringList{} << QStringList{}
+                                             << QStringList{"GetSettings"};
+        QTest::newRow("authorisation refused") << opendns << true << "Update2" << denied << "not permitted" << sent
+                                               << QStringList{} << QStringList{"GetSettings", "Update2"};
+        QTest::newRow("reapply refused") << opendns << true << "Reapply" << denied << "not permitted" << sent
+                                         << QStringList{} << putBack;
+        QTest::newRow("reapply unanswered") << opendns << true << "Reapply" << noReply << "no answer from NetworkManager"
+                                            << sent << QStringList{} << putBack;
+        QTest::newRow("reapply not possible") << opendns << true << "Reapply"
+                                              << "org.freedesktop.NetworkManager.Device.IncompatibleConnection"
+                                              << "refused by NetworkManager" << sent << QStringList{} << putBack;
+        QTest::newRow("reset, reapply refused") << QStringList{} << true << "Reapply" << denied << "not permitted"
+                                                << QStringList{} << QStringList{} << putBack;
+        QTest::newRow("reapply and putting back refused")
+            << opendns << true << "Reapply+Update2" << denied
+            << "not permitted, and the connection's earlier settings could not be put back" << sent << QStringList{}
+            << putBack;
     }
 
     void changesTheConnectionsServers()
     {
         QFETCH(QStringList, servers);
+        QFETCH(bool, dualStack);
         QFETCH(QString, refusing);
-        QFETCH(bool, succeeded);
-        QFETCH(QString, error);
-        QFETCH(QList<uint>, ipv4);
-        QFETCH(int, ipv6);
+        QFETCH(QString, why);
+        QFETCH(QString, reason);
+        QFETCH(QStringList, ipv4);
+        QFETCH(QStringList, ipv6);
+        QFETCH(QStringList, calls);
         Machine machine;
         PrivateBus bus;
         QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
-        std::optional<FakeNetworkManager> nm;
-        if (refusing != "everything")
-            nm.emplace(bus);
-        const QString denied = "org.freedesktop.NetworkManager.PermissionDenied";
-        if (refusing == "Update2")
-            nm->settings->refuse(kSettingsInterface, "Update2", denied, "Insufficient privileges");
-        if (refusing == "Reapply")
-            nm->device->refuse(kDeviceInterface, "Reapply", denied, "Insufficient privileges");
+        // A reset starts from a switched connection, a switch from the network's own servers.
+        FakeNetworkManager nm(bus, true, wiredConnection(dualStack, servers.isEmpty()));
+        QDBusConnection client = bus.connect();
+        const QVariant before = savedSettings(client);
+        nm.log->set({});
+        if (!refusing.isEmpty())
+            nm.refuse(refusing.section('+', 0, 0), why);
+        if (refusing.endsWith("+Update2"))
+            nm.refuse("Update2", why, 1);
 
-        NetworkManagerDns dns(bus.connect(), machine.places());
+        NetworkManagerDns dns(client, machine.places());
         const auto change = servers.isEmpty() ? dns.resetServers(kService) : dns.setServers(kService, servers);
-        QCOMPARE(change.succeeded, succeeded);
-        QCOMPARE(change.error, error);
-        if (!nm)
+        QCOMPARE(change.succeeded, reason.isEmpty());
+        QCOMPARE(change.error, QString());
+        QCOMPARE(change.reason, reason);
+        QCOMPARE(nm.log->get(), calls);
+        // A failure leaves the saved settings as they were, unless they could not be put back.
+        nm.refuse("GetSettings", {});
+        if (!reason.isEmpty())
+            QCOMPARE(savedSettings(client) == before, !reason.endsWith("put back"));
+        const QList<QDBusMessage> updates = nm.settings->calls("Update2");
+        if (updates.isEmpty())
             return;
 
-        const QList<QDBusMessage> updates = nm->settings->calls("Update2");
-        const bool updated = refusing != "Update2";
-        QCOMPARE(updates.size(), 1);
-        QVERIFY(updates.first().isInteractiveAuthorizationAllowed());
+        for (const QDBusMessage& call : nm.settings->calls("Update2") + nm.device->calls("Reapply"))
+            QVERIFY(call.isInteractiveAuthorizationAllowed());
         QCOMPARE(updates.first().arguments().value(1).toUInt(), 1u);
         const Settings sent = sentSettings(updates.first());
-        QCOMPARE(nested<QList<uint>>(sent, "ipv4", "dns"), ipv4);
+        QCOMPARE(hex(nested<QList<uint>>(sent, "ipv4", "dns")), ipv4);
         QCOMPARE(sent.value("ipv4").value("ignore-auto-dns").toBool(), !servers.isEmpty());
+        if (ipv6 == QStringList{"none"}) {
+            QVERIFY(!sent.contains("ipv6"));
+        } else {
+            QCOMPARE(hex(nested<QList<QByteArray>>(sent, "ipv6", "dns")), ipv6);
+            QCOMPARE(sent.value("ipv6").value("ignore-auto-dns").toBool(), !servers.isEmpty());
+            QCOMPARE(sent.value("ipv6").value("method").toString(), "auto");
+        }
         // What is not DNS goes back as it came.
         QCOMPARE(nested<QList<QVariantMap>>(sent, "ipv4", "address-data"), kAddressData);
         QCOMPARE(sent.value("connection").value("id").toString(), kService);
-        const QVariantMap ipv6Section = sent.value("ipv6");
-        QCOMPARE(ipv6Section.value("method").toString(), "auto");
-        if (ipv6 < 0) {
-            QVERIFY(!ipv6Section.contains("dns"));
-        } else {
-            QCOMPARE(nested<QList<QByteArray>>(sent, "ipv6", "dns").size(), ipv6);
-            QCOMPARE(ipv6Section.value("ignore-auto-dns").toBool(), ipv6 > 0);
-        }
+        if (updates.size() > 1)
+            QCOMPARE(plain(updates.last().arguments().value(0)), before);
+    }
 
-        const QList<QDBusMessage> reapplied = nm->device->calls("Reapply");
-        QCOMPARE(reapplied.size(), updated ? 1 : 0);
-        if (updated)
-            QVERIFY(reapplied.first().isInteractiveAuthorizationAllowed());
+    // What the user reads: the switch's own texts, with the reason in plain words, never the bus's.
+    void switcherReportsInPlainWords_data()
+    {
+        QTest::addColumn<QString>("provider"); // empty: reset
+        QTest::addColumn<QString>("refusing");
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<QString>("message");
+        const QString denied = "org.freedesktop.NetworkManager.PermissionDenied";
+        const QString noReply = "org.freedesktop.DBus.Error.NoReply";
+        QTest::newRow("switch") << "Google" << "" << "" << "DNS set to Google on " + kService;
+        QTest::newRow("switch, reapply refused") << "Google" << "Reapply" << denied << "Failed to set DNS: not permitted";
+        QTest::newRow("switch, unanswered") << "Google" << "Update2" << noReply
+                                            << "Failed to set DNS: no answer from NetworkManager";
+        QTest::newRow("reset") << "" << "" << "" << "DNS reset to automatic (DHCP) on " + kService;
+        QTest::newRow("reset, unanswered") << "" << "Reapply" << noReply << "Failed to reset DNS: no answer from NetworkManager";
+    }
+    void switcherReportsInPlainWords()
+    {
+        QFETCH(QString, provider);
+        QFETCH(QString, refusing);
+        QFETCH(QString, why);
+        QFETCH(QString, message);
+        Machine machine;
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
+        FakeNetworkManager nm(bus);
+        if (!refusing.isEmpty())
+            nm.refuse(refusing, why);
+        NetworkManagerDns dns(bus.connect(), machine.places());
+        AnsweringProbe probe;
+        DnsSwitcher switcher(dns, probe);
+        const DnsSwitcher::Result result = provider.isEmpty() ? switcher.reset() : switcher.switchTo(provider);
+        QCOMPARE(result.message, message);
+        QCOMPARE(result.succeeded, why.isEmpty());
+        const QList<QDBusMessage> updates = nm.settings->calls("Update2");
+        if (!provider.isEmpty() && !updates.isEmpty())
+            QCOMPARE(hex(nested<QList<uint>>(sentSettings(updates.first()), "ipv4", "dns")), QStringList({"08080808", "08080404"}));
+    }
+
+    void noNetworkManagerToChange()
+    {
+        Machine machine;
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
+        NetworkManagerDns dns(bus.connect(), machine.places());
+        const auto change = dns.setServers(kService, {"8.8.4.4"});
+        QVERIFY(!change.succeeded);
+        QCOMPARE(change.error, "Could not find the active network service.");
     }
 
     void readsResolvConf_data()

@@ -70,7 +70,7 @@ private slots:
             {"Downloads", {"/data/dl"}},
             {"Desktop", {home + "/Desktop"}},
             {"Documents", {home + "/Documents"}},
-            {"Movies", {home + "/Films"}},
+            {"Videos", {home + "/Films"}},
             {"Music", {}},
             {"Pictures", {home + "/Pictures"}}};
         QCOMPARE(places.size(), expected.size());

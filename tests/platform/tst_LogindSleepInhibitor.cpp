@@ -66,12 +66,16 @@ private slots:
         QTest::addColumn<bool>("grants");
         QTest::addColumn<bool>("screenSaver");
         QTest::addColumn<bool>("held");
-        QTest::newRow("both services") << true << true << true << true;
-        QTest::newRow("logind only") << true << true << false << true;
-        QTest::newRow("screen saver only") << false << false << true << true;
-        QTest::newRow("logind refuses, screen saver grants") << true << false << true << true;
-        QTest::newRow("logind refuses, no screen saver") << true << false << false << false;
-        QTest::newRow("neither service") << false << false << false << false;
+        QTest::addColumn<QString>("stopped"); // the bus whose daemon answers nothing until the hold is decided
+        QTest::newRow("both services") << true << true << true << true << "";
+        QTest::newRow("logind only") << true << true << false << true << "";
+        QTest::newRow("screen saver only") << false << false << true << true << "";
+        QTest::newRow("logind refuses, screen saver grants") << true << false << true << true << "";
+        QTest::newRow("logind refuses, no screen saver") << true << false << false << false << "";
+        QTest::newRow("neither service") << false << false << false << false << "";
+        QTest::newRow("logind hangs, screen saver grants") << true << true << true << true << "system";
+        QTest::newRow("screen saver hangs, logind grants") << true << true << true << true << "session";
+        QTest::newRow("logind hangs, no screen saver") << true << true << false << false << "system";
     }
 
     void holdsUntilReleased()
@@ -80,6 +84,7 @@ private slots:
         QFETCH(bool, grants);
         QFETCH(bool, screenSaver);
         QFETCH(bool, held);
+        QFETCH(QString, stopped);
         PrivateBus system;
         PrivateBus session;
         QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
@@ -97,25 +102,46 @@ private slots:
         else
             delete saver;
 
-        LogindSleepInhibitor inhibitor(system.connect(), session.connect());
-        std::unique_ptr<SleepHold> hold = inhibitor.hold();
+        // A bus that hangs takes the call and answers it only once it is resumed.
+        const auto connection = [&stopped](PrivateBus& bus, const QString& name) {
+            if (stopped != name)
+                return LazyBusConnection(bus.connect());
+            const LazyBusConnection connected(bus.connect(), std::chrono::milliseconds(100));
+            bus.pause();
+            return connected;
+        };
+        LogindSleepInhibitor inhibitor(connection(system, "system"), connection(session, "session"));
+        std::unique_ptr<SleepHold> hold;
+        int answers = 0;
+        inhibitor.hold(this, [&](std::unique_ptr<SleepHold> taken) {
+            hold = std::move(taken);
+            ++answers;
+        });
+        QTRY_COMPARE(answers, 1);
         QCOMPARE(bool(hold), held);
+        // What the stopped service grants once it is back is not kept: logind's late lock is
+        // closed with its reply, and the screen saver's inhibition is released.
+        system.resume();
+        session.resume();
         if (logind) {
+            QTRY_COMPARE(manager->calls("Inhibit").size(), 1);
             const QList<QDBusMessage> asked = manager->calls("Inhibit");
-            QCOMPARE(asked.size(), 1);
             QCOMPARE(asked.first().arguments().value(0).toString(), "idle:sleep");
             QCOMPARE(asked.first().arguments().value(1).toString(), "Quillmarsh");
             QCOMPARE(asked.first().arguments().value(3).toString(), "block");
         }
         const bool locked = logind && grants;
-        // The lock lasts as long as the hold, not as long as the call.
-        QVERIFY(!locked || !fake.released());
+        // The lock lasts as long as the hold, not as long as the call; one granted too late goes at once.
+        if (stopped == "system")
+            QTRY_VERIFY(fake.released());
+        else
+            QVERIFY(!locked || !fake.released());
         hold.reset();
         // The bus daemon and the fake's reply drop their copies of the descriptor on their own
         // threads, possibly just after the answer arrived here.
         QTRY_COMPARE(fake.released(), locked);
         if (screenSaver) {
-            QCOMPARE(saver->calls("Inhibit").size(), 1);
+            QTRY_COMPARE(saver->calls("Inhibit").size(), 1);
             // The release is sent without waiting for its answer.
             QTRY_COMPARE(saver->calls("UnInhibit").size(), 1);
             const QList<QDBusMessage> released = saver->calls("UnInhibit");
@@ -150,13 +176,24 @@ private slots:
         SystemOptimizer optimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, f.overlay, f.backends},
                                   {std::chrono::milliseconds(20), OptimizerFixture::kMinute});
 
-        // Published at once; nothing runs the expiry before the checks below.
-        optimizer.setAntiShut(true, ending == "expiry" ? std::optional(1) : std::nullopt);
+        // Published once logind has answered; Game Mode, asked meanwhile, waits for the same answer.
+        optimizer.setAntiShut(true);
+        QStringList gameMode;
+        bool gameModeDone = false;
+        optimizer.enableGameMode(std::nullopt, [&](bool, const QStringList& actions) {
+            gameMode = actions;
+            gameModeDone = true;
+        });
+        QTRY_VERIFY(gameModeDone);
         QCOMPARE(optimizer.antiShutEnabled(), services);
+        QCOMPARE(gameMode.contains("Prevented display sleep during gameplay"), services);
         if (!services)
             return;
         QVERIFY(!fake.released());
-        if (ending == "off")
+        // Keep-awake already holds: this only schedules its end.
+        if (ending == "expiry")
+            optimizer.setAntiShut(true, 1);
+        else if (ending == "off")
             optimizer.setAntiShut(false);
         else if (ending == "cleanup")
             optimizer.cleanup();

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "TestMain.h"
 #include "linux/MangoHudOverlay.h"
 
@@ -6,7 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <atomic>
-#include <unistd.h>
+#include <memory>
 
 namespace {
 
@@ -18,7 +19,17 @@ const QByteArray kUserFile = "### my settings\n"
                              "\n"
                              "position=top-right\r\n"
                              "font_size=20";
+// The same with CRLF line ends throughout and a limit of the user's own.
+const QByteArray kCrlfUserFile = "### my settings\r\n"
+                                 "gpu_stats\r\n"
+                                 "# fps_limit=30\r\n"
+                                 "\r\n"
+                                 "fps_limit=75,144\r\n"
+                                 "font_size=20";
 const QByteArray kMarker = MangoHudOverlay::limitMarker;
+const QByteArray kNewFile = MangoHudOverlay::limitMarker + MangoHudOverlay::newFileNote;
+// What Files::contents() gives for a file that is not there.
+const QByteArray kAbsent = "(no file)";
 
 // MangoHud files in a scratch folder, and an overlay over them.
 struct Files {
@@ -27,14 +38,20 @@ struct Files {
     QMap<QString, QStringList> programs;
     // How often the installed applications were looked through.
     int lookups = 0;
-    MangoHudOverlay overlay{{dir.filePath("MangoHud"), [this] { return installed.load(); },
-                             [this](const QStringList& bundles) {
-                                 ++lookups;
-                                 QHash<QString, QStringList> found;
-                                 for (const QString& bundle : bundles)
-                                     found.insert(bundle, programs.value(bundle));
-                                 return found;
-                             }}};
+    // The overlay of one run; a new one over the same files is the next run.
+    std::unique_ptr<MangoHudOverlay> run()
+    {
+        return std::make_unique<MangoHudOverlay>(MangoHudOverlay::Options{
+            dir.filePath("MangoHud"), [this] { return installed.load(); }, [this](const QStringList& bundles) {
+                ++lookups;
+                QHash<QString, QStringList> found;
+                for (const QString& bundle : bundles)
+                    found.insert(bundle, programs.value(bundle));
+                return found;
+            }});
+    }
+    std::unique_ptr<MangoHudOverlay> firstRun = run();
+    MangoHudOverlay& overlay = *firstRun;
 
     QString path(const QString& name = MangoHudOverlay::globalFileName) const
     {
@@ -54,11 +71,30 @@ struct Files {
             return std::nullopt;
         return file.readAll();
     }
+    QByteArray contents(const QString& name = MangoHudOverlay::globalFileName) const
+    {
+        return read(name).value_or(kAbsent);
+    }
+    // Every entry of the folder with its bytes; nothing at all when there is no folder.
+    std::optional<QMap<QString, QByteArray>> folder() const
+    {
+        const QDir folder(dir.filePath("MangoHud"));
+        if (!folder.exists())
+            return std::nullopt;
+        QMap<QString, QByteArray> entries;
+        for (const QString& name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            entries.insert(name, read(name).value_or(kAbsent));
+        return entries;
+    }
 };
 
-QByteArray gameFile(const QByteArray& limitLine = {})
+// A game's file of ours over these MangoHud.conf bytes.
+QByteArray gameFile(QByteArray global = {})
 {
-    return MangoHudOverlay::hudMarker + "\nfps\nframetime\nframe_timing\ncpu_stats\ngpu_stats\n" + limitLine;
+    if (!global.isEmpty() && !global.endsWith('\n'))
+        global += '\n';
+    return MangoHudOverlay::hudMarker + '\n' + global + MangoHudOverlay::hudLinesMarker
+           + "\nfps\nframetime\nframe_timing\ncpu_stats\ngpu_stats\n";
 }
 
 } // namespace
@@ -102,8 +138,11 @@ private slots:
         QTest::addColumn<QByteArray>("afterOwnRemoval");
         QTest::addColumn<QByteArray>("afterUserRemoval");
         const QByteArray mine = kMarker + "\nfps_limit=144\n";
-        QTest::newRow("no file") << QByteArray() << mine << kMarker + "\nfps_limit=60\n" << QByteArray()
-                                 << QByteArray();
+        // A file that was not there before goes again, whoever removes the limit.
+        QTest::newRow("no file") << kAbsent << kNewFile + "\nfps_limit=144\n" << kNewFile + "\nfps_limit=60\n"
+                                 << kAbsent << kAbsent;
+        QTest::newRow("an empty file stays") << QByteArray() << mine << kMarker + "\nfps_limit=60\n" << QByteArray()
+                                             << QByteArray();
         QTest::newRow("user's file without a limit")
             << kUserFile << mine + kUserFile << kMarker + "\nfps_limit=60\n" + kUserFile << kUserFile << kUserFile;
         const QByteArray theirs = "gpu_stats\nfps_limit = 30\nfont_size=20";
@@ -125,22 +164,22 @@ private slots:
         QFETCH(QByteArray, afterUserRemoval);
         for (const bool byUser : {false, true}) {
             Files f;
-            if (!before.isEmpty())
+            if (before != kAbsent)
                 f.write(before);
             QVERIFY(f.overlay.writeFrameLimit(144).done());
-            QCOMPARE(f.read().value_or(""), afterSet);
+            QCOMPARE(f.contents(), afterSet);
             QCOMPARE(f.overlay.readFrameLimit(), 144);
             QVERIFY(f.overlay.writeFrameLimit(60).done());
-            QCOMPARE(f.read().value_or(""), afterSecondSet);
+            QCOMPARE(f.contents(), afterSecondSet);
             if (byUser) {
                 QVERIFY(f.overlay.removeFrameLimit().done());
-                QCOMPARE(f.read().value_or(""), afterUserRemoval);
+                QCOMPARE(f.contents(), afterUserRemoval);
             } else {
-                f.overlay.removeOwnFrameLimit();
-                QCOMPARE(f.read().value_or(""), afterOwnRemoval);
+                f.overlay.removeOwnSettings(true, {});
+                QCOMPARE(f.contents(), afterOwnRemoval);
                 // Once more, as a second clean-up at quit would: nothing else goes.
                 f.overlay.removeSystemWideSettings();
-                QCOMPARE(f.read().value_or(""), afterOwnRemoval);
+                QCOMPARE(f.contents(), afterOwnRemoval);
             }
         }
     }
@@ -150,7 +189,7 @@ private slots:
         Files f;
         const QByteArray theirs = "fps_limit=30\n# " + kMarker + "\n";
         f.write(theirs);
-        f.overlay.removeOwnFrameLimit();
+        f.overlay.removeOwnSettings(true, {});
         f.overlay.removeSystemWideSettings();
         QCOMPARE(f.read(), theirs);
     }
@@ -196,8 +235,10 @@ private slots:
             QFile file(f.dir.filePath(obstacle));
             QVERIFY(file.open(QIODevice::WriteOnly));
         } else if (gameFileInTheWay) {
+            // Ours from this run, so after the run took back what an earlier one left.
+            f.overlay.recoverLeftovers();
             f.write(kUserFile);
-            f.write(gameFile("fps_limit=30\n"), QFileInfo(obstacle).fileName());
+            f.write(gameFile(kUserFile), QFileInfo(obstacle).fileName());
         } else if (!obstacle.isEmpty()) {
             QVERIFY(QDir().mkpath(f.dir.filePath(obstacle)));
         } else {
@@ -220,18 +261,29 @@ private slots:
             QCOMPARE(f.read(), kUserFile);
     }
 
-    void readOnlyFolder()
+    // The file system refuses every write, root's too: the user's files stay as they were, and a
+    // folder made for the write goes again.
+    void refusedWrites_data()
     {
-        if (::geteuid() == 0)
-            QSKIP("root writes to read-only folders");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("removeMessage");
+        QTest::newRow("user's file") << QByteArray("gpu_stats\nfps_limit=30\n") << "Failed to remove frame limit";
+        QTest::newRow("no configuration") << kAbsent << "";
+    }
+    void refusedWrites()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, removeMessage);
         Files f;
-        f.write("fps_limit=30\n");
-        const QString folder = f.dir.filePath("MangoHud");
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        f.programs["com.example.game"] = {"game"};
+        if (before != kAbsent)
+            f.write(before);
+        const auto folder = f.folder();
+        FileSizeLimit refused(4);
         QCOMPARE(f.overlay.writeFrameLimit(90).message, "Failed to set frame limit");
-        QCOMPARE(f.overlay.removeFrameLimit().message, "Failed to remove frame limit");
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QCOMPARE(f.read(), QByteArray("fps_limit=30\n"));
+        QCOMPARE(f.overlay.removeFrameLimit().message, removeMessage);
+        QCOMPARE(f.overlay.writeHUD("com.example.game", true), GameOverlay::HUDWrite::Failed);
+        QCOMPARE(f.folder(), folder);
     }
 
     void gameFiles()
@@ -247,6 +299,11 @@ private slots:
         QCOMPARE(f.overlay.writeHUD("com.example.game", true), GameOverlay::HUDWrite::Done);
         QCOMPARE(f.read("game.conf"), gameFile("fps_limit=50\n"));
         QCOMPARE(f.read("game-helper.conf"), gameFile("fps_limit=50\n"));
+        // MangoHud reads it instead of MangoHud.conf, so it carries the user's settings along.
+        f.write(kUserFile);
+        QCOMPARE(f.overlay.writeHUD("com.example.game", true), GameOverlay::HUDWrite::Done);
+        QCOMPARE(f.read("game.conf"), gameFile(kUserFile));
+        f.write("fps_limit=50\n");
         // The user's own file for a game decides on its own; a program whose file would be another
         // file of MangoHud's, or lie elsewhere, is no game to write for.
         QCOMPARE(f.overlay.writeHUD("com.example.mine", true), GameOverlay::HUDWrite::Done);
@@ -262,8 +319,11 @@ private slots:
         QCOMPARE(f.lookups, 1);
 
         // The games' files follow the limit, as MangoHud reads them instead of MangoHud.conf.
-        QVERIFY(f.overlay.writeFrameLimit(144).done());
-        QCOMPARE(f.read("game.conf"), gameFile("fps_limit=144\n"));
+        const auto limited = f.overlay.writeFrameLimit(144);
+        QVERIFY(limited.done());
+        QCOMPARE(f.read("game.conf"), gameFile(kMarker + " (was: fps_limit=50)\nfps_limit=144\n"));
+        // The user's own file keeps that program out of the limit.
+        QCOMPARE(limited.unaffectedPrograms, QStringList{"mine"});
         QVERIFY(f.overlay.removeFrameLimit().done());
         QCOMPARE(f.read("game.conf"), gameFile());
         QCOMPARE(f.read("mine.conf"), theirs);
@@ -281,7 +341,7 @@ private slots:
         QVERIFY(!QFile::exists(f.path("game.conf")));
 
         // An uninstall takes every game file of ours, even those a run left behind, and nothing else.
-        f.write(gameFile("fps_limit=50\n"), "game.conf");
+        f.write(gameFile(), "game.conf");
         f.write(gameFile(), "left-behind.conf");
         const auto global = f.read();
         f.overlay.removeSystemWideSettings();
@@ -289,6 +349,81 @@ private slots:
         QVERIFY(!QFile::exists(f.path("left-behind.conf")));
         QCOMPARE(f.read("mine.conf"), theirs);
         QCOMPARE(f.read(), global);
+    }
+
+    // However a run ends, what it wrote is taken back before anything else: every file of the user's
+    // is byte for byte as before, nothing of ours is left, and a folder we made is gone.
+    void leftovers_data()
+    {
+        QTest::addColumn<QByteArray>("global");
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<bool>("ownGameFile");
+        QTest::addColumn<QString>("ending");
+        struct Setup {
+            const char* name;
+            QByteArray global;
+            bool folder;
+            bool ownGameFile;
+        };
+        const Setup setups[] = {
+            {"a limit of the user's", kCrlfUserFile, true, false},
+            {"no limit", kUserFile, true, false},
+            {"a game's own file", kCrlfUserFile, true, true},
+            {"an empty MangoHud.conf", "", true, false},
+            {"an empty folder", kAbsent, true, false},
+            {"no configuration", kAbsent, false, false},
+        };
+        for (const Setup& setup : setups) {
+            for (const char* ending : {"quit", "crash, start", "crash, read-back", "crash, new limit, quit", "uninstall"})
+                QTest::addRow("%s; %s", setup.name, ending)
+                    << setup.global << setup.folder << setup.ownGameFile << QString(ending);
+        }
+    }
+    void leftovers()
+    {
+        QFETCH(QByteArray, global);
+        QFETCH(bool, folder);
+        QFETCH(bool, ownGameFile);
+        QFETCH(QString, ending);
+        Files f;
+        f.programs["com.example.game"] = {"game"};
+        f.programs["com.example.mine"] = {"mine"};
+        if (folder)
+            QVERIFY(QDir().mkpath(f.dir.filePath("MangoHud")));
+        if (global != kAbsent)
+            f.write(global);
+        if (ownGameFile)
+            f.write("# mine\r\nno_display\r\nfps_limit=30", "mine.conf");
+        const auto before = f.folder();
+        const std::optional<qint64> usersLimit = global == kCrlfUserFile ? std::optional<qint64>(75) : std::nullopt;
+
+        auto run = f.run();
+        const auto set = run->writeFrameLimit(90);
+        QVERIFY(set.done());
+        QCOMPARE(set.unaffectedPrograms, ownGameFile ? QStringList{"mine"} : QStringList());
+        using W = GameOverlay::HUDWrite;
+        QCOMPARE(run->writeHUDs({"com.example.game", "com.example.mine"}, true), QList<W>({W::Done, W::Done}));
+        QVERIFY(run->writeFrameLimit(120).done());
+        QCOMPARE(f.read("game.conf"), gameFile(f.contents()));
+        if (ending == "quit") {
+            // As when the Frame Limiter screen was never opened: nothing recorded in this run.
+            run->removeOwnSettings(false, {});
+        } else if (ending == "uninstall") {
+            run->removeSystemWideSettings();
+        } else {
+            run.reset();
+            auto next = f.run();
+            if (ending == "crash, start") {
+                next->recoverLeftovers();
+            } else if (ending == "crash, read-back") {
+                QCOMPARE(next->readFrameLimit(), usersLimit);
+            } else {
+                QVERIFY(next->writeFrameLimit(60).done());
+                QCOMPARE(f.contents().count(kMarker), 1);
+                next->removeOwnSettings(false, {});
+            }
+        }
+        QCOMPARE(f.folder(), before);
     }
 
     void writesThroughLinks()

@@ -11,7 +11,10 @@
 #include "screens/optimizers/OptimizersView.h"
 #include "screens/optimizers/QuickBoostSection.h"
 #include "screens/optimizers/SystemToolsSection.h"
+#include "style/AppStyle.h"
 #include "style/Color.h"
+#include "style/FocusRing.h"
+#include "style/KeyboardFocus.h"
 #include "style/OutlineButton.h"
 #include "style/TextButton.h"
 #include "style/TextLabel.h"
@@ -19,6 +22,7 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <algorithm>
 #include <clocale>
@@ -113,6 +117,45 @@ private slots:
         QVERIFY(!card->showResult());
         QVERIFY(!card->result());
         QCOMPARE(card->childAt(button), card->boostButton());
+    }
+
+    void pressedButtonKeepsTheFocus_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("result"); // the control the result puts the focus on, if any
+        QTest::newRow("Boost Now") << "boostButton" << "doneButton";
+        QTest::newRow("Enable Game Mode") << "gameModeButton" << "";
+        QTest::newRow("Reset to Default (DHCP)") << "resetDNSButton" << "";
+    }
+
+    // Pressed from the keyboard, a button keeps the focus, and the ring, while it works and after;
+    // the boost's pop-up takes the focus while it covers the button and gives it back on "Done".
+    void pressedButtonKeepsTheFocus()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, result);
+        AppStyle::install();
+        Screen s;
+        scriptNetwork(s.f.runner);
+        s.f.runner.respond("/usr/bin/dscacheutil", ProcessResult::exited(0));
+        QApplication::setActiveWindow(s.view.get());
+        QVERIFY(QTest::qWaitForWindowActive(s.view.get()));
+        auto* pressed = s.child<QAbstractButton>(button);
+        pressed->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pressed, Qt::Key_Space);
+        QTRY_VERIFY(pressed->isEnabled());
+        QWidget* expected = pressed;
+        if (!result.isEmpty()) {
+            QTRY_VERIFY(s.view->quickBoost()->popup());
+            expected = s.view->quickBoost()->popup()->doneButton();
+        }
+        QCOMPARE(QApplication::focusWidget(), expected);
+        QTRY_VERIFY(KeyboardFocus::ring() && KeyboardFocus::ring()->target() == expected);
+        if (!result.isEmpty()) {
+            QTest::keyClick(expected, Qt::Key_Return);
+            QVERIFY(!s.view->quickBoost()->showResult());
+            QCOMPARE(QApplication::focusWidget(), pressed);
+        }
     }
 
     void popupShowsTheRecordAsReturned_data()
@@ -488,12 +531,38 @@ private slots:
             QTest::mouseClick(confirm->findChild<QAbstractButton*>("applyDNS"), Qt::LeftButton);
         }
         QVERIFY(card->isLoading());
-        for (QAbstractButton* button : card->findChildren<QAbstractButton*>(QRegularExpression("^provider:|^reset")))
+        for (QAbstractButton* button : card->findChildren<QAbstractButton*>(QRegularExpression("^provider:")))
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+        QVERIFY(s.child<TextButton>("resetDNSButton")->isEnabled());
         QTRY_VERIFY(!card->isLoading());
         QTEST(card->statusMessage(), "message");
         QTEST(s.label("dnsStatus")->color(), "color");
         QVERIFY(s.child<TextButton>("resetDNSButton")->isEnabled());
+        QVERIFY(s.child<QAbstractButton>("provider:Google")->isEnabled());
+    }
+
+    // The reset stays at hand while a switch waits for the administrator; it runs once the switch
+    // is done, and its answer is the one that stays.
+    void resetWhileASwitchRuns()
+    {
+        Screen s;
+        scriptNetwork(s.f.runner);
+        s.f.scripts.hold();
+        const auto letGo = qScopeGuard([&s] { s.f.scripts.release(2); });
+        DNSSection* card = s.view->dns();
+        s.click("provider:Cloudflare");
+        QTest::mouseClick(card->confirmation()->findChild<QAbstractButton*>("applyDNS"), Qt::LeftButton);
+        QTRY_COMPARE(s.f.scripts.sources().size(), 1);
+        s.click("resetDNSButton");
+        QVERIFY(card->isLoading());
+        QVERIFY(!s.child<QAbstractButton>("provider:Google")->isEnabled());
+        s.f.scripts.release();
+        QTRY_COMPARE(card->statusMessage(), QString("DNS set to Cloudflare on Wi-Fi"));
+        QTRY_COMPARE(s.f.scripts.sources().size(), 2);
+        QVERIFY(s.f.scripts.sources().constLast().contains(" Empty"));
+        s.f.scripts.release();
+        QTRY_COMPARE(card->statusMessage(), QString("DNS reset to automatic (DHCP) on Wi-Fi"));
+        QVERIFY(!card->isLoading());
         QVERIFY(s.child<QAbstractButton>("provider:Google")->isEnabled());
     }
 

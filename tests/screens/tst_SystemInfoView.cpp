@@ -6,6 +6,7 @@
 #include "screens/system/StorageCard.h"
 #include "screens/system/SystemInfoLoader.h"
 #include "screens/system/SystemInfoView.h"
+#include "style/Color.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
@@ -126,6 +127,13 @@ private slots:
             QCOMPARE(category.color, StorageBreakdown::categoryColor(category.name));
         }
         QCOMPARE(built, expected);
+    }
+
+    // Linux names the Movies category after its folder; it keeps the category's colour.
+    void videosAreTheMoviesCategory()
+    {
+        QCOMPARE(StorageBreakdown::categoryColor("Videos"), Color::systemRed());
+        QCOMPARE(StorageBreakdown::categoryColor("Movies"), Color::systemRed());
     }
 
     void pieAndLegend()

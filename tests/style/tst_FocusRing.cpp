@@ -1,31 +1,75 @@
+#include "FocusSight.h"
 #include "TestMain.h"
 #include "app/ScreenTabButton.h"
 #include "screens/framelimiter/PresetCell.h"
 #include "style/AppStyle.h"
+#include "style/ClearScrollArea.h"
 #include "style/Fonts.h"
 #include "style/FocusRing.h"
 #include "style/GradientButton.h"
+#include "style/KeyboardFocus.h"
 #include "style/SwitchToggle.h"
 #include "style/SymbolTileButton.h"
+#include "style/TextButton.h"
 #include "style/TileButton.h"
 
 #include <QHBoxLayout>
+#include <QScrollBar>
 #include <functional>
 
 using Make = std::function<QWidget*(QWidget*)>;
 Q_DECLARE_METATYPE(Make)
-Q_DECLARE_METATYPE(Qt::FocusReason)
+
+namespace {
+
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+const QList<bool> allEdges{true, true, true, true};
+
+// A control tight in a row that has no margin, inside a box that has none either: the row and the
+// box end where the control does.
+struct Tight {
+    explicit Tight(const Make& make)
+    {
+        auto* outer = new QHBoxLayout(&window);
+        outer->setContentsMargins(20, 20, 20, 20);
+        outer->setSpacing(20);
+        auto* box = new QWidget(&window);
+        auto* row = new QHBoxLayout(box);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        control = make(box);
+        row->addWidget(control);
+        before = new SwitchToggle(1.0, &window);
+        outer->addWidget(before);
+        outer->addWidget(box);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        if (!QTest::qWaitForWindowActive(&window))
+            qFatal("the window never became active");
+    }
+
+    QWidget window;
+    QWidget* before;
+    QWidget* control;
+};
+
+} // namespace
 
 class TestFocusRing : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { AppStyle::install(); }
 
-    void controlShowsKeyboardFocus_data()
+    void ringIsWholeAroundKeyboardFocus_data()
     {
         QTest::addColumn<Make>("make");
-        QTest::addColumn<Qt::FocusReason>("reason");
-        QTest::addColumn<bool>("marked");
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::addColumn<bool>("textToTheEdges");
         const QList<std::pair<const char*, Make>> controls{
             {"strip entry", [](QWidget* p) { return new ScreenTabButton(AppScreen::dashboard, p); }},
             {"tile", [](QWidget* p) {
@@ -35,48 +79,101 @@ private slots:
              }},
             {"switch", [](QWidget* p) { return new SwitchToggle(1.0, p); }},
             {"gradient button", [](QWidget* p) { return new GradientButton("Scan", Fonts::ui(13), {12, 8}, 8, p); }},
+            {"text button", [](QWidget* p) { return new TextButton("Cancel", Fonts::ui(13), Qt::white, 0, p); }},
             {"symbol tile", [](QWidget* p) { return new SymbolTileButton("bolt.fill", 15, Qt::white, 34, 8, p); }},
             {"preset cell", [](QWidget* p) { return new PresetCell("60", p); }},
         };
         for (const auto& [name, make] : controls) {
-            QTest::addRow("%s, Tab", name) << make << Qt::TabFocusReason << true;
-            QTest::addRow("%s, Shift+Tab", name) << make << Qt::BacktabFocusReason << true;
-            QTest::addRow("%s, click", name) << make << Qt::MouseFocusReason << false;
+            const bool text = QByteArray(name) == "text button";
+            QTest::addRow("%s, Tab", name) << make << true << text;
+            QTest::addRow("%s, click", name) << make << false << text;
         }
     }
 
-    // A control looks different while it holds focus that came from the keyboard, and looks as it
-    // did once focus leaves; focus from a click leaves the picture alone.
-    void controlShowsKeyboardFocus()
+    // Tab onto a control that its containers fit tightly: the ring shows on all four sides and the
+    // control itself looks as it did. A click shows no ring; the ring leaves with the focus.
+    void ringIsWholeAroundKeyboardFocus()
     {
         QFETCH(Make, make);
-        QFETCH(Qt::FocusReason, reason);
-        QFETCH(bool, marked);
+        QFETCH(bool, byKeyboard);
+        QFETCH(bool, textToTheEdges);
+        Tight rig(make);
+        const QRect bounds(rig.control->mapTo(&rig.window, QPoint(0, 0)), rig.control->size());
+        const QRect outline = bounds.adjusted(-FocusRing::offset, -FocusRing::offset, FocusRing::offset, FocusRing::offset);
+        rig.before->setFocus(Qt::MouseFocusReason);
+        settle();
+        // The control's face, short of the corners of a rounded one, which the ring's bends pass
+        // close to; a text reaching the edges is clear of the ring to its corners.
+        const int inset = textToTheEdges ? 0 : 3;
+        const QRect face = bounds.adjusted(inset, inset, -inset, -inset);
+        const QImage control = rig.window.grab(face).toImage();
+
+        if (byKeyboard)
+            QTest::keyClick(rig.before, Qt::Key_Tab);
+        else
+            QTest::mouseClick(rig.control, Qt::LeftButton, {}, QPoint(2, rig.control->height() / 2));
+        settle();
+        QVERIFY(rig.control->hasFocus());
+        QCOMPARE(KeyboardFocus::ring() != nullptr, byKeyboard);
+        if (byKeyboard) {
+            QCOMPARE(KeyboardFocus::ring()->outline(), outline);
+            QCOMPARE(FocusSight::edgesShown(rig.window, outline), allEdges);
+            QCOMPARE(rig.window.grab(face).toImage(), control);
+        }
+
+        QTest::mouseClick(rig.before, Qt::LeftButton);
+        settle();
+        QVERIFY(!KeyboardFocus::ring());
+        QCOMPARE(FocusSight::edgesShown(rig.window, outline), (QList<bool>{false, false, false, false}));
+    }
+
+    // In a scrolling page the ring moves with the control and is cut only where the page cuts it.
+    void ringFollowsAScrolledControl()
+    {
         QWidget window;
-        auto* row = new QHBoxLayout(&window);
-        QWidget* control = make(&window);
-        auto* other = new SwitchToggle(1.0, &window);
-        row->addWidget(control);
-        row->addWidget(other);
-        control->setFocusPolicy(Qt::StrongFocus);
-        row->setContentsMargins(12, 12, 12, 12);
-        window.resize(240, 70);
+        auto* layout = new QHBoxLayout(&window);
+        auto* page = new ClearScrollArea(&window);
+        layout->addWidget(page);
+        auto* content = new QWidget;
+        auto* column = new QVBoxLayout(content);
+        QList<QWidget*> buttons;
+        for (int i = 0; i < 12; ++i) {
+            buttons.append(new GradientButton(QString("Row %1").arg(i), Fonts::ui(13), {12, 8}, 8, content));
+            column->addWidget(buttons.last());
+        }
+        page->setWidget(content);
+        window.resize(300, 200);
         window.show();
         QApplication::setActiveWindow(&window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        // A mouse focus first, so the keyboard is not already the last way focus came.
-        other->setFocus(Qt::MouseFocusReason);
-        // The control with the margin the ring is drawn in.
-        const auto picture = [&] { return window.grab(control->geometry().adjusted(-4, -4, 4, 4)).toImage(); };
-        const QImage unfocused = picture();
-
-        control->setFocus(reason);
-        QVERIFY(control->hasFocus());
-        QCOMPARE(picture() != unfocused, marked);
-
-        other->setFocus(Qt::MouseFocusReason);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(picture(), unfocused);
+        buttons.first()->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(buttons.first(), Qt::Key_Tab);
+        settle();
+        // Each Tab brings the next row into view, ring and all.
+        for (int i = 1; i < buttons.size(); ++i) {
+            QVERIFY(buttons[i]->hasFocus());
+            const FocusRing* ring = KeyboardFocus::ring();
+            QVERIFY(ring && ring->target() == buttons[i]);
+            QCOMPARE(FocusSight::edgesShown(window, ring->outline()), allEdges);
+            if (i + 1 < buttons.size()) {
+                QTest::keyClick(buttons[i], Qt::Key_Tab);
+                settle();
+            }
+        }
+        // Scrolled away by the wheel's way, the ring goes with the control out of sight.
+        QWidget* last = buttons.last();
+        const QRect before = KeyboardFocus::ring()->outline();
+        page->verticalScrollBar()->setValue(0);
+        settle();
+        QCOMPARE(KeyboardFocus::ring()->target(), last);
+        QVERIFY(KeyboardFocus::ring()->outline().top() > before.top());
+        // A row above growing is no scrolling: the focused control is brought back into view.
+        buttons.first()->setMinimumHeight(400);
+        for (int pass = 0; pass < 3; ++pass)
+            settle();
+        const QRect shown(page->viewport()->mapTo(&window, QPoint(0, 0)), page->viewport()->size());
+        QVERIFY(shown.contains(KeyboardFocus::ring()->outline().adjusted(3, 3, -3, -3)));
+        QCOMPARE(FocusSight::edgesShown(window, KeyboardFocus::ring()->outline()), allEdges);
     }
 };
 

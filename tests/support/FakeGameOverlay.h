@@ -15,8 +15,11 @@ public:
         // Per bundle identifier; Done for any other.
         QHash<QString, HUDWrite> hud;
         std::optional<QString> unavailable;
-        // "set 60", "remove", "hud <bundle> on|off", "own", "uninstall", in order.
+        QString hudName = QStringLiteral("the HUD");
+        // "set 60", "remove", "hud <bundle> on|off", "own" or "own limit", "uninstall", in order.
         QStringList calls;
+        // The games given to the last clean-up.
+        QStringList ownHUDs;
     };
     Locked<State> state;
 
@@ -46,9 +49,15 @@ public:
             return s.hud.value(bundleIdentifier, HUDWrite::Done);
         });
     }
-    QString hudName() const override { return QStringLiteral("the HUD"); }
+    QString hudName() const override { return state.get().hudName; }
     std::optional<QString> unavailableReason() const override { return state.get().unavailable; }
-    void removeOwnFrameLimit() override { state.with([](State& s) { s.calls.append("own"); }); }
+    void removeOwnSettings(bool frameLimitSet, const QStringList& hudBundleIdentifiers) override
+    {
+        state.with([&](State& s) {
+            s.calls.append(frameLimitSet ? "own limit" : "own");
+            s.ownHUDs = hudBundleIdentifiers;
+        });
+    }
     void removeSystemWideSettings() override { state.with([](State& s) { s.calls.append("uninstall"); }); }
 
     QStringList calls() const { return state.get().calls; }

@@ -77,6 +77,7 @@ PrivateBus::PrivateBus()
 
 PrivateBus::~PrivateBus()
 {
+    resume();
     QStringList names = m_clientConnections;
     for (const Served& served : m_served) {
         QDBusConnection(served.connectionName).unregisterObject(served.path);
@@ -155,4 +156,16 @@ void PrivateBus::withdraw(const QString& service)
             return;
         }
     }
+}
+
+void PrivateBus::pause()
+{
+    if (m_daemon.state() == QProcess::Running && ::kill(pid_t(m_daemon.processId()), SIGSTOP) == 0)
+        m_paused = true;
+}
+
+void PrivateBus::resume()
+{
+    if (m_paused && ::kill(pid_t(m_daemon.processId()), SIGCONT) == 0)
+        m_paused = false;
 }

@@ -39,6 +39,10 @@ public:
     bool emitSignal(const QString& service, const QDBusMessage& signal);
     // Releases the name: clients then find the service gone.
     void withdraw(const QString& service);
+    // Stops the daemon (SIGSTOP): it keeps its socket but answers nothing, not even a new
+    // client's greeting, until resumed.
+    void pause();
+    void resume();
 
 private:
     struct Served {
@@ -54,6 +58,7 @@ private:
     QProcess m_daemon;
     QString m_address;
     QString m_error;
+    bool m_paused = false;
     QThread m_serviceThread;
     std::vector<Served> m_served;
     QStringList m_clientConnections;

@@ -10,6 +10,7 @@
 #include "Locked.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <atomic>
 #include <cstring>
@@ -762,6 +763,33 @@ private slots:
         QCOMPARE(f.optimizer.currentDNS(), success ? QStringList({"1.1.1.1", "1.0.0.1"}) : QStringList());
     }
 
+    // A reset asked for while a switch waits for the administrator runs after it, so the servers
+    // end as the reset leaves them and its answer comes last.
+    void dnsChangesRunInTheOrderAsked()
+    {
+        OptimizerFixture f;
+        scriptNetwork(f.runner, "");
+        f.scripts.hold();
+        const auto letGo = qScopeGuard([&f] { f.scripts.release(2); });
+        QStringList answers;
+        const auto record = [&answers](bool success, const QString& message) {
+            answers.append((success ? "done: " : "failed: ") + message);
+        };
+        f.optimizer.setDNS("Cloudflare", record);
+        f.optimizer.resetDNS(record);
+        QTRY_COMPARE(f.scripts.sources().size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(f.scripts.sources().size(), 1);
+        QVERIFY(f.scripts.sources().constFirst().contains("'1.1.1.1' '1.0.0.1'"));
+        f.scripts.release();
+        QTRY_COMPARE(f.scripts.sources().size(), 2);
+        QVERIFY(f.scripts.sources().constLast().contains(" Empty"));
+        f.scripts.release();
+        QTRY_COMPARE(answers.size(), 2);
+        QCOMPARE(answers, QStringList({"done: DNS set to Cloudflare on " + kService,
+                                       "done: DNS reset to automatic (DHCP) on " + kService}));
+    }
+
     // The HUD where a facility is missing or a game is not on this machine.
     void hudOutcomes_data()
     {
@@ -807,8 +835,8 @@ private slots:
         // The clean-up takes back what was recorded, and only a limit that is in force.
         overlay.state.with([](FakeGameOverlay::State& s) { s.calls.clear(); });
         o.cleanup();
-        QCOMPARE(overlay.calls().size(), recorded);
-        QVERIFY(!overlay.calls().contains("own"));
+        QCOMPARE(overlay.calls(), QStringList{"own"});
+        QCOMPARE(overlay.state.get().ownHUDs.size(), recorded);
     }
 
     void frameLimitOutcomes_data()
@@ -840,7 +868,39 @@ private slots:
         o.setFrameLimit(75);
         OptimizerFixture::settle();
         o.cleanup();
-        QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75"} + (done ? QStringList{"own"} : QStringList{})));
+        QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75", done ? "own limit" : "own"}));
+    }
+
+    // A limit that some programs' own settings keep out says which.
+    void frameLimitExceptions_data()
+    {
+        QTest::addColumn<QStringList>("unaffected");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("none") << QStringList() << "FPS limited to 60";
+        QTest::newRow("one") << QStringList{"vkcube"} << "FPS limited to 60 except in vkcube, which keeps its own "
+                                                         "MangoHud settings";
+        QTest::newRow("three, sorted") << QStringList{"c", "a", "b"}
+                                       << "FPS limited to 60 except in a, b and c, which keep their own MangoHud "
+                                          "settings";
+        QTest::newRow("five") << QStringList{"e", "d", "c", "b", "a"}
+                              << "FPS limited to 60 except in a, b, c and 2 more, which keep their own MangoHud "
+                                 "settings";
+    }
+    void frameLimitExceptions()
+    {
+        QFETCH(QStringList, unaffected);
+        QFETCH(QString, message);
+        OptimizerFixture f;
+        FakeGameOverlay overlay;
+        overlay.state.with([&](FakeGameOverlay::State& s) {
+            s.hudName = "MangoHud";
+            s.change = {GameOverlay::Change::Status::Done, {}, unaffected};
+        });
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
+        StatusRecorder set;
+        o.setFrameLimit(60, set.completion());
+        OptimizerFixture::settle();
+        QCOMPARE(std::tuple(set.success, set.message), std::tuple(true, message));
     }
 };
 

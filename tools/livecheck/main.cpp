@@ -55,7 +55,7 @@ int runHost(const QString& freezeID)
 
     LinuxWorkspace workspace(control, {});
     MangoHudOverlay overlay({MangoHudOverlay::standardConfigFolder(), &MangoHudOverlay::mangoHudOnPath, {}});
-    const TuningBackends backends = linuxTuningBackends(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    const TuningBackends backends = linuxTuningBackends(LazyBusConnection::system(), LazyBusConnection::session());
     SystemOptimizer optimizer({workspace, control, runner, scripts, host, overlay, backends});
     GameProfileManager profiles(workspace);
     QObject::connect(&profiles, &GameProfileManager::changed, [&profiles] {

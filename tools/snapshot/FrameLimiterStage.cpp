@@ -1,6 +1,7 @@
 #include "FrameLimiterStage.h"
 
 #include "FakePlatform.h"
+#include "MangoHudFixture.h"
 #include "screens/framelimiter/FrameLimiterView.h"
 
 #include <QAbstractButton>
@@ -14,10 +15,11 @@ QStringList FrameLimiterStage::states()
 std::function<void(QWidget& screen)> FrameLimiterStage::forState(const QString& state, FakePlatform& platform)
 {
     if (state == "limit-144") {
-        platform.runner->respond("/usr/bin/defaults", {"read", "-g", "MetalFPSLimit"}, ProcessResult::exited(0, "144\n"));
+        MangoHudFixture::writeLimit(platform, 144);
         return [](QWidget&) {};
     }
     if (state == "preset-failed") {
+        MangoHudFixture::install(platform, false);
         return [](QWidget& screen) {
             auto* view = qobject_cast<FrameLimiterView*>(&screen);
             if (!view)

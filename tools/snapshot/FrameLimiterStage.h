@@ -7,7 +7,7 @@ class QWidget;
 struct FakePlatform;
 
 // The Frame Limiter screen over fixture data with a limit of 144 in force, or after pressing the
-// 144 preset on a system without the defaults tool.
+// 144 preset on a system without MangoHud.
 class FrameLimiterStage {
 public:
     static QStringList states();

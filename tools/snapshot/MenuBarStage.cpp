@@ -1,6 +1,7 @@
 #include "MenuBarStage.h"
 
 #include "FakePlatform.h"
+#include "MangoHudFixture.h"
 #include "MonitorReadings.h"
 #include "WorkQueues.h"
 #include "app/ContentView.h"
@@ -40,8 +41,7 @@ std::function<void(ContentView&)> MenuBarStage::forState(const QString& state, F
         return {};
     platform.graphics->setDevice("AMD Radeon Pro 5500M");
     if (wanted->frameLimit)
-        platform.runner->respond("/usr/bin/defaults", {"read", "-g", "MetalFPSLimit"},
-                                 ProcessResult::exited(0, QByteArray::number(*wanted->frameLimit) + "\n"));
+        MangoHudFixture::writeLimit(platform, *wanted->frameLimit);
     return [&platform, readings = *wanted](ContentView& content) {
         SystemMonitor& monitor = content.monitor();
         // Sampling runs before the screen is shown, so showing it takes no sample of its own that

@@ -1,5 +1,6 @@
 #include "FrameLimiterStage.h"
 #include "LoopbackOnlyNetwork.h"
+#include "MangoHudFixture.h"
 #include "MenuBarStage.h"
 #include "SnapshotRenderer.h"
 #include "TestMain.h"
@@ -165,6 +166,7 @@ int main(int argc, char* argv[])
             stage = CleanerStage::forState("preview");
     } else {
         fixture = std::make_unique<FakePlatform>(scratch->root());
+        MangoHudFixture::install(*fixture, true);
         fixture->completeSetup();
         DashboardFixture::fill(*fixture);
         DisplayFixture::fill(*fixture->displayModes);

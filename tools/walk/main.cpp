@@ -1,10 +1,13 @@
 // The whole application on this machine, walked through as a new user would: the welcome screen,
 // "Get Started", every entry of the strip in turn, then Quit. One PNG of the window is saved per
 // screen. Run it under X in a scratch home (./run does both), so the first launch is a real one
-// and nothing of the user's is read or written.
+// and nothing of the user's is read or written. With --keys the walk is made by the keyboard
+// alone: Return on the welcome screen, Tab round each screen, counting the stops and naming any
+// that does not show the focus, and Tab then Return onto the next entry of the strip.
 //
-//   qm_walk --out FOLDER [--pause MS]
+//   qm_walk --out FOLDER [--pause MS] [--keys]
 
+#include "FocusSight.h"
 #include "ProcessRunner.h"
 #include "WorkQueues.h"
 #include "app/AppScreen.h"
@@ -22,6 +25,7 @@
 #include <QFile>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <deque>
@@ -59,6 +63,54 @@ bool save(QWidget& window, const QString& file)
     return saved;
 }
 
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void press(QWidget& window, Qt::Key key)
+{
+    QWidget* to = QApplication::focusWidget();
+    QTest::keyClick(to ? to : &window, key);
+    settle();
+}
+
+// Tab round the screen shown; the number of problems found.
+int tabRound(QWidget& window, const QString& title)
+{
+    QList<QWidget*> stops;
+    QStringList unseen;
+    for (int i = 0; i < 400; ++i) {
+        press(window, Qt::Key_Tab);
+        QWidget* at = QApplication::focusWidget();
+        if (!stops.isEmpty() && at == stops.first())
+            break;
+        stops.append(at);
+        if (const QString problem = FocusSight::problem(window, at); !problem.isEmpty())
+            unseen.append(FocusSight::nameOf(at) + ": " + problem);
+    }
+    const bool round = QApplication::focusWidget() == stops.value(0);
+    std::printf("%s: %d stops%s%s%s\n", qPrintable(title), int(stops.size()), round ? "" : ", Tab never came back",
+                unseen.isEmpty() ? "" : ", not seen: ", qPrintable(unseen.join("; ")));
+    std::fflush(stdout);
+    return unseen.size() + (round ? 0 : 1);
+}
+
+// Tab to the strip's entry for `title` and press Return on it; whether it was reached.
+bool openByKeys(QWidget& window, const QString& title)
+{
+    for (int i = 0; i < 400; ++i) {
+        press(window, Qt::Key_Tab);
+        const QWidget* at = QApplication::focusWidget();
+        if (at && at->objectName() == "tab:" + title) {
+            press(window, Qt::Key_Return);
+            return true;
+        }
+    }
+    return false;
+}
+
 QString fileName(int position, const QString& screen)
 {
     return QString("%1-%2.png").arg(position, 2, 10, QChar('0')).arg(screen.toLower().replace(' ', '-'));
@@ -75,6 +127,7 @@ int main(int argc, char* argv[])
     parser.addHelpOption();
     parser.addOption({"out", "The folder for the PNGs.", "FOLDER"});
     parser.addOption({"pause", "Milliseconds each screen is given before its picture.", "MS", "3000"});
+    parser.addOption({"keys", "Walk by the keyboard alone and report each screen's Tab stops."});
     parser.process(app);
     const QDir folder(parser.value("out"));
     if (!parser.isSet("out") || !QDir().mkpath(folder.path())) {
@@ -93,20 +146,34 @@ int main(int argc, char* argv[])
 
         std::deque<std::function<void()>> steps;
         steps.push_back([&] { failures += save(window, folder.filePath(fileName(0, "welcome"))) ? 0 : 1; });
+        const bool keys = parser.isSet("keys");
         steps.push_back([&] {
-            if (auto* start = window.findChild<QAbstractButton*>("getStartedButton"))
+            auto* start = window.findChild<QAbstractButton*>("getStartedButton");
+            if (keys && start) {
+                QApplication::setActiveWindow(&window);
+                settle();
+                std::printf("welcome: focus on %s\n", qPrintable(FocusSight::nameOf(QApplication::focusWidget())));
+                press(window, Qt::Key_Return);
+            } else if (start) {
                 start->click();
-            else
+            } else {
                 ++failures;
+            }
         });
         int position = 1;
         for (const AppScreen screen : AppScreens::allCases()) {
             const QString title = AppScreens::rawValue(screen);
-            steps.push_back([&window, &failures, title] {
-                if (auto* tab = window.findChild<ScreenTabButton*>("tab:" + title))
+            steps.push_back([&window, &failures, title, keys, position] {
+                if (keys) {
+                    if (position > 1 && !openByKeys(window, title)) {
+                        std::printf("%s is not reached by Tab\n", qPrintable(title));
+                        ++failures;
+                    }
+                } else if (auto* tab = window.findChild<ScreenTabButton*>("tab:" + title)) {
                     tab->click();
-                else
+                } else {
                     ++failures;
+                }
             });
             steps.push_back([&, title, position] {
                 const QWidget* shown = window.contentView()->detailView();
@@ -115,6 +182,8 @@ int main(int argc, char* argv[])
                     ++failures;
                 }
                 failures += save(window, folder.filePath(fileName(position, title))) ? 0 : 1;
+                if (keys)
+                    failures += tabRound(window, title);
             });
             ++position;
         }

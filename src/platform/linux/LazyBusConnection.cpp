@@ -1,32 +1,240 @@
 #include "LazyBusConnection.h"
 
-LazyBusConnection::LazyBusConnection(QDBusConnection connection)
+#include "MainThread.h"
+
+#include <QDBusPendingCallWatcher>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <future>
+#include <mutex>
+#include <optional>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// At exit a thread still connecting to a bus that does not answer is left to the end of the
+// process rather than holding the exit up.
+constexpr unsigned long kEndWaitMs = 1000;
+
+const QString kTimedOut = QStringLiteral("The bus did not answer in time");
+
+// A daemon that is alive greets a new client at once; one that is stopped never does.
+constexpr int kGreetingWaitMs = 2000;
+
+// Whether the daemon at a D-Bus address ("unix:path=/run/dbus/system_bus_socket,guid=…") answers a
+// new client. QtDBus connects all buses on one shared thread of its own, and a daemon that never
+// answers would hold that thread, and every other bus with it, for the whole default time-out. Only
+// a local socket can be asked; any other address counts as answering.
+bool greets(const QString& address)
 {
-    m_state->connection = std::move(connection);
+    const QString first = address.section(u';', 0, 0);
+    if (!first.startsWith(QLatin1String("unix:")))
+        return true;
+    sockaddr_un socketAddress{};
+    socketAddress.sun_family = AF_UNIX;
+    QByteArray name;
+    bool abstract = false;
+    for (const QString& pair : first.mid(5).split(u',')) {
+        const QByteArray value = QByteArray::fromPercentEncoding(pair.section(u'=', 1).toUtf8());
+        if (pair.startsWith(QLatin1String("path=")) || pair.startsWith(QLatin1String("abstract="))) {
+            name = value;
+            abstract = pair.startsWith(QLatin1String("abstract="));
+        }
+    }
+    const qsizetype offset = abstract ? 1 : 0;
+    if (name.isEmpty() || name.size() + offset >= qsizetype(sizeof socketAddress.sun_path))
+        return true;
+    std::copy(name.cbegin(), name.cend(), socketAddress.sun_path + offset);
+    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + offset + name.size() + (abstract ? 0 : 1));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return true;
+    // A socket that refuses the connection gives QtDBus its own quick failure.
+    bool answered = true;
+    static constexpr char kHello[] = "\0AUTH\r\n";
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&socketAddress), length) == 0
+        && ::send(fd, kHello, sizeof kHello - 1, MSG_NOSIGNAL) == qsizetype(sizeof kHello - 1)) {
+        pollfd reply{fd, POLLIN, 0};
+        answered = ::poll(&reply, 1, kGreetingWaitMs) == 1;
+    }
+    ::close(fd);
+    return answered;
 }
 
-LazyBusConnection::LazyBusConnection(QDBusConnection::BusType type)
+QString standardAddress(QDBusConnection::BusType type)
 {
-    m_state->type = type;
+    const QString set = qEnvironmentVariable(type == QDBusConnection::SystemBus ? "DBUS_SYSTEM_BUS_ADDRESS"
+                                                                                 : "DBUS_SESSION_BUS_ADDRESS");
+    if (!set.isEmpty() || type == QDBusConnection::SessionBus)
+        return set;
+    return QStringLiteral("unix:path=/var/run/dbus/system_bus_socket");
+}
+
+} // namespace
+
+// What the bus's thread uses. It outlives the State when that thread does not end in time.
+struct BusWorker {
+    std::function<QDBusConnection()> connect;
+    // Asked first when not empty.
+    QString address;
+    QThread thread;
+    QObject* anchor = new QObject;
+    // Made and used on the thread only.
+    std::optional<QDBusConnection> connection;
+
+    // Not connected while the daemon does not answer; the next use asks again.
+    QDBusConnection bus()
+    {
+        if (!connection) {
+            if (!address.isEmpty() && !greets(address))
+                return QDBusConnection(QString());
+            connection = connect();
+        }
+        return *connection;
+    }
+};
+
+struct LazyBusConnection::State {
+    std::function<QDBusConnection()> connect;
+    QString address;
+    std::chrono::milliseconds callLimit;
+    std::mutex mutex;
+    BusWorker* worker = nullptr;
+
+    ~State()
+    {
+        if (!worker)
+            return;
+        worker->anchor->deleteLater();
+        worker->thread.quit();
+        if (worker->thread.wait(kEndWaitMs))
+            delete worker;
+    }
+
+    BusWorker* start()
+    {
+        const std::lock_guard lock(mutex);
+        if (!worker) {
+            worker = new BusWorker;
+            worker->connect = std::move(connect);
+            worker->address = address;
+            worker->thread.setObjectName(QStringLiteral("bus"));
+            worker->anchor->moveToThread(&worker->thread);
+            worker->thread.start();
+        }
+        return worker;
+    }
+
+    template <typename Fn>
+    void post(Fn fn)
+    {
+        BusWorker* bus = start();
+        QMetaObject::invokeMethod(bus->anchor, [bus, fn = std::move(fn)] { fn(*bus); }, Qt::QueuedConnection);
+    }
+};
+
+LazyBusConnection::LazyBusConnection(QDBusConnection connection, std::chrono::milliseconds callLimit)
+    : LazyBusConnection([connection] { return connection; }, {}, callLimit)
+{
+}
+
+LazyBusConnection::LazyBusConnection(std::function<QDBusConnection()> connect, const QString& address,
+                                     std::chrono::milliseconds callLimit)
+    : m_state(std::make_shared<State>())
+{
+    m_state->connect = std::move(connect);
+    m_state->address = address;
+    m_state->callLimit = callLimit;
 }
 
 LazyBusConnection LazyBusConnection::system()
 {
-    return LazyBusConnection(QDBusConnection::SystemBus);
+    return LazyBusConnection([] { return QDBusConnection::systemBus(); }, standardAddress(QDBusConnection::SystemBus));
 }
 
 LazyBusConnection LazyBusConnection::session()
 {
-    return LazyBusConnection(QDBusConnection::SessionBus);
+    return LazyBusConnection([] { return QDBusConnection::sessionBus(); }, standardAddress(QDBusConnection::SessionBus));
 }
 
-const QDBusConnection& LazyBusConnection::operator*() const
+LazyBusConnection LazyBusConnection::toAddress(const QString& address, std::chrono::milliseconds callLimit)
 {
-    State& state = *m_state;
-    std::call_once(state.made, [&state] {
-        if (!state.connection)
-            state.connection = state.type == QDBusConnection::SystemBus ? QDBusConnection::systemBus()
-                                                                        : QDBusConnection::sessionBus();
+    return LazyBusConnection(
+        [address] { return QDBusConnection::connectToBus(address, QStringLiteral("quillmarsh-") + address); }, address,
+        callLimit);
+}
+
+bool LazyBusConnection::isTimeout(const QDBusMessage& reply)
+{
+    return reply.type() == QDBusMessage::ErrorMessage && reply.errorName() == QDBusError::errorString(QDBusError::Timeout)
+        && reply.errorMessage() == kTimedOut;
+}
+
+std::chrono::milliseconds LazyBusConnection::limited(std::chrono::milliseconds timeout) const
+{
+    return std::min(timeout, m_state->callLimit);
+}
+
+void LazyBusConnection::ask(const QDBusMessage& message, std::chrono::milliseconds timeout, Reply answer) const
+{
+    m_state->post([message, timeout, answer = std::move(answer)](BusWorker& worker) {
+        const QDBusPendingCall pending = worker.bus().asyncCall(message, int(timeout.count()));
+        // Without a connection the call has failed already, and a watcher would never say so.
+        if (pending.isFinished())
+            return answer(pending.reply());
+        auto* watcher = new QDBusPendingCallWatcher(pending, worker.anchor);
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [answer](QDBusPendingCallWatcher* call) {
+            answer(call->reply());
+            call->deleteLater();
+        });
     });
-    return *state.connection;
+}
+
+QDBusMessage LazyBusConnection::call(const QDBusMessage& message, std::chrono::milliseconds timeout) const
+{
+    auto answer = std::make_shared<std::promise<QDBusMessage>>();
+    std::future<QDBusMessage> reply = answer->get_future();
+    ask(message, timeout, [answer](const QDBusMessage& received) { answer->set_value(received); });
+    if (reply.wait_for(limited(timeout)) != std::future_status::ready)
+        return QDBusMessage::createError(QDBusError::Timeout, kTimedOut);
+    return reply.get();
+}
+
+void LazyBusConnection::callAsync(const QDBusMessage& message, std::chrono::milliseconds timeout, QObject* context,
+                                  Reply done, Reply late) const
+{
+    // Both ends run on the main thread: whichever comes first answers.
+    auto answered = std::make_shared<bool>(false);
+    QTimer::singleShot(limited(timeout), context, [answered, done] {
+        if (std::exchange(*answered, true))
+            return;
+        done(QDBusMessage::createError(QDBusError::Timeout, kTimedOut));
+    });
+    ask(message, timeout, [answered, target = QPointer<QObject>(context), done, late](const QDBusMessage& reply) {
+        MainThread::post([answered, target, done, late, reply] {
+            if (target && !std::exchange(*answered, true))
+                done(reply);
+            else if (late)
+                late(reply);
+        });
+    });
+}
+
+void LazyBusConnection::send(const QDBusMessage& message) const
+{
+    m_state->post([message](BusWorker& worker) { worker.bus().send(message); });
+}
+
+void LazyBusConnection::run(std::function<void(const QDBusConnection&)> work) const
+{
+    m_state->post([work = std::move(work)](BusWorker& worker) { work(worker.bus()); });
+}
+
+QThread* LazyBusConnection::thread() const
+{
+    return &m_state->start()->thread;
 }

@@ -1,31 +1,59 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <chrono>
+#include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
 
-// A connection to a message bus, made the first time it is used, from any thread. Connecting is a
-// round trip through QtDBus's own thread (and, with no session bus announced, a helper program
-// started to find one), which the start of the program need not wait for. Copies share the one
-// connection.
+class QObject;
+class QThread;
+
+// A connection to a message bus that is used only from a thread of its own. Connecting is a round
+// trip that a bus which does not answer can hold up for the whole default time-out, and QtDBus
+// serves calls and signal subscriptions through blocking hops; so the connection is made on the
+// bus's thread the first time it is used (once its daemon is seen to answer), everything is asked
+// from there, and the callers only wait as long as they chose to. Copies share the one connection
+// and thread.
 class LazyBusConnection {
 public:
-    // Already made, as tests make their private buses.
-    LazyBusConnection(QDBusConnection connection);
+    using Reply = std::function<void(const QDBusMessage&)>;
+
+    // Already made, as tests make their private buses; no caller waits longer than `callLimit`
+    // for an answer, whatever time-out it gives.
+    LazyBusConnection(QDBusConnection connection,
+                      std::chrono::milliseconds callLimit = std::chrono::milliseconds::max());
     static LazyBusConnection system();
     static LazyBusConnection session();
+    // The bus at `address`, connected on first use; no caller waits longer than `callLimit` for
+    // an answer, whatever time-out it gives.
+    static LazyBusConnection toAddress(const QString& address, std::chrono::milliseconds callLimit);
 
-    const QDBusConnection& operator*() const;
-    const QDBusConnection* operator->() const { return &**this; }
+    // For worker threads: the reply, or an error reply when none came within `timeout`, the
+    // connection included. Blocks the calling thread for at most that long.
+    QDBusMessage call(const QDBusMessage& message, std::chrono::milliseconds timeout) const;
+    // For the main thread: `done` gets the reply, or an error reply once `timeout` has passed, on
+    // the main thread and only while `context` (an object of the main thread) lives. A reply that
+    // comes after that goes to `late` instead, also on the main thread.
+    void callAsync(const QDBusMessage& message, std::chrono::milliseconds timeout, QObject* context, Reply done,
+                   Reply late = {}) const;
+    // Sends without waiting for an answer.
+    void send(const QDBusMessage& message) const;
+    // Runs `work` on the bus's thread with the connection. Objects it makes live on that thread;
+    // give them a parent that was moved to thread().
+    void run(std::function<void(const QDBusConnection&)> work) const;
+    QThread* thread() const;
+
+    static bool isTimeout(const QDBusMessage& reply);
 
 private:
-    struct State {
-        std::once_flag made;
-        QDBusConnection::BusType type = QDBusConnection::SystemBus;
-        std::optional<QDBusConnection> connection;
-    };
-    explicit LazyBusConnection(QDBusConnection::BusType type);
+    struct State;
+    // `address`, when not empty, is asked whether its daemon answers before QtDBus connects to it.
+    LazyBusConnection(std::function<QDBusConnection()> connect, const QString& address,
+                      std::chrono::milliseconds callLimit = std::chrono::milliseconds::max());
+    // `answer` runs on the bus's thread; the call itself is given the whole `timeout`.
+    void ask(const QDBusMessage& message, std::chrono::milliseconds timeout, Reply answer) const;
+    std::chrono::milliseconds limited(std::chrono::milliseconds timeout) const;
 
-    std::shared_ptr<State> m_state = std::make_shared<State>();
+    std::shared_ptr<State> m_state;
 };

@@ -1,8 +1,7 @@
 #include "LinuxFileRevealer.h"
 
-#include <QDBusConnection>
+#include <QCoreApplication>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -19,19 +18,12 @@ void openContainingFolder(const QString& path)
 
 void LinuxFileRevealer::reveal(const QString& path)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        openContainingFolder(path);
-        return;
-    }
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [path](QDBusPendingCallWatcher* done) {
-        if (done->isError())
+    m_session.callAsync(call, callTimeout, QCoreApplication::instance(), [path](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ReplyMessage)
             openContainingFolder(path);
-        done->deleteLater();
     });
 }

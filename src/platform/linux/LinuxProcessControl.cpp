@@ -7,6 +7,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -18,6 +19,19 @@ constexpr int kCapSysNice = 23;
 rlim_t niceToLimit(int nice)
 {
     return rlim_t(20 - nice);
+}
+
+// Whether the kernel lets this process take a thread from the lowest priority to the highest,
+// tried on a thread of its own. CAP_SYS_NICE counts only in the first user namespace: a root mapped
+// in another one (a rootless container) has it in its status, yet may not.
+bool mayRaiseOwnThreadFully()
+{
+    bool raised = false;
+    std::thread([&raised] {
+        const auto self = id_t(::gettid());
+        raised = ::setpriority(PRIO_PROCESS, self, 19) == 0 && ::setpriority(PRIO_PROCESS, self, -20) == 0;
+    }).join();
+    return raised;
 }
 
 } // namespace
@@ -90,7 +104,7 @@ bool LinuxProcessControl::mayRaiseAnyPriority() const
             return false;
         });
     }
-    return capable;
+    return capable && mayRaiseOwnThreadFully();
 }
 
 bool LinuxProcessControl::sendSignal(const ProcessIdentity& process, int signal)

@@ -80,7 +80,7 @@ QList<StoragePlace> LinuxStoragePlaces::places() const
             {"Downloads", userFolder("DOWNLOAD", "Downloads")},
             {"Desktop", userFolder("DESKTOP", "Desktop")},
             {"Documents", userFolder("DOCUMENTS", "Documents")},
-            {"Movies", userFolder("VIDEOS", "Videos")},
+            {"Videos", userFolder("VIDEOS", "Videos")},
             {"Music", userFolder("MUSIC", "Music")},
             {"Pictures", userFolder("PICTURES", "Pictures")}};
 }

@@ -7,9 +7,9 @@
 // The storage breakdown's places on Linux. Applications are the installed software that exists
 // here: <root>/usr, <root>/opt, the system flatpak installation, snap's packages, the user's flatpak
 // installation and ~/Applications. System Cache is ~/.cache and Logs ~/.local/state; the rest are
-// the XDG user folders as <configHome>/user-dirs.dirs names them (Videos for Movies), the usual
-// folder of the home where it names none, and no folder where it names the home itself (a user
-// folder switched off).
+// the XDG user folders as <configHome>/user-dirs.dirs names them (the Movies category is named
+// Videos, after its folder), the usual folder of the home where it names none, and no folder where
+// it names the home itself (a user folder switched off).
 class LinuxStoragePlaces final : public StoragePlaces {
 public:
     LinuxStoragePlaces(const QString& home, const QString& configHome, const QString& root = {});

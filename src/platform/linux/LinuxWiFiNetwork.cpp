@@ -3,15 +3,15 @@
 #include "IwLink.h"
 #include "NetworkManagerBus.h"
 #include "ProcessRunner.h"
+#include "StrictUtf8.h"
 
 #include <QDBusObjectPath>
-#include <QStringDecoder>
 
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
 
-QVariant property(const QDBusConnection& bus, const QString& path, const QString& interface, const QString& name)
+QVariant property(const LazyBusConnection& bus, const QString& path, const QString& interface, const QString& name)
 {
     return NetworkManagerBus::property(bus, kService, path, interface, name, LinuxWiFiNetwork::callTimeoutMs);
 }
@@ -25,28 +25,27 @@ LinuxWiFiNetwork::LinuxWiFiNetwork(LazyBusConnection bus, std::shared_ptr<Proces
 
 std::optional<QString> LinuxWiFiNetwork::nameFromSsid(const QByteArray& ssid)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString name = QString(decoder(ssid)).trimmed();
-    if (decoder.hasError())
+    // Stateless: a name cut inside a character is not UTF-8, rather than a shorter name.
+    const std::optional<QString> text = strictUtf8(ssid);
+    if (!text)
         return std::nullopt;
+    const QString name = text->trimmed();
     return name.isEmpty() ? QStringLiteral("Connected") : name;
 }
 
 LinuxWiFiNetwork::AccessPoint LinuxWiFiNetwork::activeAccessPoint(const QString& interface)
 {
-    if (!m_bus->isConnected())
-        return {};
-    const QString device = NetworkManagerBus::devicePath(*m_bus, interface, callTimeoutMs);
+    const QString device = NetworkManagerBus::devicePath(m_bus, interface, callTimeoutMs);
     if (device.isEmpty())
         return {};
-    const QVariant active = property(*m_bus, device, QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless"),
+    const QVariant active = property(m_bus, device, QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless"),
                                      QStringLiteral("ActiveAccessPoint"));
     if (!active.canConvert<QDBusObjectPath>())
         return {};
     const QString accessPoint = active.value<QDBusObjectPath>().path();
     if (accessPoint.isEmpty() || accessPoint == QLatin1String("/"))
         return {true, std::nullopt};
-    const QVariant ssid = property(*m_bus, accessPoint, QStringLiteral("org.freedesktop.NetworkManager.AccessPoint"),
+    const QVariant ssid = property(m_bus, accessPoint, QStringLiteral("org.freedesktop.NetworkManager.AccessPoint"),
                                    QStringLiteral("Ssid"));
     if (ssid.metaType() != QMetaType::fromType<QByteArray>())
         return {};

@@ -1,7 +1,6 @@
 #include "LogindSleepInhibitor.h"
 
 #include <QDBusMessage>
-#include <QDBusPendingCall>
 #include <QDBusUnixFileDescriptor>
 #include <optional>
 
@@ -11,26 +10,42 @@ const QString kApplication = QStringLiteral("Quillmarsh");
 const QString kWhy = QStringLiteral("Keeping the display awake while Anti Shut is on");
 const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kScreenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
-// Both services answer at once. The hold is taken on the calling (main) thread, so this bounds how
-// long a bus that hangs can hold the window up; both questions are asked together.
-constexpr int kCallTimeoutMs = 2'000;
+
+std::optional<uint> cookieOf(const QDBusMessage& reply)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()
+        || reply.arguments().constFirst().metaType() != QMetaType::fromType<uint>())
+        return std::nullopt;
+    return reply.arguments().constFirst().toUInt();
+}
+
+QDBusUnixFileDescriptor lockOf(const QDBusMessage& reply)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return qvariant_cast<QDBusUnixFileDescriptor>(reply.arguments().constFirst());
+}
+
+void release(const LazyBusConnection& session, uint cookie)
+{
+    QDBusMessage release = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
+                                                          QStringLiteral("UnInhibit"));
+    release << cookie;
+    // Nothing waits for the answer: the screen saver drops the inhibition anyway when this
+    // process's connection ends.
+    session.send(release);
+}
 
 class InhibitorHold : public SleepHold {
 public:
-    InhibitorHold(QDBusUnixFileDescriptor lock, QDBusConnection session, std::optional<uint> cookie)
+    InhibitorHold(QDBusUnixFileDescriptor lock, LazyBusConnection session, std::optional<uint> cookie)
         : m_lock(std::move(lock)), m_session(std::move(session)), m_cookie(cookie)
     {
     }
     ~InhibitorHold() override
     {
-        if (m_cookie) {
-            QDBusMessage release = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
-                                                                  QStringLiteral("UnInhibit"));
-            release << *m_cookie;
-            // Nothing waits for the answer: a hung session bus must not hold up the caller, and the
-            // screen saver drops the inhibition anyway when this process's connection ends.
-            m_session.asyncCall(release);
-        }
+        if (m_cookie)
+            release(m_session, *m_cookie);
     }
 
     // logind's lock ends only with the descriptor, the screen saver's with UnInhibit or this
@@ -39,8 +54,14 @@ public:
 
 private:
     QDBusUnixFileDescriptor m_lock;
-    QDBusConnection m_session;
+    LazyBusConnection m_session;
     std::optional<uint> m_cookie;
+};
+
+// The two answers, gathered on the main thread.
+struct Answers {
+    std::optional<QDBusUnixFileDescriptor> lock;
+    std::optional<std::optional<uint>> cookie;
 };
 
 } // namespace
@@ -50,7 +71,7 @@ LogindSleepInhibitor::LogindSleepInhibitor(LazyBusConnection system, LazyBusConn
 {
 }
 
-std::unique_ptr<SleepHold> LogindSleepInhibitor::hold()
+void LogindSleepInhibitor::hold(QObject* context, Taken taken)
 {
     QDBusMessage inhibit = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
                                                           QStringLiteral("/org/freedesktop/login1"),
@@ -60,23 +81,32 @@ std::unique_ptr<SleepHold> LogindSleepInhibitor::hold()
     QDBusMessage keepScreen = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
                                                              QStringLiteral("Inhibit"));
     keepScreen << kApplication << kWhy;
-    QDBusPendingCall locking = m_system->asyncCall(inhibit, kCallTimeoutMs);
-    QDBusPendingCall keeping = m_session->asyncCall(keepScreen, kCallTimeoutMs);
-    locking.waitForFinished();
-    keeping.waitForFinished();
 
-    const QDBusMessage locked = locking.reply();
-    QDBusUnixFileDescriptor lock;
-    if (locked.type() == QDBusMessage::ReplyMessage && !locked.arguments().isEmpty())
-        lock = qvariant_cast<QDBusUnixFileDescriptor>(locked.arguments().constFirst());
-
-    const QDBusMessage kept = keeping.reply();
-    std::optional<uint> cookie;
-    if (kept.type() == QDBusMessage::ReplyMessage && !kept.arguments().isEmpty()
-        && kept.arguments().constFirst().metaType() == QMetaType::fromType<uint>())
-        cookie = kept.arguments().constFirst().toUInt();
-
-    if (!lock.isValid() && !cookie)
-        return nullptr;
-    return std::make_unique<InhibitorHold>(std::move(lock), *m_session, cookie);
+    auto answers = std::make_shared<Answers>();
+    const auto settle = [answers, session = m_session, taken = std::move(taken)] {
+        if (!answers->lock || !answers->cookie)
+            return;
+        // Taken out: the answers live on in the time-outs' closures, the lock only in the hold.
+        const QDBusUnixFileDescriptor lock = *answers->lock;
+        answers->lock.reset();
+        if (!lock.isValid() && !*answers->cookie)
+            return taken(nullptr);
+        taken(std::make_unique<InhibitorHold>(lock, session, *answers->cookie));
+    };
+    m_system.callAsync(inhibit, callTimeout, context, [answers, settle](const QDBusMessage& reply) {
+        answers->lock = lockOf(reply);
+        settle();
+    });
+    // An inhibition granted after the time-out is not kept; logind's lock, arriving late, is
+    // released with its reply's descriptor.
+    m_session.callAsync(
+        keepScreen, callTimeout, context,
+        [answers, settle](const QDBusMessage& reply) {
+            answers->cookie = cookieOf(reply);
+            settle();
+        },
+        [session = m_session](const QDBusMessage& reply) {
+            if (const auto cookie = cookieOf(reply))
+                release(session, *cookie);
+        });
 }

@@ -6,13 +6,16 @@
 
 // Takes logind's idle and sleep inhibitor on the system bus, keeping the descriptor it hands back
 // (closing it releases the lock, also when this process dies), and, where the session has a screen
-// saver service, its inhibition as well, so that the display stays on.
+// saver service, its inhibition as well, so that the display stays on. Both are asked together and
+// answer asynchronously; a service that has not answered within the time-out counts as refusing.
 class LogindSleepInhibitor : public SleepInhibitor {
 public:
+    static constexpr std::chrono::milliseconds callTimeout{2'000};
+
     LogindSleepInhibitor(LazyBusConnection system, LazyBusConnection session);
 
-    // nullptr when neither service gave a hold.
-    std::unique_ptr<SleepHold> hold() override;
+    // Hands over nullptr when neither service gave a hold.
+    void hold(QObject* context, Taken taken) override;
 
 private:
     LazyBusConnection m_system;

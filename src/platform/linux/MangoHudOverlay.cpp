@@ -14,6 +14,8 @@ const QString kFailedToSet = QStringLiteral("Failed to set frame limit");
 const QString kFailedToRemove = QStringLiteral("Failed to remove frame limit");
 const QByteArray kLimitKey = QByteArrayLiteral("fps_limit");
 const QByteArray kReplacedOpen = QByteArrayLiteral(" (was: ");
+const QByteArray kFolderRecord =
+    QByteArrayLiteral("Quillmarsh made this folder for MangoHud's settings and removes it once nothing else is in it.\n");
 // What MangoHud shows when nothing else is chosen, written out so that a game's file shows it too.
 const QByteArray kHUDItems = QByteArrayLiteral("fps\nframetime\nframe_timing\ncpu_stats\ngpu_stats\n");
 
@@ -37,23 +39,32 @@ std::optional<QByteArrayList> readLines(const QString& path)
     return lines;
 }
 
-bool writeBytes(const QString& path, const QByteArray& bytes)
+// A link (into a dotfiles folder, say) stays a link: the save replaces its target.
+bool saveFile(const QString& path, const QByteArray& bytes)
 {
-    if (!QDir().mkpath(QFileInfo(path).path()))
-        return false;
-    // A link (into a dotfiles folder, say) stays a link: the save replaces its target.
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // QSaveFile buffers: a full disk only shows at flush, and commit() would then still move the
+    // cut file over the user's.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// "\r\n", "\n", or nothing for a last line without a break.
+QByteArray lineBreakOf(const QByteArray& line)
+{
+    if (line.endsWith("\r\n"))
+        return QByteArrayLiteral("\r\n");
+    return line.endsWith('\n') ? QByteArrayLiteral("\n") : QByteArray();
 }
 
 QByteArray withoutLineBreak(const QByteArray& line)
 {
-    return line.endsWith('\n') ? line.chopped(1) : line;
-}
-
-QByteArray lineBreakOf(const QByteArray& line)
-{
-    return line.endsWith('\n') ? QByteArrayLiteral("\n") : QByteArray();
+    return line.chopped(lineBreakOf(line).size());
 }
 
 // The key of a setting, "key=value" or a bare "key"; empty for comments and blank lines.
@@ -80,18 +91,23 @@ bool isLimitLine(const QByteArray& line)
 bool isLimitMarker(const QByteArray& line)
 {
     const QByteArray text = withoutLineBreak(line);
-    return text == MangoHudOverlay::limitMarker
+    return text == MangoHudOverlay::limitMarker || text == MangoHudOverlay::limitMarker + MangoHudOverlay::newFileNote
            || (text.startsWith(MangoHudOverlay::limitMarker + kReplacedOpen) && text.endsWith(')'));
+}
+
+bool marksNewFile(const QByteArray& marker)
+{
+    return withoutLineBreak(marker) == MangoHudOverlay::limitMarker + MangoHudOverlay::newFileNote;
 }
 
 // The user's line that the marked line replaced, without its line break.
 std::optional<QByteArray> replacedBy(const QByteArray& marker)
 {
     const QByteArray text = withoutLineBreak(marker);
-    const qsizetype start = MangoHudOverlay::limitMarker.size() + kReplacedOpen.size();
-    if (text.size() <= start)
+    const QByteArray open = MangoHudOverlay::limitMarker + kReplacedOpen;
+    if (!text.startsWith(open))
         return std::nullopt;
-    return text.mid(start, text.size() - start - 1);
+    return text.mid(open.size(), text.size() - open.size() - 1);
 }
 
 // The index of the frame-limit line that counts: the last one, as later settings win.
@@ -128,6 +144,11 @@ QString MangoHudOverlay::globalPath() const
     return m_options.configFolder + '/' + globalFileName;
 }
 
+QString MangoHudOverlay::folderRecordPath() const
+{
+    return m_options.configFolder + '/' + folderRecordName;
+}
+
 bool MangoHudOverlay::installed() const
 {
     return m_options.installed && m_options.installed();
@@ -138,12 +159,60 @@ std::optional<qint64> MangoHudOverlay::parseLimit(const QByteArray& value)
     return GameOverlay::parseLimit(QString::fromLatin1(value.split(',').first()));
 }
 
+void MangoHudOverlay::recoverOnce()
+{
+    if (m_recovered)
+        return;
+    m_recovered = true;
+    takeBackAll();
+}
+
+void MangoHudOverlay::recoverLeftovers()
+{
+    QMutexLocker lock(&m_mutex);
+    recoverOnce();
+}
+
+void MangoHudOverlay::takeBackAll()
+{
+    // The games' files go first, so that taking the limit back has none of them to bring along.
+    const QDir folder(m_options.configFolder);
+    for (const QString& name : gameFiles(true))
+        QFile::remove(folder.filePath(name));
+    removeLimitLines(Removal::OwnOnly);
+    removeFolderIfEmpty();
+    // Anything still in the folder is the user's, and so is the folder now.
+    QFile::remove(folderRecordPath());
+}
+
+void MangoHudOverlay::removeFolderIfEmpty() const
+{
+    QDir folder(m_options.configFolder);
+    const QStringList left = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (left == QStringList{folderRecordName} && QFile::remove(folderRecordPath()))
+        folder.rmdir(folder.absolutePath());
+}
+
+bool MangoHudOverlay::save(const QString& path, const QByteArray& bytes) const
+{
+    if (!QFileInfo::exists(m_options.configFolder)) {
+        if (!QDir().mkpath(m_options.configFolder))
+            return false;
+        if (!saveFile(folderRecordPath(), kFolderRecord)) {
+            QDir().rmdir(m_options.configFolder);
+            return false;
+        }
+    }
+    return saveFile(path, bytes);
+}
+
 std::optional<qint64> MangoHudOverlay::readFrameLimit()
 {
+    QMutexLocker lock(&m_mutex);
+    recoverOnce();
     // Without MangoHud no game is held to the line, whatever the file says.
     if (!installed())
         return std::nullopt;
-    QMutexLocker lock(&m_mutex);
     const auto lines = readLines(globalPath());
     if (!lines)
         return std::nullopt;
@@ -153,63 +222,71 @@ std::optional<qint64> MangoHudOverlay::readFrameLimit()
 
 GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
 {
+    QMutexLocker lock(&m_mutex);
+    recoverOnce();
     if (!installed())
         return {Change::Status::Unavailable, kLimitNeedsMangoHud};
-    QMutexLocker lock(&m_mutex);
     auto lines = readLines(globalPath());
     if (!lines)
         return {Change::Status::Failed, kFailedToSet};
     const QByteArrayList before = *lines;
+    const bool newFile = !QFileInfo::exists(globalPath()) && !QFileInfo(globalPath()).isSymLink();
     const QByteArray setting = kLimitKey + '=' + QByteArray::number(limit);
     const qsizetype at = lastLimitLine(*lines);
     if (at < 0) {
-        // At the top, so that a file without a final line break keeps its last line as it is.
-        lines->prepend(setting + '\n');
-        lines->prepend(limitMarker + '\n');
+        // At the top, so that a file without a final line break keeps its last line as it is; in the
+        // line breaks the file starts with.
+        const QByteArray lineBreak =
+            lines->isEmpty() || lineBreakOf(lines->first()).isEmpty() ? QByteArrayLiteral("\n") : lineBreakOf(lines->first());
+        lines->prepend(setting + lineBreak);
+        lines->prepend(limitMarker + (newFile ? newFileNote : QByteArray()) + lineBreak);
     } else if (at > 0 && isLimitMarker((*lines)[at - 1])) {
         (*lines)[at] = setting + lineBreakOf((*lines)[at]);
     } else {
         const QByteArray replaced = (*lines)[at];
-        (*lines)[at] = setting + lineBreakOf(replaced);
-        lines->insert(at, limitMarker + kReplacedOpen + withoutLineBreak(replaced) + ")\n");
+        const QByteArray lineBreak = lineBreakOf(replaced);
+        (*lines)[at] = setting + lineBreak;
+        lines->insert(at, limitMarker + kReplacedOpen + withoutLineBreak(replaced) + ')'
+                              + (lineBreak.isEmpty() ? QByteArrayLiteral("\n") : lineBreak));
     }
-    if (!writeBytes(globalPath(), joined(*lines)))
-        return {Change::Status::Failed, kFailedToSet};
     // A game whose file still holds the old limit keeps it, so that counts as a failure too; the
-    // files go back to what they were, since a failed change is not taken back at quit.
-    if (!syncGameFiles(*lines)) {
-        writeBytes(globalPath(), joined(before));
+    // files go back to what they were at once.
+    if (!save(globalPath(), joined(*lines)) || !syncGameFiles(*lines)) {
+        if (newFile)
+            QFile::remove(globalPath());
+        else
+            save(globalPath(), joined(before));
         syncGameFiles(before);
+        removeFolderIfEmpty();
         return {Change::Status::Failed, kFailedToSet};
     }
-    return {Change::Status::Done};
+    QStringList unaffected;
+    for (const QString& name : gameFiles(false))
+        unaffected.append(name.chopped(QStringLiteral(".conf").size()));
+    return {Change::Status::Done, {}, unaffected};
 }
 
 GameOverlay::Change MangoHudOverlay::removeFrameLimit()
 {
+    QMutexLocker lock(&m_mutex);
+    recoverOnce();
     if (!installed())
         return {Change::Status::Unavailable, kLimitNeedsMangoHud};
-    QMutexLocker lock(&m_mutex);
     if (!removeLimitLines(Removal::All))
         return {Change::Status::Failed, kFailedToRemove};
     return {Change::Status::Done};
 }
 
-void MangoHudOverlay::removeOwnFrameLimit()
+void MangoHudOverlay::removeOwnSettings(bool, const QStringList&)
 {
     QMutexLocker lock(&m_mutex);
-    removeLimitLines(Removal::OwnOnly);
+    m_recovered = true;
+    takeBackAll();
 }
 
 void MangoHudOverlay::removeSystemWideSettings()
 {
-    QMutexLocker lock(&m_mutex);
-    removeLimitLines(Removal::OwnOnly);
-    // Games' files outlive a run that ended without its clean-up, and MangoHud would keep forcing the
-    // HUD into those games.
-    const QDir folder(m_options.configFolder);
-    for (const QString& name : ownGameFiles())
-        QFile::remove(folder.filePath(name));
+    removeOwnSettings(false, {});
 }
 
 bool MangoHudOverlay::removeLimitLines(Removal removal)
@@ -218,10 +295,12 @@ bool MangoHudOverlay::removeLimitLines(Removal removal)
     if (!lines)
         return false;
     QByteArrayList kept;
+    bool newFile = false;
     for (qsizetype i = 0; i < lines->size(); ++i) {
         const QByteArray& line = (*lines)[i];
         const bool marksNext = isLimitMarker(line) && i + 1 < lines->size() && isLimitLine((*lines)[i + 1]);
         if (marksNext) {
+            newFile = newFile || marksNewFile(line);
             // The user's own line comes back only when this application takes its own line back.
             const auto replaced = replacedBy(line);
             if (removal == Removal::OwnOnly && replaced)
@@ -235,30 +314,34 @@ bool MangoHudOverlay::removeLimitLines(Removal removal)
     }
     if (kept == *lines)
         return true;
-    return writeBytes(globalPath(), joined(kept)) && syncGameFiles(kept);
+    if (newFile && kept.isEmpty())
+        return QFile::remove(globalPath()) && syncGameFiles(kept);
+    return save(globalPath(), joined(kept)) && syncGameFiles(kept);
 }
 
-QByteArray MangoHudOverlay::gameFile(const QByteArrayList& globalLines) const
+QByteArray MangoHudOverlay::gameFile(const QByteArrayList& globalLines)
 {
-    QByteArray bytes = hudMarker + '\n' + kHUDItems;
-    // MangoHud reads a game's file instead of MangoHud.conf, so the limit has to be in it too.
-    if (const qsizetype at = lastLimitLine(globalLines); at >= 0)
-        bytes += kLimitKey + '=' + valueOf(globalLines[at]) + '\n';
-    return bytes;
+    // MangoHud reads a game's file instead of MangoHud.conf, so everything the user set there, the
+    // limit included, has to be in it too.
+    QByteArray bytes = hudMarker + '\n' + joined(globalLines);
+    if (!bytes.endsWith('\n'))
+        bytes += '\n';
+    return bytes + hudLinesMarker + '\n' + kHUDItems;
 }
 
-QStringList MangoHudOverlay::ownGameFiles() const
+QStringList MangoHudOverlay::gameFiles(bool own) const
 {
-    QStringList own;
+    QStringList found;
     const QDir folder(m_options.configFolder);
     for (const QString& name : folder.entryList({QStringLiteral("*.conf")}, QDir::Files)) {
         if (name == globalFileName)
             continue;
         const auto lines = readLines(folder.filePath(name));
-        if (lines && !lines->isEmpty() && withoutLineBreak(lines->first()) == hudMarker)
-            own.append(name);
+        const bool ours = lines && !lines->isEmpty() && withoutLineBreak(lines->first()) == hudMarker;
+        if (ours == own)
+            found.append(name);
     }
-    return own;
+    return found;
 }
 
 bool MangoHudOverlay::syncGameFiles(const QByteArrayList& globalLines)
@@ -266,10 +349,10 @@ bool MangoHudOverlay::syncGameFiles(const QByteArrayList& globalLines)
     const QByteArray contents = gameFile(globalLines);
     bool synced = true;
     const QDir folder(m_options.configFolder);
-    for (const QString& name : ownGameFiles()) {
+    for (const QString& name : gameFiles(true)) {
         const auto lines = readLines(folder.filePath(name));
         if (!lines || joined(*lines) != contents)
-            synced = writeBytes(folder.filePath(name), contents) && synced;
+            synced = save(folder.filePath(name), contents) && synced;
     }
     return synced;
 }
@@ -287,6 +370,7 @@ QList<GameOverlay::HUDWrite> MangoHudOverlay::writeHUDs(const QStringList& bundl
     const QHash<QString, QStringList> programs =
         m_options.programsOf ? m_options.programsOf(bundleIdentifiers) : QHash<QString, QStringList>();
     QMutexLocker lock(&m_mutex);
+    recoverOnce();
     const auto global = readLines(globalPath());
     QList<HUDWrite> writes;
     for (const QString& bundleIdentifier : bundleIdentifiers)
@@ -315,7 +399,7 @@ GameOverlay::HUDWrite MangoHudOverlay::writeGameFiles(const QStringList& program
         if (enabled) {
             // A file of the user's own for the game already decides what its HUD shows.
             if (!exists || ours)
-                ok = global && writeBytes(path, gameFile(*global)) && ok;
+                ok = global && save(path, gameFile(*global)) && ok;
         } else if (ours) {
             ok = QFile::remove(path) && ok;
         }

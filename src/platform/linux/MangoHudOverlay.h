@@ -10,11 +10,14 @@
 
 // The frame limit and HUD through MangoHud's configuration files. The limit is the "fps_limit" line
 // of the user's MangoHud.conf; the line this class writes follows a comment line of its own that
-// marks it (and keeps the user's line it replaced), so that only its own line is ever taken back
-// and every other byte of the file stays as the user left it. The HUD for a game is a file of the
-// game's own, "<program>.conf", which MangoHud reads instead of MangoHud.conf; this class writes
-// such files whole, marked by their first line, carries the frame limit into them, and never
-// touches one it did not write. Files are replaced atomically; a link is written through.
+// marks it (and keeps the user's line it replaced, or says that the file is new), so that only its
+// own line is ever taken back and every other byte of the file stays as the user left it. The HUD
+// for a game is a file of the game's own, "<program>.conf", which MangoHud reads instead of
+// MangoHud.conf; this class writes such files whole, as MangoHud.conf's lines and its own HUD
+// lines, marked by their first line, keeps them in step with MangoHud.conf, and never touches one
+// it did not write. A folder it had to make holds a record saying so. Everything marked is taken
+// back at quit, and by the first call of the next run when a run ended without that. Files are
+// replaced atomically; a link is written through.
 class MangoHudOverlay final : public GameOverlay {
 public:
     struct Options {
@@ -30,8 +33,14 @@ public:
     static inline const QString globalFileName = QStringLiteral("MangoHud.conf");
     // Above the frame-limit line this class wrote; "<marker> (was: <line>)" when it replaced one.
     static inline const QByteArray limitMarker = QByteArrayLiteral("# Frame limit set by Quillmarsh");
+    // "<limitMarker><newFileNote>" when there was no MangoHud.conf.
+    static inline const QByteArray newFileNote = QByteArrayLiteral(" (new file)");
     // The first line of a game's file this class wrote.
     static inline const QByteArray hudMarker = QByteArrayLiteral("# HUD for this game, written by Quillmarsh");
+    // Above the HUD lines of a game's file, after MangoHud.conf's lines.
+    static inline const QByteArray hudLinesMarker = QByteArrayLiteral("# HUD lines added by Quillmarsh");
+    // In a folder this class made, and only there.
+    static inline const QString folderRecordName = QStringLiteral(".made-by-quillmarsh");
 
     explicit MangoHudOverlay(Options options);
 
@@ -46,7 +55,9 @@ public:
     QList<HUDWrite> writeHUDs(const QStringList& bundleIdentifiers, bool enabled) override;
     QString hudName() const override { return QStringLiteral("MangoHud"); }
     std::optional<QString> unavailableReason() const override;
-    void removeOwnFrameLimit() override;
+    // Takes back everything marked as this application's, whatever this run recorded.
+    void removeOwnSettings(bool frameLimitSet, const QStringList& hudBundleIdentifiers) override;
+    void recoverLeftovers() override;
     void removeSystemWideSettings() override;
 
     // The limit an "fps_limit" value starts with: its first entry, when that is a whole number of at
@@ -56,19 +67,32 @@ public:
 private:
     enum class Removal { All, OwnOnly };
     QString globalPath() const;
+    QString folderRecordPath() const;
     bool installed() const;
+    // Takes back, once in this object's life and before anything else, what an earlier run left.
+    // Called with the mutex held.
+    void recoverOnce();
+    // Everything marked as this application's: lines, games' files, the folder it made. Called with
+    // the mutex held.
+    void takeBackAll();
+    // Removes the folder when it holds nothing but the record that this class made it.
+    void removeFolderIfEmpty() const;
+    // Replaces a file in the configuration folder, making the folder (and its record) when needed.
+    bool save(const QString& path, const QByteArray& bytes) const;
     // Takes the frame-limit lines out of the global file (see Removal) and brings the games' files
-    // along. False when the file could not be read or written.
+    // along; the file goes when it was new and nothing else is left in it. False when the file could
+    // not be read or written.
     bool removeLimitLines(Removal removal);
     // Rewrites the games' files this class wrote to match the global file; false when one of them
     // could not be rewritten.
     bool syncGameFiles(const QByteArrayList& lines);
-    // The names of the games' files this class wrote.
-    QStringList ownGameFiles() const;
-    QByteArray gameFile(const QByteArrayList& globalLines) const;
+    // The names of the games' files in the folder: this class's own, or the user's.
+    QStringList gameFiles(bool own) const;
+    static QByteArray gameFile(const QByteArrayList& globalLines);
     // Switches the HUD for one game, given the programs it runs as and the global file's lines.
     HUDWrite writeGameFiles(const QStringList& programs, bool enabled, const std::optional<QByteArrayList>& global);
 
     const Options m_options;
     QMutex m_mutex;
+    bool m_recovered = false;
 };

@@ -1,17 +1,23 @@
 #pragma once
 
-#include <QDBusConnection>
+#include "LazyBusConnection.h"
+
 #include <QString>
 #include <QVariant>
 
-// The two reads NetworkManager's clients share: one property of a bus object, and the device
-// object behind a network interface. Both block for at most the given time.
+// What NetworkManager's clients share: one property of a bus object, the device object behind a
+// network interface (both block their worker thread for at most the given time), and why a call
+// failed.
 namespace NetworkManagerBus {
 
 // One property of an object of the service, or an invalid value when the call fails.
-QVariant property(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+QVariant property(const LazyBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                   const QString& name, int timeoutMs);
 // NetworkManager's device object for the interface; empty when it has none.
-QString devicePath(const QDBusConnection& bus, const QString& interface, int timeoutMs);
+QString devicePath(const LazyBusConnection& bus, const QString& interface, int timeoutMs);
+// Why the call that got `reply` failed, in plain words that continue a sentence: "no answer from
+// NetworkManager", "not permitted" or "refused by NetworkManager". The bus's own error texts are
+// never shown: they speak of messages and recipients.
+QString failureReason(const QDBusMessage& reply);
 
 } // namespace NetworkManagerBus

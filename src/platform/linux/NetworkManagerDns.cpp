@@ -19,6 +19,7 @@ using Settings = QMap<QString, QVariantMap>;
 const QString kNetworkManager = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kDevice = QStringLiteral("org.freedesktop.NetworkManager.Device");
 const QString kActive = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+const QString kConnection = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 const QString kResolved = QStringLiteral("org.freedesktop.resolve1");
 const QString kNoService = QStringLiteral("Could not find the active network service.");
 // Reads answer at once; this bounds a bus that hangs.
@@ -28,19 +29,19 @@ constexpr int kChangeTimeoutMs = 300'000;
 // Update2: write the changed connection to disk, as an edit in the network settings would.
 constexpr uint kToDisk = 0x1;
 
-QDBusMessage call(const QDBusConnection& bus, QDBusMessage message, int timeoutMs = kReadTimeoutMs)
+QDBusMessage call(const LazyBusConnection& bus, QDBusMessage message, int timeoutMs = kReadTimeoutMs)
 {
-    return bus.call(message, QDBus::Block, timeoutMs);
+    return bus.call(message, std::chrono::milliseconds(timeoutMs));
 }
 
-QVariant property(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+QVariant property(const LazyBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                   const QString& name)
 {
     return NetworkManagerBus::property(bus, service, path, interface, name, kReadTimeoutMs);
 }
 
 // An object path property; empty for none ("/") or when it cannot be read.
-QString pathProperty(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
+QString pathProperty(const LazyBusConnection& bus, const QString& service, const QString& path, const QString& interface,
                      const QString& name)
 {
     const QString value = qvariant_cast<QDBusObjectPath>(property(bus, service, path, interface, name)).path();
@@ -64,7 +65,7 @@ void appendAddress(QStringList& servers, const QString& address)
 
 NetworkDnsSettings::Change failed(const QDBusMessage& reply)
 {
-    return {false, reply.errorMessage()};
+    return {false, {}, NetworkManagerBus::failureReason(reply)};
 }
 
 QDBusMessage authorisedCall(const QString& path, const QString& interface, const QString& method)
@@ -100,14 +101,14 @@ std::optional<NetworkManagerDns::Service> NetworkManagerDns::activeService()
     if (!interface)
         return std::nullopt;
     Service service;
-    service.device = NetworkManagerBus::devicePath(*m_system, *interface, kReadTimeoutMs);
+    service.device = NetworkManagerBus::devicePath(m_system, *interface, kReadTimeoutMs);
     if (service.device.isEmpty())
         return std::nullopt;
-    const QString active = pathProperty(*m_system, kNetworkManager, service.device, kDevice, QStringLiteral("ActiveConnection"));
+    const QString active = pathProperty(m_system, kNetworkManager, service.device, kDevice, QStringLiteral("ActiveConnection"));
     if (active.isEmpty())
         return std::nullopt;
-    service.settings = pathProperty(*m_system, kNetworkManager, active, kActive, QStringLiteral("Connection"));
-    service.id = property(*m_system, kNetworkManager, active, kActive, QStringLiteral("Id")).toString();
+    service.settings = pathProperty(m_system, kNetworkManager, active, kActive, QStringLiteral("Connection"));
+    service.id = property(m_system, kNetworkManager, active, kActive, QStringLiteral("Id")).toString();
     if (service.settings.isEmpty() || service.id.isEmpty())
         return std::nullopt;
     return service;
@@ -137,13 +138,13 @@ std::optional<QStringList> NetworkManagerDns::configuredServers()
 
 QStringList NetworkManagerDns::networkManagerServers(const QString& interface)
 {
-    const QString device = NetworkManagerBus::devicePath(*m_system, interface, kReadTimeoutMs);
+    const QString device = NetworkManagerBus::devicePath(m_system, interface, kReadTimeoutMs);
     if (device.isEmpty())
         return {};
     QStringList servers;
-    const QString ip4 = pathProperty(*m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip4Config"));
+    const QString ip4 = pathProperty(m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip4Config"));
     if (!ip4.isEmpty()) {
-        const QVariant data = property(*m_system, kNetworkManager, ip4, QStringLiteral("org.freedesktop.NetworkManager.IP4Config"),
+        const QVariant data = property(m_system, kNetworkManager, ip4, QStringLiteral("org.freedesktop.NetworkManager.IP4Config"),
                                        QStringLiteral("NameserverData"));
         if (data.canConvert<QDBusArgument>()) {
             const QDBusArgument list = qvariant_cast<QDBusArgument>(data);
@@ -156,9 +157,9 @@ QStringList NetworkManagerDns::networkManagerServers(const QString& interface)
             list.endArray();
         }
     }
-    const QString ip6 = pathProperty(*m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip6Config"));
+    const QString ip6 = pathProperty(m_system, kNetworkManager, device, kDevice, QStringLiteral("Ip6Config"));
     if (!ip6.isEmpty()) {
-        const QVariant data = property(*m_system, kNetworkManager, ip6, QStringLiteral("org.freedesktop.NetworkManager.IP6Config"),
+        const QVariant data = property(m_system, kNetworkManager, ip6, QStringLiteral("org.freedesktop.NetworkManager.IP6Config"),
                                        QStringLiteral("Nameservers"));
         if (data.canConvert<QDBusArgument>()) {
             const QDBusArgument list = qvariant_cast<QDBusArgument>(data);
@@ -182,11 +183,11 @@ QStringList NetworkManagerDns::resolvedServers(const QString& interface)
     QDBusMessage getLink = QDBusMessage::createMethodCall(kResolved, QStringLiteral("/org/freedesktop/resolve1"),
                                                           QStringLiteral("org.freedesktop.resolve1.Manager"), QStringLiteral("GetLink"));
     getLink << int(*index);
-    const QDBusMessage reply = call(*m_system, getLink);
+    const QDBusMessage reply = call(m_system, getLink);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     const QString link = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
-    const QVariant data = property(*m_system, kResolved, link, QStringLiteral("org.freedesktop.resolve1.Link"), QStringLiteral("DNS"));
+    const QVariant data = property(m_system, kResolved, link, QStringLiteral("org.freedesktop.resolve1.Link"), QStringLiteral("DNS"));
     QStringList servers;
     if (!data.canConvert<QDBusArgument>())
         return servers;
@@ -231,13 +232,14 @@ NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
     const auto service = activeService();
     if (!service)
         return {false, kNoService};
-    const QString settingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
-    const QDBusMessage current = call(
-        *m_system, QDBusMessage::createMethodCall(kNetworkManager, service->settings, settingsInterface, QStringLiteral("GetSettings")));
-    if (current.type() != QDBusMessage::ReplyMessage || current.arguments().isEmpty())
+    const QDBusMessage current =
+        call(m_system, QDBusMessage::createMethodCall(kNetworkManager, service->settings, kConnection, QStringLiteral("GetSettings")));
+    if (current.type() != QDBusMessage::ReplyMessage)
         return failed(current);
-    Settings settings;
-    qvariant_cast<QDBusArgument>(current.arguments().constFirst()) >> settings;
+    if (current.signature() != QStringLiteral("a{sa{sv}}"))
+        return {false, {}, QStringLiteral("refused by NetworkManager")};
+    Settings before;
+    qvariant_cast<QDBusArgument>(current.arguments().constFirst()) >> before;
 
     QList<uint> ipv4;
     QList<QByteArray> ipv6;
@@ -250,21 +252,34 @@ NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
             ipv6.append(QByteArray(reinterpret_cast<const char*>(bytes.c), 16));
         }
     }
-    const bool reset = servers.isEmpty();
-    setFamily(settings, QStringLiteral("ipv4"), QVariant::fromValue(ipv4), !reset);
-    if (!ipv6.isEmpty() || (reset && settings.contains(QStringLiteral("ipv6"))))
-        setFamily(settings, QStringLiteral("ipv6"), QVariant::fromValue(ipv6), !ipv6.isEmpty());
+    // The servers chosen are the only ones: each family ignores what its network hands out, IPv6
+    // too on a dual-stack connection, whose router would otherwise still answer. A connection
+    // without IPv6 settings gets none unless it is given IPv6 servers.
+    const bool manual = !servers.isEmpty();
+    Settings after = before;
+    setFamily(after, QStringLiteral("ipv4"), QVariant::fromValue(ipv4), manual);
+    if (after.contains(QStringLiteral("ipv6")) || !ipv6.isEmpty())
+        setFamily(after, QStringLiteral("ipv6"), QVariant::fromValue(ipv6), manual);
 
-    QDBusMessage update = authorisedCall(service->settings, settingsInterface, QStringLiteral("Update2"));
-    update << QVariant::fromValue(settings) << kToDisk << QVariantMap();
-    const QDBusMessage updated = call(*m_system, update, kChangeTimeoutMs);
+    const QDBusMessage updated = update(service->settings, after);
     if (updated.type() != QDBusMessage::ReplyMessage)
         return failed(updated);
-
     QDBusMessage reapply = authorisedCall(service->device, kDevice, QStringLiteral("Reapply"));
     reapply << QVariant::fromValue(Settings()) << qulonglong(0) << uint(0);
-    const QDBusMessage reapplied = call(*m_system, reapply, kChangeTimeoutMs);
-    if (reapplied.type() != QDBusMessage::ReplyMessage)
-        return failed(reapplied);
-    return {true};
+    const QDBusMessage reapplied = call(m_system, reapply, kChangeTimeoutMs);
+    if (reapplied.type() == QDBusMessage::ReplyMessage)
+        return {true};
+    // Saved but not in use: the connection would take the new servers at its next start, so the
+    // saved settings go back to what they were.
+    Change failure = failed(reapplied);
+    if (update(service->settings, before).type() != QDBusMessage::ReplyMessage)
+        failure.reason += QStringLiteral(", and the connection's earlier settings could not be put back");
+    return failure;
+}
+
+QDBusMessage NetworkManagerDns::update(const QString& connection, const QMap<QString, QVariantMap>& settings)
+{
+    QDBusMessage update = authorisedCall(connection, kConnection, QStringLiteral("Update2"));
+    update << QVariant::fromValue(settings) << kToDisk << QVariantMap();
+    return call(m_system, update, kChangeTimeoutMs);
 }

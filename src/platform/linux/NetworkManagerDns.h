@@ -4,10 +4,15 @@
 
 #include "LazyBusConnection.h"
 
+#include <QDBusMessage>
+#include <QMap>
+#include <QVariantMap>
+
 // The network service is NetworkManager's active connection on the device of the default route
 // (the lowest-metric IPv4 or IPv6 one), named by its id. Its servers come from the device's IP
 // configurations, else from systemd-resolved's link, else from resolv.conf. A change updates the
-// connection's DNS settings and reapplies them on the device; NetworkManager asks polkit, which
+// connection's DNS settings of both families and reapplies them on the device; when the device
+// does not take them, the connection's settings are put back. NetworkManager asks polkit, which
 // asks the user where the system requires it.
 class NetworkManagerDns : public NetworkDnsSettings {
 public:
@@ -39,6 +44,8 @@ private:
     QStringList resolvedServers(const QString& interface);
     // servers empty: back to the ones the network hands out.
     Change change(const QStringList& servers);
+    // Saves the connection's settings, as a user's edit would.
+    QDBusMessage update(const QString& connection, const QMap<QString, QVariantMap>& settings);
 
     LazyBusConnection m_system;
     Places m_places;

@@ -72,6 +72,7 @@ void NetworkManagerState::read()
             if (ok)
                 set(state);
         }
+        emit answered();
     });
 }
 

@@ -8,7 +8,8 @@ class QDBusServiceWatcher;
 
 // NetworkManager's overall state (its State property, an NMState number), read once and then kept
 // current from its StateChanged signal. Unknown until the first answer, while NetworkManager does
-// not run, and again when it goes away.
+// not run, and again when it goes away. Its calls are asynchronous, but subscribing blocks on the
+// bus: it belongs on a thread that may wait, such as a LazyBusConnection's.
 class NetworkManagerState : public QObject {
     Q_OBJECT
 public:
@@ -24,6 +25,8 @@ public:
 
 signals:
     void changed();
+    // A reading of the state came back, with a value or without one.
+    void answered();
 
 private slots:
     void stateChanged(uint state);

@@ -8,6 +8,7 @@
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.UPower");
+constexpr std::chrono::milliseconds kCallTimeout{UPowerDevices::callTimeoutMs};
 
 // A reply value arrives typed when its type is registered with QtDBus, otherwise as an argument
 // still to be read; one of another signature gives an empty value.
@@ -31,12 +32,9 @@ UPowerDevices::UPowerDevices(LazyBusConnection bus) : m_bus(std::move(bus)) {}
 
 std::optional<QList<UPowerDevice>> UPowerDevices::devices()
 {
-    if (!m_bus->isConnected())
-        return std::nullopt;
-    const QDBusMessage listing = m_bus->call(
-        QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UPower"), kService,
-                                       QStringLiteral("EnumerateDevices")),
-        QDBus::Block, callTimeoutMs);
+    const QDBusMessage listing = m_bus.call(QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UPower"),
+                                                                           kService, QStringLiteral("EnumerateDevices")),
+                                            kCallTimeout);
     if (listing.type() != QDBusMessage::ReplyMessage || listing.arguments().isEmpty())
         return std::nullopt;
     QList<UPowerDevice> found;
@@ -45,7 +43,7 @@ std::optional<QList<UPowerDevice>> UPowerDevices::devices()
                                                           QStringLiteral("org.freedesktop.DBus.Properties"),
                                                           QStringLiteral("GetAll"));
         get << QStringLiteral("org.freedesktop.UPower.Device");
-        const QDBusMessage reply = m_bus->call(get, QDBus::Block, callTimeoutMs);
+        const QDBusMessage reply = m_bus.call(get, kCallTimeout);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
             continue;
         const QVariantMap properties = fromDBus<QVariantMap>(reply.arguments().first(), QLatin1String("a{sv}"));

@@ -33,10 +33,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<SleepHold> CaffeinateInhibitor::hold()
+void CaffeinateInhibitor::hold(QObject*, Taken taken)
 {
     std::unique_ptr<HeldProcess> process = m_runner.startHeld(QStringLiteral("/usr/bin/caffeinate"), {QStringLiteral("-d")});
-    if (!process)
-        return nullptr;
-    return std::make_unique<CaffeinateHold>(std::move(process));
+    taken(process ? std::make_unique<CaffeinateHold>(std::move(process)) : nullptr);
 }

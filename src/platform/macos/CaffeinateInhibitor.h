@@ -9,7 +9,8 @@ class CaffeinateInhibitor : public SleepInhibitor {
 public:
     explicit CaffeinateInhibitor(ProcessRunner& runner) : m_runner(runner) {}
 
-    std::unique_ptr<SleepHold> hold() override;
+    // Answers at once: the child starts or it does not.
+    void hold(QObject* context, Taken taken) override;
 
 private:
     ProcessRunner& m_runner;

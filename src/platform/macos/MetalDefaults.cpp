@@ -45,9 +45,11 @@ GameOverlay::Change MetalDefaults::removeFrameLimit()
     return change({"delete", "-g", kFrameLimitKey}, QStringLiteral("Failed to remove frame limit"));
 }
 
-void MetalDefaults::removeOwnFrameLimit()
+void MetalDefaults::removeOwnSettings(bool frameLimitSet, const QStringList& hudBundleIdentifiers)
 {
-    m_runner.run(tool, {"delete", "-g", kFrameLimitKey});
+    if (frameLimitSet)
+        m_runner.run(tool, {"delete", "-g", kFrameLimitKey});
+    writeHUDs(hudBundleIdentifiers, false);
 }
 
 void MetalDefaults::removeSystemWideSettings()

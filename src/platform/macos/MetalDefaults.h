@@ -26,7 +26,8 @@ public:
     HUDWrite writeHUD(const QString& bundleIdentifier, bool enabled) override;
     QString hudName() const override { return QStringLiteral("Metal HUD"); }
     std::optional<QString> unavailableReason() const override { return std::nullopt; }
-    void removeOwnFrameLimit() override;
+    // The defaults carry no mark of this application's, so only what this run recorded is deleted.
+    void removeOwnSettings(bool frameLimitSet, const QStringList& hudBundleIdentifiers) override;
     void removeSystemWideSettings() override;
 
     // What a read of the frame limit printed: a whole decimal number (an optional sign, digits only)

@@ -3,14 +3,17 @@
 #include "style/Color.h"
 #include "style/FieldLine.h"
 #include "style/FieldLook.h"
+#include "style/FocusOrder.h"
 #include "style/Fonts.h"
 #include "style/GradientButton.h"
 #include "style/RoundedPanel.h"
 #include "style/TextButton.h"
 #include "style/TextLabel.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -60,6 +63,7 @@ AILinkSheet::AILinkSheet(QWidget* parent) : QWidget(parent)
 
 void AILinkSheet::present()
 {
+    m_returnFocus = QApplication::focusWidget();
     setGeometry(parentWidget()->rect());
     show();
     raise();
@@ -69,14 +73,22 @@ void AILinkSheet::present()
 void AILinkSheet::cancel()
 {
     m_link->clear();
+    close();
+}
+
+void AILinkSheet::close()
+{
     hide();
+    if (m_returnFocus && m_returnFocus->isVisible())
+        m_returnFocus->setFocus(Qt::OtherFocusReason);
+    m_returnFocus = nullptr;
 }
 
 void AILinkSheet::submit()
 {
     const QString link = m_link->text();
     m_link->clear();
-    hide();
+    close();
     emit linkSubmitted(link);
 }
 
@@ -85,6 +97,28 @@ bool AILinkSheet::eventFilter(QObject* watched, QEvent* event)
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, event);
+}
+
+bool AILinkSheet::focusNextPrevChild(bool next)
+{
+    QList<QWidget*> stops = FocusOrder::of(this);
+    stops.removeIf([this](const QWidget* widget) { return !widget->isVisibleTo(this) || !widget->isEnabled(); });
+    if (stops.isEmpty())
+        return false;
+    const qsizetype at = stops.indexOf(QApplication::focusWidget());
+    const qsizetype count = stops.size();
+    const qsizetype to = at < 0 ? (next ? 0 : count - 1) : (at + (next ? 1 : count - 1)) % count;
+    stops[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void AILinkSheet::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void AILinkSheet::paintEvent(QPaintEvent*)

@@ -30,6 +30,8 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
       m_powerHealthMonitor(platform.powerSupplies)
 {
     setFrameShape(QFrame::NoFrame);
+    // Tab goes to the cards' controls, which are scrolled into view; the page is no stop of its own.
+    setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -1,6 +1,7 @@
 #include "DNSSection.h"
 
 #include "screens/monitoring/CardHeader.h"
+#include "style/AppMessageBox.h"
 #include "style/Color.h"
 #include "style/Fonts.h"
 #include "style/TextButton.h"
@@ -85,8 +86,7 @@ void DNSSection::selectProvider(const QString& name)
     if (m_isLoading || m_confirm)
         return;
     m_selectedProvider = name;
-    m_confirm = new QMessageBox(QMessageBox::Question, confirmTitle(name), confirmTitle(name), QMessageBox::NoButton,
-                                this);
+    m_confirm = new AppMessageBox(AppMessageBox::Kind::question, confirmTitle(name), this);
     m_confirm->setObjectName("dnsConfirm");
     m_confirm->setInformativeText(confirmMessage(name));
     QPushButton* cancel = m_confirm->addButton("Cancel", QMessageBox::RejectRole);
@@ -115,8 +115,6 @@ void DNSSection::applyProvider()
 
 void DNSSection::resetToDHCP()
 {
-    if (m_isLoading)
-        return;
     setLoading(true);
     m_optimizer.resetDNS([this, life = m_life.watch()](bool success, const QString& message) {
         MainThread::post(life, [this, success, message] { applyDNSResult(success, message); });
@@ -138,7 +136,6 @@ void DNSSection::setLoading(bool loading)
     m_isLoading = loading;
     for (TileButton* tile : std::as_const(m_tiles))
         tile->setEnabled(!loading);
-    m_reset->setEnabled(!loading);
 }
 
 void DNSSection::showEvent(QShowEvent* event)

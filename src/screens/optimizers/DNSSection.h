@@ -15,8 +15,9 @@ class TileButton;
 // The "DNS Optimization" card: one tile per provider the optimizer knows, in order of name; a tile
 // asks for confirmation before the optimizer switches the active network service to that
 // provider's servers, and "Reset to Default (DHCP)" hands the service back to the network's own.
-// While a request runs, the tiles and the reset are disabled, so two privileged requests never
-// overlap. The last answer stays on the status line.
+// While a request runs the tiles are disabled; the reset never is: a reset asked for meanwhile runs
+// once the request before it is done. Each answer ends the loading and the last one stays on the
+// status line.
 class DNSSection : public GlassModifier {
     Q_OBJECT
 public:

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QShowEvent>
 
 namespace {
@@ -90,8 +91,10 @@ void GameModeSection::toggleGameMode()
     showMessage({});
     refresh();
     if (!m_optimizer.gameModeEnabled()) {
-        m_optimizer.enableGameMode(m_selectedGamePID, [this](bool success, const QStringList& actions) {
-            applyGameModeResult(success, actions);
+        // The result may come once the system has answered, when this card may be gone.
+        m_optimizer.enableGameMode(m_selectedGamePID, [card = QPointer(this)](bool success, const QStringList& actions) {
+            if (card)
+                card->applyGameModeResult(success, actions);
         });
     } else {
         m_optimizer.disableGameMode([this](const QStringList& actions) { applyGameModeResult(true, actions); });

@@ -12,6 +12,7 @@
 #include "MainThread.h"
 #include "WorkQueues.h"
 
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>
 
@@ -93,6 +94,9 @@ void QuickBoostSection::showBoostResult(const QuickBoostResult& result)
     placeOverlay();
     m_backdrop->show();
     m_backdrop->raise();
+    // The pop-up covers the button; the focus waits on "Done" and comes back with the dismissal.
+    if (m_button->hasFocus())
+        m_popup->doneButton()->setFocus(Qt::OtherFocusReason);
     fade(m_backdrop, 0.0, 1.0, kAppearMs, QEasingCurve::OutCubic, [](QWidget*) {});
 }
 
@@ -100,6 +104,8 @@ void QuickBoostSection::dismissResult()
 {
     if (!m_backdrop)
         return;
+    if (m_popup->isAncestorOf(QApplication::focusWidget()))
+        m_button->setFocus(Qt::OtherFocusReason);
     // The leaving layer no longer takes clicks; the card shrinks back once it has faded.
     m_backdrop->setAttribute(Qt::WA_TransparentForMouseEvents);
     fade(m_backdrop, 1.0, 0.0, kLeaveMs, QEasingCurve::OutQuad, [this](QWidget* layer) {

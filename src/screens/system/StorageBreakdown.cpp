@@ -28,8 +28,8 @@ QColor StorageBreakdown::categoryColor(const QString& name)
         {"Applications", Color::neonCyan()}, {"System Cache", Color::neonPurple()},
         {"Logs", Color::neonGreen()},        {"Downloads", Color::systemOrange()},
         {"Desktop", Color::systemBlue()},    {"Documents", QColor::fromRgbF(0.3f, 0.8f, 0.6f)},
-        {"Movies", Color::systemRed()},      {"Music", Color::systemPink()},
-        {"Pictures", Color::systemYellow()}};
+        {"Movies", Color::systemRed()},      {"Videos", Color::systemRed()},
+        {"Music", Color::systemPink()},      {"Pictures", Color::systemYellow()}};
     QColor other = Color::systemGray();
     other.setAlphaF(0.5f);
     return colors.value(name, other);
