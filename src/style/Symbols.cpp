@@ -103,6 +103,7 @@ const QHash<QString, char32_t>& table()
         {"plus", 0xe145},                              // add
         {"plus.circle", 0xe148},                       // add_circle_outline
         {"powerplug", 0xe63c},                         // power
+        {"questionmark.circle.fill", 0xe887},          // help
         {"rectangle.3.group", 0xe8f0},                 // view_module
         {"shield", 0xe9e0},                            // shield
         {"shield.checkered", 0xe32a},                  // security
