@@ -49,6 +49,7 @@ bool KeyboardFocus::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
         m_fromKeyboard = false;
         release();
         delete m_ring;
