@@ -168,23 +168,28 @@ const QRawFont& Symbols::iconRawFont()
     // database could also pick another installed copy, such as a compressed web font that is
     // unpacked whenever it is loaded. The file is mapped, not read: only the pages of the glyphs
     // drawn are ever loaded. One font serves every size, which shares its loaded face. Never freed:
-    // a font outliving the application object must not be released after it.
-    static const QRawFont* font = [] {
+    // a font outliving the application object must not be released after it. The file is kept
+    // with the font, since its mapping is the font's data.
+    struct MappedFont {
+        const QFile* file = nullptr;
+        const QRawFont* font = nullptr;
+    };
+    static const MappedFont mapped = [] {
         for (const QString& name : fontCandidates()) {
             auto* file = new QFile(name);
-            const uchar* mapped = file->open(QIODevice::ReadOnly) ? file->map(0, file->size()) : nullptr;
-            if (mapped) {
-                const auto data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file->size());
-                auto* raw = new QRawFont(data, 64, QFont::PreferNoHinting);
+            const uchar* data = file->open(QIODevice::ReadOnly) ? file->map(0, file->size()) : nullptr;
+            if (data) {
+                const auto bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), file->size());
+                auto* raw = new QRawFont(bytes, 64, QFont::PreferNoHinting);
                 if (raw->isValid())
-                    return raw;
+                    return MappedFont{file, raw};
                 delete raw;
             }
             delete file;
         }
-        return new QRawFont;
+        return MappedFont{nullptr, new QRawFont};
     }();
-    return *font;
+    return *mapped.font;
 }
 
 std::optional<char32_t> Symbols::codePoint(const QString& name)
