@@ -328,39 +328,6 @@ private slots:
                  qPrintable(QString("%1 px of text, lines of %2 px").arg(visibleText).arg(lineHeight)));
     }
 
-    // Every bubble, a reply, a failure, the user's own or a long wrapped one, keeps its text 14
-    // pixels inside its left edge: the first column of bright text pixels is found on its picture.
-    void bubblesArePaddedAlike()
-    {
-        ScreenRig rig(true, true);
-        rig.view->resize(1000, 600);
-        rig.model().send("hello", false);
-        rig.client->answer(0, AIChatOutcome::failure(AIServiceError::noConnection()));
-        rig.model().send("again", false);
-        rig.client->answer(1, AIChatOutcome::success(QString("A long reply that wraps. ").repeated(12), std::nullopt));
-        rig.model().send("and once more", false);
-        rig.client->answer(2, AIChatOutcome::failure(std::nullopt));
-        QTRY_COMPARE(rig.bubbles().size(), 7);
-        QCoreApplication::processEvents();
-        for (AIMessageBubble* bubble : rig.bubbles()) {
-            const QRect shape = bubble->label()->geometry();
-            QImage picture(shape.size(), QImage::Format_ARGB32);
-            picture.fill(Qt::black);
-            bubble->render(&picture, QPoint(), QRegion(shape), QWidget::DrawChildren);
-            int firstText = -1;
-            for (int x = 0; x < picture.width() && firstText < 0; ++x) {
-                for (int y = 0; y < picture.height(); ++y) {
-                    if (qGray(picture.pixel(x, y)) > 200) {
-                        firstText = x;
-                        break;
-                    }
-                }
-            }
-            QVERIFY2(firstText >= 13 && firstText <= 17,
-                     qPrintable(QString("%1: text at %2 px").arg(bubble->message().content.left(30)).arg(firstText)));
-        }
-    }
-
     // The settings fold away while a chat is open and come back on request; the setup always
     // shows them.
     void settingsFoldWhileChatting()
