@@ -65,6 +65,7 @@ void AIConnectViewModel::refreshConnection()
     m_isConnected = m_keyStore.load(m_provider).has_value();
     m_errorMessage.clear();
     m_lastUsage.reset();
+    m_lastAnswer = LastAnswer::none;
     m_attachments.clear();
     if (m_isConnected && m_messages.isEmpty())
         m_messages = {connectedMessage()};
@@ -114,23 +115,25 @@ void AIConnectViewModel::send(const QString& text, bool isTest)
     // once cancelSending removed it.
     const quint64 ticket = ++m_nextTicket;
     m_inFlight.insert(ticket, {});
-    auto cancel = m_client->send(toSend, m_provider, *key, m_settings, [this, ticket](const AIChatOutcome& outcome) {
+    auto cancel = m_client->send(toSend, m_provider, *key, m_settings, [this, ticket, isTest](const AIChatOutcome& outcome) {
         if (m_inFlight.remove(ticket) > 0)
-            handleOutcome(outcome);
+            handleOutcome(outcome, isTest);
     });
     if (m_inFlight.contains(ticket))
         m_inFlight[ticket] = std::move(cancel);
     emit changed();
 }
 
-void AIConnectViewModel::handleOutcome(const AIChatOutcome& outcome)
+void AIConnectViewModel::handleOutcome(const AIChatOutcome& outcome, bool isTest)
 {
     m_isSending = false;
     QString content;
     if (outcome.succeeded) {
         m_lastUsage = outcome.usage;
+        m_lastAnswer = LastAnswer::replied;
         content = outcome.reply.isEmpty() ? emptyReplyText : outcome.reply;
     } else {
+        m_lastAnswer = isTest ? LastAnswer::testFailed : LastAnswer::requestFailed;
         content = outcome.error ? outcome.error->errorDescription()
                                 : AIServiceError::providerUnavailable().errorDescription();
     }
@@ -229,6 +232,7 @@ void AIConnectViewModel::disconnectProvider()
     m_attachments.clear();
     m_isConnected = false;
     m_lastUsage.reset();
+    m_lastAnswer = LastAnswer::none;
     m_errorMessage.clear();
     emit changed();
 }

@@ -29,6 +29,10 @@ public:
     static const QString emptyReplyText;
     static constexpr int maxFilesPerBatch = 4;
 
+    // How the provider answered the latest request that came back. Only the status line reads it;
+    // the key stays stored and the screen stays connected whatever it is.
+    enum class LastAnswer { none, replied, testFailed, requestFailed };
+
     AIConnectViewModel(AISettingsStore& settingsStore, APIKeyStore& keyStore, std::unique_ptr<AIProviderClient> client,
                        QObject* parent = nullptr);
     ~AIConnectViewModel() override;
@@ -49,6 +53,8 @@ public:
     bool isImportingContext() const { return m_importsRunning > 0; }
     const QString& errorMessage() const { return m_errorMessage; }
     const std::optional<QString>& lastUsage() const { return m_lastUsage; }
+    // Forgotten when the key is re-read (a connect, a provider switch) and on disconnect.
+    LastAnswer lastAnswer() const { return m_lastAnswer; }
     AISettingsStore& settingsStore() const { return m_settingsStore; }
 
     // Re-reads whether the provider's key opens; clears the notice, the usage line and the attachments.
@@ -78,7 +84,7 @@ signals:
     void settingsChanged();
 
 private:
-    void handleOutcome(const AIChatOutcome& outcome);
+    void handleOutcome(const AIChatOutcome& outcome, bool isTest);
     void loadNextFile(QStringList remaining, QList<AIContextAttachment> retained);
     void appendUnattached(const AIContextAttachment& attachment);
     void finishImport();
@@ -96,6 +102,7 @@ private:
     int m_importsRunning = 0;
     QString m_errorMessage;
     std::optional<QString> m_lastUsage;
+    LastAnswer m_lastAnswer = LastAnswer::none;
     // The cancel function of each send in flight, by ticket.
     QHash<quint64, AIProviderClient::Cancel> m_inFlight;
     quint64 m_nextTicket = 0;

@@ -19,9 +19,13 @@ QString AISettingsStore::storageKey(AIProvider provider)
 
 AIConnectSettings AISettingsStore::load(AIProvider provider) const
 {
-    const auto stored = m_defaults.data(storageKey(provider));
-    const bool readable = stored && stored->size() <= maxRecordBytes;
-    const auto decoded = readable ? AIConnectSettings::fromJson(*stored) : std::nullopt;
+    const QString key = storageKey(provider);
+    auto stored = m_defaults.data(key);
+    if (stored && stored->size() > maxRecordBytes) {
+        stored.reset();
+        m_defaults.setAside({key});
+    }
+    const auto decoded = stored ? AIConnectSettings::fromJson(*stored) : std::nullopt;
     if (!decoded)
         return AIConnectSettings::defaults(provider);
 

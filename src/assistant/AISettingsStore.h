@@ -6,11 +6,12 @@
 class Defaults;
 
 // Keeps each provider's chat settings in the user defaults, as the JSON of AIConnectSettings.
-// Reading never fails: an absent, unreadable or oversized record gives the provider's defaults (the
-// stored value stays), and out-of-range values are brought into range without being written back.
+// Reading never fails: an absent, unreadable or oversized record gives the provider's defaults. An
+// unreadable one stays; an oversized one is set aside, so that it is not read again at every start.
+// Out-of-range values are brought into range without being written back.
 class AISettingsStore final {
 public:
-    // A stored record larger than this is not read at all (three short texts and two numbers; the
+    // A stored record larger than this is not decoded (three short texts and two numbers; the
     // prompt and notes are typed by hand).
     static constexpr qsizetype maxRecordBytes = 1024 * 1024;
 

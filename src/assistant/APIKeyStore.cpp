@@ -86,9 +86,12 @@ bool APIKeyStore::save(const QString& key, AIProvider provider)
 std::optional<QString> APIKeyStore::load(AIProvider provider) const
 {
     QFile file(fileURL(provider));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileBytes)
         return std::nullopt;
-    const auto plaintext = AesGcm::open(encryptionKey(), file.readAll());
+    const QByteArray sealed = file.read(maxFileBytes + 1);
+    if (sealed.size() > maxFileBytes)
+        return std::nullopt;
+    const auto plaintext = AesGcm::open(encryptionKey(), sealed);
     if (!plaintext)
         return std::nullopt;
     // The sealed text is the key's UTF-8 and nothing else: a leading U+FEFF is the key's own.

@@ -15,6 +15,8 @@
 class APIKeyStore final {
 public:
     static const QByteArray pepper;
+    // A sealed key takes a few hundred bytes; a larger file is not read and counts as absent.
+    static constexpr qint64 maxFileBytes = 64 * 1024;
 
     // `directory` is the key folder; an empty one means there is nowhere safe to keep keys.
     APIKeyStore(QString directory, std::function<QString()> machineIdentifier);

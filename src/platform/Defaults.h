@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -19,6 +20,10 @@ public:
     // defaults live.
     virtual bool setValue(const QString& key, const QVariant& value) = 0;
     virtual void remove(const QString& key) = 0;
+    // Takes these keys out of the defaults and keeps their values aside, where the user can still
+    // find them: for a value judged implausible, which would otherwise be read again at every
+    // start. False, and the keys stay, when the values could not be kept.
+    virtual bool setAside(const QStringList& keys) = 0;
     // Forgets every key of the domain and deletes where it was kept; false when that could not be
     // deleted.
     virtual bool removeDomain() = 0;

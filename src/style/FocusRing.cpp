@@ -17,6 +17,17 @@ bool FocusRing::marks(const QWidget* widget)
            && !qobject_cast<const QTextEdit*>(widget);
 }
 
+namespace {
+
+constexpr char kCornerRadius[] = "focusRingCornerRadius";
+
+} // namespace
+
+void FocusRing::setCornerRadius(QWidget* control, qreal radius)
+{
+    control->setProperty(kCornerRadius, radius);
+}
+
 FocusRing::FocusRing(QWidget* target) : QWidget(target->window()), m_target(target)
 {
     setObjectName("focusRing");
@@ -90,7 +101,8 @@ void FocusRing::paintEvent(QPaintEvent*)
     painter.setClipRect(m_clip);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF outline = QRectF(rect()).adjusted(penWidth / 2, penWidth / 2, -penWidth / 2, -penWidth / 2);
-    const qreal radius = std::min<qreal>(8, m_target->height() / 2.0) + offset;
+    const QVariant set = m_target->property(kCornerRadius);
+    const qreal radius = (set.isValid() ? set.toReal() : std::min<qreal>(8, m_target->height() / 2.0)) + offset;
     painter.setPen(QPen(Color::neonCyan(), penWidth));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(outline, radius, radius);

@@ -19,6 +19,10 @@ public:
     // Whether `widget` is a control the ring is drawn round when it has the keyboard focus. Text
     // fields are left alone, as their caret already shows where typing goes.
     static bool marks(const QWidget* widget);
+    // The corner radius of what `control` draws, which the ring's corners follow from `offset`
+    // away; unless set, that of a rounded control, at most 8. A control whose text reaches its
+    // edges sets 0, so the ring's bends keep clear of the letters.
+    static void setCornerRadius(QWidget* control, qreal radius);
 
     // A ring round `target`, in `target`'s window; it goes when `target` does.
     explicit FocusRing(QWidget* target);

@@ -49,6 +49,7 @@ bool KeyboardFocus::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
         m_fromKeyboard = false;
         release();
         delete m_ring;
@@ -101,7 +102,8 @@ bool KeyboardFocus::keyPress(QWidget* receiver, int key, Qt::KeyboardModifiers m
 {
     if (isModifierKey(key))
         return false;
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+    // The toolkit's file dialog keeps the order it sets itself.
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !receiver->window()->inherits("QFileDialog"))
         FocusOrder::arrange(receiver->window());
     if (!m_fromKeyboard) {
         m_fromKeyboard = true;

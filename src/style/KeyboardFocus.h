@@ -7,8 +7,8 @@ class FocusRing;
 class QWidget;
 
 // Shows where the keyboard focus is, application-wide. Once a key is pressed the control with the
-// focus gets the FocusRing, and keeps it as Tab moves on; a mouse press takes the ring away until
-// the keyboard is used again. A control the focus arrives at other than by a click is scrolled into
+// focus gets the FocusRing, and keeps it as Tab moves on; a mouse press or a turn of the wheel takes
+// the ring away until the keyboard is used again. A control the focus arrives at other than by a click is scrolled into
 // view in every scrolling page around it, and kept there while layouts move it, so no stop is out
 // of sight.
 //

@@ -1,5 +1,7 @@
 #include "PlainButton.h"
 
+#include "FocusRing.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -8,6 +10,8 @@ PlainButton::PlainButton(const QString& text, const QFont& font, const QColor& t
     : QAbstractButton(parent), m_textColor(textColor), m_fill(fill), m_padding(padding),
       m_cornerRadius(cornerRadius)
 {
+    // Without a fill the text is all there is to it, up to its edges.
+    FocusRing::setCornerRadius(this, fill.alpha() == 0 ? 0 : cornerRadius);
     setText(text);
     setFont(font);
     setCursor(Qt::PointingHandCursor);

@@ -7,6 +7,9 @@
 void ScreenWidth::limit(QWidget* screen)
 {
     auto* area = qobject_cast<QScrollArea*>(screen);
+    // A screen framing one scrolling page (with overlays of its own beside it) is that page.
+    if (!area && screen->layout() && screen->layout()->count() == 1)
+        area = qobject_cast<QScrollArea*>(screen->layout()->itemAt(0)->widget());
     if (area && area->widget() && area->widgetResizable()) {
         area->widget()->setMaximumWidth(maxCardWidth + 2 * margin);
         area->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -103,6 +103,7 @@ const QHash<QString, char32_t>& table()
         {"plus", 0xe145},                              // add
         {"plus.circle", 0xe148},                       // add_circle_outline
         {"powerplug", 0xe63c},                         // power
+        {"questionmark.circle.fill", 0xe887},          // help
         {"rectangle.3.group", 0xe8f0},                 // view_module
         {"shield", 0xe9e0},                            // shield
         {"shield.checkered", 0xe32a},                  // security
@@ -167,23 +168,28 @@ const QRawFont& Symbols::iconRawFont()
     // database could also pick another installed copy, such as a compressed web font that is
     // unpacked whenever it is loaded. The file is mapped, not read: only the pages of the glyphs
     // drawn are ever loaded. One font serves every size, which shares its loaded face. Never freed:
-    // a font outliving the application object must not be released after it.
-    static const QRawFont* font = [] {
+    // a font outliving the application object must not be released after it. The file is kept
+    // with the font, since its mapping is the font's data.
+    struct MappedFont {
+        const QFile* file = nullptr;
+        const QRawFont* font = nullptr;
+    };
+    static const MappedFont mapped = [] {
         for (const QString& name : fontCandidates()) {
             auto* file = new QFile(name);
-            const uchar* mapped = file->open(QIODevice::ReadOnly) ? file->map(0, file->size()) : nullptr;
-            if (mapped) {
-                const auto data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file->size());
-                auto* raw = new QRawFont(data, 64, QFont::PreferNoHinting);
+            const uchar* data = file->open(QIODevice::ReadOnly) ? file->map(0, file->size()) : nullptr;
+            if (data) {
+                const auto bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), file->size());
+                auto* raw = new QRawFont(bytes, 64, QFont::PreferNoHinting);
                 if (raw->isValid())
-                    return raw;
+                    return MappedFont{file, raw};
                 delete raw;
             }
             delete file;
         }
-        return new QRawFont;
+        return MappedFont{nullptr, new QRawFont};
     }();
-    return *font;
+    return *mapped.font;
 }
 
 std::optional<char32_t> Symbols::codePoint(const QString& name)

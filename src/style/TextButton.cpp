@@ -1,5 +1,7 @@
 #include "TextButton.h"
 
+#include "FocusRing.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -10,6 +12,7 @@ TextButton::TextButton(const QString& text, const QFont& font, const QColor& col
     setText(text);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    FocusRing::setCornerRadius(this, 0);
 }
 
 QSize TextButton::sizeHint() const

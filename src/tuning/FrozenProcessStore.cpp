@@ -53,6 +53,25 @@ void erase(Defaults& defaults)
     defaults.remove(FrozenProcessStore::pidsKey);
 }
 
+// A record this application could have written: no more processes than recovery looks at, and
+// identifiers that are all integers.
+bool plausible(const StoredRecord& record)
+{
+    const QVariantList& pids = record.pids;
+    return pids.size() <= FrozenProcessStore::recoveryLimit && record.startTimes.size() <= FrozenProcessStore::recoveryLimit
+           && std::all_of(pids.cbegin(), pids.cend(), Defaults::isInteger);
+}
+
+// The defaults are rid of the record either way; one that is not plausible is kept aside rather
+// than deleted, as it may not be ours to delete.
+void takeOut(Defaults& defaults, const StoredRecord& record)
+{
+    if (plausible(record))
+        erase(defaults);
+    else
+        defaults.setAside({FrozenProcessStore::startTimesKey, FrozenProcessStore::pidsKey});
+}
+
 int resume(const StoredRecord& record, ProcessControl& control)
 {
     const QVariantList& pids = record.pids;
@@ -76,8 +95,9 @@ int resume(const StoredRecord& record, ProcessControl& control)
 int FrozenProcessStore::recover(Defaults& defaults, ProcessControl& control)
 {
     QMutexLocker lock(&recoveries);
-    const int resumed = resume(read(defaults), control);
-    erase(defaults);
+    const StoredRecord record = read(defaults);
+    const int resumed = resume(record, control);
+    takeOut(defaults, record);
     return resumed;
 }
 
@@ -93,7 +113,7 @@ void FrozenProcessStore::recoverSoon(Defaults& defaults, std::shared_ptr<Process
     {
         QMutexLocker lock(&recoveries);
         record = read(defaults);
-        erase(defaults);
+        takeOut(defaults, record);
     }
     (void)QtConcurrent::run(&pool, [record = std::move(record), control = std::move(control)] {
         QMutexLocker lock(&recoveries);

@@ -31,10 +31,12 @@ public:
     // Replaces the stored list with these processes; writes nothing when it holds them already.
     void save(const QList<ProcessIdentity>& processes);
 
-    // Sends SIGCONT to every stored process that is still the same process, then removes both keys,
-    // whatever they held. A list with an element that is not an integer counts as empty; identifiers
-    // below 1 or above 2147483647, those without a stored start time, and those after the first
-    // recoveryLimit are skipped. Returns how many processes were resumed. Recoveries run one at a
+    // Sends SIGCONT to every stored process that is still the same process, then takes both keys
+    // out of the defaults, whatever they held: a record with more than recoveryLimit identifiers or
+    // start times, or with an identifier that is not an integer, is set aside rather than removed.
+    // A list with an element that is not an integer counts as empty; identifiers below 1 or above
+    // 2147483647, those without a stored start time, and those after the first recoveryLimit are
+    // skipped. Returns how many processes were resumed. Recoveries run one at a
     // time, so one that starts while a background one is running waits for it.
     static int recover(Defaults& defaults, ProcessControl& control);
     // recover() at once for a list of up to foregroundRecoveryLimit identifiers. A longer list is

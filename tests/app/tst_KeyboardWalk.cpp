@@ -7,11 +7,13 @@
 #include "app/ContentView.h"
 #include "app/MainWindow.h"
 #include "app/ScreenTabButton.h"
+#include "assistant/APIKeyStore.h"
 #include "cleanup/DiskScanner.h"
 #include "style/AppStyle.h"
 
 #include <QDialog>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 
 Q_DECLARE_METATYPE(AppScreen)
 
@@ -110,10 +112,13 @@ private slots:
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<AppScreen>("screen");
+        QTest::addColumn<bool>("keySaved");
         for (const QSize size : {QSize(1000, 650), QSize(2560, 1440)}) {
             for (const AppScreen screen : AppScreens::allCases())
                 QTest::addRow("%s, %dx%d", qPrintable(AppScreens::rawValue(screen)), size.width(), size.height())
-                    << size << screen;
+                    << size << screen << false;
+            QTest::addRow("AI Connect with a key, %dx%d", size.width(), size.height())
+                << size << AppScreen::aiConnect << true;
         }
     }
 
@@ -123,6 +128,11 @@ private slots:
     {
         QFETCH(QSize, size);
         QFETCH(AppScreen, screen);
+        QFETCH(bool, keySaved);
+        // With a key the chat is open below the settings.
+        if (keySaved)
+            QVERIFY(APIKeyStore::shared().save("sk-test-key", AIProvider::openAI));
+        const auto forget = qScopeGuard([] { APIKeyStore::shared().remove(AIProvider::openAI); });
         Walk walk(size);
         QVERIFY(walk.bootstrapped);
         walk.open(screen);

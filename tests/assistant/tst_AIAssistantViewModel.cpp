@@ -1,3 +1,4 @@
+#include "GuiStall.h"
 #include "TestMain.h"
 #include "assistant/AIAssistantViewModel.h"
 #include "assistant/QAMatcher.h"
@@ -151,19 +152,28 @@ private slots:
         QVERIFY(answer->label()->width() <= answer->width() - AIMessageBubble::freeSide);
     }
 
+    void autoScrollBringsTheLastMessageToTheBottomEdge_data()
+    {
+        QTest::addColumn<int>("stallMs");
+        QTest::newRow("GUI thread free") << 0;
+        QTest::newRow("GUI thread held for 100 ms") << 100;
+    }
     // While a reply is awaited the list scrolls so that the last message sits at the bottom edge,
-    // the typing row below it out of sight.
+    // the typing row below it out of sight, however late the layout settles.
     void autoScrollBringsTheLastMessageToTheBottomEdge()
     {
+        QFETCH(int, stallMs);
         Rig rig;
         AIAssistantView view(nullptr, &rig.model);
         view.resize(1000, 650);
         view.show();
+        holdGuiThread(std::chrono::milliseconds(stallMs));
         for (int i = 0; i < 6; ++i) {
             rig.model.send(QStringLiteral("question %1").arg(i));
             rig.answerNext();
         }
         rig.model.send("one more");
+        holdGuiThread(std::chrono::milliseconds(stallMs));
         auto* list = view.findChild<QScrollArea*>("messageScroll");
         auto* typing = view.findChild<TypingBubble*>();
         QTRY_VERIFY(typing->isVisible());

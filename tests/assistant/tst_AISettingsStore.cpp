@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(defaults.value(key), stored);
     }
 
-    // A record is read only up to a size no typed settings reach; a larger one is left where it is.
+    // A record is read only up to a size no typed settings reach; a larger one is set aside once.
     void oversizedRecordsAreNotRead_data()
     {
         QTest::addColumn<qsizetype>("size");
@@ -85,9 +85,11 @@ private slots:
         QCOMPARE(stored.size(), size);
         FakeDefaults defaults;
         defaults.setValue(AISettingsStore::storageKey(AIProvider::mistral), stored);
+        const QString key = AISettingsStore::storageKey(AIProvider::mistral);
         QCOMPARE(AISettingsStore(defaults).load(AIProvider::mistral),
                  read ? settings : AIConnectSettings::defaults(AIProvider::mistral));
-        QCOMPARE(defaults.data(AISettingsStore::storageKey(AIProvider::mistral)), stored);
+        QCOMPARE(defaults.data(key), read ? std::optional(stored) : std::nullopt);
+        QCOMPARE(defaults.asideValues().value(key), read ? QVariant() : QVariant(stored));
     }
 
     void defaultsOfAFirstStart()

@@ -160,6 +160,25 @@ private slots:
         QCOMPARE(rig.store.load(AIProvider::mistral), std::nullopt);
     }
 
+    // A file above the bound is not read: whatever it holds, the key counts as absent.
+    void filesAboveTheBoundAreAbsent_data()
+    {
+        QTest::addColumn<qint64>("fileSize");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("at the bound") << APIKeyStore::maxFileBytes << true;
+        QTest::newRow("one byte over") << APIKeyStore::maxFileBytes + 1 << false;
+    }
+    void filesAboveTheBoundAreAbsent()
+    {
+        QFETCH(qint64, fileSize);
+        QFETCH(bool, read);
+        KeyStoreRig rig;
+        const QString key(fileSize - 28, u'k'); // nonce and tag take 28 bytes
+        QVERIFY(rig.store.save(key, AIProvider::gemini));
+        QCOMPARE(QFileInfo(rig.store.fileURL(AIProvider::gemini)).size(), fileSize);
+        QCOMPARE(rig.store.load(AIProvider::gemini), read ? std::optional(key) : std::nullopt);
+    }
+
     void sealedTextThatIsNotUtf8IsAbsent()
     {
         KeyStoreRig rig;

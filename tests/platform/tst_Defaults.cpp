@@ -175,16 +175,106 @@ private slots:
         QVERIFY(QFileInfo(elsewhere).isDir() && QFile::permissions(elsewhere) != QFileDevice::Permissions(0x7700));
     }
 
-    void unreadableFileIsKeptAside()
+    // What cannot be read as defaults, or is too large to read at a start, is kept aside whole and
+    // the start goes on without it.
+    void unreadableEntriesAreKeptAside_data()
     {
-        QVERIFY(QDir().mkpath(m_dir.path() + "/sub"));
-        QVERIFY(AtomicFile::write(path(), "{\"a\": {\"string\": 1}, \"b\": not json"));
-        JsonFileDefaults defaults(path());
-        QVERIFY(!defaults.contains("a"));
-        defaults.setValue("c", 1);
-        const QStringList aside = QDir(m_dir.path() + "/sub").entryList({"defaults.json.unreadable-*"});
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("read");
+        // A valid file of exactly `size` bytes, of values of 1 MB, each below the bound of a value.
+        const auto padded = [](qint64 size) {
+            QByteArray json = "{";
+            for (int i = 0; size - json.size() > 2 * 1024 * 1024; ++i)
+                json += "\"p" + QByteArray::number(i) + "\":{\"string\":\"" + QByteArray(1024 * 1024, 'x') + "\"},";
+            const qsizetype last = QByteArray("\"a\":{\"string\":\"\"}}").size();
+            return json + "\"a\":{\"string\":\"" + QByteArray(size - json.size() - last, 'x') + "\"}}";
+        };
+        QTest::newRow("not JSON") << "file" << QByteArray("{\"a\": {\"string\": 1}, \"b\": not json") << false;
+        QTest::newRow("at the bound") << "file" << padded(JsonFileDefaults::maxFileBytes) << true;
+        QTest::newRow("one byte over the bound") << "file" << padded(JsonFileDefaults::maxFileBytes + 1) << false;
+        QTest::newRow("a pipe") << "pipe" << QByteArray() << false;
+        QTest::newRow("a folder") << "folder" << QByteArray() << false;
+    }
+    void unreadableEntriesAreKeptAside()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, read);
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/defaults.json";
+        if (kind == "file")
+            QVERIFY(AtomicFile::write(file, stored));
+        else if (kind == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        else
+            QVERIFY(QDir().mkdir(file));
+
+        JsonFileDefaults defaults(file);
+        QCOMPARE(defaults.contains("a"), read);
+        const QFileInfoList aside = QDir(dir.path()).entryInfoList({"defaults.json.unreadable-*"}, QDir::AllEntries | QDir::System);
+        QCOMPARE(aside.size(), read ? 0 : 1);
+        if (read)
+            return;
+        QVERIFY(defaults.setValue("c", 1));
+        QCOMPARE(JsonFileDefaults(file).integer("c"), 1);
+        if (kind == "file")
+            QVERIFY(contents(aside.first().filePath()) == stored);
+        QCOMPARE(aside.first().isDir(), kind == "folder");
+        QCOMPARE(aside.first().isFile(), kind == "file");
+    }
+
+    // A value too large for anything stored is set aside as the file is read; the file is rewritten
+    // without it and the other values stay.
+    void oversizedValuesAreSetAsideAsTheFileIsRead_data()
+    {
+        QTest::addColumn<qint64>("valueSize");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("at the bound") << JsonFileDefaults::maxValueBytes << true;
+        QTest::newRow("one byte over") << JsonFileDefaults::maxValueBytes + 1 << false;
+        QTest::newRow("most of the file") << JsonFileDefaults::maxFileBytes - 100 << false;
+    }
+    void oversizedValuesAreSetAsideAsTheFileIsRead()
+    {
+        QFETCH(qint64, valueSize);
+        QFETCH(bool, read);
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/defaults.json";
+        const QByteArray big = "{\"string\":\"" + QByteArray(valueSize - 13, 'x') + "\"}";
+        QVERIFY(AtomicFile::write(file, "{\"big\":" + big + ",\"small\":{\"integer\":7}}"));
+
+        JsonFileDefaults defaults(file);
+        QCOMPARE(defaults.integer("small"), 7);
+        QCOMPARE(defaults.contains("big"), read);
+        QCOMPARE(QFileInfo(file).size() < valueSize, !read);
+        const QStringList aside = QDir(dir.path()).entryList({"defaults.json.unreadable-*"});
+        QCOMPARE(aside.size(), read ? 0 : 1);
+        if (!read)
+            QCOMPARE(contents(dir.path() + "/" + aside.first()), "{\"big\":" + big + "}");
+    }
+
+    void valuesSetAsideLeaveTheFileAndStayReadable()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/defaults.json";
+        const QVariantMap kept{{"data", QByteArray(3000, 'd')}, {"list", QVariantList{qint64(1), QString("two")}}};
+        {
+            JsonFileDefaults defaults(file);
+            for (auto [key, value] : kept.asKeyValueRange())
+                QVERIFY(defaults.setValue(key, value));
+            QVERIFY(defaults.setValue("stays", true));
+            QVERIFY(defaults.setAside({"data", "list", "never stored"}));
+            QVERIFY(!defaults.contains("data") && !defaults.contains("list"));
+            QVERIFY(defaults.setAside({"never stored"}));
+        }
+        JsonFileDefaults next(file);
+        QCOMPARE(next.boolean("stays"), true);
+        QVERIFY(!next.contains("data") && !next.contains("list"));
+        const QStringList aside = QDir(dir.path()).entryList({"defaults.json.unreadable-*"});
         QCOMPARE(aside.size(), 1);
-        QVERIFY(contents(m_dir.path() + "/sub/" + aside.first()).contains("not json"));
+        JsonFileDefaults keptAside(dir.path() + "/" + aside.first());
+        for (auto [key, value] : kept.asKeyValueRange())
+            QCOMPARE(keptAside.value(key), value);
     }
 };
 

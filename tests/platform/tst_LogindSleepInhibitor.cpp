@@ -5,6 +5,9 @@
 #include "linux/LogindSleepInhibitor.h"
 
 #include <QDBusUnixFileDescriptor>
+#include <QPointer>
+#include <QThread>
+#include <atomic>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -147,6 +150,39 @@ private slots:
             const QList<QDBusMessage> released = saver->calls("UnInhibit");
             QCOMPARE(released.first().arguments().value(0).toUInt(), 4711u);
         }
+    }
+
+    // Calls still waiting on stopped buses keep neither connection, nor its thread, once the
+    // inhibitor is gone.
+    void busThreadsEndWithTheInhibitor()
+    {
+        PrivateBus system;
+        PrivateBus session;
+        QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
+        QPointer<QThread> threads[2];
+        {
+            QObject context;
+            auto inhibitor = [&] {
+                const LazyBusConnection buses[] = {LazyBusConnection(system.connect()),
+                                                   LazyBusConnection(session.connect())};
+                threads[0] = buses[0].thread();
+                threads[1] = buses[1].thread();
+                system.pause();
+                session.pause();
+                auto made = std::make_unique<LogindSleepInhibitor>(buses[0], buses[1]);
+                made->hold(&context, [](std::unique_ptr<SleepHold>) { QFAIL("answered by a stopped bus"); });
+                // Queued behind the calls: once these have run, both calls wait for their answers.
+                auto reached = std::make_shared<std::atomic<int>>(0);
+                for (const LazyBusConnection& bus : buses)
+                    bus.run([reached](const QDBusConnection&) { ++*reached; });
+                return QTest::qWaitFor([&] { return *reached == 2; }) ? std::move(made) : nullptr;
+            }();
+            QVERIFY(inhibitor);
+        }
+        QVERIFY(threads[0].isNull());
+        QVERIFY(threads[1].isNull());
+        system.resume();
+        session.resume();
     }
 
     // The optimizer's switch, expiry and clean-up all end logind's lock; without the services

@@ -1,6 +1,7 @@
 #include "AIConnectRig.h"
 #include "FakeFilePicker.h"
 #include "FakeURLOpener.h"
+#include "GuiStall.h"
 #include "LoopbackHttpServer.h"
 #include "LoopbackRequired.h"
 #include "TestMain.h"
@@ -17,6 +18,7 @@
 #include "style/ScreenWidth.h"
 #include "style/Stepper.h"
 #include "style/SymbolTileButton.h"
+#include "style/TextLabel.h"
 
 #include <QComboBox>
 #include <QJsonArray>
@@ -243,7 +245,8 @@ private slots:
     }
     // The page never scrolls at these sizes: once connected, the composer sits inside it with the
     // transcript taking the height left; each label stays 5 points above its editor however much
-    // height there is; and the instructions editor, whose text fits, shows no scroll bar.
+    // height there is, also with the settings unfolded in a chat; and the instructions editor,
+    // whose text fits, shows no scroll bar.
     void screenFitsTheWindow()
     {
         QFETCH(bool, connected);
@@ -261,9 +264,11 @@ private slots:
             const QRect composer = placeIn(rig.find<QWidget>("draftField"));
             QVERIFY(rig.view->rect().contains(composer));
             auto* transcript = rig.find<QWidget>("transcript");
-            QVERIFY(transcript->height() >= AIConnectChatPanel::transcriptMinimumHeight / 2);
+            QVERIFY(transcript->height() >= AIMessageBubble::heightOfLines(AIConnectChatPanel::transcriptLeastLines));
             // The transcript, not the page, has what is left.
             QVERIFY(rig.view->height() - composer.bottom() < 60);
+            rig.click("settingsToggle");
+            QCoreApplication::processEvents();
         }
         const QList<QLabel*> labels = rig.view->findChildren<QLabel*>();
         for (const auto& [text, editor] : {std::pair{"Model", "modelPicker"}, {"AI instructions", "systemPromptEditor"},
@@ -278,6 +283,107 @@ private slots:
         auto* instructions = rig.find<QPlainTextEdit>("systemPromptEditor");
         QVERIFY(!instructions->verticalScrollBar()->isVisible());
         QVERIFY(!instructions->horizontalScrollBar()->isVisible());
+    }
+
+    void chatHasTheHeightOfTheSmallestWindow_data()
+    {
+        QTest::addColumn<int>("stallMs");
+        QTest::newRow("GUI thread free") << 0;
+        QTest::newRow("GUI thread held for 100 ms") << 100;
+    }
+    // With two chips, a notice and a long reply in the smallest window, the page stays put and the
+    // transcript shows at least five lines of the reply, whose end is in view however late the
+    // layout settles.
+    void chatHasTheHeightOfTheSmallestWindow()
+    {
+        QFETCH(int, stallMs);
+        ScreenRig rig(true, true);
+        ScreenWidth::limit(rig.view.get());
+        rig.view->resize(1000, 600);
+        rig.client->addFile("/f/fps-notes.md");
+        rig.client->addFile("/f/GameUserSettings.ini");
+        rig.filePicker->chosen = {"/f/fps-notes.md", "/f/GameUserSettings.ini", "/f/unreadable.png"};
+        rig.model().send("Which settings first?", false);
+        rig.click("attachFilesButton");
+        QTRY_VERIFY(!rig.model().isImportingContext());
+        QCOMPARE(rig.view->chatPanel()->chips().size(), 2);
+        QVERIFY(rig.find<QWidget>("noticeRow")->isVisible());
+        QVERIFY(rig.find<QWidget>("attachmentStrip")->isVisible());
+
+        holdGuiThread(std::chrono::milliseconds(stallMs));
+        QStringList lines;
+        for (int i = 1; i <= 40; ++i)
+            lines.append(QStringLiteral("Line %1 of the reply.").arg(i));
+        rig.client->answer(0, AIChatOutcome::success(lines.join('\n'), std::nullopt));
+        holdGuiThread(std::chrono::milliseconds(stallMs));
+
+        auto* transcript = rig.view->chatPanel()->transcript();
+        const QLabel* reply = rig.bubbles().last()->label();
+        const auto replyBottomInView = [&] { return reply->mapTo(transcript->viewport(), QPoint(0, reply->height())).y(); };
+        QTRY_COMPARE(replyBottomInView(), transcript->viewport()->height());
+        QCOMPARE(rig.find<QScrollArea>("page")->verticalScrollBar()->maximum(), 0);
+        const int lineHeight = reply->fontMetrics().lineSpacing();
+        const int visibleText = std::min(reply->height(), transcript->viewport()->height()) - 2 * 10;
+        QVERIFY2(visibleText >= AIConnectChatPanel::transcriptLeastLines * lineHeight,
+                 qPrintable(QString("%1 px of text, lines of %2 px").arg(visibleText).arg(lineHeight)));
+    }
+
+    // The settings fold away while a chat is open and come back on request; the setup always
+    // shows them.
+    void settingsFoldWhileChatting()
+    {
+        ScreenRig rig(true, true);
+        auto* card = rig.find<QWidget>("settingsCard");
+        auto* toggle = rig.find<GradientButton>("settingsToggle");
+        QVERIFY(!card->isVisible());
+        QCOMPARE(toggle->text(), QString("Show Settings"));
+        rig.click("settingsToggle");
+        QVERIFY(card->isVisible());
+        QCOMPARE(toggle->text(), QString("Hide Settings"));
+        auto* stepper = rig.find<Stepper>("maxTokensStepper");
+        QTest::mouseClick(stepper->plusButton(), Qt::LeftButton);
+        QCOMPARE(rig.settings.load(AIProvider::openAI).maxTokens, 1200 + 128);
+
+        rig.click("settingsToggle");
+        QVERIFY(!card->isVisible());
+        rig.click("disconnectButton");
+        QVERIFY(card->isVisible());
+        QVERIFY(!toggle->isVisible());
+    }
+
+    void statusSaysHowTheLastRequestWent_data()
+    {
+        QTest::addColumn<bool>("test");
+        QTest::addColumn<bool>("succeeded");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("test answered") << true << true << "Connected to OpenAI";
+        QTest::newRow("test failed") << true << false << "OpenAI key saved \u00b7 connection test failed";
+        QTest::newRow("message failed") << false << false << "OpenAI key saved \u00b7 last request failed";
+    }
+    // A failed request changes what the status claims, not what is stored: the key stays, the
+    // chat stays open, and the next answered request or a new connect restores the status.
+    void statusSaysHowTheLastRequestWent()
+    {
+        QFETCH(bool, test);
+        QFETCH(bool, succeeded);
+        ScreenRig rig(true, true);
+        auto* status = rig.find<TextLabel>("connectedLabel");
+        const QColor connectedColor = status->color();
+        if (test)
+            rig.click("testButton");
+        else
+            rig.model().send("hello", false);
+        rig.client->answer(0, succeeded ? AIChatOutcome::success("OK", std::nullopt)
+                                        : AIChatOutcome::failure(AIServiceError::noConnection()));
+        QTEST(status->text(), "status");
+        QCOMPARE(status->color() == connectedColor, succeeded);
+        QVERIFY(rig.model().isConnected());
+        QCOMPARE(rig.keys.load(AIProvider::openAI), std::optional<QString>("sk-stored"));
+
+        rig.model().send("again", false);
+        rig.client->answer(1, AIChatOutcome::success("fine", std::nullopt));
+        QCOMPARE(status->text(), QString("Connected to OpenAI"));
+        QCOMPARE(status->color(), connectedColor);
     }
 
     void removingChips()

@@ -110,6 +110,24 @@ private slots:
         QVERIFY(QDir(desktop()).isEmpty());
     }
 
+    void savedPlaceNamesTheFolder_data()
+    {
+        // HOME stands for the home folder.
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("desktop") << "HOME/Desktop/r.pdf" << "~/Desktop/r.pdf";
+        QTest::newRow("home itself") << "HOME/r.pdf" << "~/r.pdf";
+        QTest::newRow("outside home") << "/srv/reports/r.pdf" << "/srv/reports/r.pdf";
+        QTest::newRow("a sibling named like home") << "HOME-other/r.pdf" << "HOME-other/r.pdf";
+    }
+    void savedPlaceNamesTheFolder()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, shown);
+        const QString home = QDir::homePath();
+        QCOMPARE(SessionCard::savedPlace(path.replace("HOME", home)), shown.replace("HOME", home));
+    }
+
     void savedReportThenFailure()
     {
         const auto session = card();
@@ -123,7 +141,8 @@ private slots:
 
         QVERIFY(session->showPDFAlert());
         auto* alert = session->findChild<QMessageBox*>("pdfAlert");
-        QCOMPARE(alert->informativeText(), "Report saved to:\n" + QFileInfo(saved).fileName());
+        // The message names the folder as well as the file.
+        QCOMPARE(alert->informativeText(), "Report saved to:\n~/Desktop/" + QFileInfo(saved).fileName());
         alert->findChild<QPushButton*>("alertOpenInFinder")->click();
         QCOMPARE(m_platform->fileRevealer->revealed, QStringList{saved});
         QVERIFY(!session->showPDFAlert());
@@ -135,6 +154,8 @@ private slots:
                  QFileInfo(QDir::homePath()).absoluteFilePath());
         QVERIFY(QFileInfo::exists(session->pdfURL().value_or(QString())));
         QVERIFY(session->showPDFAlert());
+        QCOMPARE(session->findChild<QMessageBox*>("pdfAlert")->informativeText(),
+                 "Report saved to:\n~/" + QFileInfo(*session->pdfURL()).fileName());
         session->findChild<QMessageBox*>("pdfAlert")->findChild<QPushButton*>("alertOK")->click();
 
         // No Desktop and no home: the failure says so, in red, and the last report stays known.

@@ -9,6 +9,7 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -73,26 +74,30 @@ bool startDrift(AnimatedBackground& background, const QPointF& offset, qreal sca
 }
 
 // Holds every thread of the global pool until released, so that work given to it waits; so does
-// any large fill of the raster engine meanwhile.
+// any large fill of the raster engine meanwhile. The held tasks share the gates, which outlive
+// this object until the last of them has woken and returned.
 class PoolHold {
 public:
     PoolHold() : m_threads(QThreadPool::globalInstance()->maxThreadCount())
     {
         for (int i = 0; i < m_threads; ++i)
-            QThreadPool::globalInstance()->start([this] {
-                m_started.release();
-                m_release.acquire();
+            QThreadPool::globalInstance()->start([gates = m_gates] {
+                gates->started.release();
+                gates->release.acquire();
             });
-        m_started.acquire(m_threads);
+        m_gates->started.acquire(m_threads);
     }
     ~PoolHold() { release(); }
-    void release() { m_release.release(m_threads - std::exchange(m_released, m_threads)); }
+    void release() { m_gates->release.release(m_threads - std::exchange(m_released, m_threads)); }
 
 private:
+    struct Gates {
+        QSemaphore started;
+        QSemaphore release;
+    };
     int m_threads;
     int m_released = 0;
-    QSemaphore m_started;
-    QSemaphore m_release;
+    std::shared_ptr<Gates> m_gates = std::make_shared<Gates>();
 };
 
 class PaintCount : public QObject {

@@ -69,6 +69,7 @@ private slots:
     {
         QTest::addColumn<Make>("make");
         QTest::addColumn<bool>("byKeyboard");
+        QTest::addColumn<bool>("textToTheEdges");
         const QList<std::pair<const char*, Make>> controls{
             {"strip entry", [](QWidget* p) { return new ScreenTabButton(AppScreen::dashboard, p); }},
             {"tile", [](QWidget* p) {
@@ -83,8 +84,9 @@ private slots:
             {"preset cell", [](QWidget* p) { return new PresetCell("60", p); }},
         };
         for (const auto& [name, make] : controls) {
-            QTest::addRow("%s, Tab", name) << make << true;
-            QTest::addRow("%s, click", name) << make << false;
+            const bool text = QByteArray(name) == "text button";
+            QTest::addRow("%s, Tab", name) << make << true << text;
+            QTest::addRow("%s, click", name) << make << false << text;
         }
     }
 
@@ -94,13 +96,16 @@ private slots:
     {
         QFETCH(Make, make);
         QFETCH(bool, byKeyboard);
+        QFETCH(bool, textToTheEdges);
         Tight rig(make);
         const QRect bounds(rig.control->mapTo(&rig.window, QPoint(0, 0)), rig.control->size());
         const QRect outline = bounds.adjusted(-FocusRing::offset, -FocusRing::offset, FocusRing::offset, FocusRing::offset);
         rig.before->setFocus(Qt::MouseFocusReason);
         settle();
-        // The control's face, short of its rounded corners, which the ring's bends pass close to.
-        const QRect face = bounds.adjusted(3, 3, -3, -3);
+        // The control's face, short of the corners of a rounded one, which the ring's bends pass
+        // close to; a text reaching the edges is clear of the ring to its corners.
+        const int inset = textToTheEdges ? 0 : 3;
+        const QRect face = bounds.adjusted(inset, inset, -inset, -inset);
         const QImage control = rig.window.grab(face).toImage();
 
         if (byKeyboard)

@@ -7,6 +7,7 @@
 #include "style/SwitchToggle.h"
 
 #include <QHBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 
@@ -121,6 +122,11 @@ private slots:
         QTest::keyClick(row.before, Qt::Key_Tab);
         settle();
         QCOMPARE(ringed(), row.busy);
+        QWheelEvent wheel(QPointF(4, 4), row.busy->mapToGlobal(QPointF(4, 4)), {}, QPoint(0, -120), Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(row.busy, &wheel);
+        settle();
+        QCOMPARE(ringed(), nullptr);
     }
 };
 

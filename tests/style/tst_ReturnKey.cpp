@@ -6,7 +6,6 @@
 
 #include <QDialog>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <functional>
 
@@ -57,26 +56,6 @@ private slots:
         QTest::keyClick(button, key, modifiers);
         QCOMPARE(clicked.size(), clicks);
         QCOMPARE(button->isChecked(), button->isCheckable() && clicks == 1);
-    }
-
-    // Enter in a text field is the field's own, not a press of a button near it.
-    void leavesOtherControlsAlone()
-    {
-        QWidget window;
-        auto* layout = new QHBoxLayout(&window);
-        auto* field = new QLineEdit(&window);
-        auto* button = new TextButton("Go", Fonts::ui(12), Qt::white, 4, &window);
-        layout->addWidget(field);
-        layout->addWidget(button);
-        window.show();
-        QApplication::setActiveWindow(&window);
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        field->setFocus();
-        QSignalSpy clicked(button, &QAbstractButton::clicked);
-        QSignalSpy returned(field, &QLineEdit::returnPressed);
-        QTest::keyClick(field, Qt::Key_Return);
-        QCOMPARE(clicked.size(), 0);
-        QCOMPARE(returned.size(), 1);
     }
 };
 

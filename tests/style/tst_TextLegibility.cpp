@@ -47,6 +47,33 @@ double contrast(const QColor& text, const QColor& surface)
 // darkest, and over its lightest stop.
 const QColor kDarkCard(0x1a, 0x1a, 0x2e);
 
+// The surface a widget's text is drawn on: what each of its ancestors paints itself (a card's
+// glass, a tile's fill), one over the other on the backdrop's lightest stop, under the widget's
+// rectangle; the colour most of that picture has.
+QColor surfaceUnder(const QWidget* widget, const QWidget* screen)
+{
+    QImage picture(widget->size(), QImage::Format_ARGB32);
+    picture.fill(Color::bgIndigo());
+    QList<QWidget*> ancestors;
+    for (QWidget* ancestor = widget->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        ancestors.prepend(ancestor);
+        if (ancestor == screen)
+            break;
+    }
+    for (QWidget* ancestor : ancestors)
+        ancestor->render(&picture, QPoint(), QRect(widget->mapTo(ancestor, QPoint(0, 0)), widget->size()), {});
+    QHash<QRgb, int> counts;
+    QRgb common = picture.pixel(0, 0);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb pixel = picture.pixel(x, y);
+            if (++counts[pixel] > counts[common])
+                common = pixel;
+        }
+    }
+    return QColor::fromRgb(common);
+}
+
 } // namespace
 
 class TestTextLegibility : public QObject {
@@ -152,7 +179,7 @@ private slots:
         }
     }
     // Each text a screen shows at the smallest window: at least 10 px, and light text at 4.5 : 1 on
-    // the card surface (dark text sits on a light fill of its own).
+    // the surface under it, a card or a tile within one (dark text sits on a light fill of its own).
     void everyScreenReadsOnItsCards()
     {
         QFETCH(int, screen);
@@ -173,12 +200,14 @@ private slots:
             const int pixels = widget->font().pixelSize();
             if (pixels > 0 && pixels < 10)
                 faults.append(QString("\"%1\" at %2 px").arg(text.left(40)).arg(pixels));
-            const QColor surface = QColor::fromRgb(blended(fill, Color::cardSurface()));
+            const QColor surface = QColor::fromRgb(blended(fill, surfaceUnder(widget, view.get())));
             if (luminance(blended(color, surface)) <= luminance(surface.rgb()))
                 return;
             const double ratio = contrast(color, surface);
             if (ratio < 4.5)
-                faults.append(QString("\"%1\" in %2: %3").arg(text.left(40), color.name(QColor::HexArgb)).arg(ratio, 0, 'f', 2));
+                faults.append(QString("\"%1\" in %2 on %3: %4")
+                                  .arg(text.left(40), color.name(QColor::HexArgb), surface.name())
+                                  .arg(ratio, 0, 'f', 2));
         };
         for (QLabel* label : view->findChildren<QLabel*>())
             check(label, label->text(), label->palette().color(QPalette::WindowText));

@@ -20,6 +20,18 @@ public:
     {
         m_values.with([&](QVariantMap& values) { values.remove(key); });
     }
+    bool setAside(const QStringList& keys) override
+    {
+        m_values.with([&](QVariantMap& values) {
+            m_asideValues.with([&](QVariantMap& aside) {
+                for (const QString& key : keys) {
+                    if (values.contains(key))
+                        aside.insert(key, values.take(key));
+                }
+            });
+        });
+        return true;
+    }
     bool removeDomain() override
     {
         ++m_domainRemovals;
@@ -34,10 +46,13 @@ public:
     void setWritesFail(bool fail) { m_writesFail = fail; }
 
     QVariantMap all() const { return m_values.get(); }
+    // The values setAside() took out.
+    QVariantMap asideValues() const { return m_asideValues.get(); }
     int domainRemovals() const { return m_domainRemovals; }
 
 private:
     Locked<QVariantMap> m_values;
+    Locked<QVariantMap> m_asideValues;
     std::atomic<int> m_domainRemovals = 0;
     std::atomic<bool> m_domainRemovalFails = false;
     std::atomic<bool> m_writesFail = false;

@@ -132,13 +132,17 @@ private slots:
         QTest::addColumn<QList<int>>("running"); // positions in the record of processes still paused
         QTest::addColumn<QList<int>>("resumed");
         QTest::addColumn<bool>("inBackground");
-        QTest::newRow("a few, at once") << 3 << QList{0, 2} << QList{0, 2} << false;
+        QTest::addColumn<bool>("keptAside");
+        QTest::newRow("a few, at once") << 3 << QList{0, 2} << QList{0, 2} << false << false;
         const int foreground = int(FrozenProcessStore::foregroundRecoveryLimit);
-        QTest::newRow("as many as are done at once") << foreground << QList{foreground - 1} << QList{foreground - 1} << false;
-        QTest::newRow("one more, in the background") << foreground + 1 << QList{0, foreground} << QList{0, foreground} << true;
+        QTest::newRow("as many as are done at once")
+            << foreground << QList{foreground - 1} << QList{foreground - 1} << false << false;
+        QTest::newRow("one more, in the background")
+            << foreground + 1 << QList{0, foreground} << QList{0, foreground} << true << false;
         const int limit = int(FrozenProcessStore::recoveryLimit);
-        QTest::newRow("only the first ones of a huge record")
-            << 200'000 << QList{0, limit - 1, limit, 199'999} << QList{0, limit - 1} << true;
+        QTest::newRow("as many as are looked at") << limit << QList{0, limit - 1} << QList{0, limit - 1} << true << false;
+        QTest::newRow("only the first ones of a huge record, the whole of it kept aside")
+            << 200'000 << QList{0, limit - 1, limit, 199'999} << QList{0, limit - 1} << true << true;
     }
     void storedRecordsOfAnySizeAreRecovered()
     {
@@ -146,6 +150,7 @@ private slots:
         QFETCH(QList<int>, running);
         QFETCH(QList<int>, resumed);
         QFETCH(bool, inBackground);
+        QFETCH(bool, keptAside);
         FakeDefaults defaults;
         QVariantList pids;
         QVariantMap startTimes;
@@ -172,6 +177,8 @@ private slots:
         FrozenProcessStore::recoverSoon(defaults, control, pool);
         QVERIFY(!defaults.contains(FrozenProcessStore::pidsKey));
         QVERIFY(!defaults.contains(FrozenProcessStore::startTimesKey));
+        QCOMPARE(defaults.asideValues().value(FrozenProcessStore::pidsKey).toList().size(), keptAside ? size : 0);
+        QCOMPARE(defaults.asideValues().value(FrozenProcessStore::startTimesKey).toMap().size(), keptAside ? size : 0);
         const ProcessIdentity pausedNow{50, 5000};
         control->fake.add(pausedNow.pid, pausedNow.startTime);
         FrozenProcessStore(defaults).save({pausedNow});

@@ -11,6 +11,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -91,6 +97,29 @@ std::optional<QVariant> decode(const QJsonValue& json)
     return std::nullopt;
 }
 
+// The contents of the open file when it is a regular file of at most `limit` bytes.
+std::optional<QByteArray> readRegularFile(int fd, qint64 limit)
+{
+    struct stat status {};
+    QFile file;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > limit
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return std::nullopt;
+    // One byte more than the bound is asked for, so that a file grown since fstat shows.
+    QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+// The heap keeps what a large parse freed for the process unless asked to give it back.
+void giveBackFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
 } // namespace
 
 JsonFileDefaults::JsonFileDefaults(QString filePath) : m_filePath(std::move(filePath))
@@ -138,27 +167,70 @@ bool JsonFileDefaults::removeDomain()
 
 void JsonFileDefaults::load()
 {
-    QFile file(m_filePath);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    // Without blocking, so that a pipe standing in the file's place does not hold the start.
+    const int fd = ::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-    file.close();
-
-    QVariantMap values;
-    bool intact = document.isObject();
-    const QJsonObject root = document.object();
-    for (auto it = root.begin(); intact && it != root.end(); ++it) {
-        auto decoded = decode(it.value());
-        if (decoded)
-            values.insert(it.key(), *decoded);
-        else
-            intact = false;
-    }
-    if (!intact) {
+    std::optional<QByteArray> contents = readRegularFile(fd, maxFileBytes);
+    ::close(fd);
+    if (!contents || !parse(std::move(*contents)))
         AtomicFile::moveAside(m_filePath);
-        return;
+    giveBackFreedMemory();
+}
+
+bool JsonFileDefaults::parse(QByteArray contents)
+{
+    // No value can be larger than the whole file.
+    const bool mayHoldOversized = contents.size() > maxValueBytes;
+    const QJsonDocument document = QJsonDocument::fromJson(contents);
+    contents = QByteArray();
+    if (!document.isObject())
+        return false;
+    QVariantMap values;
+    QJsonObject oversized;
+    const QJsonObject root = document.object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (mayHoldOversized && QJsonDocument(it.value().toObject()).toJson(QJsonDocument::Compact).size() > maxValueBytes) {
+            oversized.insert(it.key(), it.value());
+            continue;
+        }
+        auto decoded = decode(it.value());
+        if (!decoded)
+            return false;
+        values.insert(it.key(), *decoded);
     }
+    if (!oversized.isEmpty() && !keepAside(oversized))
+        return false;
     m_values = values;
+    if (!oversized.isEmpty())
+        save();
+    return true;
+}
+
+bool JsonFileDefaults::keepAside(const QJsonObject& members) const
+{
+    return AtomicFile::keepAside(m_filePath, QJsonDocument(members).toJson(QJsonDocument::Compact)).has_value();
+}
+
+bool JsonFileDefaults::setAside(const QStringList& keys)
+{
+    QMutexLocker lock(&m_mutex);
+    {
+        QJsonObject aside;
+        for (const QString& key : keys) {
+            if (m_values.contains(key))
+                aside.insert(key, encode(m_values.value(key)));
+        }
+        if (aside.isEmpty())
+            return true;
+        if (!keepAside(aside))
+            return false;
+    }
+    for (const QString& key : keys)
+        m_values.remove(key);
+    save();
+    giveBackFreedMemory();
+    return true;
 }
 
 bool JsonFileDefaults::save()

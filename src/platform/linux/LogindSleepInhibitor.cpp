@@ -67,7 +67,7 @@ struct Answers {
 } // namespace
 
 LogindSleepInhibitor::LogindSleepInhibitor(LazyBusConnection system, LazyBusConnection session)
-    : m_system(std::move(system)), m_session(std::move(session))
+    : m_system(std::move(system)), m_session(std::make_shared<const LazyBusConnection>(std::move(session)))
 {
 }
 
@@ -83,15 +83,17 @@ void LogindSleepInhibitor::hold(QObject* context, Taken taken)
     keepScreen << kApplication << kWhy;
 
     auto answers = std::make_shared<Answers>();
-    const auto settle = [answers, session = m_session, taken = std::move(taken)] {
+    const std::weak_ptr<const LazyBusConnection> session = m_session;
+    const auto settle = [answers, session, taken = std::move(taken)] {
         if (!answers->lock || !answers->cookie)
             return;
         // Taken out: the answers live on in the time-outs' closures, the lock only in the hold.
         const QDBusUnixFileDescriptor lock = *answers->lock;
         answers->lock.reset();
-        if (!lock.isValid() && !*answers->cookie)
+        const auto bus = session.lock();
+        if (!bus || (!lock.isValid() && !*answers->cookie))
             return taken(nullptr);
-        taken(std::make_unique<InhibitorHold>(lock, session, *answers->cookie));
+        taken(std::make_unique<InhibitorHold>(lock, *bus, *answers->cookie));
     };
     m_system.callAsync(inhibit, callTimeout, context, [answers, settle](const QDBusMessage& reply) {
         answers->lock = lockOf(reply);
@@ -99,14 +101,15 @@ void LogindSleepInhibitor::hold(QObject* context, Taken taken)
     });
     // An inhibition granted after the time-out is not kept; logind's lock, arriving late, is
     // released with its reply's descriptor.
-    m_session.callAsync(
+    m_session->callAsync(
         keepScreen, callTimeout, context,
         [answers, settle](const QDBusMessage& reply) {
             answers->cookie = cookieOf(reply);
             settle();
         },
-        [session = m_session](const QDBusMessage& reply) {
-            if (const auto cookie = cookieOf(reply))
-                release(session, *cookie);
+        [session](const QDBusMessage& reply) {
+            const auto cookie = cookieOf(reply);
+            if (const auto bus = session.lock(); cookie && bus)
+                release(*bus, *cookie);
         });
 }

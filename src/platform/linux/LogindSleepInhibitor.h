@@ -4,6 +4,8 @@
 
 #include "LazyBusConnection.h"
 
+#include <memory>
+
 // Takes logind's idle and sleep inhibitor on the system bus, keeping the descriptor it hands back
 // (closing it releases the lock, also when this process dies), and, where the session has a screen
 // saver service, its inhibition as well, so that the display stays on. Both are asked together and
@@ -19,5 +21,7 @@ public:
 
 private:
     LazyBusConnection m_system;
-    LazyBusConnection m_session;
+    // Shared, so that the calls waiting on the session bus hold it only weakly: a call kept on the
+    // bus's own thread must not keep that thread's connection alive.
+    std::shared_ptr<const LazyBusConnection> m_session;
 };

@@ -1,5 +1,6 @@
 #include "AIConnectChatPanel.h"
 
+#include "AIMessageBubble.h"
 #include "AttachmentChip.h"
 #include "ChatTranscript.h"
 #include "FilePicker.h"
@@ -31,9 +32,9 @@ AIConnectChatPanel::AIConnectChatPanel(AIConnectViewModel& model, std::shared_pt
     stack->addWidget(attachmentStrip());
     stack->addWidget(noticeRow());
     auto* transcriptCard = new GlassModifier(16, 14, this);
-    transcriptCard->setMinimumHeight(transcriptMinimumHeight);
     m_transcript = new ChatTranscript(transcriptCard);
     m_transcript->setObjectName("transcript");
+    m_transcript->setMinimumHeight(AIMessageBubble::heightOfLines(transcriptLeastLines));
     transcriptCard->body()->addWidget(m_transcript);
     stack->addWidget(transcriptCard, 1);
     stack->addWidget(composer());
@@ -147,6 +148,20 @@ QWidget* AIConnectChatPanel::composer()
     return card;
 }
 
+QString AIConnectChatPanel::statusText(const QString& providerName, AIConnectViewModel::LastAnswer answer)
+{
+    switch (answer) {
+    case AIConnectViewModel::LastAnswer::testFailed:
+        return providerName + QStringLiteral(" key saved \u00b7 connection test failed");
+    case AIConnectViewModel::LastAnswer::requestFailed:
+        return providerName + QStringLiteral(" key saved \u00b7 last request failed");
+    case AIConnectViewModel::LastAnswer::none:
+    case AIConnectViewModel::LastAnswer::replied:
+        break;
+    }
+    return QStringLiteral("Connected to ") + providerName;
+}
+
 void AIConnectChatPanel::sendDraft()
 {
     const QString text = m_draft->text().trimmed();
@@ -184,9 +199,12 @@ void AIConnectChatPanel::refreshChips()
 void AIConnectChatPanel::refresh()
 {
     const bool colorBlind = ColorBlindMode::enabled();
-    const QColor statusColor = colorBlind ? Color::cbBlue() : Color::neonGreen();
-    m_statusSymbol->setSymbol("checkmark.circle.fill", statusColor);
-    m_status->setText(QStringLiteral("Connected to ") + AIProviders::rawValue(m_model.provider()));
+    const auto answer = m_model.lastAnswer();
+    const bool failed = answer == AIConnectViewModel::LastAnswer::testFailed ||
+                        answer == AIConnectViewModel::LastAnswer::requestFailed;
+    const QColor statusColor = failed ? Color::statusWarning() : Color::statusGood();
+    m_statusSymbol->setSymbol(failed ? "exclamationmark.triangle.fill" : "checkmark.circle.fill", statusColor);
+    m_status->setText(statusText(AIProviders::rawValue(m_model.provider()), answer));
     m_status->setColor(Color::onCard(statusColor));
     m_modelID->setText(m_model.settings().modelID);
     m_usage->setText(m_model.lastUsage().value_or(QString()));

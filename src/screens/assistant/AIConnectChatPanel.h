@@ -1,10 +1,11 @@
 #pragma once
 
+#include "assistant/AIConnectViewModel.h"
+
 #include <QList>
 #include <QWidget>
 #include <memory>
 
-class AIConnectViewModel;
 class AttachmentChip;
 class ChatTranscript;
 class FilePicker;
@@ -22,11 +23,15 @@ class TextLabel;
 class AIConnectChatPanel : public QWidget {
     Q_OBJECT
 public:
-    // At least a line of the conversation; the transcript takes whatever height the screen's other
-    // parts leave, so the composer stays in the window.
-    static constexpr int transcriptMinimumHeight = 64;
+    // The transcript takes whatever height the screen's other parts leave, and never less than a
+    // whole reply of this many lines.
+    static constexpr int transcriptLeastLines = 5;
 
     AIConnectChatPanel(AIConnectViewModel& model, std::shared_ptr<FilePicker> filePicker, QWidget* parent = nullptr);
+
+    // "Connected to" the provider until a request comes back failed; then what is known: the key
+    // is saved and the latest test or request failed.
+    static QString statusText(const QString& providerName, AIConnectViewModel::LastAnswer answer);
 
     void refresh();
     // Sends the trimmed draft and empties the field; a blank draft stays and nothing is sent.

@@ -9,6 +9,7 @@
 #include "style/Color.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
+#include "style/GradientButton.h"
 #include "style/GradientText.h"
 #include "style/PickerBox.h"
 #include "style/SymbolView.h"
@@ -72,6 +73,25 @@ QWidget* AIConnectView::header()
     m_subtitle->setObjectName("subtitle");
     titles->addWidget(m_subtitle);
     row->addLayout(titles, 1);
+    // While chatting the settings fold away, so that the transcript has the height; one press
+    // brings them back.
+    const QFont font = Fonts::ui(13, QFont::DemiBold);
+    m_settingsToggle = new GradientButton(QString(), font, QSize(12, (34 - QFontMetrics(font).height()) / 2), 8, card);
+    m_settingsToggle->setObjectName("settingsToggle");
+    m_settingsToggle->setSymbol("slider.horizontal.3");
+    m_settingsToggle->setGradientShown(false);
+    // Held at the wider of its two labels, so that the picker beside it stays put.
+    int widest = 0;
+    for (const char* label : {"Show Settings", "Hide Settings"}) {
+        m_settingsToggle->setText(label);
+        widest = std::max(widest, m_settingsToggle->sizeHint().width());
+    }
+    m_settingsToggle->setMinimumWidth(widest);
+    connect(m_settingsToggle, &GradientButton::clicked, this, [this] {
+        m_settingsShownInChat = !m_settingsShownInChat;
+        refresh();
+    });
+    row->addWidget(m_settingsToggle, 0, Qt::AlignVCenter);
     m_providerPicker = new PickerBox(card);
     m_providerPicker->setObjectName("providerPicker");
     m_providerPicker->setFixedWidth(180);
@@ -104,6 +124,9 @@ void AIConnectView::refresh()
     const bool connected = m_model->isConnected();
     m_setup->setVisible(!connected);
     m_chat->setVisible(connected);
+    m_settingsToggle->setVisible(connected);
+    m_settingsToggle->setText(m_settingsShownInChat ? QStringLiteral("Hide Settings") : QStringLiteral("Show Settings"));
+    m_settings->setVisible(!connected || m_settingsShownInChat);
     m_stack->setStretch(m_stack->count() - 1, connected ? 0 : 1);
     m_settings->refresh();
     m_setup->refresh();

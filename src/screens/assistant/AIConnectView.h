@@ -9,6 +9,7 @@ class AIConnectSetupPanel;
 class AIConnectViewModel;
 class AILinkSheet;
 class FilePicker;
+class GradientButton;
 class QComboBox;
 class QVBoxLayout;
 class TextLabel;
@@ -40,6 +41,8 @@ private:
     QVBoxLayout* m_stack = nullptr;
     QComboBox* m_providerPicker = nullptr;
     TextLabel* m_subtitle = nullptr;
+    GradientButton* m_settingsToggle = nullptr;
+    bool m_settingsShownInChat = false;
     AIConnectSettingsCard* m_settings = nullptr;
     AIConnectSetupPanel* m_setup = nullptr;
     AIConnectChatPanel* m_chat = nullptr;

@@ -11,6 +11,7 @@
 
 namespace {
 
+constexpr int textPixels = 14;
 constexpr int horizontalPadding = 14;
 constexpr int verticalPadding = 10;
 constexpr qreal cornerRadius = 12;
@@ -31,7 +32,7 @@ AIMessageBubble::AIMessageBubble(const ChatMessage& message, QWidget* parent)
     m_label->setText(message.content);
     m_label->setWordWrap(true);
     m_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_label->setFont(Fonts::ui(14));
+    m_label->setFont(Fonts::ui(textPixels));
     m_label->setContentsMargins(horizontalPadding, verticalPadding, horizontalPadding, verticalPadding);
     QPalette palette = m_label->palette();
     palette.setColor(QPalette::WindowText, Color::white95());
@@ -40,6 +41,11 @@ AIMessageBubble::AIMessageBubble(const ChatMessage& message, QWidget* parent)
     if (auto* document = m_label->findChild<QTextDocument*>())
         KeptGlyphs::keep(*document);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}
+
+int AIMessageBubble::heightOfLines(int lines)
+{
+    return lines * QFontMetrics(Fonts::ui(textPixels)).lineSpacing() + 2 * verticalPadding;
 }
 
 int AIMessageBubble::bubbleWidth(int width) const

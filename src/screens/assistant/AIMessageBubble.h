@@ -17,6 +17,9 @@ public:
 
     explicit AIMessageBubble(const ChatMessage& message, QWidget* parent = nullptr);
 
+    // The height of a bubble whose text takes this many lines.
+    static int heightOfLines(int lines);
+
     const ChatMessage& message() const { return m_message; }
     QLabel* label() const { return m_label; }
     bool hasHeightForWidth() const override { return true; }

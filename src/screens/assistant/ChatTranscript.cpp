@@ -23,6 +23,18 @@ ChatTranscript::ChatTranscript(QWidget* parent) : ClearScrollArea(parent)
     setWidget(content);
     // setWidget() makes the content paint its background; the card's glass must show through.
     content->setAutoFillBackground(false);
+    // Bubbles rewrap and the viewport resizes after the deferred scroll whenever the GUI thread is
+    // late; each such change moves the scroll range, and the newest row is put back at the bottom.
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] {
+        if (m_following)
+            scrollToLatest();
+    });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { m_following = false; });
+}
+
+QSize ChatTranscript::sizeHint() const
+{
+    return {ClearScrollArea::sizeHint().width(), minimumHeight()};
 }
 
 void ChatTranscript::setMessages(const QList<ChatMessage>& messages)
@@ -57,6 +69,7 @@ void ChatTranscript::setTyping(bool typing)
 
 void ChatTranscript::scheduleScroll()
 {
+    m_following = true;
     QTimer::singleShot(scrollDelayMs, this, &ChatTranscript::scrollToLatest);
 }
 

@@ -7,6 +7,7 @@
 #include "ScanningProgressView.h"
 #include "SmartCleanupPreviewCard.h"
 #include "cleanup/DiskScanner.h"
+#include "style/AppMessageBox.h"
 #include "style/Color.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
@@ -95,7 +96,7 @@ void CleanerView::requestCleanup()
     }
     if (m_confirm)
         return;
-    m_confirm = new QMessageBox(QMessageBox::Warning, "Confirm Cleanup", "Confirm Cleanup", QMessageBox::NoButton, this);
+    m_confirm = new AppMessageBox(AppMessageBox::Kind::warning, "Confirm Cleanup", this);
     m_confirm->setObjectName("cleanupConfirm");
     m_confirm->setInformativeText(confirmationMessage());
     QPushButton* cancel = m_confirm->addButton("Cancel", QMessageBox::RejectRole);

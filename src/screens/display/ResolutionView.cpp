@@ -4,6 +4,7 @@
 #include "ResolutionModel.h"
 #include "RestoreButton.h"
 #include "style/ActivityIndicator.h"
+#include "style/AppMessageBox.h"
 #include "style/Color.h"
 #include "style/GlassModifier.h"
 #include "style/SymbolButton.h"
@@ -177,8 +178,7 @@ void ResolutionView::askToRestore()
 {
     if (isRestoreConfirmShown())
         return;
-    m_confirm = new QMessageBox(QMessageBox::Question, "Restore Default Resolution?", "Restore Default Resolution?",
-                                QMessageBox::NoButton, this);
+    m_confirm = new AppMessageBox(AppMessageBox::Kind::question, "Restore Default Resolution?", this);
     m_confirm->setObjectName("restoreConfirm");
     m_confirm->setInformativeText("Your display will revert to the highest available resolution.");
     QPushButton* cancel = m_confirm->addButton("Cancel", QMessageBox::RejectRole);

@@ -7,10 +7,20 @@
 
 #include <QVBoxLayout>
 
+namespace {
+
+// Texts read on the cell's own fill, lighter than the card around it.
+QColor onCell(const QColor& color)
+{
+    return Color::onCard(color, Color::white10b());
+}
+
+} // namespace
+
 PreviewCell::PreviewCell(const QString& symbol, const QString& title, QWidget* parent)
     : RoundedPanel(12, Color::white10b(), parent),
       m_symbol(new SymbolView(symbol, 16, Color::white50(), this)),
-      m_value(new TextLabel(QString(), 15, QFont::Bold, Color::white50(), this))
+      m_value(new TextLabel(QString(), 15, QFont::Bold, onCell(Color::white50()), this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     Readout::holdSize(*m_value, "88888 RPM", Qt::AlignHCenter);
@@ -18,7 +28,7 @@ PreviewCell::PreviewCell(const QString& symbol, const QString& title, QWidget* p
     stack->setContentsMargins(0, 14, 0, 14);
     stack->setSpacing(6);
     stack->addWidget(m_symbol, 0, Qt::AlignHCenter);
-    stack->addWidget(new TextLabel(title, 10, QFont::Normal, Color::white50(), this), 0, Qt::AlignHCenter);
+    stack->addWidget(new TextLabel(title, 10, QFont::Normal, onCell(Color::white50()), this), 0, Qt::AlignHCenter);
     stack->addWidget(m_value, 0, Qt::AlignHCenter);
 }
 
@@ -28,7 +38,7 @@ void PreviewCell::setReading(const QString& value, const QColor& color)
     if (m_color == color)
         return;
     m_color = color;
-    m_value->setColor(Color::onCard(color));
+    m_value->setColor(onCell(color));
     m_symbol->setSymbol(m_symbol->symbol(), color);
 }
 

@@ -4,6 +4,7 @@
 #include "FileRevealer.h"
 #include "PDFReportGenerator.h"
 #include "Paths.h"
+#include "style/AppMessageBox.h"
 #include "style/Color.h"
 #include "style/ColorDot.h"
 #include "style/Fonts.h"
@@ -12,6 +13,7 @@
 #include "telemetry/SessionLogger.h"
 #include "telemetry/SystemMonitor.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -100,6 +102,15 @@ void SessionCard::reportFinished(bool success, const std::optional<QString>& fil
     presentAlert();
 }
 
+QString SessionCard::savedPlace(const QString& filePath)
+{
+    const QString path = QFileInfo(filePath).absoluteFilePath();
+    const QString home = QDir::homePath();
+    if (path.startsWith(home + '/'))
+        return QDir::toNativeSeparators(QStringLiteral("~") + path.mid(home.size()));
+    return QDir::toNativeSeparators(path);
+}
+
 void SessionCard::openInFinder()
 {
     if (m_pdfURL && m_revealer)
@@ -109,14 +120,12 @@ void SessionCard::openInFinder()
 void SessionCard::presentAlert()
 {
     delete m_alert;
-    m_alert = new QMessageBox(this);
+    m_alert = new AppMessageBox(AppMessageBox::Kind::done, "PDF Report Generated", this);
     m_alert->setObjectName("pdfAlert");
-    m_alert->setWindowTitle("PDF Report Generated");
-    m_alert->setText("PDF Report Generated");
     m_alert->addButton("OK", QMessageBox::RejectRole)->setObjectName("alertOK");
     QPushButton* reveal = nullptr;
     if (m_pdfURL) {
-        m_alert->setInformativeText("Report saved to:\n" + QFileInfo(*m_pdfURL).fileName());
+        m_alert->setInformativeText("Report saved to:\n" + savedPlace(*m_pdfURL));
         reveal = m_alert->addButton("Show in File Manager", QMessageBox::AcceptRole);
         reveal->setObjectName("alertOpenInFinder");
     }

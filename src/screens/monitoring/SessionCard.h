@@ -31,6 +31,9 @@ public:
     bool showPDFAlert() const { return m_alert != nullptr; }
     std::optional<QString> pdfURL() const { return m_pdfURL; }
 
+    // The report's file with the folder it is in, the home folder written as "~".
+    static QString savedPlace(const QString& filePath);
+
     void toggleRecording();
     void openInFinder();
 

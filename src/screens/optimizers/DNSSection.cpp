@@ -1,6 +1,7 @@
 #include "DNSSection.h"
 
 #include "screens/monitoring/CardHeader.h"
+#include "style/AppMessageBox.h"
 #include "style/Color.h"
 #include "style/Fonts.h"
 #include "style/TextButton.h"
@@ -85,8 +86,7 @@ void DNSSection::selectProvider(const QString& name)
     if (m_isLoading || m_confirm)
         return;
     m_selectedProvider = name;
-    m_confirm = new QMessageBox(QMessageBox::Question, confirmTitle(name), confirmTitle(name), QMessageBox::NoButton,
-                                this);
+    m_confirm = new AppMessageBox(AppMessageBox::Kind::question, confirmTitle(name), this);
     m_confirm->setObjectName("dnsConfirm");
     m_confirm->setInformativeText(confirmMessage(name));
     QPushButton* cancel = m_confirm->addButton("Cancel", QMessageBox::RejectRole);

@@ -58,11 +58,12 @@ PresetCard::PresetCard(const GameProfile& profile, bool isActive, QWidget* paren
       m_gear(new GearButton(this))
 {
     setObjectName("preset:" + profile.id);
-    const QColor& ink = isActive ? Color::neonCyan() : Color::white70();
+    const QColor fill = isActive ? Color::withOpacity(Color::neonCyan(), 0.1) : Color::white10b();
+    // The texts read on the tile's own fill, lighter than the card around it.
+    const QColor ink = Color::onCard(isActive ? Color::neonCyan() : Color::white70(), fill);
     m_card->setObjectName("presetCard");
     m_card->setProperty("active", isActive);
-    m_card->setBackground(isActive ? Color::withOpacity(Color::neonCyan(), 0.1) : Color::white10b(), 12,
-                          isActive ? Color::withOpacity(Color::neonCyan(), 0.5) : QColor(Qt::transparent));
+    m_card->setBackground(fill, 12, isActive ? Color::withOpacity(Color::neonCyan(), 0.5) : QColor(Qt::transparent));
     QBoxLayout* label = m_card->label();
     label->setContentsMargins(8, 14, 8, 14);
     label->setSpacing(8);
@@ -73,7 +74,7 @@ PresetCard::PresetCard(const GameProfile& profile, bool isActive, QWidget* paren
     name->setObjectName("presetName");
     label->addWidget(name, 0, Qt::AlignHCenter);
     label->addWidget(
-        new TextLabel(frameLimitText(profile.frameLimit), 10, QFont::Normal, Color::white50(), m_card), 0,
+        new TextLabel(frameLimitText(profile.frameLimit), 10, QFont::Normal, Color::onCard(Color::white50(), fill), m_card), 0,
         Qt::AlignHCenter);
     m_card->setText(profile.name);
 

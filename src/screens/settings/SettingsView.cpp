@@ -2,6 +2,7 @@
 
 #include "storage/CleanUninstall.h"
 #include "storage/SettingsStore.h"
+#include "style/AppMessageBox.h"
 #include "style/Color.h"
 #include "style/Divider.h"
 #include "style/Fonts.h"
@@ -281,8 +282,7 @@ void SettingsView::askToUninstall()
 {
     if (m_uninstall.hasStarted() || isUninstallConfirmShown())
         return;
-    m_confirm = new QMessageBox(QMessageBox::Warning, "Uninstall Quillmarsh Data?", "Uninstall Quillmarsh Data?",
-                                QMessageBox::NoButton, this);
+    m_confirm = new AppMessageBox(AppMessageBox::Kind::warning, "Uninstall Quillmarsh Data?", this);
     m_confirm->setObjectName("uninstallConfirm");
     m_confirm->setInformativeText("This permanently deletes all Quillmarsh preferences and cached data. "
                                   "Quillmarsh will quit when done.");
