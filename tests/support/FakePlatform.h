@@ -18,6 +18,7 @@
 #include "FakeSystemFacts.h"
 #include "FakeStatusBar.h"
 #include "FakeWorkspace.h"
+#include "WorkQueues.h"
 #include "app/PlatformServices.h"
 #include "macos/MetalDefaults.h"
 #include "InstalledApplications.h"
@@ -37,6 +38,11 @@ struct FakePlatform {
     {
         QDir().mkpath(homeDirectory());
     }
+    // Work the services queued may still be using these objects, as in the application, which waits
+    // for it before its platform goes.
+    ~FakePlatform() { WorkQueues::drain(); }
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
 
     QString homeDirectory() const { return root + "/home"; }
     QString appSupportDirectory() const { return root + "/data/Quillmarsh"; }
