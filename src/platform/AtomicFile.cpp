@@ -36,11 +36,11 @@ bool makeMissing(const QByteArray& native)
     return ::mkdir(native.constData(), 0700) == 0 || errno == EEXIST;
 }
 
-bool writeWith(const QString& path, const QByteArray& contents, bool ownerOnly)
+bool writeWith(const QString& path, const QByteArray& contents, bool ownerOnly, bool keepLink = false)
 {
     // QSaveFile writes to the target of a link (and creates it when it does not exist yet).
     const QByteArray native = QFile::encodeName(path);
-    if (isLink(native) && ::unlink(native.constData()) != 0)
+    if (!keepLink && isLink(native) && ::unlink(native.constData()) != 0)
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -68,6 +68,11 @@ bool AtomicFile::write(const QString& path, const QByteArray& contents)
 bool AtomicFile::writePrivate(const QString& path, const QByteArray& contents)
 {
     return writeWith(path, contents, true);
+}
+
+bool AtomicFile::writeThrough(const QString& path, const QByteArray& contents)
+{
+    return writeWith(path, contents, false, true);
 }
 
 namespace {

@@ -1,9 +1,10 @@
 #include "MangoHudOverlay.h"
 
+#include "AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -37,21 +38,6 @@ std::optional<QByteArrayList> readLines(const QString& path)
         start = end;
     }
     return lines;
-}
-
-// A link (into a dotfiles folder, say) stays a link: the save replaces its target.
-bool saveFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // QSaveFile buffers: a full disk only shows at flush, and commit() would then still move the
-    // cut file over the user's.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 // "\r\n", "\n", or nothing for a last line without a break.
@@ -198,12 +184,12 @@ bool MangoHudOverlay::save(const QString& path, const QByteArray& bytes) const
     if (!QFileInfo::exists(m_options.configFolder)) {
         if (!QDir().mkpath(m_options.configFolder))
             return false;
-        if (!saveFile(folderRecordPath(), kFolderRecord)) {
+        if (!AtomicFile::writeThrough(folderRecordPath(), kFolderRecord)) {
             QDir().rmdir(m_options.configFolder);
             return false;
         }
     }
-    return saveFile(path, bytes);
+    return AtomicFile::writeThrough(path, bytes);
 }
 
 std::optional<qint64> MangoHudOverlay::readFrameLimit()
