@@ -1,19 +1,16 @@
 #include "JsonFileDefaults.h"
 
 #include "AtomicFile.h"
+#include "BoundedFile.h"
 #include "JsonInteger.h"
 #include "Paths.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -97,21 +94,6 @@ std::optional<QVariant> decode(const QJsonValue& json)
     return std::nullopt;
 }
 
-// The contents of the open file when it is a regular file of at most `limit` bytes.
-std::optional<QByteArray> readRegularFile(int fd, qint64 limit)
-{
-    struct stat status {};
-    QFile file;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > limit
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        return std::nullopt;
-    // One byte more than the bound is asked for, so that a file grown since fstat shows.
-    QByteArray bytes = file.read(limit + 1);
-    if (bytes.size() > limit || file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
-
 // The heap keeps what a large parse freed for the process unless asked to give it back.
 void giveBackFreedMemory()
 {
@@ -167,13 +149,10 @@ bool JsonFileDefaults::removeDomain()
 
 void JsonFileDefaults::load()
 {
-    // Without blocking, so that a pipe standing in the file's place does not hold the start.
-    const int fd = ::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    BoundedFile::Result file = BoundedFile::read(m_filePath, maxFileBytes);
+    if (file.status == BoundedFile::Status::Missing)
         return;
-    std::optional<QByteArray> contents = readRegularFile(fd, maxFileBytes);
-    ::close(fd);
-    if (!contents || !parse(std::move(*contents)))
+    if (!file.read() || !parse(std::move(file.contents)))
         AtomicFile::moveAside(m_filePath);
     giveBackFreedMemory();
 }
