@@ -35,10 +35,11 @@ bool isPlainDecimalOctet(const QString& label)
 }
 
 // The local-use NAT64 prefix 64:ff9b:1::/48 is divided as each network likes, and the length of
-// its translator's prefix places the IPv4 address: the last 32 bits after a /96; after a /64, /56
-// or /48 it is split around bits 64 to 71, which stay zero, and the rest is zero. The address is
-// judged in every place it may sit, and refused when it is refused in any of them. Zeros in the
-// last 32 bits are one of the shorter forms, not 0.0.0.0.
+// its translator's prefix (no shorter than the block) places the IPv4 address: the last 32 bits
+// after a /96; after a /64, /56 or /48 it is split around bits 64 to 71. Translators ignore those
+// bits and the suffix after the address, so whatever they hold, the address is judged in every
+// place it may sit and refused when it is refused in any of them. A reading in 0.0.0.0/8 is where
+// another length's zeros fall, and no translator forwards to it.
 bool localNat64CarriesRefused(const Q_IPV6ADDR& v6)
 {
     const auto at = [&v6](std::initializer_list<int> offsets) {
@@ -47,14 +48,9 @@ bool localNat64CarriesRefused(const Q_IPV6ADDR& v6)
             address = address << 8 | v6[offset];
         return address;
     };
-    const auto zeroFrom = [&v6](int offset) { return std::all_of(v6.c + offset, v6.c + 16, [](quint8 byte) { return byte == 0; }); };
-    if (!zeroFrom(12) && ContextAddress::isRefusedIPv4(at({12, 13, 14, 15})))
-        return true;
-    if (v6[8] != 0)
-        return false;
-    return (zeroFrom(13) && ContextAddress::isRefusedIPv4(at({9, 10, 11, 12})))
-           || (zeroFrom(12) && ContextAddress::isRefusedIPv4(at({7, 9, 10, 11})))
-           || (zeroFrom(11) && ContextAddress::isRefusedIPv4(at({6, 7, 9, 10})));
+    const auto refused = [](quint32 address) { return address >> 24 != 0 && ContextAddress::isRefusedIPv4(address); };
+    return refused(at({12, 13, 14, 15})) || refused(at({9, 10, 11, 12})) || refused(at({7, 9, 10, 11}))
+           || refused(at({6, 7, 9, 10}));
 }
 
 // Scheme and host rules shared by a typed link and every address it redirects to.
@@ -92,17 +88,19 @@ bool ContextAddress::isRefusedAddress(const QHostAddress& address)
     const bool nat64 = v6[0] == 0x00 && v6[1] == 0x64 && v6[2] == 0xff && v6[3] == 0x9b
                        && std::all_of(v6.c + 4, v6.c + 12, [](quint8 byte) { return byte == 0; });
     const bool localNat64 = v6[0] == 0x00 && v6[1] == 0x64 && v6[2] == 0xff && v6[3] == 0x9b && v6[4] == 0x00 && v6[5] == 0x01;
+    const bool translated = std::all_of(v6.c, v6.c + 8, [](quint8 byte) { return byte == 0; }) && v6[8] == 0xff
+                            && v6[9] == 0xff && v6[10] == 0 && v6[11] == 0;
     const bool sixToFour = v6[0] == 0x20 && v6[1] == 0x02;
     const bool teredo = v6[0] == 0x20 && v6[1] == 0x01 && v6[2] == 0x00 && v6[3] == 0x00;
     return zeroPrefix                                     // ::, ::1 and the old IPv4-compatible forms
            || (v6[0] & 0xfe) == 0xfc                      // unique local fc00::/7
-           || (v6[0] == 0xfe && (v6[1] & 0xc0) == 0x80) // link-local fe80::/10
+           || (v6[0] == 0xfe && (v6[1] & 0x80) == 0x80) // link-local fe80::/10, site-local fec0::/10
            || v6[0] == 0xff                               // multicast ff00::/8
-           // Forms that reach an IPv4 address written inside them: NAT64 64:ff9b::/96 (the last 32
-           // bits) and the local-use 64:ff9b:1::/48, 6to4 2002::/16 (bits 16 to 47) and Teredo
-           // 2001::/32, whose server (bits 32 to 63) and client (the last 32 bits, inverted) are
-           // both judged.
-           || (nat64 && isRefusedIPv4(ipv4At(12))) || (localNat64 && localNat64CarriesRefused(v6))
+           // Forms that reach an IPv4 address written inside them: IPv4-translated ::ffff:0:0/96 and
+           // NAT64 64:ff9b::/96 (the last 32 bits), the local-use 64:ff9b:1::/48, 6to4 2002::/16
+           // (bits 16 to 47) and Teredo 2001::/32, whose server (bits 32 to 63) and client (the
+           // last 32 bits, inverted) are both judged.
+           || ((translated || nat64) && isRefusedIPv4(ipv4At(12))) || (localNat64 && localNat64CarriesRefused(v6))
            || (sixToFour && isRefusedIPv4(ipv4At(2)))
            || (teredo && (isRefusedIPv4(ipv4At(4)) || isRefusedIPv4(~ipv4At(12))));
 }

@@ -19,9 +19,9 @@ std::optional<QUrl> permittedHop(const QString& text, const QUrl& base, const Li
 // Judged on the host text alone, no name is resolved: local names, IP literals of the refused
 // ranges, and hosts written as numbers in any form but four plain decimal parts.
 bool isPrivateHost(const QString& host);
-// Loopback, private, shared, link-local, unique-local, multicast, unspecified and reserved
-// addresses, and the IPv6 forms that carry such an IPv4 address: IPv4-mapped, NAT64 (the
-// well-known and the local-use prefix), 6to4 and Teredo.
+// Loopback, private, shared, link-local, site-local, unique-local, multicast, unspecified and
+// reserved addresses, and the IPv6 forms that carry such an IPv4 address: IPv4-mapped,
+// IPv4-translated, NAT64 (the well-known and the local-use prefix), 6to4 and Teredo.
 bool isRefusedAddress(const QHostAddress& address);
 // The IPv4 ranges refused above, for an address in host byte order.
 bool isRefusedIPv4(quint32 address);

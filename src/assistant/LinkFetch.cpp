@@ -16,6 +16,11 @@ AIServiceError notFetched()
     return AIServiceError::attachmentReadFailed(QStringLiteral("The link could not be fetched."));
 }
 
+AIServiceError unreadable()
+{
+    return AIServiceError::attachmentReadFailed(QStringLiteral("The page could not be read."));
+}
+
 AIServiceError tooLarge()
 {
     return AIServiceError::attachmentReadFailed(QStringLiteral("The link is too large to use as context."));
@@ -101,6 +106,9 @@ void LinkFetch::connectTo(const QUrl& url, const QHostAddress& address)
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &LinkFetch::readHeaders);
     connect(m_reply, &QNetworkReply::readyRead, this, &LinkFetch::readBody);
     connect(m_reply, &QNetworkReply::finished, this, &LinkFetch::readEnd);
+    // Some failures, a body that cannot be decompressed among them, never finish the reply. An
+    // error status comes after its page, so the first error is the end either way.
+    connect(m_reply, &QNetworkReply::errorOccurred, this, &LinkFetch::readEnd);
 }
 
 void LinkFetch::readHeaders()
@@ -154,7 +162,7 @@ void LinkFetch::readEnd()
         return;
     }
     if (error != QNetworkReply::NoError) {
-        finish(AIReplyReader::connectionError(error, m_timedOut, hasNetworkPath()).value_or(notFetched()));
+        finish(AIReplyReader::connectionError(error, m_timedOut, hasNetworkPath()).value_or(unreadable()));
         return;
     }
     if (m_body.size() > kMaxBytes) {

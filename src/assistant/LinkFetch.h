@@ -17,8 +17,8 @@ class QNetworkReply;
 // One fetch of a context link. Every hop, redirects included, passes the policy's scheme and host
 // rules; its host is resolved first and every address checked, and the connection goes to the
 // checked address, so a name that changes its answer cannot lead elsewhere. Bodies over 2 MiB are
-// refused from their declared length or as soon as that much has arrived. Answers once, then
-// deletes itself.
+// refused from their declared length or as soon as that much has arrived; the first error the
+// transfer reports ends the fetch. Answers once, then deletes itself.
 class LinkFetch : public QObject {
     Q_OBJECT
 public:

@@ -19,10 +19,18 @@ public:
         QString reason = {};
     };
 
+    // The service carrying the default route, or why there is none.
+    struct ActiveService {
+        // Its name; nothing without one.
+        std::optional<QString> name = {};
+        // Without one because the system did not answer, why, in plain words continuing a sentence
+        // ("no answer from NetworkManager"); empty when there simply is none.
+        QString reason = {};
+    };
+
     virtual ~NetworkDnsSettings() = default;
 
-    // The name of the service carrying the default route; nothing without one.
-    virtual std::optional<QString> activeNetworkService() = 0;
+    virtual ActiveService activeNetworkService() = 0;
     // The servers the active service uses, in order; empty when there are none of its own or they
     // cannot be found; nothing when what the system said cannot be read.
     virtual std::optional<QStringList> configuredServers() = 0;

@@ -15,6 +15,12 @@ QString failure(const NetworkDnsSettings::Change& change, const QString& text)
     return change.reason.isEmpty() ? text : text + QStringLiteral(": ") + change.reason;
 }
 
+// A system that did not answer is told as the failure of the change, like its other refusals.
+QString noService(const NetworkDnsSettings::ActiveService& service, const QString& text)
+{
+    return service.reason.isEmpty() ? kNoService : text + QStringLiteral(": ") + service.reason;
+}
+
 } // namespace
 
 DnsSwitcher::DnsSwitcher(NetworkDnsSettings& settings, DnsProbe& probe) : m_settings(settings), m_probe(probe) {}
@@ -37,24 +43,26 @@ DnsSwitcher::Result DnsSwitcher::switchTo(const QString& provider)
         return {false, QStringLiteral("Unknown provider")};
     if (!isDNSServerReachable(*servers))
         return {false, QStringLiteral("The selected DNS provider is not reachable. Your current DNS was not changed.")};
-    const auto service = m_settings.activeNetworkService();
-    if (!service)
-        return {false, kNoService};
-    const NetworkDnsSettings::Change change = m_settings.setServers(*service, *servers);
+    const QString text = QStringLiteral("Failed to set DNS");
+    const NetworkDnsSettings::ActiveService service = m_settings.activeNetworkService();
+    if (!service.name)
+        return {false, noService(service, text)};
+    const NetworkDnsSettings::Change change = m_settings.setServers(*service.name, *servers);
     if (!change.succeeded)
-        return {false, failure(change, QStringLiteral("Failed to set DNS"))};
-    return {true, QStringLiteral("DNS set to ") + provider + QStringLiteral(" on ") + *service};
+        return {false, failure(change, text)};
+    return {true, QStringLiteral("DNS set to ") + provider + QStringLiteral(" on ") + *service.name};
 }
 
 DnsSwitcher::Result DnsSwitcher::reset()
 {
-    const auto service = m_settings.activeNetworkService();
-    if (!service)
-        return {false, kNoService};
-    const NetworkDnsSettings::Change change = m_settings.resetServers(*service);
+    const QString text = QStringLiteral("Failed to reset DNS");
+    const NetworkDnsSettings::ActiveService service = m_settings.activeNetworkService();
+    if (!service.name)
+        return {false, noService(service, text)};
+    const NetworkDnsSettings::Change change = m_settings.resetServers(*service.name);
     if (!change.succeeded)
-        return {false, failure(change, QStringLiteral("Failed to reset DNS"))};
-    return {true, QStringLiteral("DNS reset to automatic (DHCP) on ") + *service};
+        return {false, failure(change, text)};
+    return {true, QStringLiteral("DNS reset to automatic (DHCP) on ") + *service.name};
 }
 
 std::optional<QStringList> DnsSwitcher::configuredServers()

@@ -23,6 +23,26 @@ QString describe(const AttachmentResult& result)
            + attachment.content;
 }
 
+// `data` as a gzip stream: zlib's deflate data between gzip's header and trailer.
+QByteArray gzip(const QByteArray& data)
+{
+    const QByteArray zlib = qCompress(data).mid(4);
+    quint32 crc = 0xffffffff;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc >> 1 ^ (crc & 1 ? 0xedb88320 : 0);
+    }
+    crc = ~crc;
+    QByteArray stream("\x1f\x8b\x08\0\0\0\0\0\0\x03", 10);
+    stream += zlib.mid(2, zlib.size() - 6);
+    for (const quint32 value : {crc, quint32(data.size())}) {
+        for (int shift = 0; shift < 32; shift += 8)
+            stream += char(value >> shift);
+    }
+    return stream;
+}
+
 // A trusted loopback server, a second one nobody may reach, and a resolver that answers from a
 // table and records every name it was asked.
 struct LinkRig {
@@ -76,11 +96,12 @@ private slots:
                                  "0.0.0.0", "239.1.1.1", "255.255.255.255", "::1", "[::1]", "::", "[fe80::1]",
                                  "febf::1", "fc00::1", "fd12::1", "ff02::1", "::ffff:192.168.0.1", "[::ffff:7f00:1]",
                                  "::127.0.0.1", "2130706433", "0x7f.1", "127.1", "0177.0.0.1", "0x7f000001",
-                                 "127.0.0.01", "127.0.0.1.", "1.2.3.4.5", "8.8.8.010", "0X08.8.8.8", "::zz"})
+                                 "127.0.0.01", "127.0.0.1.", "1.2.3.4.5", "8.8.8.010", "0X08.8.8.8", "::zz", "fec0::1",
+                                 "[feff::1]", "::ffff:0:127.0.0.1", "[64:ff9b:1:0:a:0:15d:b8d8]"})
             QTest::newRow(host) << QString::fromLatin1(host) << true;
         for (const char* host : {"172.32.0.1", "100.128.0.1", "203.0.113.5", "172.15.255.255", "fcbarcelona.com",
                                  "fdic.gov", "fe80.example", "example.com", "[2001:db8::1]", "::ffff:203.0.113.5",
-                                 "localhost.example", "8.8.8.8."})
+                                 "localhost.example", "8.8.8.8.", "::ffff:0:203.0.113.5"})
             QTest::newRow(host) << QString::fromLatin1(host) << false;
     }
     void privateHosts()
@@ -98,10 +119,11 @@ private slots:
         for (const char* address : {"127.0.0.1", "127.8.9.1", "10.0.0.1", "172.16.0.1", "172.31.255.255", "192.168.1.1",
                                     "100.64.0.1", "100.127.255.255", "169.254.169.254", "0.0.0.0", "224.0.0.1",
                                     "255.255.255.255", "::", "::1", "fc00::1", "fdff::1", "fe80::1", "febf::1",
-                                    "ff00::1", "::ffff:10.0.0.1", "::ffff:127.0.0.1", "::ffff:100.64.0.1"})
+                                    "ff00::1", "::ffff:10.0.0.1", "::ffff:127.0.0.1", "::ffff:100.64.0.1", "fec0::1",
+                                    "feff:ffff::1"})
             QTest::newRow(address) << QString::fromLatin1(address) << true;
         for (const char* address : {"93.184.216.34", "100.63.255.255", "100.128.0.0", "172.15.0.1", "172.32.0.1",
-                                    "2606:4700::1", "fec0::1", "::ffff:93.184.216.34"})
+                                    "2606:4700::1", "fe7f::1", "::ffff:93.184.216.34"})
             QTest::newRow(address) << QString::fromLatin1(address) << false;
         // IPv6 forms that lead to an IPv4 address written inside them are judged by that address.
         // Teredo carries two: its server as written and its client inverted (93.184.216.34 inverted
@@ -110,17 +132,25 @@ private slots:
              {std::tuple{"NAT64 loopback", "64:ff9b::7f00:1", true}, {"NAT64 private, dotted", "64:ff9b::10.0.0.1", true},
               {"NAT64 link-local", "64:ff9b::a9fe:a9fe", true}, {"NAT64 public", "64:ff9b::5db8:d822", false},
               {"longer than NAT64's /96", "64:ff9b:0:0:1::7f00:1", false},
+              {"IPv4-translated loopback", "::ffff:0:127.0.0.1", true}, {"IPv4-translated private", "::ffff:0:a00:1", true},
+              {"IPv4-translated public", "::ffff:0:5db8:d822", false},
               // The local-use prefix places the address by the network's prefix length: /96, /64,
-              // /56 and /48 in turn, the latter skipping bits 64 to 71.
+              // /56 and /48 in turn, the latter skipping bits 64 to 71; translators ignore those
+              // bits and the suffix, so they may hold anything.
               {"local NAT64 /96 loopback", "64:ff9b:1::7f00:1", true},
               {"local NAT64 /96 of a subnet, private", "64:ff9b:1:abcd:1::c0a8:101", true},
               {"local NAT64 /64 loopback", "64:ff9b:1:0:7f:0:100:0", true},
               {"local NAT64 /56 private", "64:ff9b:1:a:0:1::", true},
               {"local NAT64 /48 private", "64:ff9b:1:c0a8:1:100::", true},
+              {"local NAT64 /64 private, suffix set", "64:ff9b:1:0:a:0:15d:b8d8", true},
+              {"local NAT64 /64 loopback, bits 64 to 71 set", "64:ff9b:1:0:ff7f:0:100:0", true},
+              {"local NAT64 /56 private, both set", "64:ff9b:1:a:ff00:1ff:5db8:d822", true},
+              {"local NAT64 /48 private, both set", "64:ff9b:1:c0a8:ff01:100:5db8:d822", true},
               {"local NAT64 public", "64:ff9b:1::5db8:d822", false},
               {"local NAT64 /96 of a subnet, public", "64:ff9b:1:abcd:1::5db8:d822", false},
               {"local NAT64 /64 public", "64:ff9b:1:0:5d:b8d8:2200:0", false},
               {"local NAT64 /48 public", "64:ff9b:1:5db8:d8:2200::", false},
+              {"local NAT64 /64 public, suffix set", "64:ff9b:1:0:5d:b8d8:2201:203", false},
               {"beside local NAT64", "64:ff9b:2::7f00:1", false},
               {"6to4 loopback", "2002:7f00:1::1", true}, {"6to4 private", "2002:c0a8:101:5::1", true},
               {"6to4 unspecified", "2002::1", true}, {"6to4 public", "2002:5db8:d822::1", false},
@@ -153,13 +183,17 @@ private slots:
         for (const char* host : {"localhost", "printer.local", "db.internal", "127.0.0.1", "127.0.0.2", "0.0.0.0",
                                  "10.1.2.3", "172.20.0.1", "100.100.1.1", "169.254.1.1", "239.1.1.1", "[::1]", "[::]",
                                  "[fe80::1]", "[ff02::1]", "[fd00::1]", "[::ffff:192.168.0.1]", "[::ffff:127.0.0.1]",
-                                 "[64:ff9b::7f00:1]", "[64:ff9b:1::7f00:1]", "[2002:7f00:1::1]", "[2001:0:5db8:d822::80ff:fffe]",
+                                 "[64:ff9b::7f00:1]", "[64:ff9b:1::7f00:1]", "[64:ff9b:1:0:a:0:15d:b8d8]", "[2002:7f00:1::1]",
+                                 "[2001:0:5db8:d822::80ff:fffe]", "[::ffff:0:127.0.0.1]", "[fec0::1]",
                                  "2130706433", "0x7f.1", "127.1", "0177.0.0.1", "0x7f.0.0.1", "%31%32%37.0.0.1"})
             QTest::newRow(host) << QStringLiteral("https://%1:PORT/page").arg(host) << false;
         QTest::newRow("name resolving to loopback") << "https://loop.test:PORT/" << true;
         QTest::newRow("name resolving to a mapped loopback") << "https://mapped.test:PORT/" << true;
         QTest::newRow("name with one loopback address among public ones") << "https://mixed.test:PORT/" << true;
         QTest::newRow("name resolving to the unspecified address") << "https://any.test:PORT/" << true;
+        QTest::newRow("name resolving to an IPv4-translated loopback") << "https://translated.test:PORT/" << true;
+        QTest::newRow("name resolving to a site-local address") << "https://site.test:PORT/" << true;
+        QTest::newRow("name resolving to local NAT64 with a suffix") << "https://nat64.test:PORT/" << true;
     }
     void refusedLinksNeverConnect()
     {
@@ -170,6 +204,9 @@ private slots:
         rig.names.insert("mapped.test", {QHostAddress("::ffff:127.0.0.1")});
         rig.names.insert("mixed.test", {QHostAddress("203.0.113.5"), QHostAddress("127.0.0.1")});
         rig.names.insert("any.test", {QHostAddress("0.0.0.0")});
+        rig.names.insert("translated.test", {QHostAddress("::ffff:0:127.0.0.1")});
+        rig.names.insert("site.test", {QHostAddress("fec0::1")});
+        rig.names.insert("nat64.test", {QHostAddress("64:ff9b:1:0:a:0:15d:b8d8")});
         link.replace("PORT", QString::number(rig.server.port()));
         QCOMPARE(rig.fetch(link), kInvalidLink);
         QCOMPARE(rig.lookups->size(), lookedUp ? 1 : 0);
@@ -210,6 +247,17 @@ private slots:
         QTest::newRow("length at the limit") << Response{200, QByteArray(2 * 1024 * 1024, 'a')}
                                              << "web | 127.0.0.1 | LINK | " + QString(12'000, u'a') + "\n\n[Context clipped by Quillmarsh]";
         QTest::newRow("streamed past the limit") << Response{200, "", false, {}, 0, false, 8 * 1024 * 1024} << kTooLarge;
+        // Qt reports a body it cannot decompress, or one that grows too far, and reads no further:
+        // the connection stays open, the stream behind the body stalls, and the reply never ends.
+        const QList<std::pair<QByteArray, QByteArray>> gzipped{{"Content-Type", "text/plain"}, {"Content-Encoding", "gzip"}};
+        QTest::newRow("gzip") << Response{200, gzip("squeezed"), false, gzipped} << "web | 127.0.0.1 | LINK | squeezed";
+        const QString unreadable = "error: That attachment could not be read. The page could not be read.";
+        const qint64 endless = qint64(1) << 40;
+        QTest::newRow("gzip growing past the limit")
+            << Response{200, gzip(QByteArray(32 * 1024 * 1024, 'a')), false, gzipped, 0, false, endless} << unreadable;
+        QTest::newRow("gzip corrupt")
+            << Response{200, gzip("squeezed").left(10) + QByteArray(4096, '\xff'), false, gzipped, 0, false, endless}
+            << unreadable;
         QTest::newRow("connection closed") << Response{200, "", false, {}, 0, true}
                                            << "error: No internet connection. Please check your network.";
     }

@@ -54,6 +54,10 @@ const QString kIp6Path = "/org/freedesktop/NetworkManager/IP6Config/2";
 const QString kSettingsInterface = "org.freedesktop.NetworkManager.Settings.Connection";
 const QString kDeviceInterface = "org.freedesktop.NetworkManager.Device";
 const QString kService = "Wired connection 1";
+// The fake's scripted error that stands for no answer at all: the method is never answered, and
+// the client gives up after kPatience.
+const QString kSilence = "(silence)";
+constexpr std::chrono::milliseconds kPatience(300);
 
 const QList<QVariantMap> kAddressData{{{"address", "192.168.7.2"}, {"prefix", 24u}}};
 
@@ -181,9 +185,12 @@ struct FakeNetworkManager {
     }
 
     // Calls of a changing method (GetSettings, Update2, Reapply) fail with `error` once the first
-    // `answered` ones are answered; an empty error answers every call.
+    // `answered` ones are answered; an empty error answers every call. The device lookup is only
+    // ever silenced.
     void refuse(const QString& method, const QString& error, int answered = 0)
     {
+        if (method == "GetDeviceByIpIface")
+            return manager->ignore(kNM, method);
         ScriptedDBusObject* object = method == "Reapply" ? device : settings;
         const QString interface = method == "Reapply" ? kDeviceInterface : kSettingsInterface;
         auto count = std::make_shared<std::atomic<int>>(0);
@@ -330,7 +337,7 @@ private slots:
             QVERIFY(serveResolved(bus));
 
         NetworkManagerDns dns(bus.connect(), machine.places());
-        QCOMPARE(dns.activeNetworkService().value_or(QString()), service);
+        QCOMPARE(dns.activeNetworkService().name.value_or(QString()), service);
         QCOMPARE(dns.configuredServers(), std::optional(servers));
     }
 
@@ -360,6 +367,9 @@ private slots:
         QTest::newRow("reset") << QStringList{} << true << "" << "" << "" << QStringList{} << QStringList{} << changed;
         QTest::newRow("reset, IPv4 only") << QStringList{} << false << "" << "" << "" << QStringList{} << QStringList{"none"}
                                           << changed;
+        QTest::newRow("device lookup unanswered") << opendns << true << "GetDeviceByIpIface" << kSilence
+                                                  << "no answer from NetworkManager" << QStringList{} << QStringList{}
+                                                  << QStringList{};
         QTest::newRow("settings unanswered") << opendns << true << "GetSettings" << noReply
                                              << "no answer from NetworkManager" << QStringList{} << QStringList{}
                                              << QStringList{"GetSettings"};
@@ -403,7 +413,8 @@ private slots:
         if (refusing.endsWith("+Update2"))
             nm.refuse("Update2", why, 1);
 
-        NetworkManagerDns dns(client, machine.places());
+        NetworkManagerDns dns(why == kSilence ? LazyBusConnection(client, kPatience) : LazyBusConnection(client),
+                              machine.places());
         const auto change = servers.isEmpty() ? dns.resetServers(kService) : dns.setServers(kService, servers);
         QCOMPARE(change.succeeded, reason.isEmpty());
         QCOMPARE(change.error, QString());
@@ -452,6 +463,11 @@ private slots:
                                             << "Failed to set DNS: no answer from NetworkManager";
         QTest::newRow("reset") << "" << "" << "" << "DNS reset to automatic (DHCP) on " + kService;
         QTest::newRow("reset, unanswered") << "" << "Reapply" << noReply << "Failed to reset DNS: no answer from NetworkManager";
+        // NetworkManager is there but silent when asked for the connection on the default route.
+        QTest::newRow("switch, NetworkManager silent") << "Google" << "GetDeviceByIpIface" << kSilence
+                                                       << "Failed to set DNS: no answer from NetworkManager";
+        QTest::newRow("reset, NetworkManager silent") << "" << "GetDeviceByIpIface" << kSilence
+                                                      << "Failed to reset DNS: no answer from NetworkManager";
     }
     void switcherReportsInPlainWords()
     {
@@ -465,7 +481,9 @@ private slots:
         FakeNetworkManager nm(bus);
         if (!refusing.isEmpty())
             nm.refuse(refusing, why);
-        NetworkManagerDns dns(bus.connect(), machine.places());
+        const QDBusConnection client = bus.connect();
+        NetworkManagerDns dns(why == kSilence ? LazyBusConnection(client, kPatience) : LazyBusConnection(client),
+                              machine.places());
         AnsweringProbe probe;
         DnsSwitcher switcher(dns, probe);
         const DnsSwitcher::Result result = provider.isEmpty() ? switcher.reset() : switcher.switchTo(provider);

@@ -72,9 +72,9 @@ private slots:
         QTest::newRow("leading space escaped, trimmed") << "\\x20Marsh\\x20" << "Marsh";
         QTest::newRow("a backslash escaped") << "a\\x5cb" << "a\\b";
         QTest::newRow("empty name") << "" << "Connected";
-        QTest::newRow("bytes that are not UTF-8 leave the name as it was") << "\\xff\\xfe" << "(unchanged)";
+        QTest::newRow("bytes that are not UTF-8 are replaced") << "\\xff\\xfe" << "\uFFFD\uFFFD";
         // Names are cut at 32 bytes, which may fall inside a character.
-        QTest::newRow("cut inside a character") << "Caf\\xc3" << "(unchanged)";
+        QTest::newRow("cut inside a character") << "Caf\\xc3" << "Caf\uFFFD";
     }
     void networkNameFromIw()
     {
@@ -121,10 +121,12 @@ private slots:
         QTest::newRow("named") << "access point" << QByteArray("Marsh Lab 5G") << "Marsh Lab 5G" << 1;
         QTest::newRow("UTF-8 name") << "access point" << QByteArray("Caf\xc3\xa9") << "Café" << 1;
         QTest::newRow("hidden network's empty name") << "access point" << QByteArray() << "Connected" << 1;
-        QTest::newRow("bytes that are not UTF-8") << "access point" << QByteArray("\xff\xfe") << "(unchanged)" << 1;
-        QTest::newRow("cut inside a two-byte character") << "access point" << QByteArray::fromHex("436166c3") << "(unchanged)" << 1;
+        // A name that is not UTF-8 still names the network the machine is connected to.
+        QTest::newRow("bytes that are not UTF-8") << "access point" << QByteArray("\xff\xfe") << "\uFFFD\uFFFD" << 1;
+        QTest::newRow("cut inside a two-byte character") << "access point" << QByteArray::fromHex("436166c3") << "Caf\uFFFD" << 1;
         QTest::newRow("cut inside a three-byte character")
-            << "access point" << QByteArray::fromHex("436166c3a920e298") << "(unchanged)" << 1;
+            << "access point" << QByteArray::fromHex("436166c3a920e298") << "Café \uFFFD\uFFFD" << 1;
+        QTest::newRow("not UTF-8 amid spaces") << "access point" << QByteArray(" \x80 ") << "\uFFFD" << 1;
         QTest::newRow("not associated") << "no access point" << QByteArray() << "WiFi" << 1;
         QTest::newRow("interface it does not manage") << "unknown device" << QByteArray() << "Iw Net" << 2;
         QTest::newRow("no NetworkManager") << "absent" << QByteArray() << "Iw Net" << 2;

@@ -16,7 +16,8 @@
 class ScriptedDBusObject : public QDBusVirtualObject {
     Q_OBJECT
 public:
-    // Builds the reply to `call`: call.createReply(...) or call.createErrorReply(...).
+    // Builds the reply to `call`: call.createReply(...) or call.createErrorReply(...); an invalid
+    // message sends nothing.
     using Handler = std::function<QDBusMessage(const QDBusMessage& call)>;
 
     void on(const QString& interface, const QString& member, Handler handler)
@@ -32,6 +33,11 @@ public:
     void refuse(const QString& interface, const QString& member, const QString& error, const QString& text)
     {
         on(interface, member, [error, text](const QDBusMessage& call) { return call.createErrorReply(error, text); });
+    }
+    // A method that is received and never answered, as by a service that hangs.
+    void ignore(const QString& interface, const QString& member)
+    {
+        on(interface, member, [](const QDBusMessage&) { return QDBusMessage(); });
     }
     void setValue(const QString& interface, const QString& name, const QVariant& value)
     {
@@ -54,7 +60,8 @@ public:
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& connection) override
     {
         m_calls.with([&](auto& calls) { calls.append(call); });
-        connection.send(reply(call));
+        if (const QDBusMessage answer = reply(call); answer.type() != QDBusMessage::InvalidMessage)
+            connection.send(answer);
         return true;
     }
 

@@ -3,7 +3,6 @@
 #include "IwLink.h"
 #include "NetworkManagerBus.h"
 #include "ProcessRunner.h"
-#include "StrictUtf8.h"
 
 #include <QDBusObjectPath>
 
@@ -23,13 +22,11 @@ LinuxWiFiNetwork::LinuxWiFiNetwork(LazyBusConnection bus, std::shared_ptr<Proces
 {
 }
 
-std::optional<QString> LinuxWiFiNetwork::nameFromSsid(const QByteArray& ssid)
+QString LinuxWiFiNetwork::nameFromSsid(const QByteArray& ssid)
 {
-    // Stateless: a name cut inside a character is not UTF-8, rather than a shorter name.
-    const std::optional<QString> text = strictUtf8(ssid);
-    if (!text)
-        return std::nullopt;
-    const QString name = text->trimmed();
+    // A network name is any 32 bytes its access point chose, and a name cut inside a character
+    // still names the network the machine is on: the bytes that are not UTF-8 show as U+FFFD.
+    const QString name = QString::fromUtf8(ssid).trimmed();
     return name.isEmpty() ? QStringLiteral("Connected") : name;
 }
 

@@ -21,8 +21,9 @@ public:
     std::optional<QString> networkName(const QString& interface) override;
     std::optional<QString> phyMode(const QString& interface) override;
 
-    // A network name's bytes as text: trimmed, "Connected" when empty, nothing when not UTF-8.
-    static std::optional<QString> nameFromSsid(const QByteArray& ssid);
+    // A network name's bytes as text: trimmed, "Connected" when empty, bytes that are not UTF-8
+    // replaced by U+FFFD.
+    static QString nameFromSsid(const QByteArray& ssid);
 
 private:
     struct AccessPoint {

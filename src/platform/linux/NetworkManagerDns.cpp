@@ -22,6 +22,7 @@ const QString kActive = QStringLiteral("org.freedesktop.NetworkManager.Connectio
 const QString kConnection = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 const QString kResolved = QStringLiteral("org.freedesktop.resolve1");
 const QString kNoService = QStringLiteral("Could not find the active network service.");
+const QString kUnanswered = QStringLiteral("no answer from NetworkManager");
 // Reads answer at once; this bounds a bus that hangs.
 constexpr int kReadTimeoutMs = 5'000;
 // A change waits while the user answers the authorisation dialogue.
@@ -35,16 +36,16 @@ QDBusMessage call(const LazyBusConnection& bus, QDBusMessage message, int timeou
 }
 
 QVariant property(const LazyBusConnection& bus, const QString& service, const QString& path, const QString& interface,
-                  const QString& name)
+                  const QString& name, bool* answered = nullptr)
 {
-    return NetworkManagerBus::property(bus, service, path, interface, name, kReadTimeoutMs);
+    return NetworkManagerBus::property(bus, service, path, interface, name, kReadTimeoutMs, answered);
 }
 
 // An object path property; empty for none ("/") or when it cannot be read.
 QString pathProperty(const LazyBusConnection& bus, const QString& service, const QString& path, const QString& interface,
-                     const QString& name)
+                     const QString& name, bool* answered = nullptr)
 {
-    const QString value = qvariant_cast<QDBusObjectPath>(property(bus, service, path, interface, name)).path();
+    const QString value = qvariant_cast<QDBusObjectPath>(property(bus, service, path, interface, name, answered)).path();
     return value == QStringLiteral("/") ? QString() : value;
 }
 
@@ -95,29 +96,35 @@ NetworkManagerDns::NetworkManagerDns(LazyBusConnection system, Places places)
     qDBusRegisterMetaType<QList<QByteArray>>();
 }
 
-std::optional<NetworkManagerDns::Service> NetworkManagerDns::activeService()
+NetworkManagerDns::Lookup NetworkManagerDns::activeService()
 {
     const auto interface = DefaultRoutePath::defaultInterface(m_places.procRoot);
     if (!interface)
-        return std::nullopt;
+        return {};
+    // Each read stops the lookup when it is not answered: the next would wait as long again.
+    bool answered = true;
+    const auto none = [&answered]() -> Lookup { return {std::nullopt, answered ? QString() : kUnanswered}; };
     Service service;
-    service.device = NetworkManagerBus::devicePath(m_system, *interface, kReadTimeoutMs);
+    service.device = NetworkManagerBus::devicePath(m_system, *interface, kReadTimeoutMs, &answered);
     if (service.device.isEmpty())
-        return std::nullopt;
-    const QString active = pathProperty(m_system, kNetworkManager, service.device, kDevice, QStringLiteral("ActiveConnection"));
+        return none();
+    const QString active =
+        pathProperty(m_system, kNetworkManager, service.device, kDevice, QStringLiteral("ActiveConnection"), &answered);
     if (active.isEmpty())
-        return std::nullopt;
-    service.settings = pathProperty(m_system, kNetworkManager, active, kActive, QStringLiteral("Connection"));
-    service.id = property(m_system, kNetworkManager, active, kActive, QStringLiteral("Id")).toString();
-    if (service.settings.isEmpty() || service.id.isEmpty())
-        return std::nullopt;
-    return service;
+        return none();
+    service.settings = pathProperty(m_system, kNetworkManager, active, kActive, QStringLiteral("Connection"), &answered);
+    if (service.settings.isEmpty())
+        return none();
+    service.id = property(m_system, kNetworkManager, active, kActive, QStringLiteral("Id"), &answered).toString();
+    if (service.id.isEmpty())
+        return none();
+    return {service, {}};
 }
 
-std::optional<QString> NetworkManagerDns::activeNetworkService()
+NetworkDnsSettings::ActiveService NetworkManagerDns::activeNetworkService()
 {
-    const auto service = activeService();
-    return service ? std::optional(service->id) : std::nullopt;
+    const Lookup lookup = activeService();
+    return {lookup.service ? std::optional(lookup.service->id) : std::nullopt, lookup.reason};
 }
 
 std::optional<QStringList> NetworkManagerDns::configuredServers()
@@ -229,11 +236,12 @@ NetworkDnsSettings::Change NetworkManagerDns::resetServers(const QString&)
 NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
 {
     // The connection is looked up again: the one on the default route now is the one to change.
-    const auto service = activeService();
-    if (!service)
-        return {false, kNoService};
+    const Lookup lookup = activeService();
+    if (!lookup.service)
+        return lookup.reason.isEmpty() ? Change{false, kNoService} : Change{false, {}, lookup.reason};
+    const Service& service = *lookup.service;
     const QDBusMessage current =
-        call(m_system, QDBusMessage::createMethodCall(kNetworkManager, service->settings, kConnection, QStringLiteral("GetSettings")));
+        call(m_system, QDBusMessage::createMethodCall(kNetworkManager, service.settings, kConnection, QStringLiteral("GetSettings")));
     if (current.type() != QDBusMessage::ReplyMessage)
         return failed(current);
     if (current.signature() != QStringLiteral("a{sa{sv}}"))
@@ -261,10 +269,10 @@ NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
     if (after.contains(QStringLiteral("ipv6")) || !ipv6.isEmpty())
         setFamily(after, QStringLiteral("ipv6"), QVariant::fromValue(ipv6), manual);
 
-    const QDBusMessage updated = update(service->settings, after);
+    const QDBusMessage updated = update(service.settings, after);
     if (updated.type() != QDBusMessage::ReplyMessage)
         return failed(updated);
-    QDBusMessage reapply = authorisedCall(service->device, kDevice, QStringLiteral("Reapply"));
+    QDBusMessage reapply = authorisedCall(service.device, kDevice, QStringLiteral("Reapply"));
     reapply << QVariant::fromValue(Settings()) << qulonglong(0) << uint(0);
     const QDBusMessage reapplied = call(m_system, reapply, kChangeTimeoutMs);
     if (reapplied.type() == QDBusMessage::ReplyMessage)
@@ -272,7 +280,7 @@ NetworkDnsSettings::Change NetworkManagerDns::change(const QStringList& servers)
     // Saved but not in use: the connection would take the new servers at its next start, so the
     // saved settings go back to what they were.
     Change failure = failed(reapplied);
-    if (update(service->settings, before).type() != QDBusMessage::ReplyMessage)
+    if (update(service.settings, before).type() != QDBusMessage::ReplyMessage)
         failure.reason += QStringLiteral(", and the connection's earlier settings could not be put back");
     return failure;
 }

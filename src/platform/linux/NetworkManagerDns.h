@@ -24,7 +24,7 @@ public:
 
     NetworkManagerDns(LazyBusConnection system, Places places);
 
-    std::optional<QString> activeNetworkService() override;
+    ActiveService activeNetworkService() override;
     std::optional<QStringList> configuredServers() override;
     Change setServers(const QString& service, const QStringList& servers) override;
     Change resetServers(const QString& service) override;
@@ -38,8 +38,13 @@ private:
         QString settings;
         QString id;
     };
+    struct Lookup {
+        std::optional<Service> service;
+        // Without one because NetworkManager did not answer, why; empty when it has none.
+        QString reason;
+    };
 
-    std::optional<Service> activeService();
+    Lookup activeService();
     QStringList networkManagerServers(const QString& device);
     QStringList resolvedServers(const QString& interface);
     // servers empty: back to the ones the network hands out.

@@ -11,9 +11,9 @@ NetworkSetupDns::NetworkSetupDns(ProcessRunner& runner, AppleScriptRunner& scrip
 {
 }
 
-std::optional<QString> NetworkSetupDns::activeNetworkService()
+NetworkDnsSettings::ActiveService NetworkSetupDns::activeNetworkService()
 {
-    return m_network.activeNetworkService();
+    return {m_network.activeNetworkService()};
 }
 
 std::optional<QStringList> NetworkSetupDns::configuredServers()

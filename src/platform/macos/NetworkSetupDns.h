@@ -12,7 +12,7 @@ class NetworkSetupDns : public NetworkDnsSettings {
 public:
     NetworkSetupDns(ProcessRunner& runner, AppleScriptRunner& scripts);
 
-    std::optional<QString> activeNetworkService() override;
+    ActiveService activeNetworkService() override;
     std::optional<QStringList> configuredServers() override;
     Change setServers(const QString& service, const QStringList& servers) override;
     Change resetServers(const QString& service) override;
