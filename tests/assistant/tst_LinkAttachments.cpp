@@ -4,6 +4,7 @@
 #include "assistant/AIProviderService.h"
 #include "assistant/ContextAddress.h"
 
+#include <array>
 #include <sys/stat.h>
 
 using Request = LoopbackHttpServer::Request;
@@ -27,12 +28,19 @@ QString describe(const AttachmentResult& result)
 QByteArray gzip(const QByteArray& data)
 {
     const QByteArray zlib = qCompress(data).mid(4);
+    static const auto table = [] {
+        std::array<quint32, 256> entries{};
+        for (quint32 index = 0; index < 256; ++index) {
+            quint32 entry = index;
+            for (int bit = 0; bit < 8; ++bit)
+                entry = entry >> 1 ^ (entry & 1 ? 0xedb88320 : 0);
+            entries[index] = entry;
+        }
+        return entries;
+    }();
     quint32 crc = 0xffffffff;
-    for (const char byte : data) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc >> 1 ^ (crc & 1 ? 0xedb88320 : 0);
-    }
+    for (const char byte : data)
+        crc = table[(crc ^ quint8(byte)) & 0xff] ^ crc >> 8;
     crc = ~crc;
     QByteArray stream("\x1f\x8b\x08\0\0\0\0\0\0\x03", 10);
     stream += zlib.mid(2, zlib.size() - 6);
