@@ -3,8 +3,8 @@
 // dentry and inode caches dropped before each run, where this process may drop them). The peak
 // resident memory of du and gdu is their own, as /usr/bin/time reads it from their exit; the
 // scanner's is that of this process, which does nothing else but build the tree and scan it.
-// bench/disk_scan_side_by_side installs du's and gdu's packages and runs this inside `unshare -n`;
-// by hand: build/bench/bench_disk_scan [FOLDER]
+// bench/disk_scan_side_by_side installs du's and gdu's packages and runs this in a network namespace
+// of its own; by hand: build/bench/bench_disk_scan [FOLDER]
 // FOLDER (default ./disk-scan-bench) gets home/ and tmp/; a tree left by an earlier run is reused.
 // It must not lie under a folder the scanner protects (/tmp, /var, /root and the like).
 

@@ -46,7 +46,7 @@ for d in range(400):
         open('%s/f%d.txt' % (folder, f), 'w').close()
 "
 
-exec unshare --net bash -c '
+exec tools/common/loopback-only bash -c '
   ip link set lo up
   Xvfb :'"$display"' -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
   trap "kill $xvfb 2>/dev/null" EXIT

@@ -8,6 +8,10 @@
 # Usage: bench/disk_scan_hostile.sh [FOLDER]   (default build/disk-scan-hostile; not under /tmp)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "$(id -u)" -ne 0 ]; then
+  echo "disk_scan_hostile.sh: needs root, for its mounts and the files it gives another owner; run it as root" >&2
+  exit 1
+fi
 if [ -z "${QM_HOSTILE_INSIDE:-}" ]; then
   scripts/install-packages python3 iproute2
   exec env QM_HOSTILE_INSIDE=1 unshare --mount --net --propagation private "$0" "$@"

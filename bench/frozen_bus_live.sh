@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ "${QM_IN_NAMESPACE:-}" != 1 ]; then
-    exec unshare -n env QM_IN_NAMESPACE=1 "$0" "$@"
+    exec tools/common/loopback-only env QM_IN_NAMESPACE=1 "$0" "$@"
 fi
 ip link set lo up 2>/dev/null || true
 

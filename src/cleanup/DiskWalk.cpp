@@ -79,6 +79,8 @@ private:
 
 // A folder directly in the home folder whose blocks are counted, each hard linked file once.
 struct SizedFolder {
+    SizedFolder(QString name, QString path) : name(std::move(name)), path(std::move(path)) {}
+
     QString name;
     QString path;
     // Added to as each stretch in it ends, under the walk's lock.

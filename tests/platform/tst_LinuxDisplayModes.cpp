@@ -184,8 +184,9 @@ private slots:
         LinuxDisplayModes display(m_display);
         const QList<DisplayMode> modes = display.allModes(true).value();
         for (const auto& [width, height, rate] : {std::tuple{1024, 768, 60.0}, {1280, 800, 119.97}, {1280, 800, 59.81}}) {
-            const auto target = std::find_if(modes.begin(), modes.end(), [&](const DisplayMode& m) {
-                return m.width == width && m.height == height && qAbs(m.refreshRate - rate) < 0.01;
+            // The bindings are copied in: clang 14 cannot capture them.
+            const auto target = std::find_if(modes.begin(), modes.end(), [w = width, h = height, r = rate](const DisplayMode& m) {
+                return m.width == w && m.height == h && qAbs(m.refreshRate - r) < 0.01;
             });
             QVERIFY(target != modes.end());
             QCOMPARE(display.setMode(*target), 0);

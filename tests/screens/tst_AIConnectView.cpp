@@ -273,7 +273,9 @@ private slots:
         const QList<QLabel*> labels = rig.view->findChildren<QLabel*>();
         for (const auto& [text, editor] : {std::pair{"Model", "modelPicker"}, {"AI instructions", "systemPromptEditor"},
                                            {"Saved context", "contextNotesEditor"}}) {
-            const auto label = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == text; });
+            // The binding is copied in: clang 14 cannot capture it.
+            const auto label =
+                std::find_if(labels.begin(), labels.end(), [name = text](QLabel* l) { return l->text() == name; });
             QVERIFY(label != labels.end());
             // Measured from the label's text, which a label taller than it needs would float in.
             const int textBottom = placeIn(*label).top() + (*label)->sizeHint().height();

@@ -339,12 +339,13 @@ private slots:
         auto graphics = std::make_shared<FakeGraphicsDevice>();
         const SystemInfoLoader loader({facts, host, graphics, runner,
                                        std::make_shared<FakeStoragePlaces>("/nonexistent-home"), "/nonexistent-home"});
-        std::atomic<int> loads = 0;
-        std::atomic<int> finished = 0;
-        const auto load = [&, loader](const std::function<bool()>& abandoned) {
-            ++loads;
+        // Shared with the loads, which run on a worker and may end after this function has returned.
+        auto loads = std::make_shared<std::atomic<int>>(0);
+        auto finished = std::make_shared<std::atomic<int>>(0);
+        const auto load = [loads, finished, loader](const std::function<bool()>& abandoned) {
+            ++*loads;
             SystemInfo info = loader.load(abandoned);
-            ++finished;
+            ++*finished;
             return info;
         };
 
@@ -352,18 +353,21 @@ private slots:
         first->show();
         QTRY_COMPARE(runner->started.load(), 1);
         first.reset();
-        QTRY_COMPARE(finished.load(), 1);
+        QTRY_COMPARE(finished->load(), 1);
         QCOMPARE(runner->ended.load(), 1);
         QCOMPARE(runner->started.load(), 1); // the other eight folders were skipped
         QCoreApplication::processEvents();
 
-        SystemInfoView second(load);
-        second.show();
-        second.hide();
-        second.show();
+        auto second = std::make_unique<SystemInfoView>(load);
+        second->show();
+        second->hide();
+        second->show();
         QTRY_COMPARE(runner->started.load(), 2);
-        QCOMPARE(loads.load(), 2);
-        QVERIFY(second.isLoading());
+        QCOMPARE(loads->load(), 2);
+        QVERIFY(second->isLoading());
+        second.reset();
+        QTRY_COMPARE(finished->load(), 2);
+        QCOMPARE(runner->ended.load(), 2);
     }
 };
 

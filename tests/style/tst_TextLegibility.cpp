@@ -5,6 +5,7 @@
 #include "app/ContentView.h"
 #include "app/MainWindow.h"
 #include "app/ScreenCatalog.h"
+#include "screens/menubar/PreviewCell.h"
 #include "storage/SettingsStore.h"
 #include "style/Color.h"
 #include "style/OutlineButton.h"
@@ -12,9 +13,11 @@
 #include "style/SymbolButton.h"
 #include "style/SymbolTileButton.h"
 #include "style/TextButton.h"
+#include "style/TileButton.h"
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace {
@@ -47,13 +50,18 @@ double contrast(const QColor& text, const QColor& surface)
 // darkest, and over its lightest stop.
 const QColor kDarkCard(0x1a, 0x1a, 0x2e);
 
+// The brightest a glow of the backdrop makes it: the centre of the cyan glow, its colour at 40 %
+// drawn at 60 % there, over the lightest stop.
+const QColor kGlow =
+    QColor::fromRgb(blended(Color::withOpacity(Color::neonCyan(), 0.4 * 0.6), Color::bgIndigo()));
+
 // The surface a widget's text is drawn on: what each of its ancestors paints itself (a card's
-// glass, a tile's fill), one over the other on the backdrop's lightest stop, under the widget's
-// rectangle; the colour most of that picture has.
-QColor surfaceUnder(const QWidget* widget, const QWidget* screen)
+// glass, a tile's fill), one over the other on the backdrop (its lightest stop unless given),
+// under the widget's rectangle; the colour most of that picture has.
+QColor surfaceUnder(const QWidget* widget, const QWidget* screen, const QColor& backdrop = Color::bgIndigo())
 {
     QImage picture(widget->size(), QImage::Format_ARGB32);
-    picture.fill(Color::bgIndigo());
+    picture.fill(backdrop);
     QList<QWidget*> ancestors;
     for (QWidget* ancestor = widget->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
         ancestors.prepend(ancestor);
@@ -231,6 +239,68 @@ private slots:
         }
         view.reset();
         content.screenServices().settingsStore->setColorBlindMode(false);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n")));
+    }
+
+    void paintedAndGlowLitTexts_data()
+    {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QString>("holders"); // the object names of the widgets holding the texts
+        QTest::addColumn<QColor>("reading");  // the colour a preview cell shows its reading in
+        QTest::addColumn<QColor>("backdrop");
+        QTest::newRow("DNS tiles' names and addresses")
+            << int(AppScreen::optimizers) << "^provider:" << QColor() << Color::bgIndigo();
+        const QList<std::pair<const char*, QColor>> readings = {
+            {"calm", Color::neonGreen()},
+            {"busy", Color::systemRed()},
+            {"calm, colour-blind", Color::cbBlue()},
+            {"busy, colour-blind", Color::cbMagenta()},
+            {"limit or fan", Color::neonCyan()},
+            {"off", Color::white50()}};
+        for (const auto& [name, color] : readings) {
+            QTest::newRow(qPrintable(QString("Menu Bar preview over the glow, ") + name))
+                << int(AppScreen::menuBar) << "Cell$" << color << kGlow;
+        }
+    }
+    // Texts a tile paints itself, and texts where a glow of the backdrop shines through the card,
+    // read at 4.5 : 1 on what is under them.
+    void paintedAndGlowLitTexts()
+    {
+        QFETCH(int, screen);
+        QFETCH(QString, holders);
+        QFETCH(QColor, reading);
+        QFETCH(QColor, backdrop);
+        ContentView& content = *m_window->contentView();
+        std::unique_ptr<QWidget> view(ScreenCatalog::create(AppScreen(screen), content.screenServices()));
+        view->resize(1000, 650);
+        view->show();
+        QCoreApplication::processEvents();
+
+        QStringList faults;
+        int texts = 0;
+        const auto check = [&](const QWidget* widget, const QString& text, const QColor& color,
+                               const QColor& fill) {
+            ++texts;
+            const QColor surface = QColor::fromRgb(blended(fill, surfaceUnder(widget, view.get(), backdrop)));
+            if (const double ratio = contrast(color, surface); ratio < 4.5)
+                faults.append(QString("\"%1\" in %2 on %3: %4")
+                                  .arg(text, color.name(QColor::HexArgb), surface.name())
+                                  .arg(ratio, 0, 'f', 2));
+        };
+        for (QWidget* holder : view->findChildren<QWidget*>(QRegularExpression(holders))) {
+            if (auto* cell = qobject_cast<PreviewCell*>(holder))
+                cell->setReading("88%", reading);
+            if (auto* tile = qobject_cast<TileButton*>(holder)) {
+                for (const TileButton::Item& item : tile->items()) {
+                    if (!item.text.isEmpty())
+                        check(tile, item.text, item.color, Color::white10b());
+                }
+            }
+            for (QLabel* label : holder->findChildren<QLabel*>())
+                check(label, label->text(), label->palette().color(QPalette::WindowText), Qt::transparent);
+        }
+        view.reset();
+        QVERIFY(texts > 0);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n")));
     }
 };

@@ -9,16 +9,23 @@
 
 namespace {
 
+// The cell's fill: a faint white over the card, made opaque, so that the backdrop's glows, which
+// shine through the card, do not pale the texts on it.
+QColor cellFill()
+{
+    return Color::over(Color::white10b(), Color::cardSurface());
+}
+
 // Texts read on the cell's own fill, lighter than the card around it.
 QColor onCell(const QColor& color)
 {
-    return Color::onCard(color, Color::white10b());
+    return Color::readableOn(color, cellFill());
 }
 
 } // namespace
 
 PreviewCell::PreviewCell(const QString& symbol, const QString& title, QWidget* parent)
-    : RoundedPanel(12, Color::white10b(), parent),
+    : RoundedPanel(12, cellFill(), parent),
       m_symbol(new SymbolView(symbol, 16, Color::white50(), this)),
       m_value(new TextLabel(QString(), 15, QFont::Bold, onCell(Color::white50()), this))
 {

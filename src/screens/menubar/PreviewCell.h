@@ -7,7 +7,8 @@ class SymbolView;
 class TextLabel;
 
 // One reading of the Menu Bar screen's preview: a symbol and a value in the reading's colour over
-// a small title, centred on a faint rounded panel; cells side by side share their row's width.
+// a small title, centred on an opaque rounded panel a little lighter than the card; cells side by
+// side share their row's width.
 class PreviewCell : public RoundedPanel {
     Q_OBJECT
 public:

@@ -42,7 +42,8 @@ DNSSection::DNSSection(SystemOptimizer& optimizer, QWidget* parent)
         tile->setObjectName("provider:" + name);
         tile->setItems({TileButton::Item::ofSymbol(providerIcon(name), 18, Color::neonCyan()),
                         TileButton::Item::ofText(name, Fonts::ui(12, QFont::Medium), Color::white70()),
-                        TileButton::Item::ofText(it.value().join(", "), Fonts::ui(10), Color::white50())});
+                        TileButton::Item::ofText(it.value().join(", "), Fonts::ui(10),
+                                                 Color::onCard(Color::white50(), Color::white10b()))});
         connect(tile, &QAbstractButton::clicked, this, [this, name] { selectProvider(name); });
         grid->addWidget(tile, int(m_tiles.size() / 2), int(m_tiles.size() % 2));
         m_tiles.append(tile);
