@@ -97,7 +97,8 @@ LinuxPlatform::LinuxPlatform()
                 programs.insert(bundleIdentifier,
                                 InstalledGameScanner::programsOf(bundleIdentifier, applications, profiles));
             return programs;
-        }});
+        },
+        Paths::applicationSupport() + "/mangohud_files.json"});
     m_services.tuning = linuxTuningBackends(systemBus, sessionBus);
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();

@@ -305,8 +305,8 @@ void SystemOptimizer::refreshFrameLimit()
 
 void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay, limit,
-                                       completion = std::move(completion)] {
+    m_overlayWrites.start(WorkQueues::userInitiated(), [this, life = m_life.watch(), &overlay = m_overlay, limit,
+                                                        completion = std::move(completion)] {
         const GameOverlay::Change write = overlay.writeFrameLimit(limit);
         if (!write.done())
             return complete(completion, false, write.message);
@@ -322,8 +322,8 @@ void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
 
 void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay,
-                                       completion = std::move(completion)] {
+    m_overlayWrites.start(WorkQueues::userInitiated(), [this, life = m_life.watch(), &overlay = m_overlay,
+                                                        completion = std::move(completion)] {
         const GameOverlay::Change removal = overlay.removeFrameLimit();
         if (!removal.done())
             return complete(completion, false, removal.message);
@@ -338,8 +338,9 @@ void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
 
 void SystemOptimizer::setMetalHUD(bool enabled, StatusCompletion completion)
 {
-    WorkQueues::userInitiated().start([this, life = m_life.watch(), &overlay = m_overlay, bundles = knownGameBundleIDs(),
-                                       enabled, completion = std::move(completion)] {
+    m_overlayWrites.start(WorkQueues::userInitiated(), [this, life = m_life.watch(), &overlay = m_overlay,
+                                                        bundles = knownGameBundleIDs(), enabled,
+                                                        completion = std::move(completion)] {
         if (life.expired())
             return;
         if (const auto missing = overlay.unavailableReason()) {
@@ -593,7 +594,7 @@ void SystemOptimizer::handleGameLaunch(const RunningApplication& application)
         return;
     const QString bundle = application.bundleIdentifier;
     if (m_metalHUDEnabled && !bundle.isEmpty() && !m_metalHUDBundleIDs.contains(bundle)) {
-        WorkQueues::utility().start([this, life = m_life.watch(), &overlay = m_overlay, bundle] {
+        m_overlayWrites.start(WorkQueues::utility(), [this, life = m_life.watch(), &overlay = m_overlay, bundle] {
             overlay.writeHUD(bundle, true);
             MainThread::post(life, [this, bundle] { m_metalHUDBundleIDs.insert(bundle); });
         });
@@ -607,6 +608,7 @@ void SystemOptimizer::cleanup()
     stopGameLaunchObserver();
     m_autoHealTimer.stop();
     m_keepAwake.stop();
+    m_overlayWrites.finish();
     m_overlay.removeOwnSettings(m_frameLimitActive,
                                 QStringList(m_metalHUDBundleIDs.cbegin(), m_metalHUDBundleIDs.cend()));
     m_metalHUDBundleIDs.clear();

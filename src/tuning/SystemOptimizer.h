@@ -3,6 +3,7 @@
 #include "DnsSwitcher.h"
 #include "FreeMemory.h"
 #include "KeepAwake.h"
+#include "OverlayWrites.h"
 #include "OptimizationReport.h"
 #include "PriorityLedger.h"
 #include "QuickBoostResult.h"
@@ -153,6 +154,8 @@ public:
     // The given process when it runs; else the frontmost game; else the first game by name.
     std::optional<RunningApplication> targetGameApp(std::optional<qint32> pid);
     void startAutoHeal();
+    // At quit: lets the frame-limit and HUD writes already asked for finish, then takes back what
+    // this run changed.
     void cleanup();
 
     // Turning on completes, on the main thread, once the system has answered about keep-awake;
@@ -204,6 +207,7 @@ private:
     FreeMemory m_freeMemory;
     PriorityLedger m_priorities;
     KeepAwake m_keepAwake;
+    OverlayWrites m_overlayWrites;
 
     bool m_antiShutEnabled = false;
     bool m_focusModeEnabled = false;

@@ -501,9 +501,11 @@ private slots:
     {
         const QString folder = m_dir->filePath("MangoHud");
         const QByteArray users = "# mine\r\nfps_limit=75,144\r\nfont_size=20";
-        const MangoHudOverlay::Options options{folder, [] { return true; }, [](const QStringList& bundles) {
+        const MangoHudOverlay::Options options{folder, [] { return true; },
+                                               [](const QStringList& bundles) {
                                                    return QHash<QString, QStringList>{{bundles.first(), {"game"}}};
-                                               }};
+                                               },
+                                               m_dir->filePath("data/mangohud_files.json")};
         QVERIFY(QDir().mkpath(folder));
         QFile file(folder + "/MangoHud.conf");
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(users) == users.size());
@@ -514,21 +516,22 @@ private slots:
             return std::pair(names, global.open(QIODevice::ReadOnly) ? global.readAll() : QByteArray());
         };
         const auto before = contents();
-        const auto leaveLimitAndHUD = [&options] {
-            MangoHudOverlay run(options);
+        const auto leaveLimitAndHUD = [](GameOverlay& run) {
             QVERIFY(run.writeFrameLimit(90).done());
             QCOMPARE(run.writeHUD("com.example.game", true), GameOverlay::HUDWrite::Done);
         };
-        leaveLimitAndHUD();
+        {
+            MangoHudOverlay earlierRun(options);
+            leaveLimitAndHUD(earlierRun);
+        }
         QVERIFY(contents() != before);
 
-        auto view = launch(false, [&options](FakePlatform& platform) {
-            platform.gameOverlay = std::make_shared<MangoHudOverlay>(options);
-        });
+        std::shared_ptr<GameOverlay> overlay = std::make_shared<MangoHudOverlay>(options);
+        auto view = launch(false, [&overlay](FakePlatform& platform) { platform.gameOverlay = overlay; });
         WorkQueues::drain();
         QCOMPARE(contents(), before);
 
-        leaveLimitAndHUD();
+        leaveLimitAndHUD(*overlay);
         QVERIFY(!view->optimizer().frameLimitActive());
         view->shutdownServices();
         QCOMPARE(contents(), before);

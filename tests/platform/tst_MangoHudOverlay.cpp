@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 namespace {
 
@@ -48,8 +50,10 @@ struct Files {
                 for (const QString& bundle : bundles)
                     found.insert(bundle, programs.value(bundle));
                 return found;
-            }});
+            },
+            recordFile()});
     }
+    QString recordFile() const { return dir.filePath("data/mangohud_files.json"); }
     std::unique_ptr<MangoHudOverlay> firstRun = run();
     MangoHudOverlay& overlay = *firstRun;
 
@@ -74,6 +78,27 @@ struct Files {
     QByteArray contents(const QString& name = MangoHudOverlay::globalFileName) const
     {
         return read(name).value_or(kAbsent);
+    }
+    // What stands at the name: the bytes of a file, what kind of thing else, or for a link what
+    // stands at its target.
+    QByteArray state(const QString& name = MangoHudOverlay::globalFileName) const
+    {
+        const QFileInfo info(path(name));
+        return info.isSymLink() ? "link: " + stateAt(info.symLinkTarget()) : stateAt(path(name));
+    }
+    static QByteArray stateAt(const QString& path)
+    {
+        struct stat status {};
+        if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+            return kAbsent;
+        if (S_ISFIFO(status.st_mode))
+            return "(pipe)";
+        if (S_ISCHR(status.st_mode))
+            return "(device)";
+        if (S_ISDIR(status.st_mode))
+            return "(folder)";
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)";
     }
     // Every entry of the folder with its bytes; nothing at all when there is no folder.
     std::optional<QMap<QString, QByteArray>> folder() const
@@ -146,14 +171,13 @@ private slots:
         QTest::newRow("user's file without a limit")
             << kUserFile << mine + kUserFile << kMarker + "\nfps_limit=60\n" + kUserFile << kUserFile << kUserFile;
         const QByteArray theirs = "gpu_stats\nfps_limit = 30\nfont_size=20";
-        QTest::newRow("user's own limit comes back when taken back, not when removed")
+        QTest::newRow("user's own limit comes back, whoever removes ours")
             << theirs << "gpu_stats\n" + kMarker + " (was: fps_limit = 30)\nfps_limit=144\nfont_size=20"
-            << "gpu_stats\n" + kMarker + " (was: fps_limit = 30)\nfps_limit=60\nfont_size=20" << theirs
-            << QByteArray("gpu_stats\nfont_size=20");
+            << "gpu_stats\n" + kMarker + " (was: fps_limit = 30)\nfps_limit=60\nfont_size=20" << theirs << theirs;
         const QByteArray last = "gpu_stats\nfps_limit=30";
         QTest::newRow("user's limit on the last line without a line break")
             << last << "gpu_stats\n" + kMarker + " (was: fps_limit=30)\nfps_limit=144"
-            << "gpu_stats\n" + kMarker + " (was: fps_limit=30)\nfps_limit=60" << last << QByteArray("gpu_stats\n");
+            << "gpu_stats\n" + kMarker + " (was: fps_limit=30)\nfps_limit=60" << last << last;
     }
     void limitLines()
     {
@@ -213,11 +237,11 @@ private slots:
         QTest::newRow("a folder where the file goes") << true << "MangoHud/MangoHud.conf" << failed
                                                       << "Failed to set frame limit" << failed
                                                       << "Failed to remove frame limit";
-        // The name leaves no room for the temporary file a safe save writes beside it, even for root.
-        // The failed limit is taken back at once, so there is then nothing to remove.
+        // Ours from this run, and too large to be rewritten under a file-size limit that lets
+        // MangoHud.conf through, even for root. The failed limit is taken back at once, so there is
+        // then nothing to remove.
         QTest::newRow("a game's file that cannot be rewritten")
-            << true << "MangoHud/" + QString(245, 'g') + ".conf" << failed << "Failed to set frame limit" << done
-            << "";
+            << true << "MangoHud/game.conf" << failed << "Failed to set frame limit" << done << "";
     }
     void failures()
     {
@@ -235,16 +259,18 @@ private slots:
             QFile file(f.dir.filePath(obstacle));
             QVERIFY(file.open(QIODevice::WriteOnly));
         } else if (gameFileInTheWay) {
-            // Ours from this run, so after the run took back what an earlier one left.
-            f.overlay.recoverLeftovers();
             f.write(kUserFile);
-            f.write(gameFile(kUserFile), QFileInfo(obstacle).fileName());
+            QCOMPARE(f.overlay.writeHUD("com.example.game", true), GameOverlay::HUDWrite::Done);
         } else if (!obstacle.isEmpty()) {
             QVERIFY(QDir().mkpath(f.dir.filePath(obstacle)));
         } else {
             f.write(kUserFile);
         }
+        std::optional<FileSizeLimit> tooSmallForGameFiles;
+        if (gameFileInTheWay)
+            tooSmallForGameFiles.emplace(kUserFile.size() + 60);
         const auto set = f.overlay.writeFrameLimit(90);
+        tooSmallForGameFiles.reset();
         QCOMPARE(int(set.status), setStatus);
         QCOMPARE(set.message, setMessage);
         // A limit that failed is not in the user's file for the clean-up at quit to miss.
@@ -291,9 +317,12 @@ private slots:
         Files f;
         f.programs["com.example.game"] = {"game", "game-helper"};
         f.programs["com.example.mine"] = {"mine"};
-        f.programs["com.example.clash"] = {"MangoHud", "../escape"};
+        f.programs["com.example.clash"] = {"MangoHud", "presets", "../escape"};
         const QByteArray theirs = "no_display\nfps_limit=30";
         f.write(theirs, "mine.conf");
+        // MangoHud's own presets, which are no game's.
+        const QByteArray presets = "[preset 1]\nno_display\n";
+        f.write(presets, "presets.conf");
         f.write("fps_limit=50\n");
 
         QCOMPARE(f.overlay.writeHUD("com.example.game", true), GameOverlay::HUDWrite::Done);
@@ -325,7 +354,7 @@ private slots:
         // The user's own file keeps that program out of the limit.
         QCOMPARE(limited.unaffectedPrograms, QStringList{"mine"});
         QVERIFY(f.overlay.removeFrameLimit().done());
-        QCOMPARE(f.read("game.conf"), gameFile());
+        QCOMPARE(f.read("game.conf"), gameFile("fps_limit=50\n"));
         QCOMPARE(f.read("mine.conf"), theirs);
 
         QCOMPARE(f.overlay.writeHUD("com.example.game", false), GameOverlay::HUDWrite::Done);
@@ -335,19 +364,23 @@ private slots:
         QVERIFY(!QFile::exists(f.path("game-helper.conf")));
         QCOMPARE(f.read("mine.conf"), theirs);
         // Taking the HUD back needs no MangoHud.
+        QCOMPARE(f.overlay.writeHUD("com.example.game", true), GameOverlay::HUDWrite::Done);
         f.installed = false;
-        f.write(gameFile(), "game.conf");
         QCOMPARE(f.overlay.writeHUD("com.example.game", false), GameOverlay::HUDWrite::Done);
         QVERIFY(!QFile::exists(f.path("game.conf")));
 
-        // An uninstall takes every game file of ours, even those a run left behind, and nothing else.
-        f.write(gameFile(), "game.conf");
-        f.write(gameFile(), "left-behind.conf");
+        // An uninstall takes every game file of ours, even those a run that ended without its
+        // clean-up left behind, and nothing else.
+        f.installed = true;
+        f.programs["com.example.left"] = {"left-behind"};
+        QCOMPARE(f.run()->writeHUDs({"com.example.game", "com.example.left"}, true), QList<W>({W::Done, W::Done}));
         const auto global = f.read();
-        f.overlay.removeSystemWideSettings();
+        f.run()->removeSystemWideSettings();
         QVERIFY(!QFile::exists(f.path("game.conf")));
         QVERIFY(!QFile::exists(f.path("left-behind.conf")));
+        QVERIFY(!QFile::exists(f.recordFile()));
         QCOMPARE(f.read("mine.conf"), theirs);
+        QCOMPARE(f.read("presets.conf"), presets);
         QCOMPARE(f.read(), global);
     }
 
@@ -424,6 +457,116 @@ private slots:
             }
         }
         QCOMPARE(f.folder(), before);
+    }
+
+    // Whatever stands at MangoHud.conf or a game's file, each action leaves the watched file as the
+    // row says and reports whether it could be done; the take-back at quit, and the one of a later
+    // run, then leave it as the row says. A step "append <file> <line>" or "copy <from> <to>" is the
+    // user's.
+    void userFiles_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("watched");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("done");
+        QTest::addColumn<QByteArrayList>("after");
+        QTest::addColumn<QByteArray>("afterTakeBack");
+        const QString global = MangoHudOverlay::globalFileName;
+        const QByteArray theirs = "gpu_stats\nfps_limit=75,144\n";
+        const QByteArray limited = kMarker + "\nfps_limit=144\n" + kUserFile;
+        QTest::newRow("user's limit replaced, removed, limited again")
+            << "user's limit" << global << QStringList{"limit 144", "remove", "limit 90"} << true
+            << QByteArrayList{"gpu_stats\n" + kMarker + " (was: fps_limit=75,144)\nfps_limit=144\n", theirs,
+                              "gpu_stats\n" + kMarker + " (was: fps_limit=75,144)\nfps_limit=90\n"}
+            << theirs;
+        QTest::newRow("our game's file edited by the user")
+            << "user's file" << "game.conf" << QStringList{"limit 144", "hud on", "append game.conf ram", "limit 60"}
+            << true << QByteArrayList{kAbsent, gameFile(limited), gameFile(limited) + "ram\n", gameFile(limited) + "ram\n"}
+            << kUserFile + "\nram\n";
+        QTest::newRow("user's copy of our game's file, edited")
+            << "user's file" << "copy.conf"
+            << QStringList{"hud on", "copy game.conf copy.conf", "append copy.conf ram", "limit 144", "hud off"} << true
+            << QByteArrayList{kAbsent, gameFile(kUserFile), gameFile(kUserFile) + "ram\n", gameFile(kUserFile) + "ram\n",
+                              gameFile(kUserFile) + "ram\n"}
+            << kUserFile + "\nram\n";
+        QTest::newRow("exact copy of our game's file")
+            << "user's file" << "copy.conf" << QStringList{"hud on", "copy game.conf copy.conf", "limit 144"} << true
+            << QByteArrayList{kAbsent, gameFile(kUserFile), gameFile(kUserFile)} << kUserFile + "\n";
+        QTest::newRow("link to a file not there yet")
+            << "link to nothing" << global << QStringList{"limit 144", "remove", "limit 90"} << true
+            << QByteArrayList{"link: " + kNewFile + "\nfps_limit=144\n", "link: " + kAbsent,
+                              "link: " + kNewFile + "\nfps_limit=90\n"}
+            << "link: " + kAbsent;
+        const QStringList actions{"limit 144", "remove", "hud on"};
+        const struct {
+            const char* name;
+            QByteArray state;
+        } unusable[] = {
+            {"pipe", "(pipe)"},
+            {"link to /dev/zero", "link: (device)"},
+            {"folder", "(folder)"},
+            {"oversized", QByteArray(MangoHudOverlay::globalFileBound + 1, 'x')},
+        };
+        for (const auto& row : unusable)
+            QTest::newRow(row.name) << row.name << global << actions << false
+                                    << QByteArrayList(actions.size(), row.state) << row.state;
+    }
+    void userFiles()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, watched);
+        QFETCH(QStringList, steps);
+        QFETCH(bool, done);
+        QFETCH(QByteArrayList, after);
+        QFETCH(QByteArray, afterTakeBack);
+        Files f;
+        f.programs["com.example.game"] = {"game"};
+        QVERIFY(QDir().mkpath(f.dir.filePath("MangoHud")));
+        const QString global = f.path();
+        if (setup == "user's limit")
+            f.write("gpu_stats\nfps_limit=75,144\n");
+        else if (setup == "user's file")
+            f.write(kUserFile);
+        else if (setup == "link to nothing")
+            QVERIFY(QDir().mkpath(f.dir.filePath("dotfiles"))
+                    && QFile::link(f.dir.filePath("dotfiles/MangoHud.conf"), global));
+        else if (setup == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(global).constData(), 0600), 0);
+        else if (setup == "link to /dev/zero")
+            QVERIFY(QFile::link("/dev/zero", global));
+        else if (setup == "folder")
+            QVERIFY(QDir().mkpath(global));
+        else
+            f.write(QByteArray(MangoHudOverlay::globalFileBound + 1, 'x'));
+
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            const QStringList step = steps[i].split(' ');
+            if (step[0] == "limit") {
+                const auto change = f.overlay.writeFrameLimit(step[1].toLongLong());
+                QCOMPARE(change.done(), done);
+                if (!done)
+                    QCOMPARE(change.message, "Failed to set frame limit");
+            } else if (step[0] == "remove") {
+                const auto change = f.overlay.removeFrameLimit();
+                QCOMPARE(change.done(), done);
+                if (!done)
+                    QCOMPARE(change.message, "Failed to remove frame limit");
+            } else if (step[0] == "hud") {
+                QCOMPARE(f.overlay.writeHUD("com.example.game", step[1] == "on") == GameOverlay::HUDWrite::Done, done);
+            } else if (step[0] == "append") {
+                f.write(f.contents(step[1]) + step[2].toUtf8() + '\n', step[1]);
+            } else {
+                QVERIFY(QFile::copy(f.path(step[1]), f.path(step[2])));
+            }
+            QVERIFY2(f.state(watched) == after[i], qPrintable(steps[i]));
+        }
+        f.overlay.removeOwnSettings(true, {"com.example.game"});
+        QCOMPARE(f.state(watched), afterTakeBack);
+        // Nothing of ours is left; a later run finds nothing more to take back.
+        for (const QString& name : QDir(f.dir.filePath("MangoHud")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QVERIFY2(!f.state(name).contains("Quillmarsh"), qPrintable(name));
+        f.run()->recoverLeftovers();
+        QCOMPARE(f.state(watched), afterTakeBack);
     }
 
     void writesThroughLinks()

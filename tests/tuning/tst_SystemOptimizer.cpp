@@ -867,8 +867,10 @@ private slots:
         QCOMPARE(std::tuple(removal.success, removal.message), std::tuple(done, done ? "Frame limit removed" : message));
         o.setFrameLimit(75);
         OptimizerFixture::settle();
+        // Still queued at quit: written before the take-back, never after it.
+        o.setFrameLimit(90);
         o.cleanup();
-        QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75", done ? "own limit" : "own"}));
+        QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75", "set 90", done ? "own limit" : "own"}));
     }
 
     // A limit that some programs' own settings keep out says which.

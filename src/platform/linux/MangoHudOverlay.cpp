@@ -1,10 +1,15 @@
 #include "MangoHudOverlay.h"
 
 #include "AtomicFile.h"
+#include "BoundedFile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 
 namespace {
@@ -19,17 +24,12 @@ const QByteArray kFolderRecord =
     QByteArrayLiteral("Quillmarsh made this folder for MangoHud's settings and removes it once nothing else is in it.\n");
 // What MangoHud shows when nothing else is chosen, written out so that a game's file shows it too.
 const QByteArray kHUDItems = QByteArrayLiteral("fps\nframetime\nframe_timing\ncpu_stats\ngpu_stats\n");
+// MangoHud's file of presets, which is no game's.
+const QString kPresetsFileName = QStringLiteral("presets.conf");
+constexpr qint64 kRecordBound = 1 << 20;
 
-// The file's bytes cut after each line break; the last line may have none. An absent file has no
-// lines; one that exists but cannot be read gives nothing.
-std::optional<QByteArrayList> readLines(const QString& path)
+QByteArrayList linesOf(const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!QFileInfo::exists(path))
-        return QByteArrayList{};
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
     QByteArrayList lines;
     for (qsizetype start = 0; start < bytes.size();) {
         const qsizetype lineBreak = bytes.indexOf('\n', start);
@@ -38,6 +38,38 @@ std::optional<QByteArrayList> readLines(const QString& path)
         start = end;
     }
     return lines;
+}
+
+// The file's bytes cut after each line break; the last line may have none. An absent file (or a
+// link to nothing) has no lines; one that is not a regular file, is above the bound or cannot be
+// read gives nothing.
+std::optional<QByteArrayList> readLines(const QString& path, qint64 bound)
+{
+    const BoundedFile::Result file = BoundedFile::read(path, bound);
+    if (file.unusable())
+        return std::nullopt;
+    return linesOf(file.contents);
+}
+
+// Something stands at the path, a link to nothing included.
+bool occupied(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// Removes the file at the path, or the file a link there points to, leaving the link.
+bool removeThrough(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    return QFile::remove(info.isSymLink() ? info.canonicalFilePath() : path);
+}
+
+QByteArray hashOf(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
 // "\r\n", "\n", or nothing for a last line without a break.
@@ -111,6 +143,59 @@ QByteArray joined(const QByteArrayList& lines)
     return lines.join(QByteArray());
 }
 
+bool hasOwnLimit(const QByteArrayList& lines)
+{
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        if (isLimitMarker(lines[i]) && isLimitLine(lines[i + 1]))
+            return true;
+    }
+    return false;
+}
+
+// The lines without the frame-limit lines this application marked, each user's line one of them
+// replaced back in its place; with `usersToo`, without any other frame-limit line either.
+QByteArrayList withoutLimitLines(const QByteArrayList& lines, bool usersToo, bool* newFile = nullptr)
+{
+    QByteArrayList kept;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if (isLimitMarker(line) && i + 1 < lines.size() && isLimitLine(lines[i + 1])) {
+            if (newFile && marksNewFile(line))
+                *newFile = true;
+            if (const auto replaced = replacedBy(line))
+                kept.append(*replaced + lineBreakOf(lines[i + 1]));
+            ++i;
+            continue;
+        }
+        if (!(usersToo && isLimitLine(line)))
+            kept.append(line);
+    }
+    return kept;
+}
+
+// A marked game's file without what this application put in it: its first line, its frame-limit
+// lines and its HUD lines; the rest is the user's.
+QByteArrayList withoutOwnLines(QByteArrayList lines)
+{
+    if (!lines.isEmpty() && withoutLineBreak(lines.first()) == MangoHudOverlay::hudMarker)
+        lines.removeFirst();
+    lines = withoutLimitLines(lines, false);
+    const QByteArrayList items = linesOf(kHUDItems);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (withoutLineBreak(lines[i]) != MangoHudOverlay::hudLinesMarker)
+            continue;
+        qsizetype end = i + 1;
+        for (const QByteArray& item : items) {
+            if (end == lines.size() || withoutLineBreak(lines[end]) != withoutLineBreak(item))
+                break;
+            ++end;
+        }
+        lines.remove(i, end - i);
+        break;
+    }
+    return lines;
+}
+
 } // namespace
 
 MangoHudOverlay::MangoHudOverlay(Options options) : m_options(std::move(options)) {}
@@ -133,6 +218,11 @@ QString MangoHudOverlay::globalPath() const
 QString MangoHudOverlay::folderRecordPath() const
 {
     return m_options.configFolder + '/' + folderRecordName;
+}
+
+QString MangoHudOverlay::gamePath(const QString& name) const
+{
+    return m_options.configFolder + '/' + name;
 }
 
 bool MangoHudOverlay::installed() const
@@ -159,12 +249,60 @@ void MangoHudOverlay::recoverLeftovers()
     recoverOnce();
 }
 
+void MangoHudOverlay::loadRecord()
+{
+    if (m_recordLoaded || m_options.recordFile.isEmpty())
+        return;
+    m_recordLoaded = true;
+    const BoundedFile::Result file = BoundedFile::read(m_options.recordFile, kRecordBound);
+    if (file.status == BoundedFile::Status::Missing)
+        return;
+    const QJsonDocument document = QJsonDocument::fromJson(file.contents);
+    if (!file.read() || !document.isObject()) {
+        AtomicFile::moveAside(m_options.recordFile);
+        return;
+    }
+    const QJsonObject record = document.object();
+    for (auto entry = record.begin(); entry != record.end(); ++entry) {
+        for (const QJsonValue& hash : entry.value().toArray())
+            m_written[entry.key()].insert(hash.toString().toLatin1());
+    }
+}
+
+bool MangoHudOverlay::saveRecord(bool makeFolder)
+{
+    if (m_options.recordFile.isEmpty())
+        return true;
+    if (m_written.isEmpty())
+        return !occupied(m_options.recordFile) || QFile::remove(m_options.recordFile);
+    QJsonObject record;
+    for (auto entry = m_written.cbegin(); entry != m_written.cend(); ++entry) {
+        QJsonArray hashes;
+        for (const QByteArray& hash : entry.value())
+            hashes.append(QString::fromLatin1(hash));
+        record.insert(entry.key(), hashes);
+    }
+    if (makeFolder && !AtomicFile::makeMissingFolders(QFileInfo(m_options.recordFile).path()))
+        return false;
+    return AtomicFile::writePrivate(m_options.recordFile, QJsonDocument(record).toJson(QJsonDocument::Compact));
+}
+
 void MangoHudOverlay::takeBackAll()
 {
+    loadRecord();
     // The games' files go first, so that taking the limit back has none of them to bring along.
+    // Only a file of ours that could not be removed stays in the record.
+    QHash<QString, QSet<QByteArray>> left;
     const QDir folder(m_options.configFolder);
-    for (const QString& name : gameFiles(true))
-        QFile::remove(folder.filePath(name));
+    for (const QString& name : folder.entryList({QStringLiteral("*.conf")}, QDir::Files)) {
+        if (name == globalFileName || name == kPresetsFileName)
+            continue;
+        const GameFile file = gameFileAt(name);
+        if (!takeBackGameFile(name, file) && file.kind == GameFile::Kind::Own)
+            left.insert(name, m_written.value(name));
+    }
+    m_written = left;
+    saveRecord(false);
     removeLimitLines(Removal::OwnOnly);
     removeFolderIfEmpty();
     // Anything still in the folder is the user's, and so is the folder now.
@@ -199,7 +337,7 @@ std::optional<qint64> MangoHudOverlay::readFrameLimit()
     // Without MangoHud no game is held to the line, whatever the file says.
     if (!installed())
         return std::nullopt;
-    const auto lines = readLines(globalPath());
+    const auto lines = readLines(globalPath(), globalFileBound);
     if (!lines)
         return std::nullopt;
     const qsizetype at = lastLimitLine(*lines);
@@ -212,11 +350,12 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
     recoverOnce();
     if (!installed())
         return {Change::Status::Unavailable, kLimitNeedsMangoHud};
-    auto lines = readLines(globalPath());
+    auto lines = readLines(globalPath(), globalFileBound);
     if (!lines)
         return {Change::Status::Failed, kFailedToSet};
     const QByteArrayList before = *lines;
-    const bool newFile = !QFileInfo::exists(globalPath()) && !QFileInfo(globalPath()).isSymLink();
+    // A link to nothing counts as no file: what is written through it goes again with the limit.
+    const bool newFile = !QFileInfo::exists(globalPath());
     const QByteArray setting = kLimitKey + '=' + QByteArray::number(limit);
     const qsizetype at = lastLimitLine(*lines);
     if (at < 0) {
@@ -239,7 +378,7 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
     // files go back to what they were at once.
     if (!save(globalPath(), joined(*lines)) || !syncGameFiles(*lines)) {
         if (newFile)
-            QFile::remove(globalPath());
+            removeThrough(globalPath());
         else
             save(globalPath(), joined(before));
         syncGameFiles(before);
@@ -277,31 +416,17 @@ void MangoHudOverlay::removeSystemWideSettings()
 
 bool MangoHudOverlay::removeLimitLines(Removal removal)
 {
-    const auto lines = readLines(globalPath());
+    const auto lines = readLines(globalPath(), globalFileBound);
     if (!lines)
         return false;
-    QByteArrayList kept;
+    // Removing the limit this application set brings back the user's own line it replaced, as
+    // taking it back does; only a limit of the user's alone goes altogether.
     bool newFile = false;
-    for (qsizetype i = 0; i < lines->size(); ++i) {
-        const QByteArray& line = (*lines)[i];
-        const bool marksNext = isLimitMarker(line) && i + 1 < lines->size() && isLimitLine((*lines)[i + 1]);
-        if (marksNext) {
-            newFile = newFile || marksNewFile(line);
-            // The user's own line comes back only when this application takes its own line back.
-            const auto replaced = replacedBy(line);
-            if (removal == Removal::OwnOnly && replaced)
-                kept.append(*replaced + lineBreakOf((*lines)[i + 1]));
-            ++i;
-            continue;
-        }
-        if (removal == Removal::All && isLimitLine(line))
-            continue;
-        kept.append(line);
-    }
+    const QByteArrayList kept = withoutLimitLines(*lines, removal == Removal::All && !hasOwnLimit(*lines), &newFile);
     if (kept == *lines)
         return true;
     if (newFile && kept.isEmpty())
-        return QFile::remove(globalPath()) && syncGameFiles(kept);
+        return removeThrough(globalPath()) && syncGameFiles(kept);
     return save(globalPath(), joined(kept)) && syncGameFiles(kept);
 }
 
@@ -315,30 +440,83 @@ QByteArray MangoHudOverlay::gameFile(const QByteArrayList& globalLines)
     return bytes + hudLinesMarker + '\n' + kHUDItems;
 }
 
-QStringList MangoHudOverlay::gameFiles(bool own) const
+MangoHudOverlay::GameFile MangoHudOverlay::gameFileAt(const QString& name)
+{
+    loadRecord();
+    const BoundedFile::Result file = BoundedFile::read(gamePath(name), gameFileBound);
+    if (file.unusable())
+        return {};
+    GameFile game{GameFile::Kind::Users, linesOf(file.contents)};
+    if (!file.read())
+        return game;
+    if (m_written.value(name).contains(hashOf(file.contents)))
+        game.kind = GameFile::Kind::Own;
+    else if (!game.lines->isEmpty() && withoutLineBreak(game.lines->first()) == hudMarker)
+        game.kind = GameFile::Kind::Marked;
+    return game;
+}
+
+QStringList MangoHudOverlay::gameFiles(bool own)
 {
     QStringList found;
     const QDir folder(m_options.configFolder);
     for (const QString& name : folder.entryList({QStringLiteral("*.conf")}, QDir::Files)) {
-        if (name == globalFileName)
+        if (name == globalFileName || name == kPresetsFileName)
             continue;
-        const auto lines = readLines(folder.filePath(name));
-        const bool ours = lines && !lines->isEmpty() && withoutLineBreak(lines->first()) == hudMarker;
-        if (ours == own)
+        if ((gameFileAt(name).kind == GameFile::Kind::Own) == own)
             found.append(name);
     }
     return found;
+}
+
+bool MangoHudOverlay::writeGameFile(const QString& name, const QByteArray& bytes)
+{
+    loadRecord();
+    const QByteArray hash = hashOf(bytes);
+    QSet<QByteArray>& hashes = m_written[name];
+    const QSet<QByteArray> earlier = hashes;
+    // Recorded before the file is written, so that a run ending between the two still knows it.
+    hashes.insert(hash);
+    if (!saveRecord(true)) {
+        m_written[name] = earlier;
+        if (earlier.isEmpty())
+            m_written.remove(name);
+        return false;
+    }
+    if (!save(gamePath(name), bytes))
+        return false;
+    m_written[name] = {hash};
+    saveRecord(false);
+    return true;
+}
+
+bool MangoHudOverlay::takeBackGameFile(const QString& name, const GameFile& file)
+{
+    switch (file.kind) {
+    case GameFile::Kind::Own:
+        if (!QFile::remove(gamePath(name)))
+            return false;
+        m_written.remove(name);
+        saveRecord(false);
+        return true;
+    case GameFile::Kind::Marked: {
+        const QByteArrayList kept = withoutOwnLines(*file.lines);
+        return kept == *file.lines || save(gamePath(name), joined(kept));
+    }
+    case GameFile::Kind::Users:
+        break;
+    }
+    return true;
 }
 
 bool MangoHudOverlay::syncGameFiles(const QByteArrayList& globalLines)
 {
     const QByteArray contents = gameFile(globalLines);
     bool synced = true;
-    const QDir folder(m_options.configFolder);
     for (const QString& name : gameFiles(true)) {
-        const auto lines = readLines(folder.filePath(name));
+        const auto lines = gameFileAt(name).lines;
         if (!lines || joined(*lines) != contents)
-            synced = save(folder.filePath(name), contents) && synced;
+            synced = writeGameFile(name, contents) && synced;
     }
     return synced;
 }
@@ -357,7 +535,7 @@ QList<GameOverlay::HUDWrite> MangoHudOverlay::writeHUDs(const QStringList& bundl
         m_options.programsOf ? m_options.programsOf(bundleIdentifiers) : QHash<QString, QStringList>();
     QMutexLocker lock(&m_mutex);
     recoverOnce();
-    const auto global = readLines(globalPath());
+    const auto global = readLines(globalPath(), globalFileBound);
     QList<HUDWrite> writes;
     for (const QString& bundleIdentifier : bundleIdentifiers)
         writes.append(writeGameFiles(programs.value(bundleIdentifier), enabled, global));
@@ -371,23 +549,22 @@ GameOverlay::HUDWrite MangoHudOverlay::writeGameFiles(const QStringList& program
     bool ok = true;
     for (const QString& program : programs) {
         const QString fileName = program + QStringLiteral(".conf");
-        if (program.isEmpty() || program.contains('/') || program.startsWith('.') || fileName == globalFileName)
+        if (program.isEmpty() || program.contains('/') || program.startsWith('.') || fileName == globalFileName
+            || fileName == kPresetsFileName)
             continue;
         any = true;
-        const QString path = m_options.configFolder + '/' + fileName;
-        const auto lines = readLines(path);
-        if (!lines) {
+        const GameFile file = gameFileAt(fileName);
+        if (!file.lines) {
             ok = false;
             continue;
         }
-        const bool exists = QFileInfo::exists(path);
-        const bool ours = exists && !lines->isEmpty() && withoutLineBreak(lines->first()) == hudMarker;
+        const bool absent = !occupied(gamePath(fileName));
         if (enabled) {
             // A file of the user's own for the game already decides what its HUD shows.
-            if (!exists || ours)
-                ok = global && save(path, gameFile(*global)) && ok;
-        } else if (ours) {
-            ok = QFile::remove(path) && ok;
+            if (absent || file.kind == GameFile::Kind::Own)
+                ok = global && writeGameFile(fileName, gameFile(*global)) && ok;
+        } else {
+            ok = takeBackGameFile(fileName, file) && ok;
         }
     }
     if (enabled && !any)

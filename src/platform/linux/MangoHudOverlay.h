@@ -5,6 +5,7 @@
 #include <QByteArrayList>
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QStringList>
 #include <functional>
 
@@ -14,10 +15,14 @@
 // own line is ever taken back and every other byte of the file stays as the user left it. The HUD
 // for a game is a file of the game's own, "<program>.conf", which MangoHud reads instead of
 // MangoHud.conf; this class writes such files whole, as MangoHud.conf's lines and its own HUD
-// lines, marked by their first line, keeps them in step with MangoHud.conf, and never touches one
-// it did not write. A folder it had to make holds a record saying so. Everything marked is taken
+// lines, marked by their first line, and keeps them in step with MangoHud.conf. Such a file is
+// this class's only while its bytes are what it last wrote there, as a record of their hashes
+// says; a marked file that is not (a copy, or one the user edited) only loses the marked lines
+// when taken back. A folder it had to make holds a record saying so. Everything marked is taken
 // back at quit, and by the first call of the next run when a run ended without that. Files are
-// replaced atomically; a link is written through.
+// read within a bound and without waiting on a pipe or device; one that cannot be read so is left
+// as it is and the change that needed it fails. Files are replaced atomically; a link is written
+// through, and a link to nothing is left so.
 class MangoHudOverlay final : public GameOverlay {
 public:
     struct Options {
@@ -28,6 +33,9 @@ public:
         // The file names of the programs each game runs as, by bundle identifier, for several games
         // at once.
         std::function<QHash<QString, QStringList>(const QStringList& bundleIdentifiers)> programsOf;
+        // A file of this application's own that records the games' files written, with the hash
+        // of their bytes; kept only in memory when empty.
+        QString recordFile = {};
     };
 
     static inline const QString globalFileName = QStringLiteral("MangoHud.conf");
@@ -41,6 +49,9 @@ public:
     static inline const QByteArray hudLinesMarker = QByteArrayLiteral("# HUD lines added by Quillmarsh");
     // In a folder this class made, and only there.
     static inline const QString folderRecordName = QStringLiteral(".made-by-quillmarsh");
+    // The most of MangoHud.conf, and of a game's file, that is read.
+    static constexpr qint64 globalFileBound = 1 << 20;
+    static constexpr qint64 gameFileBound = 2 * globalFileBound;
 
     explicit MangoHudOverlay(Options options);
 
@@ -66,8 +77,15 @@ public:
 
 private:
     enum class Removal { All, OwnOnly };
+    // What stands at a game's file: one this class wrote and that is still as it wrote it, one
+    // that carries its mark but not those bytes, or the user's (which includes one not readable).
+    struct GameFile {
+        enum class Kind { Own, Marked, Users } kind = Kind::Users;
+        std::optional<QByteArrayList> lines;
+    };
     QString globalPath() const;
     QString folderRecordPath() const;
+    QString gamePath(const QString& name) const;
     bool installed() const;
     // Takes back, once in this object's life and before anything else, what an earlier run left.
     // Called with the mutex held.
@@ -86,13 +104,23 @@ private:
     // Rewrites the games' files this class wrote to match the global file; false when one of them
     // could not be rewritten.
     bool syncGameFiles(const QByteArrayList& lines);
-    // The names of the games' files in the folder: this class's own, or the user's.
-    QStringList gameFiles(bool own) const;
+    // The names of the games' files in the folder: this class's own, or the others.
+    QStringList gameFiles(bool own);
+    GameFile gameFileAt(const QString& name);
     static QByteArray gameFile(const QByteArrayList& globalLines);
     // Switches the HUD for one game, given the programs it runs as and the global file's lines.
     HUDWrite writeGameFiles(const QStringList& programs, bool enabled, const std::optional<QByteArrayList>& global);
+    // Writes a game's file and records its bytes as this class's, the record first.
+    bool writeGameFile(const QString& name, const QByteArray& bytes);
+    // Removes a game's file of this class's own, or takes the marked lines out of one that is not.
+    bool takeBackGameFile(const QString& name, const GameFile& file);
+    void loadRecord();
+    bool saveRecord(bool makeFolder);
 
     const Options m_options;
     QMutex m_mutex;
     bool m_recovered = false;
+    bool m_recordLoaded = false;
+    // By game file name: the hashes of the bytes this class wrote there that are still its own.
+    QHash<QString, QSet<QByteArray>> m_written;
 };
