@@ -63,7 +63,8 @@ void erase(Defaults& defaults)
 bool plausible(const StoredRecord& record)
 {
     const QVariantList& pids = record.pids;
-    return !record.otherKind && pids.size() <= FrozenProcessStore::recoveryLimit && record.startTimes.size() <= FrozenProcessStore::recoveryLimit
+    return !record.otherKind && pids.size() <= FrozenProcessStore::recoveryLimit
+           && record.startTimes.size() <= FrozenProcessStore::recoveryLimit
            && std::all_of(pids.cbegin(), pids.cend(), Defaults::isInteger);
 }
 

@@ -20,8 +20,9 @@ std::optional<QList<GameProfile>> GameProfileFile::load() const
 bool GameProfileFile::save(const QList<GameProfile>& profiles) const
 {
     const BoundedFile::Result file = BoundedFile::read(m_path, maxFileBytes);
-    const bool keep = file.status == BoundedFile::Status::Missing || (file.read() && GameProfile::decodeList(file.contents));
-    if (!keep && !AtomicFile::moveAside(m_path))
+    const bool replaceable =
+        file.status == BoundedFile::Status::Missing || (file.read() && GameProfile::decodeList(file.contents));
+    if (!replaceable && !AtomicFile::moveAside(m_path))
         return false;
     AtomicFile::makePrivateFolder(QFileInfo(m_path).path());
     return AtomicFile::writePrivate(m_path, GameProfile::encodeList(profiles));
