@@ -18,14 +18,21 @@
 #include <QPixmapCache>
 #include <QThreadPool>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <malloc.h>
 #include <thread>
 
+void QuillmarshApp::ignoreFileSizeSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 int QuillmarshApp::main(int argc, char* argv[])
 {
+    ignoreFileSizeSignal();
     // Images and other large blocks get pages of their own, which go back to the system when they
     // are freed; by default the allocator raises this bound to the largest block freed so far, and
     // the window-sized images of the first frames would then stay in the heap for good.

@@ -5,4 +5,7 @@
 class QuillmarshApp {
 public:
     static int main(int argc, char* argv[]);
+    // A write past the file-size limit then fails (EFBIG) and is reported like any other failed
+    // write, where the signal's default would end the process without a word.
+    static void ignoreFileSizeSignal();
 };

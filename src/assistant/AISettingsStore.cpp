@@ -40,5 +40,10 @@ AIConnectSettings AISettingsStore::load(AIProvider provider) const
 
 void AISettingsStore::save(const AIConnectSettings& settings, AIProvider provider)
 {
-    m_defaults.setValue(storageKey(provider), settings.toJson());
+    const QString key = storageKey(provider);
+    const auto stored = m_defaults.data(key);
+    const bool readable = stored && stored->size() <= maxRecordBytes && AIConnectSettings::fromJson(*stored);
+    if (m_defaults.contains(key) && !readable && !m_defaults.setAside({key}))
+        return;
+    m_defaults.setValue(key, settings.toJson());
 }

@@ -7,7 +7,8 @@ class Defaults;
 
 // Keeps each provider's chat settings in the user defaults, as the JSON of AIConnectSettings.
 // Reading never fails: an absent, unreadable or oversized record gives the provider's defaults. An
-// unreadable one stays; an oversized one is set aside, so that it is not read again at every start.
+// unreadable one stays until the next save sets it aside; an oversized one is set aside at once, so
+// that it is not read again at every start.
 // Out-of-range values are brought into range without being written back.
 class AISettingsStore final {
 public:
@@ -23,6 +24,7 @@ public:
     static QString storageKey(AIProvider provider);
 
     AIConnectSettings load(AIProvider provider) const;
+    // Stores nothing when a record there that does not read as settings cannot be set aside.
     void save(const AIConnectSettings& settings, AIProvider provider);
 
 private:

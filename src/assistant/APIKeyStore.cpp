@@ -3,6 +3,7 @@
 #include "AesGcm.h"
 #include "AtomicFile.h"
 #include "BackupExclusion.h"
+#include "BoundedFile.h"
 #include "storage/FileManagerHelper.h"
 #include "MachineIdentifier.h"
 #include "storage/Sha256Hex.h"
@@ -79,18 +80,26 @@ bool APIKeyStore::save(const QString& key, AIProvider provider)
     const QString trimmed = key.trimmed();
     if (trimmed.isEmpty() || !ensureDirectory())
         return false;
+    const QString path = fileURL(provider);
+    const BoundedFile::Result stored = BoundedFile::read(path, maxFileBytes);
+    const bool replaceable = stored.status == BoundedFile::Status::Missing || (stored.read() && unseal(stored.contents));
+    if (!replaceable && !AtomicFile::moveAside(path))
+        return false;
     const auto box = AesGcm::seal(encryptionKey(), trimmed.toUtf8());
-    return box && AtomicFile::writePrivate(fileURL(provider), *box);
+    return box && AtomicFile::writePrivate(path, *box);
 }
 
 std::optional<QString> APIKeyStore::load(AIProvider provider) const
 {
-    QFile file(fileURL(provider));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileBytes)
-        return std::nullopt;
-    const QByteArray sealed = file.read(maxFileBytes + 1);
-    if (sealed.size() > maxFileBytes)
-        return std::nullopt;
+    const QString path = fileURL(provider);
+    const BoundedFile::Result stored = BoundedFile::read(path, maxFileBytes);
+    if (stored.unusable())
+        AtomicFile::moveAside(path);
+    return stored.read() ? unseal(stored.contents) : std::nullopt;
+}
+
+std::optional<QString> APIKeyStore::unseal(const QByteArray& sealed) const
+{
     const auto plaintext = AesGcm::open(encryptionKey(), sealed);
     if (!plaintext)
         return std::nullopt;

@@ -11,7 +11,9 @@
 // derived from the machine's identifier, so a file copied to another machine does not open. The
 // files live in a hidden owner-only folder and are named by a hash, so the folder does not show
 // which providers have keys. Nothing is reported beyond save's result: a key that cannot be read
-// counts as absent.
+// counts as absent. Such a file is kept under another name rather than lost: at once when it
+// cannot be taken as a key file at all (a pipe, a device, a folder, one above the bound or one
+// that does not open), else before a new key is saved in its place.
 class APIKeyStore final {
 public:
     static const QByteArray pepper;
@@ -27,8 +29,8 @@ public:
     // Empty when the system names no per-user data folder: keys never go to a shared temporary one.
     static QString defaultDirectory();
 
-    // Stores the key trimmed of white space; a blank key changes nothing. True when the key is
-    // now the stored one.
+    // Stores the key trimmed of white space; a blank key changes nothing, and so does a file
+    // there that does not open when it cannot be set aside. True when the key is now the stored one.
     bool save(const QString& key, AIProvider provider);
     std::optional<QString> load(AIProvider provider) const;
     void remove(AIProvider provider);
@@ -42,6 +44,8 @@ public:
     QByteArray encryptionKey() const;
 
 private:
+    std::optional<QString> unseal(const QByteArray& sealed) const;
+
     const QString m_directory;
     const std::function<QString()> m_machineIdentifier;
 };

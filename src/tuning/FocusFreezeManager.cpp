@@ -30,10 +30,14 @@ FocusFreezeManager::FocusFreezeManager(const Services& services, const Options& 
       m_ownBundleIdentifier(options.ownBundleIdentifier)
 {
     recoverPausedProcesses(m_defaults, m_processes);
-    const QVariantList saved = m_defaults.array(selectedCandidatesKey).value_or(QVariantList());
-    if (std::all_of(saved.cbegin(), saved.cend(), [](const QVariant& id) { return id.typeId() == QMetaType::QString; })) {
-        for (const QVariant& id : saved)
+    const auto saved = m_defaults.array(selectedCandidatesKey);
+    if (saved && std::all_of(saved->cbegin(), saved->cend(), [](const QVariant& id) { return id.typeId() == QMetaType::QString; })) {
+        for (const QVariant& id : *saved)
             m_selectedCandidateIDs.insert(id.toString());
+    } else if (m_defaults.contains(selectedCandidatesKey)) {
+        // Not a selection this application wrote: kept where the user can find it, rather than
+        // written over by the next selection.
+        m_defaults.setAside({selectedCandidatesKey});
     }
     m_didSelectDefaultCandidates = !m_selectedCandidateIDs.isEmpty();
     m_refreshTimer.setInterval(options.refreshInterval);

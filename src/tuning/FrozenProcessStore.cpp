@@ -37,12 +37,17 @@ QMutex recoveries;
 struct StoredRecord {
     QVariantList pids;
     QVariantMap startTimes;
+    // A key held a value of another kind, read as empty.
+    bool otherKind = false;
 };
 
 StoredRecord read(Defaults& defaults)
 {
-    return {defaults.array(FrozenProcessStore::pidsKey).value_or(QVariantList()),
-            defaults.dictionary(FrozenProcessStore::startTimesKey).value_or(QVariantMap())};
+    const auto pids = defaults.array(FrozenProcessStore::pidsKey);
+    const auto startTimes = defaults.dictionary(FrozenProcessStore::startTimesKey);
+    return {pids.value_or(QVariantList()), startTimes.value_or(QVariantMap()),
+            (!pids && defaults.contains(FrozenProcessStore::pidsKey))
+                || (!startTimes && defaults.contains(FrozenProcessStore::startTimesKey))};
 }
 
 void erase(Defaults& defaults)
@@ -53,12 +58,13 @@ void erase(Defaults& defaults)
     defaults.remove(FrozenProcessStore::pidsKey);
 }
 
-// A record this application could have written: no more processes than recovery looks at, and
-// identifiers that are all integers.
+// A record this application could have written: a list and a dictionary, no more processes than
+// recovery looks at, and identifiers that are all integers.
 bool plausible(const StoredRecord& record)
 {
     const QVariantList& pids = record.pids;
-    return pids.size() <= FrozenProcessStore::recoveryLimit && record.startTimes.size() <= FrozenProcessStore::recoveryLimit
+    return !record.otherKind && pids.size() <= FrozenProcessStore::recoveryLimit
+           && record.startTimes.size() <= FrozenProcessStore::recoveryLimit
            && std::all_of(pids.cbegin(), pids.cend(), Defaults::isInteger);
 }
 

@@ -33,7 +33,8 @@ public:
 
     // Sends SIGCONT to every stored process that is still the same process, then takes both keys
     // out of the defaults, whatever they held: a record with more than recoveryLimit identifiers or
-    // start times, or with an identifier that is not an integer, is set aside rather than removed.
+    // start times, with an identifier that is not an integer, or with a key that holds a value of
+    // another kind, is set aside rather than removed.
     // A list with an element that is not an integer counts as empty; identifiers below 1 or above
     // 2147483647, those without a stored start time, and those after the first recoveryLimit are
     // skipped. Returns how many processes were resumed. Recoveries run one at a

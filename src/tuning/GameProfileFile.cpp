@@ -1,23 +1,28 @@
 #include "GameProfileFile.h"
 
 #include "AtomicFile.h"
+#include "BoundedFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 GameProfileFile::GameProfileFile(QString path) : m_path(std::move(path)) {}
 
 std::optional<QList<GameProfile>> GameProfileFile::load() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    const BoundedFile::Result file = BoundedFile::read(m_path, maxFileBytes);
+    if (file.unusable())
+        AtomicFile::moveAside(m_path);
+    if (!file.read())
         return std::nullopt;
-    return GameProfile::decodeList(file.readAll());
+    return GameProfile::decodeList(file.contents);
 }
 
 bool GameProfileFile::save(const QList<GameProfile>& profiles) const
 {
-    if (QFile::exists(m_path) && !load() && !AtomicFile::moveAside(m_path))
+    const BoundedFile::Result file = BoundedFile::read(m_path, maxFileBytes);
+    const bool replaceable =
+        file.status == BoundedFile::Status::Missing || (file.read() && GameProfile::decodeList(file.contents));
+    if (!replaceable && !AtomicFile::moveAside(m_path))
         return false;
     AtomicFile::makePrivateFolder(QFileInfo(m_path).path());
     return AtomicFile::writePrivate(m_path, GameProfile::encodeList(profiles));

@@ -69,7 +69,6 @@ void GameProfileManager::updateProfile(const GameProfile& profile)
     for (GameProfile& stored : m_profiles) {
         if (stored.id == profile.id) {
             stored = profile;
-            emit changed();
             save();
             return;
         }
@@ -81,14 +80,12 @@ void GameProfileManager::deleteProfile(qsizetype index)
     if (index < 0 || index >= m_profiles.size())
         return;
     m_profiles.removeAt(index);
-    emit changed();
     save();
 }
 
 void GameProfileManager::addProfile(const GameProfile& profile)
 {
     m_profiles.append(profile);
-    emit changed();
     save();
 }
 
@@ -103,9 +100,12 @@ void GameProfileManager::deactivateProfile()
 
 void GameProfileManager::save()
 {
-    if (m_writesSuspended)
-        return;
-    m_file.save(m_profiles);
+    if (!m_writesSuspended) {
+        m_saveFailed = !m_file.save(m_profiles);
+        if (m_saveFailed)
+            m_profiles = m_file.load().value_or(presets());
+    }
+    emit changed();
 }
 
 std::optional<GameProfile> GameProfileManager::detectRunningGame() const

@@ -45,6 +45,9 @@ public:
     const QStringList& installedGames() const { return m_installedGames; }
     // The ids of the presets, to tell them from the user's own profiles.
     const QSet<QString>& presetIDs() const { return m_presetIDs; }
+    // The last change could not be saved, and the profiles went back to what is stored; cleared
+    // by the next save that can.
+    bool saveFailed() const { return m_saveFailed; }
 
     // The optimizer that launches apply profiles with; held weakly.
     void setOptimizer(SystemOptimizer* optimizer) { m_optimizer = optimizer; }
@@ -54,6 +57,8 @@ public:
     void loadProfiles();
     // The first profile with that id.
     std::optional<GameProfile> profile(const QString& id) const;
+    // Each change below is saved at once; one that cannot be saved is undone: the profiles are
+    // then those a new start would find.
     // Replaces the first profile of the same id and saves; an unknown id changes nothing.
     void updateProfile(const GameProfile& profile);
     // Removes the profile at the index and saves; an index outside the list changes nothing.
@@ -98,6 +103,7 @@ private:
     std::shared_ptr<InstalledApplications> m_installedApplications;
     QList<GameProfile> m_profiles;
     bool m_writesSuspended = false;
+    bool m_saveFailed = false;
     std::optional<QString> m_activeGameName;
     std::optional<QString> m_activatedProfileID;
     bool m_appliedAutomatically = false;

@@ -64,6 +64,13 @@ private slots:
         QCOMPARE(store.load(AIProvider::openAI), expected);
         // Reading corrects, never writes back.
         QCOMPARE(defaults.value(key), stored);
+
+        // A record that did not read is kept aside, not written over, when the settings are saved.
+        const AIConnectSettings chosen{"gpt-4.1-mini", "p", "n", 0.3, 600};
+        store.save(chosen, AIProvider::openAI);
+        QCOMPARE(store.load(AIProvider::openAI), chosen);
+        const bool unreadable = stored.isValid() && model.isEmpty();
+        QCOMPARE(defaults.asideValues().value(key), unreadable ? stored : QVariant());
     }
 
     // A record is read only up to a size no typed settings reach; a larger one is set aside once.

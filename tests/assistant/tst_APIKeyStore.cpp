@@ -1,3 +1,4 @@
+#include "PlantedFile.h"
 #include "TestMain.h"
 #include "assistant/APIKeyStore.h"
 #include "assistant/AesGcm.h"
@@ -158,6 +159,45 @@ private slots:
         rig.writeFile(AIProvider::mistral, bytes);
         *rig.machine = machine;
         QCOMPARE(rig.store.load(AIProvider::mistral), std::nullopt);
+
+        // A new key does not write over the old file: that is kept aside.
+        const QString path = rig.store.fileURL(AIProvider::mistral);
+        QVERIFY(PlantedFile::asideCopies(path).isEmpty());
+        QVERIFY(rig.store.save("sk-new", AIProvider::mistral));
+        QCOMPARE(rig.store.load(AIProvider::mistral), QString("sk-new"));
+        const QStringList aside = PlantedFile::asideCopies(path);
+        QCOMPARE(aside.size(), 1);
+        QFile kept(QFileInfo(path).dir().filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytes);
+    }
+
+    // Whatever stands at a key file, reading it neither waits nor fails: the key is absent and the
+    // thing is set aside once, so a new key can be saved.
+    void unusableFilesAreSetAsideOnce_data()
+    {
+        QTest::addColumn<PlantedFile::Kind>("kind");
+        QTest::newRow("named pipe") << PlantedFile::Kind::Pipe;
+        QTest::newRow("link to /dev/zero") << PlantedFile::Kind::LinkToZero;
+        QTest::newRow("folder") << PlantedFile::Kind::Folder;
+        QTest::newRow("ten times the bound") << PlantedFile::Kind::TenTimesTheBound;
+    }
+    void unusableFilesAreSetAsideOnce()
+    {
+        QFETCH(PlantedFile::Kind, kind);
+        KeyStoreRig rig;
+        QVERIFY(rig.store.ensureDirectory());
+        const QString path = rig.store.fileURL(AIProvider::anthropic);
+        QVERIFY(PlantedFile::plant(path, kind, APIKeyStore::maxFileBytes));
+        const QString planted = PlantedFile::describe(path);
+        QCOMPARE(rig.store.load(AIProvider::anthropic), std::nullopt);
+        const QStringList aside = PlantedFile::asideCopies(path);
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(PlantedFile::describe(QFileInfo(path).dir().filePath(aside.first())), planted);
+        QCOMPARE(rig.store.load(AIProvider::anthropic), std::nullopt);
+        QVERIFY(rig.store.save("sk-after", AIProvider::anthropic));
+        QCOMPARE(rig.store.load(AIProvider::anthropic), QString("sk-after"));
+        QCOMPARE(PlantedFile::asideCopies(path), aside);
     }
 
     // A file above the bound is not read: whatever it holds, the key counts as absent.

@@ -1,3 +1,4 @@
+#include "PlantedFile.h"
 #include "TestMain.h"
 #include "linux/DesktopEntryIndex.h"
 #include "storage/LaunchAgent.h"
@@ -65,6 +66,37 @@ private slots:
         written.write("[Desktop Entry]\nType=Application\nName=Tool\nExec=/opt/tool/run\n");
         written.close();
         QCOMPARE(DesktopEntryIndex({folder.path()}).applications().size(), entry ? 1 : 0);
+    }
+
+    // An entry that cannot be read as a file is the user's: skipped, never waited on, and left as
+    // it is; the other entries are found.
+    void unusableEntriesAreSkippedAndLeft_data()
+    {
+        QTest::addColumn<PlantedFile::Kind>("kind");
+        QTest::newRow("named pipe") << PlantedFile::Kind::Pipe;
+        QTest::newRow("link to /dev/zero") << PlantedFile::Kind::LinkToZero;
+        QTest::newRow("folder") << PlantedFile::Kind::Folder;
+        QTest::newRow("ten times the bound") << PlantedFile::Kind::TenTimesTheBound;
+    }
+    void unusableEntriesAreSkippedAndLeft()
+    {
+        QFETCH(PlantedFile::Kind, kind);
+        QTemporaryDir folder;
+        QFile good(folder.filePath("good.desktop"));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write("[Desktop Entry]\nType=Application\nName=Good\nExec=/opt/good/run\n");
+        good.close();
+        const QString bad = folder.filePath("bad.desktop");
+        QVERIFY(PlantedFile::plant(bad, kind, DesktopEntryIndex::maxEntryBytes));
+        const QString planted = PlantedFile::describe(bad);
+
+        const DesktopEntryIndex index({folder.path()});
+        const QList<DesktopEntryIndex::Application> found = index.applications();
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().entry.name, "Good");
+        QVERIFY(!index.forFile(bad));
+        QCOMPARE(PlantedFile::describe(bad), planted);
+        QVERIFY(PlantedFile::asideCopies(bad).isEmpty());
     }
 
     // Our own autostart entry, written for a program at an awkward path, is found again by that

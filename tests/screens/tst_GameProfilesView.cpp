@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "OptimizerFixture.h"
 #include "ProfilesFixture.h"
 #include "TestMain.h"
@@ -231,6 +232,29 @@ private slots:
                                      false, false}));
         const auto fresh = rig.makeManager();
         QCOMPARE(fresh->profiles(), rig.manager->profiles());
+    }
+
+    // A profile that could not be saved is said so, and the screen shows what is stored.
+    void aFailedSaveIsSaidAndUndone()
+    {
+        Rig rig({custom("a", "Alpha", 60)});
+        auto* message = rig.child<TextLabel>("saveFailedMessage");
+        QVERIFY(!message->isVisible());
+        rig.click(rig.child("addCustomGameButton"));
+        QTest::keyClicks(rig.view->sheetForm()->findChild<QLineEdit*>("nameField"), "Hollow Knight");
+        {
+            FileSizeLimit noRoom(0);
+            rig.click(rig.view->sheetForm()->findChild<QWidget*>("saveButton"));
+        }
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->text(), "Profiles could not be saved.");
+        QCOMPARE(rig.customRowNames(), QStringList{"Alpha"});
+        QCOMPARE(rig.makeManager()->profiles(), rig.manager->profiles());
+
+        rig.view->deleteProfile("a");
+        Rig::settle();
+        QVERIFY(!message->isVisible());
+        QVERIFY(rig.customRows().isEmpty());
     }
 
     void closingTheAddSheetChangesNothing_data()

@@ -195,6 +195,38 @@ private slots:
         QCOMPARE(defaults.value(FrozenProcessStore::pidsKey).toList(), QVariantList{qint64(pausedNow.pid)});
     }
 
+    // A stored value of a kind this application never writes there reads as nothing and is kept
+    // aside, never erased or written over; the rest of the record goes as usual.
+    void recordsOfAnotherKindAreKeptAside_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("identifiers as data") << FrozenProcessStore::pidsKey << QVariant(QByteArray("[20]"));
+        QTest::newRow("start times as a list") << FrozenProcessStore::startTimesKey << QVariant(QVariantList{20, 7});
+        QTest::newRow("selection as data") << FocusFreezeManager::selectedCandidatesKey << QVariant(QByteArray("dropbox"));
+        QTest::newRow("selection as a dictionary")
+            << FocusFreezeManager::selectedCandidatesKey << QVariant(QVariantMap{{"dropbox", true}});
+        QTest::newRow("selection of numbers") << FocusFreezeManager::selectedCandidatesKey << QVariant(QVariantList{1, 2});
+    }
+    void recordsOfAnotherKindAreKeptAside()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        FreezeFixture f({app(5, "Minecraft"), app(20, "Dropbox")});
+        FrozenProcessStore(f.defaults).save({{20, app(20, "Dropbox").startTime}});
+        f.defaults.setValue(key, value);
+        const bool frozenRecord = key != FocusFreezeManager::selectedCandidatesKey;
+        const auto manager = f.make();
+        QCOMPARE(f.defaults.asideValues().value(key), value);
+        QVERIFY(!f.defaults.contains(FrozenProcessStore::pidsKey));
+        QVERIFY(!f.defaults.contains(FrozenProcessStore::startTimesKey));
+        const Signals resumed = frozenRecord ? Signals() : Signals{{20, SIGCONT}};
+        QCOMPARE(f.sent(), resumed);
+        // The selection is then the default one: the Safe candidate.
+        QCOMPARE(f.defaults.array(FocusFreezeManager::selectedCandidatesKey),
+                 std::optional(QVariantList{manager->candidates().first().id}));
+    }
+
     void pausesWhileTheGameIsInFrontAndRecoversAfterACrash()
     {
         FreezeFixture f({app(5, "Minecraft"), app(6, "Notes"), app(20, "Dropbox"), app(21, "Google Drive"),

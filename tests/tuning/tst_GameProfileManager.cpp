@@ -1,8 +1,11 @@
 #include "AtomicFile.h"
+#include "FileSizeLimit.h"
 #include "InstalledApplications.h"
 #include "Locked.h"
 #include "OptimizerFixture.h"
+#include "PlantedFile.h"
 #include "TestMain.h"
+#include "app/QuillmarshApp.h"
 #include "tuning/GameProfileManager.h"
 #include "tuning/GameProfilePresets.h"
 
@@ -11,7 +14,10 @@
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -153,6 +159,107 @@ private slots:
         auto manager = make();
         QCOMPARE(idsOf(manager->profiles()), expected);
         QCOMPARE(*manager->profile("minecraft"), custom("minecraft"));
+    }
+
+    // Whatever stands at the profiles file, the start goes on with the presets; a file that cannot
+    // be read as one is set aside once, and the next start is clean.
+    void unusableFilesAreSetAsideOnce_data()
+    {
+        QTest::addColumn<PlantedFile::Kind>("kind");
+        QTest::newRow("named pipe") << PlantedFile::Kind::Pipe;
+        QTest::newRow("link to /dev/zero") << PlantedFile::Kind::LinkToZero;
+        QTest::newRow("folder") << PlantedFile::Kind::Folder;
+        QTest::newRow("ten times the bound") << PlantedFile::Kind::TenTimesTheBound;
+    }
+    void unusableFilesAreSetAsideOnce()
+    {
+        QFETCH(PlantedFile::Kind, kind);
+        QVERIFY(PlantedFile::plant(path(), kind, GameProfileFile::maxFileBytes));
+        const QString planted = PlantedFile::describe(path());
+        const QStringList presets = idsOf(GameProfilePresets::all());
+        QCOMPARE(idsOf(make()->profiles()), presets);
+        const QStringList aside = PlantedFile::asideCopies(path());
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(PlantedFile::describe(m_dir->filePath(aside.first())), planted);
+        QCOMPARE(PlantedFile::describe(path()), QString("nothing"));
+
+        auto next = make();
+        QCOMPARE(idsOf(next->profiles()), presets);
+        next->addProfile(custom());
+        QVERIFY(!next->saveFailed());
+        QCOMPARE(idsOf(make()->profiles()), presets + QStringList{"hk"});
+        QCOMPARE(PlantedFile::asideCopies(path()), aside);
+    }
+
+    // A change that cannot be saved is undone and said: the profiles are those a new start finds.
+    void failedSavesShowWhatIsStored_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("change");
+        for (const char* fault : {"no room", "folder is a file"}) {
+            for (const char* change : {"edit", "add", "delete"})
+                QTest::addRow("%s, %s", fault, change) << fault << change;
+        }
+    }
+    void failedSavesShowWhatIsStored()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, change);
+        QString profilesPath = path();
+        if (fault == "folder is a file") {
+            QVERIFY(AtomicFile::write(m_dir->filePath("folder"), "a file"));
+            profilesPath = m_dir->filePath("folder/game_profiles.json");
+        } else {
+            QVERIFY(GameProfileFile(profilesPath).save(GameProfilePresets::all() + QList{custom()}));
+        }
+        GameProfileManager manager(m_workspace, GameProfileManager::Options{profilesPath, {}});
+        const QList<GameProfile> stored = manager.profiles();
+        QSignalSpy changes(&manager, &GameProfileManager::changed);
+        GameProfile minecraft = *manager.profile("minecraft");
+        minecraft.frameLimit = 144;
+        {
+            std::optional<FileSizeLimit> noRoom;
+            if (fault == "no room")
+                noRoom.emplace(0);
+            if (change == "edit")
+                manager.updateProfile(minecraft);
+            else if (change == "add")
+                manager.addProfile(custom("u-2"));
+            else
+                manager.deleteProfile(0);
+        }
+        QVERIFY(manager.saveFailed());
+        QCOMPARE(manager.profiles(), stored);
+        QCOMPARE(GameProfileManager(m_workspace, GameProfileManager::Options{profilesPath, {}}).profiles(), stored);
+        QCOMPARE(changes.size(), 1);
+
+        if (fault == "no room") {
+            manager.updateProfile(minecraft);
+            QVERIFY(!manager.saveFailed());
+            QCOMPARE(manager.profile("minecraft")->frameLimit, 144);
+        }
+    }
+
+    // As the application starts: a write beyond the file-size limit fails and is said, where the
+    // signal's default would end the process. In a child, so the limit stays out of this process.
+    void aWriteBeyondTheFileSizeLimitIsReported()
+    {
+        QVERIFY(GameProfileFile(path()).save(GameProfilePresets::all()));
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            QuillmarshApp::ignoreFileSizeSignal();
+            const rlimit none{0, 0};
+            ::setrlimit(RLIMIT_FSIZE, &none);
+            GameProfileManager manager(m_workspace, GameProfileManager::Options{path(), {}});
+            manager.addProfile(custom());
+            ::_exit(manager.saveFailed() && manager.profiles() == GameProfilePresets::all() ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(!WIFSIGNALED(status), qPrintable(QString::number(WTERMSIG(status))));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(make()->profiles(), GameProfilePresets::all());
     }
 
     void apply_data()

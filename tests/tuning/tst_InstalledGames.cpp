@@ -1,3 +1,4 @@
+#include "PlantedFile.h"
 #include "TestMain.h"
 #include "linux/LinuxInstalledApplications.h"
 #include "linux/SteamLibraries.h"
@@ -145,6 +146,39 @@ private slots:
         games.sort();
         QCOMPARE(games, (QStringList{"Baldur's Gate 3", "Larian Toolkit", "Minecraft Launcher",
                                      "No Man's Sky", "Steam", "Steamworks Common Redistributables"}));
+    }
+
+    // Steam's files are its own: one that cannot be read as a file is skipped and left as it is.
+    void unusableSteamFilesAreSkippedAndLeft_data()
+    {
+        QTest::addColumn<PlantedFile::Kind>("kind");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("appIds");
+        const QStringList everything{"228980", "620", "1086940", "275850"};
+        for (const auto& [name, kind] : {std::pair{"named pipe", PlantedFile::Kind::Pipe},
+                                         {"link to /dev/zero", PlantedFile::Kind::LinkToZero},
+                                         {"folder", PlantedFile::Kind::Folder},
+                                         {"ten times the bound", PlantedFile::Kind::TenTimesTheBound}}) {
+            QTest::addRow("library list, %s", name) << kind << "libraryfolders.vdf" << QStringList{"228980", "620"};
+            QTest::addRow("manifest, %s", name) << kind << "appmanifest_9.acf" << everything;
+        }
+    }
+    void unusableSteamFilesAreSkippedAndLeft()
+    {
+        QFETCH(PlantedFile::Kind, kind);
+        QFETCH(QString, file);
+        QFETCH(QStringList, appIds);
+        Machine machine;
+        const QString path = machine.path("home/.local/share/Steam/steamapps/" + file);
+        QFile::remove(path);
+        QVERIFY(PlantedFile::plant(path, kind, SteamLibraries::maxFileBytes));
+        const QString planted = PlantedFile::describe(path);
+        QStringList found;
+        for (const SteamLibraries::Game& game : SteamLibraries::games({machine.path("home/.steam/steam")}))
+            found.append(game.appId);
+        QCOMPARE(found, appIds);
+        QCOMPARE(PlantedFile::describe(path), planted);
+        QVERIFY(PlantedFile::asideCopies(path).isEmpty());
     }
 
     void pairs_data()

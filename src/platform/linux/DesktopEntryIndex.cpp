@@ -1,7 +1,8 @@
 #include "DesktopEntryIndex.h"
 
+#include "BoundedFile.h"
+
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
@@ -171,16 +172,16 @@ QString DesktopEntryIndex::idOf(const QString& path) const
 
 std::optional<DesktopEntryIndex::Parsed> DesktopEntryIndex::parse(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const BoundedFile::Result file = BoundedFile::read(path, maxEntryBytes);
+    if (!file.read())
         return std::nullopt;
     bool inMainGroup = false;
     QString type;
     QString exec;
     Parsed parsed;
     bool hidden = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    for (const QByteArray& bytes : file.contents.split('\n')) {
+        const QString line = QString::fromUtf8(bytes).trimmed();
         if (line.startsWith('[')) {
             inMainGroup = line == QLatin1String("[Desktop Entry]");
             continue;

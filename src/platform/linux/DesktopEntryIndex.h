@@ -31,6 +31,11 @@ public:
         QString command;
     };
 
+    // A desktop file holds a few kilobytes, translations included; a larger one is skipped, as is
+    // one that is not a regular file (a pipe, a device): such files are the user's and are left as
+    // they are.
+    static constexpr qint64 maxEntryBytes = 1024 * 1024;
+
     // Folders are searched in the order given; the first entry of an id wins, as the
     // freedesktop rules have it.
     explicit DesktopEntryIndex(QStringList applicationFolders);

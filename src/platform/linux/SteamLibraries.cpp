@@ -1,18 +1,21 @@
 #include "SteamLibraries.h"
 
+#include "BoundedFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
 namespace {
 
+// Steam's own files are left as they are: one that is not a regular file or is above the bound is
+// skipped like a missing one.
 std::optional<QByteArray> readFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    BoundedFile::Result file = BoundedFile::read(path, SteamLibraries::maxFileBytes);
+    if (!file.read())
         return std::nullopt;
-    return file.readAll();
+    return std::move(file.contents);
 }
 
 // A quoted string from just after its opening quote; `at` ends after the closing one.

@@ -72,7 +72,10 @@ GameProfilesView::GameProfilesView(GameProfileManager& profileManager, SystemOpt
                                    QWidget* parent)
     : ScreenColumn(parent), m_profileManager(profileManager), m_optimizer(optimizer)
 {
-    addCards({headerCard(),
+    m_saveFailedLabel = new TextLabel(saveFailedMessage, 12, QFont::DemiBold, Color::onCard(Color::statusCritical()), this);
+    m_saveFailedLabel->setObjectName("saveFailedMessage");
+    addCards({m_saveFailedLabel,
+              headerCard(),
               activeBanner(),
               installedCard(),
               presetCard(),
@@ -224,6 +227,8 @@ void GameProfilesView::scheduleRefresh()
 void GameProfilesView::refresh()
 {
     m_refreshPending = false;
+    m_saveFailedLabel->setColor(Color::onCard(Color::statusCritical()));
+    m_saveFailedLabel->setVisible(m_profileManager.saveFailed());
     const auto& activeID = m_profileManager.activatedProfileID();
     m_banner->setVisible(activeID.has_value());
     m_bannerTitle->setText(QStringLiteral("Active: ") +

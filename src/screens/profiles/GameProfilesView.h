@@ -23,6 +23,7 @@ class GameProfilesView : public ScreenColumn {
     Q_OBJECT
 public:
     static inline const QString newProfileIcon = QStringLiteral("gamecontroller");
+    static inline const QString saveFailedMessage = QStringLiteral("Profiles could not be saved.");
 
     GameProfilesView(GameProfileManager& profileManager, SystemOptimizer& optimizer,
                      QWidget* parent = nullptr);
@@ -77,6 +78,7 @@ private:
     QPointer<QDialog> m_sheet;
     bool m_refreshPending = false;
 
+    TextLabel* m_saveFailedLabel = nullptr;
     QWidget* m_banner = nullptr;
     TextLabel* m_bannerTitle = nullptr;
     TextLabel* m_bannerDetail = nullptr;
