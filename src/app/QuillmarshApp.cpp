@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPixmapCache>
 #include <QThreadPool>
@@ -24,6 +25,12 @@
 #include <fontconfig/fontconfig.h>
 #include <malloc.h>
 #include <thread>
+
+namespace {
+// "started" once the window has had its first frame and the services started: what a script or a
+// test that starts the application waits for.
+Q_LOGGING_CATEGORY(lcStart, "Quillmarsh.Start", QtWarningMsg)
+} // namespace
 
 void QuillmarshApp::ignoreFileSizeSignal()
 {
@@ -100,7 +107,11 @@ int QuillmarshApp::main(int argc, char* argv[])
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&services] { services.processRunner->endChildren(); });
         // After the first frame: the launch answers write the defaults file.
         QObject::connect(window.contentView(), &ContentView::started, &window,
-                         [&] { delegate.applicationDidFinishLaunching(window); }, Qt::SingleShotConnection);
+                         [&] {
+                             qCInfo(lcStart, "started");
+                             delegate.applicationDidFinishLaunching(window);
+                         },
+                         Qt::SingleShotConnection);
         QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
             window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
             window.show();

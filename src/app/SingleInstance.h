@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QString>
 #include <chrono>
+#include <optional>
+#include <sys/types.h>
+#include <utility>
 
 // One running application per home. The first start holds the instance lock of the application's
 // data folder and listens on a local socket; a later start finds the lock held, connects to that
@@ -17,6 +20,8 @@ public:
     // running instance to take its connection: that one may still be on its way to listening.
     explicit SingleInstance(QString folder, std::chrono::milliseconds patience = std::chrono::seconds(5),
                             QObject* parent = nullptr);
+    // Takes its socket away, unless another instance's now stands at the path.
+    ~SingleInstance() override;
 
     enum class Claim {
         // This is now the running instance.
@@ -47,10 +52,15 @@ signals:
 
 private:
     Claim handOver();
+    // Binds a listening socket under a name of its own beside `path` and renames it into place;
+    // the descriptor, or -1 with errno set.
+    int bindInPlace(const QString& path);
 
     const QString m_folder;
     const std::chrono::milliseconds m_patience;
     InstanceLock m_lock;
     QString m_problem;
     QLocalServer m_server;
+    // The socket file this instance put at socketPath(), while it listens.
+    std::optional<std::pair<dev_t, ino_t>> m_socketFile;
 };

@@ -272,20 +272,37 @@ private slots:
     }
 
     // An uninstall removes the whole folder before the application quits: quitting has nothing to
-    // say about it, and the next start runs.
+    // say about it, and the next start, made before or after that quit, is the one later starts reach.
+    void theFolderRemovedUnderTheRunningInstance_data()
+    {
+        QTest::addColumn<bool>("startBeforeQuit");
+        QTest::addColumn<bool>("longFolder"); // the socket then lies in the runtime folder
+        QTest::newRow("next start after the quit") << false << false;
+        QTest::newRow("next start while it quits") << true << false;
+        QTest::newRow("next start while it quits, socket in the runtime folder") << true << true;
+    }
     void theFolderRemovedUnderTheRunningInstance()
     {
+        QFETCH(bool, startBeforeQuit);
+        QFETCH(bool, longFolder);
         QTemporaryDir home;
-        const QString folder = home.filePath("Quillmarsh");
+        const QString folder = home.filePath(longFolder ? QString(120, u'q') + "/Quillmarsh" : QString("Quillmarsh"));
         QTest::failOnWarning(QRegularExpression(".*"));
-        {
-            SingleInstance instance(folder);
-            QCOMPARE(instance.claim(), Claim::Running);
-            instance.listen();
-            QVERIFY(QDir(folder).removeRecursively());
-        }
-        SingleInstance next(folder);
-        QCOMPARE(next.claim(), Claim::Running);
+        auto uninstalled = std::make_unique<SingleInstance>(folder, kShortPatience);
+        QCOMPARE(uninstalled->socketPath().startsWith(folder), !longFolder);
+        QCOMPARE(uninstalled->claim(), Claim::Running);
+        uninstalled->listen();
+        QVERIFY(QDir(folder).removeRecursively());
+
+        auto next = std::make_unique<SingleInstance>(folder, kShortPatience);
+        if (!startBeforeQuit)
+            uninstalled.reset();
+        QCOMPARE(next->claim(), Claim::Running);
+        next->listen();
+        uninstalled.reset();
+        QSignalSpy asked(next.get(), &SingleInstance::activationRequested);
+        QCOMPARE(SingleInstance(folder, kShortPatience).claim(), Claim::HandedOver);
+        QTRY_COMPARE(asked.count(), 1);
     }
 };
 
