@@ -35,6 +35,11 @@ FocusRing* KeyboardFocus::ring()
     return watcher ? watcher->m_ring.data() : nullptr;
 }
 
+QWidget* KeyboardFocus::held()
+{
+    return watcher ? watcher->m_held.data() : nullptr;
+}
+
 bool KeyboardFocus::eventFilter(QObject* watched, QEvent* event)
 {
     if (!watched->isWidgetType())
@@ -146,7 +151,7 @@ void KeyboardFocus::keepInViewSoon()
         this,
         [this] {
             m_viewPending = false;
-            if (m_ring && m_ring->target()->hasFocus())
+            if (m_ring && m_ring->target() && m_ring->target()->hasFocus())
                 bringIntoView(m_ring->target());
         },
         Qt::QueuedConnection);
