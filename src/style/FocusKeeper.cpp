@@ -9,12 +9,32 @@
 namespace {
 
 constexpr char kKey[] = "focusKeeperKey";
+int restoring = 0;
 
 } // namespace
+
+// Counts a keeper from the rebuild's start until it has put the focus back, or was dropped with
+// its screen.
+struct FocusKeeper::Pending {
+    Pending() { ++restoring; }
+    ~Pending() { finish(); }
+    void finish()
+    {
+        if (!finished)
+            --restoring;
+        finished = true;
+    }
+    bool finished = false;
+};
 
 void FocusKeeper::setKey(QWidget* control, const QString& key)
 {
     control->setProperty(kKey, key);
+}
+
+bool FocusKeeper::isRestoring()
+{
+    return restoring > 0;
 }
 
 FocusKeeper::FocusKeeper(QWidget* screen) : m_screen(screen)
@@ -31,16 +51,19 @@ FocusKeeper::FocusKeeper(QWidget* screen) : m_screen(screen)
             m_at = m_stops.size();
         m_stops.append(stop.place);
     }
+    if (m_at >= 0)
+        m_pending = std::make_shared<Pending>();
 }
 
 FocusKeeper::~FocusKeeper()
 {
-    if (m_at < 0 || !m_screen)
+    if (!m_pending || !m_screen)
         return;
     // Widgets added to a shown layout are shown by posted calls: this one comes after them.
     QMetaObject::invokeMethod(
         m_screen.data(),
-        [screen = m_screen.data(), on = m_on, stops = m_stops, at = m_at] {
+        [screen = m_screen.data(), on = m_on, stops = m_stops, at = m_at, pending = m_pending] {
+            pending->finish();
             if (on && on->isVisibleTo(screen))
                 return;
             QWidget* to = successor(screen, stops, at);

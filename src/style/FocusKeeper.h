@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 // Keeps the keyboard focus on a screen whose controls are rebuilt or swapped by what a press did.
 // Made before the rebuild, it notes the control of `screen` the user is on and the screen's Tab
@@ -22,6 +23,9 @@ public:
     // key stands in its place. Controls that do the same job in two arrangements of a screen may
     // share a key; the first of them that can take the focus gets it.
     static void setKey(QWidget* control, const QString& key);
+    // Whether a keeper is about to put the focus back: the stops the toolkit passes the focus
+    // through meanwhile, as the controls go, are not scrolled to.
+    static bool isRestoring();
 
 private:
     // A Tab stop as a rebuild keeps it: the key or object names from the screen down to it, and
@@ -40,9 +44,12 @@ private:
     static QString nameOf(const QWidget* widget, const QWidget* screen);
     static QWidget* successor(QWidget* screen, const QList<Place>& before, qsizetype at);
 
+    struct Pending;
+
     QPointer<QWidget> m_screen;
     // The control the user was on: left alone if the rebuild kept it.
     QPointer<QWidget> m_on;
     QList<Place> m_stops;
     qsizetype m_at = -1;
+    std::shared_ptr<Pending> m_pending;
 };

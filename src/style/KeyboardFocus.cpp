@@ -1,5 +1,6 @@
 #include "KeyboardFocus.h"
 
+#include "FocusKeeper.h"
 #include "FocusOrder.h"
 #include "FocusRing.h"
 
@@ -86,7 +87,10 @@ void KeyboardFocus::focusIn(QWidget* widget, Qt::FocusReason reason)
             return;
         release();
     }
-    if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+    // Where the toolkit passes the focus while a screen's controls are rebuilt is no place to
+    // scroll to: the screen puts the focus back in a moment.
+    if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason
+        && !FocusKeeper::isRestoring())
         bringIntoView(widget);
     mark(widget);
 }
