@@ -1,8 +1,10 @@
 #include "ClearScrollArea.h"
 
 #include "KeptScrollBar.h"
+#include "PageKeys.h"
 
-#include <QEvent>
+#include <QKeyEvent>
+#include <QScrollBar>
 
 ClearScrollArea::ClearScrollArea(QWidget* parent) : QScrollArea(parent)
 {
@@ -21,4 +23,13 @@ bool ClearScrollArea::event(QEvent* event)
         && horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff)
         return true;
     return QScrollArea::event(event);
+}
+
+void ClearScrollArea::keyPressEvent(QKeyEvent* event)
+{
+    if (PageKeys::isPageKey(*event) && verticalScrollBar()->maximum() == verticalScrollBar()->minimum()) {
+        event->ignore();
+        return;
+    }
+    QScrollArea::keyPressEvent(event);
 }

@@ -37,12 +37,19 @@ FocusRing::FocusRing(QWidget* target) : QWidget(target->window()), m_target(targ
         link->installEventFilter(this);
         m_chain.append(link);
     }
-    connect(target, &QObject::destroyed, this, &QObject::deleteLater);
+    // Sent from the control's destructor, before the pointer to it would clear itself.
+    connect(target, &QObject::destroyed, this, [this] {
+        m_target = nullptr;
+        hide();
+        deleteLater();
+    });
     follow();
 }
 
 QRect FocusRing::outline() const
 {
+    if (!m_target)
+        return {};
     return QRect(m_target->mapTo(parentWidget(), QPoint(0, 0)), m_target->size())
         .adjusted(-offset, -offset, offset, offset);
 }
@@ -61,7 +68,7 @@ QRect FocusRing::shownArea() const
 
 void FocusRing::follow()
 {
-    if (!m_target->isVisible() || m_target->window() != parentWidget()) {
+    if (!m_target || !m_target->isVisible() || m_target->window() != parentWidget()) {
         hide();
         return;
     }
@@ -97,6 +104,8 @@ bool FocusRing::eventFilter(QObject* watched, QEvent* event)
 
 void FocusRing::paintEvent(QPaintEvent*)
 {
+    if (!m_target)
+        return;
     QPainter painter(this);
     painter.setClipRect(m_clip);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -24,9 +24,11 @@ public:
     // edges sets 0, so the ring's bends keep clear of the letters.
     static void setCornerRadius(QWidget* control, qreal radius);
 
-    // A ring round `target`, in `target`'s window; it goes when `target` does.
+    // A ring round `target`, in `target`'s window; it goes when `target` does, and is hidden from
+    // then on, as a layout pass may move the widgets round it before the ring itself is deleted.
     explicit FocusRing(QWidget* target);
 
+    // Null once the control is gone.
     QWidget* target() const { return m_target; }
     // Where the ring is drawn, in its window's coordinates: the control's bounds grown by `offset`.
     QRect outline() const;
@@ -46,7 +48,7 @@ private:
     // The part of the window the control's scrolling pages show, grown by the ring's room.
     QRect shownArea() const;
 
-    QWidget* m_target;
+    QPointer<QWidget> m_target;
     // The control and the widgets between it and the window, whose moves move the control.
     QList<QPointer<QWidget>> m_chain;
     QRect m_clip;

@@ -1,5 +1,6 @@
 #include "KeyboardFocus.h"
 
+#include "FocusKeeper.h"
 #include "FocusOrder.h"
 #include "FocusRing.h"
 
@@ -33,6 +34,11 @@ void KeyboardFocus::install()
 FocusRing* KeyboardFocus::ring()
 {
     return watcher ? watcher->m_ring.data() : nullptr;
+}
+
+QWidget* KeyboardFocus::held()
+{
+    return watcher ? watcher->m_held.data() : nullptr;
 }
 
 bool KeyboardFocus::eventFilter(QObject* watched, QEvent* event)
@@ -81,7 +87,10 @@ void KeyboardFocus::focusIn(QWidget* widget, Qt::FocusReason reason)
             return;
         release();
     }
-    if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+    // Where the toolkit passes the focus while a screen's controls are rebuilt is no place to
+    // scroll to: the screen puts the focus back in a moment.
+    if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason
+        && !FocusKeeper::isRestoring())
         bringIntoView(widget);
     mark(widget);
 }
@@ -146,7 +155,7 @@ void KeyboardFocus::keepInViewSoon()
         this,
         [this] {
             m_viewPending = false;
-            if (m_ring && m_ring->target()->hasFocus())
+            if (m_ring && m_ring->target() && m_ring->target()->hasFocus())
                 bringIntoView(m_ring->target());
         },
         Qt::QueuedConnection);

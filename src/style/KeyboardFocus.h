@@ -22,6 +22,8 @@ public:
     static void install();
     // The ring shown now, if any.
     static FocusRing* ring();
+    // The switched-off control holding on to the focus, if any.
+    static QWidget* held();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

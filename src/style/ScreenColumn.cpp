@@ -1,5 +1,7 @@
 #include "ScreenColumn.h"
 
+#include "PageKeys.h"
+
 #include <QVBoxLayout>
 
 ScreenColumn::ScreenColumn(QWidget* parent) : ClearScrollArea(parent)
@@ -12,6 +14,7 @@ ScreenColumn::ScreenColumn(QWidget* parent) : ClearScrollArea(parent)
     setWidget(content);
     // Set after setWidget(), which turns it on: the backdrop shows through.
     content->setAutoFillBackground(false);
+    PageKeys::attach(this);
 }
 
 void ScreenColumn::addCards(std::initializer_list<QWidget*> cards)

@@ -9,11 +9,15 @@
 #include "app/ScreenTabButton.h"
 #include "assistant/APIKeyStore.h"
 #include "cleanup/DiskScanner.h"
+#include "app/ScreenStrip.h"
 #include "style/AppStyle.h"
+#include "style/FocusOrder.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QScrollBar>
 
 Q_DECLARE_METATYPE(AppScreen)
 
@@ -93,6 +97,41 @@ struct Walk {
         }
         qWarning("Tab never came back to where it started");
         return {};
+    }
+
+    // The window the user works in now: an open sheet, else the main window, as a window manager
+    // activates them.
+    QWidget* activate()
+    {
+        QWidget* sheet = window->findChild<QDialog*>("profileSheet");
+        QWidget* active = sheet && sheet->isVisible() ? sheet : window.get();
+        QApplication::setActiveWindow(active);
+        if (!QTest::qWaitForWindowActive(active))
+            qWarning("the window never became active");
+        return active;
+    }
+
+    // The scrolling page of the screen shown.
+    QAbstractScrollArea* page() const
+    {
+        QAbstractScrollArea* largest = nullptr;
+        for (auto* area : window->contentView()->findChildren<QAbstractScrollArea*>()) {
+            if (area->isVisible() && !qobject_cast<ScreenStrip*>(area)
+                && (!largest || area->viewport()->height() > largest->viewport()->height()))
+                largest = area;
+        }
+        return largest;
+    }
+
+    // The Tab stops of `window`, in order.
+    static QList<QWidget*> stopsOf(QWidget* window)
+    {
+        QList<QWidget*> stops;
+        for (QWidget* widget : FocusOrder::of(window)) {
+            if (widget->isVisible() && widget->isEnabled())
+                stops.append(widget);
+        }
+        return stops;
     }
 
     QTemporaryDir folder;
@@ -190,6 +229,170 @@ private slots:
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
         walk.press(Qt::Key_Escape);
         QTRY_VERIFY(!walk.window->findChild<QDialog*>("profileSheet"));
+    }
+
+    void pressKeepsFocusOnScreen_data()
+    {
+        QTest::addColumn<AppScreen>("screen");
+        QTest::addColumn<bool>("keySaved");
+        QTest::addColumn<QStringList>("presses");
+        QTest::addColumn<QString>("landsOn");
+        QTest::newRow("apply a preset card")
+            << AppScreen::gameProfiles << false << QStringList{"presetCard"} << "presetCard";
+        QTest::newRow("apply a custom row")
+            << AppScreen::gameProfiles << false << QStringList{"applyButton"} << "applyButton";
+        QTest::newRow("apply the second custom row")
+            << AppScreen::gameProfiles << false << QStringList{"applyButton#1"} << "applyButton#1";
+        QTest::newRow("deactivate")
+            << AppScreen::gameProfiles << false << QStringList{"presetCard", "deactivateButton"} << "presetCard";
+        QTest::newRow("save changes in the sheet")
+            << AppScreen::gameProfiles << false << QStringList{"presetGear#1", "saveButton"} << "presetGear#1";
+        QTest::newRow("connect")
+            << AppScreen::aiConnect << false << QStringList{"apiKeyField", "connectButton"} << "disconnectButton";
+        QTest::newRow("connect and test")
+            << AppScreen::aiConnect << false << QStringList{"apiKeyField", "connectAndTestButton"}
+            << "disconnectButton";
+        QTest::newRow("disconnect")
+            << AppScreen::aiConnect << true << QStringList{"disconnectButton"} << "apiKeyField";
+    }
+
+    // A press that rebuilds or swaps the screen's controls leaves the focus on the control made in
+    // the pressed one's place, or the nearest one, on the same screen and with the whole ring;
+    // Return goes on acting there. "name#n" is the n-th control of that name in the Tab order.
+    void pressKeepsFocusOnScreen()
+    {
+        QFETCH(AppScreen, screen);
+        QFETCH(bool, keySaved);
+        QFETCH(QStringList, presses);
+        QFETCH(QString, landsOn);
+        if (keySaved)
+            QVERIFY(APIKeyStore::shared().save("sk-test-key", AIProvider::openAI));
+        const auto forget = qScopeGuard([] { APIKeyStore::shared().remove(AIProvider::openAI); });
+        Walk walk(QSize(1000, 650));
+        QVERIFY(walk.bootstrapped);
+        walk.open(screen);
+        const auto named = [&walk](QWidget* in, const QString& name) -> QWidget* {
+            const QStringList parts = name.split('#');
+            const int wanted = parts.size() > 1 ? parts[1].toInt() : 0;
+            int seen = 0;
+            for (QWidget* stop : Walk::stopsOf(in)) {
+                if (stop->objectName() == parts[0] && seen++ == wanted)
+                    return stop;
+            }
+            return nullptr;
+        };
+        // Which card or row each pressed control was in.
+        const auto placeOf = [](const QWidget* control) {
+            const QWidget* holder = control->parentWidget();
+            return holder->objectName() + holder->property("profileID").toString();
+        };
+        QHash<QString, QString> places;
+        // Nothing scrolls the strip: the focus passes no entry on its way.
+        const QScrollBar* strip = walk.window->findChild<ScreenStrip*>()->horizontalScrollBar();
+        const int stripScrolled = strip->value();
+        for (const QString& name : presses) {
+            QWidget* active = walk.activate();
+            QWidget* pressed = named(active, name);
+            QVERIFY2(pressed, qPrintable(name));
+            places.insert(name, placeOf(pressed));
+            pressed->setFocus(Qt::TabFocusReason);
+            if (auto* field = qobject_cast<QLineEdit*>(pressed))
+                QTest::keyClicks(field, "sk-typed-key");
+            else
+                walk.press(Qt::Key_Return);
+            settle();
+        }
+        QWidget* active = walk.activate();
+        QCOMPARE(active, walk.window.get());
+        QWidget* expected = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            expected = named(walk.window.get(), landsOn);
+            return expected && QApplication::focusWidget() == expected;
+        }));
+        QVERIFY(!walk.window->findChild<ScreenStrip*>()->isAncestorOf(expected));
+        if (places.contains(landsOn))
+            QCOMPARE(placeOf(expected), places.value(landsOn));
+        const QString problem = settledProblem(*walk.window, expected);
+        QVERIFY2(problem.isEmpty(), qPrintable(FocusSight::nameOf(expected) + ": " + problem));
+        QCOMPARE(strip->value(), stripScrolled);
+    }
+
+    void pageKeysReachEveryLine_data()
+    {
+        QTest::addColumn<AppScreen>("screen");
+        QTest::addColumn<bool>("keySaved");
+        QTest::addColumn<QString>("focusOn");
+        QTest::addColumn<bool>("pageMoves");
+        for (const AppScreen screen : AppScreens::allCases())
+            QTest::addRow("%s, from the strip", qPrintable(AppScreens::rawValue(screen)))
+                << screen << false << QString() << true;
+        QTest::newRow("from a card on the page") << AppScreen::gameProfiles << false << "presetCard" << true;
+        QTest::newRow("from the chat's settings") << AppScreen::aiConnect << true << "settingsToggle" << true;
+        QTest::newRow("from a text field, which has no use for them")
+            << AppScreen::aiConnect << true << "draftField" << true;
+        QTest::newRow("a text editor keeps them") << AppScreen::aiConnect << true << "systemPromptEditor" << false;
+    }
+
+    // Page Down, pressed again and again, brings the last line of the page into view wherever the
+    // focus is; Ctrl+Home goes back to the top and Ctrl+End to the end.
+    void pageKeysReachEveryLine()
+    {
+        QFETCH(AppScreen, screen);
+        QFETCH(bool, keySaved);
+        QFETCH(QString, focusOn);
+        QFETCH(bool, pageMoves);
+        if (keySaved)
+            QVERIFY(APIKeyStore::shared().save("sk-test-key", AIProvider::openAI));
+        const auto forget = qScopeGuard([] { APIKeyStore::shared().remove(AIProvider::openAI); });
+        Walk walk(QSize(1000, 650));
+        QVERIFY(walk.bootstrapped);
+        walk.open(screen);
+        // The storage rows come once the machine has been looked at.
+        if (screen == AppScreen::system) {
+            QTRY_VERIFY(walk.window->findChild<QWidget*>("storageCard"));
+            settle();
+        }
+        // With a key the settings are folded away; unfolded, the page is taller than the window.
+        if (keySaved) {
+            walk.window->findChild<QAbstractButton*>("settingsToggle")->click();
+            settle();
+        }
+        QAbstractScrollArea* page = walk.page();
+        QVERIFY(page);
+        QScrollBar* bar = page->verticalScrollBar();
+        if (!focusOn.isEmpty()) {
+            auto* control = walk.window->findChild<QWidget*>(focusOn);
+            QVERIFY(control && control->isVisible());
+            control->setFocus(Qt::TabFocusReason);
+            bar->setValue(0);
+            settle();
+        }
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        for (int i = 0; i < 40 && bar->value() < bar->maximum(); ++i)
+            walk.press(Qt::Key_PageDown);
+        QCOMPARE(QApplication::focusWidget(), focus);
+        if (!pageMoves) {
+            QVERIFY(bar->maximum() > 0);
+            QCOMPARE(bar->value(), 0);
+            return;
+        }
+        QCOMPARE(bar->value(), bar->maximum());
+        // The lowest thing on the page is wholly in view.
+        QWidget* content = static_cast<QScrollArea*>(page)->widget();
+        QRect lowest;
+        for (auto* widget : content->findChildren<QWidget*>()) {
+            if (widget->isVisible() && widget->height() > 0) {
+                const QRect bounds(widget->mapTo(page->viewport(), QPoint(0, 0)), widget->size());
+                if (bounds.bottom() > lowest.bottom())
+                    lowest = bounds;
+            }
+        }
+        QVERIFY(page->viewport()->rect().contains(lowest));
+        walk.press(Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(bar->value(), 0);
+        walk.press(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(bar->value(), bar->maximum());
     }
 
     void welcomeStartsOnGetStarted()

@@ -14,11 +14,14 @@
 #include "style/TileButton.h"
 
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QScrollBar>
 #include <functional>
 
 using Make = std::function<QWidget*(QWidget*)>;
 Q_DECLARE_METATYPE(Make)
+using Disturb = std::function<void(QWidget& box)>;
+Q_DECLARE_METATYPE(Disturb)
 
 namespace {
 
@@ -125,6 +128,51 @@ private slots:
         settle();
         QVERIFY(!KeyboardFocus::ring());
         QCOMPARE(FocusSight::edgesShown(rig.window, outline), (QList<bool>{false, false, false, false}));
+    }
+
+    void ringLetsGoOfADestroyedControl_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<Disturb>("disturb");
+        const QList<std::pair<const char*, Disturb>> disturbances{
+            {"its box moved", [](QWidget& box) { box.move(box.pos() + QPoint(7, 5)); }},
+            {"its box resized", [](QWidget& box) { box.resize(box.size() + QSize(9, 4)); }},
+            {"its box hidden and shown", [](QWidget& box) {
+                 box.hide();
+                 box.show();
+             }},
+            {"the window painted", [](QWidget& box) { box.window()->grab(); }},
+        };
+        for (const auto& [name, disturb] : disturbances) {
+            QTest::addRow("%s, switched off first", name) << true << disturb;
+            QTest::addRow("%s", name) << false << disturb;
+        }
+    }
+
+    // A control the ring is round is destroyed, switched off beforehand so that it held on to the
+    // ring, and the widgets round it move before the ring itself goes: the ring never reads the
+    // control again (valgrind sees no invalid read) and stays hidden until it goes.
+    void ringLetsGoOfADestroyedControl()
+    {
+        QFETCH(bool, held);
+        QFETCH(Disturb, disturb);
+        Tight rig([](QWidget* p) { return new GradientButton("Scan", Fonts::ui(13), {12, 8}, 8, p); });
+        rig.before->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(rig.before, Qt::Key_Tab);
+        settle();
+        QPointer<FocusRing> ring = KeyboardFocus::ring();
+        QVERIFY(ring && ring->target() == rig.control);
+        if (held) {
+            rig.control->setEnabled(false);
+            QCOMPARE(KeyboardFocus::ring(), ring.data());
+        }
+        QWidget* box = rig.control->parentWidget();
+        delete rig.control;
+        disturb(*box);
+        QVERIFY(!ring || (!ring->target() && !ring->isVisible()));
+        settle();
+        QVERIFY(!ring);
+        QVERIFY(!KeyboardFocus::ring());
     }
 
     // In a scrolling page the ring moves with the control and is cut only where the page cuts it.

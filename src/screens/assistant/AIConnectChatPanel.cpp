@@ -10,6 +10,7 @@
 #include "style/Color.h"
 #include "style/FieldLine.h"
 #include "style/FieldLook.h"
+#include "style/FocusKeeper.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/GradientButton.h"
@@ -91,6 +92,7 @@ QWidget* AIConnectChatPanel::statusHeader()
     const QFont font = Fonts::ui(13, QFont::DemiBold);
     auto* disconnect = new GradientButton("Disconnect", font, QSize(12, (34 - QFontMetrics(font).height()) / 2), 8, card);
     disconnect->setObjectName("disconnectButton");
+    FocusKeeper::setKey(disconnect, "connection");
     disconnect->setGradientShown(false);
     connect(disconnect, &GradientButton::clicked, &m_model, &AIConnectViewModel::disconnectProvider);
     row->addWidget(disconnect, 0, Qt::AlignVCenter);
@@ -190,6 +192,7 @@ void AIConnectChatPanel::refreshChips()
     m_chips.clear();
     for (const AIContextAttachment& attachment : attachments) {
         auto* chip = new AttachmentChip(attachment, m_chipRow->parentWidget());
+        FocusKeeper::setKey(chip, "attachment:" + attachment.id.toString());
         connect(chip, &AttachmentChip::removeRequested, &m_model, &AIConnectViewModel::removeAttachment);
         m_chipRow->insertWidget(m_chipRow->count() - 1, chip);
         m_chips.append(chip);

@@ -5,6 +5,7 @@
 #include "style/Color.h"
 #include "style/FieldLine.h"
 #include "style/FieldLook.h"
+#include "style/FocusKeeper.h"
 #include "style/Fonts.h"
 #include "style/GradientButton.h"
 #include "style/SymbolView.h"
@@ -25,6 +26,8 @@ AIConnectSetupPanel::AIConnectSetupPanel(AIConnectViewModel& model, std::shared_
     m_key = new FieldLine(this);
     m_key->setObjectName("apiKeyField");
     m_key->setEchoMode(QLineEdit::Password);
+    // The chat's Disconnect takes the place of the key and the Connect buttons, and they take its.
+    FocusKeeper::setKey(m_key, "connection");
     FieldLook::apply(*m_key, 14, 10, 14, 12);
     connect(m_key, &QLineEdit::textChanged, this, &AIConnectSetupPanel::refresh);
     body()->addWidget(m_key);
@@ -80,6 +83,7 @@ QWidget* AIConnectSetupPanel::buttonRow()
     m_connectAndTest->setObjectName("connectAndTestButton");
     m_connectAndTest->setSymbol("bolt.fill");
     for (GradientButton* button : {m_connect, m_connectAndTest}) {
+        FocusKeeper::setKey(button, "connection");
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         layout->addWidget(button, 1);
     }
@@ -126,15 +130,18 @@ void AIConnectSetupPanel::clearKey()
 
 void AIConnectSetupPanel::connectKey()
 {
+    // Emptied once the chat has taken the panel's place: emptying the field switches the focused
+    // button off, which would hand the focus on out of the screen.
     const QString typed = m_key->text();
-    m_key->clear();
     m_model.connectWithKey(typed);
+    m_key->clear();
 }
 
 void AIConnectSetupPanel::connectAndTest()
 {
     const QString typed = m_key->text();
+    const bool connected = m_model.connectWithKey(typed);
     m_key->clear();
-    if (m_model.connectWithKey(typed))
+    if (connected)
         m_model.send(AIConnectViewModel::connectionTestPrompt, true);
 }

@@ -7,10 +7,12 @@
 #include "assistant/AIConnectViewModel.h"
 #include "style/ClearScrollArea.h"
 #include "style/Color.h"
+#include "style/FocusKeeper.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/GradientButton.h"
 #include "style/GradientText.h"
+#include "style/PageKeys.h"
 #include "style/PickerBox.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
@@ -28,6 +30,7 @@ AIConnectView::AIConnectView(std::unique_ptr<AIConnectViewModel> model, std::sha
     // the window is too low even for that.
     auto* page = new ClearScrollArea(this);
     page->setObjectName("page");
+    PageKeys::attach(page);
     auto* content = new QWidget;
     m_stack = new QVBoxLayout(content);
     m_stack->setContentsMargins(16, 16, 16, 16);
@@ -119,11 +122,13 @@ void AIConnectView::providerChanged()
 
 void AIConnectView::refresh()
 {
+    const FocusKeeper keep(this);
     m_providerPicker->setCurrentIndex(m_providerPicker->findData(int(m_model->provider())));
     m_subtitle->setText(subtitle(m_model->isConnected(), AIProviders::rawValue(m_model->provider())));
     const bool connected = m_model->isConnected();
-    m_setup->setVisible(!connected);
+    // The chat comes before the setup goes, so that a focus in the setup moves on into the chat.
     m_chat->setVisible(connected);
+    m_setup->setVisible(!connected);
     m_settingsToggle->setVisible(connected);
     m_settingsToggle->setText(m_settingsShownInChat ? QStringLiteral("Hide Settings") : QStringLiteral("Show Settings"));
     m_settings->setVisible(!connected || m_settingsShownInChat);

@@ -9,6 +9,7 @@
 #include "cleanup/DiskScanner.h"
 #include "style/AppMessageBox.h"
 #include "style/Color.h"
+#include "style/PageKeys.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
@@ -19,6 +20,7 @@
 CleanerView::CleanerView(DiskScanner& scanner, QWidget* parent)
     : ClearScrollArea(parent), m_scanner(scanner), m_knownRecommendations(FileItem::ids(scanner.recommendations()))
 {
+    PageKeys::attach(this);
     auto* content = new QWidget;
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(16, 16, 16, 16);

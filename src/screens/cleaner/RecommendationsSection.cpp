@@ -4,6 +4,7 @@
 #include "RecommendationRow.h"
 #include "cleanup/DiskScanner.h"
 #include "style/Color.h"
+#include "style/FocusKeeper.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
@@ -112,6 +113,7 @@ void RecommendationsSection::refresh(const CleanupCategories::Selection& selecti
 void RecommendationsSection::rebuildRows()
 {
     // A row may be the one whose tap led here, so it goes once the tap is over.
+    const FocusKeeper keep(this);
     while (QLayoutItem* item = m_rows->takeAt(0)) {
         item->widget()->hide();
         item->widget()->deleteLater();
@@ -122,6 +124,7 @@ void RecommendationsSection::rebuildRows()
     for (const FileItem& item : recommendations) {
         auto* row = new RecommendationRow(item, m_scanner.home(), false, m_list);
         row->setProperty("itemId", item.id);
+        FocusKeeper::setKey(row, "item:" + item.id.toString());
         connect(row, &RecommendationRow::toggled, this, [this, id = item.id] { emit toggleItem(id); });
         connect(row, &RecommendationRow::revealRequested, this,
                 [this, path = item.path] { m_scanner.revealInFinder(path); });

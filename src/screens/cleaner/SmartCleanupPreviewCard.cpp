@@ -4,6 +4,7 @@
 #include "CleanupPreviewCategoryRow.h"
 #include "cleanup/DiskScanner.h"
 #include "style/Color.h"
+#include "style/FocusKeeper.h"
 #include "style/SymbolView.h"
 #include "style/TextLabel.h"
 
@@ -63,13 +64,8 @@ void SmartCleanupPreviewCard::refresh(const CleanupCategories::Selection& select
     m_selectedSize->setText(DiskScanner::formatSize(selected, 1) + " selected");
     m_selectedSize->setColor(selected >= 1 ? Color::neonGreen() : Color::white50());
 
-    // A row may be the one whose tap led here, so it goes once the tap is over. A row that had the
-    // focus hands it to the row made in its place.
-    int focusedRow = -1;
-    for (int i = 0; i < m_rows->count(); ++i) {
-        if (m_rows->itemAt(i)->widget()->hasFocus())
-            focusedRow = i;
-    }
+    // A row may be the one whose tap led here, so it goes once the tap is over.
+    const FocusKeeper keep(this);
     while (QLayoutItem* item = m_rows->takeAt(0)) {
         item->widget()->hide();
         item->widget()->deleteLater();
@@ -80,11 +76,8 @@ void SmartCleanupPreviewCard::refresh(const CleanupCategories::Selection& select
     for (const CleanupPreviewCategory& category : categories) {
         auto* row = new CleanupPreviewCategoryRow(category, CleanupCategories::selectedCount(category, selection), this);
         connect(row, &QAbstractButton::clicked, this, [this, category] { emit toggleCategory(category); });
+        FocusKeeper::setKey(row, "category:" + category.name);
         m_rows->addWidget(row);
-        if (m_rows->count() - 1 == focusedRow) {
-            row->show();
-            row->setFocus(Qt::OtherFocusReason);
-        }
     }
 
     m_clean->setBusy(isCleaning);

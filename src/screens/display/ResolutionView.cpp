@@ -6,6 +6,7 @@
 #include "style/ActivityIndicator.h"
 #include "style/AppMessageBox.h"
 #include "style/Color.h"
+#include "style/FocusKeeper.h"
 #include "style/GlassModifier.h"
 #include "style/SymbolButton.h"
 #include "style/SymbolView.h"
@@ -128,6 +129,7 @@ void ResolutionView::showEvent(QShowEvent* event)
 
 void ResolutionView::refresh()
 {
+    const FocusKeeper keep(this);
     const auto& current = m_model->currentMode();
     m_currentValues->setVisible(current.has_value());
     m_noDisplay->setVisible(!current);
@@ -158,6 +160,7 @@ void ResolutionView::refresh()
         const bool selected = m_model->selectedMode() && *m_model->selectedMode() == option;
         auto* row = new DisplayModeRow(option, selected, m_rows);
         row->setObjectName("modeRow");
+        FocusKeeper::setKey(row, "mode:" + option.label());
         row->setEnabled(!m_model->isApplying());
         connect(row, &DisplayModeRow::clicked, this, [this, option] { m_model->selectMode(option); });
         m_rowLayout->addWidget(row);

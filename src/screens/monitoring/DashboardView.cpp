@@ -13,6 +13,7 @@
 #include "storage/ColorBlindMode.h"
 #include "style/AfterPaint.h"
 #include "style/Color.h"
+#include "style/PageKeys.h"
 #include "telemetry/SystemMonitor.h"
 
 #include <QHBoxLayout>
@@ -36,6 +37,7 @@ DashboardView::DashboardView(SystemMonitor& monitor, SessionLogger& sessionLogge
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
+    PageKeys::attach(this);
     if (platform.monitorIntervalMs > 0) {
         m_fanMonitor.setRefreshInterval(platform.monitorIntervalMs);
         m_powerHealthMonitor.setRefreshInterval(platform.monitorIntervalMs);

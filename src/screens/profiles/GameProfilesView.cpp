@@ -6,6 +6,7 @@
 #include "style/Color.h"
 #include "style/ContentButton.h"
 #include "style/FlowLayout.h"
+#include "style/FocusKeeper.h"
 #include "style/Fonts.h"
 #include "style/GlassModifier.h"
 #include "style/PlainButton.h"
@@ -227,6 +228,7 @@ void GameProfilesView::scheduleRefresh()
 void GameProfilesView::refresh()
 {
     m_refreshPending = false;
+    const FocusKeeper keep(this);
     m_saveFailedLabel->setColor(Color::onCard(Color::statusCritical()));
     m_saveFailedLabel->setVisible(m_profileManager.saveFailed());
     const auto& activeID = m_profileManager.activatedProfileID();
@@ -279,6 +281,7 @@ QWidget* GameProfilesView::customRow(const GameProfile& profile)
     auto* row = new RoundedPanel(10, Color::white10b(), m_customRows);
     row->setObjectName("customRow");
     row->setProperty("profileID", profile.id);
+    FocusKeeper::setKey(row, "custom:" + profile.id);
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(12, 12, 12, 12);
     line->setSpacing(12);
