@@ -170,12 +170,12 @@ std::optional<FolderRefusal> privateFolder(const QByteArray& native)
             return FolderRefusal{FolderRefusal::Reason::NotAFolder, folder, target, ownerOf(native), error};
         return FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, error};
     }
+    const auto anothers = link ? FolderRefusal::Reason::LinkToAnothersFolder : FolderRefusal::Reason::OwnedByAnother;
     std::optional<FolderRefusal> refusal;
     if (::fstat(fd, &status) != 0)
         refusal = FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, errno};
     else if (status.st_uid != ::geteuid())
-        refusal = FolderRefusal{link ? FolderRefusal::Reason::LinkToAnothersFolder : FolderRefusal::Reason::OwnedByAnother,
-                                folder, target, status.st_uid, EPERM};
+        refusal = FolderRefusal{anothers, folder, target, status.st_uid, EPERM};
     else if ((status.st_mode & 07777) != 0700
              && ::chmod(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), 0700) != 0)
         refusal = FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, errno};

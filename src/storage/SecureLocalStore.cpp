@@ -61,8 +61,9 @@ std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key, const
     const QString path = secureFileURL(key);
     // A link is never read through: it is set aside like anything else that is not a readable file
     // of ours, and the mirror's copy takes its place.
-    BoundedFile::Result file = QFileInfo(path).isSymLink() ? BoundedFile::Result{BoundedFile::Status::NotRegularFile, {}}
-                                                           : BoundedFile::read(path, maxValueSize);
+    BoundedFile::Result file = QFileInfo(path).isSymLink()
+                                   ? BoundedFile::Result{BoundedFile::Status::NotRegularFile, {}}
+                                   : BoundedFile::read(path, maxValueSize);
     if (file.read() && accepted(file.contents)) {
         if (!m_defaults.string(mirrorPrefix + key))
             m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(file.contents.toBase64()));

@@ -252,7 +252,8 @@ private slots:
         if (kind == "closed")
             QVERIFY(::chmod(QFile::encodeName(file).constData(), 0) == 0);
         else if (kind == "sparse")
-            QVERIFY(AtomicFile::write(file, "") && ::truncate(QFile::encodeName(file).constData(), 10 * JsonFileDefaults::maxFileBytes) == 0);
+            QVERIFY(AtomicFile::write(file, "")
+                    && ::truncate(QFile::encodeName(file).constData(), 10 * JsonFileDefaults::maxFileBytes) == 0);
         else if (kind == "pipe")
             QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
         else if (kind == "device")

@@ -245,7 +245,8 @@ private slots:
         else if (kind == "no permission")
             QVERIFY(AtomicFile::write(path, "true") && ::chmod(native.constData(), 0) == 0);
         else
-            QVERIFY(AtomicFile::write(path, "") && ::truncate(native.constData(), 10 * SecureLocalStore::maxValueSize) == 0);
+            QVERIFY(AtomicFile::write(path, "")
+                    && ::truncate(native.constData(), 10 * SecureLocalStore::maxValueSize) == 0);
         // Root reads a file whatever its mode.
         const bool readable = kind == "no permission" && ::geteuid() == 0;
 

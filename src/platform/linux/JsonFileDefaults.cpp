@@ -228,8 +228,9 @@ bool JsonFileDefaults::parse(QByteArray contents)
     QVariantMap values;
     QJsonObject aside;
     for (auto it = root->begin(); it != root->end(); ++it) {
-        const bool oversized = mayHoldOversized
-                               && QJsonDocument(it.value().toObject()).toJson(QJsonDocument::Compact).size() > maxValueBytes;
+        const bool oversized =
+            mayHoldOversized
+            && QJsonDocument(it.value().toObject()).toJson(QJsonDocument::Compact).size() > maxValueBytes;
         const auto decoded = oversized ? std::nullopt : decode(it.value());
         if (decoded)
             values.insert(it.key(), *decoded);
