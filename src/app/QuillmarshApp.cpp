@@ -8,6 +8,7 @@
 #include "ProcessRunner.h"
 #include "SingleInstance.h"
 #include "WorkQueues.h"
+#include "storage/StoredFolders.h"
 #include "linux/LazyBusConnection.h"
 #include "linux/QuitSignals.h"
 #include "style/AppStyle.h"
@@ -71,6 +72,14 @@ int QuillmarshApp::main(int argc, char* argv[])
     // their own picture and ask the style only when they draw anew, so a quarter mebibyte serves.
     QPixmapCache::setCacheLimit(256);
     QThreadPool::globalInstance()->setExpiryTimeout(2000);
+    // Every stored file lies in these two; one that another user owns (after a run with sudo) or a
+    // link that cannot be followed would fail each read and write after it, so the start says which
+    // folder and why, and goes no further.
+    if (const QString problem = StoredFolders::prepare(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        QMessageBox::critical(nullptr, QStringLiteral("Quillmarsh"), problem);
+        return EXIT_FAILURE;
+    }
     // Before anything else reads or changes the stored state: a second start on this home only
     // brings the running instance's window forward.
     SingleInstance instance(Paths::applicationSupport());

@@ -1,8 +1,11 @@
 #include "AtomicFile.h"
 
+#include "FolderRefusal.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -84,7 +87,8 @@ std::optional<QString> asideName(const QString& path)
     // Two files set aside within one millisecond get a counter.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString target = attempt == 0 ? stem : stem + u'-' + QString::number(attempt);
-        if (!QFile::exists(target))
+        struct stat status {};
+        if (::lstat(QFile::encodeName(target).constData(), &status) != 0 && errno == ENOENT)
             return target;
     }
     return std::nullopt;
@@ -94,8 +98,12 @@ std::optional<QString> asideName(const QString& path)
 
 std::optional<QString> AtomicFile::moveAside(const QString& path)
 {
+    // Renamed as it stands, a link included; QFile::rename would copy what it cannot rename,
+    // reading a pipe or an endless device.
     const auto target = asideName(path);
-    return target && QFile::rename(path, *target) ? target : std::nullopt;
+    return target && ::rename(QFile::encodeName(path).constData(), QFile::encodeName(*target).constData()) == 0
+               ? target
+               : std::nullopt;
 }
 
 std::optional<QString> AtomicFile::keepAside(const QString& path, const QByteArray& contents)
@@ -109,20 +117,78 @@ bool AtomicFile::makeMissingFolders(const QString& path)
     return makeMissing(absoluteNative(path));
 }
 
-bool AtomicFile::makePrivateFolder(const QString& path)
+namespace {
+
+uid_t ownerOf(const QByteArray& native)
 {
-    const QByteArray native = absoluteNative(path);
-    if (isLink(native) && ::unlink(native.constData()) != 0)
-        return false;
-    if (!makeMissing(native))
-        return false;
-    // Checked and changed through one descriptor, so a link put in its place meanwhile is never followed.
-    const int folder = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folder < 0)
-        return false;
     struct stat status {};
-    const bool owned = ::fstat(folder, &status) == 0 && status.st_uid == ::geteuid()
-                       && ((status.st_mode & 07777) == 0700 || ::fchmod(folder, 0700) == 0);
-    ::close(folder);
-    return owned;
+    return ::stat(native.constData(), &status) == 0 ? status.st_uid : ::geteuid();
+}
+
+// The folder that stood in the way of making `native`: the nearest one that exists, when it lies
+// in the home and is another user's (a run with sudo makes those too), else `native` itself.
+FolderRefusal cannotMake(const QByteArray& native, int error)
+{
+    FolderRefusal refusal{FolderRefusal::Reason::Failed, QFile::decodeName(native), {}, 0, error};
+    const QString home = QDir::homePath();
+    for (QByteArray folder = native; folder.lastIndexOf('/') > 0;) {
+        folder.truncate(folder.lastIndexOf('/'));
+        const QString name = QFile::decodeName(folder);
+        if (!name.startsWith(home + u'/'))
+            break;
+        struct stat status {};
+        if (::stat(folder.constData(), &status) != 0)
+            continue;
+        if (S_ISDIR(status.st_mode) && status.st_uid != ::geteuid())
+            refusal = {FolderRefusal::Reason::OwnedByAnother, name, {}, status.st_uid, error};
+        break;
+    }
+    return refusal;
+}
+
+std::optional<FolderRefusal> privateFolder(const QByteArray& native)
+{
+    const QString folder = QFile::decodeName(native);
+    const bool link = isLink(native);
+    const QString target = link ? QFileInfo(folder).symLinkTarget() : QString();
+    struct stat status {};
+    if (link && ::stat(native.constData(), &status) != 0)
+        return FolderRefusal{FolderRefusal::Reason::LinkToNothing, folder, target, 0, errno};
+    if (!link && !makeMissing(native)) {
+        const int error = errno;
+        if (::lstat(native.constData(), &status) == 0)
+            return FolderRefusal{FolderRefusal::Reason::NotAFolder, folder, {}, status.st_uid, ENOTDIR};
+        return cannotMake(native, error);
+    }
+    // Checked and changed through one descriptor, so that a link put in the place of a folder
+    // meanwhile is never followed, and a followed link's target is judged as it is opened. Opened
+    // as a path only, a folder of the user's without read permission is still set right.
+    const int fd = ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC | (link ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOTDIR || error == ELOOP)
+            return FolderRefusal{FolderRefusal::Reason::NotAFolder, folder, target, ownerOf(native), error};
+        return FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, error};
+    }
+    const auto anothers = link ? FolderRefusal::Reason::LinkToAnothersFolder : FolderRefusal::Reason::OwnedByAnother;
+    std::optional<FolderRefusal> refusal;
+    if (::fstat(fd, &status) != 0)
+        refusal = FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, errno};
+    else if (status.st_uid != ::geteuid())
+        refusal = FolderRefusal{anothers, folder, target, status.st_uid, EPERM};
+    else if ((status.st_mode & 07777) != 0700
+             && ::chmod(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), 0700) != 0)
+        refusal = FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, errno};
+    ::close(fd);
+    return refusal;
+}
+
+} // namespace
+
+bool AtomicFile::makePrivateFolder(const QString& path, FolderRefusal* why)
+{
+    const auto refusal = privateFolder(absoluteNative(path));
+    if (refusal && why)
+        *why = *refusal;
+    return !refusal;
 }

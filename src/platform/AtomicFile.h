@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+struct FolderRefusal;
+
 // Whole-file writes that either replace the old contents entirely or leave them untouched. A
 // symbolic link standing where the file goes is removed and replaced by the new file; what it
 // points to is never written.
@@ -25,9 +27,10 @@ std::optional<QString> keepAside(const QString& path, const QByteArray& contents
 // already exists, links included, is left as it is. True when `path` is then a folder.
 bool makeMissingFolders(const QString& path);
 // Makes `path` a folder of the user's own with mode 0700. Missing folders on the way are created
-// 0700 from the start; a link standing at `path` itself is removed and a real folder made in its
-// place (links further up are the system's or the user's choice and are followed). False when no
-// such folder could be made, say because a file stands there.
-bool makePrivateFolder(const QString& path);
+// 0700 from the start. A link standing at `path` (into a dotfiles folder, say) is followed when its
+// target is a folder of the user's, which is then held at 0700; any other link is refused and left
+// as it is, and so is a folder of another user. False when no such folder could be had; `why`, when
+// given, then says what stood in the way.
+bool makePrivateFolder(const QString& path, FolderRefusal* why = nullptr);
 
 } // namespace AtomicFile

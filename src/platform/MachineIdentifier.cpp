@@ -1,18 +1,19 @@
 #include "MachineIdentifier.h"
 
-#include <QFile>
+#include "BoundedFile.h"
 
 #include <pwd.h>
 #include <unistd.h>
 
 namespace {
 
+// An identifier file holds 33 bytes; anything far larger, or that is no file at all, is not one.
+constexpr qint64 kMaxFileBytes = 4096;
+
 QString firstLine(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.read(256)).section(u'\n', 0, 0).trimmed();
+    const BoundedFile::Result file = BoundedFile::read(path, kMaxFileBytes);
+    return QString::fromUtf8(file.contents).section(u'\n', 0, 0).trimmed();
 }
 
 QString loginName()

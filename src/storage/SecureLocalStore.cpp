@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "BackupExclusion.h"
+#include "BoundedFile.h"
 #include "Defaults.h"
 #include "FileManagerHelper.h"
 #include "Sha256Hex.h"
@@ -52,35 +53,28 @@ bool SecureLocalStore::writeSecure(const QString& key, const QByteArray& value)
     return mirrored && (QFile::remove(path) || !QFileInfo(path).exists());
 }
 
-bool SecureLocalStore::isOwnFile(const QString& path) const
-{
-    return !QFileInfo(m_directory).isSymLink() && !QFileInfo(path).isSymLink();
-}
-
 std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key, const Decodes& decodes)
 {
     const auto accepted = [&](const QByteArray& bytes) {
         return bytes.size() <= maxValueSize && (!decodes || decodes(bytes));
     };
     const QString path = secureFileURL(key);
-    std::optional<QByteArray> refused;
-    // A link is never read through; restoring the value below replaces it with a file of ours.
-    if (isOwnFile(path) && QFileInfo::exists(path)) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && file.size() <= maxValueSize) {
-            const QByteArray bytes = file.read(maxValueSize + 1);
-            if (file.error() == QFileDevice::NoError && accepted(bytes)) {
-                if (!m_defaults.string(mirrorPrefix + key))
-                    m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(bytes.toBase64()));
-                return bytes;
-            }
-            if (file.error() == QFileDevice::NoError)
-                refused = bytes;
-        }
-        file.close();
-        // Kept, under a timestamped name, before the mirror's copy takes its place.
-        AtomicFile::moveAside(path);
+    // A link is never read through: it is set aside like anything else that is not a readable file
+    // of ours, and the mirror's copy takes its place.
+    BoundedFile::Result file = QFileInfo(path).isSymLink()
+                                   ? BoundedFile::Result{BoundedFile::Status::NotRegularFile, {}}
+                                   : BoundedFile::read(path, maxValueSize);
+    if (file.read() && accepted(file.contents)) {
+        if (!m_defaults.string(mirrorPrefix + key))
+            m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(file.contents.toBase64()));
+        return file.contents;
     }
+    std::optional<QByteArray> refused;
+    if (file.read())
+        refused = std::move(file.contents);
+    // Kept, under a timestamped name, before the mirror's copy takes its place.
+    if (file.status != BoundedFile::Status::Missing)
+        AtomicFile::moveAside(path);
 
     const auto mirror = m_defaults.string(mirrorPrefix + key);
     // Only padded standard base64: the decoder alone would also take text without its padding.

@@ -28,8 +28,9 @@ public:
     static constexpr qint64 maxValueSize = 1024 * 1024;
     using Decodes = std::function<bool(const QByteArray&)>;
 
-    // A file that cannot be read, is larger than maxValueSize or does not decode is set aside under
-    // a timestamped name, and the value restored from the mirror when the mirror's decodes. A
+    // A file that cannot be read (a link, a pipe, a folder, a file this user may not open), is larger
+    // than maxValueSize or does not decode is set aside under a timestamped name, and the value
+    // restored from the mirror when the mirror's decodes; nothing found there is waited on. A
     // mirror value that does not decode is kept aside once (unless it is the file just set aside)
     // and leaves the defaults: a bad value is never copied back and forth. Without `decodes`, every
     // value within the size decodes.
@@ -43,8 +44,6 @@ public:
 
 private:
     bool writeFile(const QString& path, const QByteArray& value);
-    // Neither the file nor its folder is a link.
-    bool isOwnFile(const QString& path) const;
 
     Defaults& m_defaults;
     const QString m_directory;

@@ -1,9 +1,14 @@
 #include "AtomicFile.h"
+#include "FolderRefusal.h"
 #include "FileSizeLimit.h"
+#include "LogCapture.h"
 #include "TestMain.h"
 #include "linux/JsonFileDefaults.h"
 
+#include <QJsonDocument>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,7 +63,7 @@ private slots:
     void numbersFromTheFile_data()
     {
         QTest::addColumn<QByteArray>("value"); // the stored entry of key "k"
-        QTest::addColumn<QVariant>("read");    // invalid: the file is set aside
+        QTest::addColumn<QVariant>("read");    // invalid: the value is set aside alone
         QTest::newRow("integer") << QByteArray(R"({"integer": -7})") << QVariant(qint64(-7));
         QTest::newRow("widest integer, exact") << QByteArray(R"({"integer": 9223372036854775807})")
                                                << QVariant(qint64(9223372036854775807));
@@ -74,9 +79,10 @@ private slots:
         QFETCH(QByteArray, value);
         QFETCH(QVariant, read);
         QVERIFY(QDir().mkpath(m_dir.path() + "/sub"));
-        QVERIFY(AtomicFile::write(path(), "{\"k\": " + value + "}"));
+        QVERIFY(AtomicFile::write(path(), "{\"k\": " + value + ", \"other\": {\"bool\": true}}"));
         JsonFileDefaults defaults(path());
         QCOMPARE(defaults.value("k"), read);
+        QCOMPARE(defaults.boolean("other"), true);
         const QStringList aside = QDir(m_dir.path() + "/sub").entryList({"defaults.json.unreadable-*"});
         QCOMPARE(aside.size(), read.isValid() ? 0 : 1);
         for (const QString& name : aside)
@@ -137,46 +143,78 @@ private slots:
     void privateFolder_data()
     {
         QTest::addColumn<QString>("before"); // what stands at the folder's place
-        QTest::addColumn<bool>("made");
-        QTest::newRow("nothing, nor its parents") << "" << true;
-        QTest::newRow("a folder open to all") << "open folder" << true;
-        QTest::newRow("a link to a folder elsewhere") << "link" << true;
-        QTest::newRow("a link to nowhere") << "dangling" << true;
-        QTest::newRow("a file") << "file" << false;
+        QTest::addColumn<int>("refused");    // -1 when the folder is made, else the reason given
+        using Reason = FolderRefusal::Reason;
+        QTest::newRow("nothing, nor its parents") << "" << -1;
+        QTest::newRow("a folder open to all") << "open folder" << -1;
+        QTest::newRow("a folder of the user's closed to all") << "closed folder" << -1;
+        QTest::newRow("a link to a folder of the user's") << "link" << -1;
+        QTest::newRow("a link to nowhere") << "dangling" << int(Reason::LinkToNothing);
+        QTest::newRow("a link to a file") << "link to file" << int(Reason::NotAFolder);
+        QTest::newRow("a link to a folder of another user") << "link to another's" << int(Reason::LinkToAnothersFolder);
+        QTest::newRow("a file") << "file" << int(Reason::NotAFolder);
+        QTest::newRow("a pipe") << "pipe" << int(Reason::NotAFolder);
     }
     void privateFolder()
     {
         QFETCH(QString, before);
-        QFETCH(bool, made);
+        QFETCH(int, refused);
         QTemporaryDir root;
         const QString elsewhere = root.path() + "/elsewhere";
         QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(AtomicFile::write(elsewhere + "/kept", "kept"));
+        // Only root can make a folder of another user's; anyone else links to one of the system's.
+        QString anothers = "/";
+        if (::geteuid() == 0) {
+            anothers = root.path() + "/anothers";
+            QVERIFY(QDir().mkpath(anothers) && ::chown(QFile::encodeName(anothers).constData(), 65534, 65534) == 0);
+        }
+        const QString file = root.path() + "/a file";
+        QVERIFY(AtomicFile::write(file, "a file of the user's"));
         const QString folder = root.path() + (before.isEmpty() ? "/x/y/Quillmarsh" : "/Quillmarsh");
-        if (before == "open folder") {
+        const QHash<QString, QString> targets{{"link", elsewhere}, {"dangling", root.path() + "/nowhere"},
+                                              {"link to file", file}, {"link to another's", anothers}};
+        if (before == "open folder" || before == "closed folder") {
             QVERIFY(QDir().mkpath(folder));
-            QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
-        } else if (before == "link" || before == "dangling") {
-            QVERIFY(QFile::link(before == "link" ? elsewhere : root.path() + "/nowhere", folder));
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), before == "open folder" ? 0777 : 0) == 0);
+        } else if (targets.contains(before)) {
+            QVERIFY(QFile::link(targets.value(before), folder));
         } else if (before == "file") {
-            QVERIFY(AtomicFile::write(folder, "a file of the user's"));
+            QVERIFY(QFile::copy(file, folder));
+        } else if (before == "pipe") {
+            QCOMPARE(::mkfifo(QFile::encodeName(folder).constData(), 0600), 0);
         }
+        const auto modeOf = [](const QString& path) {
+            struct stat status {};
+            return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
+        };
+        const int anothersMode = modeOf(anothers);
         const mode_t savedMask = ::umask(0);
-        const bool result = AtomicFile::makePrivateFolder(folder);
+        FolderRefusal why;
+        const bool result = AtomicFile::makePrivateFolder(folder, &why);
         ::umask(savedMask);
-        QCOMPARE(result, made);
-        if (made) {
-            QVERIFY(!QFileInfo(folder).isSymLink());
+        QCOMPARE(result, refused < 0);
+        if (result) {
             for (QString path = folder; path != root.path(); path = QFileInfo(path).path())
-                QCOMPARE(QFile::permissions(path), QFileDevice::Permissions(0x7700));
+                QCOMPARE(modeOf(path), 0700);
+            if (before == "link")
+                QCOMPARE(contents(folder + "/kept"), QByteArray("kept"));
         } else {
-            QCOMPARE(contents(folder), QByteArray("a file of the user's"));
+            QCOMPARE(int(why.reason), refused);
+            QCOMPARE(why.folder, folder);
+            QCOMPARE(why.target, targets.value(before));
         }
+        // A link is followed or refused, never removed; nothing it points to is made or changed
+        // unless it is the user's folder.
+        QCOMPARE(QFileInfo(folder).isSymLink(), targets.contains(before));
+        QCOMPARE(contents(file), QByteArray("a file of the user's"));
         QVERIFY(!QFileInfo::exists(root.path() + "/nowhere"));
-        QVERIFY(QFileInfo(elsewhere).isDir() && QFile::permissions(elsewhere) != QFileDevice::Permissions(0x7700));
+        QCOMPARE(modeOf(elsewhere), before == "link" ? 0700 : 0777 & ~int(savedMask));
+        QCOMPARE(modeOf(anothers), anothersMode);
     }
 
-    // What cannot be read as defaults, or is too large to read at a start, is kept aside whole and
-    // the start goes on without it.
+    // What cannot be read as defaults, or is too large to read at a start, is kept aside whole, one
+    // line on the error output says where, and the start goes on without it.
     void unreadableEntriesAreKeptAside_data()
     {
         QTest::addColumn<QString>("kind");
@@ -190,10 +228,16 @@ private slots:
             const qsizetype last = QByteArray("\"a\":{\"string\":\"\"}}").size();
             return json + "\"a\":{\"string\":\"" + QByteArray(size - json.size() - last, 'x') + "\"}}";
         };
+        const QByteArray valid = R"({"a": {"string": "x"}})";
         QTest::newRow("not JSON") << "file" << QByteArray("{\"a\": {\"string\": 1}, \"b\": not json") << false;
+        QTest::newRow("not an object") << "file" << QByteArray(R"([{"a": {"string": "x"}}])") << false;
         QTest::newRow("at the bound") << "file" << padded(JsonFileDefaults::maxFileBytes) << true;
         QTest::newRow("one byte over the bound") << "file" << padded(JsonFileDefaults::maxFileBytes + 1) << false;
+        QTest::newRow("ten times the bound") << "sparse" << QByteArray() << false;
+        // Root reads a file whatever its mode.
+        QTest::newRow("no permission to read") << "closed" << valid << (::geteuid() == 0);
         QTest::newRow("a pipe") << "pipe" << QByteArray() << false;
+        QTest::newRow("a link to an endless device") << "device" << QByteArray() << false;
         QTest::newRow("a folder") << "folder" << QByteArray() << false;
     }
     void unreadableEntriesAreKeptAside()
@@ -203,25 +247,76 @@ private slots:
         QFETCH(bool, read);
         QTemporaryDir dir;
         const QString file = dir.path() + "/defaults.json";
-        if (kind == "file")
+        if (kind == "file" || kind == "closed")
             QVERIFY(AtomicFile::write(file, stored));
+        if (kind == "closed")
+            QVERIFY(::chmod(QFile::encodeName(file).constData(), 0) == 0);
+        else if (kind == "sparse")
+            QVERIFY(AtomicFile::write(file, "")
+                    && ::truncate(QFile::encodeName(file).constData(), 10 * JsonFileDefaults::maxFileBytes) == 0);
         else if (kind == "pipe")
             QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-        else
+        else if (kind == "device")
+            QVERIFY(QFile::link("/dev/zero", file));
+        else if (kind == "folder")
             QVERIFY(QDir().mkdir(file));
 
+        std::optional<LogCapture> log(std::in_place, "Quillmarsh.Defaults");
         JsonFileDefaults defaults(file);
+        const QStringList lines = log->texts(QtWarningMsg);
+        log.reset();
         QCOMPARE(defaults.contains("a"), read);
         const QFileInfoList aside = QDir(dir.path()).entryInfoList({"defaults.json.unreadable-*"}, QDir::AllEntries | QDir::System);
         QCOMPARE(aside.size(), read ? 0 : 1);
+        QCOMPARE(lines.size(), read ? 0 : 1);
         if (read)
             return;
+        QVERIFY2(lines.first().contains(aside.first().filePath()), qPrintable(lines.first()));
         QVERIFY(defaults.setValue("c", 1));
         QCOMPARE(JsonFileDefaults(file).integer("c"), 1);
         if (kind == "file")
             QVERIFY(contents(aside.first().filePath()) == stored);
         QCOMPARE(aside.first().isDir(), kind == "folder");
-        QCOMPARE(aside.first().isFile(), kind == "file");
+        QCOMPARE(aside.first().isFile(), kind == "file" || kind == "closed" || kind == "sparse");
+        QCOMPARE(aside.first().isSymLink(), kind == "device");
+    }
+
+    // A value that does not decode is set aside alone, as it stands; the others stay in use, and the
+    // file is rewritten without it, so that the next start finds nothing to set aside.
+    void undecodableValuesAreSetAsideAlone_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // of the key "bad", as it stands in the file
+        QTest::addColumn<bool>("parsed");     // whether the JSON parser takes the file as a whole
+        const QByteArray deep = QByteArray(2000, '[') + QByteArray(2000, ']');
+        QTest::newRow("an unknown kind") << QByteArray(R"({"float":1.5})") << true;
+        QTest::newRow("two kinds at once") << QByteArray(R"({"integer":1,"string":"1"})") << true;
+        QTest::newRow("a kind holding the wrong type") << QByteArray(R"({"bool":"yes"})") << true;
+        QTest::newRow("a garbage record") << "{\"data\":\"" + QByteArray(789, '%') + "\"}" << true;
+        QTest::newRow("a bad item deep in a record")
+            << QByteArray(R"({"dictionary":{"list":{"array":[{"integer":1},{"integer":"x"}]}}})") << true;
+        QTest::newRow("nesting deeper than the parser goes") << "{\"array\":" + deep + "}" << false;
+        QTest::newRow("a bare word") << QByteArray("nonsense") << false;
+        QTest::newRow("a broken record") << QByteArray(R"({"string":"a" "b"})") << false;
+    }
+    void undecodableValuesAreSetAsideAlone()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, parsed);
+        QCOMPARE(QJsonDocument::fromJson("{\"bad\":" + value + "}").isObject(), parsed);
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/defaults.json";
+        const QByteArray provider = "{\"string\":\"{\\\"model\\\": \\\"m\\\", \\\"endpoint\\\": \\\"e\\\"}\"}";
+        QVERIFY(AtomicFile::write(file, "{\"provider\": " + provider + ",\n \"bad\":" + value
+                                            + ", \"selection\": {\"array\": [{\"string\": \"app\"}]}}"));
+        const auto asideNames = [&dir] { return QDir(dir.path()).entryList({"defaults.json.unreadable-*"}); };
+        for (int start = 0; start < 2; ++start) {
+            JsonFileDefaults defaults(file);
+            QCOMPARE(defaults.string("provider"), QString(R"({"model": "m", "endpoint": "e"})"));
+            QCOMPARE(defaults.array("selection"), QVariantList{QString("app")});
+            QVERIFY(!defaults.contains("bad"));
+            QCOMPARE(asideNames().size(), 1);
+        }
+        QCOMPARE(contents(dir.path() + "/" + asideNames().first()), "{\"bad\":" + value + "}");
     }
 
     // A value too large for anything stored is set aside as the file is read; the file is rewritten

@@ -2,6 +2,7 @@
 #include "linux/LinuxStoragePlaces.h"
 
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -84,6 +85,12 @@ private slots:
         const QList<StoragePlace> usual = LinuxStoragePlaces(home, config, root.path() + "/system").places();
         QCOMPARE(usual[6].folders, QStringList{home + "/Videos"});
         QCOMPARE(usual[7].folders, QStringList{home + "/Music"});
+
+        // A pipe in its place is not waited on, and stays.
+        QCOMPARE(::mkfifo(QFile::encodeName(config + "/user-dirs.dirs").constData(), 0600), 0);
+        QCOMPARE(LinuxStoragePlaces(home, config, root.path() + "/system").places()[6].folders,
+                 QStringList{home + "/Videos"});
+        QVERIFY(!QFileInfo(config + "/user-dirs.dirs").isFile() && QFileInfo::exists(config + "/user-dirs.dirs"));
     }
 };
 

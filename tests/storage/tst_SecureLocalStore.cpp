@@ -1,3 +1,4 @@
+#include "AtomicFile.h"
 #include "BackupExclusion.h"
 #include "FakeDefaults.h"
 #include "FileSizeLimit.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,8 +156,9 @@ private slots:
         QCOMPARE(fileContents(m_store->secureFileURL("k")), read);
     }
 
-    // A link where the store's file or folder belongs is never read or written through: it is
-    // replaced by the store's own, and what it points to stays as it was.
+    // A link where the store's file belongs is never read or written through: it is set aside or
+    // replaced by the store's own file, and what it points to stays as it was. A link where its
+    // folder belongs is followed into a folder of the user's, and never removed.
     void linkInPlaceOfOwnFileOrFolder_data()
     {
         QTest::addColumn<bool>("folder");
@@ -191,6 +194,15 @@ private slots:
 
         plant();
         m_defaults->setValue(SecureLocalStore::mirrorPrefix + "k", QString("bWluZQ=="));
+        if (folder) {
+            QCOMPARE(m_store->readSecure("k"), QByteArray(dangling ? "mine" : "precious"));
+            QVERIFY(m_store->writeSecure("k", "new"));
+            QCOMPARE(m_store->readSecure("k"), QByteArray("new"));
+            QCOMPARE(fileContents(precious.fileName()), QByteArray(dangling ? "precious" : "new"));
+            QVERIFY(QFileInfo(linkPath).isSymLink());
+            QVERIFY(!QFileInfo::exists(m_root->path() + "/nowhere"));
+            return;
+        }
         QCOMPARE(m_store->readSecure("k"), QByteArray("mine"));
         checkReplaced();
         QCOMPARE(fileContents(m_store->secureFileURL("k")), QByteArray("mine"));
@@ -200,6 +212,54 @@ private slots:
         QVERIFY(m_store->writeSecure("k", "new"));
         checkReplaced();
         QCOMPARE(fileContents(m_store->secureFileURL("k")), QByteArray("new"));
+    }
+
+    // Whatever stands at a value's file is never waited on nor read beyond the bound: what cannot
+    // serve is set aside once, the mirror's copy takes its place, and the next read finds it clean.
+    void unusableFileIsSetAsideOnce_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("mirrored");
+        for (const char* kind : {"pipe", "endless device", "folder", "no permission", "ten times the bound"}) {
+            QTest::addRow("%s, mirrored", kind) << QString(kind) << true;
+            QTest::addRow("%s, no mirror", kind) << QString(kind) << false;
+        }
+    }
+    void unusableFileIsSetAsideOnce()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, mirrored);
+        const QString key = SecureLocalStore::setupCompleteKey;
+        const QString path = m_store->secureFileURL(key);
+        QVERIFY(m_store->writeSecure(key, "true"));
+        if (!mirrored)
+            m_defaults->remove(SecureLocalStore::mirrorPrefix + key);
+        QVERIFY(QFile::remove(path));
+        const QByteArray native = QFile::encodeName(path);
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        else if (kind == "endless device")
+            QVERIFY(QFile::link("/dev/zero", path));
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == "no permission")
+            QVERIFY(AtomicFile::write(path, "true") && ::chmod(native.constData(), 0) == 0);
+        else
+            QVERIFY(AtomicFile::write(path, "")
+                    && ::truncate(native.constData(), 10 * SecureLocalStore::maxValueSize) == 0);
+        // Root reads a file whatever its mode.
+        const bool readable = kind == "no permission" && ::geteuid() == 0;
+
+        for (int read = 0; read < 2; ++read) {
+            const auto value = m_store->readSecure(key);
+            QCOMPARE(value.has_value(), mirrored || readable);
+            QCOMPARE(m_store->isSetupComplete(), mirrored || readable);
+            QCOMPARE(QDir(m_store->directory()).entryList({"*.unreadable-*"}, QDir::AllEntries | QDir::System).size(),
+                     readable ? 0 : 1);
+            QCOMPARE(QFileInfo(path).isFile() && !QFileInfo(path).isSymLink(), mirrored || readable);
+        }
+        if (mirrored)
+            QCOMPARE(fileContents(path), QByteArray("true"));
     }
 
     void foldersArePrivateFromTheStart()

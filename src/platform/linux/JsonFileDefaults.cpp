@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "BoundedFile.h"
 #include "JsonInteger.h"
+#include "JsonMembers.h"
 #include "Paths.h"
 
 #include <QDir>
@@ -10,10 +11,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <cmath>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+
+Q_LOGGING_CATEGORY(lcDefaults, "Quillmarsh.Defaults", QtWarningMsg)
 
 namespace {
 
@@ -147,13 +151,60 @@ bool JsonFileDefaults::removeDomain()
     return removed && !file.exists() && !file.isSymLink();
 }
 
+namespace {
+
+QString whyNotRead(BoundedFile::Status status)
+{
+    switch (status) {
+    case BoundedFile::Status::TooLarge:
+        return QStringLiteral("is larger than %1 MB").arg(JsonFileDefaults::maxFileBytes / (1024 * 1024));
+    case BoundedFile::Status::NotRegularFile:
+        return QStringLiteral("is not a regular file");
+    case BoundedFile::Status::Unreadable:
+        return QStringLiteral("cannot be read by this user");
+    case BoundedFile::Status::Read:
+    case BoundedFile::Status::Missing:
+        break;
+    }
+    return QStringLiteral("does not hold one JSON object");
+}
+
+// The members of a file the parser refused as a whole, each parsed on its own; the bytes of those
+// it refuses too are added to `refused` as they stand.
+std::optional<QJsonObject> memberByMember(const QByteArray& contents, QByteArray& refused)
+{
+    const auto members = JsonMembers::split(contents);
+    if (!members)
+        return std::nullopt;
+    QJsonObject root;
+    for (const JsonMembers::Member& member : *members) {
+        const QJsonDocument one = QJsonDocument::fromJson("{" + member.key + ":" + member.value + "}");
+        if (one.isObject() && one.object().size() == 1) {
+            root.insert(one.object().begin().key(), one.object().begin().value());
+            continue;
+        }
+        if (!refused.isEmpty())
+            refused += ',';
+        refused += member.key + ':' + member.value;
+    }
+    return root;
+}
+
+} // namespace
+
 void JsonFileDefaults::load()
 {
     BoundedFile::Result file = BoundedFile::read(m_filePath, maxFileBytes);
     if (file.status == BoundedFile::Status::Missing)
         return;
-    if (!file.read() || !parse(std::move(file.contents)))
-        AtomicFile::moveAside(m_filePath);
+    const BoundedFile::Status status = file.status;
+    if (!file.read() || !parse(std::move(file.contents))) {
+        const auto moved = AtomicFile::moveAside(m_filePath);
+        qCWarning(lcDefaults).noquote() << QStringLiteral("%1 %2; %3")
+                                                .arg(m_filePath, whyNotRead(status),
+                                                     moved ? QStringLiteral("set aside as %1").arg(*moved)
+                                                           : QStringLiteral("it could not be set aside"));
+    }
     giveBackFreedMemory();
 }
 
@@ -161,34 +212,50 @@ bool JsonFileDefaults::parse(QByteArray contents)
 {
     // No value can be larger than the whole file.
     const bool mayHoldOversized = contents.size() > maxValueBytes;
-    const QJsonDocument document = QJsonDocument::fromJson(contents);
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
+    // What the parser refuses (garbage in one value, nesting deeper than it goes) spoils only the
+    // members it stands in.
+    QByteArray refused;
+    std::optional<QJsonObject> root;
+    if (error.error == QJsonParseError::NoError)
+        root = document.isObject() ? std::optional(document.object()) : std::nullopt;
+    else
+        root = memberByMember(contents, refused);
     contents = QByteArray();
-    if (!document.isObject())
+    if (!root)
         return false;
     QVariantMap values;
-    QJsonObject oversized;
-    const QJsonObject root = document.object();
-    for (auto it = root.begin(); it != root.end(); ++it) {
-        if (mayHoldOversized && QJsonDocument(it.value().toObject()).toJson(QJsonDocument::Compact).size() > maxValueBytes) {
-            oversized.insert(it.key(), it.value());
-            continue;
-        }
-        auto decoded = decode(it.value());
-        if (!decoded)
-            return false;
-        values.insert(it.key(), *decoded);
+    QJsonObject aside;
+    for (auto it = root->begin(); it != root->end(); ++it) {
+        const bool oversized =
+            mayHoldOversized
+            && QJsonDocument(it.value().toObject()).toJson(QJsonDocument::Compact).size() > maxValueBytes;
+        const auto decoded = oversized ? std::nullopt : decode(it.value());
+        if (decoded)
+            values.insert(it.key(), *decoded);
+        else
+            aside.insert(it.key(), it.value());
     }
-    if (!oversized.isEmpty() && !keepAside(oversized))
+    if (aside.isEmpty() && refused.isEmpty()) {
+        m_values = values;
+        return true;
+    }
+    QByteArray kept = QJsonDocument(aside).toJson(QJsonDocument::Compact);
+    if (!refused.isEmpty()) {
+        kept.chop(1);
+        kept += (aside.isEmpty() ? "" : ",") + refused + '}';
+    }
+    if (!keepAside(kept))
         return false;
     m_values = values;
-    if (!oversized.isEmpty())
-        save();
+    save();
     return true;
 }
 
-bool JsonFileDefaults::keepAside(const QJsonObject& members) const
+bool JsonFileDefaults::keepAside(const QByteArray& members) const
 {
-    return AtomicFile::keepAside(m_filePath, QJsonDocument(members).toJson(QJsonDocument::Compact)).has_value();
+    return AtomicFile::keepAside(m_filePath, members).has_value();
 }
 
 bool JsonFileDefaults::setAside(const QStringList& keys)
@@ -202,7 +269,7 @@ bool JsonFileDefaults::setAside(const QStringList& keys)
         }
         if (aside.isEmpty())
             return true;
-        if (!keepAside(aside))
+        if (!keepAside(QJsonDocument(aside).toJson(QJsonDocument::Compact)))
             return false;
     }
     for (const QString& key : keys)

@@ -3,14 +3,15 @@
 #include "Defaults.h"
 
 #include <QMutex>
-#include <QJsonObject>
 #include <QVariantMap>
 
 // Defaults kept in one JSON file, rewritten atomically (and privately) after every change.
 // Each value is written as a one-key object naming its kind, {"integer": 3}, {"data": "<base64>"},
-// so that kinds JSON cannot tell apart survive the round trip. A file that cannot be read as such,
-// or is larger than maxFileBytes, is moved aside, never written over; values larger than
-// maxValueBytes are set aside as it is read.
+// so that kinds JSON cannot tell apart survive the round trip. A file that cannot be read as one
+// object, or is larger than maxFileBytes, is moved aside, never written over, and one line on the
+// error output names the copy. A value that does not decode (an unknown kind, garbage, nesting
+// deeper than the parser goes) or is larger than maxValueBytes is set aside alone as the file is
+// read, and the others stay in use.
 class JsonFileDefaults final : public Defaults {
 public:
     // The largest values stored are an assistant provider's settings and a copy of an application
@@ -38,7 +39,8 @@ public:
 private:
     void load();
     bool parse(QByteArray contents);
-    bool keepAside(const QJsonObject& members) const;
+    // `members`: the text of a JSON object, or of the outline of one.
+    bool keepAside(const QByteArray& members) const;
     bool save();
 
     const QString m_filePath;

@@ -1,11 +1,15 @@
 #include "LinuxStoragePlaces.h"
 
+#include "BoundedFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <optional>
 
 namespace {
+
+// xdg-user-dirs writes well under a kilobyte.
+constexpr qint64 kMaxUserDirsBytes = 64 * 1024;
 
 // A user-dirs value: the text between its double quotes, with backslash escapes resolved.
 std::optional<QString> quoted(QStringView value)
@@ -55,10 +59,10 @@ QHash<QString, QString> LinuxStoragePlaces::userDirectories(const QString& text,
 
 QList<StoragePlace> LinuxStoragePlaces::places() const
 {
-    QFile file(m_configHome + "/user-dirs.dirs");
-    const QHash<QString, QString> named = file.open(QIODevice::ReadOnly)
-                                              ? userDirectories(QString::fromUtf8(file.readAll()), m_home)
-                                              : QHash<QString, QString>{};
+    // The user's own file: what is not a file of a sensible size there is passed over, as it stands.
+    const BoundedFile::Result file = BoundedFile::read(m_configHome + "/user-dirs.dirs", kMaxUserDirsBytes);
+    const QHash<QString, QString> named = file.read() ? userDirectories(QString::fromUtf8(file.contents), m_home)
+                                                      : QHash<QString, QString>{};
     const auto userFolder = [&](const QString& key, const QString& usual) {
         const QString folder = named.value(key, m_home + u'/' + usual);
         // A user folder set to the home itself is switched off; measuring it would count the home.

@@ -1,0 +1,122 @@
+#include "JsonMembers.h"
+
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+class Outline {
+public:
+    explicit Outline(QByteArrayView text) : m_text(text) {}
+
+    void skipSpace()
+    {
+        while (m_at < m_text.size() && isSpace(m_text[m_at]))
+            ++m_at;
+    }
+    bool take(char c)
+    {
+        skipSpace();
+        if (m_at >= m_text.size() || m_text[m_at] != c)
+            return false;
+        ++m_at;
+        return true;
+    }
+    bool atEnd()
+    {
+        skipSpace();
+        return m_at == m_text.size();
+    }
+
+    // A string from its opening quote to its closing one.
+    std::optional<QByteArray> string()
+    {
+        skipSpace();
+        const qsizetype start = m_at;
+        if (!skipString())
+            return std::nullopt;
+        return m_text.sliced(start, m_at - start).toByteArray();
+    }
+
+    // Any value: a string, a bracketed run (brackets counted, strings skipped) or a bare word.
+    std::optional<QByteArray> value()
+    {
+        skipSpace();
+        const qsizetype start = m_at;
+        if (m_at >= m_text.size())
+            return std::nullopt;
+        const char first = m_text[m_at];
+        if (first == '"') {
+            if (!skipString())
+                return std::nullopt;
+        } else if (first == '{' || first == '[') {
+            qsizetype depth = 0;
+            do {
+                const char c = m_text[m_at];
+                if (c == '"') {
+                    if (!skipString())
+                        return std::nullopt;
+                    continue;
+                }
+                if (c == '{' || c == '[')
+                    ++depth;
+                else if (c == '}' || c == ']')
+                    --depth;
+                ++m_at;
+            } while (depth > 0 && m_at < m_text.size());
+            if (depth > 0)
+                return std::nullopt;
+        } else {
+            while (m_at < m_text.size() && !isSpace(m_text[m_at]) && m_text[m_at] != ',' && m_text[m_at] != '}')
+                ++m_at;
+        }
+        if (m_at == start)
+            return std::nullopt;
+        return m_text.sliced(start, m_at - start).toByteArray();
+    }
+
+private:
+    bool skipString()
+    {
+        if (m_at >= m_text.size() || m_text[m_at] != '"')
+            return false;
+        for (++m_at; m_at < m_text.size(); ++m_at) {
+            if (m_text[m_at] == '\\') {
+                ++m_at;
+            } else if (m_text[m_at] == '"') {
+                ++m_at;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QByteArrayView m_text;
+    qsizetype m_at = 0;
+};
+
+} // namespace
+
+std::optional<QList<JsonMembers::Member>> JsonMembers::split(QByteArrayView text)
+{
+    Outline outline(text);
+    if (!outline.take('{'))
+        return std::nullopt;
+    QList<Member> members;
+    if (outline.take('}'))
+        return outline.atEnd() ? std::optional(members) : std::nullopt;
+    do {
+        auto key = outline.string();
+        if (!key || !outline.take(':'))
+            return std::nullopt;
+        auto value = outline.value();
+        if (!value)
+            return std::nullopt;
+        members.append({std::move(*key), std::move(*value)});
+    } while (outline.take(','));
+    if (!outline.take('}') || !outline.atEnd())
+        return std::nullopt;
+    return members;
+}
