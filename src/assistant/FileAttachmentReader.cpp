@@ -4,9 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 const QStringList& FileAttachmentReader::allowedExtensions()
 {
@@ -30,21 +27,11 @@ AttachmentResult FileAttachmentReader::read(const QString& path)
     if (!suffix.isEmpty() && !allowedExtensions().contains(suffix))
         return AIServiceError::unsupportedAttachment();
 
-    // Opened without blocking and checked on the descriptor, so that a pipe or device picked in
-    // the dialog is refused instead of waited on.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return AIServiceError::attachmentReadFailed(QStringLiteral("Check that the file still exists and can be opened."));
-    struct stat status {};
-    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-    QFile file;
-    QByteArray bytes;
-    const bool read = regular && file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)
-                      && (bytes = file.read(kMaxBytes + 1), file.error() == QFileDevice::NoError);
-    ::close(fd);
-    if (!regular)
-        return AIServiceError::attachmentReadFailed(QStringLiteral("Only a regular file can be attached."));
-    if (!read)
+    const QByteArray bytes = file.read(kMaxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
         return AIServiceError::attachmentReadFailed(QStringLiteral("Check that the file still exists and can be opened."));
 
     const bool truncated = bytes.size() > kMaxBytes;

@@ -1,4 +1,3 @@
-#include "PlantedFile.h"
 #include "TestMain.h"
 #include "assistant/ContextAddress.h"
 #include "assistant/ContextText.h"
@@ -188,24 +187,6 @@ private slots:
             file.write(bytes);
         }
         QCOMPARE(describe(FileAttachmentReader::read(path)), result);
-    }
-
-    // A pick that is no regular file is refused at once: a pipe would otherwise hold the read for good.
-    void unusablePicks_data()
-    {
-        QTest::addColumn<PlantedFile::Kind>("kind");
-        QTest::newRow("pipe") << PlantedFile::Kind::Pipe;
-        QTest::newRow("link to /dev/zero") << PlantedFile::Kind::LinkToZero;
-        QTest::newRow("folder") << PlantedFile::Kind::Folder;
-    }
-    void unusablePicks()
-    {
-        QFETCH(PlantedFile::Kind, kind);
-        QTemporaryDir folder;
-        const QString path = folder.path() + "/pick.txt";
-        QVERIFY(PlantedFile::plant(path, kind, 0));
-        QCOMPARE(describe(FileAttachmentReader::read(path)),
-                 "error: That attachment could not be read. Only a regular file can be attached.");
     }
 
     // Only the first 2 MiB are read: a file whose text starts after them reads as empty, and a
