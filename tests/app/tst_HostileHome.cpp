@@ -2,10 +2,13 @@
 #include "PrivateBus.h"
 #include "TestMain.h"
 #include "assistant/APIKeyStore.h"
+#include "linux/DesktopEntryIndex.h"
 #include "linux/JsonFileDefaults.h"
 #include "linux/MangoHudOverlay.h"
+#include "linux/SteamLibraries.h"
 #include "storage/SecureLocalStore.h"
 #include "storage/SettingsStore.h"
+#include "tuning/GameProfileFile.h"
 
 #include <QDeadlineTimer>
 #include <QDirIterator>
@@ -72,8 +75,6 @@ struct Stored {
 
 const QList<Stored>& storedFiles()
 {
-    // Files whose reader names no bound of its own are held to the largest any stored file has.
-    constexpr qint64 kLargestBound = JsonFileDefaults::maxFileBytes;
     static const QList<Stored> files{
         {"settings", [](const QString& home) { return secureFile(home, SettingsStore::settingsKey); }, true,
          true, SecureLocalStore::maxValueSize, R"({"autoOptimize":false,"colorBlindMode":true})"},
@@ -91,18 +92,21 @@ const QList<Stored>& storedFiles()
          true, false, APIKeyStore::maxFileBytes, QByteArray(300, 'k')},
         {"game_profiles.json",
          [](const QString& home) { return home + "/.local/share/Quillmarsh/game_profiles.json"; }, true, true,
-         kLargestBound, "[]"},
+         GameProfileFile::maxFileBytes, "[]"},
+        {"mangohud_files.json",
+         [](const QString& home) { return home + "/.local/share/Quillmarsh/mangohud_files.json"; }, true, true,
+         1 << 20, "{}"},
         {"MangoHud.conf",
          [](const QString& home) { return home + "/.config/MangoHud/" + MangoHudOverlay::globalFileName; },
-         false, false, kLargestBound, "fps_limit=75,144\nfps\n"},
+         false, false, MangoHudOverlay::globalFileBound, "fps_limit=75,144\nfps\n"},
         {"MangoHud game file", [](const QString& home) { return home + "/.config/MangoHud/hostile.conf"; },
-         false, false, kLargestBound, "fps_limit=30\n"},
+         false, false, MangoHudOverlay::gameFileBound, "fps_limit=30\n"},
         {"desktop entry",
          [](const QString& home) { return home + "/.local/share/applications/hostile.desktop"; }, false,
-         false, kLargestBound, "[Desktop Entry]\nType=Application\nName=Hostile\nExec=/bin/true\n"},
+         false, DesktopEntryIndex::maxEntryBytes, "[Desktop Entry]\nType=Application\nName=Hostile\nExec=/bin/true\n"},
         {"Steam manifest",
          [](const QString& home) { return home + "/.local/share/Steam/steamapps/appmanifest_4242.acf"; },
-         false, false, kLargestBound,
+         false, false, SteamLibraries::maxFileBytes,
          "\"AppState\"\n{\n\t\"appid\"\t\t\"4242\"\n\t\"name\"\t\t\"Hostile\"\n}\n"},
     };
     return files;
