@@ -49,6 +49,18 @@ bool CleanUninstall::removeItem(const QString& path)
     return !after.exists() && !after.isSymLink();
 }
 
+bool CleanUninstall::removeDataFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink() || !info.isDir())
+        return removeItem(path);
+    const QDir folder(path);
+    bool allRemoved = true;
+    for (const QString& name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        allRemoved = removeItem(folder.filePath(name)) && allRemoved;
+    return allRemoved;
+}
+
 void CleanUninstall::start()
 {
     if (m_started)
@@ -59,7 +71,7 @@ void CleanUninstall::start()
     (void)QtConcurrent::run(&WorkQueues::utility(), [this, life = m_life.watch(), &overlay = m_overlay,
                                                      entry = m_launchAtLoginEntry, appSupport = m_appSupport] {
         bool allRemoved = removeItem(entry);
-        allRemoved = removeItem(appSupport) && allRemoved;
+        allRemoved = removeDataFolder(appSupport) && allRemoved;
         overlay.removeSystemWideSettings();
         MainThread::post(life, [this, allRemoved] {
             const bool defaultsRemoved = wipeUserDefaults();

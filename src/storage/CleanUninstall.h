@@ -32,6 +32,9 @@ public:
     // Deletes a file, a folder with its contents, or a link (never what it points to). True when
     // nothing is left at the path, whether or not there was anything.
     static bool removeItem(const QString& path);
+    // Like removeItem(), but a link to a folder (kept in a dotfiles or synced folder, say) is
+    // followed: what is in the folder goes, the link and the folder stay.
+    static bool removeDataFolder(const QString& path);
 
 signals:
     // Emitted by start(), before any work: from now on nothing may write application data.
