@@ -21,6 +21,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QThread>
 #include <QTimer>
@@ -58,9 +59,9 @@ int main(int argc, char* argv[])
     QThread trayThread;
     trayThread.start();
     QDBusConnection trayBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "frozen-bus-walk-tray");
-    auto* tray = FakeStatusNotifierWatcher::make(true);
+    auto* tray = new FakeStatusNotifierWatcher(true);
     if (!trayBus.registerService(FakeStatusNotifierWatcher::name)
-        || !trayBus.registerVirtualObject(FakeStatusNotifierWatcher::path, tray)) {
+        || !trayBus.registerObject(FakeStatusNotifierWatcher::path, tray, QDBusConnection::ExportAllContents)) {
         say("the tray could not be played on the session bus");
         return 1;
     }
@@ -119,9 +120,11 @@ int main(int argc, char* argv[])
             if (walkEnds.hasExpired()) {
                 driver.stop();
                 const QString reason = companion.unavailableReason();
-                say(QString("%1 screens opened, companion switched %2 times; at the end it is %3%4")
+                say(QString("%1 screens opened, companion switched %2 times, %3 tray icons registered; at the end "
+                            "it is %4%5")
                         .arg(visits)
                         .arg(presses)
+                        .arg(tray->registeredStatusNotifierItems().size())
                         .arg(companion.isEnabled() ? "on" : "off")
                         .arg(reason.isEmpty() ? QString() : ", saying: " + reason));
                 ::kill(daemon, SIGCONT);
@@ -153,8 +156,8 @@ int main(int argc, char* argv[])
         QApplication::exec();
     }
     trayBus.unregisterObject(FakeStatusNotifierWatcher::path);
+    tray->deleteLater();
     trayThread.quit();
     trayThread.wait();
-    delete tray;
     return result;
 }

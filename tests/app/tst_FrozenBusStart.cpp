@@ -177,7 +177,7 @@ private slots:
         PrivateBus session;
         QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
         QVERIFY(session.serve(FakeStatusNotifierWatcher::name, FakeStatusNotifierWatcher::path,
-                              FakeStatusNotifierWatcher::make(true)));
+                              new FakeStatusNotifierWatcher(true)));
         const LazyBusConnection systemBus = LazyBusConnection::toAddress(system.address(), kPatience);
         const LazyBusConnection sessionBus = LazyBusConnection::toAddress(session.address(), kPatience);
         FakePlatform platform(m_dir->path());

@@ -4,7 +4,7 @@
 #include "linux/StatusNotifierWatch.h"
 
 using namespace std::chrono_literals;
-namespace Watcher = FakeStatusNotifierWatcher;
+using Watcher = FakeStatusNotifierWatcher;
 
 // Whether a tray is there, learnt from the session bus without waiting on it, and followed from
 // the watcher's own signals: the poll is too slow to tell anything within a test.
@@ -34,7 +34,7 @@ private slots:
         QFETCH(bool, answeringAfter);
         PrivateBus bus;
         QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
-        ScriptedDBusObject* watcher = served ? Watcher::make(hostAtStart) : nullptr;
+        Watcher* watcher = served ? new Watcher(hostAtStart) : nullptr;
         if (watcher)
             QVERIFY(bus.serve(Watcher::name, Watcher::path, watcher));
         const LazyBusConnection connection = LazyBusConnection::toAddress(bus.address(), 300ms);
@@ -45,12 +45,12 @@ private slots:
         bool answered = false;
         QObject context;
         if (change == "host registers" || change == "host unregisters") {
-            watcher->setValue(Watcher::name, "IsStatusNotifierHostRegistered", hostAfter);
+            watcher->setHostRegistered(hostAfter);
             QVERIFY(bus.emitSignal(Watcher::name, Watcher::hostSignal(hostAfter)));
         } else if (change == "watcher leaves") {
             bus.withdraw(Watcher::name);
         } else if (change == "watcher comes") {
-            QVERIFY(bus.serve(Watcher::name, Watcher::path, Watcher::make(true)));
+            QVERIFY(bus.serve(Watcher::name, Watcher::path, new Watcher(true)));
         } else if (change == "bus stops") {
             bus.pause();
             watch.afterNextAnswer(&context, [&] { answered = true; });
