@@ -28,6 +28,7 @@
 #include "linux/UPowerDevices.h"
 #include "linux/LinuxWorkspace.h"
 #include "linux/MangoHudOverlay.h"
+#include "linux/StatusNotifierWatch.h"
 #include "linux/SteamLibraries.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
@@ -76,7 +77,7 @@ LinuxPlatform::LinuxPlatform()
     m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
     m_services.storagePlaces = std::make_shared<LinuxStoragePlaces>(
         Paths::home(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
-    m_services.statusBar = std::make_shared<TrayStatusBar>();
+    m_services.statusBar = std::make_shared<TrayStatusBar>(std::make_shared<StatusNotifierWatch>(sessionBus));
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.trash = std::make_shared<LinuxTrash>(
         LinuxTrash::Options{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), ::geteuid()});

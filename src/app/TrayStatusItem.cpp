@@ -36,7 +36,8 @@ QList<std::pair<QString, QString>> readings(const QString& title)
 
 } // namespace
 
-TrayStatusItem::TrayStatusItem() : m_menu(new QMenu), m_tray(std::make_unique<QSystemTrayIcon>())
+TrayStatusItem::TrayStatusItem(std::shared_ptr<StatusAreaWatcher> watcher)
+    : m_menu(new QMenu), m_watcher(std::move(watcher))
 {
     m_menu->setStyleSheet(QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; }"
                                          "QMenu::item { color: %3; padding: 5px 22px; }"
@@ -46,14 +47,8 @@ TrayStatusItem::TrayStatusItem() : m_menu(new QMenu), m_tray(std::make_unique<QS
                               .arg(css(Color::bgDeep()), css(Color::white20()), css(Color::white95()),
                                    css(Color::white50()), css(Color::neonCyan()), css(Color::bgDeep()),
                                    css(Color::white50())));
-    m_tray->setIcon(QIcon(QPixmap::fromImage(icon({}))));
-    // A click opens the menu, as it does on a menu-bar item; the tray's own context menu answers
-    // the other button.
-    connect(m_tray.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger && m_menu && !m_entries.isEmpty())
-            m_menu->popup(QCursor::pos());
-    });
-    m_tray->show();
+    connect(m_watcher.get(), &StatusAreaWatcher::changed, this, &TrayStatusItem::place);
+    place();
 }
 
 TrayStatusItem::~TrayStatusItem()
@@ -61,8 +56,40 @@ TrayStatusItem::~TrayStatusItem()
     remove();
 }
 
+void TrayStatusItem::place()
+{
+    if (m_removed || m_tray || m_placing || !m_watcher->isAvailable())
+        return;
+    m_placing = true;
+    m_watcher->afterNextAnswer(this, [this] {
+        m_placing = false;
+        if (!m_removed && !m_tray && m_watcher->isAvailable())
+            makeIcon();
+    });
+}
+
+void TrayStatusItem::makeIcon()
+{
+    m_tray = std::make_unique<QSystemTrayIcon>();
+    m_tray->setIcon(QIcon(QPixmap::fromImage(icon(m_title))));
+    if (!m_title.isEmpty())
+        m_tray->setToolTip(toolTip(m_title));
+    // A click opens the menu, as it does on a menu-bar item; the tray's own context menu answers
+    // the other button.
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger && m_menu && !m_entries.isEmpty())
+            m_menu->popup(QCursor::pos());
+    });
+    if (!m_entries.isEmpty())
+        m_tray->setContextMenu(m_menu.get());
+    m_tray->show();
+}
+
 void TrayStatusItem::setTitle(const QString& title)
 {
+    if (m_removed)
+        return;
+    m_title = title;
     if (!m_tray)
         return;
     m_tray->setToolTip(toolTip(title));
@@ -71,7 +98,7 @@ void TrayStatusItem::setTitle(const QString& title)
 
 void TrayStatusItem::setMenu(const QList<MenuEntry>& entries)
 {
-    if (!m_tray)
+    if (m_removed)
         return;
     m_menu->clear();
     m_entries.clear();
@@ -91,7 +118,8 @@ void TrayStatusItem::setMenu(const QList<MenuEntry>& entries)
         }
         m_entries.append(action);
     }
-    m_tray->setContextMenu(m_menu.get());
+    if (m_tray)
+        m_tray->setContextMenu(m_menu.get());
 }
 
 void TrayStatusItem::setMenuTitle(qsizetype position, const QString& title)
@@ -102,13 +130,27 @@ void TrayStatusItem::setMenuTitle(qsizetype position, const QString& title)
 
 void TrayStatusItem::remove()
 {
-    if (!m_tray)
+    if (m_removed)
         return;
-    m_tray->hide();
-    m_tray.reset();
+    m_removed = true;
     m_entries.clear();
     m_menu->hide();
-    m_menu.reset();
+    if (m_tray)
+        retireIcon();
+    else
+        m_menu.reset();
+}
+
+void TrayStatusItem::retireIcon()
+{
+    // The icon takes its menu along: the tray may still show that menu until the icon is gone.
+    disconnect(m_tray.get(), nullptr, this, nullptr);
+    QSystemTrayIcon* tray = m_tray.release();
+    QMenu* menu = m_menu.release();
+    m_watcher->afterNextAnswer(tray, [tray, menu] {
+        delete tray;
+        menu->deleteLater();
+    });
 }
 
 QString TrayStatusItem::iconFigure(const QString& title)

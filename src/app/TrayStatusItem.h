@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StatusAreaWatcher.h"
 #include "StatusItem.h"
 
 #include <QImage>
@@ -14,12 +15,15 @@ class QSystemTrayIcon;
 // icon holds the title's first figure (the CPU load), large enough to read, and the tooltip holds
 // the whole title, with "n/a" for a reading that has no figure. The menu opens from the icon; its
 // reading rows are drawn as the disabled rows they are, with separators that show.
+// Qt's tray icon registers and unregisters itself with blocking calls on the session bus, so the
+// icon is made, and taken away, only right after the watcher heard that bus answer; until then
+// the item keeps its title and menu, and an item removed before that never shows.
 class TrayStatusItem final : public StatusItem {
     Q_OBJECT
 public:
     static constexpr int iconSize = 64;
 
-    TrayStatusItem();
+    explicit TrayStatusItem(std::shared_ptr<StatusAreaWatcher> watcher);
     ~TrayStatusItem() override;
 
     void setTitle(const QString& title) override;
@@ -35,8 +39,14 @@ public:
     static QString toolTip(const QString& title);
     static QImage icon(const QString& title);
     QMenu* menu() const { return m_menu.get(); }
+    // The icon in the tray; none until the bus answered while a tray was there, nor once removed.
+    const QSystemTrayIcon* trayIcon() const { return m_tray.get(); }
 
 private:
+    void place();
+    void makeIcon();
+    void retireIcon();
+
     // Quit is chosen inside the menu's own mouse handling, and the item may be removed before that
     // handling ends; the menu goes once control is back in the event loop.
     struct LaterDeleter {
@@ -45,4 +55,8 @@ private:
     std::unique_ptr<QMenu, LaterDeleter> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     QList<QAction*> m_entries;
+    std::shared_ptr<StatusAreaWatcher> m_watcher;
+    QString m_title;
+    bool m_placing = false;
+    bool m_removed = false;
 };

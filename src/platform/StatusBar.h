@@ -2,15 +2,24 @@
 
 #include "StatusItem.h"
 
+#include <QObject>
 #include <memory>
 
 // The system's status area, where applications show small items. A desktop without one (no tray
 // host running) makes no items. Main thread only.
-class StatusBar {
+class StatusBar : public QObject {
+    Q_OBJECT
 public:
-    virtual ~StatusBar() = default;
+    using QObject::QObject;
+    ~StatusBar() override = default;
 
+    // As last heard: asking never waits.
     virtual bool isAvailable() const = 0;
-    // A new, empty item, already shown; nothing when the status area is not available.
+    // A new, empty item, shown as soon as the status area can take it; nothing when the status
+    // area is not available.
     virtual std::unique_ptr<StatusItem> addItem() = 0;
+
+signals:
+    // What isAvailable() says may have changed.
+    void availabilityChanged();
 };

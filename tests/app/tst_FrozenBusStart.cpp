@@ -1,18 +1,25 @@
 #include "FakePlatform.h"
+#include "FakeStatusNotifierWatcher.h"
 #include "FixturePath.h"
 #include "MainThreadWatch.h"
 #include "PrivateBus.h"
 #include "TestMain.h"
 #include "WorkQueues.h"
+#include "app/AppScreen.h"
 #include "app/ContentView.h"
+#include "app/TrayStatusBar.h"
 #include "linux/LinuxNetworkPathMonitor.h"
 #include "linux/LinuxPowerSupplies.h"
 #include "linux/LinuxTuningBackends.h"
 #include "linux/LinuxWiFiNetwork.h"
 #include "linux/NetworkManagerDns.h"
+#include "linux/StatusNotifierWatch.h"
 #include "linux/UPowerDevices.h"
+#include "screens/menubar/MenuBarCompanion.h"
 #include "tuning/SystemOptimizer.h"
 
+#include <QAbstractButton>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -34,6 +41,13 @@ QDBusMessage busId()
     return QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetId");
 }
 
+// Waits in QtDBus, and in the application's own blocking call, which waits in the C++ library.
+std::unique_ptr<MainThreadWatch> busWaitWatch()
+{
+    return std::make_unique<MainThreadWatch>(QStringLiteral("libQt6DBus"),
+                                             std::vector{MainThreadWatch::codeOf(&LazyBusConnection::call)});
+}
+
 } // namespace
 
 // The application's start and its actions that ask the system buses, with one bus or both stopped
@@ -49,19 +63,31 @@ private slots:
         m_dir.reset();
     }
 
-    // The watch the test below relies on does see a main thread that waits on a bus.
+    void theWatchSeesTheMainThreadWaitOnABus_data()
+    {
+        QTest::addColumn<bool>("ownConnection");
+        QTest::newRow("QtDBus's blocking call") << false;
+        QTest::newRow("the application's bus connection") << true;
+    }
+    // The watch the tests below rely on does see a main thread that waits on a bus.
     void theWatchSeesTheMainThreadWaitOnABus()
     {
+        QFETCH(bool, ownConnection);
         PrivateBus bus;
         QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
         const QDBusConnection connection = bus.connect();
-        MainThreadWatch watch(QStringLiteral("libQt6DBus"));
-        QVERIFY(watch.isWatching());
+        const LazyBusConnection lazy(connection);
+        const auto watch = busWaitWatch();
+        QVERIFY(watch->isWatching());
         bus.pause();
-        const QDBusMessage reply = connection.call(busId(), QDBus::Block, int(kPatience.count()));
+        const QDBusMessage reply = ownConnection ? lazy.call(busId(), 2 * kPatience)
+                                                 : connection.call(busId(), QDBus::Block, int(kPatience.count()));
         bus.resume();
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
-        QVERIFY2(!watch.sightings().isEmpty(), qPrintable(QString::number(watch.samples()) + " samples"));
+        const QStringList sightings = watch->sightings();
+        QVERIFY2(!sightings.isEmpty(), qPrintable(QString::number(watch->samples()) + " samples"));
+        if (ownConnection)
+            QVERIFY2(sightings.join('\n').contains("LazyBusConnection::call"), qPrintable(sightings.join('\n')));
     }
 
     void startAndActionsNeverWaitForAStoppedBus_data()
@@ -85,28 +111,12 @@ private slots:
         const LazyBusConnection systemBus = LazyBusConnection::toAddress(system.address(), kPatience);
         const LazyBusConnection sessionBus = LazyBusConnection::toAddress(session.address(), kPatience);
 
-        // The platform's bus clients on those buses; everything else is a fake.
         FakePlatform platform(m_dir->path());
         platform.completeSetup();
-        PlatformServices services = platform.services();
-        services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>(LinuxNetworkPathMonitor::Options{
-            .procRoot = kNetwork + "/proc-wired",
-            .netRoot = kNetwork + "/sys/class/net",
-            .networkManagerBus = systemBus,
-            .managerWaitMs = int(kPatience.count())});
-        services.wifiNetwork = std::make_shared<LinuxWiFiNetwork>(systemBus, platform.runner);
-        services.powerSupplies =
-            std::make_shared<LinuxPowerSupplies>(m_dir->path() + "/sys", std::make_shared<UPowerDevices>(systemBus));
-        const TuningBackends linux = linuxTuningBackends(systemBus, sessionBus);
-        services.tuning.sleep = linux.sleep;
-        services.tuning.dnsCache = linux.dnsCache;
-        services.tuning.dnsProbe = std::make_shared<AnsweringProbe>();
-        services.tuning.dns = std::make_shared<NetworkManagerDns>(
-            systemBus, NetworkManagerDns::Places{kNetwork + "/proc-wired", kNetwork + "/sys/class/net",
-                                                 m_dir->path() + "/resolv.conf"});
+        const PlatformServices services = withBusClients(platform, systemBus, sessionBus);
 
-        MainThreadWatch watch(QStringLiteral("libQt6DBus"));
-        QVERIFY(watch.isWatching());
+        const auto watch = busWaitWatch();
+        QVERIFY(watch->isWatching());
         {
             ContentView view(services);
             QSignalSpy started(&view, &ContentView::started);
@@ -145,12 +155,118 @@ private slots:
             session.resume();
             WorkQueues::drain();
         }
-        qInfo("%d looks at the main thread; its event loop's longest pause %lld ms", watch.samples(),
-              qlonglong(watch.longestStall().count()));
-        QVERIFY2(watch.sightings().isEmpty(), qPrintable(watch.sightings().join('\n')));
+        qInfo("%d looks at the main thread; its event loop's longest pause %lld ms", watch->samples(),
+              qlonglong(watch->longestStall().count()));
+        QVERIFY2(watch->sightings().isEmpty(), qPrintable(watch->sightings().join('\n')));
+    }
+
+    void screensAndTheCompanionNeverWaitForABusStoppedAfterTheStart_data()
+    {
+        QTest::addColumn<bool>("bothBuses");
+        QTest::newRow("session bus") << false;
+        QTest::newRow("both buses") << true;
+    }
+
+    // The buses stop once the window is up, with a tray on the session bus: every screen opens
+    // and the companion goes on and off without the window waiting; once the bus is known not to
+    // answer the companion says it cannot be shown, and it shows again once the bus answers.
+    void screensAndTheCompanionNeverWaitForABusStoppedAfterTheStart()
+    {
+        QFETCH(bool, bothBuses);
+        PrivateBus system;
+        PrivateBus session;
+        QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
+        QVERIFY(session.serve(FakeStatusNotifierWatcher::name, FakeStatusNotifierWatcher::path,
+                              new FakeStatusNotifierWatcher(true)));
+        const LazyBusConnection systemBus = LazyBusConnection::toAddress(system.address(), kPatience);
+        const LazyBusConnection sessionBus = LazyBusConnection::toAddress(session.address(), kPatience);
+        FakePlatform platform(m_dir->path());
+        platform.completeSetup();
+        PlatformServices services = withBusClients(platform, systemBus, sessionBus);
+        auto tray = std::make_shared<StatusNotifierWatch>(
+            sessionBus, StatusNotifierWatch::Options{.pollInterval = std::chrono::milliseconds(100), .answerLimit = kPatience});
+        services.statusBar = std::make_shared<TrayStatusBar>(tray);
+
+        const auto watch = busWaitWatch();
+        QVERIFY(watch->isWatching());
+        {
+            ContentView view(services);
+            QSignalSpy started(&view, &ContentView::started);
+            view.resize(1000, 650);
+            view.show();
+            QTRY_COMPARE(started.size(), 1);
+            QTRY_VERIFY(services.statusBar->isAvailable());
+            MenuBarCompanion& companion = view.menuBarCompanion();
+            companion.enable();
+            QVERIFY(companion.isEnabled());
+
+            session.pause();
+            if (bothBuses)
+                system.pause();
+            for (const AppScreen screen : AppScreens::allCases()) {
+                view.selectScreen(screen);
+                QCoreApplication::processEvents();
+                if (screen != AppScreen::menuBar)
+                    continue;
+                auto* toggle = view.detailView()->findChild<QAbstractButton*>("companionSwitch");
+                QVERIFY(toggle);
+                for (int press = 0; press < 4; ++press) {
+                    toggle->click();
+                    QCoreApplication::processEvents();
+                }
+            }
+            view.selectScreen(AppScreen::menuBar);
+            auto* toggle = view.detailView()->findChild<QAbstractButton*>("companionSwitch");
+            QVERIFY(toggle);
+            if (companion.isEnabled())
+                toggle->click();
+            QTRY_VERIFY(!tray->isAnswering());
+            toggle->click();
+            QVERIFY(!companion.isEnabled());
+            QVERIFY(!toggle->isChecked());
+            const auto* reason = view.detailView()->findChild<QLabel*>("companionUnavailable");
+            QVERIFY(reason && reason->isVisible());
+            QCOMPARE(reason->text(), MenuBarCompanion::unavailableText);
+
+            system.resume();
+            session.resume();
+            QTRY_VERIFY(services.statusBar->isAvailable());
+            QTRY_VERIFY(reason->isHidden());
+            toggle->click();
+            QVERIFY(companion.isEnabled());
+            toggle->click();
+            QVERIFY(!companion.isEnabled());
+            WorkQueues::drain();
+        }
+        qInfo("%d looks at the main thread; its event loop's longest pause %lld ms", watch->samples(),
+              qlonglong(watch->longestStall().count()));
+        QVERIFY2(watch->sightings().isEmpty(), qPrintable(watch->sightings().join('\n')));
     }
 
 private:
+    // The platform's bus clients on these buses; everything else is a fake.
+    PlatformServices withBusClients(FakePlatform& platform, const LazyBusConnection& systemBus,
+                                    const LazyBusConnection& sessionBus) const
+    {
+        PlatformServices services = platform.services();
+        services.pathMonitor = std::make_shared<LinuxNetworkPathMonitor>(LinuxNetworkPathMonitor::Options{
+            .procRoot = kNetwork + "/proc-wired",
+            .netRoot = kNetwork + "/sys/class/net",
+            .networkManagerBus = systemBus,
+            .managerWaitMs = int(kPatience.count())});
+        services.wifiNetwork = std::make_shared<LinuxWiFiNetwork>(systemBus, platform.runner);
+        services.powerSupplies =
+            std::make_shared<LinuxPowerSupplies>(m_dir->path() + "/sys", std::make_shared<UPowerDevices>(systemBus));
+        const TuningBackends linux = linuxTuningBackends(systemBus, sessionBus);
+        services.tuning.sleep = linux.sleep;
+        services.tuning.dnsCache = linux.dnsCache;
+        services.tuning.dnsProbe = std::make_shared<AnsweringProbe>();
+        services.tuning.dns = std::make_shared<NetworkManagerDns>(
+            systemBus, NetworkManagerDns::Places{kNetwork + "/proc-wired", kNetwork + "/sys/class/net",
+                                                 m_dir->path() + "/resolv.conf"});
+        return services;
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 

@@ -1,7 +1,10 @@
+#include "FakeStatusAreaWatcher.h"
 #include "TestMain.h"
+#include "app/TrayStatusBar.h"
 #include "app/TrayStatusItem.h"
 
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QPointer>
 #include <memory>
 
@@ -33,7 +36,7 @@ private slots:
     // Reading rows cannot be chosen and are drawn unlike the row that can; separators show.
     void menuRowsLookAsTheyBehave()
     {
-        TrayStatusItem item;
+        TrayStatusItem item(std::make_shared<FakeStatusAreaWatcher>());
         item.setMenu({{StatusItem::MenuEntry::Kind::Text, "CPU 12%"},
                       {StatusItem::MenuEntry::Kind::Separator, {}},
                       {StatusItem::MenuEntry::Kind::Quit, "Quit"}});
@@ -62,7 +65,7 @@ private slots:
     // handling the click.
     void quitFromTheMenuMayRemoveTheItem()
     {
-        auto item = std::make_unique<TrayStatusItem>();
+        auto item = std::make_unique<TrayStatusItem>(std::make_shared<FakeStatusAreaWatcher>());
         item->setMenu({{StatusItem::MenuEntry::Kind::Text, "Quillmarsh"},
                        {StatusItem::MenuEntry::Kind::Separator, {}},
                        {StatusItem::MenuEntry::Kind::Quit, "Quit"}});
@@ -85,6 +88,60 @@ private slots:
         QCOMPARE(quits, 1);
         QVERIFY(!item);
         QTRY_VERIFY(!menu);
+    }
+
+    void iconComesAndGoesOnlyWhenTheBusAnswers_data()
+    {
+        QTest::addColumn<bool>("host");
+        QTest::addColumn<bool>("answering");
+        // What happens before the bus answers next.
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("tray there") << true << true << "" << true;
+        QTest::newRow("no tray") << false << true << "" << false;
+        QTest::newRow("tray there, bus not answering") << true << false << "" << false;
+        QTest::newRow("tray comes") << false << true << "tray comes" << true;
+        QTest::newRow("bus answers again") << true << false << "bus answers again" << true;
+        QTest::newRow("tray goes") << true << true << "tray goes" << false;
+        QTest::newRow("removed first") << true << true << "remove" << false;
+    }
+    // Qt's tray icon waits on the session bus to register and unregister: the item makes and
+    // deletes it only right after the bus answered, and only while a tray is there.
+    void iconComesAndGoesOnlyWhenTheBusAnswers()
+    {
+        QFETCH(bool, host);
+        QFETCH(bool, answering);
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, shown);
+        auto watcher = std::make_shared<FakeStatusAreaWatcher>();
+        watcher->set(host, answering);
+        TrayStatusBar bar(watcher);
+        QCOMPARE(bar.isAvailable(), host && answering);
+        TrayStatusItem item(watcher);
+        item.setTitle("CPU 12% GPU RAM 62%");
+        item.setMenu({{StatusItem::MenuEntry::Kind::Quit, "Quit"}});
+        QVERIFY(!item.trayIcon());
+        if (meanwhile == "tray comes" || meanwhile == "bus answers again")
+            watcher->set(true, true);
+        else if (meanwhile == "tray goes")
+            watcher->set(false, true);
+        else if (meanwhile == "remove")
+            item.remove();
+        watcher->answer();
+        QCOMPARE(item.trayIcon() != nullptr, shown);
+        if (!shown)
+            return;
+        QCOMPARE(item.trayIcon()->toolTip(), "CPU 12% GPU n/a RAM 62%");
+        QCOMPARE(item.trayIcon()->contextMenu(), item.menu());
+
+        // Removed while the bus does not answer: the icon stays until it does.
+        QPointer<const QSystemTrayIcon> icon = item.trayIcon();
+        watcher->set(true, false);
+        item.remove();
+        QVERIFY(!item.trayIcon());
+        QVERIFY(icon);
+        watcher->answer();
+        QVERIFY(!icon);
     }
 };
 

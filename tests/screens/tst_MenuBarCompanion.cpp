@@ -171,11 +171,16 @@ private slots:
         QVERIFY(bar.records.isEmpty());
         QCOMPARE(companion.unavailableReason(), MenuBarCompanion::unavailableText);
 
-        bar.available = true;
+        // The screen hears of a tray that comes, so that the reason goes.
+        QSignalSpy changed(&companion, &MenuBarCompanion::changed);
+        bar.setAvailable(true);
+        QCOMPARE(changed.size(), 1);
         QVERIFY(companion.unavailableReason().isEmpty());
         companion.enable();
         QVERIFY(companion.isEnabled());
-        bar.available = false;
+        QCOMPARE(changed.size(), 2);
+        bar.setAvailable(false);
+        QCOMPARE(changed.size(), 2);
         QVERIFY2(companion.unavailableReason().isEmpty(), "a shown item needs no excuse");
     }
 

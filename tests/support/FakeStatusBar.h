@@ -61,6 +61,11 @@ public:
         return std::count_if(records.cbegin(), records.cend(), [](const auto& record) { return !record->removed; });
     }
     const FakeStatusRecord& last() const { return *records.last(); }
+    void setAvailable(bool now)
+    {
+        available = now;
+        emit availabilityChanged();
+    }
 
     bool available = true;
     QList<std::shared_ptr<FakeStatusRecord>> records;

@@ -56,7 +56,7 @@ struct sigaction g_previousAction;
 
 } // namespace
 
-MainThreadWatch::MainThreadWatch(const QString& library)
+MainThreadWatch::MainThreadWatch(const QString& library, const std::vector<const void*>& functions)
 {
     struct Search {
         QByteArray name;
@@ -78,6 +78,17 @@ MainThreadWatch::MainThreadWatch(const QString& library)
         &search);
     if (m_library.empty())
         return;
+    for (const void* function : functions) {
+        Dl_info info{};
+        void* entry = nullptr;
+        if (::dladdr1(function, &info, &entry, RTLD_DL_SYMENT) == 0 || !entry || info.dli_saddr != function)
+            return;
+        const auto* symbol = static_cast<const ElfW(Sym)*>(entry);
+        if (symbol->st_size == 0)
+            return;
+        const auto begin = reinterpret_cast<quintptr>(info.dli_saddr);
+        m_library.emplace_back(begin, begin + symbol->st_size);
+    }
     // Loads the unwinder now, not first inside the signal handler.
     void* warmUp[4];
     ::backtrace(warmUp, 4);

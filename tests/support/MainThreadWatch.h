@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -15,16 +16,31 @@
 // stack twice in a row, with a frame of the library on it, is a wait in that library. A call that
 // waits for anything is seen however fast or slow the machine is, and quick work in the library
 // (building a message, say) is not mistaken for one.
+// Besides a library, a few functions of a shared object may be watched the same way: a wait inside
+// one of them, in whatever library it ends up waiting, is seen as well.
 // Construct it on the main thread; one at a time.
 class MainThreadWatch {
 public:
-    // `library`: part of the shared object's file name, such as "libQt6DBus".
-    explicit MainThreadWatch(const QString& library);
+    // `library`: part of the shared object's file name, such as "libQt6DBus". `functions`: the
+    // code addresses of exported functions, as codeOf() gives them.
+    explicit MainThreadWatch(const QString& library, const std::vector<const void*>& functions = {});
     ~MainThreadWatch();
     MainThreadWatch(const MainThreadWatch&) = delete;
     MainThreadWatch& operator=(const MainThreadWatch&) = delete;
 
-    // False when the library is not loaded or the main thread cannot be sampled.
+    // The code address of a member function that is not virtual.
+    template <typename Member>
+    static const void* codeOf(Member member)
+    {
+        // The Itanium ABI holds such a function's address in the first word of the pointer.
+        const void* address = nullptr;
+        static_assert(sizeof member >= sizeof address);
+        std::memcpy(&address, &member, sizeof address);
+        return address;
+    }
+
+    // False when the library is not loaded, a function is not found or the main thread cannot be
+    // sampled.
     bool isWatching() const { return m_watching; }
     // How many stacks were looked at.
     int samples() const { return m_samples.load(); }

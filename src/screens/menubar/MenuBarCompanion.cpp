@@ -28,6 +28,11 @@ QList<StatusItem::MenuEntry> menuEntries()
 MenuBarCompanion::MenuBarCompanion(StatusBar& statusBar, QObject* parent) : QObject(parent), m_statusBar(statusBar)
 {
     m_timer.setInterval(defaultUpdateIntervalMs);
+    // The screen shows why the companion cannot be switched on, and follows the status area.
+    connect(&m_statusBar, &StatusBar::availabilityChanged, this, [this] {
+        if (!m_isEnabled)
+            emit changed();
+    });
     // Each tick reaches the update through one more turn of the event loop.
     connect(&m_timer, &QTimer::timeout, this,
             [this] { QMetaObject::invokeMethod(this, &MenuBarCompanion::updateStatus, Qt::QueuedConnection); });

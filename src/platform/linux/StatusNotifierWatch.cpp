@@ -1,0 +1,159 @@
+#include "StatusNotifierWatch.h"
+
+#include "MainThread.h"
+
+#include <QDBusError>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+
+namespace {
+
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+
+// An answer of the bus, or an error that says it gave none (no connection, no reply in time).
+bool answered(const QDBusMessage& reply)
+{
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return true;
+    static const QStringList unanswered = {QDBusError::errorString(QDBusError::Timeout),
+                                           QDBusError::errorString(QDBusError::NoReply),
+                                           QDBusError::errorString(QDBusError::Disconnected),
+                                           QDBusError::errorString(QDBusError::TimedOut)};
+    return reply.type() == QDBusMessage::ErrorMessage && !unanswered.contains(reply.errorName());
+}
+
+// Tells the watch, on the main thread, that something about the tray changed. QtDBus delivers
+// bus signals to slots only.
+class ChangeRelay : public QObject {
+    Q_OBJECT
+public:
+    ChangeRelay(QPointer<QObject> watch, std::function<void(QObject*)> tell, QObject* parent)
+        : QObject(parent), m_watch(std::move(watch)), m_tell(std::move(tell))
+    {
+    }
+
+public slots:
+    void relay()
+    {
+        MainThread::post([watch = m_watch, tell = m_tell] {
+            if (watch)
+                tell(watch);
+        });
+    }
+
+private:
+    QPointer<QObject> m_watch;
+    std::function<void(QObject*)> m_tell;
+};
+
+} // namespace
+
+StatusNotifierWatch::StatusNotifierWatch(LazyBusConnection bus, QObject* parent)
+    : StatusNotifierWatch(std::move(bus), Options{}, parent)
+{
+}
+
+StatusNotifierWatch::StatusNotifierWatch(LazyBusConnection bus, Options options, QObject* parent)
+    : StatusAreaWatcher(parent), m_bus(std::move(bus)), m_options(options)
+{
+    m_poll.setInterval(m_options.pollInterval);
+    connect(&m_poll, &QTimer::timeout, this, &StatusNotifierWatch::ask);
+    followSignals();
+    m_poll.start();
+    ask();
+}
+
+StatusNotifierWatch::~StatusNotifierWatch()
+{
+    m_busSide->deleteLater();
+}
+
+void StatusNotifierWatch::followSignals()
+{
+    m_busSide = new QObject;
+    m_busSide->moveToThread(m_bus.thread());
+    const auto askAgain = [](QObject* watch) { static_cast<StatusNotifierWatch*>(watch)->ask(); };
+    m_bus.run([side = m_busSide, watch = QPointer<QObject>(this), askAgain](const QDBusConnection& connection) {
+        QDBusConnection bus = connection;
+        auto* relay = new ChangeRelay(watch, askAgain, side);
+        auto* owner = new QDBusServiceWatcher(kWatcher, bus, QDBusServiceWatcher::WatchForOwnerChange, side);
+        QObject::connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, relay, &ChangeRelay::relay);
+        for (const char* name : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+            bus.connect(QString(), kWatcherPath, kWatcher, QString::fromLatin1(name), relay, SLOT(relay()));
+    });
+}
+
+void StatusNotifierWatch::afterNextAnswer(QObject* context, std::function<void()> then)
+{
+    m_waiting.append({context, std::move(then)});
+    ask();
+}
+
+void StatusNotifierWatch::ask()
+{
+    if (m_asking)
+        return;
+    m_asking = true;
+    QDBusMessage owner = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                        QStringLiteral("/org/freedesktop/DBus"),
+                                                        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+    owner << kWatcher;
+    m_bus.callAsync(owner, m_options.answerLimit, this, [this](const QDBusMessage& reply) {
+        m_asking = false;
+        ownerAnswered(reply);
+    });
+}
+
+void StatusNotifierWatch::ownerAnswered(const QDBusMessage& reply)
+{
+    if (!answered(reply)) {
+        set(m_hostPresent, false);
+        // What waits for an answer keeps asking, sooner than the poll would.
+        if (!m_waiting.isEmpty())
+            QTimer::singleShot(m_options.answerLimit, this, &StatusNotifierWatch::ask);
+        return;
+    }
+    // The daemon's error is that no one owns the name.
+    const bool watcherRuns = reply.type() == QDBusMessage::ReplyMessage;
+    ++m_hostReading;
+    if (watcherRuns) {
+        set(m_hostPresent, true);
+        readHost();
+    } else {
+        set(false, true);
+    }
+    const auto waiting = std::exchange(m_waiting, {});
+    for (const auto& [context, then] : waiting) {
+        if (context)
+            then();
+    }
+}
+
+void StatusNotifierWatch::readHost()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    m_bus.callAsync(get, m_options.answerLimit, this, [this, reading = m_hostReading](const QDBusMessage& reply) {
+        if (reading != m_hostReading)
+            return;
+        if (!answered(reply))
+            set(m_hostPresent, false);
+        else if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+            set(reply.arguments().constFirst().value<QDBusVariant>().variant().toBool(), true);
+        else
+            set(false, true);
+    });
+}
+
+void StatusNotifierWatch::set(bool hostPresent, bool answering)
+{
+    if (hostPresent == m_hostPresent && answering == m_answering)
+        return;
+    m_hostPresent = hostPresent;
+    m_answering = answering;
+    emit changed();
+}
+
+#include "StatusNotifierWatch.moc"
