@@ -176,11 +176,7 @@ private slots:
     // thing is set aside once, so a new key can be saved.
     void unusableFilesAreSetAsideOnce_data()
     {
-        QTest::addColumn<PlantedFile::Kind>("kind");
-        QTest::newRow("named pipe") << PlantedFile::Kind::Pipe;
-        QTest::newRow("link to /dev/zero") << PlantedFile::Kind::LinkToZero;
-        QTest::newRow("folder") << PlantedFile::Kind::Folder;
-        QTest::newRow("ten times the bound") << PlantedFile::Kind::TenTimesTheBound;
+        PlantedFile::addKindRows();
     }
     void unusableFilesAreSetAsideOnce()
     {

@@ -72,11 +72,7 @@ private slots:
     // it is; the other entries are found.
     void unusableEntriesAreSkippedAndLeft_data()
     {
-        QTest::addColumn<PlantedFile::Kind>("kind");
-        QTest::newRow("named pipe") << PlantedFile::Kind::Pipe;
-        QTest::newRow("link to /dev/zero") << PlantedFile::Kind::LinkToZero;
-        QTest::newRow("folder") << PlantedFile::Kind::Folder;
-        QTest::newRow("ten times the bound") << PlantedFile::Kind::TenTimesTheBound;
+        PlantedFile::addKindRows();
     }
     void unusableEntriesAreSkippedAndLeft()
     {

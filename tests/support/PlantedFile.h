@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QTest>
 #include <sys/stat.h>
 
 // Something other than a readable file of sensible size, planted where a program expects one: a
@@ -12,6 +13,12 @@
 namespace PlantedFile {
 
 enum class Kind { Pipe, LinkToZero, Folder, TenTimesTheBound };
+
+} // namespace PlantedFile
+
+Q_DECLARE_METATYPE(PlantedFile::Kind)
+
+namespace PlantedFile {
 
 inline bool plant(const QString& path, Kind kind, qint64 bound)
 {
@@ -29,6 +36,16 @@ inline bool plant(const QString& path, Kind kind, qint64 bound)
     }
     }
     return false;
+}
+
+// One row per kind, in a column "kind" of a data-driven test.
+inline void addKindRows()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::newRow("named pipe") << Kind::Pipe;
+    QTest::newRow("link to /dev/zero") << Kind::LinkToZero;
+    QTest::newRow("folder") << Kind::Folder;
+    QTest::newRow("ten times the bound") << Kind::TenTimesTheBound;
 }
 
 // What stands at the path, without following a link or opening it: its type, size and link target.
@@ -51,4 +68,3 @@ inline QStringList asideCopies(const QString& path)
 
 } // namespace PlantedFile
 
-Q_DECLARE_METATYPE(PlantedFile::Kind)

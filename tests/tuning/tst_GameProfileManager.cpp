@@ -165,11 +165,7 @@ private slots:
     // be read as one is set aside once, and the next start is clean.
     void unusableFilesAreSetAsideOnce_data()
     {
-        QTest::addColumn<PlantedFile::Kind>("kind");
-        QTest::newRow("named pipe") << PlantedFile::Kind::Pipe;
-        QTest::newRow("link to /dev/zero") << PlantedFile::Kind::LinkToZero;
-        QTest::newRow("folder") << PlantedFile::Kind::Folder;
-        QTest::newRow("ten times the bound") << PlantedFile::Kind::TenTimesTheBound;
+        PlantedFile::addKindRows();
     }
     void unusableFilesAreSetAsideOnce()
     {
