@@ -271,7 +271,7 @@ private slots:
         Walk walk(QSize(1000, 650));
         QVERIFY(walk.bootstrapped);
         walk.open(screen);
-        const auto named = [&walk](QWidget* in, const QString& name) -> QWidget* {
+        const auto named = [](QWidget* in, const QString& name) -> QWidget* {
             const QStringList parts = name.split('#');
             const int wanted = parts.size() > 1 ? parts[1].toInt() : 0;
             int seen = 0;
