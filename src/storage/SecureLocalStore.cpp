@@ -10,6 +10,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A folder of this user's, reached through a link or not. The values' folder may be a link into
+// the user's own folders; one into another user's is neither read from nor written to.
+bool isOwnFolder(const QString& path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode)
+           && status.st_uid == ::geteuid();
+}
+
+} // namespace
 
 SecureLocalStore::SecureLocalStore(Defaults& defaults, QString directory)
     : m_defaults(defaults), m_directory(std::move(directory))
@@ -27,12 +42,14 @@ QString SecureLocalStore::secureFileURL(const QString& key) const
     return m_directory + "/" + sha256Hex(secureService + "|" + key) + ".bin";
 }
 
-void SecureLocalStore::ensureSecureDirectory()
+bool SecureLocalStore::ensureSecureDirectory()
 {
     // The Application Support folder it lies in is ours as well.
     AtomicFile::makePrivateFolder(QFileInfo(m_directory).path());
-    AtomicFile::makePrivateFolder(m_directory);
+    if (!AtomicFile::makePrivateFolder(m_directory))
+        return false;
     BackupExclusion::exclude(m_directory);
+    return true;
 }
 
 bool SecureLocalStore::writeFile(const QString& path, const QByteArray& value)
@@ -42,15 +59,15 @@ bool SecureLocalStore::writeFile(const QString& path, const QByteArray& value)
 
 bool SecureLocalStore::writeSecure(const QString& key, const QByteArray& value)
 {
-    ensureSecureDirectory();
+    const bool ownFolder = ensureSecureDirectory();
     const QString path = secureFileURL(key);
-    const bool written = writeFile(path, value);
+    const bool written = ownFolder && writeFile(path, value);
     const bool mirrored = m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(value.toBase64()));
     if (written)
         return true;
     // The old file would be preferred over the mirror on the next read and bring the old value
     // back; it goes, but only once the mirror surely holds the new value.
-    return mirrored && (QFile::remove(path) || !QFileInfo(path).exists());
+    return mirrored && (!ownFolder || QFile::remove(path) || !QFileInfo(path).exists());
 }
 
 std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key, const Decodes& decodes)
@@ -60,10 +77,12 @@ std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key, const
     };
     const QString path = secureFileURL(key);
     // A link is never read through: it is set aside like anything else that is not a readable file
-    // of ours, and the mirror's copy takes its place.
-    BoundedFile::Result file = QFileInfo(path).isSymLink()
-                                   ? BoundedFile::Result{BoundedFile::Status::NotRegularFile, {}}
-                                   : BoundedFile::read(path, maxValueSize);
+    // of ours, and the mirror's copy takes its place. In a folder of another user's, nothing is.
+    BoundedFile::Result file;
+    if (isOwnFolder(m_directory)) {
+        file = QFileInfo(path).isSymLink() ? BoundedFile::Result{BoundedFile::Status::NotRegularFile, {}}
+                                           : BoundedFile::read(path, maxValueSize);
+    }
     if (file.read() && accepted(file.contents)) {
         if (!m_defaults.string(mirrorPrefix + key))
             m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(file.contents.toBase64()));
@@ -83,14 +102,15 @@ std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key, const
     auto decoded = QByteArray::fromBase64Encoding(mirror->toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
         return std::nullopt;
-    ensureSecureDirectory();
+    const bool ownFolder = ensureSecureDirectory();
     if (!accepted(*decoded)) {
-        if (*decoded != refused && !AtomicFile::keepAside(path, *decoded))
+        if (*decoded != refused && !(ownFolder && AtomicFile::keepAside(path, *decoded)))
             return std::nullopt;
         m_defaults.remove(mirrorPrefix + key);
         return std::nullopt;
     }
-    writeFile(path, *decoded);
+    if (ownFolder)
+        writeFile(path, *decoded);
     return *decoded;
 }
 

@@ -39,7 +39,8 @@ public:
     bool isSetupComplete();
 
     QString secureFileURL(const QString& key) const;
-    void ensureSecureDirectory();
+    // False when the folder is not, or cannot be made, a folder of the user's own.
+    bool ensureSecureDirectory();
     const QString& directory() const { return m_directory; }
 
 private:

@@ -214,6 +214,30 @@ private slots:
         QCOMPARE(fileContents(m_store->secureFileURL("k")), QByteArray("new"));
     }
 
+    // A link where the folder belongs that leads into another user's folder is left as it is, and
+    // nothing in that folder is read, set aside or written: the mirror holds the values.
+    void linkToAnotherUsersFolderIsNotUsed()
+    {
+        if (::geteuid() != 0)
+            QSKIP("Only root can make a folder of another user's");
+        const QString anothers = m_root->path() + "/anothers";
+        const QString planted = anothers + "/" + QFileInfo(m_store->secureFileURL("k")).fileName();
+        QVERIFY(QDir().mkpath(anothers) && AtomicFile::write(planted, "planted"));
+        for (const QString& path : {anothers, planted})
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        QVERIFY(QDir().mkpath(QFileInfo(m_store->directory()).path()));
+        QVERIFY(QFile::link(anothers, m_store->directory()));
+        m_defaults->setValue(SecureLocalStore::mirrorPrefix + "k", QString("bWluZQ=="));
+
+        QCOMPARE(m_store->readSecure("k"), QByteArray("mine"));
+        QVERIFY(m_store->writeSecure("k", "new"));
+        QCOMPARE(m_store->readSecure("k"), QByteArray("new"));
+        QVERIFY(QFileInfo(m_store->directory()).isSymLink());
+        QCOMPARE(QDir(anothers).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QFileInfo(planted).fileName()});
+        QCOMPARE(fileContents(planted), QByteArray("planted"));
+    }
+
     // Whatever stands at a value's file is never waited on nor read beyond the bound: what cannot
     // serve is set aside once, the mirror's copy takes its place, and the next read finds it clean.
     void unusableFileIsSetAsideOnce_data()
