@@ -1,6 +1,7 @@
 #include "BoundedFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,8 +21,12 @@ Result read(int fd, qint64 limit)
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return {Status::Unreadable, {}};
-    // One byte more than the bound is asked for, so that a file grown since fstat shows.
-    QByteArray bytes = file.read(limit + 1);
+    // The size fstat gave is asked for first, so that no buffer of the whole bound is taken for a
+    // small file; a byte more, and then up to one byte past the bound, shows a file grown since.
+    const qint64 expected = std::min<qint64>(status.st_size, limit);
+    QByteArray bytes = file.read(expected + 1);
+    if (bytes.size() > expected && bytes.size() <= limit)
+        bytes += file.read(limit + 1 - bytes.size());
     if (file.error() != QFileDevice::NoError)
         return {Status::Unreadable, {}};
     if (bytes.size() > limit)
