@@ -152,6 +152,16 @@ QString settledProblem(QWidget& window, QWidget* stop)
 
 } // namespace
 
+// An OpenAI key saved for the length of a test when asked for, so that AI Connect shows its chat;
+// whatever a test saved is gone after it.
+struct TestKey {
+    explicit TestKey(bool save) : saved(!save || APIKeyStore::shared().save("sk-test-key", AIProvider::openAI)) {}
+    ~TestKey() { APIKeyStore::shared().remove(AIProvider::openAI); }
+    TestKey(const TestKey&) = delete;
+    TestKey& operator=(const TestKey&) = delete;
+    const bool saved;
+};
+
 class TestKeyboardWalk : public QObject {
     Q_OBJECT
 private slots:
@@ -179,9 +189,8 @@ private slots:
         QFETCH(AppScreen, screen);
         QFETCH(bool, keySaved);
         // With a key the chat is open below the settings.
-        if (keySaved)
-            QVERIFY(APIKeyStore::shared().save("sk-test-key", AIProvider::openAI));
-        const auto forget = qScopeGuard([] { APIKeyStore::shared().remove(AIProvider::openAI); });
+        const TestKey key(keySaved);
+        QVERIFY(key.saved);
         Walk walk(size);
         QVERIFY(walk.bootstrapped);
         walk.open(screen);
@@ -265,9 +274,8 @@ private slots:
         QFETCH(bool, keySaved);
         QFETCH(QStringList, presses);
         QFETCH(QString, landsOn);
-        if (keySaved)
-            QVERIFY(APIKeyStore::shared().save("sk-test-key", AIProvider::openAI));
-        const auto forget = qScopeGuard([] { APIKeyStore::shared().remove(AIProvider::openAI); });
+        const TestKey key(keySaved);
+        QVERIFY(key.saved);
         Walk walk(QSize(1000, 650));
         QVERIFY(walk.bootstrapped);
         walk.open(screen);
@@ -341,9 +349,8 @@ private slots:
         QFETCH(bool, keySaved);
         QFETCH(QString, focusOn);
         QFETCH(bool, pageMoves);
-        if (keySaved)
-            QVERIFY(APIKeyStore::shared().save("sk-test-key", AIProvider::openAI));
-        const auto forget = qScopeGuard([] { APIKeyStore::shared().remove(AIProvider::openAI); });
+        const TestKey key(keySaved);
+        QVERIFY(key.saved);
         Walk walk(QSize(1000, 650));
         QVERIFY(walk.bootstrapped);
         walk.open(screen);
