@@ -16,6 +16,7 @@
 #include "Defaults.h"
 #include "GameOverlay.h"
 #include "Paths.h"
+#include "StoredFiles.h"
 #include "WorkQueues.h"
 #include "Workspace.h"
 
@@ -54,10 +55,10 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
                        {}),
       m_menuBarCompanion(*platform.statusBar),
       m_gameProfileManager(*platform.workspace,
-                           GameProfileManager::Options{platform.appSupportDirectory + "/game_profiles.json",
+                           GameProfileManager::Options{platform.appSupportDirectory + "/" + StoredFiles::profiles,
                                                        platform.installedApplications}),
       m_uninstall(*platform.gameOverlay, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory,
-                  m_launchAgent.entryPath())
+                  platform.configurationDirectory, m_launchAgent.entryPath())
 {
     // A previous run that ended without resuming what it paused must not leave those processes stopped.
     FrozenProcessStore::recoverSoon(*platform.defaults, platform.processControl, WorkQueues::userInitiated());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StoredFiles.h"
+
 #include <QString>
 
 // The kernel's lock on "instance.lock" in the application's data folder, held through a descriptor
@@ -30,7 +32,7 @@ public:
     QString problem() const { return m_problem; }
     // Where an entry that could not serve was moved; empty when none was.
     QString movedAside() const { return m_movedAside; }
-    QString path() const { return m_folder + QStringLiteral("/instance.lock"); }
+    QString path() const { return m_folder + u'/' + StoredFiles::instanceLock; }
 
 private:
     // After the lock file could not be opened: moves aside what stands at its name when nothing holds

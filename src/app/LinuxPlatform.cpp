@@ -4,6 +4,7 @@
 #include "DesktopURLOpener.h"
 #include "Defaults.h"
 #include "Paths.h"
+#include "StoredFiles.h"
 #include "TrayStatusBar.h"
 #include "linux/DefaultRoutePath.h"
 #include "linux/LazyBusConnection.h"
@@ -99,10 +100,11 @@ LinuxPlatform::LinuxPlatform()
                                 InstalledGameScanner::programsOf(bundleIdentifier, applications, profiles));
             return programs;
         },
-        Paths::applicationSupport() + "/mangohud_files.json"});
+        Paths::applicationSupport() + "/" + StoredFiles::overlayRecord});
     m_services.tuning = linuxTuningBackends(systemBus, sessionBus);
     m_services.homeDirectory = Paths::home();
     m_services.appSupportDirectory = FileManagerHelper::applicationSupportPath();
+    m_services.configurationDirectory = Paths::configuration();
     m_services.autostartDirectory = Paths::autostart();
     m_services.applicationPath = QCoreApplication::applicationFilePath();
 }

@@ -74,6 +74,8 @@ struct PlatformServices {
     QHash<AIProvider, QUrl> aiProviderURLs;
     QString homeDirectory;
     QString appSupportDirectory;
+    // The folder of the defaults file.
+    QString configurationDirectory;
     // Where the launch-at-log-in entry goes.
     QString autostartDirectory;
     // The executable that entry starts.

@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "StoredFiles.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -41,7 +43,7 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::socketPath() const
 {
-    const QString inFolder = m_folder + QStringLiteral("/instance.socket");
+    const QString inFolder = m_folder + u'/' + StoredFiles::instanceSocket;
     if (QFile::encodeName(inFolder).size() < qsizetype(sizeof(sockaddr_un::sun_path)))
         return inFolder;
     const QByteArray name = QCryptographicHash::hash(m_folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
@@ -103,7 +105,7 @@ int SingleInstance::bindInPlace(const QString& path)
     for (int attempt = 0; attempt < 8; ++attempt) {
         // No longer than the socket's own name, so it fits wherever that does.
         const QByteArray bound = QFile::encodeName(
-            folder + QStringLiteral("/.socket-") + QString::number(QRandomGenerator::global()->bounded(0x10000000), 16));
+            folder + u'/' + StoredFiles::socketBindingPrefix + QString::number(QRandomGenerator::global()->bounded(0x10000000), 16));
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         if (size_t(bound.size()) >= sizeof address.sun_path) {

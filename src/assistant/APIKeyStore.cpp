@@ -6,6 +6,7 @@
 #include "BoundedFile.h"
 #include "storage/FileManagerHelper.h"
 #include "MachineIdentifier.h"
+#include "StoredFiles.h"
 #include "storage/Sha256Hex.h"
 
 #include <QCryptographicHash>
@@ -42,12 +43,12 @@ QString APIKeyStore::defaultDirectory()
 {
     if (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).isEmpty())
         return {};
-    return FileManagerHelper::applicationSupportPath() + QStringLiteral("/.ai");
+    return FileManagerHelper::applicationSupportPath() + u'/' + StoredFiles::aiKeys;
 }
 
 QString APIKeyStore::fileURL(AIProvider provider) const
 {
-    return m_directory + u'/' + sha256Hex(kFileLabel + AIProviders::rawValue(provider)) + QStringLiteral(".bin");
+    return m_directory + u'/' + sha256Hex(kFileLabel + AIProviders::rawValue(provider)) + StoredFiles::valueSuffix;
 }
 
 bool APIKeyStore::ensureDirectory() const

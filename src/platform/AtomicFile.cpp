@@ -176,7 +176,9 @@ std::optional<FolderRefusal> privateFolder(const QByteArray& native)
         refusal = FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, errno};
     else if (status.st_uid != ::geteuid())
         refusal = FolderRefusal{anothers, folder, target, status.st_uid, EPERM};
-    else if ((status.st_mode & 07777) != 0700
+    // A followed link's target is the user's folder, whose mode is theirs to choose; only a folder
+    // of the application's own is held owner-only.
+    else if (!link && (status.st_mode & 07777) != 0700
              && ::chmod(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), 0700) != 0)
         refusal = FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, errno};
     ::close(fd);

@@ -28,7 +28,7 @@ std::optional<QString> keepAside(const QString& path, const QByteArray& contents
 bool makeMissingFolders(const QString& path);
 // Makes `path` a folder of the user's own with mode 0700. Missing folders on the way are created
 // 0700 from the start. A link standing at `path` (into a dotfiles folder, say) is followed when its
-// target is a folder of the user's, which is then held at 0700; any other link is refused and left
+// target is a folder of the user's, whose mode is left as it is; any other link is refused and left
 // as it is, and so is a folder of another user. False when no such folder could be had; `why`, when
 // given, then says what stood in the way.
 bool makePrivateFolder(const QString& path, FolderRefusal* why = nullptr);

@@ -1,5 +1,7 @@
 #include "Paths.h"
 
+#include "StoredFiles.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -31,12 +33,15 @@ QString Paths::applicationSupport()
     return data + "/" + kAppFolder;
 }
 
+QString Paths::configuration()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return (config.isEmpty() ? temporary() : config) + "/" + kAppFolder;
+}
+
 QString Paths::defaultsFile()
 {
-    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (config.isEmpty())
-        config = temporary();
-    return config + "/" + kAppFolder + "/defaults.json";
+    return configuration() + "/" + StoredFiles::defaults;
 }
 
 QString Paths::autostart()

@@ -12,7 +12,10 @@ QString temporary();
 // The per-user data folder of the application (not created here); under the temporary folder
 // when the system names no data location.
 QString applicationSupport();
-// The file that holds the standard defaults.
+// The per-user configuration folder of the application (not created here); the temporary folder
+// when the system names no configuration location.
+QString configuration();
+// The file that holds the standard defaults, in configuration().
 QString defaultsFile();
 // The folder of the desktop session's autostart entries.
 QString autostart();

@@ -26,12 +26,14 @@ const QStringList CleanUninstall::legacyPaths{
 };
 
 CleanUninstall::CleanUninstall(GameOverlay& overlay, Defaults& defaults, QString homeDirectory,
-                               QString appSupportDirectory, QString launchAtLoginEntry, QObject* parent)
+                               QString appSupportDirectory, QString configurationDirectory,
+                               QString launchAtLoginEntry, QObject* parent)
     : QObject(parent),
       m_overlay(overlay),
       m_defaults(defaults),
       m_home(std::move(homeDirectory)),
       m_appSupport(std::move(appSupportDirectory)),
+      m_configuration(std::move(configurationDirectory)),
       m_launchAtLoginEntry(std::move(launchAtLoginEntry))
 {
 }
@@ -49,16 +51,47 @@ bool CleanUninstall::removeItem(const QString& path)
     return !after.exists() && !after.isSymLink();
 }
 
-bool CleanUninstall::removeDataFolder(const QString& path)
+namespace {
+
+constexpr QDir::Filters kEverything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+
+// Deletes the application's entries from a folder that also holds the user's; false when one of
+// them could not be deleted. An entry that is a folder where a file of ours belongs is not ours.
+bool removeOurs(const QString& path, StoredFiles::Folder folder)
+{
+    const QDir dir(path);
+    bool allRemoved = true;
+    for (const QString& name : dir.entryList(kEverything)) {
+        const QString entry = dir.filePath(name);
+        const QFileInfo info(entry);
+        if (StoredFiles::isSubfolderOf(folder, name) && info.isDir()) {
+            allRemoved = removeOurs(entry, StoredFiles::Folder::Values) && allRemoved;
+            if (!info.isSymLink())
+                QDir().rmdir(entry);
+        } else if (StoredFiles::isFileOf(folder, name) && (!info.isDir() || info.isSymLink())) {
+            allRemoved = CleanUninstall::removeItem(entry) && allRemoved;
+        }
+    }
+    return allRemoved;
+}
+
+} // namespace
+
+CleanUninstall::Removal CleanUninstall::removeStoredFolder(const QString& path, StoredFiles::Folder folder)
 {
     const QFileInfo info(path);
-    if (!info.isSymLink() || !info.isDir())
-        return removeItem(path);
-    const QDir folder(path);
-    bool allRemoved = true;
-    for (const QString& name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        allRemoved = removeItem(folder.filePath(name)) && allRemoved;
-    return allRemoved;
+    if (info.isDir() && !info.isSymLink() && folder == StoredFiles::Folder::Data)
+        return {removeItem(path), {}};
+    // Nothing there, or something that is not a folder (a link to nothing or to a file included):
+    // the user's, and nothing of ours can be in it.
+    if (!info.isDir())
+        return {};
+    Removal removal{removeOurs(path, folder), {}};
+    if (!info.isSymLink())
+        QDir().rmdir(path);
+    if (const QFileInfo after(path); after.isDir() && !QDir(path).isEmpty(kEverything))
+        removal.keptFolder = after.canonicalFilePath();
+    return removal;
 }
 
 void CleanUninstall::start()
@@ -71,13 +104,22 @@ void CleanUninstall::start()
     (void)QtConcurrent::run(&WorkQueues::utility(), [this, life = m_life.watch(), &overlay = m_overlay,
                                                      entry = m_launchAtLoginEntry, appSupport = m_appSupport] {
         bool allRemoved = removeItem(entry);
-        allRemoved = removeDataFolder(appSupport) && allRemoved;
+        const Removal data = removeStoredFolder(appSupport, StoredFiles::Folder::Data);
+        allRemoved = data.allRemoved && allRemoved;
         overlay.removeSystemWideSettings();
-        MainThread::post(life, [this, allRemoved] {
+        MainThread::post(life, [this, allRemoved, data] {
             const bool defaultsRemoved = wipeUserDefaults();
+            // What the defaults leave of theirs: the temporary files of interrupted writes, and the
+            // folder when nothing else is in it.
+            const Removal configuration = removeStoredFolder(m_configuration, StoredFiles::Folder::Configuration);
             const bool legacyRemoved = removeLegacyFiles();
+            QStringList kept;
+            for (const QString& folder : {data.keptFolder, configuration.keptFolder}) {
+                if (!folder.isEmpty() && !kept.contains(folder))
+                    kept.append(folder);
+            }
             m_finished = true;
-            emit finished(allRemoved && defaultsRemoved && legacyRemoved);
+            emit finished(allRemoved && defaultsRemoved && configuration.allRemoved && legacyRemoved, kept);
         });
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LifeToken.h"
+#include "StoredFiles.h"
 
 #include <QObject>
 #include <QStringList>
@@ -13,6 +14,10 @@ class GameOverlay;
 // file, the copies of it set aside and its folder) and the files of earlier versions. Runs once;
 // the overlay settings and folder deletions happen on the utility queue, the defaults and legacy files on
 // the main thread.
+//
+// Either folder may be a link the user made into a folder of theirs (a dotfiles or synced folder,
+// or the home itself): there only the entries the application writes go, and the link, the folder
+// and everything else in it stay.
 class CleanUninstall : public QObject {
     Q_OBJECT
 public:
@@ -21,7 +26,7 @@ public:
     static const QStringList legacyPaths;
 
     CleanUninstall(GameOverlay& overlay, Defaults& defaults, QString homeDirectory, QString appSupportDirectory,
-                   QString launchAtLoginEntry, QObject* parent = nullptr);
+                   QString configurationDirectory, QString launchAtLoginEntry, QObject* parent = nullptr);
 
     bool hasStarted() const { return m_started; }
     bool isFinished() const { return m_finished; }
@@ -32,15 +37,25 @@ public:
     // Deletes a file, a folder with its contents, or a link (never what it points to). True when
     // nothing is left at the path, whether or not there was anything.
     static bool removeItem(const QString& path);
-    // Like removeItem(), but a link to a folder (kept in a dotfiles or synced folder, say) is
-    // followed: what is in the folder goes, the link and the folder stay.
-    static bool removeDataFolder(const QString& path);
+    struct Removal {
+        // False when an entry of the application's that existed could not be deleted.
+        bool allRemoved = true;
+        // The folder, as the link leads to it, when entries that are not the application's were
+        // kept in it; empty otherwise.
+        QString keptFolder;
+    };
+    // The data folder (Folder::Data) or the configuration folder. A link to a folder is followed and
+    // only the application's entries go from it (its own subfolders are emptied the same way and go
+    // when nothing else is left in them); the link stays. A data folder of the application's own
+    // goes whole; a configuration folder of its own goes when nothing else is left in it.
+    static Removal removeStoredFolder(const QString& path, StoredFiles::Folder folder);
 
 signals:
     // Emitted by start(), before any work: from now on nothing may write application data.
     void started();
-    // `allRemoved` is false when an item that existed could not be deleted.
-    void finished(bool allRemoved);
+    // `allRemoved` is false when an item that existed could not be deleted. `keptFolders` are
+    // folders where files that are not the application's were left.
+    void finished(bool allRemoved, const QStringList& keptFolders);
 
 private:
     bool wipeUserDefaults();
@@ -50,6 +65,7 @@ private:
     Defaults& m_defaults;
     const QString m_home;
     const QString m_appSupport;
+    const QString m_configuration;
     const QString m_launchAtLoginEntry;
     bool m_started = false;
     bool m_finished = false;

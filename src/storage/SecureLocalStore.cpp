@@ -6,6 +6,7 @@
 #include "Defaults.h"
 #include "FileManagerHelper.h"
 #include "Sha256Hex.h"
+#include "StoredFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,13 +34,13 @@ SecureLocalStore::SecureLocalStore(Defaults& defaults, QString directory)
 
 SecureLocalStore& SecureLocalStore::shared()
 {
-    static SecureLocalStore store(Defaults::standard(), FileManagerHelper::applicationSupportPath() + "/.secure");
+    static SecureLocalStore store(Defaults::standard(), FileManagerHelper::applicationSupportPath() + "/" + StoredFiles::secureValues);
     return store;
 }
 
 QString SecureLocalStore::secureFileURL(const QString& key) const
 {
-    return m_directory + "/" + sha256Hex(secureService + "|" + key) + ".bin";
+    return m_directory + "/" + sha256Hex(secureService + "|" + key) + StoredFiles::valueSuffix;
 }
 
 bool SecureLocalStore::ensureSecureDirectory()

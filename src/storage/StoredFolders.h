@@ -8,9 +8,10 @@
 namespace StoredFolders {
 
 QStringList paths();
-// Makes each folder owner-only, following a link into a folder of the user's. Empty when both can
-// be used; otherwise why the first cannot (another user's folder, a link to one or to nothing),
-// a paragraph for the start's window.
+// Makes each folder the application's, following a link into a folder of the user's (whose mode
+// is left as the user set it). Every folder is judged before any is made, so that nothing is made
+// when one cannot be used. Empty when all can be used; otherwise why each that cannot be does not
+// (another user's folder, a link to one or to nothing), a paragraph each for the start's window.
 QString prepare();
 
 } // namespace StoredFolders

@@ -5,6 +5,7 @@
 #include "SystemOptimizer.h"
 
 #include "MainThread.h"
+#include "StoredFiles.h"
 #include "WorkQueues.h"
 #include "Workspace.h"
 #include "storage/FileManagerHelper.h"
@@ -16,7 +17,7 @@ namespace {
 
 QString profilesPathOr(const QString& path)
 {
-    return path.isEmpty() ? FileManagerHelper::appSupportDirectory() + QStringLiteral("/game_profiles.json") : path;
+    return path.isEmpty() ? FileManagerHelper::appSupportDirectory() + u'/' + StoredFiles::profiles : path;
 }
 
 } // namespace

@@ -23,7 +23,8 @@ namespace {
 struct Rig {
     Rig(FakePlatform& p, Defaults& defaults)
         : agent(p.autostartDirectory(), "/opt/quillmarsh"), store(p.secureStore, p.defaults, agent),
-          uninstall(*p.gameOverlay, defaults, p.homeDirectory(), p.appSupportDirectory(), agent.entryPath()),
+          uninstall(*p.gameOverlay, defaults, p.homeDirectory(), p.appSupportDirectory(),
+                    QFileInfo(p.defaultsFile()).path(), agent.entryPath()),
           view(store, uninstall)
     {
         view.show();

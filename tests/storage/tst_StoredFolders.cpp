@@ -50,6 +50,11 @@ private slots:
             StoredFolders::paths() + QStringList{QDir::homePath() + "/dotfiles", QDir::homePath() + "/anothers"};
         for (const QString& path : left)
             removeEntry(path);
+        // A row may leave a file where the settings folder's parent belongs.
+        const QString parent = QFileInfo(settingsFolder()).path();
+        if (QFileInfo(parent).isFile())
+            QVERIFY(QFile::remove(parent));
+        QVERIFY(QDir().mkpath(parent));
     }
 
     void theFoldersAreThoseOfTheStoredFiles()
@@ -118,8 +123,8 @@ private slots:
         QCOMPARE(text, QString("Quillmarsh cannot make its folder /home/alice/.config/Quillmarsh: permission denied."));
     }
 
-    // Both folders as links into a dotfiles folder: the links stay, their targets are held private,
-    // and the settings, the setup flag, the profiles and the keys are written and read through them.
+    // Both folders as links into a dotfiles folder: the links stay, their targets keep the mode the
+    // user gave them while what is made in them is private, and the settings, the setup flag, the profiles and the keys are written and read through them.
     void linkedFoldersAreFollowed()
     {
         const QString dotfiles = QDir::homePath() + "/dotfiles";
@@ -160,10 +165,71 @@ private slots:
         QCOMPARE(QFileInfo(dataFolder()).symLinkTarget(), dotfiles + "/data");
         QCOMPARE(QFileInfo(settingsFolder()).symLinkTarget(), dotfiles + "/config");
         for (const char* sub : {"/data", "/config"})
-            QCOMPARE(modeOf(dotfiles + sub), 0700);
+            QCOMPARE(modeOf(dotfiles + sub), 0755);
+        for (const char* made : {"/data/.secure", "/data/.ai"})
+            QCOMPARE(modeOf(dotfiles + made), 0700);
+        QStringList made{dotfiles + "/data/game_profiles.json", dotfiles + "/config/defaults.json"};
+        for (const char* sub : {"/data/.secure/", "/data/.ai/"}) {
+            for (const QString& name : QDir(dotfiles + sub).entryList(QDir::Files | QDir::Hidden))
+                made.append(dotfiles + sub + name);
+        }
+        QCOMPARE(made.size(), 5);
+        for (const QString& file : made)
+            QCOMPARE(modeOf(file), 0600);
         QVERIFY(QFileInfo::exists(dotfiles + "/data/game_profiles.json"));
         QVERIFY(QFileInfo::exists(dotfiles + "/config/defaults.json"));
         QVERIFY(QDir(dotfiles + "/data/.secure").entryList({"*.unreadable-*"}, QDir::AllEntries).isEmpty());
+    }
+
+    // A folder of the application's own is held owner-only, whatever mode it had.
+    void aFolderOfOursIsRepaired()
+    {
+        QVERIFY(QDir().mkpath(dataFolder()));
+        QVERIFY(::chmod(QFile::encodeName(dataFolder()).constData(), 0) == 0);
+        QCOMPARE(StoredFolders::prepare(), QString());
+        QCOMPARE(modeOf(dataFolder()), 0700);
+        QCOMPARE(modeOf(settingsFolder()), 0700);
+    }
+
+    // Every folder that cannot be used is named in the one window, and none is made or changed
+    // when one of them cannot be used.
+    void everyRefusedFolderIsNamedBeforeAnyIsMade_data()
+    {
+        QTest::addColumn<QString>("data");     // what stands at the data folder
+        QTest::addColumn<QString>("settings"); // what stands at the settings folder
+        QTest::newRow("both another user's") << "another's" << "another's";
+        QTest::newRow("the settings folder's parent a file") << "nothing" << "parent a file";
+        QTest::newRow("a link to nowhere and another user's") << "nowhere" << "another's";
+        QTest::newRow("nothing and a link to nowhere") << "nothing" << "nowhere";
+    }
+    void everyRefusedFolderIsNamedBeforeAnyIsMade()
+    {
+        QFETCH(QString, data);
+        QFETCH(QString, settings);
+        if ((data == "another's" || settings == "another's") && ::geteuid() != 0)
+            QSKIP("Only root can leave a folder of another user's in the home");
+        const QString parent = QFileInfo(settingsFolder()).path();
+        QStringList named;
+        for (const auto& [stands, folder] : {std::pair{data, dataFolder()}, std::pair{settings, settingsFolder()}}) {
+            QVERIFY(QDir().mkpath(QFileInfo(folder).path()));
+            if (stands == "another's") {
+                QVERIFY(QDir().mkpath(folder) && ::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
+                named.append(folder);
+            } else if (stands == "nowhere") {
+                QVERIFY(QFile::link(QDir::homePath() + "/nowhere", folder));
+                named.append(folder);
+            } else if (stands == "parent a file") {
+                QVERIFY(QDir(parent).removeRecursively() && AtomicFile::write(parent, "the user's file"));
+                named.append(folder);
+            }
+        }
+        const QString dataBefore = QFileInfo(dataFolder()).exists() ? QString::number(modeOf(dataFolder())) : "none";
+
+        const QString text = StoredFolders::prepare();
+        for (const QString& folder : named)
+            QVERIFY2(text.contains(folder), qPrintable(text));
+        QCOMPARE(text.split("Quillmarsh cannot").size() - 1, named.size());
+        QCOMPARE(QFileInfo(dataFolder()).exists() ? QString::number(modeOf(dataFolder())) : "none", dataBefore);
     }
 
     // A folder that cannot be followed or used is refused, named and left exactly as it is.

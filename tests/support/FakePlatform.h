@@ -79,6 +79,7 @@ struct FakePlatform {
         s.aiProviderURLs = aiProviderURLs;
         s.homeDirectory = homeDirectory();
         s.appSupportDirectory = appSupportDirectory();
+        s.configurationDirectory = QFileInfo(defaultsFile()).path();
         s.autostartDirectory = autostartDirectory();
         s.applicationPath = "/opt/quillmarsh/quillmarsh";
         return s;

@@ -204,6 +204,8 @@ QWidget* SettingsView::cleanUninstall()
 
     m_uninstallMessageLabel = new TextLabel(QString(), 11, QFont::Normal, Color::neonGreen(), card);
     m_uninstallMessageLabel->setObjectName("uninstallMessage");
+    // It may name a folder, with a long path.
+    m_uninstallMessageLabel->setWordWrap(true);
     card->body()->addWidget(m_uninstallMessageLabel);
     return card;
 }
@@ -305,8 +307,22 @@ void SettingsView::confirmUninstall()
     refresh();
 }
 
-void SettingsView::finishUninstall(bool allRemoved)
+QString SettingsView::uninstallResult(bool allRemoved, const QStringList& keptFolders)
 {
-    m_uninstallMessage = allRemoved ? allRemovedMessage : partlyRemovedMessage;
+    if (keptFolders.isEmpty())
+        return allRemoved ? allRemovedMessage : partlyRemovedMessage;
+    const QString removed = allRemoved ? QStringLiteral("Quillmarsh's data removed.")
+                                       : QStringLiteral("Some data could not be removed.");
+    const QString kept = keptFolders.size() == 1
+                             ? QStringLiteral("Kept %1: it holds files that are not Quillmarsh's.").arg(keptFolders.first())
+                             : QStringLiteral("Kept %1 and %2: they hold files that are not Quillmarsh's.")
+                                   .arg(keptFolders.mid(0, keptFolders.size() - 1).join(QStringLiteral(", ")),
+                                        keptFolders.last());
+    return removed + u' ' + kept + QStringLiteral(" Quitting...");
+}
+
+void SettingsView::finishUninstall(bool allRemoved, const QStringList& keptFolders)
+{
+    m_uninstallMessage = uninstallResult(allRemoved, keptFolders);
     refresh();
 }

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <QVariant>
 
 class CleanUninstall;
@@ -29,6 +30,9 @@ public:
     static inline const QString partlyRemovedMessage =
         QStringLiteral("Some data could not be removed. Quitting...");
     static inline const QString saveFailedMessage = QStringLiteral("Settings could not be saved.");
+    // The line shown once the uninstall is done; it names the folders where files that are not the
+    // application's were kept (a folder of the user's that a link led to).
+    static QString uninstallResult(bool allRemoved, const QStringList& keptFolders);
 
     SettingsView(SettingsStore& settingsStore, CleanUninstall& uninstall, QWidget* parent = nullptr);
 
@@ -52,7 +56,7 @@ private:
     void refresh();
     void askToUninstall();
     void confirmUninstall();
-    void finishUninstall(bool allRemoved);
+    void finishUninstall(bool allRemoved, const QStringList& keptFolders);
 
     SettingsStore& m_store;
     CleanUninstall& m_uninstall;
