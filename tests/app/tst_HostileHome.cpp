@@ -360,6 +360,53 @@ private slots:
             QCOMPARE(run.afterNext, run.before);
     }
 
+    // A stored folder that is a link into a folder of the user's: a start follows it, leaves that
+    // folder's mode and the user's files as they were, and makes what it adds there private.
+    void aLinkedFolderKeepsItsMode_data()
+    {
+        QTest::addColumn<QString>("folder"); // relative to the home
+        QTest::newRow("data folder") << ".local/share/Quillmarsh";
+        QTest::newRow("configuration folder") << ".config/Quillmarsh";
+    }
+    void aLinkedFolderKeepsItsMode()
+    {
+        QFETCH(QString, folder);
+        const QString root = m_root.filePath("linked-" + QString(QTest::currentDataTag()).replace(' ', '-'));
+        const QProcessEnvironment environment = environmentFor(root);
+        const QString home = root + "/home";
+        const QString sync = home + "/Sync";
+        QVERIFY(QDir().mkpath(sync + "/photos") && QDir().mkpath(QFileInfo(home + "/" + folder).path()));
+        QVERIFY(writeFile(sync + "/notes.txt", "the user's notes") && writeFile(sync + "/photos/holiday.jpg", "jpeg"));
+        QVERIFY(::chmod(QFile::encodeName(sync).constData(), 0775) == 0);
+        QVERIFY(QFile::link(sync, home + "/" + folder));
+        const QString notes = identity(sync + "/notes.txt");
+
+        const Start start = startOnce(QStringLiteral(QM_APPLICATION), {}, environment);
+        QVERIFY2(start.framed && start.exitCode == 0, qPrintable(told(start)));
+        QCOMPARE(QFileInfo(home + "/" + folder).symLinkTarget(), sync);
+        QCOMPARE(identity(sync + "/notes.txt"), notes);
+        struct stat status {};
+        QVERIFY(::stat(QFile::encodeName(sync).constData(), &status) == 0);
+        QCOMPARE(status.st_mode & 07777, mode_t(0775));
+        QStringList made;
+        QDirIterator it(sync, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString name = QDir(sync).relativeFilePath(path);
+            if (name == "notes.txt" || name.startsWith("photos"))
+                continue;
+            QVERIFY(::lstat(QFile::encodeName(path).constData(), &status) == 0);
+            if (S_ISREG(status.st_mode) || S_ISDIR(status.st_mode))
+                made.append(QStringLiteral("%1 %2").arg(name).arg(status.st_mode & 07777, 0, 8));
+        }
+        QVERIFY2(!made.isEmpty(), "the start wrote nothing into the folder");
+        for (const QString& entry : made) {
+            const bool isFolder = QFileInfo(sync + "/" + entry.section(' ', 0, 0)).isDir();
+            QVERIFY2(entry.endsWith(isFolder ? " 700" : " 600"), qPrintable(made.join(", ")));
+        }
+    }
+
 private:
     // Every row at once, a few starts at a time: each start is a process on a home of its own.
     void runAll()
@@ -381,10 +428,9 @@ private:
             m_runs.emplace(rows[i], runs[i].result());
     }
 
-    Run runRow(const QString& root, const Stored& stored, Kind kind) const
+    // A home under `root` for one start, with the buses of this test and loopback only.
+    QProcessEnvironment environmentFor(const QString& root) const
     {
-        Run run;
-        run.home = root + "/home";
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* variable :
              {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS", "QT_SCALE_FACTOR"})
@@ -406,6 +452,14 @@ private:
         environment.insert("DBUS_SYSTEM_BUS_ADDRESS", m_system.address());
         environment.insert("DBUS_SESSION_BUS_ADDRESS", m_session.address());
         environment.insert("LC_ALL", "C");
+        return environment;
+    }
+
+    Run runRow(const QString& root, const Stored& stored, Kind kind) const
+    {
+        Run run;
+        run.home = root + "/home";
+        const QProcessEnvironment environment = environmentFor(root);
 
         // A home whose welcome is done, as the folders of a run before left it.
         for (const char* folder : {"/.local/share/Quillmarsh", "/.local/share/Quillmarsh/.secure",
