@@ -55,8 +55,9 @@ ContentView::ContentView(const PlatformServices& platform, QWidget* parent)
                        {}),
       m_menuBarCompanion(*platform.statusBar),
       m_gameProfileManager(*platform.workspace,
-                           GameProfileManager::Options{platform.appSupportDirectory + "/" + StoredFiles::profiles,
-                                                       platform.installedApplications}),
+                           GameProfileManager::Options{
+                               platform.appSupportDirectory + "/" + StoredFiles::profiles,
+                               platform.installedApplications}),
       m_uninstall(*platform.gameOverlay, *platform.defaults, platform.homeDirectory, platform.appSupportDirectory,
                   platform.configurationDirectory, m_launchAgent.entryPath())
 {

@@ -104,8 +104,9 @@ int SingleInstance::bindInPlace(const QString& path)
     const QString folder = QFileInfo(path).path();
     for (int attempt = 0; attempt < 8; ++attempt) {
         // No longer than the socket's own name, so it fits wherever that does.
-        const QByteArray bound = QFile::encodeName(
-            folder + u'/' + StoredFiles::socketBindingPrefix + QString::number(QRandomGenerator::global()->bounded(0x10000000), 16));
+        const QByteArray bound =
+            QFile::encodeName(folder + u'/' + StoredFiles::socketBindingPrefix
+                              + QString::number(QRandomGenerator::global()->bounded(0x10000000), 16));
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         if (size_t(bound.size()) >= sizeof address.sun_path) {

@@ -48,7 +48,8 @@ QString APIKeyStore::defaultDirectory()
 
 QString APIKeyStore::fileURL(AIProvider provider) const
 {
-    return m_directory + u'/' + sha256Hex(kFileLabel + AIProviders::rawValue(provider)) + StoredFiles::valueSuffix;
+    return m_directory + u'/' + sha256Hex(kFileLabel + AIProviders::rawValue(provider))
+           + StoredFiles::valueSuffix;
 }
 
 bool APIKeyStore::ensureDirectory() const

@@ -111,7 +111,8 @@ void CleanUninstall::start()
             const bool defaultsRemoved = wipeUserDefaults();
             // What the defaults leave of theirs: the temporary files of interrupted writes, and the
             // folder when nothing else is in it.
-            const Removal configuration = removeStoredFolder(m_configuration, StoredFiles::Folder::Configuration);
+            const Removal configuration =
+                removeStoredFolder(m_configuration, StoredFiles::Folder::Configuration);
             const bool legacyRemoved = removeLegacyFiles();
             QStringList kept;
             for (const QString& folder : {data.keptFolder, configuration.keptFolder}) {

@@ -34,7 +34,8 @@ SecureLocalStore::SecureLocalStore(Defaults& defaults, QString directory)
 
 SecureLocalStore& SecureLocalStore::shared()
 {
-    static SecureLocalStore store(Defaults::standard(), FileManagerHelper::applicationSupportPath() + "/" + StoredFiles::secureValues);
+    static SecureLocalStore store(Defaults::standard(),
+                                  FileManagerHelper::applicationSupportPath() + "/" + StoredFiles::secureValues);
     return store;
 }
 

@@ -124,7 +124,8 @@ private slots:
     }
 
     // Both folders as links into a dotfiles folder: the links stay, their targets keep the mode the
-    // user gave them while what is made in them is private, and the settings, the setup flag, the profiles and the keys are written and read through them.
+    // user gave them while what is made in them is private, and the settings, the setup flag, the
+    // profiles and the keys are written and read through them.
     void linkedFoldersAreFollowed()
     {
         const QString dotfiles = QDir::homePath() + "/dotfiles";

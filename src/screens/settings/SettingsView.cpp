@@ -313,11 +313,11 @@ QString SettingsView::uninstallResult(bool allRemoved, const QStringList& keptFo
         return allRemoved ? allRemovedMessage : partlyRemovedMessage;
     const QString removed = allRemoved ? QStringLiteral("Quillmarsh's data removed.")
                                        : QStringLiteral("Some data could not be removed.");
-    const QString kept = keptFolders.size() == 1
-                             ? QStringLiteral("Kept %1: it holds files that are not Quillmarsh's.").arg(keptFolders.first())
-                             : QStringLiteral("Kept %1 and %2: they hold files that are not Quillmarsh's.")
-                                   .arg(keptFolders.mid(0, keptFolders.size() - 1).join(QStringLiteral(", ")),
-                                        keptFolders.last());
+    const QString kept =
+        keptFolders.size() == 1
+            ? QStringLiteral("Kept %1: it holds files that are not Quillmarsh's.").arg(keptFolders.first())
+            : QStringLiteral("Kept %1 and %2: they hold files that are not Quillmarsh's.")
+                  .arg(keptFolders.mid(0, keptFolders.size() - 1).join(QStringLiteral(", ")), keptFolders.last());
     return removed + u' ' + kept + QStringLiteral(" Quitting...");
 }
 
