@@ -376,7 +376,8 @@ private slots:
         const QString home = root + "/home";
         const QString sync = home + "/Sync";
         QVERIFY(QDir().mkpath(sync + "/photos") && QDir().mkpath(QFileInfo(home + "/" + folder).path()));
-        QVERIFY(writeFile(sync + "/notes.txt", "the user's notes") && writeFile(sync + "/photos/holiday.jpg", "jpeg"));
+        QVERIFY(writeFile(sync + "/notes.txt", "the user's notes") &&
+                writeFile(sync + "/photos/holiday.jpg", "jpeg"));
         QVERIFY(::chmod(QFile::encodeName(sync).constData(), 0775) == 0);
         QVERIFY(QFile::link(sync, home + "/" + folder));
         const QString notes = identity(sync + "/notes.txt");

@@ -260,8 +260,8 @@ private slots:
 
         QTest::mouseClick(openConfirmation()->findChild<QWidget*>("confirmUninstall"), Qt::LeftButton);
         const QString expected =
-            namesTheFolder ? "Quillmarsh's data removed. Kept " + QFileInfo(sync).canonicalFilePath()
-                                 + ": it holds files that are not Quillmarsh's. Quitting..."
+            namesTheFolder ? "Quillmarsh's data removed. Kept " + QFileInfo(sync).canonicalFilePath() +
+                                 ": it holds files that are not Quillmarsh's. Quitting..."
                            : SettingsView::allRemovedMessage;
         QTRY_COMPARE(m_rig->view.uninstallMessage(), expected);
         QCOMPARE(child<QLabel>("uninstallMessage")->text(), expected);
@@ -281,13 +281,13 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("all removed") << true << QStringList{} << "All data removed. Quitting...";
         QTest::newRow("some left") << false << QStringList{} << "Some data could not be removed. Quitting...";
-        QTest::newRow("one folder kept")
-            << true << QStringList{"/home/alice/Sync"}
-            << "Quillmarsh's data removed. Kept /home/alice/Sync: it holds files that are not Quillmarsh's. Quitting...";
+        QTest::newRow("one folder kept") << true << QStringList{"/home/alice/Sync"}
+                                         << "Quillmarsh's data removed. Kept /home/alice/Sync: it holds "
+                                            "files that are not Quillmarsh's. Quitting...";
         QTest::newRow("two folders kept, some left")
             << false << QStringList{"/home/alice/Sync", "/home/alice/dotfiles/quillmarsh"}
-            << "Some data could not be removed. Kept /home/alice/Sync and /home/alice/dotfiles/quillmarsh: they hold "
-               "files that are not Quillmarsh's. Quitting...";
+            << "Some data could not be removed. Kept /home/alice/Sync and /home/alice/dotfiles/quillmarsh: "
+               "they hold files that are not Quillmarsh's. Quitting...";
     }
     void uninstallResult()
     {

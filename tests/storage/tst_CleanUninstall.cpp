@@ -57,7 +57,7 @@ private slots:
     void removeStoredFolder_data()
     {
         QTest::addColumn<bool>("configuration"); // else the data folder
-        QTest::addColumn<QString>("stands");      // "real folder", "link", "link to the home"
+        QTest::addColumn<QString>("stands");     // "real folder", "link", "link to the home"
         QTest::addColumn<QStringList>("gone");
         QTest::addColumn<QStringList>("kept");
         const QString value = QString(64, 'a') + ".bin";
@@ -73,6 +73,7 @@ private slots:
                                   "instance.lock.unreadable-20261206-030000-000",
                                   "instance.socket",
                                   ".socket-1f3a9c"};
+        // The user's own, some named like ours.
         const QStringList sync{"notes.txt", "photos/holiday.jpg", "game_profiles.json.backup2",
                                "game_profiles.json.bak", ".socket-notes", "mangohud_files.json.old"};
         const QStringList home{".bashrc", ".cache/fontconfig/cache-4", ".config/Quillmarsh/defaults.json",
@@ -81,17 +82,22 @@ private slots:
         QTest::newRow("data: a real folder") << false << "real folder" << allOurs + sync << QStringList{};
         QTest::newRow("data: a linked folder holding the user's files") << false << "link" << allOurs << sync;
         QTest::newRow("data: a link to the home") << false << "link to the home" << allOurs << home;
-        QTest::newRow("data: a linked folder holding only ours") << false << "link" << allOurs << QStringList{};
+        QTest::newRow("data: a linked folder holding only ours")
+            << false << "link" << allOurs << QStringList{};
         QTest::newRow("data: the user's file in a subfolder of ours")
             << false << "link" << QStringList{".secure/" + value} << QStringList{".secure/mine.txt"};
         QTest::newRow("data: a folder where a file of ours belongs")
             << false << "link" << QStringList{"instance.lock"}
-            << QStringList{"game_profiles.json/kept.txt", "instance.lock.unreadable-20261206-030000-000/kept.txt"};
-        const QStringList defaults{"defaults.json", "defaults.json.unreadable-20261206-030000-000", "defaults.json.AbCdEf"};
-        QTest::newRow("configuration: a real folder holding only ours") << true << "real folder" << defaults << QStringList{};
+            << QStringList{"game_profiles.json/kept.txt",
+                           "instance.lock.unreadable-20261206-030000-000/kept.txt"};
+        const QStringList defaults{"defaults.json", "defaults.json.unreadable-20261206-030000-000",
+                                   "defaults.json.AbCdEf"};
+        QTest::newRow("configuration: a real folder holding only ours")
+            << true << "real folder" << defaults << QStringList{};
         QTest::newRow("configuration: a real folder holding the user's file")
             << true << "real folder" << defaults << QStringList{"defaults.json.orig"};
-        QTest::newRow("configuration: a linked folder holding the user's files") << true << "link" << defaults << sync;
+        QTest::newRow("configuration: a linked folder holding the user's files")
+            << true << "link" << defaults << sync;
     }
     void removeStoredFolder()
     {
@@ -101,7 +107,8 @@ private slots:
         QFETCH(QStringList, kept);
         QTemporaryDir dir;
         const QString path = dir.path() + "/home/.local/share/Quillmarsh";
-        const QString held = stands == "real folder" ? path : dir.path() + (stands == "link" ? "/home/Sync" : "/home");
+        const QString held =
+            stands == "real folder" ? path : dir.path() + (stands == "link" ? "/home/Sync" : "/home");
         QVERIFY(QDir().mkpath(held) && QDir().mkpath(QFileInfo(path).path()));
         for (const QString& name : gone + kept)
             QVERIFY(makeFile(held + "/" + name));
@@ -124,7 +131,8 @@ private slots:
         for (const QString& name : gone)
             QVERIFY2(!QFileInfo::exists(held + "/" + name), qPrintable(name));
         for (const QString& name : kept)
-            QVERIFY2(QFileInfo(held + "/" + name).exists() || QFileInfo(held + "/" + name).isSymLink(), qPrintable(name));
+            QVERIFY2(QFileInfo(held + "/" + name).exists() || QFileInfo(held + "/" + name).isSymLink(),
+                     qPrintable(name));
         QCOMPARE(removal.keptFolder, kept.isEmpty() ? QString() : QFileInfo(held).canonicalFilePath());
         if (stands == "real folder") {
             QCOMPARE(QFileInfo::exists(path), !kept.isEmpty());

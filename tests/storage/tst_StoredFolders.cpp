@@ -198,10 +198,14 @@ private slots:
     {
         QTest::addColumn<QString>("data");     // what stands at the data folder
         QTest::addColumn<QString>("settings"); // what stands at the settings folder
-        QTest::newRow("both another user's") << "another's" << "another's";
-        QTest::newRow("the settings folder's parent a file") << "nothing" << "parent a file";
-        QTest::newRow("a link to nowhere and another user's") << "nowhere" << "another's";
-        QTest::newRow("nothing and a link to nowhere") << "nothing" << "nowhere";
+        QTest::newRow("both another user's") << "another's"
+                                             << "another's";
+        QTest::newRow("the settings folder's parent a file") << "nothing"
+                                                             << "parent a file";
+        QTest::newRow("a link to nowhere and another user's") << "nowhere"
+                                                              << "another's";
+        QTest::newRow("nothing and a link to nowhere") << "nothing"
+                                                       << "nowhere";
     }
     void everyRefusedFolderIsNamedBeforeAnyIsMade()
     {
@@ -211,10 +215,12 @@ private slots:
             QSKIP("Only root can leave a folder of another user's in the home");
         const QString parent = QFileInfo(settingsFolder()).path();
         QStringList named;
-        for (const auto& [stands, folder] : {std::pair{data, dataFolder()}, std::pair{settings, settingsFolder()}}) {
+        for (const auto& [stands, folder] :
+             {std::pair{data, dataFolder()}, std::pair{settings, settingsFolder()}}) {
             QVERIFY(QDir().mkpath(QFileInfo(folder).path()));
             if (stands == "another's") {
-                QVERIFY(QDir().mkpath(folder) && ::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
+                QVERIFY(QDir().mkpath(folder) &&
+                        ::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
                 named.append(folder);
             } else if (stands == "nowhere") {
                 QVERIFY(QFile::link(QDir::homePath() + "/nowhere", folder));
@@ -224,13 +230,15 @@ private slots:
                 named.append(folder);
             }
         }
-        const QString dataBefore = QFileInfo(dataFolder()).exists() ? QString::number(modeOf(dataFolder())) : "none";
+        const QString dataBefore =
+            QFileInfo(dataFolder()).exists() ? QString::number(modeOf(dataFolder())) : "none";
 
         const QString text = StoredFolders::prepare();
         for (const QString& folder : named)
             QVERIFY2(text.contains(folder), qPrintable(text));
         QCOMPARE(text.split("Quillmarsh cannot").size() - 1, named.size());
-        QCOMPARE(QFileInfo(dataFolder()).exists() ? QString::number(modeOf(dataFolder())) : "none", dataBefore);
+        QCOMPARE(QFileInfo(dataFolder()).exists() ? QString::number(modeOf(dataFolder())) : "none",
+                 dataBefore);
     }
 
     // A folder that cannot be followed or used is refused, named and left exactly as it is.
