@@ -11,8 +11,6 @@ class FakeGameOverlay final : public GameOverlay {
 public:
     struct State {
         std::optional<qint64> limit;
-        // The limit of the user's that holds again once a removal took this application's away.
-        std::optional<qint64> usersLimit;
         Change change{Change::Status::Done};
         // Per bundle identifier; Done for any other.
         QHash<QString, HUDWrite> hud;
@@ -46,7 +44,7 @@ public:
             s.calls.append("remove");
             Change change = s.change;
             if (change.done()) {
-                s.limit = s.usersLimit;
+                s.limit.reset();
                 change.limitInForce = s.limit;
             }
             return change;

@@ -873,37 +873,6 @@ private slots:
         QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75", "set 90", done ? "own limit" : "own"}));
     }
 
-    // After a change the screen shows the limit the settings then hold: one of the user's that ours
-    // had replaced holds again once ours is removed.
-    void frameLimitInForce_data()
-    {
-        QTest::addColumn<Limit>("usersLimit");
-        QTest::newRow("no limit of the user's") << Limit();
-        QTest::newRow("the user's 75") << Limit(75);
-    }
-    void frameLimitInForce()
-    {
-        QFETCH(Limit, usersLimit);
-        OptimizerFixture f;
-        FakeGameOverlay overlay;
-        overlay.state.with([&](FakeGameOverlay::State& s) { s.usersLimit = usersLimit; });
-        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
-        const auto published = [&o] { return o.frameLimitActive() ? Limit(o.frameLimitValue()) : Limit(); };
-        StatusRecorder set;
-        Limit seen;
-        set.inspect = [&] { seen = published(); };
-        o.setFrameLimit(144, set.completion());
-        OptimizerFixture::settle();
-        QCOMPARE(seen, Limit(144));
-        StatusRecorder removal;
-        removal.inspect = [&] { seen = published(); };
-        o.removeFrameLimit(removal.completion());
-        OptimizerFixture::settle();
-        QCOMPARE(std::tuple(removal.success, removal.message), std::tuple(true, QString("Frame limit removed")));
-        QCOMPARE(seen, usersLimit);
-        QCOMPARE(published(), usersLimit);
-    }
-
     // Games whose own settings decide their HUD are named and not claimed; the HUD lights up only
     // for a game it was written for.
     void hudKeptOut_data()
