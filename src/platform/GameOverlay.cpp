@@ -15,10 +15,10 @@ std::optional<qint64> GameOverlay::parseLimit(const QString& text)
     return limit;
 }
 
-QList<GameOverlay::HUDWrite> GameOverlay::writeHUDs(const QStringList& bundleIdentifiers, bool enabled)
+GameOverlay::HUDWrites GameOverlay::writeHUDs(const QStringList& bundleIdentifiers, bool enabled)
 {
-    QList<HUDWrite> writes;
+    HUDWrites writes;
     for (const QString& bundleIdentifier : bundleIdentifiers)
-        writes.append(writeHUD(bundleIdentifier, enabled));
+        writes.games.append(writeHUD(bundleIdentifier, enabled));
     return writes;
 }

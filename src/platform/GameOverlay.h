@@ -23,6 +23,9 @@ public:
         QString message = {};
         // Done, yet not for these programs: settings of their own keep them out of the change.
         QStringList unaffectedPrograms = {};
+        // Done: the limit the settings hold now that the change is made, as readFrameLimit() gives
+        // it. Taking this application's limit away may bring back one of the user's.
+        std::optional<qint64> limitInForce = {};
 
         bool done() const { return status == Status::Done; }
     };
@@ -32,6 +35,15 @@ public:
         // Switching on: this machine has no program of that game to switch the overlay on for.
         NoGame,
         Failed,
+        // Switching on: every program of the game has settings of the user's own that decide its
+        // overlay, so nothing was written for it.
+        UsersOwn,
+    };
+    struct HUDWrites {
+        // One per game, in the order given.
+        QList<HUDWrite> games;
+        // Switching on: the programs left out because settings of the user's own decide their overlay.
+        QStringList unaffectedPrograms = {};
     };
 
     virtual ~GameOverlay() = default;
@@ -45,7 +57,7 @@ public:
     virtual HUDWrite writeHUD(const QString& bundleIdentifier, bool enabled) = 0;
     // The same for several games, the results in the order given. Implementations that must look
     // through the installed applications to find a game do so once for all of them.
-    virtual QList<HUDWrite> writeHUDs(const QStringList& bundleIdentifiers, bool enabled);
+    virtual HUDWrites writeHUDs(const QStringList& bundleIdentifiers, bool enabled);
     // What the user knows the overlay as.
     virtual QString hudName() const = 0;
     // Why the overlay cannot be switched at all on this machine; nothing when it can.

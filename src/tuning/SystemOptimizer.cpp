@@ -33,47 +33,61 @@ QString games(qsizetype count)
     return QString::number(count) + (count == 1 ? QStringLiteral(" game") : QStringLiteral(" games"));
 }
 
-QString metalHUDMessage(const QString& hud, bool enabled, qsizetype changed, qsizetype failed)
+// A few of the programs by name, sorted, the rest counted.
+QString programList(QStringList programs)
 {
-    if (changed == 0 && failed == 0)
-        return QStringLiteral("No known game is installed to show ") + hud + QStringLiteral(" in.");
+    constexpr qsizetype named = 3;
+    programs.sort();
+    const qsizetype count = programs.size();
+    if (count == 1)
+        return programs.first();
+    if (count <= named)
+        return programs.first(count - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + programs.last();
+    return programs.first(named).join(QStringLiteral(", ")) + QStringLiteral(" and ") + QString::number(count - named)
+           + QStringLiteral(" more");
+}
+
+// "<programs> keeps its own <hud> settings", "keep their own" for several; with `which`, the
+// same after ", which".
+QString keepTheirOwn(const QStringList& programs, const QString& hud, bool which = false)
+{
+    return programList(programs) + (which ? QStringLiteral(", which") : QString())
+           + (programs.size() == 1 ? QStringLiteral(" keeps its own ") : QStringLiteral(" keep their own ")) + hud
+           + QStringLiteral(" settings");
+}
+
+// Games whose own settings decide their HUD (`kept`, by program) are neither claimed nor failures.
+QString metalHUDMessage(const QString& hud, bool enabled, qsizetype changed, qsizetype failed, const QStringList& kept)
+{
+    if (changed == 0 && failed == 0) {
+        return kept.isEmpty() ? QStringLiteral("No known game is installed to show ") + hud + QStringLiteral(" in.")
+                              : hud + QStringLiteral(" not enabled: ") + keepTheirOwn(kept, hud) + '.';
+    }
     if (changed == 0) {
         return enabled ? QStringLiteral("Could not enable ") + hud
-                             + QStringLiteral(": the setting could not be written for any of the ") + games(failed) + '.'
+                             + QStringLiteral(": the setting could not be written for any of the ") + games(failed)
+                             + (kept.isEmpty() ? QString() : QStringLiteral(", and ") + keepTheirOwn(kept, hud)) + '.'
                        : QStringLiteral("Could not disable ") + hud
                              + QStringLiteral(": the setting could not be removed for any of the ") + games(failed) + '.';
     }
     const QString restart = QStringLiteral(" RESTART the game to see the HUD.");
+    const QString keptOut = kept.isEmpty() ? QString() : QStringLiteral(", not for ") + keepTheirOwn(kept, hud, true);
     if (failed == 0) {
-        return enabled ? hud + QStringLiteral(" enabled for ") + games(changed) + '.' + restart
+        return enabled ? hud + QStringLiteral(" enabled for ") + games(changed) + keptOut + '.' + restart
                        : hud + QStringLiteral(" disabled for all known games.");
     }
-    const QString rest = QStringLiteral("; ") + QString::number(failed) + QStringLiteral(" could not be changed.");
-    return enabled ? hud + QStringLiteral(" enabled for ") + games(changed) + rest + restart
-                   : hud + QStringLiteral(" disabled for ") + games(changed) + rest;
+    const QString rest = QStringLiteral("; ") + QString::number(failed) + QStringLiteral(" could not be changed");
+    return enabled ? hud + QStringLiteral(" enabled for ") + games(changed) + keptOut + rest + '.' + restart
+                   : hud + QStringLiteral(" disabled for ") + games(changed) + rest + '.';
 }
 
 // Names the programs a limit does not reach, a few of them by name.
-QString frameLimitMessage(qint64 limit, QStringList unaffected, const QString& hud)
+QString frameLimitMessage(qint64 limit, const QStringList& unaffected, const QString& hud)
 {
     const QString limited = QStringLiteral("FPS limited to ") + QString::number(limit);
     if (unaffected.isEmpty())
         return limited;
-    constexpr qsizetype named = 3;
-    unaffected.sort();
-    const qsizetype count = unaffected.size();
-    QString programs;
-    if (count == 1) {
-        programs = unaffected.first();
-    } else if (count <= named) {
-        programs = unaffected.first(count - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + unaffected.last();
-    } else {
-        programs = unaffected.first(named).join(QStringLiteral(", ")) + QStringLiteral(" and ")
-                   + QString::number(count - named) + QStringLiteral(" more");
-    }
-    return limited + QStringLiteral(" except in ") + programs
-           + (count == 1 ? QStringLiteral(", which keeps its own ") : QStringLiteral(", which keep their own ")) + hud
-           + QStringLiteral(" settings");
+    return limited + QStringLiteral(" except in ") + keepTheirOwn(unaffected, hud, true);
 }
 
 } // namespace
@@ -310,10 +324,10 @@ void SystemOptimizer::setFrameLimit(qint64 limit, StatusCompletion completion)
         const GameOverlay::Change write = overlay.writeFrameLimit(limit);
         if (!write.done())
             return complete(completion, false, write.message);
-        MainThread::post([this, life, limit, completion,
+        MainThread::post([this, life, inForce = write.limitInForce, completion,
                           message = frameLimitMessage(limit, write.unaffectedPrograms, overlay.hudName())] {
             if (life.lock())
-                publishFrameLimit(limit);
+                publishFrameLimit(inForce);
             if (completion)
                 completion(true, message);
         });
@@ -327,9 +341,10 @@ void SystemOptimizer::removeFrameLimit(StatusCompletion completion)
         const GameOverlay::Change removal = overlay.removeFrameLimit();
         if (!removal.done())
             return complete(completion, false, removal.message);
-        MainThread::post([this, life, completion] {
+        // A limit of the user's that ours had replaced holds again, and is what the screen shows.
+        MainThread::post([this, life, inForce = removal.limitInForce, completion] {
             if (life.lock())
-                publishFrameLimit(std::nullopt);
+                publishFrameLimit(inForce);
             if (completion)
                 completion(true, QStringLiteral("Frame limit removed"));
         });
@@ -349,16 +364,19 @@ void SystemOptimizer::setMetalHUD(bool enabled, StatusCompletion completion)
         }
         QStringList changed;
         QStringList failed;
-        const QList<GameOverlay::HUDWrite> writes = overlay.writeHUDs(bundles, enabled);
-        for (qsizetype i = 0; i < bundles.size() && i < writes.size(); ++i) {
-            if (writes[i] != GameOverlay::HUDWrite::NoGame)
-                (writes[i] == GameOverlay::HUDWrite::Done ? changed : failed).append(bundles[i]);
+        const GameOverlay::HUDWrites writes = overlay.writeHUDs(bundles, enabled);
+        for (qsizetype i = 0; i < bundles.size() && i < writes.games.size(); ++i) {
+            if (writes.games[i] == GameOverlay::HUDWrite::Done)
+                changed.append(bundles[i]);
+            else if (writes.games[i] == GameOverlay::HUDWrite::Failed)
+                failed.append(bundles[i]);
         }
-        MainThread::post([this, life, enabled, changed, failed, completion, hud = overlay.hudName()] {
+        MainThread::post([this, life, enabled, changed, failed, kept = writes.unaffectedPrograms, completion,
+                          hud = overlay.hudName()] {
             if (life.lock())
                 finishMetalHUD(enabled, changed, failed);
             if (completion)
-                completion(!changed.isEmpty(), metalHUDMessage(hud, enabled, changed.size(), failed.size()));
+                completion(!changed.isEmpty(), metalHUDMessage(hud, enabled, changed.size(), failed.size(), kept));
         });
     });
 }

@@ -335,7 +335,7 @@ private slots:
         f.write("fps_limit=50\n");
         // The user's own file for a game decides on its own; a program whose file would be another
         // file of MangoHud's, or lie elsewhere, is no game to write for.
-        QCOMPARE(f.overlay.writeHUD("com.example.mine", true), GameOverlay::HUDWrite::Done);
+        QCOMPARE(f.overlay.writeHUD("com.example.mine", true), GameOverlay::HUDWrite::UsersOwn);
         QCOMPARE(f.read("mine.conf"), theirs);
         QCOMPARE(f.overlay.writeHUD("com.example.clash", true), GameOverlay::HUDWrite::NoGame);
         QCOMPARE(f.read(), QByteArray("fps_limit=50\n"));
@@ -343,8 +343,9 @@ private slots:
         // Several games at once take one look at what is installed, however many there are.
         f.lookups = 0;
         using W = GameOverlay::HUDWrite;
-        QCOMPARE(f.overlay.writeHUDs({"com.example.game", "com.example.absent", "com.example.mine"}, true),
-                 QList<W>({W::Done, W::NoGame, W::Done}));
+        const auto writes = f.overlay.writeHUDs({"com.example.game", "com.example.absent", "com.example.mine"}, true);
+        QCOMPARE(writes.games, QList<W>({W::Done, W::NoGame, W::UsersOwn}));
+        QCOMPARE(writes.unaffectedPrograms, QStringList{"mine"});
         QCOMPARE(f.lookups, 1);
 
         // The games' files follow the limit, as MangoHud reads them instead of MangoHud.conf.
@@ -373,7 +374,7 @@ private slots:
         // clean-up left behind, and nothing else.
         f.installed = true;
         f.programs["com.example.left"] = {"left-behind"};
-        QCOMPARE(f.run()->writeHUDs({"com.example.game", "com.example.left"}, true), QList<W>({W::Done, W::Done}));
+        QCOMPARE(f.run()->writeHUDs({"com.example.game", "com.example.left"}, true).games, QList<W>({W::Done, W::Done}));
         const auto global = f.read();
         f.run()->removeSystemWideSettings();
         QVERIFY(!QFile::exists(f.path("game.conf")));
@@ -435,7 +436,8 @@ private slots:
         QVERIFY(set.done());
         QCOMPARE(set.unaffectedPrograms, ownGameFile ? QStringList{"mine"} : QStringList());
         using W = GameOverlay::HUDWrite;
-        QCOMPARE(run->writeHUDs({"com.example.game", "com.example.mine"}, true), QList<W>({W::Done, W::Done}));
+        QCOMPARE(run->writeHUDs({"com.example.game", "com.example.mine"}, true).games,
+                 QList<W>({W::Done, ownGameFile ? W::UsersOwn : W::Done}));
         QVERIFY(run->writeFrameLimit(120).done());
         QCOMPARE(f.read("game.conf"), gameFile(f.contents()));
         if (ending == "quit") {
@@ -461,8 +463,10 @@ private slots:
 
     // Whatever stands at MangoHud.conf or a game's file, each action leaves the watched file as the
     // row says and reports whether it could be done; the take-back at quit, and the one of a later
-    // run, then leave it as the row says. A step "append <file> <line>" or "copy <from> <to>" is the
-    // user's.
+    // run, then leave it as the row says. A step "append <file> <line>", "prepend <file> <line>" or
+    // "copy <from> <to>" is the user's; "restart" starts the next run after one that ended without
+    // its clean-up. An action may end in what it must report instead of the row's: "refused", "kept"
+    // (the HUD left to a file of the user's) or "=<limit>" ("=none") for the limit then in force.
     void userFiles_data()
     {
         QTest::addColumn<QString>("setup");
@@ -510,6 +514,58 @@ private slots:
         for (const auto& row : unusable)
             QTest::newRow(row.name) << row.name << global << actions << false
                                     << QByteArrayList(actions.size(), row.state) << row.state;
+
+        // Lines of ours are known by their marks wherever the user's lines put them in a file of ours.
+        const QByteArray limited60 = kMarker + "\nfps_limit=60\n" + kUserFile;
+        QTest::newRow("our game's file with a line of the user's on top, at quit")
+            << "user's file" << "game.conf" << QStringList{"limit 60", "hud on", "prepend game.conf fps_limit=75"}
+            << true << QByteArrayList{kAbsent, gameFile(limited60), "fps_limit=75\n" + gameFile(limited60)}
+            << "fps_limit=75\n" + kUserFile + "\n";
+        QTest::newRow("our game's file with a line of the user's on top, next start")
+            << "user's file" << "game.conf"
+            << QStringList{"limit 60", "hud on", "prepend game.conf fps_limit=75", "restart", "hud on kept"} << true
+            << QByteArrayList{kAbsent, gameFile(limited60), "fps_limit=75\n" + gameFile(limited60),
+                              "fps_limit=75\n" + kUserFile + "\n", "fps_limit=75\n" + kUserFile + "\n"}
+            << "fps_limit=75\n" + kUserFile + "\n";
+        // Removing the limit takes our limit lines out of a game's file the user edited; its HUD stays
+        // until the HUD goes, and a limit set then no longer reaches it.
+        QTest::newRow("our game's file with a line of the user's on top, limit removed")
+            << "user's file" << "game.conf"
+            << QStringList{"limit 60", "hud on", "prepend game.conf fps_limit=75", "hud on", "remove =none",
+                           "limit 90 =90", "hud off"}
+            << true
+            << QByteArrayList{kAbsent,
+                              gameFile(limited60),
+                              "fps_limit=75\n" + gameFile(limited60),
+                              "fps_limit=75\n" + gameFile(limited60),
+                              "fps_limit=75\n" + gameFile(kUserFile),
+                              "fps_limit=75\n" + gameFile(kUserFile),
+                              "fps_limit=75\n" + kUserFile + "\n"}
+            << "fps_limit=75\n" + kUserFile + "\n";
+        QTest::newRow("our game's file with a line of the user's at the end, limit removed")
+            << "user's file" << "game.conf" << QStringList{"limit 60", "hud on", "append game.conf ram", "remove"}
+            << true
+            << QByteArrayList{kAbsent, gameFile(limited60), gameFile(limited60) + "ram\n",
+                              gameFile(kUserFile) + "ram\n"}
+            << kUserFile + "\nram\n";
+        QTest::newRow("a file of the user's own for the game decides its HUD")
+            << "user's file" << "game.conf" << QStringList{"append game.conf no_display", "hud on kept", "limit 60"}
+            << true << QByteArrayList(3, "no_display\n") << QByteArray("no_display\n");
+        // The limit in force after each change is what MangoHud.conf then says.
+        QTest::newRow("the user's limit holds again once ours is removed")
+            << "user's limit" << global << QStringList{"limit 144 =144", "remove =75"} << true
+            << QByteArrayList{"gpu_stats\n" + kMarker + " (was: fps_limit=75,144)\nfps_limit=144\n", theirs}
+            << theirs;
+        // MangoHud.conf is never written beyond the size it is read within.
+        const QByteArray room = kMarker + "\nfps_limit=144\n";
+        const QByteArray full = "#" + QByteArray(MangoHudOverlay::globalFileBound - room.size() - 2, 'x') + "\n";
+        QTest::newRow("MangoHud.conf with room for the limit to the byte")
+            << "full" << global << QStringList{"limit 144", "limit 1000 refused", "limit 999", "remove =none"} << true
+            << QByteArrayList{room + full, room + full, kMarker + "\nfps_limit=999\n" + full, full} << full;
+        const QByteArray nearlyFull = "#" + QByteArray(MangoHudOverlay::globalFileBound - 10, 'x') + "\n";
+        QTest::newRow("MangoHud.conf a few bytes under its bound")
+            << "nearly full" << global << QStringList{"limit 144 refused", "hud on", "remove", "limit 1 refused"}
+            << true << QByteArrayList(4, nearlyFull) << nearlyFull;
     }
     void userFiles()
     {
@@ -536,31 +592,53 @@ private slots:
             QVERIFY(QFile::link("/dev/zero", global));
         else if (setup == "folder")
             QVERIFY(QDir().mkpath(global));
+        else if (setup == "full")
+            f.write("#" + QByteArray(MangoHudOverlay::globalFileBound - (kMarker + "\nfps_limit=144\n").size() - 2, 'x')
+                    + "\n");
+        else if (setup == "nearly full")
+            f.write("#" + QByteArray(MangoHudOverlay::globalFileBound - 10, 'x') + "\n");
         else
             f.write(QByteArray(MangoHudOverlay::globalFileBound + 1, 'x'));
 
+        MangoHudOverlay* run = &f.overlay;
+        std::unique_ptr<MangoHudOverlay> laterRun;
         for (qsizetype i = 0; i < steps.size(); ++i) {
-            const QStringList step = steps[i].split(' ');
+            QStringList step = steps[i].split(' ');
+            const QString expected = step.size() > 1 && QStringList{"limit", "remove", "hud"}.contains(step[0])
+                                             && (step.last() == "refused" || step.last() == "kept" || step.last().startsWith('='))
+                                         ? step.takeLast()
+                                         : QString();
+            const bool stepDone = done && expected != "refused";
+            const auto checkChange = [&](const GameOverlay::Change& change, const QString& failure) {
+                QCOMPARE(change.done(), stepDone);
+                if (!stepDone)
+                    QCOMPARE(change.message, failure);
+                if (expected.startsWith('='))
+                    QCOMPARE(change.limitInForce.value_or(0), expected == "=none" ? 0 : expected.mid(1).toLongLong());
+            };
             if (step[0] == "limit") {
-                const auto change = f.overlay.writeFrameLimit(step[1].toLongLong());
-                QCOMPARE(change.done(), done);
-                if (!done)
-                    QCOMPARE(change.message, "Failed to set frame limit");
+                checkChange(run->writeFrameLimit(step[1].toLongLong()), "Failed to set frame limit");
             } else if (step[0] == "remove") {
-                const auto change = f.overlay.removeFrameLimit();
-                QCOMPARE(change.done(), done);
-                if (!done)
-                    QCOMPARE(change.message, "Failed to remove frame limit");
+                checkChange(run->removeFrameLimit(), "Failed to remove frame limit");
             } else if (step[0] == "hud") {
-                QCOMPARE(f.overlay.writeHUD("com.example.game", step[1] == "on") == GameOverlay::HUDWrite::Done, done);
+                const auto write = run->writeHUDs({"com.example.game"}, step[1] == "on");
+                QCOMPARE(write.games.first() == GameOverlay::HUDWrite::Done, stepDone && expected != "kept");
+                QCOMPARE(write.games.first() == GameOverlay::HUDWrite::UsersOwn, expected == "kept");
+                QCOMPARE(write.unaffectedPrograms, expected == "kept" ? QStringList{"game"} : QStringList());
+            } else if (step[0] == "restart") {
+                laterRun = f.run();
+                run = laterRun.get();
+                run->recoverLeftovers();
             } else if (step[0] == "append") {
-                f.write(f.contents(step[1]) + step[2].toUtf8() + '\n', step[1]);
+                f.write(f.contents(step[1]).replace(kAbsent, "") + step[2].toUtf8() + '\n', step[1]);
+            } else if (step[0] == "prepend") {
+                f.write(step[2].toUtf8() + '\n' + f.contents(step[1]), step[1]);
             } else {
                 QVERIFY(QFile::copy(f.path(step[1]), f.path(step[2])));
             }
             QVERIFY2(f.state(watched) == after[i], qPrintable(steps[i]));
         }
-        f.overlay.removeOwnSettings(true, {"com.example.game"});
+        run->removeOwnSettings(true, {"com.example.game"});
         QCOMPARE(f.state(watched), afterTakeBack);
         // Nothing of ours is left; a later run finds nothing more to take back.
         for (const QString& name : QDir(f.dir.filePath("MangoHud")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))

@@ -14,6 +14,8 @@ public:
         Change change{Change::Status::Done};
         // Per bundle identifier; Done for any other.
         QHash<QString, HUDWrite> hud;
+        // Named as left out when switching the HUD on.
+        QStringList unaffectedPrograms;
         std::optional<QString> unavailable;
         QString hudName = QStringLiteral("the HUD");
         // "set 60", "remove", "hud <bundle> on|off", "own" or "own limit", "uninstall", in order.
@@ -28,18 +30,24 @@ public:
     {
         return state.with([&](State& s) {
             s.calls.append("set " + QString::number(limit));
-            if (s.change.done())
+            Change change = s.change;
+            if (change.done()) {
                 s.limit = limit;
-            return s.change;
+                change.limitInForce = s.limit;
+            }
+            return change;
         });
     }
     Change removeFrameLimit() override
     {
         return state.with([](State& s) {
             s.calls.append("remove");
-            if (s.change.done())
+            Change change = s.change;
+            if (change.done()) {
                 s.limit.reset();
-            return s.change;
+                change.limitInForce = s.limit;
+            }
+            return change;
         });
     }
     HUDWrite writeHUD(const QString& bundleIdentifier, bool enabled) override
@@ -48,6 +56,13 @@ public:
             s.calls.append("hud " + bundleIdentifier + (enabled ? " on" : " off"));
             return s.hud.value(bundleIdentifier, HUDWrite::Done);
         });
+    }
+    HUDWrites writeHUDs(const QStringList& bundleIdentifiers, bool enabled) override
+    {
+        HUDWrites writes = GameOverlay::writeHUDs(bundleIdentifiers, enabled);
+        if (enabled)
+            writes.unaffectedPrograms = state.get().unaffectedPrograms;
+        return writes;
     }
     QString hudName() const override { return state.get().hudName; }
     std::optional<QString> unavailableReason() const override { return state.get().unavailable; }

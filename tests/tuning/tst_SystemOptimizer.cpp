@@ -873,6 +873,60 @@ private slots:
         QCOMPARE(overlay.calls(), (QStringList{"set 75", "remove", "set 75", "set 90", done ? "own limit" : "own"}));
     }
 
+    // Games whose own settings decide their HUD are named and not claimed; the HUD lights up only
+    // for a game it was written for.
+    void hudKeptOut_data()
+    {
+        QTest::addColumn<int>("usersOwn"); // of the 12 games'
+        QTest::addColumn<int>("failing");
+        QTest::addColumn<QStringList>("programs");
+        QTest::addColumn<bool>("success");
+        QTest::addColumn<QString>("message");
+        const QString restart = " RESTART the game to see the HUD.";
+        QTest::newRow("one kept out") << 1 << 0 << QStringList{"vkcube"} << true
+                                      << "MangoHud enabled for 11 games, not for vkcube, which keeps its own MangoHud "
+                                         "settings." + restart;
+        QTest::newRow("one kept out, one failed")
+            << 1 << 1 << QStringList{"vkcube"} << true
+            << "MangoHud enabled for 10 games, not for vkcube, which keeps its own MangoHud settings; 1 could not be "
+               "changed." + restart;
+        QTest::newRow("every game kept out") << 12 << 0 << QStringList{"c", "a", "b", "d"} << false
+                                             << "MangoHud not enabled: a, b, c and 1 more keep their own MangoHud "
+                                                "settings.";
+        QTest::newRow("kept out or failed")
+            << 2 << 10 << QStringList{"a"} << false
+            << "Could not enable MangoHud: the setting could not be written for any of the 10 games, and a keeps its "
+               "own MangoHud settings.";
+    }
+    void hudKeptOut()
+    {
+        QFETCH(int, usersOwn);
+        QFETCH(int, failing);
+        QFETCH(QStringList, programs);
+        QFETCH(bool, success);
+        QFETCH(QString, message);
+        OptimizerFixture f;
+        FakeGameOverlay overlay;
+        SystemOptimizer o({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
+        QStringList bundles = o.knownGameBundleIDs();
+        bundles.sort();
+        overlay.state.with([&](FakeGameOverlay::State& s) {
+            s.hudName = "MangoHud";
+            s.unaffectedPrograms = programs;
+            for (const QString& bundle : bundles.mid(0, usersOwn))
+                s.hud.insert(bundle, GameOverlay::HUDWrite::UsersOwn);
+            for (const QString& bundle : bundles.mid(usersOwn, failing))
+                s.hud.insert(bundle, GameOverlay::HUDWrite::Failed);
+        });
+        StatusRecorder outcome;
+        o.setMetalHUD(true, outcome.completion());
+        OptimizerFixture::settle();
+        QCOMPARE(std::tuple(outcome.success, outcome.message), std::tuple(success, message));
+        QCOMPARE(o.metalHUDEnabled(), success);
+        // Only what was written, or tried, is taken back at quit.
+        QCOMPARE(o.metalHUDBundleIDs().size(), 12 - usersOwn);
+    }
+
     // A limit that some programs' own settings keep out says which.
     void frameLimitExceptions_data()
     {

@@ -143,6 +143,12 @@ QByteArray joined(const QByteArrayList& lines)
     return lines.join(QByteArray());
 }
 
+std::optional<qint64> limitIn(const QByteArrayList& lines)
+{
+    const qsizetype at = lastLimitLine(lines);
+    return at < 0 ? std::nullopt : MangoHudOverlay::parseLimit(valueOf(lines[at]));
+}
+
 bool hasOwnLimit(const QByteArrayList& lines)
 {
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
@@ -173,26 +179,43 @@ QByteArrayList withoutLimitLines(const QByteArrayList& lines, bool usersToo, boo
     return kept;
 }
 
-// A marked game's file without what this application put in it: its first line, its frame-limit
-// lines and its HUD lines; the rest is the user's.
+bool isHUDMarker(const QByteArray& line)
+{
+    return withoutLineBreak(line) == MangoHudOverlay::hudMarker;
+}
+
+// Where the HUD lines this application added start; -1 when they are not there.
+qsizetype hudLinesAt(const QByteArrayList& lines)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (withoutLineBreak(lines[i]) == MangoHudOverlay::hudLinesMarker)
+            return i;
+    }
+    return -1;
+}
+
+// A marked game's file without what this application put in it: the line that marks the file
+// (first where this application wrote it, anywhere once the user added lines above it), its
+// frame-limit lines and its HUD lines; the rest is the user's.
 QByteArrayList withoutOwnLines(QByteArrayList lines)
 {
-    if (!lines.isEmpty() && withoutLineBreak(lines.first()) == MangoHudOverlay::hudMarker)
-        lines.removeFirst();
-    lines = withoutLimitLines(lines, false);
-    const QByteArrayList items = linesOf(kHUDItems);
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (withoutLineBreak(lines[i]) != MangoHudOverlay::hudLinesMarker)
-            continue;
-        qsizetype end = i + 1;
-        for (const QByteArray& item : items) {
-            if (end == lines.size() || withoutLineBreak(lines[end]) != withoutLineBreak(item))
-                break;
-            ++end;
+        if (isHUDMarker(lines[i])) {
+            lines.remove(i);
+            break;
         }
-        lines.remove(i, end - i);
-        break;
     }
+    lines = withoutLimitLines(lines, false);
+    const qsizetype at = hudLinesAt(lines);
+    if (at < 0)
+        return lines;
+    qsizetype end = at + 1;
+    for (const QByteArray& item : linesOf(kHUDItems)) {
+        if (end == lines.size() || withoutLineBreak(lines[end]) != withoutLineBreak(item))
+            break;
+        ++end;
+    }
+    lines.remove(at, end - at);
     return lines;
 }
 
@@ -291,15 +314,16 @@ void MangoHudOverlay::takeBackAll()
 {
     loadRecord();
     // The games' files go first, so that taking the limit back has none of them to bring along.
-    // Only a file of ours that could not be removed stays in the record.
+    // Only a file with lines of ours that could not be taken back stays in the record.
     QHash<QString, QSet<QByteArray>> left;
     const QDir folder(m_options.configFolder);
     for (const QString& name : folder.entryList({QStringLiteral("*.conf")}, QDir::Files)) {
         if (name == globalFileName || name == kPresetsFileName)
             continue;
         const GameFile file = gameFileAt(name);
-        if (!takeBackGameFile(name, file) && file.kind == GameFile::Kind::Own)
-            left.insert(name, m_written.value(name));
+        const QSet<QByteArray> hashes = m_written.value(name);
+        if (!takeBackGameFile(name, file) && file.kind != GameFile::Kind::Users)
+            left.insert(name, hashes);
     }
     m_written = left;
     saveRecord(false);
@@ -337,11 +361,13 @@ std::optional<qint64> MangoHudOverlay::readFrameLimit()
     // Without MangoHud no game is held to the line, whatever the file says.
     if (!installed())
         return std::nullopt;
+    return limitInFile();
+}
+
+std::optional<qint64> MangoHudOverlay::limitInFile() const
+{
     const auto lines = readLines(globalPath(), globalFileBound);
-    if (!lines)
-        return std::nullopt;
-    const qsizetype at = lastLimitLine(*lines);
-    return at < 0 ? std::nullopt : parseLimit(valueOf((*lines)[at]));
+    return lines ? limitIn(*lines) : std::nullopt;
 }
 
 GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
@@ -374,9 +400,13 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
         lines->insert(at, limitMarker + kReplacedOpen + withoutLineBreak(replaced) + ')'
                               + (lineBreak.isEmpty() ? QByteArrayLiteral("\n") : lineBreak));
     }
+    // A file grown past the bound it is read within could no longer have the limit taken back.
+    const QByteArray bytes = joined(*lines);
+    if (bytes.size() > globalFileBound)
+        return {Change::Status::Failed, kFailedToSet};
     // A game whose file still holds the old limit keeps it, so that counts as a failure too; the
     // files go back to what they were at once.
-    if (!save(globalPath(), joined(*lines)) || !syncGameFiles(*lines)) {
+    if (!save(globalPath(), bytes) || !syncGameFiles(*lines)) {
         if (newFile)
             removeThrough(globalPath());
         else
@@ -388,7 +418,7 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
     QStringList unaffected;
     for (const QString& name : gameFiles(false))
         unaffected.append(name.chopped(QStringLiteral(".conf").size()));
-    return {Change::Status::Done, {}, unaffected};
+    return {Change::Status::Done, {}, unaffected, limitIn(*lines)};
 }
 
 GameOverlay::Change MangoHudOverlay::removeFrameLimit()
@@ -399,7 +429,7 @@ GameOverlay::Change MangoHudOverlay::removeFrameLimit()
         return {Change::Status::Unavailable, kLimitNeedsMangoHud};
     if (!removeLimitLines(Removal::All))
         return {Change::Status::Failed, kFailedToRemove};
-    return {Change::Status::Done};
+    return {Change::Status::Done, {}, {}, limitInFile()};
 }
 
 void MangoHudOverlay::removeOwnSettings(bool, const QStringList&)
@@ -423,11 +453,25 @@ bool MangoHudOverlay::removeLimitLines(Removal removal)
     // taking it back does; only a limit of the user's alone goes altogether.
     bool newFile = false;
     const QByteArrayList kept = withoutLimitLines(*lines, removal == Removal::All && !hasOwnLimit(*lines), &newFile);
-    if (kept == *lines)
-        return true;
-    if (newFile && kept.isEmpty())
-        return removeThrough(globalPath()) && syncGameFiles(kept);
-    return save(globalPath(), joined(kept)) && syncGameFiles(kept);
+    bool removed = true;
+    if (kept != *lines) {
+        removed = (newFile && kept.isEmpty() ? removeThrough(globalPath()) : save(globalPath(), joined(kept)))
+                  && syncGameFiles(kept);
+    }
+    // A game's file the user edited no longer follows MangoHud.conf, but the limit lines of ours in
+    // it would hold that game to the limit until the quit.
+    const QDir folder(m_options.configFolder);
+    for (const QString& name : folder.entryList({QStringLiteral("*.conf")}, QDir::Files)) {
+        if (name == globalFileName || name == kPresetsFileName)
+            continue;
+        const GameFile file = gameFileAt(name);
+        if (file.kind != GameFile::Kind::Marked)
+            continue;
+        const QByteArrayList unlimited = withoutLimitLines(*file.lines, false);
+        if (unlimited != *file.lines)
+            removed = save(gamePath(name), joined(unlimited)) && removed;
+    }
+    return removed;
 }
 
 QByteArray MangoHudOverlay::gameFile(const QByteArrayList& globalLines)
@@ -449,9 +493,11 @@ MangoHudOverlay::GameFile MangoHudOverlay::gameFileAt(const QString& name)
     GameFile game{GameFile::Kind::Users, linesOf(file.contents)};
     if (!file.read())
         return game;
-    if (m_written.value(name).contains(hashOf(file.contents)))
+    const auto recorded = m_written.constFind(name);
+    if (recorded != m_written.cend() && recorded->contains(hashOf(file.contents)))
         game.kind = GameFile::Kind::Own;
-    else if (!game.lines->isEmpty() && withoutLineBreak(game.lines->first()) == hudMarker)
+    else if ((!game.lines->isEmpty() && isHUDMarker(game.lines->first()))
+             || (recorded != m_written.cend() && withoutOwnLines(*game.lines) != *game.lines))
         game.kind = GameFile::Kind::Marked;
     return game;
 }
@@ -501,7 +547,12 @@ bool MangoHudOverlay::takeBackGameFile(const QString& name, const GameFile& file
         return true;
     case GameFile::Kind::Marked: {
         const QByteArrayList kept = withoutOwnLines(*file.lines);
-        return kept == *file.lines || save(gamePath(name), joined(kept));
+        if (kept != *file.lines && !save(gamePath(name), joined(kept)))
+            return false;
+        // Nothing of ours is left in it.
+        if (m_written.remove(name))
+            saveRecord(false);
+        return true;
     }
     case GameFile::Kind::Users:
         break;
@@ -523,30 +574,32 @@ bool MangoHudOverlay::syncGameFiles(const QByteArrayList& globalLines)
 
 GameOverlay::HUDWrite MangoHudOverlay::writeHUD(const QString& bundleIdentifier, bool enabled)
 {
-    return writeHUDs({bundleIdentifier}, enabled).first();
+    return writeHUDs({bundleIdentifier}, enabled).games.first();
 }
 
-QList<GameOverlay::HUDWrite> MangoHudOverlay::writeHUDs(const QStringList& bundleIdentifiers, bool enabled)
+GameOverlay::HUDWrites MangoHudOverlay::writeHUDs(const QStringList& bundleIdentifiers, bool enabled)
 {
     // Switching off only removes files, which needs no MangoHud.
     if (enabled && !installed())
-        return QList<HUDWrite>(bundleIdentifiers.size(), HUDWrite::Failed);
+        return {QList<HUDWrite>(bundleIdentifiers.size(), HUDWrite::Failed)};
     const QHash<QString, QStringList> programs =
         m_options.programsOf ? m_options.programsOf(bundleIdentifiers) : QHash<QString, QStringList>();
     QMutexLocker lock(&m_mutex);
     recoverOnce();
     const auto global = readLines(globalPath(), globalFileBound);
-    QList<HUDWrite> writes;
+    HUDWrites writes;
     for (const QString& bundleIdentifier : bundleIdentifiers)
-        writes.append(writeGameFiles(programs.value(bundleIdentifier), enabled, global));
+        writes.games.append(writeGameFiles(programs.value(bundleIdentifier), enabled, global, writes.unaffectedPrograms));
     return writes;
 }
 
 GameOverlay::HUDWrite MangoHudOverlay::writeGameFiles(const QStringList& programs, bool enabled,
-                                                      const std::optional<QByteArrayList>& global)
+                                                      const std::optional<QByteArrayList>& global, QStringList& kept)
 {
     bool any = false;
     bool ok = true;
+    // Switching on: a program whose HUD is this application's, written now or before.
+    bool shown = false;
     for (const QString& program : programs) {
         const QString fileName = program + QStringLiteral(".conf");
         if (program.isEmpty() || program.contains('/') || program.startsWith('.') || fileName == globalFileName
@@ -560,16 +613,25 @@ GameOverlay::HUDWrite MangoHudOverlay::writeGameFiles(const QStringList& program
         }
         const bool absent = !occupied(gamePath(fileName));
         if (enabled) {
-            // A file of the user's own for the game already decides what its HUD shows.
-            if (absent || file.kind == GameFile::Kind::Own)
+            // A file of the user's own for the game already decides what its HUD shows; one of ours
+            // the user edited shows it as long as our HUD lines are still in it.
+            if (absent || file.kind == GameFile::Kind::Own) {
                 ok = global && writeGameFile(fileName, gameFile(*global)) && ok;
+                shown = true;
+            } else if (file.kind == GameFile::Kind::Marked && hudLinesAt(*file.lines) >= 0) {
+                shown = true;
+            } else if (!kept.contains(program)) {
+                kept.append(program);
+            }
         } else {
             ok = takeBackGameFile(fileName, file) && ok;
         }
     }
     if (enabled && !any)
         return HUDWrite::NoGame;
-    return ok ? HUDWrite::Done : HUDWrite::Failed;
+    if (!ok)
+        return HUDWrite::Failed;
+    return enabled && !shown ? HUDWrite::UsersOwn : HUDWrite::Done;
 }
 
 std::optional<QString> MangoHudOverlay::unavailableReason() const

@@ -17,8 +17,9 @@
 // MangoHud.conf; this class writes such files whole, as MangoHud.conf's lines and its own HUD
 // lines, marked by their first line, and keeps them in step with MangoHud.conf. Such a file is
 // this class's only while its bytes are what it last wrote there, as a record of their hashes
-// says; a marked file that is not (a copy, or one the user edited) only loses the marked lines
-// when taken back. A folder it had to make holds a record saying so. Everything marked is taken
+// says; a marked file that is not (a copy, or one the user edited, wherever the user's lines
+// stand) only loses the marked lines when taken back, and its frame-limit lines with the limit.
+// MangoHud.conf is never written beyond the size it is read within. A folder it had to make holds a record saying so. Everything marked is taken
 // back at quit, and by the first call of the next run when a run ended without that. Files are
 // read within a bound and without waiting on a pipe or device; one that cannot be read so is left
 // as it is and the change that needed it fails. Files are replaced atomically; a link is written
@@ -63,7 +64,7 @@ public:
     Change writeFrameLimit(qint64 limit) override;
     Change removeFrameLimit() override;
     HUDWrite writeHUD(const QString& bundleIdentifier, bool enabled) override;
-    QList<HUDWrite> writeHUDs(const QStringList& bundleIdentifiers, bool enabled) override;
+    HUDWrites writeHUDs(const QStringList& bundleIdentifiers, bool enabled) override;
     QString hudName() const override { return QStringLiteral("MangoHud"); }
     std::optional<QString> unavailableReason() const override;
     // Takes back everything marked as this application's, whatever this run recorded.
@@ -78,7 +79,8 @@ public:
 private:
     enum class Removal { All, OwnOnly };
     // What stands at a game's file: one this class wrote and that is still as it wrote it, one
-    // that carries its mark but not those bytes, or the user's (which includes one not readable).
+    // that carries its mark but not those bytes (first, or anywhere in a file it recorded), or the
+    // user's (which includes one not readable).
     struct GameFile {
         enum class Kind { Own, Marked, Users } kind = Kind::Users;
         std::optional<QByteArrayList> lines;
@@ -98,9 +100,11 @@ private:
     // Replaces a file in the configuration folder, making the folder (and its record) when needed.
     bool save(const QString& path, const QByteArray& bytes) const;
     // Takes the frame-limit lines out of the global file (see Removal) and brings the games' files
-    // along; the file goes when it was new and nothing else is left in it. False when the file could
-    // not be read or written.
+    // along, the marked ones that are no longer this class's too; the file goes when it was new and
+    // nothing else is left in it. False when a file could not be read or written.
     bool removeLimitLines(Removal removal);
+    // The limit MangoHud.conf holds; nothing when it cannot be read.
+    std::optional<qint64> limitInFile() const;
     // Rewrites the games' files this class wrote to match the global file; false when one of them
     // could not be rewritten.
     bool syncGameFiles(const QByteArrayList& lines);
@@ -108,8 +112,10 @@ private:
     QStringList gameFiles(bool own);
     GameFile gameFileAt(const QString& name);
     static QByteArray gameFile(const QByteArrayList& globalLines);
-    // Switches the HUD for one game, given the programs it runs as and the global file's lines.
-    HUDWrite writeGameFiles(const QStringList& programs, bool enabled, const std::optional<QByteArrayList>& global);
+    // Switches the HUD for one game, given the programs it runs as and the global file's lines;
+    // adds to `kept` the programs whose file of the user's decides their HUD.
+    HUDWrite writeGameFiles(const QStringList& programs, bool enabled, const std::optional<QByteArrayList>& global,
+                            QStringList& kept);
     // Writes a game's file and records its bytes as this class's, the record first.
     bool writeGameFile(const QString& name, const QByteArray& bytes);
     // Removes a game's file of this class's own, or takes the marked lines out of one that is not.

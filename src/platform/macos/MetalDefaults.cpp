@@ -36,8 +36,12 @@ GameOverlay::Change MetalDefaults::change(const QStringList& arguments, const QS
 
 GameOverlay::Change MetalDefaults::writeFrameLimit(qint64 limit)
 {
-    return change({"write", "-g", kFrameLimitKey, "-int", QString::number(limit)},
-                  QStringLiteral("Failed to set frame limit"));
+    Change write = change({"write", "-g", kFrameLimitKey, "-int", QString::number(limit)},
+                          QStringLiteral("Failed to set frame limit"));
+    // One global default: the value written is the one that holds.
+    if (write.done())
+        write.limitInForce = limit >= 1 ? std::optional(limit) : std::nullopt;
+    return write;
 }
 
 GameOverlay::Change MetalDefaults::removeFrameLimit()
