@@ -9,6 +9,7 @@
 namespace {
 
 constexpr char kKey[] = "focusKeeperKey";
+constexpr char kDiscarding[] = "focusKeeperDiscarding";
 int restoring = 0;
 
 } // namespace
@@ -30,6 +31,16 @@ struct FocusKeeper::Pending {
 void FocusKeeper::setKey(QWidget* control, const QString& key)
 {
     control->setProperty(kKey, key);
+}
+
+void FocusKeeper::setDiscarding(QWidget* control)
+{
+    control->setProperty(kDiscarding, true);
+}
+
+bool FocusKeeper::canLandOn(const QWidget* widget)
+{
+    return widget->isEnabled() && !widget->property(kDiscarding).toBool();
 }
 
 bool FocusKeeper::isRestoring()
@@ -106,7 +117,7 @@ QWidget* FocusKeeper::successor(QWidget* screen, const QList<Place>& before, qsi
     const QList<Stop> now = shownStops(screen);
     const auto same = [&now](const Place& place) -> QWidget* {
         for (const Stop& stop : now) {
-            if (stop.place == place && stop.widget->isEnabled())
+            if (stop.place == place && canLandOn(stop.widget))
                 return stop.widget;
         }
         return nullptr;
@@ -115,7 +126,7 @@ QWidget* FocusKeeper::successor(QWidget* screen, const QList<Place>& before, qsi
     if (QWidget* widget = same(before[at]))
         return widget;
     for (const Stop& stop : now) {
-        if (!stop.place.name.isEmpty() && stop.place.name == before[at].name && stop.widget->isEnabled())
+        if (!stop.place.name.isEmpty() && stop.place.name == before[at].name && canLandOn(stop.widget))
             return stop.widget;
     }
     // The nearest stop that outlived the rebuild: on in the Tab order, else back.
@@ -128,7 +139,7 @@ QWidget* FocusKeeper::successor(QWidget* screen, const QList<Place>& before, qsi
             return widget;
     }
     for (const Stop& stop : now) {
-        if (stop.widget->isEnabled())
+        if (canLandOn(stop.widget))
             return stop.widget;
     }
     return nullptr;

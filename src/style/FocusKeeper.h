@@ -23,6 +23,11 @@ public:
     // key stands in its place. Controls that do the same job in two arrangements of a screen may
     // share a key; the first of them that can take the focus gets it.
     static void setKey(QWidget* control, const QString& key);
+    // Marks `control` as one whose press throws away what the user has (a saved key, a
+    // conversation). A keeper never hands it the focus, since a second Return meant for the
+    // control just pressed would act there unasked: another control of the same key, or the
+    // nearest stop, gets it instead.
+    static void setDiscarding(QWidget* control);
     // Whether a keeper is about to put the focus back: the stops the toolkit passes the focus
     // through meanwhile, as the controls go, are not scrolled to.
     static bool isRestoring();
@@ -42,6 +47,7 @@ private:
 
     static QList<Stop> shownStops(QWidget* screen);
     static QString nameOf(const QWidget* widget, const QWidget* screen);
+    static bool canLandOn(const QWidget* widget);
     static QWidget* successor(QWidget* screen, const QList<Place>& before, qsizetype at);
 
     struct Pending;

@@ -14,7 +14,8 @@ struct QuickBoostResult {
         bool success = false;
     };
 
-    // Gigabytes (bytes / 2^30) by which free memory grew during the boost, never negative.
+    // Gigabytes (bytes / 2^30) by which free memory grew during the boost, never negative; 0 when
+    // the boost neither purged nor quit an application, since it then freed nothing itself.
     double ramFreed = 0.0;
     // DNS flush, background applications, memory, in that order.
     QList<QuickBoostAction> actions;

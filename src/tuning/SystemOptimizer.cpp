@@ -573,9 +573,11 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
         }
 
         // The growth covers the whole boost: memory the quit applications gave back counts as freed
-        // even when the purge itself failed.
+        // even when the purge itself failed. When neither the purge ran nor an application quit,
+        // nothing of ours freed memory: what grew meanwhile, while the tools were waited on, is
+        // other processes' doing and is not claimed.
         const bool purged = backends.memory->purge().purged();
-        result.ramFreed = FreeMemory::growth(before, memory.gigabytes());
+        result.ramFreed = purged || quit > 0 ? FreeMemory::growth(before, memory.gigabytes()) : 0.0;
         Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = result.ramFreed > 0 || purged};
         if (result.ramFreed > 0)
             action.label = QString::asprintf("Freed %.2f GB of inactive memory", result.ramFreed);

@@ -257,10 +257,9 @@ private slots:
         QTest::newRow("save changes in the sheet")
             << AppScreen::gameProfiles << false << QStringList{"presetGear#1", "saveButton"} << "presetGear#1";
         QTest::newRow("connect")
-            << AppScreen::aiConnect << false << QStringList{"apiKeyField", "connectButton"} << "disconnectButton";
+            << AppScreen::aiConnect << false << QStringList{"apiKeyField", "connectButton"} << "draftField";
         QTest::newRow("connect and test")
-            << AppScreen::aiConnect << false << QStringList{"apiKeyField", "connectAndTestButton"}
-            << "disconnectButton";
+            << AppScreen::aiConnect << false << QStringList{"apiKeyField", "connectAndTestButton"} << "draftField";
         QTest::newRow("disconnect")
             << AppScreen::aiConnect << true << QStringList{"disconnectButton"} << "apiKeyField";
     }

@@ -14,6 +14,7 @@
 #include "screens/assistant/AttachmentChip.h"
 #include "screens/assistant/ChatTranscript.h"
 #include "screens/assistant/TypingBubble.h"
+#include "style/AppStyle.h"
 #include "style/GradientButton.h"
 #include "style/ScreenWidth.h"
 #include "style/Stepper.h"
@@ -512,6 +513,44 @@ private slots:
         QCOMPARE(rig.client->fetchedLinks, QStringList{"https://docs.example/a"});
         QVERIFY(QTest::qWaitFor([&] { return !rig.model().isImportingContext(); }, 2000));
         QCOMPARE(rig.find<QLabel>("chatNotice")->text(), AIServiceError::invalidContextURL().errorDescription());
+    }
+
+    void returnAfterConnectKeepsTheKey_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("requests"); // sent by the press itself
+        QTest::newRow("Connect") << "connectButton" << 0;
+        QTest::newRow("Connect & Test") << "connectAndTestButton" << 1;
+    }
+
+    // Return on a Connect button, then Return again where the focus went: the key stays stored, the
+    // chat stays, nothing more is sent, and Disconnect is still a Tab stop, back from there.
+    void returnAfterConnectKeepsTheKey()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, requests);
+        // Return presses the focused button, as in the application.
+        AppStyle::install();
+        ScreenRig rig;
+        QApplication::setActiveWindow(rig.view.get());
+        QVERIFY(QTest::qWaitForWindowActive(rig.view.get()));
+        QTest::keyClicks(rig.find<QLineEdit>("apiKeyField"), "sk-typed-key");
+        auto* connectButton = rig.find<QAbstractButton>(qPrintable(button));
+        connectButton->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(connectButton, Qt::Key_Return);
+        auto* draft = rig.find<QLineEdit>("draftField");
+        QTRY_COMPARE(QApplication::focusWidget(), draft);
+        QTest::keyClick(draft, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.keys.load(AIProvider::openAI), std::optional<QString>("sk-typed-key"));
+        QVERIFY(rig.model().isConnected());
+        QVERIFY(rig.view->chatPanel()->isVisible());
+        QCOMPARE(rig.client->calls.size(), requests);
+
+        QWidget* disconnect = rig.find<QWidget>("disconnectButton");
+        for (int presses = 0; presses < 12 && QApplication::focusWidget() != disconnect; ++presses)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), disconnect);
     }
 
     void getAPIKeyOpensTheProvidersPage()

@@ -13,7 +13,7 @@ void settle()
 }
 
 // A window with a button outside the screen and the screen's buttons, made from entries
-// "name", "name=key" or "name!" (switched off).
+// "name", "name=key", "name!" (switched off) or "name-" (its press discards something).
 struct Rig {
     Rig()
     {
@@ -31,8 +31,10 @@ struct Rig {
         for (const QString& entry : entries) {
             auto* button = new QPushButton(entry, screen);
             const QString name = entry.section('=', 0, 0);
-            button->setObjectName(name.chopped(name.endsWith('!') ? 1 : 0));
+            button->setObjectName(name.chopped(name.endsWith('!') || name.endsWith('-') ? 1 : 0));
             button->setEnabled(!name.endsWith('!'));
+            if (name.endsWith('-'))
+                FocusKeeper::setDiscarding(button);
             if (entry.contains('='))
                 FocusKeeper::setKey(button, entry.section('=', 1));
             screen->layout()->addWidget(button);
@@ -79,6 +81,14 @@ private slots:
             << QStringList{"a", "go=link"} << "go" << QStringList{"a", "stop=link"} << "stop";
         QTest::newRow("the first of those keyed alike that can take it")
             << QStringList{"a", "stop=link"} << "stop" << QStringList{"a", "go!=link", "field=link"} << "field";
+        QTest::newRow("keyed alike in the same place, but discarding: the next keyed alike")
+            << QStringList{"go=link"} << "go" << QStringList{"drop-=link", "field=link"} << "field";
+        QTest::newRow("the only one keyed alike discards: the nearest stop")
+            << QStringList{"a", "go=link", "c"} << "go" << QStringList{"a", "drop-=link", "c"} << "c";
+        QTest::newRow("made again, but discarding: the next stop")
+            << QStringList{"a", "drop-", "c"} << "drop" << QStringList{"a", "drop-", "c"} << "c";
+        QTest::newRow("nothing else left: not the discarding one")
+            << QStringList{"go"} << "go" << QStringList{"drop-", "c"} << "c";
         QTest::newRow("gone: the next stop") << abc << "b" << QStringList{"a", "c"} << "c";
         QTest::newRow("gone, and the next switched off: the one before")
             << abc << "b" << QStringList{"a", "c!"} << "a";

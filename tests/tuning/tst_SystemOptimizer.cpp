@@ -491,6 +491,67 @@ private slots:
         QCOMPARE(f.runner.commandLines(), (QStringList{"/usr/bin/dscacheutil -flushcache", kPurge}));
     }
 
+    // The memory line claims only what the boost itself could have freed: free memory that grows
+    // while the tools are waited on counts only when the purge ran or an application quit.
+    void quickBoostMemoryClaim_data()
+    {
+        QTest::addColumn<bool>("purgeRuns");
+        QTest::addColumn<bool>("appQuits");
+        QTest::addColumn<double>("after"); // free memory once the DNS flush answered; 4.0 before
+        QTest::addColumn<QString>("memory");
+        QTest::addColumn<double>("freed");
+
+        const QString freed = "done: Freed 0.25 GB of inactive memory";
+        const QString optimized = "done: Memory already optimized";
+        const QString unavailable = "failed: Memory purge unavailable on this computer";
+        const struct {
+            const char* name;
+            double after;
+        } changes[] = {{"grew", 4.25}, {"shrank", 3.5}, {"stayed", 4.0}};
+        for (const bool purgeRuns : {true, false}) {
+            for (const bool appQuits : {true, false}) {
+                for (const auto& change : changes) {
+                    const bool grew = change.after > 4.0;
+                    const bool claimed = grew && (purgeRuns || appQuits);
+                    const QString memory = claimed ? freed : purgeRuns ? optimized : unavailable;
+                    QTest::addRow("purge %s, %s, free memory %s", purgeRuns ? "ran" : "refused",
+                                  appQuits ? "an application quit" : "nothing quit", change.name)
+                        << purgeRuns << appQuits << change.after << memory << (claimed ? 0.25 : 0.0);
+                }
+            }
+        }
+    }
+
+    void quickBoostMemoryClaim()
+    {
+        QFETCH(bool, purgeRuns);
+        QFETCH(bool, appQuits);
+        QFETCH(double, after);
+        OptimizerFixture f;
+        f.run({app(10, "Discord"), app(11, "Notes")});
+        if (!appQuits)
+            f.workspace.refuseQuit(10);
+        f.setFreeMemory(4.0);
+        // Other processes change free memory while the flush is waited on.
+        f.runner.respondWith([&f, purgeRuns, after](const QString& program, const QStringList&) {
+            if (program == kPurge)
+                return ProcessResult::exited(purgeRuns ? 0 : 1);
+            if (program == "/usr/bin/dscacheutil")
+                f.setFreeMemory(after);
+            return ProcessResult::exited(0);
+        });
+
+        std::optional<QuickBoostResult> result;
+        QThreadPool::globalInstance()->start([&] { f.optimizer.quickBoost([&](const QuickBoostResult& r) { result = r; }); });
+        QTRY_VERIFY(result);
+        QCOMPARE(result->actions.size(), 3);
+        QCOMPARE(result->actions[1].label, appQuits ? "Terminated 1 junk process" : "No junk processes running");
+        const auto& memory = result->actions[2];
+        QCOMPARE(memory.icon, QString("memorychip"));
+        QTEST((memory.success ? "done: " : "failed: ") + memory.label, "memory");
+        QTEST(result->ramFreed, "freed");
+    }
+
     // The optimizer is destroyed while the work's first tool runs, and its memory overwritten, so
     // that a worker touching a member of it afterwards fails for certain.
     void workOutlivesTheOptimizer_data()

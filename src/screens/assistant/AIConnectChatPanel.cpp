@@ -85,6 +85,7 @@ QWidget* AIConnectChatPanel::statusHeader()
     connect(m_test, &SymbolTileButton::clicked, this,
             [this] { m_model.send(AIConnectViewModel::connectionTestPrompt, true); });
     auto* clear = iconButton("arrow.clockwise", "clearChatButton", 34, 8, card);
+    FocusKeeper::setDiscarding(clear);
     connect(clear, &SymbolTileButton::clicked, &m_model, &AIConnectViewModel::clearChat);
     for (SymbolTileButton* button : {attach, link, m_test, clear})
         row->addWidget(button, 0, Qt::AlignVCenter);
@@ -93,6 +94,7 @@ QWidget* AIConnectChatPanel::statusHeader()
     auto* disconnect = new GradientButton("Disconnect", font, QSize(12, (34 - QFontMetrics(font).height()) / 2), 8, card);
     disconnect->setObjectName("disconnectButton");
     FocusKeeper::setKey(disconnect, "connection");
+    FocusKeeper::setDiscarding(disconnect);
     disconnect->setGradientShown(false);
     connect(disconnect, &GradientButton::clicked, &m_model, &AIConnectViewModel::disconnectProvider);
     row->addWidget(disconnect, 0, Qt::AlignVCenter);
@@ -135,6 +137,9 @@ QWidget* AIConnectChatPanel::composer()
     row->setSpacing(10);
     m_draft = new FieldLine(card);
     m_draft->setObjectName("draftField");
+    // Where the setup's key field and Connect buttons leave the focus once the key is stored:
+    // Disconnect, which shares their key, would delete it on the next Return.
+    FocusKeeper::setKey(m_draft, "connection");
     m_draft->setPlaceholderText("Ask anything or send a prompt with attached context");
     FieldLook::apply(*m_draft, 14, 10, 14, 12);
     connect(m_draft, &QLineEdit::returnPressed, this, &AIConnectChatPanel::sendDraft);

@@ -26,7 +26,8 @@ AIConnectSetupPanel::AIConnectSetupPanel(AIConnectViewModel& model, std::shared_
     m_key = new FieldLine(this);
     m_key->setObjectName("apiKeyField");
     m_key->setEchoMode(QLineEdit::Password);
-    // The chat's Disconnect takes the place of the key and the Connect buttons, and they take its.
+    // The chat's Disconnect and prompt field stand in the place of the key and the Connect buttons:
+    // Disconnect leaves the focus on the key field, and Connect on the prompt field.
     FocusKeeper::setKey(m_key, "connection");
     FieldLook::apply(*m_key, 14, 10, 14, 12);
     connect(m_key, &QLineEdit::textChanged, this, &AIConnectSetupPanel::refresh);
