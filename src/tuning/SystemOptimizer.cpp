@@ -550,10 +550,12 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
     // nothing of the optimizer itself.
     return [&workspace = m_workspace, backends = m_backends, memory = m_freeMemory](QuickBoostCompletion completion) {
         using Action = QuickBoostResult::QuickBoostAction;
-        const auto before = memory.gigabytes();
         QuickBoostResult result;
 
         const bool flushed = flushDNSCache(*backends.dnsCache);
+        // Read after the flush: a resolver that answers slowly leaves time for other processes to
+        // free memory, which is not the boost's doing.
+        const auto before = memory.gigabytes();
         result.actions.append(Action{.icon = QStringLiteral("network"),
                                      .label = flushed ? QStringLiteral("DNS cache flushed")
                                                       : QStringLiteral("DNS cache flush failed"),
@@ -572,10 +574,9 @@ std::function<void(SystemOptimizer::QuickBoostCompletion)> SystemOptimizer::quic
                                          .success = true});
         }
 
-        // The growth covers the whole boost: memory the quit applications gave back counts as freed
-        // even when the purge itself failed. When neither the purge ran nor an application quit,
-        // nothing of ours freed memory: what grew meanwhile, while the tools were waited on, is
-        // other processes' doing and is not claimed.
+        // Memory the quit applications gave back counts as freed even when the purge itself failed.
+        // When neither the purge ran nor an application quit, nothing of ours freed memory: what grew
+        // meanwhile is other processes' doing and is not claimed.
         const bool purged = backends.memory->purge().purged();
         result.ramFreed = purged || quit > 0 ? FreeMemory::growth(before, memory.gigabytes()) : 0.0;
         Action action{.icon = QStringLiteral("memorychip"), .label = {}, .success = result.ramFreed > 0 || purged};

@@ -497,7 +497,8 @@ private slots:
     {
         QTest::addColumn<bool>("purgeRuns");
         QTest::addColumn<bool>("appQuits");
-        QTest::addColumn<double>("after"); // free memory once the DNS flush answered; 4.0 before
+        QTest::addColumn<bool>("whileFlushing"); // free memory changes while the DNS flush is waited on
+        QTest::addColumn<double>("after"); // 4.0 before
         QTest::addColumn<QString>("memory");
         QTest::addColumn<double>("freed");
 
@@ -510,13 +511,17 @@ private slots:
         } changes[] = {{"grew", 4.25}, {"shrank", 3.5}, {"stayed", 4.0}};
         for (const bool purgeRuns : {true, false}) {
             for (const bool appQuits : {true, false}) {
-                for (const auto& change : changes) {
-                    const bool grew = change.after > 4.0;
-                    const bool claimed = grew && (purgeRuns || appQuits);
-                    const QString memory = claimed ? freed : purgeRuns ? optimized : unavailable;
-                    QTest::addRow("purge %s, %s, free memory %s", purgeRuns ? "ran" : "refused",
-                                  appQuits ? "an application quit" : "nothing quit", change.name)
-                        << purgeRuns << appQuits << change.after << memory << (claimed ? 0.25 : 0.0);
+                for (const bool whileFlushing : {true, false}) {
+                    for (const auto& change : changes) {
+                        const bool grew = change.after > 4.0;
+                        const bool claimed = grew && !whileFlushing && (purgeRuns || appQuits);
+                        const QString memory = claimed ? freed : purgeRuns ? optimized : unavailable;
+                        QTest::addRow("purge %s, %s, free memory %s %s", purgeRuns ? "ran" : "refused",
+                                      appQuits ? "an application quit" : "nothing quit", change.name,
+                                      whileFlushing ? "during the flush" : "during the purge")
+                            << purgeRuns << appQuits << whileFlushing << change.after << memory
+                            << (claimed ? 0.25 : 0.0);
+                    }
                 }
             }
         }
@@ -526,18 +531,18 @@ private slots:
     {
         QFETCH(bool, purgeRuns);
         QFETCH(bool, appQuits);
+        QFETCH(bool, whileFlushing);
         QFETCH(double, after);
         OptimizerFixture f;
         f.run({app(10, "Discord"), app(11, "Notes")});
         if (!appQuits)
             f.workspace.refuseQuit(10);
         f.setFreeMemory(4.0);
-        // Other processes change free memory while the flush is waited on.
-        f.runner.respondWith([&f, purgeRuns, after](const QString& program, const QStringList&) {
+        f.runner.respondWith([&f, purgeRuns, whileFlushing, after](const QString& program, const QStringList&) {
+            if (program == (whileFlushing ? "/usr/bin/dscacheutil" : kPurge))
+                f.setFreeMemory(after);
             if (program == kPurge)
                 return ProcessResult::exited(purgeRuns ? 0 : 1);
-            if (program == "/usr/bin/dscacheutil")
-                f.setFreeMemory(after);
             return ProcessResult::exited(0);
         });
 
