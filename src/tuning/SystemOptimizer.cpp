@@ -215,7 +215,8 @@ void SystemOptimizer::enableGameMode(std::optional<qint32> pid, GameModeCompleti
     const auto after = m_freeMemory.gigabytes();
     const auto reclaimed = before && after ? std::optional(FreeMemory::growth(before, after)) : std::nullopt;
     // The report waits for the system's answer about keep-awake, which its first line depends on.
-    m_keepAwake.start(std::nullopt, [this, actions, reclaimed, completion = std::move(completion)](bool awake, const QString&) mutable {
+    m_keepAwake.start(std::nullopt, [this, actions, reclaimed,
+                                     completion = std::move(completion)](bool awake, const QString&) mutable {
         if (awake) {
             publish(m_antiShutEnabled, true);
             actions.prepend(kPreventedSleep);

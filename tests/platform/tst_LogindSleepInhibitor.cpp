@@ -286,7 +286,8 @@ private slots:
         QTest::newRow("on again, then granted") << QStringList{"on", "off", "on", "grant 1", "grant 2", "off"};
         QTest::newRow("on again, granted the other way round")
             << QStringList{"on", "off", "on", "grant 2", "grant 1", "off"};
-        QTest::newRow("off and on before the first answer") << QStringList{"ask", "off", "on", "grant 2", "off", "grant 1"};
+        QTest::newRow("off and on before the first answer")
+            << QStringList{"ask", "off", "on", "grant 2", "off", "grant 1"};
     }
 
     void lateScreenSaverGrantsAreGivenBackInAnyOrder()
@@ -350,7 +351,8 @@ private slots:
                 system.pause();
                 session.pause();
                 auto made = std::make_unique<LogindSleepInhibitor>(buses[0], buses[1]);
-                made->hold(&context, [](std::unique_ptr<SleepHold>, const QString&) { QFAIL("answered by a stopped bus"); });
+                made->hold(&context,
+                           [](std::unique_ptr<SleepHold>, const QString&) { QFAIL("answered by a stopped bus"); });
                 // Queued behind the calls: once these have run, both calls wait for their answers.
                 auto reached = std::make_shared<std::atomic<int>>(0);
                 for (const LazyBusConnection& bus : buses)
