@@ -34,7 +34,7 @@ void KeepAwake::start(std::optional<int> minutes, Answer answer)
     }
     if (isRunning()) {
         if (answer)
-            answer(true);
+            answer(true, {});
         return;
     }
     if (answer)
@@ -42,7 +42,7 @@ void KeepAwake::start(std::optional<int> minutes, Answer answer)
     if (m_asking)
         return;
     m_asking = true;
-    m_inhibitor.hold(this, [this, request = m_request](std::unique_ptr<SleepHold> hold) {
+    m_inhibitor.hold(this, [this, request = m_request](std::unique_ptr<SleepHold> hold, const QString& problem) {
         // After stop() the hold is released right here, with `hold`.
         if (request != m_request)
             return;
@@ -50,7 +50,7 @@ void KeepAwake::start(std::optional<int> minutes, Answer answer)
         m_hold = std::move(hold);
         if (m_hold)
             connect(m_hold.get(), &SleepHold::lost, this, &KeepAwake::holdLost);
-        tell(m_hold != nullptr);
+        tell(m_hold != nullptr, problem);
     });
 }
 
@@ -66,10 +66,10 @@ void KeepAwake::stop()
     m_hold.reset();
 }
 
-void KeepAwake::tell(bool running)
+void KeepAwake::tell(bool running, const QString& problem)
 {
     for (const Answer& answer : std::exchange(m_waiting, {}))
-        answer(running);
+        answer(running, problem);
 }
 
 std::optional<std::chrono::milliseconds> KeepAwake::expiry() const

@@ -20,7 +20,8 @@ public:
     KeepAwake(SleepInhibitor& inhibitor, std::chrono::milliseconds minute, QObject* parent = nullptr);
     ~KeepAwake() override;
 
-    using Answer = std::function<void(bool running)>;
+    // `problem` says why the system gave no hold; empty when one is held or it was stopped.
+    using Answer = std::function<void(bool running, const QString& problem)>;
 
     bool isRunning() const;
     // Asks for a hold unless one is held or asked for. `answer`, when given, learns whether a hold
@@ -39,7 +40,7 @@ signals:
 
 private:
     void holdLost();
-    void tell(bool running);
+    void tell(bool running, const QString& problem = {});
 
     SleepInhibitor& m_inhibitor;
     std::chrono::milliseconds m_minute;

@@ -229,7 +229,8 @@ void SystemOptimizer::enableGameMode(std::optional<qint32> pid, GameModeCompleti
     const auto after = m_freeMemory.gigabytes();
     const auto reclaimed = before && after ? std::optional(FreeMemory::growth(before, after)) : std::nullopt;
     // The report waits for the system's answer about keep-awake, which its first line depends on.
-    m_keepAwake.start(std::nullopt, [this, actions, reclaimed, completion = std::move(completion)](bool awake) mutable {
+    m_keepAwake.start(std::nullopt, [this, actions, reclaimed,
+                                     completion = std::move(completion)](bool awake, const QString&) mutable {
         if (awake) {
             publish(m_antiShutEnabled, true);
             actions.prepend(kPreventedSleep);
@@ -260,13 +261,16 @@ void SystemOptimizer::disableGameMode(GameModeOffCompletion completion)
         completion(actions);
 }
 
-void SystemOptimizer::setAntiShut(bool enabled, std::optional<int> minutes)
+void SystemOptimizer::setAntiShut(bool enabled, std::optional<int> minutes,
+                                  std::function<void(const QString& message)> refused)
 {
     if (enabled) {
         // Published once the system has answered.
-        m_keepAwake.start(minutes, [this](bool running) {
+        m_keepAwake.start(minutes, [this, refused = std::move(refused)](bool running, const QString& problem) {
             if (running)
                 publish(m_antiShutEnabled, true);
+            else if (!problem.isEmpty() && refused)
+                refused(QStringLiteral("Could not switch Anti Shut on: ") + problem);
         });
         return;
     }

@@ -124,7 +124,9 @@ public:
         return bool(m_gameLaunchObserver) && (m_isAutoOptimizeEnabled || m_metalHUDEnabled);
     }
     // On: starts keep-awake unless it runs; a count of minutes of 1 or more schedules its end.
-    void setAntiShut(bool enabled, std::optional<int> minutes = std::nullopt);
+    // `refused`, when given, gets the message that says why, when the system gives no hold.
+    void setAntiShut(bool enabled, std::optional<int> minutes = std::nullopt,
+                     std::function<void(const QString& message)> refused = {});
     // Mutes or unmutes the sound output; focusModeEnabled() follows when that succeeded.
     void setFocusMode(bool enabled);
     // What the user knows the forced HUD as on this system.

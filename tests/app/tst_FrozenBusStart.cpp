@@ -128,7 +128,8 @@ private slots:
 
             SystemOptimizer& optimizer = view.optimizer();
             // Anti Shut; Game Mode's report waits for the same answer about keep-awake.
-            optimizer.setAntiShut(true);
+            std::optional<QString> refused;
+            optimizer.setAntiShut(true, std::nullopt, [&](const QString& message) { refused = message; });
             std::optional<QStringList> gameMode;
             optimizer.enableGameMode(std::nullopt, [&](bool, const QStringList& actions) { gameMode = actions; });
             std::optional<std::pair<bool, QString>> dns;
@@ -141,6 +142,10 @@ private slots:
 
             QTRY_VERIFY(gameMode);
             QVERIFY(!optimizer.antiShutEnabled());
+            QVERIFY(refused);
+            QVERIFY2(refused->startsWith("Could not switch Anti Shut on: "), qPrintable(*refused));
+            if (stopped == "both")
+                QCOMPARE(*refused, "Could not switch Anti Shut on: no answer from the system bus or the session bus");
             QVERIFY(!gameMode->contains("Prevented display sleep during gameplay"));
             QTRY_VERIFY(dns);
             QVERIFY2(!dns->first && !dns->second.isEmpty(), qPrintable(dns->second));

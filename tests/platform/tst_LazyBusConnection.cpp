@@ -3,6 +3,7 @@
 #include "linux/LazyBusConnection.h"
 
 #include <QDBusMessage>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -122,6 +123,61 @@ private slots:
         QTRY_COMPARE(late.size(), 1);
         QCOMPARE(late.first().type(), QDBusMessage::ReplyMessage);
         QCOMPARE(answers, 0);
+    }
+
+    // Each call is ended once, by its answer or by its time-out, and its time-out goes with it. A
+    // call with a late handler gets its real answer even when that comes after the time-out the
+    // caller gave, as an acquiring call must, to give back what it got.
+    void eachCallEndsOnceAndLeavesNoTimer_data()
+    {
+        QTest::addColumn<bool>("stopped"); // the daemon answers only after the time-out
+        QTest::addColumn<bool>("withLate");
+        QTest::addColumn<bool>("lateReply"); // the late handler got the bus's real answer
+        QTest::newRow("answered in time") << false << true << false;
+        QTest::newRow("answered in time, no late handler") << false << false << false;
+        QTest::newRow("answered late") << true << true << true;
+        QTest::newRow("answered late, no late handler") << true << false << false;
+    }
+
+    void eachCallEndsOnceAndLeavesNoTimer()
+    {
+        QFETCH(bool, stopped);
+        QFETCH(bool, withLate);
+        PrivateBus bus;
+        QVERIFY2(bus.isRunning(), qPrintable(bus.errorString()));
+        // No limit of its own: the time-out given is the only one, as for the standard buses.
+        const LazyBusConnection lazy(bus.connect());
+        const QString id = idOf(bus.connect().call(busId()));
+        if (stopped)
+            bus.pause();
+        QObject context;
+        QList<QDBusMessage> answers;
+        QList<QDBusMessage> late;
+        lazy.callAsync(
+            busId(), std::chrono::milliseconds(stopped ? 50 : 60'000), &context,
+            [&](const QDBusMessage& reply) { answers.append(reply); },
+            withLate ? LazyBusConnection::Reply([&](const QDBusMessage& reply) { late.append(reply); })
+                     : LazyBusConnection::Reply());
+        const QList<QTimer*> pending = context.findChildren<QTimer*>();
+        QCOMPARE(pending.size(), 1);
+        QVERIFY(pending.first()->isActive());
+
+        QTRY_COMPARE(answers.size(), 1);
+        // Without a late handler QtDBus's own time-out may come first.
+        QCOMPARE(answers.first().type() == QDBusMessage::ErrorMessage, stopped);
+        if (!stopped)
+            QCOMPARE(idOf(answers.first()), id);
+        QTRY_VERIFY(context.findChildren<QTimer*>().isEmpty());
+
+        bus.resume();
+        // Asked after the call: its answer, if any, has come back by the time this one has.
+        QCOMPARE(idOf(QtConcurrent::run([lazy] { return lazy.call(busId(), std::chrono::seconds(30)); }).result()), id);
+        QCoreApplication::processEvents();
+        QFETCH(bool, lateReply);
+        QTRY_COMPARE(late.size(), lateReply ? 1 : 0);
+        if (lateReply)
+            QCOMPARE(idOf(late.first()), id);
+        QCOMPARE(answers.size(), 1);
     }
 
 private:

@@ -3,10 +3,13 @@
 #include "ScriptedDBusObject.h"
 #include "TestMain.h"
 #include "linux/LogindSleepInhibitor.h"
+#include "tuning/KeepAwake.h"
 
 #include <QDBusUnixFileDescriptor>
 #include <QPointer>
+#include <QSet>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <fcntl.h>
 #include <poll.h>
@@ -17,6 +20,57 @@ namespace {
 const QString kScreenSaver = "org.freedesktop.ScreenSaver";
 const QString kManager = "org.freedesktop.login1.Manager";
 
+// A service object that can hold back its answers to Inhibit, as one on a stalled bus, and let
+// each go when the test says.
+class HeldInhibit : public ScriptedDBusObject {
+public:
+    void holdBack(bool hold) { m_holding = hold; }
+    qsizetype heldBack() const { return m_held.get().size(); }
+    // Answers the `index`th call held back, as the service would have at once.
+    void letGo(qsizetype index)
+    {
+        const auto [call, connection] = m_held.get().at(index);
+        ScriptedDBusObject::handleMessage(call, connection);
+    }
+
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& connection) override
+    {
+        if (!m_holding || call.member() != "Inhibit")
+            return ScriptedDBusObject::handleMessage(call, connection);
+        m_held.with([&](auto& held) { held.append({call, connection}); });
+        return true;
+    }
+
+private:
+    std::atomic<bool> m_holding = false;
+    Locked<QList<std::pair<QDBusMessage, QDBusConnection>>> m_held;
+};
+
+// The session's screen saver: a new cookie for each inhibition, and a count of those not given
+// back. Giving back one it does not hold is a fault of the caller.
+struct FakeScreenSaver {
+    HeldInhibit* object()
+    {
+        auto* saver = new HeldInhibit;
+        saver->on(kScreenSaver, "Inhibit", [this](const QDBusMessage& call) {
+            const uint cookie = next++;
+            held.with([&](QSet<uint>& cookies) { cookies.insert(cookie); });
+            return call.createReply(QVariant::fromValue(cookie));
+        });
+        saver->on(kScreenSaver, "UnInhibit", [this](const QDBusMessage& call) {
+            if (!held.with([&](QSet<uint>& cookies) { return cookies.remove(call.arguments().value(0).toUInt()); }))
+                ++strays;
+            return call.createReply();
+        });
+        return saver;
+    }
+    qsizetype holding() const { return held.get().size(); }
+
+    std::atomic<uint> next = 4711;
+    Locked<QSet<uint>> held;
+    std::atomic<int> strays = 0;
+};
+
 // logind's manager: each inhibitor it grants is the write end of a pipe whose read end it keeps,
 // so it sees the lock end when every copy of the descriptor is closed.
 struct FakeLogind {
@@ -26,9 +80,9 @@ struct FakeLogind {
             ::close(fd);
     }
 
-    ScriptedDBusObject* object(bool grants)
+    HeldInhibit* object(bool grants)
     {
-        auto* manager = new ScriptedDBusObject;
+        auto* manager = new HeldInhibit;
         if (!grants) {
             manager->refuse(kManager, "Inhibit", "org.freedesktop.DBus.Error.AccessDenied", "Permission denied");
             return manager;
@@ -55,6 +109,16 @@ struct FakeLogind {
         return ::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP);
     }
 
+    // The locks granted whose descriptor is still open somewhere.
+    int holding() const
+    {
+        const QList<int> fds = readEnds.get();
+        return int(std::count_if(fds.cbegin(), fds.cend(), [](int fd) {
+            pollfd end{fd, POLLIN, 0};
+            return !(::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP));
+        }));
+    }
+
     Locked<QList<int>> readEnds;
 };
 
@@ -70,15 +134,20 @@ private slots:
         QTest::addColumn<bool>("screenSaver");
         QTest::addColumn<bool>("held");
         QTest::addColumn<QString>("stopped"); // the bus whose daemon answers nothing until the hold is decided
-        QTest::newRow("both services") << true << true << true << true << "";
-        QTest::newRow("logind only") << true << true << false << true << "";
-        QTest::newRow("screen saver only") << false << false << true << true << "";
-        QTest::newRow("logind refuses, screen saver grants") << true << false << true << true << "";
-        QTest::newRow("logind refuses, no screen saver") << true << false << false << false << "";
-        QTest::newRow("neither service") << false << false << false << false << "";
-        QTest::newRow("logind hangs, screen saver grants") << true << true << true << true << "system";
-        QTest::newRow("screen saver hangs, logind grants") << true << true << true << true << "session";
-        QTest::newRow("logind hangs, no screen saver") << true << true << false << false << "system";
+        QTest::addColumn<QString>("problem"); // told when nothing is held
+        QTest::newRow("both services") << true << true << true << true << "" << "";
+        QTest::newRow("logind only") << true << true << false << true << "" << "";
+        QTest::newRow("screen saver only") << false << false << true << true << "" << "";
+        QTest::newRow("logind refuses, screen saver grants") << true << false << true << true << "" << "";
+        QTest::newRow("logind refuses, no screen saver")
+            << true << false << false << false << "" << "refused by logind, and no screen saver runs in this session";
+        QTest::newRow("neither service") << false << false << false << false << ""
+                                         << "logind is not running, and no screen saver runs in this session";
+        QTest::newRow("logind hangs, screen saver grants") << true << true << true << true << "system" << "";
+        QTest::newRow("screen saver hangs, logind grants") << true << true << true << true << "session" << "";
+        QTest::newRow("logind hangs, no screen saver")
+            << true << true << false << false << "system"
+            << "no answer from the system bus, and no screen saver runs in this session";
     }
 
     void holdsUntilReleased()
@@ -116,12 +185,15 @@ private slots:
         LogindSleepInhibitor inhibitor(connection(system, "system"), connection(session, "session"));
         std::unique_ptr<SleepHold> hold;
         int answers = 0;
-        inhibitor.hold(this, [&](std::unique_ptr<SleepHold> taken) {
+        QString problem;
+        inhibitor.hold(this, [&](std::unique_ptr<SleepHold> taken, const QString& why) {
             hold = std::move(taken);
+            problem = why;
             ++answers;
         });
         QTRY_COMPARE(answers, 1);
         QCOMPARE(bool(hold), held);
+        QTEST(problem, "problem");
         // What the stopped service grants once it is back is not kept: logind's late lock is
         // closed with its reply, and the screen saver's inhibition is released.
         system.resume();
@@ -152,6 +224,115 @@ private slots:
         }
     }
 
+    // Both buses stall while the hold is asked for and answer only after the time-out: nothing is
+    // held, the user is told why, and what the services grant once their buses are back is given
+    // back at once.
+    void grantsAfterTheTimeOutAreGivenBack_data()
+    {
+        QTest::addColumn<bool>("logind");
+        QTest::addColumn<bool>("screenSaver");
+        QTest::newRow("both services") << true << true;
+        QTest::newRow("logind only") << true << false;
+        QTest::newRow("screen saver only") << false << true;
+    }
+
+    void grantsAfterTheTimeOutAreGivenBack()
+    {
+        QFETCH(bool, logind);
+        QFETCH(bool, screenSaver);
+        PrivateBus system;
+        PrivateBus session;
+        QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
+        FakeLogind fakeLogind;
+        FakeScreenSaver fakeSaver;
+        if (logind)
+            QVERIFY(system.serve("org.freedesktop.login1", "/org/freedesktop/login1", fakeLogind.object(true)));
+        if (screenSaver)
+            QVERIFY(session.serve(kScreenSaver, "/org/freedesktop/ScreenSaver", fakeSaver.object()));
+        // As the application's own buses: the inhibitor's time-out is the only one.
+        LogindSleepInhibitor inhibitor(system.connect(), session.connect(), std::chrono::milliseconds(50));
+        system.pause();
+        session.pause();
+        int answers = 0;
+        QString problem;
+        inhibitor.hold(this, [&](std::unique_ptr<SleepHold> hold, const QString& why) {
+            QVERIFY(!hold);
+            problem = why;
+            ++answers;
+        });
+        QTRY_COMPARE(answers, 1);
+        QCOMPARE(problem, "no answer from the system bus or the session bus");
+
+        system.resume();
+        session.resume();
+        QTRY_COMPARE(fakeLogind.readEnds.get().size(), logind ? 1 : 0);
+        QTRY_COMPARE(fakeLogind.holding(), 0);
+        QTRY_COMPARE(fakeSaver.next - 4711, screenSaver ? 1u : 0u);
+        QTRY_COMPARE(fakeSaver.holding(), 0);
+        QCOMPARE(fakeSaver.strays, 0);
+        QCOMPARE(answers, 1);
+    }
+
+    // Anti Shut switched on while the screen saver's bus stalls holds logind's lock alone; the
+    // screen saver's grant, coming after the time-out, is given back whatever happened meanwhile,
+    // and never touches a hold of a later switching on.
+    void lateScreenSaverGrantsAreGivenBackInAnyOrder_data()
+    {
+        // "ask": switched on, not waiting for the answer; "on": switched on and answered; "off";
+        // "grant N": the screen saver answers the Nth request.
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("granted while on") << QStringList{"on", "grant 1", "off"};
+        QTest::newRow("granted once off") << QStringList{"on", "off", "grant 1"};
+        QTest::newRow("on again, then granted") << QStringList{"on", "off", "on", "grant 1", "grant 2", "off"};
+        QTest::newRow("on again, granted the other way round")
+            << QStringList{"on", "off", "on", "grant 2", "grant 1", "off"};
+        QTest::newRow("off and on before the first answer")
+            << QStringList{"ask", "off", "on", "grant 2", "off", "grant 1"};
+    }
+
+    void lateScreenSaverGrantsAreGivenBackInAnyOrder()
+    {
+        QFETCH(QStringList, steps);
+        PrivateBus system;
+        PrivateBus session;
+        QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
+        FakeLogind fakeLogind;
+        FakeScreenSaver fakeSaver;
+        QVERIFY(system.serve("org.freedesktop.login1", "/org/freedesktop/login1", fakeLogind.object(true)));
+        HeldInhibit* saver = fakeSaver.object();
+        saver->holdBack(true);
+        QVERIFY(session.serve(kScreenSaver, "/org/freedesktop/ScreenSaver", saver));
+        // logind answers within the usual time-out; the screen saver's runs out long before it is let go.
+        LogindSleepInhibitor inhibitor(system.connect(),
+                                       LazyBusConnection(session.connect(), std::chrono::milliseconds(50)));
+        KeepAwake keepAwake(inhibitor, std::chrono::minutes(1));
+
+        int asked = 0;
+        std::optional<bool> running;
+        for (const QString& step : steps) {
+            if (step == "ask" || step == "on") {
+                running.reset();
+                keepAwake.start(std::nullopt, [&](bool on, const QString&) { running = on; });
+                ++asked;
+                QTRY_COMPARE(saver->heldBack(), asked);
+                if (step == "on") {
+                    QTRY_VERIFY(running);
+                    QVERIFY(*running);
+                }
+            } else if (step == "off") {
+                keepAwake.stop();
+            } else {
+                saver->letGo(step.section(' ', 1).toInt() - 1);
+                QTRY_COMPARE(saver->calls("UnInhibit").size(), saver->calls("Inhibit").size());
+            }
+            QTRY_COMPARE(fakeLogind.holding(), keepAwake.isRunning() ? 1 : 0);
+            QTRY_COMPARE(fakeSaver.holding(), 0);
+        }
+        QVERIFY(!keepAwake.isRunning());
+        QCOMPARE(saver->calls("UnInhibit").size(), asked);
+        QCOMPARE(fakeSaver.strays, 0);
+    }
+
     // Calls still waiting on stopped buses keep neither connection, nor its thread, once the
     // inhibitor is gone.
     void busThreadsEndWithTheInhibitor()
@@ -170,7 +351,8 @@ private slots:
                 system.pause();
                 session.pause();
                 auto made = std::make_unique<LogindSleepInhibitor>(buses[0], buses[1]);
-                made->hold(&context, [](std::unique_ptr<SleepHold>) { QFAIL("answered by a stopped bus"); });
+                made->hold(&context,
+                           [](std::unique_ptr<SleepHold>, const QString&) { QFAIL("answered by a stopped bus"); });
                 // Queued behind the calls: once these have run, both calls wait for their answers.
                 auto reached = std::make_shared<std::atomic<int>>(0);
                 for (const LazyBusConnection& bus : buses)

@@ -430,23 +430,27 @@ private slots:
     void toolResultsShowInGreenOrRed_data()
     {
         QTest::addColumn<QString>("tile");
-        QTest::addColumn<bool>("purgeRuns");
+        QTest::addColumn<bool>("toolRuns"); // the tile's helper can be started
         QTest::addColumn<QString>("message"); // its beginning
         QTest::addColumn<QColor>("color");
         QTest::addColumn<bool>("tileLit");
         QTest::newRow("purge missing") << "Purge RAM" << false << "Purge command failed: No such file or directory"
                                        << Color::onCard(Color::systemRed()) << false;
         QTest::newRow("purge ran") << "Purge RAM" << true << "Memory already optimized" << Color::neonGreen() << false;
+        QTest::newRow("keep-awake refused")
+            << "Anti Shut" << false << "Could not switch Anti Shut on: caffeinate could not be started"
+            << Color::onCard(Color::systemRed()) << false;
     }
     void toolResultsShowInGreenOrRed()
     {
         QFETCH(QString, tile);
-        QFETCH(bool, purgeRuns);
+        QFETCH(bool, toolRuns);
         QFETCH(QString, message);
         QFETCH(QColor, color);
         Screen s;
-        if (purgeRuns)
+        if (toolRuns)
             s.f.runner.respond(kPurge, ProcessResult::exited(0));
+        s.f.runner.setHeldStartFails(!toolRuns);
         s.click("tool:" + tile);
         QTRY_VERIFY(!s.view->systemTools()->statusMessage().isEmpty());
         QVERIFY2(s.view->systemTools()->statusMessage().startsWith(message),

@@ -85,12 +85,15 @@ struct BusWorker {
     QObject* anchor = new QObject;
     // Made and used on the thread only.
     std::optional<QDBusConnection> connection;
+    // The daemon did not greet the last try to connect.
+    bool silent = false;
 
     // Not connected while the daemon does not answer; the next use asks again.
     QDBusConnection bus()
     {
         if (!connection) {
-            if (!address.isEmpty() && !greets(address))
+            silent = !address.isEmpty() && !greets(address);
+            if (silent)
                 return QDBusConnection(QString());
             connection = connect();
         }
@@ -188,7 +191,11 @@ std::chrono::milliseconds LazyBusConnection::limited(std::chrono::milliseconds t
 void LazyBusConnection::ask(const QDBusMessage& message, std::chrono::milliseconds timeout, Reply answer) const
 {
     m_state->post([message, timeout, answer = std::move(answer)](BusWorker& worker) {
-        const QDBusPendingCall pending = worker.bus().asyncCall(message, int(timeout.count()));
+        const QDBusConnection bus = worker.bus();
+        // A daemon that does not answer is told apart from a bus that is not there at all.
+        if (worker.silent)
+            return answer(QDBusMessage::createError(QDBusError::Timeout, kTimedOut));
+        const QDBusPendingCall pending = bus.asyncCall(message, int(timeout.count()));
         // Without a connection the call has failed already, and a watcher would never say so.
         if (pending.isFinished())
             return answer(pending.reply());
@@ -213,21 +220,29 @@ QDBusMessage LazyBusConnection::call(const QDBusMessage& message, std::chrono::m
 void LazyBusConnection::callAsync(const QDBusMessage& message, std::chrono::milliseconds timeout, QObject* context,
                                   Reply done, Reply late) const
 {
-    // Both ends run on the main thread: whichever comes first answers.
+    // Both ends run on the main thread: whichever comes first answers. The deadline goes with the
+    // answer, so that no timer is left to wake the thread for nothing.
     auto answered = std::make_shared<bool>(false);
-    QTimer::singleShot(limited(timeout), context, [answered, done] {
-        if (std::exchange(*answered, true))
-            return;
+    auto* deadline = new QTimer(context);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, deadline, [answered, done, deadline] {
+        deadline->deleteLater();
+        *answered = true;
         done(QDBusMessage::createError(QDBusError::Timeout, kTimedOut));
     });
-    ask(message, timeout, [answered, target = QPointer<QObject>(context), done, late](const QDBusMessage& reply) {
-        MainThread::post([answered, target, done, late, reply] {
-            if (target && !std::exchange(*answered, true))
-                done(reply);
-            else if (late)
-                late(reply);
+    deadline->start(limited(timeout));
+    const auto waited = late ? std::max(timeout, lateAnswerLimit) : timeout;
+    ask(message, waited,
+        [answered, target = QPointer<QObject>(context), stop = QPointer<QTimer>(deadline), done,
+         late](const QDBusMessage& reply) {
+            MainThread::post([answered, target, stop, done, late, reply] {
+                delete stop.data();
+                if (target && !std::exchange(*answered, true))
+                    done(reply);
+                else if (late)
+                    late(reply);
+            });
         });
-    });
 }
 
 void LazyBusConnection::send(const QDBusMessage& message) const

@@ -34,7 +34,11 @@ public:
     QDBusMessage call(const QDBusMessage& message, std::chrono::milliseconds timeout) const;
     // For the main thread: `done` gets the reply, or an error reply once `timeout` has passed, on
     // the main thread and only while `context` (an object of the main thread) lives. A reply that
-    // comes after that goes to `late` instead, also on the main thread.
+    // comes after that goes to `late` instead, also on the main thread. A call with a `late`
+    // handler grants something that must be given back, so its real answer is waited for up to
+    // lateAnswerLimit, however short `timeout` is; `late` then gets that answer, or the error
+    // when none came even then.
+    static constexpr std::chrono::milliseconds lateAnswerLimit{10 * 60'000};
     void callAsync(const QDBusMessage& message, std::chrono::milliseconds timeout, QObject* context, Reply done,
                    Reply late = {}) const;
     // Sends without waiting for an answer.

@@ -1,7 +1,9 @@
 #include "LogindSleepInhibitor.h"
 
 #include <QDBusMessage>
+#include <QDBusError>
 #include <QDBusUnixFileDescriptor>
+#include <QStringList>
 #include <optional>
 
 namespace {
@@ -58,16 +60,53 @@ private:
     std::optional<uint> m_cookie;
 };
 
+// Why a service gave no hold.
+enum class Refusal { Unanswered, Absent, Refused };
+
+Refusal refusalOf(const QDBusMessage& reply)
+{
+    static const QStringList silent = {QDBusError::errorString(QDBusError::Timeout),
+                                       QDBusError::errorString(QDBusError::NoReply),
+                                       QDBusError::errorString(QDBusError::TimedOut)};
+    static const QStringList gone = {QDBusError::errorString(QDBusError::ServiceUnknown),
+                                     QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"),
+                                     QDBusError::errorString(QDBusError::Disconnected)};
+    if (reply.type() == QDBusMessage::ErrorMessage && silent.contains(reply.errorName()))
+        return Refusal::Unanswered;
+    if (reply.type() == QDBusMessage::ErrorMessage && gone.contains(reply.errorName()))
+        return Refusal::Absent;
+    return Refusal::Refused;
+}
+
+QString problemOf(const QDBusMessage& logind, const QDBusMessage& screenSaver)
+{
+    const Refusal lock = refusalOf(logind);
+    const Refusal saver = refusalOf(screenSaver);
+    if (lock == Refusal::Unanswered && saver == Refusal::Unanswered)
+        return QStringLiteral("no answer from the system bus or the session bus");
+    const QString first = lock == Refusal::Unanswered ? QStringLiteral("no answer from the system bus")
+                          : lock == Refusal::Absent   ? QStringLiteral("logind is not running")
+                                                      : QStringLiteral("refused by logind");
+    const QString second = saver == Refusal::Unanswered ? QStringLiteral("no answer from the session bus")
+                           : saver == Refusal::Absent   ? QStringLiteral("no screen saver runs in this session")
+                                                        : QStringLiteral("refused by the screen saver");
+    return first + QStringLiteral(", and ") + second;
+}
+
 // The two answers, gathered on the main thread.
 struct Answers {
-    std::optional<QDBusUnixFileDescriptor> lock;
-    std::optional<std::optional<uint>> cookie;
+    std::optional<QDBusMessage> lock;
+    std::optional<QDBusMessage> cookie;
+    bool settled = false;
 };
 
 } // namespace
 
-LogindSleepInhibitor::LogindSleepInhibitor(LazyBusConnection system, LazyBusConnection session)
-    : m_system(std::move(system)), m_session(std::make_shared<const LazyBusConnection>(std::move(session)))
+LogindSleepInhibitor::LogindSleepInhibitor(LazyBusConnection system, LazyBusConnection session,
+                                           std::chrono::milliseconds timeout)
+    : m_system(std::move(system)),
+      m_timeout(timeout),
+      m_session(std::make_shared<const LazyBusConnection>(std::move(session)))
 {
 }
 
@@ -87,24 +126,37 @@ void LogindSleepInhibitor::hold(QObject* context, Taken taken)
     const auto settle = [answers, session, taken = std::move(taken)] {
         if (!answers->lock || !answers->cookie)
             return;
-        // Taken out: the answers live on in the time-outs' closures, the lock only in the hold.
-        const QDBusUnixFileDescriptor lock = *answers->lock;
-        answers->lock.reset();
+        answers->settled = true;
+        // Taken out, so that the lock lives in the hold only.
+        const QDBusMessage lockReply = *std::exchange(answers->lock, QDBusMessage());
+        const QDBusUnixFileDescriptor lock = lockOf(lockReply);
+        const std::optional<uint> cookie = cookieOf(*answers->cookie);
         const auto bus = session.lock();
-        if (!bus || (!lock.isValid() && !*answers->cookie))
-            return taken(nullptr);
-        taken(std::make_unique<InhibitorHold>(lock, *bus, *answers->cookie));
+        if (!lock.isValid() && !cookie)
+            return taken(nullptr, problemOf(lockReply, *answers->cookie));
+        if (!bus)
+            return taken(nullptr, {});
+        taken(std::make_unique<InhibitorHold>(lock, *bus, cookie), {});
     };
-    m_system.callAsync(inhibit, callTimeout, context, [answers, settle](const QDBusMessage& reply) {
-        answers->lock = lockOf(reply);
-        settle();
-    });
-    // An inhibition granted after the time-out is not kept; logind's lock, arriving late, is
-    // released with its reply's descriptor.
-    m_session->callAsync(
-        keepScreen, callTimeout, context,
+    // What a service grants after its time-out, or once `context` is gone, is given back: logind's
+    // lock closes with the descriptor in its reply, the screen saver's inhibition is released.
+    m_system.callAsync(
+        inhibit, m_timeout, context,
         [answers, settle](const QDBusMessage& reply) {
-            answers->cookie = cookieOf(reply);
+            answers->lock = reply;
+            settle();
+        },
+        [answers, session](const QDBusMessage&) {
+            // The screen saver's answer, waiting for this one, is nobody's either.
+            const auto bus = session.lock();
+            const auto cookie = answers->cookie ? cookieOf(*answers->cookie) : std::nullopt;
+            if (!answers->settled && cookie && bus)
+                release(*bus, *cookie);
+        });
+    m_session->callAsync(
+        keepScreen, m_timeout, context,
+        [answers, settle](const QDBusMessage& reply) {
+            answers->cookie = reply;
             settle();
         },
         [session](const QDBusMessage& reply) {

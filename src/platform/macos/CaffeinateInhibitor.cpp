@@ -36,5 +36,7 @@ private:
 void CaffeinateInhibitor::hold(QObject*, Taken taken)
 {
     std::unique_ptr<HeldProcess> process = m_runner.startHeld(QStringLiteral("/usr/bin/caffeinate"), {QStringLiteral("-d")});
-    taken(process ? std::make_unique<CaffeinateHold>(std::move(process)) : nullptr);
+    if (!process)
+        return taken(nullptr, QStringLiteral("caffeinate could not be started"));
+    taken(std::make_unique<CaffeinateHold>(std::move(process)), {});
 }

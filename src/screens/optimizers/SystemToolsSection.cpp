@@ -27,8 +27,10 @@ SystemToolsSection::SystemToolsSection(SystemOptimizer& optimizer, std::chrono::
     const auto deliver = [this, life = m_life.watch()](bool success, const QString& message) {
         MainThread::post(life, [this, success, message] { applyToolResult(success, message); });
     };
-    m_antiShut = new OptimizerButton("cup.and.saucer.fill", "Anti Shut",
-                                     [this] { m_optimizer.setAntiShut(!m_optimizer.antiShutEnabled()); }, this);
+    m_antiShut = new OptimizerButton("cup.and.saucer.fill", "Anti Shut", [this, deliver] {
+        m_optimizer.setAntiShut(!m_optimizer.antiShutEnabled(), std::nullopt,
+                                [deliver](const QString& message) { deliver(false, message); });
+    }, this);
     m_focusMode = new OptimizerButton("moon.fill", "Focus Mode",
                                       [this] { m_optimizer.setFocusMode(!m_optimizer.focusModeEnabled()); }, this);
     m_metalHUD = new OptimizerButton(
