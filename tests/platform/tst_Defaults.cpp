@@ -342,26 +342,41 @@ private slots:
             QCOMPARE(defaults.array("selection"), QVariantList{QString("app")});
             QVERIFY(!defaults.contains("bad"));
             QCOMPARE(asideNames().size(), 1);
+            // The rest of the file keeps its bytes.
+            QCOMPARE(contents(file), "{\"provider\":" + provider + R"(,"selection":{"array": [{"string": "app"}]}})");
         }
         QCOMPARE(contents(dir.path() + "/" + asideNames().first()), "{\"bad\":" + value + "}");
     }
 
-    // Of two equal keys the last stands, whether the parser takes the file whole or member by member.
+    // Of two equal keys the last stands, whether the parser takes the file whole or member by member,
+    // and still at the next start, from the file rewritten without what was set aside.
     void theLastOfEqualKeysStands_data()
     {
         QTest::addColumn<QByteArray>("between"); // a member between the two
-        QTest::newRow("a file the parser takes") << QByteArray(R"("b":{"bool":true})");
-        QTest::newRow("a file the parser refuses") << QByteArray(R"("b":nonsense)");
+        QTest::addColumn<QByteArray>("last");    // the value of the second
+        QTest::addColumn<int>("value");          // -1: none
+        const QByteArray taken = R"("b":{"bool":true})";
+        const QByteArray refused = R"("b":nonsense)";
+        QTest::newRow("a file the parser takes") << taken << QByteArray(R"({"integer":2})") << 2;
+        QTest::newRow("a file the parser refuses") << refused << QByteArray(R"({"integer":2})") << 2;
+        QTest::newRow("the last not decoding, in a file the parser takes") << taken << QByteArray(R"({"float":2})") << -1;
+        QTest::newRow("the last not decoding, in a file the parser refuses") << refused << QByteArray(R"({"float":2})") << -1;
+        // Set aside on its own: the last the parser takes stands.
+        QTest::newRow("the last refused by the parser") << refused << QByteArray("nonsense") << 1;
     }
     void theLastOfEqualKeysStands()
     {
         QFETCH(QByteArray, between);
+        QFETCH(QByteArray, last);
+        QFETCH(int, value);
         QTemporaryDir dir;
         const QString file = dir.path() + "/defaults.json";
-        QVERIFY(AtomicFile::write(file, R"({"a":{"integer":1},)" + between + R"(,"a":{"integer":2},"c":{"integer":3}})"));
-        JsonFileDefaults defaults(file);
-        QCOMPARE(defaults.integer("a"), 2);
-        QCOMPARE(defaults.integer("c"), 3);
+        QVERIFY(AtomicFile::write(file, R"({"a":{"integer":1},)" + between + R"(,"a":)" + last + R"(,"c":{"integer":3}})"));
+        for (int start = 0; start < 2; ++start) {
+            JsonFileDefaults defaults(file);
+            QCOMPARE(defaults.integer("a").value_or(-1), value);
+            QCOMPARE(defaults.integer("c"), 3);
+        }
     }
 
     // Setting a value to what is stored writes nothing; a change of kind is a change, and so is a

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -181,6 +182,7 @@ struct Member {
     QJsonValue value;
     QByteArray text; // "key:value"; empty until asked for, when the parser read it among others
     bool parsed = true;
+    const char* at = nullptr; // where one the parser refused starts in the file
 };
 
 // The key of a member as the parser reads it (which drops a leading U+FEFF, say): most keys are
@@ -234,40 +236,45 @@ std::optional<QList<Member>> memberByMember(const QByteArray& contents)
             if (one.size() == 1)
                 add({one.begin().key(), one.begin().value(), std::move(text)});
             else
-                members.append({{}, {}, std::move(text), false});
+                members.append({{}, {}, std::move(text), false, (*written)[i].key.data()});
         }
     }
     return members;
 }
 
-// Gives the members set aside that the parser read their bytes as they stand in the file (those
-// of the last member of each key the parser takes), rather than as the parser would write them
-// back: a number with more digits than a double holds, a duplicate key inside the value and a
+// The file without the members set aside, all of each key set aside going, and every other byte
+// as it stands; nothing when its members cannot be told apart. Gives the members set aside that the
+// parser read among others their bytes as they stand there, rather than as the parser would write
+// them back: a number with more digits than a double holds, a duplicate key inside the value and a
 // leading U+FEFF survive.
-void takeWrittenText(const QByteArray& contents, QList<Member>& aside)
+std::optional<QByteArray> withoutMembers(const QByteArray& contents, QList<Member>& aside)
 {
     QHash<QString, Member*> byKey;
+    QSet<const char*> refused;
     for (Member& member : aside) {
-        if (member.parsed && member.text.isEmpty())
+        if (member.parsed)
             byKey.insert(member.key, &member);
+        else
+            refused.insert(member.at);
     }
-    if (byKey.isEmpty())
-        return;
-    if (const auto written = JsonMembers::split(contents)) {
-        for (const JsonMembers::Member& member : *written) {
-            Member* kept = byKey.value(keyOf(member.key));
-            if (!kept)
-                continue;
-            QByteArray text = member.text();
-            if (QJsonDocument::fromJson("{" + text + "}").isObject())
-                kept->text = std::move(text);
+    const auto written = JsonMembers::split(contents);
+    if (!written)
+        return std::nullopt;
+    QByteArray rest = "{";
+    rest.reserve(contents.size());
+    for (const JsonMembers::Member& member : *written) {
+        if (refused.contains(member.key.data()))
+            continue;
+        if (Member* kept = byKey.isEmpty() ? nullptr : byKey.value(keyOf(member.key))) {
+            // The last of the key stands, as for the parser.
+            kept->text = member.text();
+            continue;
         }
+        if (rest.size() > 1)
+            rest += ',';
+        rest.append(member.key).append(':').append(member.value);
     }
-    // Only what the outline could not match is written as the parser reads it.
-    for (Member& member : aside) {
-        if (member.text.isEmpty())
-            member.text = QJsonDocument(QJsonObject{{member.key, member.value}}).toJson(QJsonDocument::Compact).sliced(1).chopped(1);
-    }
+    return rest + '}';
 }
 
 } // namespace
@@ -325,16 +332,27 @@ bool JsonFileDefaults::parse(QByteArray contents)
         m_values = std::move(values);
         return true;
     }
-    takeWrittenText(contents, aside);
+    const auto rest = withoutMembers(contents, aside);
     contents = QByteArray();
     QByteArray kept = "{";
-    for (const Member& member : aside)
+    for (Member& member : aside) {
+        // Only what the outline could not tell apart is written as the parser reads it.
+        if (member.text.isEmpty())
+            member.text = QJsonDocument(QJsonObject{{member.key, member.value}}).toJson(QJsonDocument::Compact).sliced(1).chopped(1);
         kept += (kept.size() > 1 ? "," : "") + member.text;
+    }
     kept += '}';
     if (!keepAside(kept))
         return false;
     m_values = std::move(values);
-    save();
+    // Rewritten without them, so that the next start has nothing to set aside; the rest keeps the
+    // bytes the user's file had, and costs no more than copying them.
+    if (!rest) {
+        save();
+        return true;
+    }
+    AtomicFile::makePrivateFolder(QFileInfo(m_filePath).absolutePath());
+    m_saved = AtomicFile::writePrivate(m_filePath, *rest);
     return true;
 }
 
