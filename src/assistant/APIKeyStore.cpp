@@ -88,7 +88,7 @@ bool APIKeyStore::save(const QString& key, AIProvider provider)
     if (!replaceable && !AtomicFile::moveAside(path))
         return false;
     const auto box = AesGcm::seal(encryptionKey(), trimmed.toUtf8());
-    return box && AtomicFile::writePrivate(path, *box);
+    return box && AtomicFile::writeSecret(path, *box);
 }
 
 std::optional<QString> APIKeyStore::load(AIProvider provider) const

@@ -13,7 +13,8 @@
 // which providers have keys. Nothing is reported beyond save's result: a key that cannot be read
 // counts as absent. Such a file is kept under another name rather than lost: at once when it
 // cannot be taken as a key file at all (a pipe, a device, a folder, one above the bound or one
-// that does not open), else before a new key is saved in its place.
+// that does not open), else before a new key is saved in its place. A key file the user keeps as a
+// link to a file of theirs that no one else may read stays a link.
 class APIKeyStore final {
 public:
     static const QByteArray pepper;

@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include "FolderRefusal.h"
+#include "LinkedFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -39,13 +40,29 @@ bool makeMissing(const QByteArray& native)
     return ::mkdir(native.constData(), 0700) == 0 || errno == EEXIST;
 }
 
-bool writeWith(const QString& path, const QByteArray& contents, bool ownerOnly, bool keepLink = false)
+enum class Link { Replace, Follow, KeepToOwnFile, KeepToOwnersOnlyFile };
+
+bool writeWith(const QString& path, const QByteArray& contents, Link link)
 {
-    // QSaveFile writes to the target of a link (and creates it when it does not exist yet).
-    const QByteArray native = QFile::encodeName(path);
-    if (!keepLink && isLink(native) && ::unlink(native.constData()) != 0)
-        return false;
-    QSaveFile file(path);
+    QString target = path;
+    bool ownerOnly = false;
+    if (link == Link::Follow) {
+        if (const QString end = LinkedFile::finalTarget(path); !end.isEmpty())
+            target = end;
+    } else {
+        const auto sharing = link == Link::KeepToOwnersOnlyFile ? LinkedFile::Sharing::Refused : LinkedFile::Sharing::Allowed;
+        const auto linked = link == Link::Replace ? std::nullopt : LinkedFile::ownFile(path, sharing);
+        if (linked) {
+            // Written in the target's folder; QSaveFile gives the new file the mode of the old.
+            target = *linked;
+        } else {
+            const QByteArray native = QFile::encodeName(path);
+            if (isLink(native) && ::unlink(native.constData()) != 0)
+                return false;
+            ownerOnly = link != Link::Replace;
+        }
+    }
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
@@ -65,17 +82,22 @@ bool writeWith(const QString& path, const QByteArray& contents, bool ownerOnly, 
 
 bool AtomicFile::write(const QString& path, const QByteArray& contents)
 {
-    return writeWith(path, contents, false);
+    return writeWith(path, contents, Link::Replace);
 }
 
 bool AtomicFile::writePrivate(const QString& path, const QByteArray& contents)
 {
-    return writeWith(path, contents, true);
+    return writeWith(path, contents, Link::KeepToOwnFile);
+}
+
+bool AtomicFile::writeSecret(const QString& path, const QByteArray& contents)
+{
+    return writeWith(path, contents, Link::KeepToOwnersOnlyFile);
 }
 
 bool AtomicFile::writeThrough(const QString& path, const QByteArray& contents)
 {
-    return writeWith(path, contents, false, true);
+    return writeWith(path, contents, Link::Follow);
 }
 
 namespace {

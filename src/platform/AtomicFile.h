@@ -6,16 +6,22 @@
 
 struct FolderRefusal;
 
-// Whole-file writes that either replace the old contents entirely or leave them untouched. A
-// symbolic link standing where the file goes is removed and replaced by the new file; what it
-// points to is never written.
+// Whole-file writes that either replace the old contents entirely or leave them untouched. A file
+// reached through a link is replaced in its own folder, keeping its mode.
 namespace AtomicFile {
 
+// A symbolic link standing where the file goes is removed and replaced by the new file; what it
+// points to is never written.
 bool write(const QString& path, const QByteArray& contents);
-// Like write(), but the file is owner-only (0600) before any byte reaches it.
+// A file of ours that the user may have linked into a folder of theirs (a dotfiles folder, say): a
+// link at `path` to a regular file of the user's stays a link and that file is replaced. Any other
+// link is replaced as by write(); a file made here is owner-only (0600) before any byte reaches it.
 bool writePrivate(const QString& path, const QByteArray& contents);
-// Like write(), but a link standing at `path` stays a link (into a dotfiles folder, say): the file
-// it points to is replaced.
+// Like writePrivate(), for contents no one else may read: a link is kept only when the file it
+// leads to is the user's alone.
+bool writeSecret(const QString& path, const QByteArray& contents);
+// A link standing at `path` stays a link whatever it leads to: the file at the end of it is
+// replaced, or made when there is none.
 bool writeThrough(const QString& path, const QByteArray& contents);
 // Renames a file that could not be read as expected to "<path>.unreadable-<UTC time>" in the same
 // folder, so that the user's data is kept when a new file takes its place. Returns the new path,

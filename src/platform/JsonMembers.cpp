@@ -31,17 +31,17 @@ public:
     }
 
     // A string from its opening quote to its closing one.
-    std::optional<QByteArray> string()
+    std::optional<QByteArrayView> string()
     {
         skipSpace();
         const qsizetype start = m_at;
         if (!skipString())
             return std::nullopt;
-        return m_text.sliced(start, m_at - start).toByteArray();
+        return m_text.sliced(start, m_at - start);
     }
 
     // Any value: a string, a bracketed run (brackets counted, strings skipped) or a bare word.
-    std::optional<QByteArray> value()
+    std::optional<QByteArrayView> value()
     {
         skipSpace();
         const qsizetype start = m_at;
@@ -74,7 +74,7 @@ public:
         }
         if (m_at == start)
             return std::nullopt;
-        return m_text.sliced(start, m_at - start).toByteArray();
+        return m_text.sliced(start, m_at - start);
     }
 
 private:
@@ -99,6 +99,13 @@ private:
 
 } // namespace
 
+QByteArray JsonMembers::Member::text() const
+{
+    QByteArray text;
+    text.reserve(key.size() + 1 + value.size());
+    return text.append(key).append(':').append(value);
+}
+
 std::optional<QList<JsonMembers::Member>> JsonMembers::split(QByteArrayView text)
 {
     Outline outline(text);
@@ -114,7 +121,7 @@ std::optional<QList<JsonMembers::Member>> JsonMembers::split(QByteArrayView text
         auto value = outline.value();
         if (!value)
             return std::nullopt;
-        members.append({std::move(*key), std::move(*value)});
+        members.append({*key, *value});
     } while (outline.take(','));
     if (!outline.take('}') || !outline.atEnd())
         return std::nullopt;

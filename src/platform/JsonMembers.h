@@ -10,13 +10,17 @@
 // still found, with its bytes as they stand, so that a reader can keep the others.
 namespace JsonMembers {
 
+// Both views are into the text split() was given, which must outlive them.
 struct Member {
-    QByteArray key;   // as written, quotes and escapes included
-    QByteArray value; // as written, from its first byte to its last
+    QByteArrayView key;   // as written, quotes and escapes included
+    QByteArrayView value; // as written, from its first byte to its last
+
+    // "key:value", the member as it stands without the space around its colon.
+    QByteArray text() const;
 };
 
 // Nothing when the text is not one object whose members can be told apart (an unterminated
-// string, unbalanced brackets, bytes after the end).
+// string, unbalanced brackets, bytes after the end). One pass over the text.
 std::optional<QList<Member>> split(QByteArrayView text);
 
 } // namespace JsonMembers

@@ -5,6 +5,7 @@
 #include "BoundedFile.h"
 #include "Defaults.h"
 #include "FileManagerHelper.h"
+#include "LinkedFile.h"
 #include "Sha256Hex.h"
 #include "StoredFiles.h"
 
@@ -56,7 +57,7 @@ bool SecureLocalStore::ensureSecureDirectory()
 
 bool SecureLocalStore::writeFile(const QString& path, const QByteArray& value)
 {
-    return AtomicFile::writePrivate(path, value);
+    return AtomicFile::writeSecret(path, value);
 }
 
 bool SecureLocalStore::writeSecure(const QString& key, const QByteArray& value)
@@ -78,12 +79,15 @@ std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key, const
         return bytes.size() <= maxValueSize && (!decodes || decodes(bytes));
     };
     const QString path = secureFileURL(key);
-    // A link is never read through: it is set aside like anything else that is not a readable file
-    // of ours, and the mirror's copy takes its place. In a folder of another user's, nothing is.
+    // A link is read through only to a file of the user's that no one else may read, as written;
+    // any other is set aside like anything else that is not a readable file of ours, and the
+    // mirror's copy takes its place. In a folder of another user's, nothing is.
     BoundedFile::Result file;
     if (isOwnFolder(m_directory)) {
-        file = QFileInfo(path).isSymLink() ? BoundedFile::Result{BoundedFile::Status::NotRegularFile, {}}
-                                           : BoundedFile::read(path, maxValueSize);
+        const bool refusedLink =
+            QFileInfo(path).isSymLink() && !LinkedFile::ownFile(path, LinkedFile::Sharing::Refused);
+        file = refusedLink ? BoundedFile::Result{BoundedFile::Status::NotRegularFile, {}}
+                           : BoundedFile::read(path, maxValueSize);
     }
     if (file.read() && accepted(file.contents)) {
         if (!m_defaults.string(mirrorPrefix + key))

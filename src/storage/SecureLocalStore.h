@@ -28,12 +28,12 @@ public:
     static constexpr qint64 maxValueSize = 1024 * 1024;
     using Decodes = std::function<bool(const QByteArray&)>;
 
-    // A file that cannot be read (a link, a pipe, a folder, a file this user may not open), is larger
-    // than maxValueSize or does not decode is set aside under a timestamped name, and the value
-    // restored from the mirror when the mirror's decodes; nothing found there is waited on. A
-    // mirror value that does not decode is kept aside once (unless it is the file just set aside)
-    // and leaves the defaults: a bad value is never copied back and forth. Without `decodes`, every
-    // value within the size decodes.
+    // A file that cannot be read (a link other than one to a file of the user's alone, a pipe, a
+    // folder, a file this user may not open), is larger than maxValueSize or does not decode is
+    // set aside under a timestamped name, and the value restored from the mirror when the mirror's
+    // decodes; nothing found there is waited on. A mirror value that does not decode is kept aside
+    // once (unless it is the file just set aside) and leaves the defaults: a bad value is never
+    // copied back and forth. Without `decodes`, every value within the size decodes.
     std::optional<QByteArray> readSecure(const QString& key, const Decodes& decodes = {});
     void removeSecureFile(const QString& key);
     bool isSetupComplete();

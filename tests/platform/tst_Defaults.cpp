@@ -6,6 +6,7 @@
 #include "linux/JsonFileDefaults.h"
 
 #include <QJsonDocument>
+#include <algorithm>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,30 +115,49 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"value.bin"});
     }
 
-    void writesReplaceALinkAndNeverFollowIt_data()
+    // A plain write replaces a link; a private one writes through a link to a regular file of the
+    // user's, in place and keeping its mode, and a secret one only when that file is the user's
+    // alone. What any other link leads to is never written.
+    void writesThroughALinkOnlyToAFileOfTheUsers_data()
     {
-        QTest::addColumn<bool>("ownerOnly");
-        QTest::addColumn<bool>("dangling");
-        QTest::newRow("to a file elsewhere") << false << false;
-        QTest::newRow("to nowhere") << false << true;
-        QTest::newRow("private, to a file elsewhere") << true << false;
-        QTest::newRow("private, to nowhere") << true << true;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("targetMode"); // -1: the link leads to nothing
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("to a file elsewhere") << "plain" << 0644 << false;
+        QTest::newRow("to nowhere") << "plain" << -1 << false;
+        QTest::newRow("private, to a file elsewhere") << "private" << 0644 << true;
+        QTest::newRow("private, to a file of the user's alone") << "private" << 0600 << true;
+        QTest::newRow("private, to nowhere") << "private" << -1 << false;
+        QTest::newRow("secret, to a file others may read") << "secret" << 0644 << false;
+        QTest::newRow("secret, to a file the group may write") << "secret" << 0620 << false;
+        QTest::newRow("secret, to a file of the user's alone") << "secret" << 0600 << true;
+        QTest::newRow("secret, to nowhere") << "secret" << -1 << false;
     }
-    void writesReplaceALinkAndNeverFollowIt()
+    void writesThroughALinkOnlyToAFileOfTheUsers()
     {
-        QFETCH(bool, ownerOnly);
-        QFETCH(bool, dangling);
-        const QString outside = m_dir.path() + "/outside";
-        QVERIFY(AtomicFile::write(outside, "precious"));
-        const QString target = dangling ? m_dir.path() + "/nowhere" : outside;
-        const QString file = m_dir.path() + "/ours";
-        QVERIFY(QFile::link(target, file));
-        QVERIFY(ownerOnly ? AtomicFile::writePrivate(file, "mine") : AtomicFile::write(file, "mine"));
-        QVERIFY(!QFileInfo(file).isSymLink());
+        QFETCH(QString, how);
+        QFETCH(int, targetMode);
+        QFETCH(bool, kept);
+        QTemporaryDir dir;
+        const QString outside = dir.path() + "/dotfiles/outside";
+        QVERIFY(QDir().mkpath(dir.path() + "/dotfiles") && AtomicFile::write(outside, "precious"));
+        QVERIFY(::chmod(QFile::encodeName(outside).constData(), targetMode < 0 ? 0644 : targetMode) == 0);
+        const QString file = dir.path() + "/ours";
+        QVERIFY(QFile::link(targetMode < 0 ? dir.path() + "/dotfiles/nowhere" : outside, file));
+        const auto writer = how == "plain" ? AtomicFile::write : how == "private" ? AtomicFile::writePrivate : AtomicFile::writeSecret;
+        QVERIFY(writer(file, "mine"));
         QCOMPARE(contents(file), QByteArray("mine"));
-        QCOMPARE(contents(outside), QByteArray("precious"));
-        QVERIFY(!QFileInfo::exists(m_dir.path() + "/nowhere"));
-        QVERIFY(QFile::remove(file) && QFile::remove(outside));
+        QCOMPARE(QFileInfo(file).isSymLink(), kept);
+        QCOMPARE(contents(outside), QByteArray(kept ? "mine" : "precious"));
+        struct stat status {};
+        QVERIFY(::stat(QFile::encodeName(outside).constData(), &status) == 0);
+        QCOMPARE(int(status.st_mode & 07777), targetMode < 0 ? 0644 : targetMode);
+        QCOMPARE(QDir(dir.path() + "/dotfiles").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"outside"});
+        if (!kept && how != "plain") {
+            QVERIFY(::lstat(QFile::encodeName(file).constData(), &status) == 0);
+            QCOMPARE(int(status.st_mode & 07777), 0600);
+        }
     }
 
     void privateFolder_data()
@@ -297,6 +317,13 @@ private slots:
         QTest::newRow("nesting deeper than the parser goes") << "{\"array\":" + deep + "}" << false;
         QTest::newRow("a bare word") << QByteArray("nonsense") << false;
         QTest::newRow("a broken record") << QByteArray(R"({"string":"a" "b"})") << false;
+        // Kept as written, not as the parser would write it back.
+        QTest::newRow("a leading U+FEFF in a string") << QByteArray("{\"text\":\"\xEF\xBB\xBFnote\"}") << true;
+        QTest::newRow("an earlier duplicate key inside the value") << QByteArray(R"({"float":1.5,"float":2.5})") << true;
+        QTest::newRow("more digits than a double holds")
+            << QByteArray(R"({"integer":123456789012345678901234567890})") << true;
+        QTest::newRow("all three where the parser refuses the file")
+            << QByteArray("{\"text\":\"\xEF\xBB\xBF" "a\",\"float\":1,\"float\":123456789012345678901234567890,\"x\":nonsense}") << false;
     }
     void undecodableValuesAreSetAsideAlone()
     {
@@ -315,8 +342,90 @@ private slots:
             QCOMPARE(defaults.array("selection"), QVariantList{QString("app")});
             QVERIFY(!defaults.contains("bad"));
             QCOMPARE(asideNames().size(), 1);
+            // The rest of the file keeps its bytes.
+            QCOMPARE(contents(file), "{\"provider\":" + provider + R"(,"selection":{"array": [{"string": "app"}]}})");
         }
         QCOMPARE(contents(dir.path() + "/" + asideNames().first()), "{\"bad\":" + value + "}");
+    }
+
+    // Of two equal keys the last stands, whether the parser takes the file whole or member by member,
+    // and still at the next start, from the file rewritten without what was set aside.
+    void theLastOfEqualKeysStands_data()
+    {
+        QTest::addColumn<QByteArray>("between"); // a member between the two
+        QTest::addColumn<QByteArray>("last");    // the value of the second
+        QTest::addColumn<int>("value");          // -1: none
+        const QByteArray taken = R"("b":{"bool":true})";
+        const QByteArray refused = R"("b":nonsense)";
+        QTest::newRow("a file the parser takes") << taken << QByteArray(R"({"integer":2})") << 2;
+        QTest::newRow("a file the parser refuses") << refused << QByteArray(R"({"integer":2})") << 2;
+        QTest::newRow("the last not decoding, in a file the parser takes") << taken << QByteArray(R"({"float":2})") << -1;
+        QTest::newRow("the last not decoding, in a file the parser refuses") << refused << QByteArray(R"({"float":2})") << -1;
+        // Set aside on its own: the last the parser takes stands.
+        QTest::newRow("the last refused by the parser") << refused << QByteArray("nonsense") << 1;
+    }
+    void theLastOfEqualKeysStands()
+    {
+        QFETCH(QByteArray, between);
+        QFETCH(QByteArray, last);
+        QFETCH(int, value);
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/defaults.json";
+        QVERIFY(AtomicFile::write(file, R"({"a":{"integer":1},)" + between + R"(,"a":)" + last + R"(,"c":{"integer":3}})"));
+        for (int start = 0; start < 2; ++start) {
+            JsonFileDefaults defaults(file);
+            QCOMPARE(defaults.integer("a").value_or(-1), value);
+            QCOMPARE(defaults.integer("c"), 3);
+        }
+    }
+
+    // Setting a value to what is stored writes nothing; a change of kind is a change, and so is a
+    // value whose last write failed.
+    void settingWhatIsStoredWritesNothing_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QVariant>("set");
+        QTest::addColumn<bool>("failedBefore"); // `set` was set once while no write could succeed
+        QTest::addColumn<bool>("written");
+        QTest::newRow("the same flag") << QVariant(false) << QVariant(false) << false << false;
+        QTest::newRow("the same text") << QVariant("a") << QVariant("a") << false << false;
+        QTest::newRow("the same list") << QVariant(QVariantList{qint64(1), "x"}) << QVariant(QVariantList{qint64(1), "x"})
+                                       << false << false;
+        QTest::newRow("a list of strings as stored") << QVariant(QVariantList{"x"}) << QVariant(QStringList{"x"}) << false
+                                                     << false;
+        QTest::newRow("another flag") << QVariant(false) << QVariant(true) << false << true;
+        QTest::newRow("a whole number as a double") << QVariant(qint64(1)) << QVariant(1.0) << false << true;
+        QTest::newRow("a flag as a number") << QVariant(true) << QVariant(qint64(1)) << false << true;
+        QTest::newRow("text as data") << QVariant("a") << QVariant(QByteArray("a")) << false << true;
+        QTest::newRow("a list whose item changes kind") << QVariant(QVariantList{qint64(1)}) << QVariant(QVariantList{1.0})
+                                                        << false << true;
+        QTest::newRow("the value of a failed write") << QVariant("a") << QVariant("bb") << true << true;
+    }
+    void settingWhatIsStoredWritesNothing()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QVariant, set);
+        QFETCH(bool, failedBefore);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/defaults.json";
+        // Every write makes a new file that replaces the old one.
+        const auto inode = [&file] {
+            struct stat status {};
+            return ::stat(QFile::encodeName(file).constData(), &status) == 0 ? status.st_ino : 0;
+        };
+        JsonFileDefaults defaults(file);
+        QVERIFY(defaults.setValue("k", stored));
+        const QByteArray before = contents(file);
+        if (failedBefore) {
+            FileSizeLimit noRoom(4);
+            QVERIFY(!defaults.setValue("k", set));
+        }
+        const auto earlier = inode();
+        QVERIFY(defaults.setValue("k", set));
+        QCOMPARE(inode() != earlier, written);
+        QCOMPARE(contents(file) != before, written);
+        QCOMPARE(JsonFileDefaults(file).value("k"), defaults.value("k"));
     }
 
     // A value too large for anything stored is set aside as the file is read; the file is rewritten

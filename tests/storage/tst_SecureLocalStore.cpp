@@ -156,9 +156,10 @@ private slots:
         QCOMPARE(fileContents(m_store->secureFileURL("k")), read);
     }
 
-    // A link where the store's file belongs is never read or written through: it is set aside or
-    // replaced by the store's own file, and what it points to stays as it was. A link where its
-    // folder belongs is followed into a folder of the user's, and never removed.
+    // A link where the store's file belongs that leads to nothing or to a file others may read is
+    // never read or written through: it is set aside or replaced by the store's own file, and what
+    // it points to stays as it was. A link where its folder belongs is followed into a folder of
+    // the user's, and never removed.
     void linkInPlaceOfOwnFileOrFolder_data()
     {
         QTest::addColumn<bool>("folder");
@@ -178,6 +179,7 @@ private slots:
         QFile precious(elsewhere + "/" + (folder ? name : "precious"));
         QVERIFY(precious.open(QIODevice::WriteOnly) && precious.write("precious") == 8);
         precious.close();
+        QVERIFY(::chmod(QFile::encodeName(precious.fileName()).constData(), 0644) == 0);
         const QString target = dangling ? m_root->path() + "/nowhere" : folder ? elsewhere : precious.fileName();
         const QString linkPath = folder ? m_store->directory() : m_store->secureFileURL("k");
         const auto plant = [&] {

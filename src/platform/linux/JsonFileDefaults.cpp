@@ -8,10 +8,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
+#include <algorithm>
 #include <cmath>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -123,8 +126,12 @@ bool JsonFileDefaults::setValue(const QString& key, const QVariant& value)
 {
     if (!isStorable(value))
         return false;
+    const QVariant stored = value.typeId() == QMetaType::QStringList ? QVariant(value.toList()) : value;
     QMutexLocker lock(&m_mutex);
-    m_values.insert(key, value.typeId() == QMetaType::QStringList ? QVariant(value.toList()) : value);
+    // Compared as written, so that a change of kind (1 to 1.0, say) is still a change.
+    if (m_saved && m_values.contains(key) && encode(m_values.value(key)) == encode(stored))
+        return true;
+    m_values.insert(key, stored);
     return save();
 }
 
@@ -169,25 +176,105 @@ QString whyNotRead(BoundedFile::Status status)
     return QStringLiteral("does not hold one JSON object");
 }
 
-// The members of a file the parser refused as a whole, each parsed on its own; the bytes of those
-// it refuses too are added to `refused` as they stand.
-std::optional<QJsonObject> memberByMember(const QByteArray& contents, QByteArray& refused)
+// One member of the file: its key and value as the parser reads them, and its bytes as they stand.
+struct Member {
+    QString key;
+    QJsonValue value;
+    QByteArray text; // "key:value"; empty until asked for, when the parser read it among others
+    bool parsed = true;
+    const char* at = nullptr; // where one the parser refused starts in the file
+};
+
+// The key of a member as the parser reads it (which drops a leading U+FEFF, say): most keys are
+// plain ASCII, read without the parser.
+QString keyOf(QByteArrayView written)
 {
-    const auto members = JsonMembers::split(contents);
-    if (!members)
+    const QByteArrayView inner = written.sliced(1, written.size() - 2);
+    if (std::all_of(inner.begin(), inner.end(), [](char c) { return c > 0 && c < 0x7f && c != '\\'; }))
+        return QString::fromLatin1(inner);
+    const QJsonObject one = QJsonDocument::fromJson("{" + written.toByteArray() + ":0}").object();
+    return one.isEmpty() ? QString() : one.begin().key();
+}
+
+// The members of a file the parser refused as a whole, in one pass: a run of members at a time,
+// so that the parser does nearly all the work at the pace of a valid file, and only a run it
+// refuses member by member. Of two equal keys the last stands, as when the parser takes the file.
+// The members it refuses on their own are kept as they stand.
+std::optional<QList<Member>> memberByMember(const QByteArray& contents)
+{
+    constexpr qsizetype runLength = 256;
+    const auto written = JsonMembers::split(contents);
+    if (!written)
         return std::nullopt;
-    QJsonObject root;
-    for (const JsonMembers::Member& member : *members) {
-        const QJsonDocument one = QJsonDocument::fromJson("{" + member.key + ":" + member.value + "}");
-        if (one.isObject() && one.object().size() == 1) {
-            root.insert(one.object().begin().key(), one.object().begin().value());
+    QList<Member> members;
+    members.reserve(written->size());
+    QHash<QString, qsizetype> indexOf;
+    const auto add = [&](Member parsed) {
+        const auto earlier = indexOf.constFind(parsed.key);
+        if (earlier != indexOf.cend()) {
+            members[*earlier] = std::move(parsed);
+            return;
+        }
+        indexOf.insert(parsed.key, members.size());
+        members.append(std::move(parsed));
+    };
+    for (qsizetype first = 0; first < written->size(); first += runLength) {
+        const qsizetype end = std::min(first + runLength, written->size());
+        const JsonMembers::Member& last = (*written)[end - 1];
+        const char* runStart = (*written)[first].key.data();
+        const QByteArrayView run(runStart, last.value.data() + last.value.size() - runStart);
+        const QJsonDocument together = QJsonDocument::fromJson("{" + run.toByteArray() + "}");
+        if (together.isObject()) {
+            const QJsonObject object = together.object();
+            for (auto it = object.begin(); it != object.end(); ++it)
+                add({it.key(), it.value(), {}});
             continue;
         }
-        if (!refused.isEmpty())
-            refused += ',';
-        refused += member.key + ':' + member.value;
+        for (qsizetype i = first; i < end; ++i) {
+            QByteArray text = (*written)[i].text();
+            const QJsonObject one = QJsonDocument::fromJson("{" + text + "}").object();
+            if (one.size() == 1)
+                add({one.begin().key(), one.begin().value(), std::move(text)});
+            else
+                members.append({{}, {}, std::move(text), false, (*written)[i].key.data()});
+        }
     }
-    return root;
+    return members;
+}
+
+// The file without the members set aside, all of each key set aside going, and every other byte
+// as it stands; nothing when its members cannot be told apart. Gives the members set aside that the
+// parser read among others their bytes as they stand there, rather than as the parser would write
+// them back: a number with more digits than a double holds, a duplicate key inside the value and a
+// leading U+FEFF survive.
+std::optional<QByteArray> withoutMembers(const QByteArray& contents, QList<Member>& aside)
+{
+    QHash<QString, Member*> byKey;
+    QSet<const char*> refused;
+    for (Member& member : aside) {
+        if (member.parsed)
+            byKey.insert(member.key, &member);
+        else
+            refused.insert(member.at);
+    }
+    const auto written = JsonMembers::split(contents);
+    if (!written)
+        return std::nullopt;
+    QByteArray rest = "{";
+    rest.reserve(contents.size());
+    for (const JsonMembers::Member& member : *written) {
+        if (refused.contains(member.key.data()))
+            continue;
+        if (Member* kept = byKey.isEmpty() ? nullptr : byKey.value(keyOf(member.key))) {
+            // The last of the key stands, as for the parser.
+            kept->text = member.text();
+            continue;
+        }
+        if (rest.size() > 1)
+            rest += ',';
+        rest.append(member.key).append(':').append(member.value);
+    }
+    return rest + '}';
 }
 
 } // namespace
@@ -216,40 +303,56 @@ bool JsonFileDefaults::parse(QByteArray contents)
     const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
     // What the parser refuses (garbage in one value, nesting deeper than it goes) spoils only the
     // members it stands in.
-    QByteArray refused;
-    std::optional<QJsonObject> root;
-    if (error.error == QJsonParseError::NoError)
-        root = document.isObject() ? std::optional(document.object()) : std::nullopt;
-    else
-        root = memberByMember(contents, refused);
-    contents = QByteArray();
-    if (!root)
+    std::optional<QList<Member>> members;
+    if (error.error != QJsonParseError::NoError) {
+        members = memberByMember(contents);
+    } else if (document.isObject()) {
+        const QJsonObject root = document.object();
+        members.emplace();
+        members->reserve(root.size());
+        for (auto it = root.begin(); it != root.end(); ++it)
+            members->append({it.key(), it.value(), {}});
+    }
+    if (!members)
         return false;
     QVariantMap values;
-    QJsonObject aside;
-    for (auto it = root->begin(); it != root->end(); ++it) {
+    QList<Member> aside;
+    for (Member& member : *members) {
         const bool oversized =
             mayHoldOversized
-            && QJsonDocument(it.value().toObject()).toJson(QJsonDocument::Compact).size() > maxValueBytes;
-        const auto decoded = oversized ? std::nullopt : decode(it.value());
+            && QJsonDocument(member.value.toObject()).toJson(QJsonDocument::Compact).size() > maxValueBytes;
+        const auto decoded = !member.parsed || oversized ? std::nullopt : decode(member.value);
         if (decoded)
-            values.insert(it.key(), *decoded);
+            values.insert(member.key, *decoded);
         else
-            aside.insert(it.key(), it.value());
+            aside.append(std::move(member));
     }
-    if (aside.isEmpty() && refused.isEmpty()) {
-        m_values = values;
+    members.reset();
+    if (aside.isEmpty()) {
+        m_values = std::move(values);
         return true;
     }
-    QByteArray kept = QJsonDocument(aside).toJson(QJsonDocument::Compact);
-    if (!refused.isEmpty()) {
-        kept.chop(1);
-        kept += (aside.isEmpty() ? "" : ",") + refused + '}';
+    const auto rest = withoutMembers(contents, aside);
+    contents = QByteArray();
+    QByteArray kept = "{";
+    for (Member& member : aside) {
+        // Only what the outline could not tell apart is written as the parser reads it.
+        if (member.text.isEmpty())
+            member.text = QJsonDocument(QJsonObject{{member.key, member.value}}).toJson(QJsonDocument::Compact).sliced(1).chopped(1);
+        kept += (kept.size() > 1 ? "," : "") + member.text;
     }
+    kept += '}';
     if (!keepAside(kept))
         return false;
-    m_values = values;
-    save();
+    m_values = std::move(values);
+    // Rewritten without them, so that the next start has nothing to set aside; the rest keeps the
+    // bytes the user's file had, and costs no more than copying them.
+    if (!rest) {
+        save();
+        return true;
+    }
+    AtomicFile::makePrivateFolder(QFileInfo(m_filePath).absolutePath());
+    m_saved = AtomicFile::writePrivate(m_filePath, *rest);
     return true;
 }
 
@@ -285,7 +388,8 @@ bool JsonFileDefaults::save()
     for (auto it = m_values.begin(); it != m_values.end(); ++it)
         root.insert(it.key(), encode(it.value()));
     AtomicFile::makePrivateFolder(QFileInfo(m_filePath).absolutePath());
-    return AtomicFile::writePrivate(m_filePath, QJsonDocument(root).toJson(QJsonDocument::Compact));
+    m_saved = AtomicFile::writePrivate(m_filePath, QJsonDocument(root).toJson(QJsonDocument::Compact));
+    return m_saved;
 }
 
 Defaults& Defaults::standard()

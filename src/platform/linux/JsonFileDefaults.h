@@ -5,13 +5,14 @@
 #include <QMutex>
 #include <QVariantMap>
 
-// Defaults kept in one JSON file, rewritten atomically (and privately) after every change.
+// Defaults kept in one JSON file, rewritten atomically (and privately) after every change; setting a
+// value to what is stored is no change. A file the user keeps as a link stays one.
 // Each value is written as a one-key object naming its kind, {"integer": 3}, {"data": "<base64>"},
 // so that kinds JSON cannot tell apart survive the round trip. A file that cannot be read as one
 // object, or is larger than maxFileBytes, is moved aside, never written over, and one line on the
 // error output names the copy. A value that does not decode (an unknown kind, garbage, nesting
-// deeper than the parser goes) or is larger than maxValueBytes is set aside alone as the file is
-// read, and the others stay in use.
+// deeper than the parser goes) or is larger than maxValueBytes is set aside alone, as the bytes it
+// had in the file, as the file is read, and the others stay in use.
 class JsonFileDefaults final : public Defaults {
 public:
     // The largest values stored are an assistant provider's settings and a copy of an application
@@ -46,4 +47,6 @@ private:
     const QString m_filePath;
     mutable QMutex m_mutex;
     QVariantMap m_values;
+    // Whether the file holds m_values: a value set again after a failed write is written.
+    bool m_saved = true;
 };

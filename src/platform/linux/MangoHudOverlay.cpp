@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "BoundedFile.h"
+#include "LinkedFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -61,10 +62,10 @@ bool occupied(const QString& path)
 // Removes the file at the path, or the file a link there points to, leaving the link.
 bool removeThrough(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    if (!QFileInfo::exists(path))
         return true;
-    return QFile::remove(info.isSymLink() ? info.canonicalFilePath() : path);
+    const QString target = LinkedFile::finalTarget(path);
+    return QFile::remove(target.isEmpty() ? path : target);
 }
 
 QByteArray hashOf(const QByteArray& bytes)
@@ -296,7 +297,8 @@ bool MangoHudOverlay::saveRecord(bool makeFolder)
 {
     if (m_options.recordFile.isEmpty())
         return true;
-    if (m_written.isEmpty())
+    // A record the user keeps as a link stays one, emptied.
+    if (m_written.isEmpty() && !LinkedFile::ownFile(m_options.recordFile))
         return !occupied(m_options.recordFile) || QFile::remove(m_options.recordFile);
     QJsonObject record;
     for (auto entry = m_written.cbegin(); entry != m_written.cend(); ++entry) {
