@@ -48,7 +48,7 @@ for d in range(400):
 
 exec tools/common/loopback-only bash -c '
   ip link set lo up
-  Xvfb :'"$display"' -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+  Xvfb :'"$display"' -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 & xvfb=$!
   trap "kill $xvfb 2>/dev/null" EXIT
   for _ in $(seq 50); do [ -S /tmp/.X11-unix/X'"$display"' ] && break; sleep 0.1; done
   env HOME='"$home"' XDG_DATA_HOME='"$root"'/data XDG_CONFIG_HOME='"$root"'/config XDG_CACHE_HOME='"$root"'/cache \

@@ -61,7 +61,7 @@ CONF
         HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
         XDG_CACHE_HOME="$work/home/.cache" XDG_STATE_HOME="$work/home/.local/state" XDG_RUNTIME_DIR="$work" \
         DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/system" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session" \
-        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1440x900x24" sh -c "
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-noreset -screen 0 1440x900x24" sh -c "
             '$walk' --stop ${daemons[1]} --seconds $seconds >'$work/walk.log' 2>&1 &
             walk=\$!
             '$ping' Quillmarsh --seconds $((seconds + 8)) > '$work/ping.log'
@@ -79,7 +79,7 @@ CONF
     HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
     XDG_CACHE_HOME="$work/home/.cache" XDG_STATE_HOME="$work/home/.local/state" XDG_RUNTIME_DIR="$work" \
     DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/system" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/session" \
-    xvfb-run -a -s "-screen 0 1440x900x24" sh -c "
+    xvfb-run -a -s "-noreset -screen 0 1440x900x24" sh -c "
         '$app' >'$work/app.log' 2>&1 &
         app=\$!
         '$ping' Quillmarsh --seconds $seconds | sed -n '1p;\$p'

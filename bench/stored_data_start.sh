@@ -22,7 +22,7 @@ kinds=("${@:3}")
 
 if [[ -z "${QM_STORED_INSIDE:-}" ]]; then
     "$(dirname "$0")/../scripts/install-packages" xvfb xauth openbox iproute2 procps python3 || exit 1
-    exec "$(dirname "$0")/../tools/common/loopback-only" env QM_STORED_INSIDE=1 xvfb-run -a -s "-screen 0 1440x900x24" "$0" "${args[@]}"
+    exec "$(dirname "$0")/../tools/common/loopback-only" env QM_STORED_INSIDE=1 xvfb-run -a -s "-noreset -screen 0 1440x900x24" "$0" "${args[@]}"
 fi
 
 ip link set lo up

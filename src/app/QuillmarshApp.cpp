@@ -9,6 +9,7 @@
 #include "SingleInstance.h"
 #include "WorkQueues.h"
 #include "storage/StoredFolders.h"
+#include "linux/DisplayCheck.h"
 #include "linux/LazyBusConnection.h"
 #include "linux/QuitSignals.h"
 #include "style/AppStyle.h"
@@ -52,6 +53,16 @@ int QuillmarshApp::main(int argc, char* argv[])
     // when the style looks for its fonts, on the way to the first frame; asked on a thread of its
     // own now, it is done while the display connection is made.
     std::jthread fontconfig([] { FcInit(); });
+    // A display that does not answer would end the start in the GUI library's abort, which names
+    // neither the display nor a way out.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const QString problem = DisplayCheck::problem(arguments, QProcessEnvironment::systemEnvironment());
+        !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        return EXIT_FAILURE;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmarsh");
     QApplication::setApplicationVersion(QM_VERSION);

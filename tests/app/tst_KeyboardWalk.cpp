@@ -9,6 +9,7 @@
 #include "app/ScreenTabButton.h"
 #include "assistant/APIKeyStore.h"
 #include "cleanup/DiskScanner.h"
+#include "screens/monitoring/DashboardView.h"
 #include "app/ScreenStrip.h"
 #include "style/AppStyle.h"
 #include "style/FocusOrder.h"
@@ -148,6 +149,28 @@ QString settledProblem(QWidget& window, QWidget* stop)
     if (QTest::qWaitFor([&] { return (problem = FocusSight::problem(window, stop)).isEmpty(); }, 2000))
         return {};
     return problem;
+}
+
+// Whether the page of `screen` has stopped growing: what the screen reads after its first frame has
+// come and been laid out, so that its scroll range stays the same over a further turn of the event
+// loop. The Dashboard's warnings and cooling card grow with its own monitors' first reads, which a
+// loaded machine delivers well after the screen is shown.
+bool pageStands(MainWindow& window, AppScreen screen, const QScrollBar& bar)
+{
+    constexpr int kGenerousMs = 30000;
+    if (screen == AppScreen::dashboard) {
+        auto* dashboard = qobject_cast<DashboardView*>(window.contentView()->detailView());
+        const bool read = dashboard && QTest::qWaitFor([&] {
+            return !dashboard->fanMonitor().fanSpeeds().isEmpty() && dashboard->powerHealthMonitor().battery();
+        }, kGenerousMs);
+        if (!read)
+            return false;
+    }
+    return QTest::qWaitFor([&] {
+        const int before = bar.maximum();
+        settle();
+        return bar.maximum() == before;
+    }, kGenerousMs);
 }
 
 } // namespace
@@ -366,6 +389,7 @@ private slots:
         QAbstractScrollArea* page = walk.page();
         QVERIFY(page);
         QScrollBar* bar = page->verticalScrollBar();
+        QVERIFY(pageStands(*walk.window, screen, *bar));
         if (!focusOn.isEmpty()) {
             auto* control = walk.window->findChild<QWidget*>(focusOn);
             QVERIFY(control && control->isVisible());
