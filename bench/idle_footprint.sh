@@ -77,11 +77,12 @@ start_desktop() {
 }
 
 # "tid comm voluntary" for each thread of process $1.
+# Threads that end meanwhile are left out.
 switches() {
     for task in /proc/"$1"/task/*; do
-        printf '%s %s %s\n' "${task##*/}" "$(tr ' ' '_' <"$task/comm" 2>/dev/null)" \
-            "$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$task/status" 2>/dev/null)"
-    done
+        printf '%s %s %s\n' "${task##*/}" "$(tr ' ' '_' <"$task/comm")" \
+            "$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$task/status")"
+    done 2>/dev/null
 }
 
 # Wake-ups per second of each thread name of process $1 (threads of one name summed) over
@@ -132,14 +133,13 @@ done
 
 echo "Wake-ups per second over ${seconds} s (voluntary context switches), per thread name"
 echo "measured: $build${against:+; against: $against}"
+printf "%-8s %-10s %-24s %10s %10s\n" "tray" "window" "thread" "measured" "against"
 awk '{ key = $2 " " $3 " " $4; rate[$1, key] = $5; keys[key] = 1 }
     END {
-        printf "%-8s %-10s %-24s %10s %10s\n", "tray", "window", "thread", "measured", "against"
-        n = asorti(keys, sorted)
-        for (i = 1; i <= n; i++) {
-            split(sorted[i], part, " ")
-            m = ((("measured", sorted[i]) in rate) ? rate["measured", sorted[i]] : "-")
-            a = ((("against", sorted[i]) in rate) ? rate["against", sorted[i]] : "-")
+        for (key in keys) {
+            split(key, part, " ")
+            m = ((("measured", key) in rate) ? rate["measured", key] : "-")
+            a = ((("against", key) in rate) ? rate["against", key] : "-")
             printf "%-8s %-10s %-24s %10s %10s\n", part[1], part[2], part[3], m, a
         }
-    }' "$results"
+    }' "$results" | sort

@@ -65,6 +65,7 @@ cases=(
     "no session bus, no tray|no|missing|"
     "XEmbed tray ends and comes back|yes|none|xembed"
     "watcher ends and comes back|no|watcher|watcher"
+    "both, watcher ends and comes back|yes|watcher|watcher"
     "session bus stopped, watcher|no|watcher|stop"
 )
 for entry in "${cases[@]}"; do

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
@@ -136,7 +137,10 @@ XEmbedTrayWatch::XEmbedTrayWatch(QByteArray display, QObject* parent)
     m_shared->display = std::move(display);
     m_shared->watch = this;
     m_shared->life = m_life;
-    m_shared->thread = std::thread([shared = m_shared] { Shared::watchTray(shared); });
+    m_shared->thread = std::thread([shared = m_shared] {
+        pthread_setname_np(pthread_self(), "xembed tray");
+        Shared::watchTray(shared);
+    });
 }
 
 XEmbedTrayWatch::~XEmbedTrayWatch()
