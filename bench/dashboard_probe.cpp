@@ -9,7 +9,9 @@
 // backdrop's glows swing as far as their drift ever takes them, each towards the middle of the
 // window, instead of to the targets drawn at random when it appeared; with --drift average, half as
 // far, as far as the random targets take them on average. A glow that swings wider repaints more,
-// so the figures of a run are those of that drift, and alike from run to run.
+// so the figures of a run are those of that drift, and alike from run to run. "press NAME" clicks
+// the button of that object name and "show NAME" prints what it says, as
+//   shows <name> <checked|unchecked|-> <visible|hidden> <text>
 // "dashboard_probe screens" prints the strip's titles, one a line.
 //
 //   dashboard_probe app|bare [--quit-after-first-frame] [--control FIFO] [--drift widest|average]
@@ -21,6 +23,7 @@
 #include "app/ScreenTabButton.h"
 #include "style/AnimatedBackground.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QSocketNotifier>
@@ -105,8 +108,32 @@ private:
         std::fflush(stdout);
     }
 
+    static QWidget* named(const QString& name)
+    {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* found = window->findChild<QWidget*>(name))
+                return found;
+        }
+        return nullptr;
+    }
+
     static void run(const QString& command)
     {
+        if (command.startsWith("press ") || command.startsWith("show ")) {
+            const QString name = command.section(u' ', 1);
+            QWidget* widget = named(name);
+            auto* button = qobject_cast<QAbstractButton*>(widget);
+            auto* label = qobject_cast<QLabel*>(widget);
+            if (button && command.startsWith("press "))
+                button->click();
+            if (!widget)
+                std::printf("no-widget %s\n", qPrintable(name));
+            else
+                std::printf("shows %s %s %s %s\n", qPrintable(name),
+                            button ? (button->isChecked() ? "checked" : "unchecked") : "-",
+                            widget->isVisible() ? "visible" : "hidden", label ? qPrintable(label->text()) : "");
+            return;
+        }
         if (!command.startsWith("screen ")) {
             std::printf("unknown-command %s\n", qPrintable(command));
             return;

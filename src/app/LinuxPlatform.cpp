@@ -7,6 +7,7 @@
 #include "StoredFiles.h"
 #include "TrayStatusBar.h"
 #include "linux/DefaultRoutePath.h"
+#include "linux/DesktopTrayWatch.h"
 #include "linux/LazyBusConnection.h"
 #include "linux/LinuxAppleScriptRunner.h"
 #include "linux/LinuxDisplayModes.h"
@@ -31,6 +32,7 @@
 #include "linux/MangoHudOverlay.h"
 #include "linux/StatusNotifierWatch.h"
 #include "linux/SteamLibraries.h"
+#include "linux/XEmbedTrayWatch.h"
 #include "storage/FileManagerHelper.h"
 #include "storage/SecureLocalStore.h"
 #include "telemetry/PingProbe.h"
@@ -39,6 +41,7 @@
 #include "tuning/InstalledGameScanner.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <unistd.h>
 
@@ -78,7 +81,12 @@ LinuxPlatform::LinuxPlatform()
     m_services.systemFacts = std::make_shared<LinuxSystemFacts>();
     m_services.storagePlaces = std::make_shared<LinuxStoragePlaces>(
         Paths::home(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
-    m_services.statusBar = std::make_shared<TrayStatusBar>(std::make_shared<StatusNotifierWatch>(sessionBus));
+    // Qt docks its tray icon in an XEmbed tray only through its own X connection.
+    auto xembedTray = QGuiApplication::platformName() == QLatin1String("xcb")
+        ? std::make_shared<XEmbedTrayWatch>(qgetenv("DISPLAY"))
+        : nullptr;
+    m_services.statusBar = std::make_shared<TrayStatusBar>(
+        std::make_shared<DesktopTrayWatch>(std::make_shared<StatusNotifierWatch>(sessionBus), std::move(xembedTray)));
     m_services.displayModes = std::make_shared<LinuxDisplayModes>(LinuxDisplayModes::sessionDisplayName());
     m_services.trash = std::make_shared<LinuxTrash>(
         LinuxTrash::Options{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), ::geteuid()});

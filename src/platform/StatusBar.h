@@ -15,6 +15,9 @@ public:
 
     // As last heard: asking never waits.
     virtual bool isAvailable() const = 0;
+    // Whatever leads to the status area answers, as last heard; while it does not, no item can be
+    // placed, whether or not a status area runs behind it.
+    virtual bool isReachable() const { return true; }
     // A new, empty item, shown as soon as the status area can take it; nothing when the status
     // area is not available.
     virtual std::unique_ptr<StatusItem> addItem() = 0;

@@ -189,7 +189,7 @@ private slots:
         platform.completeSetup();
         PlatformServices services = withBusClients(platform, systemBus, sessionBus);
         auto tray = std::make_shared<StatusNotifierWatch>(
-            sessionBus, StatusNotifierWatch::Options{.pollInterval = std::chrono::milliseconds(100), .answerLimit = kPatience});
+            sessionBus, StatusNotifierWatch::Options{.answerLimit = kPatience, .retryInterval = std::chrono::milliseconds(100)});
         services.statusBar = std::make_shared<TrayStatusBar>(tray);
 
         const auto watch = busWaitWatch();
@@ -231,7 +231,7 @@ private slots:
             QVERIFY(!toggle->isChecked());
             const auto* reason = view.detailView()->findChild<QLabel*>("companionUnavailable");
             QVERIFY(reason && reason->isVisible());
-            QCOMPARE(reason->text(), MenuBarCompanion::unavailableText);
+            QCOMPARE(reason->text(), MenuBarCompanion::unreachableText);
 
             system.resume();
             session.resume();

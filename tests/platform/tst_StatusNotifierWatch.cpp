@@ -1,16 +1,128 @@
 #include "FakeStatusNotifierWatcher.h"
+#include "PlayedXEmbedTray.h"
 #include "PrivateBus.h"
 #include "TestMain.h"
+#include "XvfbServer.h"
+#include "linux/DesktopTrayWatch.h"
 #include "linux/StatusNotifierWatch.h"
+
+#include <QTemporaryDir>
 
 using namespace std::chrono_literals;
 using Watcher = FakeStatusNotifierWatcher;
 
-// Whether a tray is there, learnt from the session bus without waiting on it, and followed from
-// the watcher's own signals: the poll is too slow to tell anything within a test.
+// Whether a tray is there, learnt from the session bus without waiting on it and from the X
+// server, and followed from the watcher's own signals and the X server's selection events.
 class TestStatusNotifierWatch : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        m_xvfb = std::make_unique<XvfbServer>();
+    }
+    void cleanupTestCase() { m_xvfb.reset(); }
+
+    void findsEitherTray_data()
+    {
+        QTest::addColumn<bool>("xembed");
+        QTest::addColumn<QString>("bus");
+        QTest::addColumn<QString>("change");
+        // Before and after the change: the tray there, the bus answering.
+        QTest::addColumn<bool>("trayAtStart");
+        QTest::addColumn<bool>("trayAfter");
+        QTest::addColumn<bool>("answeringAfter");
+        QTest::newRow("XEmbed only") << true << "no watcher" << "" << true << true << true;
+        QTest::newRow("watcher only") << false << "watcher" << "" << true << true << true;
+        QTest::newRow("both") << true << "watcher" << "" << true << true << true;
+        QTest::newRow("neither") << false << "no watcher" << "" << false << false << true;
+        QTest::newRow("XEmbed tray ends") << true << "no watcher" << "XEmbed ends" << true << false << true;
+        QTest::newRow("XEmbed tray ends and comes back")
+            << true << "no watcher" << "XEmbed ends and comes back" << true << true << true;
+        QTest::newRow("XEmbed tray comes") << false << "no watcher" << "XEmbed comes" << false << true << true;
+        QTest::newRow("XEmbed tray ends, watcher stays") << true << "watcher" << "XEmbed ends" << true << true << true;
+        QTest::newRow("watcher ends, XEmbed tray stays")
+            << true << "watcher" << "watcher ends" << true << true << true;
+        QTest::newRow("watcher ends and comes back")
+            << false << "watcher" << "watcher ends and comes back" << true << true << true;
+        QTest::newRow("no session bus, XEmbed") << true << "missing" << "" << true << true << true;
+        QTest::newRow("no session bus, no tray") << false << "missing" << "" << false << false << true;
+        QTest::newRow("no session bus, XEmbed tray ends")
+            << true << "missing" << "XEmbed ends" << true << false << true;
+        QTest::newRow("bus stops, XEmbed stays") << true << "watcher" << "bus stops" << true << true << false;
+    }
+    // A tray is there when the session bus's watcher has a host or an XEmbed tray owns the screen's
+    // tray selection; a missing session bus is an answer, one that stops is not.
+    void findsEitherTray()
+    {
+        QFETCH(bool, xembed);
+        QFETCH(QString, bus);
+        QFETCH(QString, change);
+        QFETCH(bool, trayAtStart);
+        QFETCH(bool, trayAfter);
+        QFETCH(bool, answeringAfter);
+        if (!m_xvfb->isRunning())
+            QSKIP(qPrintable("no X server to play a tray on: " + m_xvfb->errorString()));
+        PrivateBus session;
+        QVERIFY2(session.isRunning(), qPrintable(session.errorString()));
+        if (bus == "watcher")
+            QVERIFY(session.serve(Watcher::name, Watcher::path, new Watcher(true)));
+        PlayedXEmbedTray tray(m_xvfb->display());
+        QVERIFY(tray.isConnected());
+        if (xembed)
+            tray.start();
+        const QString address = bus == "missing" ? "unix:path=" + m_folder.filePath("no-bus") : session.address();
+        const LazyBusConnection connection = LazyBusConnection::toAddress(address, 1s);
+        auto busWatch = std::make_shared<StatusNotifierWatch>(connection, StatusNotifierWatch::Options{});
+        auto xembedWatch = std::make_shared<XEmbedTrayWatch>(m_xvfb->display());
+        DesktopTrayWatch watch(busWatch, xembedWatch);
+        QTRY_VERIFY(xembedWatch->hasAnswered());
+        QTRY_VERIFY(watch.isAnswering());
+        QTRY_COMPARE(busWatch->isHostPresent(), bus == "watcher");
+        QTRY_COMPARE(watch.isHostPresent(), trayAtStart);
+        QCOMPARE(xembedWatch->isPresent(), xembed);
+
+        // Each change is told, and only a change of the tray or of the bus is.
+        QSignalSpy changed(&watch, &StatusAreaWatcher::changed);
+        if (change.startsWith("XEmbed ends")) {
+            tray.end();
+            QTRY_VERIFY(!xembedWatch->isPresent());
+        } else if (change == "XEmbed comes") {
+            tray.start();
+        } else if (change.startsWith("watcher ends")) {
+            session.withdraw(Watcher::name);
+            QTRY_VERIFY(!busWatch->isHostPresent());
+        } else if (change == "bus stops") {
+            session.pause();
+            QObject context;
+            watch.afterNextAnswer(&context, [] {});
+        }
+        if (change == "XEmbed ends and comes back")
+            tray.start();
+        else if (change == "watcher ends and comes back")
+            QVERIFY(session.serve(Watcher::name, Watcher::path, new Watcher(true)));
+        QTRY_COMPARE(watch.isAnswering(), answeringAfter);
+        QTRY_COMPARE(watch.isHostPresent(), trayAfter);
+        QCOMPARE(watch.isAvailable(), trayAfter && answeringAfter);
+        QCOMPARE(changed.isEmpty(), change.isEmpty());
+        if (change == "bus stops")
+            session.resume();
+    }
+
+    void xembedWatchWithoutADisplay_data()
+    {
+        QTest::addColumn<QByteArray>("display");
+        QTest::newRow("no display") << QByteArray();
+        QTest::newRow("a display no server holds") << QByteArray(":65000");
+    }
+    // Without an X server to ask, the answer is that no XEmbed tray runs.
+    void xembedWatchWithoutADisplay()
+    {
+        QFETCH(QByteArray, display);
+        XEmbedTrayWatch watch(display);
+        QTRY_VERIFY(watch.hasAnswered());
+        QVERIFY(!watch.isPresent());
+    }
+
     void followsTheTrayAndTheBus_data()
     {
         QTest::addColumn<bool>("served");
@@ -40,7 +152,7 @@ private slots:
         // Long enough that a loaded machine answers the first round trips (the poll never asks
         // again) within it, short enough that a stopped bus shows within QTRY's wait.
         const LazyBusConnection connection = LazyBusConnection::toAddress(bus.address(), 1s);
-        StatusNotifierWatch watch(connection, {.pollInterval = 1h, .answerLimit = 1s});
+        StatusNotifierWatch watch(connection, {.answerLimit = 1s});
         QTRY_VERIFY(watch.isAnswering());
         QTRY_COMPARE(watch.isHostPresent(), hostAtStart);
 
@@ -69,6 +181,10 @@ private slots:
         QVERIFY(watch.isAnswering());
         QCOMPARE(watch.isHostPresent(), served);
     }
+
+private:
+    std::unique_ptr<XvfbServer> m_xvfb;
+    QTemporaryDir m_folder;
 };
 
 QM_TEST_MAIN(TestStatusNotifierWatch)

@@ -180,8 +180,49 @@ private slots:
         QVERIFY(companion.isEnabled());
         QCOMPARE(changed.size(), 2);
         bar.setAvailable(false);
+        QCOMPARE(changed.size(), 3);
+        QCOMPARE(companion.unavailableReason(), MenuBarCompanion::trayGoneText);
+        QVERIFY2(companion.isEnabled(), "the item stays, to show again with the tray");
+    }
+
+    void saysWhyTheItemIsNotSeen_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("reachable");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("off, tray there") << false << true << true << "";
+        QTest::newRow("off, no tray") << false << false << true << MenuBarCompanion::unavailableText;
+        QTest::newRow("off, bus not answering") << false << true << false << MenuBarCompanion::unreachableText;
+        QTest::newRow("off, no tray, bus not answering")
+            << false << false << false << MenuBarCompanion::unreachableText;
+        QTest::newRow("on, tray there") << true << true << true << "";
+        QTest::newRow("on, tray gone") << true << false << true << MenuBarCompanion::trayGoneText;
+        QTest::newRow("on, bus not answering") << true << true << false << MenuBarCompanion::unreachableWhileOnText;
+    }
+    // The screen says why the item cannot be shown, or is not seen, as soon as the status area
+    // tells of it; the switch shows what the companion did.
+    void saysWhyTheItemIsNotSeen()
+    {
+        QFETCH(bool, enabled);
+        QFETCH(bool, tray);
+        QFETCH(bool, reachable);
+        QFETCH(QString, reason);
+        FakeStatusBar bar;
+        MenuBarCompanion companion(bar);
+        if (enabled)
+            companion.enable();
+        QSignalSpy changed(&companion, &MenuBarCompanion::changed);
+        bar.setAvailable(tray);
+        bar.setReachable(reachable);
         QCOMPARE(changed.size(), 2);
-        QVERIFY2(companion.unavailableReason().isEmpty(), "a shown item needs no excuse");
+        QCOMPARE(companion.unavailableReason(), reason);
+        QCOMPARE(companion.isEnabled(), enabled);
+        if (enabled)
+            return;
+        companion.enable();
+        QCOMPARE(companion.isEnabled(), reason.isEmpty());
+        QCOMPARE(bar.records.size(), reason.isEmpty() ? 1 : 0);
     }
 
     // The root view links the companion when it starts, Quit in the item's menu takes the

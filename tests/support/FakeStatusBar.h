@@ -44,10 +44,11 @@ private:
 // A status area that tests switch on and off; it keeps a record of every item it made.
 class FakeStatusBar final : public StatusBar {
 public:
-    bool isAvailable() const override { return available; }
+    bool isAvailable() const override { return available && reachable; }
+    bool isReachable() const override { return reachable; }
     std::unique_ptr<StatusItem> addItem() override
     {
-        if (!available)
+        if (!isAvailable())
             return nullptr;
         records.append(std::make_shared<FakeStatusRecord>());
         auto item = std::make_unique<FakeStatusItem>(records.last());
@@ -67,7 +68,14 @@ public:
         emit availabilityChanged();
     }
 
+    void setReachable(bool now)
+    {
+        reachable = now;
+        emit availabilityChanged();
+    }
+
     bool available = true;
+    bool reachable = true;
     QList<std::shared_ptr<FakeStatusRecord>> records;
     QPointer<FakeStatusItem> lastItem;
 };

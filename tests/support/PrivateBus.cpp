@@ -130,6 +130,11 @@ bool PrivateBus::serve(const QString& service, const QString& path, QObject* obj
         }
     }
     QDBusConnection connection(connectionName);
+    // A service served again after it was withdrawn takes its name back, and the new object takes
+    // the path from the one before.
+    if (!connection.registerService(service))
+        return false;
+    connection.unregisterObject(path);
     auto* scripted = qobject_cast<QDBusVirtualObject*>(object);
     if (scripted ? !connection.registerVirtualObject(path, scripted) : !connection.registerObject(path, object, options))
         return false;

@@ -11,14 +11,14 @@ namespace {
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
-// An answer of the bus, or an error that says it gave none (no connection, no reply in time).
+// An answer of the bus, or an error that says it gave none in time. No connection is an answer:
+// there is no session bus, so no watcher on it.
 bool answered(const QDBusMessage& reply)
 {
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
     static const QStringList unanswered = {QDBusError::errorString(QDBusError::Timeout),
                                            QDBusError::errorString(QDBusError::NoReply),
-                                           QDBusError::errorString(QDBusError::Disconnected),
                                            QDBusError::errorString(QDBusError::TimedOut)};
     return reply.type() == QDBusMessage::ErrorMessage && !unanswered.contains(reply.errorName());
 }
@@ -57,10 +57,10 @@ StatusNotifierWatch::StatusNotifierWatch(LazyBusConnection bus, QObject* parent)
 StatusNotifierWatch::StatusNotifierWatch(LazyBusConnection bus, Options options, QObject* parent)
     : StatusAreaWatcher(parent), m_bus(std::move(bus)), m_options(options)
 {
-    m_poll.setInterval(m_options.pollInterval);
-    connect(&m_poll, &QTimer::timeout, this, &StatusNotifierWatch::ask);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(m_options.retryInterval);
+    connect(&m_retry, &QTimer::timeout, this, &StatusNotifierWatch::ask);
     followSignals();
-    m_poll.start();
     ask();
 }
 
@@ -107,13 +107,9 @@ void StatusNotifierWatch::ask()
 
 void StatusNotifierWatch::ownerAnswered(const QDBusMessage& reply)
 {
-    if (!answered(reply)) {
-        set(m_hostPresent, false);
-        // What waits for an answer keeps asking, sooner than the poll would.
-        if (!m_waiting.isEmpty())
-            QTimer::singleShot(m_options.answerLimit, this, &StatusNotifierWatch::ask);
-        return;
-    }
+    if (!answered(reply))
+        return unanswered();
+    m_retry.stop();
     // The daemon's error is that no one owns the name.
     const bool watcherRuns = reply.type() == QDBusMessage::ReplyMessage;
     ++m_hostReading;
@@ -139,12 +135,19 @@ void StatusNotifierWatch::readHost()
         if (reading != m_hostReading)
             return;
         if (!answered(reply))
-            set(m_hostPresent, false);
+            unanswered();
         else if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
             set(reply.arguments().constFirst().value<QDBusVariant>().variant().toBool(), true);
         else
             set(false, true);
     });
+}
+
+void StatusNotifierWatch::unanswered()
+{
+    set(m_hostPresent, false);
+    if (!m_retry.isActive())
+        m_retry.start();
 }
 
 void StatusNotifierWatch::set(bool hostPresent, bool answering)

@@ -11,15 +11,21 @@
 
 // The tray of a freedesktop desktop: a StatusNotifierWatcher that owns its well-known name on the
 // session bus and has a host registered with it. Learnt by asynchronous calls on the bus's own
-// thread, asked again at every poll and whenever the watcher's owner or its hosts change. Each
-// poll is also the round trip that tells whether the bus answers.
+// thread: once at the start, then only when the watcher's owner or its hosts change or when
+// something waits for an answer, so that nothing wakes while nothing changes. A session bus that is
+// missing answers at once that there is no watcher; one that does not answer in time is asked
+// again, now and then, until it does.
 class StatusNotifierWatch final : public StatusAreaWatcher {
     Q_OBJECT
 public:
     struct Options {
-        std::chrono::milliseconds pollInterval{2000};
-        // A round trip not answered within this counts as a bus that does not answer.
+        // A round trip not answered within this counts as a bus that does not answer. Shorter than
+        // the wait for a new connection's greeting, so that a daemon that never greets counts as
+        // one that does not answer, not as a missing one.
         std::chrono::milliseconds answerLimit{1000};
+        // How long after a round trip that went unanswered the bus is asked again: no signal tells
+        // of a bus that answers again.
+        std::chrono::milliseconds retryInterval{2000};
     };
 
     explicit StatusNotifierWatch(LazyBusConnection bus, QObject* parent = nullptr);
@@ -35,11 +41,13 @@ private:
     void ask();
     void ownerAnswered(const QDBusMessage& reply);
     void readHost();
+    void unanswered();
     void set(bool hostPresent, bool answering);
 
     LazyBusConnection m_bus;
     Options m_options;
-    QTimer m_poll;
+    // Runs only while the bus does not answer.
+    QTimer m_retry;
     // Lives on the bus's thread and holds the signal subscriptions.
     QObject* m_busSide = nullptr;
     bool m_asking = false;

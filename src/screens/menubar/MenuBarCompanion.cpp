@@ -28,11 +28,9 @@ QList<StatusItem::MenuEntry> menuEntries()
 MenuBarCompanion::MenuBarCompanion(StatusBar& statusBar, QObject* parent) : QObject(parent), m_statusBar(statusBar)
 {
     m_timer.setInterval(defaultUpdateIntervalMs);
-    // The screen shows why the companion cannot be switched on, and follows the status area.
-    connect(&m_statusBar, &StatusBar::availabilityChanged, this, [this] {
-        if (!m_isEnabled)
-            emit changed();
-    });
+    // The screen shows why the companion cannot be switched on, or why the item it shows is not
+    // seen, and follows the status area. The item itself stays, and shows again with the tray.
+    connect(&m_statusBar, &StatusBar::availabilityChanged, this, &MenuBarCompanion::changed);
     // Each tick reaches the update through one more turn of the event loop.
     connect(&m_timer, &QTimer::timeout, this,
             [this] { QMetaObject::invokeMethod(this, &MenuBarCompanion::updateStatus, Qt::QueuedConnection); });
@@ -79,7 +77,11 @@ void MenuBarCompanion::disable()
 
 QString MenuBarCompanion::unavailableReason() const
 {
-    return m_isEnabled || m_statusBar.isAvailable() ? QString() : unavailableText;
+    if (m_statusBar.isAvailable())
+        return {};
+    if (!m_statusBar.isReachable())
+        return m_isEnabled ? unreachableWhileOnText : unreachableText;
+    return m_isEnabled ? trayGoneText : unavailableText;
 }
 
 void MenuBarCompanion::updateStatus()

@@ -31,6 +31,12 @@ public:
     };
     static inline const QString unavailableText = QStringLiteral(
         "No system tray is running on this desktop, so the companion cannot be shown. Start a tray, then try again.");
+    static inline const QString trayGoneText = QStringLiteral(
+        "The system tray has gone away. The companion shows again as soon as a tray is back.");
+    static inline const QString unreachableText = QStringLiteral(
+        "The session bus does not answer, so the system tray cannot be reached. Try again once it answers.");
+    static inline const QString unreachableWhileOnText = QStringLiteral(
+        "The session bus does not answer, so the tray may not show the companion until it answers again.");
 
     struct Readings {
         double cpu = 0;
@@ -44,7 +50,8 @@ public:
     ~MenuBarCompanion() override;
 
     bool isEnabled() const { return m_isEnabled; }
-    // Why enable() cannot show the item now; empty while it is shown or could be.
+    // Why enable() cannot show the item now, or why the item shown may not be seen; empty while
+    // the status area is there and answers.
     QString unavailableReason() const;
     const QTimer& timer() const { return m_timer; }
     void setUpdateInterval(int ms) { m_timer.setInterval(ms); }

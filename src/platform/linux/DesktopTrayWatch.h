@@ -1,0 +1,26 @@
+#pragma once
+
+#include "StatusAreaWatcher.h"
+#include "XEmbedTrayWatch.h"
+
+#include <memory>
+
+// The tray of a Linux desktop, whichever kind it runs: a StatusNotifierItem host, as the session
+// bus's watcher tells, or an XEmbed tray that owns the X screen's tray selection. Qt's tray icon
+// asks the session bus which kind to use even where only the XEmbed tray runs, so the answers of
+// that bus are still the ones an icon waits for.
+class DesktopTrayWatch final : public StatusAreaWatcher {
+    Q_OBJECT
+public:
+    // `xembed` may be null where there is no X display.
+    DesktopTrayWatch(std::shared_ptr<StatusAreaWatcher> bus, std::shared_ptr<XEmbedTrayWatch> xembed,
+                     QObject* parent = nullptr);
+
+    bool isHostPresent() const override;
+    bool isAnswering() const override { return m_bus->isAnswering(); }
+    void afterNextAnswer(QObject* context, std::function<void()> then) override;
+
+private:
+    std::shared_ptr<StatusAreaWatcher> m_bus;
+    std::shared_ptr<XEmbedTrayWatch> m_xembed;
+};
