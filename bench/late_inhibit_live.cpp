@@ -5,8 +5,9 @@
 // what the tile shows and what each service still holds. Run it with a display (or offscreen) and
 // with loopback only: tools/common/loopback-only env QT_QPA_PLATFORM=offscreen late_inhibit_live
 
+#include "FakeLogind.h"
+#include "FakeScreenSaver.h"
 #include "PrivateBus.h"
-#include "ScriptedDBusObject.h"
 #include "app/AppScreen.h"
 #include "app/ContentView.h"
 #include "app/LinuxPlatform.h"
@@ -17,21 +18,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDBusUnixFileDescriptor>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QSet>
 #include <QTemporaryDir>
-#include <atomic>
 #include <cstdio>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
-
-const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
-const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
 
 void say(const QString& line)
 {
@@ -47,54 +39,6 @@ void runFor(int ms)
     while (clock.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
-
-struct PlayedServices {
-    std::atomic<uint> nextCookie = 1;
-    Locked<QSet<uint>> cookies;
-    std::atomic<int> strayReleases = 0;
-    Locked<QList<int>> lockEnds;
-
-    ScriptedDBusObject* screenSaver()
-    {
-        auto* saver = new ScriptedDBusObject;
-        saver->on(kScreenSaver, "Inhibit", [this](const QDBusMessage& call) {
-            const uint cookie = nextCookie++;
-            cookies.with([&](QSet<uint>& held) { held.insert(cookie); });
-            return call.createReply(QVariant::fromValue(cookie));
-        });
-        saver->on(kScreenSaver, "UnInhibit", [this](const QDBusMessage& call) {
-            if (!cookies.with([&](QSet<uint>& held) { return held.remove(call.arguments().value(0).toUInt()); }))
-                ++strayReleases;
-            return call.createReply();
-        });
-        return saver;
-    }
-
-    ScriptedDBusObject* logind()
-    {
-        auto* manager = new ScriptedDBusObject;
-        manager->on(kManager, "Inhibit", [this](const QDBusMessage& call) {
-            int ends[2];
-            if (::pipe2(ends, O_CLOEXEC) != 0)
-                return call.createErrorReply("org.freedesktop.DBus.Error.Failed", "no pipe");
-            lockEnds.with([&](QList<int>& fds) { fds.append(ends[0]); });
-            const QDBusMessage reply = call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])));
-            ::close(ends[1]);
-            return reply;
-        });
-        return manager;
-    }
-
-    int locksHeld() const
-    {
-        int held = 0;
-        for (const int fd : lockEnds.get()) {
-            pollfd end{fd, POLLIN, 0};
-            held += ::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP) ? 0 : 1;
-        }
-        return held;
-    }
-};
 
 } // namespace
 
@@ -116,9 +60,10 @@ int main(int argc, char* argv[])
     }
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", system.address().toUtf8());
     qputenv("DBUS_SESSION_BUS_ADDRESS", session.address().toUtf8());
-    PlayedServices played;
-    if (!system.serve("org.freedesktop.login1", "/org/freedesktop/login1", played.logind())
-        || !session.serve(kScreenSaver, "/org/freedesktop/ScreenSaver", played.screenSaver())) {
+    FakeLogind logind;
+    FakeScreenSaver screenSaver;
+    if (!system.serve("org.freedesktop.login1", "/org/freedesktop/login1", logind.object(true))
+        || !session.serve(FakeScreenSaver::interface, "/org/freedesktop/ScreenSaver", screenSaver.object())) {
         say("the services could not be played");
         return 1;
     }
@@ -149,45 +94,35 @@ int main(int argc, char* argv[])
                         "holds %7 of %8 locks")
                     .arg(step, tile->isActive() ? "on" : "off",
                          status->isVisible() ? ", saying \"" + status->text() + '"' : QString())
-                    .arg(played.cookies.get().size())
-                    .arg(played.nextCookie - 1)
-                    .arg(played.strayReleases.load())
-                    .arg(played.locksHeld())
-                    .arg(played.lockEnds.get().size()));
+                    .arg(screenSaver.holding())
+                    .arg(screenSaver.next - 4711)
+                    .arg(screenSaver.strays.load())
+                    .arg(logind.holding())
+                    .arg(logind.readEnds.get().size()));
         };
         // Longer than the application waits for the screen saver's answer.
         constexpr int kStalled = 5000;
+        // The tile pressed with the waits between while the session bus is stopped, then after its resume
+        // switched off.
+        const auto whileStopped = [&](const QList<int>& waits, const QString& step) {
+            session.pause();
+            say("session bus stopped");
+            for (const int wait : waits) {
+                tile->click();
+                runFor(wait);
+            }
+            report(step);
+            session.resume();
+            say("session bus resumed");
+            runFor(2000);
+            report("after the resume");
+            tile->click();
+            runFor(1000);
+            report("switched off");
+        };
         report("start");
-
-        session.pause();
-        say("session bus stopped");
-        tile->click();
-        runFor(kStalled);
-        report("switched on while stopped");
-        session.resume();
-        say("session bus resumed");
-        runFor(2000);
-        report("after the resume");
-        tile->click();
-        runFor(1000);
-        report("switched off");
-
-        session.pause();
-        say("session bus stopped");
-        tile->click();
-        runFor(kStalled);
-        tile->click();
-        runFor(500);
-        tile->click();
-        runFor(kStalled);
-        report("switched on, off and on again while stopped");
-        session.resume();
-        say("session bus resumed");
-        runFor(2000);
-        report("after the resume");
-        tile->click();
-        runFor(1000);
-        report("switched off");
+        whileStopped({kStalled}, "switched on while stopped");
+        whileStopped({kStalled, 500, kStalled}, "switched on, off and on again while stopped");
 
         system.pause();
         session.pause();
@@ -200,9 +135,7 @@ int main(int argc, char* argv[])
         say("both buses resumed");
         runFor(3000);
         report("after the resume");
-        result = played.cookies.get().isEmpty() && played.locksHeld() == 0 && played.strayReleases == 0 ? 0 : 1;
+        result = screenSaver.holding() == 0 && logind.holding() == 0 && screenSaver.strays == 0 ? 0 : 1;
     }
-    for (const int fd : played.lockEnds.get())
-        ::close(fd);
     return result;
 }

@@ -7,11 +7,14 @@ namespace {
 
 // A file's own name, then optionally one of the two names derived from it: the copy set aside
 // (".unreadable-" and the UTC time, with a counter when two fall in one millisecond) or the
-// temporary file an atomic write links in before renaming it over the file (a dot and six
-// letters).
+// temporary file an atomic write links in before renaming it over the file (a dot and six random
+// letters). Six letters that read as a word ("backup", "Backup", "BACKUP") are taken for a copy
+// the user made: an interrupted write of ours rarely leaves such a name, and the user's copy is
+// never removed.
 QString derivedNames(const QString& base)
 {
-    return u'^' + base + QStringLiteral(R"((\.unreadable-\d{8}-\d{6}-\d{3}(-\d{1,2})?|\.[A-Za-z]{6})?$)");
+    return u'^' + base
+           + QStringLiteral(R"((\.unreadable-\d{8}-\d{6}-\d{3}(-\d{1,2})?|\.(?![A-Z]?[a-z]+$|[A-Z]+$)[A-Za-z]{6})?$)");
 }
 
 QString alternatives(const QStringList& names)

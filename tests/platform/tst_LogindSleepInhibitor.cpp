@@ -1,126 +1,18 @@
+#include "FakeLogind.h"
+#include "FakeScreenSaver.h"
 #include "OptimizerFixture.h"
 #include "PrivateBus.h"
-#include "ScriptedDBusObject.h"
 #include "TestMain.h"
 #include "linux/LogindSleepInhibitor.h"
 #include "tuning/KeepAwake.h"
 
-#include <QDBusUnixFileDescriptor>
 #include <QPointer>
-#include <QSet>
 #include <QThread>
-#include <algorithm>
 #include <atomic>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
 const QString kScreenSaver = "org.freedesktop.ScreenSaver";
-const QString kManager = "org.freedesktop.login1.Manager";
-
-// A service object that can hold back its answers to Inhibit, as one on a stalled bus, and let
-// each go when the test says.
-class HeldInhibit : public ScriptedDBusObject {
-public:
-    void holdBack(bool hold) { m_holding = hold; }
-    qsizetype heldBack() const { return m_held.get().size(); }
-    // Answers the `index`th call held back, as the service would have at once.
-    void letGo(qsizetype index)
-    {
-        const auto [call, connection] = m_held.get().at(index);
-        ScriptedDBusObject::handleMessage(call, connection);
-    }
-
-    bool handleMessage(const QDBusMessage& call, const QDBusConnection& connection) override
-    {
-        if (!m_holding || call.member() != "Inhibit")
-            return ScriptedDBusObject::handleMessage(call, connection);
-        m_held.with([&](auto& held) { held.append({call, connection}); });
-        return true;
-    }
-
-private:
-    std::atomic<bool> m_holding = false;
-    Locked<QList<std::pair<QDBusMessage, QDBusConnection>>> m_held;
-};
-
-// The session's screen saver: a new cookie for each inhibition, and a count of those not given
-// back. Giving back one it does not hold is a fault of the caller.
-struct FakeScreenSaver {
-    HeldInhibit* object()
-    {
-        auto* saver = new HeldInhibit;
-        saver->on(kScreenSaver, "Inhibit", [this](const QDBusMessage& call) {
-            const uint cookie = next++;
-            held.with([&](QSet<uint>& cookies) { cookies.insert(cookie); });
-            return call.createReply(QVariant::fromValue(cookie));
-        });
-        saver->on(kScreenSaver, "UnInhibit", [this](const QDBusMessage& call) {
-            if (!held.with([&](QSet<uint>& cookies) { return cookies.remove(call.arguments().value(0).toUInt()); }))
-                ++strays;
-            return call.createReply();
-        });
-        return saver;
-    }
-    qsizetype holding() const { return held.get().size(); }
-
-    std::atomic<uint> next = 4711;
-    Locked<QSet<uint>> held;
-    std::atomic<int> strays = 0;
-};
-
-// logind's manager: each inhibitor it grants is the write end of a pipe whose read end it keeps,
-// so it sees the lock end when every copy of the descriptor is closed.
-struct FakeLogind {
-    ~FakeLogind()
-    {
-        for (const int fd : readEnds.get())
-            ::close(fd);
-    }
-
-    HeldInhibit* object(bool grants)
-    {
-        auto* manager = new HeldInhibit;
-        if (!grants) {
-            manager->refuse(kManager, "Inhibit", "org.freedesktop.DBus.Error.AccessDenied", "Permission denied");
-            return manager;
-        }
-        manager->on(kManager, "Inhibit", [this](const QDBusMessage& call) {
-            int ends[2];
-            if (::pipe2(ends, O_CLOEXEC) != 0)
-                return call.createErrorReply("org.freedesktop.DBus.Error.Failed", "no pipe");
-            readEnds.with([&](QList<int>& fds) { fds.append(ends[0]); });
-            const QDBusMessage reply = call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])));
-            ::close(ends[1]);
-            return reply;
-        });
-        return manager;
-    }
-
-    // True once no copy of the granted descriptor is open any more.
-    bool released() const
-    {
-        const QList<int> fds = readEnds.get();
-        if (fds.size() != 1)
-            return false;
-        pollfd end{fds.first(), POLLIN, 0};
-        return ::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP);
-    }
-
-    // The locks granted whose descriptor is still open somewhere.
-    int holding() const
-    {
-        const QList<int> fds = readEnds.get();
-        return int(std::count_if(fds.cbegin(), fds.cend(), [](int fd) {
-            pollfd end{fd, POLLIN, 0};
-            return !(::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP));
-        }));
-    }
-
-    Locked<QList<int>> readEnds;
-};
 
 } // namespace
 

@@ -548,9 +548,6 @@ private slots:
             << QByteArrayList{kAbsent, gameFile(limited60), gameFile(limited60) + "ram\n",
                               gameFile(kUserFile) + "ram\n"}
             << kUserFile + "\nram\n";
-        QTest::newRow("a file of the user's own for the game decides its HUD")
-            << "user's file" << "game.conf" << QStringList{"append game.conf no_display", "hud on kept", "limit 60"}
-            << true << QByteArrayList(3, "no_display\n") << QByteArray("no_display\n");
         // The limit in force after each change is what MangoHud.conf then says.
         QTest::newRow("the user's limit holds again once ours is removed")
             << "user's limit" << global << QStringList{"limit 144 =144", "remove =75"} << true

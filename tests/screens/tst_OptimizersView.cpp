@@ -1,7 +1,5 @@
 #include "OptimizerFixture.h"
 #include "TestMain.h"
-#include "linux/MangoHudOverlay.h"
-#include "tuning/GameProfilePresets.h"
 #include "screens/optimizers/AutoHealSection.h"
 #include "screens/optimizers/Backdrop.h"
 #include "screens/optimizers/BoostActionRow.h"
@@ -22,8 +20,6 @@
 #include "style/TextLabel.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScopeGuard>
@@ -458,81 +454,6 @@ private slots:
         QCOMPARE(s.label("toolStatus")->color(), color);
         QTEST(s.child<OptimizerButton>("tool:" + tile)->isActive(), "tileLit");
         QCOMPARE(s.clears("systemToolsClear").size(), 1);
-    }
-
-    // The HUD tile over MangoHud's files in the test's home, for two of the known games: "game" and
-    // "mine" are the programs they run as, each given a file of its own or none.
-    void hudTileOverMangoHudFiles_data()
-    {
-        QTest::addColumn<QByteArray>("game"); // what stands in game.conf; "" for no file
-        QTest::addColumn<QByteArray>("mine");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("lit");
-        QTest::addColumn<QByteArray>("gameAfter"); // "ours" for the file written for the HUD
-        const QString restart = " RESTART the game to see the HUD.";
-        const QByteArray theirs = "no_display\n";
-        QTest::newRow("no file of the user's") << QByteArray() << QByteArray() << "MangoHud enabled for 2 games." + restart
-                                               << true << QByteArray("ours");
-        QTest::newRow("one game with a file of the user's")
-            << QByteArray() << theirs << "MangoHud enabled for 1 game, not for mine, which keeps its own MangoHud settings."
-                                             + restart
-            << true << QByteArray("ours");
-        QTest::newRow("every game with a file of the user's")
-            << theirs << theirs << "MangoHud not enabled: game and mine keep their own MangoHud settings." << false
-            << theirs;
-    }
-    void hudTileOverMangoHudFiles()
-    {
-        QFETCH(QByteArray, game);
-        QFETCH(QByteArray, mine);
-        QFETCH(QString, message);
-        QFETCH(bool, lit);
-        QFETCH(QByteArray, gameAfter);
-        const QString folder = MangoHudOverlay::standardConfigFolder();
-        const auto cleanUp = qScopeGuard([&folder] { QDir(folder).removeRecursively(); });
-        QVERIFY(QDir().mkpath(folder));
-        const auto put = [&folder](const QString& name, const QByteArray& bytes) {
-            QFile file(folder + '/' + name);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        };
-        put("MangoHud.conf", "gpu_stats\n");
-        if (!game.isEmpty())
-            put("game.conf", game);
-        if (!mine.isEmpty())
-            put("mine.conf", mine);
-        QStringList known = GameProfilePresets::bundleIDs().values();
-        known.sort();
-        MangoHudOverlay overlay({folder, [] { return true; }, [known](const QStringList& bundles) {
-                                     QHash<QString, QStringList> programs;
-                                     for (const QString& bundle : bundles)
-                                         programs.insert(bundle, bundle == known[0]   ? QStringList{"game"}
-                                                                 : bundle == known[1] ? QStringList{"mine"}
-                                                                                      : QStringList());
-                                     return programs;
-                                 }});
-        OptimizerFixture f;
-        SystemOptimizer optimizer({f.workspace, f.processes, f.runner, f.scripts, f.host, overlay, f.backends});
-        OptimizersView view(optimizer, nullptr, kNeverByItself);
-        view.resize(820, 560);
-        view.show();
-        QTest::mouseClick(view.findChild<OptimizerButton*>("tool:MangoHud"), Qt::LeftButton);
-        QTRY_COMPARE(view.systemTools()->statusMessage(), message);
-        OptimizerFixture::settle();
-        QCOMPARE(view.findChild<TextLabel*>("toolStatus")->color(),
-                 lit ? Color::neonGreen() : Color::onCard(Color::systemRed()));
-        QCOMPARE(view.findChild<OptimizerButton*>("tool:MangoHud")->isActive(), lit);
-        QCOMPARE(optimizer.metalHUDEnabled(), lit);
-        // "ours" for the file written for the HUD.
-        const auto state = [&folder](const QString& name) {
-            QFile file(folder + '/' + name);
-            const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-            return bytes == MangoHudOverlay::hudMarker + "\ngpu_stats\n" + MangoHudOverlay::hudLinesMarker
-                                + "\nfps\nframetime\nframe_timing\ncpu_stats\ngpu_stats\n"
-                       ? QByteArray("ours")
-                       : bytes;
-        };
-        QCOMPARE(state("game.conf"), gameAfter);
-        QCOMPARE(state("mine.conf"), mine.isEmpty() ? QByteArray("ours") : mine);
     }
 
     void reportShowsEveryLineAndThePointedReclaimedAmount_data()

@@ -74,8 +74,8 @@ private slots:
                                   "instance.socket",
                                   ".socket-1f3a9c"};
         // The user's own, some named like ours.
-        const QStringList sync{"notes.txt", "photos/holiday.jpg", "game_profiles.json.backup2",
-                               "game_profiles.json.bak", ".socket-notes", "mangohud_files.json.old"};
+        const QStringList sync{"notes.txt", "photos/holiday.jpg", "game_profiles.json.backup2", "game_profiles.json.bak",
+                               "game_profiles.json.backup", ".socket-notes", "mangohud_files.json.old"};
         const QStringList home{".bashrc", ".cache/fontconfig/cache-4", ".config/Quillmarsh/defaults.json",
                                ".local/share/Steam/steamapps/appmanifest_4242.acf"};
         // A folder of the application's own goes whole, whatever is in it.
@@ -95,7 +95,7 @@ private slots:
         QTest::newRow("configuration: a real folder holding only ours")
             << true << "real folder" << defaults << QStringList{};
         QTest::newRow("configuration: a real folder holding the user's file")
-            << true << "real folder" << defaults << QStringList{"defaults.json.orig"};
+            << true << "real folder" << defaults << QStringList{"defaults.json.orig", "defaults.json.BACKUP"};
         QTest::newRow("configuration: a linked folder holding the user's files")
             << true << "link" << defaults << sync;
     }

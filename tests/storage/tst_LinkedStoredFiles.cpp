@@ -1,11 +1,8 @@
 #include "TestMain.h"
-#include "assistant/AISettingsStore.h"
 #include "assistant/APIKeyStore.h"
 #include "linux/JsonFileDefaults.h"
 #include "linux/MangoHudOverlay.h"
-#include "storage/LaunchAgent.h"
 #include "storage/SecureLocalStore.h"
-#include "storage/SettingsStore.h"
 #include "tuning/GameProfileFile.h"
 #include "tuning/GameProfilePresets.h"
 
@@ -52,7 +49,6 @@ private:
     QString m_data;
     std::optional<JsonFileDefaults> m_mirror;
     std::optional<SecureLocalStore> m_secure;
-    std::optional<LaunchAgent> m_launchAgent;
 
     Store store(const QString& name)
     {
@@ -60,32 +56,9 @@ private:
         if (name == "defaults")
             return {defaultsFile, [=](int n) { return JsonFileDefaults(defaultsFile).setValue("k", n); },
                     [=] { return QString::number(JsonFileDefaults(defaultsFile).integer("k").value_or(-1)); }};
-        if (name == "AI settings") {
-            return {defaultsFile,
-                    [=](int n) {
-                        JsonFileDefaults defaults(defaultsFile);
-                        auto settings = AIConnectSettings::defaults(AIProvider::groq);
-                        settings.maxTokens = 1000 + n;
-                        AISettingsStore(defaults).save(settings, AIProvider::groq);
-                        return AISettingsStore(defaults).load(AIProvider::groq) == settings;
-                    },
-                    [=] {
-                        JsonFileDefaults defaults(defaultsFile);
-                        return QString::number(AISettingsStore(defaults).load(AIProvider::groq).maxTokens - 1000);
-                    }};
-        }
         if (name == "secure value")
             return {m_secure->secureFileURL("k"), [this](int n) { return m_secure->writeSecure("k", QByteArray::number(n)); },
                     [this] { return QString::fromLatin1(m_secure->readSecure("k").value_or("-1")); }};
-        if (name == "settings") {
-            return {m_secure->secureFileURL(SettingsStore::settingsKey),
-                    [this](int n) {
-                        SettingsStore settings(*m_secure, *m_mirror, *m_launchAgent);
-                        settings.setScheduledCleanupHour(n);
-                        return !settings.saveFailed();
-                    },
-                    [this] { return QString::number(SettingsStore(*m_secure, *m_mirror, *m_launchAgent).scheduledCleanupHour()); }};
-        }
         if (name == "profiles") {
             const QString file = m_data + "/profiles.json";
             return {file,
@@ -133,11 +106,9 @@ private slots:
         m_mirror.emplace(m_root.filePath("mirror.json"));
         m_secure.emplace(*m_mirror, m_data + "/.secure");
         QVERIFY(m_secure->ensureSecureDirectory());
-        m_launchAgent.emplace(m_root.filePath("autostart"), "/usr/bin/true");
     }
     void cleanup()
     {
-        m_launchAgent.reset();
         m_secure.reset();
         m_mirror.reset();
         QVERIFY(QDir(m_root.path()).removeRecursively());
@@ -149,9 +120,9 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("target"); // what the link leads to
         QTest::addColumn<bool>("kept");      // whether it stays a link, written through
-        const QStringList secrets{"secure value", "settings", "AI key"};
-        for (const QString& kind : QStringList{"defaults", "AI settings", "secure value", "settings", "profiles", "AI key",
-                                               "MangoHud record"}) {
+        // The AI settings are written as defaults, the settings as a secure value.
+        const QStringList secrets{"secure value", "AI key"};
+        for (const QString& kind : QStringList{"defaults", "secure value", "profiles", "AI key", "MangoHud record"}) {
             const QByteArray row = kind.toUtf8() + ", a link to ";
             QTest::newRow(row + "a file of the user's alone") << kind << "0600" << true;
             QTest::newRow(row + "a file others may read") << kind << "0644" << !secrets.contains(kind);

@@ -182,16 +182,6 @@ private slots:
         QVERIFY(QDir(dotfiles + "/data/.secure").entryList({"*.unreadable-*"}, QDir::AllEntries).isEmpty());
     }
 
-    // A folder of the application's own is held owner-only, whatever mode it had.
-    void aFolderOfOursIsRepaired()
-    {
-        QVERIFY(QDir().mkpath(dataFolder()));
-        QVERIFY(::chmod(QFile::encodeName(dataFolder()).constData(), 0) == 0);
-        QCOMPARE(StoredFolders::prepare(), QString());
-        QCOMPARE(modeOf(dataFolder()), 0700);
-        QCOMPARE(modeOf(settingsFolder()), 0700);
-    }
-
     // Every folder that cannot be used is named in the one window, and none is made or changed
     // when one of them cannot be used.
     void everyRefusedFolderIsNamedBeforeAnyIsMade_data()
@@ -202,8 +192,6 @@ private slots:
                                              << "another's";
         QTest::newRow("the settings folder's parent a file") << "nothing"
                                                              << "parent a file";
-        QTest::newRow("a link to nowhere and another user's") << "nowhere"
-                                                              << "another's";
         QTest::newRow("nothing and a link to nowhere") << "nothing"
                                                        << "nowhere";
     }
