@@ -70,6 +70,7 @@ void TrayStatusItem::place()
 
 void TrayStatusItem::makeIcon()
 {
+    m_watcher->iconAboutToBeMade();
     m_tray = std::make_unique<QSystemTrayIcon>();
     m_tray->setIcon(QIcon(QPixmap::fromImage(icon(m_title))));
     if (!m_title.isEmpty())

@@ -19,6 +19,9 @@ public:
     // Runs `then` once, on the main thread, as soon as the bus has answered a round trip asked
     // from now on; never while it does not answer, and not once `context` is gone.
     virtual void afterNextAnswer(QObject* context, std::function<void()> then) = 0;
+    // Called right before a tray icon is made: the desktop may run more than one kind of tray,
+    // and the icons of a process all go to the kind the first one found.
+    virtual void iconAboutToBeMade() {}
 
     bool isAvailable() const { return isHostPresent() && isAnswering(); }
 

@@ -3,6 +3,7 @@
 #include "PrivateBus.h"
 #include "TestMain.h"
 #include "XvfbServer.h"
+#include "app/TrayStatusItem.h"
 #include "linux/DesktopTrayWatch.h"
 #include "linux/StatusNotifierWatch.h"
 
@@ -49,9 +50,23 @@ private slots:
         QTest::newRow("no session bus, XEmbed tray ends")
             << true << "missing" << "XEmbed ends" << true << false << true;
         QTest::newRow("bus stops, XEmbed stays") << true << "watcher" << "bus stops" << true << true << false;
+        // The icons stay with the kind of tray their first one found.
+        QTest::newRow("icon in the watcher's tray, watcher ends, XEmbed tray stays")
+            << true << "watcher" << "icon made, watcher ends" << true << false << true;
+        QTest::newRow("icon in the watcher's tray, watcher ends and comes back")
+            << true << "watcher" << "icon made, watcher ends, watcher comes" << true << true << true;
+        QTest::newRow("icon in the watcher's tray, XEmbed tray ends")
+            << true << "watcher" << "icon made, XEmbed ends" << true << true << true;
+        QTest::newRow("icon in the XEmbed tray, watcher comes, XEmbed tray ends")
+            << true << "no watcher" << "icon made, watcher comes, XEmbed ends" << true << false << true;
+        QTest::newRow("icon in the XEmbed tray, watcher comes, XEmbed tray ends and comes back")
+            << true << "no watcher" << "icon made, watcher comes, XEmbed ends and comes back" << true << true << true;
+        QTest::newRow("icon in the XEmbed tray beside a watcher without a host, host registers, XEmbed tray ends")
+            << true << "idle watcher" << "icon made, host registers, XEmbed ends" << true << false << true;
     }
     // A tray is there when the session bus's watcher has a host or an XEmbed tray owns the screen's
-    // tray selection; a missing session bus is an answer, one that stops is not.
+    // tray selection; a missing session bus is an answer, one that stops is not. Once an icon is
+    // made, only the kind of tray it went to counts.
     void findsEitherTray()
     {
         QFETCH(bool, xembed);
@@ -64,8 +79,11 @@ private slots:
             QSKIP(qPrintable("no X server to play a tray on: " + m_xvfb->errorString()));
         PrivateBus session;
         QVERIFY2(session.isRunning(), qPrintable(session.errorString()));
-        if (bus == "watcher")
-            QVERIFY(session.serve(Watcher::name, Watcher::path, new Watcher(true)));
+        Watcher* watcher = nullptr;
+        if (bus == "watcher" || bus == "idle watcher") {
+            watcher = new Watcher(bus == "watcher");
+            QVERIFY(session.serve(Watcher::name, Watcher::path, watcher));
+        }
         PlayedXEmbedTray tray(m_xvfb->display());
         QVERIFY(tray.isConnected());
         if (xembed)
@@ -74,7 +92,8 @@ private slots:
         const LazyBusConnection connection = LazyBusConnection::toAddress(address, 1s);
         auto busWatch = std::make_shared<StatusNotifierWatch>(connection, StatusNotifierWatch::Options{});
         auto xembedWatch = std::make_shared<XEmbedTrayWatch>(m_xvfb->display());
-        DesktopTrayWatch watch(busWatch, xembedWatch);
+        auto desktopWatch = std::make_shared<DesktopTrayWatch>(busWatch, xembedWatch);
+        DesktopTrayWatch& watch = *desktopWatch;
         QTRY_VERIFY(xembedWatch->hasAnswered());
         QTRY_VERIFY(watch.isAnswering());
         QTRY_COMPARE(busWatch->isHostPresent(), bus == "watcher");
@@ -83,23 +102,36 @@ private slots:
 
         // Each change is told, and only a change of the tray or of the bus is.
         QSignalSpy changed(&watch, &StatusAreaWatcher::changed);
-        if (change.startsWith("XEmbed ends")) {
-            tray.end();
-            QTRY_VERIFY(!xembedWatch->isPresent());
-        } else if (change == "XEmbed comes") {
-            tray.start();
-        } else if (change.startsWith("watcher ends")) {
-            session.withdraw(Watcher::name);
-            QTRY_VERIFY(!busWatch->isHostPresent());
-        } else if (change == "bus stops") {
-            session.pause();
-            QObject context;
-            watch.afterNextAnswer(&context, [] {});
+        std::unique_ptr<TrayStatusItem> item;
+        for (const QString& step : change.split(", ", Qt::SkipEmptyParts)) {
+            if (step == "icon made") {
+                item = std::make_unique<TrayStatusItem>(desktopWatch);
+                QTRY_VERIFY(item->trayIcon());
+            } else if (step.startsWith("XEmbed ends")) {
+                tray.end();
+                QTRY_VERIFY(!xembedWatch->isPresent());
+            } else if (step == "XEmbed comes") {
+                tray.start();
+            } else if (step == "watcher comes") {
+                QVERIFY(session.serve(Watcher::name, Watcher::path, new Watcher(true)));
+                QTRY_VERIFY(busWatch->isHostPresent());
+            } else if (step == "host registers") {
+                watcher->setHostRegistered(true);
+                QVERIFY(session.emitSignal(Watcher::name, Watcher::hostSignal(true)));
+                QTRY_VERIFY(busWatch->isHostPresent());
+            } else if (step.startsWith("watcher ends")) {
+                session.withdraw(Watcher::name);
+                QTRY_VERIFY(!busWatch->isHostPresent());
+            } else if (step == "bus stops") {
+                session.pause();
+                QObject context;
+                watch.afterNextAnswer(&context, [] {});
+            }
+            if (step == "XEmbed ends and comes back")
+                tray.start();
+            else if (step == "watcher ends and comes back")
+                QVERIFY(session.serve(Watcher::name, Watcher::path, new Watcher(true)));
         }
-        if (change == "XEmbed ends and comes back")
-            tray.start();
-        else if (change == "watcher ends and comes back")
-            QVERIFY(session.serve(Watcher::name, Watcher::path, new Watcher(true)));
         QTRY_COMPARE(watch.isAnswering(), answeringAfter);
         QTRY_COMPARE(watch.isHostPresent(), trayAfter);
         QCOMPARE(watch.isAvailable(), trayAfter && answeringAfter);

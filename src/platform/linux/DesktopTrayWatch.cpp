@@ -11,7 +11,15 @@ DesktopTrayWatch::DesktopTrayWatch(std::shared_ptr<StatusAreaWatcher> bus, std::
 
 bool DesktopTrayWatch::isHostPresent() const
 {
-    return m_bus->isHostPresent() || (m_xembed && m_xembed->isPresent());
+    const bool statusNotifier = m_kind != Kind::XEmbed && m_bus->isHostPresent();
+    const bool xembed = m_kind != Kind::StatusNotifier && m_xembed && m_xembed->isPresent();
+    return statusNotifier || xembed;
+}
+
+void DesktopTrayWatch::iconAboutToBeMade()
+{
+    if (m_kind == Kind::Either)
+        m_kind = m_bus->isHostPresent() ? Kind::StatusNotifier : Kind::XEmbed;
 }
 
 void DesktopTrayWatch::afterNextAnswer(QObject* context, std::function<void()> then)
