@@ -1,5 +1,7 @@
 #include "LinuxDisplayModes.h"
 
+#include "XcbReply.h"
+
 #include <QtGlobal>
 #include <algorithm>
 #include <cstdlib>
@@ -8,15 +10,6 @@
 #include <xcb/xcb.h>
 
 namespace {
-
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> owned(T* reply)
-{
-    return Reply<T>(reply, &std::free);
-}
 
 // One connection to the display and the facts about its main output that every call needs.
 class Output {
@@ -39,11 +32,11 @@ public:
         if (!randr || !randr->present)
             return;
         // Primary outputs and reading the configuration without probing need RandR 1.3.
-        auto version = owned(xcb_randr_query_version_reply(m_connection, xcb_randr_query_version(m_connection, 1, 3),
+        auto version = ownedReply(xcb_randr_query_version_reply(m_connection, xcb_randr_query_version(m_connection, 1, 3),
                                                            nullptr));
         if (!version || (version->major_version == 1 && version->minor_version < 3))
             return;
-        m_resources = owned(xcb_randr_get_screen_resources_current_reply(
+        m_resources = ownedReply(xcb_randr_get_screen_resources_current_reply(
             m_connection, xcb_randr_get_screen_resources_current(m_connection, m_screen->root), nullptr));
         if (m_resources)
             findOutput();
@@ -78,22 +71,22 @@ public:
         return std::nullopt;
     }
 
-    Reply<xcb_randr_get_crtc_info_reply_t> crtcInfo(xcb_randr_crtc_t crtc) const
+    XcbReply<xcb_randr_get_crtc_info_reply_t> crtcInfo(xcb_randr_crtc_t crtc) const
     {
-        return owned(xcb_randr_get_crtc_info_reply(
+        return ownedReply(xcb_randr_get_crtc_info_reply(
             m_connection, xcb_randr_get_crtc_info(m_connection, crtc, m_resources->config_timestamp), nullptr));
     }
 
 private:
-    Reply<xcb_randr_get_output_info_reply_t> outputInfo(xcb_randr_output_t output) const
+    XcbReply<xcb_randr_get_output_info_reply_t> outputInfo(xcb_randr_output_t output) const
     {
-        return owned(xcb_randr_get_output_info_reply(
+        return ownedReply(xcb_randr_get_output_info_reply(
             m_connection, xcb_randr_get_output_info(m_connection, output, m_resources->config_timestamp), nullptr));
     }
 
     void findOutput()
     {
-        auto primary = owned(xcb_randr_get_output_primary_reply(
+        auto primary = ownedReply(xcb_randr_get_output_primary_reply(
             m_connection, xcb_randr_get_output_primary(m_connection, m_screen->root), nullptr));
         if (primary && primary->output != XCB_NONE) {
             auto info = outputInfo(primary->output);
@@ -117,9 +110,9 @@ private:
 
     xcb_connection_t* m_connection = nullptr;
     const xcb_screen_t* m_screen = nullptr;
-    Reply<xcb_randr_get_screen_resources_current_reply_t> m_resources = owned<xcb_randr_get_screen_resources_current_reply_t>(nullptr);
+    XcbReply<xcb_randr_get_screen_resources_current_reply_t> m_resources = ownedReply<xcb_randr_get_screen_resources_current_reply_t>(nullptr);
     xcb_randr_output_t m_output = XCB_NONE;
-    Reply<xcb_randr_get_output_info_reply_t> m_info = owned<xcb_randr_get_output_info_reply_t>(nullptr);
+    XcbReply<xcb_randr_get_output_info_reply_t> m_info = ownedReply<xcb_randr_get_output_info_reply_t>(nullptr);
 };
 
 struct Size {
@@ -146,7 +139,7 @@ bool setScreenSize(const Output& out, Size size)
         out.connection(), screen.root, quint16(size.width), quint16(size.height),
         millimetres(size.width, screen.width_in_pixels, screen.width_in_millimeters),
         millimetres(size.height, screen.height_in_pixels, screen.height_in_millimeters));
-    auto error = owned(xcb_request_check(out.connection(), cookie));
+    auto error = ownedReply(xcb_request_check(out.connection(), cookie));
     return !error;
 }
 
@@ -233,7 +226,7 @@ int LinuxDisplayModes::setMode(const DisplayMode& mode)
         return failed;
 
     const int outputCount = xcb_randr_get_crtc_info_outputs_length(crtc.get());
-    auto reply = owned(xcb_randr_set_crtc_config_reply(
+    auto reply = ownedReply(xcb_randr_set_crtc_config_reply(
         out.connection(),
         xcb_randr_set_crtc_config(out.connection(), crtcId, XCB_CURRENT_TIME, out.resources().config_timestamp,
                                   crtc->x, crtc->y, xcb_randr_mode_t(mode.id), crtc->rotation, outputCount,
@@ -243,7 +236,7 @@ int LinuxDisplayModes::setMode(const DisplayMode& mode)
         return reply ? int(reply->status) : failed;
 
     if (needed.width < grown.width || needed.height < grown.height) {
-        auto range = owned(xcb_randr_get_screen_size_range_reply(
+        auto range = ownedReply(xcb_randr_get_screen_size_range_reply(
             out.connection(), xcb_randr_get_screen_size_range(out.connection(), out.screen().root), nullptr));
         const Size smallest = range ? Size{range->min_width, range->min_height} : Size{};
         // A screen left larger than its outputs is harmless, so a failed shrink is not a failed switch.

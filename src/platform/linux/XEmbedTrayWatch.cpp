@@ -1,6 +1,7 @@
 #include "XEmbedTrayWatch.h"
 
 #include "MainThread.h"
+#include "XcbReply.h"
 
 #include <QLoggingCategory>
 #include <atomic>
@@ -16,18 +17,6 @@
 
 Q_LOGGING_CATEGORY(lcXEmbedTray, "quillmarsh.tray.xembed")
 
-namespace {
-
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> owned(T* reply)
-{
-    return Reply<T>(reply, &std::free);
-}
-
-} // namespace
 
 // What the watching thread and the watch share; whichever ends last frees it.
 struct XEmbedTrayWatch::Shared {
@@ -77,7 +66,7 @@ struct XEmbedTrayWatch::Shared {
         if (!screens.rem)
             return tell(false);
         const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(screenNumber);
-        const auto atom = owned(xcb_intern_atom_reply(
+        const auto atom = ownedReply(xcb_intern_atom_reply(
             connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()), nullptr));
         if (!atom)
             return tell(false);
@@ -87,7 +76,7 @@ struct XEmbedTrayWatch::Shared {
         const bool following = fixes && fixes->present;
         if (following) {
             // The server speaks XFixes only to a client that said which version it knows.
-            const auto version = owned(xcb_xfixes_query_version_reply(
+            const auto version = ownedReply(xcb_xfixes_query_version_reply(
                 connection, xcb_xfixes_query_version(connection, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
                 nullptr));
             xcb_xfixes_select_selection_input(connection, screens.data->root, selection,
@@ -98,7 +87,7 @@ struct XEmbedTrayWatch::Shared {
             qCInfo(lcXEmbedTray) << "the X server has no XFixes: a tray is looked for once, at the start";
         }
         // Asked after subscribing, so that no change falls between the answer and the events.
-        const auto owner = owned(
+        const auto owner = ownedReply(
             xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr));
         tell(owner && owner->owner != XCB_NONE);
         if (!following)

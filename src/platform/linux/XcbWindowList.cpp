@@ -1,5 +1,7 @@
 #include "XcbWindowList.h"
 
+#include "XcbReply.h"
+
 #include <QList>
 #include <cstdlib>
 #include <cstring>
@@ -8,20 +10,11 @@
 
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> owned(T* reply)
-{
-    return Reply<T>(reply, &std::free);
-}
-
 // More windows than any desktop holds; a longer list is read only this far.
 constexpr uint32_t kMaxWindows = 65'536;
 
 // The process identifier held by a _NET_WM_PID reply; nothing for a missing or malformed one.
-std::optional<qint32> pidIn(const Reply<xcb_get_property_reply_t>& reply)
+std::optional<qint32> pidIn(const XcbReply<xcb_get_property_reply_t>& reply)
 {
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
         return std::nullopt;
@@ -81,7 +74,7 @@ bool XcbWindowList::connected()
         cookies[i] = xcb_intern_atom(m_connection, 0, uint16_t(strlen(names[i])), names[i]);
     bool interned = true;
     for (size_t i = 0; i < std::size(names); ++i) {
-        const auto reply = owned(xcb_intern_atom_reply(m_connection, cookies[i], nullptr));
+        const auto reply = ownedReply(xcb_intern_atom_reply(m_connection, cookies[i], nullptr));
         *atoms[i] = reply ? reply->atom : uint32_t(XCB_ATOM_NONE);
         interned = interned && reply;
     }
@@ -113,7 +106,7 @@ bool XcbWindowList::changed()
 
 std::optional<qint32> XcbWindowList::ownerOf(uint32_t window)
 {
-    return pidIn(owned(xcb_get_property_reply(
+    return pidIn(ownedReply(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 0, window, m_pid, XCB_ATOM_CARDINAL, 0, 1), nullptr)));
 }
 
@@ -125,7 +118,7 @@ WindowList::Reading XcbWindowList::read()
     if (!changed())
         return m_last;
 
-    const auto clients = owned(xcb_get_property_reply(
+    const auto clients = ownedReply(xcb_get_property_reply(
         m_connection,
         xcb_get_property(m_connection, 0, m_root, m_clientList, XCB_ATOM_WINDOW, 0, kMaxWindows), nullptr));
     // A window may name its process only after it was listed; until all do, the list is read again.
@@ -139,14 +132,14 @@ WindowList::Reading XcbWindowList::read()
         for (int i = 0; i < count; ++i)
             cookies.append(xcb_get_property(m_connection, 0, windows[i], m_pid, XCB_ATOM_CARDINAL, 0, 1));
         for (const xcb_get_property_cookie_t& cookie : std::as_const(cookies)) {
-            if (const auto pid = pidIn(owned(xcb_get_property_reply(m_connection, cookie, nullptr))))
+            if (const auto pid = pidIn(ownedReply(xcb_get_property_reply(m_connection, cookie, nullptr))))
                 reading.owners.insert(*pid);
             else
                 ownersMissing = true;
         }
     }
 
-    const auto active = owned(xcb_get_property_reply(
+    const auto active = ownedReply(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 0, m_root, m_activeWindow, XCB_ATOM_WINDOW, 0, 1),
         nullptr));
     if (active && active->format == 32 && xcb_get_property_value_length(active.get()) >= 4) {
