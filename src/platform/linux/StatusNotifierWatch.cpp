@@ -5,6 +5,7 @@
 #include <QDBusError>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <utility>
 
 namespace {
 
@@ -92,20 +93,26 @@ void StatusNotifierWatch::afterNextAnswer(QObject* context, std::function<void()
 
 void StatusNotifierWatch::ask()
 {
-    if (m_asking)
+    if (m_asking) {
+        m_askAgain = true;
         return;
+    }
     m_asking = true;
+    m_retry.stop();
     QDBusMessage owner = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
                                                         QStringLiteral("/org/freedesktop/DBus"),
                                                         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
     owner << kWatcher;
     m_bus.callAsync(owner, m_options.answerLimit, this, [this](const QDBusMessage& reply) {
         m_asking = false;
-        ownerAnswered(reply);
+        const bool again = std::exchange(m_askAgain, false);
+        ownerAnswered(reply, !again);
+        if (again)
+            ask();
     });
 }
 
-void StatusNotifierWatch::ownerAnswered(const QDBusMessage& reply)
+void StatusNotifierWatch::ownerAnswered(const QDBusMessage& reply, bool serveWaiting)
 {
     if (!answered(reply))
         return unanswered();
@@ -119,6 +126,8 @@ void StatusNotifierWatch::ownerAnswered(const QDBusMessage& reply)
     } else {
         set(false, true);
     }
+    if (!serveWaiting)
+        return;
     const auto waiting = std::exchange(m_waiting, {});
     for (const auto& [context, then] : waiting) {
         if (context)

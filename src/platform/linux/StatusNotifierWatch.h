@@ -39,7 +39,7 @@ public:
 private:
     void followSignals();
     void ask();
-    void ownerAnswered(const QDBusMessage& reply);
+    void ownerAnswered(const QDBusMessage& reply, bool serveWaiting);
     void readHost();
     void unanswered();
     void set(bool hostPresent, bool answering);
@@ -51,6 +51,8 @@ private:
     // Lives on the bus's thread and holds the signal subscriptions.
     QObject* m_busSide = nullptr;
     bool m_asking = false;
+    // Something asked while an answer was on its way, which may predate what it asks about.
+    bool m_askAgain = false;
     bool m_hostPresent = false;
     bool m_answering = false;
     // Counts the readings of the host, so that an answer overtaken by a newer owner is dropped.
