@@ -44,8 +44,10 @@ private slots:
             << QStringList() << QStringList{"DISPLAY=:0", "WAYLAND_DISPLAY=wayland-0"} << Target::Other;
         QTest::newRow("a Wayland session without its variable")
             << QStringList() << QStringList{"DISPLAY=:0", "XDG_SESSION_TYPE=wayland"} << Target::Other;
-        QTest::newRow("X11 with parameters first in a list")
-            << QStringList() << QStringList{"QT_QPA_PLATFORM=xcb:nograb;wayland", "WAYLAND_DISPLAY=w"} << Target::X11;
+        QTest::newRow("X11 with parameters")
+            << QStringList() << QStringList{"QT_QPA_PLATFORM=xcb:nograb", "WAYLAND_DISPLAY=w"} << Target::X11;
+        QTest::newRow("X11 first in a list that falls back to Wayland")
+            << QStringList() << QStringList{"QT_QPA_PLATFORM=xcb;wayland", "DISPLAY=:0"} << Target::Other;
         QTest::newRow("the command line over the environment")
             << QStringList{"quillmarsh", "-platform", "offscreen"} << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY=:0"}
             << Target::Other;

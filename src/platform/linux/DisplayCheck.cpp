@@ -31,9 +31,11 @@ DisplayCheck::Target DisplayCheck::target(const QStringList& arguments, const QP
     if (platform.isEmpty())
         platform = environment.value(QStringLiteral("QT_QPA_PLATFORM"));
     if (!platform.isEmpty()) {
-        // The first of a list of candidates, without its parameters.
-        const QString first = platform.section(QLatin1Char(';'), 0, 0).section(QLatin1Char(':'), 0, 0);
-        return first == QLatin1String("xcb") ? Target::X11 : Target::Other;
+        // From a list of candidates the library takes the next when one cannot start, so only X11
+        // alone, with or without its parameters, has to answer here.
+        if (platform.contains(QLatin1Char(';')))
+            return Target::Other;
+        return platform.section(QLatin1Char(':'), 0, 0) == QLatin1String("xcb") ? Target::X11 : Target::Other;
     }
     if (!environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty()
         || environment.value(QStringLiteral("XDG_SESSION_TYPE")) == QLatin1String("wayland"))
