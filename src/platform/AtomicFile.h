@@ -10,6 +10,10 @@ struct FolderRefusal;
 // reached through a link is replaced in its own folder, keeping its mode.
 namespace AtomicFile {
 
+// A write's temporary file is named after the file, then this, then six letters or digits: a form
+// only these writes give a name, so that what an interrupted write left can be told from the user's.
+inline const QString temporaryInfix = QStringLiteral(".quillmarsh-tmp-");
+
 // A symbolic link standing where the file goes is removed and replaced by the new file; what it
 // points to is never written.
 bool write(const QString& path, const QByteArray& contents);
