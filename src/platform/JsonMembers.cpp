@@ -108,7 +108,7 @@ QByteArray JsonMembers::Member::text() const
 
 std::optional<QList<JsonMembers::Member>> JsonMembers::split(QByteArrayView text)
 {
-    Outline outline(text);
+    Outline outline(text.startsWith("\xEF\xBB\xBF") ? text.sliced(3) : text);
     if (!outline.take('{'))
         return std::nullopt;
     QList<Member> members;
@@ -126,4 +126,29 @@ std::optional<QList<JsonMembers::Member>> JsonMembers::split(QByteArrayView text
     if (!outline.take('}') || !outline.atEnd())
         return std::nullopt;
     return members;
+}
+
+QByteArray JsonMembers::without(QByteArrayView text, const QList<Member>& members, const QList<bool>& goes)
+{
+    const auto start = [&members](qsizetype i) { return members[i].key.data(); };
+    const auto end = [&members](qsizetype i) { return members[i].value.data() + members[i].value.size(); };
+    QByteArray rest;
+    rest.reserve(text.size());
+    const char* copied = text.data();
+    for (qsizetype first = 0; first < members.size(); ++first) {
+        if (!goes[first])
+            continue;
+        qsizetype last = first;
+        while (last + 1 < members.size() && goes[last + 1])
+            ++last;
+        // A run of members goes with the comma after it, up to the next key, so that the space before
+        // the first of them stays; a run at the end with the comma before it, so that the space before
+        // the closing brace stays.
+        const char* from = last + 1 < members.size() || first == 0 ? start(first) : end(first - 1);
+        const char* to = last + 1 < members.size() ? start(last + 1) : end(last);
+        rest.append(copied, from - copied);
+        copied = to;
+        first = last;
+    }
+    return rest.append(copied, text.data() + text.size() - copied);
 }

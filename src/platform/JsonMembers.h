@@ -20,7 +20,12 @@ struct Member {
 };
 
 // Nothing when the text is not one object whose members can be told apart (an unterminated
-// string, unbalanced brackets, bytes after the end). One pass over the text.
+// string, unbalanced brackets, bytes after the end). A leading UTF-8 byte-order mark is passed
+// over, as the JSON parser does. One pass over the text.
 std::optional<QList<Member>> split(QByteArrayView text);
+
+// The text split() gave `members` for, without those `goes` marks (one flag a member), every other
+// byte as it stands. One pass over the text.
+QByteArray without(QByteArrayView text, const QList<Member>& members, const QList<bool>& goes);
 
 } // namespace JsonMembers

@@ -295,40 +295,56 @@ private slots:
         QCOMPARE(aside.first().isSymLink(), kind == "device");
     }
 
-    // A value that does not decode is set aside alone, as it stands; the others stay in use, and the
-    // file is rewritten without it, so that the next start finds nothing to set aside.
+    // A value that does not decode is set aside alone, as it stands, with every earlier member of its
+    // key; the others stay in use, and the file is rewritten without them, every other byte as it
+    // stands, so that the next start finds nothing to set aside.
     void undecodableValuesAreSetAsideAlone_data()
     {
-        QTest::addColumn<QByteArray>("value"); // of the key "bad", as it stands in the file
-        QTest::addColumn<bool>("parsed");     // whether the JSON parser takes the file as a whole
+        QTest::addColumn<QByteArray>("value");   // of the key "bad", the file's last member, as it stands
+        QTest::addColumn<bool>("parsed");       // whether the JSON parser takes the file as a whole
+        QTest::addColumn<QByteArray>("earlier"); // of an earlier member "bad", the file's first; empty: none
+        QTest::addColumn<QByteArray>("lead");    // what stands before the opening brace
         const QByteArray deep = QByteArray(2000, '[') + QByteArray(2000, ']');
-        QTest::newRow("an unknown kind") << QByteArray(R"({"float":1.5})") << true;
-        QTest::newRow("two kinds at once") << QByteArray(R"({"integer":1,"string":"1"})") << true;
-        QTest::newRow("a kind holding the wrong type") << QByteArray(R"({"bool":"yes"})") << true;
-        QTest::newRow("a garbage record") << "{\"data\":\"" + QByteArray(789, '%') + "\"}" << true;
+        const QByteArray none;
+        const QByteArray mark = "\xEF\xBB\xBF";
+        QTest::newRow("an unknown kind") << QByteArray(R"({"float":1.5})") << true << none << none;
+        QTest::newRow("two kinds at once") << QByteArray(R"({"integer":1,"string":"1"})") << true << none << none;
+        QTest::newRow("a kind holding the wrong type") << QByteArray(R"({"bool":"yes"})") << true << none << none;
+        QTest::newRow("a garbage record") << "{\"data\":\"" + QByteArray(789, '%') + "\"}" << true << none << none;
         QTest::newRow("a bad item deep in a record")
-            << QByteArray(R"({"dictionary":{"list":{"array":[{"integer":1},{"integer":"x"}]}}})") << true;
-        QTest::newRow("nesting deeper than the parser goes") << "{\"array\":" + deep + "}" << false;
-        QTest::newRow("a bare word") << QByteArray("nonsense") << false;
-        QTest::newRow("a broken record") << QByteArray(R"({"string":"a" "b"})") << false;
+            << QByteArray(R"({"dictionary":{"list":{"array":[{"integer":1},{"integer":"x"}]}}})") << true << none << none;
+        QTest::newRow("nesting deeper than the parser goes") << "{\"array\":" + deep + "}" << false << none << none;
+        QTest::newRow("a bare word") << QByteArray("nonsense") << false << none << none;
+        QTest::newRow("a broken record") << QByteArray(R"({"string":"a" "b"})") << false << none << none;
         // Kept as written, not as the parser would write it back.
-        QTest::newRow("a leading U+FEFF in a string") << QByteArray("{\"text\":\"\xEF\xBB\xBFnote\"}") << true;
-        QTest::newRow("an earlier duplicate key inside the value") << QByteArray(R"({"float":1.5,"float":2.5})") << true;
+        QTest::newRow("a leading U+FEFF in a string") << QByteArray("{\"text\":\"\xEF\xBB\xBFnote\"}") << true << none << none;
+        QTest::newRow("an earlier duplicate key inside the value") << QByteArray(R"({"float":1.5,"float":2.5})") << true
+                                                                   << none << none;
         QTest::newRow("more digits than a double holds")
-            << QByteArray(R"({"integer":123456789012345678901234567890})") << true;
+            << QByteArray(R"({"integer":123456789012345678901234567890})") << true << none << none;
         QTest::newRow("all three where the parser refuses the file")
-            << QByteArray("{\"text\":\"\xEF\xBB\xBF" "a\",\"float\":1,\"float\":123456789012345678901234567890,\"x\":nonsense}") << false;
+            << QByteArray("{\"text\":\"\xEF\xBB\xBF" "a\",\"float\":1,\"float\":123456789012345678901234567890,\"x\":nonsense}")
+            << false << none << none;
+        QTest::newRow("a key whose last member does not decode") << QByteArray(R"({"float":2})") << true
+                                                                 << QByteArray(R"({"integer":1})") << none;
+        QTest::newRow("a byte-order mark before a value kept as written")
+            << QByteArray(R"({"float":1.50,"float":2.50})") << true << none << mark;
+        QTest::newRow("a byte-order mark where the parser refuses the file") << QByteArray("nonsense") << false << none
+                                                                             << mark;
     }
     void undecodableValuesAreSetAsideAlone()
     {
         QFETCH(QByteArray, value);
         QFETCH(bool, parsed);
+        QFETCH(QByteArray, earlier);
+        QFETCH(QByteArray, lead);
         QCOMPARE(QJsonDocument::fromJson("{\"bad\":" + value + "}").isObject(), parsed);
         QTemporaryDir dir;
         const QString file = dir.path() + "/defaults.json";
         const QByteArray provider = "{\"string\":\"{\\\"model\\\": \\\"m\\\", \\\"endpoint\\\": \\\"e\\\"}\"}";
-        QVERIFY(AtomicFile::write(file, "{\"provider\": " + provider + ",\n \"bad\":" + value
-                                            + ", \"selection\": {\"array\": [{\"string\": \"app\"}]}}"));
+        const QByteArray kept = "\"provider\": " + provider + ",\n\t\"selection\" : {\"array\": [{\"string\": \"app\"}]}";
+        const QByteArray first = earlier.isEmpty() ? QByteArray() : "\r\n  \"bad\" :" + earlier + " ,";
+        QVERIFY(AtomicFile::write(file, lead + "{" + first + "\n  " + kept + ",\n  \"bad\": " + value + "\n}\n"));
         const auto asideNames = [&dir] { return QDir(dir.path()).entryList({"defaults.json.unreadable-*"}); };
         for (int start = 0; start < 2; ++start) {
             JsonFileDefaults defaults(file);
@@ -336,10 +352,11 @@ private slots:
             QCOMPARE(defaults.array("selection"), QVariantList{QString("app")});
             QVERIFY(!defaults.contains("bad"));
             QCOMPARE(asideNames().size(), 1);
-            // The rest of the file keeps its bytes.
-            QCOMPARE(contents(file), "{\"provider\":" + provider + R"(,"selection":{"array": [{"string": "app"}]}})");
+            // The rest of the file keeps its bytes, the space between its members included.
+            QCOMPARE(contents(file), lead + (earlier.isEmpty() ? "{\n  " : "{\r\n  ") + kept + "\n}\n");
         }
-        QCOMPARE(contents(dir.path() + "/" + asideNames().first()), "{\"bad\":" + value + "}");
+        const QByteArray firstAside = earlier.isEmpty() ? QByteArray() : "\"bad\":" + earlier + ",";
+        QCOMPARE(contents(dir.path() + "/" + asideNames().first()), "{" + firstAside + "\"bad\":" + value + "}");
     }
 
     // Of two equal keys the last stands, whether the parser takes the file whole or member by member,

@@ -176,11 +176,10 @@ QString whyNotRead(BoundedFile::Status status)
     return QStringLiteral("does not hold one JSON object");
 }
 
-// One member of the file: its key and value as the parser reads them, and its bytes as they stand.
+// One member of the file: its key and value as the parser reads them.
 struct Member {
     QString key;
     QJsonValue value;
-    QByteArray text; // "key:value"; empty until asked for, when the parser read it among others
     bool parsed = true;
     const char* at = nullptr; // where one the parser refused starts in the file
 };
@@ -227,54 +226,55 @@ std::optional<QList<Member>> memberByMember(const QByteArray& contents)
         if (together.isObject()) {
             const QJsonObject object = together.object();
             for (auto it = object.begin(); it != object.end(); ++it)
-                add({it.key(), it.value(), {}});
+                add({it.key(), it.value()});
             continue;
         }
         for (qsizetype i = first; i < end; ++i) {
-            QByteArray text = (*written)[i].text();
-            const QJsonObject one = QJsonDocument::fromJson("{" + text + "}").object();
+            const QJsonObject one = QJsonDocument::fromJson("{" + (*written)[i].text() + "}").object();
             if (one.size() == 1)
-                add({one.begin().key(), one.begin().value(), std::move(text)});
+                add({one.begin().key(), one.begin().value()});
             else
-                members.append({{}, {}, std::move(text), false, (*written)[i].key.data()});
+                members.append({{}, {}, false, (*written)[i].key.data()});
         }
     }
     return members;
 }
 
-// The file without the members set aside, all of each key set aside going, and every other byte
-// as it stands; nothing when its members cannot be told apart. Gives the members set aside that the
-// parser read among others their bytes as they stand there, rather than as the parser would write
-// them back: a number with more digits than a double holds, a duplicate key inside the value and a
-// leading U+FEFF survive.
-std::optional<QByteArray> withoutMembers(const QByteArray& contents, QList<Member>& aside)
+// The file without the members set aside, and those members as an object of their own.
+struct Parted {
+    QByteArray rest;
+    QByteArray aside;
+};
+
+// The file without the members set aside, every other byte as it stands, and those members in the
+// file's order, as they stand there rather than as the parser would write them back (a number with
+// more digits than a double holds, a duplicate key inside the value and a leading U+FEFF survive):
+// every member of a key set aside, as the parser read only the last, and each member it refused on
+// its own. Nothing when the members cannot be told apart.
+std::optional<Parted> parted(const QByteArray& contents, const QList<Member>& aside)
 {
-    QHash<QString, Member*> byKey;
+    QSet<QString> keys;
     QSet<const char*> refused;
-    for (Member& member : aside) {
+    for (const Member& member : aside) {
         if (member.parsed)
-            byKey.insert(member.key, &member);
+            keys.insert(member.key);
         else
             refused.insert(member.at);
     }
     const auto written = JsonMembers::split(contents);
     if (!written)
         return std::nullopt;
-    QByteArray rest = "{";
-    rest.reserve(contents.size());
+    QList<bool> goes;
+    goes.reserve(written->size());
+    QByteArray kept = "{";
     for (const JsonMembers::Member& member : *written) {
-        if (refused.contains(member.key.data()))
-            continue;
-        if (Member* kept = byKey.isEmpty() ? nullptr : byKey.value(keyOf(member.key))) {
-            // The last of the key stands, as for the parser.
-            kept->text = member.text();
-            continue;
-        }
-        if (rest.size() > 1)
-            rest += ',';
-        rest.append(member.key).append(':').append(member.value);
+        const bool going =
+            refused.contains(member.key.data()) || (!keys.isEmpty() && keys.contains(keyOf(member.key)));
+        goes.append(going);
+        if (going)
+            kept.append(kept.size() > 1 ? "," : "").append(member.key).append(':').append(member.value);
     }
-    return rest + '}';
+    return Parted{JsonMembers::without(contents, *written, goes), kept + '}'};
 }
 
 } // namespace
@@ -311,7 +311,7 @@ bool JsonFileDefaults::parse(QByteArray contents)
         members.emplace();
         members->reserve(root.size());
         for (auto it = root.begin(); it != root.end(); ++it)
-            members->append({it.key(), it.value(), {}});
+            members->append({it.key(), it.value()});
     }
     if (!members)
         return false;
@@ -332,27 +332,29 @@ bool JsonFileDefaults::parse(QByteArray contents)
         m_values = std::move(values);
         return true;
     }
-    const auto rest = withoutMembers(contents, aside);
+    const auto split = parted(contents, aside);
     contents = QByteArray();
-    QByteArray kept = "{";
-    for (Member& member : aside) {
+    QByteArray kept;
+    if (split) {
+        kept = split->aside;
+    } else {
         // Only what the outline could not tell apart is written as the parser reads it.
-        if (member.text.isEmpty())
-            member.text = QJsonDocument(QJsonObject{{member.key, member.value}}).toJson(QJsonDocument::Compact).sliced(1).chopped(1);
-        kept += (kept.size() > 1 ? "," : "") + member.text;
+        QJsonObject asRead;
+        for (const Member& member : aside)
+            asRead.insert(member.key, member.value);
+        kept = QJsonDocument(asRead).toJson(QJsonDocument::Compact);
     }
-    kept += '}';
     if (!keepAside(kept))
         return false;
     m_values = std::move(values);
     // Rewritten without them, so that the next start has nothing to set aside; the rest keeps the
     // bytes the user's file had, and costs no more than copying them.
-    if (!rest) {
+    if (!split) {
         save();
         return true;
     }
     AtomicFile::makePrivateFolder(QFileInfo(m_filePath).absolutePath());
-    m_saved = AtomicFile::writePrivate(m_filePath, *rest);
+    m_saved = AtomicFile::writePrivate(m_filePath, split->rest);
     return true;
 }
 

@@ -12,7 +12,8 @@
 // object, or is larger than maxFileBytes, is moved aside, never written over, and one line on the
 // error output names the copy. A value that does not decode (an unknown kind, garbage, nesting
 // deeper than the parser goes) or is larger than maxValueBytes is set aside alone, as the bytes it
-// had in the file, as the file is read, and the others stay in use.
+// had in the file, as the file is read, and the others stay in use; the file loses that member and
+// keeps every other byte.
 class JsonFileDefaults final : public Defaults {
 public:
     // The largest values stored are an assistant provider's settings and a copy of an application
