@@ -198,7 +198,7 @@ QString keyOf(QByteArrayView written)
 // The members of a file the parser refused as a whole, in one pass: a run of members at a time,
 // so that the parser does nearly all the work at the pace of a valid file, and only a run it
 // refuses member by member. Of two equal keys the last stands, as when the parser takes the file.
-// The members it refuses on their own are kept as they stand.
+// The members it refuses on their own are told by where they start in the file.
 std::optional<QList<Member>> memberByMember(const QByteArray& contents)
 {
     constexpr qsizetype runLength = 256;
