@@ -90,8 +90,8 @@ QString waylandPassedOver(const QStringList& arguments, const QProcessEnvironmen
     return {};
 }
 
-// The error the connection ends with, or nothing when the server took it and did not complete it
-// in time: a stopped server does that for as long as it is stopped. The connection is made on a
+// The error the connection ends with, or nothing when it did not end in time: a stopped server
+// takes the connection and leaves it unanswered for as long as it is stopped. The connection is made on a
 // thread of its own, which is let go when the time is up; it ends with the process.
 std::optional<int> connectionError(const QByteArray& display, std::chrono::milliseconds answerTime)
 {
@@ -119,9 +119,9 @@ QString xProblem(const QString& display, std::chrono::milliseconds answerTime)
 {
     const std::optional<int> error = connectionError(display.toLocal8Bit(), answerTime);
     if (!error)
-        return QStringLiteral("Quillmarsh: the X display %1 took the connection but did not answer within %2 "
-                              "seconds: its X server is stopped or hangs. Continue it (fg in the terminal that "
-                              "started it, or kill -CONT) or start it again.\n")
+        return QStringLiteral("Quillmarsh: the X display %1 did not answer within %2 seconds: its X server is "
+                              "stopped or hangs, or cannot be reached. A stopped server goes on with fg in the "
+                              "terminal that started it, or kill -CONT; a hung one needs starting again.\n")
             .arg(display, QString::number(double(answerTime.count()) / 1000));
     switch (*error) {
     case 0:
