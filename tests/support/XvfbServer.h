@@ -42,6 +42,7 @@ public:
     QString errorString() const { return m_error; }
     // As in $DISPLAY.
     QByteArray display() const { return m_display; }
+    qint64 processId() const { return m_server.processId(); }
 
 private:
     bool start(const QString& program, int number)
