@@ -468,7 +468,8 @@ private slots:
     // Whatever stands at MangoHud.conf or a game's file, each action leaves the watched file as the
     // row says and reports whether it could be done; the take-back at quit, and the one of a later
     // run, then leave it as the row says. A step "append <file> <line>", "prepend <file> <line>",
-    // "insert <file> <line>" (straight under our marker), "replace <file> <line> <line>" or
+    // "under limit|hud <file> <line>" (straight under our limit or HUD lines marker),
+    // "replace <file> <line> <line>" or
     // "copy <from> <to>" is the user's; "restart" starts the next run after one that ended without
     // its clean-up. An action may end in what it must report instead of the row's: "refused", "kept"
     // (the HUD left to a file of the user's) or "=<limit>" ("=none") for the limit then in force
@@ -564,17 +565,17 @@ private slots:
         const QByteArray under60 = marker("60") + "\nfps_limit=75\nfps_limit=60\n" + kUserFile;
         QTest::newRow("user's line under our marker, limit removed")
             << "user's file" << global
-            << QStringList{"limit 60", "insert MangoHud.conf fps_limit=75", "limit 90 =90", "remove =75"} << true
+            << QStringList{"limit 60", "under limit MangoHud.conf fps_limit=75", "limit 90 =90", "remove =75"} << true
             << QByteArrayList{marker("60") + "\nfps_limit=60\n" + kUserFile, under60,
                               marker("90") + "\nfps_limit=75\nfps_limit=90\n" + kUserFile, "fps_limit=75\n" + kUserFile}
             << "fps_limit=75\n" + kUserFile;
         const QByteArray replacing = "gpu_stats\n" + marker("60", "(was: fps_limit=75,144)");
         QTest::newRow("user's line under our marker, at quit")
-            << "user's limit" << global << QStringList{"limit 60", "insert MangoHud.conf fps_limit=30"} << true
+            << "user's limit" << global << QStringList{"limit 60", "under limit MangoHud.conf fps_limit=30"} << true
             << QByteArrayList{replacing + "\nfps_limit=60\n", replacing + "\nfps_limit=30\nfps_limit=60\n"}
             << QByteArray("gpu_stats\nfps_limit=75,144\nfps_limit=30\n");
         QTest::newRow("user's line under our marker, next start")
-            << "user's file" << global << QStringList{"limit 60", "insert MangoHud.conf fps_limit=75", "restart =75"}
+            << "user's file" << global << QStringList{"limit 60", "under limit MangoHud.conf fps_limit=75", "restart =75"}
             << true << QByteArrayList{marker("60") + "\nfps_limit=60\n" + kUserFile, under60, "fps_limit=75\n" + kUserFile}
             << "fps_limit=75\n" + kUserFile;
         // Our line as the user changed it is the user's.
@@ -584,14 +585,21 @@ private slots:
             << QByteArray("gpu_stats\nfps_limit=75,144\nfps_limit=30\n");
         QTest::newRow("user's line under our marker in our game's file, limit removed, HUD off")
             << "user's file" << "game.conf"
-            << QStringList{"limit 60", "hud on", "insert game.conf fps_limit=75", "remove =none", "hud off"} << true
+            << QStringList{"limit 60", "hud on", "under limit game.conf fps_limit=75", "remove =none", "hud off"} << true
             << QByteArrayList{kAbsent, gameFile(limited60), gameFile(under60), gameFile("fps_limit=75\n" + kUserFile),
                               "fps_limit=75\n" + kUserFile + "\n"}
             << "fps_limit=75\n" + kUserFile + "\n";
         QTest::newRow("user's line under our marker in our game's file, next start")
-            << "user's file" << "game.conf" << QStringList{"limit 60", "hud on", "insert game.conf fps_limit=75", "restart"}
+            << "user's file" << "game.conf" << QStringList{"limit 60", "hud on", "under limit game.conf fps_limit=75", "restart"}
             << true << QByteArrayList{kAbsent, gameFile(limited60), gameFile(under60), "fps_limit=75\n" + kUserFile + "\n"}
             << "fps_limit=75\n" + kUserFile + "\n";
+        QTest::newRow("user's line under our HUD lines, HUD off")
+            << "user's file" << "game.conf" << QStringList{"hud on", "under hud game.conf ram", "hud off"} << true
+            << QByteArrayList{gameFile(kUserFile),
+                              gameFile(kUserFile).replace(MangoHudOverlay::hudLinesMarker + '\n',
+                                                          MangoHudOverlay::hudLinesMarker + "\nram\n"),
+                              kUserFile + "\nram\n"}
+            << kUserFile + "\nram\n";
         // An earlier build's marker did not name its limit: its line is the one right under it.
         QTest::newRow("a limit an earlier build set, next start")
             << "earlier build's limit" << global << QStringList{"restart =75"} << true << QByteArrayList{theirs}
@@ -676,12 +684,12 @@ private slots:
                     QCOMPARE(run->readFrameLimit().value_or(0), expected.mid(1).toLongLong());
             } else if (step[0] == "append") {
                 f.write(f.contents(step[1]).replace(kAbsent, "") + step[2].toUtf8() + '\n', step[1]);
-            } else if (step[0] == "insert") {
-                QByteArray bytes = f.contents(step[1]);
-                const qsizetype at = bytes.indexOf(kMarker);
+            } else if (step[0] == "under") {
+                QByteArray bytes = f.contents(step[2]);
+                const qsizetype at = bytes.indexOf(step[1] == "limit" ? kMarker : MangoHudOverlay::hudLinesMarker);
                 QVERIFY(at >= 0);
-                bytes.insert(bytes.indexOf('\n', at) + 1, step[2].toUtf8() + '\n');
-                f.write(bytes, step[1]);
+                bytes.insert(bytes.indexOf('\n', at) + 1, step[3].toUtf8() + '\n');
+                f.write(bytes, step[2]);
             } else if (step[0] == "replace") {
                 f.write(f.contents(step[1]).replace('\n' + step[2].toUtf8() + '\n', '\n' + step[3].toUtf8() + '\n'), step[1]);
             } else if (step[0] == "prepend") {

@@ -299,13 +299,19 @@ QByteArrayList withoutOwnLines(QByteArrayList lines)
     const qsizetype at = hudLinesAt(lines);
     if (at < 0)
         return lines;
-    qsizetype end = at + 1;
+    // Each HUD line written under the marker is the first line after the one before it that is
+    // exactly that line; lines the user put between them stay.
+    QList<qsizetype> own{at};
     for (const QByteArray& item : linesOf(kHUDItems)) {
-        if (end == lines.size() || withoutLineBreak(lines[end]) != withoutLineBreak(item))
-            break;
-        ++end;
+        for (qsizetype i = own.last() + 1; i < lines.size(); ++i) {
+            if (withoutLineBreak(lines[i]) == withoutLineBreak(item)) {
+                own.append(i);
+                break;
+            }
+        }
     }
-    lines.remove(at, end - at);
+    for (auto i = own.crbegin(); i != own.crend(); ++i)
+        lines.remove(*i);
     return lines;
 }
 
