@@ -168,16 +168,19 @@ private slots:
         QTest::addColumn<QByteArray>("afterUserRemoval");
         const QByteArray mine = marker("144") + "\nfps_limit=144\n";
         // A file that was not there before goes again, whoever removes the limit.
-        QTest::newRow("no file") << kAbsent << marker("144", "(new file)") + "\nfps_limit=144\n" << marker("60", "(new file)") + "\nfps_limit=60\n"
+        QTest::newRow("no file") << kAbsent << marker("144", "(new file)") + "\nfps_limit=144\n"
+                                 << marker("60", "(new file)") + "\nfps_limit=60\n"
                                  << kAbsent << kAbsent;
-        QTest::newRow("an empty file stays") << QByteArray() << mine << marker("60") + "\nfps_limit=60\n" << QByteArray()
+        QTest::newRow("an empty file stays")
+            << QByteArray() << mine << marker("60") + "\nfps_limit=60\n" << QByteArray()
                                              << QByteArray();
         QTest::newRow("user's file without a limit")
             << kUserFile << mine + kUserFile << marker("60") + "\nfps_limit=60\n" + kUserFile << kUserFile << kUserFile;
         const QByteArray theirs = "gpu_stats\nfps_limit = 30\nfont_size=20";
         QTest::newRow("user's own limit comes back, whoever removes ours")
             << theirs << "gpu_stats\n" + marker("144", "(was: fps_limit = 30)") + "\nfps_limit=144\nfont_size=20"
-            << "gpu_stats\n" + marker("60", "(was: fps_limit = 30)") + "\nfps_limit=60\nfont_size=20" << theirs << theirs;
+            << "gpu_stats\n" + marker("60", "(was: fps_limit = 30)") + "\nfps_limit=60\nfont_size=20" << theirs
+            << theirs;
         const QByteArray last = "gpu_stats\nfps_limit=30";
         QTest::newRow("user's limit on the last line without a line break")
             << last << "gpu_stats\n" + marker("144", "(was: fps_limit=30)") + "\nfps_limit=144"
@@ -565,9 +568,11 @@ private slots:
         const QByteArray under60 = marker("60") + "\nfps_limit=75\nfps_limit=60\n" + kUserFile;
         QTest::newRow("user's line under our marker, limit removed")
             << "user's file" << global
-            << QStringList{"limit 60", "under limit MangoHud.conf fps_limit=75", "limit 90 =90", "remove =75"} << true
+            << QStringList{"limit 60", "under limit MangoHud.conf fps_limit=75", "limit 90 =90", "remove =75"}
+            << true
             << QByteArrayList{marker("60") + "\nfps_limit=60\n" + kUserFile, under60,
-                              marker("90") + "\nfps_limit=75\nfps_limit=90\n" + kUserFile, "fps_limit=75\n" + kUserFile}
+                              marker("90") + "\nfps_limit=75\nfps_limit=90\n" + kUserFile,
+                              "fps_limit=75\n" + kUserFile}
             << "fps_limit=75\n" + kUserFile;
         const QByteArray replacing = "gpu_stats\n" + marker("60", "(was: fps_limit=75,144)");
         QTest::newRow("user's line under our marker, at quit")
@@ -575,8 +580,9 @@ private slots:
             << QByteArrayList{replacing + "\nfps_limit=60\n", replacing + "\nfps_limit=30\nfps_limit=60\n"}
             << QByteArray("gpu_stats\nfps_limit=75,144\nfps_limit=30\n");
         QTest::newRow("user's line under our marker, next start")
-            << "user's file" << global << QStringList{"limit 60", "under limit MangoHud.conf fps_limit=75", "restart =75"}
-            << true << QByteArrayList{marker("60") + "\nfps_limit=60\n" + kUserFile, under60, "fps_limit=75\n" + kUserFile}
+            << "user's file" << global
+            << QStringList{"limit 60", "under limit MangoHud.conf fps_limit=75", "restart =75"} << true
+            << QByteArrayList{marker("60") + "\nfps_limit=60\n" + kUserFile, under60, "fps_limit=75\n" + kUserFile}
             << "fps_limit=75\n" + kUserFile;
         // Our line as the user changed it is the user's.
         QTest::newRow("our line changed by the user")
@@ -585,13 +591,15 @@ private slots:
             << QByteArray("gpu_stats\nfps_limit=75,144\nfps_limit=30\n");
         QTest::newRow("user's line under our marker in our game's file, limit removed, HUD off")
             << "user's file" << "game.conf"
-            << QStringList{"limit 60", "hud on", "under limit game.conf fps_limit=75", "remove =none", "hud off"} << true
+            << QStringList{"limit 60", "hud on", "under limit game.conf fps_limit=75", "remove =none", "hud off"}
+            << true
             << QByteArrayList{kAbsent, gameFile(limited60), gameFile(under60), gameFile("fps_limit=75\n" + kUserFile),
                               "fps_limit=75\n" + kUserFile + "\n"}
             << "fps_limit=75\n" + kUserFile + "\n";
         QTest::newRow("user's line under our marker in our game's file, next start")
-            << "user's file" << "game.conf" << QStringList{"limit 60", "hud on", "under limit game.conf fps_limit=75", "restart"}
-            << true << QByteArrayList{kAbsent, gameFile(limited60), gameFile(under60), "fps_limit=75\n" + kUserFile + "\n"}
+            << "user's file" << "game.conf"
+            << QStringList{"limit 60", "hud on", "under limit game.conf fps_limit=75", "restart"} << true
+            << QByteArrayList{kAbsent, gameFile(limited60), gameFile(under60), "fps_limit=75\n" + kUserFile + "\n"}
             << "fps_limit=75\n" + kUserFile + "\n";
         QTest::newRow("user's line under our HUD lines, HUD off")
             << "user's file" << "game.conf" << QStringList{"hud on", "under hud game.conf ram", "hud off"} << true
@@ -643,7 +651,8 @@ private slots:
         else if (setup == "folder")
             QVERIFY(QDir().mkpath(global));
         else if (setup == "full")
-            f.write("#" + QByteArray(MangoHudOverlay::globalFileBound - (marker("144") + "\nfps_limit=144\n").size() - 2, 'x')
+            f.write("#"
+                    + QByteArray(MangoHudOverlay::globalFileBound - (marker("144") + "\nfps_limit=144\n").size() - 2, 'x')
                     + "\n");
         else if (setup == "nearly full")
             f.write("#" + QByteArray(MangoHudOverlay::globalFileBound - 10, 'x') + "\n");
@@ -654,7 +663,8 @@ private slots:
         std::unique_ptr<MangoHudOverlay> laterRun;
         for (qsizetype i = 0; i < steps.size(); ++i) {
             QStringList step = steps[i].split(' ');
-            const QString expected = step.size() > 1 && QStringList{"limit", "remove", "hud", "restart"}.contains(step[0])
+            const bool reports = QStringList{"limit", "remove", "hud", "restart"}.contains(step[0]);
+            const QString expected = step.size() > 1 && reports
                                              && (step.last() == "refused" || step.last() == "kept" || step.last().startsWith('='))
                                          ? step.takeLast()
                                          : QString();
@@ -691,7 +701,8 @@ private slots:
                 bytes.insert(bytes.indexOf('\n', at) + 1, step[3].toUtf8() + '\n');
                 f.write(bytes, step[2]);
             } else if (step[0] == "replace") {
-                f.write(f.contents(step[1]).replace('\n' + step[2].toUtf8() + '\n', '\n' + step[3].toUtf8() + '\n'), step[1]);
+                const QByteArray from = '\n' + step[2].toUtf8() + '\n';
+                f.write(f.contents(step[1]).replace(from, '\n' + step[3].toUtf8() + '\n'), step[1]);
             } else if (step[0] == "prepend") {
                 f.write(step[2].toUtf8() + '\n' + f.contents(step[1]), step[1]);
             } else {
@@ -708,61 +719,46 @@ private slots:
         QCOMPARE(f.state(watched), afterTakeBack);
     }
 
-    // The record of the games' files is written only when what it says changes, so that one the
-    // user keeps as a link is not replaced at every start and quit; one that could not be written
-    // is written at the next change. The steps before the measured one set the scene; "refused
-    // <step>" runs one while every write fails.
+    // The record of the games' files, kept as a link, is written only when what it says changes; one
+    // that could not be written ("refused": every write fails) is written at the next change.
     void recordWrites_data()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("step");
-        QTest::addColumn<bool>("rewritten");
-        QTest::newRow("start, nothing of ours") << QStringList{} << "start" << false;
-        QTest::newRow("quit, nothing of ours") << QStringList{"start"} << "quit" << false;
-        QTest::newRow("HUD on") << QStringList{"start"} << "hud on" << true;
-        QTest::newRow("HUD on again") << QStringList{"hud on"} << "hud on" << false;
-        QTest::newRow("quit after HUD on") << QStringList{"hud on"} << "quit" << true;
-        QTest::newRow("HUD on after a refused write") << QStringList{"refused hud on"} << "hud on" << true;
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("lastRewrites");
+        QTest::newRow("start, nothing of ours") << QStringList{"start"} << false;
+        QTest::newRow("quit, nothing of ours") << QStringList{"quit"} << false;
+        QTest::newRow("HUD on again") << QStringList{"hud", "hud"} << false;
+        QTest::newRow("quit after HUD on") << QStringList{"hud", "quit"} << true;
+        QTest::newRow("HUD on after a refused one") << QStringList{"refused", "hud"} << true;
     }
     void recordWrites()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QString, step);
-        QFETCH(bool, rewritten);
+        QFETCH(QStringList, steps);
+        QFETCH(bool, lastRewrites);
         Files f;
         f.programs["com.example.game"] = {"game"};
-        // In a dotfiles folder, as a quit left it.
-        const QString kept = f.dir.filePath("dotfiles/mangohud_files.json");
-        QVERIFY(QDir().mkpath(f.dir.filePath("dotfiles")) && QDir().mkpath(f.dir.filePath("data")));
+        const QByteArray kept = QFile::encodeName(f.dir.filePath("kept.json"));
         QFile file(kept);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{}") == 2);
+        QVERIFY(QDir().mkpath(f.dir.filePath("data")) && file.open(QIODevice::WriteOnly) && file.write("{}") == 2);
         file.close();
         QVERIFY(QFile::link(kept, f.recordFile()));
-        std::unique_ptr<MangoHudOverlay> run = f.run();
-        const auto act = [&](const QString& action) {
-            if (action == "start") {
-                run = f.run();
-                run->recoverLeftovers();
-            } else if (action == "quit") {
-                run->removeOwnSettings(false, {});
-            } else {
-                run->writeHUD("com.example.game", true);
-            }
-        };
-        for (const QString& action : before) {
+        struct stat earlier {}, later {};
+        for (const QString& step : steps) {
             std::optional<FileSizeLimit> refused;
-            if (action.startsWith("refused "))
+            if (step == "refused")
                 refused.emplace(1);
-            act(action.split(' ').last() == "on" ? "hud on" : action);
+            QCOMPARE(::stat(kept.constData(), &earlier), 0);
+            if (step == "start")
+                f.run()->recoverLeftovers();
+            else if (step == "quit")
+                f.overlay.removeOwnSettings(false, {});
+            else
+                f.overlay.writeHUD("com.example.game", true);
         }
-        const auto stamp = [&] {
-            struct stat status {};
-            ::stat(QFile::encodeName(kept).constData(), &status);
-            return std::tuple(status.st_ino, status.st_mtim.tv_sec, status.st_mtim.tv_nsec);
-        };
-        const auto earlier = stamp();
-        act(step);
-        QCOMPARE(stamp() != earlier, rewritten);
+        QCOMPARE(::stat(kept.constData(), &later), 0);
+        const bool rewritten = later.st_ino != earlier.st_ino || later.st_mtim.tv_sec != earlier.st_mtim.tv_sec
+                               || later.st_mtim.tv_nsec != earlier.st_mtim.tv_nsec;
+        QCOMPARE(rewritten, lastRewrites);
         QVERIFY(QFileInfo(f.recordFile()).isSymLink());
     }
 

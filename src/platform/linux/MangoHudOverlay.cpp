@@ -491,7 +491,8 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
     const QByteArray setting = limitSetting(value);
     const QList<OwnLimit> own = ownLimits(*lines);
     qsizetype at = lastLimitLine(*lines);
-    const auto ours = std::find_if(own.cbegin(), own.cend(), [at](const OwnLimit& o) { return o.line >= 0 && o.line == at; });
+    const auto ours =
+        std::find_if(own.cbegin(), own.cend(), [at](const OwnLimit& o) { return o.line >= 0 && o.line == at; });
     if (ours != own.cend()) {
         LimitMark mark = ours->mark;
         mark.limit = value;
