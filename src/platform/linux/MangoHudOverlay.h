@@ -36,7 +36,7 @@ public:
         // at once.
         std::function<QHash<QString, QStringList>(const QStringList& bundleIdentifiers)> programsOf;
         // A file of this application's own that records the games' files written, with the hash
-        // of their bytes; kept only in memory when empty.
+        // of their bytes, written only when what it says changes; kept only in memory when empty.
         QString recordFile = {};
     };
 
