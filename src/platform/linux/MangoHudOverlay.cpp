@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +21,7 @@ const QString kHUDNeedsMangoHud = QStringLiteral("The HUD needs MangoHud: instal
 const QString kFailedToSet = QStringLiteral("Failed to set frame limit");
 const QString kFailedToRemove = QStringLiteral("Failed to remove frame limit");
 const QByteArray kLimitKey = QByteArrayLiteral("fps_limit");
+const QByteArray kLimitOpen = QByteArrayLiteral(" to ");
 const QByteArray kReplacedOpen = QByteArrayLiteral(" (was: ");
 const QByteArray kFolderRecord =
     QByteArrayLiteral("Quillmarsh made this folder for MangoHud's settings and removes it once nothing else is in it.\n");
@@ -68,6 +70,15 @@ bool removeThrough(const QString& path)
     return QFile::remove(target.isEmpty() ? path : target);
 }
 
+// The file at the path, or the user's own file a link there leads to, holds exactly these bytes.
+bool holds(const QString& path, const QByteArray& bytes)
+{
+    if (QFileInfo(path).isSymLink() && !LinkedFile::ownFile(path))
+        return false;
+    const BoundedFile::Result file = BoundedFile::read(path, bytes.size());
+    return file.read() && file.contents == bytes;
+}
+
 QByteArray hashOf(const QByteArray& bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
@@ -107,26 +118,96 @@ bool isLimitLine(const QByteArray& line)
     return keyOf(line) == kLimitKey;
 }
 
-bool isLimitMarker(const QByteArray& line)
+// What a frame-limit marker says: "<limitMarker>[ to <limit>][ (new file)| (was: <line>)]". The
+// limit is the value of the line written under it; markers written before it was kept there lack it.
+struct LimitMark {
+    QByteArray limit;
+    bool newFile = false;
+    // The user's line that the marked line replaced, without its line break.
+    std::optional<QByteArray> replaced;
+};
+
+std::optional<LimitMark> limitMarkOf(const QByteArray& line)
 {
     const QByteArray text = withoutLineBreak(line);
-    return text == MangoHudOverlay::limitMarker || text == MangoHudOverlay::limitMarker + MangoHudOverlay::newFileNote
-           || (text.startsWith(MangoHudOverlay::limitMarker + kReplacedOpen) && text.endsWith(')'));
-}
-
-bool marksNewFile(const QByteArray& marker)
-{
-    return withoutLineBreak(marker) == MangoHudOverlay::limitMarker + MangoHudOverlay::newFileNote;
-}
-
-// The user's line that the marked line replaced, without its line break.
-std::optional<QByteArray> replacedBy(const QByteArray& marker)
-{
-    const QByteArray text = withoutLineBreak(marker);
-    const QByteArray open = MangoHudOverlay::limitMarker + kReplacedOpen;
-    if (!text.startsWith(open))
+    if (!text.startsWith(MangoHudOverlay::limitMarker))
         return std::nullopt;
-    return text.mid(open.size(), text.size() - open.size() - 1);
+    QByteArray rest = text.mid(MangoHudOverlay::limitMarker.size());
+    LimitMark mark;
+    if (rest.startsWith(kLimitOpen)) {
+        rest = rest.mid(kLimitOpen.size());
+        const qsizetype space = rest.indexOf(' ');
+        mark.limit = space < 0 ? rest : rest.left(space);
+        if (mark.limit.isEmpty())
+            return std::nullopt;
+        rest = rest.mid(mark.limit.size());
+    }
+    if (rest == MangoHudOverlay::newFileNote)
+        mark.newFile = true;
+    else if (rest.startsWith(kReplacedOpen) && rest.size() > kReplacedOpen.size() && rest.endsWith(')'))
+        mark.replaced = rest.mid(kReplacedOpen.size(), rest.size() - kReplacedOpen.size() - 1);
+    else if (!rest.isEmpty())
+        return std::nullopt;
+    return mark;
+}
+
+QByteArray limitSetting(const QByteArray& limit)
+{
+    return kLimitKey + '=' + limit;
+}
+
+QByteArray markerLine(const LimitMark& mark, const QByteArray& lineBreak)
+{
+    QByteArray text = MangoHudOverlay::limitMarker + kLimitOpen + mark.limit;
+    if (mark.newFile)
+        text += MangoHudOverlay::newFileNote;
+    else if (mark.replaced)
+        text += kReplacedOpen + *mark.replaced + ')';
+    return text + (lineBreak.isEmpty() ? QByteArrayLiteral("\n") : lineBreak);
+}
+
+// A frame-limit line as this class writes one: "fps_limit=" and digits, nothing else.
+bool hasOwnForm(const QByteArray& line)
+{
+    const QByteArray text = withoutLineBreak(line);
+    const QByteArray value = text.mid(kLimitKey.size() + 1);
+    return text.startsWith(kLimitKey + '=') && !value.isEmpty()
+           && std::all_of(value.cbegin(), value.cend(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A marker of this class's and the line it wrote under it, or -1 when that line is no longer there
+// (the user removed or changed it).
+struct OwnLimit {
+    qsizetype marker = -1;
+    qsizetype line = -1;
+    LimitMark mark;
+};
+
+// Every frame-limit marker with its line: the first line after it, and before the next marker, that
+// is exactly the line written under it; the lines the user put between are the user's. For a marker
+// that does not say its limit, the line right after it when written as this class writes one.
+QList<OwnLimit> ownLimits(const QByteArrayList& lines)
+{
+    QList<OwnLimit> found;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (const auto mark = limitMarkOf(lines[i]))
+            found.append({i, -1, *mark});
+    }
+    for (qsizetype k = 0; k < found.size(); ++k) {
+        OwnLimit& own = found[k];
+        const qsizetype end = k + 1 < found.size() ? found[k + 1].marker : lines.size();
+        if (own.mark.limit.isEmpty()) {
+            if (own.marker + 1 < end && hasOwnForm(lines[own.marker + 1]))
+                own.line = own.marker + 1;
+            continue;
+        }
+        const QByteArray written = limitSetting(own.mark.limit);
+        for (qsizetype i = own.marker + 1; i < end && own.line < 0; ++i) {
+            if (withoutLineBreak(lines[i]) == written)
+                own.line = i;
+        }
+    }
+    return found;
 }
 
 // The index of the frame-limit line that counts: the last one, as later settings win.
@@ -152,30 +233,38 @@ std::optional<qint64> limitIn(const QByteArrayList& lines)
 
 bool hasOwnLimit(const QByteArrayList& lines)
 {
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        if (isLimitMarker(lines[i]) && isLimitLine(lines[i + 1]))
-            return true;
-    }
-    return false;
+    const QList<OwnLimit> own = ownLimits(lines);
+    return std::any_of(own.cbegin(), own.cend(), [](const OwnLimit& limit) { return limit.line >= 0; });
 }
 
-// The lines without the frame-limit lines this application marked, each user's line one of them
-// replaced back in its place; with `usersToo`, without any other frame-limit line either.
+// The lines without the markers and the frame-limit lines this application wrote, each user's line
+// one of them replaced back in the marker's place; with `usersToo`, without any other frame-limit
+// line either.
 QByteArrayList withoutLimitLines(const QByteArrayList& lines, bool usersToo, bool* newFile = nullptr)
 {
+    QHash<qsizetype, OwnLimit> markers;
+    QSet<qsizetype> written;
+    for (const OwnLimit& own : ownLimits(lines)) {
+        markers.insert(own.marker, own);
+        if (own.line >= 0)
+            written.insert(own.line);
+    }
     QByteArrayList kept;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QByteArray& line = lines[i];
-        if (isLimitMarker(line) && i + 1 < lines.size() && isLimitLine(lines[i + 1])) {
-            if (newFile && marksNewFile(line))
-                *newFile = true;
-            if (const auto replaced = replacedBy(line))
-                kept.append(*replaced + lineBreakOf(lines[i + 1]));
-            ++i;
-            continue;
-        }
+    const auto keep = [&](const QByteArray& line) {
         if (!(usersToo && isLimitLine(line)))
             kept.append(line);
+    };
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const auto own = markers.constFind(i);
+        if (own != markers.cend()) {
+            if (newFile && own->mark.newFile)
+                *newFile = true;
+            // Where nothing stands between them, the replaced line ends as the line under the marker did.
+            if (own->mark.replaced)
+                keep(*own->mark.replaced + lineBreakOf(lines[own->line == i + 1 ? i + 1 : i]));
+        } else if (!written.contains(i)) {
+            keep(lines[i]);
+        }
     }
     return kept;
 }
@@ -210,13 +299,19 @@ QByteArrayList withoutOwnLines(QByteArrayList lines)
     const qsizetype at = hudLinesAt(lines);
     if (at < 0)
         return lines;
-    qsizetype end = at + 1;
+    // Each HUD line written under the marker is the first line after the one before it that is
+    // exactly that line; lines the user put between them stay.
+    QList<qsizetype> own{at};
     for (const QByteArray& item : linesOf(kHUDItems)) {
-        if (end == lines.size() || withoutLineBreak(lines[end]) != withoutLineBreak(item))
-            break;
-        ++end;
+        for (qsizetype i = own.last() + 1; i < lines.size(); ++i) {
+            if (withoutLineBreak(lines[i]) == withoutLineBreak(item)) {
+                own.append(i);
+                break;
+            }
+        }
     }
-    lines.remove(at, end - at);
+    for (auto i = own.crbegin(); i != own.crend(); ++i)
+        lines.remove(*i);
     return lines;
 }
 
@@ -302,14 +397,22 @@ bool MangoHudOverlay::saveRecord(bool makeFolder)
         return !occupied(m_options.recordFile) || QFile::remove(m_options.recordFile);
     QJsonObject record;
     for (auto entry = m_written.cbegin(); entry != m_written.cend(); ++entry) {
+        // In order, so that the same record is always the same bytes.
+        QByteArrayList sorted = entry.value().values();
+        std::sort(sorted.begin(), sorted.end());
         QJsonArray hashes;
-        for (const QByteArray& hash : entry.value())
+        for (const QByteArray& hash : sorted)
             hashes.append(QString::fromLatin1(hash));
         record.insert(entry.key(), hashes);
     }
+    const QByteArray bytes = QJsonDocument(record).toJson(QJsonDocument::Compact);
+    // Not written again unchanged: a record the user keeps as a link would be replaced at every
+    // start and quit.
+    if (holds(m_options.recordFile, bytes))
+        return true;
     if (makeFolder && !AtomicFile::makeMissingFolders(QFileInfo(m_options.recordFile).path()))
         return false;
-    return AtomicFile::writePrivate(m_options.recordFile, QJsonDocument(record).toJson(QJsonDocument::Compact));
+    return AtomicFile::writePrivate(m_options.recordFile, bytes);
 }
 
 void MangoHudOverlay::takeBackAll()
@@ -383,24 +486,40 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
         return {Change::Status::Failed, kFailedToSet};
     const QByteArrayList before = *lines;
     // A link to nothing counts as no file: what is written through it goes again with the limit.
-    const bool newFile = !QFileInfo::exists(globalPath());
-    const QByteArray setting = kLimitKey + '=' + QByteArray::number(limit);
-    const qsizetype at = lastLimitLine(*lines);
-    if (at < 0) {
-        // At the top, so that a file without a final line break keeps its last line as it is; in the
-        // line breaks the file starts with.
-        const QByteArray lineBreak =
-            lines->isEmpty() || lineBreakOf(lines->first()).isEmpty() ? QByteArrayLiteral("\n") : lineBreakOf(lines->first());
-        lines->prepend(setting + lineBreak);
-        lines->prepend(limitMarker + (newFile ? newFileNote : QByteArray()) + lineBreak);
-    } else if (at > 0 && isLimitMarker((*lines)[at - 1])) {
+    const bool absent = !QFileInfo::exists(globalPath());
+    const QByteArray value = QByteArray::number(limit);
+    const QByteArray setting = limitSetting(value);
+    const QList<OwnLimit> own = ownLimits(*lines);
+    qsizetype at = lastLimitLine(*lines);
+    const auto ours =
+        std::find_if(own.cbegin(), own.cend(), [at](const OwnLimit& o) { return o.line >= 0 && o.line == at; });
+    if (ours != own.cend()) {
+        LimitMark mark = ours->mark;
+        mark.limit = value;
+        (*lines)[ours->marker] = markerLine(mark, lineBreakOf((*lines)[ours->marker]));
         (*lines)[at] = setting + lineBreakOf((*lines)[at]);
     } else {
-        const QByteArray replaced = (*lines)[at];
-        const QByteArray lineBreak = lineBreakOf(replaced);
-        (*lines)[at] = setting + lineBreak;
-        lines->insert(at, limitMarker + kReplacedOpen + withoutLineBreak(replaced) + ')'
-                              + (lineBreak.isEmpty() ? QByteArrayLiteral("\n") : lineBreak));
+        // The limit in force is the user's: whatever of ours is left goes first, so that one marker
+        // stands over the one line that counts.
+        bool newFile = absent;
+        *lines = withoutLimitLines(*lines, false, &newFile);
+        at = lastLimitLine(*lines);
+        LimitMark mark{value, false, std::nullopt};
+        if (at < 0) {
+            // At the top, so that a file without a final line break keeps its last line as it is;
+            // in the line breaks the file starts with.
+            const QByteArray lineBreak = lines->isEmpty() || lineBreakOf(lines->first()).isEmpty()
+                                             ? QByteArrayLiteral("\n")
+                                             : lineBreakOf(lines->first());
+            mark.newFile = newFile;
+            lines->prepend(setting + lineBreak);
+            lines->prepend(markerLine(mark, lineBreak));
+        } else {
+            const QByteArray replaced = (*lines)[at];
+            mark.replaced = withoutLineBreak(replaced);
+            (*lines)[at] = setting + lineBreakOf(replaced);
+            lines->insert(at, markerLine(mark, lineBreakOf(replaced)));
+        }
     }
     // A file grown past the bound it is read within could no longer have the limit taken back.
     const QByteArray bytes = joined(*lines);
@@ -409,7 +528,7 @@ GameOverlay::Change MangoHudOverlay::writeFrameLimit(qint64 limit)
     // A game whose file still holds the old limit keeps it, so that counts as a failure too; the
     // files go back to what they were at once.
     if (!save(globalPath(), bytes) || !syncGameFiles(*lines)) {
-        if (newFile)
+        if (absent)
             removeThrough(globalPath());
         else
             save(globalPath(), joined(before));

@@ -11,8 +11,9 @@
 
 // The frame limit and HUD through MangoHud's configuration files. The limit is the "fps_limit" line
 // of the user's MangoHud.conf; the line this class writes follows a comment line of its own that
-// marks it (and keeps the user's line it replaced, or says that the file is new), so that only its
-// own line is ever taken back and every other byte of the file stays as the user left it. The HUD
+// marks it, names its limit (and keeps the user's line it replaced, or says that the file is new),
+// so that only the marker and that exact line are ever taken back, wherever lines the user put
+// under the marker moved it, and every other byte of the file stays as the user left it. The HUD
 // for a game is a file of the game's own, "<program>.conf", which MangoHud reads instead of
 // MangoHud.conf; this class writes such files whole, as MangoHud.conf's lines and its own HUD
 // lines, marked by their first line, and keeps them in step with MangoHud.conf. Such a file is
@@ -35,14 +36,15 @@ public:
         // at once.
         std::function<QHash<QString, QStringList>(const QStringList& bundleIdentifiers)> programsOf;
         // A file of this application's own that records the games' files written, with the hash
-        // of their bytes; kept only in memory when empty.
+        // of their bytes, written only when what it says changes; kept only in memory when empty.
         QString recordFile = {};
     };
 
     static inline const QString globalFileName = QStringLiteral("MangoHud.conf");
-    // Above the frame-limit line this class wrote; "<marker> (was: <line>)" when it replaced one.
+    // Above the frame-limit line this class wrote, as "<marker> to <limit>", followed by
+    // " (was: <line>)" when it replaced one.
     static inline const QByteArray limitMarker = QByteArrayLiteral("# Frame limit set by Quillmarsh");
-    // "<limitMarker><newFileNote>" when there was no MangoHud.conf.
+    // "<limitMarker> to <limit><newFileNote>" when there was no MangoHud.conf.
     static inline const QByteArray newFileNote = QByteArrayLiteral(" (new file)");
     // The first line of a game's file this class wrote.
     static inline const QByteArray hudMarker = QByteArrayLiteral("# HUD for this game, written by Quillmarsh");
