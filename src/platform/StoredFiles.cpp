@@ -41,10 +41,9 @@ bool isSetAsideMark(QStringView rest)
         || time[15] != u'-' || !isRun(time.sliced(16), 3, isAsciiDigit))
         return false;
     const QStringView counter = rest.sliced(mark.size() + timeSize);
-    if (counter.isEmpty())
-        return true;
-    const QStringView number = counter.sliced(std::min<qsizetype>(1, counter.size()));
-    return counter[0] == u'-' && (isRun(number, 1, isAsciiDigit) || isRun(number, 2, isAsciiDigit)) && number[0] != u'0';
+    return counter.isEmpty()
+           || ((counter.size() == 2 || counter.size() == 3) && counter[0] == u'-' && counter[1] != u'0'
+               && isRun(counter.sliced(1), counter.size() - 1, isAsciiDigit));
 }
 
 bool isTemporaryMark(QStringView rest)
@@ -69,7 +68,7 @@ bool isSocketBinding(QStringView name)
     if (!name.startsWith(socketBindingPrefix))
         return false;
     const QStringView suffix = name.sliced(socketBindingPrefix.size());
-    return isRun(suffix, std::max<qsizetype>(suffix.size(), 1), isLowerHexDigit);
+    return !suffix.isEmpty() && isRun(suffix, suffix.size(), isLowerHexDigit);
 }
 
 bool isValueFile(QStringView name)

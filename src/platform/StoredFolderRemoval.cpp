@@ -40,8 +40,9 @@ std::optional<QByteArrayList> namesIn(int folder)
         return std::nullopt;
     }
     QByteArrayList names;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
+    const dirent* entry = nullptr;
+    // readdir() tells the end from a failure only by errno.
+    while ((errno = 0, entry = ::readdir(dir))) {
         const QByteArray name(entry->d_name);
         if (name != "." && name != "..")
             names.append(name);
