@@ -1,55 +1,107 @@
 #include "StoredFiles.h"
 
-#include <QRegularExpression>
-#include <QStringList>
+#include "AtomicFile.h"
+
+#include <algorithm>
 
 namespace {
 
-// A file's own name, then optionally one of the two names derived from it: the copy set aside
-// (".unreadable-" and the UTC time, with a counter when two fall in one millisecond) or the
-// temporary file an atomic write links in before renaming it over the file (a dot and six random
-// letters). Six letters that read as a word ("backup", "Backup", "BACKUP") are taken for a copy
-// the user made: an interrupted write of ours rarely leaves such a name, and the user's copy is
-// never removed.
-QString derivedNames(const QString& base)
+bool isAsciiDigit(QChar c)
 {
-    return u'^' + base
-           + QStringLiteral(R"((\.unreadable-\d{8}-\d{6}-\d{3}(-\d{1,2})?|\.(?![A-Z]?[a-z]+$|[A-Z]+$)[A-Za-z]{6})?$)");
+    return c >= u'0' && c <= u'9';
 }
 
-QString alternatives(const QStringList& names)
+bool isLowerHexDigit(QChar c)
 {
-    QStringList escaped;
-    for (const QString& name : names)
-        escaped.append(QRegularExpression::escape(name));
-    return u'(' + escaped.join(u'|') + u')';
+    return isAsciiDigit(c) || (c >= u'a' && c <= u'f');
 }
 
-const QRegularExpression& pattern(StoredFiles::Folder folder)
+bool isAsciiAlphanumeric(QChar c)
 {
-    using namespace StoredFiles;
-    static const QRegularExpression data(
-        derivedNames(alternatives({profiles, overlayRecord, instanceLock, instanceSocket})) + u'|' + u'^'
-        + QRegularExpression::escape(socketBindingPrefix) + QStringLiteral("[0-9a-f]+$"));
-    static const QRegularExpression configuration(derivedNames(alternatives({defaults})));
-    static const QRegularExpression values(derivedNames(QStringLiteral("[0-9a-f]{64}")
-                                                        + QRegularExpression::escape(valueSuffix)));
-    switch (folder) {
-    case Folder::Data:
-        return data;
-    case Folder::Configuration:
-        return configuration;
-    case Folder::Values:
-        break;
-    }
-    return values;
+    return isAsciiDigit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// Whether `text` is `size` characters, each passing `test`.
+template <typename Test>
+bool isRun(QStringView text, qsizetype size, Test test)
+{
+    return text.size() == size && std::all_of(text.begin(), text.end(), test);
+}
+
+// ".unreadable-" and the UTC time as yyyyMMdd-HHmmss-zzz, then "-1" to "-99" when two copies were
+// set aside within one millisecond: the names AtomicFile::moveAside gives.
+bool isSetAsideMark(QStringView rest)
+{
+    static const QString mark = QStringLiteral(".unreadable-");
+    constexpr qsizetype timeSize = 19;
+    if (!rest.startsWith(mark) || rest.size() < mark.size() + timeSize)
+        return false;
+    const QStringView time = rest.sliced(mark.size(), timeSize);
+    if (!isRun(time.first(8), 8, isAsciiDigit) || time[8] != u'-' || !isRun(time.sliced(9, 6), 6, isAsciiDigit)
+        || time[15] != u'-' || !isRun(time.sliced(16), 3, isAsciiDigit))
+        return false;
+    const QStringView counter = rest.sliced(mark.size() + timeSize);
+    return counter.isEmpty()
+           || ((counter.size() == 2 || counter.size() == 3) && counter[0] == u'-' && counter[1] != u'0'
+               && isRun(counter.sliced(1), counter.size() - 1, isAsciiDigit));
+}
+
+bool isTemporaryMark(QStringView rest)
+{
+    const QString& infix = AtomicFile::temporaryInfix;
+    return rest.startsWith(infix) && isRun(rest.sliced(infix.size()), 6, isAsciiAlphanumeric);
+}
+
+// `base` itself, a copy of it set aside, or the temporary file of an atomic write of it.
+bool isDerivedFrom(QStringView name, QStringView base)
+{
+    if (!name.startsWith(base))
+        return false;
+    const QStringView rest = name.sliced(base.size());
+    return rest.isEmpty() || isSetAsideMark(rest) || isTemporaryMark(rest);
+}
+
+// The name a socket is bound under before it is renamed into place.
+bool isSocketBinding(QStringView name)
+{
+    using StoredFiles::socketBindingPrefix;
+    if (!name.startsWith(socketBindingPrefix))
+        return false;
+    const QStringView suffix = name.sliced(socketBindingPrefix.size());
+    return !suffix.isEmpty() && isRun(suffix, suffix.size(), isLowerHexDigit);
+}
+
+bool isValueFile(QStringView name)
+{
+    using StoredFiles::valueSuffix;
+    return name.size() == 64 + valueSuffix.size() && isRun(name.first(64), 64, isLowerHexDigit)
+           && name.endsWith(valueSuffix);
 }
 
 } // namespace
 
-bool StoredFiles::isFileOf(Folder folder, const QString& name)
+bool StoredFiles::isFileOf(Folder folder, const QString& name, Kind kind)
 {
-    return pattern(folder).match(name).hasMatch();
+    if (kind == Kind::Folder)
+        return false;
+    switch (folder) {
+    case Folder::Data:
+        if (name == instanceSocket || isSocketBinding(name))
+            return kind == Kind::Socket;
+        for (const QString* base : {&profiles, &overlayRecord, &instanceLock}) {
+            if (isDerivedFrom(name, *base))
+                return true;
+        }
+        return false;
+    case Folder::Configuration:
+        return isDerivedFrom(name, defaults);
+    case Folder::Values:
+        break;
+    }
+    const qsizetype valueSize = 64 + valueSuffix.size();
+    if (name.size() < valueSize || !isValueFile(QStringView(name).first(valueSize)))
+        return false;
+    return name.size() == valueSize ? kind == Kind::RegularFile : isDerivedFrom(name, QStringView(name).first(valueSize));
 }
 
 bool StoredFiles::isSubfolderOf(Folder folder, const QString& name)

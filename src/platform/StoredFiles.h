@@ -3,8 +3,8 @@
 #include <QString>
 
 // The names of everything the application writes into its two folders. Every store takes its
-// file's name from here, so that this is the whole list: the clean uninstall removes exactly these
-// from a folder of the user's that a link leads to, and leaves everything else there.
+// file's name from here, so that this is the whole list: every removal takes exactly these from
+// the folders and leaves everything else there, whoever's folder it is.
 namespace StoredFiles {
 
 // In the data folder.
@@ -31,9 +31,22 @@ enum class Folder {
     Values,
 };
 
-// Whether `name` in that folder is a file the application writes: one of the names above, a copy
-// of one set aside as unreadable, or the temporary file of an atomic write of one.
-bool isFileOf(Folder folder, const QString& name);
+// What stands at a name, as seen without following a link.
+enum class Kind {
+    Folder,
+    RegularFile,
+    Socket,
+    Link,
+    // A FIFO or a device.
+    Other,
+};
+
+// Whether the entry `name` of that kind in that folder is one the application writes: one of the
+// names above, as written, case included; a copy of one set aside as unreadable, in the exact form
+// AtomicFile::moveAside gives it; or the temporary file of an atomic write of one, in the form
+// only those writes give. A socket's name counts only for a socket, a value file's only for a
+// regular file, and no folder is a file of ours.
+bool isFileOf(Folder folder, const QString& name, Kind kind);
 // Whether `name` in that folder is one of the application's own subfolders.
 bool isSubfolderOf(Folder folder, const QString& name);
 

@@ -51,47 +51,9 @@ bool CleanUninstall::removeItem(const QString& path)
     return !after.exists() && !after.isSymLink();
 }
 
-namespace {
-
-constexpr QDir::Filters kEverything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-
-// Deletes the application's entries from a folder that also holds the user's; false when one of
-// them could not be deleted. An entry that is a folder where a file of ours belongs is not ours.
-bool removeOurs(const QString& path, StoredFiles::Folder folder)
-{
-    const QDir dir(path);
-    bool allRemoved = true;
-    for (const QString& name : dir.entryList(kEverything)) {
-        const QString entry = dir.filePath(name);
-        const QFileInfo info(entry);
-        if (StoredFiles::isSubfolderOf(folder, name) && info.isDir()) {
-            allRemoved = removeOurs(entry, StoredFiles::Folder::Values) && allRemoved;
-            if (!info.isSymLink())
-                QDir().rmdir(entry);
-        } else if (StoredFiles::isFileOf(folder, name) && (!info.isDir() || info.isSymLink())) {
-            allRemoved = CleanUninstall::removeItem(entry) && allRemoved;
-        }
-    }
-    return allRemoved;
-}
-
-} // namespace
-
 CleanUninstall::Removal CleanUninstall::removeStoredFolder(const QString& path, StoredFiles::Folder folder)
 {
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink() && folder == StoredFiles::Folder::Data)
-        return {removeItem(path), {}};
-    // Nothing there, or something that is not a folder (a link to nothing or to a file included):
-    // the user's, and nothing of ours can be in it.
-    if (!info.isDir())
-        return {};
-    Removal removal{removeOurs(path, folder), {}};
-    if (!info.isSymLink())
-        QDir().rmdir(path);
-    if (const QFileInfo after(path); after.isDir() && !QDir(path).isEmpty(kEverything))
-        removal.keptFolder = after.canonicalFilePath();
-    return removal;
+    return StoredFolderRemoval::remove(path, folder);
 }
 
 void CleanUninstall::start()
@@ -109,8 +71,7 @@ void CleanUninstall::start()
         overlay.removeSystemWideSettings();
         MainThread::post(life, [this, allRemoved, data] {
             const bool defaultsRemoved = wipeUserDefaults();
-            // What the defaults leave of theirs: the temporary files of interrupted writes, and the
-            // folder when nothing else is in it.
+            // The defaults took theirs from the configuration folder; this names it when it was kept.
             const Removal configuration =
                 removeStoredFolder(m_configuration, StoredFiles::Folder::Configuration);
             const bool legacyRemoved = removeLegacyFiles();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LifeToken.h"
-#include "StoredFiles.h"
+#include "StoredFolderRemoval.h"
 
 #include <QObject>
 #include <QStringList>
@@ -15,9 +15,9 @@ class GameOverlay;
 // the overlay settings and folder deletions happen on the utility queue, the defaults and legacy files on
 // the main thread.
 //
-// Either folder may be a link the user made into a folder of theirs (a dotfiles or synced folder,
-// or the home itself): there only the entries the application writes go, and the link, the folder
-// and everything else in it stay.
+// Only the entries the application writes go from either folder, and everything else in it stays.
+// Either may be a link the user made into a folder of theirs (a dotfiles or synced folder, or the
+// home itself): the link and that folder stay too.
 class CleanUninstall : public QObject {
     Q_OBJECT
 public:
@@ -37,17 +37,10 @@ public:
     // Deletes a file, a folder with its contents, or a link (never what it points to). True when
     // nothing is left at the path, whether or not there was anything.
     static bool removeItem(const QString& path);
-    struct Removal {
-        // False when an entry of the application's that existed could not be deleted.
-        bool allRemoved = true;
-        // The folder, as the link leads to it, when entries that are not the application's were
-        // kept in it; empty otherwise.
-        QString keptFolder;
-    };
-    // The data folder (Folder::Data) or the configuration folder. A link to a folder is followed and
-    // only the application's entries go from it (its own subfolders are emptied the same way and go
-    // when nothing else is left in them); the link stays. A data folder of the application's own
-    // goes whole; a configuration folder of its own goes when nothing else is left in it.
+    using Removal = StoredFolderRemoval::Result;
+    // The data folder (Folder::Data) or the configuration folder: only the application's entries go
+    // from it, and it goes when nothing else is left in it. A link the user made there is followed
+    // and stays; see StoredFolderRemoval::remove().
     static Removal removeStoredFolder(const QString& path, StoredFiles::Folder folder);
 
 signals:

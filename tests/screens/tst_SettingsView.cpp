@@ -232,16 +232,24 @@ private slots:
         QVERIFY(QFileInfo::exists(home + "/Documents/keep.txt"));
     }
 
-    // The data folder as a link into a folder of the user's: the user's files, the link and the
-    // folder's mode stay, and the line says which folder was kept and why.
-    void uninstallThroughALinkedDataFolder()
+    void uninstallKeepsTheUsersFiles_data()
     {
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("a data folder linked into a folder of the user's") << true;
+        QTest::newRow("a real data folder") << false;
+    }
+    // The user's files in the data folder, real or a link into a folder of the user's, stay with the
+    // folder, the link and the folder's mode, and the line says which folder was kept and why.
+    void uninstallKeepsTheUsersFiles()
+    {
+        QFETCH(bool, linked);
         const QString data = m_platform->appSupportDirectory();
-        const QString sync = m_platform->homeDirectory() + "/Sync";
-        QVERIFY(QDir().mkpath(sync + "/photos") && ::chmod(QFile::encodeName(sync).constData(), 0775) == 0);
+        const QString sync = linked ? m_platform->homeDirectory() + "/Sync" : data;
         QDir(data).removeRecursively();
-        QVERIFY(QDir().mkpath(QFileInfo(data).path()) && QFile::link(sync, data));
-        for (const char* name : {"notes.txt", "photos/holiday.jpg"}) {
+        QVERIFY(QDir().mkpath(sync + "/photos") && ::chmod(QFile::encodeName(sync).constData(), 0775) == 0);
+        if (linked)
+            QVERIFY(QDir().mkpath(QFileInfo(data).path()) && QFile::link(sync, data));
+        for (const char* name : {"notes.txt", "photos/holiday.jpg", "game_profiles.json.BackUp"}) {
             QFile file(sync + "/" + name);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write("the user's") == 10);
         }
@@ -253,10 +261,12 @@ private slots:
                                  + ": it holds files that are not Quillmarsh's. Quitting...";
         QTRY_COMPARE(m_rig->view.uninstallMessage(), expected);
         QCOMPARE(child<QLabel>("uninstallMessage")->text(), expected);
-        QVERIFY(QFileInfo(data).isSymLink());
-        QCOMPARE(QFileInfo(sync).permissions() & QFileDevice::WriteGroup, QFileDevice::WriteGroup);
+        QCOMPARE(QFileInfo(data).isSymLink(), linked);
+        // A real folder of ours was made private at the start; a linked one keeps the user's mode.
+        if (linked)
+            QCOMPARE(QFileInfo(sync).permissions() & QFileDevice::WriteGroup, QFileDevice::WriteGroup);
         QCOMPARE(QDir(sync).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList({"notes.txt", "photos"}));
+                 QStringList({"game_profiles.json.BackUp", "notes.txt", "photos"}));
         // Several kept folders are named together, beside what could not be removed.
         QCOMPARE(SettingsView::uninstallResult(false, {"/home/alice/Sync", "/home/alice/dotfiles/quillmarsh"}),
                  "Some data could not be removed. Kept /home/alice/Sync and /home/alice/dotfiles/quillmarsh: "

@@ -5,8 +5,8 @@
 #include "JsonInteger.h"
 #include "JsonMembers.h"
 #include "Paths.h"
+#include "StoredFolderRemoval.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -146,15 +146,11 @@ bool JsonFileDefaults::removeDomain()
 {
     QMutexLocker lock(&m_mutex);
     m_values.clear();
-    // The copies of unreadable files set aside beside it go too, and so does its folder when
-    // nothing else is left in it.
+    // Its folder is the configuration folder: the copies set aside beside the file and the temporary
+    // files of interrupted writes go with it, by the one rule every removal follows, and the folder
+    // goes when nothing else is left in it.
     const QFileInfo file(m_filePath);
-    QDir folder = file.dir();
-    bool removed = true;
-    const QStringList names{file.fileName(), file.fileName() + QStringLiteral(".unreadable-*")};
-    for (const QString& name : folder.entryList(names, QDir::Files | QDir::Hidden | QDir::System))
-        removed = folder.remove(name) && removed;
-    QDir().rmdir(folder.absolutePath());
+    const bool removed = StoredFolderRemoval::remove(file.path(), StoredFiles::Folder::Configuration).allRemoved;
     return removed && !file.exists() && !file.isSymLink();
 }
 
