@@ -69,8 +69,10 @@ int QuillmarshApp::main(int argc, char* argv[])
     // The session bus is connected on the way to the first frame by the accessibility bridge, a
     // round trip or, with no bus announced, a helper program started to look for one; connected on
     // a thread of its own now, it is ready by the time the first widget asks. A daemon that does not
-    // answer would hold the bridge, on the main thread, for the whole default time-out: such a bus
-    // is left alone for this run.
+    // answer would hold the bridge, on the main thread, for the whole default time-out, and a bus
+    // that is not there yet would leave Qt's connection failed for good, which its tray icon needs
+    // once the bus comes: the bridge is then sent to an address that fails at once, and the
+    // services connect on their own threads once the bus answers.
     std::atomic<bool> sessionBusAnswers = true;
     std::jthread sessionBus([&sessionBusAnswers] {
         if (LazyBusConnection::answers(QDBusConnection::SessionBus))
@@ -107,10 +109,11 @@ int QuillmarshApp::main(int argc, char* argv[])
         return EXIT_FAILURE;
     }
     sessionBus.join();
-    if (!sessionBusAnswers) {
-        std::fprintf(stderr, "Quillmarsh: the session bus does not answer; going on without it\n");
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "unanswered:");
-    }
+    const bool bridgeSentAway = !sessionBusAnswers && !qEnvironmentVariableIsSet("AT_SPI_BUS_ADDRESS");
+    if (!sessionBusAnswers)
+        std::fprintf(stderr, "Quillmarsh: the session bus does not answer yet; it is used once it does\n");
+    if (bridgeSentAway)
+        qputenv("AT_SPI_BUS_ADDRESS", "unanswered:");
     // First, so that the first application scan, read in the background, runs while the fonts load.
     LinuxPlatform platform;
     const PlatformServices services = platform.services();
@@ -140,6 +143,10 @@ int QuillmarshApp::main(int argc, char* argv[])
         });
         window.resize(window.minimumSize());
         window.show();
+        // The bridge is made by the first window shown; the programs started from here get the
+        // environment they were given.
+        if (bridgeSentAway)
+            qunsetenv("AT_SPI_BUS_ADDRESS");
         // Later starts reach this one from now on. The socket waits for the window to be on its way:
         // the first frame needs none of it, and it is opened while the window is being mapped.
         instance.listen();
