@@ -26,7 +26,7 @@ public:
     // The wait before the first try again, doubled after each try up to `longest`.
     struct Retry {
         std::chrono::milliseconds first{1000};
-        std::chrono::milliseconds longest{32'000};
+        std::chrono::milliseconds longest{8'000};
     };
 
     // Already made, as tests make their private buses; no caller waits longer than `callLimit`
@@ -58,8 +58,8 @@ public:
     // give them a parent that was moved to thread().
     void run(Work work) const;
     // Runs `work` once, on the bus's thread, with the connection as soon as one is made: at once
-    // when it is, else when a use or a try again connects the bus. Never for a bus that is not
-    // tried again and was missed.
+    // when it is, else when a use or a try again connects the bus; never where a failure to
+    // connect is kept.
     void whenConnected(Work work) const;
     // Whether a connection to the bus is made.
     bool isConnected() const;
