@@ -89,11 +89,12 @@ private slots:
         std::unique_ptr<SleepHold> hold;
         int answers = 0;
         QString problem;
-        inhibitor.hold(this, [&](std::unique_ptr<SleepHold> taken, const QString& why) {
-            hold = std::move(taken);
+        const auto taken = [&](std::unique_ptr<SleepHold> given, const QString& why) {
+            hold = std::move(given);
             problem = why;
             ++answers;
-        });
+        };
+        inhibitor.hold(this, taken);
         QTRY_COMPARE(answers, 1);
         QCOMPARE(bool(hold), held);
         QTEST(problem, "problem");
@@ -102,11 +103,7 @@ private slots:
             late.emplace(lateFolder.filePath("bus"));
             QVERIFY2(late->isRunning(), qPrintable(late->errorString()));
             QVERIFY(late->serve(kScreenSaver, "/org/freedesktop/ScreenSaver", saver));
-            inhibitor.hold(this, [&](std::unique_ptr<SleepHold> taken, const QString& why) {
-                hold = std::move(taken);
-                problem = why;
-                ++answers;
-            });
+            inhibitor.hold(this, taken);
             QTRY_COMPARE(answers, 2);
             QVERIFY2(hold, qPrintable(problem));
         }
