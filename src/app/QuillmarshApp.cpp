@@ -20,11 +20,12 @@
 #include <QMessageBox>
 #include <QPixmapCache>
 #include <QThreadPool>
-#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
+#include <future>
 #include <malloc.h>
 #include <thread>
 
@@ -32,6 +33,8 @@ namespace {
 // "started" once the window has had its first frame and the services started: what a script or a
 // test that starts the application waits for.
 Q_LOGGING_CATEGORY(lcStart, "Quillmarsh.Start", QtWarningMsg)
+// How long the start waits, beyond its own work, for the session bus's daemon to greet.
+constexpr std::chrono::milliseconds kGreetingPatience{200};
 } // namespace
 
 void QuillmarshApp::ignoreFileSizeSignal()
@@ -73,12 +76,13 @@ int QuillmarshApp::main(int argc, char* argv[])
     // that is not there yet would leave Qt's connection failed for good, which its tray icon needs
     // once the bus comes: the bridge is then sent to an address that fails at once, and the
     // services connect on their own threads once the bus answers.
-    std::atomic<bool> sessionBusAnswers = true;
-    std::jthread sessionBus([&sessionBusAnswers] {
-        if (LazyBusConnection::answers(QDBusConnection::SessionBus))
+    std::promise<bool> greeted;
+    std::future<bool> sessionBusGreeted = greeted.get_future();
+    std::jthread sessionBus([greeted = std::move(greeted)]() mutable {
+        const bool answers = LazyBusConnection::answers(QDBusConnection::SessionBus);
+        if (answers)
             QDBusConnection::sessionBus();
-        else
-            sessionBusAnswers = false;
+        greeted.set_value(answers);
     });
     // The style keeps its drawn frames, grooves and handles there, keyed by size and state; every
     // screen built anew adds its own, and by default they would pile up to 10 MiB. The pickers keep
@@ -108,7 +112,9 @@ int QuillmarshApp::main(int argc, char* argv[])
         QMessageBox::critical(nullptr, QStringLiteral("Quillmarsh"), instance.problem());
         return EXIT_FAILURE;
     }
-    sessionBus.join();
+    // A live daemon has greeted long before this; one that has not by now is not waited for.
+    const bool sessionBusAnswers = sessionBusGreeted.wait_for(kGreetingPatience) == std::future_status::ready
+                                   && sessionBusGreeted.get();
     const bool bridgeSentAway = !sessionBusAnswers && !qEnvironmentVariableIsSet("AT_SPI_BUS_ADDRESS");
     if (!sessionBusAnswers)
         std::fprintf(stderr, "Quillmarsh: the session bus does not answer yet; it is used once it does\n");
