@@ -76,9 +76,12 @@ void StatusNotifierWatch::followSignals()
     m_busSide->moveToThread(m_bus.thread());
     const auto askAgain = [](QObject* watch) { static_cast<StatusNotifierWatch*>(watch)->ask(); };
     // Used on the bus's thread only: the signals are followed once, on a connection that is made.
+    // A connection made after the watch went finds its side gone.
     auto following = std::make_shared<bool>(false);
-    const auto follow = [side = m_busSide, watch = QPointer<QObject>(this), askAgain,
+    const auto follow = [side = QPointer<QObject>(m_busSide), watch = QPointer<QObject>(this), askAgain,
                          following](const QDBusConnection& connection) -> ChangeRelay* {
+        if (!side)
+            return nullptr;
         auto* relay = new ChangeRelay(watch, askAgain, side);
         if (*following || !connection.isConnected())
             return relay;
@@ -92,10 +95,14 @@ void StatusNotifierWatch::followSignals()
     };
     // The first question follows the subscriptions; a bus that comes up late is asked once it does,
     // and one that is missed is asked now, to learn that it does not answer.
-    m_bus.whenConnected([follow](const QDBusConnection& connection) { follow(connection)->relay(); });
-    m_bus.run([follow](const QDBusConnection& connection) {
+    const auto followAndAsk = [follow](const QDBusConnection& connection) {
+        if (ChangeRelay* relay = follow(connection))
+            relay->relay();
+    };
+    m_bus.whenConnected(followAndAsk);
+    m_bus.run([followAndAsk](const QDBusConnection& connection) {
         if (!connection.isConnected())
-            follow(connection)->relay();
+            followAndAsk(connection);
     });
 }
 
