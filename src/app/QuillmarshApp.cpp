@@ -20,11 +20,12 @@
 #include <QMessageBox>
 #include <QPixmapCache>
 #include <QThreadPool>
-#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
+#include <future>
 #include <malloc.h>
 #include <thread>
 
@@ -32,6 +33,8 @@ namespace {
 // "started" once the window has had its first frame and the services started: what a script or a
 // test that starts the application waits for.
 Q_LOGGING_CATEGORY(lcStart, "Quillmarsh.Start", QtWarningMsg)
+// How long the start waits, beyond its own work, for the session bus's daemon to greet.
+constexpr std::chrono::milliseconds kGreetingPatience{200};
 } // namespace
 
 void QuillmarshApp::ignoreFileSizeSignal()
@@ -69,14 +72,17 @@ int QuillmarshApp::main(int argc, char* argv[])
     // The session bus is connected on the way to the first frame by the accessibility bridge, a
     // round trip or, with no bus announced, a helper program started to look for one; connected on
     // a thread of its own now, it is ready by the time the first widget asks. A daemon that does not
-    // answer would hold the bridge, on the main thread, for the whole default time-out: such a bus
-    // is left alone for this run.
-    std::atomic<bool> sessionBusAnswers = true;
-    std::jthread sessionBus([&sessionBusAnswers] {
-        if (LazyBusConnection::answers(QDBusConnection::SessionBus))
+    // answer would hold the bridge, on the main thread, for the whole default time-out, and a bus
+    // that is not there yet would leave Qt's connection failed for good, which its tray icon needs
+    // once the bus comes: the bridge is then sent to an address that fails at once, and the
+    // services connect on their own threads once the bus answers.
+    std::promise<bool> greeted;
+    std::future<bool> sessionBusGreeted = greeted.get_future();
+    std::jthread sessionBus([greeted = std::move(greeted)]() mutable {
+        const bool answers = LazyBusConnection::answers(QDBusConnection::SessionBus);
+        if (answers)
             QDBusConnection::sessionBus();
-        else
-            sessionBusAnswers = false;
+        greeted.set_value(answers);
     });
     // The style keeps its drawn frames, grooves and handles there, keyed by size and state; every
     // screen built anew adds its own, and by default they would pile up to 10 MiB. The pickers keep
@@ -106,11 +112,14 @@ int QuillmarshApp::main(int argc, char* argv[])
         QMessageBox::critical(nullptr, QStringLiteral("Quillmarsh"), instance.problem());
         return EXIT_FAILURE;
     }
-    sessionBus.join();
-    if (!sessionBusAnswers) {
-        std::fprintf(stderr, "Quillmarsh: the session bus does not answer; going on without it\n");
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "unanswered:");
-    }
+    // A live daemon has greeted long before this; one that has not by now is not waited for.
+    const bool sessionBusAnswers = sessionBusGreeted.wait_for(kGreetingPatience) == std::future_status::ready
+                                   && sessionBusGreeted.get();
+    const bool bridgeSentAway = !sessionBusAnswers && !qEnvironmentVariableIsSet("AT_SPI_BUS_ADDRESS");
+    if (!sessionBusAnswers)
+        std::fprintf(stderr, "Quillmarsh: the session bus does not answer yet; it is used once it does\n");
+    if (bridgeSentAway)
+        qputenv("AT_SPI_BUS_ADDRESS", "unanswered:");
     // First, so that the first application scan, read in the background, runs while the fonts load.
     LinuxPlatform platform;
     const PlatformServices services = platform.services();
@@ -140,6 +149,10 @@ int QuillmarshApp::main(int argc, char* argv[])
         });
         window.resize(window.minimumSize());
         window.show();
+        // The bridge is made by the first window shown; the programs started from here get the
+        // environment they were given.
+        if (bridgeSentAway)
+            qunsetenv("AT_SPI_BUS_ADDRESS");
         // Later starts reach this one from now on. The socket waits for the window to be on its way:
         // the first frame needs none of it, and it is opened while the window is being mapped.
         instance.listen();

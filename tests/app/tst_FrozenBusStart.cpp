@@ -165,26 +165,39 @@ private slots:
         QVERIFY2(watch->sightings().isEmpty(), qPrintable(watch->sightings().join('\n')));
     }
 
-    void screensAndTheCompanionNeverWaitForABusStoppedAfterTheStart_data()
+    void screensAndTheCompanionNeverWaitForAStoppedBus_data()
     {
         QTest::addColumn<bool>("bothBuses");
-        QTest::newRow("session bus") << false;
-        QTest::newRow("both buses") << true;
+        QTest::addColumn<bool>("atTheStart");
+        QTest::newRow("session bus") << false << false;
+        QTest::newRow("both buses") << true << false;
+        QTest::newRow("session bus, stopped at the start") << false << true;
+        QTest::newRow("both buses, stopped at the start") << true << true;
     }
 
-    // The buses stop once the window is up, with a tray on the session bus: every screen opens
-    // and the companion goes on and off without the window waiting; once the bus is known not to
-    // answer the companion says it cannot be shown, and it shows again once the bus answers.
-    void screensAndTheCompanionNeverWaitForABusStoppedAfterTheStart()
+    // The buses stop once the window is up, or before the start, with a tray on the session bus:
+    // every screen opens and the companion goes on and off without the window waiting; while the
+    // bus does not answer the companion says it cannot be reached, and it shows again once the bus
+    // answers, a bus that never answered since the start included.
+    void screensAndTheCompanionNeverWaitForAStoppedBus()
     {
         QFETCH(bool, bothBuses);
+        QFETCH(bool, atTheStart);
         PrivateBus system;
         PrivateBus session;
         QVERIFY2(system.isRunning() && session.isRunning(), qPrintable(system.errorString() + session.errorString()));
         QVERIFY(session.serve(FakeStatusNotifierWatcher::name, FakeStatusNotifierWatcher::path,
                               new FakeStatusNotifierWatcher(true)));
-        const LazyBusConnection systemBus = LazyBusConnection::toAddress(system.address(), kPatience);
-        const LazyBusConnection sessionBus = LazyBusConnection::toAddress(session.address(), kPatience);
+        const LazyBusConnection::Retry retry{.first = std::chrono::milliseconds(20), .longest = kPatience};
+        const LazyBusConnection systemBus = LazyBusConnection::toAddress(system.address(), kPatience, retry);
+        const LazyBusConnection sessionBus = LazyBusConnection::toAddress(session.address(), kPatience, retry);
+        const auto stop = [&] {
+            session.pause();
+            if (bothBuses)
+                system.pause();
+        };
+        if (atTheStart)
+            stop();
         FakePlatform platform(m_dir->path());
         platform.completeSetup();
         PlatformServices services = withBusClients(platform, systemBus, sessionBus);
@@ -200,14 +213,20 @@ private slots:
             view.resize(1000, 650);
             view.show();
             QTRY_COMPARE(started.size(), 1);
-            QTRY_VERIFY(services.statusBar->isAvailable());
             MenuBarCompanion& companion = view.menuBarCompanion();
-            companion.enable();
-            QVERIFY(companion.isEnabled());
-
-            session.pause();
-            if (bothBuses)
-                system.pause();
+            if (atTheStart) {
+                // The keep-awake answer names the bus, not a screen saver that is missing.
+                std::optional<QString> refused;
+                view.optimizer().setAntiShut(true, std::nullopt, [&](const QString& message) { refused = message; });
+                QTRY_VERIFY(refused);
+                QVERIFY2(refused->contains("the session bus") && !refused->contains("screen saver"), qPrintable(*refused));
+                QCOMPARE(companion.unavailableReason(), MenuBarCompanion::unreachableText);
+            } else {
+                QTRY_VERIFY(services.statusBar->isAvailable());
+                companion.enable();
+                QVERIFY(companion.isEnabled());
+                stop();
+            }
             for (const AppScreen screen : AppScreens::allCases()) {
                 view.selectScreen(screen);
                 QCoreApplication::processEvents();
@@ -239,6 +258,13 @@ private slots:
             QTRY_VERIFY(reason->isHidden());
             toggle->click();
             QVERIFY(companion.isEnabled());
+            if (atTheStart) {
+                // Now the bus answers, and it has no screen saver on it.
+                std::optional<QString> refused;
+                view.optimizer().setAntiShut(true, std::nullopt, [&](const QString& message) { refused = message; });
+                QTRY_VERIFY(refused);
+                QVERIFY2(refused->endsWith("no screen saver runs in this session"), qPrintable(*refused));
+            }
             toggle->click();
             QVERIFY(!companion.isEnabled());
             WorkQueues::drain();

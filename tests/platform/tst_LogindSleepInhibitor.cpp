@@ -8,7 +8,9 @@
 
 #include <QPointer>
 #include <QThread>
+#include <QTemporaryDir>
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -40,6 +42,10 @@ private slots:
         QTest::newRow("logind hangs, no screen saver")
             << true << true << false << false << "system"
             << "no answer from the system bus, and no screen saver runs in this session";
+        // The session bus's daemon starts, at the address announced, after the first hold was asked.
+        QTest::newRow("session bus comes up late with a screen saver")
+            << false << false << true << false << "session, up late"
+            << "logind is not running, and no answer from the session bus";
     }
 
     void holdsUntilReleased()
@@ -61,13 +67,18 @@ private slots:
         auto* saver = new ScriptedDBusObject;
         saver->answer(kScreenSaver, "Inhibit", {QVariant::fromValue(uint(4711))});
         saver->answer(kScreenSaver, "UnInhibit", {});
-        if (screenSaver)
+        const bool upLate = stopped == "session, up late";
+        if (screenSaver && !upLate)
             QVERIFY(session.serve(kScreenSaver, "/org/freedesktop/ScreenSaver", saver));
-        else
+        else if (!screenSaver)
             delete saver;
+        QTemporaryDir lateFolder;
+        std::optional<PrivateBus> late;
 
         // A bus that hangs takes the call and answers it only once it is resumed.
-        const auto connection = [&stopped](PrivateBus& bus, const QString& name) {
+        const auto connection = [&](PrivateBus& bus, const QString& name) {
+            if (upLate && name == "session")
+                return LazyBusConnection::toAddress("unix:path=" + lateFolder.filePath("bus"), std::chrono::seconds(1));
             if (stopped != name)
                 return LazyBusConnection(bus.connect());
             const LazyBusConnection connected(bus.connect(), std::chrono::milliseconds(100));
@@ -78,14 +89,24 @@ private slots:
         std::unique_ptr<SleepHold> hold;
         int answers = 0;
         QString problem;
-        inhibitor.hold(this, [&](std::unique_ptr<SleepHold> taken, const QString& why) {
-            hold = std::move(taken);
+        const auto taken = [&](std::unique_ptr<SleepHold> given, const QString& why) {
+            hold = std::move(given);
             problem = why;
             ++answers;
-        });
+        };
+        inhibitor.hold(this, taken);
         QTRY_COMPARE(answers, 1);
         QCOMPARE(bool(hold), held);
         QTEST(problem, "problem");
+        if (upLate) {
+            // The same inhibitor reaches the bus once it is there, without a new start.
+            late.emplace(lateFolder.filePath("bus"));
+            QVERIFY2(late->isRunning(), qPrintable(late->errorString()));
+            QVERIFY(late->serve(kScreenSaver, "/org/freedesktop/ScreenSaver", saver));
+            inhibitor.hold(this, taken);
+            QTRY_COMPARE(answers, 2);
+            QVERIFY2(hold, qPrintable(problem));
+        }
         // What the stopped service grants once it is back is not kept: logind's late lock is
         // closed with its reply, and the screen saver's inhibition is released.
         system.resume();

@@ -8,6 +8,7 @@
 #include "linux/StatusNotifierWatch.h"
 
 #include <QTemporaryDir>
+#include <optional>
 
 using namespace std::chrono_literals;
 using Watcher = FakeStatusNotifierWatcher;
@@ -66,6 +67,11 @@ private slots:
             << true << "no watcher" << "icon made, watcher comes, XEmbed ends and comes back" << true << true << true;
         QTest::newRow("icon in the XEmbed tray beside a watcher without a host, host registers, XEmbed tray ends")
             << true << "idle watcher" << "icon made, host registers, XEmbed ends" << true << false << true;
+        // Its daemon starts, at the address announced, after the watch first asked.
+        QTest::newRow("session bus comes up late, with a watcher")
+            << false << "missing" << "bus comes with a watcher" << false << true << true;
+        QTest::newRow("session bus comes up late, with a watcher, icon in the XEmbed tray")
+            << true << "missing" << "icon made, bus comes with a watcher, XEmbed ends" << true << false << true;
     }
     // A tray is there when the session bus's watcher has a host or an XEmbed tray owns the screen's
     // tray selection; a missing session bus is an answer, one that stops is not. Once an icon is
@@ -91,8 +97,10 @@ private slots:
         QVERIFY(tray.isConnected());
         if (xembed)
             tray.start();
-        const QString address = bus == "missing" ? "unix:path=" + m_folder.filePath("no-bus") : session.address();
-        const LazyBusConnection connection = LazyBusConnection::toAddress(address, 1s);
+        const QString socket = m_folder.filePath("bus-" + QString::number(++m_rows));
+        const QString address = bus == "missing" ? "unix:path=" + socket : session.address();
+        const LazyBusConnection connection = LazyBusConnection::toAddress(address, 1s, {.first = 10ms, .longest = 100ms});
+        std::optional<PrivateBus> late;
         auto busWatch = std::make_shared<StatusNotifierWatch>(connection, StatusNotifierWatch::Options{});
         auto xembedWatch = std::make_shared<XEmbedTrayWatch>(m_xvfb->display());
         auto desktopWatch = std::make_shared<DesktopTrayWatch>(busWatch, xembedWatch);
@@ -115,6 +123,11 @@ private slots:
                 QTRY_VERIFY(!xembedWatch->isPresent());
             } else if (step == "XEmbed comes") {
                 tray.start();
+            } else if (step == "bus comes with a watcher") {
+                late.emplace(socket);
+                QVERIFY2(late->isRunning(), qPrintable(late->errorString()));
+                QVERIFY(late->serve(Watcher::name, Watcher::path, new Watcher(true)));
+                QTRY_VERIFY(busWatch->isHostPresent());
             } else if (step == "watcher comes") {
                 QVERIFY(session.serve(Watcher::name, Watcher::path, new Watcher(true)));
                 QTRY_VERIFY(busWatch->isHostPresent());
@@ -230,6 +243,7 @@ private slots:
 private:
     std::unique_ptr<XvfbServer> m_xvfb;
     QTemporaryDir m_folder;
+    int m_rows = 0;
 };
 
 QM_TEST_MAIN(TestStatusNotifierWatch)

@@ -430,12 +430,23 @@ private slots:
         QTest::addColumn<QString>("message"); // its beginning
         QTest::addColumn<QColor>("color");
         QTest::addColumn<bool>("tileLit");
+        // After the result: "pressed again" with the helper starting now, or "switched on" elsewhere.
+        QTest::addColumn<QString>("then");
         QTest::newRow("purge missing") << "Purge RAM" << false << "Purge command failed: No such file or directory"
-                                       << Color::onCard(Color::systemRed()) << false;
-        QTest::newRow("purge ran") << "Purge RAM" << true << "Memory already optimized" << Color::neonGreen() << false;
+                                       << Color::onCard(Color::systemRed()) << false << "";
+        QTest::newRow("purge ran") << "Purge RAM" << true << "Memory already optimized" << Color::neonGreen() << false
+                                   << "";
         QTest::newRow("keep-awake refused")
             << "Anti Shut" << false << "Could not switch Anti Shut on: caffeinate could not be started"
-            << Color::onCard(Color::systemRed()) << false;
+            << Color::onCard(Color::systemRed()) << false << "";
+        QTest::newRow("keep-awake refused, then granted on the next press")
+            << "Anti Shut" << false << "Could not switch Anti Shut on: caffeinate could not be started"
+            << Color::onCard(Color::systemRed()) << false << "pressed again";
+        QTest::newRow("keep-awake refused, then switched on by a profile")
+            << "Anti Shut" << false << "Could not switch Anti Shut on: caffeinate could not be started"
+            << Color::onCard(Color::systemRed()) << false << "switched on";
+        QTest::newRow("purge result stays when keep-awake is switched on")
+            << "Purge RAM" << true << "Memory already optimized" << Color::neonGreen() << false << "switched on";
     }
     void toolResultsShowInGreenOrRed()
     {
@@ -454,6 +465,17 @@ private slots:
         QCOMPARE(s.label("toolStatus")->color(), color);
         QTEST(s.child<OptimizerButton>("tool:" + tile)->isActive(), "tileLit");
         QCOMPARE(s.clears("systemToolsClear").size(), 1);
+        QFETCH(QString, then);
+        if (then.isEmpty())
+            return;
+        // A result replaces the one before it at once, not when the clear comes.
+        s.f.runner.setHeldStartFails(false);
+        if (then == "pressed again")
+            s.click("tool:Anti Shut");
+        else
+            s.f.optimizer.setAntiShut(true);
+        QTRY_VERIFY(s.child<OptimizerButton>("tool:Anti Shut")->isActive());
+        QCOMPARE(s.view->systemTools()->statusMessage().isEmpty(), tile == "Anti Shut");
     }
 
     void reportShowsEveryLineAndThePointedReclaimedAmount_data()

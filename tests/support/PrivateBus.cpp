@@ -33,7 +33,7 @@ constexpr int kStartLimitMs = 30'000;
 
 } // namespace
 
-PrivateBus::PrivateBus()
+PrivateBus::PrivateBus(const QString& socket)
 {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
     if (program.isEmpty()) {
@@ -46,7 +46,7 @@ PrivateBus::PrivateBus()
     }
     const QString configPath = m_folder.filePath(QStringLiteral("bus.conf"));
     QFile config(configPath);
-    if (!config.open(QIODevice::WriteOnly) || config.write(configuration(m_folder.filePath(QStringLiteral("bus")))) < 0) {
+    if (!config.open(QIODevice::WriteOnly) || config.write(configuration(socket.isEmpty() ? m_folder.filePath(QStringLiteral("bus")) : socket)) < 0) {
         m_error = QStringLiteral("cannot write ") + configPath;
         return;
     }

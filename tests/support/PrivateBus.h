@@ -15,7 +15,8 @@
 // client that blocks the test's thread in a call is still answered.
 class PrivateBus {
 public:
-    PrivateBus();
+    // Listens at `socket` when given, a path in a temporary folder otherwise.
+    explicit PrivateBus(const QString& socket = {});
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;

@@ -6,10 +6,12 @@
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <future>
 #include <mutex>
 #include <optional>
 #include <poll.h>
+#include <vector>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -25,15 +27,17 @@ const QString kTimedOut = QStringLiteral("The bus did not answer in time");
 // A daemon that is alive greets a new client at once; one that is stopped never does.
 constexpr int kGreetingWaitMs = 2000;
 
-// Whether the daemon at a D-Bus address ("unix:path=/run/dbus/system_bus_socket,guid=…") answers a
-// new client. QtDBus connects all buses on one shared thread of its own, and a daemon that never
+enum class Greeting { Answers, Silent, Absent };
+
+// How the daemon at a D-Bus address ("unix:path=/run/dbus/system_bus_socket,guid=…") meets a new
+// client. QtDBus connects all buses on one shared thread of its own, and a daemon that never
 // answers would hold that thread, and every other bus with it, for the whole default time-out. Only
 // a local socket can be asked; any other address counts as answering.
-bool greets(const QString& address)
+Greeting greet(const QString& address)
 {
     const QString first = address.section(u';', 0, 0);
     if (!first.startsWith(QLatin1String("unix:")))
-        return true;
+        return Greeting::Answers;
     sockaddr_un socketAddress{};
     socketAddress.sun_family = AF_UNIX;
     QByteArray name;
@@ -47,22 +51,29 @@ bool greets(const QString& address)
     }
     const qsizetype offset = abstract ? 1 : 0;
     if (name.isEmpty() || name.size() + offset >= qsizetype(sizeof socketAddress.sun_path))
-        return true;
+        return Greeting::Answers;
     std::copy(name.cbegin(), name.cend(), socketAddress.sun_path + offset);
     const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + offset + name.size() + (abstract ? 0 : 1));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
-        return true;
-    // A socket that refuses the connection gives QtDBus its own quick failure.
-    bool answered = true;
+        return Greeting::Answers;
+    Greeting greeting = Greeting::Absent;
     static constexpr char kHello[] = "\0AUTH\r\n";
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&socketAddress), length) == 0
         && ::send(fd, kHello, sizeof kHello - 1, MSG_NOSIGNAL) == qsizetype(sizeof kHello - 1)) {
         pollfd reply{fd, POLLIN, 0};
-        answered = ::poll(&reply, 1, kGreetingWaitMs) == 1;
+        greeting = ::poll(&reply, 1, kGreetingWaitMs) == 1 ? Greeting::Answers : Greeting::Silent;
     }
     ::close(fd);
-    return answered;
+    return greeting;
+}
+
+// A connection that failed is kept under its name; it is let go, so that this try is a new one.
+QDBusConnection connectAfresh(const QString& address, const QString& name)
+{
+    if (const QDBusConnection kept(name); !kept.isConnected())
+        QDBusConnection::disconnectFromBus(name);
+    return QDBusConnection::connectToBus(address, name);
 }
 
 QString standardAddress(QDBusConnection::BusType type)
@@ -81,23 +92,68 @@ struct BusWorker {
     std::function<QDBusConnection()> connect;
     // Asked first when not empty.
     QString address;
+    std::optional<LazyBusConnection::Retry> retry;
     QThread thread;
     QObject* anchor = new QObject;
     // Made and used on the thread only.
     std::optional<QDBusConnection> connection;
     // The daemon did not greet the last try to connect.
     bool silent = false;
+    // Runs once a connection is made.
+    std::vector<LazyBusConnection::Work> waiting;
+    QTimer* again = nullptr;
+    std::chrono::milliseconds wait{};
+    std::atomic<bool> connected = false;
 
     // Not connected while the daemon does not answer; the next use asks again.
     QDBusConnection bus()
     {
-        if (!connection) {
-            silent = !address.isEmpty() && !greets(address);
-            if (silent)
-                return QDBusConnection(QString());
-            connection = connect();
+        if (!connection)
+            tryConnecting();
+        return connection ? *connection : QDBusConnection(QString());
+    }
+
+    void tryConnecting()
+    {
+        const Greeting greeting = address.isEmpty() ? Greeting::Answers : greet(address);
+        silent = greeting == Greeting::Silent;
+        if (!retry) {
+            // QtDBus fails at once where nothing listens, and that failure is kept.
+            if (!silent)
+                connection = connect();
+        } else if (greeting == Greeting::Answers) {
+            // Where nothing listens no connection is kept, so that the next try starts afresh.
+            if (const QDBusConnection made = connect(); made.isConnected())
+                connection = made;
         }
-        return *connection;
+        if (!connection || !connection->isConnected()) {
+            if (retry)
+                tryAgainLater();
+            return;
+        }
+        connected = true;
+        if (again)
+            again->stop();
+        for (const LazyBusConnection::Work& work : std::exchange(waiting, {}))
+            work(*connection);
+    }
+
+    void tryAgainLater()
+    {
+        if (!again) {
+            again = new QTimer(anchor);
+            again->setSingleShot(true);
+            QObject::connect(again, &QTimer::timeout, anchor, [this] {
+                if (!connection)
+                    tryConnecting();
+            });
+            wait = retry->first;
+        }
+        // A use that misses the bus leaves the next try where it was.
+        if (again->isActive())
+            return;
+        again->start(wait);
+        wait = std::min(wait * 2, retry->longest);
     }
 };
 
@@ -105,6 +161,7 @@ struct LazyBusConnection::State {
     std::function<QDBusConnection()> connect;
     QString address;
     std::chrono::milliseconds callLimit;
+    std::optional<Retry> retry;
     std::mutex mutex;
     BusWorker* worker = nullptr;
 
@@ -125,6 +182,7 @@ struct LazyBusConnection::State {
             worker = new BusWorker;
             worker->connect = std::move(connect);
             worker->address = address;
+            worker->retry = retry;
             worker->thread.setObjectName(QStringLiteral("bus"));
             worker->anchor->moveToThread(&worker->thread);
             worker->thread.start();
@@ -146,12 +204,13 @@ LazyBusConnection::LazyBusConnection(QDBusConnection connection, std::chrono::mi
 }
 
 LazyBusConnection::LazyBusConnection(std::function<QDBusConnection()> connect, const QString& address,
-                                     std::chrono::milliseconds callLimit)
+                                     std::chrono::milliseconds callLimit, std::optional<Retry> retry)
     : m_state(std::make_shared<State>())
 {
     m_state->connect = std::move(connect);
     m_state->address = address;
     m_state->callLimit = callLimit;
+    m_state->retry = retry;
 }
 
 LazyBusConnection LazyBusConnection::system()
@@ -161,20 +220,37 @@ LazyBusConnection LazyBusConnection::system()
 
 LazyBusConnection LazyBusConnection::session()
 {
-    return LazyBusConnection([] { return QDBusConnection::sessionBus(); }, standardAddress(QDBusConnection::SessionBus));
+    const QString address = standardAddress(QDBusConnection::SessionBus);
+    // With no address announced there is nothing to wait for.
+    if (address.isEmpty())
+        return LazyBusConnection([] { return QDBusConnection::sessionBus(); }, address);
+    // Qt's shared connection, which its tray icon uses as well, is made only once the daemon has
+    // greeted; should it fail even then, Qt keeps that failure, and the tries after it connect
+    // to the address themselves.
+    return LazyBusConnection(
+        [address] {
+            if (const QDBusConnection shared = QDBusConnection::sessionBus(); shared.isConnected())
+                return shared;
+            return connectAfresh(address, QStringLiteral("quillmarsh-session"));
+        },
+        address, std::chrono::milliseconds::max(), Retry{});
 }
 
 LazyBusConnection LazyBusConnection::toAddress(const QString& address, std::chrono::milliseconds callLimit)
 {
-    return LazyBusConnection(
-        [address] { return QDBusConnection::connectToBus(address, QStringLiteral("quillmarsh-") + address); }, address,
-        callLimit);
+    return toAddress(address, callLimit, Retry{});
+}
+
+LazyBusConnection LazyBusConnection::toAddress(const QString& address, std::chrono::milliseconds callLimit, Retry retry)
+{
+    return LazyBusConnection([address] { return connectAfresh(address, QStringLiteral("quillmarsh-") + address); },
+                             address, callLimit, retry);
 }
 
 bool LazyBusConnection::answers(QDBusConnection::BusType type)
 {
     const QString address = standardAddress(type);
-    return address.isEmpty() || greets(address);
+    return address.isEmpty() || greet(address) == Greeting::Answers;
 }
 
 bool LazyBusConnection::isTimeout(const QDBusMessage& reply)
@@ -250,9 +326,25 @@ void LazyBusConnection::send(const QDBusMessage& message) const
     m_state->post([message](BusWorker& worker) { worker.bus().send(message); });
 }
 
-void LazyBusConnection::run(std::function<void(const QDBusConnection&)> work) const
+void LazyBusConnection::run(Work work) const
 {
     m_state->post([work = std::move(work)](BusWorker& worker) { work(worker.bus()); });
+}
+
+void LazyBusConnection::whenConnected(Work work) const
+{
+    m_state->post([work = std::move(work)](BusWorker& worker) {
+        if (worker.connected)
+            work(*worker.connection);
+        else
+            worker.waiting.push_back(work);
+    });
+}
+
+bool LazyBusConnection::isConnected() const
+{
+    const std::lock_guard lock(m_state->mutex);
+    return m_state->worker && m_state->worker->connected;
 }
 
 QThread* LazyBusConnection::thread() const

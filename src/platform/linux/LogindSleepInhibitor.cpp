@@ -65,12 +65,13 @@ enum class Refusal { Unanswered, Absent, Refused };
 
 Refusal refusalOf(const QDBusMessage& reply)
 {
+    // No connection is a bus that did not answer, not a service that is missing from it.
     static const QStringList silent = {QDBusError::errorString(QDBusError::Timeout),
                                        QDBusError::errorString(QDBusError::NoReply),
-                                       QDBusError::errorString(QDBusError::TimedOut)};
+                                       QDBusError::errorString(QDBusError::TimedOut),
+                                       QDBusError::errorString(QDBusError::Disconnected)};
     static const QStringList gone = {QDBusError::errorString(QDBusError::ServiceUnknown),
-                                     QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"),
-                                     QDBusError::errorString(QDBusError::Disconnected)};
+                                     QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner")};
     if (reply.type() == QDBusMessage::ErrorMessage && silent.contains(reply.errorName()))
         return Refusal::Unanswered;
     if (reply.type() == QDBusMessage::ErrorMessage && gone.contains(reply.errorName()))

@@ -5,6 +5,7 @@
 #include <QDBusError>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -62,7 +63,6 @@ StatusNotifierWatch::StatusNotifierWatch(LazyBusConnection bus, Options options,
     m_retry.setInterval(m_options.retryInterval);
     connect(&m_retry, &QTimer::timeout, this, &StatusNotifierWatch::ask);
     followSignals();
-    ask();
 }
 
 StatusNotifierWatch::~StatusNotifierWatch()
@@ -75,13 +75,34 @@ void StatusNotifierWatch::followSignals()
     m_busSide = new QObject;
     m_busSide->moveToThread(m_bus.thread());
     const auto askAgain = [](QObject* watch) { static_cast<StatusNotifierWatch*>(watch)->ask(); };
-    m_bus.run([side = m_busSide, watch = QPointer<QObject>(this), askAgain](const QDBusConnection& connection) {
-        QDBusConnection bus = connection;
+    // Used on the bus's thread only: the signals are followed once, on a connection that is made.
+    // A connection made after the watch went finds its side gone.
+    auto following = std::make_shared<bool>(false);
+    const auto follow = [side = QPointer<QObject>(m_busSide), watch = QPointer<QObject>(this), askAgain,
+                         following](const QDBusConnection& connection) -> ChangeRelay* {
+        if (!side)
+            return nullptr;
         auto* relay = new ChangeRelay(watch, askAgain, side);
+        if (*following || !connection.isConnected())
+            return relay;
+        *following = true;
+        QDBusConnection bus = connection;
         auto* owner = new QDBusServiceWatcher(kWatcher, bus, QDBusServiceWatcher::WatchForOwnerChange, side);
         QObject::connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, relay, &ChangeRelay::relay);
         for (const char* name : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
             bus.connect(QString(), kWatcherPath, kWatcher, QString::fromLatin1(name), relay, SLOT(relay()));
+        return relay;
+    };
+    // The first question follows the subscriptions; a bus that comes up late is asked once it does,
+    // and one that is missed is asked now, to learn that it does not answer.
+    const auto followAndAsk = [follow](const QDBusConnection& connection) {
+        if (ChangeRelay* relay = follow(connection))
+            relay->relay();
+    };
+    m_bus.whenConnected(followAndAsk);
+    m_bus.run([followAndAsk](const QDBusConnection& connection) {
+        if (!connection.isConnected())
+            followAndAsk(connection);
     });
 }
 
@@ -155,7 +176,8 @@ void StatusNotifierWatch::readHost()
 void StatusNotifierWatch::unanswered()
 {
     set(m_hostPresent, false);
-    if (!m_retry.isActive())
+    // A bus not connected yet is tried again by the connection itself, which then asks here.
+    if (!m_retry.isActive() && m_bus.isConnected())
         m_retry.start();
 }
 

@@ -14,7 +14,7 @@
 // thread: once at the start, then only when the watcher's owner or its hosts change or when
 // something waits for an answer, so that nothing wakes while nothing changes. A session bus that is
 // missing answers at once that there is no watcher; one that does not answer in time is asked
-// again, now and then, until it does.
+// again, now and then, until it does; one not connected yet is asked once its connection is made.
 class StatusNotifierWatch final : public StatusAreaWatcher {
     Q_OBJECT
 public:
@@ -23,8 +23,8 @@ public:
         // the wait for a new connection's greeting, so that a daemon that never greets counts as
         // one that does not answer, not as a missing one.
         std::chrono::milliseconds answerLimit{1000};
-        // How long after a round trip that went unanswered the bus is asked again: no signal tells
-        // of a bus that answers again.
+        // How long after a round trip that went unanswered on a connected bus it is asked again: no
+        // signal tells of a bus that answers again.
         std::chrono::milliseconds retryInterval{2000};
     };
 

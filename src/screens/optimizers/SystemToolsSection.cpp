@@ -27,9 +27,10 @@ SystemToolsSection::SystemToolsSection(SystemOptimizer& optimizer, std::chrono::
     const auto deliver = [this, life = m_life.watch()](bool success, const QString& message) {
         MainThread::post(life, [this, success, message] { applyToolResult(success, message); });
     };
-    m_antiShut = new OptimizerButton("cup.and.saucer.fill", "Anti Shut", [this, deliver] {
-        m_optimizer.setAntiShut(!m_optimizer.antiShutEnabled(), std::nullopt,
-                                [deliver](const QString& message) { deliver(false, message); });
+    m_antiShut = new OptimizerButton("cup.and.saucer.fill", "Anti Shut", [this, life = m_life.watch()] {
+        m_optimizer.setAntiShut(!m_optimizer.antiShutEnabled(), std::nullopt, [this, life](const QString& message) {
+            MainThread::post(life, [this, message] { antiShutRefused(message); });
+        });
     }, this);
     m_focusMode = new OptimizerButton("moon.fill", "Focus Mode",
                                       [this] { m_optimizer.setFocusMode(!m_optimizer.focusModeEnabled()); }, this);
@@ -63,9 +64,19 @@ SystemToolsSection::SystemToolsSection(SystemOptimizer& optimizer, std::chrono::
 
 void SystemToolsSection::applyToolResult(bool success, const QString& message)
 {
+    m_showsAntiShutRefusal = false;
     setStatus(message, success ? Color::neonGreen() : Color::onCard(Color::systemRed()));
     const auto& report = m_optimizer.lastOptimizationReport();
     m_clear.schedule(m_report->accepts(report) ? report : std::nullopt);
+}
+
+void SystemToolsSection::antiShutRefused(const QString& message)
+{
+    // Switched on meanwhile, by another press or a game profile: the refusal no longer holds.
+    if (m_optimizer.antiShutEnabled())
+        return;
+    applyToolResult(false, message);
+    m_showsAntiShutRefusal = true;
 }
 
 void SystemToolsSection::setStatus(const QString& message, const QColor& color)
@@ -80,6 +91,11 @@ void SystemToolsSection::setStatus(const QString& message, const QColor& color)
 void SystemToolsSection::refresh()
 {
     m_antiShut->setActive(m_optimizer.antiShutEnabled());
+    // Anti Shut switched on is the newer result: the line no longer says it could not be.
+    if (m_showsAntiShutRefusal && m_optimizer.antiShutEnabled()) {
+        m_showsAntiShutRefusal = false;
+        setStatus({}, m_statusColor);
+    }
     m_focusMode->setActive(m_optimizer.focusModeEnabled());
     m_metalHUD->setActive(m_optimizer.metalHUDEnabled());
     m_report->showReport(m_optimizer.lastOptimizationReport());
