@@ -185,8 +185,13 @@ Place at(const QString& path)
 
 bool othersMayWrite(const struct stat& folder)
 {
+    if ((folder.st_mode & S_IWOTH) != 0)
+        return true;
+    if ((folder.st_mode & S_IWGRP) == 0)
+        return false;
+    // Asked only here: going through every account can take a while on a large directory.
     static const std::optional<gid_t> own = privateGroup();
-    return (folder.st_mode & S_IWOTH) != 0 || ((folder.st_mode & S_IWGRP) != 0 && folder.st_gid != own);
+    return folder.st_gid != own;
 }
 
 std::optional<QString> ownFile(const QString& path, Sharing sharing)
