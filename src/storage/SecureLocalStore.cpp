@@ -12,8 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
-#include <unistd.h>
 
 SecureLocalStore::SecureLocalStore(Defaults& defaults, QString directory)
     : m_defaults(defaults), m_directory(std::move(directory))
