@@ -90,8 +90,9 @@ int QuillmarshApp::main(int argc, char* argv[])
     QPixmapCache::setCacheLimit(256);
     QThreadPool::globalInstance()->setExpiryTimeout(2000);
     // Every stored file lies in these two; one that another user owns (after a run with sudo) or a
-    // link that cannot be followed would fail each read and write after it, so the start says which
-    // folder and why, and goes no further.
+    // link that cannot be followed would fail each read and write after it, and one that others may
+    // write would let them change what is kept there, so the start says which folder and why, and
+    // goes no further.
     if (const QString problem = StoredFolders::prepare(); !problem.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(problem));
         QMessageBox::critical(nullptr, QStringLiteral("Quillmarsh"), problem);

@@ -4,6 +4,7 @@
 #include "AtomicFile.h"
 #include "BackupExclusion.h"
 #include "BoundedFile.h"
+#include "LinkedFile.h"
 #include "storage/FileManagerHelper.h"
 #include "MachineIdentifier.h"
 #include "StoredFiles.h"
@@ -83,7 +84,7 @@ bool APIKeyStore::save(const QString& key, AIProvider provider)
     if (trimmed.isEmpty() || !ensureDirectory())
         return false;
     const QString path = fileURL(provider);
-    const BoundedFile::Result stored = BoundedFile::read(path, maxFileBytes);
+    const BoundedFile::Result stored = LinkedFile::read(path, maxFileBytes, LinkedFile::Sharing::Refused);
     const bool replaceable = stored.status == BoundedFile::Status::Missing || (stored.read() && unseal(stored.contents));
     if (!replaceable && !AtomicFile::moveAside(path))
         return false;
@@ -94,7 +95,7 @@ bool APIKeyStore::save(const QString& key, AIProvider provider)
 std::optional<QString> APIKeyStore::load(AIProvider provider) const
 {
     const QString path = fileURL(provider);
-    const BoundedFile::Result stored = BoundedFile::read(path, maxFileBytes);
+    const BoundedFile::Result stored = LinkedFile::read(path, maxFileBytes, LinkedFile::Sharing::Refused);
     if (stored.unusable())
         AtomicFile::moveAside(path);
     return stored.read() ? unseal(stored.contents) : std::nullopt;

@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include "Descriptor.h"
 #include "FolderRefusal.h"
 #include "LinkedFile.h"
 
@@ -7,8 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,42 +42,137 @@ bool makeMissing(const QByteArray& native)
     return ::mkdir(native.constData(), 0700) == 0 || errno == EEXIST;
 }
 
+QByteArray temporaryName(const QByteArray& name)
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray temporary = name + AtomicFile::temporaryInfix.toLatin1();
+    for (int i = 0; i < 6; ++i)
+        temporary += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+    return temporary;
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool isOwnRegularFile(int folder, const char* name)
+{
+    struct stat status {};
+    return ::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode)
+           && status.st_uid == ::geteuid();
+}
+
+// How the file at the place is put in the new one's stead.
+enum class Swap {
+    // Whatever stands at the name, a link included, is replaced (a folder is not).
+    Plain,
+    // Written through a link: only the user's regular file that stood there when it was checked is
+    // replaced, or nothing when nothing stood there, so that a link changing meanwhile never leads
+    // the write onto a file made anew or into a folder.
+    Checked,
+};
+
+// Writes `contents` under a temporary name in the place's folder and renames it over the place's
+// name. The temporary is made afresh (never through a link) owner-only, or with the mode a new
+// file gets; it takes the mode of the regular file it replaces unless `ownerOnly`. The whole of
+// `contents` is written and synced before the rename, so that a full disk or a crash leaves the old
+// file; on any failure the temporary goes.
+bool replaceAt(const LinkedFile::Place& place, const QByteArray& contents, bool ownerOnly, Swap swap)
+{
+    const int folder = place.folder.get();
+    const char* name = place.name.constData();
+    struct stat existing {};
+    const bool exists = ::fstatat(folder, name, &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT)
+        return false;
+    if (exists && S_ISDIR(existing.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    const bool regular = exists && S_ISREG(existing.st_mode);
+    if (swap == Swap::Checked && exists && !isOwnRegularFile(folder, name))
+        return false;
+    // A file the user made read-only is left as it is.
+    if (regular && ::faccessat(folder, name, W_OK, AT_EACCESS) != 0)
+        return false;
+    const bool keepMode = regular && !ownerOnly;
+    QByteArray temporary;
+    Descriptor file;
+    for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
+        temporary = temporaryName(place.name);
+        file = Descriptor(::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                   ownerOnly || keepMode ? 0600 : 0666));
+        if (!file.valid() && errno != EEXIST)
+            return false;
+    }
+    if (!file.valid())
+        return false;
+    const auto discard = [&] {
+        const int error = errno;
+        ::unlinkat(folder, temporary.constData(), 0);
+        errno = error;
+        return false;
+    };
+    if (keepMode && ::fchmod(file.get(), existing.st_mode & 0777) != 0)
+        return discard();
+    if (!writeAll(file.get(), contents) || ::fdatasync(file.get()) != 0 || ::close(file.release()) != 0)
+        return discard();
+    if (swap == Swap::Plain)
+        return ::renameat(folder, temporary.constData(), folder, name) == 0 || discard();
+    if (!exists) {
+        if (::renameat2(folder, temporary.constData(), folder, name, RENAME_NOREPLACE) == 0)
+            return true;
+        if (errno != EINVAL && errno != ENOSYS)
+            return discard();
+        // A filesystem that cannot rename without replacing can still link without replacing.
+        if (::linkat(folder, temporary.constData(), folder, name, 0) != 0)
+            return discard();
+        ::unlinkat(folder, temporary.constData(), 0);
+        return true;
+    }
+    if (::renameat2(folder, temporary.constData(), folder, name, RENAME_EXCHANGE) == 0) {
+        // What was swapped out now bears the temporary name.
+        if (isOwnRegularFile(folder, temporary.constData())) {
+            ::unlinkat(folder, temporary.constData(), 0);
+            return true;
+        }
+        ::renameat2(folder, temporary.constData(), folder, name, RENAME_EXCHANGE);
+        errno = EPERM;
+        return discard();
+    }
+    if (errno != EINVAL && errno != ENOSYS)
+        return discard();
+    // A filesystem that cannot exchange: the file is checked once more just before it is replaced.
+    if (!isOwnRegularFile(folder, name))
+        return discard();
+    return ::renameat(folder, temporary.constData(), folder, name) == 0 || discard();
+}
+
 enum class Link { Replace, Follow, KeepToOwnFile, KeepToOwnersOnlyFile };
 
 bool writeWith(const QString& path, const QByteArray& contents, Link link)
 {
-    QString target = path;
-    bool ownerOnly = false;
     if (link == Link::Follow) {
-        if (const QString end = LinkedFile::finalTarget(path); !end.isEmpty())
-            target = end;
-    } else {
+        const LinkedFile::Place place = LinkedFile::reach(path);
+        return place.reached() && replaceAt(place, contents, false, place.linked ? Swap::Checked : Swap::Plain);
+    }
+    if (link != Link::Replace) {
         const auto sharing = link == Link::KeepToOwnersOnlyFile ? LinkedFile::Sharing::Refused : LinkedFile::Sharing::Allowed;
-        const auto linked = link == Link::Replace ? std::nullopt : LinkedFile::ownFile(path, sharing);
-        if (linked) {
-            // Written in the target's folder; QSaveFile gives the new file the mode of the old.
-            target = *linked;
-        } else {
-            const QByteArray native = QFile::encodeName(path);
-            if (isLink(native) && ::unlink(native.constData()) != 0)
-                return false;
-            ownerOnly = link != Link::Replace;
-        }
+        if (const auto linked = LinkedFile::ownFilePlace(path, sharing))
+            return replaceAt(*linked, contents, false, Swap::Checked);
     }
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.cancelWriting();
-        return false;
-    }
-    // QSaveFile buffers: a full disk only shows at flush, and commit() would then still move the
-    // truncated file over the good one.
-    if (file.write(contents) != contents.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Any link standing at `path` is replaced; what it leads to is left as it is.
+    const LinkedFile::Place place = LinkedFile::at(path);
+    return place.reached() && replaceAt(place, contents, link != Link::Replace, Swap::Plain);
 }
 
 } // namespace
@@ -171,40 +268,35 @@ FolderRefusal cannotMake(const QByteArray& native, int error)
 std::optional<FolderRefusal> privateFolder(const QByteArray& native)
 {
     const QString folder = QFile::decodeName(native);
-    const bool link = isLink(native);
-    const QString target = link ? QFileInfo(folder).symLinkTarget() : QString();
+    // A followed link's target is the user's folder, whose mode is theirs to choose: it is judged
+    // and never changed, and so is a folder behind a link that is not the user's.
+    if (isLink(native) || LinkedFile::reach(folder).error == EPERM)
+        return LinkedFile::folderRefusal(folder);
     struct stat status {};
-    if (link && ::stat(native.constData(), &status) != 0)
-        return FolderRefusal{FolderRefusal::Reason::LinkToNothing, folder, target, 0, errno};
-    if (!link && !makeMissing(native)) {
+    if (!makeMissing(native)) {
         const int error = errno;
         if (::lstat(native.constData(), &status) == 0)
             return FolderRefusal{FolderRefusal::Reason::NotAFolder, folder, {}, status.st_uid, ENOTDIR};
         return cannotMake(native, error);
     }
-    // Checked and changed through one descriptor, so that a link put in the place of a folder
-    // meanwhile is never followed, and a followed link's target is judged as it is opened. Opened
-    // as a path only, a folder of the user's without read permission is still set right.
-    const int fd = ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC | (link ? 0 : O_NOFOLLOW));
-    if (fd < 0) {
+    // Checked and changed through one descriptor, so that a link put in the place of the folder
+    // meanwhile is never followed. Opened as a path only, a folder of the user's without read
+    // permission is still set right.
+    const Descriptor fd(::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.valid()) {
         const int error = errno;
         if (error == ENOTDIR || error == ELOOP)
-            return FolderRefusal{FolderRefusal::Reason::NotAFolder, folder, target, ownerOf(native), error};
-        return FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, error};
+            return FolderRefusal{FolderRefusal::Reason::NotAFolder, folder, {}, ownerOf(native), error};
+        return FolderRefusal{FolderRefusal::Reason::Failed, folder, {}, 0, error};
     }
-    const auto anothers = link ? FolderRefusal::Reason::LinkToAnothersFolder : FolderRefusal::Reason::OwnedByAnother;
-    std::optional<FolderRefusal> refusal;
-    if (::fstat(fd, &status) != 0)
-        refusal = FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, errno};
-    else if (status.st_uid != ::geteuid())
-        refusal = FolderRefusal{anothers, folder, target, status.st_uid, EPERM};
-    // A followed link's target is the user's folder, whose mode is theirs to choose; only a folder
-    // of the application's own is held owner-only.
-    else if (!link && (status.st_mode & 07777) != 0700
-             && ::chmod(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), 0700) != 0)
-        refusal = FolderRefusal{FolderRefusal::Reason::Failed, folder, target, 0, errno};
-    ::close(fd);
-    return refusal;
+    if (::fstat(fd.get(), &status) != 0)
+        return FolderRefusal{FolderRefusal::Reason::Failed, folder, {}, 0, errno};
+    if (status.st_uid != ::geteuid())
+        return FolderRefusal{FolderRefusal::Reason::OwnedByAnother, folder, {}, status.st_uid, EPERM};
+    if ((status.st_mode & 07777) != 0700
+        && ::chmod(QByteArray("/proc/self/fd/" + QByteArray::number(fd.get())).constData(), 0700) != 0)
+        return FolderRefusal{FolderRefusal::Reason::Failed, folder, {}, 0, errno};
+    return std::nullopt;
 }
 
 } // namespace

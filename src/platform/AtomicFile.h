@@ -18,14 +18,16 @@ inline const QString temporaryInfix = QStringLiteral(".quillmarsh-tmp-");
 // points to is never written.
 bool write(const QString& path, const QByteArray& contents);
 // A file of ours that the user may have linked into a folder of theirs (a dotfiles folder, say): a
-// link at `path` to a regular file of the user's stays a link and that file is replaced. Any other
-// link is replaced as by write(); a file made here is owner-only (0600) before any byte reaches it.
+// link of the user's (see LinkedFile) at `path` to a regular file of theirs stays a link and that
+// file is replaced, in its own folder; should the link or the file change meanwhile, nothing is
+// written rather than a file made anew. Any other link is replaced as by write(); a file made here
+// is owner-only (0600) before any byte reaches it.
 bool writePrivate(const QString& path, const QByteArray& contents);
 // Like writePrivate(), for contents no one else may read: a link is kept only when the file it
 // leads to is the user's alone.
 bool writeSecret(const QString& path, const QByteArray& contents);
-// A link standing at `path` stays a link whatever it leads to: the file at the end of it is
-// replaced, or made when there is none.
+// A link of the user's standing at `path` stays a link: the regular file of theirs at the end of it
+// is replaced, or made where the chain ends in nothing. Through any other link nothing is written.
 bool writeThrough(const QString& path, const QByteArray& contents);
 // Renames a file that could not be read as expected to "<path>.unreadable-<UTC time>" in the same
 // folder, so that the user's data is kept when a new file takes its place. Returns the new path,

@@ -13,6 +13,9 @@ struct FolderRefusal {
         LinkToAnothersFolder,
         // A link stands there whose target does not exist.
         LinkToNothing,
+        // Others may change what is kept there: a link on the way to it is not the user's, or the
+        // folder a link leads to may be written by others; `target` names the folder that lets them.
+        OpenToOthers,
         // Something that is not a folder stands there, or a link to one.
         NotAFolder,
         // The folder could not be made or opened; `error` says why.

@@ -12,21 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-// A folder of this user's, reached through a link or not. The values' folder may be a link into
-// the user's own folders; one into another user's is neither read from nor written to.
-bool isOwnFolder(const QString& path)
-{
-    struct stat status {};
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode)
-           && status.st_uid == ::geteuid();
-}
-
-} // namespace
 
 SecureLocalStore::SecureLocalStore(Defaults& defaults, QString directory)
     : m_defaults(defaults), m_directory(std::move(directory))
@@ -81,14 +66,11 @@ std::optional<QByteArray> SecureLocalStore::readSecure(const QString& key, const
     const QString path = secureFileURL(key);
     // A link is read through only to a file of the user's that no one else may read, as written;
     // any other is set aside like anything else that is not a readable file of ours, and the
-    // mirror's copy takes its place. In a folder of another user's, nothing is.
+    // mirror's copy takes its place. In a folder of another user's, or one reached through a link
+    // that is not the user's, nothing is.
     BoundedFile::Result file;
-    if (isOwnFolder(m_directory)) {
-        const bool refusedLink =
-            QFileInfo(path).isSymLink() && !LinkedFile::ownFile(path, LinkedFile::Sharing::Refused);
-        file = refusedLink ? BoundedFile::Result{BoundedFile::Status::NotRegularFile, {}}
-                           : BoundedFile::read(path, maxValueSize);
-    }
+    if (LinkedFile::isOwnFolder(m_directory))
+        file = LinkedFile::read(path, maxValueSize, LinkedFile::Sharing::Refused);
     if (file.read() && accepted(file.contents)) {
         if (!m_defaults.string(mirrorPrefix + key))
             m_defaults.setValue(mirrorPrefix + key, QString::fromLatin1(file.contents.toBase64()));

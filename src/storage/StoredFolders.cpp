@@ -2,11 +2,11 @@
 
 #include "AtomicFile.h"
 #include "FolderRefusal.h"
+#include "LinkedFile.h"
 #include "Paths.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <optional>
 #include <sys/stat.h>
@@ -52,22 +52,9 @@ std::optional<FolderRefusal> check(const QString& folder)
             return cannotBeMade(native);
         return FolderRefusal{Reason::Failed, folder, {}, 0, errno};
     }
-    if (S_ISDIR(entry.st_mode)) {
-        if (entry.st_uid != ::geteuid())
-            return FolderRefusal{Reason::OwnedByAnother, folder, {}, entry.st_uid, EPERM};
-        return std::nullopt;
-    }
-    if (!S_ISLNK(entry.st_mode))
+    if (!S_ISDIR(entry.st_mode) && !S_ISLNK(entry.st_mode))
         return FolderRefusal{Reason::NotAFolder, folder, {}, entry.st_uid, ENOTDIR};
-    const QString target = QFileInfo(folder).symLinkTarget();
-    struct stat followed {};
-    if (::stat(native.constData(), &followed) != 0)
-        return FolderRefusal{Reason::LinkToNothing, folder, target, 0, errno};
-    if (!S_ISDIR(followed.st_mode))
-        return FolderRefusal{Reason::NotAFolder, folder, target, followed.st_uid, ENOTDIR};
-    if (followed.st_uid != ::geteuid())
-        return FolderRefusal{Reason::LinkToAnothersFolder, folder, target, followed.st_uid, EPERM};
-    return std::nullopt;
+    return LinkedFile::folderRefusal(folder);
 }
 
 void addOnce(QStringList& texts, const QString& text)

@@ -1,7 +1,7 @@
 #include "GameProfileFile.h"
 
 #include "AtomicFile.h"
-#include "BoundedFile.h"
+#include "LinkedFile.h"
 
 #include <QFileInfo>
 
@@ -9,7 +9,7 @@ GameProfileFile::GameProfileFile(QString path) : m_path(std::move(path)) {}
 
 std::optional<QList<GameProfile>> GameProfileFile::load() const
 {
-    const BoundedFile::Result file = BoundedFile::read(m_path, maxFileBytes);
+    const BoundedFile::Result file = LinkedFile::read(m_path, maxFileBytes);
     if (file.unusable())
         AtomicFile::moveAside(m_path);
     if (!file.read())
@@ -19,7 +19,7 @@ std::optional<QList<GameProfile>> GameProfileFile::load() const
 
 bool GameProfileFile::save(const QList<GameProfile>& profiles) const
 {
-    const BoundedFile::Result file = BoundedFile::read(m_path, maxFileBytes);
+    const BoundedFile::Result file = LinkedFile::read(m_path, maxFileBytes);
     const bool replaceable =
         file.status == BoundedFile::Status::Missing || (file.read() && GameProfile::decodeList(file.contents));
     if (!replaceable && !AtomicFile::moveAside(m_path))

@@ -127,6 +127,7 @@ private slots:
         QTest::newRow("to nowhere") << "plain" << -1 << false;
         QTest::newRow("private, to a file elsewhere") << "private" << 0644 << true;
         QTest::newRow("private, to nowhere") << "private" << -1 << false;
+        QTest::newRow("through, to a file elsewhere") << "through" << 0640 << true;
     }
     void writesThroughALinkOnlyToAFileOfTheUsers()
     {
@@ -139,7 +140,9 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(outside).constData(), targetMode < 0 ? 0644 : targetMode) == 0);
         const QString file = dir.path() + "/ours";
         QVERIFY(QFile::link(targetMode < 0 ? dir.path() + "/dotfiles/nowhere" : outside, file));
-        QVERIFY(how == "plain" ? AtomicFile::write(file, "mine") : AtomicFile::writePrivate(file, "mine"));
+        QVERIFY(how == "plain"     ? AtomicFile::write(file, "mine")
+                : how == "through" ? AtomicFile::writeThrough(file, "mine")
+                                   : AtomicFile::writePrivate(file, "mine"));
         QCOMPARE(contents(file), QByteArray("mine"));
         QCOMPARE(QFileInfo(file).isSymLink(), kept);
         QCOMPARE(contents(outside), QByteArray(kept ? "mine" : "precious"));

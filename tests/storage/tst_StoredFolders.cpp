@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 #include "FolderRefusal.h"
+#include "LinkedFile.h"
 #include "Paths.h"
 #include "TestMain.h"
 #include "assistant/APIKeyStore.h"
@@ -10,7 +11,13 @@
 #include "storage/StoredFolders.h"
 #include "tuning/GameProfileFile.h"
 
+#include <QRandomGenerator>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +46,21 @@ QString settingsFolder()
     return StoredFolders::paths().at(1);
 }
 
+QString realPath(const QString& path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(QFile::encodeName(path).constData(), resolved) ? QFile::decodeName(resolved) : QString();
+}
+
+// A group with a member besides this user: nobody's own.
+std::optional<gid_t> sharedGroup()
+{
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || !nobody || nobody->pw_uid == ::geteuid() || ::getpwuid(::geteuid())->pw_gid == nobody->pw_gid)
+        return std::nullopt;
+    return nobody->pw_gid;
+}
+
 } // namespace
 
 class TestStoredFolders : public QObject {
@@ -55,6 +77,182 @@ private slots:
         if (QFileInfo(parent).isFile())
             QVERIFY(QFile::remove(parent));
         QVERIFY(QDir().mkpath(parent));
+    }
+
+    // A link is followed only when every link on the way is the user's (or root's) and stands in a
+    // folder no one else may write; then it leads where the kernel goes. Any other link is taken for
+    // a file that cannot serve: it is set aside and the value is saved in its place, and what it
+    // leads to is left as it was. A linked stored folder that others may write is not used at all.
+    void linksAreFollowedOnlyWhereTheUserMadeThem_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("store");   // the defaults file read and written, in the home
+        QTest::addColumn<QString>("reaches"); // where the resolver says it leads, in the home
+        QTest::addColumn<QString>("lands");   // where a saved value is found, in the home; empty: none
+        QTest::addColumn<QString>("refused"); // what the start's window says; empty: nothing
+        const QString stored = "config/Quillmarsh/defaults.json";
+        QTest::newRow("the user's own link in the user's folder")
+            << "own" << stored << "dotfiles/defaults.json" << "dotfiles/defaults.json" << "";
+        QTest::newRow("a link owned by another user")
+            << "another's link" << stored << "" << stored << "";
+        QTest::newRow("a folder link owned by another user")
+            << "another's folder link" << stored << "" << "" << "through " + QDir::homePath() + "/config";
+        QTest::newRow("in a folder with group write of a shared group")
+            << "shared group" << "team/defaults.json" << "" << "team/defaults.json" << "";
+        QTest::newRow("in a folder with other write and the sticky bit")
+            << "sticky" << "open/defaults.json" << "" << "open/defaults.json" << "";
+        QTest::newRow("a relative .. link through a folder link")
+            << "relative" << stored << "dotfiles/real/shared/defaults.json" << "dotfiles/real/shared/defaults.json"
+            << "";
+        QTest::newRow("a chain ending in nothing") << "nothing" << stored << "dotfiles/missing" << stored << "";
+        QTest::newRow("a linked stored folder that others may write")
+            << "open folder" << stored << "open/defaults.json" << ""
+            << "chmod go-w " + QDir::homePath() + "/open";
+    }
+    void linksAreFollowedOnlyWhereTheUserMadeThem()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, store);
+        QFETCH(QString, reaches);
+        QFETCH(QString, lands);
+        QFETCH(QString, refused);
+        const bool root = ::geteuid() == 0;
+        if (setup.contains("another's") && !root)
+            QSKIP("Only root can make a link of another user's");
+        const auto shared = sharedGroup();
+        if (setup == "shared group" && !shared)
+            QSKIP("Only root can give a folder a group with another member");
+        const QString home = QDir::homePath() + "/";
+        for (const char* left : {"team", "open", "config/shared"}) {
+            if (QFileInfo(home + left).exists())
+                removeEntry(home + left);
+        }
+        const auto native = [&](const QString& path) { return QFile::encodeName(home + path); };
+        const auto link = [&](const QString& target, const QString& at) {
+            QVERIFY(QDir().mkpath(QFileInfo(home + at).path()) && QFile::link(target, home + at));
+        };
+        const auto folder = [&](const QString& path, mode_t mode) {
+            QVERIFY(QDir().mkpath(home + path) && ::chmod(native(path).constData(), mode) == 0);
+        };
+        const QByteArray precious = R"({"k":{"integer":1}})";
+        const QStringList kept{"dotfiles/defaults.json", "dotfiles/real/shared/defaults.json", "config/shared/defaults.json"};
+        for (const QString& file : kept) {
+            QVERIFY(QDir().mkpath(QFileInfo(home + file).path()));
+            QVERIFY(AtomicFile::write(home + file, precious));
+        }
+        if (setup == "own" || setup == "another's link") {
+            link(home + "dotfiles/defaults.json", store);
+            if (setup == "another's link")
+                QVERIFY(::lchown(native(store).constData(), 4343, 4343) == 0);
+        } else if (setup == "another's folder link") {
+            folder("dotfiles/config", 0755);
+            link(home + "dotfiles/config", "config/Quillmarsh");
+            QVERIFY(::lchown(native("config/Quillmarsh").constData(), 4343, 4343) == 0);
+        } else if (setup == "shared group" || setup == "sticky") {
+            folder(QFileInfo(store).path(), setup == "sticky" ? 01777 : 02775);
+            if (setup == "shared group")
+                QVERIFY(::chown(native("team").constData(), ::geteuid(), *shared) == 0);
+            link(home + "dotfiles/defaults.json", store);
+        } else if (setup == "relative") {
+            folder("dotfiles/real/Quillmarsh", 0755);
+            link(home + "dotfiles/real/Quillmarsh", "config/Quillmarsh");
+            link("../shared/defaults.json", store);
+        } else if (setup == "nothing") {
+            link(home + "dotfiles/first", store);
+            link(home + "dotfiles/missing", "dotfiles/first");
+        } else if (setup == "open folder") {
+            folder("open", 0757);
+            link(home + "open", "config/Quillmarsh");
+        }
+        if (!reaches.isEmpty()) {
+            QCOMPARE(LinkedFile::reach(home + store).path, home + reaches);
+            // The kernel makes a file where the chain ends in nothing, and a real path is realpath's.
+            const bool made = !QFileInfo::exists(home + store) && QFile(home + store).open(QIODevice::WriteOnly);
+            QCOMPARE(realPath(home + store), home + reaches);
+            if (made)
+                QVERIFY(QFile::remove(home + reaches));
+        } else {
+            QCOMPARE(LinkedFile::reach(home + store).error, EPERM);
+        }
+        const int modeBefore = modeOf(home + "open");
+
+        const QString text = StoredFolders::prepare();
+        QVERIFY2(refused.isEmpty() ? text.isEmpty() : text.contains(refused), qPrintable(text));
+        if (refused.isEmpty())
+            QVERIFY(JsonFileDefaults(home + store).setValue("k", 2));
+        if (!lands.isEmpty())
+            QCOMPARE(JsonFileDefaults(home + lands).integer("k"), 2);
+        for (const QString& file : kept) {
+            if (file != lands)
+                QCOMPARE(QFileInfo(home + file).size(), qint64(precious.size()));
+        }
+        QVERIFY(!QFileInfo::exists(home + "dotfiles/missing"));
+        if (setup == "open folder")
+            QCOMPARE(modeOf(home + "open"), modeBefore);
+        QVERIFY(!QFileInfo::exists(home + "open/defaults.json") || setup == "sticky");
+        // What was not followed is kept aside as it stood, a link.
+        const QFileInfoList aside = QDir(QFileInfo(home + store).path()).entryInfoList({"defaults.json.unreadable-*"},
+                                                                                      QDir::AllEntries | QDir::System);
+        const bool setAside = lands == store && setup != "nothing";
+        QCOMPARE(aside.size(), setAside ? 1 : 0);
+        if (setAside)
+            QVERIFY(aside.first().isSymLink());
+    }
+
+    // Over random trees of folders, files and links, absolute and relative, every path leads where
+    // realpath(3) says, or, when the chain ends in nothing, where the kernel makes the file.
+    void resolvesAsTheKernelDoes()
+    {
+        QTemporaryDir dir;
+        const QByteArray base = QFile::encodeName(QFileInfo(dir.path()).canonicalFilePath());
+        QRandomGenerator random(54);
+        const QByteArrayList names{"a", "b", "c", "..", "."};
+        const auto randomPath = [&](int length) {
+            QByteArrayList parts;
+            for (int i = 0; i < length; ++i)
+                parts.append(names.at(random.bounded(i + 1 == length ? 3 : 5)));
+            return parts.join('/');
+        };
+        int compared = 0;
+        for (int tree = 0; tree < 200; ++tree) {
+            // Deep enough that no `..` climbs out of the temporary folder.
+            const QByteArray top = base + "/t" + QByteArray::number(tree) + QByteArray("/n").repeated(8);
+            QVERIFY(QDir().mkpath(QFile::decodeName(top)));
+            for (int entry = 0; entry < 12; ++entry) {
+                const QByteArray at = top + '/' + randomPath(1 + random.bounded(3));
+                switch (random.bounded(4)) {
+                case 0:
+                    ::mkdir(at.constData(), 0700);
+                    break;
+                case 1:
+                    ::close(::open(at.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600));
+                    break;
+                default: {
+                    const QByteArray target = randomPath(1 + random.bounded(4));
+                    ::symlink((random.bounded(3) == 0 ? top + '/' + target : target).constData(), at.constData());
+                }
+                }
+            }
+            for (int query = 0; query < 8; ++query) {
+                const QString path = QFile::decodeName(top + '/' + randomPath(1 + random.bounded(4)));
+                const LinkedFile::Place place = LinkedFile::reach(path);
+                QString kernel = realPath(path);
+                if (kernel.isEmpty()) {
+                    const int made = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT, 0600);
+                    if (made >= 0) {
+                        ::close(made);
+                        kernel = realPath(path);
+                        QVERIFY(::unlink(QFile::encodeName(kernel).constData()) == 0);
+                    }
+                }
+                QVERIFY2(place.reached() == !kernel.isEmpty(), qPrintable(path + " reached: " + place.path));
+                if (!kernel.isEmpty()) {
+                    QCOMPARE(place.path, kernel);
+                    ++compared;
+                }
+            }
+        }
+        QVERIFY(compared > 300);
     }
 
     void theFoldersAreThoseOfTheStoredFiles()
@@ -97,6 +295,13 @@ private slots:
             << "alice" << QStringList{"link to /home/alice/notes", "not a folder"} << "";
         QTest::newRow("a file") << int(Reason::NotAFolder) << "/home/alice/.config/Quillmarsh" << "" << "alice"
                                 << "alice" << QStringList{"/home/alice/.config/Quillmarsh", "not a folder"} << "";
+        QTest::newRow("a linked folder of the user's that others may write")
+            << int(Reason::OpenToOthers) << "/home/alice/.config/Quillmarsh" << "/home/alice/My Team" << "alice"
+            << "alice" << QStringList{"/home/alice/.config/Quillmarsh", "others than alice may change"}
+            << "chmod go-w '/home/alice/My Team'";
+        QTest::newRow("behind a link in a folder of another user's that others may write")
+            << int(Reason::OpenToOthers) << "/home/alice/.config/Quillmarsh" << "/srv/team" << "bob" << "alice"
+            << QStringList{"others than alice may change", "through /srv/team", "only you may write"} << "";
     }
     void refusalText()
     {
@@ -110,7 +315,7 @@ private slots:
         const QString text = FolderRefusal{FolderRefusal::Reason(reason), folder, target, 0, EPERM}.text(owner, user);
         for (const QString& part : says)
             QVERIFY2(text.contains(part), qPrintable(text));
-        QCOMPARE(text.contains("chown"), !command.isEmpty());
+        QCOMPARE(text.contains("\n\n"), !command.isEmpty());
         if (!command.isEmpty())
             QVERIFY2(text.endsWith("\n" + command), qPrintable(text));
     }

@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "BoundedFile.h"
+#include "LinkedFile.h"
 #include "JsonInteger.h"
 #include "JsonMembers.h"
 #include "Paths.h"
@@ -277,7 +278,7 @@ std::optional<Parted> parted(const QByteArray& contents, const QList<Member>& as
 
 void JsonFileDefaults::load()
 {
-    BoundedFile::Result file = BoundedFile::read(m_filePath, maxFileBytes);
+    BoundedFile::Result file = LinkedFile::read(m_filePath, maxFileBytes);
     if (file.status == BoundedFile::Status::Missing)
         return;
     const BoundedFile::Status status = file.status;

@@ -1,6 +1,7 @@
 #include "LinuxTrash.h"
 
 #include "AtomicFile.h"
+#include "Descriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,24 +19,6 @@ namespace {
 const QByteArray kInfoSuffix = QByteArrayLiteral(".trashinfo");
 // A last dot further from the end than this does not start an extension worth keeping.
 constexpr qsizetype kMaxExtension = 16;
-
-// Closes its descriptor when it goes.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor& operator=(Descriptor&&) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 bool isOwnFolder(const Descriptor& folder, uid_t user)
 {

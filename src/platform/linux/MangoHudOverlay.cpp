@@ -48,7 +48,7 @@ QByteArrayList linesOf(const QByteArray& bytes)
 // read gives nothing.
 std::optional<QByteArrayList> readLines(const QString& path, qint64 bound)
 {
-    const BoundedFile::Result file = BoundedFile::read(path, bound);
+    const BoundedFile::Result file = LinkedFile::read(path, bound);
     if (file.unusable())
         return std::nullopt;
     return linesOf(file.contents);
@@ -61,13 +61,13 @@ bool occupied(const QString& path)
     return info.exists() || info.isSymLink();
 }
 
-// Removes the file at the path, or the file a link there points to, leaving the link.
+// Removes the file at the path, or the file a link of the user's there leads to, leaving the link.
 bool removeThrough(const QString& path)
 {
     if (!QFileInfo::exists(path))
         return true;
-    const QString target = LinkedFile::finalTarget(path);
-    return QFile::remove(target.isEmpty() ? path : target);
+    const LinkedFile::Place place = LinkedFile::reach(path);
+    return place.reached() && ::unlinkat(place.folder.get(), place.name.constData(), 0) == 0;
 }
 
 // The file at the path, or the user's own file a link there leads to, holds exactly these bytes.
@@ -373,7 +373,7 @@ void MangoHudOverlay::loadRecord()
     if (m_recordLoaded || m_options.recordFile.isEmpty())
         return;
     m_recordLoaded = true;
-    const BoundedFile::Result file = BoundedFile::read(m_options.recordFile, kRecordBound);
+    const BoundedFile::Result file = LinkedFile::read(m_options.recordFile, kRecordBound);
     if (file.status == BoundedFile::Status::Missing)
         return;
     const QJsonDocument document = QJsonDocument::fromJson(file.contents);
@@ -608,7 +608,7 @@ QByteArray MangoHudOverlay::gameFile(const QByteArrayList& globalLines)
 MangoHudOverlay::GameFile MangoHudOverlay::gameFileAt(const QString& name)
 {
     loadRecord();
-    const BoundedFile::Result file = BoundedFile::read(gamePath(name), gameFileBound);
+    const BoundedFile::Result file = LinkedFile::read(gamePath(name), gameFileBound);
     if (file.unusable())
         return {};
     GameFile game{GameFile::Kind::Users, linesOf(file.contents)};
