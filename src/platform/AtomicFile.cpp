@@ -51,19 +51,6 @@ QByteArray temporaryName(const QByteArray& name)
     return temporary;
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 bool isOwnRegularFile(int folder, const char* name)
 {
     struct stat status {};
@@ -124,7 +111,7 @@ bool replaceAt(const LinkedFile::Place& place, const QByteArray& contents, bool 
     };
     if (keepMode && ::fchmod(file.get(), existing.st_mode & 0777) != 0)
         return discard();
-    if (!writeAll(file.get(), contents) || ::fdatasync(file.get()) != 0 || ::close(file.release()) != 0)
+    if (!file.writeAll(contents) || ::fdatasync(file.get()) != 0 || ::close(file.release()) != 0)
         return discard();
     if (swap == Swap::Plain)
         return ::renameat(folder, temporary.constData(), folder, name) == 0 || discard();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <cerrno>
 #include <unistd.h>
 #include <utility>
 
@@ -24,6 +26,19 @@ public:
     bool valid() const { return m_fd >= 0; }
     // Hands the descriptor over, to be closed by the caller.
     int release() { return std::exchange(m_fd, -1); }
+    // Writes all of `bytes`, in as many writes as it takes; false at the first that fails.
+    bool writeAll(const QByteArray& bytes) const
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t written = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            done += written;
+        }
+        return true;
+    }
 
 private:
     void reset()

@@ -123,19 +123,6 @@ QByteArray infoText(const QByteArray& location, const QDateTime& deleted)
            + deleted.toLocalTime().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1() + '\n';
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 // 0 or the error.
 int renameWithoutReplacing(const QByteArray& from, int folder, const QByteArray& name)
 {
@@ -170,7 +157,7 @@ bool moveInto(const Descriptor& trash, uid_t user, const QByteArray& item, const
             continue;
         if (!claim.valid())
             return false;
-        const int error = writeAll(claim.get(), info) ? renameWithoutReplacing(item, files.get(), candidate) : EIO;
+        const int error = claim.writeAll(info) ? renameWithoutReplacing(item, files.get(), candidate) : EIO;
         if (error == 0)
             return true;
         ::unlinkat(infoFolder.get(), infoName.constData(), 0);
