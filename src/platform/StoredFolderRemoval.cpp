@@ -1,5 +1,7 @@
 #include "StoredFolderRemoval.h"
 
+#include "LinkedFile.h"
+
 #include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
@@ -117,9 +119,15 @@ StoredFolderRemoval::Result StoredFolderRemoval::remove(const QString& path, Fol
     if (error == ELOOP || error == ENOTDIR) {
         struct stat status {};
         linked = ::lstat(native.constData(), &status) == 0 && S_ISLNK(status.st_mode);
+        // Followed only where the user made the link and no one else may change the folder.
+        if (linked && LinkedFile::folderRefusal(path))
+            return {false, path};
         if (linked) {
-            fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            error = fd < 0 ? errno : 0;
+            const LinkedFile::Place place = LinkedFile::reach(path);
+            fd = place.reached()
+                     ? ::openat(place.folder.get(), place.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                     : -1;
+            error = !place.reached() ? place.error : fd < 0 ? errno : 0;
         }
     }
     // Nothing there, or something that is not a folder (a link to nothing or to a file included):

@@ -216,6 +216,21 @@ private slots:
         QCOMPARE(modeOf(held), modeBefore);
     }
 
+    // A linked folder that others may write may hold what they put there under our names: nothing
+    // in it is removed, and it is named as kept.
+    void aLinkedFolderOthersMayWriteIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        const QString team = dir.path() + "/team";
+        const QString data = dir.path() + "/Quillmarsh";
+        QVERIFY(makeFile(team + "/game_profiles.json") && makeFile(team + "/.secure/" + QString(64, 'c') + ".bin"));
+        QVERIFY(::chmod(QFile::encodeName(team).constData(), 01777) == 0 && QFile::link(team, data));
+        const auto removal = CleanUninstall::removeStoredFolder(data, StoredFiles::Folder::Data);
+        QVERIFY(!removal.allRemoved);
+        QCOMPARE(removal.keptFolder, data);
+        QVERIFY(QFileInfo::exists(team + "/game_profiles.json") && QFileInfo::exists(team + "/.secure"));
+    }
+
     // A thread keeps swapping a subfolder of ours for a link to a folder elsewhere while removals
     // run: whatever the interleaving, nothing where the link leads is removed.
     void aLinkSwappedInDuringTheRemovalIsNotFollowed()
