@@ -39,11 +39,11 @@ QString FolderRefusal::text(const QString& ownerName, const QString& userName) c
             .arg(folder, target);
     case Reason::OpenToOthers:
         return ownerName == userName
-                   ? QStringLiteral("Quillmarsh cannot use its folder %1: others than %2 may change what Quillmarsh "
-                                    "keeps there, as they may write %3. To make it private, run:\n\nchmod go-w %4")
+                   ? QStringLiteral("Quillmarsh cannot use its folder %1: users other than %2 may change what "
+                                    "Quillmarsh keeps there, as they may write %3. To make it private, run:\n\nchmod go-w %4")
                          .arg(folder, userName, target, quotedForShell(target))
-                   : QStringLiteral("Quillmarsh cannot use its folder %1: others than %2 may change what Quillmarsh "
-                                    "keeps there, through %3. Link it to a folder of yours that only you may write, "
+                   : QStringLiteral("Quillmarsh cannot use its folder %1: users other than %2 may change what "
+                                    "Quillmarsh keeps there, through %3. Link it to a folder of yours that only you may write, "
                                     "or move the link away.")
                          .arg(folder, userName, target);
     case Reason::NotAFolder:

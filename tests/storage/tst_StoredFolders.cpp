@@ -297,11 +297,11 @@ private slots:
                                 << "alice" << QStringList{"/home/alice/.config/Quillmarsh", "not a folder"} << "";
         QTest::newRow("a linked folder of the user's that others may write")
             << int(Reason::OpenToOthers) << "/home/alice/.config/Quillmarsh" << "/home/alice/My Team" << "alice"
-            << "alice" << QStringList{"/home/alice/.config/Quillmarsh", "others than alice may change"}
+            << "alice" << QStringList{"/home/alice/.config/Quillmarsh", "users other than alice may change"}
             << "chmod go-w '/home/alice/My Team'";
         QTest::newRow("behind a link in a folder of another user's that others may write")
             << int(Reason::OpenToOthers) << "/home/alice/.config/Quillmarsh" << "/srv/team" << "bob" << "alice"
-            << QStringList{"others than alice may change", "through /srv/team", "only you may write"} << "";
+            << QStringList{"users other than alice may change", "through /srv/team", "only you may write"} << "";
     }
     void refusalText()
     {
