@@ -1,5 +1,7 @@
 #include "DisplayCheck.h"
 
+#include "XcbConnect.h"
+
 #include <xcb/xcb.h>
 
 namespace {
@@ -63,7 +65,7 @@ QString DisplayCheck::problem(const QStringList& arguments, const QProcessEnviro
         display = environment.value(QStringLiteral("DISPLAY"));
     if (display.isEmpty())
         return QStringLiteral("Quillmarsh: the X11 platform was asked for, but DISPLAY is not set.\n") + kAdvice;
-    xcb_connection_t* connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+    xcb_connection_t* connection = connectToXServer(display.toLocal8Bit().constData(), nullptr);
     const int error = xcb_connection_has_error(connection);
     xcb_disconnect(connection);
     switch (error) {
