@@ -7,6 +7,8 @@
 // A ping that is not answered before the next one is sent counts as unanswered until it is; the
 // longest wait is the longest time the program went without answering.
 
+#include "linux/XcbConnect.h"
+
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -96,7 +98,7 @@ int main(int argc, char* argv[])
             intervalMs = std::atoi(argv[i + 1]);
     }
 
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    xcb_connection_t* connection = connectToXServer(nullptr, nullptr);
     if (xcb_connection_has_error(connection)) {
         std::fprintf(stderr, "no X display\n");
         return 1;

@@ -4,6 +4,7 @@
 #include "style/Fonts.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFontMetricsF>
 #include <QIcon>
@@ -33,6 +34,40 @@ QList<std::pair<QString, QString>> readings(const QString& title)
     }
     return list;
 }
+
+// A tray icon taken away while the bus that leads to its tray does not answer yet, with its menu,
+// until the icon can unregister without holding the main thread up. The watcher owns it meanwhile,
+// so it goes with the watcher at the latest; but where the bus did not answer last, deleting it
+// then would hold the end of the process for the bus's whole time-out, so the icon is left to that
+// end. Its Quit still quits: the item it belonged to is gone.
+class RetiredTrayIcon final : public QObject {
+public:
+    RetiredTrayIcon(std::unique_ptr<QSystemTrayIcon> icon, QMenu* menu, QAction* quit, StatusAreaWatcher& watcher)
+        : QObject(&watcher), m_menu(menu), m_icon(std::move(icon)), m_busAnswers(watcher.isAnswering())
+    {
+        connect(&watcher, &StatusAreaWatcher::changed, this, [this, &watcher] { m_busAnswers = watcher.isAnswering(); });
+        if (quit)
+            connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+        watcher.afterNextAnswer(this, [this] {
+            m_busAnswers = true;
+            delete this;
+        });
+    }
+
+    ~RetiredTrayIcon() override
+    {
+        if (m_busAnswers)
+            return;
+        [[maybe_unused]] QSystemTrayIcon* left = m_icon.release();
+        [[maybe_unused]] QMenu* leftMenu = m_menu.release();
+    }
+
+private:
+    // The icon first: it shows the menu.
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_icon;
+    bool m_busAnswers;
+};
 
 } // namespace
 
@@ -115,6 +150,7 @@ void TrayStatusItem::setMenu(const QList<MenuEntry>& entries)
             action = m_menu->addAction(entry.title);
             action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
             connect(action, &QAction::triggered, this, &StatusItem::quitChosen);
+            m_quit = action;
             break;
         }
         m_entries.append(action);
@@ -136,22 +172,16 @@ void TrayStatusItem::remove()
     m_removed = true;
     m_entries.clear();
     m_menu->hide();
-    if (m_tray)
-        retireIcon();
-    else
-        m_menu.reset();
-}
-
-void TrayStatusItem::retireIcon()
-{
-    // The icon takes its menu along: the tray may still show that menu until the icon is gone.
-    disconnect(m_tray.get(), nullptr, this, nullptr);
-    QSystemTrayIcon* tray = m_tray.release();
-    QMenu* menu = m_menu.release();
-    m_watcher->afterNextAnswer(tray, [tray, menu] {
-        delete tray;
-        menu->deleteLater();
-    });
+    if (m_tray && m_watcher->iconsGoThroughTheBus()) {
+        // The icon takes its menu along: the tray may still show that menu until the icon is gone.
+        disconnect(m_tray.get(), nullptr, this, nullptr);
+        if (m_quit)
+            disconnect(m_quit, nullptr, this, nullptr);
+        new RetiredTrayIcon(std::move(m_tray), m_menu.release(), m_quit, *m_watcher);
+        return;
+    }
+    m_tray.reset();
+    m_menu.reset();
 }
 
 QString TrayStatusItem::iconFigure(const QString& title)

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QPointer>
 #include <memory>
 
 class QAction;
@@ -16,8 +17,9 @@ class QSystemTrayIcon;
 // the whole title, with "n/a" for a reading that has no figure. The menu opens from the icon; its
 // reading rows are drawn as the disabled rows they are, with separators that show.
 // Qt's tray icon registers and unregisters itself with blocking calls on the session bus, so the
-// icon is made, and taken away, only right after the watcher heard that bus answer; until then
-// the item keeps its title and menu, and an item removed before that never shows.
+// icon is made only right after the watcher heard that bus answer; until then the item keeps its
+// title and menu, and an item removed before that never shows. An icon in a tray reached through
+// the bus is taken away likewise; one docked in an XEmbed tray needs no bus and goes at once.
 class TrayStatusItem final : public StatusItem {
     Q_OBJECT
 public:
@@ -45,7 +47,6 @@ public:
 private:
     void place();
     void makeIcon();
-    void retireIcon();
 
     // Quit is chosen inside the menu's own mouse handling, and the item may be removed before that
     // handling ends; the menu goes once control is back in the event loop.
@@ -55,6 +56,7 @@ private:
     std::unique_ptr<QMenu, LaterDeleter> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     QList<QAction*> m_entries;
+    QPointer<QAction> m_quit;
     std::shared_ptr<StatusAreaWatcher> m_watcher;
     QString m_title;
     bool m_placing = false;

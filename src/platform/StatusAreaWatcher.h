@@ -22,6 +22,9 @@ public:
     // Called right before a tray icon is made: the desktop may run more than one kind of tray,
     // and the icons of a process all go to the kind the first one found.
     virtual void iconAboutToBeMade() {}
+    // Whether taking a tray icon away waits on the bus. An icon docked in a tray that is not
+    // reached through it is a window of the process's own, and goes at once.
+    virtual bool iconsGoThroughTheBus() const { return true; }
 
     bool isAvailable() const { return isHostPresent() && isAnswering(); }
 

@@ -7,6 +7,8 @@
 #include "linux/DesktopTrayWatch.h"
 #include "linux/StatusNotifierWatch.h"
 
+#include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <optional>
 
@@ -72,6 +74,14 @@ private slots:
             << false << "missing" << "bus comes with a watcher" << false << true << true;
         QTest::newRow("session bus comes up late, with a watcher, icon in the XEmbed tray")
             << true << "missing" << "icon made, bus comes with a watcher, XEmbed ends" << true << false << true;
+        // An icon in the XEmbed tray is a window of our own: it needs no bus to go.
+        QTest::newRow("icon in the XEmbed tray, bus stops, icon removed")
+            << true << "no watcher" << "icon made, bus stops, icon goes at once" << true << true << false;
+        QTest::newRow("icon in the watcher's tray, bus stops, icon removed, its Quit chosen")
+            << true << "watcher" << "icon made, bus stops, icon waits for the bus, Quit chosen, bus answers"
+            << true << true << true;
+        QTest::newRow("icon in the watcher's tray removed, the watch goes first")
+            << true << "watcher" << "icon made, watch goes first" << true << true << true;
     }
     // A tray is there when the session bus's watcher has a host or an XEmbed tray owns the screen's
     // tray selection; a missing session bus is an answer, one that stops is not. Once an icon is
@@ -114,9 +124,12 @@ private slots:
         // Each change is told, and only a change of the tray or of the bus is.
         QSignalSpy changed(&watch, &StatusAreaWatcher::changed);
         std::unique_ptr<TrayStatusItem> item;
+        QPointer<const QSystemTrayIcon> icon;
+        QPointer<QMenu> menu;
         for (const QString& step : change.split(", ", Qt::SkipEmptyParts)) {
             if (step == "icon made") {
                 item = std::make_unique<TrayStatusItem>(desktopWatch);
+                item->setMenu({{StatusItem::MenuEntry::Kind::Quit, "Quit"}});
                 QTRY_VERIFY(item->trayIcon());
             } else if (step.startsWith("XEmbed ends")) {
                 tray.end();
@@ -152,6 +165,31 @@ private slots:
                 session.pause();
                 QObject context;
                 watch.afterNextAnswer(&context, [] {});
+                QTRY_VERIFY(!watch.isAnswering());
+            } else if (step.startsWith("icon goes") || step.startsWith("icon waits") || step == "watch goes first") {
+                icon = item->trayIcon();
+                menu = item->menu();
+                item.reset();
+                const bool atOnce = step == "icon goes at once";
+                QCOMPARE(icon.isNull(), atOnce);
+                QTRY_COMPARE(menu.isNull(), atOnce);
+            } else if (step == "Quit chosen") {
+                // The item is gone, so the application's own quit has to end the event loop.
+                QTimer::singleShot(5s, menu, [] { QCoreApplication::exit(1); });
+                QTimer::singleShot(0, menu->actions().constLast(), &QAction::trigger);
+                QCOMPARE(QCoreApplication::exec(), 0);
+            } else if (step == "bus answers") {
+                session.resume();
+                QTRY_VERIFY(!icon);
+                QVERIFY(!menu);
+            }
+            if (step == "watch goes first") {
+                busWatch.reset();
+                xembedWatch.reset();
+                desktopWatch.reset();
+                QVERIFY(!icon);
+                QVERIFY(!menu);
+                return;
             }
             if (step == "XEmbed ends and comes back")
                 tray.start();
@@ -162,8 +200,7 @@ private slots:
         QTRY_COMPARE(watch.isHostPresent(), trayAfter);
         QCOMPARE(watch.isAvailable(), trayAfter && answeringAfter);
         QCOMPARE(changed.isEmpty(), change.isEmpty());
-        if (change.endsWith("bus stops"))
-            session.resume();
+        session.resume();
     }
 
     void xembedWatchWithoutADisplay_data()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linux/XcbConnect.h"
+
 #include <QByteArray>
 #include <QList>
 #include <cstdint>
@@ -15,7 +17,7 @@ public:
     explicit PlayedXEmbedTray(const QByteArray& display)
     {
         int screenNumber = 0;
-        m_connection = xcb_connect(display.constData(), &screenNumber);
+        m_connection = connectToXServer(display.constData(), &screenNumber);
         if (xcb_connection_has_error(m_connection))
             return;
         xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));

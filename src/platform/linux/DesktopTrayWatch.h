@@ -23,6 +23,7 @@ public:
     bool isAnswering() const override { return m_bus->isAnswering(); }
     void afterNextAnswer(QObject* context, std::function<void()> then) override;
     void iconAboutToBeMade() override;
+    bool iconsGoThroughTheBus() const override { return m_kind != Kind::XEmbed; }
 
 private:
     enum class Kind { Either, StatusNotifier, XEmbed };

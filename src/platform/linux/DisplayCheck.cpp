@@ -1,5 +1,7 @@
 #include "DisplayCheck.h"
 
+#include "XcbConnect.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -101,7 +103,7 @@ std::optional<int> connectionError(const QByteArray& display, std::chrono::milli
         // With a screen to fill in, the connection also fails when the display names a screen
         // its server does not have.
         int screen = 0;
-        xcb_connection_t* connection = xcb_connect(display.constData(), &screen);
+        xcb_connection_t* connection = connectToXServer(display.constData(), &screen);
         const int error = xcb_connection_has_error(connection);
         xcb_disconnect(connection);
         result->set_value(error);

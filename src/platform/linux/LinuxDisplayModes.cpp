@@ -1,5 +1,6 @@
 #include "LinuxDisplayModes.h"
 
+#include "XcbConnect.h"
 #include "XcbReply.h"
 
 #include <QtGlobal>
@@ -19,7 +20,7 @@ public:
         if (displayName.isEmpty())
             return;
         int screenNumber = 0;
-        m_connection = xcb_connect(displayName.toLocal8Bit().constData(), &screenNumber);
+        m_connection = connectToXServer(displayName.toLocal8Bit().constData(), &screenNumber);
         if (xcb_connection_has_error(m_connection))
             return;
         xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));

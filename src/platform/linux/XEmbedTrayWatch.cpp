@@ -1,6 +1,7 @@
 #include "XEmbedTrayWatch.h"
 
 #include "MainThread.h"
+#include "XcbConnect.h"
 #include "XcbReply.h"
 
 #include <QLoggingCategory>
@@ -45,7 +46,7 @@ struct XEmbedTrayWatch::Shared {
     static void watchTray(const std::shared_ptr<Shared>& self)
     {
         int screenNumber = 0;
-        xcb_connection_t* connection = xcb_connect(self->display.constData(), &screenNumber);
+        xcb_connection_t* connection = connectToXServer(self->display.constData(), &screenNumber);
         if (xcb_connection_has_error(connection)) {
             qCInfo(lcXEmbedTray) << "the X display" << self->display << "cannot be reached";
             self->waitingOnServer = false;

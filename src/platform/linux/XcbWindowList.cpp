@@ -1,5 +1,6 @@
 #include "XcbWindowList.h"
 
+#include "XcbConnect.h"
 #include "XcbReply.h"
 
 #include <QList>
@@ -53,7 +54,7 @@ bool XcbWindowList::connected()
     if (m_display.isEmpty())
         return false;
     int screenNumber = 0;
-    m_connection = xcb_connect(m_display.constData(), &screenNumber);
+    m_connection = connectToXServer(m_display.constData(), &screenNumber);
     if (xcb_connection_has_error(m_connection)) {
         disconnect();
         return false;
