@@ -256,11 +256,15 @@ private slots:
         m_platform->completeSetup();
         QVERIFY(QFileInfo::exists(sync + "/.secure"));
 
+        // The view no taller than the window's least, with the line below the button.
+        m_rig->view.resize(480, 300);
         QTest::mouseClick(openConfirmation()->findChild<QWidget*>("confirmUninstall"), Qt::LeftButton);
         const QString expected = "Quillmarsh's data removed. Kept " + QFileInfo(sync).canonicalFilePath()
                                  + ": it holds files that are not Quillmarsh's. Quitting...";
         QTRY_COMPARE(m_rig->view.uninstallMessage(), expected);
-        QCOMPARE(child<QLabel>("uninstallMessage")->text(), expected);
+        QLabel* line = child<QLabel>("uninstallMessage");
+        QCOMPARE(line->text(), expected);
+        QTRY_COMPARE(line->visibleRegion().boundingRect(), line->rect());
         QCOMPARE(QFileInfo(data).isSymLink(), linked);
         // A real folder of ours was made private at the start; a linked one keeps the user's mode.
         if (linked)

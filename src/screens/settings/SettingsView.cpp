@@ -325,4 +325,8 @@ void SettingsView::finishUninstall(bool allRemoved, const QStringList& keptFolde
 {
     m_uninstallMessage = uninstallResult(allRemoved, keptFolders);
     refresh();
+    // Once the column has made room for the line, it is scrolled into sight: a line naming kept
+    // folders wraps below the button.
+    QMetaObject::invokeMethod(
+        this, [this] { ensureWidgetVisible(m_uninstallMessageLabel, 0, 16); }, Qt::QueuedConnection);
 }
