@@ -212,7 +212,7 @@ bool isOwnFolder(const QString& path)
     struct stat status {};
     return place.reached()
            && ::fstatat(place.folder.get(), place.name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0
-           && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid();
+           && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && !(place.linked && othersMayWrite(status));
 }
 
 BoundedFile::Result read(const QString& path, qint64 limit, Sharing sharing)

@@ -58,7 +58,8 @@ std::optional<QString> ownFile(const QString& path, Sharing sharing = Sharing::A
 // The same, as the place of that file.
 std::optional<Place> ownFilePlace(const QString& path, Sharing sharing);
 
-// A folder of this user's, reached only through links of the user's.
+// A folder of this user's, reached only through links of the user's; through a link, only one
+// that no one else may write.
 bool isOwnFolder(const QString& path);
 
 // Reads a stored file as BoundedFile does, through links of the user's only and, through a link,

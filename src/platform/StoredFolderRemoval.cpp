@@ -119,8 +119,12 @@ StoredFolderRemoval::Result StoredFolderRemoval::remove(const QString& path, Fol
     if (error == ELOOP || error == ENOTDIR) {
         struct stat status {};
         linked = ::lstat(native.constData(), &status) == 0 && S_ISLNK(status.st_mode);
-        // Followed only where the user made the link and no one else may change the folder.
-        if (linked && LinkedFile::folderRefusal(path))
+        // Followed only where the user made the link and no one else may change the folder; a link
+        // to nothing or to a file is let through, to be found below to hold nothing of ours.
+        if (const auto refusal = linked ? LinkedFile::folderRefusal(path) : std::nullopt;
+            refusal
+            && (refusal->reason == FolderRefusal::Reason::OpenToOthers
+                || refusal->reason == FolderRefusal::Reason::LinkToAnothersFolder))
             return {false, path};
         if (linked) {
             const LinkedFile::Place place = LinkedFile::reach(path);

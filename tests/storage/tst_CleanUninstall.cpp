@@ -74,7 +74,8 @@ private slots:
     void removeStoredFolder_data()
     {
         QTest::addColumn<bool>("configuration"); // else the data folder
-        QTest::addColumn<QString>("stands");     // "real folder", "link", "link to the home"
+        QTest::addColumn<QString>("stands");     // "real folder", "link", "link to the home", "link to nothing",
+                                                 // "link to a file"
         QTest::addColumn<QStringList>("gone");
         QTest::addColumn<QStringList>("kept");
         QTest::addColumn<QStringList>("sockets"); // of gone and kept, those made as sockets
@@ -103,6 +104,11 @@ private slots:
         QTest::newRow("data: a linked folder holding the user's files")
             << false << "link" << allOurs << sync << ourSockets << noLinks;
         QTest::newRow("data: a link to the home") << false << "link to the home" << allOurs << home << ourSockets << noLinks;
+        // Nothing of ours can be where such a link leads: nothing is removed, and nothing fails.
+        QTest::newRow("data: a link to nothing") << false << "link to nothing" << QStringList{} << QStringList{}
+                                                 << noSockets << noLinks;
+        QTest::newRow("configuration: a link to a file") << true << "link to a file" << QStringList{} << QStringList{}
+                                                         << noSockets << noLinks;
         QTest::newRow("data: a linked folder holding only ours")
             << false << "link" << allOurs << QStringList{} << ourSockets << noLinks;
         QTest::newRow("data: the user's file in a subfolder of ours")
@@ -166,7 +172,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.path() + "/home/.local/share/Quillmarsh";
         const QString held =
-            stands == "real folder" ? path : dir.path() + (stands == "link" ? "/home/Sync" : "/home");
+            stands == "real folder" ? path : dir.path() + (stands == "link to the home" ? "/home" : "/home/Sync");
         QVERIFY(QDir().mkpath(held) && QDir().mkpath(QFileInfo(path).path()));
         const QString elsewhere = dir.path() + "/elsewhere";
         const QStringList outside{"precious.txt", QString(64, 'a') + ".bin"};
@@ -191,6 +197,8 @@ private slots:
             QVERIFY(QFile::link(held, path));
             QVERIFY(::chmod(QFile::encodeName(held).constData(), 0775) == 0);
         }
+        if (stands == "link to nothing" || stands == "link to a file")
+            QVERIFY(QDir(held).removeRecursively() && (stands == "link to nothing" || makeFile(held)));
         const int modeBefore = modeOf(held);
 
         // The defaults take theirs from the configuration folder first, by the same rule.

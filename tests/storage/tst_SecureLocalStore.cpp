@@ -216,26 +216,35 @@ private slots:
         QCOMPARE(fileContents(m_store->secureFileURL("k")), QByteArray("new"));
     }
 
-    // A link where the folder belongs that leads into another user's folder is left as it is, and
-    // nothing in that folder is read, set aside or written: the mirror holds the values.
+    // A link where the folder belongs that leads into another user's folder, or into one others
+    // may write, is left as it is, and nothing in that folder is read, set aside or written: the
+    // mirror holds the values.
+    void linkToAnotherUsersFolderIsNotUsed_data()
+    {
+        QTest::addColumn<bool>("anothers"); // else the user's, with write for others
+        QTest::newRow("another user's folder") << true;
+        QTest::newRow("a folder others may write") << false;
+    }
     void linkToAnotherUsersFolderIsNotUsed()
     {
-        if (::geteuid() != 0)
+        QFETCH(bool, anothers);
+        if (anothers && ::geteuid() != 0)
             QSKIP("Only root can make a folder of another user's");
-        const QString anothers = m_root->path() + "/anothers";
-        const QString planted = anothers + "/" + QFileInfo(m_store->secureFileURL("k")).fileName();
-        QVERIFY(QDir().mkpath(anothers) && AtomicFile::write(planted, "planted"));
-        for (const QString& path : {anothers, planted})
-            QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        const QString folder = m_root->path() + "/anothers";
+        const QString planted = folder + "/" + QFileInfo(m_store->secureFileURL("k")).fileName();
+        QVERIFY(QDir().mkpath(folder) && AtomicFile::write(planted, "planted"));
+        for (const QString& path : {folder, planted})
+            QCOMPARE(anothers ? ::chown(QFile::encodeName(path).constData(), 65534, 65534) : 0, 0);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), anothers ? 0755 : 0777), 0);
         QVERIFY(QDir().mkpath(QFileInfo(m_store->directory()).path()));
-        QVERIFY(QFile::link(anothers, m_store->directory()));
+        QVERIFY(QFile::link(folder, m_store->directory()));
         m_defaults->setValue(SecureLocalStore::mirrorPrefix + "k", QString("bWluZQ=="));
 
         QCOMPARE(m_store->readSecure("k"), QByteArray("mine"));
         QVERIFY(m_store->writeSecure("k", "new"));
         QCOMPARE(m_store->readSecure("k"), QByteArray("new"));
         QVERIFY(QFileInfo(m_store->directory()).isSymLink());
-        QCOMPARE(QDir(anothers).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QFileInfo(planted).fileName()});
         QCOMPARE(fileContents(planted), QByteArray("planted"));
     }
