@@ -73,9 +73,7 @@ bool removeThrough(const QString& path)
 // The file at the path, or the user's own file a link there leads to, holds exactly these bytes.
 bool holds(const QString& path, const QByteArray& bytes)
 {
-    if (QFileInfo(path).isSymLink() && !LinkedFile::ownFile(path))
-        return false;
-    const BoundedFile::Result file = BoundedFile::read(path, bytes.size());
+    const BoundedFile::Result file = LinkedFile::read(path, bytes.size());
     return file.read() && file.contents == bytes;
 }
 
