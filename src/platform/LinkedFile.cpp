@@ -160,13 +160,19 @@ LinkedFile::Place walk(const QString& path, bool followLast)
     return found(".");
 }
 
+// A regular file of the user's, with Sharing::Refused one no one else has any permission on.
+bool isOwnFile(const struct stat& status, LinkedFile::Sharing sharing)
+{
+    return S_ISREG(status.st_mode) && status.st_uid == ::geteuid()
+           && (sharing == LinkedFile::Sharing::Allowed || (status.st_mode & (S_IRWXG | S_IRWXO)) == 0);
+}
+
 bool holdsOwnFile(const LinkedFile::Place& place, LinkedFile::Sharing sharing)
 {
     struct stat status {};
     return place.reached() && place.linked
            && ::fstatat(place.folder.get(), place.name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0
-           && S_ISREG(status.st_mode) && status.st_uid == ::geteuid()
-           && (sharing == LinkedFile::Sharing::Allowed || (status.st_mode & (S_IRWXG | S_IRWXO)) == 0);
+           && isOwnFile(status, sharing);
 }
 
 } // namespace
@@ -230,9 +236,7 @@ BoundedFile::Result read(const QString& path, qint64 limit, Sharing sharing)
         return {errno == ENOENT ? Status::Missing : errno == ELOOP ? Status::NotRegularFile : Status::Unreadable, {}};
     }
     struct stat status {};
-    if (place.linked
-        && (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()
-            || (sharing == Sharing::Refused && (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)))
+    if (place.linked && (::fstat(file.get(), &status) != 0 || !isOwnFile(status, sharing)))
         return {Status::NotRegularFile, {}};
     return BoundedFile::read(file.get(), limit);
 }
