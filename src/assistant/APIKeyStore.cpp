@@ -94,6 +94,9 @@ bool APIKeyStore::save(const QString& key, AIProvider provider)
 
 std::optional<QString> APIKeyStore::load(AIProvider provider) const
 {
+    // Nothing is read from a folder others may change: a key put there would be used as the user's.
+    if (!LinkedFile::isOwnFolder(m_directory))
+        return std::nullopt;
     const QString path = fileURL(provider);
     const BoundedFile::Result stored = LinkedFile::read(path, maxFileBytes, LinkedFile::Sharing::Refused);
     if (stored.unusable())

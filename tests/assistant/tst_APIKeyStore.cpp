@@ -235,11 +235,12 @@ private slots:
     }
 
     // Saving refuses a folder that is not a real folder of this user, and never touches where a
-    // link points.
+    // link points; no key is read through a link into a folder others may write.
     void refusesFoldersItDoesNotOwn_data()
     {
         QTest::addColumn<QString>("setup");
         QTest::newRow("folder is a link") << "link";
+        QTest::newRow("folder is a link to a key others may have put there") << "link to a key";
         QTest::newRow("folder is a file") << "file";
         QTest::newRow("no folder named") << "none";
     }
@@ -251,7 +252,15 @@ private slots:
         const QString elsewhere = base.path() + "/elsewhere";
         QVERIFY(QDir().mkpath(elsewhere));
         QVERIFY(QFile::setPermissions(elsewhere, QFileDevice::Permissions(0x7777)));
-        if (setup == "link")
+        QStringList planted;
+        if (setup == "link to a key") {
+            APIKeyStore own(base.path() + "/own", [] { return QStringLiteral("m"); });
+            QVERIFY(own.save("sk-planted", AIProvider::openAI));
+            const QString key = QFileInfo(own.fileURL(AIProvider::openAI)).fileName();
+            QVERIFY(QFile::copy(own.fileURL(AIProvider::openAI), elsewhere + "/" + key));
+            planted.append(key);
+        }
+        if (setup.startsWith("link"))
             QVERIFY(QFile::link(elsewhere, folder));
         if (setup == "file") {
             QFile file(folder);
@@ -260,7 +269,7 @@ private slots:
         APIKeyStore store(setup == "none" ? QString() : folder, [] { return QStringLiteral("m"); });
         QVERIFY(!store.save("sk-key", AIProvider::openAI));
         QCOMPARE(store.load(AIProvider::openAI), std::nullopt);
-        QVERIFY(QDir(elsewhere).isEmpty());
+        QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), planted);
         QVERIFY(QFile::permissions(elsewhere) & QFileDevice::WriteOther);
     }
     void machineIdentifierSources_data()
