@@ -200,16 +200,16 @@ bool othersMayWrite(const struct stat& folder)
     return folder.st_gid != own;
 }
 
-std::optional<QString> ownFile(const QString& path, Sharing sharing)
-{
-    const Place place = reach(path);
-    return holdsOwnFile(place, sharing) ? std::optional<QString>(place.path) : std::nullopt;
-}
-
 std::optional<Place> ownFilePlace(const QString& path, Sharing sharing)
 {
     Place place = reach(path);
     return holdsOwnFile(place, sharing) ? std::optional<Place>(std::move(place)) : std::nullopt;
+}
+
+std::optional<QString> ownFile(const QString& path, Sharing sharing)
+{
+    const auto place = ownFilePlace(path, sharing);
+    return place ? std::optional<QString>(place->path) : std::nullopt;
 }
 
 bool isOwnFolder(const QString& path)
