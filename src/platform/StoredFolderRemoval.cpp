@@ -1,5 +1,6 @@
 #include "StoredFolderRemoval.h"
 
+#include "Descriptor.h"
 #include "LinkedFile.h"
 
 #include <QByteArrayList>
@@ -112,37 +113,30 @@ bool removeOurs(int folder, Folder which)
 
 StoredFolderRemoval::Result StoredFolderRemoval::remove(const QString& path, Folder folder)
 {
-    const QByteArray native = QFile::encodeName(path);
-    bool linked = false;
-    int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    int error = fd < 0 ? errno : 0;
-    if (error == ELOOP || error == ENOTDIR) {
-        struct stat status {};
-        linked = ::lstat(native.constData(), &status) == 0 && S_ISLNK(status.st_mode);
-        // Followed only where the user made the link and no one else may change the folder; a link
-        // to nothing or to a file is let through, to be found below to hold nothing of ours.
-        if (const auto refusal = linked ? LinkedFile::folderRefusal(path) : std::nullopt;
-            refusal
-            && (refusal->reason == FolderRefusal::Reason::OpenToOthers
-                || refusal->reason == FolderRefusal::Reason::LinkToAnothersFolder))
-            return {false, path};
-        if (linked) {
-            const LinkedFile::Place place = LinkedFile::reach(path);
-            fd = place.reached()
-                     ? ::openat(place.folder.get(), place.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
-                     : -1;
-            error = !place.reached() ? place.error : fd < 0 ? errno : 0;
-        }
-    }
+    // Reached through links of the user's only, each folder held by descriptor on the way. A link
+    // at the folder itself is followed only where no one else may change the folder it leads to; a
+    // link to nothing or to a file is let through, to be found below to hold nothing of ours.
+    const LinkedFile::Place place = LinkedFile::reach(path);
+    if (place.error == EPERM)
+        return {false, path};
+    if (const auto refusal = place.linked ? LinkedFile::folderRefusal(path) : std::nullopt;
+        refusal
+        && (refusal->reason == FolderRefusal::Reason::OpenToOthers
+            || refusal->reason == FolderRefusal::Reason::LinkToAnothersFolder))
+        return {false, path};
+    const Descriptor opened(place.reached() ? ::openat(place.folder.get(), place.name.constData(),
+                                                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                                            : -1);
+    const int error = place.reached() ? errno : place.error;
     // Nothing there, or something that is not a folder (a link to nothing or to a file included):
     // the user's, and nothing of ours can be in it.
-    if (fd < 0)
+    if (!opened.valid())
         return {error == ENOENT || error == ENOTDIR || error == ELOOP, {}};
-    Result result{removeOurs(fd, folder), {}};
-    const auto left = namesIn(fd);
-    ::close(fd);
+    Result result{removeOurs(opened.get(), folder), {}};
+    const auto left = namesIn(opened.get());
     if (left && left->isEmpty()) {
-        if (!linked && ::rmdir(native.constData()) != 0 && errno != ENOENT)
+        if (!place.linked && ::unlinkat(place.folder.get(), place.name.constData(), AT_REMOVEDIR) != 0
+            && errno != ENOENT)
             result.allRemoved = false;
     } else if (left) {
         result.keptFolder = QFileInfo(path).canonicalFilePath();

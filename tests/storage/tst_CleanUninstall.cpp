@@ -237,6 +237,13 @@ private slots:
         QVERIFY(!removal.allRemoved);
         QCOMPARE(removal.keptFolder, data);
         QVERIFY(QFileInfo::exists(team + "/game_profiles.json") && QFileInfo::exists(team + "/.secure"));
+        // Nor is a real folder reached through a link in a folder others may write.
+        const QString open = dir.path() + "/open";
+        QVERIFY(QDir().mkpath(open) && ::chmod(QFile::encodeName(open).constData(), 01777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(team).constData(), 0700) == 0 && QFile::link(dir.path(), open + "/up"));
+        const auto through = CleanUninstall::removeStoredFolder(open + "/up/team", StoredFiles::Folder::Data);
+        QVERIFY(!through.allRemoved);
+        QVERIFY(QFileInfo::exists(team + "/game_profiles.json"));
     }
 
     // A thread keeps swapping a subfolder of ours for a link to a folder elsewhere while removals
